@@ -1,0 +1,21 @@
+# cmake --install: headers, library, command, CMake package and pkg-config file.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS vornel EXPORT vornelTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/vornel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+set(VORNEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vornel)
+install(EXPORT vornelTargets NAMESPACE vornel:: DESTINATION ${VORNEL_CMAKE_DIR})
+configure_package_config_file(cmake/vornelConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/vornelConfig.cmake INSTALL_DESTINATION ${VORNEL_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vornelConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornelConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/vornelConfigVersion.cmake
+        DESTINATION ${VORNEL_CMAKE_DIR})
+
+configure_file(cmake/vornel.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,41 @@
+// Process-wide hooks through which the library talks to its host: notices
+// meant for the user, progress of long work, and diagnostic trace lines.
+//
+// Each setter replaces the previous hook; an empty hook restores the
+// default. Set hooks before the managers that use them start working.
+#ifndef VORNEL_HOOKS_H
+#define VORNEL_HOOKS_H
+
+#include <functional>
+#include <string>
+
+#include "vornel/Export.h"
+
+namespace vornel {
+
+// A message for the user (text and caption). The default writes
+// "提示: <text>" to stderr.
+using NoticeHandler = std::function<void(const std::string& text, const std::string& caption)>;
+VORNEL_API void setNoticeHandler(NoticeHandler handler);
+
+// Progress of a long operation: start with a message and a caption, then
+// positions from 0 to 100, then end. By default a one-line bar is drawn
+// on stderr when stderr is a terminal, and nothing otherwise.
+struct ProgressSink {
+    std::function<void(const std::string& message, const std::string& caption)> start;
+    std::function<void(long percent)> setPos;
+    std::function<void()> end;
+};
+VORNEL_API void setProgressSink(ProgressSink sink);
+
+// Diagnostic trace lines of a debug build (release builds write none).
+// The default writes them to stderr.
+using TraceSink = std::function<void(const std::string& line)>;
+VORNEL_API void setTraceSink(TraceSink sink);
+
+// True when this library was built with its diagnostic trace.
+VORNEL_API bool traceEnabled();
+
+}  // namespace vornel
+
+#endif

@@ -1,0 +1,140 @@
+// CVornelMng: one open block-model database and the operations on it.
+//
+// Every operation returns a long status: 0 when it did not do its work,
+// otherwise 1 or, where the operation hands back an identifier, that value.
+// Nothing is thrown. lastError() tells why the last failed call returned 0.
+//
+// List fetches hand out a pointer into one of four caches owned by the
+// manager; it stays valid until the next call that refills the same cache
+// or the manager's destruction. Connecting another database does not
+// release the caches.
+#ifndef VORNEL_VORNELMNG_H
+#define VORNEL_VORNELMNG_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vornel/Export.h"
+#include "vornel/KrigBlockParam.h"
+#include "vornel/KrigBlockResult.h"
+#include "vornel/KrigBlockVoid.h"
+#include "vornel/KrigBlockVrgParam.h"
+#include "vornel/Tin.h"
+#include "vornel/Types.h"
+
+class CKrigDatabase;
+
+class VORNEL_API CVornelMng {
+public:
+    CVornelMng();
+    virtual ~CVornelMng();
+
+    // A manager owns its database and caches: it can be moved, not copied.
+    CVornelMng(const CVornelMng&) = delete;
+    CVornelMng& operator=(const CVornelMng&) = delete;
+    CVornelMng(CVornelMng&& other) noexcept;
+    CVornelMng& operator=(CVornelMng&& other) noexcept;
+
+    // Database file.
+    long createDatabase(std::string path);
+    long connectDatabase(std::string path);
+    long compactDatabase(std::string path);
+    void clearDatabase();
+
+    // Schema.
+    long initDataBase();
+    long createBlockResultTbl(std::string tableName);
+    long createBlockVoidTbl(std::string tableName);
+    long dropTable(std::string tableName);
+    long isExistTbl(std::string tableName, int& exists);
+
+    // Kriging parameters.
+    long insertIntoBlockParam(KrigBlockParam* records, long count, std::vector<long>& mineIds);
+    long getBlockParam(long mineId, KrigBlockParam** records, long* count);
+    long getBlockParam(std::string tableName, KrigBlockParam** records, long* count);
+    long deleteBlockParam(long mineId);
+    long deleteBlockParam(std::string tableName);
+    long modifyKrigParamOreClasByID(std::string tableName, long oreClasNum);
+    long modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit);
+
+    // Variogram structures.
+    long insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count);
+    long getBlockVrgParam(long mineId, KrigBlockVrgParam** records, long* count);
+    long deleteBlockVrgParam(long mineId);
+    long deleteBlockVrgParam(std::string tableName);
+
+    // Catalog.
+    long getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
+    long getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
+    long getBlockElementByVoid(std::string voidTableName, std::vector<_STRU_MINE_NAMEINFO>& names);
+    long getTblNameByElementAndVoidTbl(std::string element, std::string voidTableName,
+                                       std::vector<_STRU_MINE_NAMEINFO>& names);
+    long getBlockElementAndVoidTblByTblName(std::string tableName,
+                                            std::vector<_STRU_MINE_NAMEINFO>& names);
+
+    // Identifiers.
+    long getNextMineID(long& id);
+    long getNextBlockID(long mineId, long& id);
+    long getNextBlockID(std::string tableName, long mineId, long& id);
+
+    // Transactions and deletion.
+    long beginTransact();
+    long endTransact(CompletionType how);
+    long deleteBlock(std::string tableName);
+    long deleteBlock(std::string tableName, long mineId);
+    long deleteBlockByID(std::string tableName, long mineId);
+    long deleteBlockNotTbl(std::string tableName);
+
+    // Block results.
+    long insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count);
+    long getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count);
+    long getBlockResult(std::string tableName, long blockId, KrigBlockResult* block);
+
+    // Void blocks.
+    long insertIntoBlockVoid(std::string tableName, KrigBlockVoid* blocks, long count);
+    long getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count);
+    long getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block);
+
+    // Filtered reads.
+    long getBlockResultByWhereSQL(std::string tableName, std::string condition,
+                                  KrigBlockResult** blocks, long* count);
+    long getBlockResultAttr(std::string tableName, double* values, long* count);
+
+    // Statistics and bulk updates.
+    long getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
+                       double& maxVari, double& minVari);
+    long getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos);
+    long modifyResultAttByID(const std::string& tableName, long blockId, double orePropro,
+                             double corMass, double oreMass);
+    long modifyResultAtts(const std::string& tableName, KrigBlockResult* blocks, long count);
+    long modifyResType(const std::string& tableName, KrigBlockResult* blocks, long count);
+    long modifyResTypeByID(const std::string& tableName, long blockId, const std::string& resType);
+
+    // Section cut.
+    long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
+                           long* count);
+
+    // Why the last call that returned 0 failed; empty after a success.
+    const std::string& lastError() const;
+
+private:
+    long BuildVolTin(D_3DOT origin, D_3DOT size, int mode, TinPntStrcT* pnts, TinNetStrcT* tris);
+    void GetPanelCoef(double* p1, double* p2, double* p3, double* coef);
+
+    // Records why an operation failed and returns its status, 0.
+    long fail(const std::string& why);
+
+    CKrigDatabase* m_pDatabase;
+    int32_t m_nParamNum;
+    KrigBlockParam* m_pParams;
+    int32_t m_nVrgParamNum;
+    KrigBlockVrgParam* m_pVrgParams;
+    int32_t m_nResultNum;
+    KrigBlockResult* m_pResults;
+    int32_t m_nVoidNum;
+    KrigBlockVoid* m_pVoids;
+    std::string m_strLastError;
+};
+
+#endif
