@@ -124,6 +124,9 @@ private:
 
     // Records why an operation failed and returns its status, 0.
     long fail(const std::string& why);
+    // Makes a new database object for the path and opens it with `open`.
+    long replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(),
+                         const char* verb);
 
     CKrigDatabase* m_pDatabase;
     int32_t m_nParamNum;

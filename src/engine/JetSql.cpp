@@ -1,0 +1,322 @@
+#include "engine/JetSql.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <vector>
+
+namespace vornel::engine {
+namespace {
+
+enum class Kind { Space, Word, Literal, Identifier, Punct };
+
+struct Token {
+    Kind kind;
+    std::string_view text;
+};
+
+size_t scanQuoted(std::string_view s, size_t i, char close) {
+    ++i;
+    while (i < s.size()) {
+        if (s[i] == close) {
+            if (close != ']' && i + 1 < s.size() && s[i + 1] == close) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return s.size();
+}
+
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+std::vector<Token> tokenize(std::string_view s) {
+    std::vector<Token> tokens;
+    size_t i = 0;
+    while (i < s.size()) {
+        const char c = s[i];
+        size_t end = i + 1;
+        Kind kind = Kind::Punct;
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            kind = Kind::Space;
+            while (end < s.size() && std::isspace(static_cast<unsigned char>(s[end]))) {
+                ++end;
+            }
+        } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+            kind = Kind::Space;
+            end = s.find('\n', i);
+            end = end == std::string_view::npos ? s.size() : end;
+        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+            kind = Kind::Space;
+            end = s.find("*/", i + 2);
+            end = end == std::string_view::npos ? s.size() : end + 2;
+        } else if (c == '\'') {
+            kind = Kind::Literal;
+            end = scanQuoted(s, i, '\'');
+        } else if (c == '[' || c == '"' || c == '`') {
+            kind = Kind::Identifier;
+            end = scanQuoted(s, i, c == '[' ? ']' : c);
+        } else if (isWordChar(c)) {
+            kind = Kind::Word;
+            while (end < s.size() && isWordChar(s[end])) {
+                ++end;
+            }
+        }
+        tokens.push_back({kind, s.substr(i, end - i)});
+        i = end;
+    }
+    return tokens;
+}
+
+bool is(const Token& t, std::string_view word) {
+    return t.kind == Kind::Word && t.text.size() == word.size() &&
+           std::equal(word.begin(), word.end(), t.text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+bool isPunct(const Token& t, char c) { return t.kind == Kind::Punct && t.text[0] == c; }
+
+// The plain name of a word or of a bracketed or quoted identifier.
+std::string nameOf(const Token& t) {
+    if (t.kind != Kind::Identifier || t.text.size() < 2) {
+        return std::string(t.text);
+    }
+    const char close = t.text.back();
+    std::string name(t.text.substr(1, t.text.size() - 2));
+    if (close == '"' || close == '`') {
+        std::string undoubled;
+        for (size_t i = 0; i < name.size(); ++i) {
+            undoubled += name[i];
+            if (name[i] == close && i + 1 < name.size() && name[i + 1] == close) {
+                ++i;
+            }
+        }
+        name = undoubled;
+    }
+    return name;
+}
+
+class Rewriter {
+public:
+    explicit Rewriter(std::string_view statement) : tokens_(tokenize(statement)) {}
+
+    std::string run() {
+        const size_t first = next(0);
+        if (first < tokens_.size()) {
+            if (is(tokens_[first], "delete")) {
+                dropDeleteStar(first);
+            } else if (is(tokens_[first], "create")) {
+                rewriteCreate(first);
+            } else if (is(tokens_[first], "drop")) {
+                rewriteDropIndex(first);
+            }
+        }
+        std::string out;
+        for (size_t i = 0; i < tokens_.size(); ++i) {
+            auto replaced = replacements_.find(i);
+            if (replaced != replacements_.end()) {
+                out += replaced->second;
+            } else if (!dropped_[i]) {
+                out += tokens_[i].text;
+            }
+        }
+        return out;
+    }
+
+private:
+    // Index of the first token at or after i that is not blank.
+    size_t next(size_t i) const {
+        while (i < tokens_.size() && tokens_[i].kind == Kind::Space) {
+            ++i;
+        }
+        return i;
+    }
+
+    bool at(size_t i) const { return i < tokens_.size(); }
+
+    void replace(size_t i, std::string text) { replacements_[i] = std::move(text); }
+
+    void dropDeleteStar(size_t del) {
+        const size_t star = next(del + 1);
+        if (at(star) && isPunct(tokens_[star], '*')) {
+            const size_t from = next(star + 1);
+            if (at(from) && is(tokens_[from], "from")) {
+                dropped_[star] = true;
+            }
+        }
+    }
+
+    void rewriteCreate(size_t create) {
+        size_t i = next(create + 1);
+        if (at(i) && is(tokens_[i], "table")) {
+            rewriteColumns(next(i + 1));
+            return;
+        }
+        if (at(i) && is(tokens_[i], "unique")) {
+            i = next(i + 1);
+        }
+        if (!at(i) || !is(tokens_[i], "index")) {
+            return;
+        }
+        const size_t name = next(i + 1);
+        const size_t on = next(name + 1);
+        const size_t table = next(on + 1);
+        if (at(table) && is(tokens_[on], "on")) {
+            replace(name, qualifiedIndexName(nameOf(tokens_[table]), nameOf(tokens_[name])));
+        }
+    }
+
+    void rewriteDropIndex(size_t drop) {
+        const size_t index = next(drop + 1);
+        if (!at(index) || !is(tokens_[index], "index")) {
+            return;
+        }
+        const size_t name = next(index + 1);
+        const size_t on = next(name + 1);
+        const size_t table = next(on + 1);
+        if (at(table) && is(tokens_[on], "on")) {
+            replace(name, qualifiedIndexName(nameOf(tokens_[table]), nameOf(tokens_[name])));
+            for (size_t k = name + 1; k <= table; ++k) {
+                dropped_[k] = true;
+            }
+        }
+    }
+
+    // CREATE TABLE name ( column type [(size)] ..., ... )
+    void rewriteColumns(size_t tableName) {
+        size_t i = next(tableName + 1);
+        if (!at(i) || !isPunct(tokens_[i], '(')) {
+            return;
+        }
+        while (at(i) && !isPunct(tokens_[i], ')')) {
+            const size_t column = next(i + 1);
+            if (!at(column)) {
+                return;
+            }
+            i = rewriteColumn(column);
+            int depth = 0;
+            while (at(i) && !(depth == 0 && (isPunct(tokens_[i], ',') || isPunct(tokens_[i], ')')))) {
+                depth += isPunct(tokens_[i], '(') ? 1 : isPunct(tokens_[i], ')') ? -1 : 0;
+                ++i;
+            }
+        }
+    }
+
+    // Rewrites the type of the column definition starting at `column`;
+    // returns the index of the first token after the type.
+    size_t rewriteColumn(size_t column) {
+        static const char* const kConstraints[] = {"constraint", "primary", "unique", "check",
+                                                   "foreign"};
+        for (const char* word : kConstraints) {
+            if (is(tokens_[column], word)) {
+                return column;
+            }
+        }
+        const size_t type = next(column + 1);
+        if (!at(type) || tokens_[type].kind != Kind::Word) {
+            return type;
+        }
+        size_t end = type + 1;
+        std::string size;
+        const size_t open = next(type + 1);
+        if (at(open) && isPunct(tokens_[open], '(')) {
+            size_t close = open + 1;
+            while (at(close) && !isPunct(tokens_[close], ')')) {
+                ++close;
+            }
+            if (!at(close)) {
+                return close;
+            }
+            for (size_t k = open + 1; k < close; ++k) {
+                size += tokens_[k].text;
+            }
+            end = close + 1;
+        }
+        std::string mapped = mapType(tokens_[type], size, std::string(tokens_[column].text));
+        if (mapped.empty()) {
+            return end;
+        }
+        replace(type, std::move(mapped));
+        for (size_t k = type + 1; k < end; ++k) {
+            dropped_[k] = true;
+        }
+        return end;
+    }
+
+    static std::string textType(const std::string& size, const std::string& column) {
+        std::string digits;
+        for (char c : size) {
+            if (!std::isspace(static_cast<unsigned char>(c))) {
+                digits += c;
+            }
+        }
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+                                           [](char c) { return std::isdigit(c) != 0; })) {
+            digits = "255";
+        }
+        return "VARCHAR(" + digits + ") COLLATE NOCASE CHECK(length(" + column + ") <= " +
+               digits + ")";
+    }
+
+    // The SQLite declaration of a Jet type; empty when the type stays.
+    static std::string mapType(const Token& type, const std::string& size,
+                               const std::string& column) {
+        static const std::pair<const char*, const char*> kFixed[] = {
+            {"int", "INTEGER"},        {"integer", "INTEGER"},  {"long", "INTEGER"},
+            {"short", "INTEGER"},      {"smallint", "INTEGER"}, {"byte", "INTEGER"},
+            {"tinyint", "INTEGER"},    {"double", "DOUBLE"},    {"float", "DOUBLE"},
+            {"single", "DOUBLE"},      {"real", "DOUBLE"},      {"yesno", "BOOLEAN"},
+            {"bit", "BOOLEAN"},        {"logical", "BOOLEAN"},  {"boolean", "BOOLEAN"},
+            {"image", "BLOB"},         {"longbinary", "BLOB"},  {"oleobject", "BLOB"},
+            {"general", "BLOB"},       {"autoincrement", "COUNTER"},
+            {"counter", "COUNTER"},    {"datetime", "DATETIME"}, {"date", "DATETIME"},
+            {"time", "DATETIME"},      {"timestamp", "DATETIME"}, {"currency", "CURRENCY"},
+            {"money", "CURRENCY"},     {"memo", "TEXT COLLATE NOCASE"},
+            {"longtext", "TEXT COLLATE NOCASE"}, {"longchar", "TEXT COLLATE NOCASE"},
+            {"note", "TEXT COLLATE NOCASE"},
+        };
+        for (const auto& [jet, sqlite] : kFixed) {
+            if (is(type, jet)) {
+                return sqlite;
+            }
+        }
+        static const char* const kSized[] = {"varchar", "char", "text", "string", "nvarchar",
+                                             "alphanumeric"};
+        for (const char* jet : kSized) {
+            if (is(type, jet)) {
+                return textType(size, column);
+            }
+        }
+        return {};
+    }
+
+    std::vector<Token> tokens_;
+    std::vector<bool> dropped_ = std::vector<bool>(tokens_.size(), false);
+    std::map<size_t, std::string> replacements_;
+};
+
+}  // namespace
+
+std::string qualifiedIndexName(std::string_view table, std::string_view index) {
+    std::string name = "\"";
+    for (std::string_view part : {table, std::string_view("."), index}) {
+        for (char c : part) {
+            name += c;
+            if (c == '"') {
+                name += '"';
+            }
+        }
+    }
+    return name + "\"";
+}
+
+std::string translateJet(std::string_view statement) { return Rewriter(statement).run(); }
+
+}  // namespace vornel::engine

@@ -1,0 +1,186 @@
+#include "engine/SqliteConnection.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+
+namespace vornel::engine {
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+std::string trim(const std::string& s) {
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) {
+        ++b;
+    }
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) {
+        --e;
+    }
+    return s.substr(b, e - b);
+}
+
+bool sameWord(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Jet compared text case-blind; so does UCASE, for the ASCII letters the
+// catalog's names use.
+void ucase(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    std::string upper(text, static_cast<size_t>(sqlite3_value_bytes(argv[0])));
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    sqlite3_result_text(context, upper.data(), static_cast<int>(upper.size()), SQLITE_TRANSIENT);
+}
+
+std::string savepoint(long level) { return "vornel_level" + std::to_string(level); }
+
+}  // namespace
+
+std::string connectionStringValue(const std::string& connectionString, const std::string& key) {
+    size_t start = 0;
+    while (start <= connectionString.size()) {
+        size_t end = connectionString.find(';', start);
+        end = end == std::string::npos ? connectionString.size() : end;
+        const std::string part = connectionString.substr(start, end - start);
+        const size_t eq = part.find('=');
+        if (eq != std::string::npos && sameWord(trim(part.substr(0, eq)), key)) {
+            return trim(part.substr(eq + 1));
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+bool isAccessFile(const std::string& path) {
+    static const char kJet[] = "\x00\x01\x00\x00Standard Jet DB";
+    static const char kAce[] = "\x00\x01\x00\x00Standard ACE DB";
+    char head[sizeof kJet - 1] = {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(head, sizeof head)) {
+        return false;
+    }
+    return std::memcmp(head, kJet, sizeof head) == 0 || std::memcmp(head, kAce, sizeof head) == 0;
+}
+
+HRESULT SqliteConnection::open(const std::string& connectionString, long) {
+    close();
+    const std::string path = connectionStringValue(connectionString, "Data Source");
+    if (path.empty()) {
+        raise(*errors_, hr::kInvalidArg, "the connection string names no Data Source");
+    }
+    if (!connectionStringValue(connectionString, "Jet OLEDB:Database Password").empty()) {
+        raise(*errors_, hr::kInvalidArg, "database passwords are not supported");
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        raise(*errors_, hr::kEngine, "Could not find file '" + path + "'.", SQLITE_CANTOPEN);
+    }
+    if (isAccessFile(path)) {
+        raise(*errors_, hr::kEngine,
+              "'" + path +
+                  "' is an Access database, which this library does not read directly; "
+                  "convert it with: vornel migrate '" + path + "' NEW.db",
+              SQLITE_NOTADB);
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto session = std::make_shared<Session>(db, errors_);
+    if (rc != SQLITE_OK) {
+        session->fail(rc, "cannot open '" + path + "'");
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    session->run("PRAGMA journal_mode=WAL");
+    session->run("PRAGMA synchronous=NORMAL");
+    sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
+                            nullptr, nullptr);
+    session_ = std::move(session);
+    return hr::kOk;
+}
+
+void SqliteConnection::close() { session_.reset(); }
+
+long SqliteConnection::state() { return session_ ? adStateOpen : adStateClosed; }
+
+const std::shared_ptr<Session>& SqliteConnection::session() {
+    if (!session_) {
+        raise(*errors_, hr::kObjectClosed, "Operation is not allowed when the object is closed.");
+    }
+    return session_;
+}
+
+void SqliteConnection::execute(const std::string& sql, long) {
+    Session& s = *session();
+    sqlite3_stmt* stmt = s.prepare(sql);
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW) {
+        rc = sqlite3_step(stmt);
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) {
+        s.fail(rc, "");
+    }
+}
+
+void SqliteConnection::checkTransactionAlive(Session& s) {
+    if (s.transactionLevel == 0) {
+        raise(*errors_, hr::kEngine, "No transaction is active.");
+    }
+    if (sqlite3_get_autocommit(s.db()) != 0) {
+        s.transactionLevel = 0;
+        raise(*errors_, hr::kEngine, "the transaction was already rolled back by the engine");
+    }
+}
+
+long SqliteConnection::beginTrans() {
+    Session& s = *session();
+    const long level = s.transactionLevel + 1;
+    s.run(level == 1 ? "BEGIN IMMEDIATE" : ("SAVEPOINT " + savepoint(level)).c_str());
+    s.transactionLevel = level;
+    return level;
+}
+
+HRESULT SqliteConnection::commitTrans() {
+    Session& s = *session();
+    checkTransactionAlive(s);
+    const long level = s.transactionLevel;
+    s.run(level == 1 ? "COMMIT" : ("RELEASE " + savepoint(level)).c_str());
+    s.transactionLevel = level - 1;
+    return hr::kOk;
+}
+
+HRESULT SqliteConnection::rollbackTrans() {
+    Session& s = *session();
+    checkTransactionAlive(s);
+    const long level = s.transactionLevel;
+    if (level == 1) {
+        s.run("ROLLBACK");
+    } else {
+        const std::string name = savepoint(level);
+        s.run(("ROLLBACK TO " + name).c_str());
+        s.run(("RELEASE " + name).c_str());
+    }
+    s.transactionLevel = level - 1;
+    return hr::kOk;
+}
+
+std::vector<ErrorInfo> SqliteConnection::errors() { return errors_->items; }
+
+}  // namespace vornel::engine

@@ -1,0 +1,45 @@
+// A connection to one SQLite database file, named by the "Data Source" of
+// an ADO-style connection string.
+#ifndef VORNEL_ENGINE_SQLITECONNECTION_H
+#define VORNEL_ENGINE_SQLITECONNECTION_H
+
+#include <memory>
+#include <string>
+
+#include "engine/Engine.h"
+#include "engine/SqliteSession.h"
+
+namespace vornel::engine {
+
+class SqliteConnection : public Connection {
+public:
+    HRESULT open(const std::string& connectionString, long options) override;
+    void close() override;
+    long state() override;
+    void execute(const std::string& sql, long options) override;
+    long beginTrans() override;
+    HRESULT commitTrans() override;
+    HRESULT rollbackTrans() override;
+    std::vector<ErrorInfo> errors() override;
+
+    // The open session; fails when the connection is closed.
+    const std::shared_ptr<Session>& session();
+
+private:
+    // Fails when the engine ended the transaction on its own (after an I/O
+    // error, for instance): the levels counted here no longer exist.
+    void checkTransactionAlive(Session& s);
+
+    std::shared_ptr<ErrorList> errors_ = std::make_shared<ErrorList>();
+    std::shared_ptr<Session> session_;
+};
+
+// The value of `key` (case-blind) in a "key=value; key=value" string.
+std::string connectionStringValue(const std::string& connectionString, const std::string& key);
+
+// True when the file starts like an Access (Jet or ACE) database.
+bool isAccessFile(const std::string& path);
+
+}  // namespace vornel::engine
+
+#endif

@@ -1,0 +1,132 @@
+// Whole-file operations: making a new database and compacting one.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "engine/Engine.h"
+#include "engine/SqliteSession.h"
+
+namespace vornel::engine {
+namespace {
+
+// Marks the file as a block-model database for tools that look ("VORN").
+constexpr const char* kApplicationId = "PRAGMA application_id = 1448038990";
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+[[noreturn]] void failWith(HRESULT code, const std::string& description) {
+    ErrorList ignored;
+    raise(ignored, code, description);
+}
+
+void syncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::unique_ptr<Session> openFile(const std::string& path) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    auto session = std::make_unique<Session>(db, std::make_shared<ErrorList>());
+    if (rc != SQLITE_OK) {
+        session->fail(rc, "cannot open '" + path + "'");
+    }
+    return session;
+}
+
+}  // namespace
+
+void createDatabaseFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            failWith(hr::kFail, "Database '" + path + "' already exists.");
+        }
+        failWith(hr::kFail, "Cannot create database '" + path + "': " + std::strerror(errno));
+    }
+    ::close(fd);
+    try {
+        auto session = openFile(path);
+        session->run(kApplicationId);
+        session->run("PRAGMA journal_mode=WAL");
+    } catch (...) {
+        ::unlink(path.c_str());
+        throw;
+    }
+}
+
+void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
+    if (exists(tempPath)) {
+        failWith(hr::kFail, "The file '" + tempPath +
+                                "' is in the way of the compaction (perhaps left by an "
+                                "interrupted one); '" + path +
+                                "' is intact. Move the file away and compact again.");
+    }
+    if (!exists(path)) {
+        failWith(hr::kFail, "Could not find file '" + path + "'.");
+    }
+    auto session = openFile(path);
+    // Leaving WAL mode needs the only connection to the file: that is how a
+    // connection elsewhere is noticed, whose later writes would go to the
+    // file that the compacted copy replaces.
+    sqlite3_busy_timeout(session->db(), 0);
+    session->run("PRAGMA locking_mode=EXCLUSIVE");
+    char* mode = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    const bool alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
+    sqlite3_free(mode);
+    if (!alone) {
+        failWith(hr::kFail, "'" + path +
+                                "' is open in another connection; close it there before "
+                                "compacting.");
+    }
+    session->run("BEGIN EXCLUSIVE");
+    session->run("COMMIT");
+
+    sqlite3_stmt* vacuum = nullptr;
+    rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(vacuum, 1, tempPath.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(vacuum);
+    }
+    sqlite3_finalize(vacuum);
+    if (rc != SQLITE_DONE) {
+        ::unlink(tempPath.c_str());
+        session->fail(rc, "cannot write the compacted copy '" + tempPath + "'");
+    }
+    syncFile(tempPath);
+    // The copy replaces the file in one step: at every moment the path holds
+    // either the old file or the complete new one.
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(tempPath.c_str());
+        failWith(hr::kFail, "cannot replace '" + path + "' by its compacted copy: " + reason);
+    }
+    syncFile(directoryOf(path));
+}
+
+}  // namespace vornel::engine

@@ -1,0 +1,404 @@
+#include "engine/SqliteRecordset.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/SqliteConnection.h"
+
+namespace vornel::engine {
+namespace {
+
+const char kNoCurrentRecord[] =
+    "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+    "requires a current record.";
+
+std::string quoteIdentifier(const char* name) {
+    std::string out = "\"";
+    for (const char* p = name; *p != '\0'; ++p) {
+        out += *p;
+        if (*p == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+long variantSize(const Variant& v) {
+    switch (v.vt) {
+        case VT_EMPTY:
+        case VT_NULL: return 0;
+        case VT_BSTR:
+        case VT_LPSTR:
+        case VT_LPWSTR: return static_cast<long>(v.text.size());
+        case VT_BYTES:
+        case VT_BLOB: return static_cast<long>(v.bytes.size());
+        case VT_R8:
+        case VT_DATE:
+        case VT_CY:
+        case VT_I8:
+        case VT_UI8: return 8;
+        default: return 4;
+    }
+}
+
+}  // namespace
+
+SqliteRecordset::~SqliteRecordset() { finalizeAll(); }
+
+void SqliteRecordset::fail(HRESULT code, const std::string& description) {
+    if (session_) {
+        raise(session_->errors(), code, description);
+    }
+    throw ComError(code, description);
+}
+
+Session& SqliteRecordset::session() { return *session_; }
+
+void SqliteRecordset::requireOpen() {
+    if (stmt_ == nullptr) {
+        fail(hr::kObjectClosed, "Operation is not allowed when the object is closed.");
+    }
+}
+
+int SqliteRecordset::checkedIndex(long index) {
+    requireOpen();
+    if (index < 0 || index >= static_cast<long>(kinds_.size())) {
+        fail(hr::kItemNotFound,
+             "Item cannot be found in the collection corresponding to the requested name or "
+             "ordinal.");
+    }
+    return static_cast<int>(index);
+}
+
+void SqliteRecordset::requireCurrentRow() {
+    if (editMode_ != adEditAdd && !showingAdded_ && atEnd_) {
+        fail(hr::kNoCurrentRecord, kNoCurrentRecord);
+    }
+}
+
+HRESULT SqliteRecordset::open(const std::string& source, Connection* connection, long, long,
+                              long) {
+    close();
+    auto* sqlite = dynamic_cast<SqliteConnection*>(connection);
+    if (sqlite == nullptr) {
+        throw ComError(hr::kInvalidArg, "the recordset needs a connection of its own engine");
+    }
+    const std::shared_ptr<Session>& s = sqlite->session();
+    sqlite3_stmt* stmt = s->prepare(source);
+    const int columns = sqlite3_column_count(stmt);
+    if (columns == 0) {
+        // A statement that returns no rows runs, and leaves the recordset closed.
+        int rc = SQLITE_ROW;
+        while (rc == SQLITE_ROW) {
+            rc = sqlite3_step(stmt);
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) {
+            s->fail(rc, "");
+        }
+        return hr::kOk;
+    }
+    session_ = s;
+    stmt_ = stmt;
+    kinds_.resize(static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        kinds_[static_cast<size_t>(i)] = classifyColumn(sqlite3_column_decltype(stmt, i));
+    }
+    pending_.resize(kinds_.size());
+    chunkOffsets_.assign(kinds_.size(), 0);
+    position_ = 0;
+    atEnd_ = false;
+    count_ = -1;
+    editMode_ = adEditNone;
+    showingAdded_ = false;
+    try {
+        step();
+    } catch (...) {
+        close();
+        throw;
+    }
+    return hr::kOk;
+}
+
+void SqliteRecordset::finalizeAll() {
+    sqlite3_finalize(stmt_);
+    sqlite3_finalize(insert_);
+    stmt_ = nullptr;
+    insert_ = nullptr;
+}
+
+void SqliteRecordset::close() {
+    finalizeAll();
+    session_.reset();
+    editMode_ = adEditNone;
+    showingAdded_ = false;
+}
+
+long SqliteRecordset::state() { return stmt_ != nullptr ? adStateOpen : adStateClosed; }
+
+void SqliteRecordset::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        ++position_;
+        std::fill(chunkOffsets_.begin(), chunkOffsets_.end(), 0);
+    } else if (rc == SQLITE_DONE) {
+        atEnd_ = true;
+        count_ = position_;
+    } else {
+        sqlite3_reset(stmt_);
+        atEnd_ = true;
+        session().fail(rc, "cannot read the next row");
+    }
+}
+
+void SqliteRecordset::rewind() {
+    sqlite3_reset(stmt_);
+    position_ = 0;
+    atEnd_ = false;
+    showingAdded_ = false;
+    step();
+}
+
+bool SqliteRecordset::bof() {
+    requireOpen();
+    return atEnd_ && position_ == 0 && !showingAdded_;
+}
+
+bool SqliteRecordset::eof() {
+    requireOpen();
+    return atEnd_ && !showingAdded_;
+}
+
+HRESULT SqliteRecordset::moveFirst() {
+    requireOpen();
+    update();
+    rewind();
+    return hr::kOk;
+}
+
+HRESULT SqliteRecordset::moveNext() {
+    requireOpen();
+    update();
+    showingAdded_ = false;
+    if (atEnd_) {
+        fail(hr::kNoCurrentRecord, kNoCurrentRecord);
+    }
+    step();
+    return hr::kOk;
+}
+
+long SqliteRecordset::recordCount() {
+    requireOpen();
+    if (count_ >= 0) {
+        return count_;
+    }
+    // Runs while the statement is mid-way, inside its read transaction, so
+    // the count is of the rows this recordset delivers.
+    const std::string sql = "SELECT COUNT(*) FROM (" + statementText(stmt_) + ")";
+    sqlite3_stmt* counter = nullptr;
+    int rc = sqlite3_prepare_v2(session().db(), sql.c_str(), -1, &counter, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(counter);
+    }
+    if (rc != SQLITE_ROW) {
+        sqlite3_finalize(counter);
+        session().fail(rc, "cannot count the rows");
+    }
+    count_ = static_cast<long>(sqlite3_column_int64(counter, 0));
+    sqlite3_finalize(counter);
+    return count_;
+}
+
+long SqliteRecordset::absolutePosition() {
+    requireOpen();
+    return atEnd_ ? adPosEOF : position_;
+}
+
+void SqliteRecordset::setAbsolutePosition(long position) {
+    requireOpen();
+    if (position < 1) {
+        fail(hr::kInvalidArg, "the position must be 1 or more");
+    }
+    rewind();
+    while (position_ < position && !atEnd_) {
+        step();
+    }
+    if (atEnd_) {
+        fail(hr::kInvalidArg, "the position is beyond the last row");
+    }
+}
+
+void SqliteRecordset::prepareInsert() {
+    const char* table = sqlite3_column_table_name(stmt_, 0);
+    const char* database = sqlite3_column_database_name(stmt_, 0);
+    std::string columns;
+    std::string marks;
+    for (size_t i = 0; i < kinds_.size(); ++i) {
+        const int c = static_cast<int>(i);
+        const char* origin = sqlite3_column_origin_name(stmt_, c);
+        const char* t = sqlite3_column_table_name(stmt_, c);
+        const char* d = sqlite3_column_database_name(stmt_, c);
+        if (table == nullptr || origin == nullptr || t == nullptr || d == nullptr ||
+            std::strcmp(t, table) != 0 || std::strcmp(d, database) != 0) {
+            fail(hr::kNotUpdatable,
+                 "rows cannot be added here: the columns do not all come from one table");
+        }
+        columns += (i == 0 ? "" : ", ") + quoteIdentifier(origin);
+        marks += i == 0 ? "?" : ", ?";
+    }
+    const std::string sql = "INSERT INTO " + quoteIdentifier(database) + "." +
+                            quoteIdentifier(table) + " (" + columns + ") VALUES (" + marks + ")";
+    const int rc = sqlite3_prepare_v3(session().db(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT,
+                                      &insert_, nullptr);
+    if (rc != SQLITE_OK) {
+        session().fail(rc, "cannot add rows");
+    }
+}
+
+HRESULT SqliteRecordset::addNew() {
+    requireOpen();
+    update();
+    if (insert_ == nullptr) {
+        prepareInsert();
+    }
+    for (Variant& v : pending_) {
+        v.vt = VT_EMPTY;
+        v.bytes.clear();
+    }
+    std::fill(chunkOffsets_.begin(), chunkOffsets_.end(), 0);
+    editMode_ = adEditAdd;
+    showingAdded_ = false;
+    return hr::kOk;
+}
+
+void SqliteRecordset::bindCounter(int index) {
+    const std::string sql = "SELECT COALESCE(MAX(" +
+                            quoteIdentifier(sqlite3_column_origin_name(stmt_, index)) +
+                            "), 0) + 1 FROM " +
+                            quoteIdentifier(sqlite3_column_table_name(stmt_, index));
+    sqlite3_stmt* next = nullptr;
+    int rc = sqlite3_prepare_v2(session().db(), sql.c_str(), -1, &next, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(next);
+    }
+    if (rc != SQLITE_ROW) {
+        sqlite3_finalize(next);
+        session().fail(rc, "cannot number the new row");
+    }
+    sqlite3_bind_int64(insert_, index + 1, sqlite3_column_int64(next, 0));
+    sqlite3_finalize(next);
+}
+
+HRESULT SqliteRecordset::update() {
+    requireOpen();
+    if (editMode_ != adEditAdd) {
+        return hr::kOk;
+    }
+    for (size_t i = 0; i < pending_.size(); ++i) {
+        const int c = static_cast<int>(i);
+        if (kinds_[i] == ColumnKind::Counter && pending_[i].vt == VT_EMPTY) {
+            bindCounter(c);
+        } else if (bindColumn(insert_, c + 1, kinds_[i], pending_[i]) != SQLITE_OK) {
+            fail(hr::kTypeMismatch, "column " + std::to_string(i) + " cannot hold this value");
+        }
+    }
+    const int rc = sqlite3_step(insert_);
+    sqlite3_reset(insert_);
+    if (rc != SQLITE_DONE) {
+        session().fail(rc, "cannot add the row");
+    }
+    editMode_ = adEditNone;
+    showingAdded_ = true;
+    std::fill(chunkOffsets_.begin(), chunkOffsets_.end(), 0);
+    return hr::kOk;
+}
+
+HRESULT SqliteRecordset::cancelUpdate() {
+    editMode_ = adEditNone;
+    return hr::kOk;
+}
+
+long SqliteRecordset::editMode() { return editMode_; }
+
+long SqliteRecordset::fieldCount() {
+    requireOpen();
+    return static_cast<long>(kinds_.size());
+}
+
+long SqliteRecordset::fieldAttributes(long index) {
+    return isLongKind(kinds_[static_cast<size_t>(checkedIndex(index))]) ? adFldLong : 0;
+}
+
+long SqliteRecordset::fieldActualSize(long index) {
+    const int c = checkedIndex(index);
+    requireCurrentRow();
+    if (editMode_ == adEditAdd || showingAdded_) {
+        return variantSize(pending_[static_cast<size_t>(c)]);
+    }
+    return columnSize(stmt_, c);
+}
+
+void SqliteRecordset::fieldValue(long index, Variant& value) {
+    const int c = checkedIndex(index);
+    requireCurrentRow();
+    if (editMode_ == adEditAdd || showingAdded_) {
+        value = pending_[static_cast<size_t>(c)];
+        if (value.vt == VT_EMPTY) {
+            value.vt = VT_NULL;
+        }
+        return;
+    }
+    readColumn(stmt_, c, kinds_[static_cast<size_t>(c)], value);
+}
+
+void SqliteRecordset::setFieldValue(long index, const Variant& value) {
+    const int c = checkedIndex(index);
+    if (editMode_ != adEditAdd) {
+        fail(hr::kNotUpdatable, "values can only be set on a row begun with AddNew");
+    }
+    pending_[static_cast<size_t>(c)] = value;
+}
+
+HRESULT SqliteRecordset::appendChunk(long index, const uint8_t* data, size_t size) {
+    const int c = checkedIndex(index);
+    if (!isLongKind(kinds_[static_cast<size_t>(c)])) {
+        fail(hr::kTypeMismatch, "the column does not hold long binary values");
+    }
+    if (editMode_ != adEditAdd) {
+        fail(hr::kNotUpdatable, "values can only be set on a row begun with AddNew");
+    }
+    Variant& v = pending_[static_cast<size_t>(c)];
+    if (v.vt != VT_BYTES) {
+        v.vt = VT_BYTES;
+        v.bytes.clear();
+    }
+    v.bytes.insert(v.bytes.end(), data, data + size);
+    return hr::kOk;
+}
+
+size_t SqliteRecordset::getChunk(long index, uint8_t* out, size_t size) {
+    const int c = checkedIndex(index);
+    requireCurrentRow();
+    if (!isLongKind(kinds_[static_cast<size_t>(c)])) {
+        fail(hr::kTypeMismatch, "the column does not hold long binary values");
+    }
+    const uint8_t* data = nullptr;
+    size_t total = 0;
+    if (editMode_ == adEditAdd || showingAdded_) {
+        const Variant& v = pending_[static_cast<size_t>(c)];
+        data = v.bytes.data();
+        total = v.vt == VT_BYTES ? v.bytes.size() : 0;
+    } else {
+        data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, c));
+        total = static_cast<size_t>(sqlite3_column_bytes(stmt_, c));
+    }
+    size_t& offset = chunkOffsets_[static_cast<size_t>(c)];
+    const size_t n = std::min(size, total - std::min(offset, total));
+    if (n > 0) {
+        std::memcpy(out, data + offset, n);
+    }
+    offset += n;
+    return n;
+}
+
+}  // namespace vornel::engine

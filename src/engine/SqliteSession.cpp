@@ -1,0 +1,108 @@
+#include "engine/SqliteSession.h"
+
+#include <cctype>
+
+#include "engine/JetSql.h"
+
+namespace vornel::engine {
+namespace {
+
+const char kSource[] = "Vornel SQLite engine";
+
+const char* sqlState(int rc) {
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "HYT00";
+        case SQLITE_CONSTRAINT: return "23000";
+        case SQLITE_ERROR: return "42000";
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOTADB: return "08001";
+        case SQLITE_NOMEM: return "HY001";
+        default: return "HY000";
+    }
+}
+
+// True when only blanks, semicolons and comments remain.
+bool onlyTrivia(const char* p) {
+    while (*p != '\0') {
+        if (std::isspace(static_cast<unsigned char>(*p)) || *p == ';') {
+            ++p;
+        } else if (p[0] == '-' && p[1] == '-') {
+            while (*p != '\0' && *p != '\n') {
+                ++p;
+            }
+        } else if (p[0] == '/' && p[1] == '*') {
+            p += 2;
+            while (*p != '\0' && !(p[0] == '*' && p[1] == '/')) {
+                ++p;
+            }
+            p += *p != '\0' ? 2 : 0;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
+    errors.items.clear();
+    errors.items.push_back({description, native != 0 ? sqlState(static_cast<int>(native)) : "HY000",
+                            native, kSource});
+    throw ComError(code, description);
+}
+
+Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
+    : db_(db), errors_(std::move(errors)) {}
+
+Session::~Session() { sqlite3_close_v2(db_); }
+
+void Session::fail(int rc, const std::string& what) {
+    std::string description = what.empty() ? "" : what + ": ";
+    description += sqlite3_errmsg(db_);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+        description += " (the database is busy: another connection holds its lock)";
+    }
+    raise(*errors_, hr::kEngine, description, rc);
+}
+
+sqlite3_stmt* Session::prepare(std::string_view statement) {
+    const std::string sql = translateJet(statement);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &stmt,
+                                      &tail);
+    if (rc != SQLITE_OK) {
+        fail(rc, "");
+    }
+    if (stmt == nullptr) {
+        raise(*errors_, hr::kEngine, "the statement is empty");
+    }
+    if (!onlyTrivia(tail)) {
+        sqlite3_finalize(stmt);
+        raise(*errors_, hr::kEngine,
+              "only one statement is allowed per call; text follows it: " + std::string(tail));
+    }
+    return stmt;
+}
+
+void Session::run(const char* sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) {
+        fail(rc, sql);
+    }
+}
+
+std::string statementText(sqlite3_stmt* stmt) {
+    std::string text = sqlite3_sql(stmt);
+    while (!text.empty() &&
+           (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == ';')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace vornel::engine

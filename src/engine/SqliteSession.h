@@ -1,0 +1,61 @@
+// One open SQLite database handle, shared by the connection that opened it
+// and the recordsets opened on it; the handle closes when the last of them
+// lets go, so closing a connection never strands a recordset.
+#ifndef VORNEL_ENGINE_SQLITESESSION_H
+#define VORNEL_ENGINE_SQLITESESSION_H
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Engine.h"
+
+namespace vornel::engine {
+
+// The error list of a connection, kept apart from the handle so that it
+// outlives it: a failed open still has errors to report.
+struct ErrorList {
+    std::vector<ErrorInfo> items;
+};
+
+class Session {
+public:
+    Session(sqlite3* db, std::shared_ptr<ErrorList> errors);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    sqlite3* db() const { return db_; }
+    ErrorList& errors() { return *errors_; }
+
+    // Compiles one statement of the library's dialect. Text after the first
+    // statement (other than blanks and comments) is refused.
+    sqlite3_stmt* prepare(std::string_view statement);
+    // Runs a statement written for SQLite itself, to completion.
+    void run(const char* sql);
+
+    // Records the engine's failure `rc` under `what` and throws it.
+    [[noreturn]] void fail(int rc, const std::string& what);
+
+    // Nesting depth of the transactions begun through the connection.
+    long transactionLevel = 0;
+
+private:
+    sqlite3* db_;
+    std::shared_ptr<ErrorList> errors_;
+};
+
+// Records a failure in an error list and throws it.
+[[noreturn]] void raise(ErrorList& errors, HRESULT code, const std::string& description,
+                        long native = 0);
+
+// The statement text SQLite keeps for a statement, without trailing blanks
+// and semicolons.
+std::string statementText(sqlite3_stmt* stmt);
+
+}  // namespace vornel::engine
+
+#endif

@@ -1,0 +1,98 @@
+#include "store/KrigDatabase.h"
+
+#include "platform/ComError.h"
+#include "platform/Notice.h"
+
+namespace engine = vornel::engine;
+
+CKrigDatabase::~CKrigDatabase() { Close(); }
+
+long CKrigDatabase::SetPath(std::string path) {
+    if (path.empty()) {
+        return 0;
+    }
+    m_szPath = std::move(path);
+    return 1;
+}
+
+std::string CKrigDatabase::TempPath(const std::string& path) {
+    return (path.size() < 4 ? std::string() : path.substr(0, path.size() - 4)) + "Temp.mdb";
+}
+
+bool CKrigDatabase::IsReady() const {
+    return m_pConnection != nullptr && m_pConnection->IsOpen() != 0 && m_pRecordset != nullptr;
+}
+
+std::string CKrigDatabase::Failure() const {
+    if (!m_strFailure.empty()) {
+        return m_strFailure;
+    }
+    return m_pConnection != nullptr ? m_pConnection->LastFailure() : std::string();
+}
+
+long CKrigDatabase::Open() {
+    m_pConnection = new CDbConnection();
+    if (m_pConnection->OpenJetDatabase(m_szPath, "", engine::adConnectUnspecified) == 0) {
+        return 0;
+    }
+    m_pRecordset = new CDbRecordset(m_pConnection);
+    return 1;
+}
+
+long CKrigDatabase::Create() {
+    m_strFailure.clear();
+    if (m_szPath.empty()) {
+        return 0;
+    }
+    Close();
+    try {
+        engine::createDatabaseFile(m_szPath);
+    } catch (const vornel::ComError& e) {
+        m_strFailure = e.errorMessage();
+        vornel::showNotice(e.errorMessage());
+        return 0;
+    }
+    return Open();
+}
+
+long CKrigDatabase::Connect() {
+    m_strFailure.clear();
+    if (m_szPath.empty()) {
+        return 0;
+    }
+    Close();
+    return Open();
+}
+
+long CKrigDatabase::Compact() {
+    m_strFailure.clear();
+    if (m_szPath.empty()) {
+        return 0;
+    }
+    Close();
+    try {
+        engine::compactDatabaseFile(m_szPath, TempPath(m_szPath));
+    } catch (const vornel::ComError& e) {
+        m_strFailure = e.errorMessage();
+        return 0;
+    }
+    return Open();
+}
+
+void CKrigDatabase::Close() {
+    // The recordset goes first: it keeps a pointer to the connection.
+    if (m_pRecordset != nullptr) {
+        if (m_pRecordset->IsOpen() != 0) {
+            m_pRecordset->Close();
+        }
+        delete m_pRecordset;
+        m_pRecordset = nullptr;
+    }
+    if (m_pConnection != nullptr) {
+        if (m_pConnection->IsOpen() != 0) {
+            m_pConnection->Close();
+        }
+        delete m_pConnection;
+        m_pConnection = nullptr;
+    }
+}

@@ -1,0 +1,51 @@
+// The open block-model database: its path, its one connection and the one
+// recordset that every query of the manager reuses.
+#ifndef VORNEL_STORE_KRIGDATABASE_H
+#define VORNEL_STORE_KRIGDATABASE_H
+
+#include <string>
+
+#include "db/Ado.h"
+
+class CKrigDatabase {
+public:
+    CKrigDatabase() = default;
+    virtual ~CKrigDatabase();
+    CKrigDatabase(const CKrigDatabase&) = delete;
+    CKrigDatabase& operator=(const CKrigDatabase&) = delete;
+
+    long SetPath(std::string path);
+    // Each returns 1 when the database is open afterwards, else 0 with the
+    // reason in Failure().
+    long Create();
+    long Connect();
+    long Compact();
+    void Close();
+
+    // Schema.
+    long DropTable(const std::string& name);
+    long InitParamTables();
+    long CreateResultTable(const std::string& name);
+    long CreateVoidTable(const std::string& name);
+
+    // True with a connection that is open and the shared recordset.
+    bool IsReady() const;
+    // The reason the last failure of this object or its connection gave.
+    std::string Failure() const;
+
+    // The path of the file a compaction writes before it replaces the
+    // database: the path less its last four characters, then "Temp.mdb".
+    static std::string TempPath(const std::string& path);
+
+    CDbConnection* m_pConnection = nullptr;
+    CDbRecordset* m_pRecordset = nullptr;
+    std::string m_szPath;
+
+private:
+    long Open();
+    long CreateBlockTable(const std::string& name, const char* columns);
+
+    std::string m_strFailure;
+};
+
+#endif

@@ -1,0 +1,23 @@
+// What an operation needs of the database before it starts.
+#ifndef VORNEL_STORE_READY_H
+#define VORNEL_STORE_READY_H
+
+#include "store/KrigDatabase.h"
+
+namespace vornel::store {
+
+inline constexpr const char kNoDatabase[] = "no database is open";
+
+// A database object whose connection is open: enough for statements.
+inline bool connectionOpen(const CKrigDatabase* db) {
+    return db != nullptr && db->m_pConnection != nullptr && db->m_pConnection->IsOpen() != 0;
+}
+
+// Queries also need the shared recordset.
+inline bool queryReady(const CKrigDatabase* db) {
+    return connectionOpen(db) && db->m_pRecordset != nullptr;
+}
+
+}  // namespace vornel::store
+
+#endif

@@ -1,0 +1,182 @@
+// The four kinds of table: their definitions, and creating, dropping and
+// probing them. Rows are read and written by column position, so the column
+// order here is part of the file format.
+#include "shell/TableNames.h"
+#include "store/KrigDatabase.h"
+#include "store/Ready.h"
+#include "store/Sql.h"
+#include "store/Transaction.h"
+#include "vornel/VornelMng.h"
+
+using vornel::store::connectionOpen;
+using vornel::store::format;
+using vornel::store::kNoDatabase;
+using vornel::store::tableNameProblem;
+using vornel::store::queryReady;
+
+namespace {
+
+const char kParamColumns[] =
+    "MineID int, Krig_Result_Name VarChar(254), Mine_Element VarChar(20), "
+    "Grid_StartX Double, Grid_StartY Double, Grid_StartZ Double, "
+    "Grid_EndX Double, Grid_EndY Double, Grid_EndZ Double, "
+    "Grid_SizeX Double, Grid_SizeY Double, Grid_SizeZ Double, "
+    "Grid_NumX Long, Grid_NumY Long, Grid_NumZ Long, "
+    "Grid_Azm Int, Grid_Dip Int, Grid_Org Int, "
+    "SubGrid_SizeX Double, SubGrid_SizeY Double, SubGrid_SizeZ Double, "
+    "Srch_RangX Double, Srch_RangY Double, Srch_RangZ Double, "
+    "Srch_Azm Int, Srch_Dip Int, Srch_Org Int, Srch_Coef Double, "
+    "Srch_MinPnt Int, Srch_MaxPnt Int, Vrg_Nug Double, Vrg_Sill Double, "
+    "Vrg_Num long, OreType_Num long, OreClas_Num long, OreAttr_Unit int, "
+    "Table_Name VarChar(20), VoidTable_Name VarChar(20)";
+
+const char kVrgParamColumns[] =
+    "MineID long, Vrg_Type VarChar(20), Vrg_LocSill Double, "
+    "Vrg_Azm Int, Vrg_Dip Int, Vrg_Org Int, "
+    "Vrg_MaxRang Double, Vrg_MinRang Double, Vrg_VerRang Double, Vrg_TblName VarChar(20)";
+
+const char kResultColumns[] =
+    "MineID long, Krig_BlockID long, "
+    "Krig_PntLocX double, Krig_PntLocY double, Krig_PntLocZ double, "
+    "Krig_GridSizeX double, Krig_GridSizeY double, Krig_GridSizeZ double, "
+    "Block_Coef double, Krig_OutAttr double, Krig_OutVari double, "
+    "Srch_Degr long, Krig_PntNum long, Krig_MeanDis double, "
+    "Krig_EngZKNum long, Krig_EngTCNum long, Krig_EngKDNum long, Krig_EngQJNum long, "
+    "Krig_ResType VarChar(20), Krig_OreType VarChar(20), Krig_Bound yesno, SubBUDBlob IMAGE, "
+    "Block_Vol Double, Ore_Propro Double, Block_CorMass Double, Block_OreMass Double";
+
+const char kVoidColumns[] =
+    "MineID long, Krig_BlockID AUTOINCREMENT(1,1), "
+    "Krig_PntLocX double, Krig_PntLocY double, Krig_PntLocZ double, "
+    "Krig_GridSizeX double, Krig_GridSizeY double, Krig_GridSizeZ double, "
+    "Block_Coef double, Krig_OreType VarChar(20), Krig_Bound yesno, SubBUDBlob IMAGE";
+
+}  // namespace
+
+long CKrigDatabase::DropTable(const std::string& name) {
+    if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0 || name.empty()) {
+        return 0;
+    }
+    if (m_pRecordset != nullptr && m_pRecordset->IsOpen() != 0) {
+        m_pRecordset->Close();
+    }
+    m_pConnection->Execute(("DROP TABLE [" + name + "]").c_str(), vornel::engine::adCmdText);
+    // The index went with its table; this statement is kept for databases
+    // whose engine keeps indexes apart, and its outcome does not matter.
+    m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
+    return 1;
+}
+
+long CKrigDatabase::InitParamTables() {
+    if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0) {
+        return 0;
+    }
+    vornel::store::Transaction transaction(*m_pConnection);
+    if (!transaction.begun()) {
+        return 0;
+    }
+    DropTable(vornel::kVrgParamTable);
+    m_pConnection->Execute(format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns)
+                               .c_str(),
+                           vornel::engine::adCmdText);
+    DropTable(vornel::kParamTable);
+    m_pConnection->Execute(format("create table %s(%s)", vornel::kParamTable, kParamColumns)
+                               .c_str(),
+                           vornel::engine::adCmdText);
+    return transaction.commit() ? 1 : 0;
+}
+
+long CKrigDatabase::CreateBlockTable(const std::string& name, const char* columns) {
+    if (name.empty() || m_pConnection == nullptr || m_pConnection->IsOpen() == 0) {
+        return 0;
+    }
+    vornel::store::Transaction transaction(*m_pConnection);
+    if (!transaction.begun()) {
+        return 0;
+    }
+    DropTable(name);
+    m_pConnection->Execute(("create table [" + name + "](" + columns + ")").c_str(),
+                           vornel::engine::adCmdText);
+    m_pConnection->Execute(("create index " + name + "ID on[" + name + "](Krig_BlockID)").c_str(),
+                           vornel::engine::adCmdText);
+    return transaction.commit() ? 1 : 0;
+}
+
+long CKrigDatabase::CreateResultTable(const std::string& name) {
+    return CreateBlockTable(name, kResultColumns);
+}
+
+long CKrigDatabase::CreateVoidTable(const std::string& name) {
+    return CreateBlockTable(name, kVoidColumns);
+}
+
+long CVornelMng::initDataBase() {
+    m_strLastError.clear();
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    if (m_pDatabase->InitParamTables() == 0) {
+        return fail("cannot create the parameter tables: " + m_pDatabase->Failure());
+    }
+    return 1;
+}
+
+namespace {
+
+// Empty when the table was made; otherwise why not.
+std::string createTable(CKrigDatabase* db, const std::string& name,
+                        long (CKrigDatabase::*create)(const std::string&)) {
+    if (const char* problem = tableNameProblem(name)) {
+        return problem;
+    }
+    if (!connectionOpen(db)) {
+        return kNoDatabase;
+    }
+    if ((db->*create)(name) == 0) {
+        return "cannot create table '" + name + "': " + db->Failure();
+    }
+    return {};
+}
+
+}  // namespace
+
+long CVornelMng::createBlockResultTbl(std::string tableName) {
+    m_strLastError = createTable(m_pDatabase, tableName, &CKrigDatabase::CreateResultTable);
+    return m_strLastError.empty() ? 1 : 0;
+}
+
+long CVornelMng::createBlockVoidTbl(std::string tableName) {
+    m_strLastError = createTable(m_pDatabase, tableName, &CKrigDatabase::CreateVoidTable);
+    return m_strLastError.empty() ? 1 : 0;
+}
+
+long CVornelMng::dropTable(std::string tableName) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    return m_pDatabase->DropTable(tableName);
+}
+
+long CVornelMng::isExistTbl(std::string tableName, int& exists) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (!queryReady(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    CDbRecordset& rs = *m_pDatabase->m_pRecordset;
+    if (rs.IsOpen() != 0) {
+        rs.Close();
+    }
+    exists = rs.Open(("SELECT * FROM " + tableName).c_str(), vornel::engine::adCmdText,
+                     vornel::engine::adOpenStatic, vornel::engine::adLockOptimistic) != 0
+                 ? 1
+                 : 0;
+    rs.Close();
+    return 1;
+}

@@ -1,0 +1,48 @@
+#include "store/Sql.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace vornel::store {
+
+std::string format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0) {
+        std::vsnprintf(out.data(), out.size() + 1, fmt, args);
+    }
+    va_end(args);
+    return out;
+}
+
+bool bracketable(const std::string& name) {
+    return name.find(']') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+const char* tableNameProblem(const std::string& name) {
+    if (name.empty()) {
+        return "the table name is empty";
+    }
+    if (!bracketable(name)) {
+        return "the table name holds ']' or a NUL character, which a table name cannot";
+    }
+    return nullptr;
+}
+
+std::string quoted(const char* text) {
+    std::string out = "'";
+    for (const char* p = text; *p != '\0'; ++p) {
+        out += *p;
+        if (*p == '\'') {
+            out += '\'';
+        }
+    }
+    return out + "'";
+}
+
+}  // namespace vornel::store

@@ -1,0 +1,26 @@
+// Building the text of the statements the store issues.
+#ifndef VORNEL_STORE_SQL_H
+#define VORNEL_STORE_SQL_H
+
+#include <string>
+
+namespace vornel::store {
+
+// printf into a string of any length.
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// False for a table name that cannot stand between square brackets: one
+// holding ']' or a NUL.
+bool bracketable(const std::string& name);
+
+// Why a caller-named table is refused, or nullptr when it is not.
+const char* tableNameProblem(const std::string& name);
+
+// Text as an SQL literal: between single quotes, each quote doubled, so a
+// run named O'Brien pit is stored as it is named.
+std::string quoted(const char* text);
+inline std::string quoted(const std::string& text) { return quoted(text.c_str()); }
+
+}  // namespace vornel::store
+
+#endif

@@ -1,0 +1,62 @@
+// The manager's lifecycle: construction, moves, destruction, and the record
+// of why the last operation failed.
+#include "vornel/VornelMng.h"
+
+#include <utility>
+
+#include "store/Cache.h"
+#include "store/KrigDatabase.h"
+
+using vornel::store::releaseBlocks;
+using vornel::store::releaseRecords;
+
+CVornelMng::CVornelMng()
+    : m_pDatabase(nullptr),
+      m_nParamNum(0),
+      m_pParams(nullptr),
+      m_nVrgParamNum(0),
+      m_pVrgParams(nullptr),
+      m_nResultNum(0),
+      m_pResults(nullptr),
+      m_nVoidNum(0),
+      m_pVoids(nullptr) {}
+
+CVornelMng::~CVornelMng() {
+    clearDatabase();
+    releaseRecords(m_pParams, m_nParamNum);
+    releaseRecords(m_pVrgParams, m_nVrgParamNum);
+    releaseBlocks(m_pResults, m_nResultNum);
+    releaseBlocks(m_pVoids, m_nVoidNum);
+}
+
+CVornelMng::CVornelMng(CVornelMng&& other) noexcept : CVornelMng() { *this = std::move(other); }
+
+CVornelMng& CVornelMng::operator=(CVornelMng&& other) noexcept {
+    if (this != &other) {
+        std::swap(m_pDatabase, other.m_pDatabase);
+        std::swap(m_nParamNum, other.m_nParamNum);
+        std::swap(m_pParams, other.m_pParams);
+        std::swap(m_nVrgParamNum, other.m_nVrgParamNum);
+        std::swap(m_pVrgParams, other.m_pVrgParams);
+        std::swap(m_nResultNum, other.m_nResultNum);
+        std::swap(m_pResults, other.m_pResults);
+        std::swap(m_nVoidNum, other.m_nVoidNum);
+        std::swap(m_pVoids, other.m_pVoids);
+        std::swap(m_strLastError, other.m_strLastError);
+    }
+    return *this;
+}
+
+void CVornelMng::clearDatabase() {
+    if (m_pDatabase != nullptr) {
+        delete m_pDatabase;
+        m_pDatabase = nullptr;
+    }
+}
+
+const std::string& CVornelMng::lastError() const { return m_strLastError; }
+
+long CVornelMng::fail(const std::string& why) {
+    m_strLastError = why;
+    return 0;
+}

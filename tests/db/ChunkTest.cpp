@@ -1,0 +1,98 @@
+// Long binary values moved between memory and a column.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "db/Ado.h"
+#include "db/MockEngine.h"
+#include "support/TempDir.h"
+
+using namespace vornel;
+using ::testing::_;
+using ::testing::Return;
+using vornel::test::MockRecordset;
+
+namespace {
+
+constexpr long kText = engine::adCmdText;
+
+// A recordset whose column 0 is a long value of `size` bytes, counting the
+// pieces in which it is read.
+struct ChunkedValue {
+    explicit ChunkedValue(size_t size) : bytes(size) {
+        std::iota(bytes.begin(), bytes.end(), uint8_t{1});
+        auto mock = std::make_unique<MockRecordset>();
+        EXPECT_CALL(*mock, fieldAttributes(0)).WillRepeatedly(Return(engine::adFldLong));
+        EXPECT_CALL(*mock, fieldCount()).WillRepeatedly(Return(1));
+        EXPECT_CALL(*mock, fieldActualSize(0)).WillRepeatedly(Return(static_cast<long>(size)));
+        EXPECT_CALL(*mock, getChunk(0, _, _))
+            .WillRepeatedly([this](long, uint8_t* out, size_t n) {
+                pieces.push_back(n);
+                const size_t copy = std::min(n, bytes.size() - offset);
+                std::copy_n(bytes.begin() + static_cast<long>(offset), copy, out);
+                offset += copy;
+                return copy;
+            });
+        EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
+        rs = std::make_unique<CDbRecordset>(nullptr, std::move(mock));
+    }
+    std::vector<uint8_t> bytes;
+    size_t offset = 0;
+    std::vector<size_t> pieces;
+    std::unique_ptr<CDbRecordset> rs;
+};
+
+}  // namespace
+
+TEST(Chunks, ReadInPiecesOfAHundredBytes) {
+    for (size_t size : {0, 100, 250}) {
+        ChunkedValue value(size);
+        std::vector<uint8_t> buffer(size + 8, 0xEE);
+        EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 1) << size;
+        EXPECT_TRUE(std::equal(value.bytes.begin(), value.bytes.end(), buffer.begin()));
+        EXPECT_EQ(buffer[size], 0xEE) << "wrote past the value";
+        const size_t passes = (size + 99) / 100;
+        ASSERT_EQ(value.pieces.size(), passes) << size;
+        for (size_t n : value.pieces) {
+            EXPECT_EQ(n, 100u);
+        }
+    }
+}
+
+TEST(Chunks, AValueThatEndsEarlyFails) {
+    ChunkedValue value(250);
+    value.bytes.resize(120);  // the engine delivers less than it announced
+    std::vector<uint8_t> buffer(250);
+    EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 0);
+}
+
+TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
+    vornel::test::TempDir dir;
+    engine::createDatabaseFile(dir.file("c.db"));
+    CDbConnection connection;
+    ASSERT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
+    ASSERT_TRUE(connection.Execute("create table T(I int, S VarChar(9), P IMAGE)", kText));
+    CDbRecordset rs(&connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic),
+              1);
+    const uint8_t data[250] = {9, 8, 7};
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.AppendChunk(0L, data, 4), 0);  // an integer column
+    EXPECT_EQ(rs.AppendChunk(1L, data, 4), 0);  // a text column
+    EXPECT_EQ(rs.AppendChunk(3L, data, 4), 0);  // no such column
+    EXPECT_EQ(rs.AppendChunk(2L, data, 0), 1);  // an empty value
+    EXPECT_EQ(rs.AppendChunk(2L, data, sizeof data), 1);
+    ASSERT_EQ(rs.Update(), 1);
+    uint8_t back[250] = {};
+    EXPECT_EQ(rs.GetChunk(0L, back), 0);
+    EXPECT_EQ(rs.GetChunk(3L, back), 0);
+    EXPECT_EQ(rs.GetChunk(2L, back), 1);  // the row just added
+    EXPECT_EQ(0, memcmp(data, back, sizeof data));
+
+    rs.Close();
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic),
+              1);
+    std::fill(std::begin(back), std::end(back), 0);
+    EXPECT_EQ(rs.GetChunk(2L, back), 1);
+    EXPECT_EQ(0, memcmp(data, back, sizeof data));
+}

@@ -1,0 +1,284 @@
+// The connection and recordset wrappers: their results and failure values,
+// on a real database and on engine objects that answer as a test says.
+#include <gtest/gtest.h>
+
+#include "db/Ado.h"
+#include "db/MockEngine.h"
+#include "support/TempDir.h"
+#include "support/TraceCapture.h"
+#include "vornel/Hooks.h"
+
+using namespace vornel;
+using ::testing::_;
+using ::testing::InSequence;
+using ::testing::Return;
+using ::testing::StrictMock;
+using vornel::test::MockConnection;
+using vornel::test::MockRecordset;
+
+namespace {
+
+constexpr long kText = engine::adCmdText;
+constexpr long kStatic = engine::adOpenStatic;
+constexpr long kOptimistic = engine::adLockOptimistic;
+
+struct Database {
+    Database() {
+        path = dir.file("w.db");
+        engine::createDatabaseFile(path);
+        EXPECT_EQ(connection.OpenJetDatabase(path, "", -1), 1);
+    }
+    vornel::test::TempDir dir;
+    std::string path;
+    CDbConnection connection;
+};
+
+}  // namespace
+
+TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
+    CDbConnection connection(nullptr);
+    EXPECT_EQ(connection.Open("Data Source=x", -1), 0);
+    EXPECT_EQ(connection.IsOpen(), 0);
+    EXPECT_EQ(connection.BeginTrans(), -1);
+    EXPECT_EQ(connection.CommitTrans(), 0);
+    EXPECT_EQ(connection.RollbackTrans(), 0);
+    EXPECT_FALSE(connection.Execute("SELECT 1", kText));
+    EXPECT_EQ(connection.GetLastError(), "");
+    connection.Close();
+
+    CDbRecordset rs(&connection, nullptr);
+    EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+    EXPECT_EQ(rs.IsOpen(), 0);
+    EXPECT_EQ(rs.GetState(), -1);
+    EXPECT_EQ(rs.AddNew(), 0);
+    EXPECT_EQ(rs.Update(), 0);
+    EXPECT_EQ(rs.CancelUpdate(), 0);
+    EXPECT_EQ(rs.GetEditMode(), 0);
+    EXPECT_EQ(rs.MoveFirst(), 0);
+    EXPECT_EQ(rs.MoveNext(), 0);
+    EXPECT_EQ(rs.IsBOF(), 0);
+    EXPECT_EQ(rs.IsEOF(), 0);
+    EXPECT_EQ(rs.GetRecordCount(), -1);
+    EXPECT_EQ(rs.GetFieldsCount(), -1);
+    EXPECT_EQ(rs.GetAbsolutePosition(), -1);
+    EXPECT_EQ(rs.SetAbsolutePosition(1), 0);
+    EXPECT_EQ(rs.GetFieldAttributes(0), -1);
+    EXPECT_FALSE(rs.GetField(0));
+    int i = 5;
+    double d = 5.0;
+    std::string s = "kept";
+    EXPECT_EQ(rs.GetCollect(0, i), 0);
+    EXPECT_EQ(i, 0);
+    EXPECT_EQ(rs.GetCollect(0, d), 0);
+    EXPECT_EQ(d, 0.0);
+    EXPECT_EQ(rs.GetCollect(0, s), 0);
+    EXPECT_EQ(s, "kept");
+    EXPECT_EQ(rs.PutCollect(0, 1), 0);
+    rs.Close();
+}
+
+TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
+    Database db;
+    CDbRecordset rs(&db.connection);
+    EXPECT_EQ(rs.GetState(), engine::adStateClosed);
+    EXPECT_EQ(rs.GetRecordCount(), -1);
+    EXPECT_EQ(rs.GetAbsolutePosition(), -1);
+    EXPECT_EQ(rs.IsEOF(), 0);
+    EXPECT_EQ(rs.IsBOF(), 0);
+    long n = 9;
+    EXPECT_EQ(rs.GetCollect(0, n), 0);
+    EXPECT_EQ(n, 0);
+
+    ASSERT_EQ(rs.Open("SELECT 1 AS one", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.GetFieldAttributes(1), -1);  // past the last column
+    EXPECT_EQ(rs.GetCollect(0, n), 1);
+    EXPECT_EQ(n, 1);
+    rs.Close();
+    EXPECT_EQ(rs.IsOpen(), 0);
+
+    db.connection.Close();
+    EXPECT_EQ(db.connection.IsOpen(), 0);
+    EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+    db.connection.Release();
+    EXPECT_EQ(db.connection.IsOpen(), 0);
+    EXPECT_EQ(db.connection.GetConnection(), nullptr);
+    EXPECT_EQ(db.connection.BeginTrans(), -1);
+    EXPECT_EQ(db.connection.CommitTrans(), 0);
+    EXPECT_EQ(db.connection.RollbackTrans(), 0);
+    EXPECT_EQ(db.connection.GetLastError(), "");
+    EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+}
+
+TEST(Wrappers, ConnectionStringsAndReopening) {
+    auto mock = std::make_unique<StrictMock<MockConnection>>();
+    auto& m = *mock;
+    CDbConnection connection(std::move(mock));
+    EXPECT_EQ(connection.Open("", -1), 0);  // nothing to open: the engine is not asked
+    {
+        InSequence order;
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
+        EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", -1))
+            .WillOnce(Return(hr::kOk));
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
+        EXPECT_CALL(m, close());
+        EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", 0))
+            .WillOnce(Return(hr::kFalse));
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
+        EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=p;"
+                            "Jet OLEDB:Database Password=pw;",
+                            -1))
+            .WillOnce(Return(hr::kOk));
+    }
+    EXPECT_EQ(connection.OpenJetDatabase("C:\\data\\model.mdb", "", -1), 1);
+    // An empty string reopens with the one before, closing first; a
+    // success code other than S_OK counts as failure.
+    EXPECT_EQ(connection.Open("", 0), 0);
+    EXPECT_EQ(connection.OpenJetDatabase("p", "pw", -1), 1);
+    EXPECT_CALL(m, state()).WillRepeatedly(Return(engine::adStateClosed));
+}
+
+TEST(Wrappers, ErrorsListInOrder) {
+    auto mock = std::make_unique<MockConnection>();
+    EXPECT_CALL(*mock, errors())
+        .WillOnce(Return(std::vector<engine::ErrorInfo>{}))
+        .WillOnce(Return(std::vector<engine::ErrorInfo>{{"first", "HY000", 1, "src"},
+                                                        {"second", "42000", -2, "src"}}));
+    EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
+    CDbConnection connection(std::move(mock));
+    EXPECT_EQ(connection.GetLastError(), "");
+    EXPECT_EQ(connection.GetLastError(),
+              "Description: first\r\nState: HY000, Native: 1, Source: src\r\n"
+              "Description: second\r\nState: 42000, Native: -2, Source: src\r\n");
+}
+
+TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
+    Database db;
+    auto mock = std::make_unique<StrictMock<MockRecordset>>();
+    auto& m = *mock;
+    CDbRecordset rs(&db.connection, std::move(mock));
+    EXPECT_EQ(rs.Open("", kText, kStatic, kOptimistic), 0);  // no SQL yet: the engine is not asked
+    {
+        InSequence order;
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
+        EXPECT_CALL(m, open("SELECT * FROM T", db.connection.GetConnection(), kStatic,
+                            kOptimistic, kText))
+            .WillOnce(Return(hr::kFalse));  // any success code opens
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
+        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
+        EXPECT_CALL(m, editMode()).WillOnce(Return(engine::adEditAdd));
+        EXPECT_CALL(m, editMode()).WillOnce(Return(engine::adEditAdd));
+        EXPECT_CALL(m, cancelUpdate()).WillOnce(Return(hr::kOk));  // the pending row goes
+        EXPECT_CALL(m, close());
+        EXPECT_CALL(m, open("SELECT * FROM T", _, kStatic, kOptimistic, kText))
+            .WillOnce(Return(hr::kOk));
+        EXPECT_CALL(m, recordCount()).WillOnce(Return(-1));
+        EXPECT_CALL(m, absolutePosition()).WillOnce(Return(3));
+        EXPECT_CALL(m, moveFirst()).WillOnce(Return(hr::kOk));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_CALL(m, eof()).WillOnce(Return(false));
+            EXPECT_CALL(m, moveNext()).WillOnce(Return(hr::kOk));
+        }
+        EXPECT_CALL(m, eof()).WillOnce(Return(true));
+        EXPECT_CALL(m, setAbsolutePosition(3));
+    }
+    EXPECT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.Open("", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.GetRecordCount(), 4);
+    EXPECT_CALL(m, state()).WillRepeatedly(Return(engine::adStateClosed));
+}
+
+TEST(Wrappers, CancelUpdateWithoutAnEditAsksNothing) {
+    auto mock = std::make_unique<StrictMock<MockRecordset>>();
+    EXPECT_CALL(*mock, editMode()).WillOnce(Return(engine::adEditNone));
+    EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
+    CDbRecordset rs(nullptr, std::move(mock));
+    EXPECT_EQ(rs.CancelUpdate(), 1);
+}
+
+TEST(Wrappers, TypedSettersWriteTheirTags) {
+    auto mock = std::make_unique<MockRecordset>();
+    std::vector<Variant> written;
+    EXPECT_CALL(*mock, setFieldValue(_, _))
+        .WillRepeatedly([&](long, const Variant& v) { written.push_back(v); });
+    EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
+    CDbRecordset rs(nullptr, std::move(mock));
+    const int i = 3;
+    const long l = 4;
+    const float f = 0.1f;
+    const double d = 0.1;
+    EXPECT_EQ(rs.PutCollect(0, i), 1);
+    EXPECT_EQ(rs.PutCollect(0, l), 1);
+    EXPECT_EQ(rs.PutCollect(0, f), 1);
+    EXPECT_EQ(rs.PutCollect(0, d), 1);
+    EXPECT_EQ(rs.PutCollect(0, std::string("ab")), 1);
+    EXPECT_EQ(rs.PutCollect(0, std::string()), 1);
+    ASSERT_EQ(written.size(), 6u);
+    EXPECT_EQ(written[0].vt, VT_I4);
+    EXPECT_EQ(written[0].integer, 3);
+    EXPECT_EQ(written[1].vt, VT_I4);
+    EXPECT_EQ(written[2].vt, VT_R4);
+    EXPECT_EQ(written[2].real, static_cast<double>(0.1f));
+    EXPECT_EQ(written[3].vt, VT_R8);
+    EXPECT_EQ(written[4].vt, VT_BSTR);
+    EXPECT_EQ(written[4].text, "ab");
+    EXPECT_EQ(written[5].vt, VT_NULL);  // an empty text is stored as NULL
+}
+
+TEST(Wrappers, TextGetterChecksColumnThenOpenThenEnd) {
+    vornel::test::TraceCapture capture;
+    auto mock = std::make_unique<StrictMock<MockRecordset>>();
+    auto& m = *mock;
+    CDbRecordset rs(nullptr, std::move(mock));
+    std::string value = "kept";
+    EXPECT_CALL(m, fieldCount()).WillRepeatedly(Return(3));
+    EXPECT_EQ(rs.GetCollect(3, value), 0);  // past the last column: nothing read
+    EXPECT_EQ(rs.GetCollect(-1, value), 0);
+    EXPECT_TRUE(capture.notices.empty());
+
+    EXPECT_CALL(m, state()).WillRepeatedly(Return(engine::adStateClosed));
+    EXPECT_EQ(rs.GetCollect(0, value), 0);
+    EXPECT_EQ(rs.GetCollect(1, value), 0);
+    ASSERT_EQ(capture.notices.size(), 2u);  // one notice a call
+    EXPECT_EQ(capture.notices[0], "提示|数据库可能已经断开,\r\n请重新连接、然后重试.");
+    EXPECT_EQ(value, "kept");
+}
+
+TEST(Wrappers, FailuresLeaveTheirTraceLines) {
+    if (!traceEnabled()) {
+        GTEST_SKIP() << "release build: no trace";
+    }
+    Database db;
+    vornel::test::TraceCapture capture;
+    EXPECT_FALSE(db.connection.Execute("SELECT * FROM nowhere", kText));
+    ASSERT_EQ(capture.lines.size(), 1u);
+    EXPECT_EQ(capture.lines[0].rfind("Warning: Execute 方法发生异常. 错误信息: no such table: "
+                                      "nowhere; 文件: ",
+                                      0),
+              0u)
+        << capture.lines[0];
+    EXPECT_NE(capture.lines[0].find("Connection.cpp; 行: "), std::string::npos);
+    EXPECT_EQ(db.connection.LastFailure(), "no such table: nowhere");
+
+    capture.clear();
+    CDbRecordset rs(&db.connection);
+    EXPECT_EQ(rs.Open("SELECT * FROM nowhere", kText, kStatic, kOptimistic), 0);
+    ASSERT_EQ(capture.lines.size(), 2u);
+    EXPECT_TRUE(capture.has("Warning: 打开记录集发生异常. 错误信息: no such table: nowhere; 文件: "));
+    EXPECT_EQ(capture.lines[1],
+              "Description: no such table: nowhere\r\nState: 42000, Native: 1, Source: "
+              "Vornel SQLite engine\r\n\r\n");
+
+    capture.clear();
+    CDbConnection other;
+    EXPECT_EQ(other.OpenJetDatabase(db.dir.file("missing.db"), "", -1), 0);
+    ASSERT_EQ(capture.lines.size(), 2u);
+    EXPECT_TRUE(capture.has("Warning: 连接数据库发生异常. 错误信息: Could not find file"));
+
+    capture.clear();
+    EXPECT_EQ(rs.IsBOF(), 0);
+    EXPECT_TRUE(capture.has("Warning: IsBOF 方法发生异常. 错误信息: Operation is not allowed when "
+                            "the object is closed.; 文件: "));
+    EXPECT_FALSE(rs.GetField(0));
+    EXPECT_TRUE(capture.has("Warning: GetField发生异常. 错误信息: "));
+}

@@ -1,0 +1,51 @@
+#include "engine/JetSql.h"
+
+#include <gtest/gtest.h>
+
+using vornel::engine::qualifiedIndexName;
+using vornel::engine::translateJet;
+
+TEST(JetSql, DeleteLosesItsStarOnlyWhereJetWroteOne) {
+    EXPECT_EQ(translateJet("DELETE * FROM KrigBlock_Param WHERE MINEID = 3"),
+              "DELETE  FROM KrigBlock_Param WHERE MINEID = 3");
+    EXPECT_EQ(translateJet("delete  *  from [T1]"), "delete    from [T1]");
+    EXPECT_EQ(translateJet("DELETE FROM T"), "DELETE FROM T");
+    // Inside quotes nothing is touched.
+    EXPECT_EQ(translateJet("SELECT 'DELETE * FROM x' FROM T"), "SELECT 'DELETE * FROM x' FROM T");
+    EXPECT_EQ(translateJet("SELECT * FROM T WHERE a = 1"), "SELECT * FROM T WHERE a = 1");
+}
+
+TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
+    EXPECT_EQ(translateJet("create table T(A int, B Long, C Double, D VarChar(20), E yesno, "
+                           "F IMAGE, G AUTOINCREMENT(1,1))"),
+              "create table T(A INTEGER, B INTEGER, C DOUBLE, "
+              "D VARCHAR(20) COLLATE NOCASE CHECK(length(D) <= 20), E BOOLEAN, F BLOB, "
+              "G COUNTER)");
+    EXPECT_EQ(translateJet("create table [My T]([a b] text, M memo, W DATETIME, Y currency)"),
+              "create table [My T]([a b] VARCHAR(255) COLLATE NOCASE CHECK(length([a b]) <= 255), "
+              "M TEXT COLLATE NOCASE, W DATETIME, Y CURRENCY)");
+    // Constraints and unknown types pass through.
+    EXPECT_EQ(translateJet("create table T(A int NOT NULL, B geometry, PRIMARY KEY (A))"),
+              "create table T(A INTEGER NOT NULL, B geometry, PRIMARY KEY (A))");
+}
+
+TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
+    EXPECT_EQ(qualifiedIndexName("T1", "T1ID"), "\"T1.T1ID\"");
+    EXPECT_EQ(qualifiedIndexName("a\"b", "x"), "\"a\"\"b.x\"");
+    EXPECT_EQ(translateJet("create index T1ID on[T1](Krig_BlockID)"),
+              "create index \"T1.T1ID\" on[T1](Krig_BlockID)");
+    EXPECT_EQ(translateJet("CREATE UNIQUE INDEX ix ON T (a)"), "CREATE UNIQUE INDEX \"T.ix\" ON T (a)");
+    EXPECT_EQ(translateJet("DROP INDEX ix ON [T]"), "DROP INDEX \"T.ix\"");
+    // Without a table, as the library writes it, the statement stays and
+    // finds no index of that name.
+    EXPECT_EQ(translateJet("DROP INDEX T1ID"), "DROP INDEX T1ID");
+}
+
+TEST(JetSql, SurvivesBrokenText) {
+    for (const char* text : {"", "'", "[", "create table", "create table T(", "create table T(A",
+                             "create table T(A VarChar(", "create index", "DELETE *", "/*", "--",
+                             "drop index x on", "create table T(A int,,)"}) {
+        EXPECT_NO_THROW(translateJet(text)) << text;
+    }
+    EXPECT_EQ(translateJet("create table T(A VarChar("), "create table T(A VarChar(");
+}

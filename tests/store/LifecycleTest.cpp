@@ -1,0 +1,187 @@
+// The manager's database file: creating, connecting, compacting, closing.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "store/KrigDatabase.h"
+#include "support/Shell.h"
+#include "support/TempDir.h"
+#include "support/TraceCapture.h"
+#include "vornel/VornelMng.h"
+
+using vornel::test::fileExists;
+using vornel::test::readFile;
+using vornel::test::sqliteShell;
+using vornel::test::TempDir;
+
+namespace {
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// A table of n rows that the shell can count.
+void fill(const std::string& db, int rows) {
+    sqliteShell(db, "CREATE TABLE IF NOT EXISTS filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
+                    "ALL SELECT i + 1 FROM n WHERE i < " +
+                        std::to_string(rows) +
+                        ") INSERT INTO filler SELECT randomblob(200) FROM n;");
+}
+
+}  // namespace
+
+TEST(Lifecycle, ANewDatabaseIsAPlainSqliteFileLeftAlone) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    {
+        CVornelMng mng;
+        ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+        EXPECT_EQ(mng.initDataBase(), 1);
+    }
+    EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
+    EXPECT_EQ(sqliteShell(path, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY 1"),
+              "KrigBlock_Param\nKrigBlock_Vrg_Param\n");
+    EXPECT_FALSE(fileExists(path + "-wal"));
+    EXPECT_FALSE(fileExists(path + "-shm"));
+}
+
+TEST(Lifecycle, CreateRefusesAnExistingFile) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    writeFile(path, "not a database, and not to be touched");
+    vornel::test::TraceCapture capture;
+    CVornelMng mng;
+    EXPECT_EQ(mng.createDatabase(path), 0);
+    ASSERT_EQ(capture.notices.size(), 1u);
+    EXPECT_TRUE(contains(capture.notices[0], "提示|Database '" + path + "' already exists."));
+    EXPECT_TRUE(contains(mng.lastError(), "already exists"));
+    EXPECT_EQ(readFile(path), "not a database, and not to be touched");
+    EXPECT_EQ(mng.initDataBase(), 0);  // a database object, but nothing open
+
+    const std::string good = dir.file("good.mdb");
+    CVornelMng other;
+    ASSERT_EQ(other.createDatabase(good), 1);
+    other.clearDatabase();
+    EXPECT_EQ(mng.createDatabase(good), 0);
+    EXPECT_EQ(mng.connectDatabase(good), 1) << mng.lastError();
+    EXPECT_TRUE(mng.lastError().empty());
+}
+
+TEST(Lifecycle, ConnectingToNothingCreatesNothing) {
+    TempDir dir;
+    const std::string path = dir.file("absent.mdb");
+    CVornelMng mng;
+    EXPECT_EQ(mng.connectDatabase(path), 0);
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_TRUE(contains(mng.lastError(), path)) << mng.lastError();
+    EXPECT_EQ(mng.initDataBase(), 0);
+    EXPECT_EQ(mng.lastError(), "no database is open");
+}
+
+TEST(Lifecycle, EmptyPathsLeaveTheOpenDatabaseAlone) {
+    TempDir dir;
+    CVornelMng mng;
+    ASSERT_EQ(mng.createDatabase(dir.file("m.mdb")), 1);
+    EXPECT_EQ(mng.createDatabase(""), 0);
+    EXPECT_EQ(mng.connectDatabase(""), 0);
+    EXPECT_EQ(mng.compactDatabase(""), 0);
+    EXPECT_EQ(mng.lastError(), "the database path is empty");
+    EXPECT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    mng.clearDatabase();
+    EXPECT_EQ(mng.initDataBase(), 0);
+}
+
+TEST(Lifecycle, FilesThatAreNotOursAreNamed) {
+    TempDir dir;
+    const std::string access = dir.file("old.mdb");
+    writeFile(access, std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01", 21) +
+                          std::string(2000, '\0'));
+    CVornelMng mng;
+    EXPECT_EQ(mng.connectDatabase(access), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "is an Access database")) << mng.lastError();
+    EXPECT_TRUE(contains(mng.lastError(), "vornel migrate"));
+
+    const std::string text = dir.file("notes.txt");
+    writeFile(text, std::string(5000, 'x'));
+    EXPECT_EQ(mng.connectDatabase(text), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "not a database")) << mng.lastError();
+    EXPECT_EQ(readFile(text), std::string(5000, 'x'));
+}
+
+TEST(Lifecycle, CompactionLeavesOnlyTheFileConnectedWithItsData) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    CVornelMng mng;
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    fill(path, 5000);
+    sqliteShell(path, "DELETE FROM filler WHERE rowid > 10");
+    const auto before = readFile(path).size();
+
+    ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+    int exists = 0;
+    EXPECT_EQ(mng.isExistTbl("KrigBlock_Param", exists), 1);  // connected
+    EXPECT_EQ(exists, 1);
+    mng.clearDatabase();
+    EXPECT_LT(readFile(path).size(), before / 10);
+    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM filler; PRAGMA integrity_check"), "10\nok\n");
+    EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
+    EXPECT_FALSE(fileExists(path + "-wal"));
+    EXPECT_FALSE(fileExists(path + "-shm"));
+    EXPECT_FALSE(fileExists(path + "-journal"));
+}
+
+TEST(Lifecycle, CompactionRefusesALeftoverTemporaryFile) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    const std::string temp = dir.file("modelTemp.mdb");
+    CVornelMng mng;
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    writeFile(temp, "");  // even an empty one is in the way
+    const std::string original = readFile(path);
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), temp)) << mng.lastError();
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(readFile(temp), "");
+}
+
+TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    CVornelMng other;
+    ASSERT_EQ(other.createDatabase(path), 1);
+    ASSERT_EQ(other.initDataBase(), 1);
+    CVornelMng mng;
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "open in another connection")) << mng.lastError();
+    EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
+    EXPECT_EQ(other.createBlockResultTbl("T1"), 1);  // the other connection still works
+    other.clearDatabase();
+    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
+}
+
+TEST(Lifecycle, TemporaryPathDropsFourCharacters) {
+    EXPECT_EQ(CKrigDatabase::TempPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
+    EXPECT_EQ(CKrigDatabase::TempPath("/srv/m.db"), "/srv/Temp.mdb");
+    EXPECT_EQ(CKrigDatabase::TempPath("a.b"), "Temp.mdb");
+}
+
+TEST(Lifecycle, ManagersMoveAndNeverReleaseTwice) {
+    TempDir dir;
+    CVornelMng first;
+    ASSERT_EQ(first.createDatabase(dir.file("m.mdb")), 1);
+    CVornelMng second(std::move(first));
+    EXPECT_EQ(second.initDataBase(), 1);
+    EXPECT_EQ(first.initDataBase(), 0);  // NOLINT(bugprone-use-after-move): moved-from is empty
+    CVornelMng third;
+    third = std::move(second);
+    EXPECT_EQ(third.initDataBase(), 1);
+}
