@@ -124,9 +124,13 @@ private:
 
     // Records why an operation failed and returns its status, 0.
     long fail(const std::string& why);
+    // Runs one statement whose outcome only warns; 0 without a database.
+    long runStatement(const std::string& sql);
+    // Deletes the parameter and variogram rows of one run (byMineId) or of
+    // every run of the table, then drops the table, in one transaction.
+    long deleteRunsAndTable(const std::string& tableName, long mineId, bool byMineId);
     // Makes a new database object for the path and opens it with `open`.
-    long replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(),
-                         const char* verb);
+    long replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(), const char* verb);
 
     CKrigDatabase* m_pDatabase;
     int32_t m_nParamNum;

@@ -26,7 +26,9 @@ engine::Connection& CDbConnection::Ado() {
     return *m_pAdoConnection;
 }
 
-void CDbConnection::NoteFailure(const std::string& message) { m_strLastFailure = message; }
+void CDbConnection::NoteFailure(const std::string& message) {
+    m_strLastFailure = message;
+}
 
 BOOL CDbConnection::Open(const char* connect, long options) {
     if (connect != nullptr && *connect != '\0') {
@@ -86,8 +88,8 @@ bool CDbConnection::Execute(const char* sql, long options) {
         return true;
     } catch (const std::exception& e) {
         NoteFailure(messageOf(e));
-        traceFailure("Warning: Execute 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
-                     __FILE__, __LINE__);
+        traceFailure("Warning: Execute 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
+                     messageOf(e), __FILE__, __LINE__);
         return false;
     }
 }

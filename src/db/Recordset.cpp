@@ -9,8 +9,7 @@ namespace engine = vornel::engine;
 CDbRecordset::CDbRecordset(CDbConnection* connection)
     : CDbRecordset(connection, engine::createRecordset()) {}
 
-CDbRecordset::CDbRecordset(CDbConnection* connection,
-                           std::unique_ptr<engine::Recordset> recordset)
+CDbRecordset::CDbRecordset(CDbConnection* connection, std::unique_ptr<engine::Recordset> recordset)
     : m_pConnection(connection), m_pAdoRecordset(std::move(recordset)) {}
 
 CDbRecordset::~CDbRecordset() {
@@ -44,8 +43,8 @@ BOOL CDbRecordset::Open(const char* sql, long options, long cursorType, long loc
         if (IsOpen()) {
             Close();
         }
-        return m_pAdoRecordset->open(m_strSQL, m_pConnection->GetConnection(), cursorType,
-                                     lockType, options) >= 0
+        return m_pAdoRecordset->open(m_strSQL, m_pConnection->GetConnection(), cursorType, lockType,
+                                     options) >= 0
                    ? 1
                    : 0;
     } catch (const std::exception& e) {

@@ -1,9 +1,9 @@
 #include "db/VariantConvert.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -19,13 +19,21 @@ namespace {
 
 using int128 = __int128;
 
-int32_t low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+int32_t low32(int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
-int16_t low16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+int16_t low16(int64_t v) {
+    return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
 
-uint8_t low8(int64_t v) { return static_cast<uint8_t>(v); }
+uint8_t low8(int64_t v) {
+    return static_cast<uint8_t>(v);
+}
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Integer division rounding halves to even, as the platform's variant
 // conversions round.
@@ -147,22 +155,28 @@ std::string currencyText(int64_t v) {
     return text;
 }
 
-[[noreturn]] void refuseString() { throw ComError(hr::kTypeMismatch); }
+[[noreturn]] void refuseString() {
+    throw ComError(hr::kTypeMismatch);
+}
 
 }  // namespace
 
 int32_t VariantToLong(const Variant& v) {
     switch (v.vt) {
         case vornel::VT_EMPTY:
-        case vornel::VT_NULL: return 0;
+        case vornel::VT_NULL:
+            return 0;
         case vornel::VT_I2:
         case vornel::VT_UI2:
-        case vornel::VT_BOOL: return low16(v.integer);
+        case vornel::VT_BOOL:
+            return low16(v.integer);
         case vornel::VT_I4:
         case vornel::VT_UI4:
-        case vornel::VT_INT: return low32(v.integer);
+        case vornel::VT_INT:
+            return low32(v.integer);
         case vornel::VT_I1:
-        case vornel::VT_UI1: return low8(v.integer);
+        case vornel::VT_UI1:
+            return low8(v.integer);
         case vornel::VT_R4:
         case vornel::VT_R8: {
             const double shifted = v.real + 0.5;
@@ -171,13 +185,16 @@ int32_t VariantToLong(const Variant& v) {
             }
             return static_cast<int32_t>(shifted);
         }
-        case vornel::VT_CY: return toLongChecked(divideHalfEven(v.integer, 10000));
+        case vornel::VT_CY:
+            return toLongChecked(divideHalfEven(v.integer, 10000));
         case vornel::VT_DECIMAL:
             return toLongChecked(
                 divideHalfEven(decimalMantissa(v.decimal), powerOfTen(v.decimal.scale)));
-        case vornel::VT_BSTR: return parseLong(v.text);
+        case vornel::VT_BSTR:
+            return parseLong(v.text);
         case vornel::VT_LPSTR:
-        case vornel::VT_LPWSTR: refuseString();
+        case vornel::VT_LPWSTR:
+            refuseString();
         default:
             VORNEL_TRACE("Warning: 未处理的 _variant_t 类型值; 文件: %s; 行: %d\n", __FILE__,
                          __LINE__);
@@ -188,22 +205,31 @@ int32_t VariantToLong(const Variant& v) {
 double VariantToDouble(const Variant& v) {
     switch (v.vt) {
         case vornel::VT_EMPTY:
-        case vornel::VT_NULL: return 0.0;
+        case vornel::VT_NULL:
+            return 0.0;
         case vornel::VT_I2:
         case vornel::VT_UI2:
-        case vornel::VT_BOOL: return low16(v.integer);
+        case vornel::VT_BOOL:
+            return low16(v.integer);
         case vornel::VT_I4:
         case vornel::VT_UI4:
-        case vornel::VT_INT: return low32(v.integer);
+        case vornel::VT_INT:
+            return low32(v.integer);
         case vornel::VT_I1:
-        case vornel::VT_UI1: return low8(v.integer);
+        case vornel::VT_UI1:
+            return low8(v.integer);
         case vornel::VT_R4:
-        case vornel::VT_R8: return v.real;
-        case vornel::VT_CY: return static_cast<double>(v.integer) / 10000.0;
-        case vornel::VT_DECIMAL: return decimalToDouble(v.decimal);
-        case vornel::VT_BSTR: return parseDouble(v.text);
+        case vornel::VT_R8:
+            return v.real;
+        case vornel::VT_CY:
+            return static_cast<double>(v.integer) / 10000.0;
+        case vornel::VT_DECIMAL:
+            return decimalToDouble(v.decimal);
+        case vornel::VT_BSTR:
+            return parseDouble(v.text);
         case vornel::VT_LPSTR:
-        case vornel::VT_LPWSTR: refuseString();
+        case vornel::VT_LPWSTR:
+            refuseString();
         default:
             VORNEL_TRACE("Warning: 未处理的 _variant_t 类型值; 文件: %s; 行: %d\n", __FILE__,
                          __LINE__);
@@ -214,34 +240,49 @@ double VariantToDouble(const Variant& v) {
 std::string VariantToText(const Variant& v) {
     switch (v.vt) {
         case vornel::VT_EMPTY:
-        case vornel::VT_NULL: return {};
-        case vornel::VT_I2: return decimalText(low16(v.integer));
-        case vornel::VT_UI2: return decimalText(static_cast<int32_t>(v.integer & 0xffff));
+        case vornel::VT_NULL:
+            return {};
+        case vornel::VT_I2:
+            return decimalText(low16(v.integer));
+        case vornel::VT_UI2:
+            return decimalText(static_cast<int32_t>(v.integer & 0xffff));
         case vornel::VT_I1:
-        case vornel::VT_UI1: return decimalText(low8(v.integer));
+        case vornel::VT_UI1:
+            return decimalText(low8(v.integer));
         case vornel::VT_I4:
         case vornel::VT_UI4:
         case vornel::VT_INT:
         case vornel::VT_UINT:
         case vornel::VT_I8:
-        case vornel::VT_UI8: return decimalText(low32(v.integer));
+        case vornel::VT_UI8:
+            return decimalText(low32(v.integer));
         case vornel::VT_VOID: {
             char buf[16];
             std::snprintf(buf, sizeof buf, "%8x", static_cast<unsigned>(v.integer));
             return buf;
         }
-        case vornel::VT_R4: return printed("%.4f", v.real);
-        case vornel::VT_R8: return printed("%.8f", v.real);
-        case vornel::VT_DECIMAL: return printed("%.8f", decimalToDouble(v.decimal));
-        case vornel::VT_CY: return currencyText(v.integer);
-        case vornel::VT_DATE: return vornel::oledate::format(v.real);
-        case vornel::VT_BOOL: return v.integer != 0 ? "TRUE" : "FALSE";
-        case vornel::VT_BSTR: return v.text;
+        case vornel::VT_R4:
+            return printed("%.4f", v.real);
+        case vornel::VT_R8:
+            return printed("%.8f", v.real);
+        case vornel::VT_DECIMAL:
+            return printed("%.8f", decimalToDouble(v.decimal));
+        case vornel::VT_CY:
+            return currencyText(v.integer);
+        case vornel::VT_DATE:
+            return vornel::oledate::format(v.real);
+        case vornel::VT_BOOL:
+            return v.integer != 0 ? "TRUE" : "FALSE";
+        case vornel::VT_BSTR:
+            return v.text;
         case vornel::VT_LPSTR:
-        case vornel::VT_LPWSTR: refuseString();
+        case vornel::VT_LPWSTR:
+            refuseString();
         case vornel::VT_BLOB:
         case vornel::VT_BLOB_OBJECT:
-        case vornel::VT_BYTES: return "[BLOB]";
-        default: return "UN_KNOW";
+        case vornel::VT_BYTES:
+            return "[BLOB]";
+        default:
+            return "UN_KNOW";
     }
 }

@@ -49,7 +49,9 @@ void readByStorage(sqlite3_stmt* stmt, int index, int type, Variant& out) {
     }
 }
 
-bool numeric(int type) { return type == SQLITE_INTEGER || type == SQLITE_FLOAT; }
+bool numeric(int type) {
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
 
 int bindText(sqlite3_stmt* stmt, int index, const std::string& text) {
     return sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()),
@@ -93,7 +95,9 @@ ColumnKind classifyColumn(const char* declaredType) {
     return ColumnKind::Value;
 }
 
-bool isLongKind(ColumnKind kind) { return kind == ColumnKind::Blob; }
+bool isLongKind(ColumnKind kind) {
+    return kind == ColumnKind::Blob;
+}
 
 void readColumn(sqlite3_stmt* stmt, int index, ColumnKind kind, Variant& out) {
     const int type = sqlite3_column_type(stmt, index);
@@ -158,10 +162,14 @@ void readColumn(sqlite3_stmt* stmt, int index, ColumnKind kind, Variant& out) {
 
 long columnSize(sqlite3_stmt* stmt, int index) {
     switch (sqlite3_column_type(stmt, index)) {
-        case SQLITE_NULL: return 0;
-        case SQLITE_INTEGER: return 4;
-        case SQLITE_FLOAT: return 8;
-        default: return sqlite3_column_bytes(stmt, index);
+        case SQLITE_NULL:
+            return 0;
+        case SQLITE_INTEGER:
+            return 4;
+        case SQLITE_FLOAT:
+            return 8;
+        default:
+            return sqlite3_column_bytes(stmt, index);
     }
 }
 

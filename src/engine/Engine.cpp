@@ -12,8 +12,12 @@ Recordset& Field::checked() const {
     return *recordset_;
 }
 
-std::unique_ptr<Connection> createConnection() { return std::make_unique<SqliteConnection>(); }
+std::unique_ptr<Connection> createConnection() {
+    return std::make_unique<SqliteConnection>();
+}
 
-std::unique_ptr<Recordset> createRecordset() { return std::make_unique<SqliteRecordset>(); }
+std::unique_ptr<Recordset> createRecordset() {
+    return std::make_unique<SqliteRecordset>();
+}
 
 }  // namespace vornel::engine

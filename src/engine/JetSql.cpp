@@ -81,7 +81,9 @@ bool is(const Token& t, std::string_view word) {
            });
 }
 
-bool isPunct(const Token& t, char c) { return t.kind == Kind::Punct && t.text[0] == c; }
+bool isPunct(const Token& t, char c) {
+    return t.kind == Kind::Punct && t.text[0] == c;
+}
 
 // The plain name of a word or of a bracketed or quoted identifier.
 std::string nameOf(const Token& t) {
@@ -202,7 +204,8 @@ private:
             }
             i = rewriteColumn(column);
             int depth = 0;
-            while (at(i) && !(depth == 0 && (isPunct(tokens_[i], ',') || isPunct(tokens_[i], ')')))) {
+            while (at(i) &&
+                   !(depth == 0 && (isPunct(tokens_[i], ',') || isPunct(tokens_[i], ')')))) {
                 depth += isPunct(tokens_[i], '(') ? 1 : isPunct(tokens_[i], ')') ? -1 : 0;
                 ++i;
             }
@@ -261,25 +264,44 @@ private:
                                            [](char c) { return std::isdigit(c) != 0; })) {
             digits = "255";
         }
-        return "VARCHAR(" + digits + ") COLLATE NOCASE CHECK(length(" + column + ") <= " +
-               digits + ")";
+        return "VARCHAR(" + digits + ") COLLATE NOCASE CHECK(length(" + column + ") <= " + digits +
+               ")";
     }
 
     // The SQLite declaration of a Jet type; empty when the type stays.
     static std::string mapType(const Token& type, const std::string& size,
                                const std::string& column) {
         static const std::pair<const char*, const char*> kFixed[] = {
-            {"int", "INTEGER"},        {"integer", "INTEGER"},  {"long", "INTEGER"},
-            {"short", "INTEGER"},      {"smallint", "INTEGER"}, {"byte", "INTEGER"},
-            {"tinyint", "INTEGER"},    {"double", "DOUBLE"},    {"float", "DOUBLE"},
-            {"single", "DOUBLE"},      {"real", "DOUBLE"},      {"yesno", "BOOLEAN"},
-            {"bit", "BOOLEAN"},        {"logical", "BOOLEAN"},  {"boolean", "BOOLEAN"},
-            {"image", "BLOB"},         {"longbinary", "BLOB"},  {"oleobject", "BLOB"},
-            {"general", "BLOB"},       {"autoincrement", "COUNTER"},
-            {"counter", "COUNTER"},    {"datetime", "DATETIME"}, {"date", "DATETIME"},
-            {"time", "DATETIME"},      {"timestamp", "DATETIME"}, {"currency", "CURRENCY"},
-            {"money", "CURRENCY"},     {"memo", "TEXT COLLATE NOCASE"},
-            {"longtext", "TEXT COLLATE NOCASE"}, {"longchar", "TEXT COLLATE NOCASE"},
+            {"int", "INTEGER"},
+            {"integer", "INTEGER"},
+            {"long", "INTEGER"},
+            {"short", "INTEGER"},
+            {"smallint", "INTEGER"},
+            {"byte", "INTEGER"},
+            {"tinyint", "INTEGER"},
+            {"double", "DOUBLE"},
+            {"float", "DOUBLE"},
+            {"single", "DOUBLE"},
+            {"real", "DOUBLE"},
+            {"yesno", "BOOLEAN"},
+            {"bit", "BOOLEAN"},
+            {"logical", "BOOLEAN"},
+            {"boolean", "BOOLEAN"},
+            {"image", "BLOB"},
+            {"longbinary", "BLOB"},
+            {"oleobject", "BLOB"},
+            {"general", "BLOB"},
+            {"autoincrement", "COUNTER"},
+            {"counter", "COUNTER"},
+            {"datetime", "DATETIME"},
+            {"date", "DATETIME"},
+            {"time", "DATETIME"},
+            {"timestamp", "DATETIME"},
+            {"currency", "CURRENCY"},
+            {"money", "CURRENCY"},
+            {"memo", "TEXT COLLATE NOCASE"},
+            {"longtext", "TEXT COLLATE NOCASE"},
+            {"longchar", "TEXT COLLATE NOCASE"},
             {"note", "TEXT COLLATE NOCASE"},
         };
         for (const auto& [jet, sqlite] : kFixed) {
@@ -287,8 +309,8 @@ private:
                 return sqlite;
             }
         }
-        static const char* const kSized[] = {"varchar", "char", "text", "string", "nvarchar",
-                                             "alphanumeric"};
+        static const char* const kSized[] = {"varchar", "char",     "text",
+                                             "string",  "nvarchar", "alphanumeric"};
         for (const char* jet : kSized) {
             if (is(type, jet)) {
                 return textType(size, column);
@@ -317,6 +339,8 @@ std::string qualifiedIndexName(std::string_view table, std::string_view index) {
     return name + "\"";
 }
 
-std::string translateJet(std::string_view statement) { return Rewriter(statement).run(); }
+std::string translateJet(std::string_view statement) {
+    return Rewriter(statement).run();
+}
 
 }  // namespace vornel::engine

@@ -24,8 +24,7 @@ std::string trim(const std::string& s) {
 }
 
 bool sameWord(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -48,7 +47,9 @@ void ucase(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_text(context, upper.data(), static_cast<int>(upper.size()), SQLITE_TRANSIENT);
 }
 
-std::string savepoint(long level) { return "vornel_level" + std::to_string(level); }
+std::string savepoint(long level) {
+    return "vornel_level" + std::to_string(level);
+}
 
 }  // namespace
 
@@ -95,12 +96,13 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
         raise(*errors_, hr::kEngine,
               "'" + path +
                   "' is an Access database, which this library does not read directly; "
-                  "convert it with: vornel migrate '" + path + "' NEW.db",
+                  "convert it with: vornel migrate '" +
+                  path + "' NEW.db",
               SQLITE_NOTADB);
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto session = std::make_shared<Session>(db, errors_);
     if (rc != SQLITE_OK) {
         session->fail(rc, "cannot open '" + path + "'");
@@ -115,9 +117,13 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     return hr::kOk;
 }
 
-void SqliteConnection::close() { session_.reset(); }
+void SqliteConnection::close() {
+    session_.reset();
+}
 
-long SqliteConnection::state() { return session_ ? adStateOpen : adStateClosed; }
+long SqliteConnection::state() {
+    return session_ ? adStateOpen : adStateClosed;
+}
 
 const std::shared_ptr<Session>& SqliteConnection::session() {
     if (!session_) {
@@ -181,6 +187,8 @@ HRESULT SqliteConnection::rollbackTrans() {
     return hr::kOk;
 }
 
-std::vector<ErrorInfo> SqliteConnection::errors() { return errors_->items; }
+std::vector<ErrorInfo> SqliteConnection::errors() {
+    return errors_->items;
+}
 
 }  // namespace vornel::engine

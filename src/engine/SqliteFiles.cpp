@@ -78,8 +78,8 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     if (exists(tempPath)) {
         failWith(hr::kFail, "The file '" + tempPath +
                                 "' is in the way of the compaction (perhaps left by an "
-                                "interrupted one); '" + path +
-                                "' is intact. Move the file away and compact again.");
+                                "interrupted one); '" +
+                                path + "' is intact. Move the file away and compact again.");
     }
     if (!exists(path)) {
         failWith(hr::kFail, "Could not find file '" + path + "'.");

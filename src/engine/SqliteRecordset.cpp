@@ -26,24 +26,31 @@ std::string quoteIdentifier(const char* name) {
 long variantSize(const Variant& v) {
     switch (v.vt) {
         case VT_EMPTY:
-        case VT_NULL: return 0;
+        case VT_NULL:
+            return 0;
         case VT_BSTR:
         case VT_LPSTR:
-        case VT_LPWSTR: return static_cast<long>(v.text.size());
+        case VT_LPWSTR:
+            return static_cast<long>(v.text.size());
         case VT_BYTES:
-        case VT_BLOB: return static_cast<long>(v.bytes.size());
+        case VT_BLOB:
+            return static_cast<long>(v.bytes.size());
         case VT_R8:
         case VT_DATE:
         case VT_CY:
         case VT_I8:
-        case VT_UI8: return 8;
-        default: return 4;
+        case VT_UI8:
+            return 8;
+        default:
+            return 4;
     }
 }
 
 }  // namespace
 
-SqliteRecordset::~SqliteRecordset() { finalizeAll(); }
+SqliteRecordset::~SqliteRecordset() {
+    finalizeAll();
+}
 
 void SqliteRecordset::fail(HRESULT code, const std::string& description) {
     if (session_) {
@@ -52,7 +59,9 @@ void SqliteRecordset::fail(HRESULT code, const std::string& description) {
     throw ComError(code, description);
 }
 
-Session& SqliteRecordset::session() { return *session_; }
+Session& SqliteRecordset::session() {
+    return *session_;
+}
 
 void SqliteRecordset::requireOpen() {
     if (stmt_ == nullptr) {
@@ -76,8 +85,7 @@ void SqliteRecordset::requireCurrentRow() {
     }
 }
 
-HRESULT SqliteRecordset::open(const std::string& source, Connection* connection, long, long,
-                              long) {
+HRESULT SqliteRecordset::open(const std::string& source, Connection* connection, long, long, long) {
     close();
     auto* sqlite = dynamic_cast<SqliteConnection*>(connection);
     if (sqlite == nullptr) {
@@ -134,7 +142,9 @@ void SqliteRecordset::close() {
     showingAdded_ = false;
 }
 
-long SqliteRecordset::state() { return stmt_ != nullptr ? adStateOpen : adStateClosed; }
+long SqliteRecordset::state() {
+    return stmt_ != nullptr ? adStateOpen : adStateClosed;
+}
 
 void SqliteRecordset::step() {
     const int rc = sqlite3_step(stmt_);
@@ -272,10 +282,9 @@ HRESULT SqliteRecordset::addNew() {
 }
 
 void SqliteRecordset::bindCounter(int index) {
-    const std::string sql = "SELECT COALESCE(MAX(" +
-                            quoteIdentifier(sqlite3_column_origin_name(stmt_, index)) +
-                            "), 0) + 1 FROM " +
-                            quoteIdentifier(sqlite3_column_table_name(stmt_, index));
+    const std::string sql =
+        "SELECT COALESCE(MAX(" + quoteIdentifier(sqlite3_column_origin_name(stmt_, index)) +
+        "), 0) + 1 FROM " + quoteIdentifier(sqlite3_column_table_name(stmt_, index));
     sqlite3_stmt* next = nullptr;
     int rc = sqlite3_prepare_v2(session().db(), sql.c_str(), -1, &next, nullptr);
     if (rc == SQLITE_OK) {
@@ -318,7 +327,9 @@ HRESULT SqliteRecordset::cancelUpdate() {
     return hr::kOk;
 }
 
-long SqliteRecordset::editMode() { return editMode_; }
+long SqliteRecordset::editMode() {
+    return editMode_;
+}
 
 long SqliteRecordset::fieldCount() {
     requireOpen();

@@ -25,8 +25,8 @@ public:
     SqliteRecordset(const SqliteRecordset&) = delete;
     SqliteRecordset& operator=(const SqliteRecordset&) = delete;
 
-    HRESULT open(const std::string& source, Connection* connection, long cursorType,
-                 long lockType, long options) override;
+    HRESULT open(const std::string& source, Connection* connection, long cursorType, long lockType,
+                 long options) override;
     void close() override;
     long state() override;
 
@@ -71,7 +71,7 @@ private:
 
     long position_ = 0;  // 1-based number of the current row
     bool atEnd_ = false;
-    long count_ = -1;    // -1 until known
+    long count_ = -1;  // -1 until known
 
     long editMode_ = adEditNone;
     bool showingAdded_ = false;  // after Update the added row is the current row

@@ -12,13 +12,19 @@ const char kSource[] = "Vornel SQLite engine";
 const char* sqlState(int rc) {
     switch (rc & 0xff) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: return "HYT00";
-        case SQLITE_CONSTRAINT: return "23000";
-        case SQLITE_ERROR: return "42000";
+        case SQLITE_LOCKED:
+            return "HYT00";
+        case SQLITE_CONSTRAINT:
+            return "23000";
+        case SQLITE_ERROR:
+            return "42000";
         case SQLITE_CANTOPEN:
-        case SQLITE_NOTADB: return "08001";
-        case SQLITE_NOMEM: return "HY001";
-        default: return "HY000";
+        case SQLITE_NOTADB:
+            return "08001";
+        case SQLITE_NOMEM:
+            return "HY001";
+        default:
+            return "HY000";
     }
 }
 
@@ -48,15 +54,17 @@ bool onlyTrivia(const char* p) {
 
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
     errors.items.clear();
-    errors.items.push_back({description, native != 0 ? sqlState(static_cast<int>(native)) : "HY000",
-                            native, kSource});
+    errors.items.push_back(
+        {description, native != 0 ? sqlState(static_cast<int>(native)) : "HY000", native, kSource});
     throw ComError(code, description);
 }
 
 Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
     : db_(db), errors_(std::move(errors)) {}
 
-Session::~Session() { sqlite3_close_v2(db_); }
+Session::~Session() {
+    sqlite3_close_v2(db_);
+}
 
 void Session::fail(int rc, const std::string& what) {
     std::string description = what.empty() ? "" : what + ": ";
@@ -71,8 +79,8 @@ sqlite3_stmt* Session::prepare(std::string_view statement) {
     const std::string sql = translateJet(statement);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &stmt,
-                                      &tail);
+    const int rc =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &stmt, &tail);
     if (rc != SQLITE_OK) {
         fail(rc, "");
     }

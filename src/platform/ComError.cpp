@@ -7,13 +7,20 @@ namespace {
 
 const char* standardText(HRESULT code) {
     switch (code) {
-        case hr::kPointer: return "Invalid pointer";
-        case hr::kFail: return "Unspecified error";
-        case hr::kOutOfMemory: return "Not enough memory resources are available";
-        case hr::kInvalidArg: return "The parameter is incorrect.";
-        case hr::kTypeMismatch: return "Type mismatch.";
-        case hr::kOverflow: return "Out of present range.";
-        default: return nullptr;
+        case hr::kPointer:
+            return "Invalid pointer";
+        case hr::kFail:
+            return "Unspecified error";
+        case hr::kOutOfMemory:
+            return "Not enough memory resources are available";
+        case hr::kInvalidArg:
+            return "The parameter is incorrect.";
+        case hr::kTypeMismatch:
+            return "Type mismatch.";
+        case hr::kOverflow:
+            return "Out of present range.";
+        default:
+            return nullptr;
     }
 }
 
@@ -39,6 +46,8 @@ std::string describe(HRESULT code, const std::string& description) {
 ComError::ComError(HRESULT code, std::string description)
     : code_(code), description_(std::move(description)), message_(describe(code_, description_)) {}
 
-std::string ComError::errorMessage() const { return message_; }
+std::string ComError::errorMessage() const {
+    return message_;
+}
 
 }  // namespace vornel

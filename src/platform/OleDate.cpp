@@ -85,15 +85,15 @@ double fromCivil(const Civil& c) {
 std::string format(double date) {
     const Civil c = toCivil(date);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
-                  c.hour, c.minute, c.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second);
     return buf;
 }
 
 bool parse(std::string_view text, double& date) {
     Civil c;
-    if (!readNumber(text, 0, 4, c.year) || text.size() < 10 || text[4] != '-' ||
-        text[7] != '-' || !readNumber(text, 5, 2, c.month) || !readNumber(text, 8, 2, c.day)) {
+    if (!readNumber(text, 0, 4, c.year) || text.size() < 10 || text[4] != '-' || text[7] != '-' ||
+        !readNumber(text, 5, 2, c.month) || !readNumber(text, 8, 2, c.day)) {
         return false;
     }
     if (text.size() > 10) {

@@ -2,11 +2,17 @@
 
 namespace vornel {
 
-Variant Variant::null() { return of(VT_NULL, 0); }
+Variant Variant::null() {
+    return of(VT_NULL, 0);
+}
 
-Variant Variant::i2(int16_t v) { return of(VT_I2, v); }
+Variant Variant::i2(int16_t v) {
+    return of(VT_I2, v);
+}
 
-Variant Variant::i4(int32_t v) { return of(VT_I4, v); }
+Variant Variant::i4(int32_t v) {
+    return of(VT_I4, v);
+}
 
 Variant Variant::r4(float v) {
     Variant out;
@@ -22,7 +28,9 @@ Variant Variant::r8(double v) {
     return out;
 }
 
-Variant Variant::boolean(bool v) { return of(VT_BOOL, v ? -1 : 0); }
+Variant Variant::boolean(bool v) {
+    return of(VT_BOOL, v ? -1 : 0);
+}
 
 Variant Variant::str(std::string v) {
     Variant out;
@@ -38,7 +46,9 @@ Variant Variant::date(double v) {
     return out;
 }
 
-Variant Variant::currency(int64_t tenThousandths) { return of(VT_CY, tenThousandths); }
+Variant Variant::currency(int64_t tenThousandths) {
+    return of(VT_CY, tenThousandths);
+}
 
 Variant Variant::byteArray(const uint8_t* data, size_t size) {
     Variant out;

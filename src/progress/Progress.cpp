@@ -72,7 +72,9 @@ void setProgressSink(ProgressSink sink) {
 
 // A host sink with any callback set replaces the bar; callbacks it leaves
 // empty do nothing.
-static bool hostSink(const State& s) { return s.sink.start || s.sink.setPos || s.sink.end; }
+static bool hostSink(const State& s) {
+    return s.sink.start || s.sink.setPos || s.sink.end;
+}
 
 QvProgressHandle qvStartProgress(const char* message, const char* caption) {
     std::lock_guard<std::mutex> lock(sinkMutex());

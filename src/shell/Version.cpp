@@ -2,6 +2,8 @@
 
 namespace vornel {
 
-const char* version() { return VORNEL_VERSION_STRING; }
+const char* version() {
+    return VORNEL_VERSION_STRING;
+}
 
 }  // namespace vornel

@@ -5,7 +5,9 @@
 
 namespace engine = vornel::engine;
 
-CKrigDatabase::~CKrigDatabase() { Close(); }
+CKrigDatabase::~CKrigDatabase() {
+    Close();
+}
 
 long CKrigDatabase::SetPath(std::string path) {
     if (path.empty()) {

@@ -11,8 +11,8 @@
 using vornel::store::connectionOpen;
 using vornel::store::format;
 using vornel::store::kNoDatabase;
-using vornel::store::tableNameProblem;
 using vornel::store::queryReady;
+using vornel::store::tableNameProblem;
 
 namespace {
 
@@ -76,13 +76,13 @@ long CKrigDatabase::InitParamTables() {
         return 0;
     }
     DropTable(vornel::kVrgParamTable);
-    m_pConnection->Execute(format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns)
-                               .c_str(),
-                           vornel::engine::adCmdText);
+    m_pConnection->Execute(
+        format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns).c_str(),
+        vornel::engine::adCmdText);
     DropTable(vornel::kParamTable);
-    m_pConnection->Execute(format("create table %s(%s)", vornel::kParamTable, kParamColumns)
-                               .c_str(),
-                           vornel::engine::adCmdText);
+    m_pConnection->Execute(
+        format("create table %s(%s)", vornel::kParamTable, kParamColumns).c_str(),
+        vornel::engine::adCmdText);
     return transaction.commit() ? 1 : 0;
 }
 

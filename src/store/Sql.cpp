@@ -34,11 +34,14 @@ const char* tableNameProblem(const std::string& name) {
     return nullptr;
 }
 
-std::string quoted(const char* text) {
+std::string quoted(std::string_view text) {
     std::string out = "'";
-    for (const char* p = text; *p != '\0'; ++p) {
-        out += *p;
-        if (*p == '\'') {
+    for (char c : text) {
+        if (c == '\0') {
+            break;  // no column holds a NUL: the text ends there
+        }
+        out += c;
+        if (c == '\'') {
             out += '\'';
         }
     }

@@ -3,6 +3,7 @@
 #define VORNEL_STORE_SQL_H
 
 #include <string>
+#include <string_view>
 
 namespace vornel::store {
 
@@ -18,8 +19,7 @@ const char* tableNameProblem(const std::string& name);
 
 // Text as an SQL literal: between single quotes, each quote doubled, so a
 // run named O'Brien pit is stored as it is named.
-std::string quoted(const char* text);
-inline std::string quoted(const std::string& text) { return quoted(text.c_str()); }
+std::string quoted(std::string_view text);
 
 }  // namespace vornel::store
 

@@ -6,6 +6,8 @@
 
 #include "store/Cache.h"
 #include "store/KrigDatabase.h"
+#include "store/Query.h"
+#include "store/Ready.h"
 
 using vornel::store::releaseBlocks;
 using vornel::store::releaseRecords;
@@ -29,7 +31,9 @@ CVornelMng::~CVornelMng() {
     releaseBlocks(m_pVoids, m_nVoidNum);
 }
 
-CVornelMng::CVornelMng(CVornelMng&& other) noexcept : CVornelMng() { *this = std::move(other); }
+CVornelMng::CVornelMng(CVornelMng&& other) noexcept : CVornelMng() {
+    *this = std::move(other);
+}
 
 CVornelMng& CVornelMng::operator=(CVornelMng&& other) noexcept {
     if (this != &other) {
@@ -54,9 +58,19 @@ void CVornelMng::clearDatabase() {
     }
 }
 
-const std::string& CVornelMng::lastError() const { return m_strLastError; }
+const std::string& CVornelMng::lastError() const {
+    return m_strLastError;
+}
 
 long CVornelMng::fail(const std::string& why) {
     m_strLastError = why;
     return 0;
+}
+
+long CVornelMng::runStatement(const std::string& sql) {
+    if (!vornel::store::connectionOpen(m_pDatabase)) {
+        return fail(vornel::store::kNoDatabase);
+    }
+    vornel::store::execute(*m_pDatabase->m_pConnection, sql);
+    return 1;
 }

@@ -25,14 +25,13 @@ struct ChunkedValue {
         EXPECT_CALL(*mock, fieldAttributes(0)).WillRepeatedly(Return(engine::adFldLong));
         EXPECT_CALL(*mock, fieldCount()).WillRepeatedly(Return(1));
         EXPECT_CALL(*mock, fieldActualSize(0)).WillRepeatedly(Return(static_cast<long>(size)));
-        EXPECT_CALL(*mock, getChunk(0, _, _))
-            .WillRepeatedly([this](long, uint8_t* out, size_t n) {
-                pieces.push_back(n);
-                const size_t copy = std::min(n, bytes.size() - offset);
-                std::copy_n(bytes.begin() + static_cast<long>(offset), copy, out);
-                offset += copy;
-                return copy;
-            });
+        EXPECT_CALL(*mock, getChunk(0, _, _)).WillRepeatedly([this](long, uint8_t* out, size_t n) {
+            pieces.push_back(n);
+            const size_t copy = std::min(n, bytes.size() - offset);
+            std::copy_n(bytes.begin() + static_cast<long>(offset), copy, out);
+            offset += copy;
+            return copy;
+        });
         EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
         rs = std::make_unique<CDbRecordset>(nullptr, std::move(mock));
     }
@@ -73,8 +72,7 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     ASSERT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
     ASSERT_TRUE(connection.Execute("create table T(I int, S VarChar(9), P IMAGE)", kText));
     CDbRecordset rs(&connection);
-    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic),
-              1);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
     const uint8_t data[250] = {9, 8, 7};
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.AppendChunk(0L, data, 4), 0);  // an integer column
@@ -90,8 +88,7 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
 
     rs.Close();
-    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic),
-              1);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
     std::fill(std::begin(back), std::end(back), 0);
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));

@@ -1,8 +1,7 @@
 // The conversions, tag by tag, against values worked out by hand.
-#include "db/VariantConvert.h"
-
 #include <gtest/gtest.h>
 
+#include "db/VariantConvert.h"
 #include "platform/ComError.h"
 #include "platform/OleDate.h"
 #include "support/TraceCapture.h"
@@ -12,7 +11,9 @@ using namespace vornel;
 
 namespace {
 
-Variant tagged(uint16_t vt, int64_t integer = 0) { return Variant::of(vt, integer); }
+Variant tagged(uint16_t vt, int64_t integer = 0) {
+    return Variant::of(vt, integer);
+}
 
 Variant text(uint16_t vt, const std::string& s) {
     Variant v = Variant::str(s);
@@ -47,8 +48,8 @@ TEST(VariantToLong, EveryTag) {
     EXPECT_EQ(VariantToLong(Variant::r8(-2.5)), -2);
     EXPECT_EQ(VariantToLong(Variant::r8(-2.7)), -2);
     EXPECT_EQ(VariantToLong(Variant::r4(1.49f)), 1);
-    EXPECT_EQ(VariantToLong(Variant::currency(25000)), 2);   // 2.5 rounds to even
-    EXPECT_EQ(VariantToLong(Variant::currency(35000)), 4);   // 3.5 rounds to even
+    EXPECT_EQ(VariantToLong(Variant::currency(25000)), 2);  // 2.5 rounds to even
+    EXPECT_EQ(VariantToLong(Variant::currency(35000)), 4);  // 3.5 rounds to even
     EXPECT_EQ(VariantToLong(Variant::currency(-15001)), -2);
     EXPECT_THROW(VariantToLong(Variant::currency(int64_t{3000000000} * 10000)), ComError);
     EXPECT_EQ(VariantToLong(decimal(true, 125, 1)), -12);  // -12.5 to even

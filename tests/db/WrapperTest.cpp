@@ -117,7 +117,8 @@ TEST(Wrappers, ConnectionStringsAndReopening) {
     {
         InSequence order;
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
-        EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", -1))
+        EXPECT_CALL(m,
+                    open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", -1))
             .WillOnce(Return(hr::kOk));
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
@@ -161,8 +162,8 @@ TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
     {
         InSequence order;
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
-        EXPECT_CALL(m, open("SELECT * FROM T", db.connection.GetConnection(), kStatic,
-                            kOptimistic, kText))
+        EXPECT_CALL(
+            m, open("SELECT * FROM T", db.connection.GetConnection(), kStatic, kOptimistic, kText))
             .WillOnce(Return(hr::kFalse));  // any success code opens
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
         EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
@@ -199,8 +200,9 @@ TEST(Wrappers, CancelUpdateWithoutAnEditAsksNothing) {
 TEST(Wrappers, TypedSettersWriteTheirTags) {
     auto mock = std::make_unique<MockRecordset>();
     std::vector<Variant> written;
-    EXPECT_CALL(*mock, setFieldValue(_, _))
-        .WillRepeatedly([&](long, const Variant& v) { written.push_back(v); });
+    EXPECT_CALL(*mock, setFieldValue(_, _)).WillRepeatedly([&](long, const Variant& v) {
+        written.push_back(v);
+    });
     EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
     CDbRecordset rs(nullptr, std::move(mock));
     const int i = 3;
@@ -253,8 +255,8 @@ TEST(Wrappers, FailuresLeaveTheirTraceLines) {
     EXPECT_FALSE(db.connection.Execute("SELECT * FROM nowhere", kText));
     ASSERT_EQ(capture.lines.size(), 1u);
     EXPECT_EQ(capture.lines[0].rfind("Warning: Execute 方法发生异常. 错误信息: no such table: "
-                                      "nowhere; 文件: ",
-                                      0),
+                                     "nowhere; 文件: ",
+                                     0),
               0u)
         << capture.lines[0];
     EXPECT_NE(capture.lines[0].find("Connection.cpp; 行: "), std::string::npos);
@@ -264,7 +266,8 @@ TEST(Wrappers, FailuresLeaveTheirTraceLines) {
     CDbRecordset rs(&db.connection);
     EXPECT_EQ(rs.Open("SELECT * FROM nowhere", kText, kStatic, kOptimistic), 0);
     ASSERT_EQ(capture.lines.size(), 2u);
-    EXPECT_TRUE(capture.has("Warning: 打开记录集发生异常. 错误信息: no such table: nowhere; 文件: "));
+    EXPECT_TRUE(
+        capture.has("Warning: 打开记录集发生异常. 错误信息: no such table: nowhere; 文件: "));
     EXPECT_EQ(capture.lines[1],
               "Description: no such table: nowhere\r\nState: 42000, Native: 1, Source: "
               "Vornel SQLite engine\r\n\r\n");
@@ -277,8 +280,9 @@ TEST(Wrappers, FailuresLeaveTheirTraceLines) {
 
     capture.clear();
     EXPECT_EQ(rs.IsBOF(), 0);
-    EXPECT_TRUE(capture.has("Warning: IsBOF 方法发生异常. 错误信息: Operation is not allowed when "
-                            "the object is closed.; 文件: "));
+    EXPECT_TRUE(
+        capture.has("Warning: IsBOF 方法发生异常. 错误信息: Operation is not allowed when "
+                    "the object is closed.; 文件: "));
     EXPECT_FALSE(rs.GetField(0));
     EXPECT_TRUE(capture.has("Warning: GetField发生异常. 错误信息: "));
 }

@@ -1,6 +1,6 @@
-#include "engine/JetSql.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/JetSql.h"
 
 using vornel::engine::qualifiedIndexName;
 using vornel::engine::translateJet;
@@ -34,7 +34,8 @@ TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
     EXPECT_EQ(qualifiedIndexName("a\"b", "x"), "\"a\"\"b.x\"");
     EXPECT_EQ(translateJet("create index T1ID on[T1](Krig_BlockID)"),
               "create index \"T1.T1ID\" on[T1](Krig_BlockID)");
-    EXPECT_EQ(translateJet("CREATE UNIQUE INDEX ix ON T (a)"), "CREATE UNIQUE INDEX \"T.ix\" ON T (a)");
+    EXPECT_EQ(translateJet("CREATE UNIQUE INDEX ix ON T (a)"),
+              "CREATE UNIQUE INDEX \"T.ix\" ON T (a)");
     EXPECT_EQ(translateJet("DROP INDEX ix ON [T]"), "DROP INDEX \"T.ix\"");
     // Without a table, as the library writes it, the statement stays and
     // finds no index of that name.

@@ -18,8 +18,7 @@ protected:
         path = dir.file("model.db");
         createDatabaseFile(path);
         conn = createConnection();
-        ASSERT_EQ(conn->open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path, -1),
-                  hr::kOk);
+        ASSERT_EQ(conn->open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path, -1), hr::kOk);
     }
 
     std::unique_ptr<Recordset> query(const std::string& sql) {
@@ -69,9 +68,9 @@ TEST_F(Engine, StaticCursorCountsExactlyAndMarksEmptyResults) {
     EXPECT_EQ(empty->recordCount(), 0);
 
     for (int i = 1; i <= 25; ++i) {
-        conn->execute("INSERT INTO T VALUES(" + std::to_string(i) + ", " + std::to_string(i * 0.5) +
-                          ")",
-                      adCmdText);
+        conn->execute(
+            "INSERT INTO T VALUES(" + std::to_string(i) + ", " + std::to_string(i * 0.5) + ")",
+            adCmdText);
     }
     auto rs = query("SELECT * FROM T WHERE A > 5 ORDER BY A DESC");
     EXPECT_FALSE(rs->bof());
@@ -176,9 +175,10 @@ TEST_F(Engine, TransactionsNestAndTheOutermostDecides) {
 }
 
 TEST_F(Engine, RowsAddedThroughTheRecordset) {
-    conn->execute("create table V(MineID long, Krig_BlockID AUTOINCREMENT(1,1), S VarChar(9), "
-                  "P IMAGE)",
-                  adCmdText);
+    conn->execute(
+        "create table V(MineID long, Krig_BlockID AUTOINCREMENT(1,1), S VarChar(9), "
+        "P IMAGE)",
+        adCmdText);
     auto rs = query("SELECT * FROM V");
     const uint8_t bytes[250] = {1, 2, 3};
     rs->addNew();

@@ -26,10 +26,10 @@ void writeFile(const std::string& path, const std::string& content) {
 
 // A table of n rows that the shell can count.
 void fill(const std::string& db, int rows) {
-    sqliteShell(db, "CREATE TABLE IF NOT EXISTS filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
-                    "ALL SELECT i + 1 FROM n WHERE i < " +
-                        std::to_string(rows) +
-                        ") INSERT INTO filler SELECT randomblob(200) FROM n;");
+    sqliteShell(db,
+                "CREATE TABLE IF NOT EXISTS filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
+                "ALL SELECT i + 1 FROM n WHERE i < " +
+                    std::to_string(rows) + ") INSERT INTO filler SELECT randomblob(200) FROM n;");
 }
 
 }  // namespace
@@ -99,8 +99,8 @@ TEST(Lifecycle, EmptyPathsLeaveTheOpenDatabaseAlone) {
 TEST(Lifecycle, FilesThatAreNotOursAreNamed) {
     TempDir dir;
     const std::string access = dir.file("old.mdb");
-    writeFile(access, std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01", 21) +
-                          std::string(2000, '\0'));
+    writeFile(access,
+              std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01", 21) + std::string(2000, '\0'));
     CVornelMng mng;
     EXPECT_EQ(mng.connectDatabase(access), 0);
     EXPECT_TRUE(contains(mng.lastError(), "is an Access database")) << mng.lastError();

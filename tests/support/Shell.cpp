@@ -19,8 +19,8 @@ std::string shellQuote(const std::string& s) {
 }  // namespace
 
 std::string sqliteShell(const std::string& database, const std::string& sql) {
-    const std::string command = "sqlite3 -batch " + shellQuote(database) + " " + shellQuote(sql) +
-                                " 2>&1";
+    const std::string command =
+        "sqlite3 -batch " + shellQuote(database) + " " + shellQuote(sql) + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         throw std::runtime_error("cannot run sqlite3");

@@ -1,0 +1,119 @@
+// The catalog: which result tables, void tables and elements go together,
+// as KrigBlock_Param records them. Names compare case-blind.
+#include <cstring>
+
+#include "shell/TableNames.h"
+#include "store/Query.h"
+#include "store/Ready.h"
+#include "store/Sql.h"
+#include "store/TextField.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+using vornel::kParamTable;
+using vornel::kVoidElement;
+
+namespace {
+
+// Which answer column goes to which field; -1 for none.
+struct Fill {
+    int tableName;
+    int elementName;
+    bool distinctElements;
+};
+
+bool hasElement(const std::vector<_STRU_MINE_NAMEINFO>& names, const _STRU_MINE_NAMEINFO& entry) {
+    for (const auto& n : names) {
+        if (std::strcmp(n.ElementName, entry.ElementName) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
+                  std::vector<_STRU_MINE_NAMEINFO>& names, std::string& why) {
+    if (!queryReady(db)) {
+        why = kNoDatabase;
+        return 0;
+    }
+    CDbRecordset& rs = *db->m_pRecordset;
+    if (!openQuery(rs, sql)) {
+        why = "cannot read the catalog: " + db->Failure();
+        return 0;
+    }
+    if (rs.IsBOF() != 0) {
+        return 1;  // nothing found: the caller's list stays as it was
+    }
+    names.clear();
+    std::string text;
+    while (rs.IsEOF() == 0) {
+        _STRU_MINE_NAMEINFO entry;
+        if (fill.tableName >= 0) {
+            rs.GetCollect(fill.tableName, text);
+            copyToField(entry.TableName, text);
+        }
+        if (fill.elementName >= 0) {
+            rs.GetCollect(fill.elementName, text);
+            copyToField(entry.ElementName, text);
+        }
+        if (!fill.distinctElements || !hasElement(names, entry)) {
+            names.push_back(entry);
+        }
+        if (rs.MoveNext() == 0) {
+            break;
+        }
+    }
+    rs.Close();
+    return 1;
+}
+
+}  // namespace
+
+long CVornelMng::getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names) {
+    m_strLastError.clear();
+    return catalogQuery(m_pDatabase,
+                        format("SELECT Table_Name FROM [%s] \t\tWHERE UCASE(Mine_Element) = "
+                               "UCASE(%s)",
+                               kParamTable, quoted(kVoidElement).c_str()),
+                        {0, -1, false}, names, m_strLastError);
+}
+
+long CVornelMng::getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names) {
+    m_strLastError.clear();
+    return catalogQuery(m_pDatabase,
+                        format("SELECT Table_Name, Mine_Element FROM [%s] \t\tWHERE "
+                               "UCASE(Mine_Element) <> UCASE(%s)",
+                               kParamTable, quoted(kVoidElement).c_str()),
+                        {0, 1, false}, names, m_strLastError);
+}
+
+long CVornelMng::getBlockElementByVoid(std::string voidTableName,
+                                       std::vector<_STRU_MINE_NAMEINFO>& names) {
+    m_strLastError.clear();
+    return catalogQuery(m_pDatabase,
+                        format("SELECT Mine_Element FROM [%s] \t\tWHERE UCASE(VoidTable_Name) = "
+                               "UCASE(%s)",
+                               kParamTable, quoted(voidTableName).c_str()),
+                        {-1, 0, true}, names, m_strLastError);
+}
+
+long CVornelMng::getTblNameByElementAndVoidTbl(std::string element, std::string voidTableName,
+                                               std::vector<_STRU_MINE_NAMEINFO>& names) {
+    m_strLastError.clear();
+    return catalogQuery(m_pDatabase,
+                        format("SELECT Table_Name FROM [%s] \t\tWHERE UCASE(Mine_Element) = "
+                               "UCASE(%s) AND UCASE(VoidTable_Name) = UCASE(%s)",
+                               kParamTable, quoted(element).c_str(), quoted(voidTableName).c_str()),
+                        {0, -1, false}, names, m_strLastError);
+}
+
+long CVornelMng::getBlockElementAndVoidTblByTblName(std::string tableName,
+                                                    std::vector<_STRU_MINE_NAMEINFO>& names) {
+    m_strLastError.clear();
+    return catalogQuery(m_pDatabase,
+                        format("SELECT VoidTable_Name, Mine_Element FROM [%s] \t\tWHERE "
+                               "UCASE(Table_Name) = UCASE(%s)",
+                               kParamTable, quoted(tableName).c_str()),
+                        {0, 1, false}, names, m_strLastError);
+}

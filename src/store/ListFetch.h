@@ -1,0 +1,76 @@
+// Filling one of the manager's caches from the shared recordset, after the
+// query has been opened.
+#ifndef VORNEL_STORE_LISTFETCH_H
+#define VORNEL_STORE_LISTFETCH_H
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string>
+
+#include "db/Ado.h"
+#include "store/Cache.h"
+#include "store/KrigDatabase.h"
+#include "store/Query.h"
+#include "store/Ready.h"
+#include "store/RecordLayout.h"
+
+namespace vornel::store {
+
+// Allocates `count` records into the cache and reads the rows into them,
+// in recordset order, never past the last record. False when the count is
+// not positive or the array cannot be had (the cache stays empty).
+template <class Record, class ReadRow>
+bool fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount, ReadRow readRow) {
+    if (count <= 0 || count > std::numeric_limits<int32_t>::max()) {
+        return false;
+    }
+    cache = new (std::nothrow) Record[static_cast<size_t>(count)];
+    if (cache == nullptr) {
+        return false;
+    }
+    cacheCount = static_cast<int32_t>(count);
+    for (int32_t i = 0; i < cacheCount && rs.IsEOF() == 0; ++i) {
+        readRow(cache[i]);
+        rs.MoveNext();
+    }
+    return true;
+}
+
+// A list fetch of parameter rows. The cache is replaced only when the query
+// has rows: without any, the caller gets the pointer the cache still holds
+// and a count of 0. Returns 1, or 0 with the reason in `why`.
+template <class Record>
+long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField* layout,
+                    size_t columns, Record*& cache, int32_t& cacheCount, Record** records,
+                    long* count, std::string& why) {
+    if (!queryReady(db)) {
+        why = kNoDatabase;
+        return 0;
+    }
+    CDbRecordset& rs = *db->m_pRecordset;
+    if (!openQuery(rs, sql)) {
+        why = "cannot read the parameters: " + db->Failure();
+        return 0;
+    }
+    if (rs.IsBOF() != 0) {
+        *records = cache;
+        *count = 0;
+        why = "no row matches";
+        return 0;
+    }
+    releaseRecords(cache, cacheCount);
+    if (!fillCache(rs, rs.GetRecordCount(), cache, cacheCount,
+                   [&](Record& r) { readColumns(rs, &r, layout, columns); })) {
+        why = "cannot hold the rows in memory";
+        return 0;
+    }
+    *records = cache;
+    *count = cacheCount;
+    rs.Close();
+    return 1;
+}
+
+}  // namespace vornel::store
+
+#endif

@@ -1,0 +1,86 @@
+// Host transactions, and removing runs and blocks.
+#include "store/Ready.h"
+#include "store/Sql.h"
+#include "store/Transaction.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+long CVornelMng::beginTransact() {
+    m_strLastError.clear();
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    if (m_pDatabase->m_pConnection->BeginTrans() < 1) {
+        return fail("cannot begin a transaction: " + m_pDatabase->Failure());
+    }
+    return 1;
+}
+
+long CVornelMng::endTransact(CompletionType how) {
+    m_strLastError.clear();
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    CDbConnection& connection = *m_pDatabase->m_pConnection;
+    if (how != Rollback) {
+        if (connection.CommitTrans() == 0) {
+            return fail("cannot commit the transaction: " + m_pDatabase->Failure());
+        }
+    } else if (connection.RollbackTrans() == 0) {
+        return fail("cannot roll the transaction back: " + m_pDatabase->Failure());
+    }
+    return 1;
+}
+
+long CVornelMng::deleteRunsAndTable(const std::string& tableName, long mineId, bool byMineId) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    Transaction transaction(*m_pDatabase->m_pConnection);
+    if (!transaction.begun()) {
+        return fail("cannot begin a transaction: " + m_pDatabase->Failure());
+    }
+    const bool deleted =
+        byMineId ? deleteBlockParam(mineId) != 0 && deleteBlockVrgParam(mineId) != 0
+                 : deleteBlockParam(tableName) != 0 && deleteBlockVrgParam(tableName) != 0;
+    if (!deleted) {
+        return 0;  // rolled back; the refused delete said why
+    }
+    m_pDatabase->DropTable(tableName);
+    if (!transaction.commit()) {
+        return fail("cannot commit the deletion: " + m_pDatabase->Failure());
+    }
+    return 1;
+}
+
+long CVornelMng::deleteBlock(std::string tableName, long mineId) {
+    return deleteRunsAndTable(tableName, mineId, true);
+}
+
+long CVornelMng::deleteBlock(std::string tableName) {
+    return deleteRunsAndTable(tableName, 0, false);
+}
+
+long CVornelMng::deleteBlockByID(std::string tableName, long mineId) {
+    m_strLastError.clear();
+    if (mineId < 1) {
+        return fail("the MineID must be 1 or more");
+    }
+    if (!bracketable(tableName)) {
+        return fail(tableNameProblem(tableName));
+    }
+    return runStatement(format("DELETE * FROM [%s] WHERE MINEID = %ld", tableName.c_str(), mineId));
+}
+
+long CVornelMng::deleteBlockNotTbl(std::string tableName) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    return runStatement(format("DELETE * FROM [%s]", tableName.c_str()));
+}

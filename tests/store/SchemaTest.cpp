@@ -1,0 +1,153 @@
+// Creating, probing and dropping tables; the host's transactions; removing
+// runs and blocks; new identifiers.
+#include "store/StoreFixture.h"
+
+using vornel::test::StoreTest;
+
+namespace {
+
+bool exists(CVornelMng& mng, const std::string& table) {
+    int flag = -1;
+    EXPECT_EQ(mng.isExistTbl(table, flag), 1);
+    return flag == 1;
+}
+
+}  // namespace
+
+TEST_F(StoreTest, BlockTablesHaveTheirColumnsInOrderAndAnIndex) {
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    ASSERT_EQ(mng.createBlockVoidTbl("V1"), 1);
+    EXPECT_EQ(shell("SELECT group_concat(name, ',') FROM pragma_table_info('T1')"),
+              "MineID,Krig_BlockID,Krig_PntLocX,Krig_PntLocY,Krig_PntLocZ,Krig_GridSizeX,"
+              "Krig_GridSizeY,Krig_GridSizeZ,Block_Coef,Krig_OutAttr,Krig_OutVari,Srch_Degr,"
+              "Krig_PntNum,Krig_MeanDis,Krig_EngZKNum,Krig_EngTCNum,Krig_EngKDNum,"
+              "Krig_EngQJNum,Krig_ResType,Krig_OreType,Krig_Bound,SubBUDBlob,Block_Vol,"
+              "Ore_Propro,Block_CorMass,Block_OreMass\n");
+    EXPECT_EQ(shell("SELECT group_concat(name, ',') FROM pragma_table_info('V1')"),
+              "MineID,Krig_BlockID,Krig_PntLocX,Krig_PntLocY,Krig_PntLocZ,Krig_GridSizeX,"
+              "Krig_GridSizeY,Krig_GridSizeZ,Block_Coef,Krig_OreType,Krig_Bound,SubBUDBlob\n");
+    EXPECT_EQ(shell("SELECT tbl_name, group_concat(name) FROM pragma_index_list('T1') JOIN "
+                    "sqlite_schema USING(name) GROUP BY 1"),
+              "T1|T1.T1ID\n");
+    EXPECT_EQ(shell("SELECT name FROM pragma_index_info('T1.T1ID')"), "Krig_BlockID\n");
+
+    // A table named like the other's index.
+    EXPECT_EQ(mng.createBlockResultTbl("T1ID"), 1);
+    EXPECT_TRUE(exists(mng, "T1ID"));
+    EXPECT_TRUE(exists(mng, "T1"));
+}
+
+TEST_F(StoreTest, CreatingAgainEmptiesTheTable) {
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (1, 1), (1, 2)");
+    EXPECT_EQ(mng.createBlockResultTbl("T1"), 1);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
+    EXPECT_EQ(mng.createBlockResultTbl(""), 0);
+    EXPECT_EQ(mng.createBlockVoidTbl("a]b"), 0);
+    EXPECT_EQ(mng.createBlockVoidTbl(std::string("a\0b", 3)), 0);
+    EXPECT_EQ(mng.initDataBase(), 1);
+    EXPECT_EQ(mng.initDataBase(), 1);
+    EXPECT_TRUE(exists(mng, "KrigBlock_Param"));
+    EXPECT_FALSE(exists(mng, "Nothing"));
+    EXPECT_FALSE(exists(mng, "T1; DROP TABLE T1"));
+    EXPECT_TRUE(exists(mng, "T1"));
+    EXPECT_EQ(mng.dropTable("Nothing"), 1);  // the failing statements only warn
+    EXPECT_EQ(mng.dropTable("T1"), 1);
+    EXPECT_FALSE(exists(mng, "T1"));
+    mng.clearDatabase();
+    EXPECT_EQ(mng.createBlockVoidTbl("V"), 0);
+    int flag = 7;
+    EXPECT_EQ(mng.isExistTbl("KrigBlock_Param", flag), 0);
+    EXPECT_EQ(flag, 7);
+}
+
+TEST_F(StoreTest, TheHostTransactionDecidesForEverything) {
+    ASSERT_EQ(mng.beginTransact(), 1);
+    EXPECT_EQ(insert(run("Cu", "T1", "")), 1);
+    EXPECT_EQ(mng.createBlockResultTbl("T1"), 1);
+    ASSERT_EQ(mng.endTransact(Rollback), 1);
+    EXPECT_FALSE(exists(mng, "T1"));
+    long next = 0;
+    EXPECT_EQ(mng.getNextMineID(next), 1);
+
+    ASSERT_EQ(mng.beginTransact(), 1);
+    EXPECT_EQ(insert(run("Cu", "T1", "")), 1);
+    EXPECT_EQ(mng.createBlockResultTbl("T1"), 1);
+    ASSERT_EQ(mng.endTransact(static_cast<CompletionType>(7)), 1);  // any non-zero commits
+    EXPECT_TRUE(exists(mng, "T1"));
+    EXPECT_EQ(shell("SELECT MineID, Table_Name FROM KrigBlock_Param"), "1|T1\n");
+    EXPECT_EQ(mng.endTransact(Commit), 0);  // none is open
+}
+
+TEST_F(StoreTest, DeletingRunsAndBlocks) {
+    KrigBlockParam runs[3] = {run("Cu", "T0", ""), run("Cu", "T1", ""), run("Au", "T1", "")};
+    std::vector<long> ids;
+    mng.insertIntoBlockParam(runs, 3, ids);  // MineIDs 1, 2, 3
+    KrigBlockVrgParam v;
+    v.MineID = 2;
+    std::strcpy(v.Vrg_TblName, "T1");
+    mng.insertIntoBlockVrgParam(&v, 1);
+    v.MineID = 3;
+    mng.insertIntoBlockVrgParam(&v, 1);
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1), (2, 2), (3, 1)");
+
+    EXPECT_EQ(mng.deleteBlock("T1", 0), 0);  // refused, rolled back
+    EXPECT_TRUE(exists(mng, "T1"));
+    EXPECT_EQ(mng.deleteBlockByID("T1", 2), 1);
+    EXPECT_EQ(shell("SELECT MineID FROM T1"), "3\n");
+    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param"), "3\n");
+    EXPECT_EQ(mng.deleteBlockByID("T1", 0), 0);
+    EXPECT_EQ(mng.deleteBlockNotTbl("T1"), 1);
+    EXPECT_TRUE(exists(mng, "T1"));
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
+
+    EXPECT_EQ(mng.deleteBlock("T1"), 1);
+    EXPECT_FALSE(exists(mng, "T1"));
+    EXPECT_EQ(shell("SELECT MineID FROM KrigBlock_Param; SELECT count(*) FROM "
+                    "KrigBlock_Vrg_Param"),
+              "1\n0\n");
+    EXPECT_EQ(mng.createBlockResultTbl("T0"), 1);
+    EXPECT_EQ(mng.deleteBlock("T0", 1), 1);
+    EXPECT_FALSE(exists(mng, "T0"));
+    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param"), "0\n");
+}
+
+TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
+    long id = -5;
+    EXPECT_EQ(mng.getNextMineID(id), 1);
+    EXPECT_EQ(id, 1);
+    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (3), (8)");
+    EXPECT_EQ(mng.getNextMineID(id), 9);
+    EXPECT_EQ(id, 9);
+
+    // Without a KrigBlock_Result table the maximum reads as 0.
+    EXPECT_EQ(mng.getNextBlockID(5, id), 2);
+    EXPECT_EQ(id, 1);
+    ASSERT_EQ(mng.createBlockResultTbl("KrigBlock_Result"), 1);
+    shell(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40) "
+        "INSERT INTO KrigBlock_Result(MineID, Krig_BlockID) SELECT 5, i FROM n");
+    EXPECT_EQ(mng.getNextBlockID(5, id), 42);
+    EXPECT_EQ(id, 41);
+    EXPECT_EQ(mng.getNextBlockID(6, id), 2);
+    EXPECT_EQ(id, 1);
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 17)");
+    EXPECT_EQ(mng.getNextBlockID("T1", 2, id), 19);
+    EXPECT_EQ(id, 18);
+    id = 123;
+    EXPECT_EQ(mng.getNextBlockID("T1", 0, id), 0);
+    EXPECT_EQ(mng.getNextBlockID("", 2, id), 0);
+    EXPECT_EQ(mng.getNextBlockID(-1, id), 0);
+    EXPECT_EQ(id, 123);
+
+    // At the 32-bit limit no identifier is left.
+    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483647)");
+    EXPECT_EQ(mng.getNextMineID(id), 0);
+    EXPECT_EQ(mng.lastError(), "no MineID is left");
+    std::vector<long> ids;
+    KrigBlockParam p;
+    EXPECT_EQ(mng.insertIntoBlockParam(&p, 1, ids), 0);
+    EXPECT_TRUE(ids.empty());
+}
