@@ -129,6 +129,12 @@ private:
     // Deletes the parameter and variogram rows of one run (byMineId) or of
     // every run of the table, then drops the table, in one transaction.
     long deleteRunsAndTable(const std::string& tableName, long mineId, bool byMineId);
+    // Reads the columns of an aggregate query of a result table into out.
+    long readAggregates(const std::string& tableName, const char* sqlFormat, double* out,
+                        long columns);
+    // Runs one UPDATE statement per block under the progress window.
+    long updateEach(const std::string& tableName, KrigBlockResult* blocks, long count,
+                    std::string (*statement)(const std::string&, const KrigBlockResult&));
     // Makes a new database object for the path and opens it with `open`.
     long replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(), const char* verb);
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "db/Ado.h"
+#include "store/BlockRows.h"
 #include "store/Cache.h"
 #include "store/KrigDatabase.h"
 #include "store/Query.h"
@@ -67,6 +68,72 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
     }
     *records = cache;
     *count = cacheCount;
+    rs.Close();
+    return 1;
+}
+
+// A list fetch of block rows. The cache is emptied as soon as the query is
+// open; a query without rows hands out a null array and a count of 0, and
+// counts as success only where `noRowsIsSuccess`. Returns 1, or 0 with the
+// reason in `why`.
+template <class Block>
+long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, int32_t& cacheCount,
+                    Block** blocks, long* count, bool noRowsIsSuccess, std::string& why,
+                    void (BlockReader::*read)(Block&)) {
+    if (!queryReady(db)) {
+        why = kNoDatabase;
+        return 0;
+    }
+    CDbRecordset& rs = *db->m_pRecordset;
+    if (!openQuery(rs, sql)) {
+        why = "cannot read the blocks: " + db->Failure();
+        return 0;
+    }
+    releaseBlocks(cache, cacheCount);
+    const long rows = rs.IsBOF() != 0 ? 0 : rs.GetRecordCount();
+    if (rows <= 0 && (noRowsIsSuccess || rows == 0)) {
+        *blocks = nullptr;
+        *count = 0;
+        if (noRowsIsSuccess) {
+            return 1;
+        }
+        why = "the table has no rows";
+        return 0;
+    }
+    BlockReader reader(rs);
+    if (!fillCache(rs, rows, cache, cacheCount, [&](Block& b) { (reader.*read)(b); })) {
+        why = rows <= 0 ? "cannot count the rows: " + db->Failure()
+                        : "cannot hold the blocks in memory";
+        return 0;
+    }
+    *blocks = cache;
+    *count = cacheCount;
+    rs.Close();
+    return 1;
+}
+
+// Reads the one row a query finds into the caller's record; 0, with the
+// record untouched, unless there is exactly one.
+template <class Block>
+long fetchOneBlock(CKrigDatabase* db, const std::string& sql, Block& block, std::string& why,
+                   void (BlockReader::*read)(Block&)) {
+    if (!queryReady(db)) {
+        why = kNoDatabase;
+        return 0;
+    }
+    CDbRecordset& rs = *db->m_pRecordset;
+    if (!openQuery(rs, sql)) {
+        why = "cannot read the block: " + db->Failure();
+        return 0;
+    }
+    const long rows = rs.GetRecordCount();
+    if (rows != 1) {
+        why =
+            rows == 0 ? "no block has that identifier" : "more than one block has that identifier";
+        return 0;
+    }
+    BlockReader reader(rs);
+    (reader.*read)(block);
     rs.Close();
     return 1;
 }

@@ -1,0 +1,38 @@
+// Adding a batch of block rows through the shared recordset.
+#ifndef VORNEL_STORE_ADDROWS_H
+#define VORNEL_STORE_ADDROWS_H
+
+#include <string>
+
+#include "store/BlockRows.h"
+#include "store/KrigDatabase.h"
+#include "store/Query.h"
+
+namespace vornel::store {
+
+// Opens the table and adds `count` rows, row i written by write(writer, i).
+// False, with the reason in `why`, when the table cannot be opened or a row
+// cannot be added: the caller's transaction then undoes the batch.
+template <class WriteRow>
+bool addRows(CKrigDatabase& db, const std::string& table, long count, std::string& why,
+             WriteRow write) {
+    CDbRecordset& rs = *db.m_pRecordset;
+    if (!openQuery(rs, "SELECT * FROM [" + table + "]")) {
+        why = "cannot open table '" + table + "': " + db.Failure();
+        return false;
+    }
+    BlockWriter writer(rs);
+    for (long i = 0; i < count; ++i) {
+        if (!write(writer, i)) {
+            why = "cannot add block " + std::to_string(i) + " to '" + table + "': " + db.Failure();
+            rs.Close();
+            return false;
+        }
+    }
+    rs.Close();
+    return true;
+}
+
+}  // namespace vornel::store
+
+#endif

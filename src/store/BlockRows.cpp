@@ -1,0 +1,157 @@
+#include "store/BlockRows.h"
+
+#include <cmath>
+
+#include "platform/Trace.h"
+#include "store/SubBlockBuffer.h"
+#include "store/TextField.h"
+
+namespace vornel::store {
+namespace {
+
+int readInt(CDbRecordset& rs, long column) {
+    int v = 0;
+    rs.GetCollect(column, v);
+    return v;
+}
+
+double readDouble(CDbRecordset& rs, long column) {
+    double v = 0.0;
+    rs.GetCollect(column, v);
+    return v;
+}
+
+// The mean distance is stored as a whole number, cut toward zero.
+int truncated(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) {
+        return 0;
+    }
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+void BlockReader::readResultColumns(KrigBlockResult& b) {
+    b.MineID = readInt(rs_, 0);
+    b.Krig_BlockID = readInt(rs_, 1);
+    b.Krig_PntLocX = readDouble(rs_, 2);
+    b.Krig_PntLocY = readDouble(rs_, 3);
+    b.Krig_PntLocZ = readDouble(rs_, 4);
+    b.Krig_GridSizeX = readDouble(rs_, 5);
+    b.Krig_GridSizeY = readDouble(rs_, 6);
+    b.Krig_GridSizeZ = readDouble(rs_, 7);
+    b.Block_Coef = readDouble(rs_, 8);
+    b.Krig_OutAttr = readDouble(rs_, 9);
+    b.Krig_OutVari = readDouble(rs_, 10);
+    b.Srch_Degr = readInt(rs_, 11);
+    b.Krig_PntNum = readInt(rs_, 12);
+    b.Krig_MeanDis = readDouble(rs_, 13);
+    b.Krig_EngZKNum = readInt(rs_, 14);
+    b.Krig_EngTCNum = readInt(rs_, 15);
+    b.Krig_EngKDNum = readInt(rs_, 16);
+    b.Krig_EngQJNum = readInt(rs_, 17);
+    rs_.GetCollect(18, text_);
+    copyToField(b.Krig_ResType, text_);
+    rs_.GetCollect(19, text_);
+    copyToField(b.Krig_OreType, text_);
+    b.Krig_Bound = readInt(rs_, 20);
+    b.Block_Vol = readDouble(rs_, 22);
+    b.Ore_Propro = readDouble(rs_, 23);
+    b.Block_CorMass = readDouble(rs_, 24);
+    b.Block_OreMass = readDouble(rs_, 25);
+}
+
+void BlockReader::readResult(KrigBlockResult& block) {
+    readResultColumns(block);
+    readSubBlocks(kResultSubBlockColumn, block);
+}
+
+void BlockReader::readVoid(KrigBlockVoid& b) {
+    b.MineID = readInt(rs_, 0);
+    b.Krig_BlockID = readInt(rs_, 1);
+    b.Krig_PntLocX = readDouble(rs_, 2);
+    b.Krig_PntLocY = readDouble(rs_, 3);
+    b.Krig_PntLocZ = readDouble(rs_, 4);
+    b.Krig_GridSizeX = readDouble(rs_, 5);
+    b.Krig_GridSizeY = readDouble(rs_, 6);
+    b.Krig_GridSizeZ = readDouble(rs_, 7);
+    b.Block_Coef = readDouble(rs_, 8);
+    rs_.GetCollect(9, text_);
+    copyToField(b.Krig_OreType, text_);
+    b.Krig_Bound = readInt(rs_, 10);
+    readSubBlocks(kVoidSubBlockColumn, b);
+}
+
+template <class Block>
+void BlockReader::readSubBlocks(long column, Block& block) {
+    const engine::Field field = rs_.GetField(column);
+    long size = 0;
+    try {
+        size = field.actualSize();
+    } catch (const std::exception&) {
+        size = 0;  // a length that cannot be told reads as no value
+    }
+    if (size <= 0) {
+        return;
+    }
+    buffer_.assign(static_cast<size_t>(size), 0);
+    rs_.GetChunk(field, buffer_.data());
+    SubBlocks sub;
+    if (!decodeSubBlocks(buffer_.data(), buffer_.size(), sub)) {
+        VORNEL_TRACE(
+            "Warning: SubBUDBlob 的 %ld 字节不足以容纳其记录的子块, 按无子块读取; 文件: %s; 行: "
+            "%d\n",
+            size, __FILE__, __LINE__);
+    }
+    block.SubBUD_Num = sub.count;
+    block.SubBUD_PntLoc = sub.centres;
+    block.SubBUD_GridSize = sub.sizes;
+}
+
+template void BlockReader::readSubBlocks(long, KrigBlockResult&);
+template void BlockReader::readSubBlocks(long, KrigBlockVoid&);
+
+bool BlockWriter::writeSubBlocks(long column, int32_t count, const D_3DOT* centres,
+                                 const D_3DOT* sizes) {
+    encodeSubBlocks(count, centres, sizes, buffer_);
+    return rs_.AppendChunk(column, buffer_.data(), buffer_.size()) != 0;
+}
+
+bool BlockWriter::writeResult(const KrigBlockResult& b) {
+    const float vol = static_cast<float>(b.Block_Vol);
+    const float propro = static_cast<float>(b.Ore_Propro);
+    const float corMass = static_cast<float>(b.Block_CorMass);
+    const float oreMass = static_cast<float>(b.Block_OreMass);
+    return rs_.AddNew() != 0 && rs_.PutCollect(0, b.MineID) != 0 &&
+           rs_.PutCollect(1, b.Krig_BlockID) != 0 && rs_.PutCollect(2, b.Krig_PntLocX) != 0 &&
+           rs_.PutCollect(3, b.Krig_PntLocY) != 0 && rs_.PutCollect(4, b.Krig_PntLocZ) != 0 &&
+           rs_.PutCollect(5, b.Krig_GridSizeX) != 0 && rs_.PutCollect(6, b.Krig_GridSizeY) != 0 &&
+           rs_.PutCollect(7, b.Krig_GridSizeZ) != 0 && rs_.PutCollect(8, b.Block_Coef) != 0 &&
+           rs_.PutCollect(9, b.Krig_OutAttr) != 0 && rs_.PutCollect(10, b.Krig_OutVari) != 0 &&
+           rs_.PutCollect(11, b.Srch_Degr) != 0 && rs_.PutCollect(12, b.Krig_PntNum) != 0 &&
+           rs_.PutCollect(13, truncated(b.Krig_MeanDis)) != 0 &&
+           rs_.PutCollect(14, b.Krig_EngZKNum) != 0 && rs_.PutCollect(15, b.Krig_EngTCNum) != 0 &&
+           rs_.PutCollect(16, b.Krig_EngKDNum) != 0 && rs_.PutCollect(17, b.Krig_EngQJNum) != 0 &&
+           rs_.PutCollect(18, std::string(fieldText(b.Krig_ResType))) != 0 &&
+           rs_.PutCollect(19, std::string(fieldText(b.Krig_OreType))) != 0 &&
+           rs_.PutCollect(20, b.Krig_Bound) != 0 &&
+           writeSubBlocks(kResultSubBlockColumn, b.SubBUD_Num, b.SubBUD_PntLoc,
+                          b.SubBUD_GridSize) &&
+           rs_.PutCollect(22, vol) != 0 && rs_.PutCollect(23, propro) != 0 &&
+           rs_.PutCollect(24, corMass) != 0 && rs_.PutCollect(25, oreMass) != 0 &&
+           rs_.Update() != 0;
+}
+
+bool BlockWriter::writeVoid(const KrigBlockVoid& b, int32_t blockId) {
+    return rs_.AddNew() != 0 && rs_.PutCollect(0, b.MineID) != 0 &&
+           rs_.PutCollect(1, blockId) != 0 && rs_.PutCollect(2, b.Krig_PntLocX) != 0 &&
+           rs_.PutCollect(3, b.Krig_PntLocY) != 0 && rs_.PutCollect(4, b.Krig_PntLocZ) != 0 &&
+           rs_.PutCollect(5, b.Krig_GridSizeX) != 0 && rs_.PutCollect(6, b.Krig_GridSizeY) != 0 &&
+           rs_.PutCollect(7, b.Krig_GridSizeZ) != 0 && rs_.PutCollect(8, b.Block_Coef) != 0 &&
+           rs_.PutCollect(9, std::string(fieldText(b.Krig_OreType))) != 0 &&
+           rs_.PutCollect(10, b.Krig_Bound) != 0 &&
+           writeSubBlocks(kVoidSubBlockColumn, b.SubBUD_Num, b.SubBUD_PntLoc, b.SubBUD_GridSize) &&
+           rs_.Update() != 0;
+}
+
+}  // namespace vornel::store

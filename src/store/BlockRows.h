@@ -1,0 +1,63 @@
+// Moving one block row between a record and the shared recordset's current
+// row, by column position: result rows (26 columns) and void rows (12).
+#ifndef VORNEL_STORE_BLOCKROWS_H
+#define VORNEL_STORE_BLOCKROWS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/Ado.h"
+#include "vornel/KrigBlockResult.h"
+#include "vornel/KrigBlockVoid.h"
+
+namespace vornel::store {
+
+inline constexpr long kResultSubBlockColumn = 21;
+inline constexpr long kVoidSubBlockColumn = 11;
+
+class BlockReader {
+public:
+    explicit BlockReader(CDbRecordset& rs) : rs_(rs) {}
+
+    // Every column of the current row; the sub-block buffer last.
+    void readResult(KrigBlockResult& block);
+    void readVoid(KrigBlockVoid& block);
+    // Every column but the sub-block buffer.
+    void readResultColumns(KrigBlockResult& block);
+    // The sub-block buffer into new arrays the record then owns. An empty
+    // or NULL value leaves the record's sub-block fields as they were.
+    template <class Block>
+    void readSubBlocks(long column, Block& block);
+
+private:
+    CDbRecordset& rs_;
+    std::string text_;             // one text buffer serves every text column
+    std::vector<uint8_t> buffer_;  // the sub-block bytes of the current row
+};
+
+class BlockWriter {
+public:
+    explicit BlockWriter(CDbRecordset& rs) : rs_(rs) {}
+
+    // Each adds one row; false when any step failed.
+    bool writeResult(const KrigBlockResult& block);
+    bool writeVoid(const KrigBlockVoid& block, int32_t blockId);
+
+private:
+    bool writeSubBlocks(long column, int32_t count, const D_3DOT* centres, const D_3DOT* sizes);
+
+    CDbRecordset& rs_;
+    std::vector<uint8_t> buffer_;
+};
+
+// False for a record whose sub-block count promises arrays it lacks.
+template <class Block>
+bool subBlocksPresent(const Block& block) {
+    return block.SubBUD_Num <= 0 ||
+           (block.SubBUD_PntLoc != nullptr && block.SubBUD_GridSize != nullptr);
+}
+
+}  // namespace vornel::store
+
+#endif

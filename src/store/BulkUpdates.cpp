@@ -1,0 +1,88 @@
+// Writing derived values back: for one block, or for an array of blocks
+// under a progress window. Each statement stands alone: a caller who wants
+// all or none brackets the call in beginTransact/endTransact.
+#include "progress/Progress.h"
+#include "store/Query.h"
+#include "store/Ready.h"
+#include "store/Sql.h"
+#include "store/TextField.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+namespace {
+
+std::string attributesUpdate(const std::string& table, const KrigBlockResult& b) {
+    return format(
+        "UPDATE [%s]                SET Ore_Propro = %f, Block_CorMass = %f, Block_OreMass = %f"
+        "                WHERE Krig_BlockID = %ld",
+        table.c_str(), b.Ore_Propro, b.Block_CorMass, b.Block_OreMass,
+        static_cast<long>(b.Krig_BlockID));
+}
+
+std::string resTypeUpdate(const std::string& table, std::string_view resType, long blockId) {
+    return format("UPDATE [%s] SET Krig_ResType = %s WHERE Krig_BlockID = %ld", table.c_str(),
+                  quoted(resType).c_str(), blockId);
+}
+
+std::string resTypeUpdateOf(const std::string& table, const KrigBlockResult& b) {
+    return resTypeUpdate(table, fieldText(b.Krig_ResType), b.Krig_BlockID);
+}
+
+}  // namespace
+
+long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId, double orePropro,
+                                     double corMass, double oreMass) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    return runStatement(
+        format("UPDATE [%s]         SET Ore_Propro = %f, Block_CorMass = %f, Block_OreMass = %f"
+               "         WHERE Krig_BlockID = %ld",
+               tableName.c_str(), orePropro, corMass, oreMass, blockId));
+}
+
+long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
+                                   const std::string& resType) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    return runStatement(resTypeUpdate(tableName, resType, blockId));
+}
+
+long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* blocks, long count,
+                            std::string (*statement)(const std::string&, const KrigBlockResult&)) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (!connectionOpen(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    if (blocks == nullptr && count > 0) {
+        return fail("no blocks to update");
+    }
+    const QvProgressHandle progress = qvStartProgress("正在更新数据库中数据...", "处理进度");
+    const long step = count / 20 > 1 ? count / 20 : 1;
+    for (long i = 0; i < count; ++i) {
+        if (i % step == 0) {
+            qvSetPos(progress,
+                     static_cast<long>(static_cast<double>(i) * 100.0 / static_cast<double>(count) +
+                                       0.5));
+        }
+        execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]));
+    }
+    qvEndProgress(progress);
+    return 1;
+}
+
+long CVornelMng::modifyResultAtts(const std::string& tableName, KrigBlockResult* blocks,
+                                  long count) {
+    return updateEach(tableName, blocks, count, attributesUpdate);
+}
+
+long CVornelMng::modifyResType(const std::string& tableName, KrigBlockResult* blocks, long count) {
+    return updateEach(tableName, blocks, count, resTypeUpdateOf);
+}

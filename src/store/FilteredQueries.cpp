@@ -1,0 +1,53 @@
+// Blocks chosen by the caller's own SQL condition, and one column of them.
+#include "store/ListFetch.h"
+#include "store/Sql.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string condition,
+                                          KrigBlockResult** blocks, long* count) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (blocks == nullptr || count == nullptr) {
+        return fail("there is nowhere to put the answer");
+    }
+    const std::string sql = condition.empty() ? format("SELECT * FROM [%s]", tableName.c_str())
+                                              : format("SELECT * FROM [%s] WHERE %s",
+                                                       tableName.c_str(), condition.c_str());
+    return fetchBlockRows(m_pDatabase, sql, m_pResults, m_nResultNum, blocks, count, true,
+                          m_strLastError, &BlockReader::readResult);
+}
+
+long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long* count) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (values == nullptr || count == nullptr) {
+        return fail("there is nowhere to put the answer");
+    }
+    if (!queryReady(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    CDbRecordset& rs = *m_pDatabase->m_pRecordset;
+    if (!openQuery(rs, format("SELECT * FROM [%s]", tableName.c_str()))) {
+        return fail("cannot read the blocks: " + m_pDatabase->Failure());
+    }
+    if (rs.IsBOF() != 0) {
+        *count = 0;
+        return fail("the table has no rows");
+    }
+    *count = rs.GetRecordCount();
+    if (*count <= 0) {
+        return fail("cannot count the rows: " + m_pDatabase->Failure());
+    }
+    for (long k = 0; k < *count && rs.IsEOF() == 0; ++k) {
+        rs.GetCollect(9, values[k]);
+        rs.MoveNext();
+    }
+    rs.Close();
+    return 1;
+}

@@ -1,0 +1,66 @@
+// Estimated blocks: rows of a block result table.
+#include "store/AddRows.h"
+#include "store/ListFetch.h"
+#include "store/Sql.h"
+#include "store/Transaction.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count) {
+    m_strLastError.clear();
+    if (!queryReady(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (blocks == nullptr && count > 0) {
+        return fail("no blocks to insert");
+    }
+    Transaction transaction(*m_pDatabase->m_pConnection);
+    if (!transaction.begun()) {
+        return fail("cannot begin a transaction: " + m_pDatabase->Failure());
+    }
+    const bool added =
+        addRows(*m_pDatabase, tableName, count, m_strLastError, [&](BlockWriter& w, long i) {
+            return subBlocksPresent(blocks[i]) && w.writeResult(blocks[i]);
+        });
+    if (!added) {
+        return 0;  // rolled back
+    }
+    if (!transaction.commit()) {
+        return fail("cannot commit the blocks: " + m_pDatabase->Failure());
+    }
+    return 1;
+}
+
+long CVornelMng::getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (blocks == nullptr || count == nullptr) {
+        return fail("there is nowhere to put the answer");
+    }
+    return fetchBlockRows(
+        m_pDatabase, format("SELECT * FROM [%s] ORDER BY Krig_BlockID ASC", tableName.c_str()),
+        m_pResults, m_nResultNum, blocks, count, false, m_strLastError, &BlockReader::readResult);
+}
+
+long CVornelMng::getBlockResult(std::string tableName, long blockId, KrigBlockResult* block) {
+    m_strLastError.clear();
+    if (blockId < 1) {
+        return fail("the block identifier must be 1 or more");
+    }
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (block == nullptr) {
+        return fail("there is no record to fill");
+    }
+    return fetchOneBlock(
+        m_pDatabase,
+        format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", tableName.c_str(), blockId), *block,
+        m_strLastError, &BlockReader::readResult);
+}

@@ -1,0 +1,76 @@
+// Void blocks: rows of a void table, numbered as they are added.
+#include <limits>
+
+#include "store/AddRows.h"
+#include "store/ListFetch.h"
+#include "store/Sql.h"
+#include "store/Transaction.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* blocks, long count) {
+    m_strLastError.clear();
+    if (blocks == nullptr || count <= 0) {
+        return fail("no blocks to insert");
+    }
+    if (!queryReady(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    Transaction transaction(*m_pDatabase->m_pConnection);
+    if (!transaction.begun()) {
+        return fail("cannot begin a transaction: " + m_pDatabase->Failure());
+    }
+    long next = 0;
+    const long status = getNextBlockID(blocks[0].MineID, next);
+    if (status <= 0) {
+        return 0;  // rolled back; getNextBlockID said why
+    }
+    if (count > std::numeric_limits<int32_t>::max() - next + 1) {
+        return fail("no block identifier is left for so many blocks");
+    }
+    const bool added =
+        addRows(*m_pDatabase, tableName, count, m_strLastError, [&](BlockWriter& w, long i) {
+            return subBlocksPresent(blocks[i]) &&
+                   w.writeVoid(blocks[i], static_cast<int32_t>(next + i));
+        });
+    if (!added) {
+        return 0;
+    }
+    if (!transaction.commit()) {
+        return fail("cannot commit the void blocks: " + m_pDatabase->Failure());
+    }
+    return status;
+}
+
+long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (blocks == nullptr || count == nullptr) {
+        return fail("there is nowhere to put the answer");
+    }
+    return fetchBlockRows(m_pDatabase, format("SELECT * FROM [%s]", tableName.c_str()), m_pVoids,
+                          m_nVoidNum, blocks, count, false, m_strLastError, &BlockReader::readVoid);
+}
+
+long CVornelMng::getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block) {
+    m_strLastError.clear();
+    if (blockId < 1) {
+        return fail("the block identifier must be 1 or more");
+    }
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (block == nullptr) {
+        return fail("there is no record to fill");
+    }
+    return fetchOneBlock(
+        m_pDatabase,
+        format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", tableName.c_str(), blockId), *block,
+        m_strLastError, &BlockReader::readVoid);
+}

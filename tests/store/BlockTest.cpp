@@ -1,0 +1,288 @@
+// Result and void rows through the file: every column, the sub-block bytes,
+// the order of reads and the rules of the two block caches.
+#include <cmath>
+
+#include "store/BlockFixture.h"
+#include "support/TraceCapture.h"
+#include "vornel/Hooks.h"
+
+using vornel::test::BlockTest;
+
+namespace {
+
+// The hexadecimal text of the bytes of some doubles, as the shell's hex() shows them.
+std::string hexOf(const void* data, size_t size) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<const unsigned char*>(data)[i];
+        out += digits[byte >> 4];
+        out += digits[byte & 15];
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(BlockTest, EveryColumnRoundTripsThroughTheFile) {
+    KrigBlockResult b = block(5, 500123.456, 3001234.5, -45.25, 3);
+    b.MineID = 7;
+    b.Krig_GridSizeX = 12.5;
+    b.Krig_GridSizeY = 7.25;
+    b.Krig_GridSizeZ = 3.0;
+    b.Block_Coef = 0.625;
+    b.Krig_OutAttr = 1.23456789012345;
+    b.Krig_OutVari = 0.000123;
+    b.Srch_Degr = 2;
+    b.Krig_PntNum = 17;
+    b.Krig_MeanDis = 2.9;
+    b.Krig_EngZKNum = 1;
+    b.Krig_EngTCNum = 2;
+    b.Krig_EngKDNum = 3;
+    b.Krig_EngQJNum = 4;
+    std::strcpy(b.Krig_ResType, "Measured");
+    std::strcpy(b.Krig_OreType, "Oxide 'A'");
+    b.Krig_Bound = 1;
+    b.Block_Vol = 0.1;
+    b.Ore_Propro = 0.3;
+    b.Block_CorMass = 1234.567;
+    b.Block_OreMass = 1e10 / 3;
+    KrigBlockResult plain = block(6, 1, 2, 3);
+    plain.Krig_MeanDis = -2.9;
+    KrigBlockResult both[2] = {b, plain};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", both, 2), 1) << mng.lastError();
+
+    KrigBlockResult r;
+    ASSERT_EQ(mng.getBlockResult("T1", 5, &r), 1) << mng.lastError();
+    EXPECT_EQ(r.MineID, 7);
+    EXPECT_EQ(r.Krig_BlockID, 5);
+    EXPECT_EQ(r.Krig_PntLocX, 500123.456);
+    EXPECT_EQ(r.Krig_PntLocY, 3001234.5);
+    EXPECT_EQ(r.Krig_PntLocZ, -45.25);
+    EXPECT_EQ(r.Krig_GridSizeX, 12.5);
+    EXPECT_EQ(r.Krig_GridSizeY, 7.25);
+    EXPECT_EQ(r.Krig_GridSizeZ, 3.0);
+    EXPECT_EQ(r.Block_Coef, 0.625);
+    EXPECT_EQ(r.Krig_OutAttr, 1.23456789012345);
+    EXPECT_EQ(r.Krig_OutVari, 0.000123);
+    EXPECT_EQ(r.Srch_Degr, 2);
+    EXPECT_EQ(r.Krig_PntNum, 17);
+    EXPECT_EQ(r.Krig_MeanDis, 2.0);  // stored as a whole number
+    EXPECT_EQ(r.Krig_EngZKNum, 1);
+    EXPECT_EQ(r.Krig_EngTCNum, 2);
+    EXPECT_EQ(r.Krig_EngKDNum, 3);
+    EXPECT_EQ(r.Krig_EngQJNum, 4);
+    EXPECT_STREQ(r.Krig_ResType, "Measured");
+    EXPECT_STREQ(r.Krig_OreType, "Oxide 'A'");
+    EXPECT_EQ(r.Krig_Bound, -1);                  // yes reads back as -1
+    EXPECT_EQ(r.Block_Vol, 0.10000000149011612);  // single precision
+    EXPECT_EQ(r.Ore_Propro, static_cast<double>(0.3f));
+    EXPECT_EQ(r.Block_CorMass, static_cast<double>(1234.567f));
+    EXPECT_EQ(r.Block_OreMass, static_cast<double>(static_cast<float>(1e10 / 3)));
+    ASSERT_EQ(r.SubBUD_Num, 3);
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_EQ(0, memcmp(&r.SubBUD_PntLoc[j], &b.SubBUD_PntLoc[j], sizeof(D_3DOT)));
+        EXPECT_EQ(0, memcmp(&r.SubBUD_GridSize[j], &b.SubBUD_GridSize[j], sizeof(D_3DOT)));
+    }
+    delete[] r.SubBUD_PntLoc;
+    delete[] r.SubBUD_GridSize;
+
+    KrigBlockResult p;
+    ASSERT_EQ(mng.getBlockResult("T1", 6, &p), 1);
+    EXPECT_EQ(p.Krig_MeanDis, -2.0);
+    EXPECT_EQ(p.Krig_Bound, 0);
+    EXPECT_STREQ(p.Krig_ResType, "");
+    EXPECT_EQ(p.SubBUD_Num, 0);
+    EXPECT_EQ(shell("SELECT Krig_ResType IS NULL, Krig_Bound, Krig_MeanDis FROM T1 ORDER BY 2"),
+              "1|0|-2.0\n0|1|2.0\n");
+}
+
+TEST_F(BlockTest, SubBlockBytesAreTheDocumentedLayout) {
+    KrigBlockResult blocks[2] = {block(1, 100, 200, 300, 3), block(2, 0, 0, 0)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 2), 1);
+    const int32_t three = 3;
+    std::string expected = hexOf(&three, 4) + hexOf(blocks[0].SubBUD_PntLoc, 3 * sizeof(D_3DOT)) +
+                           hexOf(blocks[0].SubBUD_GridSize, 3 * sizeof(D_3DOT));
+    EXPECT_EQ(shell("SELECT length(SubBUDBlob), hex(SubBUDBlob) FROM T1 WHERE Krig_BlockID = 1"),
+              "148|" + expected + "\n");
+    EXPECT_EQ(shell("SELECT hex(SubBUDBlob) FROM T1 WHERE Krig_BlockID = 2"), "00000000\n");
+}
+
+TEST_F(BlockTest, ForeignSubBlockBuffersReadAsTheyCan) {
+    // Written by another tool: a short buffer, a negative count, a longer
+    // buffer than its count needs, and a NULL.
+    auto bytes = [](const char* head, size_t zeros) {
+        return "x'" + std::string(head) + std::string(2 * zeros, '0') + "'";
+    };
+    shell("INSERT INTO T1(MineID, Krig_BlockID, SubBUDBlob) VALUES (1, 1, " +
+          bytes("02000000", 48) + "), (1, 2, " + bytes("FFFFFFFF", 96) + "), (1, 3, " +
+          bytes("01000000", 96) + "), (1, 4, NULL), (1, 5, x'0100')");
+    vornel::test::TraceCapture capture;
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    ASSERT_EQ(count, 5);
+    EXPECT_EQ(rows[0].SubBUD_Num, 0);
+    EXPECT_EQ(rows[1].SubBUD_Num, 0);
+    EXPECT_EQ(rows[2].SubBUD_Num, 1);
+    EXPECT_EQ(rows[3].SubBUD_Num, 0);
+    EXPECT_EQ(rows[4].SubBUD_Num, 0);
+    if (vornel::traceEnabled()) {
+        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 52 字节不足以容纳其记录的子块"));
+        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 100 字节不足以容纳其记录的子块"));
+        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 2 字节不足以容纳其记录的子块"));
+    }
+
+    // A one-row read of a NULL buffer leaves the record's sub-blocks alone.
+    KrigBlockResult mine = block(9, 0, 0, 0, 2);
+    D_3DOT* const centres = mine.SubBUD_PntLoc;
+    ASSERT_EQ(mng.getBlockResult("T1", 4, &mine), 1);
+    EXPECT_EQ(mine.SubBUD_Num, 2);
+    EXPECT_EQ(mine.SubBUD_PntLoc, centres);
+    EXPECT_EQ(mine.Krig_BlockID, 4);
+}
+
+TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
+    KrigBlockResult blocks[3] = {block(3, 0, 0, 0, 1), block(1, 0, 0, 0), block(2, 0, 0, 0, 2)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(rows[0].Krig_BlockID, 1);
+    EXPECT_EQ(rows[1].Krig_BlockID, 2);
+    EXPECT_EQ(rows[2].Krig_BlockID, 3);
+    EXPECT_EQ(rows[1].SubBUD_Num, 2);
+    EXPECT_EQ(rows[2].SubBUD_PntLoc[0].x, blocks[0].SubBUD_PntLoc[0].x);
+
+    // Refused before the query: the earlier answer stays readable.
+    EXPECT_EQ(mng.getBlockResult("", &rows, &count), 0);
+    EXPECT_EQ(mng.getBlockResult("Nowhere", &rows, &count), 0);
+    EXPECT_EQ(rows[2].SubBUD_PntLoc[0].x, blocks[0].SubBUD_PntLoc[0].x);
+
+    ASSERT_EQ(mng.createBlockResultTbl("Empty"), 1);
+    EXPECT_EQ(mng.getBlockResult("Empty", &rows, &count), 0);
+    EXPECT_EQ(rows, nullptr);
+    EXPECT_EQ(count, 0);
+
+    KrigBlockResult one;
+    EXPECT_EQ(mng.getBlockResult("T1", 0, &one), 0);
+    EXPECT_EQ(mng.getBlockResult("T1", 4, &one), 0);
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1)");
+    EXPECT_EQ(mng.getBlockResult("T1", 1, &one), 0);  // two rows share it
+    EXPECT_EQ(mng.lastError(), "more than one block has that identifier");
+    EXPECT_EQ(one.Krig_BlockID, 0);
+}
+
+TEST_F(BlockTest, InsertingIsAllOrNothing) {
+    KrigBlockResult none[1];
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", none, 0), 1);
+    EXPECT_EQ(mng.insertIntoBlockResult("Nowhere", none, 1), 0);
+    EXPECT_NE(mng.lastError().find("no such table: Nowhere"), std::string::npos) << mng.lastError();
+    KrigBlockResult blocks[3] = {block(1, 0, 0, 0), block(2, 0, 0, 0), block(3, 0, 0, 0)};
+    blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
+    EXPECT_EQ(mng.insertIntoBlockResult("T]1", blocks, 2), 0);
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
+}
+
+TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
+    KrigBlockResult blocks[4] = {block(1, 0, 0, 0), block(2, 0, 0, 0), block(3, 0, 0, 0, 3),
+                                 block(4, 0, 0, 0)};
+    blocks[1].Krig_OutAttr = 9.5;
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 4), 1);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "", &rows, &count), 1);
+    EXPECT_EQ(count, 4);
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rows[0].SubBUD_Num, 3);
+    EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
+
+    // Not valid SQL, or more than one statement: refused, earlier answer intact.
+    EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = = 3", &rows, &count), 0);
+    EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "1=1; DROP TABLE T1", &rows, &count), 0);
+    EXPECT_NE(mng.lastError().find("only one statement"), std::string::npos) << mng.lastError();
+    EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "4\n");
+
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 10", &rows, &count), 1);
+    EXPECT_EQ(rows, nullptr);
+    EXPECT_EQ(count, 0);
+
+    // The attribute column, in the database's order, into the caller's array.
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    shell("UPDATE T1 SET Krig_OutAttr = NULL WHERE Krig_BlockID = 4");
+    double values[4] = {-1, -1, -1, -1};
+    long n = 0;
+    ASSERT_EQ(mng.getBlockResultAttr("T1", values, &n), 1);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(values[0], 0.25);
+    EXPECT_EQ(values[1], 9.5);
+    EXPECT_EQ(values[2], 0.75);
+    EXPECT_EQ(values[3], 0.0);
+    EXPECT_EQ(rows[2].SubBUD_Num, 3);  // the cache is untouched by it
+
+    ASSERT_EQ(mng.createBlockResultTbl("Empty"), 1);
+    double untouched = 42.0;
+    EXPECT_EQ(mng.getBlockResultAttr("Empty", &untouched, &n), 0);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(untouched, 42.0);
+}
+
+TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
+    ASSERT_EQ(mng.createBlockVoidTbl("V1"), 1);
+    ASSERT_EQ(mng.createBlockResultTbl("KrigBlock_Result"), 1);
+    shell("INSERT INTO KrigBlock_Result(MineID, Krig_BlockID) VALUES (3, 6)");
+    KrigBlockVoid voids[3];
+    for (int i = 0; i < 3; ++i) {
+        voids[i].MineID = 3;
+        voids[i].Krig_BlockID = 100 + i;
+        voids[i].Krig_PntLocX = i;
+        voids[i].Krig_GridSizeX = 5;
+        voids[i].Block_Coef = 1.0;
+        voids[i].Krig_Bound = i % 2;
+    }
+    std::strcpy(voids[1].Krig_OreType, "Stope");
+    attach(voids[2], 2);
+    ASSERT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 8);  // getNextBlockID's status
+    EXPECT_EQ(voids[0].Krig_BlockID, 100);                  // the records keep their own
+    EXPECT_EQ(shell("SELECT group_concat(Krig_BlockID) FROM V1"), "7,8,9\n");
+
+    KrigBlockVoid* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockVoid("V1", &rows, &count), 1);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(rows[1].Krig_Bound, -1);
+    EXPECT_STREQ(rows[1].Krig_OreType, "Stope");
+    ASSERT_EQ(rows[2].SubBUD_Num, 2);
+    EXPECT_EQ(rows[2].SubBUD_PntLoc[1].x, voids[2].SubBUD_PntLoc[1].x);
+
+    KrigBlockVoid one;
+    ASSERT_EQ(mng.getBlockVoid("V1", 9, &one), 1);
+    ASSERT_EQ(one.SubBUD_Num, 2);
+    EXPECT_EQ(one.SubBUD_GridSize[0].x, voids[2].SubBUD_GridSize[0].x);
+    delete[] one.SubBUD_PntLoc;
+    delete[] one.SubBUD_GridSize;
+
+    // The two caches are apart.
+    KrigBlockResult* results = nullptr;
+    KrigBlockResult b = block(1, 0, 0, 0);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &b, 1), 1);
+    ASSERT_EQ(mng.getBlockResult("T1", &results, &count), 1);
+    EXPECT_EQ(rows[2].SubBUD_PntLoc[1].x, voids[2].SubBUD_PntLoc[1].x);
+    ASSERT_EQ(mng.getBlockVoid("V1", &rows, &count), 1);
+    EXPECT_EQ(results[0].Krig_BlockID, 1);
+
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 0), 0);
+    voids[0].MineID = 0;
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
+    EXPECT_EQ(shell("SELECT count(*) FROM V1"), "3\n");
+
+    ASSERT_EQ(mng.createBlockVoidTbl("Empty"), 1);
+    EXPECT_EQ(mng.getBlockVoid("Empty", &rows, &count), 0);
+    EXPECT_EQ(rows, nullptr);
+    EXPECT_EQ(count, 0);
+}
