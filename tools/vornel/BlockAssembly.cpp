@@ -1,0 +1,167 @@
+#include "BlockAssembly.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "Failure.h"
+#include "NumberText.h"
+#include "TextRows.h"
+
+namespace vornel::cli {
+namespace {
+
+// Coordinates in files carry a few decimals; a millionth of the block's
+// size is well below what any of them can mean.
+constexpr double kTolerance = 1e-6;
+
+bool sameBox(const Box& a, const Box& b) {
+    const double slack = kTolerance * std::max({a.size.x, a.size.y, a.size.z});
+    for (int i = 0; i < 3; ++i) {
+        if (std::fabs(axis(a.centre, i) - axis(b.centre, i)) > slack ||
+            std::fabs(axis(a.size, i) - axis(b.size, i)) > slack) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool inside(const Box& inner, const Box& outer) {
+    const double slack = kTolerance * std::max({outer.size.x, outer.size.y, outer.size.z});
+    for (int i = 0; i < 3; ++i) {
+        if (inner.low(i) < outer.low(i) - slack || inner.high(i) > outer.high(i) + slack) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Box boundingBox(const SourceRow* const* rows, size_t count) {
+    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (size_t r = 0; r < count; ++r) {
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = std::min(lo[i], rows[r]->box.low(i));
+            hi[i] = std::max(hi[i], rows[r]->box.high(i));
+        }
+    }
+    return {{(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2},
+            {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]}};
+}
+
+// The volume-weighted mean of a value over the rows; a value that all rows
+// share comes back unchanged, not rounded by the weighting.
+double weightedMean(const SourceRow* const* rows, size_t count, double SourceRow::*value) {
+    double sum = 0;
+    double volume = 0;
+    bool same = true;
+    for (size_t r = 0; r < count; ++r) {
+        const double v = rows[r]->box.volume();
+        sum += v * (rows[r]->*value);
+        volume += v;
+        same = same && rows[r]->*value == rows[0]->*value;
+    }
+    return same ? rows[0]->*value : sum / volume;
+}
+
+void copyText(char (&field)[20], const std::string& text) {
+    std::strncpy(field, text.c_str(), sizeof field - 1);
+}
+
+}  // namespace
+
+void BlockAssembly::add(SourceRow row) {
+    size_t group = groupCount_;
+    if (!row.parentKey.empty()) {
+        const auto [it, added] = groupOfKey_.emplace(row.parentKey, groupCount_);
+        group = it->second;
+        if (!added) {
+            --groupCount_;  // undone by the increment below
+        }
+    }
+    ++groupCount_;
+    groupOfRow_.push_back(group);
+    rows_.push_back(std::move(row));
+}
+
+void BlockAssembly::build(BlockList& blocks) const {
+    // Rows of one group side by side, groups in the order of their first row.
+    std::vector<size_t> start(groupCount_ + 1, 0);
+    for (const size_t g : groupOfRow_) {
+        ++start[g + 1];
+    }
+    for (size_t g = 0; g < groupCount_; ++g) {
+        start[g + 1] += start[g];
+    }
+    std::vector<const SourceRow*> ordered(rows_.size());
+    std::vector<size_t> filled(start.begin(), start.end() - 1);
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        ordered[filled[groupOfRow_[r]]++] = &rows_[r];
+    }
+    blocks.all().reserve(blocks.all().size() + groupCount_);
+    for (size_t g = 0; g < groupCount_; ++g) {
+        buildOne(&ordered[start[g]], start[g + 1] - start[g], static_cast<int32_t>(g + 1), blocks);
+    }
+}
+
+void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
+                             BlockList& out) const {
+    const SourceRow& first = *rows[0];
+    const Box parent = first.parentBox ? *first.parentBox : boundingBox(rows, count);
+    const bool whole = count == 1 && sameBox(first.box, parent);
+    KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
+    b.Krig_BlockID = id;
+    b.Krig_PntLocX = parent.centre.x;
+    b.Krig_PntLocY = parent.centre.y;
+    b.Krig_PntLocZ = parent.centre.z;
+    b.Krig_GridSizeX = parent.size.x;
+    b.Krig_GridSizeY = parent.size.y;
+    b.Krig_GridSizeZ = parent.size.z;
+
+    double volume = 0;
+    double tonnes = 0;
+    bool tonnesKnown = true;
+    const SourceRow* largest = rows[0];
+    for (size_t r = 0; r < count; ++r) {
+        const SourceRow& row = *rows[r];
+        if (!whole && !inside(row.box, parent)) {
+            throw Failure(placeOf(path_, row.line, 0) +
+                          ": this sub-block lies outside its parent block");
+        }
+        const double v = row.box.volume();
+        volume += v;
+        if (row.tonnage) {
+            tonnes += *row.tonnage;
+        } else if (row.density) {
+            tonnes += v * *row.density;
+        } else {
+            tonnesKnown = false;
+        }
+        if (v > largest->box.volume()) {
+            largest = &row;
+        }
+        if (!whole) {
+            b.SubBUD_PntLoc[r] = row.box.centre;
+            b.SubBUD_GridSize[r] = row.box.size;
+        }
+    }
+    const double coefficient = whole ? first.coefficient.value_or(1.0) : volume / parent.volume();
+    if (coefficient > 1 + kTolerance) {
+        throw Failure(placeOf(path_, first.line, 0) + ": the sub-blocks of this parent fill " +
+                      formatNumber(coefficient, 4) +
+                      " times its volume; are some rows repeated or overlapping?");
+    }
+    b.Block_Coef = std::min(coefficient, 1.0);
+    b.Krig_OutAttr = weightedMean(rows, count, &SourceRow::grade);
+    b.Krig_OutVari = weightedMean(rows, count, &SourceRow::variance);
+    b.Krig_Bound = whole ? 0 : 1;
+    b.Block_Vol = whole ? parent.volume() * b.Block_Coef : volume;
+    b.Block_CorMass = tonnesKnown ? tonnes : 0;
+    b.Srch_Degr = largest->searchPass;
+    b.Krig_PntNum = largest->samples;
+    b.Krig_MeanDis = largest->meanDistance;
+    copyText(b.Krig_ResType, largest->category);
+    copyText(b.Krig_OreType, largest->oreType);
+}
+
+}  // namespace vornel::cli

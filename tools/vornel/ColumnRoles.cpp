@@ -1,0 +1,158 @@
+#include "ColumnRoles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+
+#include "Failure.h"
+
+namespace vornel::cli {
+namespace {
+
+struct Aliases {
+    Role role;
+    std::initializer_list<const char*> names;
+};
+
+// Names as normalName() gives them.
+const Aliases kAliases[] = {
+    {Role::X,
+     {"X", "XC", "XCENTRE", "XCENTER", "X_CENTRE", "X_CENTER", "XCEN", "XMID", "EAST", "EASTING",
+      "CENTROID_X"}},
+    {Role::Y,
+     {"Y", "YC", "YCENTRE", "YCENTER", "Y_CENTRE", "Y_CENTER", "YCEN", "YMID", "NORTH", "NORTHING",
+      "CENTROID_Y"}},
+    {Role::Z,
+     {"Z", "ZC", "ZCENTRE", "ZCENTER", "Z_CENTRE", "Z_CENTER", "ZCEN", "ZMID", "ELEV", "ELEVATION",
+      "RL", "CENTROID_Z"}},
+    {Role::SizeX, {"DX", "XINC", "XSIZE", "SIZEX", "SIZE_X", "X_SIZE", "XLEN", "DIM_X"}},
+    {Role::SizeY, {"DY", "YINC", "YSIZE", "SIZEY", "SIZE_Y", "Y_SIZE", "YLEN", "DIM_Y"}},
+    {Role::SizeZ, {"DZ", "ZINC", "ZSIZE", "SIZEZ", "SIZE_Z", "Z_SIZE", "ZLEN", "DIM_Z"}},
+    {Role::I, {"I", "IX", "ICOL", "I_INDEX"}},
+    {Role::J, {"J", "IY", "JROW", "J_INDEX"}},
+    {Role::K, {"K", "IZ", "KLEV", "K_INDEX"}},
+    {Role::Ijk, {"IJK"}},
+    {Role::Parent, {"BLOCKID", "BLOCK_ID", "PARENT", "PARENTID", "PARENT_ID", "PID"}},
+    {Role::ParentX, {"PARENT_X", "PX", "XPARENT"}},
+    {Role::ParentY, {"PARENT_Y", "PY", "YPARENT"}},
+    {Role::ParentZ, {"PARENT_Z", "PZ", "ZPARENT"}},
+    {Role::ParentSizeX, {"PARENT_DX", "PDX", "PARENT_XINC"}},
+    {Role::ParentSizeY, {"PARENT_DY", "PDY", "PARENT_YINC"}},
+    {Role::ParentSizeZ, {"PARENT_DZ", "PDZ", "PARENT_ZINC"}},
+    {Role::Variance, {"VARIANCE", "KVAR", "KRIGVAR", "KRIG_VAR", "KV", "VAR", "KVARIANCE"}},
+    {Role::Category,
+     {"CATEGORY", "CAT", "CLASS", "RESCAT", "RES_CAT", "RESCLASS", "RESOURCE", "RESOURCE_CLASS"}},
+    {Role::OreType,
+     {"ORETYPE", "ORE_TYPE", "ROCKTYPE", "ROCK", "ROCK_TYPE", "LITHO", "DOMAIN", "ZONE"}},
+    {Role::Tonnage, {"TONNAGE", "TONNES", "TONS", "TON", "MASS", "TONNE"}},
+    {Role::Density, {"DENSITY", "SG", "DENS", "BD", "BULK_DENSITY"}},
+    {Role::Samples, {"NSAMP", "NSAMPLES", "SAMPLES", "NUM_SAMPLES", "KNS", "NS"}},
+    {Role::MeanDistance, {"AVGDIST", "AVG_DIST", "MEANDIST", "MEAN_DIST", "AVD"}},
+    {Role::SearchPass, {"PASS", "SPASS", "SEARCH_PASS", "SVOL"}},
+    {Role::Coefficient, {"COEF", "BLOCK_COEF", "COEFFICIENT", "FILL", "PROPORTION"}},
+};
+
+const char* roleName(Role role) {
+    static const char* const kNames[kRoleCount] = {
+        "X centre",      "Y centre",      "Z centre", "X size",       "Y size",
+        "Z size",        "I index",       "J index",  "K index",      "IJK index",
+        "parent id",     "parent X",      "parent Y", "parent Z",     "parent X size",
+        "parent Y size", "parent Z size", "grade",    "variance",     "category",
+        "ore type",      "tonnage",       "density",  "sample count", "mean distance",
+        "search pass",   "coefficient"};
+    return kNames[static_cast<int>(role)];
+}
+
+bool isLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+
+}  // namespace
+
+std::string normalName(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        if (c != ' ' && c != '\t') {
+            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    return out;
+}
+
+ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::string& element,
+                         const std::string& gradeColumn, const std::string& where)
+    : names_(names) {
+    index_.fill(-1);
+    const std::string el = normalName(element);
+    for (int c = 0; c < static_cast<int>(names.size()); ++c) {
+        const std::string name = normalName(names[c]);
+        for (const Aliases& a : kAliases) {
+            if (std::find(a.names.begin(), a.names.end(), name) != a.names.end()) {
+                claim(a.role, c, where);
+            }
+        }
+        for (const char* suffix : {"_VAR", "_KV", "_KVAR", "_VARIANCE", "VAR"}) {
+            if (!el.empty() && name == el + suffix) {
+                claim(Role::Variance, c, where);
+            }
+        }
+    }
+    findGrade(el, normalName(gradeColumn), where);
+    for (int c = 0; c < static_cast<int>(names.size()); ++c) {
+        if (std::find(index_.begin(), index_.end(), c) == index_.end()) {
+            ignored_.push_back(names[c]);
+        }
+    }
+}
+
+void ColumnRoles::claim(Role role, int column, const std::string& where) {
+    const int r = static_cast<int>(role);
+    if (index_[r] >= 0 && index_[r] != column) {
+        throw Failure(where + ": columns '" + names_[index_[r]] + "' and '" + names_[column] +
+                      "' both look like the " + roleName(role) + " column; rename one of them");
+    }
+    index_[r] = column;
+}
+
+// The grade column is named after the element, alone or with a unit or
+// method after a non-letter (CU, Cu_pct, CU%, CU_OK); CUEQ is another value.
+void ColumnRoles::findGrade(const std::string& el, const std::string& chosen,
+                            const std::string& where) {
+    std::vector<int> exact;
+    std::vector<int> near;
+    for (int c = 0; c < static_cast<int>(names_.size()); ++c) {
+        if (std::find(index_.begin(), index_.end(), c) != index_.end()) {
+            continue;
+        }
+        const std::string name = normalName(names_[c]);
+        if (!chosen.empty()) {
+            if (name == chosen) {
+                exact.push_back(c);
+            }
+        } else if (name == el) {
+            exact.push_back(c);
+        } else if (name.size() > el.size() && name.compare(0, el.size(), el) == 0 &&
+                   !isLetter(name[el.size()])) {
+            near.push_back(c);
+        }
+    }
+    const std::vector<int>& found = exact.empty() ? near : exact;
+    if (found.size() == 1) {
+        claim(Role::Grade, found[0], where);
+        return;
+    }
+    std::string list;
+    for (const std::string& n : names_) {
+        list += (list.empty() ? "" : ", ") + n;
+    }
+    if (found.empty()) {
+        throw Failure(where + ": no " +
+                      (chosen.empty() ? "grade column for element '" + el + "'"
+                                      : "column named '" + chosen + "'") +
+                      " among " + list + (chosen.empty() ? "; name it with --grade" : ""));
+    }
+    throw Failure(where + ": columns '" + names_[found[0]] + "' and '" + names_[found[1]] +
+                  "' could both hold the " + el + " grade; choose one with --grade");
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,18 @@
+// The subcommands of `vornel`, each adding itself to the application with
+// its options, help text and the work it runs.
+#ifndef VORNEL_CLI_COMMANDS_H
+#define VORNEL_CLI_COMMANDS_H
+
+#include <CLI/CLI.hpp>
+
+namespace vornel::cli {
+
+void addImportCommand(CLI::App& app);
+void addExportCommand(CLI::App& app);
+void addInfoCommand(CLI::App& app);
+void addReportCommand(CLI::App& app);
+void addCompactCommand(CLI::App& app);
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,56 @@
+#include "CsvWriter.h"
+
+#include <charconv>
+
+namespace vornel::cli {
+
+void CsvWriter::separate() {
+    if (rowStarted_) {
+        out_ << ',';
+    }
+    rowStarted_ = true;
+}
+
+CsvWriter& CsvWriter::number(double value) {
+    separate();
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out_.write(digits, result.ptr - digits);
+    return *this;
+}
+
+CsvWriter& CsvWriter::integer(long value) {
+    separate();
+    out_ << value;
+    return *this;
+}
+
+CsvWriter& CsvWriter::text(const std::string& value) {
+    separate();
+    const bool plain = value.find_first_of(",\"\n\r") == std::string::npos &&
+                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    if (plain) {
+        out_ << value;
+        return *this;
+    }
+    out_ << '"';
+    for (const char c : value) {
+        out_ << (c == '"' ? "\"\"" : std::string(1, c));
+    }
+    out_ << '"';
+    return *this;
+}
+
+void CsvWriter::header(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        text(name);
+    }
+    endRow();
+}
+
+void CsvWriter::endRow() {
+    out_ << '\n';
+    rowStarted_ = false;
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,169 @@
+// vornel export: a block table as CSV, one row per block or per sub-block,
+// in columns that `vornel import` reads back.
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "Commands.h"
+#include "CsvWriter.h"
+#include "ModelDatabase.h"
+#include "OutputFile.h"
+
+namespace vornel::cli {
+namespace {
+
+struct ExportOptions {
+    std::string db;
+    std::string table;
+    std::string where;
+    std::string output;
+    bool subBlocks = false;
+};
+
+const char* const kFooter = R"(
+Columns, one row per block:
+  BLOCKID MINEID X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE BOUND
+  SUBBLOCKS VOLUME TONNAGE NSAMP AVGDIST PASS
+With --subblocks, one row per sub-block (a block without sub-blocks is one
+row that fills its parent), the parent's box in PARENT_X .. PARENT_DZ, the
+sub-block's in X .. DZ, and the block's tonnage shared out by volume:
+  BLOCKID MINEID PARENT_X PARENT_Y PARENT_Z PARENT_DX PARENT_DY PARENT_DZ
+  X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE TONNAGE NSAMP AVGDIST PASS
+<element> is the run's element from the catalog (GRADE when it has none).
+Numbers are written so that they read back exactly.
+
+--where takes SQL over the table's columns: Krig_BlockID, MineID,
+Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
+(grade), Krig_OutVari, Krig_ResType (category), Krig_OreType, Krig_Bound,
+Block_Vol, Block_CorMass (tonnage), Krig_PntNum, Krig_MeanDis, Srch_Degr.
+
+Examples:
+  vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
+  vornel export demo.db --table CU_DEMO --subblocks -o subblocks.csv
+)";
+
+void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
+    csv.integer(b.Krig_BlockID).integer(b.MineID);
+}
+
+void writeEstimate(CsvWriter& csv, const KrigBlockResult& b) {
+    csv.number(b.Block_Coef).number(b.Krig_OutAttr).number(b.Krig_OutVari);
+    csv.text(b.Krig_ResType).text(b.Krig_OreType);
+}
+
+void writeSearch(CsvWriter& csv, const KrigBlockResult& b) {
+    csv.integer(b.Krig_PntNum).number(b.Krig_MeanDis).integer(b.Srch_Degr);
+}
+
+void writeBox(CsvWriter& csv, const D_3DOT& centre, const D_3DOT& size) {
+    csv.number(centre.x).number(centre.y).number(centre.z);
+    csv.number(size.x).number(size.y).number(size.z);
+}
+
+long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
+                 long count) {
+    csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
+                "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
+                "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"});
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        writeBlockColumns(csv, b);
+        writeBox(csv, {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
+                 {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
+        writeEstimate(csv, b);
+        csv.integer(b.Krig_Bound != 0 ? 1 : 0).integer(b.SubBUD_Num);
+        csv.number(b.Block_Vol).number(b.Block_CorMass);
+        writeSearch(csv, b);
+        csv.endRow();
+    }
+    return count;
+}
+
+long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
+                    long count) {
+    csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
+                "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
+                "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
+                "ORETYPE",   "TONNAGE",   "NSAMP",    "AVGDIST",  "PASS"});
+    long rows = 0;
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        const D_3DOT centre{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ};
+        const D_3DOT size{b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ};
+        const int parts = b.SubBUD_Num > 0 ? b.SubBUD_Num : 1;
+        double volume = 0;
+        for (int s = 0; s < b.SubBUD_Num; ++s) {
+            const D_3DOT& d = b.SubBUD_GridSize[s];
+            volume += d.x * d.y * d.z;
+        }
+        for (int s = 0; s < parts; ++s) {
+            const D_3DOT& subCentre = b.SubBUD_Num > 0 ? b.SubBUD_PntLoc[s] : centre;
+            const D_3DOT& subSize = b.SubBUD_Num > 0 ? b.SubBUD_GridSize[s] : size;
+            const double share =
+                b.SubBUD_Num > 0 ? subSize.x * subSize.y * subSize.z / volume : 1.0;
+            writeBlockColumns(csv, b);
+            writeBox(csv, centre, size);
+            writeBox(csv, subCentre, subSize);
+            writeEstimate(csv, b);
+            csv.number(b.Block_CorMass * share);
+            writeSearch(csv, b);
+            csv.endRow();
+            ++rows;
+        }
+    }
+    return rows;
+}
+
+void runExport(const ExportOptions& o) {
+    CVornelMng mng;
+    openModel(mng, o.db);
+    requireResultTable(mng, o.db, o.table);
+    const std::optional<KrigBlockParam> run = runOfTable(mng, o.table);
+    const std::string element =
+        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE";
+
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    if (o.where.empty()) {
+        // After the table check, 0 means the table has no rows.
+        if (mng.getBlockResult(o.table, &blocks, &count) == 0) {
+            count = 0;
+        }
+    } else {
+        check(mng, mng.getBlockResultByWhereSQL(o.table, o.where, &blocks, &count),
+              "--where \"" + o.where + "\"");
+    }
+
+    std::unique_ptr<OutputFile> file;
+    if (!o.output.empty()) {
+        file = std::make_unique<OutputFile>(o.output);
+    }
+    CsvWriter csv(file ? file->stream() : std::cout);
+    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count)
+                                  : writeBlocks(csv, element, blocks, count);
+    if (file) {
+        file->commit();
+        std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block rows of " : " blocks of ")
+                  << o.table << " to " << o.output << '\n';
+    }
+}
+
+}  // namespace
+
+void addExportCommand(CLI::App& app) {
+    auto o = std::make_shared<ExportOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "export", "Write a block table as CSV with a header, one row per block or sub-block");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table, "Block table to write")->required();
+    cmd->add_option("--where", o->where,
+                    "SQL condition on the table's columns, e.g. \"Krig_OutAttr >= 0.5\"");
+    cmd->add_flag("--subblocks", o->subBlocks, "One row per sub-block instead of per block");
+    cmd->add_option("-o,--output", o->output,
+                    "CSV file to write (standard output when not given); it appears only "
+                    "when complete");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runExport(*o); });
+}
+
+}  // namespace vornel::cli

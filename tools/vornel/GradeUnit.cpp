@@ -1,0 +1,46 @@
+#include "GradeUnit.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "Failure.h"
+
+namespace vornel::cli {
+namespace {
+
+const GradeUnit kUnits[] = {
+    {0, "%", 0.01, "t"},
+    {1, "g/t", 0.001, "kg"},
+    {2, "ppm", 1e-6, "t"},
+};
+
+struct Spelling {
+    const char* text;
+    int code;  // cppcheck-suppress unusedStructMember ; read through find_if
+};
+
+const Spelling kSpellings[] = {{"%", 0},   {"pct", 0}, {"percent", 0},
+                               {"g/t", 1}, {"gpt", 1}, {"ppm", 2}};
+
+}  // namespace
+
+const GradeUnit& gradeUnitNamed(const std::string& name) {
+    const auto* spelling = std::find_if(std::begin(kSpellings), std::end(kSpellings),
+                                        [&](const Spelling& s) { return name == s.text; });
+    if (spelling != std::end(kSpellings)) {
+        return gradeUnitOfCode(spelling->code);
+    }
+    throw Failure("--unit: '" + name + "' is not a grade unit; use one of " + gradeUnitNames());
+}
+
+const GradeUnit& gradeUnitOfCode(int code) {
+    const auto* unit = std::find_if(std::begin(kUnits), std::end(kUnits),
+                                    [&](const GradeUnit& u) { return u.code == code; });
+    return unit != std::end(kUnits) ? *unit : kUnits[0];
+}
+
+const char* gradeUnitNames() {
+    return "% (or pct), g/t (or gpt), ppm";
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,28 @@
+// The unit of a run's grades, kept in the catalog's OreAttr_Unit code, and
+// what it makes of tonnes times grade.
+#ifndef VORNEL_CLI_GRADEUNIT_H
+#define VORNEL_CLI_GRADEUNIT_H
+
+#include <string>
+
+namespace vornel::cli {
+
+struct GradeUnit {
+    int code;                   // OreAttr_Unit
+    const char* name;           // as printed after a grade
+    double metalPerGradeTonne;  // metal = tonnes * grade * this
+    const char* metalUnit;
+};
+
+// By the name a user types: %, pct, percent, g/t, gpt, ppm. Throws Failure.
+const GradeUnit& gradeUnitNamed(const std::string& name);
+
+// By the catalog's code; an unknown code reads as percent.
+const GradeUnit& gradeUnitOfCode(int code);
+
+// The names gradeUnitNamed accepts, for help texts.
+const char* gradeUnitNames();
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,216 @@
+// vornel import: a block model file into a new block table, in one
+// transaction.
+#include <filesystem>
+#include <iostream>
+
+#include "Commands.h"
+#include "Failure.h"
+#include "GradeUnit.h"
+#include "ModelDatabase.h"
+#include "ModelFacts.h"
+#include "ModelFile.h"
+#include "NumberText.h"
+#include "RunRecord.h"
+#include "Stopwatch.h"
+
+namespace vornel::cli {
+namespace {
+
+struct ImportOptions {
+    std::string db;
+    std::string file;
+    std::string table;
+    std::string element;
+    std::string grade;
+    std::vector<std::string> columns;
+    std::string blockSize;
+    std::string origin;
+    double density = 0;
+    std::string description;
+    std::string unit = "%";
+    std::string voidTable;
+};
+
+const char* const kFooter = R"(
+Formats: comma-separated (CSV, fields may be quoted) or separated by blanks
+and tabs, found from the first row. Lines starting with # are skipped. The
+first row is the header when none of its fields is a number; a file without
+a header needs --columns.
+
+Columns are found by name, in any letter case (other columns are ignored):
+  block centre     X Y Z, XC YC ZC, XCENTRE.., EAST NORTH ELEV, RL
+  block size       DX DY DZ, XINC YINC ZINC, XSIZE.., SIZEX..
+  grid indices     I J K (IX IY IZ), or one IJK column
+  parent block     BLOCKID, PARENT, PARENT_ID, PID, IJK; PARENT_X.. PARENT_DZ
+  grade            the element's name: CU, Cu_pct, CU% (or --grade NAME)
+  also             VARIANCE (KVAR, CU_VAR), CATEGORY (CLASS, RESCAT),
+                   ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES), DENSITY (SG),
+                   NSAMP, AVGDIST, PASS, COEF
+
+Positions: without size columns every row is a whole block of --block-size.
+Its X/Y/Z (or I/J/K) are grid indices when --origin is given (the lower
+corner of block 0,0,0; a MineLib model is read this way), block centres
+otherwise.
+
+Sub-blocks: rows that share a parent id, an IJK value, or I/J/K beside
+X/Y/Z coordinates are the sub-blocks of one block. Without such a column,
+rows with size columns are grouped by the --block-size cell (from --origin,
+default 0,0,0) that holds their centre. The parent box comes from the
+PARENT_* columns, else from that grid cell, else it is the box around its
+rows. A block's grade and variance are its rows' volume-weighted means, its
+coefficient the fraction of the parent they fill, its tonnage their sum
+(or volume times density). A single row filling its parent is a whole block.
+
+The run is registered in the catalog (KrigBlock_Param) and its blocks are
+numbered 1, 2, ... in file order. Nothing is written until the whole file has
+been read, and then everything is written in one transaction: after a
+failure the database is as it was (a database the import created is removed).
+
+Example:
+  vornel import marvin.db marvin.blocks --table MARVIN --element Cu \
+      --block-size 30 --origin 0,0,0
+)";
+
+void refuseExisting(CVornelMng& mng, const ImportOptions& o) {
+    if (tableExists(mng, o.table)) {
+        throw Failure(o.db + ": a table named '" + o.table +
+                      "' exists already; import into a new table");
+    }
+    if (const auto run = runOfTable(mng, o.table)) {
+        throw Failure(o.db + ": the catalog already lists a run (MineID " +
+                      std::to_string(run->MineID) + ") with table '" + o.table +
+                      "'; import into a new table");
+    }
+}
+
+ModelFileOptions fileOptions(const ImportOptions& o) {
+    ModelFileOptions f;
+    f.element = o.element;
+    f.gradeColumn = o.grade;
+    f.columns = o.columns;
+    if (!o.blockSize.empty()) {
+        f.grid.blockSize = parsePoint(o.blockSize, "--block-size", true);
+        const D_3DOT& s = *f.grid.blockSize;
+        if (s.x <= 0 || s.y <= 0 || s.z <= 0) {
+            throw Failure("--block-size: sizes must be above 0");
+        }
+    }
+    if (!o.origin.empty()) {
+        f.grid.origin = parsePoint(o.origin, "--origin", false);
+    }
+    if (o.density > 0) {
+        f.grid.density = o.density;
+    }
+    return f;
+}
+
+void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks) {
+    HostTransaction transaction(mng);
+    check(mng, mng.createBlockResultTbl(o.table), "cannot create table " + o.table);
+    RunNames names;
+    names.description = o.description.empty()
+                            ? "imported from " + std::filesystem::path(o.file).filename().string()
+                            : o.description;
+    names.element = o.element;
+    names.table = o.table;
+    names.voidTable = o.voidTable;
+    names.unitCode = unit.code;
+    KrigBlockParam run = describeRun(blocks, names);
+    const long mineId = registerRun(mng, run);
+    insertBlocks(mng, o.table, mineId, blocks);
+    transaction.commit();
+}
+
+void runImport(const ImportOptions& o) {
+    Stopwatch clock;
+    checkNewName(o.table, "--table");
+    checkNewName(o.element, "--element");
+    if (!o.voidTable.empty()) {
+        checkNewName(o.voidTable, "--void-table");
+    }
+    const GradeUnit& unit = gradeUnitNamed(o.unit);
+    const ModelFileOptions options = fileOptions(o);
+
+    CVornelMng mng;
+    const bool fresh = !std::filesystem::exists(o.db);
+    if (!fresh) {
+        openModel(mng, o.db);
+        refuseExisting(mng, o);
+    }
+    BlockList blocks;
+    const ModelFileReport report = readModelFile(o.file, options, blocks);
+    if (fresh) {
+        createModel(mng, o.db);
+    }
+    try {
+        writeRun(mng, o, unit, blocks);
+    } catch (const Failure&) {
+        if (fresh) {
+            mng.clearDatabase();
+            removeModelFiles(o.db);
+        }
+        throw;
+    }
+
+    std::cout << "Imported " << o.file << " ("
+              << (report.commaSeparated ? "comma-separated" : "whitespace-separated")
+              << (report.positionsAreIndices ? ", positions as grid indices" : "") << ") into "
+              << o.db << '\n';
+    const std::optional<KrigBlockParam> stored = runOfTable(mng, o.table);
+    if (!stored) {
+        throw Failure(o.db + ": the run of " + o.table + " cannot be read back");
+    }
+    const KrigBlockParam& run = *stored;
+    printFact(std::cout, "run",
+              std::to_string(run.MineID) + ", table " + o.table + ", element " + o.element + " (" +
+                  unit.name + ")");
+    std::string ignored;
+    for (const std::string& name : report.ignoredColumns) {
+        ignored += (ignored.empty() ? "" : ", ") + name;
+    }
+    printFact(std::cout, "rows",
+              std::to_string(report.rows) +
+                  (ignored.empty() ? std::string() : " (ignored columns: " + ignored + ")"));
+    printTableFacts(std::cout, readTableFacts(mng, o.table), o.element, unit);
+    printFact(std::cout, "extent",
+              "X " + formatNumber(run.Grid_StartX) + " .. " + formatNumber(run.Grid_EndX) + ", Y " +
+                  formatNumber(run.Grid_StartY) + " .. " + formatNumber(run.Grid_EndY) + ", Z " +
+                  formatNumber(run.Grid_StartZ) + " .. " + formatNumber(run.Grid_EndZ));
+    printFact(std::cout, "took", clock.text());
+}
+
+}  // namespace
+
+void addImportCommand(CLI::App& app) {
+    auto o = std::make_shared<ImportOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "import", "Read a block model file (CSV or whitespace-separated) into a new block table");
+    cmd->add_option("DB", o->db, "Database file; created when it does not exist")->required();
+    cmd->add_option("FILE", o->file, "Block model file to read")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "New block table: a letter, then letters, digits or _, 19 at most")
+        ->required();
+    cmd->add_option("-e,--element", o->element,
+                    "Element estimated (Cu, Au, ...); its grade column goes by this name")
+        ->required();
+    cmd->add_option("--grade", o->grade, "Grade column, when its name is not the element's");
+    cmd->add_option("--columns", o->columns,
+                    "Column names of a file without a header, e.g. X,Y,Z,DX,DY,DZ,CU")
+        ->delimiter(',');
+    cmd->add_option("--block-size", o->blockSize,
+                    "Parent block size DX,DY,DZ (or one size for all three)");
+    cmd->add_option("--origin", o->origin,
+                    "Lower corner X,Y,Z of grid block 0,0,0; makes X/Y/Z of a file without "
+                    "size columns grid indices");
+    cmd->add_option("--density", o->density,
+                    "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
+        ->check(CLI::PositiveNumber);
+    cmd->add_option("--unit", o->unit, std::string("Grade unit: ") + gradeUnitNames())
+        ->capture_default_str();
+    cmd->add_option("--name", o->description, "Description of the run for the catalog");
+    cmd->add_option("--void-table", o->voidTable, "Void table the run is used with");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runImport(*o); });
+}
+
+}  // namespace vornel::cli

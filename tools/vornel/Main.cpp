@@ -1,0 +1,80 @@
+// vornel: import, inspect, report on and draw block models kept in a
+// block-model database.
+#include <iostream>
+#include <new>
+
+#include "Commands.h"
+#include "Failure.h"
+#include "ProgressBar.h"
+#include "vornel/Hooks.h"
+#include "vornel/Version.h"
+
+namespace {
+
+// Parse errors exit with 2, failures of the work with 1.
+constexpr int kUsageError = 2;
+constexpr int kWorkFailed = 1;
+
+std::string commandName(const CLI::App& app) {
+    for (const CLI::App* sub : app.get_subcommands()) {
+        return "vornel " + sub->get_name();
+    }
+    return "vornel";
+}
+
+void quietLibrary(bool verbose) {
+    // Every failure the commands report carries the manager's lastError(),
+    // which says what the notice would; the trace is for debugging.
+    vornel::setNoticeHandler([](const std::string&, const std::string&) {});
+    if (!verbose) {
+        vornel::setTraceSink([](const std::string&) {});
+    }
+    vornel::cli::showLibraryProgress();
+}
+
+int run(int argc, char** argv) {
+    CLI::App app(
+        "Keep geostatistical block models in one database file: import, inspect, "
+        "export, report on and draw them.\nRun 'vornel COMMAND --help' for the "
+        "options of a command.",
+        "vornel");
+    app.set_version_flag("--version", std::string("vornel ") + vornel::version());
+    bool verbose = false;
+    app.add_flag("--verbose", verbose,
+                 "Show the library's diagnostic trace (debug builds write one)");
+    app.require_subcommand(1, 1);
+    app.fallthrough();
+    vornel::cli::addImportCommand(app);
+    vornel::cli::addExportCommand(app);
+    vornel::cli::addInfoCommand(app);
+    vornel::cli::addReportCommand(app);
+    vornel::cli::addCompactCommand(app);
+    app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
+    app.parse_complete_callback([&verbose] { quietLibrary(verbose); });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
+        return kUsageError;
+    } catch (const vornel::cli::Failure& e) {
+        std::cerr << commandName(app) << ": " << e.what() << '\n';
+        return kWorkFailed;
+    } catch (const std::bad_alloc&) {
+        std::cerr << commandName(app) << ": out of memory\n";
+        return kWorkFailed;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "vornel: " << e.what() << '\n';
+        return kWorkFailed;
+    }
+}

@@ -1,0 +1,151 @@
+#include "ModelDatabase.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "Failure.h"
+
+namespace vornel::cli {
+namespace {
+
+constexpr size_t kLongestName = 19;
+
+// What the first bytes of a file say it is. The library would refuse the
+// others too, but in its own terms; the user wants to hear what the file is.
+std::string notADatabase(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return "no such file";
+    }
+    if (std::filesystem::is_directory(path, ec)) {
+        return "a directory, not a database file";
+    }
+    char head[20] = {};
+    std::ifstream in(path, std::ios::binary);
+    in.read(head, sizeof head);
+    const std::streamsize got = in.gcount();
+    if (got == 0) {
+        return "an empty file, not a block-model database";
+    }
+    if (got == sizeof head && std::memcmp(head, "SQLite format 3", 16) == 0) {
+        return {};
+    }
+    if (got == sizeof head && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
+                               std::memcmp(head + 4, "Standard ACE DB", 15) == 0)) {
+        return "an Access database, not a block-model database (those are SQLite files)";
+    }
+    return "not a database file (a block-model database is an SQLite file)";
+}
+
+}  // namespace
+
+long check(const CVornelMng& mng, long status, const std::string& what) {
+    if (status == 0) {
+        const std::string& why = mng.lastError();
+        throw Failure(what + (why.empty() ? std::string() : ": " + why));
+    }
+    return status;
+}
+
+void openModel(CVornelMng& mng, const std::string& path) {
+    const std::string notOurs = notADatabase(path);
+    if (!notOurs.empty()) {
+        throw Failure(path + ": " + notOurs);
+    }
+    if (mng.connectDatabase(path) == 0) {
+        // The manager's text repeats the path; the user already sees it first.
+        std::string why = mng.lastError();
+        const std::string prefix = "cannot open database '" + path + "': ";
+        if (why.compare(0, prefix.size(), prefix) == 0) {
+            why.erase(0, prefix.size());
+        }
+        throw Failure(path + ": " + why);
+    }
+    int exists = 0;
+    if (mng.isExistTbl("KrigBlock_Param", exists) == 0 || exists == 0) {
+        mng.clearDatabase();
+        throw Failure(path +
+                      ": an SQLite database, but not a block-model database (it has no "
+                      "KrigBlock_Param catalog)");
+    }
+}
+
+void createModel(CVornelMng& mng, const std::string& path) {
+    check(mng, mng.createDatabase(path), path);
+    if (mng.initDataBase() == 0) {
+        const std::string why = mng.lastError();
+        mng.clearDatabase();
+        removeModelFiles(path);
+        throw Failure(path + ": cannot create the catalog tables: " + why);
+    }
+}
+
+void removeModelFiles(const std::string& path) {
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::filesystem::remove(path + suffix, ignored);
+    }
+}
+
+// isExistTbl probes with an unbracketed name, which a reserved word defeats;
+// an empty selection from the bracketed name answers for any name.
+bool tableExists(CVornelMng& mng, const std::string& table) {
+    KrigBlockResult* none = nullptr;
+    long count = 0;
+    return mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0;
+}
+
+void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table) {
+    if (tableExists(mng, table)) {
+        return;
+    }
+    std::vector<_STRU_MINE_NAMEINFO> runs;
+    mng.getAllKrigTblName(runs);
+    std::string known;
+    for (const _STRU_MINE_NAMEINFO& run : runs) {
+        known += (known.empty() ? "" : ", ") + std::string(run.TableName);
+    }
+    throw Failure(path + ": no block table '" + table + "'" +
+                  (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
+}
+
+std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table) {
+    KrigBlockParam* runs = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(table, &runs, &count) == 0 || count < 1) {
+        return std::nullopt;
+    }
+    return runs[0];
+}
+
+void checkNewName(const std::string& name, const std::string& what) {
+    bool ok = !name.empty() && name.size() <= kLongestName &&
+              std::isalpha(static_cast<unsigned char>(name[0])) != 0;
+    for (const char c : name) {
+        ok = ok && (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_');
+    }
+    if (!ok) {
+        throw Failure(what + " '" + name +
+                      "': use a letter, then letters, digits or underscores, 19 at most");
+    }
+}
+
+HostTransaction::HostTransaction(CVornelMng& mng) : mng_(mng) {
+    check(mng_, mng_.beginTransact(), "cannot begin a transaction");
+}
+
+HostTransaction::~HostTransaction() {
+    if (open_) {
+        mng_.endTransact(Rollback);
+    }
+}
+
+void HostTransaction::commit() {
+    open_ = false;
+    check(mng_, mng_.endTransact(Commit), "cannot commit");
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,57 @@
+// Opening and creating block-model databases for the commands, and turning
+// the manager's 0 statuses into failures that say why.
+#ifndef VORNEL_CLI_MODELDATABASE_H
+#define VORNEL_CLI_MODELDATABASE_H
+
+#include <optional>
+#include <string>
+
+#include "vornel/VornelMng.h"
+
+namespace vornel::cli {
+
+// Opens an existing block-model database. Throws Failure when the file is
+// missing, is not a database, is an Access file, or has no catalog.
+void openModel(CVornelMng& mng, const std::string& path);
+
+// Makes a new database at `path` (which must not exist) with its catalog.
+void createModel(CVornelMng& mng, const std::string& path);
+
+// Removes a database file and the journal files beside it.
+void removeModelFiles(const std::string& path);
+
+// Whether the open database has a table of that name.
+bool tableExists(CVornelMng& mng, const std::string& table);
+
+// Throws unless the open database has the block result table; the message
+// lists the tables the catalog knows.
+void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table);
+
+// The catalog's row for the (first) run stored in a table, if any.
+std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table);
+
+// Throws unless `name` can name a new table: a letter, then letters, digits
+// or underscores, 19 characters at most (what the catalog keeps).
+void checkNewName(const std::string& name, const std::string& what);
+
+// Returns status, or throws "what: <the manager's last error>" when it is 0.
+long check(const CVornelMng& mng, long status, const std::string& what);
+
+// A transaction of the host's: rolled back unless committed.
+class HostTransaction {
+public:
+    explicit HostTransaction(CVornelMng& mng);
+    ~HostTransaction();
+    HostTransaction(const HostTransaction&) = delete;
+    HostTransaction& operator=(const HostTransaction&) = delete;
+
+    void commit();
+
+private:
+    CVornelMng& mng_;
+    bool open_ = true;
+};
+
+}  // namespace vornel::cli
+
+#endif

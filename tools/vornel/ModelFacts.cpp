@@ -1,0 +1,164 @@
+#include "ModelFacts.h"
+
+#include <iomanip>
+
+#include "ModelDatabase.h"
+#include "NumberText.h"
+
+namespace vornel::cli {
+namespace {
+
+std::string range(double low, double high) {
+    return formatNumber(low) + " .. " + formatNumber(high);
+}
+
+std::string triple(double x, double y, double z, const char* separator) {
+    return formatNumber(x) + separator + formatNumber(y) + separator + formatNumber(z);
+}
+
+std::string plural(long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "Indicated 120, Measured 80"; empty when every block has an empty value.
+std::string tally(const std::map<std::string, long>& counts) {
+    std::string text;
+    for (const auto& [value, n] : counts) {
+        if (!value.empty()) {
+            text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void printFact(std::ostream& out, const std::string& label, const std::string& value) {
+    out << "  " << std::left << std::setw(15) << label << value << '\n';
+}
+
+TableFacts readTableFacts(CVornelMng& mng, const std::string& table) {
+    TableFacts facts;
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    // A table without rows reads as a failure that leaves the count at 0.
+    if (mng.getBlockResult(table, &blocks, &count) != 0) {
+        facts.blocks = count;
+        for (long i = 0; i < count; ++i) {
+            ++facts.blocksOfRun[blocks[i].MineID];
+            ++facts.categories[blocks[i].Krig_ResType];
+            ++facts.oreTypes[blocks[i].Krig_OreType];
+            if (blocks[i].SubBUD_Num > 0) {
+                ++facts.split;
+                facts.subBlocks += blocks[i].SubBUD_Num;
+            }
+        }
+    }
+    check(mng,
+          mng.getStatResult(table, facts.maxGrade, facts.minGrade, facts.maxVariance,
+                            facts.minVariance),
+          "cannot read the grade range of " + table);
+    check(mng, mng.getStatResultPos(table, facts.maxCentre, facts.minCentre),
+          "cannot read the position range of " + table);
+    return facts;
+}
+
+void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& element,
+                     const GradeUnit& unit) {
+    printFact(out, "blocks",
+              std::to_string(f.blocks) + " (" + std::to_string(f.blocks - f.split) + " whole, " +
+                  std::to_string(f.split) + " split into " +
+                  plural(f.subBlocks, "sub-block", "sub-blocks") + ")");
+    if (f.blocks == 0) {
+        return;
+    }
+    printFact(out, element, range(f.minGrade, f.maxGrade) + " " + unit.name);
+    printFact(out, "variance", range(f.minVariance, f.maxVariance));
+    if (const std::string categories = tally(f.categories); !categories.empty()) {
+        printFact(out, "categories", categories);
+    }
+    if (const std::string oreTypes = tally(f.oreTypes); !oreTypes.empty()) {
+        printFact(out, "ore types", oreTypes);
+    }
+    printFact(out, "block centres",
+              "X " + range(f.minCentre.x, f.maxCentre.x) + ", Y " +
+                  range(f.minCentre.y, f.maxCentre.y) + ", Z " +
+                  range(f.minCentre.z, f.maxCentre.z));
+}
+
+// The run's grid, search and variogram, as the catalog holds them.
+static void printRunParameters(std::ostream& out, CVornelMng& mng, const KrigBlockParam& r) {
+    printFact(out, "grid",
+              triple(r.Grid_NumX, r.Grid_NumY, r.Grid_NumZ, " x ") + " blocks of " +
+                  triple(r.Grid_SizeX, r.Grid_SizeY, r.Grid_SizeZ, " x ") + " from (" +
+                  triple(r.Grid_StartX, r.Grid_StartY, r.Grid_StartZ, ", ") + ") to (" +
+                  triple(r.Grid_EndX, r.Grid_EndY, r.Grid_EndZ, ", ") + ")");
+    if (r.SubGrid_SizeX > 0) {
+        printFact(out, "sub-blocks",
+                  "down to " + triple(r.SubGrid_SizeX, r.SubGrid_SizeY, r.SubGrid_SizeZ, " x "));
+    }
+    if (r.Srch_RangX > 0) {
+        printFact(out, "search",
+                  "ranges " + triple(r.Srch_RangX, r.Srch_RangY, r.Srch_RangZ, " x ") +
+                      ", azimuth " + std::to_string(r.Srch_Azm) + ", dip " +
+                      std::to_string(r.Srch_Dip) + ", " + std::to_string(r.Srch_MinPnt) + " to " +
+                      std::to_string(r.Srch_MaxPnt) + " samples");
+    }
+    KrigBlockVrgParam* structures = nullptr;
+    long count = 0;
+    if (mng.getBlockVrgParam(r.MineID, &structures, &count) != 0 || r.Vrg_Sill > 0) {
+        std::string text =
+            "nugget " + formatNumber(r.Vrg_Nug) + ", sill " + formatNumber(r.Vrg_Sill);
+        for (long i = 0; i < count; ++i) {
+            const KrigBlockVrgParam& s = structures[i];
+            text += "; " + std::string(s.Vrg_Type) + " " + formatNumber(s.Vrg_LocSill) + " (" +
+                    triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang, " x ") + ")";
+        }
+        printFact(out, "variogram", text);
+    }
+    if (r.VoidTable_Name[0] != '\0') {
+        printFact(out, "void table", r.VoidTable_Name);
+    }
+}
+
+void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
+    const GradeUnit& unit = gradeUnitOfCode(run.OreAttr_Unit);
+    out << "\nRun " << run.MineID << ": table " << run.Table_Name << ", element "
+        << run.Mine_Element << " (" << unit.name << ")\n";
+    if (run.Krig_Result_Name[0] != '\0') {
+        printFact(out, "description", run.Krig_Result_Name);
+    }
+    if (!tableExists(mng, run.Table_Name)) {
+        printFact(out, "blocks", "none: the table is missing");
+        return;
+    }
+    const TableFacts facts = readTableFacts(mng, run.Table_Name);
+    printTableFacts(out, facts, run.Mine_Element, unit);
+    if (facts.blocksOfRun.size() > 1) {
+        printFact(out, "of this run",
+                  std::to_string(
+                      facts.blocksOfRun.count(run.MineID) ? facts.blocksOfRun.at(run.MineID) : 0) +
+                      " blocks (the table holds several runs)");
+    }
+    printRunParameters(out, mng, run);
+}
+
+std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
+    KrigBlockVoid* voids = nullptr;
+    long count = 0;
+    long split = 0;
+    if (mng.getBlockVoid(table, &voids, &count) == 0) {
+        // No rows, or no table: only the second is worth a failure.
+        if (!tableExists(mng, table)) {
+            return "registered, but the table is missing";
+        }
+        count = 0;
+    }
+    for (long i = 0; i < count; ++i) {
+        split += voids[i].SubBUD_Num > 0 ? 1 : 0;
+    }
+    return plural(count, "void block", "void blocks") + " (" + std::to_string(split) +
+           " with sub-blocks)";
+}
+
+}  // namespace vornel::cli

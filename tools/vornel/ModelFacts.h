@@ -1,0 +1,47 @@
+// What the database holds for a run and its tables, as the public API
+// reports it, and how the commands print it.
+#ifndef VORNEL_CLI_MODELFACTS_H
+#define VORNEL_CLI_MODELFACTS_H
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "GradeUnit.h"
+#include "vornel/VornelMng.h"
+
+namespace vornel::cli {
+
+struct TableFacts {
+    long blocks = 0;
+    long split = 0;  // blocks stored with sub-blocks
+    long subBlocks = 0;
+    std::map<long, long> blocksOfRun;  // by MineID
+    std::map<std::string, long> categories;
+    std::map<std::string, long> oreTypes;
+    double minGrade = 0, maxGrade = 0;
+    double minVariance = 0, maxVariance = 0;
+    D_3DOT minCentre{}, maxCentre{};
+};
+
+// Counts from the whole-table read, ranges from the statistics queries.
+// Throws Failure.
+TableFacts readTableFacts(CVornelMng& mng, const std::string& table);
+
+// "  label          value"
+void printFact(std::ostream& out, const std::string& label, const std::string& value);
+
+// The counts and ranges of a result table whose grades are of `element`.
+void printTableFacts(std::ostream& out, const TableFacts& facts, const std::string& element,
+                     const GradeUnit& unit);
+
+// A run of the catalog: its table and element, what the table holds and the
+// run's parameters; throws Failure.
+void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
+
+// Block and sub-block counts of a void table; throws Failure.
+std::string voidTableSummary(CVornelMng& mng, const std::string& table);
+
+}  // namespace vornel::cli
+
+#endif

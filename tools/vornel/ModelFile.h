@@ -1,0 +1,35 @@
+// A block model file read into blocks: the layout found, the columns by
+// name, every row placed and grouped with its parent.
+#ifndef VORNEL_CLI_MODELFILE_H
+#define VORNEL_CLI_MODELFILE_H
+
+#include <string>
+#include <vector>
+
+#include "BlockList.h"
+#include "SourceRow.h"
+
+namespace vornel::cli {
+
+struct ModelFileOptions {
+    std::string element;
+    std::string gradeColumn;           // empty: found by the element's name
+    std::vector<std::string> columns;  // names for a file without a header
+    GridOptions grid;
+};
+
+struct ModelFileReport {
+    size_t rows = 0;
+    bool commaSeparated = false;
+    bool positionsAreIndices = false;
+    std::vector<std::string> ignoredColumns;
+};
+
+// Reads the whole file into `blocks` before anything is written anywhere;
+// throws Failure at the first place that cannot be read.
+ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& options,
+                              BlockList& blocks);
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,86 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "Failure.h"
+
+namespace vornel::cli {
+
+bool parseNumber(std::string_view text, double& value) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return false;
+    }
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && std::isfinite(value);
+}
+
+namespace {
+
+[[noreturn]] void notANumber(const std::string& option, const std::string& part,
+                             const std::string& text) {
+    throw Failure(option + ": '" + part + "' is not a number (in '" + text + "')");
+}
+
+}  // namespace
+
+std::vector<double> parseNumberList(const std::string& text, const std::string& option) {
+    std::vector<double> values;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        double value = 0;
+        if (!parseNumber(part, value)) {
+            notANumber(option, part, text);
+        }
+        values.push_back(value);
+        if (comma == std::string::npos) {
+            return values;
+        }
+        start = comma + 1;
+    }
+}
+
+D_3DOT parsePoint(const std::string& text, const std::string& option, bool oneForAll) {
+    const std::vector<double> v = parseNumberList(text, option);
+    if (v.size() == 1 && oneForAll) {
+        return {v[0], v[0], v[0]};
+    }
+    if (v.size() != 3) {
+        throw Failure(option + ": expected x,y,z" + (oneForAll ? " or one number" : "") +
+                      ", got '" + text + "'");
+    }
+    return {v[0], v[1], v[2]};
+}
+
+std::string formatNumber(double value, int digits) {
+    char text[64];
+    const double magnitude = std::fabs(value);
+    if (magnitude != 0 && (magnitude >= 1e15 || magnitude < 1e-4)) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+    } else {
+        // Fixed notation with as many decimals as the significant digits leave.
+        const int whole =
+            magnitude < 1 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+        const int decimals = digits > whole ? digits - whole : 0;
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
+        std::string s = text;
+        if (s.find('.') != std::string::npos) {
+            s.erase(s.find_last_not_of('0') + 1);
+            if (s.back() == '.') {
+                s.pop_back();
+            }
+        }
+        return s == "-0" ? "0" : s;
+    }
+    return text;
+}
+
+}  // namespace vornel::cli

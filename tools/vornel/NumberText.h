@@ -1,0 +1,29 @@
+// Numbers written as text: fields of a block model file and option values
+// such as "30", "0,0,100" or "0.5,1,2".
+#ifndef VORNEL_CLI_NUMBERTEXT_H
+#define VORNEL_CLI_NUMBERTEXT_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vornel/Types.h"
+
+namespace vornel::cli {
+
+// True when the whole text is one finite number, stored in value.
+bool parseNumber(std::string_view text, double& value);
+
+// A comma-separated list of numbers given to `option`; throws Failure.
+std::vector<double> parseNumberList(const std::string& text, const std::string& option);
+
+// "x,y,z", or one number for all three when `oneForAll`; throws Failure.
+D_3DOT parsePoint(const std::string& text, const std::string& option, bool oneForAll);
+
+// A number for people to read: up to `digits` significant digits, no
+// exponent for everyday magnitudes.
+std::string formatNumber(double value, int digits = 6);
+
+}  // namespace vornel::cli
+
+#endif

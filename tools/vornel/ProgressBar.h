@@ -1,0 +1,32 @@
+// Progress of long work as a one-line bar on stderr. It is drawn only when
+// stderr is a terminal, so that logs and pipes get the results alone.
+#ifndef VORNEL_CLI_PROGRESSBAR_H
+#define VORNEL_CLI_PROGRESSBAR_H
+
+#include <string>
+
+namespace vornel::cli {
+
+class ProgressBar {
+public:
+    explicit ProgressBar(std::string label);
+    ~ProgressBar();
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+    // fraction from 0 to 1; redraws only when the shown percent changes.
+    void update(double fraction);
+    void setPercent(long percent);
+
+private:
+    std::string label_;
+    long shown_ = -1;
+};
+
+// Routes the library's progress reports (its long updates) to a bar like
+// this one.
+void showLibraryProgress();
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,81 @@
+// vornel report: the grade-tonnage table of a block table.
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "Commands.h"
+#include "GradeTonnage.h"
+#include "ModelDatabase.h"
+#include "NumberText.h"
+
+namespace vornel::cli {
+namespace {
+
+struct ReportOptions {
+    std::string db;
+    std::string table;
+    std::vector<double> cutoffs;
+    double density = 0;
+    std::string where;
+};
+
+const char* const kFooter = R"(
+For each cut-off the table gives the blocks whose grade is at or above it,
+their tonnes, their tonnage-weighted mean grade and the metal they hold
+(tonnes x grade: % gives tonnes of metal, g/t kilograms, ppm tonnes; the
+grade unit is the run's, from the catalog).
+A block's tonnes are its stored tonnage; with --density, its volume (the
+part of the block inside the model, i.e. box times coefficient) times the
+density.
+
+Example:
+  vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
+)";
+
+void runReport(const ReportOptions& o) {
+    CVornelMng mng;
+    openModel(mng, o.db);
+    requireResultTable(mng, o.db, o.table);
+    const std::optional<KrigBlockParam> run = runOfTable(mng, o.table);
+    const std::string element = run ? std::string(run->Mine_Element) : "grade";
+    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
+
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    if (o.where.empty()) {
+        if (mng.getBlockResult(o.table, &blocks, &count) == 0) {
+            count = 0;
+        }
+    } else {
+        check(mng, mng.getBlockResultByWhereSQL(o.table, o.where, &blocks, &count),
+              "--where \"" + o.where + "\"");
+    }
+    const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
+    std::cout << "Grade-tonnage of " << o.table << " (" << count << " blocks"
+              << (o.where.empty() ? "" : " where " + o.where) << "), tonnes from "
+              << (o.density > 0 ? "volume x density " + formatNumber(o.density)
+                                : std::string("the stored tonnage"))
+              << ":\n";
+    printGradeTonnage(std::cout, rows, element, unit);
+}
+
+}  // namespace
+
+void addReportCommand(CLI::App& app) {
+    auto o = std::make_shared<ReportOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "report", "Grade-tonnage table: tonnes, mean grade and metal above each cut-off");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table, "Block table")->required();
+    cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")
+        ->required()
+        ->delimiter(',');
+    cmd->add_option("--density", o->density,
+                    "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
+        ->check(CLI::PositiveNumber);
+    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runReport(*o); });
+}
+
+}  // namespace vornel::cli

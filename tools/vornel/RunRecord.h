@@ -1,0 +1,34 @@
+// A run's row in the catalog (KrigBlock_Param), described from its blocks,
+// and the writing of the run and its blocks.
+#ifndef VORNEL_CLI_RUNRECORD_H
+#define VORNEL_CLI_RUNRECORD_H
+
+#include <string>
+
+#include "BlockList.h"
+#include "vornel/VornelMng.h"
+
+namespace vornel::cli {
+
+struct RunNames {
+    std::string description;  // Krig_Result_Name
+    std::string element;
+    std::string table;
+    std::string voidTable;
+    int unitCode = 0;
+};
+
+// The grid the blocks span (start and end corners, block and sub-block
+// sizes, counts), the number of ore types and categories, and the names.
+KrigBlockParam describeRun(const BlockList& blocks, const RunNames& names);
+
+// Inserts the run's row and returns its new MineID; throws Failure.
+long registerRun(CVornelMng& mng, KrigBlockParam& run);
+
+// Gives every block the MineID and inserts them into the table in batches,
+// with a progress bar; throws Failure.
+void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockList& blocks);
+
+}  // namespace vornel::cli
+
+#endif

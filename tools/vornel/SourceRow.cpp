@@ -1,0 +1,174 @@
+#include "SourceRow.h"
+
+#include <cmath>
+
+#include "Failure.h"
+#include "NumberText.h"
+
+namespace vornel::cli {
+namespace {
+
+// The text fields of a block record hold 19 bytes and a terminator.
+constexpr size_t kTextWidth = 19;
+
+// Columns that only mean something together: all of them or none.
+void requireAllOrNone(const ColumnRoles& roles, Role a, Role b, Role c, const char* names,
+                      const std::string& where) {
+    const int present = int(roles.has(a)) + int(roles.has(b)) + int(roles.has(c));
+    if (present != 0 && present != 3) {
+        throw Failure(where + ": some of the columns " + names + " are missing");
+    }
+}
+
+}  // namespace
+
+SourceRowReader::SourceRowReader(const ColumnRoles& roles, const GridOptions& grid,
+                                 const std::string& path, const std::string& where)
+    : roles_(roles), grid_(grid), origin_(grid.origin.value_or(D_3DOT{0, 0, 0})), path_(path) {
+    requireAllOrNone(roles, Role::X, Role::Y, Role::Z, "X, Y and Z", where);
+    requireAllOrNone(roles, Role::SizeX, Role::SizeY, Role::SizeZ, "DX, DY and DZ", where);
+    requireAllOrNone(roles, Role::I, Role::J, Role::K, "I, J and K", where);
+    requireAllOrNone(roles, Role::ParentX, Role::ParentY, Role::ParentZ,
+                     "PARENT_X, PARENT_Y and PARENT_Z", where);
+    requireAllOrNone(roles, Role::ParentSizeX, Role::ParentSizeY, Role::ParentSizeZ,
+                     "PARENT_DX, PARENT_DY and PARENT_DZ", where);
+    if (roles.has(Role::ParentX) != roles.has(Role::ParentSizeX)) {
+        throw Failure(where + ": the parent centre and size columns come together");
+    }
+    sizes_ = roles.has(Role::SizeX);
+    const bool xyz = roles.has(Role::X);
+    const bool ijk = roles.has(Role::I);
+    if (!xyz && !ijk) {
+        throw Failure(where +
+                      ": no block position columns: expected X, Y, Z (or XC/YC/ZC, "
+                      "EAST/NORTH/ELEV, ...) or I, J, K");
+    }
+    if (!sizes_ && !grid.blockSize) {
+        throw Failure(where +
+                      ": no block size columns (DX/DY/DZ, XINC/YINC/ZINC, ...); give the size "
+                      "with --block-size");
+    }
+    if (!xyz && sizes_) {
+        throw Failure(where +
+                      ": sub-blocks sized by DX/DY/DZ need their centres in X, Y, Z columns, "
+                      "not only I, J, K");
+    }
+    indices_ = xyz ? !sizes_ && grid.origin.has_value() : true;
+    ijkParent_ = xyz && ijk;
+    cellParent_ = sizes_ && grid.blockSize && !roles.has(Role::Parent) && !roles.has(Role::Ijk) &&
+                  !ijkParent_;
+}
+
+const Field& SourceRowReader::field(const Row& row, Role role) const {
+    return row.fields[static_cast<size_t>(roles_[role])];
+}
+
+double SourceRowReader::number(const Row& row, Role role) const {
+    const Field& f = field(row, role);
+    double value = 0;
+    if (!parseNumber(f.text, value)) {
+        const std::string& name = roles_.names()[static_cast<size_t>(roles_[role])];
+        throw Failure(placeOf(path_, row.line, f.column) + ": expected a number in column '" +
+                      name + "', found '" + f.text + "'");
+    }
+    return value;
+}
+
+std::string SourceRowReader::text(const Row& row, Role role) const {
+    if (!roles_.has(role)) {
+        return {};
+    }
+    const Field& f = field(row, role);
+    if (f.text.size() > kTextWidth) {
+        throw Failure(placeOf(path_, row.line, f.column) + ": '" + f.text + "' is longer than " +
+                      std::to_string(kTextWidth) + " bytes, the most the database keeps");
+    }
+    return f.text;
+}
+
+Box SourceRowReader::gridCell(double i, double j, double k) const {
+    const D_3DOT& s = *grid_.blockSize;
+    return {{origin_.x + (i + 0.5) * s.x, origin_.y + (j + 0.5) * s.y, origin_.z + (k + 0.5) * s.z},
+            s};
+}
+
+Box SourceRowReader::cellAround(const D_3DOT& c) const {
+    const D_3DOT& s = *grid_.blockSize;
+    return gridCell(std::floor((c.x - origin_.x) / s.x), std::floor((c.y - origin_.y) / s.y),
+                    std::floor((c.z - origin_.z) / s.z));
+}
+
+SourceRow SourceRowReader::read(const Row& row) const {
+    if (row.fields.size() != roles_.names().size()) {
+        throw Failure(placeOf(path_, row.line, 0) + ": " + std::to_string(row.fields.size()) +
+                      " fields where the header names " + std::to_string(roles_.names().size()));
+    }
+    SourceRow r;
+    r.line = row.line;
+    const bool xyz = roles_.has(Role::X);
+    const Role px = xyz ? Role::X : Role::I;
+    const Role py = xyz ? Role::Y : Role::J;
+    const Role pz = xyz ? Role::Z : Role::K;
+    if (indices_) {
+        r.box = gridCell(number(row, px), number(row, py), number(row, pz));
+    } else {
+        r.box.centre = {number(row, px), number(row, py), number(row, pz)};
+        r.box.size = sizes_ ? D_3DOT{number(row, Role::SizeX), number(row, Role::SizeY),
+                                     number(row, Role::SizeZ)}
+                            : *grid_.blockSize;
+    }
+    if (r.box.size.x <= 0 || r.box.size.y <= 0 || r.box.size.z <= 0) {
+        throw Failure(placeOf(path_, row.line, sizes_ ? field(row, Role::SizeX).column : 0) +
+                      ": block sizes must be above 0");
+    }
+    if (roles_.has(Role::ParentX)) {
+        r.parentBox = Box{
+            {number(row, Role::ParentX), number(row, Role::ParentY), number(row, Role::ParentZ)},
+            {number(row, Role::ParentSizeX), number(row, Role::ParentSizeY),
+             number(row, Role::ParentSizeZ)}};
+    }
+    if (roles_.has(Role::Parent) || roles_.has(Role::Ijk)) {
+        r.parentKey = field(row, roles_.has(Role::Parent) ? Role::Parent : Role::Ijk).text;
+        if (!r.parentBox && grid_.blockSize) {
+            r.parentBox = cellAround(r.box.centre);
+        }
+    } else if (ijkParent_) {
+        const double i = number(row, Role::I);
+        const double j = number(row, Role::J);
+        const double k = number(row, Role::K);
+        r.parentKey = formatNumber(i) + "," + formatNumber(j) + "," + formatNumber(k);
+        if (!r.parentBox && grid_.blockSize) {
+            r.parentBox = gridCell(i, j, k);
+        }
+    } else if (cellParent_) {
+        const Box cell = cellAround(r.box.centre);
+        r.parentKey = formatNumber(cell.centre.x, 15) + "," + formatNumber(cell.centre.y, 15) +
+                      "," + formatNumber(cell.centre.z, 15);
+        r.parentBox = cell;
+    }
+    r.grade = number(row, Role::Grade);
+    if (roles_.has(Role::Variance)) {
+        r.variance = number(row, Role::Variance);
+    }
+    if (roles_.has(Role::Tonnage)) {
+        r.tonnage = number(row, Role::Tonnage);
+    }
+    r.density = roles_.has(Role::Density) ? number(row, Role::Density) : grid_.density;
+    if (roles_.has(Role::Coefficient)) {
+        r.coefficient = number(row, Role::Coefficient);
+    }
+    if (roles_.has(Role::MeanDistance)) {
+        r.meanDistance = number(row, Role::MeanDistance);
+    }
+    if (roles_.has(Role::Samples)) {
+        r.samples = static_cast<int>(number(row, Role::Samples));
+    }
+    if (roles_.has(Role::SearchPass)) {
+        r.searchPass = static_cast<int>(number(row, Role::SearchPass));
+    }
+    r.category = text(row, Role::Category);
+    r.oreType = text(row, Role::OreType);
+    return r;
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,74 @@
+// One row of a block model file read as a block or a sub-block, and how the
+// file's rows are read: its columns and the grid options given with it.
+#ifndef VORNEL_CLI_SOURCEROW_H
+#define VORNEL_CLI_SOURCEROW_H
+
+#include <optional>
+#include <string>
+
+#include "Box.h"
+#include "ColumnRoles.h"
+#include "TextRows.h"
+
+namespace vornel::cli {
+
+struct SourceRow {
+    long line = 0;
+    Box box;
+    std::optional<Box> parentBox;
+    // Rows with the same key are sub-blocks of one parent; an empty key makes
+    // the row a block of its own.
+    std::string parentKey;
+    double grade = 0;
+    double variance = 0;
+    std::optional<double> tonnage;
+    std::optional<double> density;
+    std::optional<double> coefficient;
+    double meanDistance = 0;
+    int samples = 0;
+    int searchPass = 0;
+    std::string category;
+    std::string oreType;
+};
+
+// The grid the options describe: where index 0 starts and the block size.
+struct GridOptions {
+    std::optional<D_3DOT> origin;
+    std::optional<D_3DOT> blockSize;
+    std::optional<double> density;
+};
+
+// Turns the fields of each data row into a SourceRow, by the column roles.
+class SourceRowReader {
+public:
+    // Checks that the columns and options together place every block;
+    // throws Failure prefixed by `where` otherwise.
+    SourceRowReader(const ColumnRoles& roles, const GridOptions& grid, const std::string& path,
+                    const std::string& where);
+
+    // Throws Failure at the field's line and column.
+    SourceRow read(const Row& row) const;
+
+    // True when the position columns hold grid indices, not coordinates.
+    bool positionsAreIndices() const { return indices_; }
+
+private:
+    double number(const Row& row, Role role) const;
+    std::string text(const Row& row, Role role) const;
+    const Field& field(const Row& row, Role role) const;
+    Box gridCell(double i, double j, double k) const;
+    Box cellAround(const D_3DOT& centre) const;
+
+    const ColumnRoles& roles_;
+    GridOptions grid_;
+    D_3DOT origin_{};
+    std::string path_;
+    bool sizes_ = false;       // size columns present
+    bool indices_ = false;     // X/Y/Z or I/J/K give grid indices
+    bool ijkParent_ = false;   // I/J/K name the parent of coordinate rows
+    bool cellParent_ = false;  // the parent is the grid cell around the centre
+};
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,145 @@
+#include "TextRows.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "Failure.h"
+
+namespace vornel::cli {
+namespace {
+
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool skipped(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t\r");
+    return first == std::string::npos || line[first] == '#';
+}
+
+}  // namespace
+
+std::string placeOf(const std::string& path, long line, int column) {
+    std::string place = path + ":" + std::to_string(line);
+    if (column > 0) {
+        place += ":" + std::to_string(column);
+    }
+    return place;
+}
+
+TextRows::TextRows(const std::string& path) : path_(path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        throw Failure(path + ": is a directory, not a block model file");
+    }
+    in_.open(path, std::ios::binary);
+    if (!in_) {
+        throw Failure(path + ": cannot open: " + std::strerror(errno));
+    }
+    size_ = std::filesystem::file_size(path, ec);
+}
+
+double TextRows::fractionRead() {
+    if (size_ == 0) {
+        return 1.0;
+    }
+    const std::streamoff at = in_ ? static_cast<std::streamoff>(in_.tellg()) : -1;
+    return at < 0 ? 1.0 : static_cast<double>(at) / static_cast<double>(size_);
+}
+
+bool TextRows::next(Row& row) {
+    std::string line;
+    while (std::getline(in_, line)) {
+        ++line_;
+        if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            line.replace(0, 3, "   ");  // a byte-order mark; keeps the columns right
+        }
+        if (skipped(line)) {
+            continue;
+        }
+        if (!layoutKnown_) {
+            comma_ = line.find(',') != std::string::npos;
+            layoutKnown_ = true;
+        }
+        row.line = line_;
+        row.fields.clear();
+        if (comma_) {
+            splitCsv(line, row);
+        } else {
+            splitWhitespace(line, row);
+        }
+        return true;
+    }
+    return false;
+}
+
+void TextRows::splitWhitespace(const std::string& line, Row& row) {
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && blank(line[i])) {
+            ++i;
+        }
+        const size_t start = i;
+        while (i < line.size() && !blank(line[i])) {
+            ++i;
+        }
+        if (i > start) {
+            row.fields.push_back({line.substr(start, i - start), static_cast<int>(start) + 1});
+        }
+    }
+}
+
+// Fields are trimmed; a quoted field may hold commas and doubled quotes.
+void TextRows::splitCsv(const std::string& line, Row& row) const {
+    size_t i = 0;
+    for (;;) {
+        while (i < line.size() && blank(line[i])) {
+            ++i;
+        }
+        Field field;
+        field.column = static_cast<int>(i) + 1;
+        if (i < line.size() && line[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= line.size()) {
+                    throw Failure(placeOf(path_, row.line, field.column) +
+                                  ": the quoted field is not closed on its line");
+                }
+                if (line[i] == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                    field.text += '"';
+                    i += 2;
+                } else if (line[i] == '"') {
+                    ++i;
+                    break;
+                } else {
+                    field.text += line[i++];
+                }
+            }
+            while (i < line.size() && blank(line[i])) {
+                ++i;
+            }
+            if (i < line.size() && line[i] != ',') {
+                throw Failure(placeOf(path_, row.line, static_cast<int>(i) + 1) +
+                              ": unexpected text after the closing quote");
+            }
+        } else {
+            const size_t start = i;
+            while (i < line.size() && line[i] != ',') {
+                ++i;
+            }
+            size_t end = i;
+            while (end > start && blank(line[end - 1])) {
+                --end;
+            }
+            field.text = line.substr(start, end - start);
+        }
+        row.fields.push_back(std::move(field));
+        if (i >= line.size()) {
+            return;
+        }
+        ++i;  // the comma
+    }
+}
+
+}  // namespace vornel::cli

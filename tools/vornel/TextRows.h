@@ -1,0 +1,56 @@
+// Rows of a delimited text file (comma-separated or whitespace-separated),
+// each field with the line and column where it starts, so that every
+// complaint about the input can point at the place.
+#ifndef VORNEL_CLI_TEXTROWS_H
+#define VORNEL_CLI_TEXTROWS_H
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace vornel::cli {
+
+struct Field {
+    std::string text;
+    int column = 0;  // 1-based, in bytes
+};
+
+struct Row {
+    long line = 0;  // 1-based
+    std::vector<Field> fields;
+};
+
+// "path:line:column", or "path:line" when column is 0.
+std::string placeOf(const std::string& path, long line, int column);
+
+class TextRows {
+public:
+    // Throws Failure when the file cannot be opened.
+    explicit TextRows(const std::string& path);
+
+    // The next row holding data; blank lines and lines starting with '#' are
+    // skipped. False at the end of the file.
+    bool next(Row& row);
+
+    const std::string& path() const { return path_; }
+    // True once the first row showed commas between fields.
+    bool commaSeparated() const { return comma_; }
+    // How much of the file has been read, from 0 to 1.
+    double fractionRead();
+
+private:
+    void splitCsv(const std::string& line, Row& row) const;
+    static void splitWhitespace(const std::string& line, Row& row);
+
+    std::string path_;
+    std::ifstream in_;
+    long line_ = 0;
+    bool layoutKnown_ = false;
+    bool comma_ = false;
+    std::uintmax_t size_ = 0;
+};
+
+}  // namespace vornel::cli
+
+#endif
