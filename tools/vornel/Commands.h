@@ -7,6 +7,7 @@
 
 namespace vornel::cli {
 
+void addDemoCommand(CLI::App& app);
 void addImportCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);

@@ -44,6 +44,7 @@ int run(int argc, char** argv) {
                  "Show the library's diagnostic trace (debug builds write one)");
     app.require_subcommand(1, 1);
     app.fallthrough();
+    vornel::cli::addDemoCommand(app);
     vornel::cli::addImportCommand(app);
     vornel::cli::addExportCommand(app);
     vornel::cli::addInfoCommand(app);
