@@ -138,7 +138,8 @@ void rawRead(RawDb& db, const std::string& sql, std::vector<KrigBlockResult>& ou
             b.SubBUD_PntLoc = new D_3DOT[static_cast<size_t>(n)];
             b.SubBUD_GridSize = new D_3DOT[static_cast<size_t>(n)];
             std::memcpy(b.SubBUD_PntLoc, blob + 4, 24 * static_cast<size_t>(n));
-            std::memcpy(b.SubBUD_GridSize, blob + 4 + 24 * n, 24 * static_cast<size_t>(n));
+            std::memcpy(b.SubBUD_GridSize, blob + 4 + 24 * static_cast<size_t>(n),
+                        24 * static_cast<size_t>(n));
         }
     }
     sqlite3_finalize(s);

@@ -42,9 +42,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--blocks" && hasValue && number(argv[i + 1], blocks)) {
-            ++i;
-        } else if (arg == "--repeats" && hasValue && number(argv[i + 1], repeats)) {
+        const bool countArg = arg == "--blocks" || arg == "--repeats";
+        if (countArg && hasValue && number(argv[i + 1], arg == "--blocks" ? blocks : repeats)) {
             ++i;
         } else if (arg == "--json" && hasValue) {
             json = argv[++i];

@@ -1,6 +1,7 @@
 #include "Model.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace bench {
@@ -33,8 +34,8 @@ void buildModel(long n, Model& model) {
         b.Krig_PntNum = 8 + static_cast<int32_t>(i % 17);
         b.Krig_MeanDis = 25.0 + static_cast<double>(i % 50);
         b.Krig_EngZKNum = static_cast<int32_t>(i % 5);
-        std::strcpy(b.Krig_ResType, categories[i % 3]);
-        std::strcpy(b.Krig_OreType, "Sulphide");
+        std::snprintf(b.Krig_ResType, sizeof b.Krig_ResType, "%s", categories[i % 3]);
+        std::snprintf(b.Krig_OreType, sizeof b.Krig_OreType, "%s", "Sulphide");
         b.Krig_Bound = i % 5 == 0 ? 1 : 0;
         b.Block_Vol = model.size * model.size * model.size;
         b.Ore_Propro = 0.75;

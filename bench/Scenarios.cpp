@@ -67,9 +67,9 @@ std::vector<KrigBlockParam> makeRuns(int n) {
     for (int i = 0; i < n; ++i) {
         KrigBlockParam& p = runs[static_cast<size_t>(i)];
         std::snprintf(p.Krig_Result_Name, sizeof p.Krig_Result_Name, "Run %d, ordinary kriging", i);
-        std::strcpy(p.Mine_Element, i % 2 == 0 ? "Cu" : "Au");
+        std::snprintf(p.Mine_Element, sizeof p.Mine_Element, "%s", i % 2 == 0 ? "Cu" : "Au");
         std::snprintf(p.Table_Name, sizeof p.Table_Name, "R%d", i % 50);
-        std::strcpy(p.VoidTable_Name, "VOIDS");
+        std::snprintf(p.VoidTable_Name, sizeof p.VoidTable_Name, "%s", "VOIDS");
         p.Grid_StartX = 500000.0 + i;
         p.Grid_SizeX = p.Grid_SizeY = p.Grid_SizeZ = 10.0;
         p.Grid_NumX = p.Grid_NumY = p.Grid_NumZ = 100;
