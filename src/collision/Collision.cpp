@@ -12,8 +12,8 @@ using vornel::collision::Surface;
 namespace {
 
 struct LastCollision {
-    ObbtHandle first = 0;
-    ObbtHandle second = 0;
+    ObbtHandle first = nullptr;
+    ObbtHandle second = nullptr;
     std::vector<ObbtTriPair> pairs;
 };
 
@@ -21,10 +21,6 @@ struct LastCollision {
 // warm thread tests box after box without allocating.
 thread_local std::vector<std::unique_ptr<Surface>> spareSurfaces;
 thread_local LastCollision last;
-
-Surface* surfaceOf(ObbtHandle handle) {
-    return reinterpret_cast<Surface*>(handle);
-}
 
 std::unique_ptr<Surface> takeSpare() {
     if (spareSurfaces.empty()) {
@@ -47,23 +43,24 @@ void turnAround(LastCollision& c) {
 ObbtHandle BuildObbtOfPolyh(const TinPntStrcT* pnts, long nPnts, const TinNetStrcT* tris,
                             long nTris) {
     if (pnts == nullptr || tris == nullptr || nPnts <= 0 || nTris <= 0) {
-        return 0;
+        return nullptr;
     }
     std::unique_ptr<Surface> s = takeSpare();
     vornel::collision::load(*s, pnts, nPnts, tris, nTris);
-    return reinterpret_cast<ObbtHandle>(s.release());
+    return s.release();
 }
 
 long ObbtCollide(ObbtHandle first, ObbtHandle second, double, double, double, double) {
     last.first = first;
     last.second = second;
     last.pairs.clear();
-    if (first != 0 && second != 0) {
-        vornel::collision::collide(*surfaceOf(first), *surfaceOf(second), last.pairs);
+    if (first != nullptr && second != nullptr) {
+        vornel::collision::collide(*first, *second, last.pairs);
     }
     return static_cast<long>(last.pairs.size());
 }
 
+// cppcheck-suppress constParameter ; handles keep one type across the interface
 long GetCollideTriPair(ObbtHandle first, ObbtHandle second, const ObbtTriPair** pairs,
                        long* count) {
     const bool asCollided = first == last.first && second == last.second;
@@ -82,15 +79,15 @@ long GetCollideTriPair(ObbtHandle first, ObbtHandle second, const ObbtTriPair** 
 }
 
 long DeleteObbtObj(ObbtHandle handle) {
-    if (handle == 0) {
+    if (handle == nullptr) {
         return 0;
     }
     // The handle may come back from the next build; its pairs must not.
     if (handle == last.first || handle == last.second) {
-        last.first = 0;
-        last.second = 0;
+        last.first = nullptr;
+        last.second = nullptr;
         last.pairs.clear();
     }
-    spareSurfaces.emplace_back(surfaceOf(handle));
+    spareSurfaces.emplace_back(handle);
     return 1;
 }

@@ -12,8 +12,12 @@
 
 #include "vornel/Tin.h"
 
-// A built surface; 0 stands for none.
-using ObbtHandle = std::uintptr_t;
+namespace vornel::collision {
+struct Surface;
+}
+
+// A built surface, opaque to callers; null stands for none.
+using ObbtHandle = vornel::collision::Surface*;
 
 // One triangle of each surface, by its 1-based number in the triangle array
 // the surface was built from, in the order GetCollideTriPair names them.
@@ -25,13 +29,13 @@ struct ObbtTriPair {
 // Builds a surface from nPnts vertices and nTris triangles, pnts and tris
 // pointing at element 1 of 1-based arrays. Triangles that are not marked
 // valid, name a vertex outside 1..nPnts or have a coordinate that is not
-// finite are left out. Returns 0 when either array is missing or empty.
+// finite are left out. Returns null when either array is missing or empty.
 // After warm-up a build reuses a freed surface and allocates nothing.
 ObbtHandle BuildObbtOfPolyh(const TinPntStrcT* pnts, long nPnts, const TinNetStrcT* tris,
                             long nTris);
 
 // Finds every pair of triangles of the two surfaces that share a point and
-// keeps the pairs for GetCollideTriPair. A 0 handle collides as an empty
+// keeps the pairs for GetCollideTriPair. A null handle collides as an empty
 // surface. The four doubles are accepted for the callers' sake and not
 // used. Returns the number of pairs.
 long ObbtCollide(ObbtHandle first, ObbtHandle second, double, double, double, double);
@@ -44,7 +48,7 @@ long ObbtCollide(ObbtHandle first, ObbtHandle second, double, double, double, do
 long GetCollideTriPair(ObbtHandle first, ObbtHandle second, const ObbtTriPair** pairs, long* count);
 
 // Frees a surface; a later build may return the same handle. Returns 1, or
-// 0 for a 0 handle, which is ignored.
+// 0 for a null handle, which is ignored.
 long DeleteObbtObj(ObbtHandle handle);
 
 #endif

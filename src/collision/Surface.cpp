@@ -40,12 +40,8 @@ Piece pieceOf(int32_t number, const Point& a, const Point& b, const Point& c) {
 }
 
 bool usable(const TinNetStrcT& t, const TinPntStrcT* pnts, long nPnts) {
-    for (const int32_t n : {t.nPnt1, t.nPnt2, t.nPnt3}) {
-        if (n < 1 || n > nPnts || !isFinite(pnts[n - 1])) {
-            return false;
-        }
-    }
-    return t.bValid != 0;
+    const auto known = [&](int32_t n) { return n >= 1 && n <= nPnts && isFinite(pnts[n - 1]); };
+    return t.bValid != 0 && known(t.nPnt1) && known(t.nPnt2) && known(t.nPnt3);
 }
 
 Point pointOf(const TinPntStrcT& p) {

@@ -1,5 +1,6 @@
 #include "geometry/SectionTrace.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -112,10 +113,9 @@ std::vector<SectionPolygon> traceBox(const SectionFrame& frame, const D_3DOT* co
         if (part.size() < 3) {
             continue;
         }
-        SectionPolygon& polygon = polygons.emplace_back();
-        for (const D_3DOT& p : part) {
-            polygon.push_back(toSection(frame, p));
-        }
+        SectionPolygon& polygon = polygons.emplace_back(part.size());
+        std::transform(part.begin(), part.end(), polygon.begin(),
+                       [&frame](const D_3DOT& p) { return toSection(frame, p); });
     }
     return polygons;
 }

@@ -4,6 +4,7 @@
 #include <CGAL/intersections.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <variant>
 #include <vector>
@@ -176,9 +177,9 @@ TEST(geometry_CollisionRandom, FreeCasesMatchExactBruteForce) {
         const D_3DOT size{length(rng), length(rng), k % 7 == 0 ? 0.0 : length(rng)};
         const BoxSurface box({kX + 5, kY + 5, kZ + 5}, size);
         std::array<D_3DOT, 4> c;
-        for (D_3DOT& p : c) {
-            p = {kX + near(rng), kY + near(rng), kZ + near(rng)};
-        }
+        std::generate(c.begin(), c.end(), [&] {
+            return D_3DOT{kX + near(rng), kY + near(rng), kZ + near(rng)};
+        });
         if (k % 5 == 0) {
             const TinPntStrcT& v = box.pnts[1 + k % 8];
             c[1] = {v.x, v.y, v.z};  // a section through a box corner

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <set>
 
 #include "TinSurfaces.h"
 #include "collision/Collision.h"
@@ -121,12 +124,12 @@ TEST(geometry_Collision, PairsNameTrianglesInTheOrderAsked) {
 TEST(geometry_Collision, MissingAndRecycledSurfacesGiveNoPairs) {
     const BoxSurface box = column(1000, 10);
     const SectionSurface section = plan(1005 - 5);
-    EXPECT_EQ(BuildObbtOfPolyh(nullptr, 8, &box.tris[1], 12), 0u);
-    EXPECT_EQ(BuildObbtOfPolyh(&box.pnts[1], 8, &box.tris[1], 0), 0u);
-    EXPECT_EQ(DeleteObbtObj(0), 0);
+    EXPECT_EQ(BuildObbtOfPolyh(nullptr, 8, &box.tris[1], 12), nullptr);
+    EXPECT_EQ(BuildObbtOfPolyh(&box.pnts[1], 8, &box.tris[1], 0), nullptr);
+    EXPECT_EQ(DeleteObbtObj(nullptr), 0);
 
     const ObbtHandle s = BuildObbtOfPolyh(&section.pnts[1], 4, &section.tris[1], 2);
-    EXPECT_EQ(ObbtCollide(s, 0, 0.0, 0.0, 1.0, 1.0), 0);
+    EXPECT_EQ(ObbtCollide(s, nullptr, 0.0, 0.0, 1.0, 1.0), 0);
 
     const ObbtHandle b = BuildObbtOfPolyh(&box.pnts[1], 8, &box.tris[1], 12);
     EXPECT_GT(ObbtCollide(s, b, 0.0, 0.0, 1.0, 1.0), 0);
@@ -157,13 +160,10 @@ TEST(geometry_Collision, UnusableTrianglesAreLeftOut) {
     box.tris[5].nPnt2 = 9;
     box.tris[6].nPnt1 = 0;
     box.tris[7].nPnt3 = -1;
+    const std::set<int> leftOut = {1, 2, 3, 5, 6, 7, 9};
     TriPairs kept;
-    for (const auto& p : whole) {
-        if (p.first != 1 && p.first != 2 && p.first != 3 && p.first != 5 && p.first != 6 &&
-            p.first != 7 && p.first != 9) {
-            kept.push_back(p);
-        }
-    }
+    std::copy_if(whole.begin(), whole.end(), std::back_inserter(kept),
+                 [&leftOut](const auto& p) { return leftOut.count(p.first) == 0; });
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(cutPairs(box, section), kept);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "collision/Collision.h"
@@ -10,13 +9,11 @@
 
 namespace vornel::test {
 
-BoxSurface::BoxSurface(D_3DOT centre, D_3DOT size) {
-    std::memset(this, 0, sizeof(*this));
+BoxSurface::BoxSurface(D_3DOT centre, D_3DOT size) : pnts(), tris() {
     geometry::buildVolTin(centre, size, geometry::kOriginAtCentre, pnts, tris);
 }
 
-SectionSurface::SectionSurface(const std::array<D_3DOT, 4>& corners) {
-    std::memset(this, 0, sizeof(*this));
+SectionSurface::SectionSurface(const std::array<D_3DOT, 4>& corners) : pnts(), tris() {
     for (int i = 0; i < 4; ++i) {
         pnts[i + 1].x = corners[i].x;
         pnts[i + 1].y = corners[i].y;
