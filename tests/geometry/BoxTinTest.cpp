@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -30,11 +31,19 @@ int neighbourOf(const TinNetStrcT& t, int k) {
     return k == 0 ? t.nAdj1 : k == 1 ? t.nAdj2 : t.nAdj3;
 }
 
-auto fieldsOf(const TinPntStrcT& p) {
-    return std::make_tuple(p.x, p.y, p.z, p.Reserved, p.bValid);
+// Packed fields must not be bound to references, as EXPECT_EQ and
+// make_tuple would do, so they are copied out first.
+D_3DOT xyz(const TinPntStrcT& p) {
+    return {p.x, p.y, p.z};
 }
-auto fieldsOf(const TinNetStrcT& t) {
-    return std::make_tuple(t.nPnt1, t.nPnt2, t.nPnt3, t.nAdj1, t.nAdj2, t.nAdj3, t.bValid);
+std::tuple<double, double, double> tupleOf(const D_3DOT& d) {
+    return {d.x, d.y, d.z};
+}
+std::array<double, 5> fieldsOf(const TinPntStrcT& p) {
+    return {p.x, p.y, p.z, static_cast<double>(p.Reserved), static_cast<double>(p.bValid)};
+}
+std::array<int32_t, 7> fieldsOf(const TinNetStrcT& t) {
+    return {t.nPnt1, t.nPnt2, t.nPnt3, t.nAdj1, t.nAdj2, t.nAdj3, t.bValid};
 }
 
 template <class Record, size_t N>
@@ -45,9 +54,7 @@ void expectSameRecords(const Record (&a)[N], const Record (&b)[N], size_t from) 
 }
 
 void expectVertex(const TinPntStrcT& p, double x, double y, double z) {
-    EXPECT_EQ(p.x, x);
-    EXPECT_EQ(p.y, y);
-    EXPECT_EQ(p.z, z);
+    EXPECT_EQ(tupleOf(xyz(p)), std::make_tuple(x, y, z));
     EXPECT_EQ(p.bValid, 1);
 }
 
@@ -64,11 +71,11 @@ TEST(geometry_BoxTin, OriginModesPlaceTheCorners) {
 
     std::set<std::tuple<double, double, double>> corners;
     for (int i = 1; i <= 8; ++i) {
-        const TinPntStrcT& p = centred.pnts[i];
+        const D_3DOT p = xyz(centred.pnts[i]);
         EXPECT_TRUE(p.x == 9 || p.x == 11) << i;
         EXPECT_TRUE(p.y == 18 || p.y == 22) << i;
         EXPECT_TRUE(p.z == 27 || p.z == 33) << i;
-        corners.insert({p.x, p.y, p.z});
+        corners.insert(tupleOf(p));
     }
     EXPECT_EQ(corners.size(), 8u);
 }
@@ -76,9 +83,7 @@ TEST(geometry_BoxTin, OriginModesPlaceTheCorners) {
 TEST(geometry_BoxTin, BlanksElementZeroAndKeepsReservedBytes) {
     BoxRecords box;
     buildVolTin({1, 2, 3}, {1, 1, 1}, 0, box.pnts, box.tris);
-    EXPECT_EQ(box.pnts[0].x, 0.0);
-    EXPECT_EQ(box.pnts[0].y, 0.0);
-    EXPECT_EQ(box.pnts[0].z, 0.0);
+    EXPECT_EQ(tupleOf(xyz(box.pnts[0])), std::make_tuple(0.0, 0.0, 0.0));
     EXPECT_EQ(box.pnts[0].bValid, 0x5a);
     EXPECT_EQ(box.pnts[3].Reserved, 0x5a5a);
     const TinNetStrcT& t0 = box.tris[0];
@@ -94,7 +99,7 @@ TEST(geometry_BoxTin, UnknownModeWritesOnlyTheTriangles) {
     BoxRecords untouched;
     EXPECT_EQ(buildVolTin({10, 20, 30}, {2, 4, 6}, 2, other.pnts, other.tris), 1);
     expectSameRecords(other.pnts, untouched.pnts, 1);
-    EXPECT_EQ(other.pnts[0].z, 0.0);
+    EXPECT_EQ(tupleOf(xyz(other.pnts[0])), std::make_tuple(0.0, 0.0, 0.0));
 
     BoxRecords reference;
     buildVolTin({10, 20, 30}, {2, 4, 6}, 0, reference.pnts, reference.tris);
@@ -107,7 +112,7 @@ TEST(geometry_BoxTin, FlatBoxPairsVerticesAndKeepsTheTable) {
     for (int top = 1; top <= 4; ++top) {
         const TinPntStrcT& a = flat.pnts[top];
         const TinPntStrcT& b = flat.pnts[top + 4];
-        EXPECT_EQ(std::make_tuple(a.x, a.y, a.z), std::make_tuple(b.x, b.y, b.z)) << top;
+        EXPECT_EQ(tupleOf(xyz(a)), tupleOf(xyz(b))) << top;
     }
     BoxRecords solid;
     buildVolTin({5, 5, 5}, {2, 2, 2}, 0, solid.pnts, solid.tris);

@@ -21,9 +21,12 @@ using Part = std::variant<Point3, Kernel::Segment_3, Kernel::Triangle_3>;
 // A triangle without area is the union of its edges, an edge without length
 // its end point.
 std::vector<Part> partsOf(const TinPntStrcT* pnts, const TinNetStrcT& t) {
-    const Point3 v[3] = {{pnts[t.nPnt1].x, pnts[t.nPnt1].y, pnts[t.nPnt1].z},
-                         {pnts[t.nPnt2].x, pnts[t.nPnt2].y, pnts[t.nPnt2].z},
-                         {pnts[t.nPnt3].x, pnts[t.nPnt3].y, pnts[t.nPnt3].z}};
+    // Copied out first: packed fields must not be bound to references.
+    const auto pointOf = [pnts](int n) {
+        const double x = pnts[n].x, y = pnts[n].y, z = pnts[n].z;
+        return Point3(x, y, z);
+    };
+    const Point3 v[3] = {pointOf(t.nPnt1), pointOf(t.nPnt2), pointOf(t.nPnt3)};
     if (!CGAL::collinear(v[0], v[1], v[2])) {
         return {Kernel::Triangle_3(v[0], v[1], v[2])};
     }
