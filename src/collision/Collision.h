@@ -4,7 +4,8 @@
 // and closed: triangles that only touch, at a vertex, along an edge or over
 // an area, meet. Triangles without area are tested as segments or points.
 //
-// Pair lists live per thread; a surface may be collided from any thread.
+// Pair lists and freed surfaces are kept per thread, so all calls about one
+// surface belong on one thread.
 #ifndef VORNEL_COLLISION_COLLISION_H
 #define VORNEL_COLLISION_COLLISION_H
 
