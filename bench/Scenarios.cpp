@@ -1,6 +1,7 @@
 #include "Scenarios.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -127,6 +128,38 @@ std::vector<Result> runScenarios(const Model& model, const Settings& settings) {
              rawRead(raw, "SELECT * FROM [T] WHERE Krig_BlockID % 10 = 0", read);
              releaseRead(read);
          }}));
+
+    const double x0 = model.origin.x, y0 = model.origin.y, z0 = model.origin.z;
+    const double wx = model.nx * model.size, wy = model.ny * model.size, wz = model.nz * model.size;
+    const double midX = x0 + (model.nx / 2 + 0.3) * model.size;
+    const double midZ = z0 + (model.nz / 2 + 0.5) * model.size;
+    const std::pair<const char*, std::array<D_3DOT, 4>> sections[] = {
+        {"section cut, vertical",
+         {{{midX, y0 - 1, z0 - 1},
+           {midX, y0 + wy + 1, z0 - 1},
+           {midX, y0 + wy + 1, z0 + wz + 1},
+           {midX, y0 - 1, z0 + wz + 1}}}},
+        {"section cut, horizontal",
+         {{{x0 - 1, y0 - 1, midZ},
+           {x0 + wx + 1, y0 - 1, midZ},
+           {x0 + wx + 1, y0 + wy + 1, midZ},
+           {x0 - 1, y0 + wy + 1, midZ}}}},
+        {"section cut, oblique",
+         {{{x0 - 1, y0 - 1, z0 - 1},
+           {x0 + wx + 1, y0 + wy / 3, z0 - 1},
+           {x0 + wx + 1, y0 + wy + 1, z0 + wz + 1},
+           {x0 - 1, y0 + wy * 2 / 3, z0 + wz + 1}}}},
+    };
+    for (const auto& [name, corners] : sections) {
+        auto section = corners;
+        results.push_back(timePair(
+            name, "our whole-table read", 1.5, repeats,
+            {[] {},
+             [&] {
+                 require(mng.getCutBlockResult("T", section.data(), &answer, &count), mng, "cut");
+             },
+             [&] { require(mng.getBlockResult("T", &answer, &count), mng, "read"); }}));
+    }
 
     const long updates = std::min(n, 100000L);
     results.push_back(timePair(

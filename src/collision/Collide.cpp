@@ -7,13 +7,13 @@ namespace {
 
 // Whether all the points lie strictly on one side of the plane of t, so that
 // no piece with corners among them can reach t.
-bool clearOf(const Piece& t, const std::vector<Point>& points) {
+bool clearOf(const Piece& t, const Point* points, size_t count) {
     if (t.shape != Shape::kTriangle) {
         return false;
     }
     int first = 0;
-    for (const Point& p : points) {
-        const int s = side(t, p);
+    for (size_t i = 0; i < count; ++i) {
+        const int s = side(t, points[i]);
         if (s == 0 || (first != 0 && s != first)) {
             return false;
         }
@@ -26,7 +26,8 @@ bool clearOf(const Piece& t, const std::vector<Point>& points) {
 void gather(const Surface& s, const Surface& other, std::vector<const Piece*>& out) {
     out.clear();
     for (const Piece& p : s.pieces) {
-        if (overlaps(p.bounds, other.bounds) && !clearOf(p, other.points)) {
+        if (overlaps(p.bounds, other.bounds) &&
+            !clearOf(p, other.points.data(), other.points.size())) {
             out.push_back(&p);
         }
     }
@@ -42,6 +43,9 @@ void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs
     thread_local std::vector<const Piece*> fromA;
     thread_local std::vector<const Piece*> fromB;
     gather(a, b, fromA);
+    if (fromA.empty()) {
+        return;
+    }
     gather(b, a, fromB);
     for (const Piece* pa : fromA) {
         for (const Piece* pb : fromB) {
@@ -50,6 +54,15 @@ void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs
             }
         }
     }
+}
+
+bool clearOfAll(const Surface& s, const Point* points, size_t count) {
+    for (const Piece& p : s.pieces) {
+        if (!clearOf(p, points, count)) {
+            return false;
+        }
+    }
+    return !s.pieces.empty();
 }
 
 }  // namespace vornel::collision

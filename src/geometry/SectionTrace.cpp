@@ -1,10 +1,10 @@
-#include "geometry/SectionTrace.h"
+#include "vornel/SectionTrace.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-namespace vornel::geometry {
+namespace vornel {
 namespace {
 
 D_3DOT minus(const D_3DOT& a, const D_3DOT& b) {
@@ -120,4 +120,4 @@ std::vector<SectionPolygon> traceBox(const SectionFrame& frame, const D_3DOT* co
     return polygons;
 }
 
-}  // namespace vornel::geometry
+}  // namespace vornel

@@ -82,8 +82,7 @@ void BlockReader::readVoid(KrigBlockVoid& b) {
     readSubBlocks(kVoidSubBlockColumn, b);
 }
 
-template <class Block>
-void BlockReader::readSubBlocks(long column, Block& block) {
+SubBlockView BlockReader::readSubBlockView(long column) {
     const engine::Field field = rs_.GetField(column);
     long size = 0;
     try {
@@ -91,18 +90,28 @@ void BlockReader::readSubBlocks(long column, Block& block) {
     } catch (const std::exception&) {
         size = 0;  // a length that cannot be told reads as no value
     }
-    if (size <= 0) {
-        return;
+    buffer_.assign(static_cast<size_t>(size > 0 ? size : 0), 0);
+    if (size > 0) {
+        rs_.GetChunk(field, buffer_.data());
     }
-    buffer_.assign(static_cast<size_t>(size), 0);
-    rs_.GetChunk(field, buffer_.data());
-    SubBlocks sub;
-    if (!decodeSubBlocks(buffer_.data(), buffer_.size(), sub)) {
+    const SubBlockView view(buffer_.data(), buffer_.size());
+    if (size > 0 && !view.valid()) {
         VORNEL_TRACE(
             "Warning: SubBUDBlob 的 %ld 字节不足以容纳其记录的子块, 按无子块读取; 文件: %s; 行: "
             "%d\n",
             size, __FILE__, __LINE__);
     }
+    return view;
+}
+
+template <class Block>
+void BlockReader::readSubBlocks(long column, Block& block) {
+    const SubBlockView view = readSubBlockView(column);
+    if (buffer_.empty()) {
+        return;  // NULL or empty: the record keeps what it had
+    }
+    SubBlocks sub;
+    view.copyTo(sub);
     block.SubBUD_Num = sub.count;
     block.SubBUD_PntLoc = sub.centres;
     block.SubBUD_GridSize = sub.sizes;

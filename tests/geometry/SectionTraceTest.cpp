@@ -5,9 +5,9 @@
 #include <cmath>
 #include <utility>
 
-#include "geometry/SectionTrace.h"
+#include "vornel/SectionTrace.h"
 
-namespace vornel::geometry {
+namespace vornel {
 namespace {
 
 constexpr double kX = 500000;
@@ -124,4 +124,4 @@ TEST(geometry_SectionTrace, SectionInsideTheBoxIsWhole) {
 }
 
 }  // namespace
-}  // namespace vornel::geometry
+}  // namespace vornel

@@ -1,16 +1,17 @@
 // Where a section quadrilateral meets a block, in the section's own plane
 // coordinates, for drawing. Plain doubles: these results are only looked at,
 // never used to decide what a section cuts.
-#ifndef VORNEL_GEOMETRY_SECTIONTRACE_H
-#define VORNEL_GEOMETRY_SECTIONTRACE_H
+#ifndef VORNEL_SECTIONTRACE_H
+#define VORNEL_SECTIONTRACE_H
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "vornel/Export.h"
 #include "vornel/Types.h"
 
-namespace vornel::geometry {
+namespace vornel {
 
 // Plane coordinates of a section with corners c1 to c4: origin at c1, u the
 // unit vector from c1 toward c2, v the unit vector along the part of c1->c4
@@ -31,22 +32,22 @@ using SectionPolygon = std::vector<SectionPoint>;
 
 // The frame of the four corners, or none when c2 coincides with c1 or c4
 // lies on the line through c1 and c2.
-std::optional<SectionFrame> sectionFrame(const D_3DOT* corners);
+VORNEL_API std::optional<SectionFrame> sectionFrame(const D_3DOT* corners);
 
 // p's coordinates in the frame, p being first projected onto its plane.
-SectionPoint toSection(const SectionFrame& frame, const D_3DOT& p);
+VORNEL_API SectionPoint toSection(const SectionFrame& frame, const D_3DOT& p);
 
 // "X", "-Y", "Z" and so on for a direction along a coordinate axis,
 // otherwise its components to three significant digits: "(0.6, 0.8, 0)".
-std::string axisLabel(const D_3DOT& direction);
+VORNEL_API std::string axisLabel(const D_3DOT& direction);
 
 // The parts of the section triangles (c1, c2, c3) and (c3, c4, c1) that lie
 // in the closed box with the given centre and full edge lengths, one
 // polygon for each triangle that reaches into the box. A triangle that only
 // touches the box may give a polygon without area.
-std::vector<SectionPolygon> traceBox(const SectionFrame& frame, const D_3DOT* corners,
+VORNEL_API std::vector<SectionPolygon> traceBox(const SectionFrame& frame, const D_3DOT* corners,
                                      const D_3DOT& centre, const D_3DOT& size);
 
-}  // namespace vornel::geometry
+}  // namespace vornel
 
 #endif
