@@ -276,7 +276,8 @@ TEST_F(BlockTest, RandomModelsAgreeWithAnExactComputation) {
     for (int i = 0; i < 6; ++i) {
         for (int j = 0; j < 6; ++j) {
             for (int k = 0; k < 4; ++k) {
-                KrigBlockResult b = block(++id, x0 + (i + 0.5) * edge, y0 + (j + 0.5) * edge,
+                ++id;
+                KrigBlockResult b = block(id, x0 + (i + 0.5) * edge, y0 + (j + 0.5) * edge,
                                           z0 + (k + 0.5) * edge, id % 3 == 0 ? 8 : 0);
                 if (id % 7 == 0) {
                     b.Block_Coef = 1.0;
