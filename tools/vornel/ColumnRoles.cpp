@@ -97,7 +97,7 @@ ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::strin
             }
         }
     }
-    findGrade(el, normalName(gradeColumn), where);
+    findGrade(element, gradeColumn, where);
     for (int c = 0; c < static_cast<int>(names.size()); ++c) {
         if (std::find(index_.begin(), index_.end(), c) == index_.end()) {
             ignored_.push_back(names[c]);
@@ -116,8 +116,10 @@ void ColumnRoles::claim(Role role, int column, const std::string& where) {
 
 // The grade column is named after the element, alone or with a unit or
 // method after a non-letter (CU, Cu_pct, CU%, CU_OK); CUEQ is another value.
-void ColumnRoles::findGrade(const std::string& el, const std::string& chosen,
+void ColumnRoles::findGrade(const std::string& element, const std::string& gradeColumn,
                             const std::string& where) {
+    const std::string el = normalName(element);
+    const std::string chosen = normalName(gradeColumn);
     std::vector<int> exact;
     std::vector<int> near;
     for (int c = 0; c < static_cast<int>(names_.size()); ++c) {
@@ -147,12 +149,12 @@ void ColumnRoles::findGrade(const std::string& el, const std::string& chosen,
     }
     if (found.empty()) {
         throw Failure(where + ": no " +
-                      (chosen.empty() ? "grade column for element '" + el + "'"
-                                      : "column named '" + chosen + "'") +
+                      (chosen.empty() ? "grade column for element '" + element + "'"
+                                      : "column named '" + gradeColumn + "'") +
                       " among " + list + (chosen.empty() ? "; name it with --grade" : ""));
     }
     throw Failure(where + ": columns '" + names_[found[0]] + "' and '" + names_[found[1]] +
-                  "' could both hold the " + el + " grade; choose one with --grade");
+                  "' could both hold the " + element + " grade; choose one with --grade");
 }
 
 }  // namespace vornel::cli

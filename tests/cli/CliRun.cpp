@@ -1,0 +1,126 @@
+#include "CliRun.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "support/Shell.h"
+
+namespace vornel::test {
+
+CliResult runVornel(const std::string& dir, const std::vector<std::string>& args) {
+    const std::string outPath = dir + "/.stdout";
+    const std::string errPath = dir + "/.stderr";
+    std::vector<std::string> argv{VORNEL_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers(argv.size() + 1, nullptr);
+    std::transform(argv.begin(), argv.end(), pointers.begin(),
+                   [](std::string& a) { return a.data(); });
+
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || chdir(dir.c_str()) != 0) {
+            _exit(127);
+        }
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    CliResult result;
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        result.status = WEXITSTATUS(status);
+    }
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    unlink(outPath.c_str());
+    unlink(errPath.c_str());
+    return result;
+}
+
+std::string writeText(const std::string& dir, const std::string& name, const std::string& text) {
+    std::string path = dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+CsvTable readCsv(const std::string& path) {
+    CsvTable table;
+    for (const std::string& line : linesOf(readFile(path))) {
+        std::vector<std::string> fields;
+        std::stringstream in(line);
+        std::string field;
+        while (std::getline(in, field, ',')) {
+            fields.push_back(field);
+        }
+        if (!line.empty() && line.back() == ',') {
+            fields.emplace_back();
+        }
+        if (table.header.empty()) {
+            table.header = fields;
+        } else {
+            table.rows.push_back(fields);
+        }
+    }
+    return table;
+}
+
+std::string CsvTable::at(size_t row, const std::string& column) const {
+    for (size_t c = 0; c < header.size(); ++c) {
+        if (header[c] == column && row < rows.size() && c < rows[row].size()) {
+            return rows[row][c];
+        }
+    }
+    return {};
+}
+
+double CsvTable::number(size_t row, const std::string& column) const {
+    return std::strtod(at(row, column).c_str(), nullptr);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::stringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string lineStarting(const std::string& text, const std::string& prefix) {
+    for (const std::string& line : linesOf(text)) {
+        const size_t start = line.find_first_not_of(' ');
+        if (start != std::string::npos && line.compare(start, prefix.size(), prefix) == 0) {
+            return line;
+        }
+    }
+    return {};
+}
+
+std::vector<std::string> wordsOf(const std::string& line) {
+    std::vector<std::string> words;
+    std::stringstream in(line);
+    std::string word;
+    while (in >> word) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string sharedData(const std::string& name) {
+    const char* dir = std::getenv("VORNEL_SHARED_DATA");
+    return std::string(dir != nullptr ? dir : VORNEL_SHARED_DATA_DIR) + "/" + name;
+}
+
+}  // namespace vornel::test

@@ -1,0 +1,50 @@
+// Running the vornel executable from a test, and the small files it reads
+// and writes.
+#ifndef VORNEL_TESTS_CLI_CLIRUN_H
+#define VORNEL_TESTS_CLI_CLIRUN_H
+
+#include <string>
+#include <vector>
+
+namespace vornel::test {
+
+struct CliResult {
+    int status = -1;  // exit status, or -1 when the program did not exit
+    std::string out;
+    std::string err;
+};
+
+// Runs `vornel ARGS...` with `dir` as its working directory.
+CliResult runVornel(const std::string& dir, const std::vector<std::string>& args);
+
+// Writes `text` to dir/name and returns the path.
+std::string writeText(const std::string& dir, const std::string& name, const std::string& text);
+
+// A CSV file without quoted fields: its header and rows, split at commas.
+struct CsvTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+
+    // The field of a row in the named column ("" when there is none).
+    std::string at(size_t row, const std::string& column) const;
+    double number(size_t row, const std::string& column) const;
+};
+CsvTable readCsv(const std::string& path);
+
+// The lines of a text.
+std::vector<std::string> linesOf(const std::string& text);
+
+// The first line of `text` that starts with `prefix` after its indentation,
+// or "" when there is none.
+std::string lineStarting(const std::string& text, const std::string& prefix);
+
+// The words of a line, split at blanks.
+std::vector<std::string> wordsOf(const std::string& line);
+
+// A file of the shared data folder (marvin.blocks, the Access files), which
+// VORNEL_SHARED_DATA names when it is set.
+std::string sharedData(const std::string& name);
+
+}  // namespace vornel::test
+
+#endif

@@ -1,0 +1,39 @@
+// The demo on a small model: it finishes, its database reads back, and it
+// can run again over its own database but over nothing else.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+using DemoTest = CliTest;
+
+TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
+    const std::string out = ok({"demo", "demo.db", "--blocks", "2000"});
+    EXPECT_NE(out.find("Run 1: table CU_DEMO, element Cu (%)"), std::string::npos) << out;
+    EXPECT_NE(out.find("Void table OLD_WORKINGS:"), std::string::npos) << out;
+    EXPECT_NE(out.find("Grade-tonnage of CU_DEMO"), std::string::npos) << out;
+    EXPECT_NE(lineStarting(out, "total"), "") << out;
+
+    // What the demo printed is what the database holds.
+    const std::string info = ok({"info", "demo.db"});
+    EXPECT_EQ(lineStarting(info, "blocks"), lineStarting(out, "blocks"));
+    EXPECT_NE(info.find("demo.db: 1 run, 1 void table"), std::string::npos) << info;
+    const std::vector<std::string> blocks = wordsOf(lineStarting(info, "blocks"));
+    ASSERT_GE(blocks.size(), 6u);
+    EXPECT_GT(std::stol(blocks[1]), 1000);
+    EXPECT_GT(std::stol(blocks[4]), 0) << "blocks split into sub-blocks";
+
+    ok({"demo", "demo.db", "--blocks", "2000"});
+    EXPECT_EQ(ok({"info", "demo.db"}), info);
+}
+
+TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
+    write("precious.db", "not a demo\n");
+    EXPECT_FAILS_WITH(vornel({"demo", "precious.db", "--blocks", "500"}),
+                      "precious.db: exists and is not a demo database");
+    EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
+}
+
+}  // namespace
+}  // namespace vornel::test

@@ -1,0 +1,94 @@
+// Export writes what import reads back: a round trip keeps every value.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+using ExportTest = CliTest;
+
+// Every column but MINEID, which the second import's run changes.
+std::vector<std::vector<std::string>> withoutRun(const CsvTable& t) {
+    std::vector<std::vector<std::string>> rows{t.header};
+    rows.insert(rows.end(), t.rows.begin(), t.rows.end());
+    for (auto& row : rows) {
+        row.erase(row.begin() + 1);
+    }
+    return rows;
+}
+
+const char* const kModel =
+    "BLOCKID,X,Y,Z,DX,DY,DZ,CU,KVAR,CLASS,ROCK,TONNES,NSAMP,AVGDIST,PASS\n"
+    "1,2.5,5,2.5,5,10,5,1.1,0.2,Measured,Oxide,650,12,31.5,1\n"
+    "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
+    "2,15,5,5,10,10,10,0.7,0.5,Indicated,Sulphide,2700,8,55,2\n"
+    "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.5,4,80,3\n";
+
+TEST_F(ExportTest, SubBlockRowsRoundTrip) {
+    write("model.csv", kModel);
+    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "first.csv"});
+    ok({"import", "m.db", "first.csv", "-t", "B", "-e", "Cu"});
+    ok({"export", "m.db", "-t", "B", "--subblocks", "-o", "second.csv"});
+    const CsvTable first = readCsv(path("first.csv"));
+    ASSERT_EQ(first.rows.size(), 4u);
+    EXPECT_EQ(withoutRun(readCsv(path("second.csv"))), withoutRun(first));
+    // Tonnes are shared out by volume: 980 t over 250 and 125 m3.
+    EXPECT_NEAR(first.number(0, "TONNAGE"), 980.0 * 2 / 3, 1e-3);
+    EXPECT_EQ(first.at(3, "Cu"), "0.123456789012345");
+    EXPECT_EQ(first.at(3, "CATEGORY"), "Inferred");
+    EXPECT_EQ(first.at(3, "NSAMP") + " " + first.at(3, "AVGDIST") + " " + first.at(3, "PASS"),
+              "4 80 3");
+}
+
+TEST_F(ExportTest, BlockRowsRoundTrip) {
+    write("model.csv", kModel);
+    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    ok({"export", "m.db", "-t", "A", "-o", "first.csv"});
+    ok({"import", "m.db", "first.csv", "-t", "B", "-e", "Cu"});
+    ok({"export", "m.db", "-t", "B", "-o", "second.csv"});
+    const CsvTable first = readCsv(path("first.csv"));
+    const CsvTable second = readCsv(path("second.csv"));
+    ASSERT_EQ(first.rows.size(), 3u);
+    // One row per block keeps everything but the sub-blocks themselves.
+    EXPECT_EQ(first.at(0, "SUBBLOCKS"), "2");
+    EXPECT_EQ(second.at(0, "SUBBLOCKS"), "0");
+    for (const char* column : {"X", "Y", "Z", "DX", "COEF", "Cu", "VARIANCE", "CATEGORY", "ORETYPE",
+                               "VOLUME", "TONNAGE"}) {
+        for (size_t row = 0; row < 3; ++row) {
+            EXPECT_EQ(second.at(row, column), first.at(row, column)) << column << row;
+        }
+    }
+    // 980 t in 375 m3 of the first block; volume-weighted grade and variance.
+    EXPECT_EQ(first.at(0, "TONNAGE"), "980");
+    EXPECT_DOUBLE_EQ(first.number(0, "Cu"), (250 * 1.1 + 125 * 3.3) / 375);
+    EXPECT_DOUBLE_EQ(first.number(0, "VARIANCE"), (250 * 0.2 + 125 * 0.25) / 375);
+}
+
+TEST_F(ExportTest, WhereSelectsBlocks) {
+    write("model.csv", kModel);
+    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    const std::string out = ok({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >= 0.5"});
+    const std::vector<std::string> lines = linesOf(out);
+    ASSERT_EQ(lines.size(), 3u) << out;
+    EXPECT_EQ(lines[1].substr(0, 4), "1,1,");
+    EXPECT_EQ(lines[2].substr(0, 4), "2,1,");
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >>"}),
+                      "--where \"Krig_OutAttr >>\"");
+}
+
+TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
+    write("model.csv", kModel);
+    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "out.csv"}),
+              "Wrote 3 blocks of A to out.csv\n");
+    EXPECT_EQ(readCsv(path("out.csv")).rows.size(), 3u);
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "nodir/out.csv"}),
+                      "nodir/out.csv: cannot write");
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "NOPE", "-o", "none.csv"}),
+                      "m.db: no block table 'NOPE' (tables: A)");
+    EXPECT_FALSE(fileExists(path("none.csv")));
+}
+
+}  // namespace
+}  // namespace vornel::test

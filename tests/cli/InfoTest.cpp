@@ -1,0 +1,52 @@
+// What info tells about a database, and compact keeping what it holds.
+#include "CliFixture.h"
+
+namespace vornel::test {
+namespace {
+
+using InfoTest = CliTest;
+
+TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
+    write("model.csv",
+          "PARENT,X,Y,Z,DX,DY,DZ,CU,VAR,CATEGORY\n"
+          "1,2.5,5,5,5,10,10,0.5,0.1,Measured\n"
+          "2,15,5,5,10,10,10,1.5,0.3,Indicated\n"
+          "3,25,5,45,10,10,10,2.5,0.2,Indicated\n");
+    ok({"import", "m.db", "model.csv", "-t", "CU_RUN", "-e", "Cu", "--block-size", "10", "--name",
+        "Test run", "--void-table", "VOIDS"});
+    const std::string info = ok({"info", "m.db"});
+    EXPECT_NE(info.find("m.db: 1 run, 0 void tables"), std::string::npos) << info;
+    EXPECT_NE(info.find("Run 1: table CU_RUN, element Cu (%)"), std::string::npos) << info;
+    EXPECT_EQ(lineStarting(info, "description"), "  description    Test run");
+    EXPECT_EQ(lineStarting(info, "blocks"),
+              "  blocks         3 (2 whole, 1 split into 1 sub-block)");
+    EXPECT_EQ(lineStarting(info, "Cu"), "  Cu             0.5 .. 2.5 %");
+    EXPECT_EQ(lineStarting(info, "variance"), "  variance       0.1 .. 0.3");
+    EXPECT_EQ(lineStarting(info, "categories"), "  categories     Indicated 2, Measured 1");
+    EXPECT_EQ(lineStarting(info, "block centres"),
+              "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
+    EXPECT_EQ(lineStarting(info, "grid"),
+              "  grid           3 x 1 x 5 blocks of 10 x 10 x 10 from (0, 0, 0) to (30, 10, 50)");
+    EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
+}
+
+TEST_F(InfoTest, AnEmptyCatalog) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    // A failed import into a new database leaves no database at all...
+    vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Zn"});
+    EXPECT_FALSE(fileExists(path("m.db")));
+    EXPECT_FAILS_WITH(vornel({"info", "m.db"}), "m.db: no such file");
+}
+
+TEST_F(InfoTest, CompactKeepsTheBlocks) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"});
+    const std::string before = ok({"export", "m.db", "-t", "T"});
+    const std::string out = ok({"compact", "m.db"});
+    EXPECT_EQ(out.substr(0, 14), "Compacted m.db") << out;
+    EXPECT_EQ(ok({"export", "m.db", "-t", "T"}), before);
+    EXPECT_FAILS_WITH(vornel({"compact", "none.db"}), "none.db: no such file");
+}
+
+}  // namespace
+}  // namespace vornel::test

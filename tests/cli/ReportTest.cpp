@@ -1,0 +1,70 @@
+// The grade-tonnage table against sums worked out by hand.
+#include "CliFixture.h"
+
+namespace vornel::test {
+namespace {
+
+class ReportTest : public CliTest {
+protected:
+    void SetUp() override {
+        write("model.csv",
+              "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"
+              "5,5,5,10,10,10,0.4,1000\n"
+              "15,5,5,10,10,10,0.8,2000\n"
+              "25,5,5,10,10,10,1.6,3000\n"
+              "35,5,5,10,10,10,3.0,500\n");
+        ok({"import", "m.db", "model.csv", "-t", "R", "-e", "Cu"});
+    }
+
+    // The words of the table row for a cut-off.
+    std::vector<std::string> rowFor(const std::string& report, const std::string& cutoff) {
+        for (const std::string& line : linesOf(report)) {
+            std::vector<std::string> words = wordsOf(line);
+            if (!words.empty() && words[0] == cutoff) {
+                return words;
+            }
+        }
+        return {};
+    }
+};
+
+// At 0.5: 2000 + 3000 + 500 t holding 1600 + 4800 + 1500 = 7900 t.%,
+// a mean of 7900 / 5500 and 79 t of copper; at 1: 3500 t, 6300 / 3500 = 1.8.
+TEST_F(ReportTest, StoredTonnage) {
+    const std::string out = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,1,2"});
+    EXPECT_EQ(rowFor(out, "0.5"), (std::vector<std::string>{"0.5", "3", "5500", "1.4364", "79.0"}));
+    EXPECT_EQ(rowFor(out, "1"), (std::vector<std::string>{"1", "2", "3500", "1.8000", "63.0"}));
+    EXPECT_EQ(rowFor(out, "2"), (std::vector<std::string>{"2", "1", "500", "3.0000", "15.0"}));
+    EXPECT_NE(out.find("metal (t)"), std::string::npos) << out;
+}
+
+// With a density of 2.5 every 1000 m3 block weighs 2500 t.
+TEST_F(ReportTest, TonnesFromDensity) {
+    const std::string out =
+        ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
+    EXPECT_EQ(rowFor(out, "0"), (std::vector<std::string>{"0", "4", "10000", "1.4500", "145.0"}));
+    EXPECT_EQ(rowFor(out, "0.5"),
+              (std::vector<std::string>{"0.5", "3", "7500", "1.8000", "135.0"}));
+}
+
+TEST_F(ReportTest, WhereNarrowsTheBlocks) {
+    const std::string out =
+        ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_PntLocX < 20"});
+    EXPECT_EQ(rowFor(out, "0"), (std::vector<std::string>{"0", "2", "3000", "0.6667", "20.0"}));
+}
+
+TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
+    write("bare.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "BARE", "--cutoffs", "0.5"}),
+                      "give the rock density with --density");
+}
+
+TEST_F(ReportTest, CutoffsMustBeNumbers) {
+    const CliResult r = vornel({"report", "m.db", "-t", "R", "--cutoffs", "0.5,high"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("high"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace vornel::test
