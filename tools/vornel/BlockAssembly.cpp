@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "Failure.h"
 #include "NumberText.h"
+#include "RecordFields.h"
 #include "TextRows.h"
 
 namespace vornel::cli {
@@ -64,10 +64,6 @@ double weightedMean(const SourceRow* const* rows, size_t count, double SourceRow
     return same ? rows[0]->*value : sum / volume;
 }
 
-void copyText(char (&field)[20], const std::string& text) {
-    std::strncpy(field, text.c_str(), sizeof field - 1);
-}
-
 }  // namespace
 
 void BlockAssembly::add(SourceRow row) {
@@ -111,12 +107,7 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
     const bool whole = count == 1 && sameBox(first.box, parent);
     KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
     b.Krig_BlockID = id;
-    b.Krig_PntLocX = parent.centre.x;
-    b.Krig_PntLocY = parent.centre.y;
-    b.Krig_PntLocZ = parent.centre.z;
-    b.Krig_GridSizeX = parent.size.x;
-    b.Krig_GridSizeY = parent.size.y;
-    b.Krig_GridSizeZ = parent.size.z;
+    placeBlock(b, parent);
 
     double volume = 0;
     double tonnes = 0;

@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <map>
 
 #include "ProgressBar.h"
+#include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
@@ -13,20 +13,10 @@ namespace {
 // Below this grade the demo's blocks count as waste (Ore_Propro 0).
 constexpr double kOreCutoff = 0.3;
 
-template <size_t N>
-void copyText(char (&field)[N], const char* text) {
-    std::strncpy(field, text, N - 1);
-}
-
 void fillBlock(KrigBlockResult& b, int32_t id, const Box& cell, const DemoEstimate& e,
                double coefficient) {
     b.Krig_BlockID = id;
-    b.Krig_PntLocX = cell.centre.x;
-    b.Krig_PntLocY = cell.centre.y;
-    b.Krig_PntLocZ = cell.centre.z;
-    b.Krig_GridSizeX = cell.size.x;
-    b.Krig_GridSizeY = cell.size.y;
-    b.Krig_GridSizeZ = cell.size.z;
+    placeBlock(b, cell);
     b.Block_Coef = coefficient;
     b.Krig_OutAttr = e.grade;
     b.Krig_OutVari = e.variance;
@@ -203,10 +193,7 @@ void buildDemoVoids(const std::vector<Working>& workings, const DemoGrid& g, Voi
         const double coefficient = std::min(volume / cell.volume(), 1.0);
         const bool whole = coefficient >= 1;
         KrigBlockVoid& v = voids.add(whole ? 0 : static_cast<int>(pieces.size()));
-        v.Krig_PntLocX = cell.centre.x;
-        v.Krig_PntLocY = cell.centre.y;
-        v.Krig_PntLocZ = cell.centre.z;
-        v.Krig_GridSizeX = v.Krig_GridSizeY = v.Krig_GridSizeZ = g.edge;
+        placeBlock(v, cell);
         v.Block_Coef = coefficient;
         v.Krig_Bound = whole ? 0 : 1;
         copyText(v.Krig_OreType, parts.front()->kind);

@@ -15,6 +15,7 @@
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
+#include "RecordFields.h"
 #include "RunRecord.h"
 #include "Stopwatch.h"
 #include "TextTable.h"
@@ -79,8 +80,8 @@ void registerVariogram(CVornelMng& mng, long mineId, const DemoOreBody& body) {
     const double reach[2] = {0.1, 0.3};  // of the lens's semi-axes
     for (int i = 0; i < 2; ++i) {
         s[i].MineID = static_cast<int32_t>(mineId);
-        std::snprintf(s[i].Vrg_Type, sizeof s[i].Vrg_Type, "spherical");
-        std::snprintf(s[i].Vrg_TblName, sizeof s[i].Vrg_TblName, "%s", kTable);
+        copyText(s[i].Vrg_Type, "spherical");
+        copyText(s[i].Vrg_TblName, kTable);
         s[i].Vrg_LocSill = sills[i];
         s[i].Vrg_Azm = static_cast<int32_t>(body.strikeAzimuth());
         s[i].Vrg_Dip = static_cast<int32_t>(body.dip());
@@ -93,9 +94,9 @@ void registerVariogram(CVornelMng& mng, long mineId, const DemoOreBody& body) {
 
 long registerVoidTable(CVornelMng& mng) {
     KrigBlockParam p;
-    std::snprintf(p.Krig_Result_Name, sizeof p.Krig_Result_Name, "Old workings: stope, drives");
-    std::snprintf(p.Mine_Element, sizeof p.Mine_Element, "VOIDBLOCK");
-    std::snprintf(p.Table_Name, sizeof p.Table_Name, "%s", kVoidTable);
+    copyText(p.Krig_Result_Name, "Old workings: stope, drives");
+    copyText(p.Mine_Element, "VOIDBLOCK");
+    copyText(p.Table_Name, kVoidTable);
     return registerRun(mng, p);
 }
 

@@ -123,16 +123,7 @@ void runExport(const ExportOptions& o) {
         run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE";
 
     KrigBlockResult* blocks = nullptr;
-    long count = 0;
-    if (o.where.empty()) {
-        // After the table check, 0 means the table has no rows.
-        if (mng.getBlockResult(o.table, &blocks, &count) == 0) {
-            count = 0;
-        }
-    } else {
-        check(mng, mng.getBlockResultByWhereSQL(o.table, o.where, &blocks, &count),
-              "--where \"" + o.where + "\"");
-    }
+    const long count = readBlocks(mng, o.table, o.where, &blocks);
 
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {

@@ -112,6 +112,18 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
 }
 
+long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
+                KrigBlockResult** blocks) {
+    long count = 0;
+    if (where.empty()) {
+        // The table exists: 0 means it has no rows.
+        return mng.getBlockResult(table, blocks, &count) != 0 ? count : 0;
+    }
+    check(mng, mng.getBlockResultByWhereSQL(table, where, blocks, &count),
+          "--where \"" + where + "\"");
+    return count;
+}
+
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table) {
     KrigBlockParam* runs = nullptr;
     long count = 0;

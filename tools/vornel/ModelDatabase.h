@@ -27,6 +27,12 @@ bool tableExists(CVornelMng& mng, const std::string& table);
 // lists the tables the catalog knows.
 void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table);
 
+// The blocks of an existing table, all of them or those meeting an SQL
+// condition, into *blocks (owned by the manager until its next block read);
+// returns their number. Throws Failure for a condition the database rejects.
+long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
+                KrigBlockResult** blocks);
+
 // The catalog's row for the (first) run stored in a table, if any.
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table);
 

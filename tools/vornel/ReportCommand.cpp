@@ -41,15 +41,7 @@ void runReport(const ReportOptions& o) {
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
 
     KrigBlockResult* blocks = nullptr;
-    long count = 0;
-    if (o.where.empty()) {
-        if (mng.getBlockResult(o.table, &blocks, &count) == 0) {
-            count = 0;
-        }
-    } else {
-        check(mng, mng.getBlockResultByWhereSQL(o.table, o.where, &blocks, &count),
-              "--where \"" + o.where + "\"");
-    }
+    const long count = readBlocks(mng, o.table, o.where, &blocks);
     const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
     std::cout << "Grade-tonnage of " << o.table << " (" << count << " blocks"
               << (o.where.empty() ? "" : " where " + o.where) << "), tonnes from "

@@ -2,23 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <set>
 
 #include "ModelDatabase.h"
 #include "ProgressBar.h"
+#include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
 
 // Small enough that the bar moves, large enough that the calls cost nothing.
 constexpr long kBatch = 4096;
-
-template <size_t N>
-void copyText(char (&field)[N], const std::string& text) {
-    std::strncpy(field, text.c_str(), N - 1);
-    field[N - 1] = '\0';
-}
 
 int32_t cellsBetween(double start, double end, double size) {
     return size > 0 ? static_cast<int32_t>(std::lround((end - start) / size)) : 0;

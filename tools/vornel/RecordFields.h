@@ -1,0 +1,41 @@
+// Filling the fixed fields of the library's block records from the
+// command's values.
+#ifndef VORNEL_CLI_RECORDFIELDS_H
+#define VORNEL_CLI_RECORDFIELDS_H
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+#include "Box.h"
+
+namespace vornel::cli {
+
+// The block's centre and edge lengths (KrigBlockResult or KrigBlockVoid).
+template <typename Block>
+void placeBlock(Block& b, const Box& box) {
+    b.Krig_PntLocX = box.centre.x;
+    b.Krig_PntLocY = box.centre.y;
+    b.Krig_PntLocZ = box.centre.z;
+    b.Krig_GridSizeX = box.size.x;
+    b.Krig_GridSizeY = box.size.y;
+    b.Krig_GridSizeZ = box.size.z;
+}
+
+template <typename Block>
+Box boxOf(const Block& b) {
+    return {{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
+            {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
+}
+
+// Text cut to the field's width less its terminator; callers check lengths
+// where a cut would lose something the user gave.
+template <size_t N>
+void copyText(char (&field)[N], const std::string& text) {
+    std::strncpy(field, text.c_str(), N - 1);
+    field[N - 1] = '\0';
+}
+
+}  // namespace vornel::cli
+
+#endif
