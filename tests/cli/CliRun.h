@@ -41,6 +41,9 @@ std::string lineStarting(const std::string& text, const std::string& prefix);
 // The words of a line, split at blanks.
 std::vector<std::string> wordsOf(const std::string& line);
 
+// What a shell command prints on its standard output.
+std::string shellOutput(const std::string& command);
+
 // A file of the shared data folder (marvin.blocks, the Access files), which
 // VORNEL_SHARED_DATA names when it is set.
 std::string sharedData(const std::string& name);

@@ -24,6 +24,15 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_GT(std::stol(blocks[1]), 1000);
     EXPECT_GT(std::stol(blocks[4]), 0) << "blocks split into sub-blocks";
 
+    // Both drawings are well-formed and show blocks.
+    for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
+        EXPECT_EQ(shellOutput("xmllint --noout " + path(name) + " 2>&1; echo $?"), "0\n");
+        const std::string shapes = shellOutput(
+            "xmllint --xpath \"count(//*[local-name()='path'][@class='cut'])\" " + path(name));
+        EXPECT_GT(std::atoi(shapes.c_str()), 10) << name;
+    }
+    EXPECT_NE(lineStarting(out, "vertical"), "") << out;
+
     ok({"demo", "demo.db", "--blocks", "2000"});
     EXPECT_EQ(ok({"info", "demo.db"}), info);
 }

@@ -9,7 +9,8 @@ using HelpTest = CliTest;
 
 TEST_F(HelpTest, ListsEveryCommand) {
     const std::string help = ok({"--help"});
-    for (const char* command : {"demo", "import", "export", "info", "report", "compact"}) {
+    for (const char* command :
+         {"demo", "import", "export", "info", "section", "report", "compact"}) {
         EXPECT_NE(lineStarting(help, command), "") << command;
     }
 }
@@ -22,6 +23,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
           "transaction"}},
         {"export", {"--where", "--subblocks", "--output", "PARENT_X"}},
         {"info", {"DB"}},
+        {"section", {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE"}},
         {"report", {"--cutoffs", "--density", "metal"}},
         {"compact", {"DB"}},
     };

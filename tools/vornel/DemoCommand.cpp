@@ -17,6 +17,7 @@
 #include "NumberText.h"
 #include "RecordFields.h"
 #include "RunRecord.h"
+#include "SectionOutput.h"
 #include "Stopwatch.h"
 #include "TextTable.h"
 
@@ -130,6 +131,44 @@ void printGradeTonnageOf(CVornelMng& mng) {
                       gradeUnitOfCode(0));
 }
 
+// Writes the drawing beside the database and says what it shows.
+void drawSection(CVornelMng& mng, const std::string& db, const std::string& name,
+                 const SectionRequest& request) {
+    const SectionPlane plane = sectionPlane(request, modelExtent(mng, kTable));
+    const std::string svg =
+        (std::filesystem::path(db).parent_path() / ("section-" + name + ".svg")).string();
+    const SectionCount n = cutSection(mng, kTable, plane, svg, "");
+    printFact(std::cout, name,
+              plane.title + ": " + std::to_string(n.blocks) + " blocks cut, " +
+                  std::to_string(n.split) + " of them by " + std::to_string(n.subBlocks) +
+                  " sub-blocks -> " + svg);
+}
+
+// A vertical section across strike and a plan, both through the centres of
+// the blocks at the lens's core, so that neither runs along block faces.
+void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& body,
+                  const DemoGrid& grid) {
+    const D_3DOT c = body.centre();
+    const auto middle = [&grid](double value, int a) {
+        const double o = axis(grid.origin, a);
+        return o + (std::floor((value - o) / grid.edge) + 0.5) * grid.edge;
+    };
+    const double x = middle(c.x, 0);
+    const double y = middle(c.y, 1);
+    const double dip = (body.strikeAzimuth() + 90) * 3.14159265358979323846 / 180;
+    const double reach = std::max(body.halfExtent().x, body.halfExtent().y);
+    const double dx = std::round(std::sin(dip) * reach);
+    const double dy = std::round(std::cos(dip) * reach);
+    std::cout << "\nSections\n";
+    SectionRequest across;
+    across.line = formatNumber(x - dx, 10) + "," + formatNumber(y - dy, 10) + " " +
+                  formatNumber(x + dx, 10) + "," + formatNumber(y + dy, 10);
+    drawSection(mng, db, "vertical", across);
+    SectionRequest plan;
+    plan.z = formatNumber(middle(c.z, 2), 10);
+    drawSection(mng, db, "horizontal", plan);
+}
+
 void runDemo(const DemoOptions& o) {
     Stopwatch total;
     Timings timings;
@@ -172,6 +211,9 @@ void runDemo(const DemoOptions& o) {
     printGradeTonnageOf(mng);
     timings.done("grade-tonnage table");
 
+    drawSections(mng, o.db, body, grid);
+    timings.done("cut and draw two sections");
+
     std::cout << "\nTimings\n";
     timings.table.add({"total", total.text()});
     timings.table.print(std::cout);
@@ -198,8 +240,10 @@ samples), an ore type (Oxide, Transition, Sulphide), a volume and a tonnage. A s
 two drives of old workings are void blocks. The run, its two variogram structures and
 the void table are registered in the catalog.
 
-The demo then reads back what it stored, prints the grade-tonnage table and says how long
-each step took. The database is built beside DB and takes its place only when complete;
+The demo then reads back what it stored, prints the grade-tonnage table, cuts a vertical
+section across strike and a horizontal one through the lens's core, draws them as
+section-vertical.svg and section-horizontal.svg beside DB, and says how long each step
+took. The database is built beside DB and takes its place only when complete;
 an existing DB is replaced only when an earlier demo made it.
 
 Example:

@@ -48,6 +48,7 @@ int run(int argc, char** argv) {
     vornel::cli::addImportCommand(app);
     vornel::cli::addExportCommand(app);
     vornel::cli::addInfoCommand(app);
+    vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
     vornel::cli::addCompactCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");

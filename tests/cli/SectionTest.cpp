@@ -1,0 +1,129 @@
+// Sections through a small model whose cut blocks are counted by hand: a
+// grid of 3 x 2 x 2 blocks of 10 m from the origin, numbered along X, then
+// Y, then Z. Block 2 (x 10..20, y 0..10, z 0..10) holds only two sub-blocks
+// in its lower half, A at x 10..14 and B at x 14..20, both z 0..5, so its
+// coefficient is 0.5 and sections test it by its sub-blocks.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+class SectionTest : public CliTest {
+protected:
+    void SetUp() override {
+        write("grid.csv",
+              "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
+              "1,5,5,5,10,10,10,0.1\n"
+              "2,12,5,2.5,4,10,5,0.2\n"
+              "2,17,5,2.5,6,10,5,0.4\n"
+              "3,25,5,5,10,10,10,0.3\n"
+              "4,5,15,5,10,10,10,0.5\n"
+              "5,15,15,5,10,10,10,0.6\n"
+              "6,25,15,5,10,10,10,0.7\n"
+              "7,5,5,15,10,10,10,0.8\n"
+              "8,15,5,15,10,10,10,0.9\n"
+              "9,25,5,15,10,10,10,1.0\n"
+              "10,5,15,15,10,10,10,1.1\n"
+              "11,15,15,15,10,10,10,1.2\n"
+              "12,25,15,15,10,10,10,1.3\n");
+        ok({"import", "m.db", "grid.csv", "-t", "G", "-e", "Cu", "--block-size", "10"});
+    }
+
+    // Cuts with the section options, checks the drawing is well-formed XML,
+    // and returns the number of block shapes in it.
+    int shapesOf(const std::vector<std::string>& section) {
+        std::vector<std::string> args{"section", "m.db", "-t", "G", "--svg", "cut.svg"};
+        args.insert(args.end(), section.begin(), section.end());
+        out = ok(args);
+        EXPECT_EQ(shellOutput("xmllint --noout " + path("cut.svg") + " 2>&1; echo $?"), "0\n");
+        return std::stoi(
+            shellOutput("xmllint --xpath \"count(//*[local-name()='path'][@class='cut'])\" " +
+                        path("cut.svg")));
+    }
+
+    // The (BLOCKID, SUB) pairs of the list the section writes.
+    std::vector<std::string> listOf(const std::vector<std::string>& section) {
+        std::vector<std::string> args{"section", "m.db", "-t", "G", "--csv", "cut.csv"};
+        args.insert(args.end(), section.begin(), section.end());
+        ok(args);
+        const CsvTable t = readCsv(path("cut.csv"));
+        std::vector<std::string> pairs;
+        for (size_t r = 0; r < t.rows.size(); ++r) {
+            pairs.push_back(t.at(r, "BLOCKID") + "." + t.at(r, "SUB"));
+        }
+        return pairs;
+    }
+
+    std::string out;
+};
+
+// X = 15 crosses column 1: blocks 2, 5, 8 and 11; in block 2 only B.
+TEST_F(SectionTest, VerticalPlaneAcrossAColumn) {
+    EXPECT_EQ(shapesOf({"--x", "15"}), 4);
+    EXPECT_EQ(out.substr(0, out.find('\n')),
+              "G, section X = 15: 4 blocks cut, 1 of them by 1 sub-blocks");
+    EXPECT_EQ(listOf({"--x", "15"}), (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
+}
+
+// X = 14 is the face between A and B: touching counts, both are cut. A's
+// trace is its face x = 14: y 0..10 along the section, z 0..5 up.
+TEST_F(SectionTest, AFaceBetweenSubBlocksCutsBoth) {
+    EXPECT_EQ(shapesOf({"--x", "14"}), 5);
+    EXPECT_EQ(listOf({"--x", "14"}),
+              (std::vector<std::string>{"2.1", "2.2", "5.0", "8.0", "11.0"}));
+    const CsvTable t = readCsv(path("cut.csv"));
+    EXPECT_EQ(t.at(0, "TRACE"), "0 0;10 0;10 5;0 5");
+    EXPECT_EQ(t.at(0, "DX"), "4");
+}
+
+// A plan at Z = 2.5 keeps the lower layer, with both of block 2's parts;
+// at Z = 7.5 it passes above them and block 2 is not cut.
+TEST_F(SectionTest, HorizontalPlanes) {
+    EXPECT_EQ(shapesOf({"--z", "2.5"}), 7);
+    EXPECT_EQ(listOf({"--z", "2.5"}),
+              (std::vector<std::string>{"1.0", "2.1", "2.2", "3.0", "4.0", "5.0", "6.0"}));
+    EXPECT_EQ(shapesOf({"--z", "7.5"}), 5);
+    EXPECT_EQ(listOf({"--z", "7.5"}),
+              (std::vector<std::string>{"1.0", "3.0", "4.0", "5.0", "6.0"}));
+}
+
+// The corners of the plane Y = 5, given outright: row 0 of both layers.
+TEST_F(SectionTest, FourCorners) {
+    const std::vector<std::string> corners{"--corners", "0,5,0 30,5,0 30,5,20 0,5,20"};
+    EXPECT_EQ(shapesOf(corners), 7);
+    EXPECT_EQ(listOf(corners),
+              (std::vector<std::string>{"1.0", "2.1", "2.2", "3.0", "7.0", "8.0", "9.0"}));
+}
+
+// In plan the line y = 2x/3 from (0, 0) to (30, 20) crosses cells (0,0),
+// (1,0) (A at y 6.7..9.3, B at 9.3..10), (1,1) and (2,1), in both layers.
+TEST_F(SectionTest, VerticalSectionAlongALine) {
+    EXPECT_EQ(shapesOf({"--line", "0,0 30,20"}), 9);
+    EXPECT_EQ(listOf({"--line", "0,0 30,20"}),
+              (std::vector<std::string>{"1.0", "2.1", "2.2", "5.0", "6.0", "7.0", "8.0", "11.0",
+                                        "12.0"}));
+}
+
+TEST_F(SectionTest, ASectionMissingTheModelDrawsAnEmptyPlot) {
+    EXPECT_EQ(shapesOf({"--x", "500"}), 0);
+    EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
+}
+
+TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G"}), "exactly one of --corners");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "1", "--z", "2"}),
+                      "exactly one of --corners");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0"}),
+                      "--corners: expected four corners");
+    EXPECT_FAILS_WITH(
+        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}),
+        "do not span a plane");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
+                      "--line: expected two points");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),
+                      "no block table 'NONE'");
+}
+
+}  // namespace
+}  // namespace vornel::test

@@ -1,0 +1,93 @@
+// vornel section: the blocks and sub-blocks a section cuts, drawn and listed.
+#include <iostream>
+#include <memory>
+
+#include "Commands.h"
+#include "ModelDatabase.h"
+#include "SectionOutput.h"
+
+namespace vornel::cli {
+namespace {
+
+struct SectionOptions {
+    std::string db;
+    std::string table;
+    SectionRequest request;
+    std::string svg;
+    std::string csv;
+};
+
+const char* const kFooter = R"(
+The section is a quadrilateral, given by its four corners in order around
+its outline (--corners), or by a shorthand that spans the whole model:
+  --x 5000               the vertical plane X = 5000 (drawn along Y)
+  --y 8000               the vertical plane Y = 8000 (drawn along X)
+  --z 600                the horizontal plane Z = 600 (drawn along X and Y)
+  --line "4800,7900 5200,8100"
+                         a vertical section along a line in plan
+A block counts as cut when the section touches its box (or, for a block
+stored with sub-blocks and a coefficient below 1, the box of one of its
+sub-blocks); it comes back with the sub-blocks that are cut. A horizontal
+section keeps one layer: that of the first block it touches. A section
+exactly on the face between two layers may thus pick either.
+
+--svg draws the trace of every cut block or sub-block on the section plane
+(the polygon where the plane meets its box), coloured by grade, with axes in
+model coordinates, a colour bar, a title and a scale bar. --csv lists them:
+  BLOCKID SUB X Y Z DX DY DZ <element> CATEGORY TRACE
+where SUB is 0 for a block cut whole, else the number of the sub-block in
+its block (from 1), X .. DZ the box cut, and TRACE the polygon's corners
+"u v;u v;..." in metres along the section (from corner 1 toward corner 2)
+and across it (toward corner 4); it is empty where the section only touches
+the box along an edge or at a corner.
+
+Examples:
+  vornel section demo.db --table CU_DEMO --z 600 --svg plan-600.svg
+  vornel section demo.db -t CU_DEMO --line "4800,7900 5200,8100" --csv cut.csv
+)";
+
+void runSection(const SectionOptions& o) {
+    CVornelMng mng;
+    openModel(mng, o.db);
+    requireResultTable(mng, o.db, o.table);
+    const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, o.table));
+    const SectionCount n = cutSection(mng, o.table, plane, o.svg, o.csv);
+    std::cout << o.table << ", section " << plane.title << ": " << n.blocks
+              << (n.blocks == 1 ? " block" : " blocks") << " cut";
+    if (n.split > 0) {
+        std::cout << ", " << n.split << " of them by " << n.subBlocks << " sub-blocks";
+    }
+    std::cout << '\n';
+    if (n.untraced > 0) {
+        std::cout << "  " << n.untraced
+                  << " of them only touched along an edge or at a corner (nothing to draw)\n";
+    }
+    for (const auto& [path, what] : {std::pair{o.svg, "drawing"}, std::pair{o.csv, "list"}}) {
+        if (!path.empty()) {
+            std::cout << "  " << what << ": " << path << '\n';
+        }
+    }
+}
+
+}  // namespace
+
+void addSectionCommand(CLI::App& app) {
+    auto o = std::make_shared<SectionOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "section", "The blocks and sub-blocks a section cuts: count, drawing (SVG), list (CSV)");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table, "Block table")->required();
+    cmd->add_option("--corners", o->request.corners,
+                    "Four corners \"x,y,z x,y,z x,y,z x,y,z\" in order around the section");
+    cmd->add_option("--x", o->request.x, "Vertical section at this X, across the model");
+    cmd->add_option("--y", o->request.y, "Vertical section at this Y, across the model");
+    cmd->add_option("--z", o->request.z, "Horizontal section at this Z, across the model");
+    cmd->add_option("--line", o->request.line,
+                    "Vertical section along the line \"x1,y1 x2,y2\", top to bottom of the model");
+    cmd->add_option("--svg", o->svg, "SVG drawing to write");
+    cmd->add_option("--csv", o->csv, "CSV list of the cut blocks and sub-blocks to write");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runSection(*o); });
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,32 @@
+// Cutting a block table with a section and writing what it cuts: the
+// drawing (SVG) and the list (CSV).
+#ifndef VORNEL_CLI_SECTIONOUTPUT_H
+#define VORNEL_CLI_SECTIONOUTPUT_H
+
+#include <string>
+
+#include "Box.h"
+#include "SectionPlane.h"
+#include "vornel/VornelMng.h"
+
+namespace vornel::cli {
+
+struct SectionCount {
+    long blocks = 0;     // blocks cut
+    long split = 0;      // of them, cut by their sub-blocks
+    long subBlocks = 0;  // sub-blocks cut
+    long untraced = 0;   // blocks and sub-blocks the section only touches
+};
+
+// The box the table's blocks fill: the run's grid from the catalog, or the
+// range of block centres widened by half of it.
+Box modelExtent(CVornelMng& mng, const std::string& table);
+
+// Cuts the table and writes the files whose paths are not empty. Throws
+// Failure.
+SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
+                        const std::string& svgPath, const std::string& csvPath);
+
+}  // namespace vornel::cli
+
+#endif

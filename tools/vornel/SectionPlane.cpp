@@ -1,0 +1,134 @@
+#include "SectionPlane.h"
+
+#include <sstream>
+#include <vector>
+
+#include "Failure.h"
+#include "NumberText.h"
+#include "vornel/SectionTrace.h"
+
+namespace vornel::cli {
+namespace {
+
+std::vector<std::string> blankSeparated(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    std::string part;
+    while (in >> part) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+double valueOf(const std::string& text, const std::string& option) {
+    double value = 0;
+    if (!parseNumber(text, value)) {
+        throw Failure(option + ": '" + text + "' is not a number");
+    }
+    return value;
+}
+
+std::string point(double x, double y) {
+    return "(" + formatNumber(x) + ", " + formatNumber(y) + ")";
+}
+
+// Plane coordinates measure a model axis when the frame's direction is one;
+// otherwise the drawing shows the distance from corner 1.
+SectionAxis axisOf(const D_3DOT& direction, const D_3DOT& origin) {
+    const std::string label = axisLabel(direction);
+    const bool negative = label.size() == 2 && label[0] == '-';
+    const std::string name = negative ? label.substr(1) : label;
+    if (name == "X" || name == "Y" || name == "Z") {
+        const int i = name == "X" ? 0 : name == "Y" ? 1 : 2;
+        return {name, axis(origin, i), negative ? -1.0 : 1.0};
+    }
+    return {"distance along " + label, 0, 1};
+}
+
+SectionPlane fromCorners(const std::string& text) {
+    const std::vector<std::string> parts = blankSeparated(text);
+    if (parts.size() != 4) {
+        throw Failure("--corners: expected four corners \"x,y,z x,y,z x,y,z x,y,z\", got '" + text +
+                      "'");
+    }
+    SectionPlane plane;
+    for (int c = 0; c < 4; ++c) {
+        plane.corners[c] = parsePoint(parts[c], "--corners", false);
+    }
+    plane.title = "through " + text;
+    return plane;
+}
+
+SectionPlane alongLine(const std::string& text, const Box& extent) {
+    const std::vector<std::string> parts = blankSeparated(text);
+    std::vector<double> a;
+    std::vector<double> b;
+    if (parts.size() == 2) {
+        a = parseNumberList(parts[0], "--line");
+        b = parseNumberList(parts[1], "--line");
+    }
+    if (a.size() != 2 || b.size() != 2) {
+        throw Failure("--line: expected two points \"x1,y1 x2,y2\", got '" + text + "'");
+    }
+    SectionPlane plane;
+    plane.corners[0] = {a[0], a[1], extent.low(2)};
+    plane.corners[1] = {b[0], b[1], extent.low(2)};
+    plane.corners[2] = {b[0], b[1], extent.high(2)};
+    plane.corners[3] = {a[0], a[1], extent.high(2)};
+    plane.title = "along " + point(a[0], a[1]) + " to " + point(b[0], b[1]);
+    plane.across = {"distance from " + point(a[0], a[1]), 0, 1};
+    return plane;
+}
+
+// The plane where coordinate `fixed` has the value, spanning the extent
+// along the other two in increasing order.
+SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
+    const char* names[3] = {"X", "Y", "Z"};
+    const double value = valueOf(text, std::string("--") + (fixed == 0   ? "x"
+                                                            : fixed == 1 ? "y"
+                                                                         : "z"));
+    const int a = fixed == 0 ? 1 : 0;
+    const int b = fixed == 2 ? 1 : 2;
+    SectionPlane plane;
+    const double lowA = extent.low(a);
+    const double highA = extent.high(a);
+    const double lowB = extent.low(b);
+    const double highB = extent.high(b);
+    const double cornerA[4] = {lowA, highA, highA, lowA};
+    const double cornerB[4] = {lowB, lowB, highB, highB};
+    for (int c = 0; c < 4; ++c) {
+        double xyz[3];
+        xyz[fixed] = value;
+        xyz[a] = cornerA[c];
+        xyz[b] = cornerB[c];
+        plane.corners[c] = {xyz[0], xyz[1], xyz[2]};
+    }
+    plane.title = std::string(names[fixed]) + " = " + formatNumber(value);
+    return plane;
+}
+
+}  // namespace
+
+SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
+    const int given = int(!r.corners.empty()) + int(!r.x.empty()) + int(!r.y.empty()) +
+                      int(!r.z.empty()) + int(!r.line.empty());
+    if (given != 1) {
+        throw Failure("give the section with exactly one of --corners, --x, --y, --z, --line");
+    }
+    SectionPlane plane = !r.corners.empty() ? fromCorners(r.corners)
+                         : !r.line.empty()  ? alongLine(r.line, extent)
+                         : !r.x.empty()     ? axisPlane(0, r.x, extent)
+                         : !r.y.empty()     ? axisPlane(1, r.y, extent)
+                                            : axisPlane(2, r.z, extent);
+    const std::optional<SectionFrame> frame = sectionFrame(plane.corners);
+    if (!frame) {
+        throw Failure("the section's corners do not span a plane (" + plane.title + ")");
+    }
+    if (plane.across.name.empty()) {
+        plane.across = axisOf(frame->u, frame->origin);
+    }
+    plane.up = axisOf(frame->v, frame->origin);
+    return plane;
+}
+
+}  // namespace vornel::cli

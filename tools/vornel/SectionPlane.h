@@ -1,0 +1,45 @@
+// The section a user asks for: four corners given outright, or a shorthand
+// (a plane X, Y or Z = value, or a vertical section along a line) spanning
+// the model, with what its drawing's axes measure.
+#ifndef VORNEL_CLI_SECTIONPLANE_H
+#define VORNEL_CLI_SECTIONPLANE_H
+
+#include <string>
+
+#include "Box.h"
+
+namespace vornel::cli {
+
+// A drawing axis in model terms: the value at plane coordinate t is
+// offset + sign * t.
+struct SectionAxis {
+    std::string name;
+    double offset = 0;
+    double sign = 1;
+
+    double valueAt(double t) const { return offset + sign * t; }
+};
+
+struct SectionPlane {
+    D_3DOT corners[4]{};
+    std::string title;   // "X = 5000", "along (4900, 7900) to (5100, 8100)", ...
+    SectionAxis across;  // along corner 1 -> 2
+    SectionAxis up;      // toward corner 4
+};
+
+// What the command line gave: exactly one of these is set.
+struct SectionRequest {
+    std::string corners;  // "x,y,z x,y,z x,y,z x,y,z"
+    std::string x;
+    std::string y;
+    std::string z;
+    std::string line;  // "x1,y1 x2,y2"
+};
+
+// The plane of the request; shorthands span `extent` (the model's box).
+// Throws Failure for text that does not give a section.
+SectionPlane sectionPlane(const SectionRequest& request, const Box& extent);
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,246 @@
+#include "SectionSvg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "NumberText.h"
+
+namespace vornel::cli {
+namespace {
+
+constexpr double kLeft = 90;
+constexpr double kTop = 80;
+constexpr double kRightMargin = 150;  // room for the colour bar
+constexpr double kBottomMargin = 90;  // axis labels and the scale bar
+constexpr double kPlotWidth = 860;
+constexpr double kMostPlotHeight = 640;
+
+std::string px(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// 1, 2 or 5 times a power of ten, giving about `aim` steps over the span.
+double niceStep(double span, int aim) {
+    const double raw = span > 0 ? span / aim : 1;
+    const double power = std::pow(10, std::floor(std::log10(raw)));
+    const double f = raw / power;
+    return (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * power;
+}
+
+std::vector<double> niceTicks(double low, double high, int aim) {
+    const double step = niceStep(high - low, aim);
+    std::vector<double> ticks;
+    const auto first = static_cast<long>(std::ceil(low / step - 1e-9));
+    const auto last = static_cast<long>(std::floor(high / step + 1e-9));
+    for (long i = first; i <= last; ++i) {
+        ticks.push_back(static_cast<double>(i) * step);
+    }
+    return ticks;
+}
+
+struct Bounds {
+    double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
+
+    void add(const SectionPoint& p) {
+        u0 = std::min(u0, p.u);
+        u1 = std::max(u1, p.u);
+        v0 = std::min(v0, p.v);
+        v1 = std::max(v1, p.v);
+    }
+    bool empty() const { return u0 > u1; }
+};
+
+// Plane coordinates to the picture's pixels, one scale on both axes.
+struct Layout {
+    Bounds b;
+    double scale = 1;
+    double width = 0;
+    double height = 0;
+
+    double x(double u) const { return kLeft + (u - b.u0) * scale; }
+    double y(double v) const { return kTop + (b.v1 - v) * scale; }
+    double right() const { return x(b.u1); }
+    double bottom() const { return y(b.v0); }
+};
+
+std::string titleOf(const SectionPicture& p) {
+    return p.table + ": section " + p.plane->title;
+}
+
+Layout layoutOf(const SectionPicture& p) {
+    Layout l;
+    for (const SectionTrace& t : *p.traces) {
+        for (const SectionPoint& q : t.outline) {
+            l.b.add(q);
+        }
+    }
+    if (l.b.empty()) {
+        for (const D_3DOT& c : p.plane->corners) {
+            l.b.add(toSection(*p.frame, c));
+        }
+    }
+    const double padU = std::max(l.b.u1 - l.b.u0, 1.0) * 0.04;
+    const double padV = std::max(l.b.v1 - l.b.v0, 1.0) * 0.04;
+    l.b = {l.b.u0 - padU, l.b.u1 + padU, l.b.v0 - padV, l.b.v1 + padV};
+    l.scale = std::min(kPlotWidth / (l.b.u1 - l.b.u0), kMostPlotHeight / (l.b.v1 - l.b.v0));
+    // Wide enough for the title too, at about 10 px a character.
+    const double titleWidth = 10.5 * static_cast<double>(titleOf(p).size()) + 20;
+    l.width = std::max(kLeft + (l.b.u1 - l.b.u0) * l.scale + kRightMargin, kLeft + titleWidth);
+    l.height = kTop + (l.b.v1 - l.b.v0) * l.scale + kBottomMargin;
+    return l;
+}
+
+void writeText(std::ostream& out, double x, double y, const std::string& text,
+               const std::string& attributes = "") {
+    out << "<text x=\"" << px(x) << "\" y=\"" << px(y) << "\"" << attributes << ">" << escaped(text)
+        << "</text>\n";
+}
+
+void writeLine(std::ostream& out, double x1, double y1, double x2, double y2, const char* style) {
+    out << "<line x1=\"" << px(x1) << "\" y1=\"" << px(y1) << "\" x2=\"" << px(x2) << "\" y2=\""
+        << px(y2) << "\" class=\"" << style << "\"/>\n";
+}
+
+// Grid lines and labels where the model coordinate is round.
+void writeAxes(std::ostream& out, const Layout& l, const SectionPlane& plane) {
+    const SectionAxis& across = plane.across;
+    const SectionAxis& up = plane.up;
+    const double a0 = across.valueAt(l.b.u0);
+    const double a1 = across.valueAt(l.b.u1);
+    for (const double value : niceTicks(std::min(a0, a1), std::max(a0, a1), 8)) {
+        const double x = l.x((value - across.offset) / across.sign);
+        writeLine(out, x, kTop, x, l.bottom(), "grid");
+        writeText(out, x, l.bottom() + 18, formatNumber(value), " text-anchor=\"middle\"");
+    }
+    const double b0 = up.valueAt(l.b.v0);
+    const double b1 = up.valueAt(l.b.v1);
+    for (const double value : niceTicks(std::min(b0, b1), std::max(b0, b1), 6)) {
+        const double y = l.y((value - up.offset) / up.sign);
+        writeLine(out, kLeft, y, l.right(), y, "grid");
+        writeText(out, kLeft - 8, y + 4, formatNumber(value), " text-anchor=\"end\"");
+    }
+    writeText(out, (kLeft + l.right()) / 2, l.bottom() + 40, across.name + " (m)",
+              " text-anchor=\"middle\" class=\"axis\"");
+    const double middle = (kTop + l.bottom()) / 2;
+    writeText(out, kLeft - 62, middle, up.name + " (m)",
+              " text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 " + px(kLeft - 62) +
+                  " " + px(middle) + ")\"");
+}
+
+void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
+    for (const SectionTrace& t : *p.traces) {
+        if (t.outline.empty()) {
+            continue;
+        }
+        out << "<path class=\"cut\" fill=\"" << p.colours.colourOf(t.grade) << "\" d=\"";
+        for (size_t i = 0; i < t.outline.size(); ++i) {
+            out << (i == 0 ? "M" : " L") << px(l.x(t.outline[i].u)) << ' '
+                << px(l.y(t.outline[i].v));
+        }
+        out << " Z\"><title>block " << t.blockId;
+        if (t.subBlock > 0) {
+            out << ", sub-block " << t.subBlock;
+        }
+        out << ": " << escaped(p.element) << ' ' << formatNumber(t.grade) << ' ' << escaped(p.unit);
+        if (!t.category.empty()) {
+            out << ", " << escaped(t.category);
+        }
+        out << "</title></path>\n";
+    }
+}
+
+void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p) {
+    const double x = l.right() + 30;
+    const double height = std::min(l.bottom() - kTop, 320.0);
+    out << "<defs><linearGradient id=\"ramp\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">\n";
+    for (const ColourStop& s : ColourScale::stops()) {
+        out << "<stop offset=\"" << s.at << "\" stop-color=\"" << s.colour << "\"/>\n";
+    }
+    out << "</linearGradient></defs>\n";
+    writeText(out, x, kTop - 10, p.element + " (" + p.unit + ")", " class=\"axis\"");
+    out << "<rect x=\"" << px(x) << "\" y=\"" << px(kTop) << "\" width=\"18\" height=\""
+        << px(height) << "\" fill=\"url(#ramp)\" stroke=\"#555\"/>\n";
+    const double low = p.colours.low();
+    const double high = p.colours.high();
+    for (const double value : niceTicks(low, high, 5)) {
+        const double y = high > low ? kTop + height * (high - value) / (high - low) : kTop;
+        writeLine(out, x + 18, y, x + 23, y, "tick");
+        writeText(out, x + 27, y + 4, formatNumber(value));
+    }
+}
+
+void writeScaleBar(std::ostream& out, const Layout& l) {
+    const double metres = niceStep((l.b.u1 - l.b.u0) / 5, 1);
+    const double x = l.right() - metres * l.scale;
+    const double y = l.bottom() + 62;
+    writeLine(out, x, y, l.right(), y, "scale");
+    writeLine(out, x, y - 5, x, y + 5, "scale");
+    writeLine(out, l.right(), y - 5, l.right(), y + 5, "scale");
+    writeText(out, (x + l.right()) / 2, y - 8, formatNumber(metres) + " m",
+              " text-anchor=\"middle\"");
+}
+
+std::string subtitle(const SectionPicture& p) {
+    std::string text = std::to_string(p.blocks) + (p.blocks == 1 ? " block" : " blocks") + " cut";
+    if (p.split > 0) {
+        text += ", " + std::to_string(p.split) + " of them by " + std::to_string(p.subBlocks) +
+                (p.subBlocks == 1 ? " sub-block" : " sub-blocks");
+    }
+    return text + "; coloured by " + p.element + " grade (" + p.unit + ")";
+}
+
+}  // namespace
+
+void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
+    const Layout l = layoutOf(p);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << px(l.width) << "\" height=\""
+        << px(l.height) << "\" viewBox=\"0 0 " << px(l.width) << ' ' << px(l.height) << "\">\n"
+        << "<style>text{font-family:sans-serif;font-size:12px;fill:#222}"
+           ".title{font-size:18px;font-weight:bold}.axis{font-size:13px}"
+           ".grid{stroke:#d0d0d0;stroke-width:0.6}.tick,.scale{stroke:#222;stroke-width:1.2}"
+           ".cut{stroke:#1a1a1a;stroke-width:0.35}</style>\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    writeText(out, kLeft, 32, titleOf(p), " class=\"title\"");
+    writeText(out, kLeft, 54, subtitle(p));
+    out << "<rect x=\"" << px(kLeft) << "\" y=\"" << px(kTop) << "\" width=\""
+        << px(l.right() - kLeft) << "\" height=\"" << px(l.bottom() - kTop)
+        << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";
+    writeAxes(out, l, *p.plane);
+    writeTraces(out, l, p);
+    if (p.blocks == 0) {
+        writeText(out, (kLeft + l.right()) / 2, (kTop + l.bottom()) / 2,
+                  "the section cuts no block", " text-anchor=\"middle\" class=\"axis\"");
+    }
+    writeColourBar(out, l, p);
+    writeScaleBar(out, l);
+    out << "</svg>\n";
+}
+
+}  // namespace vornel::cli

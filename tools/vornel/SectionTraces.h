@@ -1,0 +1,34 @@
+// The outlines that a section leaves on the blocks and sub-blocks it cuts,
+// in the section's plane coordinates, ready to draw or list.
+#ifndef VORNEL_CLI_SECTIONTRACES_H
+#define VORNEL_CLI_SECTIONTRACES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Box.h"
+#include "vornel/KrigBlockResult.h"
+#include "vornel/SectionTrace.h"
+
+namespace vornel::cli {
+
+struct SectionTrace {
+    int32_t blockId = 0;
+    int subBlock = 0;  // 1-based; 0 for a block cut whole
+    Box box;
+    double grade = 0;
+    std::string category;
+    // Convex, counter-clockwise; empty when the section only touches the
+    // box along an edge or at a corner.
+    SectionPolygon outline;
+};
+
+// One trace for every cut block without sub-blocks and for every cut
+// sub-block, in the order of the cut.
+std::vector<SectionTrace> traceCut(const SectionFrame& frame, const D_3DOT* corners,
+                                   const KrigBlockResult* blocks, long count);
+
+}  // namespace vornel::cli
+
+#endif
