@@ -110,7 +110,7 @@ public:
         fileSize_ = ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
         mdb_.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
         if (!mdb_) {
-            damaged("it cannot be opened as an Access database");
+            throw MigrationError("'" + path + "' cannot be read as an Access database");
         }
     }
 
@@ -180,10 +180,8 @@ private:
         out.rows = table.num_rows;
         for (unsigned i = 0; i < table.num_cols; ++i) {
             const auto* col = static_cast<const MdbColumn*>(g_ptr_array_index(table.columns, i));
-            // Jet 4 keeps text as UCS-2: its sizes are in bytes, two to a character.
-            const bool ucs2 = col->col_type == MDB_TEXT && !IS_JET3(mdb_);
-            out.columns.push_back(
-                {col->name, col->col_type, ucs2 ? col->col_size / 2 : col->col_size});
+            const int size = col->col_type == MDB_TEXT ? characters(*col) : col->col_size;
+            out.columns.push_back({col->name, col->col_type, size});
         }
         return out;
     }
@@ -239,6 +237,7 @@ private:
             case MDB_TEXT:
                 cell.kind = Cell::Text;
                 cell.data = text(reinterpret_cast<const char*>(data), size);
+                checkLength(table, col, cell.data);
                 break;
             case MDB_MEMO: {
                 const std::string raw = longValue(table, col, data, size);
@@ -258,6 +257,23 @@ private:
                 break;
         }
         return cell;
+    }
+
+    // How many characters a text column holds: Jet 4 keeps text as UCS-2,
+    // and counts its sizes in bytes, two to a character.
+    int characters(const MdbColumn& col) const {
+        return IS_JET3(mdb_) ? col.col_size : col.col_size / 2;
+    }
+
+    // Jet never stores a text longer than its column allows.
+    void checkLength(const MdbTableDef& table, const MdbColumn& col, const std::string& utf8) {
+        long count = 0;
+        for (char c : utf8) {
+            count += (static_cast<unsigned char>(c) & 0xc0) != 0x80 ? 1 : 0;
+        }
+        if (count > characters(col)) {
+            damaged("a text in " + where(table, col) + " is longer than its column allows");
+        }
     }
 
     // Text in the file's encoding (a code page for Jet 3, UCS-2 that may be
@@ -293,8 +309,9 @@ private:
         }
         col.bind_ptr = nullptr;
         if (value.size() != length) {
-            damaged("a long value of " + where(table, col) + " has " +
-                    std::to_string(value.size()) + " of its " + std::to_string(length) + " bytes");
+            damaged("a long value of " + where(table, col) + " should have " +
+                    std::to_string(length) + " bytes, but " + std::to_string(value.size()) +
+                    " can be read");
         }
         return value;
     }
