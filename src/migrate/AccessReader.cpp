@@ -6,11 +6,11 @@
 #include <mdbtools.h>
 #include <sys/stat.h>
 
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "migrate/FixedValue.h"
 #include "migrate/MigrationError.h"
 
 namespace vornel::migrate {
@@ -28,9 +28,6 @@ constexpr int kRowOffsetMask = 0x1fff;
 constexpr uint32_t kLongLengthMask = 0x3fffffff;
 // A piece of a long value lies in one page, or in one row of one.
 constexpr size_t kPieceSize = 2 * static_cast<size_t>(MDB_PGSIZE);
-// Access stores dates from 100-01-01 to 9999-12-31.
-constexpr double kFirstDay = -657434.0;
-constexpr double kDayAfterLast = 2958466.0;
 
 struct MdbCloser {
     void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
@@ -40,68 +37,6 @@ struct TableFreer {
 };
 using Mdb = std::unique_ptr<MdbHandle, MdbCloser>;
 using Table = std::unique_ptr<MdbTableDef, TableFreer>;
-
-uint64_t littleEndian(const unsigned char* p, size_t size) {
-    uint64_t v = 0;
-    for (size_t i = size; i-- > 0;) {
-        v = v << 8 | p[i];
-    }
-    return v;
-}
-
-size_t fixedSize(int type) {
-    switch (type) {
-        case jet::kByte:
-            return 1;
-        case jet::kInteger:
-            return 2;
-        case jet::kLong:
-        case jet::kSingle:
-            return 4;
-        case jet::kCurrency:
-        case jet::kDouble:
-        case jet::kDateTime:
-            return 8;
-        default:
-            return 0;
-    }
-}
-
-Cell fixedCell(int type, const unsigned char* p) {
-    Cell cell;
-    const uint64_t bits = littleEndian(p, fixedSize(type));
-    switch (type) {
-        case jet::kByte:
-            cell.kind = Cell::Integer;
-            cell.integer = static_cast<int64_t>(bits);
-            break;
-        case jet::kInteger:
-            cell.kind = Cell::Integer;
-            cell.integer = static_cast<int16_t>(static_cast<uint16_t>(bits));
-            break;
-        case jet::kLong:
-            cell.kind = Cell::Integer;
-            cell.integer = static_cast<int32_t>(static_cast<uint32_t>(bits));
-            break;
-        case jet::kCurrency:
-            cell.kind = Cell::Currency;
-            cell.integer = static_cast<int64_t>(bits);
-            break;
-        case jet::kSingle: {
-            float f = 0.0f;
-            const auto word = static_cast<uint32_t>(bits);
-            std::memcpy(&f, &word, sizeof f);
-            cell.kind = Cell::Real;
-            cell.real = f;
-            break;
-        }
-        default:
-            cell.kind = type == jet::kDouble ? Cell::Real : Cell::Date;
-            std::memcpy(&cell.real, &bits, sizeof cell.real);
-            break;
-    }
-    return cell;
-}
 
 class FileReader {
 public:
@@ -227,8 +162,7 @@ private:
                         " bytes instead of " + std::to_string(fixed));
             }
             cell = fixedCell(col.col_type, data);
-            if (cell.kind == Cell::Date && !(std::isfinite(cell.real) && cell.real >= kFirstDay &&
-                                             cell.real < kDayAfterLast)) {
+            if (cell.kind == Cell::Date && !isAccessDate(cell.real)) {
                 damaged("a date in " + where(table, col) + " lies outside the years 100 to 9999");
             }
             return cell;

@@ -1,40 +1,19 @@
-#include "migrate/Wire.h"
-
 #include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
 #include "migrate/MigrationError.h"
+#include "migrate/Wire.h"
+#include "migrate/WireFormat.h"
 
 namespace vornel::migrate {
 namespace {
 
-constexpr char kBeginTable = 'T';
-constexpr char kRow = 'R';
-constexpr char kEndTable = 'E';
-constexpr char kFailure = 'X';
-constexpr char kFinish = 'F';
-constexpr size_t kHeaderSize = 5;
 // Reading a payload in pieces lets a damaged length cost no memory.
 constexpr size_t kPiece = 1 << 20;
-
-void putBytes(std::string& out, const void* data, size_t size) {
-    out.append(static_cast<const char*>(data), size);
-}
-
-template <class T>
-void put(std::string& out, T value) {
-    putBytes(out, &value, sizeof value);
-}
-
-void putString(std::string& out, const std::string& s) {
-    put(out, static_cast<uint32_t>(s.size()));
-    out += s;
-}
 
 struct Garbled {};
 
@@ -147,7 +126,7 @@ public:
 
     WireEnd run() {
         for (;;) {
-            char header[kHeaderSize];
+            char header[wire::kHeaderSize];
             uint32_t size = 0;
             Got got = readFully(fd_, header, sizeof header, idleTimeoutMs_);
             if (got == Got::Bytes) {
@@ -187,7 +166,7 @@ private:
     bool handle(char type) {
         Cursor in(payload_);
         switch (type) {
-            case kBeginTable:
+            case wire::kBeginTable:
                 if (columns_ >= 0) {
                     throw Garbled();
                 }
@@ -196,7 +175,7 @@ private:
                 expectEnd(in);
                 sink_.beginTable(table_);
                 return false;
-            case kRow:
+            case wire::kRow:
                 decodeRow(in, row_);
                 if (static_cast<long>(row_.size()) != columns_) {
                     throw Garbled();
@@ -204,7 +183,7 @@ private:
                 expectEnd(in);
                 sink_.row(row_);
                 return false;
-            case kEndTable:
+            case wire::kEndTable:
                 if (columns_ < 0) {
                     throw Garbled();
                 }
@@ -212,9 +191,9 @@ private:
                 expectEnd(in);
                 sink_.endTable();
                 return false;
-            case kFailure:
+            case wire::kFailure:
                 throw MigrationError(in.getString());
-            case kFinish:
+            case wire::kFinish:
                 expectEnd(in);
                 return true;
             default:
@@ -238,76 +217,6 @@ private:
 };
 
 }  // namespace
-
-void WireWriter::send(char type, const std::string& payload) {
-    std::string frame(1, type);
-    put(frame, static_cast<uint32_t>(payload.size()));
-    frame += payload;
-    const char* p = frame.data();
-    size_t left = frame.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            throw std::system_error(errno, std::generic_category(), "writing to the parent");
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-}
-
-void WireWriter::beginTable(const AccessTable& table) {
-    std::string out;
-    putString(out, table.name);
-    put(out, static_cast<int64_t>(table.rows));
-    put(out, static_cast<uint32_t>(table.columns.size()));
-    for (const AccessColumn& column : table.columns) {
-        putString(out, column.name);
-        put(out, static_cast<int32_t>(column.type));
-        put(out, static_cast<int32_t>(column.size));
-    }
-    send(kBeginTable, out);
-}
-
-void WireWriter::row(const Row& row) {
-    std::string out;
-    put(out, static_cast<uint32_t>(row.size()));
-    for (const Cell& cell : row) {
-        put(out, static_cast<uint8_t>(cell.kind));
-        switch (cell.kind) {
-            case Cell::Real:
-            case Cell::Date:
-                put(out, cell.real);
-                break;
-            case Cell::Text:
-            case Cell::Bytes:
-                putString(out, cell.data);
-                break;
-            case Cell::Null:
-                break;
-            default:
-                put(out, cell.integer);
-                break;
-        }
-    }
-    send(kRow, out);
-}
-
-void WireWriter::endTable() {
-    send(kEndTable, {});
-}
-
-void WireWriter::failure(const std::string& message) {
-    std::string out;
-    putString(out, message);
-    send(kFailure, out);
-}
-
-void WireWriter::finish() {
-    send(kFinish, {});
-}
 
 WireEnd replayWire(int fd, AccessSink& sink, int idleTimeoutMs) {
     return Replay(fd, sink, idleTimeoutMs).run();
