@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <stdexcept>
 #include <thread>
 
@@ -174,7 +175,21 @@ TEST(ReaderProcess, NoPipeNoChild) {
     rlimit tight = saved;
     tight.rlim_cur = static_cast<rlim_t>(lowest);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-    const std::string message = failure(oneTable);
+    // Nothing is looked at before the limit is lifted: the sanitizers'
+    // checks need descriptors of their own.
+    std::exception_ptr error;
+    RecordingSink sink;
+    try {
+        readInChild("old.mdb", oneTable, sink, 5000);
+    } catch (...) {
+        error = std::current_exception();
+    }
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_EQ(message, "cannot start reading 'old.mdb': Too many open files");
+    ASSERT_TRUE(error);
+    try {
+        std::rethrow_exception(error);
+    } catch (const MigrationError& e) {
+        EXPECT_STREQ(e.what(), "cannot start reading 'old.mdb': Too many open files");
+    }
+    EXPECT_TRUE(sink.events.empty());
 }
