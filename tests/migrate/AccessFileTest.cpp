@@ -13,6 +13,9 @@ using vornel::test::TempDir;
 
 namespace {
 
+constexpr size_t kJet3Page = 2048;
+constexpr size_t kJet4Page = 4096;
+
 // The header of an Access file of the given engine and version, padded with
 // zeros to `size` bytes.
 std::string header(const char* engine, char version, size_t size) {
@@ -34,7 +37,7 @@ std::string problemWith(const std::string& path) {
 class AccessFile : public ::testing::Test {
 protected:
     std::string file(const std::string& content) {
-        const std::string path = dir.file("old.mdb");
+        std::string path = dir.file("old.mdb");
         std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
         return path;
     }
@@ -45,8 +48,8 @@ protected:
 }  // namespace
 
 TEST_F(AccessFile, Jet3AndJet4OfWholePagesPass) {
-    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 0, 2048 * 3))), "");
-    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 1, 4096 * 3))), "");
+    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 0, 3 * kJet3Page))), "");
+    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 1, 3 * kJet4Page))), "");
 }
 
 TEST_F(AccessFile, EachProblemIsNamed) {
@@ -57,7 +60,7 @@ TEST_F(AccessFile, EachProblemIsNamed) {
     EXPECT_EQ(problemWith(file("Standard Jet DB")), "'" + path + "' is not an Access database");
     EXPECT_EQ(problemWith(file(header("Standard Jet DB", 0, 20))),
               "'" + path + "' is not an Access database");
-    EXPECT_EQ(problemWith(file(header("Standard XYZ DB", 0, 2048))),
+    EXPECT_EQ(problemWith(file(header("Standard XYZ DB", 0, kJet3Page))),
               "'" + path + "' is not an Access database");
     EXPECT_EQ(problemWith(file(std::string(4096, 'x'))),
               "'" + path + "' is not an Access database");
@@ -65,17 +68,19 @@ TEST_F(AccessFile, EachProblemIsNamed) {
 
 TEST_F(AccessFile, LaterVersionsAreNamedAsSuch) {
     const std::string later = "is an Access database of a later version than Jet 4";
-    EXPECT_NE(problemWith(file(header("Standard ACE DB", 2, 4096))).find(later), std::string::npos);
-    EXPECT_NE(problemWith(file(header("Standard Jet DB", 2, 4096))).find(later), std::string::npos);
+    EXPECT_NE(problemWith(file(header("Standard ACE DB", 2, kJet4Page))).find(later),
+              std::string::npos);
+    EXPECT_NE(problemWith(file(header("Standard Jet DB", 2, kJet4Page))).find(later),
+              std::string::npos);
 }
 
 TEST_F(AccessFile, APartPageIsACutShortFile) {
     const std::string path = dir.file("old.mdb");
-    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 0, 2048 * 3 + 1))),
+    EXPECT_EQ(problemWith(file(header("Standard Jet DB", 0, 3 * kJet3Page + 1))),
               "'" + path +
                   "' is damaged: it ends part-way through a page (6145 bytes); it may have been "
                   "cut short");
     // A Jet 4 page is 4 KiB.
-    EXPECT_NE(problemWith(file(header("Standard Jet DB", 1, 2048 * 3))).find("part-way"),
+    EXPECT_NE(problemWith(file(header("Standard Jet DB", 1, 3 * kJet3Page))).find("part-way"),
               std::string::npos);
 }

@@ -119,20 +119,21 @@ TEST(AccessReader, DamageIsRefusedWithoutACrash) {
     vornel::test::TempDir dir;
     const std::string nwind = vornel::test::readFile(sample("nwind.mdb"));
     const std::string path = dir.file("damaged.mdb");
+    constexpr size_t kPage = 2048;
     const auto damaged = [&](size_t cut, const std::string& garbage = {}) {
         std::string bytes = nwind.substr(0, garbage.empty() ? cut : nwind.size());
         bytes.replace(std::min(cut, bytes.size()), garbage.size(), garbage);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         return readError(path);
     };
-    EXPECT_EQ(damaged(2048), "'" + path + "' is damaged: its list of tables cannot be read");
-    EXPECT_EQ(damaged(56 * 2048), "'" + path + "' is damaged: its list of tables is incomplete");
-    EXPECT_EQ(damaged(733 * 2048).find("'" + path + "' is damaged: a long value"), 0u);
-    EXPECT_EQ(damaged(1465 * 2048),
+    EXPECT_EQ(damaged(kPage), "'" + path + "' is damaged: its list of tables cannot be read");
+    EXPECT_EQ(damaged(56 * kPage), "'" + path + "' is damaged: its list of tables is incomplete");
+    EXPECT_EQ(damaged(733 * kPage).find("'" + path + "' is damaged: a long value"), 0u);
+    EXPECT_EQ(damaged(1465 * kPage),
               "'" + path +
                   "' is damaged: table 'MSysAccessObjects' counts 2705 rows, but 2704 can "
                   "be read");
-    EXPECT_EQ(damaged(82 * 2048 + 8, std::string(2040, '\x5a')).find("'" + path + "' is damaged"),
+    EXPECT_EQ(damaged(82 * kPage + 8, std::string(2040, '\x5a')).find("'" + path + "' is damaged"),
               0u);
     const std::string absent = dir.file("absent.mdb");
     EXPECT_EQ(readError(absent), "'" + absent + "' cannot be read as an Access database");

@@ -45,7 +45,7 @@ protected:
     std::string damagedCopy(size_t at, const std::string& content = {}) {
         std::string bytes = nwind.substr(0, content.empty() ? at : nwind.size());
         bytes.replace(std::min(at, bytes.size()), content.size(), content);
-        const std::string path = dir.file("damaged.mdb");
+        std::string path = dir.file("damaged.mdb");
         writeFile(path, bytes);
         return path;
     }

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "db/Ado.h"
+#include "engine/Engine.h"
 #include "migrate/MdbTools.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -187,4 +188,47 @@ TEST(SampleMigration, Jet4DatesEqualWhatTheFileHolds) {
     const Tally tally = migrateAndCompare(sample("DateTestDatabase.mdb"));
     EXPECT_EQ(tally.cells, 36);
     EXPECT_EQ(tally.datesBeyondMdbExport.size(), kDatesBeyondMdbExport.size());
+}
+
+// The tag each Jet type reads back with, as the value conversions see it.
+TEST(SampleMigration, EachTypeReadsBackWithTheTagJetGaveIt) {
+    TempDir dir;
+    const std::string db = dir.file("nwind.db");
+    vornel::MigrationReport report;
+    ASSERT_EQ(vornel::migrateAccessDatabase(sample("nwind.mdb"), db, report), 1) << report.error;
+    auto connection = engine::createConnection();
+    connection->open("Data Source=" + db, engine::adConnectUnspecified);
+    const auto firstRow = [&](const std::string& sql, long column) {
+        auto rs = engine::createRecordset();
+        rs->open(sql, connection.get(), engine::adOpenStatic, engine::adLockOptimistic,
+                 engine::adCmdText);
+        vornel::Variant v;
+        rs->fieldValue(column, v);
+        return v;
+    };
+    // Products 1: Chai, 18.0000, 39 in stock, not discontinued.
+    const std::string chai = "SELECT * FROM Products WHERE ProductID = 1";
+    EXPECT_EQ(firstRow(chai, 0).vt, vornel::VT_I4);    // Long Integer
+    EXPECT_EQ(firstRow(chai, 1).vt, vornel::VT_BSTR);  // Text
+    EXPECT_EQ(firstRow(chai, 5).vt, vornel::VT_CY);    // Currency
+    EXPECT_EQ(firstRow(chai, 5).integer, 180000);      // in ten-thousandths
+    EXPECT_EQ(firstRow(chai, 6).vt, vornel::VT_I4);    // Integer
+    EXPECT_EQ(firstRow(chai, 9).vt, vornel::VT_BOOL);  // Yes/No
+    EXPECT_EQ(firstRow("SELECT * FROM Orders", 3).vt, vornel::VT_DATE);
+    EXPECT_EQ(firstRow("SELECT * FROM [Order Details]", 4).vt, vornel::VT_R8);  // Single
+    EXPECT_EQ(firstRow("SELECT * FROM Categories", 2).vt, vornel::VT_BSTR);     // Memo
+    EXPECT_EQ(firstRow("SELECT * FROM Categories", 3).vt, vornel::VT_BYTES);    // OLE Object
+
+    CDbConnection wrapped;
+    ASSERT_EQ(wrapped.OpenJetDatabase(db, "", engine::adConnectUnspecified), 1);
+    CDbRecordset rs(&wrapped);
+    ASSERT_EQ(rs.Open("SELECT UnitPrice, Discontinued FROM Products WHERE ProductID = 5",
+                      engine::adCmdText, engine::adOpenStatic, engine::adLockOptimistic),
+              1);
+    std::string price;
+    long discontinued = 0;
+    EXPECT_EQ(rs.GetCollect(0, price), 1);
+    EXPECT_EQ(price, "21.35");  // 21.3500: the currency text keeps two to four decimals
+    EXPECT_EQ(rs.GetCollect(1, discontinued), 1);
+    EXPECT_EQ(discontinued, -1);
 }
