@@ -120,3 +120,13 @@ TEST(Migrate, ANewFileThatCannotBeMadeIsNamed) {
     EXPECT_EQ(report.error, "Cannot create database '" + db + ".migrating': File name too long");
     EXPECT_FALSE(fileExists(db));
 }
+
+TEST(Migrate, TextComesInUtf8WhateverTheEnvironmentAsks) {
+    TempDir dir;
+    ::setenv("MDBICONV", "UTF-16", 1);
+    MigrationReport report;
+    const long status = migrateAccessDatabase(sample("nwind.mdb"), dir.file("new.db"), report);
+    ::unsetenv("MDBICONV");
+    ASSERT_EQ(status, 1) << report.error;
+    EXPECT_EQ(report.tables.back().name, "Umsätze");
+}
