@@ -135,6 +135,6 @@ TEST_F(HostileInput, RandomDamageNeverCrashesNorLeavesAHalfFile) {
 // Cut at this page, the file sends libmdb round in a loop while it reads
 // the catalog's properties: the reader is stopped when it stops reporting.
 TEST_F(HostileInput, AReaderThatLoopsIsStopped) {
-    expectRefused(damagedCopy(736 * 2048),
+    expectRefused(damagedCopy(736 * size_t{2048}),
                   "made no progress for 20 s and was stopped; the file is probably damaged");
 }
