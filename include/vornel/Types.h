@@ -12,7 +12,7 @@ struct D_3DOT {
 };
 
 // One answer of the catalog queries: an element and a table name.
-struct _STRU_MINE_NAMEINFO {
+struct _STRU_MINE_NAMEINFO {  // NOLINT(bugprone-reserved-identifier): the name hosts use
     char ElementName[254];
     char TableName[20];
 

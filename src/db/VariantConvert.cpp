@@ -179,7 +179,8 @@ int32_t VariantToLong(const Variant& v) {
             return low8(v.integer);
         case vornel::VT_R4:
         case vornel::VT_R8: {
-            const double shifted = v.real + 0.5;
+            // Half up, then cut toward zero: -2.5 gives -2.
+            const double shifted = v.real + 0.5;  // NOLINT(bugprone-incorrect-roundings)
             if (!(shifted > -2147483649.0 && shifted < 2147483648.0)) {
                 return std::numeric_limits<int32_t>::min();
             }

@@ -5,80 +5,15 @@
 #include <map>
 #include <vector>
 
+#include "engine/SqlTokens.h"
+
 namespace vornel::engine {
 namespace {
 
-enum class Kind { Space, Word, Literal, Identifier, Punct };
-
-struct Token {
-    Kind kind;
-    std::string_view text;
-};
-
-size_t scanQuoted(std::string_view s, size_t i, char close) {
-    ++i;
-    while (i < s.size()) {
-        if (s[i] == close) {
-            if (close != ']' && i + 1 < s.size() && s[i + 1] == close) {
-                i += 2;
-                continue;
-            }
-            return i + 1;
-        }
-        ++i;
-    }
-    return s.size();
-}
-
-bool isWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-std::vector<Token> tokenize(std::string_view s) {
-    std::vector<Token> tokens;
-    size_t i = 0;
-    while (i < s.size()) {
-        const char c = s[i];
-        size_t end = i + 1;
-        Kind kind = Kind::Punct;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            kind = Kind::Space;
-            while (end < s.size() && std::isspace(static_cast<unsigned char>(s[end]))) {
-                ++end;
-            }
-        } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
-            kind = Kind::Space;
-            end = s.find('\n', i);
-            end = end == std::string_view::npos ? s.size() : end;
-        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-            kind = Kind::Space;
-            end = s.find("*/", i + 2);
-            end = end == std::string_view::npos ? s.size() : end + 2;
-        } else if (c == '\'') {
-            kind = Kind::Literal;
-            end = scanQuoted(s, i, '\'');
-        } else if (c == '[' || c == '"' || c == '`') {
-            kind = Kind::Identifier;
-            end = scanQuoted(s, i, c == '[' ? ']' : c);
-        } else if (isWordChar(c)) {
-            kind = Kind::Word;
-            while (end < s.size() && isWordChar(s[end])) {
-                ++end;
-            }
-        }
-        tokens.push_back({kind, s.substr(i, end - i)});
-        i = end;
-    }
-    return tokens;
-}
+using Kind = TokenKind;
 
 bool is(const Token& t, std::string_view word) {
-    return t.kind == Kind::Word && t.text.size() == word.size() &&
-           std::equal(word.begin(), word.end(), t.text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
+    return isWord(t, word);
 }
 
 bool isPunct(const Token& t, char c) {

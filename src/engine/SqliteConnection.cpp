@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "engine/StatementShape.h"
+
 namespace vornel::engine {
 namespace {
 
@@ -134,6 +136,26 @@ const std::shared_ptr<Session>& SqliteConnection::session() {
 
 void SqliteConnection::execute(const std::string& sql, long) {
     Session& s = *session();
+    const Shape shape = shapeOf(sql);
+    if (shape.shared) {
+        sqlite3_stmt* stmt = nullptr;
+        try {
+            stmt = s.shared(shape.text);
+        } catch (const ComError&) {
+            stmt = nullptr;  // run as written below, so the error names the real text
+        }
+        if (stmt != nullptr && bindLiterals(stmt, shape.literals)) {
+            int rc = SQLITE_ROW;
+            while (rc == SQLITE_ROW) {
+                rc = sqlite3_step(stmt);
+            }
+            sqlite3_reset(stmt);
+            if (rc != SQLITE_DONE) {
+                s.fail(rc, "");
+            }
+            return;
+        }
+    }
     sqlite3_stmt* stmt = s.prepare(sql);
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW) {

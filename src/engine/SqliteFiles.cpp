@@ -93,7 +93,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     char* mode = nullptr;
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
         mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
     }
     sqlite3_finalize(stmt);

@@ -23,6 +23,30 @@ std::string quoteIdentifier(const char* name) {
     return out + "\"";
 }
 
+// Copies what the tag says is the value, and nothing else: rows are written
+// column by column, so this is on the path of every inserted value.
+void assignValue(Variant& to, const Variant& from) {
+    to.vt = from.vt;
+    switch (from.vt) {
+        case VT_BSTR:
+        case VT_LPSTR:
+        case VT_LPWSTR:
+            to.text = from.text;
+            break;
+        case VT_BYTES:
+        case VT_BLOB:
+            to.bytes = from.bytes;
+            break;
+        case VT_DECIMAL:
+            to.decimal = from.decimal;
+            break;
+        default:
+            to.integer = from.integer;
+            to.real = from.real;
+            break;
+    }
+}
+
 long variantSize(const Variant& v) {
     switch (v.vt) {
         case VT_EMPTY:
@@ -367,7 +391,7 @@ void SqliteRecordset::setFieldValue(long index, const Variant& value) {
     if (editMode_ != adEditAdd) {
         fail(hr::kNotUpdatable, "values can only be set on a row begun with AddNew");
     }
-    pending_[static_cast<size_t>(c)] = value;
+    assignValue(pending_[static_cast<size_t>(c)], value);
 }
 
 HRESULT SqliteRecordset::appendChunk(long index, const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@ namespace vornel::engine {
 namespace {
 
 const char kSource[] = "Vornel SQLite engine";
+constexpr size_t kSharedShapes = 16;
 
 const char* sqlState(int rc) {
     switch (rc & 0xff) {
@@ -63,7 +64,26 @@ Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
     : db_(db), errors_(std::move(errors)) {}
 
 Session::~Session() {
+    for (auto& [shape, stmt] : shapes_) {
+        sqlite3_finalize(stmt);
+    }
     sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* Session::shared(const std::string& shape) {
+    for (auto it = shapes_.begin(); it != shapes_.end(); ++it) {
+        if (it->first == shape) {
+            shapes_.splice(shapes_.begin(), shapes_, it);
+            return it->second;
+        }
+    }
+    sqlite3_stmt* stmt = prepare(shape);
+    shapes_.emplace_front(shape, stmt);
+    if (shapes_.size() > kSharedShapes) {
+        sqlite3_finalize(shapes_.back().second);
+        shapes_.pop_back();
+    }
+    return stmt;
 }
 
 void Session::fail(int rc, const std::string& what) {

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,9 @@ public:
     sqlite3_stmt* prepare(std::string_view statement);
     // Runs a statement written for SQLite itself, to completion.
     void run(const char* sql);
+    // A compiled statement for a shape of the library's dialect, kept for
+    // the next statement of the same shape. The session owns it.
+    sqlite3_stmt* shared(const std::string& shape);
 
     // Records the engine's failure `rc` under `what` and throws it.
     [[noreturn]] void fail(int rc, const std::string& what);
@@ -46,6 +50,8 @@ public:
 private:
     sqlite3* db_;
     std::shared_ptr<ErrorList> errors_;
+    // Most recently used first; a few shapes repeat in any bulk operation.
+    std::list<std::pair<std::string, sqlite3_stmt*>> shapes_;
 };
 
 // Records a failure in an error list and throws it.

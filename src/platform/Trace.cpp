@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/Format.h"
 #include "vornel/Hooks.h"
 
 namespace vornel {
@@ -40,14 +41,7 @@ namespace trace {
 void write(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int size = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string line(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0) {
-        std::vsnprintf(line.data(), line.size() + 1, format, args);
-    }
+    const std::string line = formatv(format, args);
     va_end(args);
 
     std::lock_guard<std::mutex> lock(sinkMutex());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/Ado.h"
+#include "store/SubBlockBuffer.h"
 #include "vornel/KrigBlockResult.h"
 #include "vornel/KrigBlockVoid.h"
 
@@ -29,6 +30,9 @@ public:
     // or NULL value leaves the record's sub-block fields as they were.
     template <class Block>
     void readSubBlocks(long column, Block& block);
+    // The sub-block buffer read in place, in storage the reader reuses until
+    // the next row; a buffer too short for its count leaves a trace line.
+    SubBlockView readSubBlockView(long column);
 
 private:
     CDbRecordset& rs_;

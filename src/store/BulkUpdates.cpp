@@ -68,9 +68,10 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
     const long step = count / 20 > 1 ? count / 20 : 1;
     for (long i = 0; i < count; ++i) {
         if (i % step == 0) {
+            // Half up, then cut: the positions hosts have always been shown.
+            const double position = static_cast<double>(i) * 100.0 / static_cast<double>(count);
             qvSetPos(progress,
-                     static_cast<long>(static_cast<double>(i) * 100.0 / static_cast<double>(count) +
-                                       0.5));
+                     static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
         }
         execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]));
     }

@@ -21,31 +21,38 @@ void encodeSubBlocks(int32_t count, const D_3DOT* centres, const D_3DOT* sizes,
     }
 }
 
-bool decodeSubBlocks(const uint8_t* data, size_t size, SubBlocks& out) {
-    out = SubBlocks();
+SubBlockView::SubBlockView(const uint8_t* data, size_t size) : data_(data) {
     int32_t n = 0;
-    if (size < 4) {
-        return false;
+    if (size >= 4) {
+        std::memcpy(&n, data, 4);
+        valid_ = n >= 0 && (size - 4) / 48 >= static_cast<size_t>(n);
     }
-    std::memcpy(&n, data, 4);
-    if (n < 0 || (size - 4) / 48 < static_cast<size_t>(n)) {
-        return false;
-    }
-    if (n == 0) {
+    count_ = valid_ ? n : 0;
+}
+
+D_3DOT SubBlockView::point(size_t offset) const {
+    D_3DOT p;
+    std::memcpy(&p, data_ + offset, sizeof p);
+    return p;
+}
+
+bool SubBlockView::copyTo(SubBlocks& out) const {
+    out = SubBlocks();
+    if (count_ == 0) {
         return true;
     }
-    const size_t bytes = 24 * static_cast<size_t>(n);
-    out.centres = new (std::nothrow) D_3DOT[static_cast<size_t>(n)];
-    out.sizes = new (std::nothrow) D_3DOT[static_cast<size_t>(n)];
+    const size_t n = static_cast<size_t>(count_);
+    out.centres = new (std::nothrow) D_3DOT[n];
+    out.sizes = new (std::nothrow) D_3DOT[n];
     if (out.centres == nullptr || out.sizes == nullptr) {
         delete[] out.centres;
         delete[] out.sizes;
         out = SubBlocks();
         return false;
     }
-    std::memcpy(out.centres, data + 4, bytes);
-    std::memcpy(out.sizes, data + 4 + bytes, bytes);
-    out.count = n;
+    std::memcpy(out.centres, data_ + 4, 24 * n);
+    std::memcpy(out.sizes, data_ + 4 + 24 * n, 24 * n);
+    out.count = count_;
     return true;
 }
 

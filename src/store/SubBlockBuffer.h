@@ -21,16 +21,38 @@ inline size_t subBlockBufferSize(int32_t count) {
 void encodeSubBlocks(int32_t count, const D_3DOT* centres, const D_3DOT* sizes,
                      std::vector<uint8_t>& out);
 
-// Sub-blocks read from a buffer: new arrays the caller owns, or none.
+// Sub-blocks copied out of a buffer: new arrays the caller owns, or none.
 struct SubBlocks {
     int32_t count = 0;
     D_3DOT* centres = nullptr;
     D_3DOT* sizes = nullptr;
 };
 
-// False, with no sub-blocks, when the buffer is shorter than its count
-// says or the count is negative; nothing is read past `size` bytes.
-bool decodeSubBlocks(const uint8_t* data, size_t size, SubBlocks& out);
+// The sub-blocks a buffer holds, read in place: no copy, no allocation.
+// A buffer shorter than its count says, or with a negative count, is not
+// valid and holds none.
+class SubBlockView {
+public:
+    SubBlockView(const uint8_t* data, size_t size);
+
+    bool valid() const { return valid_; }
+    int32_t count() const { return count_; }
+    D_3DOT centre(int32_t i) const { return point(4 + 24 * static_cast<size_t>(i)); }
+    D_3DOT size(int32_t i) const {
+        return point(4 + 24 * (static_cast<size_t>(count_) + static_cast<size_t>(i)));
+    }
+
+    // Copies the sub-blocks into new arrays; false, with none, when the
+    // arrays cannot be had.
+    bool copyTo(SubBlocks& out) const;
+
+private:
+    D_3DOT point(size_t offset) const;
+
+    const uint8_t* data_;
+    bool valid_ = false;
+    int32_t count_ = 0;
+};
 
 }  // namespace vornel::store
 

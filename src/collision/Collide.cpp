@@ -1,0 +1,68 @@
+#include "collision/Collide.h"
+
+#include "collision/Exact.h"
+
+namespace vornel::collision {
+namespace {
+
+// Whether all the points lie strictly on one side of the plane of t, so that
+// no piece with corners among them can reach t.
+bool clearOf(const Piece& t, const Point* points, size_t count) {
+    if (t.shape != Shape::kTriangle) {
+        return false;
+    }
+    int first = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const int s = side(t, points[i]);
+        if (s == 0 || (first != 0 && s != first)) {
+            return false;
+        }
+        first = s;
+    }
+    return true;
+}
+
+// The pieces of s that could still meet some piece of other.
+void gather(const Surface& s, const Surface& other, std::vector<const Piece*>& out) {
+    out.clear();
+    for (const Piece& p : s.pieces) {
+        if (overlaps(p.bounds, other.bounds) &&
+            !clearOf(p, other.points.data(), other.points.size())) {
+            out.push_back(&p);
+        }
+    }
+}
+
+}  // namespace
+
+void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs) {
+    if (!overlaps(a.bounds, b.bounds)) {
+        return;
+    }
+    // Kept per thread so that a warm thread collides without allocating.
+    thread_local std::vector<const Piece*> fromA;
+    thread_local std::vector<const Piece*> fromB;
+    gather(a, b, fromA);
+    if (fromA.empty()) {
+        return;
+    }
+    gather(b, a, fromB);
+    for (const Piece* pa : fromA) {
+        for (const Piece* pb : fromB) {
+            if (overlaps(pa->bounds, pb->bounds) && meet(*pa, *pb)) {
+                pairs.push_back({pa->number, pb->number});
+            }
+        }
+    }
+}
+
+bool clearOfAll(const Surface& s, const Point* points, size_t count) {
+    for (const Piece& p : s.pieces) {
+        if (!clearOf(p, points, count)) {
+            return false;
+        }
+    }
+    return !s.pieces.empty();
+}
+
+}  // namespace vornel::collision

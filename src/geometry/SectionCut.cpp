@@ -1,0 +1,250 @@
+// The blocks, and the sub-blocks, that a section quadrilateral cuts.
+//
+// Each block is read, its box is tested against the section, and the blocks
+// that are cut are packed into the front of the result cache in row order.
+// Most blocks are far from any section: an exact comparison of bounds turns
+// them away before any surface is built, and no sub-block array is made for
+// a block that is not kept. A block whose count says it has no sub-blocks,
+// or whose coefficient is exactly 1.0, is tested whole and comes back whole
+// (without sub-blocks); any other is tested sub-block by sub-block and comes
+// back with the sub-blocks the section cuts, in their stored order.
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "collision/Collide.h"
+#include "collision/Collision.h"
+#include "geometry/BoxTin.h"
+#include "store/BlockRows.h"
+#include "store/Cache.h"
+#include "store/Query.h"
+#include "store/Ready.h"
+#include "store/Sql.h"
+#include "store/SubBlockBuffer.h"
+#include "vornel/VornelMng.h"
+
+using namespace vornel::store;
+
+namespace {
+
+struct Bounds {
+    double lo[3];
+    double hi[3];
+
+    bool meets(const Bounds& other) const {
+        for (int a = 0; a < 3; ++a) {
+            if (!(lo[a] <= other.hi[a] && other.lo[a] <= hi[a])) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+// The bounds of a box as its surface will have them: the corners are the
+// centre less and plus half of each edge, computed just so.
+Bounds boxBounds(const D_3DOT& centre, const D_3DOT& size) {
+    const double c[3] = {centre.x, centre.y, centre.z};
+    const double s[3] = {size.x, size.y, size.z};
+    Bounds b{};
+    for (int a = 0; a < 3; ++a) {
+        const double low = c[a] - s[a] / 2.0;
+        const double high = c[a] + s[a] / 2.0;
+        b.lo[a] = std::min(low, high);
+        b.hi[a] = std::max(low, high);
+    }
+    return b;
+}
+
+// The section surface: triangles (1, 2, 3) and (3, 4, 1), split along the
+// diagonal from corner 3 to corner 1. Its surface is freed on every return.
+class Section {
+public:
+    explicit Section(const D_3DOT* corners) {
+        bounds_ = {{corners[0].x, corners[0].y, corners[0].z},
+                   {corners[0].x, corners[0].y, corners[0].z}};
+        for (int i = 1; i <= 4; ++i) {
+            const D_3DOT& c = corners[i - 1];
+            pnts_[i].x = c.x;
+            pnts_[i].y = c.y;
+            pnts_[i].z = c.z;
+            pnts_[i].bValid = 1;
+            const double v[3] = {c.x, c.y, c.z};
+            for (int a = 0; a < 3; ++a) {
+                bounds_.lo[a] = std::min(bounds_.lo[a], v[a]);
+                bounds_.hi[a] = std::max(bounds_.hi[a], v[a]);
+            }
+        }
+        tris_[1] = {1, 2, 3, 0, 0, 0, 1};
+        tris_[2] = {3, 4, 1, 0, 0, 0, 1};
+        flat_ = corners[0].z == corners[1].z && corners[1].z == corners[2].z &&
+                corners[2].z == corners[3].z;
+        tree_ = BuildObbtOfPolyh(&pnts_[1], 4, &tris_[1], 2);
+    }
+    ~Section() { DeleteObbtObj(tree_); }
+    Section(const Section&) = delete;
+    Section& operator=(const Section&) = delete;
+
+    bool flat() const { return flat_; }
+
+    // True when the section and the closed box share a point.
+    bool cuts(const D_3DOT& centre, const D_3DOT& size) {
+        const Bounds reach = boxBounds(centre, size);
+        if (!bounds_.meets(reach)) {
+            return false;
+        }
+        // Far from an oblique section a box lies wholly to one side of it.
+        vornel::collision::Point corners[8];
+        for (int i = 0; i < 8; ++i) {
+            corners[i] = {(i & 1) ? reach.hi[0] : reach.lo[0], (i & 2) ? reach.hi[1] : reach.lo[1],
+                          (i & 4) ? reach.hi[2] : reach.lo[2]};
+        }
+        if (tree_ != nullptr && vornel::collision::clearOfAll(*tree_, corners, 8)) {
+            return false;
+        }
+        vornel::geometry::buildVolTin(centre, size, vornel::geometry::kOriginAtCentre, boxPnts_,
+                                      boxTris_);
+        ObbtHandle box = BuildObbtOfPolyh(&boxPnts_[1], 8, &boxTris_[1], 12);
+        ObbtCollide(tree_, box, 0.0, 0.0, 1.0, 1.0);
+        const ObbtTriPair* pairs = nullptr;
+        long count = 0;
+        GetCollideTriPair(box, tree_, &pairs, &count);
+        DeleteObbtObj(box);
+        return count > 0;
+    }
+
+private:
+    TinPntStrcT pnts_[5] = {};
+    TinNetStrcT tris_[3] = {};
+    TinPntStrcT boxPnts_[vornel::geometry::kBoxTinPoints] = {};
+    TinNetStrcT boxTris_[vornel::geometry::kBoxTinTriangles] = {};
+    Bounds bounds_{};
+    bool flat_ = false;
+    ObbtHandle tree_ = nullptr;
+};
+
+// A horizontal section keeps only the layer of the first block it cuts, so
+// a plan lying on the face between two layers shows one of them.
+class LayerRule {
+public:
+    explicit LayerRule(bool flat) : flat_(flat) {}
+
+    bool admits(double z) {
+        if (!flat_) {
+            return true;
+        }
+        if (!set_) {
+            set_ = true;
+            z_ = z;
+        }
+        return z == z_;
+    }
+
+private:
+    bool flat_;
+    bool set_ = false;
+    double z_ = 0.0;
+};
+
+D_3DOT centreOf(const KrigBlockResult& b) {
+    return {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ};
+}
+
+D_3DOT sizeOf(const KrigBlockResult& b) {
+    return {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ};
+}
+
+// Gives the kept record arrays holding the chosen sub-blocks; false when
+// they cannot be had.
+bool keepSubBlocks(const SubBlockView& view, const std::vector<int32_t>& chosen,
+                   KrigBlockResult& kept) {
+    const size_t n = chosen.size();
+    kept.SubBUD_PntLoc = new (std::nothrow) D_3DOT[n];
+    kept.SubBUD_GridSize = new (std::nothrow) D_3DOT[n];
+    kept.SubBUD_Num = static_cast<int32_t>(n);
+    if (kept.SubBUD_PntLoc == nullptr || kept.SubBUD_GridSize == nullptr) {
+        return false;
+    }
+    for (size_t m = 0; m < n; ++m) {
+        kept.SubBUD_PntLoc[m] = view.centre(chosen[m]);
+        kept.SubBUD_GridSize[m] = view.size(chosen[m]);
+    }
+    return true;
+}
+
+}  // namespace
+
+long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
+                                   long* count) {
+    m_strLastError.clear();
+    if (const char* problem = tableNameProblem(tableName)) {
+        return fail(problem);
+    }
+    if (corners == nullptr || blocks == nullptr || count == nullptr) {
+        return fail("the section's corners, or somewhere to put the answer, are missing");
+    }
+    if (!queryReady(m_pDatabase)) {
+        return fail(kNoDatabase);
+    }
+    Section section(corners);
+    CDbRecordset& rs = *m_pDatabase->m_pRecordset;
+    if (!openQuery(rs, format("SELECT * FROM [%s]", tableName.c_str()))) {
+        return fail("cannot read the blocks: " + m_pDatabase->Failure());
+    }
+    releaseBlocks(m_pResults, m_nResultNum);
+    if (rs.IsBOF() != 0) {
+        *blocks = nullptr;
+        *count = 0;
+        return fail("the table has no rows");
+    }
+    const long rows = rs.GetRecordCount();
+    if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
+        return fail("cannot count the rows: " + m_pDatabase->Failure());
+    }
+    m_pResults = new (std::nothrow) KrigBlockResult[static_cast<size_t>(rows)];
+    if (m_pResults == nullptr) {
+        return fail("cannot hold the blocks in memory");
+    }
+    m_nResultNum = static_cast<int32_t>(rows);
+
+    BlockReader reader(rs);
+    LayerRule layer(section.flat());
+    std::vector<int32_t> chosen;
+    int32_t kept = 0;
+    for (long r = 0; r < rows && rs.IsEOF() == 0; ++r, rs.MoveNext()) {
+        KrigBlockResult block;
+        reader.readResultColumns(block);
+        const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);
+        chosen.clear();
+        if (view.count() <= 0 || block.Block_Coef == 1.0) {
+            if (!section.cuts(centreOf(block), sizeOf(block)) ||
+                !layer.admits(block.Krig_PntLocZ)) {
+                continue;
+            }
+        } else {
+            for (int32_t j = 0; j < view.count(); ++j) {
+                if (section.cuts(view.centre(j), view.size(j))) {
+                    if (!layer.admits(block.Krig_PntLocZ)) {
+                        chosen.clear();
+                        break;
+                    }
+                    chosen.push_back(j);
+                }
+            }
+            if (chosen.empty()) {
+                continue;
+            }
+        }
+        KrigBlockResult& slot = m_pResults[kept++];
+        slot = block;
+        if (!chosen.empty() && !keepSubBlocks(view, chosen, slot)) {
+            m_nResultNum = kept;
+            return fail("cannot hold the cut sub-blocks in memory");
+        }
+    }
+    m_nResultNum = kept;
+    *blocks = m_pResults;
+    *count = kept;
+    rs.Close();
+    return 1;
+}

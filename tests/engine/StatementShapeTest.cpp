@@ -1,0 +1,65 @@
+// Statements that differ only in their values share one compiled form.
+#include <gtest/gtest.h>
+
+#include "engine/Engine.h"
+#include "engine/StatementShape.h"
+#include "platform/ComError.h"
+#include "support/TempDir.h"
+
+using namespace vornel;
+using namespace vornel::engine;
+
+TEST(StatementShape, LiteralsBecomeParameters) {
+    const Shape s = shapeOf("UPDATE [T]  SET a = 0.500000, b = -3, c = 'O''Brien' WHERE id = 17");
+    ASSERT_TRUE(s.shared);
+    EXPECT_EQ(s.text, "UPDATE [T]  SET a = ?1, b = -?2, c = ?3 WHERE id = ?4");
+    ASSERT_EQ(s.literals.size(), 4u);
+    EXPECT_EQ(s.literals[0].kind, Literal::Real);
+    EXPECT_EQ(s.literals[1].kind, Literal::Integer);
+    EXPECT_EQ(s.literals[2].kind, Literal::Text);
+    EXPECT_EQ(s.literals[2].text, "'O''Brien'");
+    EXPECT_EQ(shapeOf("insert into T values (1e5, .5, 7)").text,
+              "insert into T values (?1, ?2, ?3)");
+    EXPECT_EQ(shapeOf("DELETE * FROM [T1] WHERE MINEID = 3").text,
+              "DELETE * FROM [T1] WHERE MINEID = ?1");
+
+    // Names that hold digits stay names; positions and other statements stay as written.
+    EXPECT_EQ(shapeOf("UPDATE T1 SET x2 = 1").text, "UPDATE T1 SET x2 = ?1");
+    EXPECT_FALSE(shapeOf("SELECT * FROM T WHERE a = 1").shared);
+    EXPECT_FALSE(shapeOf("create table T(A VarChar(20))").shared);
+    EXPECT_FALSE(
+        shapeOf("DELETE FROM T WHERE rowid IN (SELECT rowid FROM T ORDER BY 1 LIMIT 2)").shared);
+    EXPECT_FALSE(shapeOf("UPDATE T SET s = 'unterminated").shared);
+}
+
+TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
+    test::TempDir dir;
+    createDatabaseFile(dir.file("s.db"));
+    auto conn = createConnection();
+    conn->open("Data Source=" + dir.file("s.db"), -1);
+    conn->execute("create table T(id long, d Double, s VarChar(20))", adCmdText);
+    conn->execute("INSERT INTO T VALUES(1, 0, '')", adCmdText);
+    // SQLite's own reading of this text is one unit in the last place off.
+    conn->execute("UPDATE T SET d = 0.872863, s = 'it''s' WHERE id = 1", adCmdText);
+    auto rs = createRecordset();
+    rs->open("SELECT d, s FROM T", conn.get(), adOpenStatic, adLockOptimistic, adCmdText);
+    Variant v;
+    rs->fieldValue(0, v);
+    EXPECT_EQ(v.real, 0.872863);
+    rs->fieldValue(1, v);
+    EXPECT_EQ(v.text, "it's");
+    rs->close();
+
+    // Errors name the statement as it was written.
+    try {
+        conn->execute("UPDATE T SET d = 0.5 WHERE nope = 1", adCmdText);
+        FAIL();
+    } catch (const ComError& e) {
+        EXPECT_EQ(e.description(), "no such column: nope");
+    }
+    EXPECT_THROW(conn->execute("UPDATE T SET d = 1; DROP TABLE T", adCmdText), ComError);
+    conn->execute("UPDATE T SET d = 2 WHERE id = 1", adCmdText);
+    rs->open("SELECT d FROM T", conn.get(), adOpenStatic, adLockOptimistic, adCmdText);
+    rs->fieldValue(0, v);
+    EXPECT_EQ(v.real, 2.0);
+}

@@ -1,0 +1,356 @@
+// The section cut through stored blocks: the cases hosts rely on, then
+// random models and sections against an independent exact computation.
+#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/intersections.h>
+
+#include <cmath>
+#include <random>
+#include <variant>
+
+#include "store/BlockFixture.h"
+
+using vornel::test::BlockTest;
+
+namespace {
+
+using Sections = std::vector<std::array<D_3DOT, 4>>;
+
+struct Cut {
+    int id;
+    std::vector<double> subX;  // centres of the sub-blocks that came back
+};
+
+std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners, long expectStatus = 1) {
+    KrigBlockResult* rows = nullptr;
+    long count = -1;
+    EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), expectStatus)
+        << mng.lastError();
+    std::vector<Cut> out;
+    for (long i = 0; i < count; ++i) {
+        Cut c{rows[i].Krig_BlockID, {}};
+        for (int j = 0; j < rows[i].SubBUD_Num; ++j) {
+            c.subX.push_back(rows[i].SubBUD_PntLoc[j].x);
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<int> ids(const std::vector<Cut>& cuts) {
+    std::vector<int> out;
+    for (const Cut& c : cuts) {
+        out.push_back(c.id);
+    }
+    return out;
+}
+
+// A vertical section, the plane x = x0 over the whole model.
+std::array<D_3DOT, 4> planeX(double x0) {
+    return {{{x0, -1e7, -1e4}, {x0, 1e7, -1e4}, {x0, 1e7, 1e4}, {x0, -1e7, 1e4}}};
+}
+
+std::array<D_3DOT, 4> plan(double z, double x0 = -1e7, double x1 = 1e7) {
+    return {{{x0, -1e7, z}, {x1, -1e7, z}, {x1, 1e7, z}, {x0, 1e7, z}}};
+}
+
+}  // namespace
+
+TEST_F(BlockTest, VerticalSectionsReturnTheCrossedBlocksInRowOrder) {
+    // A row of three blocks along X, centres 5, 15, 25 (edges 0 to 30), stored out of order.
+    KrigBlockResult blocks[3] = {block(3, 25, 5, 5), block(1, 5, 5, 5), block(2, 15, 5, 5)};
+    std::strcpy(blocks[0].Krig_ResType, "Measured");
+    blocks[0].Block_Vol = 0.5;
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    EXPECT_EQ(ids(cut(mng, planeX(12.0))), std::vector<int>{2});
+    EXPECT_EQ(ids(cut(mng, planeX(20.0))), (std::vector<int>{3, 2}));  // a shared face: both
+    EXPECT_EQ(ids(cut(mng, planeX(30.0))), std::vector<int>{3});       // the outer face
+    EXPECT_TRUE(cut(mng, planeX(std::nextafter(30.0, 31.0))).empty());
+    EXPECT_TRUE(cut(mng, planeX(-0.001)).empty());  // a miss is a success with none
+
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    auto corners = planeX(27.0);
+    ASSERT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), 1);
+    ASSERT_EQ(count, 1);
+    EXPECT_STREQ(rows[0].Krig_ResType, "Measured");  // every field as stored
+    EXPECT_EQ(rows[0].Block_Vol, 0.5);
+    EXPECT_EQ(rows[0].Krig_PntLocX, 25.0);
+
+    // A section inside one block, touching none of its faces, cuts nothing.
+    const std::array<D_3DOT, 4> inside = {{{21, 2, 2}, {29, 2, 2}, {29, 8, 8}, {21, 8, 8}}};
+    EXPECT_TRUE(cut(mng, inside).empty());
+    // Corners touching a face only at a point still cut.
+    const std::array<D_3DOT, 4> vertexTouch = {
+        {{30, 10, 10}, {40, 10, 10}, {40, 20, 20}, {35, 20, 20}}};
+    EXPECT_EQ(ids(cut(mng, vertexTouch)), std::vector<int>{3});
+}
+
+TEST_F(BlockTest, SubBlocksAreCutOneByOne) {
+    // Block 1 (0..10 on each axis) in four columns of sub-blocks, 2 x 2 in
+    // plan: the second and fourth lie at x 5..10.
+    KrigBlockResult split = block(1, 5, 5, 5, 4);
+    const D_3DOT quarter{5.0, 5.0, 10.0};
+    const D_3DOT centres[4] = {{2.5, 2.5, 5}, {7.5, 2.5, 5}, {2.5, 7.5, 5}, {7.5, 7.5, 5}};
+    for (int j = 0; j < 4; ++j) {
+        split.SubBUD_PntLoc[j] = centres[j];
+        split.SubBUD_GridSize[j] = quarter;
+    }
+    KrigBlockResult whole = block(2, 15, 5, 5, 4);
+    whole.Block_Coef = 1.0;  // exactly: tested whole
+    KrigBlockResult none = block(3, 25, 5, 5);
+    none.Block_Coef = 0.5;  // without sub-blocks: tested whole all the same
+    KrigBlockResult blocks[3] = {split, whole, none};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+
+    std::vector<Cut> c = cut(mng, planeX(7.0));
+    ASSERT_EQ(ids(c), std::vector<int>{1});
+    EXPECT_EQ(c[0].subX, (std::vector<double>{7.5, 7.5}));  // the second and fourth, in order
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    auto corners = planeX(7.0);
+    ASSERT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), 1);
+    ASSERT_EQ(rows[0].SubBUD_Num, 2);
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[0].y, 2.5);
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[1].y, 7.5);
+    EXPECT_EQ(rows[0].SubBUD_GridSize[1].z, 10.0);
+
+    // On the face between the columns every sub-block is touched.
+    EXPECT_EQ(cut(mng, planeX(5.0))[0].subX, (std::vector<double>{2.5, 7.5, 2.5, 7.5}));
+
+    // The whole-tested blocks come back whole, without sub-blocks.
+    c = cut(mng, planeX(12.0));
+    ASSERT_EQ(ids(c), std::vector<int>{2});
+    EXPECT_TRUE(c[0].subX.empty());
+    EXPECT_EQ(ids(cut(mng, planeX(22.0))), std::vector<int>{3});
+}
+
+TEST_F(BlockTest, ABlockWhoseSubBlocksMissIsLeftOut) {
+    KrigBlockResult b = block(1, 5, 5, 5, 1);
+    b.SubBUD_GridSize[0] = {2.0, 2.0, 2.0};  // one small sub-block in the middle
+    b.SubBUD_PntLoc[0] = {5.0, 5.0, 5.0};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &b, 1), 1);
+    EXPECT_TRUE(cut(mng, planeX(1.0)).empty());  // the block's box is crossed, its sub-block not
+    EXPECT_EQ(ids(cut(mng, planeX(4.0))), std::vector<int>{1});
+}
+
+TEST_F(BlockTest, PlansOnALayerBoundaryKeepTheFirstLayer) {
+    // Two layers at mining coordinates: z 0..10 (ids 1, 2) and 10..20 (ids 3, 4),
+    // stored upper layer first.
+    const double x = 500005.0, y = 3000005.0;
+    KrigBlockResult blocks[4] = {block(3, x, y, 15), block(4, x + 10, y, 15), block(1, x, y, 5),
+                                 block(2, x + 10, y, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 4), 1);
+    EXPECT_EQ(ids(cut(mng, plan(10.0))),
+              (std::vector<int>{3, 4}));  // both touched, first layer kept
+    EXPECT_EQ(ids(cut(mng, plan(std::nextafter(10.0, 11.0)))), (std::vector<int>{3, 4}));
+    EXPECT_EQ(ids(cut(mng, plan(std::nextafter(10.0, 9.0)))), (std::vector<int>{1, 2}));
+    // Not flat by one unit in the last place: every touched layer comes back.
+    // The edge from corner 1 to corner 2 lies on z = 10 across the blocks.
+    const std::array<D_3DOT, 4> tilted = {{{x - 100, y, 10.0},
+                                           {x + 100, y, 10.0},
+                                           {x + 100, y + 100, std::nextafter(10.0, 11.0)},
+                                           {x - 100, y + 100, 10.0}}};
+    EXPECT_EQ(ids(cut(mng, tilted)), (std::vector<int>{3, 4, 1, 2}));
+    // A plan over part of the model: only what lies under it.
+    EXPECT_EQ(ids(cut(mng, plan(5.0, x, x + 1))), std::vector<int>{1});
+}
+
+TEST_F(BlockTest, CutsShareTheResultCacheAndItsRules) {
+    KrigBlockResult blocks[2] = {block(1, 5, 5, 5, 2), block(2, 15, 5, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 2), 1);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    auto corners = planeX(12.0);
+    KrigBlockResult* cutRows = nullptr;
+    EXPECT_EQ(mng.getCutBlockResult("", corners.data(), &cutRows, &count), 0);
+    EXPECT_EQ(mng.getCutBlockResult("T1", nullptr, &cutRows, &count), 0);
+    EXPECT_EQ(mng.getCutBlockResult("Nowhere", corners.data(), &cutRows, &count), 0);
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[1].x, blocks[0].SubBUD_PntLoc[1].x);  // still readable
+
+    ASSERT_EQ(mng.createBlockResultTbl("Empty"), 1);
+    EXPECT_EQ(mng.getCutBlockResult("Empty", corners.data(), &cutRows, &count), 0);
+    EXPECT_EQ(cutRows, nullptr);
+    EXPECT_EQ(count, 0);
+
+    mng.clearDatabase();
+    EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &cutRows, &count), 0);
+    EXPECT_EQ(mng.lastError(), "no database is open");
+}
+
+TEST_F(BlockTest, DegenerateSectionsAndBoxesNeverCrash) {
+    KrigBlockResult blocks[3] = {block(1, 5, 5, 5), block(2, 15, 5, 5), block(3, 25, 5, 5)};
+    blocks[1].Krig_GridSizeX = 0.0;  // a box without thickness along X: the face x = 15
+    blocks[2].Krig_GridSizeX = blocks[2].Krig_GridSizeY = blocks[2].Krig_GridSizeZ = 0.0;
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    EXPECT_EQ(ids(cut(mng, planeX(15.0))), std::vector<int>{2});
+    EXPECT_EQ(ids(cut(mng, planeX(25.0))), std::vector<int>{3});
+    // Collinear corners: a segment, which cuts the first block where it
+    // enters it at its corner, and nothing when it lies wholly inside.
+    const std::array<D_3DOT, 4> line = {{{-2, -2, -2}, {2, 2, 2}, {4, 4, 4}, {6, 6, 6}}};
+    EXPECT_EQ(ids(cut(mng, line)), std::vector<int>{1});
+    const std::array<D_3DOT, 4> within = {{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}}};
+    EXPECT_TRUE(cut(mng, within).empty());
+    // All four corners at one point, on the first block's corner.
+    const std::array<D_3DOT, 4> point = {{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}};
+    EXPECT_EQ(ids(cut(mng, point)), std::vector<int>{1});
+    const double nan = std::nan("");
+    const std::array<D_3DOT, 4> broken = {{{nan, 0, 0}, {1, nan, 0}, {1, 1, nan}, {0, 1, 1}}};
+    cut(mng, broken);
+}
+
+// Independent of the code under test: exact constructions, and the box as
+// a solid; a piece of the section meets the box's surface when it meets the
+// closed solid without lying wholly in its open inside.
+namespace {
+
+using Exact = CGAL::Exact_predicates_exact_constructions_kernel;
+using Part = std::variant<Exact::Point_3, Exact::Segment_3, Exact::Triangle_3>;
+
+std::vector<Part> sectionParts(const std::array<D_3DOT, 4>& c) {
+    std::vector<Part> parts;
+    const int triangles[2][3] = {{0, 1, 2}, {2, 3, 0}};
+    for (const auto& t : triangles) {
+        Exact::Point_3 v[3];
+        for (int i = 0; i < 3; ++i) {
+            v[i] = Exact::Point_3(c[t[i]].x, c[t[i]].y, c[t[i]].z);
+        }
+        if (!CGAL::collinear(v[0], v[1], v[2])) {
+            parts.emplace_back(Exact::Triangle_3(v[0], v[1], v[2]));
+            continue;
+        }
+        for (int i = 0; i < 3; ++i) {
+            if (v[i] == v[(i + 1) % 3]) {
+                parts.emplace_back(v[i]);
+            } else {
+                parts.emplace_back(Exact::Segment_3(v[i], v[(i + 1) % 3]));
+            }
+        }
+    }
+    return parts;
+}
+
+bool strictlyInside(const Exact::Point_3& p, const Exact::Iso_cuboid_3& box) {
+    for (int a = 0; a < 3; ++a) {
+        if (!(box.min_coord(a) < p[a] && p[a] < box.max_coord(a))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool meetsSurface(const std::vector<Part>& parts, const D_3DOT& centre, const D_3DOT& size) {
+    const Exact::Iso_cuboid_3 box(
+        Exact::Point_3(centre.x - size.x / 2.0, centre.y - size.y / 2.0, centre.z - size.z / 2.0),
+        Exact::Point_3(centre.x + size.x / 2.0, centre.y + size.y / 2.0, centre.z + size.z / 2.0));
+    for (const Part& part : parts) {
+        const bool meetsSolid =
+            std::visit([&](const auto& p) { return CGAL::do_intersect(p, box); }, part);
+        const bool inside = std::visit(
+            [&](const auto& p) {
+                using P = std::decay_t<decltype(p)>;
+                if constexpr (std::is_same_v<P, Exact::Point_3>) {
+                    return strictlyInside(p, box);
+                } else if constexpr (std::is_same_v<P, Exact::Segment_3>) {
+                    return strictlyInside(p.source(), box) && strictlyInside(p.target(), box);
+                } else {
+                    return strictlyInside(p.vertex(0), box) && strictlyInside(p.vertex(1), box) &&
+                           strictlyInside(p.vertex(2), box);
+                }
+            },
+            part);
+        if (meetsSolid && !inside) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(BlockTest, RandomModelsAgreeWithAnExactComputation) {
+    std::mt19937_64 random(20261205);
+    const double x0 = 500000.0, y0 = 3000000.0, z0 = 100.0, edge = 10.0;
+    std::vector<KrigBlockResult> blocks;
+    int id = 0;
+    for (int i = 0; i < 6; ++i) {
+        for (int j = 0; j < 6; ++j) {
+            for (int k = 0; k < 4; ++k) {
+                ++id;
+                KrigBlockResult b = block(id, x0 + (i + 0.5) * edge, y0 + (j + 0.5) * edge,
+                                          z0 + (k + 0.5) * edge, id % 3 == 0 ? 8 : 0);
+                if (id % 7 == 0) {
+                    b.Block_Coef = 1.0;
+                }
+                blocks.push_back(b);
+            }
+        }
+    }
+    std::shuffle(blocks.begin(), blocks.end(), random);  // row order is not grid order
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks.data(), static_cast<long>(blocks.size())), 1);
+
+    std::uniform_int_distribution<int> gridLine(0, 6);
+    std::uniform_real_distribution<double> offset(-5.0, 65.0);
+    auto grid = [&](int axis) {
+        return (axis == 2 ? z0 : axis == 1 ? y0 : x0) + gridLine(random) * edge;
+    };
+    Sections sections;
+    for (int s = 0; s < 40; ++s) {
+        const double gx = grid(0), gz = grid(2);
+        sections.push_back(planeX(gx));                 // on grid planes
+        sections.push_back(plan(gz, x0 - 1, x0 + 61));  // flat on layer faces
+        sections.push_back(plan(gz + offset(random) / 10, x0 + offset(random), x0 + 61));
+        const D_3DOT a{x0 + offset(random), y0 + offset(random), z0 - 5};
+        const D_3DOT b{x0 + offset(random), y0 + offset(random), z0 - 5};
+        sections.push_back({{a, b, {b.x, b.y, z0 + 45}, {a.x, a.y, z0 + 45}}});  // along a line
+        std::array<D_3DOT, 4> oblique;
+        for (auto& c : oblique) {
+            c = {x0 + offset(random), y0 + offset(random), z0 + offset(random) * 0.7};
+        }
+        sections.push_back(oblique);
+        // Grid-aligned edges: a section edge along a block edge.
+        sections.push_back({{{gx, y0 + 20, gz},
+                             {gx + 20, y0 + 20, gz},
+                             {gx + 20, y0 + 40, gz + 5},
+                             {gx, y0 + 40, gz + 5}}});
+    }
+
+    for (const auto& section : sections) {
+        const std::vector<Part> parts = sectionParts(section);
+        const bool flat = section[0].z == section[1].z && section[1].z == section[2].z &&
+                          section[2].z == section[3].z;
+        bool layerSet = false;
+        double layer = 0.0;
+        std::vector<Cut> expected;
+        for (const KrigBlockResult& b : blocks) {
+            Cut c{b.Krig_BlockID, {}};
+            bool hit = false;
+            if (b.SubBUD_Num <= 0 || b.Block_Coef == 1.0) {
+                hit = meetsSurface(parts, {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
+                                   {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
+            } else {
+                for (int j = 0; j < b.SubBUD_Num; ++j) {
+                    if (meetsSurface(parts, b.SubBUD_PntLoc[j], b.SubBUD_GridSize[j])) {
+                        c.subX.push_back(b.SubBUD_PntLoc[j].x);
+                    }
+                }
+                hit = !c.subX.empty();
+            }
+            if (hit && flat) {
+                if (!layerSet) {
+                    layerSet = true;
+                    layer = b.Krig_PntLocZ;
+                }
+                hit = b.Krig_PntLocZ == layer;
+            }
+            if (hit) {
+                expected.push_back(c);
+            }
+        }
+        const std::vector<Cut> got = cut(mng, section);
+        ASSERT_EQ(ids(got), ids(expected));
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].subX, expected[i].subX) << "block " << got[i].id;
+        }
+    }
+}
