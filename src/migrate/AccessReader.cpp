@@ -6,6 +6,7 @@
 #include <mdbtools.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -201,10 +202,9 @@ private:
 
     // Jet never stores a text longer than its column allows.
     void checkLength(const MdbTableDef& table, const MdbColumn& col, const std::string& utf8) {
-        long count = 0;
-        for (char c : utf8) {
-            count += (static_cast<unsigned char>(c) & 0xc0) != 0x80 ? 1 : 0;
-        }
+        const auto count = std::count_if(utf8.begin(), utf8.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xc0) != 0x80;  // not a continuation byte
+        });
         if (count > characters(col)) {
             damaged("a text in " + where(table, col) + " is longer than its column allows");
         }

@@ -3,6 +3,8 @@
 // one transaction, and put the file in place only when all of that worked.
 #include "vornel/Migrate.h"
 
+#include <algorithm>
+
 #include "migrate/AccessFile.h"
 #include "migrate/AccessReader.h"
 #include "migrate/DatabaseWriter.h"
@@ -63,12 +65,7 @@ long migrateAccessDatabase(const std::string& accessPath, const std::string& new
         report.error = e.what();
         return 0;
     }
-    for (const TableMigration& table : report.tables) {
-        if (!complete(table)) {
-            return 0;
-        }
-    }
-    return 1;
+    return std::all_of(report.tables.begin(), report.tables.end(), complete) ? 1 : 0;
 }
 
 std::string migrationSummary(const MigrationReport& report) {

@@ -2,6 +2,7 @@
 // files, and how it refuses damaged ones without crashing or leaking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -34,12 +35,12 @@ struct Collector : vornel::migrate::AccessSink {
     void endTable() override { ++ended; }
 
     const std::pair<AccessTable, std::vector<Row>>& table(const std::string& name) const {
-        for (const auto& t : tables) {
-            if (t.first.name == name) {
-                return t;
-            }
+        const auto found = std::find_if(tables.begin(), tables.end(),
+                                        [&](const auto& t) { return t.first.name == name; });
+        if (found == tables.end()) {
+            throw std::out_of_range(name);
         }
-        throw std::out_of_range(name);
+        return *found;
     }
 
     std::vector<std::pair<AccessTable, std::vector<Row>>> tables;
@@ -61,10 +62,9 @@ std::string readError(const std::string& path) {
 TEST(AccessReader, Jet3UserTablesComeInTheirOrderWithTheirColumns) {
     Collector sink;
     readAccessFile(sample("nwind.mdb"), sink);
-    std::vector<std::string> names;
-    for (const auto& t : sink.tables) {
-        names.push_back(t.first.name);
-    }
+    std::vector<std::string> names(sink.tables.size());
+    std::transform(sink.tables.begin(), sink.tables.end(), names.begin(),
+                   [](const auto& t) { return t.first.name; });
     const std::vector<std::string> expected = {"Order Details", "Orders",     "Products",
                                                "Shippers",      "Categories", "Customers",
                                                "Employees",     "Suppliers",  "Umsätze"};

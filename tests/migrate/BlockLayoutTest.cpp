@@ -1,6 +1,9 @@
 // Recognising the library's four kinds of table among an Access file's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "migrate/BlockLayout.h"
 
 using vornel::migrate::AccessColumn;
@@ -11,83 +14,75 @@ namespace jet = vornel::migrate::jet;
 
 namespace {
 
+using Columns = std::vector<AccessColumn>;
+
+// Appends a column of the type for each name.
+void add(Columns& columns, int type, int size, std::initializer_list<const char*> names) {
+    std::transform(names.begin(), names.end(), std::back_inserter(columns), [&](const char* name) {
+        return AccessColumn{name, type, size};
+    });
+}
+
 // The columns as the Windows version's DDL made them in Jet.
-std::vector<AccessColumn> resultColumns() {
-    std::vector<AccessColumn> c;
-    for (const char* name : {"MineID", "Krig_BlockID"}) {
-        c.push_back({name, jet::kLong, 4});
-    }
-    for (const char* name :
-         {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX", "Krig_GridSizeY",
-          "Krig_GridSizeZ", "Block_Coef", "Krig_OutAttr", "Krig_OutVari"}) {
-        c.push_back({name, jet::kDouble, 8});
-    }
-    c.push_back({"Srch_Degr", jet::kLong, 4});
-    c.push_back({"Krig_PntNum", jet::kLong, 4});
-    c.push_back({"Krig_MeanDis", jet::kDouble, 8});
-    for (const char* name : {"Krig_EngZKNum", "Krig_EngTCNum", "Krig_EngKDNum", "Krig_EngQJNum"}) {
-        c.push_back({name, jet::kLong, 4});
-    }
-    c.push_back({"Krig_ResType", jet::kText, 20});
-    c.push_back({"Krig_OreType", jet::kText, 20});
-    c.push_back({"Krig_Bound", jet::kBool, 0});
-    c.push_back({"SubBUDBlob", jet::kOle, 0});
-    for (const char* name : {"Block_Vol", "Ore_Propro", "Block_CorMass", "Block_OreMass"}) {
-        c.push_back({name, jet::kDouble, 8});
-    }
+Columns resultColumns() {
+    Columns c;
+    add(c, jet::kLong, 4, {"MineID", "Krig_BlockID"});
+    add(c, jet::kDouble, 8,
+        {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX", "Krig_GridSizeY",
+         "Krig_GridSizeZ", "Block_Coef", "Krig_OutAttr", "Krig_OutVari"});
+    add(c, jet::kLong, 4, {"Srch_Degr", "Krig_PntNum"});
+    add(c, jet::kDouble, 8, {"Krig_MeanDis"});
+    add(c, jet::kLong, 4, {"Krig_EngZKNum", "Krig_EngTCNum", "Krig_EngKDNum", "Krig_EngQJNum"});
+    add(c, jet::kText, 20, {"Krig_ResType", "Krig_OreType"});
+    add(c, jet::kBool, 0, {"Krig_Bound"});
+    add(c, jet::kOle, 0, {"SubBUDBlob"});
+    add(c, jet::kDouble, 8, {"Block_Vol", "Ore_Propro", "Block_CorMass", "Block_OreMass"});
     return c;
 }
 
-std::vector<AccessColumn> voidColumns() {
-    std::vector<AccessColumn> c = resultColumns();
-    c.erase(c.begin() + 9, c.end());  // up to Block_Coef
-    c.push_back({"Krig_OreType", jet::kText, 20});
-    c.push_back({"Krig_Bound", jet::kBool, 0});
-    c.push_back({"SubBUDBlob", jet::kOle, 0});
+Columns voidColumns() {
+    Columns c = resultColumns();
+    c.erase(c.begin() + 9, c.end());  // after Block_Coef
+    add(c, jet::kText, 20, {"Krig_OreType"});
+    add(c, jet::kBool, 0, {"Krig_Bound"});
+    add(c, jet::kOle, 0, {"SubBUDBlob"});
     return c;
 }
 
-std::vector<AccessColumn> vrgParamColumns() {
-    return {{"MineID", jet::kLong, 4},        {"Vrg_Type", jet::kText, 20},
-            {"Vrg_LocSill", jet::kDouble, 8}, {"Vrg_Azm", jet::kLong, 4},
-            {"Vrg_Dip", jet::kLong, 4},       {"Vrg_Org", jet::kLong, 4},
-            {"Vrg_MaxRang", jet::kDouble, 8}, {"Vrg_MinRang", jet::kDouble, 8},
-            {"Vrg_VerRang", jet::kDouble, 8}, {"Vrg_TblName", jet::kText, 20}};
-}
-
-std::vector<AccessColumn> paramColumns() {
-    std::vector<AccessColumn> c = {{"MineID", jet::kLong, 4},
-                                   {"Krig_Result_Name", jet::kText, 254},
-                                   {"Mine_Element", jet::kText, 20}};
-    for (const char* name : {"Grid_StartX", "Grid_StartY", "Grid_StartZ", "Grid_EndX", "Grid_EndY",
-                             "Grid_EndZ", "Grid_SizeX", "Grid_SizeY", "Grid_SizeZ"}) {
-        c.push_back({name, jet::kDouble, 8});
-    }
-    for (const char* name :
-         {"Grid_NumX", "Grid_NumY", "Grid_NumZ", "Grid_Azm", "Grid_Dip", "Grid_Org"}) {
-        c.push_back({name, jet::kLong, 4});
-    }
-    for (const char* name : {"SubGrid_SizeX", "SubGrid_SizeY", "SubGrid_SizeZ", "Srch_RangX",
-                             "Srch_RangY", "Srch_RangZ"}) {
-        c.push_back({name, jet::kDouble, 8});
-    }
-    for (const char* name : {"Srch_Azm", "Srch_Dip", "Srch_Org"}) {
-        c.push_back({name, jet::kLong, 4});
-    }
-    c.push_back({"Srch_Coef", jet::kDouble, 8});
-    c.push_back({"Srch_MinPnt", jet::kLong, 4});
-    c.push_back({"Srch_MaxPnt", jet::kLong, 4});
-    c.push_back({"Vrg_Nug", jet::kDouble, 8});
-    c.push_back({"Vrg_Sill", jet::kDouble, 8});
-    for (const char* name : {"Vrg_Num", "OreType_Num", "OreClas_Num", "OreAttr_Unit"}) {
-        c.push_back({name, jet::kLong, 4});
-    }
-    c.push_back({"Table_Name", jet::kText, 20});
-    c.push_back({"VoidTable_Name", jet::kText, 20});
+Columns vrgParamColumns() {
+    Columns c;
+    add(c, jet::kLong, 4, {"MineID"});
+    add(c, jet::kText, 20, {"Vrg_Type"});
+    add(c, jet::kDouble, 8, {"Vrg_LocSill"});
+    add(c, jet::kLong, 4, {"Vrg_Azm", "Vrg_Dip", "Vrg_Org"});
+    add(c, jet::kDouble, 8, {"Vrg_MaxRang", "Vrg_MinRang", "Vrg_VerRang"});
+    add(c, jet::kText, 20, {"Vrg_TblName"});
     return c;
 }
 
-BlockLayout layout(const std::string& name, std::vector<AccessColumn> columns) {
+Columns paramColumns() {
+    Columns c;
+    add(c, jet::kLong, 4, {"MineID"});
+    add(c, jet::kText, 254, {"Krig_Result_Name"});
+    add(c, jet::kText, 20, {"Mine_Element"});
+    add(c, jet::kDouble, 8,
+        {"Grid_StartX", "Grid_StartY", "Grid_StartZ", "Grid_EndX", "Grid_EndY", "Grid_EndZ",
+         "Grid_SizeX", "Grid_SizeY", "Grid_SizeZ"});
+    add(c, jet::kLong, 4,
+        {"Grid_NumX", "Grid_NumY", "Grid_NumZ", "Grid_Azm", "Grid_Dip", "Grid_Org"});
+    add(c, jet::kDouble, 8,
+        {"SubGrid_SizeX", "SubGrid_SizeY", "SubGrid_SizeZ", "Srch_RangX", "Srch_RangY",
+         "Srch_RangZ"});
+    add(c, jet::kLong, 4, {"Srch_Azm", "Srch_Dip", "Srch_Org"});
+    add(c, jet::kDouble, 8, {"Srch_Coef"});
+    add(c, jet::kLong, 4, {"Srch_MinPnt", "Srch_MaxPnt"});
+    add(c, jet::kDouble, 8, {"Vrg_Nug", "Vrg_Sill"});
+    add(c, jet::kLong, 4, {"Vrg_Num", "OreType_Num", "OreClas_Num", "OreAttr_Unit"});
+    add(c, jet::kText, 20, {"Table_Name", "VoidTable_Name"});
+    return c;
+}
+
+BlockLayout layout(const std::string& name, Columns columns) {
     return blockLayoutOf(AccessTable{name, std::move(columns), 0});
 }
 

@@ -3,7 +3,9 @@
 // the others as planned, and what cannot be written is recorded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "engine/Engine.h"
 #include "migrate/DatabaseWriter.h"
@@ -90,17 +92,17 @@ Table asAccessTable(const std::string& path, const std::string& name) {
         for (size_t i = 0; i < names.size(); ++i) {
             vornel::Variant v;
             rs->fieldValue(static_cast<long>(i), v);
-            Cell& cell = row[i];
-            cell.integer = v.integer;
-            cell.real = v.real;
-            cell.data =
+            Cell& value = row[i];
+            value.integer = v.integer;
+            value.real = v.real;
+            value.data =
                 v.vt == vornel::VT_BYTES ? std::string(v.bytes.begin(), v.bytes.end()) : v.text;
-            cell.kind = v.vt == vornel::VT_NULL    ? Cell::Null
-                        : v.vt == vornel::VT_R8    ? Cell::Real
-                        : v.vt == vornel::VT_BSTR  ? Cell::Text
-                        : v.vt == vornel::VT_BOOL  ? Cell::Bool
-                        : v.vt == vornel::VT_BYTES ? Cell::Bytes
-                                                   : Cell::Integer;
+            value.kind = v.vt == vornel::VT_NULL    ? Cell::Null
+                         : v.vt == vornel::VT_R8    ? Cell::Real
+                         : v.vt == vornel::VT_BSTR  ? Cell::Text
+                         : v.vt == vornel::VT_BOOL  ? Cell::Bool
+                         : v.vt == vornel::VT_BYTES ? Cell::Bytes
+                                                    : Cell::Integer;
         }
         out.second.push_back(row);
     }
@@ -175,11 +177,11 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
     const std::string made = dir.file("made.db");
     std::vector<D_3DOT> subBlocks;
     makeModel(made, subBlocks);
+    const auto tableNames =
+        lines(sqliteShell(made, "SELECT name FROM sqlite_schema WHERE type = 'table'"));
     std::vector<Table> tables;
-    for (const std::string& name :
-         lines(sqliteShell(made, "SELECT name FROM sqlite_schema WHERE type = 'table'"))) {
-        tables.push_back(asAccessTable(made, name));
-    }
+    std::transform(tableNames.begin(), tableNames.end(), std::back_inserter(tables),
+                   [&](const std::string& name) { return asAccessTable(made, name); });
     ASSERT_EQ(tables.size(), 4u);  // the variogram table first: made with its sibling
     const std::string migrated = dir.file("migrated.db");
     const MigrationReport report = writeAll(migrated, tables);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -53,9 +54,7 @@ protected:
     static std::string garbage(size_t size, unsigned seed) {
         std::mt19937 random(seed);
         std::string out(size, '\0');
-        for (char& c : out) {
-            c = static_cast<char>(random());
-        }
+        std::generate(out.begin(), out.end(), [&] { return static_cast<char>(random()); });
         return out;
     }
 

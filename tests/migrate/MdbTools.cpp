@@ -87,7 +87,7 @@ std::vector<std::pair<std::string, std::string>> mdbSchema(const std::string& fi
         }
         const size_t close = line.find(']');
         std::string type = line.substr(line.find_first_not_of('\t', close + 1));
-        type = type.substr(0, type.find_last_not_of(", ") + 1);
+        type.resize(type.find_last_not_of(", ") + 1);
         columns.emplace_back(line.substr(2, close - 2), type);
     }
     return columns;

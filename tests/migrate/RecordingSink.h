@@ -15,7 +15,7 @@ inline std::string describe(const migrate::Cell& cell) {
     switch (cell.kind) {
         case migrate::Cell::Real:
         case migrate::Cell::Date:
-            std::snprintf(buf, sizeof buf, "%d:%.17g", cell.kind, cell.real);
+            std::snprintf(buf, sizeof buf, "%d:%.17g", static_cast<int>(cell.kind), cell.real);
             return buf;
         case migrate::Cell::Text:
         case migrate::Cell::Bytes:

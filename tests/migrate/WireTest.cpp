@@ -48,12 +48,12 @@ public:
             ends_[1] = -1;
         }
     }
-    void raw(const std::string& bytes) {
+    void raw(const std::string& bytes) const {
         EXPECT_EQ(::write(ends_[1], bytes.data(), bytes.size()),
                   static_cast<ssize_t>(bytes.size()));
     }
     // One frame of the given type around the payload.
-    void frame(char type, const std::string& payload) {
+    void frame(char type, const std::string& payload) const {
         std::string out(1, type);
         const auto size = static_cast<uint32_t>(payload.size());
         out.append(reinterpret_cast<const char*>(&size), sizeof size);
@@ -152,48 +152,50 @@ TEST(Wire, AStreamThatEndsEarlyIsClosed) {
 }
 
 TEST(Wire, FramesTheWriterNeverWritesAreGarbled) {
-    const auto garbled = [](const std::function<void(Pipe&)>& send) {
+    const auto garbled = [](const std::function<void(const Pipe&)>& send) {
         Pipe pipe;
         send(pipe);
         RecordingSink sink;
         return pipe.replay(sink);
     };
-    const auto inTable = [](Pipe& pipe) { WireWriter(pipe.writer()).beginTable(twoColumns()); };
+    const auto inTable = [](const Pipe& pipe) {
+        WireWriter(pipe.writer()).beginTable(twoColumns());
+    };
     // An unknown type; rows, ends and beginnings out of place.
-    EXPECT_EQ(garbled([](Pipe& p) { p.frame('Z', ""); }), WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) { WireWriter(p.writer()).row({}); }), WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) { WireWriter(p.writer()).endTable(); }), WireEnd::Garbled);
-    EXPECT_EQ(garbled([&](Pipe& p) {
+    EXPECT_EQ(garbled([](const Pipe& p) { p.frame('Z', ""); }), WireEnd::Garbled);
+    EXPECT_EQ(garbled([](const Pipe& p) { WireWriter(p.writer()).row({}); }), WireEnd::Garbled);
+    EXPECT_EQ(garbled([](const Pipe& p) { WireWriter(p.writer()).endTable(); }), WireEnd::Garbled);
+    EXPECT_EQ(garbled([&](const Pipe& p) {
                   inTable(p);
                   inTable(p);
               }),
               WireEnd::Garbled);
     // A row with a cell too many, or of no kind there is.
-    EXPECT_EQ(garbled([&](Pipe& p) {
+    EXPECT_EQ(garbled([&](const Pipe& p) {
                   inTable(p);
                   WireWriter(p.writer())
                       .row({cell(Cell::Integer, 1), cell(Cell::Null, 0), cell(Cell::Null, 0)});
               }),
               WireEnd::Garbled);
-    EXPECT_EQ(garbled([&](Pipe& p) {
+    EXPECT_EQ(garbled([&](const Pipe& p) {
                   inTable(p);
                   p.frame('R', std::string("\2\0\0\0\0\x09", 6));
               }),
               WireEnd::Garbled);
     // Payloads that end too soon, run on, or count more than they hold.
-    EXPECT_EQ(garbled([&](Pipe& p) {
+    EXPECT_EQ(garbled([&](const Pipe& p) {
                   inTable(p);
                   p.frame('R', std::string("\2\0\0\0\1\0\0\0", 8));
               }),
               WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) { p.frame('F', "x"); }), WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) { p.frame('T', std::string("\xff\xff\xff\x7f", 4)); }),
+    EXPECT_EQ(garbled([](const Pipe& p) { p.frame('F', "x"); }), WireEnd::Garbled);
+    EXPECT_EQ(garbled([](const Pipe& p) { p.frame('T', std::string("\xff\xff\xff\x7f", 4)); }),
               WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) {
+    EXPECT_EQ(garbled([](const Pipe& p) {
                   p.frame('T', std::string("\0\0\0\0\0\0\0\0\0\0\0\0\xff\xff\xff\xff", 16));
               }),
               WireEnd::Garbled);
-    EXPECT_EQ(garbled([](Pipe& p) { p.frame('X', std::string("\x10\0\0\0", 4)); }),
+    EXPECT_EQ(garbled([](const Pipe& p) { p.frame('X', std::string("\x10\0\0\0", 4)); }),
               WireEnd::Garbled);
 }
 
