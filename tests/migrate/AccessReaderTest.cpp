@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 #include "migrate/AccessReader.h"
 #include "migrate/MigrationError.h"
 #include "migrate/RecordingSink.h"
+#include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 
@@ -19,14 +19,10 @@ using vornel::migrate::Cell;
 using vornel::migrate::MigrationError;
 using vornel::migrate::readAccessFile;
 using vornel::migrate::Row;
+using vornel::test::sample;
 namespace jet = vornel::migrate::jet;
 
 namespace {
-
-std::string sample(const std::string& name) {
-    const char* dir = std::getenv("VORNEL_SHARED_DATA");
-    return std::string(dir != nullptr ? dir : "../shared/data") + "/" + name;
-}
 
 // Keeps the tables and rows it receives.
 struct Collector : vornel::migrate::AccessSink {

@@ -4,24 +4,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <random>
 
+#include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Migrate.h"
 
 using vornel::test::fileExists;
 using vornel::test::readFile;
+using vornel::test::sample;
 using vornel::test::TempDir;
-
 namespace {
-
-std::string sample(const std::string& name) {
-    const char* dir = std::getenv("VORNEL_SHARED_DATA");
-    return std::string(dir != nullptr ? dir : "../shared/data") + "/" + name;
-}
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

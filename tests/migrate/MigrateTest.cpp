@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
@@ -16,17 +17,8 @@ using vornel::MigrationReport;
 using vornel::migrationSummary;
 using vornel::test::fileExists;
 using vornel::test::readFile;
+using vornel::test::sample;
 using vornel::test::TempDir;
-
-namespace {
-
-std::string sample(const std::string& name) {
-    const char* dir = std::getenv("VORNEL_SHARED_DATA");
-    return std::string(dir != nullptr ? dir : "../shared/data") + "/" + name;
-}
-
-}  // namespace
-
 TEST(Migrate, TheSummaryListsTablesAndRows) {
     TempDir dir;
     MigrationReport report;

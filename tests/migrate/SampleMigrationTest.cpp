@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <tuple>
@@ -13,6 +12,7 @@
 #include "db/Ado.h"
 #include "engine/Engine.h"
 #include "migrate/MdbTools.h"
+#include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Migrate.h"
@@ -20,16 +20,12 @@
 using vornel::test::mdbExport;
 using vornel::test::mdbSchema;
 using vornel::test::mdbTables;
+using vornel::test::sample;
 using vornel::test::sqliteShell;
 using vornel::test::TempDir;
 namespace engine = vornel::engine;
 
 namespace {
-
-std::string sample(const std::string& name) {
-    const char* dir = std::getenv("VORNEL_SHARED_DATA");
-    return std::string(dir != nullptr ? dir : "../shared/data") + "/" + name;
-}
 
 // mdb-export 1.0 cannot print a date before 1899-12-30 or after the year
 // 4637: it writes day 0 of 1900 instead (mdbtools issue 367). Those cells are
