@@ -10,7 +10,7 @@ using HelpTest = CliTest;
 TEST_F(HelpTest, ListsEveryCommand) {
     const std::string help = ok({"--help"});
     for (const char* command :
-         {"demo", "import", "export", "info", "section", "report", "compact"}) {
+         {"demo", "import", "export", "info", "section", "report", "compact", "migrate"}) {
         EXPECT_NE(lineStarting(help, command), "") << command;
     }
 }
@@ -26,6 +26,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"section", {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE"}},
         {"report", {"--cutoffs", "--density", "metal"}},
         {"compact", {"DB"}},
+        {"migrate", {"OLD", "NEW", "everything came over", "summary"}},
     };
     for (const auto& [command, words] : commands) {
         const std::string help = ok({command, "--help"});

@@ -14,6 +14,7 @@ void addInfoCommand(CLI::App& app);
 void addReportCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);
 void addCompactCommand(CLI::App& app);
+void addMigrateCommand(CLI::App& app);
 
 }  // namespace vornel::cli
 

@@ -16,10 +16,8 @@ constexpr int kUsageError = 2;
 constexpr int kWorkFailed = 1;
 
 std::string commandName(const CLI::App& app) {
-    for (const CLI::App* sub : app.get_subcommands()) {
-        return "vornel " + sub->get_name();
-    }
-    return "vornel";
+    const std::vector<CLI::App*> used = app.get_subcommands();
+    return used.empty() ? "vornel" : "vornel " + used.front()->get_name();
 }
 
 void quietLibrary(bool verbose) {
@@ -51,6 +49,7 @@ int run(int argc, char** argv) {
     vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
     vornel::cli::addCompactCommand(app);
+    vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
     app.parse_complete_callback([&verbose] { quietLibrary(verbose); });
     try {

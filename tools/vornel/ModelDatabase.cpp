@@ -35,7 +35,7 @@ std::string notADatabase(const std::string& path) {
     }
     if (got == sizeof head && (std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||
                                std::memcmp(head + 4, "Standard ACE DB", 15) == 0)) {
-        return "an Access database, not a block-model database (those are SQLite files)";
+        return "an Access database; convert it with: vornel migrate '" + path + "' NEW.db";
     }
     return "not a database file (a block-model database is an SQLite file)";
 }

@@ -48,8 +48,8 @@ void ProgressBar::setPercent(long percent) {
 void showLibraryProgress() {
     auto bar = std::make_shared<std::unique_ptr<ProgressBar>>();
     ProgressSink sink;
-    sink.start = [bar](const std::string&, const std::string&) {
-        *bar = std::make_unique<ProgressBar>("updating blocks");
+    sink.start = [bar](const std::string& message, const std::string&) {
+        *bar = std::make_unique<ProgressBar>(message);
     };
     sink.setPos = [bar](long percent) {
         if (*bar) {

@@ -23,8 +23,8 @@ private:
     long shown_ = -1;
 };
 
-// Routes the library's progress reports (its long updates) to a bar like
-// this one.
+// Routes the library's progress reports (bulk updates, the migration's
+// tables) to a bar like this one, labelled with the library's message.
 void showLibraryProgress();
 
 }  // namespace vornel::cli
