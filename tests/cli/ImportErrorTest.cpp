@@ -108,5 +108,38 @@ TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "SECOND"}), "no block table 'SECOND'");
 }
 
+TEST_F(ImportErrorTest, TwoColumnsCouldHoldTheGrade) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
+                      "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade");
+    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
+    EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find(",1.1,"), std::string::npos);
+}
+
+TEST_F(ImportErrorTest, RowsThatOverfillTheirParent) {
+    write("s.csv",
+          "IJK,X,Y,Z,DX,DY,DZ,CU\n4,2.5,5,5,5,10,10,1\n4,2.5,5,5,5,10,10,1\n"
+          "4,7.5,5,5,5,10,10,1\n");
+    EXPECT_FAILS_WITH(
+        vornel({"import", "m.db", "s.csv", "-t", "T", "-e", "Cu", "--block-size", "10"}),
+        "s.csv:2: the sub-blocks of this parent fill 1.5 times its volume");
+}
+
+TEST_F(ImportErrorTest, TextLongerThanTheDatabaseKeeps) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
+                      "a.csv:2:18: 'Measured and indicated' is longer than 19 bytes");
+}
+
+TEST_F(ImportErrorTest, AHeaderWithoutRowsAndRowsWithoutAHeader) {
+    write("head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "head.csv", "-t", "T", "-e", "Cu"}),
+                      "head.csv:1: a header but no data rows");
+    write("rows.txt", "# model\n5 5 5 10 10 10 1\n");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "rows.txt", "-t", "T", "-e", "Cu"}),
+                      "rows.txt:2: the first row holds numbers, not column names");
+    EXPECT_FALSE(fileExists(path("m.db")));
+}
+
 }  // namespace
 }  // namespace vornel::test

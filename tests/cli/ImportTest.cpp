@@ -125,6 +125,23 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_NE(ok({"info", "m.db"}).find("element Au (g/t)"), std::string::npos);
 }
 
+// An IJK column names the parent; the PARENT_* columns give its box, here
+// the 10 m cell centred at (15, 5, 5) of which the one row fills 5x5x10.
+TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
+    write("p.csv",
+          "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+          "1,15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
+          "0,5,5,5,10,10,10,5,5,5,10,10,10,1\n");
+    ok({"import", "m.db", "p.csv", "-t", "P", "-e", "Cu"});
+    ok({"export", "m.db", "-t", "P", "-o", "blocks.csv"});
+    const CsvTable t = readCsv(path("blocks.csv"));
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "DX"), "15 10");
+    EXPECT_EQ(t.at(0, "COEF"), "0.25");
+    EXPECT_EQ(t.at(0, "SUBBLOCKS"), "1");
+    EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
+}
+
 TEST_F(ImportTest, QuotedFieldsAndWindowsLineEnds) {
     write("q.csv",
           "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"\r\n"

@@ -42,7 +42,7 @@ and across it (toward corner 4); it is empty where the section only touches
 the box along an edge or at a corner.
 
 Examples:
-  vornel section demo.db --table CU_DEMO --z 600 --svg plan-600.svg
+  vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
   vornel section demo.db -t CU_DEMO --line "4800,7900 5200,8100" --csv cut.csv
 )";
 
