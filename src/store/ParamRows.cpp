@@ -86,8 +86,11 @@ long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
     for (long i = 0; i < count; ++i, ++next) {
         const std::string values =
             format("%ld, ", next) + valuesText(&records[i], kLayout + 1, kColumns - 1);
-        execute(*m_pDatabase->m_pConnection,
-                std::string("INSERT INTO ") + kParamTable + " VALUES( " + values + " )");
+        if (!execute(*m_pDatabase->m_pConnection,
+                     std::string("INSERT INTO ") + kParamTable + " VALUES( " + values + " )")) {
+            mineIds.clear();
+            return fail(kNotWritten + m_pDatabase->Failure());  // rolled back
+        }
         mineIds.push_back(next);
     }
     if (!transaction.commit()) {

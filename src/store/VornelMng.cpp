@@ -71,6 +71,8 @@ long CVornelMng::runStatement(const std::string& sql) {
     if (!vornel::store::connectionOpen(m_pDatabase)) {
         return fail(vornel::store::kNoDatabase);
     }
-    vornel::store::execute(*m_pDatabase->m_pConnection, sql);
+    if (!vornel::store::execute(*m_pDatabase->m_pConnection, sql)) {
+        return fail(vornel::store::kNotWritten + m_pDatabase->Failure());
+    }
     return 1;
 }
