@@ -49,6 +49,9 @@ long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
+    if (const char* problem = textProblem(resType)) {
+        return fail(problem);
+    }
     return runStatement(resTypeUpdate(tableName, resType, blockId));
 }
 

@@ -115,6 +115,9 @@ long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, 
     if (tableName.empty() || records == nullptr || count == nullptr) {
         return fail("the table name is empty, or there is nowhere to put the answer");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return fetchParamRows(
         m_pDatabase,
         format("SELECT * FROM %s WHERE Table_Name = %s", kParamTable, quoted(tableName).c_str()),
@@ -134,6 +137,9 @@ long CVornelMng::deleteBlockParam(std::string tableName) {
     if (tableName.empty()) {
         return fail("the table name is empty");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return runStatement(
         format("DELETE * FROM %s WHERE Table_Name = %s", kParamTable, quoted(tableName).c_str()));
 }
@@ -143,6 +149,9 @@ long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasN
     if (tableName.empty()) {
         return fail("the table name is empty");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return runStatement(format("UPDATE %s SET OreClas_Num = %ld WHERE Table_Name = %s", kParamTable,
                                oreClasNum, quoted(tableName).c_str()));
 }
@@ -151,6 +160,9 @@ long CVornelMng::modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit
     m_strLastError.clear();
     if (tableName.empty()) {
         return fail("the table name is empty");
+    }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
     }
     return runStatement(format("UPDATE %s SET OreAttr_Unit = %d WHERE Table_Name = %s", kParamTable,
                                attrUnit, quoted(tableName).c_str()));

@@ -75,6 +75,9 @@ long CVornelMng::deleteBlockVrgParam(std::string tableName) {
     if (tableName.empty()) {
         return fail("the table name is empty");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return runStatement(format("DELETE * FROM %s WHERE Vrg_TblName = %s", kVrgParamTable,
                                quoted(tableName).c_str()));
 }

@@ -20,7 +20,7 @@ KrigBlockParam run(const char* name, const char* element, const char* table,
 
 }  // namespace
 
-std::string writeModelFile(CVornelMng& mng, const std::string& path) {
+std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t batchNumber) {
     KrigBlockParam runs[3] = {run("batch 1", "Cu", kBlockTable, kVoidTable),
                               run("batch 2", "Au", "T2", kVoidTable),
                               run("voids", "VOIDBLOCK", kVoidTable, "")};
@@ -37,7 +37,7 @@ std::string writeModelFile(CVornelMng& mng, const std::string& path) {
         voids[i].Krig_PntLocX = i;
         voids[i].Krig_GridSizeX = voids[i].Krig_GridSizeY = voids[i].Krig_GridSizeZ = 1.0;
     }
-    Batch batch(1);
+    Batch batch(batchNumber);
     std::vector<long> ids;
     if (mng.createDatabase(path) == 0 || mng.initDataBase() == 0 ||
         mng.insertIntoBlockParam(runs, 3, ids) == 0 ||

@@ -41,7 +41,8 @@ std::string changedTables(const Snapshot& before, const Snapshot& after,
         }
         auto it = after.find(table);
         if (it == after.end() || it->second != content) {
-            changed += (changed.empty() ? "" : ", ") + table;
+            const std::string shown = table.size() > 60 ? table.substr(0, 60) + "..." : table;
+            changed += (changed.empty() ? "" : ", ") + shown;
         }
     }
     return changed;
