@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -75,11 +76,11 @@ bool ChildProcess::readLine(std::string& line, std::chrono::milliseconds timeout
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
         pollfd p{out_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+        if (::poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0))) <= 0) {
+            if (Clock::now() >= deadline) {
+                return false;
+            }
             continue;
         }
         char chunk[4096];
