@@ -126,6 +126,10 @@ private:
     long fail(const std::string& why);
     // Runs one statement whose outcome only warns; 0 without a database.
     long runStatement(const std::string& sql);
+    // DELETE * FROM table WHERE MINEID = mineId, refusing a MineID below 1.
+    long deleteByMineId(const char* table, long mineId);
+    // DELETE * FROM table WHERE column = 'name', refusing an empty name.
+    long deleteByName(const char* table, const char* column, const std::string& name);
     // Deletes the parameter and variogram rows of one run (byMineId) or of
     // every run of the table, then drops the table, in one transaction.
     long deleteRunsAndTable(const std::string& tableName, long mineId, bool byMineId);

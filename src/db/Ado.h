@@ -99,6 +99,8 @@ private:
     vornel::engine::Recordset& Ado();
     // Reads column `index` into m_value; throws on failure.
     const vornel::Variant& Read(long index);
+    template <class Number, class Convert>
+    BOOL ReadNumber(long index, Number& value, Convert convert);
     void NoteFailure(const std::string& message);
 
     CDbConnection* m_pConnection;

@@ -22,34 +22,27 @@ const Variant& CDbRecordset::Read(long index) {
     return m_value;
 }
 
-BOOL CDbRecordset::GetCollect(long index, int& value) {
+template <class Number, class Convert>
+BOOL CDbRecordset::ReadNumber(long index, Number& value, Convert convert) {
     try {
-        value = VariantToLong(Read(index));
+        value = convert(Read(index));
         return 1;
     } catch (const std::exception&) {
-        value = 0;
+        value = 0;  // silently, as callers that ignore the result expect
         return 0;
     }
+}
+
+BOOL CDbRecordset::GetCollect(long index, int& value) {
+    return ReadNumber(index, value, VariantToLong);
 }
 
 BOOL CDbRecordset::GetCollect(long index, long& value) {
-    try {
-        value = VariantToLong(Read(index));
-        return 1;
-    } catch (const std::exception&) {
-        value = 0;
-        return 0;
-    }
+    return ReadNumber(index, value, VariantToLong);
 }
 
 BOOL CDbRecordset::GetCollect(long index, double& value) {
-    try {
-        value = VariantToDouble(Read(index));
-        return 1;
-    } catch (const std::exception&) {
-        value = 0.0;
-        return 0;
-    }
+    return ReadNumber(index, value, VariantToDouble);
 }
 
 BOOL CDbRecordset::GetCollect(long index, std::string& value) {

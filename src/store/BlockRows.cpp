@@ -29,18 +29,33 @@ int truncated(double v) {
     return static_cast<int>(v);
 }
 
+// Columns 0 to 8 are the same in both kinds of block table.
+template <class Block>
+void readPlacement(CDbRecordset& rs, Block& b) {
+    b.MineID = readInt(rs, 0);
+    b.Krig_BlockID = readInt(rs, 1);
+    b.Krig_PntLocX = readDouble(rs, 2);
+    b.Krig_PntLocY = readDouble(rs, 3);
+    b.Krig_PntLocZ = readDouble(rs, 4);
+    b.Krig_GridSizeX = readDouble(rs, 5);
+    b.Krig_GridSizeY = readDouble(rs, 6);
+    b.Krig_GridSizeZ = readDouble(rs, 7);
+    b.Block_Coef = readDouble(rs, 8);
+}
+
+template <class Block>
+bool putPlacement(CDbRecordset& rs, const Block& b, int32_t blockId) {
+    return rs.AddNew() != 0 && rs.PutCollect(0, b.MineID) != 0 && rs.PutCollect(1, blockId) != 0 &&
+           rs.PutCollect(2, b.Krig_PntLocX) != 0 && rs.PutCollect(3, b.Krig_PntLocY) != 0 &&
+           rs.PutCollect(4, b.Krig_PntLocZ) != 0 && rs.PutCollect(5, b.Krig_GridSizeX) != 0 &&
+           rs.PutCollect(6, b.Krig_GridSizeY) != 0 && rs.PutCollect(7, b.Krig_GridSizeZ) != 0 &&
+           rs.PutCollect(8, b.Block_Coef) != 0;
+}
+
 }  // namespace
 
 void BlockReader::readResultColumns(KrigBlockResult& b) {
-    b.MineID = readInt(rs_, 0);
-    b.Krig_BlockID = readInt(rs_, 1);
-    b.Krig_PntLocX = readDouble(rs_, 2);
-    b.Krig_PntLocY = readDouble(rs_, 3);
-    b.Krig_PntLocZ = readDouble(rs_, 4);
-    b.Krig_GridSizeX = readDouble(rs_, 5);
-    b.Krig_GridSizeY = readDouble(rs_, 6);
-    b.Krig_GridSizeZ = readDouble(rs_, 7);
-    b.Block_Coef = readDouble(rs_, 8);
+    readPlacement(rs_, b);
     b.Krig_OutAttr = readDouble(rs_, 9);
     b.Krig_OutVari = readDouble(rs_, 10);
     b.Srch_Degr = readInt(rs_, 11);
@@ -67,15 +82,7 @@ void BlockReader::readResult(KrigBlockResult& block) {
 }
 
 void BlockReader::readVoid(KrigBlockVoid& b) {
-    b.MineID = readInt(rs_, 0);
-    b.Krig_BlockID = readInt(rs_, 1);
-    b.Krig_PntLocX = readDouble(rs_, 2);
-    b.Krig_PntLocY = readDouble(rs_, 3);
-    b.Krig_PntLocZ = readDouble(rs_, 4);
-    b.Krig_GridSizeX = readDouble(rs_, 5);
-    b.Krig_GridSizeY = readDouble(rs_, 6);
-    b.Krig_GridSizeZ = readDouble(rs_, 7);
-    b.Block_Coef = readDouble(rs_, 8);
+    readPlacement(rs_, b);
     rs_.GetCollect(9, text_);
     copyToField(b.Krig_OreType, text_);
     b.Krig_Bound = readInt(rs_, 10);
@@ -131,13 +138,9 @@ bool BlockWriter::writeResult(const KrigBlockResult& b) {
     const float propro = static_cast<float>(b.Ore_Propro);
     const float corMass = static_cast<float>(b.Block_CorMass);
     const float oreMass = static_cast<float>(b.Block_OreMass);
-    return rs_.AddNew() != 0 && rs_.PutCollect(0, b.MineID) != 0 &&
-           rs_.PutCollect(1, b.Krig_BlockID) != 0 && rs_.PutCollect(2, b.Krig_PntLocX) != 0 &&
-           rs_.PutCollect(3, b.Krig_PntLocY) != 0 && rs_.PutCollect(4, b.Krig_PntLocZ) != 0 &&
-           rs_.PutCollect(5, b.Krig_GridSizeX) != 0 && rs_.PutCollect(6, b.Krig_GridSizeY) != 0 &&
-           rs_.PutCollect(7, b.Krig_GridSizeZ) != 0 && rs_.PutCollect(8, b.Block_Coef) != 0 &&
-           rs_.PutCollect(9, b.Krig_OutAttr) != 0 && rs_.PutCollect(10, b.Krig_OutVari) != 0 &&
-           rs_.PutCollect(11, b.Srch_Degr) != 0 && rs_.PutCollect(12, b.Krig_PntNum) != 0 &&
+    return putPlacement(rs_, b, b.Krig_BlockID) && rs_.PutCollect(9, b.Krig_OutAttr) != 0 &&
+           rs_.PutCollect(10, b.Krig_OutVari) != 0 && rs_.PutCollect(11, b.Srch_Degr) != 0 &&
+           rs_.PutCollect(12, b.Krig_PntNum) != 0 &&
            rs_.PutCollect(13, truncated(b.Krig_MeanDis)) != 0 &&
            rs_.PutCollect(14, b.Krig_EngZKNum) != 0 && rs_.PutCollect(15, b.Krig_EngTCNum) != 0 &&
            rs_.PutCollect(16, b.Krig_EngKDNum) != 0 && rs_.PutCollect(17, b.Krig_EngQJNum) != 0 &&
@@ -152,11 +155,7 @@ bool BlockWriter::writeResult(const KrigBlockResult& b) {
 }
 
 bool BlockWriter::writeVoid(const KrigBlockVoid& b, int32_t blockId) {
-    return rs_.AddNew() != 0 && rs_.PutCollect(0, b.MineID) != 0 &&
-           rs_.PutCollect(1, blockId) != 0 && rs_.PutCollect(2, b.Krig_PntLocX) != 0 &&
-           rs_.PutCollect(3, b.Krig_PntLocY) != 0 && rs_.PutCollect(4, b.Krig_PntLocZ) != 0 &&
-           rs_.PutCollect(5, b.Krig_GridSizeX) != 0 && rs_.PutCollect(6, b.Krig_GridSizeY) != 0 &&
-           rs_.PutCollect(7, b.Krig_GridSizeZ) != 0 && rs_.PutCollect(8, b.Block_Coef) != 0 &&
+    return putPlacement(rs_, b, blockId) &&
            rs_.PutCollect(9, std::string(fieldText(b.Krig_OreType))) != 0 &&
            rs_.PutCollect(10, b.Krig_Bound) != 0 &&
            writeSubBlocks(kVoidSubBlockColumn, b.SubBUD_Num, b.SubBUD_PntLoc, b.SubBUD_GridSize) &&

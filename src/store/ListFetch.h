@@ -15,6 +15,7 @@
 #include "store/Query.h"
 #include "store/Ready.h"
 #include "store/RecordLayout.h"
+#include "store/Sql.h"
 
 namespace vornel::store {
 
@@ -112,17 +113,30 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
     return 1;
 }
 
-// Reads the one row a query finds into the caller's record; 0, with the
-// record untouched, unless there is exactly one.
+// Reads the one row of the table with that block identifier into the
+// caller's record; 0, with the record untouched, unless there is exactly one.
 template <class Block>
-long fetchOneBlock(CKrigDatabase* db, const std::string& sql, Block& block, std::string& why,
-                   void (BlockReader::*read)(Block&)) {
+long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Block* block,
+                   std::string& why, void (BlockReader::*read)(Block&)) {
+    if (blockId < 1) {
+        why = "the block identifier must be 1 or more";
+        return 0;
+    }
+    if (const char* problem = tableNameProblem(table)) {
+        why = problem;
+        return 0;
+    }
+    if (block == nullptr) {
+        why = "there is no record to fill";
+        return 0;
+    }
     if (!queryReady(db)) {
         why = kNoDatabase;
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
-    if (!openQuery(rs, sql)) {
+    if (!openQuery(rs,
+                   format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", table.c_str(), blockId))) {
         why = "cannot read the block: " + db->Failure();
         return 0;
     }
@@ -133,7 +147,7 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& sql, Block& block, std:
         return 0;
     }
     BlockReader reader(rs);
-    (reader.*read)(block);
+    (reader.*read)(*block);
     rs.Close();
     return 1;
 }

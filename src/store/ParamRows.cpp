@@ -125,23 +125,11 @@ long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, 
 }
 
 long CVornelMng::deleteBlockParam(long mineId) {
-    m_strLastError.clear();
-    if (mineId < 1) {
-        return fail("the MineID must be 1 or more");
-    }
-    return runStatement(format("DELETE * FROM %s WHERE MINEID = %ld", kParamTable, mineId));
+    return deleteByMineId(kParamTable, mineId);
 }
 
 long CVornelMng::deleteBlockParam(std::string tableName) {
-    m_strLastError.clear();
-    if (tableName.empty()) {
-        return fail("the table name is empty");
-    }
-    if (const char* problem = textProblem(tableName)) {
-        return fail(problem);
-    }
-    return runStatement(
-        format("DELETE * FROM %s WHERE Table_Name = %s", kParamTable, quoted(tableName).c_str()));
+    return deleteByName(kParamTable, "Table_Name", tableName);
 }
 
 long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasNum) {

@@ -60,17 +60,6 @@ long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, lon
 
 long CVornelMng::getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block) {
     m_strLastError.clear();
-    if (blockId < 1) {
-        return fail("the block identifier must be 1 or more");
-    }
-    if (const char* problem = tableNameProblem(tableName)) {
-        return fail(problem);
-    }
-    if (block == nullptr) {
-        return fail("there is no record to fill");
-    }
-    return fetchOneBlock(
-        m_pDatabase,
-        format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", tableName.c_str(), blockId), *block,
-        m_strLastError, &BlockReader::readVoid);
+    return fetchOneBlock(m_pDatabase, tableName, blockId, block, m_strLastError,
+                         &BlockReader::readVoid);
 }

@@ -8,6 +8,7 @@
 #include "store/KrigDatabase.h"
 #include "store/Query.h"
 #include "store/Ready.h"
+#include "store/Sql.h"
 
 using vornel::store::releaseBlocks;
 using vornel::store::releaseRecords;
@@ -75,4 +76,25 @@ long CVornelMng::runStatement(const std::string& sql) {
         return fail(vornel::store::kNotWritten + m_pDatabase->Failure());
     }
     return 1;
+}
+
+long CVornelMng::deleteByMineId(const char* table, long mineId) {
+    m_strLastError.clear();
+    if (mineId < 1) {
+        return fail("the MineID must be 1 or more");
+    }
+    return runStatement(
+        vornel::store::format("DELETE * FROM %s WHERE MINEID = %ld", table, mineId));
+}
+
+long CVornelMng::deleteByName(const char* table, const char* column, const std::string& name) {
+    m_strLastError.clear();
+    if (name.empty()) {
+        return fail("the table name is empty");
+    }
+    if (const char* problem = vornel::store::textProblem(name)) {
+        return fail(problem);
+    }
+    return runStatement(vornel::store::format("DELETE * FROM %s WHERE %s = %s", table, column,
+                                              vornel::store::quoted(name).c_str()));
 }

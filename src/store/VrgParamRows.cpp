@@ -63,21 +63,9 @@ long CVornelMng::getBlockVrgParam(long mineId, KrigBlockVrgParam** records, long
 }
 
 long CVornelMng::deleteBlockVrgParam(long mineId) {
-    m_strLastError.clear();
-    if (mineId < 1) {
-        return fail("the MineID must be 1 or more");
-    }
-    return runStatement(format("DELETE * FROM %s WHERE MINEID = %ld", kVrgParamTable, mineId));
+    return deleteByMineId(kVrgParamTable, mineId);
 }
 
 long CVornelMng::deleteBlockVrgParam(std::string tableName) {
-    m_strLastError.clear();
-    if (tableName.empty()) {
-        return fail("the table name is empty");
-    }
-    if (const char* problem = textProblem(tableName)) {
-        return fail(problem);
-    }
-    return runStatement(format("DELETE * FROM %s WHERE Vrg_TblName = %s", kVrgParamTable,
-                               quoted(tableName).c_str()));
+    return deleteByName(kVrgParamTable, "Vrg_TblName", tableName);
 }
