@@ -93,3 +93,30 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
 }
+
+TEST(Chunks, AnEngineWithMoreToGiveNeverWritesPastTheActualSize) {
+    ChunkedValue value(250);
+    value.bytes.resize(400);  // the engine has more than it announced
+    std::vector<uint8_t> buffer(258, 0xEE);
+    EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 1);
+    EXPECT_EQ(buffer[250], 0xEE) << "wrote past the value";
+    EXPECT_EQ(value.pieces, (std::vector<size_t>{100, 100, 100}));
+}
+
+// A file written elsewhere may hold a number where a long binary value
+// belongs: it reads as the bytes of its text, and its size says as much.
+TEST(Chunks, ANumberInALongColumnReadsAsItsText) {
+    vornel::test::TempDir dir;
+    engine::createDatabaseFile(dir.file("c.db"));
+    CDbConnection connection;
+    ASSERT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
+    ASSERT_TRUE(connection.Execute("create table T(P IMAGE)", kText));
+    ASSERT_TRUE(connection.Execute("INSERT INTO T VALUES(1234567890)", kText));
+    CDbRecordset rs(&connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
+    EXPECT_EQ(rs.GetField(0).actualSize(), 10);
+    std::vector<uint8_t> back(12, 0xEE);
+    EXPECT_EQ(rs.GetChunk(0L, back.data()), 1);
+    EXPECT_EQ(std::string(back.begin(), back.begin() + 10), "1234567890");
+    EXPECT_EQ(back[10], 0xEE);
+}
