@@ -4,6 +4,7 @@
 // are the values they spell.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -24,12 +25,10 @@ void require(bool holds) {
 }
 
 bool rewritable(const std::vector<Token>& tokens) {
-    for (const Token& t : tokens) {
-        if (t.kind != TokenKind::Space) {
-            return isWord(t, "delete") || isWord(t, "create") || isWord(t, "drop");
-        }
-    }
-    return false;
+    const auto first = std::find_if(tokens.begin(), tokens.end(),
+                                    [](const Token& t) { return t.kind != TokenKind::Space; });
+    return first != tokens.end() &&
+           (isWord(*first, "delete") || isWord(*first, "create") || isWord(*first, "drop"));
 }
 
 // Binds the literals of a shape to a statement of as many parameters and

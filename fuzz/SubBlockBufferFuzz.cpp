@@ -21,8 +21,17 @@ void require(bool holds) {
     }
 }
 
+// Bit for bit, so that NaNs compare too.
+bool same(double a, double b) {
+    uint64_t x = 0;
+    uint64_t y = 0;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
 bool same(const D_3DOT& a, const D_3DOT& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
 }
 
 }  // namespace

@@ -15,109 +15,114 @@ std::vector<Call> callsNaming(const std::string& name, Batch& batch) {
     static KrigBlockResult one;
     static double values[4096];
     static D_3DOT corners[4] = {{5, -9, -9}, {5, 9, -9}, {5, 9, 9}, {5, -9, 9}};
-    const std::string n = name;
     return {
-        {"createBlockResultTbl", [n](CVornelMng& m) { return m.createBlockResultTbl(n); }},
-        {"createBlockVoidTbl", [n](CVornelMng& m) { return m.createBlockVoidTbl(n); }},
-        {"dropTable", [n](CVornelMng& m) { return m.dropTable(n); }},
+        {"createBlockResultTbl", [n = name](CVornelMng& m) { return m.createBlockResultTbl(n); }},
+        {"createBlockVoidTbl", [n = name](CVornelMng& m) { return m.createBlockVoidTbl(n); }},
+        {"dropTable", [n = name](CVornelMng& m) { return m.dropTable(n); }},
         {"isExistTbl",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              int exists = 7;
              return m.isExistTbl(n, exists);
          }},
         {"getBlockParam(table)",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockParam* p = nullptr;
              long c = 0;
              return m.getBlockParam(n, &p, &c);
          }},
-        {"deleteBlockParam(table)", [n](CVornelMng& m) { return m.deleteBlockParam(n); }},
+        {"deleteBlockParam(table)", [n = name](CVornelMng& m) { return m.deleteBlockParam(n); }},
         {"modifyKrigParamOreClasByID",
-         [n](CVornelMng& m) { return m.modifyKrigParamOreClasByID(n, 4); }},
+         [n = name](CVornelMng& m) { return m.modifyKrigParamOreClasByID(n, 4); }},
         {"modifyKrigParamAttrUnitByID",
-         [n](CVornelMng& m) { return m.modifyKrigParamAttrUnitByID(n, 4); }},
-        {"deleteBlockVrgParam(table)", [n](CVornelMng& m) { return m.deleteBlockVrgParam(n); }},
+         [n = name](CVornelMng& m) { return m.modifyKrigParamAttrUnitByID(n, 4); }},
+        {"deleteBlockVrgParam(table)",
+         [n = name](CVornelMng& m) { return m.deleteBlockVrgParam(n); }},
         {"getBlockElementByVoid",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              std::vector<_STRU_MINE_NAMEINFO> names;
              return m.getBlockElementByVoid(n, names);
          }},
         {"getTblNameByElementAndVoidTbl",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              std::vector<_STRU_MINE_NAMEINFO> names;
              return m.getTblNameByElementAndVoidTbl(n, n, names);
          }},
         {"getBlockElementAndVoidTblByTblName",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              std::vector<_STRU_MINE_NAMEINFO> names;
              return m.getBlockElementAndVoidTblByTblName(n, names);
          }},
         {"getNextBlockID(table)",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              long id = 0;
              return m.getNextBlockID(n, kNoRun, id);
          }},
-        {"deleteBlock(table)", [n](CVornelMng& m) { return m.deleteBlock(n); }},
-        {"deleteBlock(table, MineID)", [n](CVornelMng& m) { return m.deleteBlock(n, kNoRun); }},
-        {"deleteBlockByID", [n](CVornelMng& m) { return m.deleteBlockByID(n, kNoRun); }},
-        {"deleteBlockNotTbl", [n](CVornelMng& m) { return m.deleteBlockNotTbl(n); }},
+        {"deleteBlock(table)", [n = name](CVornelMng& m) { return m.deleteBlock(n); }},
+        {"deleteBlock(table, MineID)",
+         [n = name](CVornelMng& m) { return m.deleteBlock(n, kNoRun); }},
+        {"deleteBlockByID", [n = name](CVornelMng& m) { return m.deleteBlockByID(n, kNoRun); }},
+        {"deleteBlockNotTbl", [n = name](CVornelMng& m) { return m.deleteBlockNotTbl(n); }},
         {"insertIntoBlockResult",
-         [n, &batch](CVornelMng& m) {
+         [n = name, &batch](CVornelMng& m) {
              return m.insertIntoBlockResult(n, batch.blocks(), batch.count());
          }},
         {"getBlockResult(all)",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockResult* b = nullptr;
              long c = 0;
              return m.getBlockResult(n, &b, &c);
          }},
-        {"getBlockResult(one)", [n](CVornelMng& m) { return m.getBlockResult(n, 1, &one); }},
-        {"insertIntoBlockVoid", [n](CVornelMng& m) { return m.insertIntoBlockVoid(n, voids, 2); }},
+        {"getBlockResult(one)", [n = name](CVornelMng& m) { return m.getBlockResult(n, 1, &one); }},
+        {"insertIntoBlockVoid",
+         [n = name](CVornelMng& m) { return m.insertIntoBlockVoid(n, voids, 2); }},
         {"getBlockVoid(all)",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockVoid* v = nullptr;
              long c = 0;
              return m.getBlockVoid(n, &v, &c);
          }},
         {"getBlockVoid(one)",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockVoid v;
              return m.getBlockVoid(n, 1, &v);
          }},
         {"getBlockResultByWhereSQL",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockResult* b = nullptr;
              long c = 0;
              return m.getBlockResultByWhereSQL(n, "1=1", &b, &c);
          }},
         {"getBlockResultAttr",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              long c = 0;
              return m.getBlockResultAttr(n, values, &c);
          }},
         {"getStatResult",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              double v[4];
              return m.getStatResult(n, v[0], v[1], v[2], v[3]);
          }},
         {"getStatResultPos",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              D_3DOT hi{}, lo{};
              return m.getStatResultPos(n, hi, lo);
          }},
         {"modifyResultAttByID",
-         [n](CVornelMng& m) { return m.modifyResultAttByID(n, 1, 1.0, 2.0, 3.0); }},
+         [n = name](CVornelMng& m) { return m.modifyResultAttByID(n, 1, 1.0, 2.0, 3.0); }},
         {"modifyResultAtts",
-         [n, &batch](CVornelMng& m) {
+         [n = name, &batch](CVornelMng& m) {
              return m.modifyResultAtts(n, batch.blocks(), batch.count());
          }},
         {"modifyResType",
-         [n, &batch](CVornelMng& m) { return m.modifyResType(n, batch.blocks(), batch.count()); }},
-        {"modifyResTypeByID(table)", [n](CVornelMng& m) { return m.modifyResTypeByID(n, 1, "x"); }},
+         [n = name, &batch](CVornelMng& m) {
+             return m.modifyResType(n, batch.blocks(), batch.count());
+         }},
+        {"modifyResTypeByID(table)",
+         [n = name](CVornelMng& m) { return m.modifyResTypeByID(n, 1, "x"); }},
         {"modifyResTypeByID(type)",
-         [n](CVornelMng& m) { return m.modifyResTypeByID(kBlockTable, 1, n); }},
+         [n = name](CVornelMng& m) { return m.modifyResTypeByID(kBlockTable, 1, n); }},
         {"getCutBlockResult",
-         [n](CVornelMng& m) {
+         [n = name](CVornelMng& m) {
              KrigBlockResult* b = nullptr;
              long c = 0;
              return m.getCutBlockResult(n, corners, &b, &c);

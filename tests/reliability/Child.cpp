@@ -72,7 +72,7 @@ void hostTransaction(CVornelMng& mng, int32_t n, CompletionType how) {
     check(mng, insertBatch(mng, n), "insertIntoBlockResult in a host transaction");
     KrigBlockParam run;
     std::snprintf(run.Krig_Result_Name, sizeof run.Krig_Result_Name, "batch %d", n);
-    std::strcpy(run.Table_Name, kBlockTable);
+    std::snprintf(run.Table_Name, sizeof run.Table_Name, "%s", kBlockTable);
     std::vector<long> ids;
     check(mng, mng.insertIntoBlockParam(&run, 1, ids), "insertIntoBlockParam");
     check(mng, mng.endTransact(how), "endTransact");

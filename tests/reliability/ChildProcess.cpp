@@ -11,8 +11,6 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace vornel::test {
 namespace {
 
@@ -37,11 +35,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     std::vector<std::string> words{VORNEL_CHILD_PROGRAM};
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) {
-        argv.push_back(w.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv(words.size() + 1, nullptr);
+    std::transform(words.begin(), words.end(), argv.begin(),
+                   [](std::string& w) { return w.data(); });
     const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);

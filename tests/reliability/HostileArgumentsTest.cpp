@@ -47,7 +47,7 @@ std::vector<std::string> hostileConditions() {
             "1=1; DROP TABLE T1 --",
             "1=1 --",
             "Krig_BlockID = 1) OR (1=1",
-            std::string("1=1\0; DROP TABLE T1", 20),
+            std::string("1=1\0; DROP TABLE T1", 19),
             "Krig_OreType = 'x''",
             std::string(100000, '('),
             "1=1" + std::string(100000, ' ') + "; DELETE FROM T1"};

@@ -6,6 +6,7 @@
 // was wrong), and never crashes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -145,9 +146,7 @@ TEST_F(HostileFilesTest, FilesThatAreNoSoundDatabaseGiveStatusesNotCrashes) {
     ASSERT_GT(sound.size(), 8192u);
     std::mt19937 rng(20240701u);
     std::string noise(8192, '\0');
-    for (char& c : noise) {
-        c = static_cast<char>(rng());
-    }
+    std::generate(noise.begin(), noise.end(), [&rng] { return static_cast<char>(rng()); });
     std::string scribbled = sound;
     for (size_t i = 4096; i < scribbled.size(); i += 97) {
         scribbled[i] = static_cast<char>(rng());

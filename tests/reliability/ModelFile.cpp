@@ -1,6 +1,6 @@
 #include "reliability/ModelFile.h"
 
-#include <cstring>
+#include <cstdio>
 #include <vector>
 
 #include "reliability/Workload.h"
@@ -8,13 +8,18 @@
 namespace vornel::test {
 namespace {
 
+template <size_t N>
+void put(char (&field)[N], const char* text) {
+    std::snprintf(field, N, "%s", text);
+}
+
 KrigBlockParam run(const char* name, const char* element, const char* table,
                    const char* voidTable) {
     KrigBlockParam p;
-    std::strcpy(p.Krig_Result_Name, name);
-    std::strcpy(p.Mine_Element, element);
-    std::strcpy(p.Table_Name, table);
-    std::strcpy(p.VoidTable_Name, voidTable);
+    put(p.Krig_Result_Name, name);
+    put(p.Mine_Element, element);
+    put(p.Table_Name, table);
+    put(p.VoidTable_Name, voidTable);
     return p;
 }
 
@@ -27,8 +32,8 @@ std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t bat
     KrigBlockVrgParam structures[2];
     for (KrigBlockVrgParam& s : structures) {
         s.MineID = 1;
-        std::strcpy(s.Vrg_Type, "Spherical");
-        std::strcpy(s.Vrg_TblName, kBlockTable);
+        put(s.Vrg_Type, "Spherical");
+        put(s.Vrg_TblName, kBlockTable);
         s.Vrg_MaxRang = 120.0;
     }
     KrigBlockVoid voids[3];
