@@ -96,9 +96,10 @@ int crash(const std::string& path, unsigned seed, const std::vector<int32_t>& mi
     check(mng, mng.connectDatabase(path), "connectDatabase");
     say("ready");
     std::mt19937 rng(seed);
-    std::discrete_distribution<int> kind(mix.begin(), mix.end());
+    std::discrete_distribution<int> kinds(mix.begin(), mix.end());
     for (int step = 0; step < 60; ++step) {
-        switch (kind(rng)) {
+        const int kind = kinds(rng);
+        switch (kind) {
             case 0: {
                 const int32_t n = nextBatch++;
                 say("begin insert %d", n);
@@ -121,19 +122,17 @@ int crash(const std::string& path, unsigned seed, const std::vector<int32_t>& mi
                 say("done modify %d %d", n, gen);
                 break;
             }
-            case 2: {
-                const int32_t n = nextBatch++;
-                say("begin host %d", n);
-                hostTransaction(mng, n, Commit);
-                say("done host %d", n);
-                present.push_back(n);
-                break;
-            }
+            case 2:
             case 3: {
+                const bool commit = kind == 2;
+                const char* verb = commit ? "host" : "rollback";
                 const int32_t n = nextBatch++;
-                say("begin rollback %d", n);
-                hostTransaction(mng, n, Rollback);
-                say("done rollback %d", n);
+                say("begin %s %d", verb, n);
+                hostTransaction(mng, n, commit ? Commit : Rollback);
+                say("done %s %d", verb, n);
+                if (commit) {
+                    present.push_back(n);
+                }
                 break;
             }
             default:
