@@ -15,6 +15,7 @@ namespace vornel::engine {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kOpenAttempts = 3;
 
 // How long a statement waits for another connection's lock before it fails
 // as busy: VORNEL_BUSY_TIMEOUT_MS, read at each open, for a host (or a test)
@@ -122,6 +123,28 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
                   path + "' NEW.db",
               SQLITE_NOTADB);
     }
+    // A compaction elsewhere replaces the file by a rename while this open
+    // may be waiting for its lock; the handle would then hold the file that
+    // was replaced, and all it wrote would go with that file (and its WAL
+    // frames into the new file's log). Open again until the handle holds
+    // the file the path names.
+    for (int attempt = 1;; ++attempt) {
+        auto session = openSession(path);
+        int moved = 0;
+        sqlite3_file_control(session->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+        if (moved == 0) {
+            session_ = std::move(session);
+            return hr::kOk;
+        }
+        if (attempt == kOpenAttempts) {
+            raise(*errors_, hr::kEngine,
+                  "'" + path + "' was replaced each time it was opened; open it again",
+                  SQLITE_BUSY);
+        }
+    }
+}
+
+std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -135,8 +158,7 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     session->run("PRAGMA synchronous=NORMAL");
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
-    session_ = std::move(session);
-    return hr::kOk;
+    return session;
 }
 
 void SqliteConnection::close() {

@@ -7,11 +7,13 @@
 //   child writer PATH FIRSTBATCH COUNT                  COUNT batches, then exit
 //   child hold PATH                                     hold a write transaction
 //   child lock PATH                                     hold the file exclusively
+//   child replace PATH COPY                             the same, then put COPY in its place
 //
 // MIX weighs the kinds of write: insert, modify, host commit, host rollback,
 // compaction ("4,2,2,1,1"). PRESENT lists the batches in the file ("-" for
 // none). Both are comma-separated.
-// The holding modes print "held" and keep their lock until stdin closes.
+// The holding modes print "held" and keep their lock until stdin closes;
+// replace then renames COPY over PATH before it lets go, as a compaction does.
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -167,7 +169,7 @@ int hold(const std::string& path) {
 }
 
 // Exclusive locking mode keeps every other connection out, readers too.
-int lock(const std::string& path) {
+int lock(const std::string& path, const std::string& replacement) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
         sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", nullptr,
@@ -177,6 +179,10 @@ int lock(const std::string& path) {
     }
     say("held");
     waitForStdinToClose();
+    if (!replacement.empty() && std::rename(replacement.c_str(), path.c_str()) != 0) {
+        say("fail rename");
+        return 3;
+    }
     sqlite3_close(db);
     return 0;
 }
@@ -198,7 +204,10 @@ int main(int argc, char** argv) {
         return hold(args[1]);
     }
     if (args.size() == 2 && args[0] == "lock") {
-        return lock(args[1]);
+        return lock(args[1], "");
+    }
+    if (args.size() == 3 && args[0] == "replace") {
+        return lock(args[1], args[2]);
     }
     std::fprintf(stderr, "usage: see the head of Child.cpp\n");
     return 2;

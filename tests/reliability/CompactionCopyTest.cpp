@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "reliability/ChildProcess.h"
 #include "reliability/ModelFile.h"
 #include "reliability/RawDb.h"
 #include "support/Shell.h"
@@ -63,6 +65,36 @@ TEST_F(CompactionCopyTest, AMissingDatabaseNamesTheCopyThatHoldsIt) {
 
     std::filesystem::rename(copy, path);
     EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    EXPECT_EQ(integrityOf(path), "ok");
+}
+
+// A connection that waits for the lock while a compaction replaces the file
+// must open the file that is there when it gets in, not the one it found
+// at first: writes to that one would be lost with it.
+TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) {
+    const std::string fresh = dir.file("fresh.mdb");
+    {
+        CVornelMng other;
+        ASSERT_EQ(other.createDatabase(fresh), 1) << other.lastError();
+        ASSERT_EQ(other.createBlockResultTbl("Fresh"), 1) << other.lastError();
+    }
+    ChildProcess child({"replace", path, fresh});
+    std::string line;
+    ASSERT_TRUE(awaitLine(child, "held", std::chrono::seconds(20), line)) << line;
+    long connected = 0;
+    std::thread waiting([&] { connected = mng.connectDatabase(path); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    child.closeInput();
+    EXPECT_EQ(child.wait(std::chrono::seconds(20)), 0);
+    waiting.join();
+    ASSERT_EQ(connected, 1) << mng.lastError();
+    int exists = 0;
+    ASSERT_EQ(mng.isExistTbl("Fresh", exists), 1);
+    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
+    ASSERT_EQ(mng.createBlockResultTbl("Written"), 1) << mng.lastError();
+    mng.clearDatabase();
+    RawDb db(path);
+    EXPECT_EQ(db.value("SELECT count(*) FROM sqlite_master WHERE name = 'Written'"), "1");
     EXPECT_EQ(integrityOf(path), "ok");
 }
 
