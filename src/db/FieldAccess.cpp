@@ -145,7 +145,7 @@ BOOL CDbRecordset::GetChunk(const engine::Field& field, uint8_t* buffer) {
         // beyond the buffer.
         const long actual = field.actualSize();
         const size_t size = actual > 0 ? static_cast<size_t>(actual) : 0;
-        uint8_t piece[kChunkSize];
+        uint8_t piece[kChunkSize] = {};
         size_t offset = 0;
         while (offset < size) {
             const size_t room = size - offset;

@@ -129,11 +129,11 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     // frames into the new file's log). Open again until the handle holds
     // the file the path names.
     for (int attempt = 1;; ++attempt) {
-        auto session = openSession(path);
+        auto candidate = openSession(path);
         int moved = 0;
-        sqlite3_file_control(session->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+        sqlite3_file_control(candidate->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
         if (moved == 0) {
-            session_ = std::move(session);
+            session_ = std::move(candidate);
             return hr::kOk;
         }
         if (attempt == kOpenAttempts) {
@@ -148,17 +148,17 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    auto session = std::make_shared<Session>(db, errors_);
+    auto opened = std::make_shared<Session>(db, errors_);
     if (rc != SQLITE_OK) {
-        session->fail(rc, "cannot open '" + path + "'");
+        opened->fail(rc, "cannot open '" + path + "'");
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, busyTimeoutMs());
-    session->run("PRAGMA journal_mode=WAL");
-    session->run("PRAGMA synchronous=NORMAL");
+    opened->run("PRAGMA journal_mode=WAL");
+    opened->run("PRAGMA synchronous=NORMAL");
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
-    return session;
+    return opened;
 }
 
 void SqliteConnection::close() {
