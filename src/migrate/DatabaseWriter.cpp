@@ -1,0 +1,159 @@
+#include "migrate/DatabaseWriter.h"
+
+#include <cmath>
+
+#include "migrate/ColumnPlan.h"
+#include "migrate/MigrationError.h"
+
+namespace vornel::migrate {
+namespace {
+
+// A currency value is kept as a double, which gives its ten-thousandths
+// back exactly only up to about 2^51 of them (225 billion units).
+bool keepsFourDecimals(int64_t tenThousandths) {
+    return std::llround(static_cast<double>(tenThousandths) / 10000.0 * 10000.0) == tenThousandths;
+}
+
+}  // namespace
+
+DatabaseWriter::DatabaseWriter(CKrigDatabase& db, MigrationReport& report)
+    : db_(db), report_(report), rs_(db.m_pConnection) {}
+
+void DatabaseWriter::beginTable(const AccessTable& table) {
+    table_ = table;
+    made_ = false;
+    report_.tables.push_back({table.name, 0, 0, {}, {}});
+    TableMigration& entry = report_.tables.back();
+    const size_t columns = table.columns.size();
+    target_.assign(columns, -1);
+    inexact_.assign(columns, 0);
+    progress_.start(table.name, table.rows);
+    const BlockLayout layout = blockLayoutOf(table);
+    if (layout != BlockLayout::None) {
+        createBlockTable(table.name, layout);
+        for (size_t i = 0; i < columns; ++i) {
+            target_[i] = static_cast<long>(i);
+        }
+    } else if (!createPlainTable(table, entry)) {
+        entry.rowsNotWritten = "none of its columns can be carried";
+        return;
+    }
+    if (rs_.Open(("SELECT * FROM [" + table.name + "]").c_str(), engine::adCmdText,
+                 engine::adOpenStatic, engine::adLockOptimistic) == 0) {
+        throw MigrationError("cannot open the new table '" + table.name + "': " + db_.Failure());
+    }
+    made_ = true;
+}
+
+void DatabaseWriter::createBlockTable(const std::string& name, BlockLayout layout) {
+    long made = 1;
+    switch (layout) {
+        case BlockLayout::Param:
+        case BlockLayout::VrgParam:
+            // Both at once, as the library makes them; once, or the second
+            // would empty the first.
+            if (!paramTablesMade_) {
+                made = db_.InitParamTables();
+                paramTablesMade_ = true;
+            }
+            break;
+        case BlockLayout::Result:
+            made = db_.CreateResultTable(name);
+            break;
+        default:
+            made = db_.CreateVoidTable(name);
+            break;
+    }
+    if (made == 0) {
+        throw MigrationError("cannot create table '" + name + "': " + db_.Failure());
+    }
+}
+
+bool DatabaseWriter::createPlainTable(const AccessTable& table, TableMigration& entry) {
+    std::string columns;
+    long next = 0;
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        const AccessColumn& column = table.columns[i];
+        const ColumnPlan plan = planColumn(column);
+        if (plan.declaration.empty()) {
+            entry.columnsNotCarried.push_back({column.name, plan.notCarried});
+            continue;
+        }
+        columns += (next == 0 ? "[" : ", [") + column.name + "] " + plan.declaration;
+        target_[i] = next++;
+    }
+    if (next == 0) {
+        return false;
+    }
+    const std::string sql = "CREATE TABLE [" + table.name + "] (" + columns + ")";
+    if (!db_.m_pConnection->Execute(sql.c_str(), engine::adCmdText)) {
+        throw MigrationError("cannot create table '" + table.name + "': " + db_.Failure());
+    }
+    return true;
+}
+
+void DatabaseWriter::row(const Row& row) {
+    TableMigration& entry = report_.tables.back();
+    ++entry.rowsRead;
+    progress_.advance(entry.rowsRead);
+    if (!made_) {
+        return;
+    }
+    bool written = rs_.AddNew() != 0;
+    for (size_t i = 0; written && i < row.size(); ++i) {
+        if (target_[i] < 0) {
+            continue;
+        }
+        if (row[i].kind == Cell::Currency && !keepsFourDecimals(row[i].integer)) {
+            ++inexact_[i];
+        }
+        written = put(target_[i], row[i]);
+    }
+    if (written && rs_.Update() != 0) {
+        ++entry.rowsWritten;
+        return;
+    }
+    rs_.CancelUpdate();
+    if (entry.rowsNotWritten.empty()) {
+        entry.rowsNotWritten =
+            "row " + std::to_string(entry.rowsRead) + " could not be written: " + db_.Failure();
+    }
+}
+
+bool DatabaseWriter::put(long index, const Cell& cell) {
+    switch (cell.kind) {
+        case Cell::Integer:
+            return rs_.PutCollect(index, Variant::i4(static_cast<int32_t>(cell.integer))) != 0;
+        case Cell::Real:
+            return rs_.PutCollect(index, Variant::r8(cell.real)) != 0;
+        case Cell::Text:
+            // Not the text overload, which stores an empty text as NULL.
+            return rs_.PutCollect(index, Variant::str(cell.data)) != 0;
+        case Cell::Bytes:
+            return rs_.AppendChunk(index, reinterpret_cast<const uint8_t*>(cell.data.data()),
+                                   cell.data.size()) != 0;
+        case Cell::Date:
+            return rs_.PutCollect(index, Variant::date(cell.real)) != 0;
+        case Cell::Currency:
+            return rs_.PutCollect(index, Variant::currency(cell.integer)) != 0;
+        case Cell::Bool:
+            return rs_.PutCollect(index, Variant::boolean(cell.integer != 0)) != 0;
+        default:
+            return rs_.PutCollect(index, Variant::null()) != 0;
+    }
+}
+
+void DatabaseWriter::endTable() {
+    rs_.Close();
+    TableMigration& entry = report_.tables.back();
+    for (size_t i = 0; i < inexact_.size(); ++i) {
+        if (inexact_[i] > 0) {
+            entry.columnsNotCarried.push_back(
+                {table_.columns[i].name, "currency values too large to keep four decimals: " +
+                                             std::to_string(inexact_[i])});
+        }
+    }
+    progress_.end();
+}
+
+}  // namespace vornel::migrate

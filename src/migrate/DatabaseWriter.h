@@ -1,0 +1,54 @@
+// Writes what the reader of an Access file hands on into the new database:
+// each table made (the library's own with its own definitions and index,
+// the others column by column as planned), its rows added through a
+// recordset, and what became of it recorded in the report.
+#ifndef VORNEL_MIGRATE_DATABASEWRITER_H
+#define VORNEL_MIGRATE_DATABASEWRITER_H
+
+#include <string>
+#include <vector>
+
+#include "db/Ado.h"
+#include "migrate/AccessData.h"
+#include "migrate/BlockLayout.h"
+#include "migrate/TableProgress.h"
+#include "store/KrigDatabase.h"
+#include "vornel/Migrate.h"
+
+namespace vornel::migrate {
+
+// Works inside whatever transaction the caller holds on the database. A
+// table that cannot be made throws MigrationError; a row that cannot be
+// written is left out and recorded, and the next one is tried.
+class DatabaseWriter : public AccessSink {
+public:
+    DatabaseWriter(CKrigDatabase& db, MigrationReport& report);
+
+    void beginTable(const AccessTable& table) override;
+    void row(const Row& row) override;
+    void endTable() override;
+
+private:
+    void createBlockTable(const std::string& name, BlockLayout layout);
+    // The columns that can be carried, mapped to the new table's; false
+    // when there are none.
+    bool createPlainTable(const AccessTable& table, TableMigration& entry);
+    bool put(long index, const Cell& cell);
+
+    CKrigDatabase& db_;
+    MigrationReport& report_;
+    CDbRecordset rs_;
+    AccessTable table_;
+    // For each column of the Access table, its index in the new one; -1
+    // for a column not carried.
+    std::vector<long> target_;
+    // For each column, the currency values that lost their last decimals.
+    std::vector<long> inexact_;
+    bool made_ = false;
+    bool paramTablesMade_ = false;
+    TableProgress progress_;
+};
+
+}  // namespace vornel::migrate
+
+#endif

@@ -1,0 +1,97 @@
+// The migration from an Access file: check the file, read it in a child
+// process, write what comes into a new database under a temporary name in
+// one transaction, and put the file in place only when all of that worked.
+#include "vornel/Migrate.h"
+
+#include <algorithm>
+
+#include "migrate/AccessFile.h"
+#include "migrate/AccessReader.h"
+#include "migrate/DatabaseWriter.h"
+#include "migrate/MigrationError.h"
+#include "migrate/PendingFile.h"
+#include "migrate/ReaderProcess.h"
+#include "store/KrigDatabase.h"
+#include "store/Transaction.h"
+
+namespace vornel {
+namespace {
+
+using migrate::MigrationError;
+
+// Reading never pauses this long on a sound file: every row is a message.
+// On some damaged ones libmdb loops without end in its catalog's
+// properties, taking nearly 20 MB more memory each second.
+constexpr int kIdleTimeoutMs = 20 * 1000;
+
+std::string counted(long n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+bool complete(const TableMigration& table) {
+    return table.rowsWritten == table.rowsRead && table.columnsNotCarried.empty();
+}
+
+void run(const std::string& accessPath, const std::string& newPath, MigrationReport& report) {
+    migrate::checkAccessFile(accessPath);
+    migrate::PendingFile pending(newPath);
+    {
+        CKrigDatabase db;
+        db.SetPath(pending.path());
+        if (db.Create() == 0) {
+            throw MigrationError(db.Failure());
+        }
+        store::Transaction transaction(*db.m_pConnection);
+        migrate::DatabaseWriter writer(db, report);
+        migrate::readInChild(
+            accessPath,
+            [&accessPath](migrate::AccessSink& sink) { migrate::readAccessFile(accessPath, sink); },
+            writer, kIdleTimeoutMs);
+        if (!transaction.commit()) {
+            throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
+        }
+    }
+    pending.commit();
+}
+
+}  // namespace
+
+long migrateAccessDatabase(const std::string& accessPath, const std::string& newPath,
+                           MigrationReport& report) {
+    report = MigrationReport();
+    try {
+        run(accessPath, newPath, report);
+    } catch (const std::exception& e) {
+        report.error = e.what();
+        return 0;
+    }
+    return std::all_of(report.tables.begin(), report.tables.end(), complete) ? 1 : 0;
+}
+
+std::string migrationSummary(const MigrationReport& report) {
+    std::string out;
+    long rows = 0;
+    bool everything = true;
+    for (const TableMigration& table : report.tables) {
+        out += table.name + ": " + std::to_string(table.rowsWritten) + " of " +
+               counted(table.rowsRead, "row");
+        for (const ColumnNotCarried& column : table.columnsNotCarried) {
+            out += "; column " + column.column + " not carried: " + column.reason;
+        }
+        if (!table.rowsNotWritten.empty()) {
+            out += "; " + table.rowsNotWritten;
+        }
+        out += "\n";
+        rows += table.rowsWritten;
+        everything = everything && complete(table);
+    }
+    if (!report.error.empty()) {
+        return out + "Nothing was written: " + report.error + "\n";
+    }
+    const std::string counts =
+        counted(static_cast<long>(report.tables.size()), "table") + ", " + counted(rows, "row");
+    return out + counts +
+           (everything ? ": everything came over.\n" : ": not everything came over (see above).\n");
+}
+
+}  // namespace vornel

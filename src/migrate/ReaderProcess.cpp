@@ -1,0 +1,140 @@
+#include "migrate/ReaderProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "migrate/MigrationError.h"
+#include "migrate/Wire.h"
+
+namespace vornel::migrate {
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return fd_; }
+    void reset() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// The child: libmdb's own messages go nowhere, its text comes out in UTF-8
+// whatever the host's environment asks for, and it never returns into the
+// parent's code.
+[[noreturn]] void runChild(const ReadFunction& read, Fd& readEnd, int writeEnd) {
+    readEnd.reset();
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    ::setenv("MDBICONV", "UTF-8", 1);
+    int status = 0;
+    try {
+        WireWriter out(writeEnd);
+        try {
+            read(out);
+            out.finish();
+        } catch (const MigrationError& e) {
+            out.failure(e.what());
+        } catch (const std::exception& e) {
+            out.failure(std::string("reading failed: ") + e.what());
+        }
+    } catch (...) {
+        status = 1;
+    }
+    ::_exit(status);
+}
+
+// Reaps the child when it goes out of scope, ending it first if it is
+// still at work.
+class Child {
+public:
+    explicit Child(pid_t pid) : pid_(pid) {}
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            wait();
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // How the child ended, for a message; empty when that cannot be told (a
+    // host that ignores SIGCHLD has its children reaped for it).
+    std::string wait() {
+        int status = 0;
+        pid_t got = -1;
+        do {
+            got = ::waitpid(pid_, &status, 0);
+        } while (got < 0 && errno == EINTR);
+        pid_ = -1;
+        if (got < 0) {
+            return {};
+        }
+        if (WIFSIGNALED(status)) {
+            return " (" + std::string(strsignal(WTERMSIG(status))) + ")";
+        }
+        return " (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+    }
+
+    void stop() { ::kill(pid_, SIGKILL); }
+
+private:
+    pid_t pid_;
+};
+
+}  // namespace
+
+void readInChild(const std::string& source, const ReadFunction& read, AccessSink& sink,
+                 int idleTimeoutMs) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        throw MigrationError("cannot start reading '" + source + "': " + std::strerror(errno));
+    }
+    Fd readEnd(ends[0]);
+    Fd writeEnd(ends[1]);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        throw MigrationError("cannot start reading '" + source + "': " + std::strerror(errno));
+    }
+    if (pid == 0) {
+        runChild(read, readEnd, writeEnd.get());
+    }
+    Child child(pid);
+    writeEnd.reset();
+    switch (replayWire(readEnd.get(), sink, idleTimeoutMs)) {
+        case WireEnd::Finished:
+            child.wait();
+            return;
+        case WireEnd::Closed:
+            throw MigrationError("reading '" + source + "' stopped unexpectedly" + child.wait() +
+                                 "; the file is probably damaged");
+        case WireEnd::Garbled:
+            child.stop();
+            child.wait();
+            throw MigrationError("reading '" + source + "' failed: the reader sent garbled data");
+        case WireEnd::Silent:
+            child.stop();
+            child.wait();
+            throw MigrationError("reading '" + source + "' made no progress for " +
+                                 std::to_string(idleTimeoutMs / 1000) +
+                                 " s and was stopped; the file is probably damaged");
+    }
+}
+
+}  // namespace vornel::migrate
