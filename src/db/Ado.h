@@ -30,6 +30,8 @@ public:
     // True when the statement ran.
     bool Execute(const char* sql, long options);
     std::string GetLastError();
+    // The SQLSTATE of the last failure on this connection; empty if none.
+    std::string GetLastSqlState();
     BOOL IsOpen();
     long BeginTrans();
     BOOL CommitTrans();

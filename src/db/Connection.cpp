@@ -113,6 +113,20 @@ std::string CDbConnection::GetLastError() {
     return text;
 }
 
+std::string CDbConnection::GetLastSqlState() {
+    if (!m_pAdoConnection) {
+        return {};
+    }
+    try {
+        const std::vector<engine::ErrorInfo> errors = m_pAdoConnection->errors();
+        return errors.empty() ? std::string() : errors.back().sqlState;
+    } catch (const std::exception& e) {
+        traceFailure("Warning: GetLastSqlState 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
+                     messageOf(e), __FILE__, __LINE__);
+        return {};
+    }
+}
+
 BOOL CDbConnection::IsOpen() {
     if (!m_pAdoConnection) {
         return 0;

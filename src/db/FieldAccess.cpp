@@ -1,5 +1,8 @@
 // Typed reads and writes of the current row's columns, and long binary
 // values moved in chunks.
+#include <algorithm>
+#include <cstring>
+
 #include "db/Ado.h"
 #include "db/Failure.h"
 #include "db/VariantConvert.h"
@@ -136,13 +139,26 @@ BOOL CDbRecordset::AppendChunk(long index, const uint8_t* data, size_t count) {
 
 BOOL CDbRecordset::GetChunk(const engine::Field& field, uint8_t* buffer) {
     try {
+        // The buffer holds the value's actual size and no more: a last
+        // piece that could run past it goes through a piece of our own, so
+        // an engine with more to give than it announced writes nothing
+        // beyond the buffer.
+        const long actual = field.actualSize();
+        const size_t size = actual > 0 ? static_cast<size_t>(actual) : 0;
+        uint8_t piece[kChunkSize] = {};
         size_t offset = 0;
-        while (static_cast<long>(offset) < field.actualSize()) {
-            const size_t read = field.getChunk(buffer + offset, kChunkSize);
+        while (offset < size) {
+            const size_t room = size - offset;
+            uint8_t* into = room >= kChunkSize ? buffer + offset : piece;
+            const size_t read = field.getChunk(into, kChunkSize);
             if (read == 0) {
                 return 0;
             }
-            offset += read;
+            const size_t kept = std::min(read, room);
+            if (into == piece) {
+                std::memcpy(buffer + offset, piece, kept);
+            }
+            offset += kept;
         }
         return 1;
     } catch (const std::exception& e) {

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -12,6 +15,24 @@ namespace vornel::engine {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kOpenAttempts = 3;
+
+// How long a statement waits for another connection's lock before it fails
+// as busy: VORNEL_BUSY_TIMEOUT_MS, read at each open, for a host (or a test)
+// that would rather hear sooner or wait longer; 5 s otherwise.
+int busyTimeoutMs() {
+    const char* text = std::getenv("VORNEL_BUSY_TIMEOUT_MS");
+    if (text == nullptr || *text == '\0') {
+        return kBusyTimeoutMs;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long ms = std::strtol(text, &end, 10);
+    if (*end != '\0' || errno != 0 || ms < 0 || ms > INT_MAX) {
+        return kBusyTimeoutMs;
+    }
+    return static_cast<int>(ms);
+}
 
 std::string trim(const std::string& s) {
     size_t b = 0;
@@ -102,21 +123,42 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
                   path + "' NEW.db",
               SQLITE_NOTADB);
     }
+    // A compaction elsewhere replaces the file by a rename while this open
+    // may be waiting for its lock; the handle would then hold the file that
+    // was replaced, and all it wrote would go with that file (and its WAL
+    // frames into the new file's log). Open again until the handle holds
+    // the file the path names.
+    for (int attempt = 1;; ++attempt) {
+        auto candidate = openSession(path);
+        int moved = 0;
+        sqlite3_file_control(candidate->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+        if (moved == 0) {
+            session_ = std::move(candidate);
+            return hr::kOk;
+        }
+        if (attempt == kOpenAttempts) {
+            raise(*errors_, hr::kEngine,
+                  "'" + path + "' was replaced each time it was opened; open it again",
+                  SQLITE_BUSY);
+        }
+    }
+}
+
+std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    auto session = std::make_shared<Session>(db, errors_);
+    auto opened = std::make_shared<Session>(db, errors_);
     if (rc != SQLITE_OK) {
-        session->fail(rc, "cannot open '" + path + "'");
+        opened->fail(rc, "cannot open '" + path + "'");
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    session->run("PRAGMA journal_mode=WAL");
-    session->run("PRAGMA synchronous=NORMAL");
+    sqlite3_busy_timeout(db, busyTimeoutMs());
+    opened->run("PRAGMA journal_mode=WAL");
+    opened->run("PRAGMA synchronous=NORMAL");
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
-    session_ = std::move(session);
-    return hr::kOk;
+    return opened;
 }
 
 void SqliteConnection::close() {

@@ -26,6 +26,8 @@ public:
     const std::shared_ptr<Session>& session();
 
 private:
+    // A new handle on the file at path, set up as every connection is.
+    std::shared_ptr<Session> openSession(const std::string& path);
     // Fails when the engine ended the transaction on its own (after an I/O
     // error, for instance): the levels counted here no longer exist.
     void checkTransactionAlive(Session& s);

@@ -370,6 +370,12 @@ long SqliteRecordset::fieldActualSize(long index) {
     if (editMode_ == adEditAdd || showingAdded_) {
         return variantSize(pending_[static_cast<size_t>(c)]);
     }
+    if (isLongKind(kinds_[static_cast<size_t>(c)])) {
+        // What GetChunk hands out: the bytes of the value as a blob, which
+        // for a number a foreign file stored here is its text.
+        sqlite3_column_blob(stmt_, c);
+        return sqlite3_column_bytes(stmt_, c);
+    }
     return columnSize(stmt_, c);
 }
 

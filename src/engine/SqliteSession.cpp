@@ -17,6 +17,10 @@ const char* sqlState(int rc) {
             return "HYT00";
         case SQLITE_CONSTRAINT:
             return "23000";
+        case SQLITE_MISMATCH:
+        case SQLITE_TOOBIG:
+        case SQLITE_RANGE:
+            return "22000";
         case SQLITE_ERROR:
             return "42000";
         case SQLITE_CANTOPEN:
@@ -105,12 +109,13 @@ sqlite3_stmt* Session::prepare(std::string_view statement) {
         fail(rc, "");
     }
     if (stmt == nullptr) {
-        raise(*errors_, hr::kEngine, "the statement is empty");
+        raise(*errors_, hr::kEngine, "the statement is empty", SQLITE_ERROR);
     }
     if (!onlyTrivia(tail)) {
         sqlite3_finalize(stmt);
         raise(*errors_, hr::kEngine,
-              "only one statement is allowed per call; text follows it: " + std::string(tail));
+              "only one statement is allowed per call; text follows it: " + std::string(tail),
+              SQLITE_ERROR);
     }
     return stmt;
 }

@@ -1,5 +1,6 @@
 #include "engine/StatementShape.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -34,6 +35,12 @@ double decimal(const std::string& text) {
     return strtod_l(text.c_str(), nullptr, c);
 }
 
+// Inside a literal every quote is doubled, so one that is closed holds an
+// even number of quotes, its own two included; 'abc'' is not closed.
+bool closedLiteral(std::string_view text) {
+    return text.size() >= 2 && std::count(text.begin(), text.end(), '\'') % 2 == 0;
+}
+
 }  // namespace
 
 Shape shapeOf(std::string_view sql) {
@@ -48,7 +55,7 @@ Shape shapeOf(std::string_view sql) {
         }
         if (t.kind == TokenKind::Number || t.kind == TokenKind::Literal) {
             const bool text = t.kind == TokenKind::Literal;
-            if (text && (t.text.size() < 2 || t.text.back() != '\'')) {
+            if (text && !closedLiteral(t.text)) {
                 return Shape();  // unterminated: let the engine say so
             }
             shape.literals.push_back({text               ? Literal::Text

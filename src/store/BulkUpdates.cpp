@@ -49,6 +49,9 @@ long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
+    if (const char* problem = textProblem(resType)) {
+        return fail(problem);
+    }
     return runStatement(resTypeUpdate(tableName, resType, blockId));
 }
 
@@ -73,7 +76,11 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
             qvSetPos(progress,
                      static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
         }
-        execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]));
+        if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
+            // The blocks before this one keep their new values.
+            qvEndProgress(progress);
+            return fail(kNotWritten + m_pDatabase->Failure());
+        }
     }
     qvEndProgress(progress);
     return 1;

@@ -91,6 +91,9 @@ long CVornelMng::getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names) {
 long CVornelMng::getBlockElementByVoid(std::string voidTableName,
                                        std::vector<_STRU_MINE_NAMEINFO>& names) {
     m_strLastError.clear();
+    if (const char* problem = textProblem(voidTableName)) {
+        return fail(problem);
+    }
     return catalogQuery(m_pDatabase,
                         format("SELECT Mine_Element FROM [%s] \t\tWHERE UCASE(VoidTable_Name) = "
                                "UCASE(%s)",
@@ -101,6 +104,9 @@ long CVornelMng::getBlockElementByVoid(std::string voidTableName,
 long CVornelMng::getTblNameByElementAndVoidTbl(std::string element, std::string voidTableName,
                                                std::vector<_STRU_MINE_NAMEINFO>& names) {
     m_strLastError.clear();
+    if (const char* problem = textProblem(element + voidTableName)) {
+        return fail(problem);
+    }
     return catalogQuery(m_pDatabase,
                         format("SELECT Table_Name FROM [%s] \t\tWHERE UCASE(Mine_Element) = "
                                "UCASE(%s) AND UCASE(VoidTable_Name) = UCASE(%s)",
@@ -111,6 +117,9 @@ long CVornelMng::getTblNameByElementAndVoidTbl(std::string element, std::string 
 long CVornelMng::getBlockElementAndVoidTblByTblName(std::string tableName,
                                                     std::vector<_STRU_MINE_NAMEINFO>& names) {
     m_strLastError.clear();
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return catalogQuery(m_pDatabase,
                         format("SELECT VoidTable_Name, Mine_Element FROM [%s] \t\tWHERE "
                                "UCASE(Table_Name) = UCASE(%s)",

@@ -8,6 +8,10 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     if (path.empty()) {
         return fail("the database path is empty");
     }
+    if (path.find('\0') != std::string::npos) {
+        // The file system would read the path only up to it: another file.
+        return fail("the database path holds a NUL character");
+    }
     clearDatabase();
     m_pDatabase = new CKrigDatabase();
     m_pDatabase->SetPath(path);

@@ -1,9 +1,21 @@
 #include "store/KrigDatabase.h"
 
+#include <filesystem>
+
 #include "platform/ComError.h"
 #include "platform/Notice.h"
+#include "platform/Trace.h"
 
 namespace engine = vornel::engine;
+
+namespace {
+
+bool exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+}  // namespace
 
 CKrigDatabase::~CKrigDatabase() {
     Close();
@@ -63,7 +75,29 @@ long CKrigDatabase::Connect() {
         return 0;
     }
     Close();
-    return Open();
+    // A compaction replaces the file in one rename, so the database is whole
+    // whenever it is there; its copy beside it means that one was cut short
+    // (or that the file was moved away after one).
+    const std::string temp = TempPath(m_szPath);
+    const bool copyBeside = exists(temp);
+    if (copyBeside && !exists(m_szPath)) {
+        m_strFailure = "Could not find file '" + m_szPath + "', but the compacted copy '" + temp +
+                       "' lies where a compaction left it: rename it to '" + m_szPath +
+                       "' to recover the database.";
+        return 0;
+    }
+    if (Open() == 0) {
+        return 0;
+    }
+    if (copyBeside) {
+        const std::string note = "'" + temp +
+                                 "' lies beside the database, left by a compaction that was cut "
+                                 "short; the database is intact. Move that file away before "
+                                 "compacting again.";
+        VORNEL_TRACE("Warning: %s; 文件: %s; 行: %d\n", note.c_str(), __FILE__, __LINE__);
+        vornel::showNotice(note);
+    }
+    return 1;
 }
 
 long CKrigDatabase::Compact() {

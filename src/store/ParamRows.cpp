@@ -86,8 +86,11 @@ long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
     for (long i = 0; i < count; ++i, ++next) {
         const std::string values =
             format("%ld, ", next) + valuesText(&records[i], kLayout + 1, kColumns - 1);
-        execute(*m_pDatabase->m_pConnection,
-                std::string("INSERT INTO ") + kParamTable + " VALUES( " + values + " )");
+        if (!execute(*m_pDatabase->m_pConnection,
+                     std::string("INSERT INTO ") + kParamTable + " VALUES( " + values + " )")) {
+            mineIds.clear();
+            return fail(kNotWritten + m_pDatabase->Failure());  // rolled back
+        }
         mineIds.push_back(next);
     }
     if (!transaction.commit()) {
@@ -112,6 +115,9 @@ long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, 
     if (tableName.empty() || records == nullptr || count == nullptr) {
         return fail("the table name is empty, or there is nowhere to put the answer");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return fetchParamRows(
         m_pDatabase,
         format("SELECT * FROM %s WHERE Table_Name = %s", kParamTable, quoted(tableName).c_str()),
@@ -131,6 +137,9 @@ long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasN
     if (tableName.empty()) {
         return fail("the table name is empty");
     }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
+    }
     return runStatement(format("UPDATE %s SET OreClas_Num = %ld WHERE Table_Name = %s", kParamTable,
                                oreClasNum, quoted(tableName).c_str()));
 }
@@ -139,6 +148,9 @@ long CVornelMng::modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit
     m_strLastError.clear();
     if (tableName.empty()) {
         return fail("the table name is empty");
+    }
+    if (const char* problem = textProblem(tableName)) {
+        return fail(problem);
     }
     return runStatement(format("UPDATE %s SET OreAttr_Unit = %d WHERE Table_Name = %s", kParamTable,
                                attrUnit, quoted(tableName).c_str()));

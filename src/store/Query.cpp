@@ -10,8 +10,15 @@ bool openQuery(CDbRecordset& rs, const std::string& sql) {
                    engine::adLockOptimistic) != 0;
 }
 
-void execute(CDbConnection& connection, const std::string& sql) {
-    connection.Execute(sql.c_str(), engine::adCmdText);
+bool execute(CDbConnection& connection, const std::string& sql) {
+    if (connection.Execute(sql.c_str(), engine::adCmdText)) {
+        return true;
+    }
+    // SQLSTATE classes of the statement's own faults: data (22), integrity
+    // (23), syntax or access rule (42).
+    const std::string state = connection.GetLastSqlState();
+    const std::string cls = state.substr(0, 2);
+    return cls == "22" || cls == "23" || cls == "42";
 }
 
 }  // namespace vornel::store

@@ -12,8 +12,12 @@ namespace vornel::store {
 // optimistic text command. False when the open failed.
 bool openQuery(CDbRecordset& rs, const std::string& sql);
 
-// Runs one statement on the connection; its outcome only warns.
-void execute(CDbConnection& connection, const std::string& sql);
+// Runs one statement on the connection. A statement that the database
+// refuses on its own merits (no such table, a bad value) only warns, as it
+// always has. False when the database could not be written at all (busy
+// past the timeout, read-only, full, failing): no caller may report that
+// as done.
+bool execute(CDbConnection& connection, const std::string& sql);
 
 }  // namespace vornel::store
 

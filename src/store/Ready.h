@@ -7,6 +7,7 @@
 namespace vornel::store {
 
 inline constexpr const char kNoDatabase[] = "no database is open";
+inline constexpr const char kNotWritten[] = "the database could not be written: ";
 
 // A database object whose connection is open: enough for statements.
 inline bool connectionOpen(const CKrigDatabase* db) {

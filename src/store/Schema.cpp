@@ -2,6 +2,7 @@
 // dropping and probing them.
 #include "shell/TableNames.h"
 #include "store/KrigDatabase.h"
+#include "store/Query.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
 #include "store/TableLayouts.h"
@@ -9,6 +10,7 @@
 #include "vornel/VornelMng.h"
 
 using vornel::store::connectionOpen;
+using vornel::store::execute;
 using vornel::store::format;
 using vornel::store::kNoDatabase;
 using vornel::store::kParamColumns;
@@ -25,7 +27,9 @@ long CKrigDatabase::DropTable(const std::string& name) {
     if (m_pRecordset != nullptr && m_pRecordset->IsOpen() != 0) {
         m_pRecordset->Close();
     }
-    m_pConnection->Execute(("DROP TABLE [" + name + "]").c_str(), vornel::engine::adCmdText);
+    if (!execute(*m_pConnection, "DROP TABLE [" + name + "]")) {
+        return 0;
+    }
     // The index went with its table; this statement is kept for databases
     // whose engine keeps indexes apart, and its outcome does not matter.
     m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
@@ -40,15 +44,13 @@ long CKrigDatabase::InitParamTables() {
     if (!transaction.begun()) {
         return 0;
     }
-    DropTable(vornel::kVrgParamTable);
-    m_pConnection->Execute(
-        format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns).c_str(),
-        vornel::engine::adCmdText);
-    DropTable(vornel::kParamTable);
-    m_pConnection->Execute(
-        format("create table %s(%s)", vornel::kParamTable, kParamColumns).c_str(),
-        vornel::engine::adCmdText);
-    return transaction.commit() ? 1 : 0;
+    const bool written =
+        DropTable(vornel::kVrgParamTable) != 0 &&
+        execute(*m_pConnection,
+                format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns)) &&
+        DropTable(vornel::kParamTable) != 0 &&
+        execute(*m_pConnection, format("create table %s(%s)", vornel::kParamTable, kParamColumns));
+    return written && transaction.commit() ? 1 : 0;
 }
 
 long CKrigDatabase::CreateBlockTable(const std::string& name, const char* columns) {
@@ -59,12 +61,11 @@ long CKrigDatabase::CreateBlockTable(const std::string& name, const char* column
     if (!transaction.begun()) {
         return 0;
     }
-    DropTable(name);
-    m_pConnection->Execute(("create table [" + name + "](" + columns + ")").c_str(),
-                           vornel::engine::adCmdText);
-    m_pConnection->Execute(("create index " + name + "ID on[" + name + "](Krig_BlockID)").c_str(),
-                           vornel::engine::adCmdText);
-    return transaction.commit() ? 1 : 0;
+    const bool written =
+        DropTable(name) != 0 &&
+        execute(*m_pConnection, "create table [" + name + "](" + columns + ")") &&
+        execute(*m_pConnection, "create index " + name + "ID on[" + name + "](Krig_BlockID)");
+    return written && transaction.commit() ? 1 : 0;
 }
 
 long CKrigDatabase::CreateResultTable(const std::string& name) {
@@ -123,7 +124,10 @@ long CVornelMng::dropTable(std::string tableName) {
     if (!connectionOpen(m_pDatabase)) {
         return fail(kNoDatabase);
     }
-    return m_pDatabase->DropTable(tableName);
+    if (m_pDatabase->DropTable(tableName) == 0) {
+        return fail("cannot drop table '" + tableName + "': " + m_pDatabase->Failure());
+    }
+    return 1;
 }
 
 long CVornelMng::isExistTbl(std::string tableName, int& exists) {

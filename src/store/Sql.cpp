@@ -29,6 +29,13 @@ const char* tableNameProblem(const std::string& name) {
     return nullptr;
 }
 
+const char* textProblem(const std::string& text) {
+    if (text.find('\0') != std::string::npos) {
+        return "the text holds a NUL character, which no stored name or value can";
+    }
+    return nullptr;
+}
+
 std::string quoted(std::string_view text) {
     std::string out = "'";
     for (char c : text) {

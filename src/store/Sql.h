@@ -17,6 +17,11 @@ bool bracketable(const std::string& name);
 // Why a caller-named table is refused, or nullptr when it is not.
 const char* tableNameProblem(const std::string& name);
 
+// Why a text that a statement compares with a column, or stores in one, is
+// refused, or nullptr: no column holds a NUL, and the text cut at one would
+// name another run or table than the caller meant.
+const char* textProblem(const std::string& text);
+
 // Text as an SQL literal: between single quotes, each quote doubled, so a
 // run named O'Brien pit is stored as it is named.
 std::string quoted(std::string_view text);

@@ -51,7 +51,9 @@ long CVornelMng::deleteRunsAndTable(const std::string& tableName, long mineId, b
     if (!deleted) {
         return 0;  // rolled back; the refused delete said why
     }
-    m_pDatabase->DropTable(tableName);
+    if (m_pDatabase->DropTable(tableName) == 0) {
+        return fail("cannot drop table '" + tableName + "': " + m_pDatabase->Failure());
+    }
     if (!transaction.commit()) {
         return fail("cannot commit the deletion: " + m_pDatabase->Failure());
     }

@@ -72,7 +72,9 @@ long CVornelMng::runStatement(const std::string& sql) {
     if (!vornel::store::connectionOpen(m_pDatabase)) {
         return fail(vornel::store::kNoDatabase);
     }
-    vornel::store::execute(*m_pDatabase->m_pConnection, sql);
+    if (!vornel::store::execute(*m_pDatabase->m_pConnection, sql)) {
+        return fail(vornel::store::kNotWritten + m_pDatabase->Failure());
+    }
     return 1;
 }
 
@@ -89,6 +91,9 @@ long CVornelMng::deleteByName(const char* table, const char* column, const std::
     m_strLastError.clear();
     if (name.empty()) {
         return fail("the table name is empty");
+    }
+    if (const char* problem = vornel::store::textProblem(name)) {
+        return fail(problem);
     }
     return runStatement(vornel::store::format("DELETE * FROM %s WHERE %s = %s", table, column,
                                               vornel::store::quoted(name).c_str()));

@@ -40,9 +40,11 @@ long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count)
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());
     }
     for (long i = 0; i < count; ++i) {
-        execute(*m_pDatabase->m_pConnection, std::string("INSERT INTO ") + kVrgParamTable +
-                                                 " VALUES( " +
-                                                 valuesText(&records[i], kLayout, kColumns) + " )");
+        if (!execute(*m_pDatabase->m_pConnection,
+                     std::string("INSERT INTO ") + kVrgParamTable + " VALUES( " +
+                         valuesText(&records[i], kLayout, kColumns) + " )")) {
+            return fail(kNotWritten + m_pDatabase->Failure());  // rolled back
+        }
     }
     if (!transaction.commit()) {
         return fail("cannot commit the variogram structures: " + m_pDatabase->Failure());

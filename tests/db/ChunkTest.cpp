@@ -41,6 +41,17 @@ struct ChunkedValue {
     std::unique_ptr<CDbRecordset> rs;
 };
 
+// A new database file with one table, connected.
+struct ChunkFile {
+    explicit ChunkFile(const char* createTable) {
+        engine::createDatabaseFile(dir.file("c.db"));
+        EXPECT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
+        EXPECT_TRUE(connection.Execute(createTable, kText));
+    }
+    vornel::test::TempDir dir;
+    CDbConnection connection;
+};
+
 }  // namespace
 
 TEST(Chunks, ReadInPiecesOfAHundredBytes) {
@@ -66,12 +77,8 @@ TEST(Chunks, AValueThatEndsEarlyFails) {
 }
 
 TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
-    vornel::test::TempDir dir;
-    engine::createDatabaseFile(dir.file("c.db"));
-    CDbConnection connection;
-    ASSERT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
-    ASSERT_TRUE(connection.Execute("create table T(I int, S VarChar(9), P IMAGE)", kText));
-    CDbRecordset rs(&connection);
+    ChunkFile file("create table T(I int, S VarChar(9), P IMAGE)");
+    CDbRecordset rs(&file.connection);
     ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
     const uint8_t data[250] = {9, 8, 7};
     ASSERT_EQ(rs.AddNew(), 1);
@@ -92,4 +99,27 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     std::fill(std::begin(back), std::end(back), 0);
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
+}
+
+TEST(Chunks, AnEngineWithMoreToGiveNeverWritesPastTheActualSize) {
+    ChunkedValue value(250);
+    value.bytes.resize(400);  // the engine has more than it announced
+    std::vector<uint8_t> buffer(258, 0xEE);
+    EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 1);
+    EXPECT_EQ(buffer[250], 0xEE) << "wrote past the value";
+    EXPECT_EQ(value.pieces, (std::vector<size_t>{100, 100, 100}));
+}
+
+// A file written elsewhere may hold a number where a long binary value
+// belongs: it reads as the bytes of its text, and its size says as much.
+TEST(Chunks, ANumberInALongColumnReadsAsItsText) {
+    ChunkFile file("create table T(P IMAGE)");
+    ASSERT_TRUE(file.connection.Execute("INSERT INTO T VALUES(1234567890)", kText));
+    CDbRecordset rs(&file.connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
+    EXPECT_EQ(rs.GetField(0).actualSize(), 10);
+    std::vector<uint8_t> back(12, 0xEE);
+    EXPECT_EQ(rs.GetChunk(0L, back.data()), 1);
+    EXPECT_EQ(std::string(back.begin(), back.begin() + 10), "1234567890");
+    EXPECT_EQ(back[10], 0xEE);
 }

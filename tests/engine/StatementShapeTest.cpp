@@ -30,6 +30,10 @@ TEST(StatementShape, LiteralsBecomeParameters) {
     EXPECT_FALSE(
         shapeOf("DELETE FROM T WHERE rowid IN (SELECT rowid FROM T ORDER BY 1 LIMIT 2)").shared);
     EXPECT_FALSE(shapeOf("UPDATE T SET s = 'unterminated").shared);
+    // Ends in a quote, but one of a doubled pair: still open.
+    EXPECT_FALSE(shapeOf("UPDATE T SET s = 'unterminated''").shared);
+    EXPECT_FALSE(shapeOf("UPDATE T SET s = '''").shared);
+    EXPECT_TRUE(shapeOf("UPDATE T SET s = ''''").shared);
 }
 
 TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {

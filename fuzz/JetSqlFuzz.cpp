@@ -1,0 +1,87 @@
+// The translation of the library's Jet statements for SQLite, on any text:
+// the tokens cover the text exactly; only DELETE, CREATE and DROP statements
+// are rewritten; and the literals a data-changing statement is bound with
+// are the values they spell.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "engine/JetSql.h"
+#include "engine/SqlTokens.h"
+#include "engine/StatementShape.h"
+
+using namespace vornel::engine;
+
+namespace {
+
+void require(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+bool rewritable(const std::vector<Token>& tokens) {
+    const auto first = std::find_if(tokens.begin(), tokens.end(),
+                                    [](const Token& t) { return t.kind != TokenKind::Space; });
+    return first != tokens.end() &&
+           (isWord(*first, "delete") || isWord(*first, "create") || isWord(*first, "drop"));
+}
+
+// Binds the literals of a shape to a statement of as many parameters and
+// reads them back: each quoted literal comes back as its text, undoubled.
+void checkBinding(const Shape& shape) {
+    static sqlite3* db = [] {
+        sqlite3* opened = nullptr;
+        sqlite3_open(":memory:", &opened);
+        return opened;
+    }();
+    std::string sql = "SELECT ";
+    for (size_t i = 1; i <= shape.literals.size(); ++i) {
+        sql += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    require(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK);
+    require(bindLiterals(stmt, shape.literals));
+    require(sqlite3_step(stmt) == SQLITE_ROW);
+    for (size_t i = 0; i < shape.literals.size(); ++i) {
+        const Literal& literal = shape.literals[i];
+        if (literal.kind != Literal::Text) {
+            continue;
+        }
+        const int c = static_cast<int>(i);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+        std::string requoted = "'";
+        for (char ch : std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, c)))) {
+            requoted += ch == '\'' ? "''" : std::string(1, ch);
+        }
+        require(requoted + "'" == literal.text);
+    }
+    sqlite3_finalize(stmt);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view sql(reinterpret_cast<const char*>(data), size);
+    const std::vector<Token> tokens = tokenize(sql);
+    std::string joined;
+    for (const Token& t : tokens) {
+        require(!t.text.empty());
+        joined += t.text;
+    }
+    require(joined == sql);
+
+    const std::string translated = translateJet(sql);
+    if (!rewritable(tokens)) {
+        require(translated == sql);
+    }
+    const Shape shape = shapeOf(translated);
+    if (shape.shared && !shape.literals.empty() && shape.literals.size() <= 100) {
+        checkBinding(shape);
+    }
+    return 0;
+}

@@ -1,0 +1,64 @@
+// The sub-block buffer reader on any bytes a file can hold: it never reads
+// past them, a buffer it rejects holds no sub-blocks, and one it accepts
+// holds exactly the sub-blocks whose encoding it was read from.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "store/SubBlockBuffer.h"
+
+using vornel::store::encodeSubBlocks;
+using vornel::store::subBlockBufferSize;
+using vornel::store::SubBlocks;
+using vornel::store::SubBlockView;
+
+namespace {
+
+void require(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+// Bit for bit, so that NaNs compare too.
+bool same(double a, double b) {
+    uint64_t x = 0;
+    uint64_t y = 0;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
+bool same(const D_3DOT& a, const D_3DOT& b) {
+    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A copy of exactly `size` bytes: a read past it is one ASan sees.
+    const std::vector<uint8_t> bytes(data, data + size);
+    const SubBlockView view(bytes.data(), bytes.size());
+    if (!view.valid()) {
+        require(view.count() == 0);
+        return 0;
+    }
+    const int32_t n = view.count();
+    require(n >= 0 && subBlockBufferSize(n) <= size);
+    SubBlocks sub;
+    if (!view.copyTo(sub)) {
+        return 0;
+    }
+    require(sub.count == n);
+    for (int32_t i = 0; i < n; ++i) {
+        require(same(view.centre(i), sub.centres[i]) && same(view.size(i), sub.sizes[i]));
+    }
+    std::vector<uint8_t> again;
+    encodeSubBlocks(n, sub.centres, sub.sizes, again);
+    require(again.size() == subBlockBufferSize(n) &&
+            std::memcmp(again.data(), bytes.data(), again.size()) == 0);
+    delete[] sub.centres;
+    delete[] sub.sizes;
+    return 0;
+}

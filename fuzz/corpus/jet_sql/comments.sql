@@ -1,0 +1,2 @@
+/* a */ delete -- b
+ * /* c */ from [x]

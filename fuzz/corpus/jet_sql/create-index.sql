@@ -1,0 +1,1 @@
+create index T1ID on[T1](Krig_BlockID)

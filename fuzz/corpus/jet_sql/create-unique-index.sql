@@ -1,0 +1,1 @@
+CREATE UNIQUE INDEX "a""b" ON `t``x` (c)

@@ -1,0 +1,1 @@
+create table KrigBlock_Vrg_Param(MineID long, Vrg_Type VarChar(20), Vrg_LocSill Double, Vrg_Azm Int, Vrg_Dip Int, Vrg_Org Int, Vrg_MaxRang Double, Vrg_MinRang Double, Vrg_VerRang Double, Vrg_TblName VarChar(20))

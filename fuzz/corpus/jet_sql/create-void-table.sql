@@ -1,0 +1,1 @@
+create table [V1](MineID long, Krig_BlockID AUTOINCREMENT(1,1), Krig_PntLocX double, Krig_PntLocY double, Krig_PntLocZ double, Krig_GridSizeX double, Krig_GridSizeY double, Krig_GridSizeZ double, Block_Coef double, Krig_OreType VarChar(20), Krig_Bound yesno, SubBUDBlob IMAGE)

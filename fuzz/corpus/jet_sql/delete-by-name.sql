@@ -1,0 +1,1 @@
+DELETE * FROM KrigBlock_Param WHERE Table_Name = 'O''Brien pit'

@@ -1,0 +1,1 @@
+INSERT INTO t VALUES(0x1F, 1abc, 1e, 1e+, .5e-3, 12.)

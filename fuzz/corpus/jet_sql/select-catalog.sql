@@ -1,0 +1,1 @@
+SELECT Mine_Element FROM [KrigBlock_Param] 		WHERE UCASE(VoidTable_Name) = UCASE('V1')

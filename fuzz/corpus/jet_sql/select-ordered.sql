@@ -1,0 +1,1 @@
+SELECT * FROM [T1] ORDER BY Krig_BlockID ASC

@@ -1,0 +1,1 @@
+SELECT * FROM [T1] WHERE 1=1; DROP TABLE T1 -- gone

@@ -1,0 +1,1 @@
+UPDATE [T1] SET Krig_ResType = 'x''

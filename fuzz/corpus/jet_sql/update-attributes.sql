@@ -1,0 +1,1 @@
+UPDATE [T1]                SET Ore_Propro = 0.500000, Block_CorMass = 12.250000, Block_OreMass = 7.000000                WHERE Krig_BlockID = 42

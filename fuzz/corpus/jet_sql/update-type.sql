@@ -1,0 +1,1 @@
+UPDATE [T1] SET Krig_ResType = 'ore''s' WHERE Krig_BlockID = 9223372036854775808

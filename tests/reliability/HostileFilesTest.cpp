@@ -1,0 +1,248 @@
+// Files a host may hand the library that it did not write, or that broke:
+// sub-block buffers truncated, oversized or with a negative count; files
+// that are no database, or an Access one, or a database cut or scribbled
+// over; tables with the right names and the wrong columns. Each call gives
+// status 0 with a reason, or a clean read (with a trace line where the file
+// was wrong), and never crashes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "reliability/Calls.h"
+#include "reliability/ModelFile.h"
+#include "reliability/RawDb.h"
+#include "reliability/Workload.h"
+#include "support/TempDir.h"
+#include "support/TraceCapture.h"
+#include "vornel/Hooks.h"
+#include "vornel/VornelMng.h"
+
+namespace vornel::test {
+namespace {
+
+bool says(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The four little-endian bytes of a count, in SQL hex.
+std::string countHex(uint32_t n) {
+    char out[9];
+    std::snprintf(out, sizeof out, "%02x%02x%02x%02x", n & 0xff, (n >> 8) & 0xff, (n >> 16) & 0xff,
+                  (n >> 24) & 0xff);
+    return out;
+}
+
+// One sub-block, centre (1, 2, 3) and size (0.5, 0.25, 0.125), in SQL hex.
+const std::string kCentreHex =
+    "000000000000f03f"
+    "0000000000000040"
+    "0000000000000840";
+const std::string kSizeHex =
+    "000000000000e03f"
+    "000000000000d03f"
+    "000000000000c03f";
+
+struct StoredBuffer {
+    const char* what;
+    std::string sqlValue;
+    int32_t subBlocks;  // what the block reads back with
+    bool traced;        // whether reading it leaves a trace line
+};
+
+std::vector<StoredBuffer> storedBuffers() {
+    return {
+        {"a whole buffer", "x'" + countHex(1) + kCentreHex + kSizeHex + "'", 1, false},
+        {"bytes beyond the count", "x'" + countHex(1) + kCentreHex + kSizeHex + "00ff00ff'", 1,
+         false},
+        {"a count of 5 with room for 1", "x'" + countHex(5) + kCentreHex + kSizeHex + "'", 0, true},
+        {"a count cut off", "x'0100'", 0, true},
+        {"a count of -1", "x'" + countHex(0xffffffffu) + kCentreHex + kSizeHex + "'", 0, true},
+        {"the lowest count", "x'" + countHex(0x80000000u) + "'", 0, true},
+        {"the highest count", "x'" + countHex(0x7fffffffu) + kCentreHex + "'", 0, true},
+        {"an empty value", "x''", 0, false},
+        {"NULL", "NULL", 0, false},
+        {"text", "'not a buffer at all'", 0, true},
+        {"a number", "12345", 0, true},
+    };
+}
+
+class HostileFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override { path = dir.file("model.mdb"); }
+
+    TempDir dir;
+    std::string path;
+    CVornelMng mng;
+};
+
+TEST_F(HostileFilesTest, BrokenSubBlockBuffersReadAsBlocksWithoutSubBlocks) {
+    ASSERT_EQ(writeModelFile(mng, path, kSmallBatch), "");
+    const auto buffers = storedBuffers();
+    {
+        RawDb db(path);
+        for (size_t i = 0; i < buffers.size(); ++i) {
+            const std::string id = std::to_string(blockId(kSmallBatch, static_cast<int32_t>(i)));
+            ASSERT_EQ(db.exec("UPDATE T1 SET Block_Coef = 0.5, SubBUDBlob = " +
+                              buffers[i].sqlValue + " WHERE Krig_BlockID = " + id),
+                      "");
+            ASSERT_EQ(db.exec("UPDATE V1 SET SubBUDBlob = " + buffers[i].sqlValue +
+                              " WHERE Krig_BlockID = " + std::to_string(i % 3 + 1)),
+                      "");
+        }
+    }
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult(kBlockTable, &blocks, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, batchSize(kSmallBatch));
+    for (size_t i = 0; i < buffers.size(); ++i) {
+        SCOPED_TRACE(buffers[i].what);
+        EXPECT_EQ(blocks[i].SubBUD_Num, buffers[i].subBlocks);
+        if (buffers[i].subBlocks == 1) {
+            EXPECT_EQ(blocks[i].SubBUD_PntLoc[0].z, 3.0);
+            EXPECT_EQ(blocks[i].SubBUD_GridSize[0].z, 0.125);
+        }
+        TraceCapture capture;
+        KrigBlockResult one;
+        ASSERT_EQ(mng.getBlockResult(kBlockTable, blocks[i].Krig_BlockID, &one), 1);
+        EXPECT_EQ(one.SubBUD_Num, buffers[i].subBlocks);
+        delete[] one.SubBUD_PntLoc;
+        delete[] one.SubBUD_GridSize;
+        if (traceEnabled()) {
+            EXPECT_EQ(!capture.lines.empty(), buffers[i].traced);
+        }
+    }
+    // A section along the row of blocks cuts every one of them.
+    D_3DOT corners[4] = {
+        {-1, kSmallBatch, -9}, {200, kSmallBatch, -9}, {200, kSmallBatch, 9}, {-1, kSmallBatch, 9}};
+    EXPECT_EQ(mng.getCutBlockResult(kBlockTable, corners, &blocks, &count), 1) << mng.lastError();
+    EXPECT_GT(count, 0);
+    KrigBlockVoid* voids = nullptr;
+    EXPECT_EQ(mng.getBlockVoid(kVoidTable, &voids, &count), 1) << mng.lastError();
+    EXPECT_EQ(count, 3);
+}
+
+struct ForeignFile {
+    const char* what;
+    std::string bytes;
+    bool opens;  // whether connecting succeeds (a database, if a broken one)
+};
+
+TEST_F(HostileFilesTest, FilesThatAreNoSoundDatabaseGiveStatusesNotCrashes) {
+    ASSERT_EQ(writeModelFile(mng, path, kSmallBatch), "");
+    mng.clearDatabase();
+    const std::string sound = readBytes(path);
+    ASSERT_GT(sound.size(), 8192u);
+    std::mt19937 rng(20240701u);
+    std::string noise(8192, '\0');
+    std::generate(noise.begin(), noise.end(), [&rng] { return static_cast<char>(rng()); });
+    std::string scribbled = sound;
+    for (size_t i = 4096; i < scribbled.size(); i += 97) {
+        scribbled[i] = static_cast<char>(rng());
+    }
+    std::string badHeader = sound;
+    badHeader.replace(16, 8, "\xff\xff\x07\x07\xff\xff\xff\xff", 8);
+    const std::vector<ForeignFile> files = {
+        {"random bytes", noise, false},
+        {"text", std::string(5000, 'x'), false},
+        {"an SQLite header over noise", sound.substr(0, 100) + noise, true},
+        {"a database cut in half", sound.substr(0, sound.size() / 2), true},
+        {"a database scribbled over", scribbled, true},
+        {"a database with a broken header", badHeader, false},
+    };
+    Batch batch(kSmallBatch);
+    for (const ForeignFile& file : files) {
+        SCOPED_TRACE(file.what);
+        const std::string foreign = dir.file("foreign.mdb");
+        writeBytes(foreign, file.bytes);
+        CVornelMng other;
+        const long opened = other.connectDatabase(foreign);
+        if (!file.opens) {
+            EXPECT_EQ(opened, 0);
+        }
+        if (opened == 0) {
+            EXPECT_FALSE(other.lastError().empty());
+            continue;
+        }
+        for (const char* table : {"T1", "V1", "KrigBlock_Param"}) {
+            for (const Call& call : callsNaming(table, batch)) {
+                SCOPED_TRACE(call.what + " on " + std::string(table));
+                const long status = call.run(other);
+                EXPECT_GE(status, 0);
+                EXPECT_TRUE(status != 0 || !other.lastError().empty());
+            }
+        }
+        other.compactDatabase(foreign);
+    }
+}
+
+TEST_F(HostileFilesTest, AnAccessDatabaseIsNamedAsOne) {
+    for (const char* engine : {"Jet", "ACE"}) {
+        SCOPED_TRACE(engine);
+        const std::string bytes = std::string("\x00\x01\x00\x00Standard ", 13) + engine +
+                                  std::string(" DB\x00\x01", 5) + std::string(4096, '\0');
+        writeBytes(path, bytes);
+        EXPECT_EQ(mng.connectDatabase(path), 0);
+        EXPECT_TRUE(says(mng.lastError(), "is an Access database")) << mng.lastError();
+        EXPECT_EQ(mng.compactDatabase(path), 0);
+        EXPECT_EQ(mng.createDatabase(path), 0);
+        EXPECT_EQ(readBytes(path), bytes);
+    }
+}
+
+TEST_F(HostileFilesTest, TablesWithTheRightNamesAndWrongColumnsGiveStatusesNotCrashes) {
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    {
+        RawDb db(path);
+        ASSERT_EQ(
+            db.exec("CREATE TABLE KrigBlock_Param(MineID int, Foo text);"
+                    "INSERT INTO KrigBlock_Param VALUES(1, 'T1');"
+                    "CREATE TABLE KrigBlock_Vrg_Param(Bar);"
+                    "INSERT INTO KrigBlock_Vrg_Param VALUES(x'00');"
+                    "CREATE TABLE T1(MineID long, Krig_BlockID long);"
+                    "INSERT INTO T1 VALUES(1, 1), (1, 2);"
+                    "CREATE TABLE V1(a, b, c);"
+                    "INSERT INTO V1 VALUES('x', 2.5, x'ff');"
+                    "CREATE TABLE T2(a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r,s,t,u,v,w,x,y,z);"
+                    "INSERT INTO T2 VALUES('a','b','c','d','e','f','g','h','i','j','k','l','m',"
+                    "'n','o','p','q','r',1,2,3,'v','w','x','y','z');"),
+            "");
+    }
+    Batch batch(kSmallBatch);
+    for (const std::string table : {"T1", "V1", "T2", "KrigBlock_Param", "KrigBlock_Vrg_Param"}) {
+        for (const Call& call : callsNaming(table, batch)) {
+            SCOPED_TRACE(call.what + " on " + table);
+            TraceCapture capture;
+            const long status = call.run(mng);
+            EXPECT_GE(status, 0);
+            if (status == 0) {
+                EXPECT_FALSE(mng.lastError().empty());
+            } else if (traceEnabled() && table != "T2" && call.what.rfind("getBlock", 0) == 0 &&
+                       call.what.find("Result") != std::string::npos) {
+                EXPECT_FALSE(capture.lines.empty()) << "a read of missing columns says so";
+            }
+        }
+    }
+    for (long id : {1L, 2L, 99L}) {
+        for (const Call& call : callsNumbering(id)) {
+            SCOPED_TRACE(call.what + " with " + std::to_string(id));
+            const long status = call.run(mng);
+            EXPECT_TRUE(status != 0 || !mng.lastError().empty());
+        }
+    }
+    EXPECT_EQ(mng.initDataBase(), 1) << "the tables can be made anew";
+}
+
+}  // namespace
+}  // namespace vornel::test

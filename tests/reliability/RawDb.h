@@ -1,0 +1,37 @@
+// A database file seen through SQLite alone, not through the library: how
+// the reliability tests check what the library left in a file.
+#ifndef VORNEL_TESTS_RELIABILITY_RAWDB_H
+#define VORNEL_TESTS_RELIABILITY_RAWDB_H
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+namespace vornel::test {
+
+class RawDb {
+public:
+    explicit RawDb(const std::string& path);
+    ~RawDb();
+    RawDb(const RawDb&) = delete;
+    RawDb& operator=(const RawDb&) = delete;
+
+    // Every row of a query, each value as text (blobs in hex, NULL as
+    // "NULL"); one row holding the engine's message if the query fails.
+    std::vector<std::vector<std::string>> rows(const std::string& sql);
+    // The first value of the first row, or the failure message.
+    std::string value(const std::string& sql);
+    // Runs statements; their failure message, or empty.
+    std::string exec(const std::string& sql);
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// What PRAGMA integrity_check says of the file: "ok" when it is sound.
+std::string integrityOf(const std::string& path);
+
+}  // namespace vornel::test
+
+#endif

@@ -1,0 +1,54 @@
+// The blocks the reliability tests write, made from a batch number alone:
+// a process that checks a file knows what each batch it finds must hold
+// without asking the process that wrote it.
+#ifndef VORNEL_TESTS_RELIABILITY_WORKLOAD_H
+#define VORNEL_TESTS_RELIABILITY_WORKLOAD_H
+
+#include <cstdint>
+#include <vector>
+
+#include "vornel/KrigBlockResult.h"
+
+namespace vornel::test {
+
+// The block result table every workload writes into.
+inline constexpr const char kBlockTable[] = "T1";
+
+// Between 100 and 2999 blocks: some batches are large.
+int32_t batchSize(int32_t batch);
+
+// Unique in the table, so an update by block identifier reaches one block.
+int32_t blockId(int32_t batch, int32_t index);
+
+// Block `index` of a batch (its MineID is the batch number) sits at
+// (index, batch, 0) in a unit box, split into index % 3 slabs along Y.
+// Its attribute is batch * 1000 + index; its Ore_Propro starts at 0.
+class Batch {
+public:
+    explicit Batch(int32_t batch);
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    KrigBlockResult* blocks() { return blocks_.data(); }
+    long count() const { return static_cast<long>(blocks_.size()); }
+
+    // Sets every block's Ore_Propro to `generation`.
+    void setGeneration(int32_t generation);
+
+private:
+    std::vector<KrigBlockResult> blocks_;
+    std::vector<D_3DOT> centres_;
+    std::vector<D_3DOT> sizes_;
+};
+
+// What a batch adds up to in the table.
+struct BatchSums {
+    long long rows;
+    double attributes;        // sum of Krig_OutAttr
+    long long subBlockBytes;  // sum of length(SubBUDBlob)
+};
+BatchSums expectedSums(int32_t batch);
+
+}  // namespace vornel::test
+
+#endif
