@@ -52,7 +52,12 @@ std::string CrashModel::check(RawDb& db, const std::optional<Step>& inFlight) {
     if (inFlight) {
         note(*inFlight);
     }
-    return checkBatches(db, inFlight) + checkGenerations(db, inFlight) + checkRuns(db, inFlight);
+    // In this order: a step that committed just before the kill is taken
+    // in by the batches' check, and the later checks count on it.
+    std::string problems = checkBatches(db, inFlight);
+    problems += checkGenerations(db, inFlight);
+    problems += checkRuns(db, inFlight);
+    return problems;
 }
 
 std::string CrashModel::checkBatches(RawDb& db, const std::optional<Step>& inFlight) {
