@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "platform/ComError.h"
 #include "platform/OleDate.h"
@@ -159,13 +160,10 @@ std::string currencyText(int64_t v) {
     throw ComError(hr::kTypeMismatch);
 }
 
-}  // namespace
-
-int32_t VariantToLong(const Variant& v) {
+// The integer tags both numeric conversions read alike: only the stored
+// width counts, as the platform truncates to it.
+std::optional<int32_t> integerOf(const Variant& v) {
     switch (v.vt) {
-        case vornel::VT_EMPTY:
-        case vornel::VT_NULL:
-            return 0;
         case vornel::VT_I2:
         case vornel::VT_UI2:
         case vornel::VT_BOOL:
@@ -177,6 +175,21 @@ int32_t VariantToLong(const Variant& v) {
         case vornel::VT_I1:
         case vornel::VT_UI1:
             return low8(v.integer);
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+int32_t VariantToLong(const Variant& v) {
+    if (const std::optional<int32_t> n = integerOf(v)) {
+        return *n;
+    }
+    switch (v.vt) {
+        case vornel::VT_EMPTY:
+        case vornel::VT_NULL:
+            return 0;
         case vornel::VT_R4:
         case vornel::VT_R8: {
             // Half up, then cut toward zero: -2.5 gives -2.
@@ -204,21 +217,13 @@ int32_t VariantToLong(const Variant& v) {
 }
 
 double VariantToDouble(const Variant& v) {
+    if (const std::optional<int32_t> n = integerOf(v)) {
+        return *n;
+    }
     switch (v.vt) {
         case vornel::VT_EMPTY:
         case vornel::VT_NULL:
             return 0.0;
-        case vornel::VT_I2:
-        case vornel::VT_UI2:
-        case vornel::VT_BOOL:
-            return low16(v.integer);
-        case vornel::VT_I4:
-        case vornel::VT_UI4:
-        case vornel::VT_INT:
-            return low32(v.integer);
-        case vornel::VT_I1:
-        case vornel::VT_UI1:
-            return low8(v.integer);
         case vornel::VT_R4:
         case vornel::VT_R8:
             return v.real;
