@@ -15,17 +15,11 @@ Variant Variant::i4(int32_t v) {
 }
 
 Variant Variant::r4(float v) {
-    Variant out;
-    out.vt = VT_R4;
-    out.real = v;
-    return out;
+    return ofReal(VT_R4, v);
 }
 
 Variant Variant::r8(double v) {
-    Variant out;
-    out.vt = VT_R8;
-    out.real = v;
-    return out;
+    return ofReal(VT_R8, v);
 }
 
 Variant Variant::boolean(bool v) {
@@ -40,10 +34,7 @@ Variant Variant::str(std::string v) {
 }
 
 Variant Variant::date(double v) {
-    Variant out;
-    out.vt = VT_DATE;
-    out.real = v;
-    return out;
+    return ofReal(VT_DATE, v);
 }
 
 Variant Variant::currency(int64_t tenThousandths) {
@@ -61,6 +52,13 @@ Variant Variant::of(uint16_t vt, int64_t integer) {
     Variant out;
     out.vt = vt;
     out.integer = integer;
+    return out;
+}
+
+Variant Variant::ofReal(uint16_t vt, double real) {
+    Variant out;
+    out.vt = vt;
+    out.real = real;
     return out;
 }
 

@@ -75,6 +75,7 @@ struct Variant {
     static Variant currency(int64_t tenThousandths);
     static Variant byteArray(const uint8_t* data, size_t size);
     static Variant of(uint16_t vt, int64_t integer);
+    static Variant ofReal(uint16_t vt, double real);
 };
 
 }  // namespace vornel
