@@ -99,7 +99,12 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     db.connection.Close();
     EXPECT_EQ(db.connection.IsOpen(), 0);
     EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+    ASSERT_EQ(db.connection.OpenJetDatabase(db.path, "", -1), 1);
+    ASSERT_EQ(rs.Open("SELECT 42", kText, kStatic, kOptimistic), 1);
     db.connection.Release();
+    EXPECT_EQ(rs.GetCollect(0, n), 1);  // an open recordset outlives its connection
+    EXPECT_EQ(n, 42);
+    rs.Close();
     EXPECT_EQ(db.connection.IsOpen(), 0);
     EXPECT_EQ(db.connection.GetConnection(), nullptr);
     EXPECT_EQ(db.connection.BeginTrans(), -1);
@@ -107,6 +112,81 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     EXPECT_EQ(db.connection.RollbackTrans(), 0);
     EXPECT_EQ(db.connection.GetLastError(), "");
     EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+}
+
+TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
+    Database db;
+    ASSERT_TRUE(db.connection.Execute("create table T(A long, N AUTOINCREMENT(1,1))", kText));
+    CDbRecordset rs(&db.connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.IsBOF(), -1);  // true as the engine says it
+    EXPECT_EQ(rs.IsEOF(), -1);
+    EXPECT_EQ(rs.GetRecordCount(), 0);
+    for (int a = 1; a <= 25; ++a) {
+        ASSERT_EQ(rs.AddNew(), 1);
+        EXPECT_EQ(rs.PutCollect(0, a), 1);
+        if (a == 1) {
+            EXPECT_EQ(rs.PutCollect(1, 7), 1);  // a counter given is kept, the next ones follow
+        }
+        ASSERT_EQ(rs.Update(), 1);
+    }
+    EXPECT_EQ(rs.PutCollect(0, 1), 0);  // no row begun
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.CancelUpdate(), 1);
+
+    ASSERT_EQ(rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic,
+                      kOptimistic),
+              1);
+    EXPECT_EQ(rs.IsBOF(), 0);
+    EXPECT_EQ(rs.GetRecordCount(), 20);
+    long a = 0, counter = 0, walked = 0;
+    for (; rs.IsEOF() == 0; rs.MoveNext(), ++walked) {
+        EXPECT_EQ(rs.GetCollect(0, a), 1);
+        EXPECT_EQ(rs.GetCollect(1, counter), 1);
+        EXPECT_EQ(a, 25 - walked);
+        EXPECT_EQ(counter, a + 6);
+    }
+    EXPECT_EQ(walked, 20);
+    EXPECT_EQ(rs.MoveNext(), 0);  // past the end
+    EXPECT_EQ(rs.MoveFirst(), 1);
+    EXPECT_EQ(rs.SetAbsolutePosition(3), 1);
+    EXPECT_EQ(rs.GetAbsolutePosition(), 3);
+    EXPECT_EQ(rs.GetCollect(0, a), 1);
+    EXPECT_EQ(a, 23);
+    EXPECT_EQ(rs.SetAbsolutePosition(21), 0);
+}
+
+TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
+    Database db;
+    const auto rows = [&db] {
+        CDbRecordset rs(&db.connection);
+        long n = -1;
+        rs.Open("SELECT COUNT(*) FROM T", kText, kStatic, kOptimistic);
+        rs.GetCollect(0, n);
+        return n;
+    };
+    ASSERT_TRUE(db.connection.Execute("create table T(A long)", kText));
+    EXPECT_EQ(db.connection.BeginTrans(), 1);
+    EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1)", kText));
+    EXPECT_EQ(db.connection.BeginTrans(), 2);
+    EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(2)", kText));
+    EXPECT_EQ(db.connection.CommitTrans(), 1);  // merged into the outer level
+    EXPECT_EQ(db.connection.BeginTrans(), 2);
+    EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(3)", kText));
+    EXPECT_EQ(db.connection.RollbackTrans(), 1);  // only row 3 goes
+    EXPECT_EQ(rows(), 2);
+    EXPECT_TRUE(db.connection.Execute("create table U(A long)", kText));  // DDL obeys it too
+    EXPECT_EQ(db.connection.RollbackTrans(), 1);  // the outer rollback undoes all
+    EXPECT_EQ(rows(), 0);
+    EXPECT_FALSE(db.connection.Execute("SELECT * FROM U", kText));
+    EXPECT_EQ(db.connection.CommitTrans(), 0);
+    EXPECT_EQ(db.connection.RollbackTrans(), 0);
+
+    // One statement a call: a second one refuses the whole text.
+    EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); DROP TABLE T", kText));
+    EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1);  -- done", kText));
+    EXPECT_FALSE(db.connection.Execute("  ", kText));
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST(Wrappers, ConnectionStringsAndReopening) {
