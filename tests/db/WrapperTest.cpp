@@ -134,9 +134,8 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.CancelUpdate(), 1);
 
-    ASSERT_EQ(rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic,
-                      kOptimistic),
-              1);
+    ASSERT_EQ(
+        rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.IsBOF(), 0);
     EXPECT_EQ(rs.GetRecordCount(), 20);
     long a = 0, counter = 0, walked = 0;

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
 #include <random>
 
 #include "migrate/Samples.h"
@@ -16,11 +15,8 @@ using vornel::test::fileExists;
 using vornel::test::readFile;
 using vornel::test::sample;
 using vornel::test::TempDir;
+using vornel::test::writeFile;
 namespace {
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 class HostileInput : public ::testing::Test {
 protected:
@@ -58,19 +54,40 @@ protected:
     const std::string nwind = readFile(sample("nwind.mdb"));
 };
 
+// The header of an Access file of the given engine and version, padded with
+// zeros to `size` bytes.
+std::string header(const char* engine, char version, size_t size) {
+    std::string bytes = std::string("\0\1\0\0", 4) + engine + std::string(1, '\0') + version;
+    bytes.resize(size, '\0');
+    return bytes;
+}
+
 }  // namespace
 
-TEST_F(HostileInput, FilesThatAreNotAccessDatabases) {
+TEST_F(HostileInput, FilesThatAreNotWholeAccessDatabases) {
     expectRefused(dir.file("absent.mdb"),
                   "cannot open '" + dir.file("absent.mdb") + "': No such file or directory");
-    writeFile(dir.file("empty.mdb"), "");
-    expectRefused(dir.file("empty.mdb"), "'" + dir.file("empty.mdb") + "' is empty");
-    writeFile(dir.file("notes.txt"), "Block model notes\nnot a database\n");
-    expectRefused(dir.file("notes.txt"),
-                  "'" + dir.file("notes.txt") + "' is not an Access database");
-    writeFile(dir.file("x"), "x");
-    expectRefused(dir.file("x"), "is not an Access database");
     expectRefused(dir.path(), "'" + dir.path() + "' is not a file");
+    const std::string later = "is an Access database of a later version than Jet 4";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"", "is empty, not an Access database"},
+        {"Block model notes\nnot a database\n", "is not an Access database"},
+        {"x", "is not an Access database"},
+        {header("Standard Jet DB", 0, 20), "is not an Access database"},
+        {header("Standard XYZ DB", 0, 2048), "is not an Access database"},
+        {header("Standard ACE DB", 2, 4096), later},
+        {header("Standard Jet DB", 2, 4096), later},
+        // Jet 3 pages are 2 KiB, Jet 4 pages 4 KiB.
+        {header("Standard Jet DB", 0, 3 * 2048 + 1),
+         "is damaged: it ends part-way through a page (6145 bytes); it may have been cut short"},
+        {header("Standard Jet DB", 1, 3 * 2048),
+         "is damaged: it ends part-way through a page (6144"},
+    };
+    const std::string path = dir.file("old.mdb");
+    for (const auto& [content, why] : files) {
+        writeFile(path, content);
+        expectRefused(path, "'" + path + "' " + why);
+    }
 }
 
 TEST_F(HostileInput, TruncatedCopiesAtManyCutPoints) {

@@ -1,13 +1,11 @@
-// The public call and its summary.
+// The public call and its summary, and what it writes where.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
-#include "support/TraceCapture.h"
 #include "vornel/Hooks.h"
 #include "vornel/Migrate.h"
 #include "vornel/VornelMng.h"
@@ -19,7 +17,8 @@ using vornel::test::fileExists;
 using vornel::test::readFile;
 using vornel::test::sample;
 using vornel::test::TempDir;
-TEST(Migrate, TheSummaryListsTablesAndRows) {
+
+TEST(Migrate, TheSummaryListsTablesRowsAndWhatDidNotComeOver) {
     TempDir dir;
     MigrationReport report;
     report.error = "left from before";
@@ -27,17 +26,52 @@ TEST(Migrate, TheSummaryListsTablesAndRows) {
     ASSERT_EQ(migrateAccessDatabase(sample("DateTestDatabase.mdb"), dir.file("new.db"), report), 1);
     EXPECT_EQ(migrationSummary(report),
               "DateTest: 6 of 6 rows\n1 table, 6 rows: everything came over.\n");
+
+    report.tables = {{"Runs", 3, 3, {}, {}},
+                     {"Odd",
+                      2,
+                      1,
+                      {{"Amount", "decimal columns have no counterpart here"}},
+                      "row 2 could not be written: CHECK constraint failed"}};
+    const std::string tables =
+        "Runs: 3 of 3 rows\n"
+        "Odd: 1 of 2 rows; column Amount not carried: decimal columns have no counterpart "
+        "here; row 2 could not be written: CHECK constraint failed\n";
+    EXPECT_EQ(migrationSummary(report),
+              tables + "2 tables, 4 rows: not everything came over (see above).\n");
+    report.error = "reading 'old.mdb' stopped unexpectedly (Segmentation fault)";
+    EXPECT_EQ(migrationSummary(report), tables + "Nothing was written: " + report.error + "\n");
 }
 
-TEST(Migrate, TheMigratedFileIsTheLibrarysOwn) {
+// Text comes in UTF-8 whatever the environment asks of the reader.
+TEST(Migrate, NorthwindBecomesTheLibrarysOwnFileWithProgressPerTable) {
     TempDir dir;
     const std::string mdb = sample("nwind.mdb");
     const std::string db = dir.file("nwind.db");
     CVornelMng mng;
     EXPECT_EQ(mng.connectDatabase(mdb), 0);
-    EXPECT_NE(mng.lastError().find("vornel migrate"), std::string::npos) << mng.lastError();
+    EXPECT_TRUE(vornel::test::contains(mng.lastError(), "vornel migrate")) << mng.lastError();
+
+    std::vector<std::string> started;
+    long ended = 0;
+    vornel::ProgressSink sink;
+    sink.start = [&](const std::string& message, const std::string&) {
+        started.push_back(message);
+    };
+    sink.end = [&] { ++ended; };
+    vornel::setProgressSink(sink);
+    ::setenv("MDBICONV", "UTF-16", 1);
     MigrationReport report;
-    ASSERT_EQ(migrateAccessDatabase(mdb, db, report), 1) << report.error;
+    const long status = migrateAccessDatabase(mdb, db, report);
+    ::unsetenv("MDBICONV");
+    vornel::setProgressSink({});
+    ASSERT_EQ(status, 1) << report.error;
+    EXPECT_EQ(report.tables.back().name, "Umsätze");
+    ASSERT_EQ(started.size(), 9u);
+    EXPECT_EQ(started[0], "Table 'Order Details' (2155 rows)");
+    EXPECT_EQ(started[8], "Table 'Umsätze' (830 rows)");
+    EXPECT_EQ(ended, 9);
+
     ASSERT_EQ(mng.connectDatabase(db), 1) << mng.lastError();
     int exists = 0;
     EXPECT_EQ(mng.isExistTbl("Orders", exists), 1);
@@ -48,77 +82,35 @@ TEST(Migrate, TheMigratedFileIsTheLibrarysOwn) {
     EXPECT_FALSE(fileExists(db + "-wal"));
 }
 
-TEST(Migrate, ProgressIsShownPerTable) {
-    std::vector<std::string> started;
-    long ended = 0;
-    vornel::ProgressSink sink;
-    sink.start = [&](const std::string& message, const std::string&) {
-        started.push_back(message);
-    };
-    sink.end = [&] { ++ended; };
-    vornel::setProgressSink(sink);
+TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
     TempDir dir;
-    MigrationReport report;
-    migrateAccessDatabase(sample("nwind.mdb"), dir.file("new.db"), report);
-    vornel::setProgressSink({});
-    ASSERT_EQ(started.size(), 9u);
-    EXPECT_EQ(started[0], "Table 'Order Details' (2155 rows)");
-    EXPECT_EQ(started[8], "Table 'Umsätze' (830 rows)");
-    EXPECT_EQ(ended, 9);
-}
-
-TEST(Migrate, AnExistingDestinationIsLeftAlone) {
-    TempDir dir;
+    const std::string access = sample("DateTestDatabase.mdb");
     const std::string db = dir.file("new.db");
-    std::ofstream(db) << "precious";
+    vornel::test::writeFile(db, "precious");
     MigrationReport report;
-    EXPECT_EQ(migrateAccessDatabase(sample("nwind.mdb"), db, report), 0);
+    EXPECT_EQ(migrateAccessDatabase(access, db, report), 0);
     EXPECT_EQ(readFile(db), "precious");
     EXPECT_TRUE(report.tables.empty());
     EXPECT_EQ(migrationSummary(report),
               "Nothing was written: '" + db +
                   "' already exists; migrating writes a new database and overwrites none\n");
-}
 
-TEST(Migrate, WhatDidNotComeOverIsListed) {
-    MigrationReport report;
-    report.tables.push_back({"Runs", 3, 3, {}, {}});
-    report.tables.push_back({"Odd",
-                             2,
-                             1,
-                             {{"Amount", "decimal columns have no counterpart here"}},
-                             "row 2 could not be written: CHECK constraint failed"});
-    EXPECT_EQ(migrationSummary(report),
-              "Runs: 3 of 3 rows\n"
-              "Odd: 1 of 2 rows; column Amount not carried: decimal columns have no counterpart "
-              "here; row 2 could not be written: CHECK constraint failed\n"
-              "2 tables, 4 rows: not everything came over (see above).\n");
-    report.error = "reading 'old.mdb' stopped unexpectedly (Segmentation fault)";
-    EXPECT_EQ(migrationSummary(report),
-              "Runs: 3 of 3 rows\n"
-              "Odd: 1 of 2 rows; column Amount not carried: decimal columns have no counterpart "
-              "here; row 2 could not be written: CHECK constraint failed\n"
-              "Nothing was written: reading 'old.mdb' stopped unexpectedly (Segmentation "
-              "fault)\n");
-}
+    const std::string other = dir.file("other.db");
+    vornel::test::writeFile(other + ".migrating", "");
+    EXPECT_EQ(migrateAccessDatabase(access, other, report), 0);
+    EXPECT_EQ(report.error, "'" + other +
+                                ".migrating' is in the way (perhaps left by an interrupted "
+                                "migration); move it away and migrate again");
+    EXPECT_TRUE(fileExists(other + ".migrating"));
 
-TEST(Migrate, ANewFileThatCannotBeMadeIsNamed) {
-    TempDir dir;
-    vornel::test::TraceCapture capture;
+    EXPECT_EQ(migrateAccessDatabase(access, dir.file("no/such/new.db"), report), 0);
+    EXPECT_EQ(report.error,
+              "cannot write in '" + dir.file("no/such") + "': No such file or directory");
     // The name itself fits; with ".migrating" after it, it is too long.
-    const std::string db = dir.file(std::string(250, 'n'));
-    MigrationReport report;
-    EXPECT_EQ(migrateAccessDatabase(sample("DateTestDatabase.mdb"), db, report), 0);
-    EXPECT_EQ(report.error, "Cannot create database '" + db + ".migrating': File name too long");
-    EXPECT_FALSE(fileExists(db));
-}
-
-TEST(Migrate, TextComesInUtf8WhateverTheEnvironmentAsks) {
-    TempDir dir;
-    ::setenv("MDBICONV", "UTF-16", 1);
-    MigrationReport report;
-    const long status = migrateAccessDatabase(sample("nwind.mdb"), dir.file("new.db"), report);
-    ::unsetenv("MDBICONV");
-    ASSERT_EQ(status, 1) << report.error;
-    EXPECT_EQ(report.tables.back().name, "Umsätze");
+    const std::string tooLong = dir.file(std::string(250, 'n'));
+    EXPECT_EQ(migrateAccessDatabase(access, tooLong, report), 0);
+    EXPECT_EQ(report.error,
+              "Cannot create database '" + tooLong + ".migrating': File name too long");
+    EXPECT_FALSE(fileExists(other));
+    EXPECT_FALSE(fileExists(tooLong));
 }

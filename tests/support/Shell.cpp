@@ -42,4 +42,12 @@ std::string readFile(const std::string& path) {
     return out.str();
 }
 
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 }  // namespace vornel::test

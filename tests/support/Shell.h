@@ -9,8 +9,12 @@ namespace vornel::test {
 // The shell's output for one SQL text, in its default list mode.
 std::string sqliteShell(const std::string& database, const std::string& sql);
 
-// The whole content of a file.
+// The whole content of a file, and a file made to hold `content`.
 std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+
+// True when `part` occurs in `text`.
+bool contains(const std::string& text, const std::string& part);
 
 }  // namespace vornel::test
 
