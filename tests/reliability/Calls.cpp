@@ -1,6 +1,6 @@
 #include "reliability/Calls.h"
 
-#include "reliability/ModelFile.h"
+#include "reliability/Workload.h"
 
 namespace vornel::test {
 namespace {

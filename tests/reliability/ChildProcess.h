@@ -7,6 +7,8 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,13 @@ private:
     int in_ = -1;
     std::string pending_;
 };
+
+// The long runs: VORNEL_LONG set to anything but 0 (`./run test --long`,
+// `./run fuzz --long`) makes the reliability tests repeat far more.
+inline bool longRun() {
+    const char* v = std::getenv("VORNEL_LONG");
+    return v != nullptr && *v != '\0' && std::strcmp(v, "0") != 0;
+}
 
 // Reads lines until `expected` arrives, at most `timeout`; false otherwise,
 // with what came instead in `got`.

@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "reliability/Calls.h"
-#include "reliability/ModelFile.h"
-#include "reliability/Snapshot.h"
+#include "reliability/RawDb.h"
 #include "reliability/Workload.h"
 #include "support/TempDir.h"
 #include "vornel/VornelMng.h"

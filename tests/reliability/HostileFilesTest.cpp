@@ -7,14 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "reliability/Calls.h"
-#include "reliability/ModelFile.h"
 #include "reliability/RawDb.h"
 #include "reliability/Workload.h"
+#include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
 #include "vornel/Hooks.h"
@@ -22,19 +20,6 @@
 
 namespace vornel::test {
 namespace {
-
-bool says(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The four little-endian bytes of a count, in SQL hex.
 std::string countHex(uint32_t n) {
@@ -123,6 +108,20 @@ TEST_F(HostileFilesTest, BrokenSubBlockBuffersReadAsBlocksWithoutSubBlocks) {
             EXPECT_EQ(!capture.lines.empty(), buffers[i].traced);
         }
     }
+    if (traceEnabled()) {
+        TraceCapture capture;
+        KrigBlockResult one;
+        mng.getBlockResult(kBlockTable, blocks[2].Krig_BlockID, &one);
+        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 52 字节不足以容纳其记录的子块"));
+    }
+    // A one-row read of a NULL buffer leaves the record's sub-blocks alone.
+    KrigBlockResult mine;
+    D_3DOT centre{7, 7, 7};
+    mine.SubBUD_Num = 1;
+    mine.SubBUD_PntLoc = mine.SubBUD_GridSize = &centre;
+    ASSERT_EQ(mng.getBlockResult(kBlockTable, blocks[8].Krig_BlockID, &mine), 1);
+    EXPECT_EQ(mine.SubBUD_Num, 1);
+    EXPECT_EQ(mine.SubBUD_PntLoc, &centre);
     // A section along the row of blocks cuts every one of them.
     D_3DOT corners[4] = {
         {-1, kSmallBatch, -9}, {200, kSmallBatch, -9}, {200, kSmallBatch, 9}, {-1, kSmallBatch, 9}};
@@ -142,7 +141,7 @@ struct ForeignFile {
 TEST_F(HostileFilesTest, FilesThatAreNoSoundDatabaseGiveStatusesNotCrashes) {
     ASSERT_EQ(writeModelFile(mng, path, kSmallBatch), "");
     mng.clearDatabase();
-    const std::string sound = readBytes(path);
+    const std::string sound = readFile(path);
     ASSERT_GT(sound.size(), 8192u);
     std::mt19937 rng(20240701u);
     std::string noise(8192, '\0');
@@ -165,14 +164,16 @@ TEST_F(HostileFilesTest, FilesThatAreNoSoundDatabaseGiveStatusesNotCrashes) {
     for (const ForeignFile& file : files) {
         SCOPED_TRACE(file.what);
         const std::string foreign = dir.file("foreign.mdb");
-        writeBytes(foreign, file.bytes);
+        writeFile(foreign, file.bytes);
         CVornelMng other;
         const long opened = other.connectDatabase(foreign);
         if (!file.opens) {
             EXPECT_EQ(opened, 0);
+            EXPECT_TRUE(contains(other.lastError(), "not a database")) << other.lastError();
         }
         if (opened == 0) {
             EXPECT_FALSE(other.lastError().empty());
+            EXPECT_EQ(readFile(foreign), file.bytes);
             continue;
         }
         for (const char* table : {"T1", "V1", "KrigBlock_Param"}) {
@@ -192,12 +193,12 @@ TEST_F(HostileFilesTest, AnAccessDatabaseIsNamedAsOne) {
         SCOPED_TRACE(engine);
         const std::string bytes = std::string("\x00\x01\x00\x00Standard ", 13) + engine +
                                   std::string(" DB\x00\x01", 5) + std::string(4096, '\0');
-        writeBytes(path, bytes);
+        writeFile(path, bytes);
         EXPECT_EQ(mng.connectDatabase(path), 0);
-        EXPECT_TRUE(says(mng.lastError(), "is an Access database")) << mng.lastError();
+        EXPECT_TRUE(contains(mng.lastError(), "is an Access database")) << mng.lastError();
         EXPECT_EQ(mng.compactDatabase(path), 0);
         EXPECT_EQ(mng.createDatabase(path), 0);
-        EXPECT_EQ(readBytes(path), bytes);
+        EXPECT_EQ(readFile(path), bytes);
     }
 }
 

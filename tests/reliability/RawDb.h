@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,17 @@ private:
 
 // What PRAGMA integrity_check says of the file: "ok" when it is sound.
 std::string integrityOf(const std::string& path);
+
+// Every table of a file, as text: table name to its definition, indexes and
+// rows. What the tests compare to show that a call changed nothing it was
+// not asked to change.
+using Snapshot = std::map<std::string, std::string>;
+Snapshot snapshotOf(const std::string& path);
+
+// The tables of `before` (other than `spared`) that `after` lacks or holds
+// differently; empty when none.
+std::string changedTables(const Snapshot& before, const Snapshot& after,
+                          const std::string& spared = {});
 
 }  // namespace vornel::test
 

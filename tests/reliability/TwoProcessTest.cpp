@@ -6,8 +6,6 @@
 #include <map>
 
 #include "reliability/ChildProcess.h"
-#include "reliability/Long.h"
-#include "reliability/ModelFile.h"
 #include "reliability/RawDb.h"
 #include "reliability/Workload.h"
 #include "support/TempDir.h"
