@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "store/BlockFixture.h"
-#include "support/TraceCapture.h"
-#include "vornel/Hooks.h"
 
 using vornel::test::BlockTest;
 
@@ -106,40 +104,6 @@ TEST_F(BlockTest, SubBlockBytesAreTheDocumentedLayout) {
     EXPECT_EQ(shell("SELECT length(SubBUDBlob), hex(SubBUDBlob) FROM T1 WHERE Krig_BlockID = 1"),
               "148|" + expected + "\n");
     EXPECT_EQ(shell("SELECT hex(SubBUDBlob) FROM T1 WHERE Krig_BlockID = 2"), "00000000\n");
-}
-
-TEST_F(BlockTest, ForeignSubBlockBuffersReadAsTheyCan) {
-    // Written by another tool: a short buffer, a negative count, a longer
-    // buffer than its count needs, and a NULL.
-    auto bytes = [](const char* head, size_t zeros) {
-        return "x'" + std::string(head) + std::string(2 * zeros, '0') + "'";
-    };
-    shell("INSERT INTO T1(MineID, Krig_BlockID, SubBUDBlob) VALUES (1, 1, " +
-          bytes("02000000", 48) + "), (1, 2, " + bytes("FFFFFFFF", 96) + "), (1, 3, " +
-          bytes("01000000", 96) + "), (1, 4, NULL), (1, 5, x'0100')");
-    vornel::test::TraceCapture capture;
-    KrigBlockResult* rows = nullptr;
-    long count = 0;
-    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
-    ASSERT_EQ(count, 5);
-    EXPECT_EQ(rows[0].SubBUD_Num, 0);
-    EXPECT_EQ(rows[1].SubBUD_Num, 0);
-    EXPECT_EQ(rows[2].SubBUD_Num, 1);
-    EXPECT_EQ(rows[3].SubBUD_Num, 0);
-    EXPECT_EQ(rows[4].SubBUD_Num, 0);
-    if (vornel::traceEnabled()) {
-        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 52 字节不足以容纳其记录的子块"));
-        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 100 字节不足以容纳其记录的子块"));
-        EXPECT_TRUE(capture.has("Warning: SubBUDBlob 的 2 字节不足以容纳其记录的子块"));
-    }
-
-    // A one-row read of a NULL buffer leaves the record's sub-blocks alone.
-    KrigBlockResult mine = block(9, 0, 0, 0, 2);
-    D_3DOT* const centres = mine.SubBUD_PntLoc;
-    ASSERT_EQ(mng.getBlockResult("T1", 4, &mine), 1);
-    EXPECT_EQ(mine.SubBUD_Num, 2);
-    EXPECT_EQ(mine.SubBUD_PntLoc, centres);
-    EXPECT_EQ(mine.Krig_BlockID, 4);
 }
 
 TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {

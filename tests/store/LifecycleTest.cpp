@@ -1,28 +1,19 @@
 // The manager's database file: creating, connecting, compacting, closing.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "store/KrigDatabase.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
 #include "vornel/VornelMng.h"
 
+using vornel::test::contains;
 using vornel::test::fileExists;
 using vornel::test::readFile;
 using vornel::test::sqliteShell;
 using vornel::test::TempDir;
+using vornel::test::writeFile;
 
 namespace {
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 // A table of n rows that the shell can count.
 void fill(const std::string& db, int rows) {
@@ -96,23 +87,6 @@ TEST(Lifecycle, EmptyPathsLeaveTheOpenDatabaseAlone) {
     EXPECT_EQ(mng.initDataBase(), 0);
 }
 
-TEST(Lifecycle, FilesThatAreNotOursAreNamed) {
-    TempDir dir;
-    const std::string access = dir.file("old.mdb");
-    writeFile(access,
-              std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01", 21) + std::string(2000, '\0'));
-    CVornelMng mng;
-    EXPECT_EQ(mng.connectDatabase(access), 0);
-    EXPECT_TRUE(contains(mng.lastError(), "is an Access database")) << mng.lastError();
-    EXPECT_TRUE(contains(mng.lastError(), "vornel migrate"));
-
-    const std::string text = dir.file("notes.txt");
-    writeFile(text, std::string(5000, 'x'));
-    EXPECT_EQ(mng.connectDatabase(text), 0);
-    EXPECT_TRUE(contains(mng.lastError(), "not a database")) << mng.lastError();
-    EXPECT_EQ(readFile(text), std::string(5000, 'x'));
-}
-
 TEST(Lifecycle, CompactionLeavesOnlyTheFileConnectedWithItsData) {
     TempDir dir;
     const std::string path = dir.file("model.mdb");
@@ -137,22 +111,6 @@ TEST(Lifecycle, CompactionLeavesOnlyTheFileConnectedWithItsData) {
     EXPECT_FALSE(fileExists(path + "-journal"));
 }
 
-TEST(Lifecycle, CompactionRefusesALeftoverTemporaryFile) {
-    TempDir dir;
-    const std::string path = dir.file("model.mdb");
-    const std::string temp = dir.file("modelTemp.mdb");
-    CVornelMng mng;
-    ASSERT_EQ(mng.createDatabase(path), 1);
-    ASSERT_EQ(mng.initDataBase(), 1);
-    mng.clearDatabase();
-    writeFile(temp, "");  // even an empty one is in the way
-    const std::string original = readFile(path);
-    EXPECT_EQ(mng.compactDatabase(path), 0);
-    EXPECT_TRUE(contains(mng.lastError(), temp)) << mng.lastError();
-    EXPECT_EQ(readFile(path), original);
-    EXPECT_EQ(readFile(temp), "");
-}
-
 TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     TempDir dir;
     const std::string path = dir.file("model.mdb");
@@ -166,12 +124,6 @@ TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     EXPECT_EQ(other.createBlockResultTbl("T1"), 1);  // the other connection still works
     other.clearDatabase();
     EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
-}
-
-TEST(Lifecycle, TemporaryPathDropsFourCharacters) {
-    EXPECT_EQ(CKrigDatabase::TempPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
-    EXPECT_EQ(CKrigDatabase::TempPath("/srv/m.db"), "/srv/Temp.mdb");
-    EXPECT_EQ(CKrigDatabase::TempPath("a.b"), "Temp.mdb");
 }
 
 TEST(Lifecycle, ManagersMoveAndNeverReleaseTwice) {
