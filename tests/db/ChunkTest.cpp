@@ -5,6 +5,7 @@
 
 #include "db/Ado.h"
 #include "db/MockEngine.h"
+#include "platform/ComError.h"
 #include "support/TempDir.h"
 
 using namespace vornel;
@@ -99,6 +100,13 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     std::fill(std::begin(back), std::end(back), 0);
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
+
+    // The engine refuses them as well, whoever calls it.
+    auto raw = engine::createRecordset();
+    raw->open("SELECT * FROM T", file.connection.GetConnection(), engine::adOpenStatic,
+              engine::adLockOptimistic, kText);
+    raw->addNew();
+    EXPECT_THROW(raw->appendChunk(0, data, 4), ComError);
 }
 
 TEST(Chunks, AnEngineWithMoreToGiveNeverWritesPastTheActualSize) {

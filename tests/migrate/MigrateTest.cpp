@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "migrate/MigrationError.h"
+#include "migrate/PendingFile.h"
 #include "migrate/Samples.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -113,4 +115,28 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
               "Cannot create database '" + tooLong + ".migrating': File name too long");
     EXPECT_FALSE(fileExists(other));
     EXPECT_FALSE(fileExists(tooLong));
+}
+
+// A commit that cannot be made keeps nothing of its own, and nothing else is lost.
+TEST(Migrate, ThePendingFileIsNotPutInPlaceOverAnother) {
+    using vornel::migrate::MigrationError;
+    using vornel::migrate::PendingFile;
+    TempDir dir;
+    const std::string target = dir.file("new.db");
+    {
+        PendingFile pending(target);
+        vornel::test::writeFile(pending.path(), "whole");
+        vornel::test::writeFile(target, "appeared meanwhile");
+        EXPECT_THROW(pending.commit(), MigrationError);
+    }
+    EXPECT_EQ(readFile(target), "appeared meanwhile");
+    EXPECT_FALSE(fileExists(target + ".migrating"));
+    PendingFile nothing(dir.file("other.db"));
+    try {
+        nothing.commit();  // nothing was written
+        ADD_FAILURE() << "renamed nothing";
+    } catch (const MigrationError& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot rename '" + nothing.path() + "' to '" +
+                                             dir.file("other.db") + "': No such file or directory");
+    }
 }

@@ -2,6 +2,7 @@
 // goes wrong in the child becomes one error in the parent, with the child
 // ended and reaped.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,4 +109,26 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     };
     EXPECT_THROW(readInChild("old.mdb", readThenHang, refusing, 5000), MigrationError);
     EXPECT_TRUE(noChildLeft());
+}
+
+TEST(ReaderProcess, NoPipeNoChild) {
+    const int lowest = ::dup(STDIN_FILENO);
+    ::close(lowest);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(lowest);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    // Nothing is looked at before the limit is lifted: the sanitizers' checks
+    // need descriptors of their own.
+    std::string error = "no error";
+    RecordingSink sink;
+    try {
+        readInChild("old.mdb", oneTable, sink, 5000);
+    } catch (const MigrationError& e) {
+        error = e.what();
+    }
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(error, "cannot start reading 'old.mdb': Too many open files");
+    EXPECT_TRUE(sink.events.empty());
 }
