@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -89,16 +88,6 @@ double CsvTable::number(size_t row, const std::string& column) const {
     return std::strtod(at(row, column).c_str(), nullptr);
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 std::string lineStarting(const std::string& text, const std::string& prefix) {
     for (const std::string& line : linesOf(text)) {
         const size_t start = line.find_first_not_of(' ');
@@ -117,21 +106,6 @@ std::vector<std::string> wordsOf(const std::string& line) {
         words.push_back(word);
     }
     return words;
-}
-
-std::string shellOutput(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, n);
-    }
-    pclose(pipe);
-    return out;
 }
 
 std::string sharedData(const std::string& name) {

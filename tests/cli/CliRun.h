@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Shell.h"
+
 namespace vornel::test {
 
 struct CliResult {
@@ -31,18 +33,12 @@ struct CsvTable {
 };
 CsvTable readCsv(const std::string& path);
 
-// The lines of a text.
-std::vector<std::string> linesOf(const std::string& text);
-
 // The first line of `text` that starts with `prefix` after its indentation,
 // or "" when there is none.
 std::string lineStarting(const std::string& text, const std::string& prefix);
 
 // The words of a line, split at blanks.
 std::vector<std::string> wordsOf(const std::string& line);
-
-// What a shell command prints on its standard output.
-std::string shellOutput(const std::string& command);
 
 // A file of the shared data folder (marvin.blocks, the Access files), which
 // VORNEL_SHARED_DATA names when it is set.

@@ -24,6 +24,7 @@ using vornel::migrate::Cell;
 using vornel::migrate::DatabaseWriter;
 using vornel::migrate::MigrationError;
 using vornel::migrate::Row;
+using vornel::test::linesOf;
 using vornel::test::sqliteShell;
 using vornel::test::TempDir;
 namespace engine = vornel::engine;
@@ -53,22 +54,13 @@ MigrationReport writeAll(const std::string& path, const std::vector<Table>& tabl
     return report;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        out.push_back(text.substr(start, end - start));
-    }
-    return out;
-}
-
 // A table of a database the library made, as an Access reader would hand
 // it on: its columns typed as the Windows version's DDL made them in Jet.
 Table asAccessTable(const std::string& path, const std::string& name) {
     Table out{{name, {}, 0}, {}};
     const std::string info = "FROM pragma_table_info('" + name + "')";
-    const auto names = lines(sqliteShell(path, "SELECT name " + info));
-    const auto types = lines(sqliteShell(path, "SELECT type " + info));
+    const auto names = linesOf(sqliteShell(path, "SELECT name " + info));
+    const auto types = linesOf(sqliteShell(path, "SELECT type " + info));
     for (size_t i = 0; i < names.size(); ++i) {
         AccessColumn column{names[i], jet::kLong, 4};
         if (types[i] == "DOUBLE") {
@@ -168,7 +160,7 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
     makeModel(made);
     std::vector<Table> tables;
     for (const std::string& name :
-         lines(sqliteShell(made, "SELECT name FROM sqlite_schema WHERE type = 'table'"))) {
+         linesOf(sqliteShell(made, "SELECT name FROM sqlite_schema WHERE type = 'table'"))) {
         tables.push_back(asAccessTable(made, name));
     }
     ASSERT_EQ(tables.size(), 4u);  // the variogram table first: made with its sibling

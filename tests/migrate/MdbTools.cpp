@@ -1,32 +1,17 @@
 #include "migrate/MdbTools.h"
 
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/Shell.h"
 
 namespace vornel::test {
 namespace {
 
-std::string shellQuote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
-
 std::string run(const std::string& command) {
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot run " + command);
-    }
-    std::string out;
-    char buf[65536];
-    size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
-        out.append(buf, n);
-    }
-    if (pclose(pipe) != 0) {
+    int status = 0;
+    std::string out = shellOutput(command, &status);
+    if (status != 0) {
         throw std::runtime_error("failed: " + command);
     }
     return out;

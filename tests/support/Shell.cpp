@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 namespace vornel::test {
-namespace {
 
 std::string shellQuote(const std::string& s) {
     std::string out = "'";
@@ -16,23 +15,26 @@ std::string shellQuote(const std::string& s) {
     return out + "'";
 }
 
-}  // namespace
-
-std::string sqliteShell(const std::string& database, const std::string& sql) {
-    const std::string command =
-        "sqlite3 -batch " + shellQuote(database) + " " + shellQuote(sql) + " 2>&1";
+std::string shellOutput(const std::string& command, int* status) {
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
-        throw std::runtime_error("cannot run sqlite3");
+        throw std::runtime_error("cannot run " + command);
     }
     std::string out;
-    char buf[4096];
+    char buf[65536];
     size_t n = 0;
     while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
         out.append(buf, n);
     }
-    pclose(pipe);
+    const int ended = pclose(pipe);
+    if (status != nullptr) {
+        *status = ended;
+    }
     return out;
+}
+
+std::string sqliteShell(const std::string& database, const std::string& sql) {
+    return shellOutput("sqlite3 -batch " + shellQuote(database) + " " + shellQuote(sql) + " 2>&1");
 }
 
 std::string readFile(const std::string& path) {
@@ -44,6 +46,15 @@ std::string readFile(const std::string& path) {
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 bool contains(const std::string& text, const std::string& part) {
