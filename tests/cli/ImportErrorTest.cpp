@@ -10,67 +10,54 @@ using ImportErrorTest = CliTest;
 
 const char* const kGood = "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n";
 
-TEST_F(ImportErrorTest, AMissingFile) {
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "nothere.csv", "-t", "T", "-e", "Cu"}),
-                      "nothere.csv: cannot open: No such file or directory");
-    EXPECT_FALSE(fileExists(path("m.db")));
+struct BadInput {
+    const char* file;
+    std::string content;  // the file is not written when empty
+    std::string message;
+    std::vector<std::string> options = {"-t", "T", "-e", "Cu"};
+};
+
+TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
+    const std::vector<std::string> sized = {"-t", "T", "-e", "Cu", "--block-size", "10"};
+    const std::vector<BadInput> inputs = {
+        {"nothere.csv", "", "nothere.csv: cannot open: No such file or directory"},
+        {"bad.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,abc,5,10,10,10,2\n",
+         "vornel import: bad.csv:3:4: expected a number in column 'Y', found 'abc'\n"},
+        {"short.txt", "X Y Z DX DY DZ CU\n\n5 5 5 10 10 10 1\n15 5 5 10 10 2\n",
+         "short.txt:4: 6 fields where the header names 7"},
+        {"q.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\n",
+         "q.csv:2:18: the quoted field is not closed on its line"},
+        {"au.csv", kGood, "au.csv:1: no grade column for element 'Au'", {"-t", "T", "-e", "Au"}},
+        {"unsized.csv", "X,Y,Z,CU\n5,5,5,1\n", "give the size with --block-size"},
+        {"s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n",
+         "s.csv:3: this sub-block lies outside its parent block", sized},
+        {"full.csv",
+         "IJK,X,Y,Z,DX,DY,DZ,CU\n4,2.5,5,5,5,10,10,1\n4,2.5,5,5,5,10,10,1\n4,7.5,5,5,5,10,10,1\n",
+         "full.csv:2: the sub-blocks of this parent fill 1.5 times its volume", sized},
+        {"long.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n",
+         "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
+        {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
+         "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
+        {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
+        {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
+         "rows.txt:2: the first row holds numbers, not column names"},
+        {"a.csv", kGood, "--table 'TWENTY_CHARACTERS_XX'",
+         {"-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"}},
+        {"a.csv", kGood, "--table 'my table'", {"-t", "my table", "-e", "Cu"}},
+    };
+    for (const BadInput& input : inputs) {
+        if (!input.content.empty()) {
+            write(input.file, input.content);
+        }
+        std::vector<std::string> args = {"import", "m.db", input.file};
+        args.insert(args.end(), input.options.begin(), input.options.end());
+        SCOPED_TRACE(input.file);
+        EXPECT_FAILS_WITH(vornel(args), input.message);
+        EXPECT_FALSE(fileExists(path("m.db")));
+    }
 }
 
-TEST_F(ImportErrorTest, ANumberThatIsNotOneNamesLineAndColumn) {
-    write("bad.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,abc,5,10,10,10,2\n");
-    const CliResult r = vornel({"import", "m.db", "bad.csv", "-t", "T", "-e", "Cu"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "vornel import: bad.csv:3:4: expected a number in column 'Y', found 'abc'\n");
-    EXPECT_FALSE(fileExists(path("m.db")));
-}
-
-TEST_F(ImportErrorTest, ARowWithTooFewFields) {
-    write("short.txt", "X Y Z DX DY DZ CU\n\n5 5 5 10 10 10 1\n15 5 5 10 10 2\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "short.txt", "-t", "T", "-e", "Cu"}),
-                      "short.txt:4: 6 fields where the header names 7");
-}
-
-TEST_F(ImportErrorTest, AnUnclosedQuote) {
-    write("q.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "q.csv", "-t", "T", "-e", "Cu"}),
-                      "q.csv:2:18: the quoted field is not closed on its line");
-}
-
-TEST_F(ImportErrorTest, NoGradeColumnForTheElement) {
-    write("a.csv", kGood);
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Au"}),
-                      "a.csv:1: no grade column for element 'Au'");
-}
-
-TEST_F(ImportErrorTest, NoBlockSize) {
-    write("a.csv", "X,Y,Z,CU\n5,5,5,1\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
-                      "give the size with --block-size");
-}
-
-TEST_F(ImportErrorTest, ASubBlockOutsideItsParent) {
-    write("s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n");
-    EXPECT_FAILS_WITH(
-        vornel({"import", "m.db", "s.csv", "-t", "T", "-e", "Cu", "--block-size", "10"}),
-        "s.csv:3: this sub-block lies outside its parent block");
-}
-
-TEST_F(ImportErrorTest, ATableThatExists) {
-    write("a.csv", kGood);
-    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"});
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
-                      "m.db: a table named 'T' exists already");
-}
-
-TEST_F(ImportErrorTest, ATableNameTheCatalogCannotKeep) {
-    write("a.csv", kGood);
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"}),
-                      "--table 'TWENTY_CHARACTERS_XX'");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "my table", "-e", "Cu"}),
-                      "--table 'my table'");
-}
-
-TEST_F(ImportErrorTest, AnAccessDatabaseIsSaidToBeOne) {
+TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {
     write("a.csv", kGood);
     const std::string mdb = sharedData("nwind.mdb");
     const std::string before = readFile(mdb);
@@ -78,18 +65,12 @@ TEST_F(ImportErrorTest, AnAccessDatabaseIsSaidToBeOne) {
     EXPECT_FAILS_WITH(vornel({"import", mdb, "a.csv", "-t", "T", "-e", "Cu"}),
                       "nwind.mdb: an Access database");
     EXPECT_EQ(readFile(mdb), before);
-}
 
-TEST_F(ImportErrorTest, AFileThatIsNoDatabase) {
-    write("a.csv", kGood);
     write("notes.db", "a text file\n");
     EXPECT_FAILS_WITH(vornel({"import", "notes.db", "a.csv", "-t", "T", "-e", "Cu"}),
                       "notes.db: not a database file");
     EXPECT_EQ(readFile(path("notes.db")), "a text file\n");
-}
 
-TEST_F(ImportErrorTest, AnotherProgramsSqliteDatabase) {
-    write("a.csv", kGood);
     sqliteShell(path("other.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1);");
     EXPECT_FAILS_WITH(vornel({"import", "other.db", "a.csv", "-t", "T", "-e", "Cu"}),
                       "other.db: an SQLite database, but not a block-model database");
@@ -100,45 +81,19 @@ TEST_F(ImportErrorTest, AnotherProgramsSqliteDatabase) {
 TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
     write("a.csv", kGood);
     ok({"import", "m.db", "a.csv", "-t", "FIRST", "-e", "Cu"});
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "FIRST", "-e", "Cu"}),
+                      "m.db: a table named 'FIRST' exists already");
     write("bad.csv", std::string(kGood) + "25,5,5,10,10,10,x\n");
     EXPECT_FAILS_WITH(vornel({"import", "m.db", "bad.csv", "-t", "SECOND", "-e", "Cu"}),
                       "bad.csv:4:17");
     const std::string info = ok({"info", "m.db"});
     EXPECT_NE(info.find("m.db: 1 run, 0 void tables"), std::string::npos) << info;
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "SECOND"}), "no block table 'SECOND'");
-}
 
-TEST_F(ImportErrorTest, TwoColumnsCouldHoldTheGrade) {
-    write("a.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
-                      "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade");
-    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
+    // Of two columns that could hold the grade, the one named is taken.
+    write("two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n");
+    ok({"import", "m.db", "two.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find(",1.1,"), std::string::npos);
-}
-
-TEST_F(ImportErrorTest, RowsThatOverfillTheirParent) {
-    write("s.csv",
-          "IJK,X,Y,Z,DX,DY,DZ,CU\n4,2.5,5,5,5,10,10,1\n4,2.5,5,5,5,10,10,1\n"
-          "4,7.5,5,5,5,10,10,1\n");
-    EXPECT_FAILS_WITH(
-        vornel({"import", "m.db", "s.csv", "-t", "T", "-e", "Cu", "--block-size", "10"}),
-        "s.csv:2: the sub-blocks of this parent fill 1.5 times its volume");
-}
-
-TEST_F(ImportErrorTest, TextLongerThanTheDatabaseKeeps) {
-    write("a.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"}),
-                      "a.csv:2:18: 'Measured and indicated' is longer than 19 bytes");
-}
-
-TEST_F(ImportErrorTest, AHeaderWithoutRowsAndRowsWithoutAHeader) {
-    write("head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "head.csv", "-t", "T", "-e", "Cu"}),
-                      "head.csv:1: a header but no data rows");
-    write("rows.txt", "# model\n5 5 5 10 10 10 1\n");
-    EXPECT_FAILS_WITH(vornel({"import", "m.db", "rows.txt", "-t", "T", "-e", "Cu"}),
-                      "rows.txt:2: the first row holds numbers, not column names");
-    EXPECT_FALSE(fileExists(path("m.db")));
 }
 
 }  // namespace
