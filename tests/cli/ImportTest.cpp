@@ -5,16 +5,31 @@
 namespace vornel::test {
 namespace {
 
-using ImportTest = CliTest;
+class ImportTest : public CliTest {
+protected:
+    // Writes `text` to `file`, imports it into m.db as table T with the
+    // options given and returns the blocks as export writes them.
+    CsvTable imported(const std::string& file, const std::string& text,
+                      const std::vector<std::string>& options) {
+        write(file, text);
+        std::vector<std::string> args = {"import", "m.db", file};
+        args.insert(args.end(), options.begin(), options.end());
+        said = ok(args);
+        ok({"export", "m.db", "-t", "T", "-o", "blocks.csv"});
+        return readCsv(path("blocks.csv"));
+    }
+
+    std::string said;  // what the import printed
+};
 
 TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
-    write("blocks.csv",
-          "XC,YC,ZC,XINC,YINC,ZINC,Cu,Category\n"
-          "5,5,5,10,10,10,0.5,Measured\n"
-          "15,5,5,10,10,10,1.5,Indicated\n"
-          "5,15,25,10,10,10,2.25,Inferred\n");
-    const std::string out =
-        ok({"import", "m.db", "blocks.csv", "--table", "CU_A", "--element", "Cu"});
+    const CsvTable t = imported("in.csv",
+                                "XC,YC,ZC,XINC,YINC,ZINC,Cu,Category\n"
+                                "5,5,5,10,10,10,0.5,Measured\n"
+                                "15,5,5,10,10,10,1.5,Indicated\n"
+                                "5,15,25,10,10,10,2.25,Inferred\n",
+                                {"--table", "T", "--element", "Cu"});
+    const std::string& out = said;
     EXPECT_EQ(wordsOf(lineStarting(out, "blocks")),
               (std::vector<std::string>{"blocks", "3", "(3", "whole,", "0", "split", "into", "0",
                                         "sub-blocks)"}));
@@ -22,9 +37,6 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(lineStarting(out, "block centres"),
               "  block centres  X 5 .. 15, Y 5 .. 15, Z 5 .. 25");
     EXPECT_EQ(lineStarting(out, "extent"), "  extent         X 0 .. 20, Y 0 .. 20, Z 0 .. 30");
-
-    ok({"export", "m.db", "--table", "CU_A", "-o", "out.csv"});
-    const CsvTable t = readCsv(path("out.csv"));
     ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_EQ(t.at(2, "BLOCKID"), "3");
     EXPECT_EQ(t.at(2, "X"), "5");
@@ -41,14 +53,12 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
 // 1000 m3, so the coefficient is 0.375, and the grade is
 // (250*1 + 125*3) / 375 = 5/3.
 TEST_F(ImportTest, SubBlocksOfAParentBecomeOneBlock) {
-    write("sub.csv",
-          "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
-          "1,2.5,5,2.5,5,10,5,1.0\n"
-          "2,15,5,5,10,10,10,0.8\n"
-          "1,7.5,2.5,2.5,5,5,5,3.0\n");
-    ok({"import", "m.db", "sub.csv", "-t", "S", "-e", "Cu", "--block-size", "10"});
-    ok({"export", "m.db", "-t", "S", "-o", "blocks.csv"});
-    const CsvTable t = readCsv(path("blocks.csv"));
+    const CsvTable t = imported("sub.csv",
+                                "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
+                                "1,2.5,5,2.5,5,10,5,1.0\n"
+                                "2,15,5,5,10,10,10,0.8\n"
+                                "1,7.5,2.5,2.5,5,5,5,3.0\n",
+                                {"-t", "T", "-e", "Cu", "--block-size", "10"});
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "Y") + " " + t.at(0, "Z"), "5 5 5");
     EXPECT_EQ(t.at(0, "DZ"), "10");
@@ -61,7 +71,7 @@ TEST_F(ImportTest, SubBlocksOfAParentBecomeOneBlock) {
     EXPECT_EQ(t.at(1, "COEF"), "1");
     EXPECT_EQ(t.at(1, "Cu"), "0.8");
 
-    ok({"export", "m.db", "-t", "S", "--subblocks", "-o", "parts.csv"});
+    ok({"export", "m.db", "-t", "T", "--subblocks", "-o", "parts.csv"});
     const CsvTable p = readCsv(path("parts.csv"));
     ASSERT_EQ(p.rows.size(), 3u);
     EXPECT_EQ(p.at(1, "X") + " " + p.at(1, "Y") + " " + p.at(1, "Z"), "7.5 2.5 2.5");
@@ -73,13 +83,11 @@ TEST_F(ImportTest, SubBlocksOfAParentBecomeOneBlock) {
 // Without --block-size the parent is the box around its rows: here the
 // lower half of the cell, 10x10x5, which the two rows fill to 375/500.
 TEST_F(ImportTest, WithoutABlockSizeTheParentIsTheBoxAroundItsRows) {
-    write("sub.csv",
-          "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
-          "1,2.5,5,2.5,5,10,5,1.0\n"
-          "1,7.5,2.5,2.5,5,5,5,3.0\n");
-    ok({"import", "m.db", "sub.csv", "-t", "S", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "S", "-o", "blocks.csv"});
-    const CsvTable t = readCsv(path("blocks.csv"));
+    const CsvTable t = imported("sub.csv",
+                                "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
+                                "1,2.5,5,2.5,5,10,5,1.0\n"
+                                "1,7.5,2.5,2.5,5,5,5,3.0\n",
+                                {"-t", "T", "-e", "Cu"});
     ASSERT_EQ(t.rows.size(), 1u);
     EXPECT_EQ(t.at(0, "Z") + " " + t.at(0, "DZ"), "2.5 5");
     EXPECT_DOUBLE_EQ(t.number(0, "COEF"), 0.75);
@@ -89,17 +97,14 @@ TEST_F(ImportTest, WithoutABlockSizeTheParentIsTheBoxAroundItsRows) {
 // Cell 0 gets two 5 m cubes (125 m3 each, grades 2 and 4): coefficient
 // 0.25, grade 3.
 TEST_F(ImportTest, SubBlocksGroupedByTheirGridCell) {
-    write("cells.txt",
-          "# east north elev and sizes\n"
-          "EAST NORTH ELEV XSIZE YSIZE ZSIZE CU_PCT\n"
-          "2.5 2.5 2.5 5 5 5 2\n"
-          "15 5 5 10 10 10 1\n"
-          "7.5 2.5 2.5 5 5 5 4\n");
-    const std::string out =
-        ok({"import", "m.db", "cells.txt", "-t", "C", "-e", "Cu", "--block-size", "10,10,10"});
-    EXPECT_NE(out.find("whitespace-separated"), std::string::npos) << out;
-    ok({"export", "m.db", "-t", "C", "-o", "blocks.csv"});
-    const CsvTable t = readCsv(path("blocks.csv"));
+    const CsvTable t = imported("cells.txt",
+                                "# east north elev and sizes\n"
+                                "EAST NORTH ELEV XSIZE YSIZE ZSIZE CU_PCT\n"
+                                "2.5 2.5 2.5 5 5 5 2\n"
+                                "15 5 5 10 10 10 1\n"
+                                "7.5 2.5 2.5 5 5 5 4\n",
+                                {"-t", "T", "-e", "Cu", "--block-size", "10,10,10"});
+    EXPECT_NE(said.find("whitespace-separated"), std::string::npos) << said;
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_DOUBLE_EQ(t.number(0, "COEF"), 0.25);
     EXPECT_DOUBLE_EQ(t.number(0, "Cu"), 3);
@@ -110,13 +115,9 @@ TEST_F(ImportTest, SubBlocksGroupedByTheirGridCell) {
 // Grid indices from a corner at (100, 200, 300) with 20 m blocks: index
 // (1, 0, 2) is the block centred at (130, 210, 350).
 TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
-    write("grid.txt",
-          "0 0 0 0.25\n"
-          "1 0 2 0.75\n");
-    ok({"import", "m.db", "grid.txt", "-t", "G", "-e", "Au", "--columns", "I,J,K,AU",
-        "--block-size", "20", "--origin", "100,200,300", "--unit", "g/t"});
-    ok({"export", "m.db", "-t", "G", "-o", "blocks.csv"});
-    const CsvTable t = readCsv(path("blocks.csv"));
+    const CsvTable t = imported("grid.txt", "0 0 0 0.25\n1 0 2 0.75\n",
+                                {"-t", "T", "-e", "Au", "--columns", "I,J,K,AU", "--block-size",
+                                 "20", "--origin", "100,200,300", "--unit", "g/t"});
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_EQ(t.header[9], "Au");
     EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "Y") + " " + t.at(1, "Z"), "130 210 350");
@@ -128,13 +129,11 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
 // An IJK column names the parent; the PARENT_* columns give its box, here
 // the 10 m cell centred at (15, 5, 5) of which the one row fills 5x5x10.
 TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
-    write("p.csv",
-          "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
-          "1,15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
-          "0,5,5,5,10,10,10,5,5,5,10,10,10,1\n");
-    ok({"import", "m.db", "p.csv", "-t", "P", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "P", "-o", "blocks.csv"});
-    const CsvTable t = readCsv(path("blocks.csv"));
+    const CsvTable t = imported("p.csv",
+                                "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+                                "1,15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
+                                "0,5,5,5,10,10,10,5,5,5,10,10,10,1\n",
+                                {"-t", "T", "-e", "Cu"});
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "DX"), "15 10");
     EXPECT_EQ(t.at(0, "COEF"), "0.25");
@@ -143,14 +142,12 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
 }
 
 TEST_F(ImportTest, QuotedFieldsAndWindowsLineEnds) {
-    write("q.csv",
-          "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"\r\n"
-          "5,5,5,10,10,10,1.25,\"Oxide, soft\"\r\n");
-    ok({"import", "m.db", "q.csv", "-t", "Q", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "Q", "-o", "blocks.csv"});
-    const std::string text = readCsv(path("blocks.csv")).rows.at(0).at(9);
-    EXPECT_EQ(text, "1.25");
-    EXPECT_NE(ok({"export", "m.db", "-t", "Q"}).find("\"Oxide, soft\""), std::string::npos);
+    const CsvTable t = imported("q.csv",
+                                "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"\r\n"
+                                "5,5,5,10,10,10,1.25,\"Oxide, soft\"\r\n",
+                                {"-t", "T", "-e", "Cu"});
+    EXPECT_EQ(t.rows.at(0).at(9), "1.25");
+    EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find("\"Oxide, soft\""), std::string::npos);
 }
 
 TEST_F(ImportTest, ASecondTableGoesIntoTheSameDatabase) {
