@@ -10,6 +10,7 @@
 #include "migrate/BlockLayout.h"
 #include "migrate/DatabaseWriter.h"
 #include "migrate/MigrationError.h"
+#include "migrate/RecordingSink.h"
 #include "store/Transaction.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -24,6 +25,7 @@ using vornel::migrate::Cell;
 using vornel::migrate::DatabaseWriter;
 using vornel::migrate::MigrationError;
 using vornel::migrate::Row;
+using vornel::test::cell;
 using vornel::test::linesOf;
 using vornel::test::sqliteShell;
 using vornel::test::TempDir;
@@ -141,15 +143,6 @@ void makeModel(const std::string& path) {
     voids[0].MineID = voids[1].MineID = 2;
     voids[1].Krig_PntLocZ = -40.0;
     ASSERT_NE(mng.insertIntoBlockVoid("VOID_1", voids, 2), 0) << mng.lastError();
-}
-
-Cell cell(Cell::Kind kind, int64_t integer = 0, double real = 0.0, std::string data = {}) {
-    Cell c;
-    c.kind = kind;
-    c.integer = integer;
-    c.real = real;
-    c.data = std::move(data);
-    return c;
 }
 
 }  // namespace

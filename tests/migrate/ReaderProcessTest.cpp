@@ -31,10 +31,7 @@ namespace {
 const AccessTable kTable{"Blocks", {{"Id", jet::kLong, 4}}, 2};
 
 Row row(int64_t id) {
-    Cell cell;
-    cell.kind = Cell::Integer;
-    cell.integer = id;
-    return {cell};
+    return {vornel::test::cell(Cell::Integer, id)};
 }
 
 void oneTable(AccessSink& sink) {

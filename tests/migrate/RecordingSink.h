@@ -4,11 +4,22 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "migrate/AccessData.h"
 
 namespace vornel::test {
+
+inline migrate::Cell cell(migrate::Cell::Kind kind, int64_t integer = 0, double real = 0.0,
+                          std::string data = {}) {
+    migrate::Cell c;
+    c.kind = kind;
+    c.integer = integer;
+    c.real = real;
+    c.data = std::move(data);
+    return c;
+}
 
 inline std::string describe(const migrate::Cell& cell) {
     char buf[64];

@@ -18,6 +18,7 @@ using vornel::migrate::MigrationError;
 using vornel::migrate::replayWire;
 using vornel::migrate::WireEnd;
 using vornel::migrate::WireWriter;
+using vornel::test::cell;
 using vornel::test::RecordingSink;
 namespace jet = vornel::migrate::jet;
 
@@ -58,15 +59,6 @@ std::string frame(char type, const std::string& payload) {
 
 void beginTable(int fd) {
     WireWriter(fd).beginTable({"Blocks", {{"Id", jet::kLong, 4}, {"Name", jet::kText, 20}}, 1});
-}
-
-Cell cell(Cell::Kind kind, int64_t integer, double real = 0.0, std::string data = {}) {
-    Cell c;
-    c.kind = kind;
-    c.integer = integer;
-    c.real = real;
-    c.data = std::move(data);
-    return c;
 }
 
 }  // namespace
