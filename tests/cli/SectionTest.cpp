@@ -58,56 +58,48 @@ protected:
     std::string out;
 };
 
-// X = 15 crosses column 1: blocks 2, 5, 8 and 11; in block 2 only B.
-TEST_F(SectionTest, VerticalPlaneAcrossAColumn) {
-    EXPECT_EQ(shapesOf({"--x", "15"}), 4);
+struct Cut {
+    std::vector<std::string> section;
+    int shapes;
+    std::vector<std::string> list;
+};
+
+TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
+    const std::vector<Cut> cuts = {
+        // X = 15 crosses column 1: blocks 2, 5, 8 and 11; in block 2 only B.
+        {{"--x", "15"}, 4, {"2.2", "5.0", "8.0", "11.0"}},
+        // X = 14 is the face between A and B: touching counts, both are cut.
+        {{"--x", "14"}, 5, {"2.1", "2.2", "5.0", "8.0", "11.0"}},
+        // A plan at Z = 2.5 keeps the lower layer, with both of block 2's
+        // parts; at Z = 7.5 it passes above them and block 2 is not cut.
+        {{"--z", "2.5"}, 7, {"1.0", "2.1", "2.2", "3.0", "4.0", "5.0", "6.0"}},
+        {{"--z", "7.5"}, 5, {"1.0", "3.0", "4.0", "5.0", "6.0"}},
+        // The corners of the plane Y = 5, given outright: row 0 of both layers.
+        {{"--corners", "0,5,0 30,5,0 30,5,20 0,5,20"},
+         7,
+         {"1.0", "2.1", "2.2", "3.0", "7.0", "8.0", "9.0"}},
+        // In plan the line y = 2x/3 from (0, 0) to (30, 20) crosses cells
+        // (0,0), (1,0) (A at y 6.7..9.3, B at 9.3..10), (1,1) and (2,1), in
+        // both layers.
+        {{"--line", "0,0 30,20"},
+         9,
+         {"1.0", "2.1", "2.2", "5.0", "6.0", "7.0", "8.0", "11.0", "12.0"}},
+        {{"--x", "500"}, 0, {}},
+    };
+    for (const Cut& cut : cuts) {
+        SCOPED_TRACE(cut.section[0] + " " + cut.section[1]);
+        EXPECT_EQ(shapesOf(cut.section), cut.shapes);
+        EXPECT_EQ(listOf(cut.section), cut.list);
+    }
+    EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
+    shapesOf({"--x", "15"});
     EXPECT_EQ(out.substr(0, out.find('\n')),
               "G, section X = 15: 4 blocks cut, 1 of them by 1 sub-blocks");
-    EXPECT_EQ(listOf({"--x", "15"}), (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
-}
-
-// X = 14 is the face between A and B: touching counts, both are cut. A's
-// trace is its face x = 14: y 0..10 along the section, z 0..5 up.
-TEST_F(SectionTest, AFaceBetweenSubBlocksCutsBoth) {
-    EXPECT_EQ(shapesOf({"--x", "14"}), 5);
-    EXPECT_EQ(listOf({"--x", "14"}),
-              (std::vector<std::string>{"2.1", "2.2", "5.0", "8.0", "11.0"}));
+    // A's trace at X = 14 is its face: y 0..10 along the section, z 0..5 up.
+    listOf({"--x", "14"});
     const CsvTable t = readCsv(path("cut.csv"));
     EXPECT_EQ(t.at(0, "TRACE"), "0 0;10 0;10 5;0 5");
     EXPECT_EQ(t.at(0, "DX"), "4");
-}
-
-// A plan at Z = 2.5 keeps the lower layer, with both of block 2's parts;
-// at Z = 7.5 it passes above them and block 2 is not cut.
-TEST_F(SectionTest, HorizontalPlanes) {
-    EXPECT_EQ(shapesOf({"--z", "2.5"}), 7);
-    EXPECT_EQ(listOf({"--z", "2.5"}),
-              (std::vector<std::string>{"1.0", "2.1", "2.2", "3.0", "4.0", "5.0", "6.0"}));
-    EXPECT_EQ(shapesOf({"--z", "7.5"}), 5);
-    EXPECT_EQ(listOf({"--z", "7.5"}),
-              (std::vector<std::string>{"1.0", "3.0", "4.0", "5.0", "6.0"}));
-}
-
-// The corners of the plane Y = 5, given outright: row 0 of both layers.
-TEST_F(SectionTest, FourCorners) {
-    const std::vector<std::string> corners{"--corners", "0,5,0 30,5,0 30,5,20 0,5,20"};
-    EXPECT_EQ(shapesOf(corners), 7);
-    EXPECT_EQ(listOf(corners),
-              (std::vector<std::string>{"1.0", "2.1", "2.2", "3.0", "7.0", "8.0", "9.0"}));
-}
-
-// In plan the line y = 2x/3 from (0, 0) to (30, 20) crosses cells (0,0),
-// (1,0) (A at y 6.7..9.3, B at 9.3..10), (1,1) and (2,1), in both layers.
-TEST_F(SectionTest, VerticalSectionAlongALine) {
-    EXPECT_EQ(shapesOf({"--line", "0,0 30,20"}), 9);
-    EXPECT_EQ(listOf({"--line", "0,0 30,20"}),
-              (std::vector<std::string>{"1.0", "2.1", "2.2", "5.0", "6.0", "7.0", "8.0", "11.0",
-                                        "12.0"}));
-}
-
-TEST_F(SectionTest, ASectionMissingTheModelDrawsAnEmptyPlot) {
-    EXPECT_EQ(shapesOf({"--x", "500"}), 0);
-    EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
 }
 
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
