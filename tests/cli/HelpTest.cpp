@@ -36,23 +36,20 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
     }
 }
 
-TEST_F(HelpTest, WithoutACommandSaysSoInOneLine) {
-    const CliResult r = vornel({});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(linesOf(r.err).size(), 1u) << r.err;
-}
-
-TEST_F(HelpTest, AMissingRequiredOptionIsAUsageError) {
-    const CliResult r = vornel({"import", "a.db", "b.csv", "--element", "Cu"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(linesOf(r.err).size(), 1u) << r.err;
-    EXPECT_NE(r.err.find("--table"), std::string::npos) << r.err;
-}
-
-TEST_F(HelpTest, AnUnknownOptionIsAUsageError) {
-    const CliResult r = vornel({"info", "a.db", "--bogus"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--bogus"), std::string::npos) << r.err;
+// No command, a missing required option, an unknown one: status 2 and one
+// line naming what is wrong.
+TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> lines = {
+        {{}, ""},
+        {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
+        {{"info", "a.db", "--bogus"}, "--bogus"},
+    };
+    for (const auto& [args, named] : lines) {
+        const CliResult r = vornel(args);
+        EXPECT_EQ(r.status, 2) << named;
+        EXPECT_EQ(linesOf(r.err).size(), 1u) << r.err;
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(HelpTest, VersionIsTheLibrarys) {
