@@ -5,7 +5,32 @@
 namespace vornel::test {
 namespace {
 
-using ExportTest = CliTest;
+const char* const kModel =
+    "BLOCKID,X,Y,Z,DX,DY,DZ,CU,KVAR,CLASS,ROCK,TONNES,NSAMP,AVGDIST,PASS\n"
+    "1,2.5,5,2.5,5,10,5,1.1,0.2,Measured,Oxide,650,12,31.5,1\n"
+    "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
+    "2,15,5,5,10,10,10,0.7,0.5,Indicated,Sulphide,2700,8,55,2\n"
+    "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.5,4,80,3\n";
+
+class ExportTest : public CliTest {
+protected:
+    void SetUp() override {
+        write("model.csv", kModel);
+        ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    }
+
+    // A exported, imported again as B, and B exported: both exports.
+    std::pair<CsvTable, CsvTable> roundTrip(const std::vector<std::string>& options) {
+        std::vector<std::string> first = {"export", "m.db", "-t", "A", "-o", "first.csv"};
+        first.insert(first.end(), options.begin(), options.end());
+        ok(first);
+        ok({"import", "m.db", "first.csv", "-t", "B", "-e", "Cu"});
+        std::vector<std::string> second = {"export", "m.db", "-t", "B", "-o", "second.csv"};
+        second.insert(second.end(), options.begin(), options.end());
+        ok(second);
+        return {readCsv(path("first.csv")), readCsv(path("second.csv"))};
+    }
+};
 
 // Every column but MINEID, which the second import's run changes.
 std::vector<std::vector<std::string>> withoutRun(const CsvTable& t) {
@@ -17,22 +42,10 @@ std::vector<std::vector<std::string>> withoutRun(const CsvTable& t) {
     return rows;
 }
 
-const char* const kModel =
-    "BLOCKID,X,Y,Z,DX,DY,DZ,CU,KVAR,CLASS,ROCK,TONNES,NSAMP,AVGDIST,PASS\n"
-    "1,2.5,5,2.5,5,10,5,1.1,0.2,Measured,Oxide,650,12,31.5,1\n"
-    "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
-    "2,15,5,5,10,10,10,0.7,0.5,Indicated,Sulphide,2700,8,55,2\n"
-    "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.5,4,80,3\n";
-
 TEST_F(ExportTest, SubBlockRowsRoundTrip) {
-    write("model.csv", kModel);
-    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
-    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "first.csv"});
-    ok({"import", "m.db", "first.csv", "-t", "B", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "B", "--subblocks", "-o", "second.csv"});
-    const CsvTable first = readCsv(path("first.csv"));
+    const auto [first, second] = roundTrip({"--subblocks"});
     ASSERT_EQ(first.rows.size(), 4u);
-    EXPECT_EQ(withoutRun(readCsv(path("second.csv"))), withoutRun(first));
+    EXPECT_EQ(withoutRun(second), withoutRun(first));
     // Tonnes are shared out by volume: 980 t over 250 and 125 m3.
     EXPECT_NEAR(first.number(0, "TONNAGE"), 980.0 * 2 / 3, 1e-3);
     EXPECT_EQ(first.at(3, "Cu"), "0.123456789012345");
@@ -42,13 +55,7 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
 }
 
 TEST_F(ExportTest, BlockRowsRoundTrip) {
-    write("model.csv", kModel);
-    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
-    ok({"export", "m.db", "-t", "A", "-o", "first.csv"});
-    ok({"import", "m.db", "first.csv", "-t", "B", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "B", "-o", "second.csv"});
-    const CsvTable first = readCsv(path("first.csv"));
-    const CsvTable second = readCsv(path("second.csv"));
+    const auto [first, second] = roundTrip({});
     ASSERT_EQ(first.rows.size(), 3u);
     // One row per block keeps everything but the sub-blocks themselves.
     EXPECT_EQ(first.at(0, "SUBBLOCKS"), "2");
@@ -66,8 +73,6 @@ TEST_F(ExportTest, BlockRowsRoundTrip) {
 }
 
 TEST_F(ExportTest, WhereSelectsBlocks) {
-    write("model.csv", kModel);
-    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
     const std::string out = ok({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >= 0.5"});
     const std::vector<std::string> lines = linesOf(out);
     ASSERT_EQ(lines.size(), 3u) << out;
@@ -78,8 +83,6 @@ TEST_F(ExportTest, WhereSelectsBlocks) {
 }
 
 TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
-    write("model.csv", kModel);
-    ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "out.csv"}),
               "Wrote 3 blocks of A to out.csv\n");
     EXPECT_EQ(readCsv(path("out.csv")).rows.size(), 3u);
