@@ -28,29 +28,25 @@ protected:
     }
 };
 
-// At 0.5: 2000 + 3000 + 500 t holding 1600 + 4800 + 1500 = 7900 t.%,
-// a mean of 7900 / 5500 and 79 t of copper; at 1: 3500 t, 6300 / 3500 = 1.8.
-TEST_F(ReportTest, StoredTonnage) {
-    const std::string out = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,1,2"});
-    EXPECT_EQ(rowFor(out, "0.5"), (std::vector<std::string>{"0.5", "3", "5500", "1.4364", "79.0"}));
-    EXPECT_EQ(rowFor(out, "1"), (std::vector<std::string>{"1", "2", "3500", "1.8000", "63.0"}));
-    EXPECT_EQ(rowFor(out, "2"), (std::vector<std::string>{"2", "1", "500", "3.0000", "15.0"}));
-    EXPECT_NE(out.find("metal (t)"), std::string::npos) << out;
-}
-
-// With a density of 2.5 every 1000 m3 block weighs 2500 t.
-TEST_F(ReportTest, TonnesFromDensity) {
-    const std::string out =
+TEST_F(ReportTest, RowsAgainstSumsByHand) {
+    using Words = std::vector<std::string>;
+    // At 0.5: 2000 + 3000 + 500 t holding 1600 + 4800 + 1500 = 7900 t.%, a
+    // mean of 7900 / 5500 and 79 t of copper; at 1: 3500 t, 6300 / 3500 = 1.8.
+    const std::string stored = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,1,2"});
+    EXPECT_EQ(rowFor(stored, "0.5"), (Words{"0.5", "3", "5500", "1.4364", "79.0"}));
+    EXPECT_EQ(rowFor(stored, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
+    EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
+    EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
+    // With a density of 2.5 every 1000 m3 block weighs 2500 t.
+    const std::string dense =
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
-    EXPECT_EQ(rowFor(out, "0"), (std::vector<std::string>{"0", "4", "10000", "1.4500", "145.0"}));
-    EXPECT_EQ(rowFor(out, "0.5"),
-              (std::vector<std::string>{"0.5", "3", "7500", "1.8000", "135.0"}));
-}
-
-TEST_F(ReportTest, WhereNarrowsTheBlocks) {
-    const std::string out =
-        ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_PntLocX < 20"});
-    EXPECT_EQ(rowFor(out, "0"), (std::vector<std::string>{"0", "2", "3000", "0.6667", "20.0"}));
+    EXPECT_EQ(rowFor(dense, "0"), (Words{"0", "4", "10000", "1.4500", "145.0"}));
+    EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
+    // The two blocks west of X = 20: 1000 + 2000 t, (400 + 1600) / 3000.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where",
+                         "Krig_PntLocX < 20"}),
+                     "0"),
+              (Words{"0", "2", "3000", "0.6667", "20.0"}));
 }
 
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
