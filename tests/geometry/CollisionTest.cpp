@@ -167,7 +167,9 @@ TEST(geometry_Collision, PairsComeInTheOrderAskedAndSurfacesAreRecycledClean) {
     EXPECT_EQ(GetCollideTriPair(b, b, &pairs, &count), 0);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(pairs, nullptr);
-    // A freed surface is reused, and must not bring the old pairs along.
+    // A freed surface is reused, and must not bring the old pairs along,
+    // here as the second surface of the last collision.
+    EXPECT_EQ(ObbtCollide(s, b, 0.0, 0.0, 1.0, 1.0), 6);
     EXPECT_EQ(DeleteObbtObj(b), 1);
     const BoxSurface far = column(2000, 10);
     const ObbtHandle again = BuildObbtOfPolyh(&far.pnts[1], 8, &far.tris[1], 12);
