@@ -107,6 +107,12 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
               engine::adLockOptimistic, kText);
     raw->addNew();
     EXPECT_THROW(raw->appendChunk(0, data, 4), ComError);
+    // A value read to its end gives nothing more.
+    EXPECT_EQ(raw->appendChunk(2, data, 4), hr::kOk);
+    EXPECT_EQ(raw->getChunk(2, back, 8), 4u);
+    EXPECT_EQ(raw->getChunk(2, back, 8), 0u);
+    // A connection never opened refuses statements.
+    EXPECT_THROW(engine::createConnection()->execute("SELECT 1", kText), ComError);
 }
 
 TEST(Chunks, AnEngineWithMoreToGiveNeverWritesPastTheActualSize) {

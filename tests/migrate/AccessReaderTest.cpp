@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
 
 #include "migrate/AccessReader.h"
+#include "migrate/FixedValue.h"
 #include "migrate/MigrationError.h"
 #include "migrate/Samples.h"
 #include "support/Shell.h"
@@ -119,4 +122,29 @@ TEST(AccessReader, DamageIsRefusedWithoutACrash) {
     } stop;
     EXPECT_THROW(readAccessFile(sample("nwind.mdb"), stop), std::runtime_error);
     EXPECT_EQ(stop.tables.size(), 1u);
+}
+
+// Jet's fixed-size values from their little-endian bytes, and the dates it
+// keeps: from the year 100 to the year 9999.
+TEST(FixedValue, IntegersAreSignedRealsKeepTheirBitsDatesHaveTheirYears) {
+    using vornel::migrate::fixedCell;
+    const unsigned char bytes[8] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+    EXPECT_EQ(fixedCell(jet::kByte, bytes).integer, 255);
+    EXPECT_EQ(fixedCell(jet::kInteger, bytes).integer, -1);
+    EXPECT_EQ(fixedCell(jet::kCurrency, bytes).kind, Cell::Currency);
+    EXPECT_EQ(fixedCell(jet::kCurrency, bytes).integer, -1);  // -0.0001
+    const unsigned char lowest[4] = {0, 0, 0, 0x80};
+    EXPECT_EQ(fixedCell(jet::kLong, lowest).integer, -2147483648LL);
+    unsigned char raw[8];
+    const double tenth = 0.1;
+    std::memcpy(raw, &tenth, sizeof raw);  // this machine is little-endian, as Jet is
+    EXPECT_EQ(fixedCell(jet::kDouble, raw).kind, Cell::Real);
+    EXPECT_EQ(fixedCell(jet::kDouble, raw).real, 0.1);
+    using vornel::migrate::isAccessDate;
+    EXPECT_TRUE(isAccessDate(-657434.99));   // 100-01-01, its last minutes
+    EXPECT_FALSE(isAccessDate(-657435.0));   // 99-12-31
+    EXPECT_TRUE(isAccessDate(2958465.999));  // 9999-12-31, late
+    EXPECT_FALSE(isAccessDate(2958466.0));   // 10000-01-01
+    EXPECT_FALSE(isAccessDate(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_FALSE(isAccessDate(std::numeric_limits<double>::infinity()));
 }

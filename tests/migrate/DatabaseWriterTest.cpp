@@ -204,6 +204,7 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
         {swapped, BlockLayout::None},
         {lowerParam, BlockLayout::Param},
         {otherParam, BlockLayout::None},  // the parameter tables are known by name as well
+        {with(param, 0, jet::kDouble, 8), BlockLayout::None},  // and by their columns
         {{"Orders", {{"OrderID", jet::kLong, 4}}, 0}, BlockLayout::None},
     };
     for (size_t i = 0; i < cases.size(); ++i) {

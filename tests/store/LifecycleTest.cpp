@@ -3,6 +3,7 @@
 
 #include "support/Shell.h"
 #include "support/TempDir.h"
+#include "store/KrigDatabase.h"
 #include "support/TraceCapture.h"
 #include "vornel/VornelMng.h"
 
@@ -121,6 +122,13 @@ TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     EXPECT_EQ(other.createBlockResultTbl("T1"), 1);  // the other connection still works
     other.clearDatabase();
     EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
+}
+
+// A compaction's copy drops the last four characters of the name, whatever they are.
+TEST(Lifecycle, TemporaryPathDropsFourCharacters) {
+    EXPECT_EQ(CKrigDatabase::TempPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
+    EXPECT_EQ(CKrigDatabase::TempPath("/srv/m.db"), "/srv/Temp.mdb");
+    EXPECT_EQ(CKrigDatabase::TempPath("a.b"), "Temp.mdb");
 }
 
 TEST(Lifecycle, ManagersMoveAndNeverReleaseTwice) {
