@@ -14,7 +14,8 @@ namespace {
 
 // Packed fields must not be bound to references, as EXPECT_EQ would do.
 std::tuple<double, double, double> xyz(const TinPntStrcT& p) {
-    return {p.x, p.y, p.z};
+    const double x = p.x, y = p.y, z = p.z;
+    return {x, y, z};
 }
 int vertexOf(const TinNetStrcT& t, int k) {
     return k == 0 ? t.nPnt1 : k == 1 ? t.nPnt2 : t.nPnt3;
