@@ -24,7 +24,8 @@ protected:
     }
 
     std::string write(const std::string& name, const std::string& text) {
-        return writeText(dir.path(), name, text);
+        writeFile(dir.file(name), text);
+        return dir.file(name);
     }
 
     std::string path(const std::string& name) const { return dir.file(name); }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "support/Shell.h"
@@ -46,12 +45,6 @@ CliResult runVornel(const std::string& dir, const std::vector<std::string>& args
     unlink(outPath.c_str());
     unlink(errPath.c_str());
     return result;
-}
-
-std::string writeText(const std::string& dir, const std::string& name, const std::string& text) {
-    std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
 }
 
 CsvTable readCsv(const std::string& path) {

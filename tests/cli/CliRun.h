@@ -19,9 +19,6 @@ struct CliResult {
 // Runs `vornel ARGS...` with `dir` as its working directory.
 CliResult runVornel(const std::string& dir, const std::vector<std::string>& args);
 
-// Writes `text` to dir/name and returns the path.
-std::string writeText(const std::string& dir, const std::string& name, const std::string& text);
-
 // A CSV file without quoted fields: its header and rows, split at commas.
 struct CsvTable {
     std::vector<std::string> header;

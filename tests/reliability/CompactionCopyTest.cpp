@@ -90,7 +90,8 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
     ASSERT_EQ(mng.createBlockResultTbl("Written"), 1) << mng.lastError();
     mng.clearDatabase();
     RawDb db(path);
-    EXPECT_EQ(db.value("SELECT count(*) FROM sqlite_master WHERE name = 'Written'"), "1");
+    EXPECT_EQ(db.rows("SELECT count(*) FROM sqlite_master WHERE name = 'Written'"),
+              std::vector<std::vector<std::string>>{{"1"}});
     EXPECT_EQ(integrityOf(path), "ok");
 }
 

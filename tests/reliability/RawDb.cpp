@@ -56,11 +56,6 @@ std::vector<std::vector<std::string>> RawDb::rows(const std::string& sql) {
     return out;
 }
 
-std::string RawDb::value(const std::string& sql) {
-    const auto r = rows(sql);
-    return r.empty() || r[0].empty() ? std::string() : r[0][0];
-}
-
 std::string RawDb::exec(const std::string& sql) {
     char* message = nullptr;
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);

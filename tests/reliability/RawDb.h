@@ -21,8 +21,6 @@ public:
     // Every row of a query, each value as text (blobs in hex, NULL as
     // "NULL"); one row holding the engine's message if the query fails.
     std::vector<std::vector<std::string>> rows(const std::string& sql);
-    // The first value of the first row, or the failure message.
-    std::string value(const std::string& sql);
     // Runs statements; their failure message, or empty.
     std::string exec(const std::string& sql);
 
