@@ -1,70 +1,34 @@
 // Random boxes and sections against a brute force over every triangle pair
-// in exact constructions, with none of the filters of the code under test.
-#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
-#include <CGAL/intersections.h>
+// in exact constructions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
-#include <variant>
-#include <vector>
 
+#include "ExactParts.h"
 #include "TinSurfaces.h"
 
 namespace vornel::test {
 namespace {
 
-using Kernel = CGAL::Exact_predicates_exact_constructions_kernel;
-using Point3 = Kernel::Point_3;
-using Part = std::variant<Point3, Kernel::Segment_3, Kernel::Triangle_3>;
-
-// A triangle without area is the union of its edges, an edge without length
-// its end point.
-std::vector<Part> partsOf(const TinPntStrcT* pnts, const TinNetStrcT& t) {
-    // Copied out first: packed fields must not be bound to references.
-    const auto pointOf = [pnts](int n) {
-        const double x = pnts[n].x, y = pnts[n].y, z = pnts[n].z;
-        return Point3(x, y, z);
-    };
-    const Point3 v[3] = {pointOf(t.nPnt1), pointOf(t.nPnt2), pointOf(t.nPnt3)};
-    if (!CGAL::collinear(v[0], v[1], v[2])) {
-        return {Kernel::Triangle_3(v[0], v[1], v[2])};
-    }
-    std::vector<Part> parts;
-    for (int i = 0; i < 3; ++i) {
-        const Point3& a = v[i];
-        const Point3& b = v[(i + 1) % 3];
-        if (a == b) {
-            parts.emplace_back(a);
-        } else {
-            parts.emplace_back(Kernel::Segment_3(a, b));
-        }
-    }
-    return parts;
-}
-
-bool meet(const std::vector<Part>& a, const std::vector<Part>& b) {
-    for (const Part& x : a) {
-        for (const Part& y : b) {
-            if (std::visit([](const auto& p, const auto& q) { return CGAL::do_intersect(p, q); }, x,
-                           y)) {
-                return true;
-            }
-        }
-    }
-    return false;
+// Copied out first: packed fields must not be bound to references.
+D_3DOT vertex(const TinPntStrcT* pnts, int n) {
+    return {pnts[n].x, pnts[n].y, pnts[n].z};
 }
 
 TriPairs exactPairs(const BoxSurface& box, const SectionSurface& section) {
-    std::vector<std::vector<Part>> sectionParts;
-    for (int j = 1; j <= 2; ++j) {
-        sectionParts.push_back(partsOf(section.pnts, section.tris[j]));
+    std::array<D_3DOT, 4> corners;
+    for (int k = 0; k < 4; ++k) {
+        corners[k] = vertex(section.pnts, k + 1);
     }
+    const ExactParts sectionTriangles[2] = {sectionParts(corners, 1), sectionParts(corners, 2)};
     TriPairs pairs;
     for (int i = 1; i <= 12; ++i) {
-        const std::vector<Part> boxParts = partsOf(box.pnts, box.tris[i]);
+        const TinNetStrcT& t = box.tris[i];
+        const ExactParts boxTriangle = triangleParts(
+            vertex(box.pnts, t.nPnt1), vertex(box.pnts, t.nPnt2), vertex(box.pnts, t.nPnt3));
         for (int j = 1; j <= 2; ++j) {
-            if (meet(boxParts, sectionParts[j - 1])) {
+            if (meet(boxTriangle, sectionTriangles[j - 1])) {
                 pairs.emplace_back(i, j);
             }
         }
@@ -101,9 +65,8 @@ public:
         if (grid_.degenerate) {
             // Through a box vertex, and often along a grid line, so that
             // segments overlap, cross and end on one another.
-            const TinPntStrcT& v = box.pnts[1 + pick(8)];
             if (pick(2) == 0) {
-                c[0] = {v.x, v.y, v.z};
+                c[0] = vertex(box.pnts, 1 + pick(8));
             }
             if (pick(2) == 0) {
                 c[1] = {pick(3) == 0 ? c[1].x : c[0].x, pick(3) == 1 ? c[1].y : c[0].y,
@@ -147,18 +110,27 @@ private:
     Grid grid_;
 };
 
-void expectGridCasesMatch(unsigned seed, const Grid& grid, int n) {
-    GridCases cases(seed, grid);
+// n cases from next(k); a fair share of them must cut and of them miss, or
+// they test little.
+template <class Next>
+void expectCasesMatch(int n, int share, Next next) {
     int hits = 0;
     for (int k = 0; k < n; ++k) {
-        const BoxSurface box = cases.box();
-        const SectionSurface section = cases.section(box);
+        const auto [box, section] = next(k);
         const TriPairs want = exactPairs(box, section);
         ASSERT_EQ(cutPairs(box, section), want) << "case " << k;
         hits += !want.empty();
     }
-    EXPECT_GT(hits, n / 10);
-    EXPECT_LT(hits, n - n / 10);
+    EXPECT_GT(hits, n / share);
+    EXPECT_LT(hits, n - n / share);
+}
+
+void expectGridCasesMatch(unsigned seed, const Grid& grid, int n) {
+    GridCases cases(seed, grid);
+    expectCasesMatch(n, 10, [&cases](int) {
+        const BoxSurface box = cases.box();
+        return std::make_pair(box, cases.section(box));
+    });
 }
 
 TEST(geometry_CollisionRandom, GridAlignedCasesMatchExactBruteForce) {
@@ -174,9 +146,7 @@ TEST(geometry_CollisionRandom, FreeCasesMatchExactBruteForce) {
     std::mt19937 rng(77u);
     std::uniform_real_distribution<double> near(-3.0, 13.0);
     std::uniform_real_distribution<double> length(0.0, 10.0);
-    int hits = 0;
-    const int n = 2000;
-    for (int k = 0; k < n; ++k) {
+    expectCasesMatch(2000, 5, [&](int k) {
         const D_3DOT size{length(rng), length(rng), k % 7 == 0 ? 0.0 : length(rng)};
         const BoxSurface box({kX + 5, kY + 5, kZ + 5}, size);
         std::array<D_3DOT, 4> c;
@@ -184,16 +154,10 @@ TEST(geometry_CollisionRandom, FreeCasesMatchExactBruteForce) {
             return D_3DOT{kX + near(rng), kY + near(rng), kZ + near(rng)};
         });
         if (k % 5 == 0) {
-            const TinPntStrcT& v = box.pnts[1 + k % 8];
-            c[1] = {v.x, v.y, v.z};  // a section through a box corner
+            c[1] = vertex(box.pnts, 1 + k % 8);  // a section through a box corner
         }
-        const SectionSurface section(c);
-        const TriPairs want = exactPairs(box, section);
-        ASSERT_EQ(cutPairs(box, section), want) << "case " << k;
-        hits += !want.empty();
-    }
-    EXPECT_GT(hits, n / 5);
-    EXPECT_LT(hits, n - n / 5);
+        return std::make_pair(box, SectionSurface(c));
+    });
 }
 
 }  // namespace

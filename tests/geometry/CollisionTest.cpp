@@ -1,16 +1,50 @@
 // The collision component at mining coordinates, where a unit in the last
 // place is 6e-11 m: touching counts, one ulp away does not, and boxes and
 // sections without volume or area are faces, segments and points.
+#include <gmp.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <set>
 
 #include "TinSurfaces.h"
-#include "collision/Collision.h"
+
+namespace {
+
+long allocations = 0;
+
+void* countedAlloc(std::size_t n) {
+    ++allocations;
+    if (void* p = std::malloc(n == 0 ? 1 : n)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void* gmpRealloc(void* p, std::size_t, std::size_t n) {
+    ++allocations;
+    return std::realloc(p, n);
+}
+void gmpFree(void* p, std::size_t) {
+    std::free(p);
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return countedAlloc(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace vornel::test {
 namespace {
@@ -39,6 +73,11 @@ SectionSurface moved(std::array<D_3DOT, 4> corners, double D_3DOT::*axis) {
     return SectionSurface(corners);
 }
 
+// The sections through the box's edge x = kX+10, y = kY+10, and through its corner (kX+10, kY+10,
+// 1010).
+const std::array<D_3DOT, 4> kEdge = {
+    {{kX + 20, kY, 990}, {kX, kY + 20, 990}, {kX, kY + 20, 1020}, {kX + 20, kY, 1020}}};
+
 SectionSurface point(D_3DOT p) {
     return SectionSurface(std::array<D_3DOT, 4>{p, p, p, p});
 }
@@ -56,12 +95,9 @@ TEST(geometry_Collision, TouchingCountsAndAnUlpAwayDoesNot) {
                                       {x1, kY + 5, 1009},
                                       {kX + 1, kY + 5, 1009}}};
     };
-    // The vertical plane x + y = kX + kY + 20 holds the box's edge x = kX+10,
-    // y = kY+10; the plane x + y + z = kX + kY + 1030 only its corner
-    // (kX+10, kY+10, 1010), the centre of this parallelogram, on the
-    // diagonal both section triangles share.
-    const std::array<D_3DOT, 4> edge = {
-        {{kX + 20, kY, 990}, {kX, kY + 20, 990}, {kX, kY + 20, 1020}, {kX + 20, kY, 1020}}};
+    // The plane x + y + z = kX + kY + 1030 holds only the box's corner
+    // (kX+10, kY+10, 1010), the centre of this parallelogram, on the diagonal
+    // both section triangles share.
     const std::array<D_3DOT, 4> corner = {{{kX + 30, kY + 10, 990},
                                            {kX + 10, kY + 30, 990},
                                            {kX - 10, kY + 10, 1030},
@@ -104,8 +140,8 @@ TEST(geometry_Collision, TouchingCountsAndAnUlpAwayDoesNot) {
         {"reaching the face", box, SectionSurface(vertical(kX + 10)), true},
         {"an ulp short of the face", box, SectionSurface(vertical(std::nextafter(kX + 10, 0.0))),
          false},
-        {"through an edge", box, SectionSurface(edge), true},
-        {"an ulp past the edge", box, moved(edge, &D_3DOT::x), false},
+        {"through an edge", box, SectionSurface(kEdge), true},
+        {"an ulp past the edge", box, moved(kEdge, &D_3DOT::x), false},
         {"through a corner", box, SectionSurface(corner), true},
         {"an ulp past the corner", box, moved(corner, &D_3DOT::z), false},
         {"a flat box in the plan", flat, plan(1005), true},
@@ -200,6 +236,30 @@ TEST(geometry_Collision, UnusableTrianglesAreLeftOut) {
                  [&leftOut](const auto& p) { return leftOut.count(p.first) == 0; });
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(cutPairs(box, section), kept);
+}
+
+// Boxes crossed, touched at a face, an edge or a vertex, missed, and boxes
+// without volume, so that the exact fallbacks run too.
+long boxesCut(const SectionSurface& section) {
+    long hits = 0;
+    for (int i = 0; i < 40; ++i) {
+        const BoxSurface box({kX + 5 + 10 * (i % 3), kY + 5, 1000 + 2.5 * (i % 5)},
+                             {10.0 * (i % 4 != 0), 10, 5.0 * (i % 3 != 0)});
+        hits += cuts(box, section);
+    }
+    return hits;
+}
+
+// The block cut runs one build, collision and delete per block: a warm
+// thread must do them without touching the heap.
+TEST(geometry_Collision, WarmBoxTestsAllocateNothing) {
+    mp_set_memory_functions([](std::size_t n) { return countedAlloc(n); }, gmpRealloc, gmpFree);
+    const long warm = boxesCut(plan(1005)) + boxesCut(SectionSurface(kEdge));
+    allocations = 0;
+    const long again = boxesCut(plan(1005)) + boxesCut(SectionSurface(kEdge));
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(again, warm);
+    EXPECT_GT(warm, 10);
 }
 
 }  // namespace

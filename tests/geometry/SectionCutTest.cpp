@@ -1,15 +1,16 @@
 // The section cut through stored blocks: the cases hosts rely on, then
 // random models and sections against an independent exact computation.
-#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
-#include <CGAL/intersections.h>
-
 #include <cmath>
 #include <random>
-#include <variant>
 
+#include "ExactParts.h"
 #include "store/BlockFixture.h"
 
 using vornel::test::BlockTest;
+using vornel::test::boxSurfaceParts;
+using vornel::test::ExactParts;
+using vornel::test::meet;
+using vornel::test::sectionParts;
 
 namespace {
 
@@ -199,75 +200,6 @@ TEST_F(BlockTest, DegenerateSectionsAndBoxesNeverCrash) {
     cut(mng, broken);
 }
 
-// Independent of the code under test: exact constructions, and the box as
-// a solid; a piece of the section meets the box's surface when it meets the
-// closed solid without lying wholly in its open inside.
-namespace {
-
-using Exact = CGAL::Exact_predicates_exact_constructions_kernel;
-using Part = std::variant<Exact::Point_3, Exact::Segment_3, Exact::Triangle_3>;
-
-std::vector<Part> sectionParts(const std::array<D_3DOT, 4>& c) {
-    std::vector<Part> parts;
-    const int triangles[2][3] = {{0, 1, 2}, {2, 3, 0}};
-    for (const auto& t : triangles) {
-        Exact::Point_3 v[3];
-        for (int i = 0; i < 3; ++i) {
-            v[i] = Exact::Point_3(c[t[i]].x, c[t[i]].y, c[t[i]].z);
-        }
-        if (!CGAL::collinear(v[0], v[1], v[2])) {
-            parts.emplace_back(Exact::Triangle_3(v[0], v[1], v[2]));
-            continue;
-        }
-        for (int i = 0; i < 3; ++i) {
-            if (v[i] == v[(i + 1) % 3]) {
-                parts.emplace_back(v[i]);
-            } else {
-                parts.emplace_back(Exact::Segment_3(v[i], v[(i + 1) % 3]));
-            }
-        }
-    }
-    return parts;
-}
-
-bool strictlyInside(const Exact::Point_3& p, const Exact::Iso_cuboid_3& box) {
-    for (int a = 0; a < 3; ++a) {
-        if (!(box.min_coord(a) < p[a] && p[a] < box.max_coord(a))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool meetsSurface(const std::vector<Part>& parts, const D_3DOT& centre, const D_3DOT& size) {
-    const Exact::Iso_cuboid_3 box(
-        Exact::Point_3(centre.x - size.x / 2.0, centre.y - size.y / 2.0, centre.z - size.z / 2.0),
-        Exact::Point_3(centre.x + size.x / 2.0, centre.y + size.y / 2.0, centre.z + size.z / 2.0));
-    for (const Part& part : parts) {
-        const bool meetsSolid =
-            std::visit([&](const auto& p) { return CGAL::do_intersect(p, box); }, part);
-        const bool inside = std::visit(
-            [&](const auto& p) {
-                using P = std::decay_t<decltype(p)>;
-                if constexpr (std::is_same_v<P, Exact::Point_3>) {
-                    return strictlyInside(p, box);
-                } else if constexpr (std::is_same_v<P, Exact::Segment_3>) {
-                    return strictlyInside(p.source(), box) && strictlyInside(p.target(), box);
-                } else {
-                    return strictlyInside(p.vertex(0), box) && strictlyInside(p.vertex(1), box) &&
-                           strictlyInside(p.vertex(2), box);
-                }
-            },
-            part);
-        if (meetsSolid && !inside) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
 TEST_F(BlockTest, RandomModelsAgreeWithAnExactComputation) {
     std::mt19937_64 random(20261205);
     const double x0 = 500000.0, y0 = 3000000.0, z0 = 100.0, edge = 10.0;
@@ -315,26 +247,42 @@ TEST_F(BlockTest, RandomModelsAgreeWithAnExactComputation) {
                              {gx, y0 + 40, gz + 5}}});
     }
 
+    // What each block is tested by: its box when whole, else its sub-blocks' boxes.
+    struct Tested {
+        bool whole;
+        std::vector<ExactParts> boxes;
+    };
+    std::vector<Tested> tested;
+    for (const KrigBlockResult& b : blocks) {
+        Tested& t = tested.emplace_back(Tested{b.SubBUD_Num <= 0 || b.Block_Coef == 1.0, {}});
+        if (t.whole) {
+            t.boxes.push_back(
+                boxSurfaceParts({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
+                                {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}));
+        }
+        for (int j = 0; !t.whole && j < b.SubBUD_Num; ++j) {
+            t.boxes.push_back(boxSurfaceParts(b.SubBUD_PntLoc[j], b.SubBUD_GridSize[j]));
+        }
+    }
+
     for (const auto& section : sections) {
-        const std::vector<Part> parts = sectionParts(section);
+        const ExactParts parts = sectionParts(section);
         const bool flat = section[0].z == section[1].z && section[1].z == section[2].z &&
                           section[2].z == section[3].z;
         bool layerSet = false;
         double layer = 0.0;
         std::vector<Cut> expected;
-        for (const KrigBlockResult& b : blocks) {
+        for (size_t n = 0; n < blocks.size(); ++n) {
+            const KrigBlockResult& b = blocks[n];
             Cut c{b.Krig_BlockID, {}};
             bool hit = false;
-            if (b.SubBUD_Num <= 0 || b.Block_Coef == 1.0) {
-                hit = meetsSurface(parts, {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
-                                   {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
-            } else {
-                for (int j = 0; j < b.SubBUD_Num; ++j) {
-                    if (meetsSurface(parts, b.SubBUD_PntLoc[j], b.SubBUD_GridSize[j])) {
+            for (size_t j = 0; j < tested[n].boxes.size(); ++j) {
+                if (meet(parts, tested[n].boxes[j])) {
+                    hit = true;
+                    if (!tested[n].whole) {
                         c.subX.push_back(b.SubBUD_PntLoc[j].x);
                     }
                 }
-                hit = !c.subX.empty();
             }
             if (hit && flat) {
                 if (!layerSet) {

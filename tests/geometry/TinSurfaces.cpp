@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "collision/Collision.h"
 #include "geometry/BoxTin.h"
 
 namespace vornel::test {
@@ -25,24 +24,18 @@ SectionSurface::SectionSurface(const std::array<D_3DOT, 4>& corners) : pnts(), t
 }
 
 TriPairs cutPairs(const BoxSurface& box, const SectionSurface& section) {
-    const ObbtHandle s = BuildObbtOfPolyh(&section.pnts[1], 4, &section.tris[1], 2);
-    const ObbtHandle b = BuildObbtOfPolyh(&box.pnts[1], 8, &box.tris[1], 12);
-    ObbtCollide(s, b, 0.0, 0.0, 1.0, 1.0);
-    const ObbtTriPair* list = nullptr;
-    long count = 0;
-    GetCollideTriPair(b, s, &list, &count);
-    TriPairs pairs;
-    for (long i = 0; i < count; ++i) {
-        pairs.emplace_back(list[i].first, list[i].second);
-    }
-    DeleteObbtObj(b);
-    DeleteObbtObj(s);
-    std::sort(pairs.begin(), pairs.end());
-    return pairs;
+    return collide(box, section, [](const ObbtTriPair* list, long count) {
+        TriPairs pairs;
+        for (long i = 0; i < count; ++i) {
+            pairs.emplace_back(list[i].first, list[i].second);
+        }
+        std::sort(pairs.begin(), pairs.end());
+        return pairs;
+    });
 }
 
 bool cuts(const BoxSurface& box, const SectionSurface& section) {
-    return !cutPairs(box, section).empty();
+    return collide(box, section, [](const ObbtTriPair*, long count) { return count > 0; });
 }
 
 double ulpUp(double v) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "collision/Collision.h"
 #include "vornel/Tin.h"
 #include "vornel/Types.h"
 
@@ -29,10 +30,25 @@ struct SectionSurface {
 // (box triangle, section triangle), sorted.
 using TriPairs = std::vector<std::pair<int, int>>;
 
-// Builds both surfaces, collides section with box, asks for the pairs box
-// first and frees both.
+// Builds both surfaces, collides section with box, hands the pairs, box
+// first, to take and frees both.
+template <class Take>
+auto collide(const BoxSurface& box, const SectionSurface& section, Take take) {
+    const ObbtHandle s = BuildObbtOfPolyh(&section.pnts[1], 4, &section.tris[1], 2);
+    const ObbtHandle b = BuildObbtOfPolyh(&box.pnts[1], 8, &box.tris[1], 12);
+    ObbtCollide(s, b, 0.0, 0.0, 1.0, 1.0);
+    const ObbtTriPair* list = nullptr;
+    long count = 0;
+    GetCollideTriPair(b, s, &list, &count);
+    auto taken = take(list, count);
+    DeleteObbtObj(b);
+    DeleteObbtObj(s);
+    return taken;
+}
+
 TriPairs cutPairs(const BoxSurface& box, const SectionSurface& section);
 
+// Without touching the heap.
 bool cuts(const BoxSurface& box, const SectionSurface& section);
 
 // The double next to v, away from zero by one unit in the last place.
