@@ -21,11 +21,10 @@ struct Cut {
     std::vector<double> subX;  // centres of the sub-blocks that came back
 };
 
-std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners, long expectStatus = 1) {
+std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners) {
     KrigBlockResult* rows = nullptr;
     long count = -1;
-    EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), expectStatus)
-        << mng.lastError();
+    EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), 1) << mng.lastError();
     std::vector<Cut> out;
     for (long i = 0; i < count; ++i) {
         Cut c{rows[i].Krig_BlockID, {}};
@@ -39,6 +38,7 @@ std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners, long expect
 
 std::vector<int> ids(const std::vector<Cut>& cuts) {
     std::vector<int> out;
+    out.reserve(cuts.size());
     for (const Cut& c : cuts) {
         out.push_back(c.id);
     }
