@@ -12,7 +12,7 @@
 #include "migrate/AccessReader.h"
 #include "migrate/FixedValue.h"
 #include "migrate/MigrationError.h"
-#include "migrate/Samples.h"
+#include "migrate/Testing.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <random>
 
-#include "migrate/Samples.h"
+#include "migrate/Testing.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Migrate.h"

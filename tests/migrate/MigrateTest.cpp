@@ -5,7 +5,7 @@
 
 #include "migrate/MigrationError.h"
 #include "migrate/PendingFile.h"
-#include "migrate/Samples.h"
+#include "migrate/Testing.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Hooks.h"

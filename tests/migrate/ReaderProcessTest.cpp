@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <exception>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <stdexcept>
 #include <thread>
 

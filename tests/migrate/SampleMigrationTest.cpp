@@ -12,7 +12,7 @@
 #include "db/Ado.h"
 #include "engine/Engine.h"
 #include "migrate/MdbTools.h"
-#include "migrate/Samples.h"
+#include "migrate/Testing.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Migrate.h"
