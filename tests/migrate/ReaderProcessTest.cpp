@@ -1,6 +1,7 @@
-// Reading in a child process: what the child reads arrives, and whatever
-// goes wrong in the child becomes one error in the parent, with the child
-// ended and reaped.
+// Reading in a child process: what the child reads arrives as it was sent,
+// and whatever goes wrong in the child becomes one error in the parent, with
+// the child ended and reaped. The frames between them are also written here,
+// within one process, where coverage and the sanitizers see the writer.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -8,37 +9,59 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
-#include <exception>
+#include <functional>
+#include <sstream>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
-#include "migrate/MigrationError.h"
 #include "migrate/ReaderProcess.h"
-#include "migrate/RecordingSink.h"
+#include "migrate/Testing.h"
+#include "migrate/Wire.h"
 
-using vornel::migrate::AccessSink;
-using vornel::migrate::AccessTable;
-using vornel::migrate::Cell;
-using vornel::migrate::MigrationError;
-using vornel::migrate::ReadFunction;
-using vornel::migrate::readInChild;
-using vornel::migrate::Row;
-using vornel::test::RecordingSink;
-namespace jet = vornel::migrate::jet;
-
+namespace vornel::migrate {
 namespace {
+
+using test::errorOf;
+
+// A cell of the given kind and value.
+Cell cell(Cell::Kind kind, int64_t integer = 0, double real = 0.0, std::string data = {}) {
+    return {kind, integer, real, std::move(data)};
+}
+
+// Writes down what it receives, one line per call, a cell as its kind,
+// integer, real and data.
+struct RecordingSink : AccessSink {
+    void beginTable(const AccessTable& table) override {
+        std::string line = "table " + table.name + " of " + std::to_string(table.rows) + ":";
+        for (const auto& column : table.columns) {
+            line += " " + column.name + "/" + std::to_string(column.type) + "/" +
+                    std::to_string(column.size);
+        }
+        events.push_back(line);
+    }
+    void row(const Row& row) override {
+        std::ostringstream line;
+        line.precision(17);
+        line << "row";
+        for (const Cell& c : row) {
+            line << ' ' << int{c.kind} << ':' << c.integer << ':' << c.real << ':' << c.data;
+        }
+        events.push_back(line.str());
+    }
+    void endTable() override { events.push_back("end"); }
+
+    std::vector<std::string> events;
+};
 
 const AccessTable kTable{"Blocks", {{"Id", jet::kLong, 4}}, 2};
 
-Row row(int64_t id) {
-    return {vornel::test::cell(Cell::Integer, id)};
-}
-
 void oneTable(AccessSink& sink) {
     sink.beginTable(kTable);
-    sink.row(row(1));
-    sink.row(row(2));
+    sink.row({cell(Cell::Integer, 1)});
+    sink.row({cell(Cell::Integer, 2)});
     sink.endTable();
 }
 
@@ -50,13 +73,110 @@ bool noChildLeft() {
     return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
 }
 
-}  // namespace
+// What the parent makes of the bytes `send` writes into a pipe.
+WireEnd replay(const std::function<void(int)>& send, RecordingSink& sink) {
+    int ends[2];
+    EXPECT_EQ(::pipe(ends), 0);
+    send(ends[1]);
+    ::close(ends[1]);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } readEnd{ends[0]};
+    return replayWire(readEnd.fd, sink, 2000);
+}
+
+void put(int fd, const std::string& bytes) {
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
+
+// One frame of the given type around the payload.
+std::string frame(char type, const std::string& payload) {
+    const auto size = static_cast<uint32_t>(payload.size());
+    return std::string(1, type) + std::string(reinterpret_cast<const char*>(&size), 4) + payload;
+}
+
+TEST(Wire, EveryKindOfValueArrivesAsItWasSent) {
+    RecordingSink sink;
+    const auto send = [](int fd) {
+        WireWriter out(fd);
+        AccessTable table{"Täble [1]", {}, 3};
+        for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I"}) {
+            table.columns.push_back({name, jet::kLong, 4});
+        }
+        out.beginTable(table);
+        out.row({cell(Cell::Null), cell(Cell::Integer, -2147483648LL), cell(Cell::Real, 0, 0.1),
+                 cell(Cell::Text, 0, 0, ""), cell(Cell::Text, 0, 0, "O'Brien \"pit\"\r\n"),
+                 cell(Cell::Bytes, 0, 0, std::string("\0\1\xff", 3)), cell(Cell::Date, 0, -728.25),
+                 cell(Cell::Currency, 9223372036854775807LL), cell(Cell::Bool, 1)});
+        out.endTable();
+        out.beginTable({"Empty", {}, 0});
+        out.endTable();
+        out.finish();
+    };
+    EXPECT_EQ(replay(send, sink), WireEnd::Finished);
+    const std::vector<std::string> expected = {
+        "table Täble [1] of 3: A/4/4 B/4/4 C/4/4 D/4/4 E/4/4 F/4/4 G/4/4 H/4/4 I/4/4",
+        "row 0:0:0: 1:-2147483648:0: 2:0:0.10000000000000001: 3:0:0: 3:0:0:O'Brien \"pit\"\r\n "
+        "4:0:0:" +
+            std::string("\0\1\xff", 3) + " 5:0:-728.25: 6:9223372036854775807:0: 7:1:0:",
+        "end", "table Empty of 0:", "end"};
+    EXPECT_EQ(sink.events, expected);
+}
+
+// A stream cut short ends as closed, one that holds what the writer never
+// writes as garbled. (How a silent one ends, the child tests below show.)
+TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
+    RecordingSink sink;
+    EXPECT_THROW(replay([](int fd) { WireWriter(fd).failure("damaged"); }, sink), MigrationError);
+    const auto raw = [](const std::string& bytes) { return [bytes](int fd) { put(fd, bytes); }; };
+    EXPECT_EQ(replay(raw(std::string("R\x40\0\0\0", 5) + "part of a payload"), sink),
+              WireEnd::Closed);
+    EXPECT_EQ(replay(raw("T\x01"), sink), WireEnd::Closed);  // part of a header
+
+    const auto beginTable = [](int fd) {
+        WireWriter(fd).beginTable({"Blocks", {{"Id", jet::kLong, 4}, {"Name", jet::kText, 20}}, 1});
+    };
+    const auto row = [&](const std::string& payload) {
+        return [=](int fd) {
+            beginTable(fd);
+            put(fd, frame('R', payload));
+        };
+    };
+    const std::vector<std::function<void(int)>> garbles = {
+        raw(frame('Z', "")),                        // no such type
+        [](int fd) { WireWriter(fd).row({}); },     // a row outside a table
+        [](int fd) { WireWriter(fd).endTable(); },  // an end outside a table
+        [=](int fd) {
+            beginTable(fd);
+            beginTable(fd);  // a table inside a table
+        },
+        row(std::string("\2\0\0\0\0\x09", 6)),                // a cell of no kind
+        row(std::string("\2\0\0\0\1\0\0\0", 8)),              // a payload that ends too soon
+        raw(frame('F', "x")),                                 // one that runs on
+        raw(frame('T', std::string("\xff\xff\xff\x7f", 4))),  // a name longer than it
+        raw(frame('T', std::string(12, '\0') + "\xff\xff\xff\xff")),  // more columns than it holds
+        raw(frame('X', std::string("\x10\0\0\0", 4))),                // a failure without its text
+    };
+    for (size_t i = 0; i < garbles.size(); ++i) {
+        EXPECT_EQ(replay(garbles[i], sink), WireEnd::Garbled) << "case " << i;
+    }
+
+    // A write to a parent that has gone throws.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    EXPECT_THROW(WireWriter(ends[1]).finish(), std::system_error);
+    std::signal(SIGPIPE, previous);
+    ::close(ends[1]);
+}
 
 TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     RecordingSink sink;
     readInChild("old.mdb", oneTable, sink, 5000);
-    EXPECT_EQ(sink.events,
-              (std::vector<std::string>{"table Blocks of 2: Id/4/4", "row 1:1", "row 1:2", "end"}));
+    EXPECT_EQ(sink.events, (std::vector<std::string>{"table Blocks of 2: Id/4/4",
+                                                     "row 1:1:0:", "row 1:2:0:", "end"}));
     EXPECT_TRUE(noChildLeft());
 
     const std::string damaged = "; the file is probably damaged";
@@ -76,7 +196,7 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
          "reading 'old.mdb' stopped unexpectedly (exit status 3)" + damaged},
         {[](AccessSink& s) {
              s.beginTable(kTable);
-             s.row({row(1)[0], row(2)[0]});  // a cell more than the table has columns
+             s.row({cell(Cell::Integer, 1), cell(Cell::Integer, 2)});  // a cell more than columns
              hang();
          },
          "reading 'old.mdb' failed: the reader sent garbled data"},
@@ -88,12 +208,8 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     };
     for (const auto& [read, message] : failures) {
         RecordingSink ignored;
-        try {
-            readInChild("old.mdb", read, ignored, 1000);
-            ADD_FAILURE() << "no error: " << message;
-        } catch (const MigrationError& e) {
-            EXPECT_EQ(e.what(), message);
-        }
+        EXPECT_EQ(errorOf([&, &read = read] { readInChild("old.mdb", read, ignored, 1000); }),
+                  message);
         EXPECT_TRUE(noChildLeft()) << message;
     }
 
@@ -119,19 +235,12 @@ TEST(ReaderProcess, NoPipeNoChild) {
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
     // Nothing is looked at before the limit is lifted: the sanitizers' checks
     // need descriptors of their own.
-    std::exception_ptr error;
     RecordingSink sink;
-    try {
-        readInChild("old.mdb", oneTable, sink, 5000);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::string error = errorOf([&] { readInChild("old.mdb", oneTable, sink, 5000); });
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    ASSERT_TRUE(error);
-    try {
-        std::rethrow_exception(error);
-    } catch (const MigrationError& e) {
-        EXPECT_STREQ(e.what(), "cannot start reading 'old.mdb': Too many open files");
-    }
+    EXPECT_EQ(error, "cannot start reading 'old.mdb': Too many open files");
     EXPECT_TRUE(sink.events.empty());
 }
+
+}  // namespace
+}  // namespace vornel::migrate
