@@ -6,13 +6,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "reliability/ChildProcess.h"
-#include "reliability/RawDb.h"
-#include "reliability/Workload.h"
+#include "reliability/Harness.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
-#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -61,7 +58,7 @@ TEST_F(CompactionCopyTest, AMissingDatabaseNamesTheCopyThatHoldsIt) {
 
     std::filesystem::rename(copy, path);
     EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
-    EXPECT_EQ(integrityOf(path), "ok");
+    EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
 }
 
 // A connection that waits for the lock while a compaction replaces the file
@@ -74,9 +71,9 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
         ASSERT_EQ(other.createDatabase(fresh), 1) << other.lastError();
         ASSERT_EQ(other.createBlockResultTbl("Fresh"), 1) << other.lastError();
     }
-    ChildProcess child({"replace", path, fresh});
+    ChildProcess child({"lock", path, fresh});
     std::string line;
-    ASSERT_TRUE(awaitLine(child, "held", std::chrono::seconds(20), line)) << line;
+    ASSERT_TRUE(child.readLine(line, std::chrono::seconds(20)) && line == "held") << line;
     long connected = 0;
     std::thread waiting([&] { connected = mng.connectDatabase(path); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -89,10 +86,10 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
     EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
     ASSERT_EQ(mng.createBlockResultTbl("Written"), 1) << mng.lastError();
     mng.clearDatabase();
-    RawDb db(path);
-    EXPECT_EQ(db.rows("SELECT count(*) FROM sqlite_master WHERE name = 'Written'"),
-              std::vector<std::vector<std::string>>{{"1"}});
-    EXPECT_EQ(integrityOf(path), "ok");
+    EXPECT_EQ(sqliteShell(path,
+                          "SELECT count(*) FROM sqlite_master WHERE name = 'Written'; "
+                          "PRAGMA integrity_check"),
+              "1\nok\n");
 }
 
 }  // namespace

@@ -13,13 +13,10 @@
 #include <set>
 #include <sstream>
 
-#include "reliability/ChildProcess.h"
-#include "reliability/RawDb.h"
-#include "reliability/Workload.h"
+#include "reliability/Harness.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
-#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -55,34 +52,29 @@ public:
     // Takes in a step the writer finished.
     void apply(const Step& step) {
         note(step);
-        if (step.verb == "insert" || step.verb == "host") {
-            generations_[step.batch].assign(static_cast<size_t>(batchSize(step.batch)), 0);
-            if (step.verb == "host") {
-                runs_.insert(step.batch);
-            }
-        } else if (step.verb == "modify") {
+        if (step.verb == "insert" || step.verb == "host" || step.verb == "modify") {
             generations_[step.batch].assign(static_cast<size_t>(batchSize(step.batch)),
                                             step.generation);
+        }
+        if (step.verb == "host") {
+            runs_.insert(step.batch);
         }
     }
 
     // Compares the file with the model, given the step in flight when the
     // writer died (if any), and then takes in how that step ended. Empty
     // when the file holds what it must; otherwise each difference.
-    std::string check(RawDb& db, const std::optional<Step>& inFlight) {
-        const Step none;
-        const Step& flying = inFlight ? *inFlight : none;
+    std::string check(const std::string& path, const std::optional<Step>& inFlight) {
+        const Step flying = inFlight.value_or(Step{});
         note(flying);
         std::ostringstream problems;
         // The batches first, then the generations, then the runs: a step that
         // committed just before the kill is taken in with the batches, and the
         // later parts count on it (a host batch's run is looked for then).
         std::set<int32_t> found;
-        for (const auto& row : db.rows("SELECT MineID, COUNT(*), SUM(Krig_OutAttr), "
-                                       "SUM(length(SubBUDBlob)) FROM T1 GROUP BY MineID")) {
-            if (row.size() != 4) {
-                return "cannot read the blocks: " + row[0] + "\n";
-            }
+        for (const auto& row : rowsOf(path,
+                                      "SELECT MineID, COUNT(*), SUM(Krig_OutAttr), "
+                                      "SUM(length(SubBUDBlob)) FROM T1 GROUP BY MineID")) {
             const auto batch = static_cast<int32_t>(std::stol(row[0]));
             found.insert(batch);
             const BatchSums want = expectedSums(batch);
@@ -105,20 +97,17 @@ public:
                 problems << "committed batch " << batch << " is missing\n";
             }
         }
-        for (const auto& row : db.rows("SELECT Krig_BlockID, Ore_Propro FROM T1")) {
-            if (row.size() != 2) {
-                return "cannot read the generations: " + row[0] + "\n";
-            }
+        for (const auto& row : rowsOf(path, "SELECT Krig_BlockID, Ore_Propro FROM T1")) {
             const long id = std::stol(row[0]);
-            const auto batch = static_cast<int32_t>(id / 10000);
+            auto it = generations_.find(static_cast<int32_t>(id / 10000));
             const auto index = static_cast<size_t>(id % 10000 - 1);
-            auto it = generations_.find(batch);
             if (it == generations_.end() || index >= it->second.size()) {
                 continue;  // reported with the batches
             }
             const auto stored = static_cast<int32_t>(std::stod(row[1]));
             int32_t& expected = it->second[index];
-            if (stored != expected && flying.is("modify", batch) && stored == flying.generation) {
+            if (stored != expected && flying.is("modify", it->first) &&
+                stored == flying.generation) {
                 expected = stored;  // updated before the kill: each block stands alone
             } else if (stored != expected) {
                 problems << "block " << id << " holds generation " << row[1] << " instead of "
@@ -126,7 +115,7 @@ public:
             }
         }
         std::set<int32_t> runsFound;
-        for (const auto& row : db.rows("SELECT Krig_Result_Name FROM KrigBlock_Param")) {
+        for (const auto& row : rowsOf(path, "SELECT Krig_Result_Name FROM KrigBlock_Param")) {
             int32_t batch = 0;
             if (std::sscanf(row[0].c_str(), "batch %d", &batch) != 1) {
                 return "cannot read the runs: " + row[0] + "\n";
@@ -146,16 +135,22 @@ public:
         return problems.str();
     }
 
-    // Arguments of the next writer: the next batch and generation, and the
-    // batches in the file.
-    int32_t nextBatch() const { return nextBatch_; }
-    int32_t nextGeneration() const { return nextGeneration_; }
-    std::string batchList() const {
+    // The next writer's arguments: after the path, seed and mix, the next
+    // batch and generation, the batches in the file, and the steps.
+    std::vector<std::string> writerArgs(const std::string& path, unsigned seed,
+                                        const char* mix) const {
         std::string list;
         for (const auto& [batch, gens] : generations_) {
             list += (list.empty() ? "" : ",") + std::to_string(batch);
         }
-        return list.empty() ? "-" : list;
+        return {"write",
+                path,
+                std::to_string(seed),
+                mix,
+                std::to_string(nextBatch_),
+                std::to_string(nextGeneration_),
+                list.empty() ? "-" : list,
+                "60"};
     }
     long long rows() const {
         long long n = 0;
@@ -227,19 +222,15 @@ void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned see
     SCOPED_TRACE("writer seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     const auto delay = std::chrono::milliseconds(1 + rng() % plan.maxDelayMs);
-    ChildProcess child({"crash", path, std::to_string(seed), plan.mix,
-                        std::to_string(model.nextBatch()), std::to_string(model.nextGeneration()),
-                        model.batchList()});
+    ChildProcess child(model.writerArgs(path, seed, plan.mix));
     std::string line;
-    ASSERT_TRUE(awaitLine(child, "ready", 20s, line)) << "the writer did not start: " << line;
+    ASSERT_TRUE(child.readLine(line, 20s) && line == "ready")
+        << "the writer did not start: " << line;
     std::vector<std::string> lines;
     const auto killAt = std::chrono::steady_clock::now() + delay;
-    for (auto now = std::chrono::steady_clock::now(); now < killAt;
-         now = std::chrono::steady_clock::now()) {
-        if (child.readLine(line,
-                           std::chrono::duration_cast<std::chrono::milliseconds>(killAt - now))) {
-            lines.push_back(line);
-        }
+    while (child.readLine(line, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    killAt - std::chrono::steady_clock::now()))) {
+        lines.push_back(line);
     }
     child.kill();
     while (child.readLine(line, 10s)) {
@@ -250,8 +241,7 @@ void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned see
     std::optional<Step> inFlight;
     for (const std::string& l : lines) {
         ASSERT_FALSE(contains(l, "fail")) << l;
-        const std::optional<Step> step = parseStep(l);
-        if (step) {
+        if (const std::optional<Step> step = parseStep(l)) {
             inFlight = step->done ? std::nullopt : step;
             if (step->done) {
                 model.apply(*step);
@@ -260,9 +250,8 @@ void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned see
     }
     ++struck[inFlight ? inFlight->verb : "none"];
     checkLeftCopy(path);
-    ASSERT_EQ(integrityOf(path), "ok");
-    RawDb db(path);
-    ASSERT_EQ(model.check(db, inFlight), "")
+    ASSERT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
+    ASSERT_EQ(model.check(path, inFlight), "")
         << "in flight: " << (inFlight ? inFlight->verb : "nothing");
 }
 

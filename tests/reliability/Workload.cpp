@@ -8,19 +8,11 @@ int32_t batchSize(int32_t batch) {
     return 100 + static_cast<int32_t>((static_cast<int64_t>(batch) * 7919) % 2900);
 }
 
-int32_t blockId(int32_t batch, int32_t index) {
-    return batch * 10000 + index + 1;
-}
-
-Batch::Batch(int32_t batch) {
+Batch::Batch(int32_t batch, int32_t generation) {
     const int32_t n = batchSize(batch);
-    size_t subBlocks = 0;
-    for (int32_t j = 0; j < n; ++j) {
-        subBlocks += static_cast<size_t>(j % 3);
-    }
     // Reserved up front: the blocks point into these arrays.
-    centres_.reserve(subBlocks);
-    sizes_.reserve(subBlocks);
+    centres_.reserve(static_cast<size_t>(n));
+    sizes_.reserve(static_cast<size_t>(n));
     blocks_.resize(static_cast<size_t>(n));
     for (int32_t j = 0; j < n; ++j) {
         KrigBlockResult& b = blocks_[static_cast<size_t>(j)];
@@ -28,27 +20,21 @@ Batch::Batch(int32_t batch) {
         b.Krig_BlockID = blockId(batch, j);
         b.Krig_PntLocX = j;
         b.Krig_PntLocY = batch;
-        b.Krig_PntLocZ = 0.0;
         b.Krig_GridSizeX = b.Krig_GridSizeY = b.Krig_GridSizeZ = 1.0;
         b.Krig_OutAttr = batch * 1000.0 + j;
+        b.Ore_Propro = generation;
         const int32_t slabs = j % 3;
         b.Block_Coef = slabs > 0 ? 0.5 : 1.0;
         b.SubBUD_Num = slabs;
         if (slabs > 0) {
             b.SubBUD_PntLoc = centres_.data() + centres_.size();
             b.SubBUD_GridSize = sizes_.data() + sizes_.size();
-            const double w = 1.0 / slabs;
-            for (int32_t s = 0; s < slabs; ++s) {
-                centres_.push_back({b.Krig_PntLocX, batch - 0.5 + w * (s + 0.5), 0.0});
-                sizes_.push_back({1.0, w, 1.0});
-            }
         }
-    }
-}
-
-void Batch::setGeneration(int32_t generation) {
-    for (KrigBlockResult& b : blocks_) {
-        b.Ore_Propro = generation;
+        for (int32_t s = 0; s < slabs; ++s) {
+            const double w = 1.0 / slabs;
+            centres_.push_back({b.Krig_PntLocX, batch - 0.5 + w * (s + 0.5), 0.0});
+            sizes_.push_back({1.0, w, 1.0});
+        }
     }
 }
 
@@ -62,34 +48,25 @@ BatchSums expectedSums(int32_t batch) {
     return sums;
 }
 
-namespace {
-
-template <size_t N>
-void put(char (&field)[N], const char* text) {
-    std::snprintf(field, N, "%s", text);
-}
-
-KrigBlockParam run(const char* name, const char* element, const char* table,
-                   const char* voidTable) {
+KrigBlockParam runOf(const std::string& name, const char* element, const char* table,
+                     const char* voidTable) {
     KrigBlockParam p;
-    put(p.Krig_Result_Name, name);
-    put(p.Mine_Element, element);
-    put(p.Table_Name, table);
-    put(p.VoidTable_Name, voidTable);
+    std::snprintf(p.Krig_Result_Name, sizeof p.Krig_Result_Name, "%s", name.c_str());
+    std::snprintf(p.Mine_Element, sizeof p.Mine_Element, "%s", element);
+    std::snprintf(p.Table_Name, sizeof p.Table_Name, "%s", table);
+    std::snprintf(p.VoidTable_Name, sizeof p.VoidTable_Name, "%s", voidTable);
     return p;
 }
 
-}  // namespace
-
 std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t batchNumber) {
-    KrigBlockParam runs[3] = {run("batch 1", "Cu", kBlockTable, kVoidTable),
-                              run("batch 2", "Au", "T2", kVoidTable),
-                              run("voids", "VOIDBLOCK", kVoidTable, "")};
+    KrigBlockParam runs[3] = {runOf("batch 1", "Cu", kBlockTable, kVoidTable),
+                              runOf("batch 2", "Au", "T2", kVoidTable),
+                              runOf("voids", "VOIDBLOCK", kVoidTable, "")};
     KrigBlockVrgParam structures[2];
     for (KrigBlockVrgParam& s : structures) {
         s.MineID = 1;
-        put(s.Vrg_Type, "Spherical");
-        put(s.Vrg_TblName, kBlockTable);
+        std::snprintf(s.Vrg_Type, sizeof s.Vrg_Type, "Spherical");
+        std::snprintf(s.Vrg_TblName, sizeof s.Vrg_TblName, "%s", kBlockTable);
         s.Vrg_MaxRang = 120.0;
     }
     KrigBlockVoid voids[3];

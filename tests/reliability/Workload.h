@@ -1,7 +1,7 @@
 // The blocks the reliability tests write, made from a batch number alone:
 // a process that checks a file knows what each batch it finds must hold
 // without asking the process that wrote it. And a small model file with
-// something in every kind of table.
+// something in every kind of table. Shared by both of the suite's programs.
 #ifndef VORNEL_TESTS_RELIABILITY_WORKLOAD_H
 #define VORNEL_TESTS_RELIABILITY_WORKLOAD_H
 
@@ -24,22 +24,21 @@ int32_t batchSize(int32_t batch);
 inline constexpr int32_t kSmallBatch = 479;
 
 // Unique in the table, so an update by block identifier reaches one block.
-int32_t blockId(int32_t batch, int32_t index);
+inline int32_t blockId(int32_t batch, int32_t index) {
+    return batch * 10000 + index + 1;
+}
 
 // Block `index` of a batch (its MineID is the batch number) sits at
 // (index, batch, 0) in a unit box, split into index % 3 slabs along Y.
 // Its attribute is batch * 1000 + index; its Ore_Propro starts at 0.
 class Batch {
 public:
-    explicit Batch(int32_t batch);
+    explicit Batch(int32_t batch, int32_t generation = 0);
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
 
     KrigBlockResult* blocks() { return blocks_.data(); }
     long count() const { return static_cast<long>(blocks_.size()); }
-
-    // Sets every block's Ore_Propro to `generation`.
-    void setGeneration(int32_t generation);
 
 private:
     std::vector<KrigBlockResult> blocks_;
@@ -54,6 +53,10 @@ struct BatchSums {
     long long subBlockBytes;  // sum of length(SubBUDBlob)
 };
 BatchSums expectedSums(int32_t batch);
+
+// A run row of KrigBlock_Param.
+KrigBlockParam runOf(const std::string& name, const char* element, const char* table,
+                     const char* voidTable);
 
 // Writes through `mng`, which stays connected to it, a model file: two runs
 // and a registered void table in KrigBlock_Param (MineIDs 1 to 3), the
