@@ -1,7 +1,9 @@
 // Kills a process that writes with SIGKILL at random moments, many times,
 // and after each kill checks the file it was writing: it opens, it is sound,
 // everything committed before the kill is in it, what was in flight is there
-// whole or not at all, and a compaction cut short is told of.
+// whole or not at all, and a compaction cut short is told of. A compaction
+// cut short leaves only its copy beside the database, which the copy tests
+// at the end set up on purpose.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "reliability/Harness.h"
 #include "support/Shell.h"
@@ -193,28 +196,21 @@ protected:
 
 private:
     void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashModel& model);
-    void checkLeftCopy(const std::string& path);
 };
 
-// A copy left by a compaction cut short: the next connection opens the
-// database and says the copy is there; the next compaction refuses, naming
-// it. Then the copy goes, as the notice asks.
-void CrashTest::checkLeftCopy(const std::string& path) {
-    const std::string copy = path.substr(0, path.size() - 4) + "Temp.mdb";
-    if (!fileExists(copy)) {
-        return;
-    }
-    ++copiesLeft;
-    {
-        TraceCapture capture;
-        CVornelMng mng;
-        EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
-        ASSERT_EQ(capture.notices.size(), 1u);
-        EXPECT_TRUE(contains(capture.notices[0], copy)) << capture.notices[0];
-        EXPECT_EQ(mng.compactDatabase(path), 0);
-        EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
-    }
-    std::filesystem::remove(copy);
+// A copy left beside the database: the next connection opens the database
+// and says the copy is there and the database intact; the next compaction
+// refuses, naming it.
+void expectCopyToldOf(const std::string& path, const std::string& copy) {
+    TraceCapture capture;
+    CVornelMng mng;
+    EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(capture.notices.size(), 1u);
+    EXPECT_TRUE(contains(capture.notices[0], "提示|'" + copy + "' lies beside the database"))
+        << capture.notices[0];
+    EXPECT_TRUE(contains(capture.notices[0], "the database is intact")) << capture.notices[0];
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
 }
 
 void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned seed,
@@ -249,7 +245,12 @@ void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned see
         }
     }
     ++struck[inFlight ? inFlight->verb : "none"];
-    checkLeftCopy(path);
+    const std::string copy = path.substr(0, path.size() - 4) + "Temp.mdb";
+    if (fileExists(copy)) {
+        ++copiesLeft;
+        expectCopyToldOf(path, copy);
+        std::filesystem::remove(copy);  // as the notice asks
+    }
     ASSERT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
     ASSERT_EQ(model.check(path, inFlight), "")
         << "in flight: " << (inFlight ? inFlight->verb : "nothing");
@@ -298,6 +299,79 @@ TEST_F(CrashTest, KilledWritersLoseNothingCommittedAndLeaveNoHalfBatch) {
 
 TEST_F(CrashTest, KilledCompactionsLeaveTheDataInTheDatabaseFile) {
     runPlan({"0,0,0,0,1", 20240901u, longRun() ? 20 : 1, 15, 80, 6});
+}
+
+class CompactionCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.file("model.mdb");
+        copy = dir.file("modelTemp.mdb");
+        ASSERT_EQ(writeModelFile(mng, path), "");
+        mng.clearDatabase();
+    }
+
+    TempDir dir;
+    std::string path;
+    std::string copy;
+    CVornelMng mng;
+};
+
+TEST_F(CompactionCopyTest, ACopyBesideTheDatabaseBlocksCompactionAndIsToldOf) {
+    writeFile(copy, "");  // even an empty one is in the way
+    const std::string original = readFile(path);
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(readFile(copy), "");
+
+    expectCopyToldOf(path, copy);
+    std::filesystem::remove(copy);
+    TraceCapture capture;
+    EXPECT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+    EXPECT_TRUE(capture.notices.empty());
+}
+
+TEST_F(CompactionCopyTest, AMissingDatabaseNamesTheCopyThatHoldsIt) {
+    std::filesystem::rename(path, copy);
+    EXPECT_EQ(mng.connectDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "rename it to '" + path + "'")) << mng.lastError();
+    EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
+    EXPECT_FALSE(fileExists(path));
+
+    std::filesystem::rename(copy, path);
+    EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
+}
+
+// A connection that waits for the lock while a compaction replaces the file
+// must open the file that is there when it gets in, not the one it found
+// at first: writes to that one would be lost with it.
+TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) {
+    const std::string fresh = dir.file("fresh.mdb");
+    {
+        CVornelMng other;
+        ASSERT_EQ(other.createDatabase(fresh), 1) << other.lastError();
+        ASSERT_EQ(other.createBlockResultTbl("Fresh"), 1) << other.lastError();
+    }
+    ChildProcess child({"lock", path, fresh});
+    std::string line;
+    ASSERT_TRUE(child.readLine(line, std::chrono::seconds(20)) && line == "held") << line;
+    long connected = 0;
+    std::thread waiting([&] { connected = mng.connectDatabase(path); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    child.closeInput();
+    EXPECT_EQ(child.wait(std::chrono::seconds(20)), 0);
+    waiting.join();
+    ASSERT_EQ(connected, 1) << mng.lastError();
+    int exists = 0;
+    ASSERT_EQ(mng.isExistTbl("Fresh", exists), 1);
+    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
+    ASSERT_EQ(mng.createBlockResultTbl("Written"), 1) << mng.lastError();
+    mng.clearDatabase();
+    EXPECT_EQ(sqliteShell(path,
+                          "SELECT count(*) FROM sqlite_master WHERE name = 'Written'; "
+                          "PRAGMA integrity_check"),
+              "1\nok\n");
 }
 
 }  // namespace
