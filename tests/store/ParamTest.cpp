@@ -1,12 +1,11 @@
 // Kriging run rows and variogram structures.
-#include <cmath>
-
 #include "store/StoreFixture.h"
 
 using vornel::test::StoreTest;
 
 namespace {
 
+// Distinct values everywhere, so that no column can pass for another.
 KrigBlockParam fullRun() {
     KrigBlockParam p;
     p.MineID = 999;  // never written: the store numbers runs itself
@@ -28,8 +27,8 @@ KrigBlockParam fullRun() {
     p.Grid_Dip = -10;
     p.Grid_Org = 3;
     p.SubGrid_SizeX = 1.25;
-    p.SubGrid_SizeY = 5.0;
-    p.SubGrid_SizeZ = 2.5;
+    p.SubGrid_SizeY = 7.5;
+    p.SubGrid_SizeZ = 3.75;
     p.Srch_RangX = 150.0;
     p.Srch_RangY = 100.0;
     p.Srch_RangZ = 20.0;
@@ -37,12 +36,12 @@ KrigBlockParam fullRun() {
     p.Srch_Dip = 5;
     p.Srch_Org = 0;
     p.Srch_Coef = 1.5;
-    p.Srch_MinPnt = 4;
+    p.Srch_MinPnt = 8;
     p.Srch_MaxPnt = 24;
     p.Vrg_Nug = 0.12345;
     p.Vrg_Sill = 0.0004;
     p.Vrg_Num = 2;
-    p.OreType_Num = 3;
+    p.OreType_Num = 6;
     p.OreClas_Num = 4;
     p.OreAttr_Unit = 7;
     std::strcpy(p.Table_Name, "T1");
@@ -54,61 +53,41 @@ KrigBlockParam fullRun() {
 
 TEST_F(StoreTest, RunsAreNumberedAndReadBackRounded) {
     KrigBlockParam three[3] = {fullRun(), fullRun(), fullRun()};
+    // Unended texts fill their columns; the records read back keep one character less.
+    std::memset(three[0].Krig_Result_Name, 'x', sizeof three[0].Krig_Result_Name);
+    std::memcpy(three[0].Table_Name, "ABCDEFGHIJKLMNOPQRST", 20);
+    std::strcpy(three[1].Mine_Element, "Cu'");
+    std::strcpy(three[1].Table_Name, "O'Brien");
     std::vector<long> ids = {42};
     EXPECT_EQ(mng.insertIntoBlockParam(three, 3, ids), 1);
     EXPECT_EQ(ids, (std::vector<long>{1, 2, 3}));
 
+    // Other tools read the same columns in the same order.
+    const std::string third = shell("SELECT * FROM KrigBlock_Param WHERE MineID = 3");
+    EXPECT_EQ(third,
+              "3|O'Brien pit, Cu 2026|Cu|500000.25|3000000.5|-120.0|501000.0|3001000.0|300.0|2.5|"
+              "10.0|5.0|400|100|84|45|-10|3|1.25|7.5|3.75|150.0|100.0|20.0|30|5|0|1.5|8|24|0.123|"
+              "0.0|2|6|4|7|T1|VA\n");
+    EXPECT_EQ(shell("SELECT length(Krig_Result_Name), Table_Name FROM KrigBlock_Param "
+                    "WHERE MineID = 1"),
+              "254|ABCDEFGHIJKLMNOPQRST\n");
+
     KrigBlockParam* rows = nullptr;
     long count = 0;
-    ASSERT_EQ(mng.getBlockParam(2, &rows, &count), 1);
+    ASSERT_EQ(mng.getBlockParam(3, &rows, &count), 1);
     ASSERT_EQ(count, 1);
-    const KrigBlockParam& r = rows[0];
-    EXPECT_EQ(r.MineID, 2);
-    EXPECT_STREQ(r.Krig_Result_Name, "O'Brien pit, Cu 2026");
-    EXPECT_STREQ(r.Mine_Element, "Cu");
-    EXPECT_EQ(r.Grid_StartX, 500000.25);
-    EXPECT_EQ(r.Grid_StartY, 3000000.5);
-    EXPECT_EQ(r.Grid_StartZ, -120.0);
-    EXPECT_EQ(r.Grid_SizeX, 2.5);
-    EXPECT_EQ(r.Grid_NumX, 400);
-    EXPECT_EQ(r.Grid_NumZ, 84);
-    EXPECT_EQ(r.Grid_Dip, -10);
-    EXPECT_EQ(r.SubGrid_SizeX, 1.25);
-    EXPECT_EQ(r.Srch_Coef, 1.5);
-    EXPECT_EQ(r.Srch_MaxPnt, 24);
-    EXPECT_EQ(r.Vrg_Nug, 0.123);  // three decimals
-    EXPECT_EQ(r.Vrg_Sill, 0.0);
-    EXPECT_EQ(r.OreClas_Num, 4);
-    EXPECT_EQ(r.OreAttr_Unit, 7);
-    EXPECT_STREQ(r.Table_Name, "T1");
-    EXPECT_STREQ(r.VoidTable_Name, "VA");
+    EXPECT_EQ(rows[0].MineID, 3);
+    EXPECT_EQ(rows[0].Vrg_Nug, 0.123);  // three decimals
+    // Written again, what was read makes the same row: every column read back.
+    KrigBlockParam again = rows[0];
+    ASSERT_EQ(mng.insertIntoBlockParam(&again, 1, ids), 4);
+    EXPECT_EQ(shell("SELECT * FROM KrigBlock_Param WHERE MineID = 4"), "4" + third.substr(1));
 
-    // Other tools read the same columns in the same order.
-    EXPECT_EQ(shell("SELECT * FROM KrigBlock_Param WHERE MineID = 3"),
-              "3|O'Brien pit, Cu 2026|Cu|500000.25|3000000.5|-120.0|501000.0|3001000.0|300.0|2.5|"
-              "10.0|5.0|400|100|84|45|-10|3|1.25|5.0|2.5|150.0|100.0|20.0|30|5|0|1.5|4|24|0.123|"
-              "0.0|2|3|4|7|T1|VA\n");
-}
-
-TEST_F(StoreTest, RunsContinueFromTheLargestMineId) {
-    KrigBlockParam p = fullRun();
-    std::vector<long> ids;
-    for (int i = 0; i < 7; ++i) {
-        mng.insertIntoBlockParam(&p, 1, ids);
-    }
-    EXPECT_EQ(mng.deleteBlockParam(3), 1);
-    KrigBlockParam two[2] = {fullRun(), fullRun()};
-    EXPECT_EQ(mng.insertIntoBlockParam(two, 2, ids), 8);
-    EXPECT_EQ(ids, (std::vector<long>{8, 9}));
-
-    ids = {1};
-    EXPECT_EQ(mng.insertIntoBlockParam(two, 0, ids), 0);
-    EXPECT_TRUE(ids.empty());
-    EXPECT_EQ(mng.insertIntoBlockParam(nullptr, 2, ids), 0);
-
-    long next = 0;
-    EXPECT_EQ(mng.getNextMineID(next), 10);
-    EXPECT_EQ(next, 10);
+    ASSERT_EQ(mng.getBlockParam(1, &rows, &count), 1);
+    EXPECT_EQ(std::string(rows[0].Krig_Result_Name), std::string(253, 'x'));
+    EXPECT_STREQ(rows[0].Table_Name, "ABCDEFGHIJKLMNOPQRS");
+    ASSERT_EQ(mng.getBlockParam(std::string("o'brien"), &rows, &count), 1);
+    EXPECT_STREQ(rows[0].Mine_Element, "Cu'");
 }
 
 TEST_F(StoreTest, ParameterCacheKeepsThePreviousAnswerWhenNothingMatches) {
@@ -148,24 +127,6 @@ TEST_F(StoreTest, ParameterCacheKeepsThePreviousAnswerWhenNothingMatches) {
     EXPECT_EQ(mng.getBlockParam(std::string("T1"), &rows, &count), 0);
     EXPECT_EQ(mng.deleteBlockParam(std::string("")), 0);
     EXPECT_EQ(mng.deleteBlockParam(0), 0);
-}
-
-TEST_F(StoreTest, QuotesAndLongTextsAreCarriedWhole) {
-    KrigBlockParam p = run("Cu'", "O'Brien", "V'A");
-    std::memset(p.Krig_Result_Name, 'x', sizeof p.Krig_Result_Name);  // no terminator
-    EXPECT_EQ(insert(p), 1);
-    KrigBlockParam* rows = nullptr;
-    long count = 0;
-    ASSERT_EQ(mng.getBlockParam(std::string("o'brien"), &rows, &count), 1);
-    EXPECT_STREQ(rows[0].Mine_Element, "Cu'");
-    EXPECT_EQ(std::string(rows[0].Krig_Result_Name), std::string(253, 'x'));
-
-    // A 20-character name fills its column; the record keeps 19 of it.
-    KrigBlockParam full = run("Au", "T2", "VB");
-    std::memcpy(full.Table_Name, "ABCDEFGHIJKLMNOPQRST", 20);
-    EXPECT_EQ(insert(full), 2);
-    ASSERT_EQ(mng.getBlockParam(2, &rows, &count), 1);
-    EXPECT_STREQ(rows[0].Table_Name, "ABCDEFGHIJKLMNOPQRS");
 }
 
 TEST_F(StoreTest, VariogramStructuresOfARun) {

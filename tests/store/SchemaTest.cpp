@@ -117,9 +117,18 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     long id = -5;
     EXPECT_EQ(mng.getNextMineID(id), 1);
     EXPECT_EQ(id, 1);
-    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (3), (8)");
+    // Runs go on after the largest MineID, whatever gaps lie below it.
+    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (3), (8), (5)");
     EXPECT_EQ(mng.getNextMineID(id), 9);
     EXPECT_EQ(id, 9);
+    EXPECT_EQ(mng.deleteBlockParam(8), 1);
+    KrigBlockParam two[2];
+    std::vector<long> ids = {1};
+    EXPECT_EQ(mng.insertIntoBlockParam(two, 0, ids), 0);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_EQ(mng.insertIntoBlockParam(nullptr, 2, ids), 0);
+    EXPECT_EQ(mng.insertIntoBlockParam(two, 2, ids), 6);
+    EXPECT_EQ(ids, (std::vector<long>{6, 7}));
 
     // Without a KrigBlock_Result table the maximum reads as 0.
     EXPECT_EQ(mng.getNextBlockID(5, id), 2);
@@ -146,8 +155,6 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483647)");
     EXPECT_EQ(mng.getNextMineID(id), 0);
     EXPECT_EQ(mng.lastError(), "no MineID is left");
-    std::vector<long> ids;
-    KrigBlockParam p;
-    EXPECT_EQ(mng.insertIntoBlockParam(&p, 1, ids), 0);
+    EXPECT_EQ(mng.insertIntoBlockParam(two, 1, ids), 0);
     EXPECT_TRUE(ids.empty());
 }
