@@ -1,10 +1,16 @@
 // Statistics and the updates of derived values.
+#include <tuple>
+
 #include "store/BlockFixture.h"
 #include "vornel/Hooks.h"
 
 using vornel::test::BlockTest;
 
 namespace {
+
+std::tuple<double, double, double> xyz(const D_3DOT& p) {
+    return {p.x, p.y, p.z};
+}
 
 // Records what the progress window is told.
 struct Progress {
@@ -23,39 +29,28 @@ struct Progress {
 }  // namespace
 
 TEST_F(BlockTest, StatisticsOfAnEmptyAndAOneBlockTable) {
-    double values[4] = {9, 9, 9, 9};
-    ASSERT_EQ(mng.getStatResult("T1", values[0], values[1], values[2], values[3]), 1);
-    EXPECT_EQ(values[0], 0.0);
-    EXPECT_EQ(values[3], 0.0);
+    std::vector<double> v = {9, 9, 9, 9};
+    ASSERT_EQ(mng.getStatResult("T1", v[0], v[1], v[2], v[3]), 1);
+    EXPECT_EQ(v, (std::vector<double>{0, 0, 0, 0}));
     KrigBlockResult b = block(1, 10, 20, 30);
     ASSERT_EQ(mng.insertIntoBlockResult("T1", &b, 1), 1);
     D_3DOT hi{}, lo{};
     ASSERT_EQ(mng.getStatResultPos("T1", hi, lo), 1);
-    EXPECT_EQ(hi.x, 10);
-    EXPECT_EQ(hi.y, 20);
-    EXPECT_EQ(hi.z, 30);
-    EXPECT_EQ(lo.x, 10);
-    EXPECT_EQ(lo.z, 30);
+    EXPECT_EQ(xyz(hi), std::make_tuple(10.0, 20.0, 30.0));
+    EXPECT_EQ(xyz(lo), std::make_tuple(10.0, 20.0, 30.0));
 
     KrigBlockResult more[2] = {block(2, -5, 25, 31), block(3, 7, 19, 29)};
     more[0].Krig_OutAttr = 4.5;
     more[1].Krig_OutVari = 0.75;
     ASSERT_EQ(mng.insertIntoBlockResult("T1", more, 2), 1);
     ASSERT_EQ(mng.getStatResultPos("T1", hi, lo), 1);
-    EXPECT_EQ(hi.x, 10);
-    EXPECT_EQ(lo.x, -5);
-    EXPECT_EQ(hi.y, 25);
-    EXPECT_EQ(lo.y, 19);
-    EXPECT_EQ(hi.z, 31);
-    EXPECT_EQ(lo.z, 29);
-    ASSERT_EQ(mng.getStatResult("T1", values[0], values[1], values[2], values[3]), 1);
-    EXPECT_EQ(values[0], 4.5);
-    EXPECT_EQ(values[1], 0.25);
-    EXPECT_EQ(values[2], 0.75);
-    EXPECT_EQ(values[3], 0.0);
+    EXPECT_EQ(xyz(hi), std::make_tuple(10.0, 25.0, 31.0));
+    EXPECT_EQ(xyz(lo), std::make_tuple(-5.0, 19.0, 29.0));
+    ASSERT_EQ(mng.getStatResult("T1", v[0], v[1], v[2], v[3]), 1);
+    EXPECT_EQ(v, (std::vector<double>{4.5, 0.25, 0.75, 0.0}));
 
-    EXPECT_EQ(mng.getStatResult("Nowhere", values[0], values[1], values[2], values[3]), 0);
-    EXPECT_EQ(values[0], 4.5);  // left as they were
+    EXPECT_EQ(mng.getStatResult("Nowhere", v[0], v[1], v[2], v[3]), 0);
+    EXPECT_EQ(v[0], 4.5);  // left as they were
 }
 
 TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
@@ -79,40 +74,35 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_EQ(mng.modifyResultAtts("T1", nullptr, 2), 0);
 }
 
+// One position every twentieth of the blocks (every block when there are
+// fewer than 40), rounded half up.
 TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     std::vector<KrigBlockResult> blocks;
     for (int i = 1; i <= 100; ++i) {
         blocks.push_back(block(i, 0, 0, 0));
     }
-    Progress progress;
-    ASSERT_EQ(mng.modifyResultAtts("T1", blocks.data(), 100), 1);
-    std::vector<long> expected;
-    for (long p = 0; p <= 95; p += 5) {
-        expected.push_back(p);
+    const struct {
+        decltype(&CVornelMng::modifyResType) update;
+        long count;
+        std::vector<long> positions;
+    } cases[] = {
+        {&CVornelMng::modifyResultAtts, 100, {0,  5,  10, 15, 20, 25, 30, 35, 40, 45,
+                                              50, 55, 60, 65, 70, 75, 80, 85, 90, 95}},
+        {&CVornelMng::modifyResType, 30, {0,  3,  7,  10, 13, 17, 20, 23, 27, 30,
+                                          33, 37, 40, 43, 47, 50, 53, 57, 60, 63,
+                                          67, 70, 73, 77, 80, 83, 87, 90, 93, 97}},
+        {&CVornelMng::modifyResultAtts, 45, {0,  4,  9,  13, 18, 22, 27, 31, 36, 40, 44, 49,
+                                             53, 58, 62, 67, 71, 76, 80, 84, 89, 93, 98}},
+        {&CVornelMng::modifyResultAtts, 0, {}},
+    };
+    for (const auto& c : cases) {
+        Progress progress;
+        ASSERT_EQ((mng.*c.update)("T1", blocks.data(), c.count), 1);
+        EXPECT_EQ(progress.positions, c.positions) << c.count << " blocks";
+        EXPECT_EQ(progress.events,
+                  (std::vector<std::string>{"start 正在更新数据库中数据... / 处理进度", "end"}));
     }
-    EXPECT_EQ(progress.positions, expected);
-    EXPECT_EQ(progress.events,
-              (std::vector<std::string>{"start 正在更新数据库中数据... / 处理进度", "end"}));
-
-    progress.positions.clear();
-    ASSERT_EQ(mng.modifyResType("T1", blocks.data(), 30), 1);
-    ASSERT_EQ(progress.positions.size(), 30u);
-    EXPECT_EQ(std::vector<long>(progress.positions.begin(), progress.positions.begin() + 6),
-              (std::vector<long>{0, 3, 7, 10, 13, 17}));
-
-    progress.positions.clear();
-    ASSERT_EQ(mng.modifyResultAtts("T1", blocks.data(), 45), 1);
-    ASSERT_EQ(progress.positions.size(), 23u);
-    EXPECT_EQ(std::vector<long>(progress.positions.begin(), progress.positions.begin() + 4),
-              (std::vector<long>{0, 4, 9, 13}));
-    EXPECT_EQ(progress.positions.back(), 98);
-
-    progress.positions.clear();
-    progress.events.clear();
-    EXPECT_EQ(mng.modifyResultAtts("T1", blocks.data(), 0), 1);
-    EXPECT_TRUE(progress.positions.empty());
-    EXPECT_EQ(progress.events.size(), 2u);
-    progress.events.clear();
+    Progress progress;
     EXPECT_EQ(mng.modifyResultAtts("", blocks.data(), 5), 0);
     EXPECT_TRUE(progress.events.empty());  // refused before any window opens
 }
