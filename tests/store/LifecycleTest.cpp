@@ -1,52 +1,60 @@
 // The manager's database file: creating, connecting, compacting, closing.
 #include <gtest/gtest.h>
 
+#include "store/KrigDatabase.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
-#include "store/KrigDatabase.h"
 #include "support/TraceCapture.h"
 #include "vornel/VornelMng.h"
 
-using vornel::test::contains;
-using vornel::test::fileExists;
-using vornel::test::readFile;
-using vornel::test::sqliteShell;
-using vornel::test::TempDir;
-using vornel::test::writeFile;
+using namespace vornel::test;
 
 namespace {
 
-// A table of n rows that the shell can count.
-void fill(const std::string& db, int rows) {
-    sqliteShell(db,
-                "CREATE TABLE IF NOT EXISTS filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
-                "ALL SELECT i + 1 FROM n WHERE i < " +
-                    std::to_string(rows) + ") INSERT INTO filler SELECT randomblob(200) FROM n;");
-}
+class Lifecycle : public ::testing::Test {
+protected:
+    // Nothing but the file itself: no journal or shared-memory file stays beside it.
+    void expectAlone() {
+        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+            EXPECT_FALSE(fileExists(path + suffix)) << suffix;
+        }
+    }
+
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    CVornelMng mng;
+};
 
 }  // namespace
 
-TEST(Lifecycle, ANewDatabaseIsAPlainSqliteFileLeftAlone) {
-    TempDir dir;
-    const std::string path = dir.file("model.mdb");
-    {
-        CVornelMng mng;
-        ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
-        EXPECT_EQ(mng.initDataBase(), 1);
-    }
+TEST_F(Lifecycle, ANewDatabaseIsAPlainSqliteFileThatCompactsInPlace) {
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
     EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
     EXPECT_EQ(sqliteShell(path, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY 1"),
               "KrigBlock_Param\nKrigBlock_Vrg_Param\n");
-    EXPECT_FALSE(fileExists(path + "-wal"));
-    EXPECT_FALSE(fileExists(path + "-shm"));
+    expectAlone();
+
+    sqliteShell(path,
+                "CREATE TABLE filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                "FROM n WHERE i < 5000) INSERT INTO filler SELECT randomblob(200) FROM n; "
+                "DELETE FROM filler WHERE rowid > 10");
+    const auto before = readFile(path).size();
+    ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+    int exists = 0;
+    EXPECT_EQ(mng.isExistTbl("KrigBlock_Param", exists), 1);  // connected
+    EXPECT_EQ(exists, 1);
+    mng.clearDatabase();
+    EXPECT_LT(readFile(path).size(), before / 10);
+    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM filler; PRAGMA integrity_check"), "10\nok\n");
+    EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
+    expectAlone();
 }
 
-TEST(Lifecycle, CreateRefusesAnExistingFile) {
-    TempDir dir;
-    const std::string path = dir.file("model.mdb");
+TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     writeFile(path, "not a database, and not to be touched");
-    vornel::test::TraceCapture capture;
-    CVornelMng mng;
+    TraceCapture capture;
     EXPECT_EQ(mng.createDatabase(path), 0);
     ASSERT_EQ(capture.notices.size(), 1u);
     EXPECT_TRUE(contains(capture.notices[0], "提示|Database '" + path + "' already exists."));
@@ -64,17 +72,14 @@ TEST(Lifecycle, CreateRefusesAnExistingFile) {
 }
 
 // Connecting to nothing creates nothing; empty paths leave the open database alone.
-TEST(Lifecycle, PathsToNoDatabaseOpenNothing) {
-    TempDir dir;
-    const std::string path = dir.file("absent.mdb");
-    CVornelMng mng;
+TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_EQ(mng.connectDatabase(path), 0);
     EXPECT_FALSE(fileExists(path));
     EXPECT_TRUE(contains(mng.lastError(), path)) << mng.lastError();
     EXPECT_EQ(mng.initDataBase(), 0);
     EXPECT_EQ(mng.lastError(), "no database is open");
 
-    ASSERT_EQ(mng.createDatabase(dir.file("m.mdb")), 1);
+    ASSERT_EQ(mng.createDatabase(path), 1);
     EXPECT_EQ(mng.createDatabase(""), 0);
     EXPECT_EQ(mng.connectDatabase(""), 0);
     EXPECT_EQ(mng.compactDatabase(""), 0);
@@ -85,37 +90,10 @@ TEST(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_EQ(mng.initDataBase(), 0);
 }
 
-TEST(Lifecycle, CompactionLeavesOnlyTheFileConnectedWithItsData) {
-    TempDir dir;
-    const std::string path = dir.file("model.mdb");
-    CVornelMng mng;
-    ASSERT_EQ(mng.createDatabase(path), 1);
-    ASSERT_EQ(mng.initDataBase(), 1);
-    mng.clearDatabase();
-    fill(path, 5000);
-    sqliteShell(path, "DELETE FROM filler WHERE rowid > 10");
-    const auto before = readFile(path).size();
-
-    ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
-    int exists = 0;
-    EXPECT_EQ(mng.isExistTbl("KrigBlock_Param", exists), 1);  // connected
-    EXPECT_EQ(exists, 1);
-    mng.clearDatabase();
-    EXPECT_LT(readFile(path).size(), before / 10);
-    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM filler; PRAGMA integrity_check"), "10\nok\n");
-    EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
-    EXPECT_FALSE(fileExists(path + "-wal"));
-    EXPECT_FALSE(fileExists(path + "-shm"));
-    EXPECT_FALSE(fileExists(path + "-journal"));
-}
-
-TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
-    TempDir dir;
-    const std::string path = dir.file("model.mdb");
+TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     CVornelMng other;
     ASSERT_EQ(other.createDatabase(path), 1);
     ASSERT_EQ(other.initDataBase(), 1);
-    CVornelMng mng;
     EXPECT_EQ(mng.compactDatabase(path), 0);
     EXPECT_TRUE(contains(mng.lastError(), "open in another connection")) << mng.lastError();
     EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
@@ -125,19 +103,17 @@ TEST(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
 }
 
 // A compaction's copy drops the last four characters of the name, whatever they are.
-TEST(Lifecycle, TemporaryPathDropsFourCharacters) {
+TEST_F(Lifecycle, TemporaryPathDropsFourCharacters) {
     EXPECT_EQ(CKrigDatabase::TempPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
     EXPECT_EQ(CKrigDatabase::TempPath("/srv/m.db"), "/srv/Temp.mdb");
     EXPECT_EQ(CKrigDatabase::TempPath("a.b"), "Temp.mdb");
 }
 
-TEST(Lifecycle, ManagersMoveAndNeverReleaseTwice) {
-    TempDir dir;
-    CVornelMng first;
-    ASSERT_EQ(first.createDatabase(dir.file("m.mdb")), 1);
-    CVornelMng second(std::move(first));
+TEST_F(Lifecycle, ManagersMoveAndNeverReleaseTwice) {
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    CVornelMng second(std::move(mng));
     EXPECT_EQ(second.initDataBase(), 1);
-    EXPECT_EQ(first.initDataBase(), 0);  // NOLINT(bugprone-use-after-move): moved-from is empty
+    EXPECT_EQ(mng.initDataBase(), 0);  // NOLINT(bugprone-use-after-move): moved-from is empty
     CVornelMng third;
     third = std::move(second);
     EXPECT_EQ(third.initDataBase(), 1);
