@@ -74,17 +74,11 @@ TEST_F(StoreTest, TheHostTransactionDecidesForEverything) {
 }
 
 TEST_F(StoreTest, DeletingRunsAndBlocks) {
-    KrigBlockParam runs[3] = {run("Cu", "T0", ""), run("Cu", "T1", ""), run("Au", "T1", "")};
-    std::vector<long> ids;
-    mng.insertIntoBlockParam(runs, 3, ids);  // MineIDs 1, 2, 3
-    KrigBlockVrgParam v;
-    v.MineID = 2;
-    std::strcpy(v.Vrg_TblName, "T1");
-    mng.insertIntoBlockVrgParam(&v, 1);
-    v.MineID = 3;
-    mng.insertIntoBlockVrgParam(&v, 1);
     ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
-    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1), (2, 2), (3, 1)");
+    shell(
+        "INSERT INTO KrigBlock_Param(MineID, Table_Name) VALUES (1, 'T0'), (2, 'T1'), (3, 'T1'); "
+        "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_TblName) VALUES (2, 'T1'), (3, 'T1'); "
+        "INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1), (2, 2), (3, 1)");
 
     EXPECT_EQ(mng.deleteBlock("T1", 0), 0);  // refused, rolled back
     EXPECT_TRUE(exists(mng, "T1"));
