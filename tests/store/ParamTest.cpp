@@ -117,14 +117,8 @@ TEST_F(StoreTest, ParameterCacheKeepsThePreviousAnswerWhenNothingMatches) {
     EXPECT_EQ(mng.modifyKrigParamAttrUnitByID("t1", 9), 1);
     EXPECT_EQ(mng.modifyKrigParamOreClasByID("nothing", 5), 1);  // no row: still done
     EXPECT_EQ(mng.modifyKrigParamOreClasByID("", 5), 0);
-    ASSERT_EQ(mng.getBlockParam(std::string("T1"), &rows, &count), 1);
-    EXPECT_EQ(rows[0].OreClas_Num, 5);
-    EXPECT_EQ(rows[1].OreAttr_Unit, 9);
-    ASSERT_EQ(mng.getBlockParam(std::string("T2"), &rows, &count), 1);
-    EXPECT_EQ(rows[0].OreClas_Num, 0);
-
-    EXPECT_EQ(mng.deleteBlockParam(std::string("T1")), 1);
-    EXPECT_EQ(mng.getBlockParam(std::string("T1"), &rows, &count), 0);
+    EXPECT_EQ(shell("SELECT Table_Name, OreClas_Num, OreAttr_Unit FROM KrigBlock_Param"),
+              "T1|5|9\nT1|5|9\nT2|0|0\n");
     EXPECT_EQ(mng.deleteBlockParam(std::string("")), 0);
     EXPECT_EQ(mng.deleteBlockParam(0), 0);
 }
@@ -134,33 +128,36 @@ TEST_F(StoreTest, VariogramStructuresOfARun) {
     for (auto& v : s) {
         v.MineID = 4;
         std::strcpy(v.Vrg_TblName, "T1");
-        v.Vrg_Azm = 90;
         v.Vrg_MaxRang = 120.12345;
-        v.Vrg_MinRang = 80.0;
-        v.Vrg_VerRang = 10.0006;
-        v.Vrg_LocSill = 0.5;
     }
     std::strcpy(s[0].Vrg_Type, "Spherical");
     std::strcpy(s[1].Vrg_Type, "Exponential");
+    s[1].Vrg_LocSill = 0.5;
+    s[1].Vrg_Azm = 90;
+    s[1].Vrg_Dip = -5;
+    s[1].Vrg_Org = 2;
+    s[1].Vrg_MinRang = 80.0;
+    s[1].Vrg_VerRang = 10.0006;
     EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 2), 1);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(nullptr, 2), 0);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 0), 0);
+    const std::string stored = shell("SELECT * FROM KrigBlock_Vrg_Param");
+    EXPECT_EQ(stored,
+              "4|Spherical|0.0|0|0|0|120.123|0.0|0.0|T1\n"
+              "4|Exponential|0.5|90|-5|2|120.123|80.0|10.001|T1\n");
 
     KrigBlockVrgParam* rows = nullptr;
     long count = 0;
     ASSERT_EQ(mng.getBlockVrgParam(4, &rows, &count), 1);
     ASSERT_EQ(count, 2);
-    EXPECT_EQ(rows[0].MineID, 4);
-    EXPECT_STREQ(rows[0].Vrg_Type, "Spherical");
-    EXPECT_STREQ(rows[1].Vrg_Type, "Exponential");
-    EXPECT_STREQ(rows[1].Vrg_TblName, "T1");
-    EXPECT_EQ(rows[1].Vrg_Azm, 90);
-    EXPECT_EQ(rows[0].Vrg_MaxRang, 120.123);
-    EXPECT_EQ(rows[0].Vrg_VerRang, 10.001);
+    EXPECT_EQ(rows[1].Vrg_VerRang, 10.001);
+    // Written again, what was read makes the same rows.
+    ASSERT_EQ(mng.insertIntoBlockVrgParam(rows, 2), 1);
     KrigBlockVrgParam* const earlier = rows;
     EXPECT_EQ(mng.getBlockVrgParam(5, &rows, &count), 0);
     EXPECT_EQ(rows, earlier);
     EXPECT_EQ(count, 0);
+    EXPECT_EQ(shell("SELECT * FROM KrigBlock_Vrg_Param"), stored + stored);
 
     EXPECT_EQ(mng.deleteBlockVrgParam(9), 1);
     EXPECT_EQ(mng.deleteBlockVrgParam(""), 0);
