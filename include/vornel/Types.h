@@ -19,7 +19,9 @@ struct _STRU_MINE_NAMEINFO {  // NOLINT(bugprone-reserved-identifier): the name 
     _STRU_MINE_NAMEINFO() { std::memset(this, 0, sizeof(*this)); }
 };
 
-// How endTransact ends a host transaction; any non-zero value commits.
-enum CompletionType { Rollback = 0, Commit = 1 };
+// How endTransact ends a host transaction; any non-zero value commits. The
+// underlying type is fixed so that every int a host casts to it is a value it
+// can hold: without it only 0 and 1 would be.
+enum CompletionType : int { Rollback = 0, Commit = 1 };
 
 #endif
