@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
@@ -236,9 +237,19 @@ TEST(ReaderProcess, NoPipeNoChild) {
     // Nothing is looked at before the limit is lifted: the sanitizers' checks
     // need descriptors of their own.
     RecordingSink sink;
-    const std::string error = errorOf([&] { readInChild("old.mdb", oneTable, sink, 5000); });
+    std::exception_ptr thrown;
+    try {
+        readInChild("old.mdb", oneTable, sink, 5000);
+    } catch (...) {
+        thrown = std::current_exception();
+    }
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_EQ(error, "cannot start reading 'old.mdb': Too many open files");
+    EXPECT_EQ(errorOf([&] {
+                  if (thrown) {
+                      std::rethrow_exception(thrown);
+                  }
+              }),
+              "cannot start reading 'old.mdb': Too many open files");
     EXPECT_TRUE(sink.events.empty());
 }
 
