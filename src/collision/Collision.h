@@ -5,7 +5,10 @@
 // an area, meet. Triangles without area are tested as segments or points.
 //
 // Pair lists and freed surfaces are kept per thread, so all calls about one
-// surface belong on one thread.
+// surface belong on one thread. A warm thread builds, collides and frees
+// without touching the heap, except where doubles cannot decide a test
+// (points within an ulp or so of a line or plane): CGAL's filter then throws
+// and catches an exception, which allocates, before deciding exactly.
 #ifndef VORNEL_COLLISION_COLLISION_H
 #define VORNEL_COLLISION_COLLISION_H
 
@@ -31,7 +34,7 @@ struct ObbtTriPair {
 // pointing at element 1 of 1-based arrays. Triangles that are not marked
 // valid, name a vertex outside 1..nPnts or have a coordinate that is not
 // finite are left out. Returns null when either array is missing or empty.
-// After warm-up a build reuses a freed surface and allocates nothing.
+// After warm-up a build reuses a freed surface.
 ObbtHandle BuildObbtOfPolyh(const TinPntStrcT* pnts, long nPnts, const TinNetStrcT* tris,
                             long nTris);
 
