@@ -78,7 +78,7 @@ std::vector<Call> callsCounting(long count) {
 std::vector<Call> callsWithoutOutputs() {
     const double nan = std::nan(""), inf = HUGE_VAL;
     static D_3DOT zero[4] = {};
-    static D_3DOT wild[4] = {{nan, 0, 0}, {inf, -inf, 0}, {1e308, -1e308, nan}, {0, 0, 0}};
+    static D_3DOT wild[4] = {{nan, 0, 0}, {inf, -inf, 0}, {1e308, -1e308, nan}, {0, nan, 0}};
     const long one = blockId(kSmallBatch, 0);
     return {
         CALL_ROW("getBlockParam(MineID, null)", m.getBlockParam(1, nullptr, nullptr)),
