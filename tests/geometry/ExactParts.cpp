@@ -35,21 +35,19 @@ ExactParts sectionParts(const std::array<D_3DOT, 4>& c, int triangle) {
 }
 
 ExactParts boxSurfaceParts(const D_3DOT& centre, const D_3DOT& size) {
+    // Corner k lies on the high side of axis a when bit a of k is set.
+    const auto corner = [&](int k) {
+        return D_3DOT{centre.x + (k & 1 ? 0.5 : -0.5) * size.x,
+                      centre.y + (k & 2 ? 0.5 : -0.5) * size.y,
+                      centre.z + (k & 4 ? 0.5 : -0.5) * size.z};
+    };
+    const int faces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
     ExactParts parts;
-    for (int axis = 0; axis < 3; ++axis) {
-        for (const double side : {-0.5, 0.5}) {
-            std::array<D_3DOT, 4> face;
-            for (int k = 0; k < 4; ++k) {
-                double t[3];
-                t[axis] = side;
-                t[(axis + 1) % 3] = k == 1 || k == 2 ? 0.5 : -0.5;
-                t[(axis + 2) % 3] = k >= 2 ? 0.5 : -0.5;
-                face[k] = {centre.x + t[0] * size.x, centre.y + t[1] * size.y,
-                           centre.z + t[2] * size.z};
-            }
-            const ExactParts faceParts = sectionParts(face);
-            parts.insert(parts.end(), faceParts.begin(), faceParts.end());
-        }
+    for (const auto& f : faces) {
+        const ExactParts face =
+            sectionParts({corner(f[0]), corner(f[1]), corner(f[2]), corner(f[3])});
+        parts.insert(parts.end(), face.begin(), face.end());
     }
     return parts;
 }
