@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "migrate/AccessReader.h"
 #include "migrate/Testing.h"
@@ -25,6 +26,10 @@ protected:
         EXPECT_EQ(migrateAccessDatabase(file, target, report), 0);
         EXPECT_NE(report.error.find(why), std::string::npos) << report.error;
         EXPECT_EQ(report.error.find('\n'), std::string::npos) << report.error;
+        // A line for each table read before the error, then the error.
+        const std::vector<std::string> summary = linesOf(migrationSummary(report));
+        EXPECT_EQ(summary.size(), report.tables.size() + 1);
+        EXPECT_EQ(summary.back(), "Nothing was written: " + report.error);
         for (const char* suffix : {"", ".migrating", ".migrating-wal", ".migrating-shm"}) {
             EXPECT_FALSE(fileExists(target + suffix)) << suffix;
         }
@@ -33,12 +38,8 @@ protected:
     // The reader here refuses the copy, saying why, and the migration with
     // the same line.
     void expectDamaged(const std::string& copy, const std::string& why) {
-        struct : migrate::AccessSink {
-            void beginTable(const migrate::AccessTable&) override {}
-            void row(const migrate::Row&) override {}
-            void endTable() override {}
-        } ignore;
-        const std::string error = errorOf([&] { migrate::readAccessFile(copy, ignore); });
+        Collector ignored;
+        const std::string error = errorOf([&] { migrate::readAccessFile(copy, ignored); });
         EXPECT_EQ(error.rfind("'" + copy + "' is damaged: " + why, 0), 0u) << error;
         expectRefused(copy, error);
     }
@@ -98,40 +99,38 @@ TEST_F(HostileInput, FilesThatAreNotWholeAccessDatabases) {
     }
 }
 
-TEST_F(HostileInput, TruncatedCopiesAtManyCutPoints) {
+TEST_F(HostileInput, CopiesCutShortOrOverwritten) {
     const size_t page = 2048;
     const size_t pages = nwind.size() / page;
+    const size_t middle = nwind.size() / 2;  // a page of long values
     // Part-way through a page: seen before any parser runs.
-    for (size_t cut : {size_t{100}, page + 7, nwind.size() / 2 + 1000, nwind.size() - 1}) {
+    for (size_t cut : {size_t{100}, page + 7, middle + 1000, nwind.size() - 1}) {
         expectRefused(damagedCopy(cut), "ends part-way through a page");
     }
-    // On a page boundary: the pages missing hold rows, long values or the
-    // list of tables, which the reader misses.
-    expectDamaged(damagedCopy(page), "its list of tables cannot be read");
-    expectDamaged(damagedCopy(56 * page), "its list of tables is incomplete");
-    expectDamaged(damagedCopy(733 * page), "a long value");
-    expectDamaged(damagedCopy(1465 * page),
-                  "table 'MSysAccessObjects' counts 2705 rows, but 2704 can be read");
+    // What is missing or overwritten held rows, long values or the list of
+    // tables, which the reader misses: {where, what is written there (cut
+    // there when nothing), what the reader says}.
+    const std::vector<std::tuple<size_t, std::string, std::string>> copies = {
+        {page, "", "its list of tables cannot be read"},
+        {56 * page, "", "its list of tables is incomplete"},
+        {2 * page + 100, garbage(64, 4), "its list of tables is incomplete"},
+        {733 * page, "", "a long value"},
+        {middle, garbage(16, 1), "a long value"},
+        {middle, garbage(4096, 2), "a long value"},
+        {middle, std::string(65536, '\0'), "a long value"},
+        {1465 * page, "", "table 'MSysAccessObjects' counts 2705 rows, but 2704 can be read"},
+        // Rows of Order Details and of Customers, their pages' headers intact.
+        {460 * page + 8, garbage(page - 8, 5), "table 'Order Details' counts 2155 rows, but"},
+        {82 * page + 8, garbage(page - 8, 6), "a value of table 'Customers', column 'CompanyName'"},
+        {82 * page + 8, std::string(page - 8, 'Z'), ""},
+    };
+    for (const auto& [at, content, why] : copies) {
+        expectDamaged(damagedCopy(at, content), why);
+    }
     for (size_t cut :
          {size_t{2}, size_t{3}, pages / 4, pages / 2, pages * 2 / 3, pages - 100, pages - 1}) {
         expectDamaged(damagedCopy(cut * page), "");
     }
-}
-
-TEST_F(HostileInput, CorruptedBytesInTheMiddle) {
-    const size_t page = 2048;
-    const size_t middle = nwind.size() / 2;  // a page of long values
-    expectDamaged(damagedCopy(middle, garbage(16, 1)), "a long value");
-    expectDamaged(damagedCopy(middle, garbage(4096, 2)), "a long value");
-    expectDamaged(damagedCopy(middle, std::string(65536, '\0')), "a long value");
-    // Rows of Order Details and of Customers, their pages' headers intact.
-    expectDamaged(damagedCopy(460 * page + 8, garbage(page - 8, 5)),
-                  "table 'Order Details' counts 2155 rows, but");
-    expectDamaged(damagedCopy(82 * page + 8, garbage(page - 8, 6)),
-                  "a value of table 'Customers', column 'CompanyName'");
-    expectDamaged(damagedCopy(82 * page + 8, std::string(page - 8, 'Z')), "");
-    // The list of tables.
-    expectDamaged(damagedCopy(2 * page + 100, garbage(64, 4)), "its list of tables is incomplete");
 }
 
 TEST_F(HostileInput, RandomDamageNeverCrashesNorLeavesAHalfFile) {

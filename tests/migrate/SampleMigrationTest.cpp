@@ -103,6 +103,7 @@ struct Tally {
     long cells = 0;
     long pictures = 0;  // non-empty long binary values, compared byte for byte
     std::set<CellKey> datesBeyondMdbExport;
+    std::string summary;
 };
 
 // Column `index` of the current row as mdb-export would print it, read
@@ -177,9 +178,9 @@ void compareTable(CDbConnection& connection, const std::string& file, const std:
 }
 
 Tally migrateAndCompare(const std::string& file, const std::string& db) {
+    MigrationReport report{std::vector<TableMigration>(3), "left from before"};  // not kept
     // The reader's text comes in UTF-8 whatever the environment asks for.
     ::setenv("MDBICONV", "UTF-16", 1);
-    MigrationReport report;
     const long status = migrateAccessDatabase(file, db, report);
     ::unsetenv("MDBICONV");
     EXPECT_EQ(status, 1) << report.error;
@@ -195,7 +196,7 @@ Tally migrateAndCompare(const std::string& file, const std::string& db) {
                   db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name")),
               tables);
 
-    Tally tally;
+    Tally tally{0, 0, {}, migrationSummary(report)};
     CDbConnection connection;
     EXPECT_EQ(connection.OpenJetDatabase(db, "", engine::adConnectUnspecified), 1);
     for (const auto& table : tables) {
@@ -216,6 +217,7 @@ TEST(SampleMigration, Jet3NorthwindEqualsWhatMdbExportReads) {
     // 9 tables: 4032 rows, 36328 cells; 17 OLE pictures.
     EXPECT_EQ(tally.cells, 36328);
     EXPECT_EQ(tally.pictures, 17);
+    EXPECT_TRUE(contains(tally.summary, "\n9 tables, 4032 rows: everything came over.\n"));
     // The library's own file, whole, its journal folded back in.
     ASSERT_EQ(mng.connectDatabase(db), 1) << mng.lastError();
     mng.clearDatabase();
@@ -227,18 +229,9 @@ TEST(SampleMigration, Jet4DatesEqualWhatTheFileHolds) {
     TempDir dir;
     const Tally tally = migrateAndCompare(sample("DateTestDatabase.mdb"), dir.file("new.db"));
     EXPECT_EQ(tally.cells, 36);
+    EXPECT_EQ(tally.summary, "DateTest: 6 of 6 rows\n1 table, 6 rows: everything came over.\n");
     EXPECT_EQ(tally.datesBeyondMdbExport.size(), kDatesBeyondMdbExport.size());
 }
-
-// Keeps the tables and rows it receives.
-struct Collector : AccessSink {
-    void beginTable(const AccessTable& table) override { tables.push_back({table, {}}); }
-    void row(const Row& row) override { tables.back().second.push_back(row); }
-    void endTable() override { ++ended; }
-
-    std::vector<std::pair<AccessTable, std::vector<Row>>> tables;
-    size_t ended = 0;
-};
 
 TEST(AccessReader, TheSampleFilesColumnsAndWhatStopsAReading) {
     Collector nwind;
