@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 #include "migrate/ReaderProcess.h"
 #include "migrate/Testing.h"
@@ -25,12 +26,8 @@
 namespace vornel::migrate {
 namespace {
 
+using test::cell;
 using test::errorOf;
-
-// A cell of the given kind and value.
-Cell cell(Cell::Kind kind, int64_t integer = 0, double real = 0.0, std::string data = {}) {
-    return {kind, integer, real, std::move(data)};
-}
 
 // Writes down what it receives, one line per call, a cell as its kind,
 // integer, real and data.
@@ -57,17 +54,41 @@ struct RecordingSink : AccessSink {
     std::vector<std::string> events;
 };
 
-const AccessTable kTable{"Blocks", {{"Id", jet::kLong, 4}}, 2};
-
-void oneTable(AccessSink& sink) {
-    sink.beginTable(kTable);
-    sink.row({cell(Cell::Integer, 1)});
-    sink.row({cell(Cell::Integer, 2)});
-    sink.endTable();
+// A table with a value of every kind, the edges of their ranges among them,
+// then an empty one.
+void everyKind(AccessSink& out) {
+    AccessTable table{"Täble [1]", {}, 3};
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I"}) {
+        table.columns.push_back({name, jet::kLong, 4});
+    }
+    out.beginTable(table);
+    out.row({Cell{}, cell(Cell::Integer, -2147483648LL), cell(Cell::Real, 0, 0.1),
+             cell(Cell::Text, 0, 0, ""), cell(Cell::Text, 0, 0, "O'Brien \"pit\"\r\n"),
+             cell(Cell::Bytes, 0, 0, std::string("\0\1\xff", 3)), cell(Cell::Date, 0, -728.25),
+             cell(Cell::Currency, 9223372036854775807LL), cell(Cell::Bool, 1)});
+    out.endTable();
+    out.beginTable({"Empty", {}, 0});
+    out.endTable();
 }
+
+// What a RecordingSink writes down of everyKind.
+const std::vector<std::string> kEveryKind = {
+    "table Täble [1] of 3: A/4/4 B/4/4 C/4/4 D/4/4 E/4/4 F/4/4 G/4/4 H/4/4 I/4/4",
+    "row 0:0:0: 1:-2147483648:0: 2:0:0.10000000000000001: 3:0:0: 3:0:0:O'Brien \"pit\"\r\n "
+    "4:0:0:" +
+        std::string("\0\1\xff", 3) + " 5:0:-728.25: 6:9223372036854775807:0: 7:1:0:",
+    "end", "table Empty of 0:", "end"};
 
 void hang() {
     std::this_thread::sleep_for(std::chrono::seconds(30));
+}
+
+// Reads everyKind, then ends as `end` does.
+ReadFunction readThen(void (*end)()) {
+    return [end](AccessSink& out) {
+        everyKind(out);
+        end();
+    };
 }
 
 bool noChildLeft() {
@@ -101,28 +122,11 @@ TEST(Wire, EveryKindOfValueArrivesAsItWasSent) {
     RecordingSink sink;
     const auto send = [](int fd) {
         WireWriter out(fd);
-        AccessTable table{"Täble [1]", {}, 3};
-        for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H", "I"}) {
-            table.columns.push_back({name, jet::kLong, 4});
-        }
-        out.beginTable(table);
-        out.row({cell(Cell::Null), cell(Cell::Integer, -2147483648LL), cell(Cell::Real, 0, 0.1),
-                 cell(Cell::Text, 0, 0, ""), cell(Cell::Text, 0, 0, "O'Brien \"pit\"\r\n"),
-                 cell(Cell::Bytes, 0, 0, std::string("\0\1\xff", 3)), cell(Cell::Date, 0, -728.25),
-                 cell(Cell::Currency, 9223372036854775807LL), cell(Cell::Bool, 1)});
-        out.endTable();
-        out.beginTable({"Empty", {}, 0});
-        out.endTable();
+        everyKind(out);
         out.finish();
     };
     EXPECT_EQ(replay(send, sink), WireEnd::Finished);
-    const std::vector<std::string> expected = {
-        "table Täble [1] of 3: A/4/4 B/4/4 C/4/4 D/4/4 E/4/4 F/4/4 G/4/4 H/4/4 I/4/4",
-        "row 0:0:0: 1:-2147483648:0: 2:0:0.10000000000000001: 3:0:0: 3:0:0:O'Brien \"pit\"\r\n "
-        "4:0:0:" +
-            std::string("\0\1\xff", 3) + " 5:0:-728.25: 6:9223372036854775807:0: 7:1:0:",
-        "end", "table Empty of 0:", "end"};
-    EXPECT_EQ(sink.events, expected);
+    EXPECT_EQ(sink.events, kEveryKind);
 }
 
 // A stream cut short ends as closed, one that holds what the writer never
@@ -135,32 +139,27 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
               WireEnd::Closed);
     EXPECT_EQ(replay(raw("T\x01"), sink), WireEnd::Closed);  // part of a header
 
-    const auto beginTable = [](int fd) {
-        WireWriter(fd).beginTable({"Blocks", {{"Id", jet::kLong, 4}, {"Name", jet::kText, 20}}, 1});
+    // Frames the writer never writes, each inside a table of two columns or not.
+    const std::vector<std::tuple<bool, char, std::string>> garbles = {
+        {false, 'Z', ""},                                          // no such type
+        {false, 'R', std::string(4, '\0')},                        // a row outside a table
+        {false, 'E', ""},                                          // an end outside a table
+        {true, 'T', std::string(16, '\0')},                        // a table inside a table
+        {true, 'R', std::string("\2\0\0\0\0\x09", 6)},             // a cell of no kind
+        {true, 'R', std::string("\2\0\0\0\1\0\0\0", 8)},           // a payload that ends too soon
+        {false, 'F', "x"},                                         // one that runs on
+        {false, 'T', std::string("\xff\xff\xff\x7f", 4)},          // a name longer than it
+        {false, 'T', std::string(12, '\0') + "\xff\xff\xff\xff"},  // more columns than it holds
+        {false, 'X', std::string("\x10\0\0\0", 4)},                // a failure without its text
     };
-    const auto row = [&](const std::string& payload) {
-        return [=](int fd) {
-            beginTable(fd);
-            put(fd, frame('R', payload));
+    for (const auto& [inTable, type, payload] : garbles) {
+        const auto send = [&, &inTable = inTable](int fd) {
+            if (inTable) {
+                WireWriter(fd).beginTable({"T", {{"Id", jet::kLong, 4}, {"N", jet::kText, 9}}, 1});
+            }
+            put(fd, frame(type, payload));
         };
-    };
-    const std::vector<std::function<void(int)>> garbles = {
-        raw(frame('Z', "")),                        // no such type
-        [](int fd) { WireWriter(fd).row({}); },     // a row outside a table
-        [](int fd) { WireWriter(fd).endTable(); },  // an end outside a table
-        [=](int fd) {
-            beginTable(fd);
-            beginTable(fd);  // a table inside a table
-        },
-        row(std::string("\2\0\0\0\0\x09", 6)),                // a cell of no kind
-        row(std::string("\2\0\0\0\1\0\0\0", 8)),              // a payload that ends too soon
-        raw(frame('F', "x")),                                 // one that runs on
-        raw(frame('T', std::string("\xff\xff\xff\x7f", 4))),  // a name longer than it
-        raw(frame('T', std::string(12, '\0') + "\xff\xff\xff\xff")),  // more columns than it holds
-        raw(frame('X', std::string("\x10\0\0\0", 4))),                // a failure without its text
-    };
-    for (size_t i = 0; i < garbles.size(); ++i) {
-        EXPECT_EQ(replay(garbles[i], sink), WireEnd::Garbled) << "case " << i;
+        EXPECT_EQ(replay(send, sink), WireEnd::Garbled) << type << " " << payload.size();
     }
 
     // A write to a parent that has gone throws.
@@ -175,37 +174,23 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
 
 TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     RecordingSink sink;
-    readInChild("old.mdb", oneTable, sink, 5000);
-    EXPECT_EQ(sink.events, (std::vector<std::string>{"table Blocks of 2: Id/4/4",
-                                                     "row 1:1:0:", "row 1:2:0:", "end"}));
+    readInChild("old.mdb", everyKind, sink, 5000);
+    EXPECT_EQ(sink.events, kEveryKind);
     EXPECT_TRUE(noChildLeft());
 
     const std::string damaged = "; the file is probably damaged";
     const std::vector<std::pair<ReadFunction, std::string>> failures = {
-        {[](AccessSink&) { throw MigrationError("'old.mdb' is damaged"); }, "'old.mdb' is damaged"},
-        {[](AccessSink&) { throw std::runtime_error("out of luck"); },
-         "reading failed: out of luck"},
-        {[](AccessSink& s) {
-             s.beginTable(kTable);
-             std::abort();
-         },
-         "reading 'old.mdb' stopped unexpectedly (Aborted)" + damaged},
-        {[](AccessSink& s) {
-             oneTable(s);
-             ::_exit(3);
-         },
+        {readThen([] { throw MigrationError("'old.mdb' is damaged"); }), "'old.mdb' is damaged"},
+        {readThen([] { throw std::runtime_error("out of luck"); }), "reading failed: out of luck"},
+        {readThen(std::abort), "reading 'old.mdb' stopped unexpectedly (Aborted)" + damaged},
+        {readThen([] { ::_exit(3); }),
          "reading 'old.mdb' stopped unexpectedly (exit status 3)" + damaged},
+        {readThen(hang), "reading 'old.mdb' made no progress for 1 s and was stopped" + damaged},
         {[](AccessSink& s) {
-             s.beginTable(kTable);
-             s.row({cell(Cell::Integer, 1), cell(Cell::Integer, 2)});  // a cell more than columns
+             s.row({});  // outside a table
              hang();
          },
          "reading 'old.mdb' failed: the reader sent garbled data"},
-        {[](AccessSink& s) {
-             s.beginTable(kTable);
-             hang();
-         },
-         "reading 'old.mdb' made no progress for 1 s and was stopped" + damaged},
     };
     for (const auto& [read, message] : failures) {
         RecordingSink ignored;
@@ -218,11 +203,7 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     struct Refusing : RecordingSink {
         void row(const Row&) override { throw MigrationError("disk full"); }
     } refusing;
-    const auto readThenHang = [](AccessSink& out) {
-        oneTable(out);
-        hang();
-    };
-    EXPECT_THROW(readInChild("old.mdb", readThenHang, refusing, 5000), MigrationError);
+    EXPECT_THROW(readInChild("old.mdb", readThen(hang), refusing, 5000), MigrationError);
     EXPECT_TRUE(noChildLeft());
 }
 
@@ -239,7 +220,7 @@ TEST(ReaderProcess, NoPipeNoChild) {
     RecordingSink sink;
     std::exception_ptr thrown;
     try {
-        readInChild("old.mdb", oneTable, sink, 5000);
+        readInChild("old.mdb", everyKind, sink, 5000);
     } catch (...) {
         thrown = std::current_exception();
     }
