@@ -141,11 +141,11 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
 
     // Frames the writer never writes, each inside a table of two columns or not.
     const std::vector<std::tuple<bool, char, std::string>> garbles = {
-        {false, 'Z', ""},                                          // no such type
-        {false, 'R', std::string(4, '\0')},                        // a row outside a table
-        {false, 'E', ""},                                          // an end outside a table
-        {true, 'T', std::string(16, '\0')},                        // a table inside a table
-        {true, 'R', std::string("\2\0\0\0\0\x09", 6)},             // a cell of no kind
+        {false, 'Z', ""},                    // no such type
+        {false, 'R', std::string(4, '\0')},  // a row outside a table
+        {false, 'E', ""},                    // an end outside a table
+        {true, 'T', std::string(16, '\0')},  // a table inside a table
+        {true, 'R', std::string("\2\0\0\0\0\x09", 6) + std::string(8, '\0')},  // a cell of no kind
         {true, 'R', std::string("\2\0\0\0\1\0\0\0", 8)},           // a payload that ends too soon
         {false, 'F', "x"},                                         // one that runs on
         {false, 'T', std::string("\xff\xff\xff\x7f", 4)},          // a name longer than it
