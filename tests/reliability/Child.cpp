@@ -22,8 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "reliability/Workload.h"
-#include "vornel/VornelMng.h"
+#include "reliability/Harness.h"
 
 using namespace vornel::test;
 
@@ -51,11 +50,6 @@ void holdUntilReleased() {
     }
 }
 
-long insertBatch(CVornelMng& mng, int32_t n) {
-    Batch batch(n);
-    return mng.insertIntoBlockResult(kBlockTable, batch.blocks(), batch.count());
-}
-
 // The batch's blocks and a run row naming it, in one host transaction.
 void hostTransaction(CVornelMng& mng, int32_t n, CompletionType how) {
     check(mng, mng.beginTransact(), "beginTransact");
@@ -79,6 +73,7 @@ std::vector<int32_t> parseList(const std::string& text) {
 
 int writeSteps(const std::string& path, unsigned seed, const std::vector<int32_t>& mix,
                int32_t nextBatch, int32_t nextGen, std::vector<int32_t> present, int steps) {
+    static const char* const verbs[] = {"insert", "modify", "host", "rollback", "compact"};
     CVornelMng mng;
     check(mng, mng.connectDatabase(path), "connectDatabase");
     say("ready");
@@ -86,34 +81,29 @@ int writeSteps(const std::string& path, unsigned seed, const std::vector<int32_t
     std::discrete_distribution<int> kinds(mix.begin(), mix.end());
     for (int step = 0; step < steps; ++step) {
         const int kind = kinds(rng);
+        if (kind == 1 && present.empty()) {
+            continue;
+        }
+        const int32_t n = kind == 1 ? present[rng() % present.size()] : kind < 4 ? nextBatch++ : 0;
+        const int32_t gen = kind == 1 ? nextGen++ : 0;
+        const std::string what = std::string(verbs[kind]) +
+                                 (kind < 4 ? " " + std::to_string(n) : "") +
+                                 (kind == 1 ? " " + std::to_string(gen) : "");
+        say("begin " + what);
         if (kind == 0) {
-            const int32_t n = nextBatch++;
-            say("begin insert " + std::to_string(n));
             check(mng, insertBatch(mng, n), "insertIntoBlockResult");
-            say("done insert " + std::to_string(n));
-            present.push_back(n);
-        } else if (kind == 1 && !present.empty()) {
-            const int32_t n = present[rng() % present.size()];
-            const int32_t gen = nextGen++;
+        } else if (kind == 1) {
             Batch batch(n, gen);
-            const std::string what = std::to_string(n) + " " + std::to_string(gen);
-            say("begin modify " + what);
             check(mng, mng.modifyResultAtts(kBlockTable, batch.blocks(), batch.count()),
                   "modifyResultAtts");
-            say("done modify " + what);
-        } else if (kind == 2 || kind == 3) {
-            const int32_t n = nextBatch++;
-            const std::string what = (kind == 2 ? "host " : "rollback ") + std::to_string(n);
-            say("begin " + what);
+        } else if (kind < 4) {
             hostTransaction(mng, n, kind == 2 ? Commit : Rollback);
-            say("done " + what);
-            if (kind == 2) {
-                present.push_back(n);
-            }
-        } else if (kind == 4) {
-            say("begin compact");
+        } else {
             check(mng, mng.compactDatabase(path), "compactDatabase");
-            say("done compact");
+        }
+        say("done " + what);
+        if (kind == 0 || kind == 2) {
+            present.push_back(n);
         }
     }
     say("finished");

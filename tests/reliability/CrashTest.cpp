@@ -17,8 +17,6 @@
 #include <thread>
 
 #include "reliability/Harness.h"
-#include "support/Shell.h"
-#include "support/TempDir.h"
 #include "support/TraceCapture.h"
 
 namespace vornel::test {
@@ -26,9 +24,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// One line of the writer: "begin insert 7", "done modify 3 12", ...
+// A step of the writer, as it prints it: "insert 7", "modify 3 12", ...
 struct Step {
-    bool done = false;
     std::string verb;  // insert, modify, host, rollback, compact
     int32_t batch = 0;
     int32_t generation = 0;
@@ -36,40 +33,43 @@ struct Step {
     bool is(const char* v, int32_t b) const { return verb == v && batch == b; }
 };
 
-std::optional<Step> parseStep(const std::string& line) {
-    std::istringstream in(line);
-    std::string when;
-    Step step;
-    if (!(in >> when >> step.verb) || (when != "begin" && when != "done")) {
-        return std::nullopt;
+std::string listOf(const std::set<int32_t>& batches) {
+    std::string list;
+    for (int32_t batch : batches) {
+        list += (list.empty() ? "" : ",") + std::to_string(batch);
     }
-    step.done = when == "done";
-    in >> step.batch >> step.generation;
-    return step;
+    return list.empty() ? "-" : list;
 }
 
 // What the file must hold, as the test knows it from the lines the writer
 // printed before each call and after it returned.
 class CrashModel {
 public:
-    // Takes in a step the writer finished.
-    void apply(const Step& step) {
-        note(step);
-        if (step.verb == "insert" || step.verb == "host" || step.verb == "modify") {
-            generations_[step.batch].assign(static_cast<size_t>(batchSize(step.batch)),
-                                            step.generation);
+    // Takes in a line of the writer: a step begun is in flight until done.
+    void take(const std::string& line) {
+        std::istringstream in(line);
+        std::string when;
+        Step step;
+        if (!(in >> when >> step.verb) || (when != "begin" && when != "done")) {
+            return;
         }
-        if (step.verb == "host") {
-            runs_.insert(step.batch);
+        in >> step.batch >> step.generation;
+        nextBatch_ = std::max(nextBatch_, step.batch + 1);
+        nextGeneration_ = std::max(nextGeneration_, step.generation + 1);
+        inFlight_ = when == "begin" ? std::optional<Step>(step) : std::nullopt;
+        if (when == "done") {
+            apply(step);
         }
     }
+
+    std::string inFlight() const { return inFlight_ ? inFlight_->verb : "none"; }
 
     // Compares the file with the model, given the step in flight when the
     // writer died (if any), and then takes in how that step ended. Empty
     // when the file holds what it must; otherwise each difference.
-    std::string check(const std::string& path, const std::optional<Step>& inFlight) {
-        const Step flying = inFlight.value_or(Step{});
-        note(flying);
+    std::string check(const std::string& path) {
+        const Step flying = inFlight_.value_or(Step{});
+        inFlight_.reset();
         std::ostringstream problems;
         // The batches first, then the generations, then the runs: a step that
         // committed just before the kill is taken in with the batches, and the
@@ -87,18 +87,14 @@ public:
                          << want.rows << ", attributes " << row[2] << ", sub-block bytes " << row[3]
                          << "\n";
             }
-            if (generations_.count(batch) == 0) {
-                if (flying.is("insert", batch) || flying.is("host", batch)) {
-                    apply(flying);  // it committed just before the kill
-                } else {
-                    problems << "batch " << batch << " is in the file but was never committed\n";
-                }
+            if (generations_.count(batch) == 0 &&
+                (flying.is("insert", batch) || flying.is("host", batch))) {
+                apply(flying);  // it committed just before the kill
             }
         }
-        for (const auto& [batch, gens] : generations_) {
-            if (found.count(batch) == 0) {
-                problems << "committed batch " << batch << " is missing\n";
-            }
+        if (found != batches()) {
+            problems << "batches " << listOf(found) << " in the file, " << listOf(batches())
+                     << " committed\n";
         }
         for (const auto& row : rowsOf(path, "SELECT Krig_BlockID, Ore_Propro FROM T1")) {
             const long id = std::stol(row[0]);
@@ -124,16 +120,13 @@ public:
                 return "cannot read the runs: " + row[0] + "\n";
             }
             runsFound.insert(batch);
-            if (runs_.count(batch) == 0) {
-                problems << "the run of batch " << batch << " is there but was "
-                         << (flying.is("rollback", batch) ? "rolled back" : "never committed")
-                         << "\n";
-            }
         }
-        for (int32_t batch : runs_) {
-            if (runsFound.count(batch) == 0) {
-                problems << "the committed run of batch " << batch << " is missing\n";
-            }
+        if (runsFound != runs_) {
+            problems << "the runs of batches " << listOf(runsFound) << " in the file, "
+                     << listOf(runs_) << " committed"
+                     << (flying.verb == "rollback"
+                             ? ", " + std::to_string(flying.batch) + " rolled back\n"
+                             : "\n");
         }
         return problems.str();
     }
@@ -142,37 +135,40 @@ public:
     // batch and generation, the batches in the file, and the steps.
     std::vector<std::string> writerArgs(const std::string& path, unsigned seed,
                                         const char* mix) const {
-        std::string list;
-        for (const auto& [batch, gens] : generations_) {
-            list += (list.empty() ? "" : ",") + std::to_string(batch);
-        }
         return {"write",
                 path,
                 std::to_string(seed),
                 mix,
                 std::to_string(nextBatch_),
                 std::to_string(nextGeneration_),
-                list.empty() ? "-" : list,
+                listOf(batches()),
                 "60"};
-    }
-    long long rows() const {
-        long long n = 0;
-        for (const auto& [batch, gens] : generations_) {
-            n += static_cast<long long>(gens.size());
-        }
-        return n;
     }
 
 private:
-    void note(const Step& step) {
-        nextBatch_ = std::max(nextBatch_, step.batch + 1);
-        nextGeneration_ = std::max(nextGeneration_, step.generation + 1);
+    void apply(const Step& step) {
+        if (step.verb == "insert" || step.verb == "host" || step.verb == "modify") {
+            generations_[step.batch].assign(static_cast<size_t>(batchSize(step.batch)),
+                                            step.generation);
+        }
+        if (step.verb == "host") {
+            runs_.insert(step.batch);
+        }
+    }
+
+    std::set<int32_t> batches() const {
+        std::set<int32_t> keys;
+        for (const auto& [batch, gens] : generations_) {
+            keys.insert(batch);
+        }
+        return keys;
     }
 
     // The Ore_Propro of each block of each committed batch.
     std::map<int32_t, std::vector<int32_t>> generations_;
     // Batches whose run row was committed with them.
     std::set<int32_t> runs_;
+    std::optional<Step> inFlight_;
     int32_t nextBatch_ = 1;
     int32_t nextGeneration_ = 1;
 };
@@ -184,18 +180,6 @@ struct Plan {
     int killsPerRound;
     int maxDelayMs;       // the kill comes 1 to maxDelayMs after the writer is ready
     int32_t seedBatches;  // batches the file holds before the first writer
-};
-
-class CrashTest : public ::testing::Test {
-protected:
-    void runPlan(const Plan& plan);
-
-    // What the kills struck, by the verb in flight ("none" between calls).
-    std::map<std::string, int> struck;
-    int copiesLeft = 0;
-
-private:
-    void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashModel& model);
 };
 
 // A copy left beside the database: the next connection opens the database
@@ -213,17 +197,17 @@ void expectCopyToldOf(const std::string& path, const std::string& copy) {
     EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
 }
 
-void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned seed,
-                         CrashModel& model) {
+// Starts a writer, kills it after a random delay, and checks the file. Counts
+// in `struck` what the kill struck, and the compaction copies it left.
+void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashModel& model,
+              std::map<std::string, int>& struck) {
     SCOPED_TRACE("writer seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    const auto delay = std::chrono::milliseconds(1 + rng() % plan.maxDelayMs);
+    const auto killAt = std::chrono::steady_clock::now() + 1ms * (1 + rng() % plan.maxDelayMs);
     ChildProcess child(model.writerArgs(path, seed, plan.mix));
-    std::string line;
-    ASSERT_TRUE(child.readLine(line, 20s) && line == "ready")
-        << "the writer did not start: " << line;
+    ASSERT_EQ(child.nextLine(), "ready") << "the writer did not start";
     std::vector<std::string> lines;
-    const auto killAt = std::chrono::steady_clock::now() + delay;
+    std::string line;
     while (child.readLine(line, std::chrono::duration_cast<std::chrono::milliseconds>(
                                     killAt - std::chrono::steady_clock::now()))) {
         lines.push_back(line);
@@ -233,30 +217,24 @@ void CrashTest::killOnce(const std::string& path, const Plan& plan, unsigned see
         lines.push_back(line);
     }
     ASSERT_NE(child.wait(10s), -1) << "the writer did not die";
-
-    std::optional<Step> inFlight;
     for (const std::string& l : lines) {
         ASSERT_FALSE(contains(l, "fail")) << l;
-        if (const std::optional<Step> step = parseStep(l)) {
-            inFlight = step->done ? std::nullopt : step;
-            if (step->done) {
-                model.apply(*step);
-            }
-        }
+        model.take(l);
     }
-    ++struck[inFlight ? inFlight->verb : "none"];
+    ++struck[model.inFlight()];
     const std::string copy = path.substr(0, path.size() - 4) + "Temp.mdb";
     if (fileExists(copy)) {
-        ++copiesLeft;
+        ++struck["compaction copies left"];
         expectCopyToldOf(path, copy);
         std::filesystem::remove(copy);  // as the notice asks
     }
     ASSERT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
-    ASSERT_EQ(model.check(path, inFlight), "")
-        << "in flight: " << (inFlight ? inFlight->verb : "nothing");
+    const std::string inFlight = model.inFlight();
+    ASSERT_EQ(model.check(path), "") << "in flight: " << inFlight;
 }
 
-void CrashTest::runPlan(const Plan& plan) {
+void runPlan(const Plan& plan) {
+    std::map<std::string, int> struck;  // by the verb in flight ("none" between calls)
     unsigned seed = plan.seed;
     for (int round = 0; round < plan.rounds; ++round) {
         TempDir dir;
@@ -264,19 +242,19 @@ void CrashTest::runPlan(const Plan& plan) {
         CrashModel model;
         {
             CVornelMng mng;
-            ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
-            ASSERT_EQ(mng.initDataBase(), 1) << mng.lastError();
-            ASSERT_EQ(mng.createBlockResultTbl(kBlockTable), 1) << mng.lastError();
+            ASSERT_TRUE(mng.createDatabase(path) && mng.initDataBase() &&
+                        mng.createBlockResultTbl(kBlockTable))
+                << mng.lastError();
             for (int32_t n = 1; n <= plan.seedBatches; ++n) {
-                Batch batch(n);
-                ASSERT_EQ(mng.insertIntoBlockResult(kBlockTable, batch.blocks(), batch.count()), 1);
-                model.apply({true, "insert", n, 0});
+                ASSERT_EQ(insertBatch(mng, n), 1) << mng.lastError();
+                model.take("done insert " + std::to_string(n));
             }
         }
-        for (int kill = 0; kill < plan.killsPerRound && !HasFatalFailure(); ++kill) {
-            killOnce(path, plan, seed++, model);
+        for (int kill = 0; kill < plan.killsPerRound && !::testing::Test::HasFatalFailure();
+             ++kill) {
+            killOnce(path, plan, seed++, model, struck);
         }
-        if (HasFatalFailure()) {
+        if (::testing::Test::HasFatalFailure()) {
             return;
         }
         CVornelMng mng;
@@ -284,20 +262,21 @@ void CrashTest::runPlan(const Plan& plan) {
         KrigBlockResult* blocks = nullptr;
         long count = 0;
         mng.getBlockResult(kBlockTable, &blocks, &count);
-        EXPECT_EQ(count, model.rows()) << "the library reads what SQLite reads";
+        EXPECT_EQ(count, std::stol(rowsOf(path, "SELECT count(*) FROM T1")[0][0]))
+            << "the library reads what SQLite reads";
     }
     std::cout << "kills by what was in flight:";
     for (const auto& [verb, n] : struck) {
         std::cout << ' ' << verb << '=' << n;
     }
-    std::cout << "; compaction copies left: " << copiesLeft << '\n';
+    std::cout << '\n';
 }
 
-TEST_F(CrashTest, KilledWritersLoseNothingCommittedAndLeaveNoHalfBatch) {
+TEST(CrashTest, KilledWritersLoseNothingCommittedAndLeaveNoHalfBatch) {
     runPlan({"4,2,2,1,1", 20240601u, longRun() ? 20 : 2, 15, 250, 0});
 }
 
-TEST_F(CrashTest, KilledCompactionsLeaveTheDataInTheDatabaseFile) {
+TEST(CrashTest, KilledCompactionsLeaveTheDataInTheDatabaseFile) {
     runPlan({"0,0,0,0,1", 20240901u, longRun() ? 20 : 1, 15, 80, 6});
 }
 
@@ -316,7 +295,8 @@ protected:
     CVornelMng mng;
 };
 
-TEST_F(CompactionCopyTest, ACopyBesideTheDatabaseBlocksCompactionAndIsToldOf) {
+// With the database file gone as well, connecting names the copy to rename.
+TEST_F(CompactionCopyTest, ALeftCopyBlocksCompactionIsToldOfAndNamedIfTheDatabaseIsGone) {
     writeFile(copy, "");  // even an empty one is in the way
     const std::string original = readFile(path);
     EXPECT_EQ(mng.compactDatabase(path), 0);
@@ -329,9 +309,8 @@ TEST_F(CompactionCopyTest, ACopyBesideTheDatabaseBlocksCompactionAndIsToldOf) {
     TraceCapture capture;
     EXPECT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
     EXPECT_TRUE(capture.notices.empty());
-}
 
-TEST_F(CompactionCopyTest, AMissingDatabaseNamesTheCopyThatHoldsIt) {
+    mng.clearDatabase();
     std::filesystem::rename(path, copy);
     EXPECT_EQ(mng.connectDatabase(path), 0);
     EXPECT_TRUE(contains(mng.lastError(), "rename it to '" + path + "'")) << mng.lastError();
@@ -350,17 +329,16 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
     const std::string fresh = dir.file("fresh.mdb");
     {
         CVornelMng other;
-        ASSERT_EQ(other.createDatabase(fresh), 1) << other.lastError();
-        ASSERT_EQ(other.createBlockResultTbl("Fresh"), 1) << other.lastError();
+        ASSERT_TRUE(other.createDatabase(fresh) && other.createBlockResultTbl("Fresh"))
+            << other.lastError();
     }
     ChildProcess child({"lock", path, fresh});
-    std::string line;
-    ASSERT_TRUE(child.readLine(line, std::chrono::seconds(20)) && line == "held") << line;
+    ASSERT_EQ(child.nextLine(), "held");
     long connected = 0;
     std::thread waiting([&] { connected = mng.connectDatabase(path); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::this_thread::sleep_for(300ms);
     child.closeInput();
-    EXPECT_EQ(child.wait(std::chrono::seconds(20)), 0);
+    EXPECT_EQ(child.wait(20s), 0);
     waiting.join();
     ASSERT_EQ(connected, 1) << mng.lastError();
     int exists = 0;

@@ -70,6 +70,11 @@ bool ChildProcess::readLine(std::string& line, std::chrono::milliseconds timeout
     return true;
 }
 
+std::string ChildProcess::nextLine() {
+    std::string line;
+    return readLine(line, std::chrono::seconds(20)) ? line : "";
+}
+
 void ChildProcess::closeInput() {
     if (in_ >= 0) {
         ::close(in_);
@@ -156,14 +161,9 @@ std::string changedTables(const Snapshot& before, const Snapshot& after,
     return changed;
 }
 
-namespace {
-
-// A MineID no run has: the calls that take one beside a name delete by it.
-constexpr long kNoRun = 99;
-
-}  // namespace
-
 std::vector<Call> callsNaming(const std::string& n, Batch& batch) {
+    // A MineID no run has: the calls that take one beside a name delete by it.
+    constexpr long kNoRun = 99;
     static KrigBlockVoid voids[2];
     static double values[4096];
     static D_3DOT corners[4] = {{5, -9, -9}, {5, 9, -9}, {5, 9, 9}, {5, -9, 9}};

@@ -1,12 +1,16 @@
-// What the reliability tests share in the test process: the other process
-// (Child.cpp) under watch, the database file as SQLite alone reads it, and
-// the public operations as tables of calls.
+// What the reliability tests share. Both programs: the blocks they write,
+// made from a batch number alone, so that a process that checks a file knows
+// what each batch it finds must hold without asking the one that wrote it
+// (Workload.cpp). The test process: the other process (Child.cpp) under
+// watch, the database file as SQLite alone reads it, and the public
+// operations as tables of calls (Harness.cpp).
 #ifndef VORNEL_TESTS_RELIABILITY_HARNESS_H
 #define VORNEL_TESTS_RELIABILITY_HARNESS_H
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -14,17 +18,71 @@
 #include <string>
 #include <vector>
 
-#include "reliability/Workload.h"
+#include "support/Shell.h"
+#include "support/TempDir.h"
 #include "vornel/VornelMng.h"
 
 namespace vornel::test {
 
-// The child program, started with its stdout read line by line and its
-// stdin held open. Going out of scope kills and reaps it, so no test leaves
-// a process behind.
+inline constexpr const char kBlockTable[] = "T1";
+inline constexpr const char kVoidTable[] = "V1";
+
+// Between 100 and 2999 blocks: some batches are large.
+int32_t batchSize(int32_t batch);
+
+// A batch of only 101 blocks, for tests that read the file often.
+inline constexpr int32_t kSmallBatch = 479;
+
+// Unique in the table, so an update by block identifier reaches one block.
+inline int32_t blockId(int32_t batch, int32_t index) {
+    return batch * 10000 + index + 1;
+}
+
+// Block `index` of a batch (its MineID is the batch number) sits at
+// (index, batch, 0) in a unit box, split into index % 3 slabs along Y.
+// Its attribute is batch * 1000 + index; its Ore_Propro the generation.
+class Batch {
+public:
+    explicit Batch(int32_t batch, int32_t generation = 0);
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    KrigBlockResult* blocks() { return blocks_.data(); }
+    long count() const { return static_cast<long>(blocks_.size()); }
+
+private:
+    std::vector<KrigBlockResult> blocks_;
+    std::vector<D_3DOT> centres_;
+    std::vector<D_3DOT> sizes_;
+};
+
+// Inserts a batch of generation 0 into kBlockTable.
+long insertBatch(CVornelMng& mng, int32_t batch);
+
+// What a batch adds up to in the table.
+struct BatchSums {
+    long long rows;
+    double attributes;        // sum of Krig_OutAttr
+    long long subBlockBytes;  // sum of length(SubBUDBlob)
+};
+BatchSums expectedSums(int32_t batch);
+
+// A run row of KrigBlock_Param.
+KrigBlockParam runOf(const std::string& name, const char* element, const char* table,
+                     const char* voidTable);
+
+// Writes through `mng`, which stays connected to it, a model file with
+// something in every kind of table: two runs and a registered void table in
+// KrigBlock_Param (MineIDs 1 to 3), the variogram structures of run 1, one
+// batch in T1 and void blocks in V1. Empty when every call succeeded,
+// otherwise the first failure.
+std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t batch = 1);
+
+// The child program (its mode first in `args`), its stdout read line by
+// line and its stdin held open. Going out of scope kills and reaps it, so
+// no test leaves a process behind.
 class ChildProcess {
 public:
-    // Runs the child program with these arguments (the mode first).
     explicit ChildProcess(const std::vector<std::string>& args);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -33,9 +91,10 @@ public:
     // The next line of output, waiting at most `timeout`. False when the
     // output ended or nothing came in time.
     bool readLine(std::string& line, std::chrono::milliseconds timeout);
+    // The next line, waiting up to 20 seconds; empty if none came.
+    std::string nextLine();
     // Lets a holding child go.
     void closeInput();
-    // SIGKILL, at once.
     void kill();
     // Reaps the child, waiting at most `timeout`: its exit code, 128 plus
     // the signal that ended it, or -1 if it is still running.

@@ -1,6 +1,6 @@
-#include "reliability/Workload.h"
-
 #include <cstdio>
+
+#include "reliability/Harness.h"
 
 namespace vornel::test {
 
@@ -38,6 +38,11 @@ Batch::Batch(int32_t batch, int32_t generation) {
     }
 }
 
+long insertBatch(CVornelMng& mng, int32_t batch) {
+    Batch b(batch);
+    return mng.insertIntoBlockResult(kBlockTable, b.blocks(), b.count());
+}
+
 BatchSums expectedSums(int32_t batch) {
     const long long n = batchSize(batch);
     BatchSums sums{n, 0.0, 0};
@@ -58,7 +63,7 @@ KrigBlockParam runOf(const std::string& name, const char* element, const char* t
     return p;
 }
 
-std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t batchNumber) {
+std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t batch) {
     KrigBlockParam runs[3] = {runOf("batch 1", "Cu", kBlockTable, kVoidTable),
                               runOf("batch 2", "Au", "T2", kVoidTable),
                               runOf("voids", "VOIDBLOCK", kVoidTable, "")};
@@ -75,14 +80,12 @@ std::string writeModelFile(CVornelMng& mng, const std::string& path, int32_t bat
         voids[i].Krig_PntLocX = i;
         voids[i].Krig_GridSizeX = voids[i].Krig_GridSizeY = voids[i].Krig_GridSizeZ = 1.0;
     }
-    Batch batch(batchNumber);
     std::vector<long> ids;
     if (mng.createDatabase(path) == 0 || mng.initDataBase() == 0 ||
         mng.insertIntoBlockParam(runs, 3, ids) == 0 ||
         mng.insertIntoBlockVrgParam(structures, 2) == 0 ||
         mng.createBlockResultTbl(kBlockTable) == 0 || mng.createBlockVoidTbl(kVoidTable) == 0 ||
-        mng.insertIntoBlockResult(kBlockTable, batch.blocks(), batch.count()) == 0 ||
-        mng.insertIntoBlockVoid(kVoidTable, voids, 3) == 0) {
+        insertBatch(mng, batch) == 0 || mng.insertIntoBlockVoid(kVoidTable, voids, 3) == 0) {
         return mng.lastError();
     }
     return {};
