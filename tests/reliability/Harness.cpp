@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace vornel::test {
 
@@ -50,24 +51,23 @@ ChildProcess::~ChildProcess() {
     ::close(out_);
 }
 
+// A byte at a time: the rest of a line cut off by the timeout stays pending.
 bool ChildProcess::readLine(std::string& line, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
-    size_t end = 0;
-    while ((end = pending_.find('\n')) == std::string::npos) {
+    for (char c = 0;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd p{out_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0)));
-        char chunk[4096];
-        const ssize_t n = ready > 0 ? ::read(out_, chunk, sizeof chunk) : 0;
-        if (ready == 0 || (ready > 0 && n <= 0)) {
+        if (::poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0))) <= 0 ||
+            ::read(out_, &c, 1) != 1) {
             return false;  // nothing in time, or the output ended
         }
-        pending_.append(chunk, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        if (c == '\n') {
+            line = std::exchange(pending_, {});
+            return true;
+        }
+        pending_ += c;
     }
-    line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    return true;
 }
 
 std::string ChildProcess::nextLine() {

@@ -59,14 +59,6 @@ private:
 // Inserts a batch of generation 0 into kBlockTable.
 long insertBatch(CVornelMng& mng, int32_t batch);
 
-// What a batch adds up to in the table.
-struct BatchSums {
-    long long rows;
-    double attributes;        // sum of Krig_OutAttr
-    long long subBlockBytes;  // sum of length(SubBUDBlob)
-};
-BatchSums expectedSums(int32_t batch);
-
 // A run row of KrigBlock_Param.
 KrigBlockParam runOf(const std::string& name, const char* element, const char* table,
                      const char* voidTable);

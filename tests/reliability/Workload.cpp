@@ -43,16 +43,6 @@ long insertBatch(CVornelMng& mng, int32_t batch) {
     return mng.insertIntoBlockResult(kBlockTable, b.blocks(), b.count());
 }
 
-BatchSums expectedSums(int32_t batch) {
-    const long long n = batchSize(batch);
-    BatchSums sums{n, 0.0, 0};
-    for (long long j = 0; j < n; ++j) {
-        sums.attributes += batch * 1000.0 + static_cast<double>(j);
-        sums.subBlockBytes += 4 + 48 * (j % 3);
-    }
-    return sums;
-}
-
 KrigBlockParam runOf(const std::string& name, const char* element, const char* table,
                      const char* voidTable) {
     KrigBlockParam p;
