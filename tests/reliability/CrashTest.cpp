@@ -206,9 +206,10 @@ void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashMod
               std::map<std::string, int>& struck) {
     SCOPED_TRACE("writer seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    const auto killAt = std::chrono::steady_clock::now() + 1ms * (1 + rng() % plan.maxDelayMs);
+    const auto delay = std::chrono::milliseconds(1 + rng() % plan.maxDelayMs);
     ChildProcess child(model.writerArgs(path, seed, plan.mix));
     ASSERT_EQ(child.nextLine(), "ready") << "the writer did not start";
+    const auto killAt = std::chrono::steady_clock::now() + delay;
     std::vector<std::string> lines;
     std::string line;
     while (child.readLine(line, std::chrono::duration_cast<std::chrono::milliseconds>(
