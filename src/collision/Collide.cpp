@@ -1,5 +1,7 @@
 #include "collision/Collide.h"
 
+#include <algorithm>
+
 #include "collision/Exact.h"
 
 namespace vornel::collision {
@@ -57,12 +59,9 @@ void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs
 }
 
 bool clearOfAll(const Surface& s, const Point* points, size_t count) {
-    for (const Piece& p : s.pieces) {
-        if (!clearOf(p, points, count)) {
-            return false;
-        }
-    }
-    return !s.pieces.empty();
+    return !s.pieces.empty() && std::all_of(s.pieces.begin(), s.pieces.end(), [&](const Piece& p) {
+        return clearOf(p, points, count);
+    });
 }
 
 }  // namespace vornel::collision

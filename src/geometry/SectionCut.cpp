@@ -60,9 +60,9 @@ Bounds boxBounds(const D_3DOT& centre, const D_3DOT& size) {
 // diagonal from corner 3 to corner 1. Its surface is freed on every return.
 class Section {
 public:
-    explicit Section(const D_3DOT* corners) {
-        bounds_ = {{corners[0].x, corners[0].y, corners[0].z},
-                   {corners[0].x, corners[0].y, corners[0].z}};
+    explicit Section(const D_3DOT* corners)
+        : bounds_{{corners[0].x, corners[0].y, corners[0].z},
+                  {corners[0].x, corners[0].y, corners[0].z}} {
         for (int i = 1; i <= 4; ++i) {
             const D_3DOT& c = corners[i - 1];
             pnts_[i].x = c.x;
