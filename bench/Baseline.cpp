@@ -146,7 +146,7 @@ void rawRead(RawDb& db, const std::string& sql, std::vector<KrigBlockResult>& ou
 }
 
 void releaseRead(std::vector<KrigBlockResult>& blocks) {
-    for (auto& b : blocks) {
+    for (const auto& b : blocks) {
         delete[] b.SubBUD_PntLoc;
         delete[] b.SubBUD_GridSize;
     }

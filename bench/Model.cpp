@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 
 namespace bench {
 
@@ -59,11 +60,11 @@ void buildModel(long n, Model& model) {
 }
 
 size_t answerBytes(const Model& model) {
-    size_t bytes = model.blocks.size() * sizeof(KrigBlockResult);
-    for (const auto& b : model.blocks) {
-        bytes += 2 * sizeof(D_3DOT) * static_cast<size_t>(b.SubBUD_Num);
-    }
-    return bytes;
+    return std::accumulate(
+        model.blocks.begin(), model.blocks.end(), model.blocks.size() * sizeof(KrigBlockResult),
+        [](size_t bytes, const KrigBlockResult& b) {
+            return bytes + 2 * sizeof(D_3DOT) * static_cast<size_t>(b.SubBUD_Num);
+        });
 }
 
 }  // namespace bench

@@ -29,7 +29,7 @@ double median(std::vector<double> v) {
     return v.size() % 2 == 1 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-void require(long status, CVornelMng& mng, const char* what) {
+void require(long status, const CVornelMng& mng, const char* what) {
     if (status == 0) {
         throw std::runtime_error(std::string(what) + ": " + mng.lastError());
     }

@@ -152,10 +152,9 @@ private:
     size_t rewriteColumn(size_t column) {
         static const char* const kConstraints[] = {"constraint", "primary", "unique", "check",
                                                    "foreign"};
-        for (const char* word : kConstraints) {
-            if (is(tokens_[column], word)) {
-                return column;
-            }
+        if (std::any_of(std::begin(kConstraints), std::end(kConstraints),
+                        [&](const char* word) { return is(tokens_[column], word); })) {
+            return column;
         }
         const size_t type = next(column + 1);
         if (!at(type) || tokens_[type].kind != Kind::Word) {
@@ -246,10 +245,9 @@ private:
         }
         static const char* const kSized[] = {"varchar", "char",     "text",
                                              "string",  "nvarchar", "alphanumeric"};
-        for (const char* jet : kSized) {
-            if (is(type, jet)) {
-                return textType(size, column);
-            }
+        if (std::any_of(std::begin(kSized), std::end(kSized),
+                        [&](const char* jet) { return is(type, jet); })) {
+            return textType(size, column);
         }
         return {};
     }

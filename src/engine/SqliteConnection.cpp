@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -62,11 +63,9 @@ void ucase(sqlite3_context* context, int, sqlite3_value** argv) {
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     std::string upper(text, static_cast<size_t>(sqlite3_value_bytes(argv[0])));
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     sqlite3_result_text(context, upper.data(), static_cast<int>(upper.size()), SQLITE_TRANSIENT);
 }
 

@@ -1,5 +1,6 @@
 #include "engine/SqliteSession.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "engine/JetSql.h"
@@ -75,11 +76,11 @@ Session::~Session() {
 }
 
 sqlite3_stmt* Session::shared(const std::string& shape) {
-    for (auto it = shapes_.begin(); it != shapes_.end(); ++it) {
-        if (it->first == shape) {
-            shapes_.splice(shapes_.begin(), shapes_, it);
-            return it->second;
-        }
+    const auto it = std::find_if(shapes_.begin(), shapes_.end(),
+                                 [&](const auto& cached) { return cached.first == shape; });
+    if (it != shapes_.end()) {
+        shapes_.splice(shapes_.begin(), shapes_, it);
+        return it->second;
     }
     sqlite3_stmt* stmt = prepare(shape);
     shapes_.emplace_front(shape, stmt);

@@ -14,12 +14,10 @@ namespace {
 constexpr size_t kMostLiterals = 32766;
 
 bool changesData(const std::vector<Token>& tokens) {
-    for (const Token& t : tokens) {
-        if (t.kind != TokenKind::Space) {
-            return isWord(t, "insert") || isWord(t, "update") || isWord(t, "delete");
-        }
-    }
-    return false;
+    const auto t = std::find_if(tokens.begin(), tokens.end(),
+                                [](const Token& token) { return token.kind != TokenKind::Space; });
+    return t != tokens.end() &&
+           (isWord(*t, "insert") || isWord(*t, "update") || isWord(*t, "delete"));
 }
 
 bool positional(const Token& t) {
