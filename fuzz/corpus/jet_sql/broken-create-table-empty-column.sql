@@ -1,0 +1,1 @@
+create table T(A int,,)
