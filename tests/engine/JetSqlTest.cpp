@@ -32,8 +32,6 @@ TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
 TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
     EXPECT_EQ(qualifiedIndexName("T1", "T1ID"), "\"T1.T1ID\"");
     EXPECT_EQ(qualifiedIndexName("a\"b", "x"), "\"a\"\"b.x\"");
-    EXPECT_EQ(translateJet("create index T1ID on[T1](Krig_BlockID)"),
-              "create index \"T1.T1ID\" on[T1](Krig_BlockID)");
     EXPECT_EQ(translateJet("CREATE UNIQUE INDEX ix ON T (a)"),
               "CREATE UNIQUE INDEX \"T.ix\" ON T (a)");
     EXPECT_EQ(translateJet("DROP INDEX ix ON [T]"), "DROP INDEX \"T.ix\"");
