@@ -5,22 +5,20 @@
 
 #include "db/Ado.h"
 #include "db/MockEngine.h"
+#include "db/TestDatabase.h"
 #include "platform/ComError.h"
-#include "support/TempDir.h"
 
 using namespace vornel;
+using namespace vornel::test;
 using ::testing::_;
 using ::testing::Return;
-using vornel::test::MockRecordset;
 
 namespace {
 
-constexpr long kText = engine::adCmdText;
-
-// A recordset whose column 0 is a long value of `size` bytes, counting the
-// pieces in which it is read.
+// A recordset whose column 0 is announced as a long value of `size` bytes
+// while the engine has `has` to give, counting the pieces in which it is read.
 struct ChunkedValue {
-    explicit ChunkedValue(size_t size) : bytes(size) {
+    ChunkedValue(size_t size, size_t has) : bytes(has) {
         std::iota(bytes.begin(), bytes.end(), uint8_t{1});
         auto mock = std::make_unique<MockRecordset>();
         EXPECT_CALL(*mock, fieldAttributes(0)).WillRepeatedly(Return(engine::adFldLong));
@@ -42,45 +40,39 @@ struct ChunkedValue {
     std::unique_ptr<CDbRecordset> rs;
 };
 
-// A new database file with one table, connected.
-struct ChunkFile {
-    explicit ChunkFile(const char* createTable) {
-        engine::createDatabaseFile(dir.file("c.db"));
-        EXPECT_EQ(connection.OpenJetDatabase(dir.file("c.db"), "", -1), 1);
-        EXPECT_TRUE(connection.Execute(createTable, kText));
-    }
-    vornel::test::TempDir dir;
-    CDbConnection connection;
-};
-
 }  // namespace
 
+// Never past the announced size, whatever the engine has to give.
 TEST(Chunks, ReadInPiecesOfAHundredBytes) {
-    for (size_t size : {0, 100, 250}) {
-        ChunkedValue value(size);
-        std::vector<uint8_t> buffer(size + 8, 0xEE);
-        EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 1) << size;
-        EXPECT_TRUE(std::equal(value.bytes.begin(), value.bytes.end(), buffer.begin()));
-        EXPECT_EQ(buffer[size], 0xEE) << "wrote past the value";
-        const size_t passes = (size + 99) / 100;
-        ASSERT_EQ(value.pieces.size(), passes) << size;
-        for (size_t n : value.pieces) {
-            EXPECT_EQ(n, 100u);
+    const struct {
+        size_t size;
+        size_t has;
+        BOOL status;
+        std::vector<size_t> pieces;
+    } cases[] = {
+        {0, 0, 1, {}},
+        {100, 100, 1, {100}},
+        {250, 250, 1, {100, 100, 100}},
+        {250, 120, 0, {100, 100, 100}},  // the engine delivers less than it announced
+        {250, 400, 1, {100, 100, 100}},  // the engine has more than it announced
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " announced, " + std::to_string(c.has) + " given");
+        ChunkedValue value(c.size, c.has);
+        std::vector<uint8_t> buffer(c.size + 8, 0xEE);
+        EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), c.status);
+        if (c.status == 1) {
+            EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + c.size, value.bytes.begin()));
         }
+        EXPECT_EQ(buffer[c.size], 0xEE) << "wrote past the value";
+        EXPECT_EQ(value.pieces, c.pieces);
     }
-}
-
-TEST(Chunks, AValueThatEndsEarlyFails) {
-    ChunkedValue value(250);
-    value.bytes.resize(120);  // the engine delivers less than it announced
-    std::vector<uint8_t> buffer(250);
-    EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 0);
 }
 
 TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
-    ChunkFile file("create table T(I int, S VarChar(9), P IMAGE)");
-    CDbRecordset rs(&file.connection);
-    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
+    Database db("create table T(I int, S VarChar(9), P IMAGE)");
+    CDbRecordset rs(&db.connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     const uint8_t data[250] = {9, 8, 7};
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.AppendChunk(0L, data, 4), 0);  // an integer column
@@ -96,15 +88,14 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
 
     rs.Close();
-    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     std::fill(std::begin(back), std::end(back), 0);
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
 
     // The engine refuses them as well, whoever calls it.
     auto raw = engine::createRecordset();
-    raw->open("SELECT * FROM T", file.connection.GetConnection(), engine::adOpenStatic,
-              engine::adLockOptimistic, kText);
+    raw->open("SELECT * FROM T", db.connection.GetConnection(), kStatic, kOptimistic, kText);
     raw->addNew();
     EXPECT_THROW(raw->appendChunk(0, data, 4), ComError);
     // A value read to its end gives nothing more.
@@ -115,22 +106,13 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     EXPECT_THROW(engine::createConnection()->execute("SELECT 1", kText), ComError);
 }
 
-TEST(Chunks, AnEngineWithMoreToGiveNeverWritesPastTheActualSize) {
-    ChunkedValue value(250);
-    value.bytes.resize(400);  // the engine has more than it announced
-    std::vector<uint8_t> buffer(258, 0xEE);
-    EXPECT_EQ(value.rs->GetChunk(0, buffer.data()), 1);
-    EXPECT_EQ(buffer[250], 0xEE) << "wrote past the value";
-    EXPECT_EQ(value.pieces, (std::vector<size_t>{100, 100, 100}));
-}
-
 // A file written elsewhere may hold a number where a long binary value
 // belongs: it reads as the bytes of its text, and its size says as much.
 TEST(Chunks, ANumberInALongColumnReadsAsItsText) {
-    ChunkFile file("create table T(P IMAGE)");
-    ASSERT_TRUE(file.connection.Execute("INSERT INTO T VALUES(1234567890)", kText));
-    CDbRecordset rs(&file.connection);
-    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, engine::adOpenStatic, engine::adLockOptimistic), 1);
+    Database db("create table T(P IMAGE)");
+    ASSERT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1234567890)", kText));
+    CDbRecordset rs(&db.connection);
+    ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetField(0).actualSize(), 10);
     std::vector<uint8_t> back(12, 0xEE);
     EXPECT_EQ(rs.GetChunk(0L, back.data()), 1);

@@ -4,36 +4,16 @@
 
 #include "db/Ado.h"
 #include "db/MockEngine.h"
-#include "support/TempDir.h"
+#include "db/TestDatabase.h"
 #include "support/TraceCapture.h"
 #include "vornel/Hooks.h"
 
 using namespace vornel;
+using namespace vornel::test;
 using ::testing::_;
 using ::testing::InSequence;
 using ::testing::Return;
 using ::testing::StrictMock;
-using vornel::test::MockConnection;
-using vornel::test::MockRecordset;
-
-namespace {
-
-constexpr long kText = engine::adCmdText;
-constexpr long kStatic = engine::adOpenStatic;
-constexpr long kOptimistic = engine::adLockOptimistic;
-
-struct Database {
-    Database() {
-        path = dir.file("w.db");
-        engine::createDatabaseFile(path);
-        EXPECT_EQ(connection.OpenJetDatabase(path, "", -1), 1);
-    }
-    vornel::test::TempDir dir;
-    std::string path;
-    CDbConnection connection;
-};
-
-}  // namespace
 
 TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
     CDbConnection connection(nullptr);
@@ -115,8 +95,7 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
 }
 
 TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
-    Database db;
-    ASSERT_TRUE(db.connection.Execute("create table T(A long, N AUTOINCREMENT(1,1))", kText));
+    Database db("create table T(A long, N AUTOINCREMENT(1,1))");
     CDbRecordset rs(&db.connection);
     ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.IsBOF(), -1);  // true as the engine says it
@@ -156,7 +135,7 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
 }
 
 TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
-    Database db;
+    Database db("create table T(A long)");
     const auto rows = [&db] {
         CDbRecordset rs(&db.connection);
         long n = -1;
@@ -164,7 +143,6 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
         rs.GetCollect(0, n);
         return n;
     };
-    ASSERT_TRUE(db.connection.Execute("create table T(A long)", kText));
     EXPECT_EQ(db.connection.BeginTrans(), 1);
     EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1)", kText));
     EXPECT_EQ(db.connection.BeginTrans(), 2);
