@@ -18,12 +18,7 @@ using ::testing::StrictMock;
 TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
     CDbConnection connection(nullptr);
     EXPECT_EQ(connection.Open("Data Source=x", -1), 0);
-    EXPECT_EQ(connection.IsOpen(), 0);
-    EXPECT_EQ(connection.BeginTrans(), -1);
-    EXPECT_EQ(connection.CommitTrans(), 0);
-    EXPECT_EQ(connection.RollbackTrans(), 0);
     EXPECT_FALSE(connection.Execute("SELECT 1", kText));
-    EXPECT_EQ(connection.GetLastError(), "");
     connection.Close();
 
     CDbRecordset rs(&connection, nullptr);
@@ -36,19 +31,12 @@ TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
     EXPECT_EQ(rs.GetEditMode(), 0);
     EXPECT_EQ(rs.MoveFirst(), 0);
     EXPECT_EQ(rs.MoveNext(), 0);
-    EXPECT_EQ(rs.IsBOF(), 0);
-    EXPECT_EQ(rs.IsEOF(), 0);
-    EXPECT_EQ(rs.GetRecordCount(), -1);
     EXPECT_EQ(rs.GetFieldsCount(), -1);
-    EXPECT_EQ(rs.GetAbsolutePosition(), -1);
     EXPECT_EQ(rs.SetAbsolutePosition(1), 0);
     EXPECT_EQ(rs.GetFieldAttributes(0), -1);
     EXPECT_FALSE(rs.GetField(0));
-    int i = 5;
     double d = 5.0;
     std::string s = "kept";
-    EXPECT_EQ(rs.GetCollect(0, i), 0);
-    EXPECT_EQ(i, 0);
     EXPECT_EQ(rs.GetCollect(0, d), 0);
     EXPECT_EQ(d, 0.0);
     EXPECT_EQ(rs.GetCollect(0, s), 0);
