@@ -11,8 +11,11 @@
 using namespace vornel;
 using namespace vornel::test;
 using ::testing::_;
+using ::testing::Assign;
+using ::testing::DoAll;
 using ::testing::InSequence;
 using ::testing::Return;
+using ::testing::ReturnPointee;
 using ::testing::StrictMock;
 
 TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
@@ -152,33 +155,30 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
 }
 
 TEST(Wrappers, ConnectionStringsAndReopening) {
+    const std::string model = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb";
+    long state = engine::adStateClosed;  // as the opens and closes before left it
     auto mock = std::make_unique<StrictMock<MockConnection>>();
     auto& m = *mock;
     CDbConnection connection(std::move(mock));
     EXPECT_EQ(connection.Open("", -1), 0);  // nothing to open: the engine is not asked
+    EXPECT_CALL(m, state()).WillRepeatedly(ReturnPointee(&state));
     {
         InSequence order;
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
-        EXPECT_CALL(m,
-                    open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", -1))
-            .WillOnce(Return(hr::kOk));
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
-        EXPECT_CALL(m, close());
-        EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=C:\\data\\model.mdb", 0))
-            .WillOnce(Return(hr::kFalse));
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
+        EXPECT_CALL(m, open(model, -1))
+            .WillOnce(DoAll(Assign(&state, engine::adStateOpen), Return(hr::kOk)));
+        EXPECT_CALL(m, close()).WillOnce(Assign(&state, engine::adStateClosed));
+        EXPECT_CALL(m, open(model, 0)).WillOnce(Return(hr::kFalse));
         EXPECT_CALL(m, open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=p;"
                             "Jet OLEDB:Database Password=pw;",
                             -1))
-            .WillOnce(Return(hr::kOk));
+            .WillOnce(DoAll(Assign(&state, engine::adStateOpen), Return(hr::kOk)));
+        EXPECT_CALL(m, close());  // released with the wrapper
     }
     EXPECT_EQ(connection.OpenJetDatabase("C:\\data\\model.mdb", "", -1), 1);
     // An empty string reopens with the one before, closing first; a
     // success code other than S_OK counts as failure.
     EXPECT_EQ(connection.Open("", 0), 0);
     EXPECT_EQ(connection.OpenJetDatabase("p", "pw", -1), 1);
-    EXPECT_CALL(m, state()).WillRepeatedly(Return(engine::adStateClosed));
 }
 
 TEST(Wrappers, ErrorsListInOrder) {
@@ -196,25 +196,28 @@ TEST(Wrappers, ErrorsListInOrder) {
 }
 
 TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
+    // As the calls before left them: a row is begun on the first open and never saved.
+    long state = engine::adStateClosed;
+    long edit = engine::adEditAdd;
     Database db;
     auto mock = std::make_unique<StrictMock<MockRecordset>>();
     auto& m = *mock;
     CDbRecordset rs(&db.connection, std::move(mock));
     EXPECT_EQ(rs.Open("", kText, kStatic, kOptimistic), 0);  // no SQL yet: the engine is not asked
+    EXPECT_CALL(m, state()).WillRepeatedly(ReturnPointee(&state));
+    EXPECT_CALL(m, editMode()).WillRepeatedly(ReturnPointee(&edit));
     {
         InSequence order;
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateClosed));
+        // Any success code opens.
         EXPECT_CALL(
             m, open("SELECT * FROM T", db.connection.GetConnection(), kStatic, kOptimistic, kText))
-            .WillOnce(Return(hr::kFalse));  // any success code opens
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
-        EXPECT_CALL(m, state()).WillOnce(Return(engine::adStateOpen));
-        EXPECT_CALL(m, editMode()).WillOnce(Return(engine::adEditAdd));
-        EXPECT_CALL(m, editMode()).WillOnce(Return(engine::adEditAdd));
-        EXPECT_CALL(m, cancelUpdate()).WillOnce(Return(hr::kOk));  // the pending row goes
-        EXPECT_CALL(m, close());
+            .WillOnce(DoAll(Assign(&state, engine::adStateOpen), Return(hr::kFalse)));
+        // Reopening closes first, and the pending row goes before the close.
+        EXPECT_CALL(m, cancelUpdate())
+            .WillOnce(DoAll(Assign(&edit, engine::adEditNone), Return(hr::kOk)));
+        EXPECT_CALL(m, close()).WillOnce(Assign(&state, engine::adStateClosed));
         EXPECT_CALL(m, open("SELECT * FROM T", _, kStatic, kOptimistic, kText))
-            .WillOnce(Return(hr::kOk));
+            .WillOnce(DoAll(Assign(&state, engine::adStateOpen), Return(hr::kOk)));
         EXPECT_CALL(m, recordCount()).WillOnce(Return(-1));
         EXPECT_CALL(m, absolutePosition()).WillOnce(Return(3));
         EXPECT_CALL(m, moveFirst()).WillOnce(Return(hr::kOk));
@@ -224,11 +227,11 @@ TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
         }
         EXPECT_CALL(m, eof()).WillOnce(Return(true));
         EXPECT_CALL(m, setAbsolutePosition(3));
+        EXPECT_CALL(m, close());  // closed with the wrapper
     }
     EXPECT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.Open("", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetRecordCount(), 4);
-    EXPECT_CALL(m, state()).WillRepeatedly(Return(engine::adStateClosed));
 }
 
 TEST(Wrappers, CancelUpdateWithoutAnEditAsksNothing) {
