@@ -150,10 +150,13 @@ Snapshot snapshotOf(const std::string& path) {
 
 std::string changedTables(const Snapshot& before, const Snapshot& after,
                           const std::string& spared) {
+    Snapshot both = before;  // a table's content in `before`, where it has one
+    both.insert(after.begin(), after.end());
     std::string changed;
-    for (const auto& [table, content] : before) {
-        auto it = after.find(table);
-        if (table != spared && (it == after.end() || it->second != content)) {
+    for (const auto& [table, content] : both) {
+        const auto it = after.find(table);
+        if (table != spared &&
+            (before.count(table) == 0 || it == after.end() || it->second != content)) {
             const std::string shown = table.size() > 60 ? table.substr(0, 60) + "..." : table;
             changed += (changed.empty() ? "" : ", ") + shown;
         }
@@ -164,7 +167,10 @@ std::string changedTables(const Snapshot& before, const Snapshot& after,
 std::vector<Call> callsNaming(const std::string& n, Batch& batch) {
     // A MineID no run has: the calls that take one beside a name delete by it.
     constexpr long kNoRun = 99;
+    // MineID 1 is the run whose void table writeModelFile registers: a MineID
+    // of 0 would be refused before the name reached the writer.
     static KrigBlockVoid voids[2];
+    voids[0].MineID = voids[1].MineID = 1;
     static double values[4096];
     static D_3DOT corners[4] = {{5, -9, -9}, {5, 9, -9}, {5, 9, 9}, {5, -9, 9}};
     Batch* b = &batch;

@@ -117,8 +117,8 @@ Rows rowsOf(const std::string& path, const std::string& sql);
 using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshotOf(const std::string& path);
 
-// The tables of `before` (other than `spared`) that `after` lacks or holds
-// differently; empty when none.
+// The tables (other than `spared`) that only one of `before` and `after`
+// has, or that they hold differently; empty when none.
 std::string changedTables(const Snapshot& before, const Snapshot& after,
                           const std::string& spared = {});
 
