@@ -8,7 +8,7 @@
 
 #include <climits>
 #include <cmath>
-#include <iostream>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <vector>
@@ -149,7 +149,6 @@ protected:
             const Snapshot after = snapshotOf(path);
             EXPECT_EQ(changedTables(before, after, named.value_or("")), "");
             before = after;
-            ++calls_;
         }
     }
 
@@ -157,7 +156,6 @@ protected:
     std::string path;
     CVornelMng mng;
     Snapshot before;
-    int calls_ = 0;
 };
 
 TEST_F(HostileArgumentsTest, NamesConditionsNumbersAndCountsChangeNothingUnasked) {
@@ -184,31 +182,26 @@ TEST_F(HostileArgumentsTest, NamesConditionsNumbersAndCountsChangeNothingUnasked
     expectHarmless({CALL_ROW("modifyResTypeByID(a block there)",
                              m.modifyResTypeByID(kBlockTable, blockId(kSmallBatch, 0), kNul))},
                    "type " + describe(kNul), kNul);
-    RecordProperty("calls", calls_);
-    std::cout << calls_ << " hostile calls\n";
 }
 
 // A path is handed to the file system as it is: one holding a NUL would
-// name another file than the host meant.
+// name another file than the host meant. A folder named like a database
+// file is there, and is no file.
 TEST_F(HostileArgumentsTest, PathsThatNameNoFileAreRefusedAndTouchNothing) {
     const std::string folder = dir.path() + "/";
+    ASSERT_TRUE(std::filesystem::create_directory(folder + "folder.mdb"));
     for (const std::string& p :
-         {std::string(), folder, folder + std::string(100000, 'p') + ".mdb",
+         {folder, folder + std::string(100000, 'p') + ".mdb",
           folder + "model.mdb" + std::string("\0.x", 3), folder + "new" + std::string("\0.mdb", 5),
-          folder + "nowhere/model.mdb", std::string("/dev/null")}) {
+          folder + "nowhere/model.mdb", folder + "folder.mdb"}) {
         for (auto open : {&CVornelMng::createDatabase, &CVornelMng::connectDatabase,
                           &CVornelMng::compactDatabase}) {
             SCOPED_TRACE("path " + describe(p));
             CVornelMng other;
-            const long status = (other.*open)(p);
-            if (p.find('\0') != std::string::npos) {
-                EXPECT_EQ(status, 0);
-            }
+            EXPECT_EQ((other.*open)(p), 0);
             EXPECT_FALSE(fileExists(folder + "new"));
         }
     }
-    mng.clearDatabase();
-    EXPECT_EQ(changedTables(before, snapshotOf(path)), "");
 }
 
 }  // namespace
