@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <random>
@@ -200,10 +199,10 @@ void expectCopyToldOf(const std::string& path, const std::string& copy) {
     EXPECT_TRUE(contains(mng.lastError(), copy)) << mng.lastError();
 }
 
-// Starts a writer, kills it after a random delay, and checks the file. Counts
-// in `struck` what the kill struck, and the compaction copies it left.
+// Starts a writer, kills it after a random delay, and checks the file.
+// Counts in `inFlightKills` a kill that struck a step under way.
 void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashModel& model,
-              std::map<std::string, int>& struck) {
+              int& inFlightKills) {
     SCOPED_TRACE("writer seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     const auto delay = std::chrono::milliseconds(1 + rng() % plan.maxDelayMs);
@@ -225,20 +224,19 @@ void killOnce(const std::string& path, const Plan& plan, unsigned seed, CrashMod
         ASSERT_FALSE(contains(l, "fail")) << l;
         model.take(l);
     }
-    ++struck[model.inFlight()];
+    const std::string inFlight = model.inFlight();
+    inFlightKills += inFlight == "none" ? 0 : 1;
     const std::string copy = path.substr(0, path.size() - 4) + "Temp.mdb";
     if (fileExists(copy)) {
-        ++struck["compaction copies left"];
         expectCopyToldOf(path, copy);
         std::filesystem::remove(copy);  // as the notice asks
     }
     ASSERT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
-    const std::string inFlight = model.inFlight();
     ASSERT_EQ(model.check(path), "") << "in flight: " << inFlight;
 }
 
 void runPlan(const Plan& plan) {
-    std::map<std::string, int> struck;  // by the verb in flight ("none" between calls)
+    int inFlightKills = 0;
     unsigned seed = plan.seed;
     for (int round = 0; round < plan.rounds; ++round) {
         TempDir dir;
@@ -256,7 +254,7 @@ void runPlan(const Plan& plan) {
         }
         for (int kill = 0; kill < plan.killsPerRound && !::testing::Test::HasFatalFailure();
              ++kill) {
-            killOnce(path, plan, seed++, model, struck);
+            killOnce(path, plan, seed++, model, inFlightKills);
         }
         if (::testing::Test::HasFatalFailure()) {
             return;
@@ -265,15 +263,15 @@ void runPlan(const Plan& plan) {
         ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
         KrigBlockResult* blocks = nullptr;
         long count = 0;
-        mng.getBlockResult(kBlockTable, &blocks, &count);
-        EXPECT_EQ(count, std::stol(rowsOf(path, "SELECT count(*) FROM T1")[0][0]))
-            << "the library reads what SQLite reads";
+        const long rows = std::stol(rowsOf(path, "SELECT count(*) FROM T1")[0][0]);
+        // An empty table reads as a failure that says so.
+        EXPECT_EQ(mng.getBlockResult(kBlockTable, &blocks, &count), rows > 0 ? 1 : 0)
+            << mng.lastError();
+        EXPECT_EQ(count, rows) << "the library reads what SQLite reads";
     }
-    std::cout << "kills by what was in flight:";
-    for (const auto& [verb, n] : struck) {
-        std::cout << ' ' << verb << '=' << n;
-    }
-    std::cout << '\n';
+    // A step takes far longer than the gap between two, so nearly every kill
+    // strikes one under way; a run where none did tested no crash of a write.
+    EXPECT_GT(inFlightKills, 0) << "no kill struck a step in flight";
 }
 
 TEST(CrashTest, KilledWritersLoseNothingCommittedAndLeaveNoHalfBatch) {
