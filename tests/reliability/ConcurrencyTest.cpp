@@ -7,7 +7,6 @@
 // and every read sees whole batches only.
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <memory>
 #include <set>
 
@@ -130,11 +129,10 @@ TEST(TwoProcessTest, AReaderBesideAWriterSeesWholeBatchesAndNeitherFails) {
     D_3DOT corners[4] = {{5, -1, -5}, {5, 1e6, -5}, {5, 1e6, 5}, {5, -1, 5}};
     size_t seen = 0;
     size_t cutBefore = 0;
-    int reads = 0;
     int written = 0;
     const auto deadline = Clock::now() + 120s;
     // The last round reads once more after the last batch was reported done.
-    for (bool last = false; !last; ++reads) {
+    for (bool last = false; !last;) {
         last = written == batches || Clock::now() >= deadline;
         KrigBlockResult* blocks = nullptr;
         long count = 0;
@@ -161,7 +159,6 @@ TEST(TwoProcessTest, AReaderBesideAWriterSeesWholeBatchesAndNeitherFails) {
     EXPECT_EQ(written, batches);
     EXPECT_EQ(seen, static_cast<size_t>(batches) + 1);
     EXPECT_EQ(writer.wait(30s), 0);
-    std::cout << reads << " reads and cuts beside " << batches << " batches written\n";
     mng.clearDatabase();
     EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
 }
