@@ -11,7 +11,6 @@
 #include <cstring>
 #include <limits>
 #include <map>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -99,16 +98,9 @@ bool startsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
-struct Tally {
-    long cells = 0;
-    long pictures = 0;  // non-empty long binary values, compared byte for byte
-    std::set<CellKey> datesBeyondMdbExport;
-    std::string summary;
-};
-
 // Column `index` of the current row as mdb-export would print it, read
 // through the typed getters the library uses; `type` is mdb-schema's word.
-std::string readBack(CDbRecordset& rs, long index, const std::string& type, Tally& tally) {
+std::string readBack(CDbRecordset& rs, long index, const std::string& type) {
     std::string text;
     EXPECT_EQ(rs.GetCollect(index, text), 1);
     if (startsWith(type, "OLE") || startsWith(type, "Binary")) {
@@ -119,7 +111,6 @@ std::string readBack(CDbRecordset& rs, long index, const std::string& type, Tall
             hex += "0123456789ABCDEF"[b >> 4];
             hex += "0123456789ABCDEF"[b & 15];
         }
-        tally.pictures += bytes.empty() ? 0 : 1;
         return hex;
     }
     if (startsWith(type, "Boolean")) {
@@ -147,8 +138,7 @@ std::string readBack(CDbRecordset& rs, long index, const std::string& type, Tall
     return buf;
 }
 
-void compareTable(CDbConnection& connection, const std::string& file, const std::string& table,
-                  Tally& tally) {
+void compareTable(CDbConnection& connection, const std::string& file, const std::string& table) {
     SCOPED_TRACE(table);
     const auto columns = mdbSchema(file, table);
     auto expected = mdbExport(file, table);
@@ -162,22 +152,21 @@ void compareTable(CDbConnection& connection, const std::string& file, const std:
     for (; rs.IsEOF() == 0 && row < expected.size(); rs.MoveNext(), ++row) {
         std::vector<std::string> got;
         for (size_t c = 0; c < columns.size(); ++c) {
-            got.push_back(readBack(rs, static_cast<long>(c), columns[c].second, tally));
+            got.push_back(readBack(rs, static_cast<long>(c), columns[c].second));
             const CellKey key{table, static_cast<int>(row) - 1, columns[c].first};
             if (c < expected[row].size() && expected[row][c] == kBeyondMdbExport &&
                 kDatesBeyondMdbExport.count(key) != 0) {
                 expected[row][c] = kDatesBeyondMdbExport.at(key);
-                tally.datesBeyondMdbExport.insert(key);
             }
         }
-        tally.cells += static_cast<long>(got.size());
         EXPECT_EQ(got, expected[row]) << "row " << row - 1;
     }
     EXPECT_EQ(row, expected.size());
     EXPECT_NE(rs.IsEOF(), 0);
 }
 
-Tally migrateAndCompare(const std::string& file, const std::string& db) {
+// Migrates `file`, compares every table, and returns the migration's summary.
+std::string migrateAndCompare(const std::string& file, const std::string& db) {
     MigrationReport report{std::vector<TableMigration>(3), "left from before"};  // not kept
     // The reader's text comes in UTF-8 whatever the environment asks for.
     ::setenv("MDBICONV", "UTF-16", 1);
@@ -196,41 +185,31 @@ Tally migrateAndCompare(const std::string& file, const std::string& db) {
                   db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name")),
               tables);
 
-    Tally tally{0, 0, {}, migrationSummary(report)};
     CDbConnection connection;
     EXPECT_EQ(connection.OpenJetDatabase(db, "", engine::adConnectUnspecified), 1);
     for (const auto& table : tables) {
-        compareTable(connection, file, table, tally);
+        compareTable(connection, file, table);
     }
-    return tally;
+    return migrationSummary(report);
 }
 
 TEST(SampleMigration, Jet3NorthwindEqualsWhatMdbExportReads) {
     TempDir dir;
     const std::string mdb = sample("nwind.mdb");
     const std::string db = dir.file("nwind.db");
+    const std::string summary = migrateAndCompare(mdb, db);
+    EXPECT_TRUE(contains(summary, "\n9 tables, 4032 rows: everything came over.\n")) << summary;
+    // The library's own file, and whole.
     CVornelMng mng;
-    EXPECT_EQ(mng.connectDatabase(mdb), 0);
-    EXPECT_TRUE(contains(mng.lastError(), "vornel migrate")) << mng.lastError();
-
-    const Tally tally = migrateAndCompare(mdb, db);
-    // 9 tables: 4032 rows, 36328 cells; 17 OLE pictures.
-    EXPECT_EQ(tally.cells, 36328);
-    EXPECT_EQ(tally.pictures, 17);
-    EXPECT_TRUE(contains(tally.summary, "\n9 tables, 4032 rows: everything came over.\n"));
-    // The library's own file, whole, its journal folded back in.
     ASSERT_EQ(mng.connectDatabase(db), 1) << mng.lastError();
     mng.clearDatabase();
     EXPECT_EQ(sqliteShell(db, "PRAGMA application_id; PRAGMA integrity_check"), "1448038990\nok\n");
-    EXPECT_FALSE(fileExists(db + "-wal"));
 }
 
 TEST(SampleMigration, Jet4DatesEqualWhatTheFileHolds) {
     TempDir dir;
-    const Tally tally = migrateAndCompare(sample("DateTestDatabase.mdb"), dir.file("new.db"));
-    EXPECT_EQ(tally.cells, 36);
-    EXPECT_EQ(tally.summary, "DateTest: 6 of 6 rows\n1 table, 6 rows: everything came over.\n");
-    EXPECT_EQ(tally.datesBeyondMdbExport.size(), kDatesBeyondMdbExport.size());
+    EXPECT_EQ(migrateAndCompare(sample("DateTestDatabase.mdb"), dir.file("new.db")),
+              "DateTest: 6 of 6 rows\n1 table, 6 rows: everything came over.\n");
 }
 
 TEST(AccessReader, TheSampleFilesColumnsAndWhatStopsAReading) {
