@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <stdexcept>
 
 #include "support/Shell.h"
 
@@ -69,12 +70,11 @@ CsvTable readCsv(const std::string& path) {
 }
 
 std::string CsvTable::at(size_t row, const std::string& column) const {
-    for (size_t c = 0; c < header.size(); ++c) {
-        if (header[c] == column && row < rows.size() && c < rows[row].size()) {
-            return rows[row][c];
-        }
+    const auto c = std::find(header.begin(), header.end(), column);
+    if (c == header.end()) {
+        throw std::out_of_range("no column '" + column + "' in the header");
     }
-    return {};
+    return rows.at(row).at(static_cast<size_t>(c - header.begin()));
 }
 
 double CsvTable::number(size_t row, const std::string& column) const {

@@ -24,7 +24,9 @@ struct CsvTable {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
 
-    // The field of a row in the named column ("" when there is none).
+    // The field of a row in the named column; throws std::out_of_range when
+    // the header has no such column or the table no such row, so that a
+    // renamed column fails the test instead of reading as "".
     std::string at(size_t row, const std::string& column) const;
     double number(size_t row, const std::string& column) const;
 };
