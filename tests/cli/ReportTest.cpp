@@ -56,11 +56,5 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
                       "give the rock density with --density");
 }
 
-TEST_F(ReportTest, CutoffsMustBeNumbers) {
-    const CliResult r = vornel({"report", "m.db", "-t", "R", "--cutoffs", "0.5,high"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("high"), std::string::npos) << r.err;
-}
-
 }  // namespace
 }  // namespace vornel::test
