@@ -101,6 +101,16 @@ std::vector<std::string> wordsOf(const std::string& line) {
     return words;
 }
 
+std::vector<std::string> rowFor(const std::string& report, const std::string& cutoff) {
+    for (const std::string& line : linesOf(report)) {
+        std::vector<std::string> words = wordsOf(line);
+        if (!words.empty() && words[0] == cutoff) {
+            return words;
+        }
+    }
+    return {};
+}
+
 std::string sharedData(const std::string& name) {
     const char* dir = std::getenv("VORNEL_SHARED_DATA");
     return std::string(dir != nullptr ? dir : VORNEL_SHARED_DATA_DIR) + "/" + name;

@@ -39,6 +39,10 @@ std::string lineStarting(const std::string& text, const std::string& prefix);
 // The words of a line, split at blanks.
 std::vector<std::string> wordsOf(const std::string& line);
 
+// The words of the first line of a report whose first word is `cutoff`: the
+// grade-tonnage row for that cut-off, or none.
+std::vector<std::string> rowFor(const std::string& report, const std::string& cutoff);
+
 // A file of the shared data folder (marvin.blocks, the Access files), which
 // VORNEL_SHARED_DATA names when it is set.
 std::string sharedData(const std::string& name);

@@ -25,12 +25,7 @@ TEST_F(MarvinTest, ImportsWithBlockSizeAndOrigin) {
 
     // 2385 blocks at 0.5 % Cu or more, 172,491,152 t at 0.739013 %.
     const std::string report = ok({"report", "marvin.db", "-t", "MARVIN", "--cutoffs", "0.5"});
-    std::vector<std::string> row;
-    for (const std::string& line : linesOf(report)) {
-        if (wordsOf(line).size() == 5 && wordsOf(line)[0] == "0.5") {
-            row = wordsOf(line);
-        }
-    }
+    const std::vector<std::string> row = rowFor(report, "0.5");
     ASSERT_EQ(row.size(), 5u) << report;
     EXPECT_EQ(row[1], "2385");
     EXPECT_NEAR(std::stod(row[2]), 172491152.151, 172491152.151 * 1e-7);

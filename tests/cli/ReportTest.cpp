@@ -15,17 +15,6 @@ protected:
               "35,5,5,10,10,10,3.0,500\n");
         ok({"import", "m.db", "model.csv", "-t", "R", "-e", "Cu"});
     }
-
-    // The words of the table row for a cut-off.
-    std::vector<std::string> rowFor(const std::string& report, const std::string& cutoff) {
-        for (const std::string& line : linesOf(report)) {
-            std::vector<std::string> words = wordsOf(line);
-            if (!words.empty() && words[0] == cutoff) {
-                return words;
-            }
-        }
-        return {};
-    }
 };
 
 TEST_F(ReportTest, RowsAgainstSumsByHand) {
