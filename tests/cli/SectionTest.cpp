@@ -114,7 +114,7 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
                       "--line: expected two points");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),
-                      "no block table 'NONE'");
+                      "no block table 'NONE' (tables: G)");
 }
 
 }  // namespace
