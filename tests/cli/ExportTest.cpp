@@ -8,11 +8,14 @@
 namespace vornel::test {
 namespace {
 
+// Block 1 is the 10 m cell at the origin, of which two sub-blocks in its
+// lower half, 5x10x5 (250 m3) and 5x5x5 (125 m3), fill 375 of 1000 m3; the
+// row of block 2 comes between theirs.
 const char* const kModel =
     "BLOCKID,X,Y,Z,DX,DY,DZ,CU,KVAR,CLASS,ROCK,TONNES,NSAMP,AVGDIST,PASS\n"
     "1,2.5,5,2.5,5,10,5,1.1,0.2,Measured,Oxide,650,12,31.5,1\n"
-    "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
     "2,15,5,5,10,10,10,0.7,0.5,Indicated,Sulphide,2700,8,55,2\n"
+    "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
     "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.5,4,80,3\n";
 
 class ExportTest : public CliTest {
@@ -57,6 +60,9 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
     EXPECT_EQ(withoutColumns(second, {"MINEID"}), withoutColumns(first, {"MINEID"}));
     // Tonnes are shared out by volume: 980 t over 250 and 125 m3.
     EXPECT_NEAR(first.number(0, "TONNAGE"), 980.0 * 2 / 3, 1e-3);
+    EXPECT_EQ(first.at(1, "X") + " " + first.at(1, "Y") + " " + first.at(1, "Z"), "7.5 2.5 2.5");
+    EXPECT_EQ(first.at(1, "DX") + " " + first.at(1, "DY") + " " + first.at(1, "DZ"), "5 5 5");
+    EXPECT_EQ(first.at(1, "PARENT_X"), "5");
     EXPECT_EQ(first.at(3, "Cu"), "0.123456789012345");
     EXPECT_EQ(first.at(3, "CATEGORY"), "Inferred");
     EXPECT_EQ(first.at(3, "NSAMP") + " " + first.at(3, "AVGDIST") + " " + first.at(3, "PASS"),
@@ -72,7 +78,13 @@ TEST_F(ExportTest, BlockRowsRoundTrip) {
     EXPECT_EQ(second.at(0, "SUBBLOCKS"), "0");
     const std::vector<std::string> changed = {"MINEID", "BOUND", "SUBBLOCKS"};
     EXPECT_EQ(withoutColumns(second, changed), withoutColumns(first, changed));
-    // 980 t in 375 m3 of the first block; volume-weighted grade and variance.
+    // Block 1 is its cell, 375 m3 of it filled and 980 t; volume-weighted
+    // grade and variance.
+    EXPECT_EQ(first.at(0, "X") + " " + first.at(0, "Y") + " " + first.at(0, "Z"), "5 5 5");
+    EXPECT_EQ(first.at(0, "DZ"), "10");
+    EXPECT_DOUBLE_EQ(first.number(0, "COEF"), 0.375);
+    EXPECT_EQ(first.at(0, "BOUND"), "1");
+    EXPECT_DOUBLE_EQ(first.number(0, "VOLUME"), 375);
     EXPECT_EQ(first.at(0, "TONNAGE"), "980");
     EXPECT_DOUBLE_EQ(first.number(0, "Cu"), (250 * 1.1 + 125 * 3.3) / 375);
     EXPECT_DOUBLE_EQ(first.number(0, "VARIANCE"), (250 * 0.2 + 125 * 0.25) / 375);

@@ -48,38 +48,6 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
 }
 
-// Parent 1 has two sub-blocks in the lower half of the 10 m cell at the
-// origin: 5x10x5 (250 m3, 1 %) and 5x5x5 (125 m3, 3 %). They fill 375 of
-// 1000 m3, so the coefficient is 0.375, and the grade is
-// (250*1 + 125*3) / 375 = 5/3.
-TEST_F(ImportTest, SubBlocksOfAParentBecomeOneBlock) {
-    const CsvTable t = imported("sub.csv",
-                                "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
-                                "1,2.5,5,2.5,5,10,5,1.0\n"
-                                "2,15,5,5,10,10,10,0.8\n"
-                                "1,7.5,2.5,2.5,5,5,5,3.0\n",
-                                {"-t", "T", "-e", "Cu", "--block-size", "10"});
-    ASSERT_EQ(t.rows.size(), 2u);
-    EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "Y") + " " + t.at(0, "Z"), "5 5 5");
-    EXPECT_EQ(t.at(0, "DZ"), "10");
-    EXPECT_DOUBLE_EQ(t.number(0, "COEF"), 0.375);
-    EXPECT_DOUBLE_EQ(t.number(0, "Cu"), 5.0 / 3.0);
-    EXPECT_EQ(t.at(0, "SUBBLOCKS"), "2");
-    EXPECT_EQ(t.at(0, "BOUND"), "1");
-    EXPECT_DOUBLE_EQ(t.number(0, "VOLUME"), 375);
-    EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
-    EXPECT_EQ(t.at(1, "COEF"), "1");
-    EXPECT_EQ(t.at(1, "Cu"), "0.8");
-
-    ok({"export", "m.db", "-t", "T", "--subblocks", "-o", "parts.csv"});
-    const CsvTable p = readCsv(path("parts.csv"));
-    ASSERT_EQ(p.rows.size(), 3u);
-    EXPECT_EQ(p.at(1, "X") + " " + p.at(1, "Y") + " " + p.at(1, "Z"), "7.5 2.5 2.5");
-    EXPECT_EQ(p.at(1, "DX") + " " + p.at(1, "DY") + " " + p.at(1, "DZ"), "5 5 5");
-    EXPECT_EQ(p.at(1, "PARENT_X"), "5");
-    EXPECT_EQ(p.at(2, "X"), "15");
-}
-
 // Without --block-size the parent is the box around its rows: here the
 // lower half of the cell, 10x10x5, which the two rows fill to 375/500.
 TEST_F(ImportTest, WithoutABlockSizeTheParentIsTheBoxAroundItsRows) {
