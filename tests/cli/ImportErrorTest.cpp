@@ -92,8 +92,12 @@ TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
 
     // Of two columns that could hold the grade, the one named is taken.
     write("two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n");
-    ok({"import", "m.db", "two.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
+    // It is run 2: the failed import took no run number.
+    const std::string out =
+        ok({"import", "m.db", "two.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
+    EXPECT_EQ(wordsOf(lineStarting(out, "run")).at(1), "2,");
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find(",1.1,"), std::string::npos);
+    EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
 }
 
 }  // namespace
