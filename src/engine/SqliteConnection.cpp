@@ -1,7 +1,5 @@
 #include "engine/SqliteConnection.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -110,10 +108,7 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     if (!connectionStringValue(connectionString, "Jet OLEDB:Database Password").empty()) {
         raise(*errors_, hr::kInvalidArg, "database passwords are not supported");
     }
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        raise(*errors_, hr::kEngine, "Could not find file '" + path + "'.", SQLITE_CANTOPEN);
-    }
+    requireDatabaseFile(*errors_, path);
     if (isAccessFile(path)) {
         raise(*errors_, hr::kEngine,
               "'" + path +

@@ -81,9 +81,8 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
                                 "interrupted one); '" +
                                 path + "' is intact. Move the file away and compact again.");
     }
-    if (!exists(path)) {
-        failWith(hr::kFail, "Could not find file '" + path + "'.");
-    }
+    ErrorList ignored;
+    requireDatabaseFile(ignored, path);
     auto session = openFile(path);
     // Leaving WAL mode needs the only connection to the file: that is how a
     // connection elsewhere is noticed, whose later writes would go to the

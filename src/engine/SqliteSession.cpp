@@ -1,5 +1,7 @@
 #include "engine/SqliteSession.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -63,6 +65,17 @@ void raise(ErrorList& errors, HRESULT code, const std::string& description, long
     errors.items.push_back(
         {description, native != 0 ? sqlState(static_cast<int>(native)) : "HY000", native, kSource});
     throw ComError(code, description);
+}
+
+void requireDatabaseFile(ErrorList& errors, const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        raise(errors, hr::kEngine, "Could not find file '" + path + "'.", SQLITE_CANTOPEN);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        raise(errors, hr::kEngine, "'" + path + "' is not a file that can hold a database.",
+              SQLITE_CANTOPEN);
+    }
 }
 
 Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)

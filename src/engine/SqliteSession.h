@@ -58,6 +58,11 @@ private:
 [[noreturn]] void raise(ErrorList& errors, HRESULT code, const std::string& description,
                         long native = 0);
 
+// Refuses a path that names no file, or something other than a regular
+// file: the first read of a named pipe would wait for a writer for good, and
+// SQLite would make a device's journal beside it, outside any model's folder.
+void requireDatabaseFile(ErrorList& errors, const std::string& path);
+
 // The statement text SQLite keeps for a statement, without trailing blanks
 // and semicolons.
 std::string statementText(sqlite3_stmt* stmt);

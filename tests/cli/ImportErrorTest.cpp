@@ -1,5 +1,7 @@
 // Input that cannot be imported: one line on stderr saying what and where,
 // a non-zero exit status, and nothing half-written.
+#include <sys/stat.h>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 
@@ -70,6 +72,8 @@ TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {
     EXPECT_FAILS_WITH(vornel({"import", "notes.db", "a.csv", "-t", "T", "-e", "Cu"}),
                       "notes.db: not a database file");
     EXPECT_EQ(readFile(path("notes.db")), "a text file\n");
+    ASSERT_EQ(::mkfifo(path("pipe.db").c_str(), 0600), 0);
+    EXPECT_FAILS_WITH(vornel({"info", "pipe.db"}), "pipe.db: not a regular file");
 
     sqliteShell(path("other.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1);");
     EXPECT_FAILS_WITH(vornel({"import", "other.db", "a.csv", "-t", "T", "-e", "Cu"}),

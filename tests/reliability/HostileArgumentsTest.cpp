@@ -5,6 +5,7 @@
 // identifiers of 0, -1 and the 32-bit limits. Each call returns a status
 // (0 with a reason) and changes no table it was not asked to create.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cmath>
@@ -190,10 +191,12 @@ TEST_F(HostileArgumentsTest, NamesConditionsNumbersAndCountsChangeNothingUnasked
 TEST_F(HostileArgumentsTest, PathsThatNameNoFileAreRefusedAndTouchNothing) {
     const std::string folder = dir.path() + "/";
     ASSERT_TRUE(std::filesystem::create_directory(folder + "folder.mdb"));
+    // A named pipe: a read of it would wait for a writer that never comes.
+    ASSERT_EQ(::mkfifo((folder + "pipe.mdb").c_str(), 0600), 0);
     for (const std::string& p :
          {folder, folder + std::string(100000, 'p') + ".mdb",
           folder + "model.mdb" + std::string("\0.x", 3), folder + "new" + std::string("\0.mdb", 5),
-          folder + "nowhere/model.mdb", folder + "folder.mdb"}) {
+          folder + "nowhere/model.mdb", folder + "folder.mdb", folder + "pipe.mdb"}) {
         for (auto open : {&CVornelMng::createDatabase, &CVornelMng::connectDatabase,
                           &CVornelMng::compactDatabase}) {
             SCOPED_TRACE("path " + describe(p));

@@ -23,6 +23,10 @@ std::string notADatabase(const std::string& path) {
     if (std::filesystem::is_directory(path, ec)) {
         return "a directory, not a database file";
     }
+    // Reading a named pipe would wait for a writer; a device holds no file.
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return "not a regular file, so not a database file";
+    }
     char head[20] = {};
     std::ifstream in(path, std::ios::binary);
     in.read(head, sizeof head);
