@@ -107,7 +107,12 @@ TEST_F(HostileInput, CopiesCutShortOrOverwritten) {
     // the query Customers and Suppliers by City (438, row 0 of page 733), as
     // mdb-export reads them; the garbage of seed 1 moves that row's start to
     // byte 400 of its page, 1648 bytes before the page's end.
-    const std::string lvProp = "a long value of table 'MSysObjects', column 'LvProp' should have ";
+    const std::string lvProp = "a long value of table 'MSysObjects', column 'LvProp' ";
+    // The header of MSysDb's properties: 749 with the flag of a value on one
+    // page, four bytes found nowhere else in the file.
+    const std::string onePage749("\xed\x02\x00\x40", 4);
+    const size_t lvHeader = nwind.find(onePage749);
+    ASSERT_EQ(nwind.find(onePage749, lvHeader + 1), std::string::npos);
     // What is missing or overwritten held rows, long values or the list of
     // tables, which the reader misses: {where, what is written there (cut
     // there when nothing), what the reader says}.
@@ -115,10 +120,12 @@ TEST_F(HostileInput, CopiesCutShortOrOverwritten) {
         {page, "", "its list of tables cannot be read"},
         {56 * page, "", "its list of tables is incomplete"},
         {2 * page + 100, garbage(64, 4), "its list of tables is incomplete"},
-        {733 * page, "", lvProp + "749 bytes, but 0 can be read"},
-        {middle, garbage(16, 1), lvProp + "438 bytes, but 1648 can be read"},
-        {middle, garbage(4096, 2), lvProp + "438 bytes, but 0 can be read"},
-        {middle, std::string(65536, '\0'), lvProp + "749 bytes, but 0 can be read"},
+        {733 * page, "", lvProp + "should have 749 bytes, but 0 can be read"},
+        {lvHeader, std::string("\xff\xff\xff\x7f", 4),
+         lvProp + "claims more bytes than the file has"},
+        {middle, garbage(16, 1), lvProp + "should have 438 bytes, but 1648 can be read"},
+        {middle, garbage(4096, 2), lvProp + "should have 438 bytes, but 0 can be read"},
+        {middle, std::string(65536, '\0'), lvProp + "should have 749 bytes, but 0 can be read"},
         {1465 * page, "", "table 'MSysAccessObjects' counts 2705 rows, but 2704 can be read"},
         // Rows of Order Details and of Customers, their pages' headers intact.
         {460 * page + 8, garbage(page - 8, 5), "table 'Order Details' counts 2155 rows, but"},
