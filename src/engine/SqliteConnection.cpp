@@ -140,8 +140,8 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
 
 std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(sqliteFileName(path).c_str(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto opened = std::make_shared<Session>(db, errors_);
     if (rc != SQLITE_OK) {
         opened->fail(rc, "cannot open '" + path + "'");

@@ -45,7 +45,8 @@ std::string directoryOf(const std::string& path) {
 
 std::unique_ptr<Session> openFile(const std::string& path) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc =
+        sqlite3_open_v2(sqliteFileName(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     auto session = std::make_unique<Session>(db, std::make_shared<ErrorList>());
     if (rc != SQLITE_OK) {
         session->fail(rc, "cannot open '" + path + "'");
@@ -109,7 +110,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     sqlite3_stmt* vacuum = nullptr;
     rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
     if (rc == SQLITE_OK) {
-        sqlite3_bind_text(vacuum, 1, tempPath.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(vacuum, 1, sqliteFileName(tempPath).c_str(), -1, SQLITE_TRANSIENT);
         rc = sqlite3_step(vacuum);
     }
     sqlite3_finalize(vacuum);

@@ -78,6 +78,10 @@ void requireDatabaseFile(ErrorList& errors, const std::string& path) {
     }
 }
 
+std::string sqliteFileName(const std::string& path) {
+    return path.rfind("file:", 0) == 0 ? "./" + path : path;
+}
+
 Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
     : db_(db), errors_(std::move(errors)) {}
 

@@ -63,6 +63,10 @@ private:
 // SQLite would make a device's journal beside it, outside any model's folder.
 void requireDatabaseFile(ErrorList& errors, const std::string& path);
 
+// The name to hand SQLite for a file: it would read one that begins with
+// "file:" as a URI naming another file, and "./" keeps it the file's name.
+std::string sqliteFileName(const std::string& path);
+
 // The statement text SQLite keeps for a statement, without trailing blanks
 // and semicolons.
 std::string statementText(sqlite3_stmt* stmt);

@@ -1,6 +1,8 @@
 // The manager's database file: creating, connecting, compacting, closing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "store/KrigDatabase.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -50,6 +52,24 @@ TEST_F(Lifecycle, ANewDatabaseIsAPlainSqliteFileThatCompactsInPlace) {
     EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM filler; PRAGMA integrity_check"), "10\nok\n");
     EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
     expectAlone();
+}
+
+// SQLite would read a name that begins with "file:" as a URI, here one
+// naming model.mdb: a host's relative name must stay the file's name.
+TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
+    struct InFolder {
+        explicit InFolder(const std::string& folder) { std::filesystem::current_path(folder); }
+        ~InFolder() { std::filesystem::current_path(home); }
+        const std::filesystem::path home = std::filesystem::current_path();
+    } inFolder(dir.path());
+    const std::string name = "file:model.mdb";
+    ASSERT_EQ(mng.createDatabase(name), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1) << mng.lastError();
+    ASSERT_EQ(mng.compactDatabase(name), 1) << mng.lastError();
+    mng.clearDatabase();
+    EXPECT_EQ(sqliteShell(dir.file(name), "SELECT count(*) FROM KrigBlock_Param"), "0\n");
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_FALSE(fileExists(dir.file("file:modelTemp.mdb")));
 }
 
 TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
