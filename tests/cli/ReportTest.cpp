@@ -1,5 +1,6 @@
 // The grade-tonnage table against sums worked out by hand.
 #include "CliFixture.h"
+#include "support/Shell.h"
 
 namespace vornel::test {
 namespace {
@@ -43,6 +44,17 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "BARE", "--cutoffs", "0.5"}),
                       "give the rock density with --density");
+}
+
+// The catalog's own table, and a copy of R that no run names, hold no blocks
+// of a run; R answers to its name in any case, as SQLite does.
+TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {
+    sqliteShell(path("m.db"), "CREATE TABLE COPY AS SELECT * FROM R;");
+    for (const char* table : {"KrigBlock_Param", "COPY"}) {
+        EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", table, "--cutoffs", "0"}),
+                          "m.db: no block table '" + std::string(table) + "' (tables: R)");
+    }
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "r", "--cutoffs", "0"}), "0")[1], "4");
 }
 
 }  // namespace

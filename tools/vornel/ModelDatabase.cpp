@@ -1,5 +1,7 @@
 #include "ModelDatabase.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -102,15 +104,20 @@ bool tableExists(CVornelMng& mng, const std::string& table) {
     return mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0;
 }
 
+// Only a table the catalog lists as a run's holds blocks: a void table, or
+// one of the catalog's own, would read as blocks with nothing right in them.
+// Names compare as SQLite compares them, ASCII letters in either case.
 void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table) {
-    if (tableExists(mng, table)) {
-        return;
-    }
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);
     std::string known;
+    bool listed = false;
     for (const _STRU_MINE_NAMEINFO& run : runs) {
+        listed = listed || strcasecmp(run.TableName, table.c_str()) == 0;
         known += (known.empty() ? "" : ", ") + std::string(run.TableName);
+    }
+    if (listed && tableExists(mng, table)) {
+        return;
     }
     throw Failure(path + ": no block table '" + table + "'" +
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
