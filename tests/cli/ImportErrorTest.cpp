@@ -43,7 +43,20 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
         {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
          "rows.txt:2: the first row holds numbers, not column names"},
-        {"a.csv", kGood, "--table 'TWENTY_CHARACTERS_XX'",
+        // Values outside what a block can hold: the 32-bit counts, a share of
+        // the block, a tonnage, a whole grid index.
+        {"n.csv", "X,Y,Z,DX,DY,DZ,CU,NSAMP\n5,5,5,10,10,10,1,1e12\n",
+         "n.csv:2:18: expected a whole number from 0 to 2147483647 in column 'NSAMP', found "
+         "'1e12'"},
+        {"c.csv", "X,Y,Z,DX,DY,DZ,CU,COEF\n5,5,5,10,10,10,1,0\n",
+         "c.csv:2:18: expected a share of the block above 0 and at most 1 in column 'COEF'"},
+        {"t.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,-5\n",
+         "t.csv:2:18: expected a tonnage of 0 or more in column 'TONNAGE', found '-5'"},
+        {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
+         sized},
+        {"a.csv",
+         kGood,
+         "--table 'TWENTY_CHARACTERS_XX'",
          {"-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"}},
         {"a.csv", kGood, "--table 'my table'", {"-t", "my table", "-e", "Cu"}},
     };

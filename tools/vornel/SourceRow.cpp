@@ -1,6 +1,7 @@
 #include "SourceRow.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "Failure.h"
 #include "NumberText.h"
@@ -63,15 +64,42 @@ const Field& SourceRowReader::field(const Row& row, Role role) const {
     return row.fields[static_cast<size_t>(roles_[role])];
 }
 
-double SourceRowReader::number(const Row& row, Role role) const {
+void SourceRowReader::refuse(const Row& row, Role role, const std::string& expected) const {
     const Field& f = field(row, role);
+    const std::string& name = roles_.names()[static_cast<size_t>(roles_[role])];
+    throw Failure(placeOf(path_, row.line, f.column) + ": expected " + expected + " in column '" +
+                  name + "', found '" + f.text + "'");
+}
+
+double SourceRowReader::number(const Row& row, Role role) const {
     double value = 0;
-    if (!parseNumber(f.text, value)) {
-        const std::string& name = roles_.names()[static_cast<size_t>(roles_[role])];
-        throw Failure(placeOf(path_, row.line, f.column) + ": expected a number in column '" +
-                      name + "', found '" + f.text + "'");
+    if (!parseNumber(field(row, role).text, value)) {
+        refuse(row, role, "a number");
     }
     return value;
+}
+
+double SourceRowReader::bounded(const Row& row, Role role, bool (*within)(double),
+                                const char* expected) const {
+    const double value = number(row, role);
+    if (!within(value)) {
+        refuse(row, role, expected);
+    }
+    return value;
+}
+
+// A cell of the grid is named by whole numbers: a fraction would place the
+// block across cells.
+double SourceRowReader::index(const Row& row, Role role) const {
+    return bounded(
+        row, role, [](double v) { return v == std::floor(v); }, "a whole number");
+}
+
+// The database keeps counts in 32 bits.
+int SourceRowReader::count(const Row& row, Role role) const {
+    return static_cast<int>(bounded(
+        row, role, [](double v) { return v >= 0 && v <= INT32_MAX && v == std::floor(v); },
+        "a whole number from 0 to 2147483647"));
 }
 
 std::string SourceRowReader::text(const Row& row, Role role) const {
@@ -110,7 +138,7 @@ SourceRow SourceRowReader::read(const Row& row) const {
     const Role py = xyz ? Role::Y : Role::J;
     const Role pz = xyz ? Role::Z : Role::K;
     if (indices_) {
-        r.box = gridCell(number(row, px), number(row, py), number(row, pz));
+        r.box = gridCell(index(row, px), index(row, py), index(row, pz));
     } else {
         r.box.centre = {number(row, px), number(row, py), number(row, pz)};
         r.box.size = sizes_ ? D_3DOT{number(row, Role::SizeX), number(row, Role::SizeY),
@@ -133,9 +161,9 @@ SourceRow SourceRowReader::read(const Row& row) const {
             r.parentBox = cellAround(r.box.centre);
         }
     } else if (ijkParent_) {
-        const double i = number(row, Role::I);
-        const double j = number(row, Role::J);
-        const double k = number(row, Role::K);
+        const double i = index(row, Role::I);
+        const double j = index(row, Role::J);
+        const double k = index(row, Role::K);
         r.parentKey = formatNumber(i) + "," + formatNumber(j) + "," + formatNumber(k);
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = gridCell(i, j, k);
@@ -151,20 +179,26 @@ SourceRow SourceRowReader::read(const Row& row) const {
         r.variance = number(row, Role::Variance);
     }
     if (roles_.has(Role::Tonnage)) {
-        r.tonnage = number(row, Role::Tonnage);
+        r.tonnage = bounded(
+            row, Role::Tonnage, [](double v) { return v >= 0; }, "a tonnage of 0 or more");
     }
-    r.density = roles_.has(Role::Density) ? number(row, Role::Density) : grid_.density;
+    r.density = roles_.has(Role::Density)
+                    ? bounded(
+                          row, Role::Density, [](double v) { return v > 0; }, "a density above 0")
+                    : grid_.density;
     if (roles_.has(Role::Coefficient)) {
-        r.coefficient = number(row, Role::Coefficient);
+        r.coefficient = bounded(
+            row, Role::Coefficient, [](double v) { return v > 0 && v <= 1; },
+            "a share of the block above 0 and at most 1");
     }
     if (roles_.has(Role::MeanDistance)) {
         r.meanDistance = number(row, Role::MeanDistance);
     }
     if (roles_.has(Role::Samples)) {
-        r.samples = static_cast<int>(number(row, Role::Samples));
+        r.samples = count(row, Role::Samples);
     }
     if (roles_.has(Role::SearchPass)) {
-        r.searchPass = static_cast<int>(number(row, Role::SearchPass));
+        r.searchPass = count(row, Role::SearchPass);
     }
     r.category = text(row, Role::Category);
     r.oreType = text(row, Role::OreType);

@@ -53,7 +53,12 @@ public:
     bool positionsAreIndices() const { return indices_; }
 
 private:
+    [[noreturn]] void refuse(const Row& row, Role role, const std::string& expected) const;
     double number(const Row& row, Role role) const;
+    // A number for which `within` holds; `expected` says what that is.
+    double bounded(const Row& row, Role role, bool (*within)(double), const char* expected) const;
+    double index(const Row& row, Role role) const;
+    int count(const Row& row, Role role) const;
     std::string text(const Row& row, Role role) const;
     const Field& field(const Row& row, Role role) const;
     Box gridCell(double i, double j, double k) const;
