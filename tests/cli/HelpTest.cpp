@@ -37,6 +37,10 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
         {{"info", "a.db", "--bogus"}, "--bogus"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,high"}, "high"},
+        {{"report", "a.db", "-t", "R", "--cutoffs", ""}, "--cutoffs: '' is not a number"},
+        {{"report", "a.db", "-t", "R", "--cutoffs", "inf"}, "'inf' is not a number"},
+        {{"report", "a.db", "-t", "R", "--cutoffs", "0", "--density", "-1"},
+         "--density: '-1' is not a number above 0"},
     };
     for (const auto& [args, named] : lines) {
         const CliResult r = vornel(args);

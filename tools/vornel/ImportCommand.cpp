@@ -10,6 +10,7 @@
 #include "ModelFacts.h"
 #include "ModelFile.h"
 #include "NumberText.h"
+#include "OptionChecks.h"
 #include "RunRecord.h"
 #include "Stopwatch.h"
 
@@ -204,7 +205,7 @@ void addImportCommand(CLI::App& app) {
                     "size columns grid indices");
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
-        ->check(CLI::PositiveNumber);
+        ->check(numberAboveZero());
     cmd->add_option("--unit", o->unit, std::string("Grade unit: ") + gradeUnitNames())
         ->capture_default_str();
     cmd->add_option("--name", o->description, "Description of the run for the catalog");

@@ -7,6 +7,7 @@
 #include "GradeTonnage.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
+#include "OptionChecks.h"
 
 namespace vornel::cli {
 namespace {
@@ -61,10 +62,11 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("-t,--table", o->table, "Block table")->required();
     cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")
         ->required()
-        ->delimiter(',');
+        ->delimiter(',')
+        ->check(finiteNumber());
     cmd->add_option("--density", o->density,
                     "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
-        ->check(CLI::PositiveNumber);
+        ->check(numberAboveZero());
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     cmd->footer(kFooter);
     cmd->callback([o] { runReport(*o); });
