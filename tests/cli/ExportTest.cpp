@@ -1,4 +1,8 @@
 // Export writes what import reads back: a round trip keeps every value.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -116,6 +120,42 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
         EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos)
             << entry.path();
     }
+}
+
+TEST_F(ExportTest, TheDatabaseBeingReadIsNoOutput) {
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", path("m.db")}),
+                      "database being read");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM A;"), "3\n");
+}
+
+TEST_F(ExportTest, ASymbolicLinkIsWrittenThrough) {
+    write("real.csv", "old\n");
+    std::filesystem::create_symlink("real.csv", path("link.csv"));
+    ok({"export", "m.db", "-t", "A", "-o", "link.csv"});
+    EXPECT_TRUE(std::filesystem::is_symlink(path("link.csv")));
+    EXPECT_EQ(readCsv(path("real.csv")).rows.size(), 3u);
+}
+
+TEST_F(ExportTest, APipeIsWrittenStraightTo) {
+    ASSERT_EQ(mkfifo(path("pipe").c_str(), 0644), 0);
+    // Opened for reading first, so that the export's opening does not wait;
+    // three rows fit in the pipe's buffer before anything reads them.
+    const int reader = open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ok({"export", "m.db", "-t", "A", "-o", "pipe"});
+    char buffer[4096];
+    const ssize_t got = read(reader, buffer, sizeof buffer);
+    close(reader);
+    ASSERT_GT(got, 0);
+    EXPECT_EQ(linesOf(std::string(buffer, static_cast<size_t>(got))).size(), 4u);
+    EXPECT_TRUE(std::filesystem::is_fifo(path("pipe")));
+}
+
+TEST_F(ExportTest, ADashIsStandardOutput) {
+    const std::string out = ok({"export", "m.db", "-t", "A", "-o", "-"});
+    EXPECT_EQ(linesOf(out).size(), 4u) << out;
+    EXPECT_EQ(out.substr(0, 8), "BLOCKID,");
+    EXPECT_FALSE(std::filesystem::exists(path("-")));
 }
 
 }  // namespace

@@ -108,5 +108,16 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
                       "no block table 'NONE' (tables: G)");
 }
 
+TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
+    const CliResult r = vornel({"section", "m.db", "-t", "G", "--x", "15", "--csv", "-"});
+    EXPECT_EQ(r.status, 0);
+    // The header and the four blocks counted by hand at X = 15.
+    EXPECT_EQ(linesOf(r.out).size(), 5u) << r.out;
+    EXPECT_EQ(r.out.substr(0, 12), "BLOCKID,SUB,");
+    EXPECT_TRUE(contains(r.err, "4 blocks cut")) << r.err;
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "m.db"}),
+                      "database being read");
+}
+
 }  // namespace
 }  // namespace vornel::test

@@ -115,6 +115,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
 }
 
 void runExport(const ExportOptions& o) {
+    refuseDatabaseAsOutput(o.output, o.db);
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
@@ -134,6 +135,8 @@ void runExport(const ExportOptions& o) {
                                   : writeBlocks(csv, element, blocks, count);
     if (file) {
         file->commit();
+    }
+    if (file && !isStandardOutput(o.output)) {
         std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block rows of " : " blocks of ")
                   << o.table << " to " << o.output << '\n';
     }
@@ -151,8 +154,8 @@ void addExportCommand(CLI::App& app) {
                     "SQL condition on the table's columns, e.g. \"Krig_OutAttr >= 0.5\"");
     cmd->add_flag("--subblocks", o->subBlocks, "One row per sub-block instead of per block");
     cmd->add_option("-o,--output", o->output,
-                    "CSV file to write (standard output when not given); it appears only "
-                    "when complete");
+                    "CSV file to write (standard output when not given or \"-\"); it "
+                    "appears only when complete");
     cmd->footer(kFooter);
     cmd->callback([o] { runExport(*o); });
 }

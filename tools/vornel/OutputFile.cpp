@@ -5,36 +5,85 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 
 #include "Failure.h"
 
-namespace vornel::cli {
+namespace fs = std::filesystem;
 
-OutputFile::OutputFile(std::string path)
-    : path_(std::move(path)), partial_(path_ + ".partial-" + std::to_string(::getpid())) {
-    out_.open(partial_, std::ios::binary | std::ios::trunc);
-    if (!out_) {
+namespace vornel::cli {
+namespace {
+
+// The path a chain of symbolic links ends at, which need not exist yet.
+fs::path followLinks(const fs::path& path) {
+    fs::path p = path;
+    std::error_code ec;
+    // As many hops as the system allows before it gives up with ELOOP.
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+        const fs::path next = fs::read_symlink(p, ec);
+        if (ec) {
+            break;
+        }
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p;
+}
+
+}  // namespace
+
+bool isStandardOutput(const std::string& path) {
+    return path == "-";
+}
+
+void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
+    std::error_code ec;
+    if (!isStandardOutput(output) && fs::equivalent(output, db, ec)) {
+        throw Failure(output + ": this is the database being read; write to another file");
+    }
+}
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+    if (isStandardOutput(path_)) {
+        out_ = &std::cout;
+        return;
+    }
+    target_ = followLinks(path_).string();
+    std::error_code ec;
+    const fs::file_status status = fs::status(target_, ec);
+    const bool special =
+        fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
+    if (!special) {
+        partial_ = target_ + ".partial-" + std::to_string(::getpid());
+    }
+    file_.open(special ? target_ : partial_, std::ios::binary | std::ios::trunc);
+    if (!file_) {
         throw Failure(path_ + ": cannot write: " + std::strerror(errno));
     }
 }
 
 OutputFile::~OutputFile() {
-    if (!committed_) {
-        out_.close();
+    if (!committed_ && !partial_.empty()) {
+        file_.close();
         std::error_code ignored;
-        std::filesystem::remove(partial_, ignored);
+        fs::remove(partial_, ignored);
     }
 }
 
 void OutputFile::commit() {
-    out_.close();
-    if (!out_) {
+    if (out_ == &std::cout) {
+        std::cout.flush();
+    } else {
+        file_.close();
+    }
+    if (!*out_) {
         throw Failure(path_ + ": writing failed (is the disk full?)");
     }
-    std::error_code ec;
-    std::filesystem::rename(partial_, path_, ec);
-    if (ec) {
-        throw Failure(path_ + ": cannot put the file in place: " + ec.message());
+    if (!partial_.empty()) {
+        std::error_code ec;
+        fs::rename(partial_, target_, ec);
+        if (ec) {
+            throw Failure(path_ + ": cannot put the file in place: " + ec.message());
+        }
     }
     committed_ = true;
 }

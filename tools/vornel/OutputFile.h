@@ -1,6 +1,9 @@
 // A file that appears at its path only when it is complete: written beside
 // it under another name, then renamed over it by commit(). Without commit()
-// nothing is left behind.
+// nothing is left behind. A symbolic link at the path is followed, so that
+// the file it names is the one replaced and the link stays; a pipe or a
+// device at the path is written straight to, as there is nothing to rename
+// over; "-" is standard output.
 #ifndef VORNEL_CLI_OUTPUTFILE_H
 #define VORNEL_CLI_OUTPUTFILE_H
 
@@ -17,16 +20,25 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    std::ostream& stream() { return out_; }
+    std::ostream& stream() { return *out_; }
     // Throws Failure when the data could not all be written.
     void commit();
 
 private:
     std::string path_;
-    std::string partial_;
-    std::ofstream out_;
+    std::string target_;   // the path with its symbolic links followed
+    std::string partial_;  // empty when writing straight to the target
+    std::ofstream file_;
+    std::ostream* out_ = &file_;
     bool committed_ = false;
 };
+
+// True for the output path that means standard output.
+bool isStandardOutput(const std::string& path);
+
+// Throws Failure when writing `output` would overwrite the database `db`
+// that the command reads.
+void refuseDatabaseAsOutput(const std::string& output, const std::string& db);
 
 }  // namespace vornel::cli
 

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "Commands.h"
+#include "Failure.h"
 #include "ModelDatabase.h"
+#include "OutputFile.h"
 #include "SectionOutput.h"
 
 namespace vornel::cli {
@@ -47,24 +49,34 @@ Examples:
 )";
 
 void runSection(const SectionOptions& o) {
+    refuseDatabaseAsOutput(o.svg, o.db);
+    refuseDatabaseAsOutput(o.csv, o.db);
+    const bool svgOut = isStandardOutput(o.svg);
+    const bool csvOut = isStandardOutput(o.csv);
+    if (svgOut && csvOut) {
+        throw Failure("--svg - and --csv - would both write to standard output; give one a file");
+    }
+    // The count goes where it does not mix with a drawing or list on
+    // standard output.
+    std::ostream& report = svgOut || csvOut ? std::cerr : std::cout;
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
     const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, o.table));
     const SectionCount n = cutSection(mng, o.table, plane, o.svg, o.csv);
-    std::cout << o.table << ", section " << plane.title << ": " << n.blocks
-              << (n.blocks == 1 ? " block" : " blocks") << " cut";
+    report << o.table << ", section " << plane.title << ": " << n.blocks
+           << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
-        std::cout << ", " << n.split << " of them by " << n.subBlocks << " sub-blocks";
+        report << ", " << n.split << " of them by " << n.subBlocks << " sub-blocks";
     }
-    std::cout << '\n';
+    report << '\n';
     if (n.untraced > 0) {
-        std::cout << "  " << n.untraced
-                  << " of them only touched along an edge or at a corner (nothing to draw)\n";
+        report << "  " << n.untraced
+               << " of them only touched along an edge or at a corner (nothing to draw)\n";
     }
     for (const auto& [path, what] : {std::pair{o.svg, "drawing"}, std::pair{o.csv, "list"}}) {
         if (!path.empty()) {
-            std::cout << "  " << what << ": " << path << '\n';
+            report << "  " << what << ": " << path << '\n';
         }
     }
 }
@@ -84,8 +96,10 @@ void addSectionCommand(CLI::App& app) {
     cmd->add_option("--z", o->request.z, "Horizontal section at this Z, across the model");
     cmd->add_option("--line", o->request.line,
                     "Vertical section along the line \"x1,y1 x2,y2\", top to bottom of the model");
-    cmd->add_option("--svg", o->svg, "SVG drawing to write");
-    cmd->add_option("--csv", o->csv, "CSV list of the cut blocks and sub-blocks to write");
+    cmd->add_option("--svg", o->svg, "SVG drawing to write (\"-\" for standard output)");
+    cmd->add_option("--csv", o->csv,
+                    "CSV list of the cut blocks and sub-blocks to write (\"-\" for standard "
+                    "output)");
     cmd->footer(kFooter);
     cmd->callback([o] { runSection(*o); });
 }
