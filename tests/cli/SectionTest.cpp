@@ -3,6 +3,8 @@
 // Y, then Z. Block 2 (x 10..20, y 0..10, z 0..10) holds only two sub-blocks
 // in its lower half, A at x 10..14 and B at x 14..20, both z 0..5, so its
 // coefficient is 0.5 and sections test it by its sub-blocks.
+#include <set>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 
@@ -117,6 +119,32 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_TRUE(contains(r.err, "4 blocks cut")) << r.err;
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "m.db"}),
                       "database being read");
+}
+
+// Two 1 m blocks at mining coordinates: labels rounded to six digits would
+// move the plane by half a metre and give neighbouring grid lines one text.
+TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
+    write("far.csv",
+          "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
+          "1,500000.5,7008002.5,0.5,1,1,1,0.1\n"
+          "2,500001.5,7008002.5,0.5,1,1,1,0.2\n");
+    ok({"import", "m.db", "far.csv", "-t", "F", "-e", "Cu", "--block-size", "1"});
+    out = ok({"section", "m.db", "-t", "F", "--y", "7008002.25", "--svg", "far.svg"});
+    EXPECT_EQ(linesOf(out)[0], "F, section Y = 7008002.25: 2 blocks cut");
+    const std::string svg = readFile(path("far.svg"));
+    EXPECT_TRUE(contains(svg, ">F: section Y = 7008002.25</text>"));
+    std::vector<std::string> eastings;
+    const std::string anchor = "text-anchor=\"middle\">5000";
+    for (size_t at = svg.find(anchor); at != std::string::npos; at = svg.find(anchor, at + 1)) {
+        const size_t from = svg.find('>', at) + 1;
+        eastings.push_back(svg.substr(from, svg.find('<', from) - from));
+    }
+    ASSERT_GE(eastings.size(), 2u);
+    EXPECT_EQ(std::set<std::string>(eastings.begin(), eastings.end()).size(), eastings.size())
+        << svg;
+    out = ok({"section", "m.db", "-t", "F", "--line", "500000.25,7008002.75 500001.75,7008002.75"});
+    EXPECT_EQ(linesOf(out)[0],
+              "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
 }
 
 }  // namespace

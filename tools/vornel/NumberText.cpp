@@ -83,4 +83,15 @@ std::string formatNumber(double value, int digits) {
     return text;
 }
 
+std::string formatExact(double value) {
+    char text[64];
+    const double magnitude = std::fabs(value);
+    const std::chars_format format = magnitude != 0 && (magnitude >= 1e15 || magnitude < 1e-4)
+                                         ? std::chars_format::general
+                                         : std::chars_format::fixed;
+    // Adding 0 turns -0 into 0.
+    const auto result = std::to_chars(text, text + sizeof text, value + 0.0, format);
+    return std::string(text, result.ptr);
+}
+
 }  // namespace vornel::cli

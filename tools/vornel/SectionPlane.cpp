@@ -29,7 +29,7 @@ double valueOf(const std::string& text, const std::string& option) {
 }
 
 std::string point(double x, double y) {
-    return "(" + formatNumber(x) + ", " + formatNumber(y) + ")";
+    return "(" + formatExact(x) + ", " + formatExact(y) + ")";
 }
 
 // Plane coordinates measure a model axis when the frame's direction is one;
@@ -103,7 +103,7 @@ SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
         xyz[b] = cornerB[c];
         plane.corners[c] = {xyz[0], xyz[1], xyz[2]};
     }
-    plane.title = std::string(names[fixed]) + " = " + formatNumber(value);
+    plane.title = std::string(names[fixed]) + " = " + formatExact(value);
     return plane;
 }
 

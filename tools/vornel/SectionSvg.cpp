@@ -53,8 +53,7 @@ double niceStep(double span, int aim) {
     return (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * power;
 }
 
-std::vector<double> niceTicks(double low, double high, int aim) {
-    const double step = niceStep(high - low, aim);
+std::vector<double> niceTicks(double low, double high, double step) {
     std::vector<double> ticks;
     const auto first = static_cast<long>(std::ceil(low / step - 1e-9));
     const auto last = static_cast<long>(std::floor(high / step + 1e-9));
@@ -62,6 +61,16 @@ std::vector<double> niceTicks(double low, double high, int aim) {
         ticks.push_back(static_cast<double>(i) * step);
     }
     return ticks;
+}
+
+// A tick's value with the decimals its step needs: far from the origin, as
+// mining coordinates are, a fixed count of significant digits would round
+// neighbouring ticks to the same text.
+std::string tickText(double value, double step) {
+    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }
 
 struct Bounds {
@@ -133,17 +142,19 @@ void writeAxes(std::ostream& out, const Layout& l, const SectionPlane& plane) {
     const SectionAxis& up = plane.up;
     const double a0 = across.valueAt(l.b.u0);
     const double a1 = across.valueAt(l.b.u1);
-    for (const double value : niceTicks(std::min(a0, a1), std::max(a0, a1), 8)) {
+    const double stepA = niceStep(std::fabs(a1 - a0), 8);
+    for (const double value : niceTicks(std::min(a0, a1), std::max(a0, a1), stepA)) {
         const double x = l.x((value - across.offset) / across.sign);
         writeLine(out, x, kTop, x, l.bottom(), "grid");
-        writeText(out, x, l.bottom() + 18, formatNumber(value), " text-anchor=\"middle\"");
+        writeText(out, x, l.bottom() + 18, tickText(value, stepA), " text-anchor=\"middle\"");
     }
     const double b0 = up.valueAt(l.b.v0);
     const double b1 = up.valueAt(l.b.v1);
-    for (const double value : niceTicks(std::min(b0, b1), std::max(b0, b1), 6)) {
+    const double stepB = niceStep(std::fabs(b1 - b0), 6);
+    for (const double value : niceTicks(std::min(b0, b1), std::max(b0, b1), stepB)) {
         const double y = l.y((value - up.offset) / up.sign);
         writeLine(out, kLeft, y, l.right(), y, "grid");
-        writeText(out, kLeft - 8, y + 4, formatNumber(value), " text-anchor=\"end\"");
+        writeText(out, kLeft - 8, y + 4, tickText(value, stepB), " text-anchor=\"end\"");
     }
     writeText(out, (kLeft + l.right()) / 2, l.bottom() + 40, across.name + " (m)",
               " text-anchor=\"middle\" class=\"axis\"");
@@ -188,10 +199,11 @@ void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p)
         << px(height) << "\" fill=\"url(#ramp)\" stroke=\"#555\"/>\n";
     const double low = p.colours.low();
     const double high = p.colours.high();
-    for (const double value : niceTicks(low, high, 5)) {
+    const double step = niceStep(high - low, 5);
+    for (const double value : niceTicks(low, high, step)) {
         const double y = high > low ? kTop + height * (high - value) / (high - low) : kTop;
         writeLine(out, x + 18, y, x + 23, y, "tick");
-        writeText(out, x + 27, y + 4, formatNumber(value));
+        writeText(out, x + 27, y + 4, tickText(value, step));
     }
 }
 
