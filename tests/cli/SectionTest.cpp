@@ -147,5 +147,17 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
 }
 
+// In plan the line x + y = 20 crosses blocks 2 (both A and B), 4, 8 and 10,
+// and touches blocks 1, 3, 5, 7, 9 and 11 only at their corner columns: ten
+// blocks, of which block 2 counts two pieces, eleven pieces in all.
+TEST_F(SectionTest, PiecesOnlyTouchedAreCountedAgainstPieces) {
+    const auto [shapes, list] = cut({"--line", "-5,25 25,-5"});
+    EXPECT_EQ(shapes, 5);
+    EXPECT_EQ(list.size(), 11u);
+    EXPECT_EQ(linesOf(out)[1],
+              "  6 of the 11 pieces cut (whole blocks and sub-blocks) only touched along an edge "
+              "or at a corner (nothing to draw)");
+}
+
 }  // namespace
 }  // namespace vornel::test

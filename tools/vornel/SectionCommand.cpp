@@ -70,9 +70,17 @@ void runSection(const SectionOptions& o) {
         report << ", " << n.split << " of them by " << n.subBlocks << " sub-blocks";
     }
     report << '\n';
+    // Edges and corners are touched piece by piece: a block cut whole is one
+    // piece, a block cut by its sub-blocks as many as it has cut.
     if (n.untraced > 0) {
-        report << "  " << n.untraced
-               << " of them only touched along an edge or at a corner (nothing to draw)\n";
+        report << "  " << n.untraced;
+        if (n.split > 0) {
+            report << " of the " << n.blocks - n.split + n.subBlocks
+                   << " pieces cut (whole blocks and sub-blocks)";
+        } else {
+            report << " of them";
+        }
+        report << " only touched along an edge or at a corner (nothing to draw)\n";
     }
     for (const auto& [path, what] : {std::pair{o.svg, "drawing"}, std::pair{o.csv, "list"}}) {
         if (!path.empty()) {
