@@ -1,6 +1,12 @@
 // Input that cannot be imported: one line on stderr saying what and where,
 // a non-zero exit status, and nothing half-written.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "CliFixture.h"
 #include "support/Shell.h"
@@ -114,6 +120,42 @@ TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
         ok({"import", "m.db", "two.csv", "-t", "T", "-e", "Cu", "--grade", "cu_id"});
     EXPECT_EQ(wordsOf(lineStarting(out, "run")).at(1), "2,");
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find(",1.1,"), std::string::npos);
+    EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
+}
+
+// The fifo opened for writing once a reader has opened it, or -1 when none
+// has within ten seconds.
+int openOnceRead(const std::string& fifo) {
+    for (int tries = 0; tries < 1000; ++tries) {
+        const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+// The late import reads a fifo: once it opens it, its first look for the
+// table is behind it, and the other import makes the table before the late
+// one gets its rows. Replacing that table would lose the other's blocks.
+TEST_F(ImportErrorTest, OfTwoImportsIntoOneNewTableTheLaterIsRefused) {
+    write("a.csv", kGood);
+    ok({"import", "m.db", "a.csv", "-t", "FIRST", "-e", "Cu"});
+    const std::string fifo = path("late.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    TempDir lateDir;
+    std::future<CliResult> late = std::async(std::launch::async, [&] {
+        return runVornel(lateDir.path(), {"import", path("m.db"), fifo, "-t", "M", "-e", "Cu"});
+    });
+    const int fd = openOnceRead(fifo);
+    ASSERT_GE(fd, 0);
+    ok({"import", "m.db", "a.csv", "-t", "M", "-e", "Cu"});
+    const std::string rows = "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,7\n";
+    EXPECT_EQ(::write(fd, rows.data(), rows.size()), static_cast<ssize_t>(rows.size()));
+    close(fd);
+    EXPECT_FAILS_WITH(late.get(), "m.db: a table named 'M' exists already");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OutAttr FROM M ORDER BY 1;"), "1.0\n2.0\n");
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
 }
 

@@ -107,6 +107,10 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
 
 void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks) {
     HostTransaction transaction(mng);
+    // createBlockResultTbl replaces a table of that name, and another import
+    // may have made it while this one read its file: only a check under the
+    // write lock keeps that import's blocks.
+    refuseExisting(mng, o);
     check(mng, mng.createBlockResultTbl(o.table), "cannot create table " + o.table);
     RunNames names;
     names.description = o.description.empty()
@@ -136,6 +140,7 @@ void runImport(const ImportOptions& o) {
     const bool fresh = !std::filesystem::exists(o.db);
     if (!fresh) {
         openModel(mng, o.db);
+        // Refused before a long read; writeRun checks again under the lock.
         refuseExisting(mng, o);
     }
     BlockList blocks;
