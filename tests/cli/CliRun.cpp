@@ -13,8 +13,10 @@
 
 namespace vornel::test {
 
-CliResult runVornel(const std::string& dir, const std::vector<std::string>& args) {
-    const std::string outPath = dir + "/.stdout";
+CliResult runVornel(const std::string& dir, const std::vector<std::string>& args,
+                    const std::string& stdoutPath) {
+    const bool captured = stdoutPath.empty();
+    const std::string outPath = captured ? dir + "/.stdout" : stdoutPath;
     const std::string errPath = dir + "/.stderr";
     std::vector<std::string> argv{VORNEL_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -41,9 +43,11 @@ CliResult runVornel(const std::string& dir, const std::vector<std::string>& args
     if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
         result.status = WEXITSTATUS(status);
     }
-    result.out = readFile(outPath);
+    if (captured) {
+        result.out = readFile(outPath);
+        unlink(outPath.c_str());
+    }
     result.err = readFile(errPath);
-    unlink(outPath.c_str());
     unlink(errPath.c_str());
     return result;
 }

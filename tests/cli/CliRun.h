@@ -16,8 +16,11 @@ struct CliResult {
     std::string err;
 };
 
-// Runs `vornel ARGS...` with `dir` as its working directory.
-CliResult runVornel(const std::string& dir, const std::vector<std::string>& args);
+// Runs `vornel ARGS...` with `dir` as its working directory. Its standard
+// output goes to `stdoutPath` (a device, say) when one is given, and is not
+// captured then.
+CliResult runVornel(const std::string& dir, const std::vector<std::string>& args,
+                    const std::string& stdoutPath = "");
 
 // A CSV file without quoted fields: its header and rows, split at commas.
 struct CsvTable {

@@ -158,5 +158,11 @@ TEST_F(ExportTest, ADashIsStandardOutput) {
     EXPECT_FALSE(std::filesystem::exists(path("-")));
 }
 
+// Every write to a full device fails: the export must not pass for done.
+TEST_F(ExportTest, AStandardOutputThatCannotBeWrittenFailsTheExport) {
+    EXPECT_FAILS_WITH(runVornel(dir.path(), {"export", "m.db", "-t", "A"}, "/dev/full"),
+                      "vornel export: cannot write the output: No space left on device");
+}
+
 }  // namespace
 }  // namespace vornel::test

@@ -1,5 +1,8 @@
 // vornel: import, inspect, report on and draw block models kept in a
 // block-model database.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 
@@ -18,6 +21,24 @@ constexpr int kWorkFailed = 1;
 std::string commandName(const CLI::App& app) {
     const std::vector<CLI::App*> used = app.get_subcommands();
     return used.empty() ? "vornel" : "vornel " + used.front()->get_name();
+}
+
+// A full disk or a file-size limit fails the writes to stdout quietly; a
+// command that went on to exit 0 would pass a cut output off as whole.
+int outputStatus(const CLI::App& app, int status) {
+    errno = 0;
+    std::cout.flush();
+    std::fflush(stdout);
+    if (std::cout && std::ferror(stdout) == 0) {
+        return status;
+    }
+    // errno names the failure of the final flush; when nothing was left to
+    // flush, the write that failed earlier left no reason behind.
+    const int why = errno;
+    std::cerr << commandName(app)
+              << ": cannot write the output: " << (why != 0 ? std::strerror(why) : "write error")
+              << '\n';
+    return kWorkFailed;
 }
 
 void quietLibrary(bool verbose) {
@@ -55,7 +76,7 @@ int run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
-        return app.exit(e);
+        return outputStatus(app, app.exit(e));
     } catch (const CLI::ParseError& e) {
         std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
         return kUsageError;
@@ -66,7 +87,7 @@ int run(int argc, char** argv) {
         std::cerr << commandName(app) << ": out of memory\n";
         return kWorkFailed;
     }
-    return 0;
+    return outputStatus(app, 0);
 }
 
 }  // namespace
