@@ -10,6 +10,7 @@
 
 #include "CliFixture.h"
 #include "support/Shell.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -157,6 +158,23 @@ TEST_F(ImportErrorTest, OfTwoImportsIntoOneNewTableTheLaterIsRefused) {
     EXPECT_FAILS_WITH(late.get(), "m.db: a table named 'M' exists already");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OutAttr FROM M ORDER BY 1;"), "1.0\n2.0\n");
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
+}
+
+// An import that outwaits the busy timeout behind another writer says so.
+TEST_F(ImportErrorTest, AnImportBehindAnotherWriterSaysTheDatabaseIsBusy) {
+    write("a.csv", kGood);
+    ok({"import", "m.db", "a.csv", "-t", "FIRST", "-e", "Cu"});
+    CVornelMng writer;
+    ASSERT_NE(writer.connectDatabase(path("m.db")), 0) << writer.lastError();
+    ASSERT_NE(writer.beginTransact(), 0) << writer.lastError();
+    ::setenv("VORNEL_BUSY_TIMEOUT_MS", "100", 1);
+    const CliResult r = vornel({"import", "m.db", "a.csv", "-t", "M", "-e", "Cu"});
+    ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    EXPECT_NE(writer.endTransact(Rollback), 0) << writer.lastError();
+    EXPECT_FAILS_WITH(r, "vornel import: cannot begin a transaction: ");
+    EXPECT_NE(r.err.find("the database is busy"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("cannot begin"), r.err.rfind("cannot begin")) << r.err;
+    EXPECT_NE(ok({"info", "m.db"}).find("m.db: 1 run, 0 void tables"), std::string::npos);
 }
 
 }  // namespace

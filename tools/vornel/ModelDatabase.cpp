@@ -156,8 +156,12 @@ void checkNewName(const std::string& name, const std::string& what) {
     }
 }
 
+// The manager's text for a transaction says what failed already ("cannot
+// begin a transaction: ... the database is busy ..."); a prefix would repeat it.
 HostTransaction::HostTransaction(CVornelMng& mng) : mng_(mng) {
-    check(mng_, mng_.beginTransact(), "cannot begin a transaction");
+    if (mng_.beginTransact() == 0) {
+        throw Failure(mng_.lastError());
+    }
 }
 
 HostTransaction::~HostTransaction() {
@@ -168,7 +172,9 @@ HostTransaction::~HostTransaction() {
 
 void HostTransaction::commit() {
     open_ = false;
-    check(mng_, mng_.endTransact(Commit), "cannot commit");
+    if (mng_.endTransact(Commit) == 0) {
+        throw Failure(mng_.lastError());
+    }
 }
 
 }  // namespace vornel::cli
