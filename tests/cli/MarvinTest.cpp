@@ -37,6 +37,11 @@ TEST_F(MarvinTest, ImportsWithBlockSizeAndOrigin) {
     // The first line of the file: id 0 at XC 0, YC 0, ZC 0, 61200.012 t.
     EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "Y") + " " + t.at(0, "Z"), "15 15 15");
     EXPECT_NEAR(t.number(0, "TONNAGE"), 61200.012, 0.01);
+
+    // Many buffers long: the first write fails long before the end, and its
+    // reason is the one given.
+    EXPECT_FAILS_WITH(runVornel(dir.path(), {"export", "marvin.db", "-t", "MARVIN"}, "/dev/full"),
+                      "vornel export: cannot write the output: No space left on device");
 }
 
 }  // namespace

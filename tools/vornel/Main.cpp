@@ -1,7 +1,6 @@
 // vornel: import, inspect, report on and draw block models kept in a
 // block-model database.
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -24,22 +23,61 @@ std::string commandName(const CLI::App& app) {
 }
 
 // A full disk or a file-size limit fails the writes to stdout quietly; a
-// command that went on to exit 0 would pass a cut output off as whole.
-int outputStatus(const CLI::App& app, int status) {
-    errno = 0;
-    std::cout.flush();
-    std::fflush(stdout);
-    if (std::cout && std::ferror(stdout) == 0) {
+// command that went on to exit 0 would pass a cut output off as whole. While
+// it lives, std::cout writes through this, which keeps the errno of the first
+// write that failed: by the end of the command other calls have changed it.
+class StdoutWatch : public std::streambuf {
+public:
+    StdoutWatch() : to_(std::cout.rdbuf()) { std::cout.rdbuf(this); }
+    ~StdoutWatch() override { std::cout.rdbuf(to_); }
+    StdoutWatch(const StdoutWatch&) = delete;
+    StdoutWatch& operator=(const StdoutWatch&) = delete;
+
+    // The status the command ends with, or kWorkFailed when its output was
+    // not all written.
+    int outcome(const CLI::App& app, int status) {
+        std::cout.flush();
+        if (std::cout && failure_ == 0) {
+            return status;
+        }
+        std::cerr << commandName(app)
+                  << ": cannot write the output: " << std::strerror(failure_ != 0 ? failure_ : EIO)
+                  << '\n';
+        return kWorkFailed;
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        const int_type put = to_->sputc(traits_type::to_char_type(c));
+        note(traits_type::eq_int_type(put, traits_type::eof()));
+        return put;
+    }
+
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        const std::streamsize put = to_->sputn(s, n);
+        note(put < n);
+        return put;
+    }
+
+    int sync() override {
+        const int status = to_->pubsync();
+        note(status != 0);
         return status;
     }
-    // errno names the failure of the final flush; when nothing was left to
-    // flush, the write that failed earlier left no reason behind.
-    const int why = errno;
-    std::cerr << commandName(app)
-              << ": cannot write the output: " << (why != 0 ? std::strerror(why) : "write error")
-              << '\n';
-    return kWorkFailed;
-}
+
+private:
+    void note(bool failed) {
+        if (failed && failure_ == 0) {
+            failure_ = errno != 0 ? errno : EIO;
+        }
+    }
+
+    std::streambuf* to_;
+    int failure_ = 0;
+};
 
 void quietLibrary(bool verbose) {
     // Every failure the commands report carries the manager's lastError(),
@@ -73,10 +111,11 @@ int run(int argc, char** argv) {
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
     app.parse_complete_callback([&verbose] { quietLibrary(verbose); });
+    StdoutWatch out;
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
-        return outputStatus(app, app.exit(e));
+        return out.outcome(app, app.exit(e));
     } catch (const CLI::ParseError& e) {
         std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
         return kUsageError;
@@ -87,7 +126,7 @@ int run(int argc, char** argv) {
         std::cerr << commandName(app) << ": out of memory\n";
         return kWorkFailed;
     }
-    return outputStatus(app, 0);
+    return out.outcome(app, 0);
 }
 
 }  // namespace
