@@ -44,5 +44,16 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
     EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
 }
 
+// Killed while it writes, the demo leaves nothing: neither the database it
+// was building beside the target nor that database's journal files.
+TEST_F(DemoTest, AKilledDemoLeavesNothingBehind) {
+    const std::string script = "cd " + shellQuote(dir.path()) + " || exit; " +
+                               shellQuote(VORNEL_CLI) +
+                               " demo d.db --blocks 300000 >/dev/null 2>&1 & pid=$!; "
+                               "for i in $(seq 3000); do ls d.db.partial-* >/dev/null 2>&1 && "
+                               "break; sleep 0.01; done; kill -TERM $pid; wait $pid; echo $?; ls";
+    EXPECT_EQ(shellOutput(script), "143\n");
+}
+
 }  // namespace
 }  // namespace vornel::test

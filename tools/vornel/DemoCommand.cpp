@@ -12,6 +12,7 @@
 #include "DemoBlocks.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
+#include "Interrupt.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
@@ -189,6 +190,7 @@ void runDemo(const DemoOptions& o) {
     // Built beside the target and moved over it whole: a failed or
     // interrupted demo leaves the previous database as it was.
     const std::string partial = o.db + ".partial-" + std::to_string(::getpid());
+    const RemovedIfInterrupted unfinished(partial, true);
     try {
         writeDatabase(partial, body, blocks, voids);
         std::filesystem::rename(partial, o.db);

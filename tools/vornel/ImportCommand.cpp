@@ -2,10 +2,12 @@
 // transaction.
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "Commands.h"
 #include "Failure.h"
 #include "GradeUnit.h"
+#include "Interrupt.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "ModelFile.h"
@@ -145,7 +147,9 @@ void runImport(const ImportOptions& o) {
     }
     BlockList blocks;
     const ModelFileReport report = readModelFile(o.file, options, blocks);
+    std::optional<RemovedIfInterrupted> unfinished;
     if (fresh) {
+        unfinished.emplace(o.db, true);
         createModel(mng, o.db);
     }
     try {
@@ -157,6 +161,7 @@ void runImport(const ImportOptions& o) {
         }
         throw;
     }
+    unfinished.reset();  // the database is whole now
 
     std::cout << "Imported " << o.file << " ("
               << (report.commaSeparated ? "comma-separated" : "whitespace-separated")

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "Failure.h"
+#include "Interrupt.h"
 #include "ProgressBar.h"
 #include "vornel/Hooks.h"
 #include "vornel/Version.h"
@@ -90,6 +91,7 @@ void quietLibrary(bool verbose) {
 }
 
 int run(int argc, char** argv) {
+    vornel::cli::removeFilesWhenInterrupted();
     CLI::App app(
         "Keep geostatistical block models in one database file: import, inspect, "
         "export, report on and draw them.\nRun 'vornel COMMAND --help' for the "

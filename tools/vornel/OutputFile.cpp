@@ -54,6 +54,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
         fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
     if (!special) {
         partial_ = target_ + ".partial-" + std::to_string(::getpid());
+        unfinished_.emplace(partial_, false);
     }
     file_.open(special ? target_ : partial_, std::ios::binary | std::ios::trunc);
     if (!file_) {

@@ -8,7 +8,10 @@
 #define VORNEL_CLI_OUTPUTFILE_H
 
 #include <fstream>
+#include <optional>
 #include <string>
+
+#include "Interrupt.h"
 
 namespace vornel::cli {
 
@@ -30,6 +33,7 @@ private:
     std::string partial_;  // empty when writing straight to the target
     std::ofstream file_;
     std::ostream* out_ = &file_;
+    std::optional<RemovedIfInterrupted> unfinished_;
     bool committed_ = false;
 };
 

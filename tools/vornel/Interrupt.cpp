@@ -1,0 +1,77 @@
+#include "Interrupt.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+
+namespace vornel::cli {
+namespace {
+
+// The handler may only read plain memory and call unlink: the names live in
+// fixed buffers, each marked in use only once it is whole.
+constexpr int kSlots = 16;
+constexpr size_t kLongestPath = 4096;
+char g_paths[kSlots][kLongestPath];
+volatile std::sig_atomic_t g_inUse[kSlots];
+
+extern "C" void removeAndEnd(int signal) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_inUse[i] != 0) {
+            ::unlink(g_paths[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+int take(const std::string& path) {
+    if (path.size() >= kLongestPath) {
+        return -1;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_inUse[i] == 0) {
+            std::memcpy(g_paths[i], path.c_str(), path.size() + 1);
+            g_inUse[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+void removeFilesWhenInterrupted() {
+    struct sigaction action {};
+    action.sa_handler = removeAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaddset(&action.sa_mask, signal);
+    }
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // One ignored already (a background job's SIGINT, nohup's SIGHUP) stays so.
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
+}
+
+RemovedIfInterrupted::RemovedIfInterrupted(const std::string& path, bool database) {
+    slots_[0] = take(path);
+    if (database) {
+        slots_[1] = take(path + "-wal");
+        slots_[2] = take(path + "-shm");
+        slots_[3] = take(path + "-journal");
+    }
+}
+
+RemovedIfInterrupted::~RemovedIfInterrupted() {
+    for (const int slot : slots_) {
+        if (slot >= 0) {
+            g_inUse[slot] = 0;
+        }
+    }
+}
+
+}  // namespace vornel::cli
