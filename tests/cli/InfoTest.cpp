@@ -30,6 +30,17 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
 }
 
+// At mining coordinates six significant digits would lose the half metres.
+TEST_F(InfoTest, CoordinatesKeepEveryDigit) {
+    write("far.csv", "X,Y,Z,DX,DY,DZ,CU\n500012.5,7008002.5,102.5,5,5,5,1\n");
+    const std::string imported = ok({"import", "m.db", "far.csv", "-t", "FAR", "-e", "Cu"});
+    EXPECT_EQ(lineStarting(imported, "extent"),
+              "  extent         X 500010 .. 500015, Y 7008000 .. 7008005, Z 100 .. 105");
+    EXPECT_EQ(
+        lineStarting(ok({"info", "m.db"}), "block centres"),
+        "  block centres  X 500012.5 .. 500012.5, Y 7008002.5 .. 7008002.5, Z 102.5 .. 102.5");
+}
+
 TEST_F(InfoTest, CompactKeepsTheBlocks) {
     write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
     ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"});

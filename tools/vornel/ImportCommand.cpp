@@ -184,9 +184,9 @@ void runImport(const ImportOptions& o) {
                   (ignored.empty() ? std::string() : " (ignored columns: " + ignored + ")"));
     printTableFacts(std::cout, readTableFacts(mng, o.table), o.element, unit);
     printFact(std::cout, "extent",
-              "X " + formatNumber(run.Grid_StartX) + " .. " + formatNumber(run.Grid_EndX) + ", Y " +
-                  formatNumber(run.Grid_StartY) + " .. " + formatNumber(run.Grid_EndY) + ", Z " +
-                  formatNumber(run.Grid_StartZ) + " .. " + formatNumber(run.Grid_EndZ));
+              "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
+                  coordinateRange(run.Grid_StartY, run.Grid_EndY) + ", Z " +
+                  coordinateRange(run.Grid_StartZ, run.Grid_EndZ));
     printFact(std::cout, "took", clock.text());
 }
 

@@ -12,8 +12,9 @@ std::string range(double low, double high) {
     return formatNumber(low) + " .. " + formatNumber(high);
 }
 
+// Grid counts, sizes and corners: each number as it was given.
 std::string triple(double x, double y, double z, const char* separator) {
-    return formatNumber(x) + separator + formatNumber(y) + separator + formatNumber(z);
+    return formatExact(x) + separator + formatExact(y) + separator + formatExact(z);
 }
 
 std::string plural(long n, const char* one, const char* many) {
@@ -32,6 +33,10 @@ std::string tally(const std::map<std::string, long>& counts) {
 }
 
 }  // namespace
+
+std::string coordinateRange(double low, double high) {
+    return formatExact(low) + " .. " + formatExact(high);
+}
 
 void printFact(std::ostream& out, const std::string& label, const std::string& value) {
     out << "  " << std::left << std::setw(15) << label << value << '\n';
@@ -81,9 +86,9 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
         printFact(out, "ore types", oreTypes);
     }
     printFact(out, "block centres",
-              "X " + range(f.minCentre.x, f.maxCentre.x) + ", Y " +
-                  range(f.minCentre.y, f.maxCentre.y) + ", Z " +
-                  range(f.minCentre.z, f.maxCentre.z));
+              "X " + coordinateRange(f.minCentre.x, f.maxCentre.x) + ", Y " +
+                  coordinateRange(f.minCentre.y, f.maxCentre.y) + ", Z " +
+                  coordinateRange(f.minCentre.z, f.maxCentre.z));
 }
 
 // The run's grid, search and variogram, as the catalog holds them.

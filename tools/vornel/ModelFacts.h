@@ -31,6 +31,9 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table);
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);
 
+// "500012.5 .. 500987.5": coordinates with every digit, as mining grids need.
+std::string coordinateRange(double low, double high);
+
 // The counts and ranges of a result table whose grades are of `element`.
 void printTableFacts(std::ostream& out, const TableFacts& facts, const std::string& element,
                      const GradeUnit& unit);
