@@ -33,14 +33,17 @@ protected:
     TempDir dir;
 };
 
-// A failure is one line on stderr and exit status 1.
-#define EXPECT_FAILS_WITH(result, text)                                  \
+// A failure is one line on stderr and exit status 1; a wrong command line
+// the same with status 2.
+#define EXPECT_EXITS_WITH(result, code, text)                            \
     do {                                                                 \
         const ::vornel::test::CliResult& r_ = (result);                  \
-        EXPECT_EQ(r_.status, 1);                                         \
+        EXPECT_EQ(r_.status, code);                                      \
         EXPECT_EQ(::vornel::test::linesOf(r_.err).size(), 1u) << r_.err; \
         EXPECT_NE(r_.err.find(text), std::string::npos) << r_.err;       \
     } while (0)
+#define EXPECT_FAILS_WITH(result, text) EXPECT_EXITS_WITH(result, 1, text)
+#define EXPECT_USAGE_ERROR(result, text) EXPECT_EXITS_WITH(result, 2, text)
 
 }  // namespace vornel::test
 

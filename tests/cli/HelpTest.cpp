@@ -41,6 +41,16 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"report", "a.db", "-t", "R", "--cutoffs", "inf"}, "'inf' is not a number"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0", "--density", "-1"},
          "--density: '-1' is not a number above 0"},
+        // Values the parser takes, refused by the command before any work.
+        {{"import", "a.db", "b.csv", "-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"},
+         "--table 'TWENTY_CHARACTERS_XX'"},
+        {{"import", "a.db", "b.csv", "-t", "my table", "-e", "Cu"}, "--table 'my table'"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--unit", "furlong"},
+         "--unit: 'furlong' is not a grade unit"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "abc"},
+         "--block-size: 'abc' is not a number"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "1,2"},
+         "--origin: expected x,y,z"},
     };
     for (const auto& [args, named] : lines) {
         const CliResult r = vornel(args);

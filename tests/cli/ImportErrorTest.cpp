@@ -61,11 +61,6 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "t.csv:2:18: expected a tonnage of 0 or more in column 'TONNAGE', found '-5'"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
          sized},
-        {"a.csv",
-         kGood,
-         "--table 'TWENTY_CHARACTERS_XX'",
-         {"-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"}},
-        {"a.csv", kGood, "--table 'my table'", {"-t", "my table", "-e", "Cu"}},
     };
     for (const BadInput& input : inputs) {
         if (!input.content.empty()) {

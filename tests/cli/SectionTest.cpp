@@ -96,16 +96,16 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
 }
 
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G"}), "exactly one of --corners");
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "1", "--z", "2"}),
-                      "exactly one of --corners");
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0"}),
-                      "--corners: expected four corners");
-    EXPECT_FAILS_WITH(
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G"}), "exactly one of --corners");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--x", "1", "--z", "2"}),
+                       "exactly one of --corners");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0"}),
+                       "--corners: expected four corners");
+    EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}),
         "do not span a plane");
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
-                      "--line: expected two points");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
+                       "--line: expected two points");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),
                       "no block table 'NONE' (tables: G)");
 }

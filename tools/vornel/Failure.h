@@ -13,6 +13,14 @@ public:
     explicit Failure(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A command line that is wrong in a way the parser cannot see (a value that
+// must name something, or options that exclude each other): exit status 2,
+// as for the parser's own usage errors.
+class UsageError : public Failure {
+public:
+    using Failure::Failure;
+};
+
 }  // namespace vornel::cli
 
 #endif

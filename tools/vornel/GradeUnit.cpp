@@ -30,7 +30,7 @@ const GradeUnit& gradeUnitNamed(const std::string& name) {
     if (spelling != std::end(kSpellings)) {
         return gradeUnitOfCode(spelling->code);
     }
-    throw Failure("--unit: '" + name + "' is not a grade unit; use one of " + gradeUnitNames());
+    throw UsageError("--unit: '" + name + "' is not a grade unit; use one of " + gradeUnitNames());
 }
 
 const GradeUnit& gradeUnitOfCode(int code) {

@@ -95,7 +95,7 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
         f.grid.blockSize = parsePoint(o.blockSize, "--block-size", true);
         const D_3DOT& s = *f.grid.blockSize;
         if (s.x <= 0 || s.y <= 0 || s.z <= 0) {
-            throw Failure("--block-size: sizes must be above 0");
+            throw UsageError("--block-size: sizes must be above 0");
         }
     }
     if (!o.origin.empty()) {

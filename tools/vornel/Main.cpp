@@ -121,6 +121,9 @@ int run(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
         return kUsageError;
+    } catch (const vornel::cli::UsageError& e) {
+        std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
+        return kUsageError;
     } catch (const vornel::cli::Failure& e) {
         std::cerr << commandName(app) << ": " << e.what() << '\n';
         return kWorkFailed;

@@ -151,8 +151,8 @@ void checkNewName(const std::string& name, const std::string& what) {
         ok = ok && (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_');
     }
     if (!ok) {
-        throw Failure(what + " '" + name +
-                      "': use a letter, then letters, digits or underscores, 19 at most");
+        throw UsageError(what + " '" + name +
+                         "': use a letter, then letters, digits or underscores, 19 at most");
     }
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 [[noreturn]] void notANumber(const std::string& option, const std::string& part,
                              const std::string& text) {
-    throw Failure(option + ": '" + part + "' is not a number (in '" + text + "')");
+    throw UsageError(option + ": '" + part + "' is not a number (in '" + text + "')");
 }
 
 }  // namespace
@@ -54,8 +54,8 @@ D_3DOT parsePoint(const std::string& text, const std::string& option, bool oneFo
         return {v[0], v[0], v[0]};
     }
     if (v.size() != 3) {
-        throw Failure(option + ": expected x,y,z" + (oneForAll ? " or one number" : "") +
-                      ", got '" + text + "'");
+        throw UsageError(option + ": expected x,y,z" + (oneForAll ? " or one number" : "") +
+                         ", got '" + text + "'");
     }
     return {v[0], v[1], v[2]};
 }

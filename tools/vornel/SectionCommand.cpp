@@ -54,7 +54,8 @@ void runSection(const SectionOptions& o) {
     const bool svgOut = isStandardOutput(o.svg);
     const bool csvOut = isStandardOutput(o.csv);
     if (svgOut && csvOut) {
-        throw Failure("--svg - and --csv - would both write to standard output; give one a file");
+        throw UsageError(
+            "--svg - and --csv - would both write to standard output; give one a file");
     }
     // The count goes where it does not mix with a drawing or list on
     // standard output.

@@ -23,7 +23,7 @@ std::vector<std::string> blankSeparated(const std::string& text) {
 double valueOf(const std::string& text, const std::string& option) {
     double value = 0;
     if (!parseNumber(text, value)) {
-        throw Failure(option + ": '" + text + "' is not a number");
+        throw UsageError(option + ": '" + text + "' is not a number");
     }
     return value;
 }
@@ -48,8 +48,8 @@ SectionAxis axisOf(const D_3DOT& direction, const D_3DOT& origin) {
 SectionPlane fromCorners(const std::string& text) {
     const std::vector<std::string> parts = blankSeparated(text);
     if (parts.size() != 4) {
-        throw Failure("--corners: expected four corners \"x,y,z x,y,z x,y,z x,y,z\", got '" + text +
-                      "'");
+        throw UsageError("--corners: expected four corners \"x,y,z x,y,z x,y,z x,y,z\", got '" +
+                         text + "'");
     }
     SectionPlane plane;
     for (int c = 0; c < 4; ++c) {
@@ -68,7 +68,7 @@ SectionPlane alongLine(const std::string& text, const Box& extent) {
         b = parseNumberList(parts[1], "--line");
     }
     if (a.size() != 2 || b.size() != 2) {
-        throw Failure("--line: expected two points \"x1,y1 x2,y2\", got '" + text + "'");
+        throw UsageError("--line: expected two points \"x1,y1 x2,y2\", got '" + text + "'");
     }
     SectionPlane plane;
     plane.corners[0] = {a[0], a[1], extent.low(2)};
@@ -113,7 +113,7 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
     const int given = int(!r.corners.empty()) + int(!r.x.empty()) + int(!r.y.empty()) +
                       int(!r.z.empty()) + int(!r.line.empty());
     if (given != 1) {
-        throw Failure("give the section with exactly one of --corners, --x, --y, --z, --line");
+        throw UsageError("give the section with exactly one of --corners, --x, --y, --z, --line");
     }
     SectionPlane plane = !r.corners.empty() ? fromCorners(r.corners)
                          : !r.line.empty()  ? alongLine(r.line, extent)
@@ -122,7 +122,7 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
                                             : axisPlane(2, r.z, extent);
     const std::optional<SectionFrame> frame = sectionFrame(plane.corners);
     if (!frame) {
-        throw Failure("the section's corners do not span a plane (" + plane.title + ")");
+        throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
     }
     if (plane.across.name.empty()) {
         plane.across = axisOf(frame->u, frame->origin);
