@@ -110,5 +110,14 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsLineEnds) {
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find("\"Oxide, soft\""), std::string::npos);
 }
 
+// Potassium's column is called K, as a grid index would be: named with
+// --grade, it is the grade.
+TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
+    const CsvTable t = imported("k.csv", "X,Y,Z,DX,DY,DZ,K\n5,5,5,10,10,10,2.5\n",
+                                {"-t", "T", "-e", "K", "--grade", "K"});
+    EXPECT_EQ(t.at(0, "K"), "2.5");
+    EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "DX"), "5 10");
+}
+
 }  // namespace
 }  // namespace vornel::test

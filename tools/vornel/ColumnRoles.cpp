@@ -84,8 +84,14 @@ ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::strin
     : names_(names) {
     index_.fill(-1);
     const std::string el = normalName(element);
+    const std::string chosen = normalName(gradeColumn);
     for (int c = 0; c < static_cast<int>(names.size()); ++c) {
         const std::string name = normalName(names[c]);
+        // The column named with --grade is the grade, even one called K
+        // (potassium) or PASS that would otherwise be taken for something else.
+        if (!chosen.empty() && name == chosen) {
+            continue;
+        }
         for (const Aliases& a : kAliases) {
             if (std::find(a.names.begin(), a.names.end(), name) != a.names.end()) {
                 claim(a.role, c, where);
