@@ -110,6 +110,17 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsLineEnds) {
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find("\"Oxide, soft\""), std::string::npos);
 }
 
+// A spreadsheet set to decimal commas separates its fields with semicolons.
+TEST_F(ImportTest, SemicolonsBetweenFields) {
+    const CsvTable t = imported("s.csv",
+                                "X;Y;Z;DX;DY;DZ;Cu;Ore type\n"
+                                "5;5;5;10;10;10;1.25;\"Oxide; soft\"\n",
+                                {"-t", "T", "-e", "Cu"});
+    EXPECT_NE(said.find("(semicolon-separated)"), std::string::npos) << said;
+    EXPECT_EQ(t.at(0, "Cu") + " " + t.at(0, "DZ"), "1.25 10");
+    EXPECT_EQ(t.at(0, "ORETYPE"), "Oxide; soft");
+}
+
 // Potassium's column is called K, as a grid index would be: named with
 // --grade, it is the grade.
 TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {

@@ -35,8 +35,8 @@ struct ImportOptions {
 };
 
 const char* const kFooter = R"(
-Formats: comma-separated (CSV, fields may be quoted) or separated by blanks
-and tabs, found from the first row. Lines starting with # are skipped. The
+Formats: comma- or semicolon-separated (CSV, fields may be quoted) or
+separated by blanks and tabs, found from the first row. Lines starting with # are skipped. The
 first row is the header when none of its fields is a number; a file without
 a header needs --columns.
 
@@ -164,7 +164,9 @@ void runImport(const ImportOptions& o) {
     unfinished.reset();  // the database is whole now
 
     std::cout << "Imported " << o.file << " ("
-              << (report.commaSeparated ? "comma-separated" : "whitespace-separated")
+              << (report.separator == ','   ? "comma-separated"
+                  : report.separator == ';' ? "semicolon-separated"
+                                            : "whitespace-separated")
               << (report.positionsAreIndices ? ", positions as grid indices" : "") << ") into "
               << o.db << '\n';
     const std::optional<KrigBlockParam> stored = runOfTable(mng, o.table);

@@ -67,7 +67,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
 
     ModelFileReport report;
     report.rows = assembly.rowCount();
-    report.commaSeparated = rows.commaSeparated();
+    report.separator = rows.separator();
     report.positionsAreIndices = reader.positionsAreIndices();
     report.ignoredColumns = roles.ignored();
     return report;

@@ -20,7 +20,7 @@ struct ModelFileOptions {
 
 struct ModelFileReport {
     size_t rows = 0;
-    bool commaSeparated = false;
+    char separator = 0;  // as TextRows::separator()
     bool positionsAreIndices = false;
     std::vector<std::string> ignoredColumns;
 };

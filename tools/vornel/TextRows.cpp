@@ -1,5 +1,6 @@
 #include "TextRows.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -59,12 +60,14 @@ bool TextRows::next(Row& row) {
             continue;
         }
         if (!layoutKnown_) {
-            comma_ = line.find(',') != std::string::npos;
+            const auto commas = std::count(line.begin(), line.end(), ',');
+            const auto semicolons = std::count(line.begin(), line.end(), ';');
+            separator_ = semicolons > commas ? ';' : commas > 0 ? ',' : 0;
             layoutKnown_ = true;
         }
         row.line = line_;
         row.fields.clear();
-        if (comma_) {
+        if (separator_ != 0) {
             splitCsv(line, row);
         } else {
             splitWhitespace(line, row);
@@ -90,7 +93,7 @@ void TextRows::splitWhitespace(const std::string& line, Row& row) {
     }
 }
 
-// Fields are trimmed; a quoted field may hold commas and doubled quotes.
+// Fields are trimmed; a quoted field may hold separators and doubled quotes.
 void TextRows::splitCsv(const std::string& line, Row& row) const {
     size_t i = 0;
     for (;;) {
@@ -119,13 +122,13 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
             while (i < line.size() && blank(line[i])) {
                 ++i;
             }
-            if (i < line.size() && line[i] != ',') {
+            if (i < line.size() && line[i] != separator_) {
                 throw Failure(placeOf(path_, row.line, static_cast<int>(i) + 1) +
                               ": unexpected text after the closing quote");
             }
         } else {
             const size_t start = i;
-            while (i < line.size() && line[i] != ',') {
+            while (i < line.size() && line[i] != separator_) {
                 ++i;
             }
             size_t end = i;
@@ -138,7 +141,7 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
         if (i >= line.size()) {
             return;
         }
-        ++i;  // the comma
+        ++i;  // the separator
     }
 }
 

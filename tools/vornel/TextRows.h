@@ -1,4 +1,4 @@
-// Rows of a delimited text file (comma-separated or whitespace-separated),
+// Rows of a delimited text file (comma-, semicolon- or whitespace-separated),
 // each field with the line and column where it starts, so that every
 // complaint about the input can point at the place.
 #ifndef VORNEL_CLI_TEXTROWS_H
@@ -34,8 +34,9 @@ public:
     bool next(Row& row);
 
     const std::string& path() const { return path_; }
-    // True once the first row showed commas between fields.
-    bool commaSeparated() const { return comma_; }
+    // The separator the first row showed: ',' or ';' (spreadsheets set to a
+    // decimal comma write those), or 0 for blanks and tabs.
+    char separator() const { return separator_; }
     // How much of the file has been read, from 0 to 1.
     double fractionRead();
 
@@ -47,7 +48,7 @@ private:
     std::ifstream in_;
     long line_ = 0;
     bool layoutKnown_ = false;
-    bool comma_ = false;
+    char separator_ = 0;
     std::uintmax_t size_ = 0;
 };
 
