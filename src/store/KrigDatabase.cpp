@@ -33,6 +33,15 @@ std::string CKrigDatabase::TempPath(const std::string& path) {
     return (path.size() < 4 ? std::string() : path.substr(0, path.size() - 4)) + "Temp.mdb";
 }
 
+std::string CKrigDatabase::FilePath() const {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(m_szPath, error))) {
+        return m_szPath;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(m_szPath, error);
+    return error ? m_szPath : target.string();
+}
+
 bool CKrigDatabase::IsReady() const {
     return m_pConnection != nullptr && m_pConnection->IsOpen() != 0 && m_pRecordset != nullptr;
 }
@@ -78,7 +87,7 @@ long CKrigDatabase::Connect() {
     // A compaction replaces the file in one rename, so the database is whole
     // whenever it is there; its copy beside it means that one was cut short
     // (or that the file was moved away after one).
-    const std::string temp = TempPath(m_szPath);
+    const std::string temp = TempPath(FilePath());
     const bool copyBeside = exists(temp);
     if (copyBeside && !exists(m_szPath)) {
         m_strFailure = "Could not find file '" + m_szPath + "', but the compacted copy '" + temp +
@@ -107,7 +116,8 @@ long CKrigDatabase::Compact() {
     }
     Close();
     try {
-        engine::compactDatabaseFile(m_szPath, TempPath(m_szPath));
+        const std::string file = FilePath();
+        engine::compactDatabaseFile(file, TempPath(file));
     } catch (const vornel::ComError& e) {
         m_strFailure = e.errorMessage();
         return 0;

@@ -43,6 +43,9 @@ public:
 
 private:
     long Open();
+    // The file the path names: through a symbolic link, the file it points
+    // to, which a compaction must replace while the link stays.
+    std::string FilePath() const;
     long CreateBlockTable(const std::string& name, const char* columns);
 
     std::string m_strFailure;

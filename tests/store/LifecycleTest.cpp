@@ -54,6 +54,25 @@ TEST_F(Lifecycle, ANewDatabaseIsAPlainSqliteFileThatCompactsInPlace) {
     expectAlone();
 }
 
+// Through a symbolic link the file it names is compacted, with its copy
+// beside that file; the link stays a link.
+TEST_F(Lifecycle, CompactionThroughALinkReplacesTheFileItNames) {
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    mng.clearDatabase();
+    sqliteShell(path,
+                "CREATE TABLE filler(x); INSERT INTO filler SELECT randomblob(100000) FROM "
+                "(SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3); DELETE FROM filler;");
+    const auto before = readFile(path).size();
+    const std::string link = dir.file("link.mdb");
+    std::filesystem::create_symlink(path, link);
+    ASSERT_EQ(mng.compactDatabase(link), 1) << mng.lastError();
+    mng.clearDatabase();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_LT(readFile(path).size(), before / 10);
+    EXPECT_FALSE(fileExists(dir.file("linkTemp.mdb")));
+    EXPECT_FALSE(fileExists(dir.file("modelTemp.mdb")));
+}
+
 // SQLite would read a name that begins with "file:" as a URI, here one
 // naming model.mdb: a host's relative name must stay the file's name.
 TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
