@@ -15,6 +15,9 @@ constexpr double kAcrossRatio = 0.22;
 // How far the mid-plane waves, relative to the half thickness.
 constexpr double kWave = 0.25;
 constexpr double kHoleSpacing = 50;
+// Blocks that the boundary cuts form a shell of about this many times the
+// two-thirds power of the blocks wholly inside (measured on this lens's shape).
+constexpr double kShell = 4;
 
 double dot(const D_3DOT& a, const D_3DOT& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
@@ -32,10 +35,24 @@ double planDistanceToHole(const D_3DOT& p) {
     return std::hypot(half - dx, half - dy);
 }
 
+// The lens's volume, in blocks, for which whole and cut blocks together
+// number about `blocks`: the root of v + kShell * v^(2/3) = blocks. From
+// v = blocks, Newton's method on this concave sum lands below the root, then
+// rises to it; a handful of steps reaches it for any count the demo takes.
+double insideBlocks(double blocks) {
+    double v = blocks;
+    for (int i = 0; i < 8; ++i) {
+        const double c = std::cbrt(v);
+        v -= (v + kShell * c * c - blocks) / (1 + 2 * kShell / (3 * c));
+    }
+    return v;
+}
+
 }  // namespace
 
 DemoOreBody::DemoOreBody(long blocks, double blockEdge) : centre_{5000, 8000, 600} {
-    const double volume = static_cast<double>(blocks) * blockEdge * blockEdge * blockEdge;
+    const double volume =
+        insideBlocks(static_cast<double>(blocks)) * blockEdge * blockEdge * blockEdge;
     alongStrike_ = std::cbrt(volume / (4.0 / 3.0 * kPi * kDownDipRatio * kAcrossRatio));
     downDip_ = alongStrike_ * kDownDipRatio;
     across_ = alongStrike_ * kAcrossRatio;

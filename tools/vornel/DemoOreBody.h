@@ -25,7 +25,8 @@ struct DemoEstimate {
 
 class DemoOreBody {
 public:
-    // Sized so that about `blocks` blocks of `blockEdge` metres lie inside.
+    // Sized so that about `blocks` blocks of `blockEdge` metres, whole or cut
+    // by the boundary, make up the model.
     DemoOreBody(long blocks, double blockEdge);
 
     // 0 at the centre, 1 on the boundary, above 1 outside.
