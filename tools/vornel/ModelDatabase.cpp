@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Failure.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -126,6 +127,7 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks) {
     long count = 0;
+    const WaitIndicator wait("reading " + table);
     if (where.empty()) {
         // The table exists: 0 means it has no rows.
         return mng.getBlockResult(table, blocks, &count) != 0 ? count : 0;

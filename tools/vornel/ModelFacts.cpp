@@ -4,6 +4,7 @@
 
 #include "ModelDatabase.h"
 #include "NumberText.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -46,6 +47,7 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table) {
     TableFacts facts;
     KrigBlockResult* blocks = nullptr;
     long count = 0;
+    const WaitIndicator wait("reading " + table);
     // A table without rows reads as a failure that leaves the count at 0.
     if (mng.getBlockResult(table, &blocks, &count) != 0) {
         facts.blocks = count;

@@ -11,14 +11,14 @@
 namespace vornel::cli {
 namespace {
 
-bool terminal() {
-    static const bool isTerminal = isatty(STDERR_FILENO) != 0;
-    return isTerminal;
-}
-
 constexpr int kWidth = 30;
 
 }  // namespace
+
+bool stderrIsTerminal() {
+    static const bool isTerminal = isatty(STDERR_FILENO) != 0;
+    return isTerminal;
+}
 
 ProgressBar::ProgressBar(std::string label) : label_(std::move(label)) {}
 
@@ -35,7 +35,7 @@ void ProgressBar::update(double fraction) {
 }
 
 void ProgressBar::setPercent(long percent) {
-    if (!terminal() || percent == shown_) {
+    if (!stderrIsTerminal() || percent == shown_) {
         return;
     }
     shown_ = percent;

@@ -23,6 +23,9 @@ private:
     long shown_ = -1;
 };
 
+// Whether stderr is a terminal, the only place progress is drawn.
+bool stderrIsTerminal();
+
 // Routes the library's progress reports (bulk updates, the migration's
 // tables) to a bar like this one, labelled with the library's message.
 void showLibraryProgress();

@@ -12,6 +12,7 @@
 #include "OutputFile.h"
 #include "SectionSvg.h"
 #include "SectionTraces.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -105,6 +106,8 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     if (!frame) {
         throw Failure("the section's corners do not span a plane");
     }
+    // Until the pieces are traced; the drawing may go to standard output.
+    std::optional<WaitIndicator> wait(std::in_place, "cutting " + table);
     const std::optional<KrigBlockParam> run = runOfTable(mng, table);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
@@ -127,6 +130,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     }
     std::vector<SectionTrace> traces = traceCut(*frame, corners, blocks, count);
     numberStoredSubBlocks(mng, table, blocks, count, traces);
+    wait.reset();
 
     SectionCount n;
     n.blocks = count;
