@@ -5,6 +5,7 @@
 
 #include "Failure.h"
 #include "NumberText.h"
+#include "ProgressBar.h"
 #include "RecordFields.h"
 #include "TextRows.h"
 
@@ -95,7 +96,11 @@ void BlockAssembly::build(BlockList& blocks) const {
         ordered[filled[groupOfRow_[r]]++] = &rows_[r];
     }
     blocks.all().reserve(blocks.all().size() + groupCount_);
+    ProgressBar bar("assembling blocks");
     for (size_t g = 0; g < groupCount_; ++g) {
+        if (g % 8192 == 0) {
+            bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
+        }
         buildOne(&ordered[start[g]], start[g + 1] - start[g], static_cast<int32_t>(g + 1), blocks);
     }
 }
