@@ -1,5 +1,7 @@
 // Block model files of the usual kinds imported and read back through
 // export; expected values worked out by hand from the files.
+#include <filesystem>
+
 #include "CliFixture.h"
 
 namespace vornel::test {
@@ -101,13 +103,27 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
     EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
 }
 
-TEST_F(ImportTest, QuotedFieldsAndWindowsLineEnds) {
-    const CsvTable t = imported("q.csv",
-                                "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"\r\n"
-                                "5,5,5,10,10,10,1.25,\"Oxide, soft\"\r\n",
-                                {"-t", "T", "-e", "Cu"});
-    EXPECT_EQ(t.rows.at(0).at(9), "1.25");
-    EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find("\"Oxide, soft\""), std::string::npos);
+// Windows ends its lines with CR LF, spreadsheets on old Macintoshes with a
+// lone CR; either way a line is a row, and its number is counted as such.
+TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
+    for (const std::string end : {"\r\n", "\r"}) {
+        SCOPED_TRACE(end == "\r" ? "CR" : "CR LF");
+        std::filesystem::remove(path("m.db"));
+        const CsvTable t = imported("q.csv",
+                                    "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"" +
+                                        end + "5,5,5,10,10,10,1.25,\"Oxide, soft\"" + end + end +
+                                        "15,5,5,10,10,10,0.5,Sulphide" + end,
+                                    {"-t", "T", "-e", "Cu"});
+        ASSERT_EQ(t.rows.size(), 2u);
+        EXPECT_EQ(t.at(0, "Cu"), "1.25");
+        EXPECT_EQ(t.at(1, "Cu") + " " + t.at(1, "ORETYPE"), "0.5 Sulphide");
+        EXPECT_NE(readFile(path("blocks.csv")).find(",\"Oxide, soft\""), std::string::npos);
+
+        write("bad.csv", "X,Y,Z,DX,DY,DZ,Cu" + end + "5,5,5,10,10,10,1" + end + end +
+                             "15,5,5,10,10,10,rich" + end);
+        EXPECT_FAILS_WITH(vornel({"import", "bad.db", "bad.csv", "-t", "T", "-e", "Cu"}),
+                          "bad.csv:4:");
+    }
 }
 
 // A spreadsheet set to decimal commas separates its fields with semicolons.

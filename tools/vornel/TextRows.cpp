@@ -11,12 +11,32 @@ namespace vornel::cli {
 namespace {
 
 bool blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t';
 }
 
 bool skipped(const std::string& line) {
-    const size_t first = line.find_first_not_of(" \t\r");
+    const size_t first = line.find_first_not_of(" \t");
     return first == std::string::npos || line[first] == '#';
+}
+
+// A line ends at "\n", at "\r\n", or at a lone "\r" as in the text files
+// that spreadsheets on old Macintoshes write. False at the end of the input.
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf& buffer = *in.rdbuf();
+    for (int c = buffer.sbumpc(); c != std::char_traits<char>::eof(); c = buffer.sbumpc()) {
+        if (c == '\n') {
+            return true;
+        }
+        if (c == '\r') {
+            if (buffer.sgetc() == '\n') {
+                buffer.sbumpc();
+            }
+            return true;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
 }
 
 }  // namespace
@@ -51,7 +71,7 @@ double TextRows::fractionRead() {
 
 bool TextRows::next(Row& row) {
     std::string line;
-    while (std::getline(in_, line)) {
+    while (readLine(in_, line)) {
         ++line_;
         if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
             line.replace(0, 3, "   ");  // a byte-order mark; keeps the columns right
