@@ -146,5 +146,17 @@ TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
     EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "DX"), "5 10");
 }
 
+// A link prepared for a database not made yet: the database is made where
+// it points, and the link stays to reach it.
+TEST_F(ImportTest, ANewDatabaseGoesWhereALinkPoints) {
+    std::filesystem::create_directory(path("store"));
+    std::filesystem::create_symlink("store/real.db", path("m.db"));
+    const CsvTable t = imported("in.csv", "X,Y,Z,DX,DY,DZ,Cu\n5,5,5,10,10,10,0.5\n",
+                                {"-t", "T", "-e", "Cu"});
+    EXPECT_EQ(t.at(0, "Cu"), "0.5");
+    EXPECT_TRUE(std::filesystem::is_symlink(path("m.db")));
+    EXPECT_EQ(sqliteShell(path("store/real.db"), "SELECT COUNT(*) FROM T;"), "1\n");
+}
+
 }  // namespace
 }  // namespace vornel::test

@@ -16,6 +16,7 @@
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
+#include "OutputFile.h"
 #include "RecordFields.h"
 #include "RunRecord.h"
 #include "SectionOutput.h"
@@ -189,11 +190,13 @@ void runDemo(const DemoOptions& o) {
 
     // Built beside the target and moved over it whole: a failed or
     // interrupted demo leaves the previous database as it was.
-    const std::string partial = o.db + ".partial-" + std::to_string(::getpid());
+    // A symbolic link at the path stays, and the file it names is replaced.
+    const std::string target = followLinks(o.db);
+    const std::string partial = target + ".partial-" + std::to_string(::getpid());
     const RemovedIfInterrupted unfinished(partial, true);
     try {
         writeDatabase(partial, body, blocks, voids);
-        std::filesystem::rename(partial, o.db);
+        std::filesystem::rename(partial, target);
     } catch (...) {
         removeModelFiles(partial);
         throw;

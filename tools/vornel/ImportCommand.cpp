@@ -13,6 +13,7 @@
 #include "ModelFile.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
+#include "OutputFile.h"
 #include "RunRecord.h"
 #include "Stopwatch.h"
 
@@ -139,7 +140,9 @@ void runImport(const ImportOptions& o) {
     const ModelFileOptions options = fileOptions(o);
 
     CVornelMng mng;
-    const bool fresh = !std::filesystem::exists(o.db);
+    // A symbolic link at the path names where a new database goes.
+    const std::string file = followLinks(o.db);
+    const bool fresh = !std::filesystem::exists(file);
     if (!fresh) {
         openModel(mng, o.db);
         // Refused before a long read; writeRun checks again under the lock.
@@ -149,15 +152,15 @@ void runImport(const ImportOptions& o) {
     const ModelFileReport report = readModelFile(o.file, options, blocks);
     std::optional<RemovedIfInterrupted> unfinished;
     if (fresh) {
-        unfinished.emplace(o.db, true);
-        createModel(mng, o.db);
+        unfinished.emplace(file, true);
+        createModel(mng, file);
     }
     try {
         writeRun(mng, o, unit, blocks);
     } catch (const Failure&) {
         if (fresh) {
             mng.clearDatabase();
-            removeModelFiles(o.db);
+            removeModelFiles(file);
         }
         throw;
     }

@@ -12,10 +12,8 @@
 namespace fs = std::filesystem;
 
 namespace vornel::cli {
-namespace {
 
-// The path a chain of symbolic links ends at, which need not exist yet.
-fs::path followLinks(const fs::path& path) {
+std::string followLinks(const std::string& path) {
     fs::path p = path;
     std::error_code ec;
     // As many hops as the system allows before it gives up with ELOOP.
@@ -26,10 +24,8 @@ fs::path followLinks(const fs::path& path) {
         }
         p = next.is_absolute() ? next : p.parent_path() / next;
     }
-    return p;
+    return p.string();
 }
-
-}  // namespace
 
 bool isStandardOutput(const std::string& path) {
     return path == "-";
@@ -47,7 +43,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
         out_ = &std::cout;
         return;
     }
-    target_ = followLinks(path_).string();
+    target_ = followLinks(path_);
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
     const bool special =

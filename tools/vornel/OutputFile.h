@@ -37,6 +37,10 @@ private:
     bool committed_ = false;
 };
 
+// The path a chain of symbolic links at `path` ends at, which need not exist
+// yet: new files are made there, and the links stay.
+std::string followLinks(const std::string& path);
+
 // True for the output path that means standard output.
 bool isStandardOutput(const std::string& path);
 
