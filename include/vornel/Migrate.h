@@ -49,7 +49,8 @@ struct MigrationReport {
 // over; otherwise 0, and the report tells what did not and why.
 //
 // The Access file is read in a child process (fork): a damaged file cannot
-// bring the host down, and a reader that stops making progress is ended.
+// bring the host down, and a reader that makes no progress for 20 s (or the
+// milliseconds in VORNEL_READER_IDLE_MS) is ended.
 // Progress is reported per table through the progress sink of
 // vornel/Hooks.h.
 VORNEL_API long migrateAccessDatabase(const std::string& accessPath, const std::string& newPath,

@@ -2,36 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 #include "engine/StatementShape.h"
+#include "platform/Environment.h"
 
 namespace vornel::engine {
 namespace {
 
+// How long a statement waits for another connection's lock before it fails
+// as busy, unless VORNEL_BUSY_TIMEOUT_MS says otherwise at the open.
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kOpenAttempts = 3;
-
-// How long a statement waits for another connection's lock before it fails
-// as busy: VORNEL_BUSY_TIMEOUT_MS, read at each open, for a host (or a test)
-// that would rather hear sooner or wait longer; 5 s otherwise.
-int busyTimeoutMs() {
-    const char* text = std::getenv("VORNEL_BUSY_TIMEOUT_MS");
-    if (text == nullptr || *text == '\0') {
-        return kBusyTimeoutMs;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const long ms = std::strtol(text, &end, 10);
-    if (*end != '\0' || errno != 0 || ms < 0 || ms > INT_MAX) {
-        return kBusyTimeoutMs;
-    }
-    return static_cast<int>(ms);
-}
 
 std::string trim(const std::string& s) {
     size_t b = 0;
@@ -147,7 +130,7 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
         opened->fail(rc, "cannot open '" + path + "'");
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, busyTimeoutMs());
+    sqlite3_busy_timeout(db, millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
     opened->run("PRAGMA journal_mode=WAL");
     opened->run("PRAGMA synchronous=NORMAL");
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,

@@ -11,6 +11,7 @@
 #include "migrate/MigrationError.h"
 #include "migrate/PendingFile.h"
 #include "migrate/ReaderProcess.h"
+#include "platform/Environment.h"
 #include "store/KrigDatabase.h"
 #include "store/Transaction.h"
 
@@ -21,7 +22,8 @@ using migrate::MigrationError;
 
 // Reading never pauses this long on a sound file: every row is a message.
 // On some damaged ones libmdb loops without end in its catalog's
-// properties, taking nearly 20 MB more memory each second.
+// properties, taking nearly 20 MB more memory each second. The wait can be
+// set through VORNEL_READER_IDLE_MS.
 constexpr int kIdleTimeoutMs = 20 * 1000;
 
 std::string counted(long n, const std::string& thing) {
@@ -46,7 +48,7 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
         migrate::readInChild(
             accessPath,
             [&accessPath](migrate::AccessSink& sink) { migrate::readAccessFile(accessPath, sink); },
-            writer, kIdleTimeoutMs);
+            writer, millisecondsFromEnvironment("VORNEL_READER_IDLE_MS", kIdleTimeoutMs));
         if (!transaction.commit()) {
             throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
         }
