@@ -123,6 +123,10 @@ TEST_F(HostileInput, CopiesCutShortOrOverwritten) {
         {733 * page, "", lvProp + "should have 749 bytes, but 0 can be read"},
         {lvHeader, std::string("\xff\xff\xff\x7f", 4),
          lvProp + "claims more bytes than the file has"},
+        // 14 bytes on, near the end of the header's row, the row's table of
+        // where its columns start gives the next column's start: moved to 8
+        // bytes into the header, it leaves the header 8 bytes long.
+        {lvHeader + 14, std::string("\x2f", 1), lvProp + "has no header"},
         {middle, garbage(16, 1), lvProp + "should have 438 bytes, but 1648 can be read"},
         {middle, garbage(4096, 2), lvProp + "should have 438 bytes, but 0 can be read"},
         {middle, std::string(65536, '\0'), lvProp + "should have 749 bytes, but 0 can be read"},
