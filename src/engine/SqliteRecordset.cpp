@@ -227,18 +227,29 @@ long SqliteRecordset::recordCount() {
         return count_;
     }
     // Runs while the statement is mid-way, inside its read transaction, so
-    // the count is of the rows this recordset delivers.
-    const std::string sql = "SELECT COUNT(*) FROM (" + statementText(stmt_) + ")";
+    // the count is of the rows this recordset delivers. The newline ends a
+    // line comment that closes the text; a block comment left open there
+    // would swallow the bracket too, and such a text is run once more and
+    // its rows stepped over instead.
+    const std::string text = statementText(stmt_);
+    sqlite3* db = session().db();
     sqlite3_stmt* counter = nullptr;
-    int rc = sqlite3_prepare_v2(session().db(), sql.c_str(), -1, &counter, nullptr);
+    const std::string wrapped = "SELECT COUNT(*) FROM (" + text + "\n)";
+    const bool stepping =
+        sqlite3_prepare_v2(db, wrapped.c_str(), -1, &counter, nullptr) != SQLITE_OK;
+    int rc = stepping ? sqlite3_prepare_v2(db, text.c_str(), -1, &counter, nullptr) : SQLITE_OK;
+    long rows = 0;
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(counter);
+        for (; stepping && rc == SQLITE_ROW; rc = sqlite3_step(counter)) {
+            ++rows;
+        }
     }
-    if (rc != SQLITE_ROW) {
+    if (rc != (stepping ? SQLITE_DONE : SQLITE_ROW)) {
         sqlite3_finalize(counter);
         session().fail(rc, "cannot count the rows");
     }
-    count_ = static_cast<long>(sqlite3_column_int64(counter, 0));
+    count_ = stepping ? rows : static_cast<long>(sqlite3_column_int64(counter, 0));
     sqlite3_finalize(counter);
     return count_;
 }

@@ -119,6 +119,15 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     ASSERT_EQ(count, 1);
     EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
 
+    // A comment closing the condition, of either kind, comments the condition only.
+    for (const char* commented :
+         {"Krig_BlockID >= 3 -- the last two", "Krig_BlockID >= 3 /* open"}) {
+        ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", commented, &rows, &count), 1) << commented;
+        ASSERT_EQ(count, 2) << commented;
+        EXPECT_EQ(rows[1].Krig_BlockID, 4) << commented;
+    }
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
+
     // More than one statement: refused, the earlier answer intact.
     EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "1=1; DROP TABLE T1", &rows, &count), 0);
     EXPECT_NE(mng.lastError().find("only one statement"), std::string::npos) << mng.lastError();
