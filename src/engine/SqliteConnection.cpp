@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "engine/StatementShape.h"
@@ -15,6 +16,26 @@ namespace {
 // as busy, unless VORNEL_BUSY_TIMEOUT_MS says otherwise at the open.
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kOpenAttempts = 3;
+constexpr const char* kReadProbe = "SELECT count(*) FROM sqlite_master";
+
+bool cannotWrite(int rc) {
+    return (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+}
+
+// An SQLite URI naming the file at `path` read-only and as never changing.
+std::string immutableUri(const std::string& path) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : std::filesystem::absolute(path).string()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || std::strchr("/-._~", c) != nullptr) {
+            uri += c;
+        } else {
+            uri += {'%', kHex[byte >> 4], kHex[byte & 0xf]};
+        }
+    }
+    return uri + "?immutable=1";
+}
 
 std::string trim(const std::string& s) {
     size_t b = 0;
@@ -121,20 +142,39 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     }
 }
 
-std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
+std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int flags,
+                                                    const std::string& path) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(sqliteFileName(path).c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     auto opened = std::make_shared<Session>(db, errors_);
     if (rc != SQLITE_OK) {
         opened->fail(rc, "cannot open '" + path + "'");
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
-    opened->run("PRAGMA journal_mode=WAL");
-    opened->run("PRAGMA synchronous=NORMAL");
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
+    return opened;
+}
+
+std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
+    auto opened = openFile(sqliteFileName(path), SQLITE_OPEN_READWRITE, path);
+    const int rc = sqlite3_exec(opened->db(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        opened->run("PRAGMA synchronous=NORMAL");
+        return opened;
+    }
+    if (!cannotWrite(rc)) {
+        opened->fail(rc, "PRAGMA journal_mode=WAL");
+    }
+    // A file this user cannot write (on read-only media, say) is read with
+    // the journal it has. A file with a write-ahead log cannot be read that
+    // way when its folder cannot take the log's index either; nothing can
+    // write such a file, so it is read as the unchanging file it is.
+    if (sqlite3_exec(opened->db(), kReadProbe, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        opened = openFile(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, path);
+        opened->run(kReadProbe);
+    }
     return opened;
 }
 

@@ -28,6 +28,9 @@ public:
 private:
     // A new handle on the file at path, set up as every connection is.
     std::shared_ptr<Session> openSession(const std::string& path);
+    // A handle on `name` (the path as SQLite takes it) with open `flags`;
+    // failures name `path`.
+    std::shared_ptr<Session> openFile(const std::string& name, int flags, const std::string& path);
     // Fails when the engine ended the transaction on its own (after an I/O
     // error, for instance): the levels counted here no longer exist.
     void checkTransactionAlive(Session& s);

@@ -1,5 +1,7 @@
 // The manager's database file: creating, connecting, compacting, closing.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -126,6 +128,53 @@ TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     mng.clearDatabase();
     mng.clearDatabase();
     EXPECT_EQ(mng.initDataBase(), 0);
+}
+
+// A model on read-only media: neither the file nor its folder can be written,
+// so no log or index can be made beside it. It is read as it stands, with a
+// write-ahead log or a rollback journal, and a write fails saying why. Run as
+// a user the modes bind: root drops to nobody.
+TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1);
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    mng.clearDatabase();
+    const fs::perms readable =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms searchable =
+        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    for (const char* journal : {"wal", "delete"}) {
+        ASSERT_EQ(sqliteShell(path, std::string("PRAGMA journal_mode=") + journal),
+                  journal + std::string("\n"));
+        fs::permissions(path, readable);
+        fs::permissions(dir.path(), readable | searchable);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (geteuid() == 0 && setuid(65534) != 0) {
+                _exit(2);
+            }
+            CVornelMng reader;
+            int exists = 0;
+            if (reader.connectDatabase(path) != 1) {
+                _exit(3);
+            }
+            if (reader.isExistTbl("T1", exists) != 1 || exists != 1) {
+                _exit(4);
+            }
+            const bool refused = reader.createBlockResultTbl("T2") == 0 &&
+                                 contains(reader.lastError(), "readonly database");
+            _exit(refused ? 0 : 5);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        fs::permissions(dir.path(), fs::perms::owner_all);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << journal << ": 2 cannot become nobody, 3 not connected, 4 not read, "
+            << "5 the write not refused; status " << status;
+    }
 }
 
 TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
