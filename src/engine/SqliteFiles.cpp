@@ -85,6 +85,10 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     ErrorList ignored;
     requireDatabaseFile(ignored, path);
     auto session = openFile(path);
+    // SQLite opens a file it may not write for reading, without a word.
+    if (sqlite3_db_readonly(session->db(), "main") == 1) {
+        failWith(hr::kFail, "'" + path + "' cannot be written here, so it cannot be compacted.");
+    }
     // Leaving WAL mode needs the only connection to the file: that is how a
     // connection elsewhere is noticed, whose later writes would go to the
     // file that the compacted copy replaces.

@@ -163,9 +163,14 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
             if (reader.isExistTbl("T1", exists) != 1 || exists != 1) {
                 _exit(4);
             }
-            const bool refused = reader.createBlockResultTbl("T2") == 0 &&
-                                 contains(reader.lastError(), "readonly database");
-            _exit(refused ? 0 : 5);
+            if (reader.createBlockResultTbl("T2") != 0 ||
+                !contains(reader.lastError(), "readonly database")) {
+                _exit(5);
+            }
+            reader.clearDatabase();
+            const bool refused = reader.compactDatabase(path) == 0 &&
+                                 contains(reader.lastError(), "cannot be written here");
+            _exit(refused ? 0 : 6);
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -173,7 +178,7 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
             << journal << ": 2 cannot become nobody, 3 not connected, 4 not read, "
-            << "5 the write not refused; status " << status;
+            << "5 the write not refused, 6 nor the compaction; status " << status;
     }
 }
 
