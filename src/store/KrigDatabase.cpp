@@ -86,13 +86,16 @@ long CKrigDatabase::Connect() {
     Close();
     // A compaction replaces the file in one rename, so the database is whole
     // whenever it is there; its copy beside it means that one was cut short
-    // (or that the file was moved away after one).
+    // (or that the file was moved away after one). The copy's name keeps
+    // only the start of the file's, which other files may share: that copy
+    // may be theirs.
     const std::string temp = TempPath(FilePath());
     const bool copyBeside = exists(temp);
     if (copyBeside && !exists(m_szPath)) {
-        m_strFailure = "Could not find file '" + m_szPath + "', but the compacted copy '" + temp +
-                       "' lies where a compaction left it: rename it to '" + m_szPath +
-                       "' to recover the database.";
+        m_strFailure = "Could not find file '" + m_szPath + "', but '" + temp +
+                       "' lies where a compaction of it cut short would leave its compacted "
+                       "copy: if that file is this database, rename it to '" +
+                       m_szPath + "' to recover it.";
         return 0;
     }
     if (Open() == 0) {
@@ -101,7 +104,8 @@ long CKrigDatabase::Connect() {
     if (copyBeside) {
         const std::string note = "'" + temp +
                                  "' lies beside the database, left by a compaction that was cut "
-                                 "short; the database is intact. Move that file away before "
+                                 "short (of this database, or of another whose name starts "
+                                 "alike); the database is intact. Move that file away before "
                                  "compacting again.";
         VORNEL_TRACE("Warning: %s; 文件: %s; 行: %d\n", note.c_str(), __FILE__, __LINE__);
         vornel::showNotice(note);
