@@ -114,7 +114,7 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
     // may have made it while this one read its file: only a check under the
     // write lock keeps that import's blocks.
     refuseExisting(mng, o);
-    check(mng, mng.createBlockResultTbl(o.table), "cannot create table " + o.table);
+    check(mng, mng.createBlockResultTbl(o.table), o.db);
     RunNames names;
     names.description = o.description.empty()
                             ? "imported from " + std::filesystem::path(o.file).filename().string()

@@ -47,11 +47,24 @@ std::string notADatabase(const std::string& path) {
     return "not a database file (a block-model database is an SQLite file)";
 }
 
+// The manager's text, less the words that name the database ("cannot open
+// database 'P': ") when `what` names it already.
+std::string reasonOf(const CVornelMng& mng, const std::string& what) {
+    std::string why = mng.lastError();
+    const std::string naming = "database '" + what + "': ";
+    const size_t at = why.find(naming);
+    if (at != std::string::npos && why.compare(0, 7, "cannot ") == 0 &&
+        why.find(':') == at + naming.size() - 2) {
+        why.erase(0, at + naming.size());
+    }
+    return why;
+}
+
 }  // namespace
 
 long check(const CVornelMng& mng, long status, const std::string& what) {
     if (status == 0) {
-        const std::string& why = mng.lastError();
+        const std::string why = reasonOf(mng, what);
         throw Failure(what + (why.empty() ? std::string() : ": " + why));
     }
     return status;
@@ -62,15 +75,7 @@ void openModel(CVornelMng& mng, const std::string& path) {
     if (!notOurs.empty()) {
         throw Failure(path + ": " + notOurs);
     }
-    if (mng.connectDatabase(path) == 0) {
-        // The manager's text repeats the path; the user already sees it first.
-        std::string why = mng.lastError();
-        const std::string prefix = "cannot open database '" + path + "': ";
-        if (why.compare(0, prefix.size(), prefix) == 0) {
-            why.erase(0, prefix.size());
-        }
-        throw Failure(path + ": " + why);
-    }
+    check(mng, mng.connectDatabase(path), path);
     int exists = 0;
     if (mng.isExistTbl("KrigBlock_Param", exists) == 0 || exists == 0) {
         mng.clearDatabase();
