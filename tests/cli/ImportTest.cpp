@@ -103,6 +103,19 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
     EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
 }
 
+// A row that is a block keeps its sizes as written, and its coefficient
+// takes its share of the tonnes: 10 x 10 x 10 x 0.5 x 2.0 = 1000.
+TEST_F(ImportTest, AWholeBlockKeepsItsSizesAndItsCoefficientCountsInItsTonnes) {
+    const CsvTable t = imported("w.csv",
+                                "X,Y,Z,DX,DY,DZ,CU,COEF,DENSITY\n"
+                                "5,5,5,12.3,12.3,7.1,1,1,2\n"
+                                "25,5,5,10,10,10,1.5,0.5,2\n",
+                                {"-t", "T", "-e", "Cu"});
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(0, "DX") + " " + t.at(0, "DY") + " " + t.at(0, "DZ"), "12.3 12.3 7.1");
+    EXPECT_EQ(t.at(1, "VOLUME") + " " + t.at(1, "TONNAGE"), "500 1000");
+}
+
 // Windows ends its lines with CR LF, spreadsheets on old Macintoshes with a
 // lone CR; either way a line is a row, and its number is counted as such.
 TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {

@@ -108,8 +108,14 @@ void BlockAssembly::build(BlockList& blocks) const {
 void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
                              BlockList& out) const {
     const SourceRow& first = *rows[0];
-    const Box parent = first.parentBox ? *first.parentBox : boundingBox(rows, count);
+    // A row alone is its own box, kept as given: rebuilt from its corners,
+    // its centre and sizes would come back rounded.
+    const Box parent = first.parentBox ? *first.parentBox
+                       : count == 1    ? first.box
+                                       : boundingBox(rows, count);
     const bool whole = count == 1 && sameBox(first.box, parent);
+    // The part of a whole block's box that its coefficient says is inside.
+    const double wholeCoefficient = first.coefficient.value_or(1.0);
     KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
     b.Krig_BlockID = id;
     placeBlock(b, parent);
@@ -129,7 +135,7 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
         if (row.tonnage) {
             tonnes += *row.tonnage;
         } else if (row.density) {
-            tonnes += v * *row.density;
+            tonnes += v * (whole ? wholeCoefficient : 1.0) * *row.density;
         } else {
             tonnesKnown = false;
         }
@@ -141,7 +147,7 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
             b.SubBUD_GridSize[r] = row.box.size;
         }
     }
-    const double coefficient = whole ? first.coefficient.value_or(1.0) : volume / parent.volume();
+    const double coefficient = whole ? wholeCoefficient : volume / parent.volume();
     if (coefficient > 1 + kTolerance) {
         throw Failure(placeOf(path_, first.line, 0) + ": the sub-blocks of this parent fill " +
                       formatNumber(coefficient, 4) +
