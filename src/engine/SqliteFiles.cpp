@@ -35,6 +35,27 @@ void syncFile(const std::string& path) {
     }
 }
 
+// Makes the empty file that the compacted copy of `path` is written into,
+// with the mode and owners of `path`: the copy takes its place, and a
+// private model must not be readable by others for a moment, or after.
+void makeCopyFile(const std::string& path, const std::string& copy) {
+    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        failWith(hr::kFail,
+                 "cannot write the compacted copy '" + copy + "': " + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        // Only root may give a file to another user; anyone may give it a
+        // group of their own.
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), st.st_gid));
+        }
+        ::fchmod(fd, st.st_mode & 07777);
+    }
+    ::close(fd);
+}
+
 std::string directoryOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -111,6 +132,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     session->run("BEGIN EXCLUSIVE");
     session->run("COMMIT");
 
+    makeCopyFile(path, tempPath);
     sqlite3_stmt* vacuum = nullptr;
     rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
     if (rc == SQLITE_OK) {

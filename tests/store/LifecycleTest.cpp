@@ -45,7 +45,12 @@ TEST_F(Lifecycle, ANewDatabaseIsAPlainSqliteFileThatCompactsInPlace) {
                 "FROM n WHERE i < 5000) INSERT INTO filler SELECT randomblob(200) FROM n; "
                 "DELETE FROM filler WHERE rowid > 10");
     const auto before = readFile(path).size();
+    // A private model stays private: the copy that replaces it has its mode.
+    const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                      std::filesystem::perms::group_read;
+    std::filesystem::permissions(path, mode);
     ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+    EXPECT_EQ(std::filesystem::status(path).permissions(), mode);
     int exists = 0;
     EXPECT_EQ(mng.isExistTbl("KrigBlock_Param", exists), 1);  // connected
     EXPECT_EQ(exists, 1);
