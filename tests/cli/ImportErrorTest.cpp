@@ -40,9 +40,12 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"unsized.csv", "X,Y,Z,CU\n5,5,5,1\n", "give the size with --block-size"},
         {"s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n",
          "s.csv:3: this sub-block lies outside its parent block", sized},
-        {"full.csv",
-         "IJK,X,Y,Z,DX,DY,DZ,CU\n4,2.5,5,5,5,10,10,1\n4,2.5,5,5,5,10,10,1\n4,7.5,5,5,5,10,10,1\n",
-         "full.csv:2: the sub-blocks of this parent fill 1.5 times its volume", sized},
+        // Rows repeated: twice one block, or twice one sub-block that the
+        // parent's volume alone would let through.
+        {"again.csv", "X,Y,Z,CU\n5,5,5,1\n15,5,5,2\n5,5,5,1\n",
+         "again.csv:4: this block lies where the block of line 2 does", sized},
+        {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
+         "sub.csv:3: this sub-block overlaps that of line 2", sized},
         {"long.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n",
          "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
