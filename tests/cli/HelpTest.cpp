@@ -34,6 +34,8 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
 TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> lines = {
         {{}, "vornel: A subcommand is required"},
+        {{"--verbose", "imprt", "a.db"},
+         "vornel: unknown command 'imprt'; the commands are demo, import, export"},
         {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
         {{"info", "a.db", "--bogus"}, "--bogus"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,high"}, "high"},

@@ -90,6 +90,22 @@ void quietLibrary(bool verbose) {
     vornel::cli::showLibraryProgress();
 }
 
+// CLI11 says only that a command is required when the word given names none.
+std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char** argv) {
+    if (app.get_subcommands().empty()) {
+        for (int i = 1; i < argc; ++i) {
+            if (argv[i][0] != '-') {
+                std::string known;
+                for (const CLI::App* command : app.get_subcommands({})) {
+                    known += (known.empty() ? "" : ", ") + command->get_name();
+                }
+                return "unknown command '" + std::string(argv[i]) + "'; the commands are " + known;
+            }
+        }
+    }
+    return e.what();
+}
+
 int run(int argc, char** argv) {
     vornel::cli::removeFilesWhenInterrupted();
     CLI::App app(
@@ -119,7 +135,8 @@ int run(int argc, char** argv) {
     } catch (const CLI::Success& e) {
         return out.outcome(app, app.exit(e));
     } catch (const CLI::ParseError& e) {
-        std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
+        std::cerr << commandName(app) << ": " << parseFailure(app, e, argc, argv)
+                  << " (see --help)\n";
         return kUsageError;
     } catch (const vornel::cli::UsageError& e) {
         std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
