@@ -29,7 +29,9 @@ its outline (--corners), or by a shorthand that spans the whole model:
                          a vertical section along a line in plan
 A block counts as cut when the section touches its box (or, for a block
 stored with sub-blocks and a coefficient below 1, the box of one of its
-sub-blocks); it comes back with the sub-blocks that are cut. A horizontal
+sub-blocks); it comes back with the sub-blocks that are cut. Touching means
+meeting a face, edge or corner of the box: a section lying wholly inside one
+block, smaller than it, cuts nothing. A horizontal
 section keeps one layer: that of the first block it touches. A section
 exactly on the face between two layers may thus pick either.
 
