@@ -13,7 +13,8 @@ std::string range(double low, double high) {
     return formatNumber(low) + " .. " + formatNumber(high);
 }
 
-// Grid counts, sizes and corners: each number as it was given.
+// Grid counts, sizes and corners: each number as the catalog holds it (to
+// the millimetre it keeps), not rounded again for show.
 std::string triple(double x, double y, double z, const char* separator) {
     return formatExact(x) + separator + formatExact(y) + separator + formatExact(z);
 }
