@@ -1,6 +1,9 @@
 // Writing derived values back: for one block, or for an array of blocks
 // under a progress window. Each statement stands alone: a caller who wants
 // all or none brackets the call in beginTransact/endTransact.
+#include <cmath>
+#include <string>
+
 #include "progress/Progress.h"
 #include "store/Query.h"
 #include "store/Ready.h"
@@ -20,6 +23,11 @@ std::string attributesUpdate(const std::string& table, const KrigBlockResult& b)
         static_cast<long>(b.Krig_BlockID));
 }
 
+bool finiteAttributes(const KrigBlockResult& b) {
+    return std::isfinite(b.Ore_Propro) && std::isfinite(b.Block_CorMass) &&
+           std::isfinite(b.Block_OreMass);
+}
+
 std::string resTypeUpdate(const std::string& table, std::string_view resType, long blockId) {
     return format("UPDATE [%s] SET Krig_ResType = %s WHERE Krig_BlockID = %ld", table.c_str(),
                   quoted(resType).c_str(), blockId);
@@ -36,6 +44,9 @@ long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId,
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
+    }
+    if (!std::isfinite(orePropro) || !std::isfinite(corMass) || !std::isfinite(oreMass)) {
+        return fail(std::string("the update ") + kNotFinite);
     }
     return runStatement(
         format("UPDATE [%s]         SET Ore_Propro = %f, Block_CorMass = %f, Block_OreMass = %f"
@@ -88,6 +99,12 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
 
 long CVornelMng::modifyResultAtts(const std::string& tableName, KrigBlockResult* blocks,
                                   long count) {
+    for (long i = 0; blocks != nullptr && i < count; ++i) {
+        if (!finiteAttributes(blocks[i])) {
+            m_strLastError.clear();
+            return fail("block " + std::to_string(blocks[i].Krig_BlockID) + " " + kNotFinite);
+        }
+    }
     return updateEach(tableName, blocks, count, attributesUpdate);
 }
 

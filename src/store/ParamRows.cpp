@@ -71,6 +71,11 @@ long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
     if (records == nullptr || count < 1) {
         return fail("no records to insert");
     }
+    for (long i = 0; i < count; ++i) {
+        if (!allFinite(&records[i], kLayout + 1, kColumns - 1)) {
+            return fail("record " + std::to_string(i) + " " + kNotFinite);
+        }
+    }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());

@@ -1,5 +1,6 @@
 #include "store/RecordLayout.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -36,6 +37,20 @@ std::string valuesText(const void* record, const ColumnField* fields, size_t cou
         }
     }
     return values;
+}
+
+bool allFinite(const void* record, const ColumnField* fields, size_t count) {
+    const auto* base = static_cast<const char*>(record);
+    for (size_t i = 0; i < count; ++i) {
+        if (fields[i].type == ColumnType::Double) {
+            double v = 0.0;
+            std::memcpy(&v, base + fields[i].offset, sizeof v);
+            if (!std::isfinite(v)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void readColumns(CDbRecordset& rs, void* record, const ColumnField* fields, size_t count) {

@@ -27,6 +27,11 @@ struct ColumnField {
 // integers in decimal, doubles with three decimals, text quoted.
 std::string valuesText(const void* record, const ColumnField* fields, size_t count);
 
+// Whether every double of the record is a finite number. Any other would be
+// written as a word ("nan", "inf") that the database takes for a column's
+// name, and the row would be lost as rejected.
+bool allFinite(const void* record, const ColumnField* fields, size_t count);
+
 // Reads the current row's columns 0 to count - 1 into the record. A NULL
 // reads as 0, 0.0 or empty text.
 void readColumns(CDbRecordset& rs, void* record, const ColumnField* fields, size_t count);

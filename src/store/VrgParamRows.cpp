@@ -35,6 +35,11 @@ long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count)
     if (records == nullptr || count < 1) {
         return fail("no records to insert");
     }
+    for (long i = 0; i < count; ++i) {
+        if (!allFinite(&records[i], kLayout, kColumns)) {
+            return fail("record " + std::to_string(i) + " " + kNotFinite);
+        }
+    }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());

@@ -1,4 +1,6 @@
 // Kriging run rows and variogram structures.
+#include <cmath>
+
 #include "store/StoreFixture.h"
 
 using vornel::test::StoreTest;
@@ -59,6 +61,11 @@ TEST_F(StoreTest, RunsAreNumberedAndReadBackRounded) {
     std::strcpy(three[1].Mine_Element, "Cu'");
     std::strcpy(three[1].Table_Name, "O'Brien");
     std::vector<long> ids = {42};
+    // An infinite grid corner would be written as a word, and the run lost.
+    KrigBlockParam unbounded = fullRun();
+    unbounded.Grid_StartX = HUGE_VAL;
+    EXPECT_EQ(mng.insertIntoBlockParam(&unbounded, 1, ids), 0);
+    EXPECT_NE(mng.lastError().find("not a finite number"), std::string::npos) << mng.lastError();
     EXPECT_EQ(mng.insertIntoBlockParam(three, 3, ids), 1);
     EXPECT_EQ(ids, (std::vector<long>{1, 2, 3}));
 
@@ -141,6 +148,13 @@ TEST_F(StoreTest, VariogramStructuresOfARun) {
     EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 2), 1);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(nullptr, 2), 0);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 0), 0);
+    // A value no number can stand for: nothing written, and said why.
+    KrigBlockVrgParam broken[2] = {s[0], s[1]};
+    broken[1].Vrg_LocSill = std::nan("");
+    EXPECT_EQ(mng.insertIntoBlockVrgParam(broken, 2), 0);
+    EXPECT_NE(mng.lastError().find("record 1 holds a value that is not a finite number"),
+              std::string::npos)
+        << mng.lastError();
     const std::string stored = shell("SELECT * FROM KrigBlock_Vrg_Param");
     EXPECT_EQ(stored,
               "4|Spherical|0.0|0|0|0|120.123|0.0|0.0|T1\n"

@@ -1,4 +1,5 @@
 // Statistics and the updates of derived values.
+#include <cmath>
 #include <tuple>
 
 #include "store/BlockFixture.h"
@@ -70,6 +71,16 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_EQ(shell("SELECT Ore_Propro, Block_OreMass, Krig_ResType FROM T1"),
               "0.25|0.0|Indicated\n0.0|2.0|MMMMMMMMMMMMMMMMMMMM\n");
     EXPECT_EQ(mng.modifyResultAtts("T1", nullptr, 2), 0);
+
+    // No number stands for NaN or infinity: refused, every row as it was.
+    EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
+    blocks[1].Block_CorMass = -HUGE_VAL;
+    EXPECT_EQ(mng.modifyResultAtts("T1", blocks, 2), 0);
+    EXPECT_NE(mng.lastError().find("block 2 holds a value that is not a finite number"),
+              std::string::npos)
+        << mng.lastError();
+    EXPECT_EQ(shell("SELECT Ore_Propro, Block_CorMass, Block_OreMass FROM T1"),
+              "0.25|0.0|0.0\n0.0|0.0|2.0\n");
 }
 
 // One position every twentieth of the blocks (every block when there are
