@@ -1,6 +1,8 @@
 #include "store/BlockRows.h"
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "platform/Trace.h"
 #include "store/SubBlockBuffer.h"
@@ -131,6 +133,43 @@ bool BlockWriter::writeSubBlocks(long column, int32_t count, const D_3DOT* centr
                                  const D_3DOT* sizes) {
     encodeSubBlocks(count, centres, sizes, buffer_);
     return rs_.AppendChunk(column, buffer_.data(), buffer_.size()) != 0;
+}
+
+namespace {
+
+bool finite(std::initializer_list<double> values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+bool finiteBox(const KrigBlockVoid& b) {
+    return finite({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ, b.Krig_GridSizeX,
+                   b.Krig_GridSizeY, b.Krig_GridSizeZ, b.Block_Coef});
+}
+
+bool finiteBox(const KrigBlockResult& b) {
+    return finite({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ, b.Krig_GridSizeX,
+                   b.Krig_GridSizeY, b.Krig_GridSizeZ, b.Block_Coef, b.Krig_OutAttr, b.Krig_OutVari,
+                   b.Krig_MeanDis, b.Block_Vol, b.Ore_Propro, b.Block_CorMass, b.Block_OreMass});
+}
+
+template <class Block>
+long firstNotFiniteOf(const Block* blocks, long count) {
+    for (long i = 0; i < count; ++i) {
+        if (!finiteBox(blocks[i])) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+long firstNotFinite(const KrigBlockResult* blocks, long count) {
+    return firstNotFiniteOf(blocks, count);
+}
+
+long firstNotFinite(const KrigBlockVoid* blocks, long count) {
+    return firstNotFiniteOf(blocks, count);
 }
 
 bool BlockWriter::writeResult(const KrigBlockResult& b) {

@@ -62,6 +62,12 @@ bool subBlocksPresent(const Block& block) {
            (block.SubBUD_PntLoc != nullptr && block.SubBUD_GridSize != nullptr);
 }
 
+// The index of the first record holding a number that is not finite, or -1.
+// The database keeps no NaN (it becomes NULL, read back as 0), and a block
+// at infinity is nowhere; sub-block arrays are kept as their bytes.
+long firstNotFinite(const KrigBlockResult* blocks, long count);
+long firstNotFinite(const KrigBlockVoid* blocks, long count);
+
 }  // namespace vornel::store
 
 #endif

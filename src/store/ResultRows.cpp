@@ -18,6 +18,9 @@ long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* b
     if (blocks == nullptr && count > 0) {
         return fail("no blocks to insert");
     }
+    if (const long bad = firstNotFinite(blocks, count); bad >= 0) {
+        return fail("block " + std::to_string(bad) + " " + kNotFinite);
+    }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());

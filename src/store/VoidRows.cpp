@@ -20,6 +20,9 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
+    if (const long bad = firstNotFinite(blocks, count); bad >= 0) {
+        return fail("block " + std::to_string(bad) + " " + kNotFinite);
+    }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());

@@ -1,5 +1,7 @@
 // Result and void rows through the file: every column, the sub-block bytes,
 // the order of reads and the rules of the two block caches.
+#include <cmath>
+
 #include "store/BlockFixture.h"
 
 using vornel::test::BlockTest;
@@ -100,6 +102,13 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 0), 1);
     EXPECT_EQ(mng.insertIntoBlockResult("Nowhere", blocks, 1), 0);
     EXPECT_NE(mng.lastError().find("no such table: Nowhere"), std::string::npos) << mng.lastError();
+    // A grade that no number stands for would come back as 0.
+    blocks[1].Krig_OutAttr = std::nan("");
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
+    EXPECT_NE(mng.lastError().find("block 1 holds a value that is not a finite number"),
+              std::string::npos)
+        << mng.lastError();
+    blocks[1].Krig_OutAttr = 1;
     blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
     EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
@@ -198,6 +207,10 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 0), 0);
     voids[0].MineID = 0;
     EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
+    voids[0].MineID = 3;
+    voids[2].Krig_PntLocZ = HUGE_VAL;
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
+    EXPECT_NE(mng.lastError().find("block 2 holds a value"), std::string::npos) << mng.lastError();
     EXPECT_EQ(shell("SELECT count(*) FROM V1"), "3\n");
 
     ASSERT_EQ(mng.createBlockVoidTbl("Empty"), 1);
