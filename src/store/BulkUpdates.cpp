@@ -101,7 +101,6 @@ long CVornelMng::modifyResultAtts(const std::string& tableName, KrigBlockResult*
                                   long count) {
     for (long i = 0; blocks != nullptr && i < count; ++i) {
         if (!finiteAttributes(blocks[i])) {
-            m_strLastError.clear();
             return fail("block " + std::to_string(blocks[i].Krig_BlockID) + " " + kNotFinite);
         }
     }
