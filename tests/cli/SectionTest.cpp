@@ -110,6 +110,18 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
                       "no block table 'NONE' (tables: G)");
 }
 
+// A mistyped corner folds the section; corners written in decimals on the
+// plane z = 2.9 - (x - 0.1) / 20 - (y - 0.3) / 20 do not, though in binary
+// they lie in no one plane.
+TEST_F(SectionTest, AFoldedSectionIsToldOf) {
+    const std::string folded =
+        ok({"section", "m.db", "-t", "G", "--corners", "0,5,0 30,5,0 30,10,20 0,5,20"});
+    EXPECT_TRUE(contains(folded, "corner 3 lies 5 off the plane of corners 1, 2 and 4")) << folded;
+    const std::string flat = ok({"section", "m.db", "-t", "G", "--corners",
+                                 "0.1,0.3,2.9 29.7,0.3,1.42 29.7,19.9,0.44 0.1,19.9,1.92"});
+    EXPECT_FALSE(contains(flat, "folded")) << flat;
+}
+
 TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     const CliResult r = vornel({"section", "m.db", "-t", "G", "--x", "15", "--csv", "-"});
     EXPECT_EQ(r.status, 0);

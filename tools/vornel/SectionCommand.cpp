@@ -1,10 +1,13 @@
 // vornel section: the blocks and sub-blocks a section cuts, drawn and listed.
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <memory>
 
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "NumberText.h"
 #include "OutputFile.h"
 #include "SectionOutput.h"
 
@@ -21,7 +24,11 @@ struct SectionOptions {
 
 const char* const kFooter = R"(
 The section is a quadrilateral, given by its four corners in order around
-its outline (--corners), or by a shorthand that spans the whole model:
+its outline (--corners), or by a shorthand that spans the whole model.
+Corner 3 should lie in the plane of the other three: if it does not, the
+section is folded along the line from corner 1 to corner 3 (the command
+says so), each half cutting on its own, and the drawing shows the halves
+flattened onto the plane of corners 1, 2 and 4. The shorthands:
   --x 5000               the vertical plane X = 5000 (drawn along Y)
   --y 8000               the vertical plane Y = 8000 (drawn along X)
   --z 600                the horizontal plane Z = 600 (drawn along X and Y)
@@ -49,6 +56,16 @@ Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
   vornel section demo.db -t CU_DEMO --line "4800,7900 5200,8100" --csv cut.csv
 )";
+
+// Corners written in decimals are rarely flat to the last bit; a fold of a
+// billionth of their size is rounding, not intent.
+bool folded(const SectionPlane& plane) {
+    double size = 1;
+    for (const D_3DOT& c : plane.corners) {
+        size = std::max({size, std::fabs(c.x), std::fabs(c.y), std::fabs(c.z)});
+    }
+    return plane.fold > 1e-9 * size;
+}
 
 void runSection(const SectionOptions& o) {
     refuseDatabaseAsOutput(o.svg, o.db);
@@ -84,6 +101,11 @@ void runSection(const SectionOptions& o) {
             report << " of them";
         }
         report << " only touched along an edge or at a corner (nothing to draw)\n";
+    }
+    if (folded(plane)) {
+        report << "  corner 3 lies " << formatNumber(plane.fold)
+               << " off the plane of corners 1, 2 and 4: the section is folded along the "
+                  "line from corner 1 to corner 3, and drawn flattened\n";
     }
     for (const auto& [path, what] : {std::pair{o.svg, "drawing"}, std::pair{o.csv, "list"}}) {
         if (!path.empty()) {

@@ -1,5 +1,6 @@
 #include "SectionPlane.h"
 
+#include <cmath>
 #include <sstream>
 #include <vector>
 
@@ -128,6 +129,13 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
         plane.across = axisOf(frame->u, frame->origin);
     }
     plane.up = axisOf(frame->v, frame->origin);
+    const D_3DOT& u = frame->u;
+    const D_3DOT& v = frame->v;
+    const D_3DOT normal{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const D_3DOT& c3 = plane.corners[2];
+    const D_3DOT& o = frame->origin;
+    plane.fold =
+        std::fabs((c3.x - o.x) * normal.x + (c3.y - o.y) * normal.y + (c3.z - o.z) * normal.z);
     return plane;
 }
 

@@ -25,6 +25,10 @@ struct SectionPlane {
     std::string title;   // "X = 5000", "along (4900, 7900) to (5100, 8100)", ...
     SectionAxis across;  // along corner 1 -> 2
     SectionAxis up;      // toward corner 4
+    // How far corner 3 lies off the plane through corners 1, 2 and 4: the
+    // cut then follows two triangles meeting at a fold, and the drawing shows
+    // them flattened onto that plane.
+    double fold = 0;
 };
 
 // What the command line gave: exactly one of these is set.
