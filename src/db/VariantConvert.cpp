@@ -1,17 +1,18 @@
 #include "db/VariantConvert.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <optional>
 
+#include "platform/CNumbers.h"
 #include "platform/ComError.h"
 #include "platform/OleDate.h"
 #include "platform/Trace.h"
 
+using vornel::CNumbers;
 using vornel::ComError;
 using vornel::Variant;
 namespace hr = vornel::hr;
@@ -125,13 +126,12 @@ double parseDouble(const std::string& s) {
             }
         }
     }
-    static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    const std::string number = s.substr(start, i - start);
-    return strtod_l(number.c_str(), nullptr, c);
+    return vornel::parseCNumber(s.substr(start, i - start).c_str());
 }
 
 std::string printed(const char* format, double v) {
     char buf[512];
+    const CNumbers numbers;
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
 }

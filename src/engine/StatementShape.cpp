@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <clocale>
 #include <cstdlib>
 
 #include "engine/SqlTokens.h"
+#include "platform/CNumbers.h"
 
 namespace vornel::engine {
 namespace {
@@ -29,8 +29,7 @@ bool integral(std::string_view number) {
 }
 
 double decimal(const std::string& text) {
-    static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", nullptr);
-    return strtod_l(text.c_str(), nullptr, c);
+    return parseCNumber(text.c_str());
 }
 
 // Inside a literal every quote is doubled, so one that is closed holds an

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/CNumbers.h"
+
 namespace vornel {
 namespace {
 
@@ -92,6 +94,7 @@ std::string axisLabel(const D_3DOT& direction) {
         }
     }
     char text[64];
+    const CNumbers numbers;
     std::snprintf(text, sizeof(text), "(%.3g, %.3g, %.3g)", c[0], c[1], c[2]);
     return text;
 }

@@ -2,9 +2,12 @@
 
 #include <cstdio>
 
+#include "platform/CNumbers.h"
+
 namespace vornel {
 
 std::string formatv(const char* format, va_list args) {
+    const CNumbers numbers;
     char small[256];
     va_list measure;
     va_copy(measure, args);

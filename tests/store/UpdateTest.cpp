@@ -1,11 +1,16 @@
 // Statistics and the updates of derived values.
+#include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <tuple>
 
 #include "store/BlockFixture.h"
 #include "vornel/Hooks.h"
 
 using vornel::test::BlockTest;
+using vornel::test::shellOutput;
+using vornel::test::shellQuote;
 
 namespace {
 
@@ -81,6 +86,41 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
         << mng.lastError();
     EXPECT_EQ(shell("SELECT Ore_Propro, Block_CorMass, Block_OreMass FROM T1"),
               "0.25|0.0|0.0\n0.0|0.0|2.0\n");
+}
+
+// A host that takes its user's locale writes decimal commas with printf; the
+// numbers in the statements and the file must not change with it.
+TEST_F(BlockTest, ADecimalCommaLocaleChangesNoStoredNumber) {
+    int status = 0;
+    shellOutput("localedef -i de_DE -f UTF-8 " + shellQuote(dir.file("de")) + " 2>&1", &status);
+    ASSERT_EQ(status, 0) << "localedef cannot build a German locale";
+    KrigBlockResult b = block(1, 0, 0, 0);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &b, 1), 1);
+    KrigBlockParam p = run("Cu", "T1", "");
+    p.Vrg_Nug = 0.125;
+    KrigBlockVrgParam v{};
+    v.MineID = 1;
+    std::strcpy(v.Vrg_Type, "Spherical");
+    v.Vrg_LocSill = 0.75;
+
+    setenv("LOCPATH", dir.path().c_str(), 1);
+    ASSERT_NE(setlocale(LC_ALL, "de"), nullptr);
+    char written[16];
+    std::snprintf(written, sizeof written, "%.1f", 0.5);
+    EXPECT_STREQ(written, "0,5");
+    std::vector<long> ids;
+    const long added = mng.insertIntoBlockParam(&p, 1, ids);
+    const long structured = mng.insertIntoBlockVrgParam(&v, 1);
+    const long modified = mng.modifyResultAttByID("T1", 1, 0.5, 0.25, 1.5);
+    setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+
+    EXPECT_EQ(added, 1) << mng.lastError();
+    EXPECT_EQ(structured, 1) << mng.lastError();
+    EXPECT_EQ(modified, 1) << mng.lastError();
+    EXPECT_EQ(shell("SELECT Vrg_Nug FROM KrigBlock_Param; SELECT Vrg_LocSill FROM "
+                    "KrigBlock_Vrg_Param; SELECT Ore_Propro, Block_CorMass, Block_OreMass FROM T1"),
+              "0.125\n0.75\n0.5|0.25|1.5\n");
 }
 
 // One position every twentieth of the blocks (every block when there are
