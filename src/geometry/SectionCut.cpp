@@ -188,7 +188,8 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     }
     Section section(corners);
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    if (!openQuery(rs, format("SELECT * FROM [%s]", tableName.c_str()))) {
+    const OpenQuery query(rs, format("SELECT * FROM [%s]", tableName.c_str()));
+    if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
     releaseBlocks(m_pResults, m_nResultNum);
@@ -245,6 +246,5 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     m_nResultNum = kept;
     *blocks = m_pResults;
     *count = kept;
-    rs.Close();
     return 1;
 }

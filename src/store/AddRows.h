@@ -17,7 +17,8 @@ template <class WriteRow>
 bool addRows(CKrigDatabase& db, const std::string& table, long count, std::string& why,
              WriteRow write) {
     CDbRecordset& rs = *db.m_pRecordset;
-    if (!openQuery(rs, "SELECT * FROM [" + table + "]")) {
+    const OpenQuery query(rs, "SELECT * FROM [" + table + "]");
+    if (!query.opened()) {
         why = "cannot open table '" + table + "': " + db.Failure();
         return false;
     }
@@ -25,11 +26,9 @@ bool addRows(CKrigDatabase& db, const std::string& table, long count, std::strin
     for (long i = 0; i < count; ++i) {
         if (!write(writer, i)) {
             why = "cannot add block " + std::to_string(i) + " to '" + table + "': " + db.Failure();
-            rs.Close();
             return false;
         }
     }
-    rs.Close();
     return true;
 }
 

@@ -38,7 +38,8 @@ long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
-    if (!openQuery(rs, sql)) {
+    const OpenQuery query(rs, sql);
+    if (!query.opened()) {
         why = "cannot read the catalog: " + db->Failure();
         return 0;
     }
@@ -64,7 +65,6 @@ long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
             break;
         }
     }
-    rs.Close();
     return 1;
 }
 

@@ -33,7 +33,8 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
         return fail(kNoDatabase);
     }
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    if (!openQuery(rs, format("SELECT * FROM [%s]", tableName.c_str()))) {
+    const OpenQuery query(rs, format("SELECT * FROM [%s]", tableName.c_str()));
+    if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
     if (rs.IsBOF() != 0) {
@@ -48,6 +49,5 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
         rs.GetCollect(9, values[k]);
         rs.MoveNext();
     }
-    rs.Close();
     return 1;
 }

@@ -16,14 +16,13 @@ constexpr long kLargestId = std::numeric_limits<int32_t>::max();
 // The largest value the query finds: `empty` when it yields no row, 0 for a
 // NULL maximum or a query that could not be opened.
 long largest(CDbRecordset& rs, const std::string& sql, bool& empty) {
-    openQuery(rs, sql);
+    const OpenQuery query(rs, sql);
     empty = rs.IsBOF() != 0;
     if (empty) {
         return 0;
     }
     long value = 0;
     rs.GetCollect(0, value);
-    rs.Close();
     return value;
 }
 

@@ -51,7 +51,8 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
-    if (!openQuery(rs, sql)) {
+    const OpenQuery query(rs, sql);
+    if (!query.opened()) {
         why = "cannot read the parameters: " + db->Failure();
         return 0;
     }
@@ -69,7 +70,6 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
     }
     *records = cache;
     *count = cacheCount;
-    rs.Close();
     return 1;
 }
 
@@ -86,7 +86,8 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
-    if (!openQuery(rs, sql)) {
+    const OpenQuery query(rs, sql);
+    if (!query.opened()) {
         why = "cannot read the blocks: " + db->Failure();
         return 0;
     }
@@ -109,7 +110,6 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
     }
     *blocks = cache;
     *count = cacheCount;
-    rs.Close();
     return 1;
 }
 
@@ -135,8 +135,9 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
-    if (!openQuery(rs,
-                   format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", table.c_str(), blockId))) {
+    const OpenQuery query(
+        rs, format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", table.c_str(), blockId));
+    if (!query.opened()) {
         why = "cannot read the block: " + db->Failure();
         return 0;
     }
@@ -148,7 +149,6 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
     }
     BlockReader reader(rs);
     (reader.*read)(*block);
-    rs.Close();
     return 1;
 }
 

@@ -2,12 +2,18 @@
 
 namespace vornel::store {
 
-bool openQuery(CDbRecordset& rs, const std::string& sql) {
-    if (rs.IsOpen() != 0) {
-        rs.Close();
+OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs) {
+    if (rs_.IsOpen() != 0) {
+        rs_.Close();
     }
-    return rs.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
-                   engine::adLockOptimistic) != 0;
+    opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
+                       engine::adLockOptimistic) != 0;
+}
+
+OpenQuery::~OpenQuery() {
+    if (rs_.IsOpen() != 0) {
+        rs_.Close();
+    }
 }
 
 bool execute(CDbConnection& connection, const std::string& sql) {

@@ -8,9 +8,24 @@
 
 namespace vornel::store {
 
-// Closes the recordset if it is open, then opens it on `sql` as a static,
-// optimistic text command. False when the open failed.
-bool openQuery(CDbRecordset& rs, const std::string& sql);
+// The shared recordset opened on `sql` as a static, optimistic text command
+// (closed first if it was open) for as long as this lives. It is closed on
+// every way out: a read stopped part-way holds on to its snapshot of the
+// file, and the connection's next write would fail as busy.
+class OpenQuery {
+public:
+    OpenQuery(CDbRecordset& rs, const std::string& sql);
+    ~OpenQuery();
+    OpenQuery(const OpenQuery&) = delete;
+    OpenQuery& operator=(const OpenQuery&) = delete;
+
+    // False when the open failed.
+    bool opened() const { return opened_; }
+
+private:
+    CDbRecordset& rs_;
+    bool opened_;
+};
 
 // Runs one statement on the connection. A statement that the database
 // refuses on its own merits (no such table, a bad value) only warns, as it

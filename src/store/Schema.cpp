@@ -17,6 +17,7 @@ using vornel::store::kParamColumns;
 using vornel::store::kResultColumns;
 using vornel::store::kVoidColumns;
 using vornel::store::kVrgParamColumns;
+using vornel::store::OpenQuery;
 using vornel::store::queryReady;
 using vornel::store::tableNameProblem;
 
@@ -138,14 +139,6 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
     if (!queryReady(m_pDatabase)) {
         return fail(kNoDatabase);
     }
-    CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    if (rs.IsOpen() != 0) {
-        rs.Close();
-    }
-    exists = rs.Open(("SELECT * FROM " + tableName).c_str(), vornel::engine::adCmdText,
-                     vornel::engine::adOpenStatic, vornel::engine::adLockOptimistic) != 0
-                 ? 1
-                 : 0;
-    rs.Close();
+    exists = OpenQuery(*m_pDatabase->m_pRecordset, "SELECT * FROM " + tableName).opened() ? 1 : 0;
     return 1;
 }

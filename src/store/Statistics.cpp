@@ -16,7 +16,8 @@ long CVornelMng::readAggregates(const std::string& tableName, const char* sqlFor
         return fail(kNoDatabase);
     }
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    if (!openQuery(rs, format(sqlFormat, tableName.c_str()))) {
+    const OpenQuery query(rs, format(sqlFormat, tableName.c_str()));
+    if (!query.opened()) {
         return fail("cannot read the statistics: " + m_pDatabase->Failure());
     }
     if (rs.IsBOF() != 0 || rs.GetRecordCount() <= 0) {
@@ -30,7 +31,6 @@ long CVornelMng::readAggregates(const std::string& tableName, const char* sqlFor
             break;
         }
     }
-    rs.Close();
     return 1;
 }
 

@@ -90,6 +90,13 @@ TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
     EXPECT_EQ(mng.getBlockResult("T1", 1, &one), 0);  // two rows share it
     EXPECT_EQ(mng.lastError(), "more than one block has that identifier");
     EXPECT_EQ(one.Krig_BlockID, 0);
+    // It left no read open: once another connection has written, this one
+    // still can.
+    CVornelMng other;
+    ASSERT_EQ(other.connectDatabase(path), 1) << other.lastError();
+    KrigBlockResult later = block(5, 0, 0, 0);
+    ASSERT_EQ(other.insertIntoBlockResult("T1", &later, 1), 1) << other.lastError();
+    EXPECT_EQ(mng.modifyResultAttByID("T1", 2, 0.5, 1, 1), 1) << mng.lastError();
 
     ASSERT_EQ(mng.createBlockResultTbl("Empty"), 1);
     EXPECT_EQ(mng.getBlockResult("Empty", &rows, &count), 0);
