@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "platform/Trace.h"
+#include "store/Ready.h"
 #include "store/SubBlockBuffer.h"
 #include "store/TextField.h"
 
@@ -153,9 +154,18 @@ bool finiteBox(const KrigBlockResult& b) {
 }
 
 template <class Block>
-long firstNotFiniteOf(const Block* blocks, long count) {
+bool subBlocksPresent(const Block& block) {
+    return block.SubBUD_Num <= 0 ||
+           (block.SubBUD_PntLoc != nullptr && block.SubBUD_GridSize != nullptr);
+}
+
+template <class Block>
+long firstUnwritableOf(const Block* blocks, long count, const char*& why) {
     for (long i = 0; i < count; ++i) {
-        if (!finiteBox(blocks[i])) {
+        why = !finiteBox(blocks[i])          ? kNotFinite
+              : !subBlocksPresent(blocks[i]) ? kNoSubBlockArrays
+                                             : nullptr;
+        if (why != nullptr) {
             return i;
         }
     }
@@ -164,12 +174,12 @@ long firstNotFiniteOf(const Block* blocks, long count) {
 
 }  // namespace
 
-long firstNotFinite(const KrigBlockResult* blocks, long count) {
-    return firstNotFiniteOf(blocks, count);
+long firstUnwritable(const KrigBlockResult* blocks, long count, const char*& why) {
+    return firstUnwritableOf(blocks, count, why);
 }
 
-long firstNotFinite(const KrigBlockVoid* blocks, long count) {
-    return firstNotFiniteOf(blocks, count);
+long firstUnwritable(const KrigBlockVoid* blocks, long count, const char*& why) {
+    return firstUnwritableOf(blocks, count, why);
 }
 
 bool BlockWriter::writeResult(const KrigBlockResult& b) {

@@ -55,18 +55,13 @@ private:
     std::vector<uint8_t> buffer_;
 };
 
-// False for a record whose sub-block count promises arrays it lacks.
-template <class Block>
-bool subBlocksPresent(const Block& block) {
-    return block.SubBUD_Num <= 0 ||
-           (block.SubBUD_PntLoc != nullptr && block.SubBUD_GridSize != nullptr);
-}
-
-// The index of the first record holding a number that is not finite, or -1.
-// The database keeps no NaN (it becomes NULL, read back as 0), and a block
-// at infinity is nowhere; sub-block arrays are kept as their bytes.
-long firstNotFinite(const KrigBlockResult* blocks, long count);
-long firstNotFinite(const KrigBlockVoid* blocks, long count);
+// The index of the first record that cannot be written as it stands, or -1,
+// with what is wrong with it in `why`: a number that is not finite (the
+// database keeps no NaN: it becomes NULL, read back as 0; and a block at
+// infinity is nowhere), or a sub-block count without the arrays it promises.
+// Sub-block arrays are kept as their bytes.
+long firstUnwritable(const KrigBlockResult* blocks, long count, const char*& why);
+long firstUnwritable(const KrigBlockVoid* blocks, long count, const char*& why);
 
 }  // namespace vornel::store
 

@@ -10,6 +10,8 @@ inline constexpr const char kNoDatabase[] = "no database is open";
 inline constexpr const char kNotWritten[] = "the database could not be written: ";
 inline constexpr const char kNotFinite[] =
     "holds a value that is not a finite number (NaN or infinite); nothing was written";
+inline constexpr const char kNoSubBlockArrays[] =
+    "counts sub-blocks but has no arrays for them; nothing was written";
 
 // A database object whose connection is open: enough for statements.
 inline bool connectionOpen(const CKrigDatabase* db) {

@@ -18,17 +18,16 @@ long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* b
     if (blocks == nullptr && count > 0) {
         return fail("no blocks to insert");
     }
-    if (const long bad = firstNotFinite(blocks, count); bad >= 0) {
-        return fail("block " + std::to_string(bad) + " " + kNotFinite);
+    const char* why = nullptr;
+    if (const long bad = firstUnwritable(blocks, count, why); bad >= 0) {
+        return fail("block " + std::to_string(bad) + " " + why);
     }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());
     }
-    const bool added =
-        addRows(*m_pDatabase, tableName, count, m_strLastError, [&](BlockWriter& w, long i) {
-            return subBlocksPresent(blocks[i]) && w.writeResult(blocks[i]);
-        });
+    const bool added = addRows(*m_pDatabase, tableName, count, m_strLastError,
+                               [&](BlockWriter& w, long i) { return w.writeResult(blocks[i]); });
     if (!added) {
         return 0;  // rolled back
     }

@@ -20,8 +20,9 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (const long bad = firstNotFinite(blocks, count); bad >= 0) {
-        return fail("block " + std::to_string(bad) + " " + kNotFinite);
+    const char* why = nullptr;
+    if (const long bad = firstUnwritable(blocks, count, why); bad >= 0) {
+        return fail("block " + std::to_string(bad) + " " + why);
     }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {
@@ -37,8 +38,7 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
     }
     const bool added =
         addRows(*m_pDatabase, tableName, count, m_strLastError, [&](BlockWriter& w, long i) {
-            return subBlocksPresent(blocks[i]) &&
-                   w.writeVoid(blocks[i], static_cast<int32_t>(next + i));
+            return w.writeVoid(blocks[i], static_cast<int32_t>(next + i));
         });
     if (!added) {
         return 0;

@@ -118,6 +118,8 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     blocks[1].Krig_OutAttr = 1;
     blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
+    EXPECT_EQ(mng.lastError(),
+              "block 2 counts sub-blocks but has no arrays for them; nothing was written");
     EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
 }
@@ -185,6 +187,11 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     ASSERT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 8);  // getNextBlockID's status
     EXPECT_EQ(voids[0].Krig_BlockID, 100);                  // the records keep their own
     EXPECT_EQ(shell("SELECT group_concat(Krig_BlockID) FROM V1"), "7,8,9\n");
+    KrigBlockVoid promising;
+    promising.SubBUD_Num = 1;
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", &promising, 1), 0);
+    EXPECT_EQ(mng.lastError(),
+              "block 0 counts sub-blocks but has no arrays for them; nothing was written");
 
     KrigBlockVoid* rows = nullptr;
     long count = 0;
