@@ -20,8 +20,10 @@
 namespace vornel::store {
 
 // Allocates `count` records into the cache and reads the rows into them,
-// in recordset order, never past the last record. False when the count is
-// not positive or the array cannot be had (the cache stays empty).
+// in recordset order, never past the last record. The cache counts the rows
+// read: a condition such as random() < 0 can deliver fewer than it counted.
+// False when the count is not positive or the array cannot be had (the cache
+// stays empty).
 template <class Record, class ReadRow>
 bool fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount, ReadRow readRow) {
     if (count <= 0 || count > std::numeric_limits<int32_t>::max()) {
@@ -31,9 +33,9 @@ bool fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount
     if (cache == nullptr) {
         return false;
     }
-    cacheCount = static_cast<int32_t>(count);
-    for (int32_t i = 0; i < cacheCount && rs.IsEOF() == 0; ++i) {
-        readRow(cache[i]);
+    cacheCount = 0;
+    while (cacheCount < count && rs.IsEOF() == 0) {
+        readRow(cache[cacheCount++]);
         rs.MoveNext();
     }
     return true;
