@@ -3,6 +3,10 @@
 // Every operation returns a long status: 0 when it did not do its work,
 // otherwise 1 or, where the operation hands back an identifier, that value.
 // Nothing is thrown. lastError() tells why the last failed call returned 0.
+// A statement that the database rejects on its own merits (no such table, a
+// text longer than its column) only warns through the notice handler and
+// leaves the status alone; a database that cannot be written at all (busy,
+// read-only, full) makes a write return 0.
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache
@@ -42,7 +46,10 @@ public:
     long compactDatabase(std::string path);
     void clearDatabase();
 
-    // Schema.
+    // Schema. initDataBase makes the two parameter tables afresh, discarding
+    // every run in them; the create calls replace a table of that name with
+    // an empty one. isExistTbl writes the name into its query unbracketed, so
+    // a name that needs brackets (a blank, a quote, a keyword) reads as absent.
     long initDataBase();
     long createBlockResultTbl(std::string tableName);
     long createBlockVoidTbl(std::string tableName);
