@@ -93,6 +93,12 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     const CsvTable t = readCsv(path("cut.csv"));
     EXPECT_EQ(t.at(0, "TRACE"), "0 0;10 0;10 5;0 5");
     EXPECT_EQ(t.at(0, "DX"), "6");
+    // A plan says which layer it kept: the blocks of the upper layer, whose
+    // centres lie at Z = 15.
+    cut({"--z", "12.5"});
+    EXPECT_EQ(linesOf(out)[1],
+              "  layer: the blocks centred at Z = 15 (a plan keeps the layer of the first block "
+              "it meets)");
 }
 
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
@@ -131,6 +137,13 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_TRUE(contains(r.err, "4 blocks cut")) << r.err;
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "m.db"}),
                       "database being read");
+    // Two outputs into one file would leave only the second.
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "-", "--csv", "-"}),
+        "--svg and --csv would both write to standard output");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "both.out",
+                               "--csv", "./both.out"}),
+                       "--svg and --csv would both write to 'both.out'");
 }
 
 // Two 1 m blocks at mining coordinates: labels rounded to six digits would

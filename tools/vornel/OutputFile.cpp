@@ -31,6 +31,22 @@ bool isStandardOutput(const std::string& path) {
     return path == "-";
 }
 
+bool sameOutput(const std::string& a, const std::string& b) {
+    if (isStandardOutput(a) || isStandardOutput(b)) {
+        return a == b;
+    }
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) {
+        return true;
+    }
+    // Where neither exists yet: the paths they would be made at.
+    std::error_code first;
+    std::error_code second;
+    const fs::path one = fs::weakly_canonical(fs::absolute(followLinks(a)), first);
+    const fs::path other = fs::weakly_canonical(fs::absolute(followLinks(b)), second);
+    return !first && !second && one == other;
+}
+
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
     std::error_code ec;
     if (!isStandardOutput(output) && fs::equivalent(output, db, ec)) {

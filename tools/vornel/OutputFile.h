@@ -44,6 +44,10 @@ std::string followLinks(const std::string& path);
 // True for the output path that means standard output.
 bool isStandardOutput(const std::string& path);
 
+// True when the two output paths name one file (or both standard output),
+// whether or not it exists yet.
+bool sameOutput(const std::string& a, const std::string& b);
+
 // Throws Failure when writing `output` would overwrite the database `db`
 // that the command reads.
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db);

@@ -38,9 +38,11 @@ A block counts as cut when the section touches its box (or, for a block
 stored with sub-blocks and a coefficient below 1, the box of one of its
 sub-blocks); it comes back with the sub-blocks that are cut. Touching means
 meeting a face, edge or corner of the box: a section lying wholly inside one
-block, smaller than it, cuts nothing. A horizontal
-section keeps one layer: that of the first block it touches. A section
-exactly on the face between two layers may thus pick either.
+block, smaller than it, cuts nothing. A horizontal section keeps one layer:
+the blocks whose centre lies at the height of the first block it touches
+(the command says which). A section exactly on the face between two layers
+may thus pick either, and blocks of another height that it crosses are left
+out.
 
 --svg draws the trace of every cut block or sub-block on the section plane
 (the polygon where the plane meets its box), coloured by grade, with axes in
@@ -67,15 +69,22 @@ bool folded(const SectionPlane& plane) {
     return plane.fold > 1e-9 * size;
 }
 
+// As the cut decides it: a plan keeps one layer of blocks.
+bool flat(const SectionPlane& plane) {
+    const D_3DOT* c = plane.corners;
+    return c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
+}
+
 void runSection(const SectionOptions& o) {
     refuseDatabaseAsOutput(o.svg, o.db);
     refuseDatabaseAsOutput(o.csv, o.db);
+    if (!o.svg.empty() && !o.csv.empty() && sameOutput(o.svg, o.csv)) {
+        throw UsageError("--svg and --csv would both write to " +
+                         (isStandardOutput(o.svg) ? "standard output" : "'" + o.svg + "'") +
+                         "; give each its own file");
+    }
     const bool svgOut = isStandardOutput(o.svg);
     const bool csvOut = isStandardOutput(o.csv);
-    if (svgOut && csvOut) {
-        throw UsageError(
-            "--svg - and --csv - would both write to standard output; give one a file");
-    }
     // The count goes where it does not mix with a drawing or list on
     // standard output.
     std::ostream& report = svgOut || csvOut ? std::cerr : std::cout;
@@ -101,6 +110,10 @@ void runSection(const SectionOptions& o) {
             report << " of them";
         }
         report << " only touched along an edge or at a corner (nothing to draw)\n";
+    }
+    if (flat(plane) && n.blocks > 0) {
+        report << "  layer: the blocks centred at Z = " << formatExact(n.layer)
+               << " (a plan keeps the layer of the first block it meets)\n";
     }
     if (folded(plane)) {
         report << "  corner 3 lies " << formatNumber(plane.fold)

@@ -134,6 +134,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
 
     SectionCount n;
     n.blocks = count;
+    n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
     for (long i = 0; i < count; ++i) {
         n.split += blocks[i].SubBUD_Num > 0 ? 1 : 0;
         n.subBlocks += std::max(blocks[i].SubBUD_Num, 0);

@@ -16,6 +16,7 @@ struct SectionCount {
     long split = 0;      // of them, cut by their sub-blocks
     long subBlocks = 0;  // sub-blocks cut
     long untraced = 0;   // blocks and sub-blocks the section only touches
+    double layer = 0;    // the centre Z of the first block cut
 };
 
 // The box the table's blocks fill: the run's grid from the catalog, or the
