@@ -54,7 +54,7 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
          "rows.txt:2: the first row holds numbers, not column names"},
         // Values outside what a block can hold: the 32-bit counts, a share of
-        // the block, a tonnage, a whole grid index.
+        // the block, a tonnage, a mean distance, a whole grid index.
         {"n.csv", "X,Y,Z,DX,DY,DZ,CU,NSAMP\n5,5,5,10,10,10,1,1e12\n",
          "n.csv:2:18: expected a whole number from 0 to 2147483647 in column 'NSAMP', found "
          "'1e12'"},
@@ -62,6 +62,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "c.csv:2:18: expected a share of the block above 0 and at most 1 in column 'COEF'"},
         {"t.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,-5\n",
          "t.csv:2:18: expected a tonnage of 0 or more in column 'TONNAGE', found '-5'"},
+        {"d.csv", "X,Y,Z,DX,DY,DZ,CU,AVGDIST\n5,5,5,10,10,10,1,3e9\n",
+         "d.csv:2:18: expected a distance from 0 to 2147483647 in column 'AVGDIST', found '3e9'"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
          sized},
     };

@@ -65,6 +65,10 @@ rows. A block's grade and variance are its rows' volume-weighted means, its
 coefficient the fraction of the parent they fill, its tonnage their sum
 (or volume times density). A single row filling its parent is a whole block.
 
+The database keeps volume and tonnage in single precision (about seven
+digits: 61200.012 t is kept as 61200.0117), AVGDIST as a whole number (cut
+toward zero), and the catalog's grid to three decimals.
+
 The run is registered in the catalog (KrigBlock_Param) and its blocks are
 numbered 1, 2, ... in file order. Nothing is written until the whole file has
 been read, and then everything is written in one transaction: after a

@@ -192,7 +192,10 @@ SourceRow SourceRowReader::read(const Row& row) const {
             "a share of the block above 0 and at most 1");
     }
     if (roles_.has(Role::MeanDistance)) {
-        r.meanDistance = number(row, Role::MeanDistance);
+        // Kept as a whole number: what a 32-bit integer holds.
+        r.meanDistance = bounded(
+            row, Role::MeanDistance, [](double v) { return v >= 0 && v < 2147483648.0; },
+            "a distance from 0 to 2147483647");
     }
     if (roles_.has(Role::Samples)) {
         r.samples = count(row, Role::Samples);
