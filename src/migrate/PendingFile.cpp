@@ -39,6 +39,9 @@ void syncDirectory(const std::string& path) {
 
 PendingFile::PendingFile(std::string destination)
     : destination_(std::move(destination)), path_(destination_ + ".migrating") {
+    if (destination_.empty()) {
+        throw MigrationError("the new database's path is empty");
+    }
     if (exists(destination_)) {
         throw MigrationError("'" + destination_ +
                              "' already exists; migrating writes a new database and overwrites "

@@ -132,8 +132,10 @@ void readInChild(const std::string& source, const ReadFunction& read, AccessSink
             child.stop();
             child.wait();
             throw MigrationError("reading '" + source + "' made no progress for " +
-                                 std::to_string(idleTimeoutMs / 1000) +
-                                 " s and was stopped; the file is probably damaged");
+                                 (idleTimeoutMs % 1000 == 0
+                                      ? std::to_string(idleTimeoutMs / 1000) + " s"
+                                      : std::to_string(idleTimeoutMs) + " ms") +
+                                 " and was stopped; the file is probably damaged");
     }
 }
 

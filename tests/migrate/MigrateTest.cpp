@@ -26,6 +26,7 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
         {dir.file("no/such/new.db"),
          "cannot write in '" + dir.file("no/such") + "': No such file or directory"},
         {tooLong, "Cannot create database '" + tooLong + ".migrating': File name too long"},
+        {"", "the new database's path is empty"},
     };
     for (const auto& [target, error] : cases) {
         MigrationReport report;

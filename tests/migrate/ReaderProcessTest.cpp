@@ -198,6 +198,9 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
                   message);
         EXPECT_TRUE(noChildLeft()) << message;
     }
+    RecordingSink ignored;
+    EXPECT_EQ(errorOf([&] { readInChild("old.mdb", readThen(hang), ignored, 300); }),
+              "reading 'old.mdb' made no progress for 300 ms and was stopped" + damaged);
 
     // A sink that fails ends the child all the same.
     struct Refusing : RecordingSink {

@@ -76,6 +76,13 @@ bool TextRows::next(Row& row) {
         if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
             line.replace(0, 3, "   ");  // a byte-order mark; keeps the columns right
         }
+        // Text in UTF-16 ("Unicode text" from a spreadsheet) and binary files
+        // hold NUL bytes, which no UTF-8 text does.
+        if (const size_t nul = line.find('\0'); nul != std::string::npos) {
+            throw Failure(placeOf(path_, line_, static_cast<int>(nul) + 1) +
+                          ": a NUL byte: this is not a text file in UTF-8 (save a spreadsheet "
+                          "as CSV UTF-8)");
+        }
         if (skipped(line)) {
             continue;
         }
