@@ -22,10 +22,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     using Words = std::vector<std::string>;
     // At 0.5: 2000 + 3000 + 500 t holding 1600 + 4800 + 1500 = 7900 t.%, a
     // mean of 7900 / 5500 and 79 t of copper; at 1: 3500 t, 6300 / 3500 = 1.8.
-    const std::string stored = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,1,2"});
+    // Above 5 no tonnes are left to average.
+    const std::string stored = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,1,2,5"});
     EXPECT_EQ(rowFor(stored, "0.5"), (Words{"0.5", "3", "5500", "1.4364", "79.0"}));
     EXPECT_EQ(rowFor(stored, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
     EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
+    EXPECT_EQ(rowFor(stored, "5"), (Words{"5", "0", "0", "-", "0.0"}));
     EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
     // With a density of 2.5 every 1000 m3 block weighs 2500 t.
     const std::string dense =

@@ -66,7 +66,7 @@ void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& ro
                std::string("metal (") + unit.metalUnit + ")"});
     for (const GradeTonnageRow& r : rows) {
         table.add({formatNumber(r.cutoff), std::to_string(r.blocks), fixed(r.tonnes, 0),
-                   fixed(r.meanGrade, 4), fixed(r.metal, 1)});
+                   r.tonnes > 0 ? fixed(r.meanGrade, 4) : "-", fixed(r.metal, 1)});
     }
     table.print(out);
 }
