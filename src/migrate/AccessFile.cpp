@@ -1,8 +1,10 @@
 #include "migrate/AccessFile.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -29,6 +31,23 @@ long pageSizeOf(unsigned char version) {
 
 std::string quote(const std::string& path) {
     return "'" + path + "'";
+}
+
+// The reader takes the code page of a Jet 3 file's text from this variable
+// when it is set; one it cannot convert from would fail the whole read as a
+// damaged catalog.
+void checkJet3Charset() {
+    const char* charset = std::getenv("MDB_JET3_CHARSET");
+    if (charset == nullptr || *charset == '\0') {
+        return;
+    }
+    const iconv_t converter = iconv_open("UTF-8", charset);
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        throw MigrationError("MDB_JET3_CHARSET names '" + std::string(charset) +
+                             "', a character set this system cannot convert; name one that "
+                             "'iconv -l' lists, or unset it");
+    }
+    iconv_close(converter);
 }
 
 }  // namespace
@@ -64,6 +83,9 @@ void checkAccessFile(const std::string& path) {
     if (st.st_size % pageSize != 0) {
         throw MigrationError(quote(path) + " is damaged: it ends part-way through a page (" +
                              std::to_string(st.st_size) + " bytes); it may have been cut short");
+    }
+    if (head[kVersionAt] == 0) {
+        checkJet3Charset();
     }
 }
 

@@ -38,6 +38,17 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
     EXPECT_TRUE(fileExists(other + ".migrating"));
     EXPECT_FALSE(fileExists(other));
     EXPECT_FALSE(fileExists(tooLong));
+
+    // The code page of a Jet 3 file's text, named by the user, is checked
+    // before anything is read.
+    setenv("MDB_JET3_CHARSET", "NO-SUCH-CHARSET", 1);
+    MigrationReport report;
+    EXPECT_EQ(migrateAccessDatabase(sample("nwind.mdb"), dir.file("n.db"), report), 0);
+    unsetenv("MDB_JET3_CHARSET");
+    EXPECT_EQ(report.error,
+              "MDB_JET3_CHARSET names 'NO-SUCH-CHARSET', a character set this system cannot "
+              "convert; name one that 'iconv -l' lists, or unset it");
+    EXPECT_FALSE(fileExists(dir.file("n.db")));
 }
 
 // A commit that cannot be made keeps nothing of its own, and nothing else is lost.
