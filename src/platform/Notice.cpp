@@ -26,9 +26,15 @@ void setNoticeHandler(NoticeHandler h) {
 }
 
 void showNotice(const std::string& text, const std::string& caption) {
-    std::lock_guard<std::mutex> lock(handlerMutex());
-    if (handler()) {
-        handler()(text, caption);
+    // Called on a copy, outside the lock: a handler may call the library
+    // again, or set another handler.
+    NoticeHandler current;
+    {
+        std::lock_guard<std::mutex> lock(handlerMutex());
+        current = handler();
+    }
+    if (current) {
+        current(text, caption);
     } else {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }

@@ -44,9 +44,14 @@ void write(const char* format, ...) {
     const std::string line = formatv(format, args);
     va_end(args);
 
-    std::lock_guard<std::mutex> lock(sinkMutex());
-    if (sink()) {
-        sink()(line);
+    // Called on a copy, outside the lock, as notices are.
+    TraceSink current;
+    {
+        std::lock_guard<std::mutex> lock(sinkMutex());
+        current = sink();
+    }
+    if (current) {
+        current(line);
     } else {
         std::fputs(line.c_str(), stderr);
     }

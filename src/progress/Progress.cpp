@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -21,7 +22,7 @@ struct TerminalBar {
     std::string message;
     long shown = -1;
 
-    void start(const std::string& text) {
+    void start(const std::string& text, const std::string& /*caption*/) {
         message = text;
         shown = -1;
     }
@@ -46,7 +47,6 @@ struct TerminalBar {
 struct State {
     vornel::ProgressSink sink;
     TerminalBar bar;
-    QvProgressHandle next = 1;
 };
 
 State& state() {
@@ -57,6 +57,34 @@ State& state() {
 bool drawBar() {
     static const bool terminal = isatty(STDERR_FILENO) != 0;
     return terminal;
+}
+
+// A host sink with any callback set replaces the bar; callbacks it leaves
+// empty do nothing.
+bool hostSink(const vornel::ProgressSink& sink) {
+    return sink.start || sink.setPos || sink.end;
+}
+
+// Calls the host's callback, picked by `part`, on a copy taken under the
+// lock and run outside it: a callback may call the library again or set
+// another sink. Without a host sink, moves the bar under the lock.
+template <class Callback, class Draw, class... Args>
+void report(Callback vornel::ProgressSink::*part, Draw drawn, const Args&... args) {
+    Callback callback;
+    {
+        std::lock_guard<std::mutex> lock(sinkMutex());
+        State& s = state();
+        if (!hostSink(s.sink)) {
+            if (drawBar()) {
+                (s.bar.*drawn)(args...);
+            }
+            return;
+        }
+        callback = s.sink.*part;
+    }
+    if (callback) {
+        callback(args...);
+    }
 }
 
 }  // namespace
@@ -70,47 +98,19 @@ void setProgressSink(ProgressSink sink) {
 
 }  // namespace vornel
 
-// A host sink with any callback set replaces the bar; callbacks it leaves
-// empty do nothing.
-static bool hostSink(const State& s) {
-    return s.sink.start || s.sink.setPos || s.sink.end;
-}
-
 QvProgressHandle qvStartProgress(const char* message, const char* caption) {
-    std::lock_guard<std::mutex> lock(sinkMutex());
-    State& s = state();
-    if (hostSink(s)) {
-        if (s.sink.start) {
-            s.sink.start(message, caption);
-        }
-    } else if (drawBar()) {
-        s.bar.start(message);
-    }
-    return s.next++;
+    static std::atomic<QvProgressHandle> next{1};
+    report(&vornel::ProgressSink::start, &TerminalBar::start, std::string(message),
+           std::string(caption));
+    return next++;
 }
 
 long qvSetPos(QvProgressHandle, long position) {
-    std::lock_guard<std::mutex> lock(sinkMutex());
-    State& s = state();
-    if (hostSink(s)) {
-        if (s.sink.setPos) {
-            s.sink.setPos(position);
-        }
-    } else if (drawBar()) {
-        s.bar.setPos(position);
-    }
+    report(&vornel::ProgressSink::setPos, &TerminalBar::setPos, position);
     return 1;
 }
 
 long qvEndProgress(QvProgressHandle) {
-    std::lock_guard<std::mutex> lock(sinkMutex());
-    State& s = state();
-    if (hostSink(s)) {
-        if (s.sink.end) {
-            s.sink.end();
-        }
-    } else if (drawBar()) {
-        s.bar.end();
-    }
+    report(&vornel::ProgressSink::end, &TerminalBar::end);
     return 1;
 }

@@ -1,4 +1,6 @@
 // Creating, connecting and compacting the database file.
+#include <memory>
+
 #include "store/KrigDatabase.h"
 #include "vornel/VornelMng.h"
 
@@ -13,9 +15,15 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
         return fail("the database path holds a NUL character");
     }
     clearDatabase();
-    m_pDatabase = new CKrigDatabase();
-    m_pDatabase->SetPath(path);
-    if ((m_pDatabase->*open)() == 0) {
+    // The manager takes the database once it is opened: a notice handler
+    // told something while it opens may call this manager again, and what
+    // it connects or clears then must not pull the object from under it.
+    auto database = std::make_unique<CKrigDatabase>();
+    database->SetPath(path);
+    const long opened = (database.get()->*open)();
+    clearDatabase();
+    m_pDatabase = database.release();
+    if (opened == 0) {
         return fail(std::string("cannot ") + verb + " database '" + path +
                     "': " + m_pDatabase->Failure());
     }

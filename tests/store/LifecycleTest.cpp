@@ -9,6 +9,7 @@
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
+#include "vornel/Hooks.h"
 #include "vornel/VornelMng.h"
 
 using namespace vornel::test;
@@ -114,6 +115,13 @@ TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     EXPECT_EQ(mng.createDatabase(good), 0);
     EXPECT_EQ(mng.connectDatabase(good), 1) << mng.lastError();
     EXPECT_TRUE(mng.lastError().empty());
+
+    // The handler may call the manager back, even to clear its database.
+    vornel::setNoticeHandler(
+        [this](const std::string&, const std::string&) { mng.clearDatabase(); });
+    EXPECT_EQ(mng.createDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "already exists")) << mng.lastError();
+    EXPECT_EQ(mng.initDataBase(), 0);
 }
 
 // Connecting to nothing creates nothing; empty paths leave the open database alone.

@@ -1,4 +1,6 @@
 // Statistics and the updates of derived values.
+#include <unistd.h>
+
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -151,4 +153,16 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     Progress progress;
     EXPECT_EQ(mng.modifyResultAtts("", blocks.data(), 5), 0);
     EXPECT_EQ(progress.log, "");  // refused before any window opens
+
+    // A sink may call the library back, and set another sink. Were it to
+    // wait for itself, the alarm would end the test.
+    long inner = -1;
+    vornel::setProgressSink({nullptr, nullptr, [&] {
+                                 vornel::setProgressSink({});
+                                 inner = mng.modifyResType("T1", blocks.data(), 1);
+                             }});
+    alarm(30);
+    EXPECT_EQ(mng.modifyResultAtts("T1", blocks.data(), 3), 1);
+    alarm(0);
+    EXPECT_EQ(inner, 1);
 }
