@@ -2,7 +2,8 @@
 // meant for the user, progress of long work, and diagnostic trace lines.
 //
 // Each setter replaces the previous hook; an empty hook restores the
-// default. Set hooks before the managers that use them start working.
+// default. Set hooks before the managers that use them start working. A
+// hook may call the library again, set hooks included.
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 
@@ -19,8 +20,9 @@ using NoticeHandler = std::function<void(const std::string& text, const std::str
 VORNEL_API void setNoticeHandler(NoticeHandler handler);
 
 // Progress of a long operation: start with a message and a caption, then
-// positions from 0 to 100, then end. By default a one-line bar is drawn
-// on stderr when stderr is a terminal, and nothing otherwise.
+// positions in percent from 0 (the last may fall short of 100), then end.
+// By default a one-line bar is drawn on stderr when stderr is a terminal,
+// and nothing otherwise.
 struct ProgressSink {
     std::function<void(const std::string& message, const std::string& caption)> start;
     std::function<void(long percent)> setPos;

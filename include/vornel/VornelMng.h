@@ -4,9 +4,9 @@
 // otherwise 1 or, where the operation hands back an identifier, that value.
 // Nothing is thrown. lastError() tells why the last failed call returned 0.
 // A statement that the database rejects on its own merits (no such table, a
-// text longer than its column) only warns through the notice handler and
-// leaves the status alone; a database that cannot be written at all (busy,
-// read-only, full) makes a write return 0.
+// text longer than its column) leaves only a warning in the diagnostic trace
+// of a debug build, and the status alone; a database that cannot be written
+// at all (busy, read-only, full) makes a write return 0.
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache
