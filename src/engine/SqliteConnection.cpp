@@ -226,18 +226,20 @@ void SqliteConnection::execute(const std::string& sql, long) {
     }
 }
 
-void SqliteConnection::checkTransactionAlive(Session& s) {
+bool SqliteConnection::endLostLevel(Session& s) {
     if (s.transactionLevel == 0) {
         raise(*errors_, hr::kEngine, "No transaction is active.");
     }
-    if (sqlite3_get_autocommit(s.db()) != 0) {
-        s.transactionLevel = 0;
-        raise(*errors_, hr::kEngine, "the transaction was already rolled back by the engine");
+    if (!s.transactionLost && sqlite3_get_autocommit(s.db()) == 0) {
+        return false;
     }
+    s.transactionLost = --s.transactionLevel > 0;
+    return true;
 }
 
 long SqliteConnection::beginTrans() {
     Session& s = *session();
+    s.requireTransactionKept();
     const long level = s.transactionLevel + 1;
     s.run(level == 1 ? "BEGIN IMMEDIATE" : ("SAVEPOINT " + savepoint(level)).c_str());
     s.transactionLevel = level;
@@ -246,7 +248,11 @@ long SqliteConnection::beginTrans() {
 
 HRESULT SqliteConnection::commitTrans() {
     Session& s = *session();
-    checkTransactionAlive(s);
+    if (endLostLevel(s)) {
+        raise(*errors_, hr::kEngine,
+              "the transaction was rolled back after an error: nothing in it was written",
+              SQLITE_ABORT);
+    }
     const long level = s.transactionLevel;
     s.run(level == 1 ? "COMMIT" : ("RELEASE " + savepoint(level)).c_str());
     s.transactionLevel = level - 1;
@@ -255,7 +261,9 @@ HRESULT SqliteConnection::commitTrans() {
 
 HRESULT SqliteConnection::rollbackTrans() {
     Session& s = *session();
-    checkTransactionAlive(s);
+    if (endLostLevel(s)) {
+        return hr::kOk;  // the engine has rolled it back already
+    }
     const long level = s.transactionLevel;
     if (level == 1) {
         s.run("ROLLBACK");

@@ -31,9 +31,10 @@ private:
     // A handle on `name` (the path as SQLite takes it) with open `flags`;
     // failures name `path`.
     std::shared_ptr<Session> openFile(const std::string& name, int flags, const std::string& path);
-    // Fails when the engine ended the transaction on its own (after an I/O
-    // error, for instance): the levels counted here no longer exist.
-    void checkTransactionAlive(Session& s);
+    // Fails when no transaction is open. True when the engine had rolled
+    // the transaction back on its own (after an I/O error, for instance):
+    // the innermost level is then ended without a statement.
+    bool endLostLevel(Session& s);
 
     std::shared_ptr<ErrorList> errors_ = std::make_shared<ErrorList>();
     std::shared_ptr<Session> session_;

@@ -338,6 +338,7 @@ HRESULT SqliteRecordset::update() {
     if (editMode_ != adEditAdd) {
         return hr::kOk;
     }
+    session().requireTransactionKept();
     for (size_t i = 0; i < pending_.size(); ++i) {
         const int c = static_cast<int>(i);
         if (kinds_[i] == ColumnKind::Counter && pending_[i].vt == VT_EMPTY) {

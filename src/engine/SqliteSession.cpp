@@ -93,6 +93,7 @@ Session::~Session() {
 }
 
 sqlite3_stmt* Session::shared(const std::string& shape) {
+    requireTransactionKept();
     const auto it = std::find_if(shapes_.begin(), shapes_.end(),
                                  [&](const auto& cached) { return cached.first == shape; });
     if (it != shapes_.end()) {
@@ -108,7 +109,17 @@ sqlite3_stmt* Session::shared(const std::string& shape) {
     return stmt;
 }
 
+void Session::requireTransactionKept() {
+    if (transactionLost) {
+        raise(*errors_, hr::kEngine,
+              "the transaction was rolled back after an error; end it before running more "
+              "statements",
+              SQLITE_ABORT);
+    }
+}
+
 void Session::fail(int rc, const std::string& what) {
+    transactionLost = transactionLost || (transactionLevel > 0 && sqlite3_get_autocommit(db_) != 0);
     std::string description = what.empty() ? "" : what + ": ";
     description += sqlite3_errmsg(db_);
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
@@ -118,6 +129,7 @@ void Session::fail(int rc, const std::string& what) {
 }
 
 sqlite3_stmt* Session::prepare(std::string_view statement) {
+    requireTransactionKept();
     const std::string sql = translateJet(statement);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;

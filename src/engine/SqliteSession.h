@@ -44,8 +44,15 @@ public:
     // Records the engine's failure `rc` under `what` and throws it.
     [[noreturn]] void fail(int rc, const std::string& what);
 
+    // Throws while the transaction is lost (below).
+    void requireTransactionKept();
+
     // Nesting depth of the transactions begun through the connection.
     long transactionLevel = 0;
+    // Set when the engine has rolled the transaction back by itself after
+    // an error (disk full, I/O): until every level has been ended, each
+    // statement is refused, or it would commit on its own.
+    bool transactionLost = false;
 
 private:
     sqlite3* db_;

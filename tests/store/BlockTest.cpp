@@ -1,10 +1,18 @@
 // Result and void rows through the file: every column, the sub-block bytes,
 // the order of reads and the rules of the two block caches.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 
 #include "store/BlockFixture.h"
 
 using vornel::test::BlockTest;
+using vornel::test::contains;
+using vornel::test::sqliteShell;
 
 TEST_F(BlockTest, EveryColumnRoundTripsThroughTheFile) {
     // Distinct values everywhere, so that no column can pass for another.
@@ -122,6 +130,52 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
               "block 2 counts sub-blocks but has no arrays for them; nothing was written");
     EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
+}
+
+// A disk that fills up inside a host transaction: the database rolls the
+// whole transaction back, and each write after that is refused until the
+// host ends it, for it would otherwise be kept on its own. A child process
+// writes under a file size limit; the parent reads what the file holds.
+TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
+    KrigBlockResult three[3] = {block(1, 0, 0, 0), block(2, 0, 0, 0), block(3, 0, 0, 0)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", three, 3), 1);
+    std::vector<KrigBlockResult> many;
+    for (int i = 4; i < 60000; ++i) {
+        many.push_back(block(i, 0, 0, 0));
+    }
+    mng.clearDatabase();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CVornelMng writer;
+        if (writer.connectDatabase(path) != 1 || writer.beginTransact() != 1 ||
+            writer.modifyResTypeByID("T1", 1, "IN_TX") != 1) {
+            _exit(2);
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit full{static_cast<rlim_t>(std::filesystem::file_size(path)), limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &full);
+        if (writer.insertIntoBlockResult("T1", many.data(), static_cast<long>(many.size())) != 0) {
+            _exit(3);
+        }
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (writer.modifyResTypeByID("T1", 2, "AFTER") != 0 ||
+            !contains(writer.lastError(), "the transaction was rolled back after an error")) {
+            _exit(4);
+        }
+        if (writer.endTransact(Rollback) != 1) {
+            _exit(5);
+        }
+        _exit(writer.modifyResTypeByID("T1", 3, "LATER") == 1 ? 0 : 6);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "2 no transaction, 3 the insert did not fail, 4 the write after it was not "
+        << "refused, 5 the rollback failed, 6 no write after it; status " << status;
+    EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"), "1|\n2|\n3|LATER\n");
 }
 
 TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
