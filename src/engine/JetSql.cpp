@@ -205,14 +205,23 @@ private:
     // The SQLite declaration of a Jet type; empty when the type stays.
     static std::string mapType(const Token& type, const std::string& size,
                                const std::string& column) {
+        // Jet refuses a number its integer column cannot hold; SQLite would
+        // keep it in 64 bits, and it would read back as no 32-bit value.
+        static const std::pair<const char*, const char*> kIntegers[] = {
+            {"int", "-2147483648 AND 2147483647"},
+            {"integer", "-2147483648 AND 2147483647"},
+            {"long", "-2147483648 AND 2147483647"},
+            {"short", "-32768 AND 32767"},
+            {"smallint", "-32768 AND 32767"},
+            {"byte", "0 AND 255"},
+            {"tinyint", "0 AND 255"},
+        };
+        for (const auto& [jet, range] : kIntegers) {
+            if (is(type, jet)) {
+                return "INTEGER CHECK(" + column + " BETWEEN " + range + ")";
+            }
+        }
         static const std::pair<const char*, const char*> kFixed[] = {
-            {"int", "INTEGER"},
-            {"integer", "INTEGER"},
-            {"long", "INTEGER"},
-            {"short", "INTEGER"},
-            {"smallint", "INTEGER"},
-            {"byte", "INTEGER"},
-            {"tinyint", "INTEGER"},
             {"double", "DOUBLE"},
             {"float", "DOUBLE"},
             {"single", "DOUBLE"},

@@ -18,15 +18,17 @@ TEST(JetSql, DeleteLosesItsStarOnlyWhereJetWroteOne) {
 TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
     EXPECT_EQ(translateJet("create table T(A int, B Long, C Double, D VarChar(20), E yesno, "
                            "F IMAGE, G AUTOINCREMENT(1,1))"),
-              "create table T(A INTEGER, B INTEGER, C DOUBLE, "
+              "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647), "
+              "B INTEGER CHECK(B BETWEEN -2147483648 AND 2147483647), C DOUBLE, "
               "D VARCHAR(20) COLLATE NOCASE CHECK(length(D) <= 20), E BOOLEAN, F BLOB, "
               "G COUNTER)");
     EXPECT_EQ(translateJet("create table [My T]([a b] text, M memo, W DATETIME, Y currency)"),
               "create table [My T]([a b] VARCHAR(255) COLLATE NOCASE CHECK(length([a b]) <= 255), "
               "M TEXT COLLATE NOCASE, W DATETIME, Y CURRENCY)");
     // Constraints and unknown types pass through.
-    EXPECT_EQ(translateJet("create table T(A int NOT NULL, B geometry, PRIMARY KEY (A))"),
-              "create table T(A INTEGER NOT NULL, B geometry, PRIMARY KEY (A))");
+    EXPECT_EQ(translateJet("create table T(A byte NOT NULL, B geometry, PRIMARY KEY (A))"),
+              "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255) NOT NULL, B geometry, "
+              "PRIMARY KEY (A))");
 }
 
 TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {

@@ -259,9 +259,11 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
               "everything came over (see above).\n");
     EXPECT_EQ(sqliteShell(dir.file("odd.db"), "SELECT name FROM sqlite_schema"), "Texts\n");
     EXPECT_EQ(sqliteShell(path, "SELECT sql FROM sqlite_schema"),
-              "CREATE TABLE [Order Details] ([Id] INTEGER, [Price] CURRENCY, [Shipped] DATETIME, "
-              "[Name] VARCHAR(5) COLLATE NOCASE CHECK(length([Name]) <= 5), [Done] BOOLEAN, "
-              "[Picture] BLOB, [Notes] TEXT COLLATE NOCASE)\nCREATE TABLE [None] ([Id] INTEGER)\n");
+              "CREATE TABLE [Order Details] ([Id] INTEGER CHECK([Id] BETWEEN -2147483648 AND "
+              "2147483647), [Price] CURRENCY, [Shipped] DATETIME, [Name] VARCHAR(5) COLLATE "
+              "NOCASE CHECK(length([Name]) <= 5), [Done] BOOLEAN, [Picture] BLOB, [Notes] TEXT "
+              "COLLATE NOCASE)\nCREATE TABLE [None] ([Id] INTEGER CHECK([Id] BETWEEN -2147483648 "
+              "AND 2147483647))\n");
     // An empty text stays an empty text, and NULL stays NULL.
     EXPECT_EQ(sqliteShell(path,
                           "SELECT Id, Price, Shipped, typeof(Name), Done, hex(Picture), "
