@@ -42,7 +42,8 @@ void checkJet3Charset() {
         return;
     }
     const iconv_t converter = iconv_open("UTF-8", charset);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    // iconv_open's failure value is (iconv_t)-1.
+    if (converter == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
         throw MigrationError("MDB_JET3_CHARSET names '" + std::string(charset) +
                              "', a character set this system cannot convert; name one that "
                              "'iconv -l' lists, or unset it");
