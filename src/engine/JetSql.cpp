@@ -202,6 +202,18 @@ private:
                ")";
     }
 
+    // What a table of Jet type names gives for the type, or null.
+    template <size_t N>
+    static const char* lookup(const std::pair<const char*, const char*> (&table)[N],
+                              const Token& type) {
+        for (const auto& [jet, mapped] : table) {
+            if (is(type, jet)) {
+                return mapped;
+            }
+        }
+        return nullptr;
+    }
+
     // The SQLite declaration of a Jet type; empty when the type stays.
     static std::string mapType(const Token& type, const std::string& size,
                                const std::string& column) {
@@ -216,10 +228,8 @@ private:
             {"byte", "0 AND 255"},
             {"tinyint", "0 AND 255"},
         };
-        for (const auto& [jet, range] : kIntegers) {
-            if (is(type, jet)) {
-                return "INTEGER CHECK(" + column + " BETWEEN " + range + ")";
-            }
+        if (const char* range = lookup(kIntegers, type)) {
+            return "INTEGER CHECK(" + column + " BETWEEN " + range + ")";
         }
         static const std::pair<const char*, const char*> kFixed[] = {
             {"double", "DOUBLE"},
@@ -247,10 +257,8 @@ private:
             {"longchar", "TEXT COLLATE NOCASE"},
             {"note", "TEXT COLLATE NOCASE"},
         };
-        for (const auto& [jet, sqlite] : kFixed) {
-            if (is(type, jet)) {
-                return sqlite;
-            }
+        if (const char* sqlite = lookup(kFixed, type)) {
+            return sqlite;
         }
         static const char* const kSized[] = {"varchar", "char",     "text",
                                              "string",  "nvarchar", "alphanumeric"};
