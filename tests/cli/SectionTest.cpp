@@ -110,6 +110,9 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}),
         "do not span a plane");
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}),
+        "corners 1 and 2 of the section are one point");
     EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
                        "--line: expected two points");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),

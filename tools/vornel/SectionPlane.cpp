@@ -122,6 +122,13 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
                          : !r.y.empty()     ? axisPlane(1, r.y, extent)
                                             : axisPlane(2, r.z, extent);
     const std::optional<SectionFrame> frame = sectionFrame(plane.corners);
+    const D_3DOT& c1 = plane.corners[0];
+    const D_3DOT& c2 = plane.corners[1];
+    if (!frame && c1.x == c2.x && c1.y == c2.y && c1.z == c2.z) {
+        throw UsageError("corners 1 and 2 of the section are one point: the drawing and the "
+                         "list measure along the section from corner 1 toward corner 2 (" +
+                         plane.title + ")");
+    }
     if (!frame) {
         throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
     }
