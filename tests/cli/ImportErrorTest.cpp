@@ -102,6 +102,15 @@ TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {
     EXPECT_FAILS_WITH(vornel({"import", "other.db", "a.csv", "-t", "T", "-e", "Cu"}),
                       "other.db: an SQLite database, but not a block-model database");
     EXPECT_EQ(sqliteShell(path("other.db"), "SELECT name FROM sqlite_master;"), "t\n");
+
+    // A new database that an import is still making shows no catalog until
+    // that import commits its run: another import writes nothing into it.
+    sqliteShell(path("making.db"), "PRAGMA journal_mode=WAL;");
+    EXPECT_FAILS_WITH(vornel({"import", "making.db", "a.csv", "-t", "T", "-e", "Cu"}),
+                      "making.db: an SQLite database, but not a block-model database: it has no "
+                      "KrigBlock_Param catalog (if an import is making it, try again once that "
+                      "is done)");
+    EXPECT_EQ(sqliteShell(path("making.db"), "SELECT count(*) FROM sqlite_master;"), "0\n");
 }
 
 // The bad row is the last: every row before it was read, none is written.

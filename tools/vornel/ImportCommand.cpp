@@ -112,12 +112,20 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
     return f;
 }
 
-void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks) {
+void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks,
+              bool fresh) {
     HostTransaction transaction(mng);
-    // createBlockResultTbl replaces a table of that name, and another import
-    // may have made it while this one read its file: only a check under the
-    // write lock keeps that import's blocks.
-    refuseExisting(mng, o);
+    if (fresh) {
+        // A new database gets its catalog with the run, in one transaction:
+        // until then no other import takes the file for a model and writes
+        // into it, which a failure of this one would remove.
+        createCatalog(mng, o.db);
+    } else {
+        // createBlockResultTbl replaces a table of that name, and another
+        // import may have made it while this one read its file: only a
+        // check under the write lock keeps that import's blocks.
+        refuseExisting(mng, o);
+    }
     check(mng, mng.createBlockResultTbl(o.table), o.db);
     RunNames names;
     names.description = o.description.empty()
@@ -156,11 +164,11 @@ void runImport(const ImportOptions& o) {
     const ModelFileReport report = readModelFile(o.file, options, blocks);
     std::optional<RemovedIfInterrupted> unfinished;
     if (fresh) {
+        check(mng, mng.createDatabase(file), o.db);
         unfinished.emplace(file, true);
-        createModel(mng, file);
     }
     try {
-        writeRun(mng, o, unit, blocks);
+        writeRun(mng, o, unit, blocks, fresh);
     } catch (const Failure&) {
         if (fresh) {
             mng.clearDatabase();

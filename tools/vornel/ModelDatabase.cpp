@@ -16,6 +16,9 @@ namespace {
 
 constexpr size_t kLongestName = 19;
 
+// A database that an import is making holds nothing until it is done.
+constexpr const char kBeingMade[] = " (if an import is making it, try again once that is done)";
+
 // What the first bytes of a file say it is. The library would refuse the
 // others too, but in its own terms; the user wants to hear what the file is.
 std::string notADatabase(const std::string& path) {
@@ -35,7 +38,7 @@ std::string notADatabase(const std::string& path) {
     in.read(head, sizeof head);
     const std::streamsize got = in.gcount();
     if (got == 0) {
-        return "an empty file, not a block-model database";
+        return std::string("an empty file, not a block-model database") + kBeingMade;
     }
     if (got == sizeof head && std::memcmp(head, "SQLite format 3", 16) == 0) {
         return {};
@@ -80,18 +83,26 @@ void openModel(CVornelMng& mng, const std::string& path) {
     if (mng.isExistTbl("KrigBlock_Param", exists) == 0 || exists == 0) {
         mng.clearDatabase();
         throw Failure(path +
-                      ": an SQLite database, but not a block-model database (it has no "
-                      "KrigBlock_Param catalog)");
+                      ": an SQLite database, but not a block-model database: it has no "
+                      "KrigBlock_Param catalog" +
+                      kBeingMade);
+    }
+}
+
+void createCatalog(CVornelMng& mng, const std::string& path) {
+    if (mng.initDataBase() == 0) {
+        throw Failure(path + ": cannot create the catalog tables: " + mng.lastError());
     }
 }
 
 void createModel(CVornelMng& mng, const std::string& path) {
     check(mng, mng.createDatabase(path), path);
-    if (mng.initDataBase() == 0) {
-        const std::string why = mng.lastError();
+    try {
+        createCatalog(mng, path);
+    } catch (const Failure&) {
         mng.clearDatabase();
         removeModelFiles(path);
-        throw Failure(path + ": cannot create the catalog tables: " + why);
+        throw;
     }
 }
 

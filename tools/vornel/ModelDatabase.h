@@ -17,6 +17,9 @@ void openModel(CVornelMng& mng, const std::string& path);
 // Makes a new database at `path` (which must not exist) with its catalog.
 void createModel(CVornelMng& mng, const std::string& path);
 
+// Makes the catalog tables in the open database at `path`.
+void createCatalog(CVornelMng& mng, const std::string& path);
+
 // Removes a database file and the journal files beside it.
 void removeModelFiles(const std::string& path);
 
