@@ -28,7 +28,9 @@ std::string followLinks(const std::string& path) {
 }
 
 bool isStandardOutput(const std::string& path) {
-    return path == "-";
+    // The names of the open standard output: opened anew, a file it appends
+    // to would be replaced, and a pipe has no name to rename over.
+    return path == "-" || path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1";
 }
 
 bool sameOutput(const std::string& a, const std::string& b) {
@@ -61,9 +63,14 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     }
     target_ = followLinks(path_);
     std::error_code ec;
-    const fs::file_status status = fs::status(target_, ec);
+    // The system's own reading of the path: a link into /proc/self/fd names
+    // a pipe by no path that followLinks could give.
+    const fs::file_status status = fs::status(path_, ec);
     const bool special =
         fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
+    if (special) {
+        target_ = path_;
+    }
     if (!special) {
         partial_ = target_ + ".partial-" + std::to_string(::getpid());
         unfinished_.emplace(partial_, false);

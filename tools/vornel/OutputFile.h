@@ -41,7 +41,8 @@ private:
 // yet: new files are made there, and the links stay.
 std::string followLinks(const std::string& path);
 
-// True for the output path that means standard output.
+// True for the output paths that mean standard output: "-", /dev/stdout
+// and the like.
 bool isStandardOutput(const std::string& path);
 
 // True when the two output paths name one file (or both standard output),
