@@ -43,6 +43,15 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
     EXPECT_FAILS_WITH(vornel({"demo", "precious.db", "--blocks", "500"}),
                       "precious.db: exists and is not a demo database");
     EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
+
+    // Nor a demo database that another model was imported into.
+    ok({"demo", "d.db", "--blocks", "200"});
+    write("m.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    ok({"import", "d.db", "m.csv", "-t", "MINE", "-e", "Cu"});
+    EXPECT_FAILS_WITH(vornel({"demo", "d.db", "--blocks", "200"}),
+                      "d.db: a demo database that holds other runs too (MINE); give the demo "
+                      "another path");
+    EXPECT_NE(ok({"info", "d.db"}).find("MINE"), std::string::npos);
 }
 
 // Killed while it writes, the demo leaves nothing: neither the database it

@@ -47,14 +47,43 @@ struct Timings {
     }
 };
 
-bool isDemoDatabase(const std::string& path) {
+// Why the demo may not replace the file at `path`, or empty when it may:
+// when no file is there, or an earlier demo's database that holds nothing
+// else.
+std::string whyNotReplaced(const std::string& path) {
+    if (!std::filesystem::exists(path)) {
+        return {};
+    }
     try {
         CVornelMng mng;
         openModel(mng, path);
         const auto run = runOfTable(mng, kTable);
-        return run && std::string(run->Krig_Result_Name) == kDescription;
+        if (!run || std::string(run->Krig_Result_Name) != kDescription) {
+            return "exists and is not a demo database";
+        }
+        std::vector<_STRU_MINE_NAMEINFO> runs;
+        std::vector<_STRU_MINE_NAMEINFO> voids;
+        mng.getAllKrigTblName(runs);
+        mng.getAllVoidTblName(voids);
+        runs.insert(runs.end(), voids.begin(), voids.end());
+        std::string others;
+        for (const _STRU_MINE_NAMEINFO& r : runs) {
+            const std::string table = r.TableName;
+            if (table != kTable && table != kVoidTable) {
+                others += (others.empty() ? "" : ", ") + table;
+            }
+        }
+        return others.empty() ? std::string()
+                              : "a demo database that holds other runs too (" + others + ")";
     } catch (const Failure&) {
-        return false;
+        return "exists and is not a demo database";
+    }
+}
+
+void refuseToReplace(const std::string& path) {
+    const std::string why = whyNotReplaced(path);
+    if (!why.empty()) {
+        throw Failure(path + ": " + why + "; give the demo another path");
     }
 }
 
@@ -174,9 +203,7 @@ void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& bod
 void runDemo(const DemoOptions& o) {
     Stopwatch total;
     Timings timings;
-    if (std::filesystem::exists(o.db) && !isDemoDatabase(o.db)) {
-        throw Failure(o.db + ": exists and is not a demo database; give the demo another path");
-    }
+    refuseToReplace(o.db);
     std::cout << "Vornel demo: a synthetic copper lens kriged into " << kBlockEdge
               << " m blocks, in " << o.db << '\n';
 
@@ -196,6 +223,7 @@ void runDemo(const DemoOptions& o) {
     const RemovedIfInterrupted unfinished(partial, true);
     try {
         writeDatabase(partial, body, blocks, voids);
+        refuseToReplace(o.db);  // again: another command may have written to it meanwhile
         std::filesystem::rename(partial, target);
     } catch (...) {
         removeModelFiles(partial);
@@ -249,7 +277,8 @@ The demo then reads back what it stored, prints the grade-tonnage table, cuts a 
 section across strike and a horizontal one through the lens's core, draws them as
 section-vertical.svg and section-horizontal.svg beside DB, and says how long each step
 took. The database is built beside DB and takes its place only when complete;
-an existing DB is replaced only when an earlier demo made it.
+an existing DB is replaced only when an earlier demo made it and it holds no
+other run.
 
 Example:
   vornel demo out/demo.db --blocks 50000
