@@ -39,5 +39,17 @@ TEST_F(MigrateTest, ADamagedFileIsRefusedInOneLine) {
                       "'cut.mdb' is damaged: its list of tables is incomplete");
 }
 
+// Stopped while it writes, the migration leaves no NEW.migrating to block
+// the next one. Should it win the race and finish first, NEW.db is whole.
+TEST_F(MigrateTest, AStoppedMigrationLeavesNothingBehind) {
+    const std::string script =
+        "cd " + shellQuote(dir.path()) + " || exit; " + shellQuote(VORNEL_CLI) + " migrate " +
+        shellQuote(sharedData("nwind.mdb")) +
+        " n.db >/dev/null 2>&1 & pid=$!; for i in $(seq 3000); do [ -e n.db.migrating ] && "
+        "break; sleep 0.005; done; kill -TERM $pid; wait $pid; echo $?; ls";
+    const std::string out = shellOutput(script);
+    EXPECT_TRUE(out == "143\n" || out == "0\nn.db\n") << out;
+}
+
 }  // namespace
 }  // namespace vornel::test

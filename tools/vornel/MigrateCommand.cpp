@@ -1,9 +1,12 @@
 // vornel migrate: an Access block-model database into a new database.
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "Commands.h"
 #include "Failure.h"
+#include "Interrupt.h"
 #include "Stopwatch.h"
 #include "vornel/Migrate.h"
 
@@ -18,6 +21,14 @@ struct MigrateOptions {
 void runMigrate(const MigrateOptions& o) {
     Stopwatch clock;
     MigrationReport report;
+    // The migration writes NEW.migrating and removes it when it fails, but
+    // an interrupted process runs no clean-up of its own. A file of that
+    // name that is there already is another's, and the migration refuses it.
+    const std::string pending = o.to + ".migrating";
+    std::optional<RemovedIfInterrupted> unfinished;
+    if (!o.to.empty() && !std::filesystem::exists(pending)) {
+        unfinished.emplace(pending, true);
+    }
     const long complete = migrateAccessDatabase(o.from, o.to, report);
     if (!report.error.empty()) {
         throw Failure(report.error);  // nothing was written
