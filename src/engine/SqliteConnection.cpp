@@ -71,6 +71,14 @@ void ucase(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_text(context, upper.data(), static_cast<int>(upper.size()), SQLITE_TRANSIENT);
 }
 
+// True when the file the handle holds is no longer the one its path names:
+// a compaction elsewhere has put its copy in place.
+bool replaced(sqlite3* db) {
+    int moved = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    return moved != 0;
+}
+
 std::string savepoint(long level) {
     return "vornel_level" + std::to_string(level);
 }
@@ -128,9 +136,7 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     // the file the path names.
     for (int attempt = 1;; ++attempt) {
         auto candidate = openSession(path);
-        int moved = 0;
-        sqlite3_file_control(candidate->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
-        if (moved == 0) {
+        if (!replaced(candidate->db())) {
             session_ = std::move(candidate);
             return hr::kOk;
         }
@@ -162,6 +168,12 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
     const int rc = sqlite3_exec(opened->db(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         opened->run("PRAGMA synchronous=NORMAL");
+        return opened;
+    }
+    // A handle on a replaced file failed on that file, not on the one the
+    // path names now (it timed out on the compaction's lock, or met the
+    // journal the compaction left by name): open() opens again.
+    if (replaced(opened->db())) {
         return opened;
     }
     if (!cannotWrite(rc)) {

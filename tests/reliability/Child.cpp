@@ -5,18 +5,20 @@
 //
 //   child write PATH SEED MIX FIRSTBATCH FIRSTGEN PRESENT STEPS  random writes
 //   child hold PATH                 hold a write transaction
-//   child lock PATH [COPY]          hold the file exclusively, then put COPY in its place
+//   child lock PATH [COPY]          hold the file exclusively, put COPY in its place
 //
 // MIX weighs the kinds of write: insert, modify, host commit, host rollback,
 // compaction ("4,2,2,1,1"; "1" only inserts). PRESENT lists the batches in
 // the file ("-" for none). Both are comma-separated.
-// The holding modes print "held" and keep their lock until stdin closes; a
-// COPY is renamed over PATH before the lock goes, as a compaction does.
+// The holding modes print "held" and keep their lock until stdin closes. A
+// COPY is renamed over PATH at the first line on stdin (then "replaced") or
+// else just before the lock goes, as a compaction does.
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -43,10 +45,19 @@ void check(CVornelMng& mng, long status, const char* what) {
 }
 
 // Tells the test that the lock is taken, and keeps it until stdin closes.
-void holdUntilReleased() {
+// `replace` runs once: at the first line on stdin, or else at the close.
+void holdUntilReleased(const std::function<void()>& replace = [] {}) {
     say("held");
+    bool replaced = false;
     char c = 0;
     while (::read(STDIN_FILENO, &c, 1) > 0) {
+        if (c == '\n' && !replaced) {
+            replace();
+            replaced = true;
+        }
+    }
+    if (!replaced) {
+        replace();
     }
 }
 
@@ -128,13 +139,15 @@ int lock(const std::string& path, const std::string& replacement) {
         say(std::string("fail lock: ") + sqlite3_errmsg(db));
         return 3;
     }
-    holdUntilReleased();
-    if (!replacement.empty() && std::rename(replacement.c_str(), path.c_str()) != 0) {
-        say("fail rename");
-        return 3;
-    }
+    bool renamed = true;
+    holdUntilReleased([&] {
+        if (!replacement.empty()) {
+            renamed = std::rename(replacement.c_str(), path.c_str()) == 0;
+            say(renamed ? "replaced" : "fail rename");
+        }
+    });
     sqlite3_close(db);
-    return 0;
+    return renamed ? 0 : 3;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -371,6 +372,38 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
                           "SELECT count(*) FROM sqlite_master WHERE name = 'Written'; "
                           "PRAGMA integrity_check"),
               "1\nok\n");
+}
+
+// A wait that ends in failure on the file a compaction has just replaced
+// says nothing of the file the path names now: the connection opens that.
+TEST_F(CompactionCopyTest, AConnectionWhoseWaitFailsOnAReplacedFileOpensTheNewOne) {
+    const std::string fresh = dir.file("fresh.mdb");
+    {
+        CVornelMng other;
+        ASSERT_TRUE(other.createDatabase(fresh) && other.createBlockResultTbl("Fresh"))
+            << other.lastError();
+    }
+    ChildProcess child({"lock", path, fresh});
+    ASSERT_EQ(child.nextLine(), "held");
+    ::setenv("VORNEL_BUSY_TIMEOUT_MS", "300", 1);
+    long connected = 0;
+    std::thread waiting([&] { connected = mng.connectDatabase(path); });
+    for (const auto until = std::chrono::steady_clock::now() + 20s;
+         !heldForWriting(path) && std::chrono::steady_clock::now() < until;) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(heldForWriting(path)) << "the connection never opened the file";
+    // The old file stays locked until the connection has given up on it.
+    child.sendLine("replace");
+    EXPECT_EQ(child.nextLine(), "replaced");
+    waiting.join();
+    ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    child.closeInput();
+    EXPECT_EQ(child.wait(20s), 0);
+    ASSERT_EQ(connected, 1) << mng.lastError();
+    int exists = 0;
+    ASSERT_EQ(mng.isExistTbl("Fresh", exists), 1);
+    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
 }
 
 }  // namespace

@@ -75,6 +75,13 @@ std::string ChildProcess::nextLine() {
     return readLine(line, std::chrono::seconds(20)) ? line : "";
 }
 
+void ChildProcess::sendLine(const std::string& line) {
+    const std::string text = line + "\n";
+    if (::write(in_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        throw std::runtime_error("cannot write to the child");
+    }
+}
+
 void ChildProcess::closeInput() {
     if (in_ >= 0) {
         ::close(in_);

@@ -85,6 +85,8 @@ public:
     bool readLine(std::string& line, std::chrono::milliseconds timeout);
     // The next line, waiting up to 20 seconds; empty if none came.
     std::string nextLine();
+    // Writes a line to the child's stdin.
+    void sendLine(const std::string& line);
     // Lets a holding child go.
     void closeInput();
     void kill();
