@@ -161,4 +161,14 @@ private:
     std::string m_strLastError;
 };
 
+namespace vornel {
+
+// The file compactDatabase(path) writes the compacted copy into before the
+// copy takes the database's place, and which a compaction cut short leaves
+// behind: the path of the file that `path` names (through a symbolic link,
+// the file it points to) less its last four characters, then "Temp.mdb".
+VORNEL_API std::string compactionCopyPath(const std::string& path);
+
+}  // namespace vornel
+
 #endif

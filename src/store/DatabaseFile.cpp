@@ -34,6 +34,10 @@ long CVornelMng::createDatabase(std::string path) {
     return replaceDatabase(path, &CKrigDatabase::Create, "create");
 }
 
+std::string vornel::compactionCopyPath(const std::string& path) {
+    return CKrigDatabase::CopyPath(path);
+}
+
 long CVornelMng::connectDatabase(std::string path) {
     return replaceDatabase(path, &CKrigDatabase::Connect, "open");
 }

@@ -15,6 +15,17 @@ bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
+// The file the path names: through a symbolic link, the file it points to,
+// which a compaction must replace while the link stays.
+std::string fileAt(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+        return path;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error ? path : target.string();
+}
+
 }  // namespace
 
 CKrigDatabase::~CKrigDatabase() {
@@ -29,17 +40,9 @@ long CKrigDatabase::SetPath(std::string path) {
     return 1;
 }
 
-std::string CKrigDatabase::TempPath(const std::string& path) {
-    return (path.size() < 4 ? std::string() : path.substr(0, path.size() - 4)) + "Temp.mdb";
-}
-
-std::string CKrigDatabase::FilePath() const {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(m_szPath, error))) {
-        return m_szPath;
-    }
-    const std::filesystem::path target = std::filesystem::canonical(m_szPath, error);
-    return error ? m_szPath : target.string();
+std::string CKrigDatabase::CopyPath(const std::string& path) {
+    const std::string file = fileAt(path);
+    return (file.size() < 4 ? std::string() : file.substr(0, file.size() - 4)) + "Temp.mdb";
 }
 
 bool CKrigDatabase::IsReady() const {
@@ -89,7 +92,7 @@ long CKrigDatabase::Connect() {
     // (or that the file was moved away after one). The copy's name keeps
     // only the start of the file's, which other files may share: that copy
     // may be theirs.
-    const std::string temp = TempPath(FilePath());
+    const std::string temp = CopyPath(m_szPath);
     const bool copyBeside = exists(temp);
     if (copyBeside && !exists(m_szPath)) {
         m_strFailure = "Could not find file '" + m_szPath + "', but '" + temp +
@@ -120,8 +123,7 @@ long CKrigDatabase::Compact() {
     }
     Close();
     try {
-        const std::string file = FilePath();
-        engine::compactDatabaseFile(file, TempPath(file));
+        engine::compactDatabaseFile(fileAt(m_szPath), CopyPath(m_szPath));
     } catch (const vornel::ComError& e) {
         m_strFailure = e.errorMessage();
         return 0;

@@ -33,9 +33,9 @@ public:
     // The reason the last failure of this object or its connection gave.
     std::string Failure() const;
 
-    // The path of the file a compaction writes before it replaces the
-    // database: the path less its last four characters, then "Temp.mdb".
-    static std::string TempPath(const std::string& path);
+    // The file a compaction of the database at `path` writes its copy into
+    // before the copy replaces the database.
+    static std::string CopyPath(const std::string& path);
 
     CDbConnection* m_pConnection = nullptr;
     CDbRecordset* m_pRecordset = nullptr;
@@ -43,9 +43,6 @@ public:
 
 private:
     long Open();
-    // The file the path names: through a symbolic link, the file it points
-    // to, which a compaction must replace while the link stays.
-    std::string FilePath() const;
     long CreateBlockTable(const std::string& name, const char* columns);
 
     std::string m_strFailure;

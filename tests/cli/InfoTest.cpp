@@ -52,5 +52,25 @@ TEST_F(InfoTest, CompactKeepsTheBlocks) {
     EXPECT_FAILS_WITH(vornel({"info", "none.db"}), "none.db: no such file");
 }
 
+// Stopped while it writes its copy, the compaction leaves no copy (nor its
+// journal) to block the next one, and the database as it was. Should it win the race and
+// finish first, the database is compacted.
+TEST_F(InfoTest, AStoppedCompactionLeavesNoCopyBehind) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    ok({"import", "pit.mdb", "a.csv", "-t", "T", "-e", "Cu"});
+    const std::string before = ok({"export", "pit.mdb", "-t", "T"});
+    // Enough pages that the copy takes a while to write.
+    sqliteShell(path("pit.mdb"),
+                "CREATE TABLE Pad(b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                "FROM n WHERE i < 64) INSERT INTO Pad SELECT randomblob(1000000) FROM n");
+    const std::string script =
+        "cd " + shellQuote(dir.path()) + " || exit; " + shellQuote(VORNEL_CLI) +
+        " compact pit.mdb >/dev/null 2>&1 & pid=$!; for i in $(seq 3000); do [ -e pitTemp.mdb ] && "
+        "break; sleep 0.005; done; kill -TERM $pid; wait $pid; echo $?; ls pitTemp*";
+    const std::string out = shellOutput(script + " 2>/dev/null");
+    EXPECT_TRUE(out == "143\n" || out == "0\n") << out;
+    EXPECT_EQ(ok({"export", "pit.mdb", "-t", "T"}), before);
+}
+
 }  // namespace
 }  // namespace vornel::test

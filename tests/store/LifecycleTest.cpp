@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
-#include "store/KrigDatabase.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
@@ -207,11 +207,16 @@ TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
 }
 
-// A compaction's copy drops the last four characters of the name, whatever they are.
+// A compaction's copy drops the last four characters of the name, whatever
+// they are, and lies beside the file a link names.
 TEST_F(Lifecycle, TemporaryPathDropsFourCharacters) {
-    EXPECT_EQ(CKrigDatabase::TempPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
-    EXPECT_EQ(CKrigDatabase::TempPath("/srv/m.db"), "/srv/Temp.mdb");
-    EXPECT_EQ(CKrigDatabase::TempPath("a.b"), "Temp.mdb");
+    std::filesystem::create_directory(dir.file("models"));
+    std::ofstream(dir.file("models/pit.mdb")).put('x');
+    std::filesystem::create_symlink("models/pit.mdb", dir.file("link.db"));
+    EXPECT_EQ(vornel::compactionCopyPath(dir.file("link.db")), dir.file("models/pitTemp.mdb"));
+    EXPECT_EQ(vornel::compactionCopyPath("C:\\data\\model.mdb"), "C:\\data\\modelTemp.mdb");
+    EXPECT_EQ(vornel::compactionCopyPath("/srv/m.db"), "/srv/Temp.mdb");
+    EXPECT_EQ(vornel::compactionCopyPath("a.b"), "Temp.mdb");
 }
 
 TEST_F(Lifecycle, ManagersMoveAndNeverReleaseTwice) {

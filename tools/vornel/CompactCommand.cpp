@@ -2,8 +2,10 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "Stopwatch.h"
@@ -23,6 +25,14 @@ void runCompact(const std::string& db) {
     openModel(mng, db);
     mng.clearDatabase();  // leaves one file, without its journal
     const std::string before = megabytes(db);
+    // Stopped, the compaction would leave a copy as large as the model,
+    // which blocks the next one; a copy already there is not this one's.
+    const std::string copy = vornel::compactionCopyPath(db);
+    std::optional<RemovedIfInterrupted> unfinished;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(copy, ec))) {
+        unfinished.emplace(copy, true);
+    }
     check(mng, mng.compactDatabase(db), db);
     mng.clearDatabase();
     std::cout << "Compacted " << db << ": " << before << " -> " << megabytes(db) << " in "
@@ -37,10 +47,11 @@ void addCompactCommand(CLI::App& app) {
         app.add_subcommand("compact", "Rewrite a database file without its unused space");
     cmd->add_option("DB", *db, "Database file")->required();
     cmd->footer(R"(
-The compacted copy is written beside the file (its name ending in Temp.mdb)
-and then takes the file's place in one step: at every moment the path holds
-either the old file or the complete new one. The database must not be open
-elsewhere.
+The compacted copy is written under the file's name less its last four
+characters, then Temp.mdb (model.mdb gives modelTemp.mdb), and then takes the
+file's place in one step: at every moment the path holds either the old file
+or the complete new one. Stopped by Ctrl-C, the command removes the copy. The
+database must not be open elsewhere.
 )");
     cmd->callback([db] { runCompact(*db); });
 }
