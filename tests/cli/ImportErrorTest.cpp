@@ -69,6 +69,15 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "d.csv:2:18: expected a distance from 0 to 2147483647 in column 'AVGDIST', found '3e9'"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
          sized},
+        // A new database's own catalog tables, in any case.
+        {"p.csv",
+         kGood,
+         "m.db: a table named 'KrigBlock_Param' exists already",
+         {"-t", "KrigBlock_Param", "-e", "Cu"}},
+        {"v.csv",
+         kGood,
+         "m.db: a table named 'krigblock_vrg_param' exists already",
+         {"-t", "krigblock_vrg_param", "-e", "Cu"}},
     };
     for (const BadInput& input : inputs) {
         if (!input.content.empty()) {

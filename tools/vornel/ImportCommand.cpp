@@ -120,12 +120,11 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
         // until then no other import takes the file for a model and writes
         // into it, which a failure of this one would remove.
         createCatalog(mng, o.db);
-    } else {
-        // createBlockResultTbl replaces a table of that name, and another
-        // import may have made it while this one read its file: only a
-        // check under the write lock keeps that import's blocks.
-        refuseExisting(mng, o);
     }
+    // createBlockResultTbl replaces a table of that name: one of the
+    // catalog's, or one that another import made while this one read its
+    // file. Only a check under the write lock keeps them.
+    refuseExisting(mng, o);
     check(mng, mng.createBlockResultTbl(o.table), o.db);
     RunNames names;
     names.description = o.description.empty()
