@@ -1,12 +1,19 @@
 // CVornelMng: one open block-model database and the operations on it.
 //
 // Every operation returns a long status: 0 when it did not do its work,
-// otherwise 1 or, where the operation hands back an identifier, that value.
+// otherwise 1 or, where the operation hands back an identifier, that value
+// (getNextBlockID and insertIntoBlockVoid: the identifier plus one).
 // Nothing is thrown. lastError() tells why the last failed call returned 0.
-// A statement that the database rejects on its own merits (no such table, a
-// text longer than its column) leaves only a warning in the diagnostic trace
-// of a debug build, and the status alone; a database that cannot be written
-// at all (busy, read-only, full) makes a write return 0.
+// A statement that the database rejects on its own merits (a modify, delete
+// or drop on a table that does not exist, a text longer than its column)
+// leaves only a warning in the diagnostic trace of a debug build, and the
+// status alone; the inserts, which open their table first, return 0 for one
+// that does not exist, and a database that cannot be written at all (busy,
+// read-only, full) makes a write return 0.
+//
+// A text that fills its whole field of a record (all 20 bytes of a name,
+// say) is stored whole but reads back without its last byte, the field's
+// room for the terminating zero.
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache
@@ -80,7 +87,9 @@ public:
     long getBlockElementAndVoidTblByTblName(std::string tableName,
                                             std::vector<_STRU_MINE_NAMEINFO>& names);
 
-    // Identifiers.
+    // Identifiers. getNextBlockID puts the next free block identifier of
+    // the run in id (1 for a run without blocks) and returns it plus one;
+    // without a table name it looks in KrigBlock_Result.
     long getNextMineID(long& id);
     long getNextBlockID(long mineId, long& id);
     long getNextBlockID(std::string tableName, long mineId, long& id);
@@ -98,12 +107,17 @@ public:
     long getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count);
     long getBlockResult(std::string tableName, long blockId, KrigBlockResult* block);
 
-    // Void blocks.
+    // Void blocks. insertIntoBlockVoid numbers the blocks itself, from the
+    // identifier getNextBlockID(MineID of the first block) gives (so from
+    // KrigBlock_Result, not the void table), whatever their Krig_BlockID
+    // holds, and returns what getNextBlockID returned.
     long insertIntoBlockVoid(std::string tableName, KrigBlockVoid* blocks, long count);
     long getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count);
     long getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block);
 
-    // Filtered reads.
+    // Filtered reads. getBlockResultAttr writes the Krig_OutAttr of every
+    // row of the table into values, which must hold that many (count is
+    // only written, with the row count).
     long getBlockResultByWhereSQL(std::string tableName, std::string condition,
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);
@@ -118,7 +132,9 @@ public:
     long modifyResType(const std::string& tableName, KrigBlockResult* blocks, long count);
     long modifyResTypeByID(const std::string& tableName, long blockId, const std::string& resType);
 
-    // Section cut.
+    // Section cut. Whether the section touches a block or sub-block is
+    // decided exactly for the section's corners and the box's corners as
+    // doubles: the centre less and plus half the size, each rounded.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 
