@@ -48,6 +48,29 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
                       "give the rock density with --density");
 }
 
+// A second run in R (another element, ten times the grades): neither report
+// nor export mixes the two, and the run chosen is reported as its own.
+TEST_F(ReportTest, RunsSharingATableAreTakenOneAtATime) {
+    sqliteShell(path("m.db"),
+                "CREATE TEMP TABLE p AS SELECT * FROM KrigBlock_Param; UPDATE p SET MineID = 2, "
+                "Mine_Element = 'Au'; INSERT INTO KrigBlock_Param SELECT * FROM p; "
+                "CREATE TEMP TABLE b AS SELECT * FROM R; UPDATE b SET MineID = 2, "
+                "Krig_OutAttr = 10 * Krig_OutAttr; INSERT INTO R SELECT * FROM b;");
+    const std::string both =
+        "R holds the blocks of 2 runs (MineID 1, 2); choose one with "
+        "--where \"MineID = 1\"";
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"}), both);
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "R"}), both);
+    // 10 x (400 + 1600 + 4800 + 1500) t.% over 6500 t.
+    const std::string au =
+        ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "MineID = 2"});
+    EXPECT_EQ(rowFor(au, "0"), (std::vector<std::string>{"0", "4", "6500", "12.7692", "830.0"}));
+    EXPECT_TRUE(contains(au, "Au")) << au;
+    const std::string header =
+        linesOf(ok({"export", "m.db", "-t", "R", "--where", "MineID = 2"})).at(0);
+    EXPECT_TRUE(contains(header, ",COEF,Au,VARIANCE,")) << header;
+}
+
 // The catalog's own table, and a copy of R that no run names, hold no blocks
 // of a run; R answers to its name in any case, as SQLite does.
 TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {

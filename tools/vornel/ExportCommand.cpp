@@ -119,12 +119,11 @@ void runExport(const ExportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
-    const std::optional<KrigBlockParam> run = runOfTable(mng, o.table);
-    const std::string element =
-        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE";
-
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
+    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
+    const std::string element =
+        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE";
 
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "Failure.h"
@@ -140,17 +141,61 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
 }
 
+namespace {
+
+// Runs that share a table share block identifiers and differ in element:
+// written out together they would not import as they were, and a report
+// would add their grades up.
+void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, long count) {
+    std::set<int32_t> runs;
+    for (long i = 0; i < count; ++i) {
+        if (blocks[i].MineID != blocks[0].MineID) {
+            runs.insert(blocks[i].MineID);
+        }
+    }
+    if (runs.empty()) {
+        return;
+    }
+    runs.insert(blocks[0].MineID);
+    std::string list;
+    for (const int32_t id : runs) {
+        list += (list.empty() ? "" : ", ") + std::to_string(id);
+    }
+    throw Failure(table + " holds the blocks of " + std::to_string(runs.size()) + " runs (MineID " +
+                  list + "); choose one with --where \"MineID = " + std::to_string(*runs.begin()) +
+                  "\"");
+}
+
+}  // namespace
+
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks) {
     long count = 0;
     const WaitIndicator wait("reading " + table);
     if (where.empty()) {
         // The table exists: 0 means it has no rows.
-        return mng.getBlockResult(table, blocks, &count) != 0 ? count : 0;
+        if (mng.getBlockResult(table, blocks, &count) == 0) {
+            return 0;
+        }
+    } else {
+        check(mng, mng.getBlockResultByWhereSQL(table, where, blocks, &count),
+              "--where \"" + where + "\"");
     }
-    check(mng, mng.getBlockResultByWhereSQL(table, where, blocks, &count),
-          "--where \"" + where + "\"");
+    refuseSeveralRuns(table, *blocks, count);
     return count;
+}
+
+std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,
+                                          const KrigBlockResult* blocks, long count) {
+    KrigBlockParam* runs = nullptr;
+    long found = 0;
+    if (count < 1) {
+        return runOfTable(mng, table);
+    }
+    if (mng.getBlockParam(blocks[0].MineID, &runs, &found) == 0 || found < 1) {
+        return std::nullopt;
+    }
+    return runs[0];
 }
 
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table) {

@@ -32,9 +32,15 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
 
 // The blocks of an existing table, all of them or those meeting an SQL
 // condition, into *blocks (owned by the manager until its next block read);
-// returns their number. Throws Failure for a condition the database rejects.
+// returns their number. Throws Failure for a condition the database rejects
+// and for blocks of more than one run.
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks);
+
+// The catalog's row for the run that blocks read by readBlocks belong to;
+// with no blocks, the table's (first) run.
+std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,
+                                          const KrigBlockResult* blocks, long count);
 
 // The catalog's row for the (first) run stored in a table, if any.
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table);

@@ -37,12 +37,11 @@ void runReport(const ReportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
-    const std::optional<KrigBlockParam> run = runOfTable(mng, o.table);
-    const std::string element = run ? std::string(run->Mine_Element) : "grade";
-    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
-
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
+    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
+    const std::string element = run ? std::string(run->Mine_Element) : "grade";
+    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
     std::cout << "Grade-tonnage of " << o.table << " (" << count << " blocks"
               << (o.where.empty() ? "" : " where " + o.where) << "), tonnes from "
