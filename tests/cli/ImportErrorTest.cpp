@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <future>
+#include <random>
+#include <regex>
 #include <thread>
 
 #include "CliFixture.h"
@@ -89,6 +92,63 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         EXPECT_FAILS_WITH(vornel(args), input.message);
         EXPECT_FALSE(fileExists(path("m.db")));
     }
+}
+
+// Random boxes on a half-unit lattice, many of them touching or repeated:
+// the import refuses exactly the files in which the insides of two boxes
+// meet, as a comparison of every pair finds, and names two that do.
+TEST_F(ImportErrorTest, OverlappingBlocksAreFoundAsAComparisonOfAllPairsFindsThem) {
+    struct Cube {
+        double centre[3];
+        double size[3];
+    };
+    const auto overlap = [](const Cube& a, const Cube& b) {
+        for (int i = 0; i < 3; ++i) {
+            if (std::fabs(a.centre[i] - b.centre[i]) * 2 >= a.size[i] + b.size[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    std::mt19937 random(11);
+    int refused = 0;
+    for (int file = 0; file < 40; ++file) {
+        std::vector<Cube> cubes(6);
+        std::string csv = "X,Y,Z,DX,DY,DZ,CU\n";
+        for (Cube& c : cubes) {
+            for (int i = 0; i < 3; ++i) {
+                c.size[i] = static_cast<double>(1 + random() % 3);
+                c.centre[i] = static_cast<double>(random() % 14) / 2;
+            }
+            csv += std::to_string(c.centre[0]) + "," + std::to_string(c.centre[1]) + "," +
+                   std::to_string(c.centre[2]) + "," + std::to_string(c.size[0]) + "," +
+                   std::to_string(c.size[1]) + "," + std::to_string(c.size[2]) + ",1\n";
+        }
+        bool any = false;
+        for (size_t a = 0; a < cubes.size(); ++a) {
+            for (size_t b = 0; b < a; ++b) {
+                any = any || overlap(cubes[a], cubes[b]);
+            }
+        }
+        const std::string name = "f" + std::to_string(file);
+        write(name + ".csv", csv);
+        const CliResult r = vornel({"import", name + ".db", name + ".csv", "-t", "T", "-e", "Cu"});
+        SCOPED_TRACE(csv);
+        if (!any) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            continue;
+        }
+        ++refused;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(r.err, m,
+                                      std::regex(R"(\.csv:(\d+): this block (overlaps the block|)"
+                                                 R"(lies where the block) of line (\d+))")))
+            << r.err;
+        EXPECT_TRUE(overlap(cubes.at(std::stoul(m[1]) - 2), cubes.at(std::stoul(m[3]) - 2)));
+        EXPECT_FALSE(fileExists(path(name + ".db")));
+    }
+    EXPECT_GT(refused, 5);
+    EXPECT_LT(refused, 35);
 }
 
 TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {

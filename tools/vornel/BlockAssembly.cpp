@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "BoxOverlap.h"
 #include "Failure.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
@@ -11,12 +12,8 @@
 namespace vornel::cli {
 namespace {
 
-// Coordinates in files carry a few decimals; a millionth of the block's
-// size is well below what any of them can mean.
-constexpr double kTolerance = 1e-6;
-
 bool sameBox(const Box& a, const Box& b) {
-    const double slack = kTolerance * std::max({a.size.x, a.size.y, a.size.z});
+    const double slack = kBoxTolerance * std::max({a.size.x, a.size.y, a.size.z});
     for (int i = 0; i < 3; ++i) {
         if (std::fabs(axis(a.centre, i) - axis(b.centre, i)) > slack ||
             std::fabs(axis(a.size, i) - axis(b.size, i)) > slack) {
@@ -27,7 +24,7 @@ bool sameBox(const Box& a, const Box& b) {
 }
 
 bool inside(const Box& inner, const Box& outer) {
-    const double slack = kTolerance * std::max({outer.size.x, outer.size.y, outer.size.z});
+    const double slack = kBoxTolerance * std::max({outer.size.x, outer.size.y, outer.size.z});
     for (int i = 0; i < 3; ++i) {
         if (inner.low(i) < outer.low(i) - slack || inner.high(i) > outer.high(i) + slack) {
             return false;
@@ -35,30 +32,6 @@ bool inside(const Box& inner, const Box& outer) {
     }
     return true;
 }
-
-// Whether the insides of two boxes meet; boxes that share a face do not.
-bool overlapping(const Box& a, const Box& b) {
-    const double slack = kTolerance * std::max({a.size.x, a.size.y, a.size.z});
-    for (int i = 0; i < 3; ++i) {
-        if (a.high(i) <= b.low(i) + slack || b.high(i) <= a.low(i) + slack) {
-            return false;
-        }
-    }
-    return true;
-}
-
-struct PointHash {
-    size_t operator()(const D_3DOT& p) const {
-        const std::hash<double> h;
-        return (h(p.x) * 31 + h(p.y)) * 31 + h(p.z);
-    }
-};
-
-struct SamePoint {
-    bool operator()(const D_3DOT& a, const D_3DOT& b) const {
-        return a.x == b.x && a.y == b.y && a.z == b.z;
-    }
-};
 
 Box boundingBox(const SourceRow* const* rows, size_t count) {
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
@@ -119,29 +92,33 @@ void BlockAssembly::build(BlockList& blocks) const {
         ordered[filled[groupOfRow_[r]]++] = &rows_[r];
     }
     blocks.all().reserve(blocks.all().size() + groupCount_);
-    // Where each block is, with the line of its first row: two blocks in one
-    // place are rows repeated, or two models in one file.
-    std::unordered_map<D_3DOT, long, PointHash, SamePoint> lineAt(groupCount_);
-    ProgressBar bar("assembling blocks");
-    for (size_t g = 0; g < groupCount_; ++g) {
-        if (g % 8192 == 0) {
-            bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
+    std::vector<Box> parents(groupCount_);
+    {
+        ProgressBar bar("assembling blocks");
+        for (size_t g = 0; g < groupCount_; ++g) {
+            if (g % 8192 == 0) {
+                bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
+            }
+            parents[g] = buildOne(&ordered[start[g]], start[g + 1] - start[g],
+                                  static_cast<int32_t>(g + 1), blocks);
         }
-        const SourceRow* const* rows = &ordered[start[g]];
-        buildOne(rows, start[g + 1] - start[g], static_cast<int32_t>(g + 1), blocks);
-        const KrigBlockResult& b = blocks.all().back();
-        const auto [it, added] =
-            lineAt.emplace(D_3DOT{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ}, rows[0]->line);
-        if (!added) {
-            throw Failure(placeOf(path_, rows[0]->line, 0) +
-                          ": this block lies where the block of line " +
-                          std::to_string(it->second) + " does; are some rows repeated?");
-        }
+    }
+    // Blocks in one place are rows repeated, or two models in one file;
+    // blocks that overlap were most often placed on the wrong grid.
+    if (const auto pair = firstOverlap(parents)) {
+        const auto [earlier, later] = *pair;
+        const std::string line = std::to_string(ordered[start[earlier]]->line);
+        throw Failure(placeOf(path_, ordered[start[later]]->line, 0) +
+                      (sameBox(parents[earlier], parents[later])
+                           ? ": this block lies where the block of line " + line +
+                                 " does; are some rows repeated?"
+                           : ": this block overlaps the block of line " + line +
+                                 " (if X, Y, Z are grid indices, give --origin)"));
     }
 }
 
-void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
-                             BlockList& out) const {
+Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
+                            BlockList& out) const {
     const SourceRow& first = *rows[0];
     // A row alone is its own box, kept as given: rebuilt from its corners,
     // its centre and sizes would come back rounded.
@@ -165,13 +142,6 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
             throw Failure(placeOf(path_, row.line, 0) +
                           ": this sub-block lies outside its parent block");
         }
-        for (size_t q = 0; !whole && q < r; ++q) {
-            if (overlapping(rows[q]->box, row.box)) {
-                throw Failure(placeOf(path_, row.line, 0) +
-                              ": this sub-block overlaps that of line " +
-                              std::to_string(rows[q]->line) + "; are some rows repeated?");
-            }
-        }
         const double v = row.box.volume();
         volume += v;
         if (row.tonnage) {
@@ -189,6 +159,17 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
             b.SubBUD_GridSize[r] = row.box.size;
         }
     }
+    if (!whole) {
+        std::vector<Box> boxes(count);
+        for (size_t r = 0; r < count; ++r) {
+            boxes[r] = rows[r]->box;
+        }
+        if (const auto pair = firstOverlap(boxes)) {
+            throw Failure(placeOf(path_, rows[pair->second]->line, 0) +
+                          ": this sub-block overlaps that of line " +
+                          std::to_string(rows[pair->first]->line) + "; are some rows repeated?");
+        }
+    }
     const double coefficient = whole ? wholeCoefficient : volume / parent.volume();
     // Sub-blocks inside their parent and apart from each other fill at most
     // all of it; only the slack of the two tests can add a trace more.
@@ -203,6 +184,7 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
     b.Krig_MeanDis = largest->meanDistance;
     copyText(b.Krig_ResType, largest->category);
     copyText(b.Krig_OreType, largest->oreType);
+    return parent;
 }
 
 }  // namespace vornel::cli

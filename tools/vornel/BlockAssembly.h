@@ -28,7 +28,8 @@ public:
     size_t blockCount() const { return groupCount_; }
 
 private:
-    void buildOne(const SourceRow* const* rows, size_t count, int32_t id, BlockList& out) const;
+    // Appends the block of the rows and returns its box.
+    Box buildOne(const SourceRow* const* rows, size_t count, int32_t id, BlockList& out) const;
 
     std::string path_;
     std::vector<SourceRow> rows_;
