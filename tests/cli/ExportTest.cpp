@@ -73,15 +73,21 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
               "4 80 3");
 }
 
-TEST_F(ExportTest, BlockRowsRoundTrip) {
-    const auto [first, second] = roundTrip({});
+TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
+    // One row per block leaves a split block's sub-blocks out, so import
+    // refuses the file rather than make a whole block of it.
+    ok({"export", "m.db", "-t", "A", "-o", "all.csv"});
+    const CsvTable first = readCsv(path("all.csv"));
     ASSERT_EQ(first.rows.size(), 3u);
-    // One row per block keeps everything but the sub-blocks themselves and
-    // BOUND, which marks a split block.
     EXPECT_EQ(first.at(0, "SUBBLOCKS"), "2");
-    EXPECT_EQ(second.at(0, "SUBBLOCKS"), "0");
-    const std::vector<std::string> changed = {"MINEID", "BOUND", "SUBBLOCKS"};
-    EXPECT_EQ(withoutColumns(second, changed), withoutColumns(first, changed));
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "all.csv", "-t", "C", "-e", "Cu"}),
+                      "all.csv:2: this block has 2 sub-blocks that the file does not list; "
+                      "export them with --subblocks");
+    // Whole blocks come back as they were, numbered anew.
+    const auto [whole, again] = roundTrip({"--where", "Krig_Bound = 0"});
+    ASSERT_EQ(whole.rows.size(), 2u);
+    EXPECT_EQ(withoutColumns(again, {"BLOCKID", "MINEID"}),
+              withoutColumns(whole, {"BLOCKID", "MINEID"}));
     // Block 1 is its cell, 375 m3 of it filled and 980 t; volume-weighted
     // grade and variance.
     EXPECT_EQ(first.at(0, "X") + " " + first.at(0, "Y") + " " + first.at(0, "Z"), "5 5 5");

@@ -72,6 +72,21 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "d.csv:2:18: expected a distance from 0 to 2147483647 in column 'AVGDIST', found '3e9'"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
          sized},
+        {"plus.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,+-5\n",
+         "plus.csv:2:16: expected a number in column 'CU', found '+-5'"},
+        {"tiny.csv",
+         "X,Y,Z,DX,DY,DZ,PARENT,CU\n0,0,0,1e-120,1e-120,1e-120,1,1\n"
+         "1e-119,0,0,1e-120,1e-120,1e-120,1,2\n",
+         "tiny.csv:2: this block's volume, tonnage or mean grade works out beyond what a number "
+         "holds"},
+        // 10,000,000.001 m of 1 mm blocks.
+        {"far.csv", "X,Y,Z,DX,DY,DZ,CU\n0.0005,0,0,0.001,1,1,1\n10000000.0005,0,0,0.001,1,1,1\n",
+         "the model spans 10000000001 of its blocks along X, more than the catalog can count"},
+        {"named.csv",
+         kGood,
+         "named.csv:1: the file names its columns in its first row; --columns is for a file "
+         "without such a row",
+         {"-t", "T", "-e", "Cu", "--columns", "X,Y,Z,DX,DY,DZ,CU"}},
         // A new database's own catalog tables, in any case.
         {"p.csv",
          kGood,

@@ -104,16 +104,30 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
 }
 
 // A row that is a block keeps its sizes as written, and its coefficient
-// takes its share of the tonnes: 10 x 10 x 10 x 0.5 x 2.0 = 1000.
+// takes its share of the tonnes: 10 x 10 x 10 x 0.5 x 2.0 = 1000. A block
+// of air weighs nothing.
 TEST_F(ImportTest, AWholeBlockKeepsItsSizesAndItsCoefficientCountsInItsTonnes) {
     const CsvTable t = imported("w.csv",
                                 "X,Y,Z,DX,DY,DZ,CU,COEF,DENSITY\n"
                                 "5,5,5,12.3,12.3,7.1,1,1,2\n"
-                                "25,5,5,10,10,10,1.5,0.5,2\n",
+                                "25,5,5,10,10,10,1.5,0.5,2\n"
+                                "35,5,5,10,10,10,0,1,0\n",
                                 {"-t", "T", "-e", "Cu"});
-    ASSERT_EQ(t.rows.size(), 2u);
+    ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_EQ(t.at(0, "DX") + " " + t.at(0, "DY") + " " + t.at(0, "DZ"), "12.3 12.3 7.1");
     EXPECT_EQ(t.at(1, "VOLUME") + " " + t.at(1, "TONNAGE"), "500 1000");
+    EXPECT_EQ(t.at(2, "VOLUME") + " " + t.at(2, "TONNAGE"), "1000 0");
+}
+
+// The catalog keeps 253 bytes of a description; one made from a long file
+// name is cut before a whole character, not through one.
+TEST_F(ImportTest, ADescriptionIsCutBetweenCharacters) {
+    const std::string name = std::string(236, 'a') + "\xC3\xA9\xC3\xA9.csv";
+    imported(name, "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n", {"-t", "T", "-e", "Cu"});
+    // "imported from " is 14 bytes; 14 + 236 + 2 = 252, and the second é
+    // would end at byte 254.
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_Result_Name FROM KrigBlock_Param;"),
+              "imported from " + std::string(236, 'a') + "\xC3\xA9\n");
 }
 
 // Windows ends its lines with CR LF, spreadsheets on old Macintoshes with a
@@ -155,8 +169,15 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
 TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
     const CsvTable t = imported("k.csv", "X,Y,Z,DX,DY,DZ,K\n5,5,5,10,10,10,2.5\n",
                                 {"-t", "T", "-e", "K", "--grade", "K"});
-    EXPECT_EQ(t.at(0, "K"), "2.5");
+    EXPECT_EQ(t.at(0, "K_GRADE"), "2.5");
     EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "DX"), "5 10");
+    // Without --grade the column is the K index, and import says so; the
+    // export's name for the grade needs no --grade.
+    EXPECT_FAILS_WITH(vornel({"import", "n.db", "k.csv", "-t", "T", "-e", "K"}),
+                      "k.csv:1: column 'K' is read as the K index; if it holds the K grade, "
+                      "choose it with --grade K");
+    ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "K"});
+    EXPECT_EQ(ok({"export", "n.db", "-t", "T"}), readFile(path("blocks.csv")));
 }
 
 // A link prepared for a database not made yet: the database is made where

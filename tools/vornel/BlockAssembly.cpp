@@ -126,6 +126,11 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
                        : count == 1    ? first.box
                                        : boundingBox(rows, count);
     const bool whole = count == 1 && sameBox(first.box, parent);
+    if (whole && first.subBlockCount > 0) {
+        throw Failure(placeOf(path_, first.line, 0) + ": this block has " +
+                      std::to_string(first.subBlockCount) +
+                      " sub-blocks that the file does not list; export them with --subblocks");
+    }
     // The part of a whole block's box that its coefficient says is inside.
     const double wholeCoefficient = first.coefficient.value_or(1.0);
     KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
@@ -184,6 +189,16 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
     b.Krig_MeanDis = largest->meanDistance;
     copyText(b.Krig_ResType, largest->category);
     copyText(b.Krig_OreType, largest->oreType);
+    // Numbers a file can hold may still overflow once multiplied and summed:
+    // sizes of 1e-120 leave no volume to weigh by, grades of 1e308 no mean.
+    for (const double v :
+         {b.Block_Coef, b.Krig_OutAttr, b.Krig_OutVari, b.Block_Vol, b.Block_CorMass}) {
+        if (!std::isfinite(v)) {
+            throw Failure(placeOf(path_, first.line, 0) +
+                          ": this block's volume, tonnage or mean grade works out beyond what "
+                          "a number holds; are its sizes and grades right?");
+        }
+    }
     return parent;
 }
 

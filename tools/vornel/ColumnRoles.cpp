@@ -50,16 +50,17 @@ const Aliases kAliases[] = {
     {Role::MeanDistance, {"AVGDIST", "AVG_DIST", "MEANDIST", "MEAN_DIST", "AVD"}},
     {Role::SearchPass, {"PASS", "SPASS", "SEARCH_PASS", "SVOL"}},
     {Role::Coefficient, {"COEF", "BLOCK_COEF", "COEFFICIENT", "FILL", "PROPORTION"}},
+    {Role::SubBlockCount, {"SUBBLOCKS", "SUBBUD_NUM"}},
 };
 
 const char* roleName(Role role) {
     static const char* const kNames[kRoleCount] = {
-        "X centre",      "Y centre",      "Z centre", "X size",       "Y size",
-        "Z size",        "I index",       "J index",  "K index",      "IJK index",
-        "parent id",     "parent X",      "parent Y", "parent Z",     "parent X size",
-        "parent Y size", "parent Z size", "grade",    "variance",     "category",
-        "ore type",      "tonnage",       "density",  "sample count", "mean distance",
-        "search pass",   "coefficient"};
+        "X centre",      "Y centre",      "Z centre",       "X size",       "Y size",
+        "Z size",        "I index",       "J index",        "K index",      "IJK index",
+        "parent id",     "parent X",      "parent Y",       "parent Z",     "parent X size",
+        "parent Y size", "parent Z size", "grade",          "variance",     "category",
+        "ore type",      "tonnage",       "density",        "sample count", "mean distance",
+        "search pass",   "coefficient",   "sub-block count"};
     return kNames[static_cast<int>(role)];
 }
 
@@ -77,6 +78,16 @@ std::string normalName(const std::string& name) {
         }
     }
     return out;
+}
+
+std::string gradeColumnName(const std::string& element) {
+    const std::string name = normalName(element);
+    for (const Aliases& a : kAliases) {
+        if (std::find(a.names.begin(), a.names.end(), name) != a.names.end()) {
+            return element + "_GRADE";
+        }
+    }
+    return element;
 }
 
 ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::string& element,
@@ -152,6 +163,15 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
     std::string list;
     for (const std::string& n : names_) {
         list += (list.empty() ? "" : ", ") + n;
+    }
+    // A column named after the element that another role took (K, Y).
+    for (int role = 0; found.empty() && chosen.empty() && role < kRoleCount; ++role) {
+        const int c = index_[role];
+        if (c >= 0 && normalName(names_[c]) == el) {
+            throw Failure(where + ": column '" + names_[c] + "' is read as the " +
+                          roleName(static_cast<Role>(role)) + "; if it holds the " + element +
+                          " grade, choose it with --grade " + names_[c]);
+        }
     }
     if (found.empty()) {
         throw Failure(where + ": no " +

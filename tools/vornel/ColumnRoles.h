@@ -37,8 +37,9 @@ enum class Role {
     MeanDistance,
     SearchPass,
     Coefficient,
+    SubBlockCount,  // how many sub-blocks the block has, as export writes
 };
-constexpr int kRoleCount = static_cast<int>(Role::Coefficient) + 1;
+constexpr int kRoleCount = static_cast<int>(Role::SubBlockCount) + 1;
 
 // Column indices by role (-1 where no column has the role).
 class ColumnRoles {
@@ -69,6 +70,11 @@ private:
 
 // Upper case without blanks: how names are compared.
 std::string normalName(const std::string& name);
+
+// The name for a grade column of the element that no other role takes: the
+// element's own name, or it with "_GRADE" after it for an element such as
+// Y or K whose name is a position's or an index's.
+std::string gradeColumnName(const std::string& element);
 
 }  // namespace vornel::cli
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
 #include "ModelDatabase.h"
@@ -122,8 +123,8 @@ void runExport(const ExportOptions& o) {
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
-    const std::string element =
-        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE";
+    const std::string element = gradeColumnName(
+        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE");
 
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {

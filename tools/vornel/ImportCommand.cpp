@@ -1,5 +1,7 @@
 // vornel import: a block model file into a new block table, in one
 // transaction.
+#include <strings.h>
+
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -35,6 +37,9 @@ struct ImportOptions {
     std::string voidTable;
 };
 
+// What the catalog's description field keeps, less its terminator.
+constexpr size_t kLongestDescription = sizeof(KrigBlockParam::Krig_Result_Name) - 1;
+
 const char* const kFooter = R"(
 Formats: comma- or semicolon-separated (CSV, fields may be quoted) or
 separated by blanks and tabs, found from the first row. Lines starting with # are skipped. The
@@ -49,7 +54,8 @@ Columns are found by name, in any letter case (other columns are ignored):
   grade            the element's name: CU, Cu_pct, CU% (or --grade NAME)
   also             VARIANCE (KVAR, CU_VAR), CATEGORY (CLASS, RESCAT),
                    ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES), DENSITY (SG),
-                   NSAMP, AVGDIST, PASS, COEF
+                   NSAMP, AVGDIST, PASS, COEF, SUBBLOCKS (a block counting
+                   sub-blocks must come with them: export --subblocks)
 
 Positions: without size columns every row is a whole block of --block-size.
 Its X/Y/Z (or I/J/K) are grid indices when --origin is given (the lower
@@ -144,6 +150,16 @@ void runImport(const ImportOptions& o) {
     Stopwatch clock;
     checkNewName(o.table, "--table");
     checkNewName(o.element, "--element");
+    // The catalog marks a void table's row with this element.
+    if (strcasecmp(o.element.c_str(), "VOIDBLOCK") == 0) {
+        throw UsageError("--element '" + o.element +
+                         "': the catalog reserves this name for void tables");
+    }
+    if (o.description.size() > kLongestDescription) {
+        throw UsageError("--name: " + std::to_string(o.description.size()) +
+                         " bytes; the catalog keeps " + std::to_string(kLongestDescription) +
+                         " at most");
+    }
     if (!o.voidTable.empty()) {
         checkNewName(o.voidTable, "--void-table");
     }
@@ -234,7 +250,8 @@ void addImportCommand(CLI::App& app) {
         ->check(numberAboveZero());
     cmd->add_option("--unit", o->unit, std::string("Grade unit: ") + gradeUnitNames())
         ->capture_default_str();
-    cmd->add_option("--name", o->description, "Description of the run for the catalog");
+    cmd->add_option("--name", o->description,
+                    "Description of the run for the catalog, 253 bytes at most");
     cmd->add_option("--void-table", o->voidTable, "Void table the run is used with");
     cmd->footer(kFooter);
     cmd->callback([o] { runImport(*o); });

@@ -37,6 +37,11 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
         throw Failure(path + ": the file holds no rows");
     }
     const bool header = isHeader(row);
+    if (header && !options.columns.empty()) {
+        throw Failure(placeOf(path, row.line, 0) +
+                      ": the file names its columns in its first row; --columns is for a file "
+                      "without such a row");
+    }
     if (!header && options.columns.empty()) {
         throw Failure(placeOf(path, row.line, 0) +
                       ": the first row holds numbers, not column names; name the columns "

@@ -9,10 +9,12 @@
 namespace vornel::cli {
 
 bool parseNumber(std::string_view text, double& value) {
-    if (!text.empty() && text.front() == '+') {
+    // One sign: from_chars takes a minus but not a plus.
+    const bool plus = !text.empty() && text.front() == '+';
+    if (plus) {
         text.remove_prefix(1);
     }
-    if (text.empty()) {
+    if (text.empty() || (plus && text.front() == '-')) {
         return false;
     }
     const char* end = text.data() + text.size();

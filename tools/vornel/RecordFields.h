@@ -3,6 +3,7 @@
 #ifndef VORNEL_CLI_RECORDFIELDS_H
 #define VORNEL_CLI_RECORDFIELDS_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -28,12 +29,18 @@ Box boxOf(const Block& b) {
             {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
 }
 
-// Text cut to the field's width less its terminator; callers check lengths
-// where a cut would lose something the user gave.
+// Text cut to the field's width less its terminator, before a whole UTF-8
+// character; callers check lengths where a cut would lose something the
+// user gave.
 template <size_t N>
 void copyText(char (&field)[N], const std::string& text) {
-    std::strncpy(field, text.c_str(), N - 1);
-    field[N - 1] = '\0';
+    size_t length = std::min(text.size(), N - 1);
+    while (length < text.size() && length > 0 &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        --length;
+    }
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
 }
 
 }  // namespace vornel::cli

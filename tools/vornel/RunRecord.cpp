@@ -4,7 +4,9 @@
 #include <cmath>
 #include <set>
 
+#include "Failure.h"
 #include "ModelDatabase.h"
+#include "NumberText.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
 
@@ -14,8 +16,16 @@ namespace {
 // Small enough that the bar moves, large enough that the calls cost nothing.
 constexpr long kBatch = 4096;
 
-int32_t cellsBetween(double start, double end, double size) {
-    return size > 0 ? static_cast<int32_t>(std::lround((end - start) / size)) : 0;
+int32_t cellsBetween(double start, double end, double size, const char* axis) {
+    if (size <= 0) {
+        return 0;
+    }
+    const double cells = std::round((end - start) / size);
+    if (cells > INT32_MAX) {
+        throw Failure("the model spans " + formatNumber(cells) + " of its blocks along " + axis +
+                      ", more than the catalog can count");
+    }
+    return static_cast<int32_t>(cells);
 }
 
 }  // namespace
@@ -61,9 +71,9 @@ KrigBlockParam describeRun(const BlockList& blocks, const RunNames& names) {
     if (p.SubGrid_SizeX == HUGE_VAL) {
         p.SubGrid_SizeX = p.SubGrid_SizeY = p.SubGrid_SizeZ = 0;
     }
-    p.Grid_NumX = cellsBetween(p.Grid_StartX, p.Grid_EndX, p.Grid_SizeX);
-    p.Grid_NumY = cellsBetween(p.Grid_StartY, p.Grid_EndY, p.Grid_SizeY);
-    p.Grid_NumZ = cellsBetween(p.Grid_StartZ, p.Grid_EndZ, p.Grid_SizeZ);
+    p.Grid_NumX = cellsBetween(p.Grid_StartX, p.Grid_EndX, p.Grid_SizeX, "X");
+    p.Grid_NumY = cellsBetween(p.Grid_StartY, p.Grid_EndY, p.Grid_SizeY, "Y");
+    p.Grid_NumZ = cellsBetween(p.Grid_StartZ, p.Grid_EndZ, p.Grid_SizeZ, "Z");
     p.OreType_Num = static_cast<int32_t>(oreTypes.size());
     p.OreClas_Num = static_cast<int32_t>(categories.size());
     return p;

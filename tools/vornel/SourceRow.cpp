@@ -182,10 +182,11 @@ SourceRow SourceRowReader::read(const Row& row) const {
         r.tonnage = bounded(
             row, Role::Tonnage, [](double v) { return v >= 0; }, "a tonnage of 0 or more");
     }
-    r.density = roles_.has(Role::Density)
-                    ? bounded(
-                          row, Role::Density, [](double v) { return v > 0; }, "a density above 0")
-                    : grid_.density;
+    // Air and water blocks weigh nothing.
+    r.density = roles_.has(Role::Density) ? bounded(
+                                                row, Role::Density, [](double v) { return v >= 0; },
+                                                "a density of 0 or more")
+                                          : grid_.density;
     if (roles_.has(Role::Coefficient)) {
         r.coefficient = bounded(
             row, Role::Coefficient, [](double v) { return v > 0 && v <= 1; },
@@ -202,6 +203,9 @@ SourceRow SourceRowReader::read(const Row& row) const {
     }
     if (roles_.has(Role::SearchPass)) {
         r.searchPass = count(row, Role::SearchPass);
+    }
+    if (roles_.has(Role::SubBlockCount)) {
+        r.subBlockCount = count(row, Role::SubBlockCount);
     }
     r.category = text(row, Role::Category);
     r.oreType = text(row, Role::OreType);

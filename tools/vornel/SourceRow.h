@@ -27,6 +27,7 @@ struct SourceRow {
     double meanDistance = 0;
     int samples = 0;
     int searchPass = 0;
+    int subBlockCount = 0;  // sub-blocks the block has, whether listed or not
     std::string category;
     std::string oreType;
 };
