@@ -71,6 +71,25 @@ TEST_F(ReportTest, RunsSharingATableAreTakenOneAtATime) {
     EXPECT_TRUE(contains(header, ",COEF,Au,VARIANCE,")) << header;
 }
 
+// A block whose grade another tool left NULL is no block of grade 0: the
+// report leaves it out, export leaves its cell empty (which import refuses)
+// and info counts it apart, as it does in its range.
+TEST_F(ReportTest, ABlockWithoutAGradeIsNotAGradeOfNought) {
+    sqliteShell(path("m.db"), "UPDATE R SET Krig_OutAttr = NULL WHERE Krig_BlockID = 4;");
+    // 1000 + 2000 + 3000 t holding 400 + 1600 + 4800 t.%.
+    const std::string report = ok({"report", "m.db", "-t", "R", "--cutoffs", "0"});
+    EXPECT_EQ(rowFor(report, "0"), (std::vector<std::string>{"0", "3", "6000", "1.1333", "68.0"}));
+    EXPECT_TRUE(contains(report, "(3 blocks; 1 without a grade left out)")) << report;
+    ok({"export", "m.db", "-t", "R", "-o", "r.csv"});
+    const CsvTable exported = readCsv(path("r.csv"));
+    EXPECT_EQ(exported.at(3, "Cu"), "");
+    EXPECT_EQ(exported.at(2, "Cu"), "1.6");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "r.csv", "-t", "AGAIN", "-e", "Cu"}),
+                      "r.csv:5:23: expected a number in column 'Cu', found ''");
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "Cu"),
+              "  Cu             0.4 .. 1.6 % (1 block without a grade)");
+}
+
 // The catalog's own table, and a copy of R that no run names, hold no blocks
 // of a run; R answers to its name in any case, as SQLite does.
 TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "ColumnRoles.h"
 #include "Commands.h"
@@ -30,8 +31,11 @@ row that fills its parent), the parent's box in PARENT_X .. PARENT_DZ, the
 sub-block's in X .. DZ, and the block's tonnage shared out by volume:
   BLOCKID MINEID PARENT_X PARENT_Y PARENT_Z PARENT_DX PARENT_DY PARENT_DZ
   X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE TONNAGE NSAMP AVGDIST PASS
-<element> is the run's element from the catalog (GRADE when it has none).
-Numbers are written so that they read back exactly.
+<element> is the run's element from the catalog (GRADE when it has none;
+Y_GRADE, K_GRADE and the like for an element named like another column).
+A block whose grade is NULL (left so by another tool) has an empty cell
+there. Numbers are written so that they read back exactly. A table that
+holds several runs is written one run at a time: --where "MineID = 2".
 
 --where takes SQL over the table's columns: Krig_BlockID, MineID,
 Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
@@ -47,8 +51,16 @@ void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
     csv.integer(b.Krig_BlockID).integer(b.MineID);
 }
 
-void writeEstimate(CsvWriter& csv, const KrigBlockResult& b) {
-    csv.number(b.Block_Coef).number(b.Krig_OutAttr).number(b.Krig_OutVari);
+// A block without a grade gets an empty cell, which import refuses rather
+// than read as a grade.
+void writeEstimate(CsvWriter& csv, const KrigBlockResult& b, const std::set<int32_t>& ungraded) {
+    csv.number(b.Block_Coef);
+    if (ungraded.count(b.Krig_BlockID) != 0) {
+        csv.text("");
+    } else {
+        csv.number(b.Krig_OutAttr);
+    }
+    csv.number(b.Krig_OutVari);
     csv.text(b.Krig_ResType).text(b.Krig_OreType);
 }
 
@@ -62,7 +74,7 @@ void writeBox(CsvWriter& csv, const D_3DOT& centre, const D_3DOT& size) {
 }
 
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                 long count) {
+                 long count, const std::set<int32_t>& ungraded) {
     csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
                 "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
                 "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"});
@@ -71,7 +83,7 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
         writeBlockColumns(csv, b);
         writeBox(csv, {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
                  {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
-        writeEstimate(csv, b);
+        writeEstimate(csv, b, ungraded);
         csv.integer(b.Krig_Bound != 0 ? 1 : 0).integer(b.SubBUD_Num);
         csv.number(b.Block_Vol).number(b.Block_CorMass);
         writeSearch(csv, b);
@@ -81,7 +93,7 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
 }
 
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                    long count) {
+                    long count, const std::set<int32_t>& ungraded) {
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
@@ -105,7 +117,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
             writeBlockColumns(csv, b);
             writeBox(csv, centre, size);
             writeBox(csv, subCentre, subSize);
-            writeEstimate(csv, b);
+            writeEstimate(csv, b, ungraded);
             csv.number(b.Block_CorMass * share);
             writeSearch(csv, b);
             csv.endRow();
@@ -120,6 +132,7 @@ void runExport(const ExportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
+    const std::set<int32_t> ungraded = ungradedBlocks(mng, o.table, o.where);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
@@ -131,8 +144,8 @@ void runExport(const ExportOptions& o) {
         file = std::make_unique<OutputFile>(o.output);
     }
     CsvWriter csv(file ? file->stream() : std::cout);
-    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count)
-                                  : writeBlocks(csv, element, blocks, count);
+    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded)
+                                  : writeBlocks(csv, element, blocks, count, ungraded);
     if (file) {
         file->commit();
     }

@@ -185,6 +185,25 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
     return count;
 }
 
+std::string bothConditions(const std::string& where, const std::string& also) {
+    return where.empty() ? also : "(" + where + ") AND " + also;
+}
+
+std::set<int32_t> ungradedBlocks(CVornelMng& mng, const std::string& table,
+                                 const std::string& where) {
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    std::set<int32_t> ids;
+    // A condition the database rejects is reported by the read that follows.
+    if (mng.getBlockResultByWhereSQL(table, bothConditions(where, "Krig_OutAttr IS NULL"), &blocks,
+                                     &count) != 0) {
+        for (long i = 0; i < count; ++i) {
+            ids.insert(blocks[i].Krig_BlockID);
+        }
+    }
+    return ids;
+}
+
 std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,
                                           const KrigBlockResult* blocks, long count) {
     KrigBlockParam* runs = nullptr;

@@ -4,6 +4,7 @@
 #define VORNEL_CLI_MODELDATABASE_H
 
 #include <optional>
+#include <set>
 #include <string>
 
 #include "vornel/VornelMng.h"
@@ -36,6 +37,15 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
 // and for blocks of more than one run.
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks);
+
+// The identifiers of the blocks (of those meeting the condition) whose
+// grade is NULL, as other tools may leave an unestimated block: the library
+// reads it as 0, which is a grade.
+std::set<int32_t> ungradedBlocks(CVornelMng& mng, const std::string& table,
+                                 const std::string& where);
+
+// The condition `where` (which may be empty) and `also` together.
+std::string bothConditions(const std::string& where, const std::string& also);
 
 // The catalog's row for the run that blocks read by readBlocks belong to;
 // with no blocks, the table's (first) run.

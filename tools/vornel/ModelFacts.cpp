@@ -62,6 +62,7 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table) {
             }
         }
     }
+    facts.ungraded = static_cast<long>(ungradedBlocks(mng, table, "").size());
     check(mng,
           mng.getStatResult(table, facts.maxGrade, facts.minGrade, facts.maxVariance,
                             facts.minVariance),
@@ -80,7 +81,11 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
     if (f.blocks == 0) {
         return;
     }
-    printFact(out, element, range(f.minGrade, f.maxGrade) + " " + unit.name);
+    printFact(
+        out, element,
+        range(f.minGrade, f.maxGrade) + " " + unit.name +
+            (f.ungraded == 0 ? ""
+                             : " (" + plural(f.ungraded, "block", "blocks") + " without a grade)"));
     printFact(out, "variance", range(f.minVariance, f.maxVariance));
     if (const std::string categories = tally(f.categories); !categories.empty()) {
         printFact(out, "categories", categories);

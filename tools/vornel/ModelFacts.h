@@ -16,6 +16,7 @@ struct TableFacts {
     long blocks = 0;
     long split = 0;  // blocks stored with sub-blocks
     long subBlocks = 0;
+    long ungraded = 0;                 // blocks whose grade is NULL
     std::map<long, long> blocksOfRun;  // by MineID
     std::map<std::string, long> categories;
     std::map<std::string, long> oreTypes;

@@ -27,7 +27,9 @@ their tonnes, their tonnage-weighted mean grade and the metal they hold
 grade unit is the run's, from the catalog).
 A block's tonnes are its stored tonnage; with --density, its volume (the
 part of the block inside the model, i.e. box times coefficient) times the
-density.
+density. Blocks whose grade is NULL (left so by another tool) are left out
+and counted. A table that holds several runs is reported one run at a
+time: --where "MineID = 2".
 
 Example:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
@@ -37,14 +39,21 @@ void runReport(const ReportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
+    // A block without a grade is left out, not counted as grade 0.
+    const size_t ungraded = ungradedBlocks(mng, o.table, o.where).size();
     KrigBlockResult* blocks = nullptr;
-    const long count = readBlocks(mng, o.table, o.where, &blocks);
+    const long count = readBlocks(
+        mng, o.table, ungraded == 0 ? o.where : bothConditions(o.where, "Krig_OutAttr IS NOT NULL"),
+        &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
     std::cout << "Grade-tonnage of " << o.table << " (" << count << " blocks"
-              << (o.where.empty() ? "" : " where " + o.where) << "), tonnes from "
+              << (o.where.empty() ? "" : " where " + o.where)
+              << (ungraded == 0 ? ""
+                                : "; " + std::to_string(ungraded) + " without a grade left out")
+              << "), tonnes from "
               << (o.density > 0 ? "volume x density " + formatNumber(o.density)
                                 : std::string("the stored tonnage"))
               << ":\n";
