@@ -116,11 +116,10 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
     EXPECT_EQ(readCsv(path("out.csv")).rows.size(), 3u);
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "nodir/out.csv"}),
                       "nodir/out.csv: cannot write");
-    // With a folder at the output path the table is written in full beside
-    // it and only the rename fails: what was written must not stay behind.
+    // A folder at the output path is refused before anything is written.
     ASSERT_TRUE(std::filesystem::create_directory(path("taken")));
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "taken"}),
-                      "taken: cannot put the file in place");
+                      "taken: a folder is there; name a file to write");
     EXPECT_TRUE(std::filesystem::is_directory(path("taken")));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos)
@@ -131,6 +130,9 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
 TEST_F(ExportTest, TheDatabaseBeingReadIsNoOutput) {
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", path("m.db")}),
                       "database being read");
+    // Nor its log, which closing the database removes.
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "m.db-wal"}),
+                      "m.db-wal: the database's own wal file goes there");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM A;"), "3\n");
 }
 

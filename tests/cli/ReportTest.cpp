@@ -34,6 +34,11 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
     EXPECT_EQ(rowFor(dense, "0"), (Words{"0", "4", "10000", "1.4500", "145.0"}));
     EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e306"}),
+                      "block 1 weighs more than a number holds; is the density right?");
+    EXPECT_TRUE(
+        contains(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_BlockID = 1"}),
+                 "Grade-tonnage of R (1 block where Krig_BlockID = 1)"));
     // The two blocks west of X = 20: 1000 + 2000 t, (400 + 1600) / 3000.
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where",
                          "Krig_PntLocX < 20"}),

@@ -132,6 +132,11 @@ void runExport(const ExportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
+    // An output that cannot be written is found before a long read.
+    std::unique_ptr<OutputFile> file;
+    if (!o.output.empty()) {
+        file = std::make_unique<OutputFile>(o.output);
+    }
     const std::set<int32_t> ungraded = ungradedBlocks(mng, o.table, o.where);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
@@ -139,10 +144,6 @@ void runExport(const ExportOptions& o) {
     const std::string element = gradeColumnName(
         run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE");
 
-    std::unique_ptr<OutputFile> file;
-    if (!o.output.empty()) {
-        file = std::make_unique<OutputFile>(o.output);
-    }
     CsvWriter csv(file ? file->stream() : std::cout);
     const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded)
                                   : writeBlocks(csv, element, blocks, count, ungraded);
@@ -150,7 +151,9 @@ void runExport(const ExportOptions& o) {
         file->commit();
     }
     if (file && !isStandardOutput(o.output)) {
-        std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block rows of " : " blocks of ")
+        std::cout << "Wrote " << rows
+                  << (o.subBlocks ? (rows == 1 ? " sub-block row of " : " sub-block rows of ")
+                                  : (rows == 1 ? " block of " : " blocks of "))
                   << o.table << " to " << o.output << '\n';
     }
 }

@@ -1,5 +1,6 @@
 #include "GradeTonnage.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "Failure.h"
@@ -34,6 +35,10 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
     bool anyTonnes = false;
     for (long i = 0; i < count; ++i) {
         tonnes[i] = tonnesOf(blocks[i], density);
+        if (!std::isfinite(tonnes[i])) {
+            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) +
+                          " weighs more than a number holds; is the density right?");
+        }
         anyTonnes = anyTonnes || tonnes[i] > 0;
     }
     if (count > 0 && !anyTonnes) {

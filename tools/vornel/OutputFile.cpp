@@ -42,17 +42,31 @@ bool sameOutput(const std::string& a, const std::string& b) {
         return true;
     }
     // Where neither exists yet: the paths they would be made at.
+    const auto place = [](const std::string& path, std::error_code& error) {
+        const fs::path absolute = fs::absolute(followLinks(path), error);
+        return error ? fs::path() : fs::weakly_canonical(absolute, error);
+    };
     std::error_code first;
     std::error_code second;
-    const fs::path one = fs::weakly_canonical(fs::absolute(followLinks(a)), first);
-    const fs::path other = fs::weakly_canonical(fs::absolute(followLinks(b)), second);
+    const fs::path one = place(a, first);
+    const fs::path other = place(b, second);
     return !first && !second && one == other;
 }
 
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
+    if (output.empty() || isStandardOutput(output)) {
+        return;
+    }
     std::error_code ec;
-    if (!isStandardOutput(output) && fs::equivalent(output, db, ec)) {
+    if (fs::equivalent(output, db, ec)) {
         throw Failure(output + ": this is the database being read; write to another file");
+    }
+    // The engine removes or rewrites these beside the database.
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        if (sameOutput(output, db + suffix)) {
+            throw Failure(output + ": the database's own " + (suffix + 1) +
+                          " file goes there; write to another file");
+        }
     }
 }
 
@@ -66,6 +80,9 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     // The system's own reading of the path: a link into /proc/self/fd names
     // a pipe by no path that followLinks could give.
     const fs::file_status status = fs::status(path_, ec);
+    if (fs::is_directory(status)) {
+        throw Failure(path_ + ": a folder is there; name a file to write");
+    }
     const bool special =
         fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
     if (special) {

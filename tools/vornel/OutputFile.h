@@ -50,7 +50,7 @@ bool isStandardOutput(const std::string& path);
 bool sameOutput(const std::string& a, const std::string& b);
 
 // Throws Failure when writing `output` would overwrite the database `db`
-// that the command reads.
+// that the command reads, or a file the engine keeps beside it.
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db);
 
 }  // namespace vornel::cli

@@ -49,8 +49,8 @@ void runReport(const ReportOptions& o) {
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
-    std::cout << "Grade-tonnage of " << o.table << " (" << count << " blocks"
-              << (o.where.empty() ? "" : " where " + o.where)
+    std::cout << "Grade-tonnage of " << o.table << " (" << count
+              << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
               << (ungraded == 0 ? ""
                                 : "; " + std::to_string(ungraded) + " without a grade left out")
               << "), tonnes from "
