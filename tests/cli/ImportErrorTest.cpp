@@ -49,6 +49,11 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "again.csv:4: this block lies where the block of line 2 does", sized},
         {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
          "sub.csv:3: this sub-block overlaps that of line 2", sized},
+        // Two halves of one cell under two ids: the ids number rows.
+        {"bid.csv", "BLOCK_ID,X,Y,Z,DX,DY,DZ,CU\n1,2.5,5,5,5,10,10,1\n2,7.5,5,5,5,10,10,2\n",
+         "bid.csv:3: this block lies where the block of line 2 does under another parent id "
+         "('2', not '1'); if that column numbers rows, not parent blocks, rename it",
+         sized},
         {"long.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n",
          "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",

@@ -106,14 +106,23 @@ void BlockAssembly::build(BlockList& blocks) const {
     // Blocks in one place are rows repeated, or two models in one file;
     // blocks that overlap were most often placed on the wrong grid.
     if (const auto pair = firstOverlap(parents)) {
-        const auto [earlier, later] = *pair;
-        const std::string line = std::to_string(ordered[start[earlier]]->line);
-        throw Failure(placeOf(path_, ordered[start[later]]->line, 0) +
-                      (sameBox(parents[earlier], parents[later])
-                           ? ": this block lies where the block of line " + line +
-                                 " does; are some rows repeated?"
-                           : ": this block overlaps the block of line " + line +
-                                 " (if X, Y, Z are grid indices, give --origin)"));
+        const SourceRow& earlier = *ordered[start[pair->first]];
+        const SourceRow& later = *ordered[start[pair->second]];
+        const std::string place = placeOf(path_, later.line, 0) +
+                                  ": this block lies where the block of line " +
+                                  std::to_string(earlier.line) + " does";
+        if (!sameBox(parents[pair->first], parents[pair->second])) {
+            throw Failure(
+                placeOf(path_, later.line, 0) + ": this block overlaps the block of line " +
+                std::to_string(earlier.line) + " (if X, Y, Z are grid indices, give --origin)");
+        }
+        // One parent cell under two parent ids: the ids number rows.
+        if (!earlier.parentKey.empty() && earlier.parentKey != later.parentKey) {
+            throw Failure(place + " under another parent id ('" + later.parentKey + "', not '" +
+                          earlier.parentKey +
+                          "'); if that column numbers rows, not parent blocks, rename it");
+        }
+        throw Failure(place + "; are some rows repeated?");
     }
 }
 
