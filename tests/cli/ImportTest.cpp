@@ -81,11 +81,19 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
                                 {"-t", "T", "-e", "Au", "--columns", "I,J,K,AU", "--block-size",
                                  "20", "--origin", "100,200,300", "--unit", "g/t"});
     ASSERT_EQ(t.rows.size(), 2u);
-    EXPECT_EQ(t.header[9], "Au");
+    EXPECT_EQ(t.header[9], "Au_gpt");
     EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "Y") + " " + t.at(1, "Z"), "130 210 350");
     EXPECT_EQ(t.at(1, "DX"), "20");
-    EXPECT_EQ(t.at(1, "Au"), "0.75");
+    EXPECT_EQ(t.at(1, "Au_gpt"), "0.75");
     EXPECT_NE(ok({"info", "m.db"}).find("element Au (g/t)"), std::string::npos);
+    // The unit at the end of a grade column's name, as export writes it or
+    // after a blank, is the unit without --unit.
+    ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "Au"});
+    write("spaced.csv", "X;Y;Z;DX;DY;DZ;Au g/t\n5;5;5;10;10;10;2\n");
+    ok({"import", "n.db", "spaced.csv", "-t", "S", "-e", "Au"});
+    const std::string info = ok({"info", "n.db"});
+    EXPECT_NE(info.find("table T, element Au (g/t)"), std::string::npos) << info;
+    EXPECT_NE(info.find("table S, element Au (g/t)"), std::string::npos) << info;
 }
 
 // An IJK column names the parent; the PARENT_* columns give its box, here

@@ -144,14 +144,21 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
             continue;
         }
         const std::string name = normalName(names_[c]);
+        // A blank parts the element from a unit too: "Au g/t".
+        std::string spaced = names_[c];
+        std::transform(spaced.begin(), spaced.end(), spaced.begin(), [](char ch) {
+            return ch == ' ' || ch == '\t'
+                       ? '_'
+                       : static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        });
         if (!chosen.empty()) {
             if (name == chosen) {
                 exact.push_back(c);
             }
         } else if (name == el) {
             exact.push_back(c);
-        } else if (name.size() > el.size() && name.compare(0, el.size(), el) == 0 &&
-                   !isLetter(name[el.size()])) {
+        } else if (spaced.size() > el.size() && spaced.compare(0, el.size(), el) == 0 &&
+                   !isLetter(spaced[el.size()])) {
             near.push_back(c);
         }
     }

@@ -8,6 +8,7 @@
 #include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
+#include "GradeUnit.h"
 #include "ModelDatabase.h"
 #include "OutputFile.h"
 
@@ -32,7 +33,8 @@ sub-block's in X .. DZ, and the block's tonnage shared out by volume:
   BLOCKID MINEID PARENT_X PARENT_Y PARENT_Z PARENT_DX PARENT_DY PARENT_DZ
   X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE TONNAGE NSAMP AVGDIST PASS
 <element> is the run's element from the catalog (GRADE when it has none;
-Y_GRADE, K_GRADE and the like for an element named like another column).
+Y_GRADE, K_GRADE and the like for an element named like another column),
+with _gpt or _ppm after it for grades in g/t or ppm, which import reads.
 A block whose grade is NULL (left so by another tool) has an empty cell
 there. Numbers are written so that they read back exactly. A table that
 holds several runs is written one run at a time: --where "MineID = 2".
@@ -141,8 +143,10 @@ void runExport(const ExportOptions& o) {
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
-    const std::string element = gradeColumnName(
-        run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element) : "GRADE");
+    const std::string element =
+        gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
+                                                            : "GRADE") +
+        gradeUnitSuffix(gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
 
     CsvWriter csv(file ? file->stream() : std::cout);
     const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded)

@@ -1,6 +1,8 @@
 #include "GradeUnit.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <iterator>
 
 #include "Failure.h"
@@ -41,6 +43,24 @@ const GradeUnit& gradeUnitOfCode(int code) {
 
 const char* gradeUnitNames() {
     return "% (or pct), g/t (or gpt), ppm";
+}
+
+const GradeUnit* gradeUnitInName(const std::string& column) {
+    std::string name = column;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const Spelling& s : kSpellings) {
+        const size_t length = std::strlen(s.text);
+        if (name.size() > length && name.compare(name.size() - length, length, s.text) == 0 &&
+            std::isalnum(static_cast<unsigned char>(name[name.size() - length - 1])) == 0) {
+            return &gradeUnitOfCode(s.code);
+        }
+    }
+    return nullptr;
+}
+
+std::string gradeUnitSuffix(const GradeUnit& unit) {
+    return unit.code == 1 ? "_gpt" : unit.code == 2 ? "_ppm" : "";
 }
 
 }  // namespace vornel::cli

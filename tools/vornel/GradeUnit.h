@@ -23,6 +23,14 @@ const GradeUnit& gradeUnitOfCode(int code);
 // The names gradeUnitNamed accepts, for help texts.
 const char* gradeUnitNames();
 
+// The unit a grade column's name ends in after a blank, _ or the like
+// ("Au g/t", "Au_gpt", "Cu %", "CU_PCT"), if any.
+const GradeUnit* gradeUnitInName(const std::string& column);
+
+// What export puts after the element in a grade column's name so that
+// import finds the unit again: "" for %, "_gpt", "_ppm".
+std::string gradeUnitSuffix(const GradeUnit& unit);
+
 }  // namespace vornel::cli
 
 #endif

@@ -33,7 +33,7 @@ struct ImportOptions {
     std::string origin;
     double density = 0;
     std::string description;
-    std::string unit = "%";
+    std::string unit;  // empty: from the grade column's name, else %
     std::string voidTable;
 };
 
@@ -51,7 +51,8 @@ Columns are found by name, in any letter case (other columns are ignored):
   block size       DX DY DZ, XINC YINC ZINC, XSIZE.., SIZEX..
   grid indices     I J K (IX IY IZ), or one IJK column
   parent block     BLOCKID, PARENT, PARENT_ID, PID, IJK; PARENT_X.. PARENT_DZ
-  grade            the element's name: CU, Cu_pct, CU% (or --grade NAME)
+  grade            the element's name: CU, Cu_pct, CU%, Au g/t (or --grade
+                   NAME); a unit at its end is the grades' unit (see --unit)
   also             VARIANCE (KVAR, CU_VAR), CATEGORY (CLASS, RESCAT),
                    ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES), DENSITY (SG),
                    NSAMP, AVGDIST, PASS, COEF, SUBBLOCKS (a block counting
@@ -163,7 +164,7 @@ void runImport(const ImportOptions& o) {
     if (!o.voidTable.empty()) {
         checkNewName(o.voidTable, "--void-table");
     }
-    const GradeUnit& unit = gradeUnitNamed(o.unit);
+    const GradeUnit* const named = o.unit.empty() ? nullptr : &gradeUnitNamed(o.unit);
     const ModelFileOptions options = fileOptions(o);
 
     CVornelMng mng;
@@ -177,6 +178,10 @@ void runImport(const ImportOptions& o) {
     }
     BlockList blocks;
     const ModelFileReport report = readModelFile(o.file, options, blocks);
+    const GradeUnit* const inName = gradeUnitInName(report.gradeColumn);
+    const GradeUnit& unit = named != nullptr    ? *named
+                            : inName != nullptr ? *inName
+                                                : gradeUnitOfCode(0);
     std::optional<RemovedIfInterrupted> unfinished;
     if (fresh) {
         check(mng, mng.createDatabase(file), o.db);
@@ -248,8 +253,10 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
         ->check(numberAboveZero());
-    cmd->add_option("--unit", o->unit, std::string("Grade unit: ") + gradeUnitNames())
-        ->capture_default_str();
+    cmd->add_option("--unit", o->unit,
+                    std::string("Grade unit: ") + gradeUnitNames() +
+                        "; by default the one the grade column's name ends in (Au_gpt, "
+                        "Cu %), else %");
     cmd->add_option("--name", o->description,
                     "Description of the run for the catalog, 253 bytes at most");
     cmd->add_option("--void-table", o->voidTable, "Void table the run is used with");

@@ -75,6 +75,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     report.separator = rows.separator();
     report.positionsAreIndices = reader.positionsAreIndices();
     report.ignoredColumns = roles.ignored();
+    report.gradeColumn = names[static_cast<size_t>(roles[Role::Grade])];
     return report;
 }
 

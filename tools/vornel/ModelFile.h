@@ -23,6 +23,7 @@ struct ModelFileReport {
     char separator = 0;  // as TextRows::separator()
     bool positionsAreIndices = false;
     std::vector<std::string> ignoredColumns;
+    std::string gradeColumn;  // its name as the file (or --columns) gives it
 };
 
 // Reads the whole file into `blocks` before anything is written anywhere;
