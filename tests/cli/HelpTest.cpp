@@ -47,6 +47,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"import", "a.db", "b.csv", "-t", "TWENTY_CHARACTERS_XX", "-e", "Cu"},
          "--table 'TWENTY_CHARACTERS_XX'"},
         {{"import", "a.db", "b.csv", "-t", "my table", "-e", "Cu"}, "--table 'my table'"},
+        {{"import", "a.db", "b.csv", "-t", "SQLite_blocks", "-e", "Cu"},
+         "--table 'SQLite_blocks': names starting with sqlite_ belong to the database itself"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "VoidBlock"},
          "--element 'VoidBlock': the catalog reserves this name for void tables"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--name", std::string(254, 'n')},

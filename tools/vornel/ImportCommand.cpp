@@ -86,6 +86,15 @@ Example:
       --block-size 30 --origin 0,0,0
 )";
 
+// SQLite keeps names starting with sqlite_ for its own tables.
+void checkNewTableName(const std::string& name, const std::string& what) {
+    checkNewName(name, what);
+    if (strncasecmp(name.c_str(), "sqlite_", 7) == 0) {
+        throw UsageError(what + " '" + name +
+                         "': names starting with sqlite_ belong to the database itself");
+    }
+}
+
 void refuseExisting(CVornelMng& mng, const ImportOptions& o) {
     if (tableExists(mng, o.table)) {
         throw Failure(o.db + ": a table named '" + o.table +
@@ -149,7 +158,7 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
 
 void runImport(const ImportOptions& o) {
     Stopwatch clock;
-    checkNewName(o.table, "--table");
+    checkNewTableName(o.table, "--table");
     checkNewName(o.element, "--element");
     // The catalog marks a void table's row with this element.
     if (strcasecmp(o.element.c_str(), "VOIDBLOCK") == 0) {
@@ -162,7 +171,7 @@ void runImport(const ImportOptions& o) {
                          " at most");
     }
     if (!o.voidTable.empty()) {
-        checkNewName(o.voidTable, "--void-table");
+        checkNewTableName(o.voidTable, "--void-table");
     }
     const GradeUnit* const named = o.unit.empty() ? nullptr : &gradeUnitNamed(o.unit);
     const ModelFileOptions options = fileOptions(o);
