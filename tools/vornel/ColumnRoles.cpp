@@ -175,9 +175,10 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
     for (int role = 0; found.empty() && chosen.empty() && role < kRoleCount; ++role) {
         const int c = index_[role];
         if (c >= 0 && normalName(names_[c]) == el) {
-            throw Failure(where + ": column '" + names_[c] + "' is read as the " +
-                          roleName(static_cast<Role>(role)) + "; if it holds the " + element +
-                          " grade, choose it with --grade " + names_[c]);
+            std::string message = where + ": column '" + names_[c] + "' is read as the ";
+            message += roleName(static_cast<Role>(role));
+            message += "; if it holds the " + element + " grade, choose it with --grade ";
+            throw Failure(message + names_[c]);
         }
     }
     if (found.empty()) {
