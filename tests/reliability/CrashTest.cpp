@@ -340,70 +340,54 @@ bool heldForWriting(const std::string& path) {
 
 // A connection that waits for the lock while a compaction replaces the file
 // must open the file that is there when it gets in, not the one it found
-// at first: writes to that one would be lost with it.
+// at first: writes to that one would be lost with it. So must one whose
+// wait ends in failure on the replaced file, which says nothing of the file
+// the path names now.
 TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) {
-    const std::string fresh = dir.file("fresh.mdb");
-    {
-        CVornelMng other;
-        ASSERT_TRUE(other.createDatabase(fresh) && other.createBlockResultTbl("Fresh"))
-            << other.lastError();
+    for (const bool failsOnTheOld : {false, true}) {
+        SCOPED_TRACE(failsOnTheOld ? "the wait fails on the old file" : "the old file is let go");
+        const std::string table = failsOnTheOld ? "Second" : "First";
+        const std::string fresh = dir.file(table + ".mdb");
+        {
+            CVornelMng other;
+            ASSERT_TRUE(other.createDatabase(fresh) && other.createBlockResultTbl(table))
+                << other.lastError();
+        }
+        ChildProcess child({"lock", path, fresh});
+        ASSERT_EQ(child.nextLine(), "held");
+        ASSERT_FALSE(heldForWriting(path));
+        if (failsOnTheOld) {
+            ::setenv("VORNEL_BUSY_TIMEOUT_MS", "300", 1);
+        }
+        long connected = 0;
+        std::thread waiting([&] { connected = mng.connectDatabase(path); });
+        // Let go only once the connection holds the file that is to be replaced.
+        for (const auto until = std::chrono::steady_clock::now() + 20s;
+             !heldForWriting(path) && std::chrono::steady_clock::now() < until;) {
+            std::this_thread::sleep_for(1ms);
+        }
+        EXPECT_TRUE(heldForWriting(path)) << "the connection never opened the file";
+        if (failsOnTheOld) {
+            // The old file stays locked until the connection has given up on it.
+            child.sendLine("replace");
+            EXPECT_EQ(child.nextLine(), "replaced");
+        } else {
+            child.closeInput();
+        }
+        waiting.join();
+        ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+        child.closeInput();
+        EXPECT_EQ(child.wait(20s), 0);
+        ASSERT_EQ(connected, 1) << mng.lastError();
+        int exists = 0;
+        ASSERT_EQ(mng.isExistTbl(table, exists), 1);
+        EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
+        ASSERT_EQ(mng.createBlockResultTbl("Written" + table), 1) << mng.lastError();
+        mng.clearDatabase();
+        EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_master WHERE name = 'Written" +
+                                        table + "'; PRAGMA integrity_check"),
+                  "1\nok\n");
     }
-    ChildProcess child({"lock", path, fresh});
-    ASSERT_EQ(child.nextLine(), "held");
-    ASSERT_FALSE(heldForWriting(path));
-    long connected = 0;
-    std::thread waiting([&] { connected = mng.connectDatabase(path); });
-    // Let go only once the connection holds the file that is to be replaced.
-    for (const auto until = std::chrono::steady_clock::now() + 20s;
-         !heldForWriting(path) && std::chrono::steady_clock::now() < until;) {
-        std::this_thread::sleep_for(1ms);
-    }
-    EXPECT_TRUE(heldForWriting(path)) << "the connection never opened the file";
-    child.closeInput();
-    EXPECT_EQ(child.wait(20s), 0);
-    waiting.join();
-    ASSERT_EQ(connected, 1) << mng.lastError();
-    int exists = 0;
-    ASSERT_EQ(mng.isExistTbl("Fresh", exists), 1);
-    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
-    ASSERT_EQ(mng.createBlockResultTbl("Written"), 1) << mng.lastError();
-    mng.clearDatabase();
-    EXPECT_EQ(sqliteShell(path,
-                          "SELECT count(*) FROM sqlite_master WHERE name = 'Written'; "
-                          "PRAGMA integrity_check"),
-              "1\nok\n");
-}
-
-// A wait that ends in failure on the file a compaction has just replaced
-// says nothing of the file the path names now: the connection opens that.
-TEST_F(CompactionCopyTest, AConnectionWhoseWaitFailsOnAReplacedFileOpensTheNewOne) {
-    const std::string fresh = dir.file("fresh.mdb");
-    {
-        CVornelMng other;
-        ASSERT_TRUE(other.createDatabase(fresh) && other.createBlockResultTbl("Fresh"))
-            << other.lastError();
-    }
-    ChildProcess child({"lock", path, fresh});
-    ASSERT_EQ(child.nextLine(), "held");
-    ::setenv("VORNEL_BUSY_TIMEOUT_MS", "300", 1);
-    long connected = 0;
-    std::thread waiting([&] { connected = mng.connectDatabase(path); });
-    for (const auto until = std::chrono::steady_clock::now() + 20s;
-         !heldForWriting(path) && std::chrono::steady_clock::now() < until;) {
-        std::this_thread::sleep_for(1ms);
-    }
-    EXPECT_TRUE(heldForWriting(path)) << "the connection never opened the file";
-    // The old file stays locked until the connection has given up on it.
-    child.sendLine("replace");
-    EXPECT_EQ(child.nextLine(), "replaced");
-    waiting.join();
-    ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
-    child.closeInput();
-    EXPECT_EQ(child.wait(20s), 0);
-    ASSERT_EQ(connected, 1) << mng.lastError();
-    int exists = 0;
-    ASSERT_EQ(mng.isExistTbl("Fresh", exists), 1);
-    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
 }
 
 }  // namespace
