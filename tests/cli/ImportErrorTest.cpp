@@ -49,6 +49,14 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "again.csv:4: this block lies where the block of line 2 does", sized},
         {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
          "sub.csv:3: this sub-block overlaps that of line 2", sized},
+        // 10 m blocks that run 20 cm (2 %) into each other; grid indices
+        // read as centres, for want of --origin, put them 1 m apart.
+        {"deep.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n14.8,5,5,10,10,10,2\n",
+         "deep.csv:3: this block overlaps the block of line 2 by 0.2 x 10 x 10\n"},
+        {"index.csv", "X,Y,Z,CU\n0,0,0,1\n1,0,0,2\n",
+         "index.csv:3: this block overlaps the block of line 2 by 9 x 10 x 10 (if X, Y, Z are "
+         "grid indices, give --origin)",
+         sized},
         // Two halves of one cell under two ids: the ids number rows.
         {"bid.csv", "BLOCK_ID,X,Y,Z,DX,DY,DZ,CU\n1,2.5,5,5,5,10,10,1\n2,7.5,5,5,5,10,10,2\n",
          "bid.csv:3: this block lies where the block of line 2 does under another parent id "
@@ -114,9 +122,10 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
     }
 }
 
-// Random boxes on a half-unit lattice, many of them touching or repeated:
-// the import refuses exactly the files in which the insides of two boxes
-// meet, as a comparison of every pair finds, and names two that do.
+// Random boxes on a half-unit lattice, many of them touching or repeated,
+// of sizes 1 to 3 (on it, boxes run half a unit or more into each other, or
+// not at all): the import refuses exactly the files in which the insides of
+// two boxes meet, as a comparison of every pair finds, and names two that do.
 TEST_F(ImportErrorTest, OverlappingBlocksAreFoundAsAComparisonOfAllPairsFindsThem) {
     struct Cube {
         double centre[3];

@@ -96,6 +96,19 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_NE(info.find("table S, element Au (g/t)"), std::string::npos) << info;
 }
 
+// 6.25 m blocks whose centres are rounded to the centimetre run up to 1 cm
+// into each other or stand 1 cm apart: a grid all the same.
+TEST_F(ImportTest, BlocksRoundedToTheCentimetreAreNoOverlap) {
+    const CsvTable t = imported("cm.csv",
+                                "X,Y,Z,DX,DY,DZ,CU\n"
+                                "3.12,3.12,3.12,6.25,6.25,6.25,1\n"
+                                "9.38,3.12,3.12,6.25,6.25,6.25,2\n"
+                                "15.62,3.12,3.12,6.25,6.25,6.25,3\n"
+                                "21.88,3.12,3.12,6.25,6.25,6.25,4\n",
+                                {"-t", "T", "-e", "Cu"});
+    EXPECT_EQ(t.rows.size(), 4u);
+}
+
 // An IJK column names the parent; the PARENT_* columns give its box, here
 // the 10 m cell centred at (15, 5, 5) of which the one row fills 5x5x10.
 TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {

@@ -5,12 +5,17 @@
 
 #include "BoxOverlap.h"
 #include "Failure.h"
+#include "NumberText.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
 #include "TextRows.h"
 
 namespace vornel::cli {
 namespace {
+
+// Coordinates in files carry a few decimals; a millionth of the block's
+// size is well below what any of them can mean.
+constexpr double kBoxTolerance = 1e-6;
 
 bool sameBox(const Box& a, const Box& b) {
     const double slack = kBoxTolerance * std::max({a.size.x, a.size.y, a.size.z});
@@ -111,10 +116,17 @@ void BlockAssembly::build(BlockList& blocks) const {
         const std::string place = placeOf(path_, later.line, 0) +
                                   ": this block lies where the block of line " +
                                   std::to_string(earlier.line) + " does";
-        if (!sameBox(parents[pair->first], parents[pair->second])) {
-            throw Failure(
-                placeOf(path_, later.line, 0) + ": this block overlaps the block of line " +
-                std::to_string(earlier.line) + " (if X, Y, Z are grid indices, give --origin)");
+        const Box& a = parents[pair->first];
+        const Box& b = parents[pair->second];
+        if (!sameBox(a, b)) {
+            std::string depth;
+            for (int i = 0; i < 3; ++i) {
+                depth += (i == 0 ? "" : " x ") + formatNumber(std::min(a.high(i), b.high(i)) -
+                                                              std::max(a.low(i), b.low(i)));
+            }
+            throw Failure(placeOf(path_, later.line, 0) +
+                          ": this block overlaps the block of line " +
+                          std::to_string(earlier.line) + " by " + depth + overlapHint_);
         }
         // One parent cell under two parent ids: the ids number rows.
         if (!earlier.parentKey.empty() && earlier.parentKey != later.parentKey) {

@@ -15,7 +15,9 @@ namespace vornel::cli {
 
 class BlockAssembly {
 public:
-    explicit BlockAssembly(std::string path) : path_(std::move(path)) {}
+    // `overlapHint` follows the message for blocks that overlap.
+    BlockAssembly(std::string path, std::string overlapHint)
+        : path_(std::move(path)), overlapHint_(std::move(overlapHint)) {}
 
     void add(SourceRow row);
 
@@ -32,6 +34,7 @@ private:
     Box buildOne(const SourceRow* const* rows, size_t count, int32_t id, BlockList& out) const;
 
     std::string path_;
+    std::string overlapHint_;
     std::vector<SourceRow> rows_;
     std::vector<size_t> groupOfRow_;
     std::unordered_map<std::string, size_t> groupOfKey_;

@@ -1,6 +1,6 @@
 // Which of many boxes overlap, found without comparing every pair: a file
 // may hold a million blocks, or a parent column that makes them all one
-// block's sub-blocks.
+// block's sub-blocks, and blocks of very different sizes.
 #ifndef VORNEL_CLI_BOXOVERLAP_H
 #define VORNEL_CLI_BOXOVERLAP_H
 
@@ -13,16 +13,18 @@
 
 namespace vornel::cli {
 
-// Coordinates in files carry a few decimals; a millionth of the block's
-// size is well below what any of them can mean.
-constexpr double kBoxTolerance = 1e-6;
+// How deep two boxes may run into each other on an axis, as a share of the
+// smaller one's size there, and still count as neighbours: centres rounded
+// to two decimals put 6.25 m blocks up to 1 cm into each other.
+constexpr double kOverlapShare = 0.01;
 
-// Whether the insides of two boxes meet; boxes that share a face do not.
+// Whether two boxes overlap: on every axis they run into each other deeper
+// than kOverlapShare of the smaller one's size there. Boxes that share a
+// face do not; two boxes of one centre and size always do.
 bool overlapping(const Box& a, const Box& b);
 
-// The first box, in the given order, whose inside meets that of an earlier
-// one: {earlier, later}. The work grows with the number of boxes times the
-// cube of the ratio of the largest box to the smallest.
+// The first box, in the given order, that overlaps an earlier one:
+// {earlier, later}.
 std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& boxes);
 
 }  // namespace vornel::cli

@@ -53,7 +53,10 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     const ColumnRoles roles(names, options.element, options.gradeColumn, where);
     const SourceRowReader reader(roles, options.grid, path, where);
 
-    BlockAssembly assembly(path);
+    // Grid indices read as centres put blocks of --block-size into each other.
+    BlockAssembly assembly(path, !roles.has(Role::SizeX) && !reader.positionsAreIndices()
+                                     ? " (if X, Y, Z are grid indices, give --origin)"
+                                     : "");
     {
         ProgressBar bar("reading " + path);
         bool more = !header || rows.next(row);
