@@ -130,9 +130,13 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
 TEST_F(ExportTest, TheDatabaseBeingReadIsNoOutput) {
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", path("m.db")}),
                       "database being read");
-    // Nor its log, which closing the database removes.
+    // Nor its log, which closing the database removes, beside the file that
+    // a link to it names.
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "m.db-wal"}),
                       "m.db-wal: the database's own wal file goes there");
+    std::filesystem::create_symlink("m.db", path("link.db"));
+    EXPECT_FAILS_WITH(vornel({"export", "link.db", "-t", "A", "-o", "m.db-shm"}),
+                      "m.db-shm: the database's own shm file goes there");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM A;"), "3\n");
 }
 

@@ -85,6 +85,11 @@ TEST_F(ReportTest, ABlockWithoutAGradeIsNotAGradeOfNought) {
     const std::string report = ok({"report", "m.db", "-t", "R", "--cutoffs", "0"});
     EXPECT_EQ(rowFor(report, "0"), (std::vector<std::string>{"0", "3", "6000", "1.1333", "68.0"}));
     EXPECT_TRUE(contains(report, "(3 blocks; 1 without a grade left out)")) << report;
+    // Whatever the condition ends in.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where",
+                         "Krig_BlockID > 1 -- not the first"}),
+                     "0"),
+              (std::vector<std::string>{"0", "2", "5000", "1.2800", "64.0"}));
     ok({"export", "m.db", "-t", "R", "-o", "r.csv"});
     const CsvTable exported = readCsv(path("r.csv"));
     EXPECT_EQ(exported.at(3, "Cu"), "");

@@ -3,7 +3,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "ColumnRoles.h"
 #include "Commands.h"
@@ -55,9 +54,9 @@ void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
 
 // A block without a grade gets an empty cell, which import refuses rather
 // than read as a grade.
-void writeEstimate(CsvWriter& csv, const KrigBlockResult& b, const std::set<int32_t>& ungraded) {
+void writeEstimate(CsvWriter& csv, const KrigBlockResult& b, const UngradedBlocks& ungraded) {
     csv.number(b.Block_Coef);
-    if (ungraded.count(b.Krig_BlockID) != 0) {
+    if (ungraded.has(b)) {
         csv.text("");
     } else {
         csv.number(b.Krig_OutAttr);
@@ -76,7 +75,7 @@ void writeBox(CsvWriter& csv, const D_3DOT& centre, const D_3DOT& size) {
 }
 
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                 long count, const std::set<int32_t>& ungraded) {
+                 long count, const UngradedBlocks& ungraded) {
     csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
                 "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
                 "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"});
@@ -95,7 +94,7 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
 }
 
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                    long count, const std::set<int32_t>& ungraded) {
+                    long count, const UngradedBlocks& ungraded) {
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
@@ -139,7 +138,7 @@ void runExport(const ExportOptions& o) {
     if (!o.output.empty()) {
         file = std::make_unique<OutputFile>(o.output);
     }
-    const std::set<int32_t> ungraded = ungradedBlocks(mng, o.table, o.where);
+    const UngradedBlocks ungraded(mng, o.table);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);

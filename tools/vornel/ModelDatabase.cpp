@@ -185,23 +185,16 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
     return count;
 }
 
-std::string bothConditions(const std::string& where, const std::string& also) {
-    return where.empty() ? also : "(" + where + ") AND " + also;
-}
-
-std::set<int32_t> ungradedBlocks(CVornelMng& mng, const std::string& table,
-                                 const std::string& where) {
+UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table) {
     KrigBlockResult* blocks = nullptr;
     long count = 0;
-    std::set<int32_t> ids;
-    // A condition the database rejects is reported by the read that follows.
-    if (mng.getBlockResultByWhereSQL(table, bothConditions(where, "Krig_OutAttr IS NULL"), &blocks,
-                                     &count) != 0) {
-        for (long i = 0; i < count; ++i) {
-            ids.insert(blocks[i].Krig_BlockID);
-        }
+    // Over the whole table: a condition of the user's joined to this one
+    // could end in a comment or a semicolon.
+    check(mng, mng.getBlockResultByWhereSQL(table, "Krig_OutAttr IS NULL", &blocks, &count),
+          "cannot read the blocks of " + table);
+    for (long i = 0; i < count; ++i) {
+        blocks_.insert({blocks[i].MineID, blocks[i].Krig_BlockID});
     }
-    return ids;
 }
 
 std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,

@@ -38,14 +38,20 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks);
 
-// The identifiers of the blocks (of those meeting the condition) whose
-// grade is NULL, as other tools may leave an unestimated block: the library
-// reads it as 0, which is a grade.
-std::set<int32_t> ungradedBlocks(CVornelMng& mng, const std::string& table,
-                                 const std::string& where);
+// The blocks of a table whose grade is NULL, as other tools may leave an
+// unestimated block (the library reads it as 0, which is a grade). Throws
+// Failure.
+class UngradedBlocks {
+public:
+    UngradedBlocks(CVornelMng& mng, const std::string& table);
+    bool has(const KrigBlockResult& block) const {
+        return blocks_.count({block.MineID, block.Krig_BlockID}) != 0;
+    }
+    size_t size() const { return blocks_.size(); }
 
-// The condition `where` (which may be empty) and `also` together.
-std::string bothConditions(const std::string& where, const std::string& also);
+private:
+    std::set<std::pair<int32_t, int32_t>> blocks_;  // MineID, Krig_BlockID
+};
 
 // The catalog's row for the run that blocks read by readBlocks belong to;
 // with no blocks, the table's (first) run.

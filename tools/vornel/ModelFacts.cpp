@@ -62,7 +62,7 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table) {
             }
         }
     }
-    facts.ungraded = static_cast<long>(ungradedBlocks(mng, table, "").size());
+    facts.ungraded = static_cast<long>(UngradedBlocks(mng, table).size());
     check(mng,
           mng.getStatResult(table, facts.maxGrade, facts.minGrade, facts.maxVariance,
                             facts.minVariance),

@@ -61,9 +61,10 @@ void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
     if (fs::equivalent(output, db, ec)) {
         throw Failure(output + ": this is the database being read; write to another file");
     }
-    // The engine removes or rewrites these beside the database.
+    // The engine removes or rewrites these beside the database, the file a
+    // link names.
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        if (sameOutput(output, db + suffix)) {
+        if (sameOutput(output, followLinks(db) + suffix)) {
             throw Failure(output + ": the database's own " + (suffix + 1) +
                           " file goes there; write to another file");
         }

@@ -1,7 +1,10 @@
 // vornel report: the grade-tonnage table of a block table.
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "Commands.h"
 #include "GradeTonnage.h"
@@ -39,20 +42,25 @@ void runReport(const ReportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     requireResultTable(mng, o.db, o.table);
+    const UngradedBlocks ungraded(mng, o.table);
+    KrigBlockResult* all = nullptr;
+    const long read = readBlocks(mng, o.table, o.where, &all);
     // A block without a grade is left out, not counted as grade 0.
-    const size_t ungraded = ungradedBlocks(mng, o.table, o.where).size();
-    KrigBlockResult* blocks = nullptr;
-    const long count = readBlocks(
-        mng, o.table, ungraded == 0 ? o.where : bothConditions(o.where, "Krig_OutAttr IS NOT NULL"),
-        &blocks);
-    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
+    std::vector<KrigBlockResult> graded;
+    if (ungraded.size() > 0) {
+        std::copy_if(all, all + read, std::back_inserter(graded),
+                     [&](const KrigBlockResult& b) { return !ungraded.has(b); });
+    }
+    const KrigBlockResult* blocks = ungraded.size() > 0 ? graded.data() : all;
+    const long count = ungraded.size() > 0 ? static_cast<long>(graded.size()) : read;
+    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
     std::cout << "Grade-tonnage of " << o.table << " (" << count
               << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
-              << (ungraded == 0 ? ""
-                                : "; " + std::to_string(ungraded) + " without a grade left out")
+              << (read == count ? ""
+                                : "; " + std::to_string(read - count) + " without a grade left out")
               << "), tonnes from "
               << (o.density > 0 ? "volume x density " + formatNumber(o.density)
                                 : std::string("the stored tonnage"))
