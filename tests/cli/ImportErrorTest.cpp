@@ -100,15 +100,6 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "named.csv:1: the file names its columns in its first row; --columns is for a file "
          "without such a row",
          {"-t", "T", "-e", "Cu", "--columns", "X,Y,Z,DX,DY,DZ,CU"}},
-        // A new database's own catalog tables, in any case.
-        {"p.csv",
-         kGood,
-         "m.db: a table named 'KrigBlock_Param' exists already",
-         {"-t", "KrigBlock_Param", "-e", "Cu"}},
-        {"v.csv",
-         kGood,
-         "m.db: a table named 'krigblock_vrg_param' exists already",
-         {"-t", "krigblock_vrg_param", "-e", "Cu"}},
     };
     for (const BadInput& input : inputs) {
         if (!input.content.empty()) {

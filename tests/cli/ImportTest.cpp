@@ -91,9 +91,19 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "Au"});
     write("spaced.csv", "X;Y;Z;DX;DY;DZ;Au g/t\n5;5;5;10;10;10;2\n");
     ok({"import", "n.db", "spaced.csv", "-t", "S", "-e", "Au"});
+    write("bracket.csv", "X;Y;Z;DX;DY;DZ;Au [ppm]\n5;5;5;10;10;10;2\n");
+    ok({"import", "n.db", "bracket.csv", "-t", "B", "-e", "Au"});
     const std::string info = ok({"info", "n.db"});
     EXPECT_NE(info.find("table T, element Au (g/t)"), std::string::npos) << info;
     EXPECT_NE(info.find("table S, element Au (g/t)"), std::string::npos) << info;
+    EXPECT_NE(info.find("table B, element Au (ppm)"), std::string::npos) << info;
+    // An element whose name ends in a unit keeps its own unit.
+    write("ppm.csv", "X,Y,Z,DX,DY,DZ,Au_ppm\n5,5,5,10,10,10,2\n");
+    ok({"import", "p.db", "ppm.csv", "-t", "P", "-e", "Au_ppm", "--unit", "%"});
+    ok({"export", "p.db", "-t", "P", "-o", "p.csv"});
+    EXPECT_EQ(readCsv(path("p.csv")).header.at(9), "Au_ppm_pct");
+    ok({"import", "p.db", "p.csv", "-t", "AGAIN", "-e", "Au_ppm"});
+    EXPECT_NE(ok({"info", "p.db"}).find("table AGAIN, element Au_ppm (%)"), std::string::npos);
 }
 
 // 6.25 m blocks whose centres are rounded to the centimetre run up to 1 cm

@@ -36,6 +36,10 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e306"}),
                       "block 1 weighs more than a number holds; is the density right?");
+    // Each block's 1e308 t is a number; their sum is not.
+    EXPECT_FAILS_WITH(
+        vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e305"}),
+        "above the cut-off 0 the tonnes or the metal add up beyond what a number holds");
     EXPECT_TRUE(
         contains(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_BlockID = 1"}),
                  "Grade-tonnage of R (1 block where Krig_BlockID = 1)"));

@@ -33,7 +33,11 @@ void runCompact(const std::string& db) {
     if (!std::filesystem::exists(std::filesystem::symlink_status(copy, ec))) {
         unfinished.emplace(copy, true);
     }
-    check(mng, mng.compactDatabase(db), db);
+    const long compacted = mng.compactDatabase(db);
+    // From here the name may be another compaction's copy, of a file whose
+    // name starts alike.
+    unfinished.reset();
+    check(mng, compacted, db);
     mng.clearDatabase();
     std::cout << "Compacted " << db << ": " << before << " -> " << megabytes(db) << " in "
               << clock.text() << '\n';

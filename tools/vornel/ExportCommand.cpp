@@ -142,10 +142,10 @@ void runExport(const ExportOptions& o) {
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, o.table, o.where, &blocks);
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
-    const std::string element =
+    const std::string element = withGradeUnit(
         gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
-                                                            : "GRADE") +
-        gradeUnitSuffix(gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
+                                                            : "GRADE"),
+        gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
 
     CsvWriter csv(file ? file->stream() : std::cout);
     const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded)

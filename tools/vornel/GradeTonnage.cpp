@@ -42,7 +42,9 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
         anyTonnes = anyTonnes || tonnes[i] > 0;
     }
     if (count > 0 && !anyTonnes) {
-        throw Failure("the blocks have no stored tonnage; give the rock density with --density");
+        throw Failure(
+            "the blocks weigh nothing as stored (no tonnage was imported, or they are air); "
+            "give the rock density with --density to weigh them by volume");
     }
     std::vector<GradeTonnageRow> rows;
     for (const double cutoff : cutoffs) {
@@ -58,6 +60,12 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
         }
         row.meanGrade = row.tonnes > 0 ? gradeTonnes / row.tonnes : 0;
         row.metal = gradeTonnes * unit.metalPerGradeTonne;
+        if (!std::isfinite(row.tonnes) || !std::isfinite(row.meanGrade) ||
+            !std::isfinite(row.metal)) {
+            throw Failure("above the cut-off " + formatNumber(cutoff) +
+                          " the tonnes or the metal add up beyond what a number holds; are the "
+                          "grades and the density right?");
+        }
         rows.push_back(row);
     }
     return rows;

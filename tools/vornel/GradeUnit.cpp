@@ -49,6 +49,9 @@ const GradeUnit* gradeUnitInName(const std::string& column) {
     std::string name = column;
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (!name.empty() && (name.back() == ')' || name.back() == ']')) {
+        name.pop_back();
+    }
     for (const Spelling& s : kSpellings) {
         const size_t length = std::strlen(s.text);
         if (name.size() > length && name.compare(name.size() - length, length, s.text) == 0 &&
@@ -59,8 +62,11 @@ const GradeUnit* gradeUnitInName(const std::string& column) {
     return nullptr;
 }
 
-std::string gradeUnitSuffix(const GradeUnit& unit) {
-    return unit.code == 1 ? "_gpt" : unit.code == 2 ? "_ppm" : "";
+std::string withGradeUnit(const std::string& column, const GradeUnit& unit) {
+    if (unit.code == 1 || unit.code == 2) {
+        return column + (unit.code == 1 ? "_gpt" : "_ppm");
+    }
+    return gradeUnitInName(column) != nullptr ? column + "_pct" : column;
 }
 
 }  // namespace vornel::cli

@@ -23,13 +23,14 @@ const GradeUnit& gradeUnitOfCode(int code);
 // The names gradeUnitNamed accepts, for help texts.
 const char* gradeUnitNames();
 
-// The unit a grade column's name ends in after a blank, _ or the like
-// ("Au g/t", "Au_gpt", "Cu %", "CU_PCT"), if any.
+// The unit a grade column's name ends in after a blank, _ or the like, or
+// between brackets ("Au g/t", "Au_gpt", "Cu %", "Au (g/t)"), if any.
 const GradeUnit* gradeUnitInName(const std::string& column);
 
-// What export puts after the element in a grade column's name so that
-// import finds the unit again: "" for %, "_gpt", "_ppm".
-std::string gradeUnitSuffix(const GradeUnit& unit);
+// The grade column's name with what export puts after it so that import
+// finds the unit again: "_gpt" for g/t, "_ppm" for ppm, nothing for % but
+// "_pct" where the name itself ends in a unit (an element called Au_ppm).
+std::string withGradeUnit(const std::string& column, const GradeUnit& unit);
 
 }  // namespace vornel::cli
 

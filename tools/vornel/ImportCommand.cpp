@@ -86,12 +86,18 @@ Example:
       --block-size 30 --origin 0,0,0
 )";
 
-// SQLite keeps names starting with sqlite_ for its own tables.
+// SQLite keeps names starting with sqlite_ for its own tables, and every
+// model has the catalog's two.
 void checkNewTableName(const std::string& name, const std::string& what) {
     checkNewName(name, what);
     if (strncasecmp(name.c_str(), "sqlite_", 7) == 0) {
         throw UsageError(what + " '" + name +
                          "': names starting with sqlite_ belong to the database itself");
+    }
+    for (const char* catalog : {"KrigBlock_Param", "KrigBlock_Vrg_Param"}) {
+        if (strcasecmp(name.c_str(), catalog) == 0) {
+            throw UsageError(what + " '" + name + "': the catalog's own table has that name");
+        }
     }
 }
 
