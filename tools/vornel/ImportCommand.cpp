@@ -94,10 +94,10 @@ void checkNewTableName(const std::string& name, const std::string& what) {
         throw UsageError(what + " '" + name +
                          "': names starting with sqlite_ belong to the database itself");
     }
-    for (const char* catalog : {"KrigBlock_Param", "KrigBlock_Vrg_Param"}) {
-        if (strcasecmp(name.c_str(), catalog) == 0) {
-            throw UsageError(what + " '" + name + "': the catalog's own table has that name");
-        }
+    const bool catalog = strcasecmp(name.c_str(), "KrigBlock_Param") == 0 ||
+                         strcasecmp(name.c_str(), "KrigBlock_Vrg_Param") == 0;
+    if (catalog) {
+        throw UsageError(what + " '" + name + "': the catalog's own table has that name");
     }
 }
 
