@@ -49,6 +49,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "again.csv:4: this block lies where the block of line 2 does", sized},
         {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
          "sub.csv:3: this sub-block overlaps that of line 2", sized},
+        // Another value of the element, not its grade.
+        {"sol.csv", "X,Y,Z,DX,DY,DZ,Cu soluble %,CuT\n5,5,5,10,10,10,0.1,0.5\n",
+         "sol.csv:1: no grade column for element 'Cu'"},
         // 10 m blocks that run 20 cm (2 %) into each other; grid indices
         // read as centres, for want of --origin, put them 1 m apart.
         {"deep.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n14.8,5,5,10,10,10,2\n",

@@ -97,6 +97,19 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_NE(info.find("table T, element Au (g/t)"), std::string::npos) << info;
     EXPECT_NE(info.find("table S, element Au (g/t)"), std::string::npos) << info;
     EXPECT_NE(info.find("table B, element Au (ppm)"), std::string::npos) << info;
+    // A unit this command does not know is no unit: it says so.
+    write("ppb.csv", "X,Y,Z,DX,DY,DZ,Au_ppb\n5,5,5,10,10,10,2\n");
+    EXPECT_EQ(lineStarting(ok({"import", "n.db", "ppb.csv", "-t", "PPB", "-e", "Au"}), "run"),
+              "  run            4, table PPB, element Au (%, as no unit was given: --unit if "
+              "'Au_ppb' holds another)");
+    // An element named like a column export writes keeps its grades.
+    write("vol.csv", "X,Y,Z,DX,DY,DZ,G\n5,5,5,10,10,10,2.5\n");
+    ok({"import", "v.db", "vol.csv", "-t", "V", "-e", "VOLUME", "--grade", "G", "--unit", "g/t"});
+    ok({"export", "v.db", "-t", "V", "-o", "v.csv"});
+    ok({"import", "v.db", "v.csv", "-t", "AGAIN", "-e", "VOLUME"});
+    EXPECT_EQ(readCsv(path("v.csv")).at(0, "VOLUME_GRADE_gpt"), "2.5");
+    ok({"export", "v.db", "-t", "AGAIN", "-o", "again.csv"});
+    EXPECT_EQ(readCsv(path("again.csv")).at(0, "VOLUME_GRADE_gpt"), "2.5");
     // An element whose name ends in a unit keeps its own unit.
     write("ppm.csv", "X,Y,Z,DX,DY,DZ,Au_ppm\n5,5,5,10,10,10,2\n");
     ok({"import", "p.db", "ppm.csv", "-t", "P", "-e", "Au_ppm", "--unit", "%"});
@@ -117,6 +130,16 @@ TEST_F(ImportTest, BlocksRoundedToTheCentimetreAreNoOverlap) {
                                 "21.88,3.12,3.12,6.25,6.25,6.25,4\n",
                                 {"-t", "T", "-e", "Cu"});
     EXPECT_EQ(t.rows.size(), 4u);
+    // Nor does a sub-block stand out of its parent when both are rounded.
+    write("sub.csv",
+          "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+          "1,3.12,3.12,3.12,6.25,6.25,6.25,1.56,3.12,3.12,3.125,6.25,6.25,1\n"
+          "1,3.12,3.12,3.12,6.25,6.25,6.25,4.69,3.12,3.12,3.125,6.25,6.25,2\n");
+    ok({"import", "m.db", "sub.csv", "-t", "S", "-e", "Cu"});
+    ok({"export", "m.db", "-t", "S", "-o", "split.csv"});
+    const CsvTable split = readCsv(path("split.csv"));
+    ASSERT_EQ(split.rows.size(), 1u);
+    EXPECT_EQ(split.at(0, "SUBBLOCKS"), "2");
 }
 
 // An IJK column names the parent; the PARENT_* columns give its box, here

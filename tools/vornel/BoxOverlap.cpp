@@ -5,6 +5,7 @@
 #include <boost/geometry/index/rtree.hpp>
 #include <boost/range/adaptor/transformed.hpp>
 #include <boost/range/irange.hpp>
+#include <cmath>
 
 namespace vornel::cli {
 namespace {
@@ -37,17 +38,27 @@ bool overlapping(const Box& a, const Box& b) {
     return true;
 }
 
-// An R-tree answers for each box the boxes that touch it, whatever their
-// sizes: in a model without overlaps, its neighbours alone.
+// An R-tree answers for each box the boxes that reach into it, whatever
+// their sizes. Each box asks with its faces drawn in by a millionth of the
+// smallest size, far less than any overlap counted: boxes that only touch
+// it, which could be many, are not among the answers.
 std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& boxes) {
     const auto entries =
         boost::irange<size_t>(0, boxes.size()) | boost::adaptors::transformed([&](size_t i) {
             return Entry{boundsOf(boxes[i]), i};
         });
     const bgi::rtree<Entry, bgi::rstar<16>> tree(entries);
+    double inset[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    for (const Box& b : boxes) {
+        for (int i = 0; i < 3; ++i) {
+            inset[i] = std::min(inset[i], 1e-6 * axis(b.size, i));
+        }
+    }
     for (size_t later = 0; later < boxes.size(); ++later) {
-        for (auto it = tree.qbegin(bgi::intersects(boundsOf(boxes[later]))); it != tree.qend();
-             ++it) {
+        const Box& b = boxes[later];
+        const Bounds query{{b.low(0) + inset[0], b.low(1) + inset[1], b.low(2) + inset[2]},
+                           {b.high(0) - inset[0], b.high(1) - inset[1], b.high(2) - inset[2]}};
+        for (auto it = tree.qbegin(bgi::intersects(query)); it != tree.qend(); ++it) {
             if (it->second < later && overlapping(boxes[it->second], boxes[later])) {
                 return std::make_pair(it->second, later);
             }

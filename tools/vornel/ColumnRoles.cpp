@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "Failure.h"
+#include "GradeUnit.h"
 
 namespace vornel::cli {
 namespace {
@@ -53,6 +54,12 @@ const Aliases kAliases[] = {
     {Role::SubBlockCount, {"SUBBLOCKS", "SUBBUD_NUM"}},
 };
 
+// Columns that export writes and import reads nothing from: an element of
+// one of these names must not take that column for its grade.
+bool isExportedOnly(const std::string& name) {
+    return name == "MINEID" || name == "BOUND" || name == "VOLUME";
+}
+
 const char* roleName(Role role) {
     static const char* const kNames[kRoleCount] = {
         "X centre",      "Y centre",      "Z centre",       "X size",       "Y size",
@@ -66,6 +73,14 @@ const char* roleName(Role role) {
 
 bool isLetter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+
+// "Au g/t", "Cu (%)": the element, a blank, then a unit and nothing else.
+// Other words after a blank make another value ("Cu soluble %").
+bool isElementAndUnit(const std::string& name, const std::string& element) {
+    const size_t blank = name.find_first_of(" \t");
+    return blank != std::string::npos && normalName(name.substr(0, blank)) == element &&
+           gradeUnitOfText(name.substr(blank)) != nullptr;
 }
 
 }  // namespace
@@ -82,12 +97,11 @@ std::string normalName(const std::string& name) {
 
 std::string gradeColumnName(const std::string& element) {
     const std::string name = normalName(element);
+    bool taken = isExportedOnly(name);
     for (const Aliases& a : kAliases) {
-        if (std::find(a.names.begin(), a.names.end(), name) != a.names.end()) {
-            return element + "_GRADE";
-        }
+        taken = taken || std::find(a.names.begin(), a.names.end(), name) != a.names.end();
     }
-    return element;
+    return taken ? element + "_GRADE" : element;
 }
 
 ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::string& element,
@@ -144,21 +158,15 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
             continue;
         }
         const std::string name = normalName(names_[c]);
-        // A blank parts the element from a unit too: "Au g/t".
-        std::string spaced = names_[c];
-        std::transform(spaced.begin(), spaced.end(), spaced.begin(), [](char ch) {
-            return ch == ' ' || ch == '\t'
-                       ? '_'
-                       : static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        });
         if (!chosen.empty()) {
             if (name == chosen) {
                 exact.push_back(c);
             }
-        } else if (name == el) {
+        } else if (name == el && !isExportedOnly(name)) {
             exact.push_back(c);
-        } else if (spaced.size() > el.size() && spaced.compare(0, el.size(), el) == 0 &&
-                   !isLetter(spaced[el.size()])) {
+        } else if ((name.size() > el.size() && name.compare(0, el.size(), el) == 0 &&
+                    !isLetter(name[el.size()])) ||
+                   isElementAndUnit(names_[c], el)) {
             near.push_back(c);
         }
     }

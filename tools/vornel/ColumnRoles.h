@@ -73,7 +73,8 @@ std::string normalName(const std::string& name);
 
 // The name for a grade column of the element that no other role takes: the
 // element's own name, or it with "_GRADE" after it for an element such as
-// Y or K whose name is a position's or an index's.
+// Y or K whose name is a position's or an index's, or another column's
+// that export writes (VOLUME).
 std::string gradeColumnName(const std::string& element);
 
 }  // namespace vornel::cli

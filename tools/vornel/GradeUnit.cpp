@@ -45,6 +45,20 @@ const char* gradeUnitNames() {
     return "% (or pct), g/t (or gpt), ppm";
 }
 
+const GradeUnit* gradeUnitOfText(const std::string& text) {
+    const size_t start = text.find_first_not_of(" \t([");
+    const size_t end = text.find_last_not_of(" \t)]");
+    if (start == std::string::npos || end < start) {
+        return nullptr;
+    }
+    std::string word = text.substr(start, end - start + 1);
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto* spelling = std::find_if(std::begin(kSpellings), std::end(kSpellings),
+                                        [&](const Spelling& s) { return word == s.text; });
+    return spelling != std::end(kSpellings) ? &gradeUnitOfCode(spelling->code) : nullptr;
+}
+
 const GradeUnit* gradeUnitInName(const std::string& column) {
     std::string name = column;
     std::transform(name.begin(), name.end(), name.begin(),

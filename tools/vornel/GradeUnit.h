@@ -23,6 +23,9 @@ const GradeUnit& gradeUnitOfCode(int code);
 // The names gradeUnitNamed accepts, for help texts.
 const char* gradeUnitNames();
 
+// The unit that a text, blanks and one pair of brackets aside, names.
+const GradeUnit* gradeUnitOfText(const std::string& text);
+
 // The unit a grade column's name ends in after a blank, _ or the like, or
 // between brackets ("Au g/t", "Au_gpt", "Cu %", "Au (g/t)"), if any.
 const GradeUnit* gradeUnitInName(const std::string& column);

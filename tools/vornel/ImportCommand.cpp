@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "ColumnRoles.h"
 #include "Commands.h"
 #include "Failure.h"
 #include "GradeUnit.h"
@@ -224,9 +225,17 @@ void runImport(const ImportOptions& o) {
         throw Failure(o.db + ": the run of " + o.table + " cannot be read back");
     }
     const KrigBlockParam& run = *stored;
+    // A grade column named more than the element may name a unit this
+    // command does not know (Au_ppb): say that % was only the default.
+    const bool guessed = named == nullptr && inName == nullptr &&
+                         normalName(report.gradeColumn) != normalName(o.element);
     printFact(std::cout, "run",
               std::to_string(run.MineID) + ", table " + o.table + ", element " + o.element + " (" +
-                  unit.name + ")");
+                  unit.name +
+                  (guessed ? ", as no unit was given: --unit if '" + report.gradeColumn +
+                                 "' holds another"
+                           : "") +
+                  ")");
     std::string ignored;
     for (const std::string& name : report.ignoredColumns) {
         ignored += (ignored.empty() ? "" : ", ") + name;
