@@ -102,6 +102,10 @@ TEST_F(ReportTest, ABlockWithoutAGradeIsNotAGradeOfNought) {
                       "r.csv:5:23: expected a number in column 'Cu', found ''");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "Cu"),
               "  Cu             0.4 .. 1.6 % (1 block without a grade)");
+    // Nor is a grade written as text, as a spreadsheet's "n/a".
+    sqliteShell(path("m.db"), "UPDATE R SET Krig_OutAttr = 'n/a' WHERE Krig_BlockID = 3;");
+    const std::string text = ok({"report", "m.db", "-t", "R", "--cutoffs", "0"});
+    EXPECT_TRUE(contains(text, "(2 blocks; 2 without a grade left out)")) << text;
 }
 
 // The catalog's own table, and a copy of R that no run names, hold no blocks

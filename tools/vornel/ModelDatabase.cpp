@@ -190,7 +190,9 @@ UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table) {
     long count = 0;
     // Over the whole table: a condition of the user's joined to this one
     // could end in a comment or a semicolon.
-    check(mng, mng.getBlockResultByWhereSQL(table, "Krig_OutAttr IS NULL", &blocks, &count),
+    check(mng,
+          mng.getBlockResultByWhereSQL(
+              table, "Krig_OutAttr IS NULL OR typeof(Krig_OutAttr) = 'text'", &blocks, &count),
           "cannot read the blocks of " + table);
     for (long i = 0; i < count; ++i) {
         blocks_.insert({blocks[i].MineID, blocks[i].Krig_BlockID});

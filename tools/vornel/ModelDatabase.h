@@ -38,9 +38,9 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks);
 
-// The blocks of a table whose grade is NULL, as other tools may leave an
-// unestimated block (the library reads it as 0, which is a grade). Throws
-// Failure.
+// The blocks of a table whose grade is NULL or text ('', 'n/a'), as other
+// tools may leave an unestimated block (the library reads it as 0, which is
+// a grade). Throws Failure.
 class UngradedBlocks {
 public:
     UngradedBlocks(CVornelMng& mng, const std::string& table);
