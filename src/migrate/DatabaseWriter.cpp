@@ -4,6 +4,7 @@
 
 #include "migrate/ColumnPlan.h"
 #include "migrate/MigrationError.h"
+#include "shell/TableNames.h"
 
 namespace vornel::migrate {
 namespace {
@@ -46,16 +47,15 @@ void DatabaseWriter::beginTable(const AccessTable& table) {
 }
 
 void DatabaseWriter::createBlockTable(const std::string& name, BlockLayout layout) {
-    long made = 1;
+    long made = 0;
     switch (layout) {
+        // Each on its own: the other may have another layout, and come over
+        // as a plain table that making both would replace or collide with.
         case BlockLayout::Param:
+            made = db_.CreateParamTable(kParamTable);
+            break;
         case BlockLayout::VrgParam:
-            // Both at once, as the library makes them; once, or the second
-            // would empty the first.
-            if (!paramTablesMade_) {
-                made = db_.InitParamTables();
-                paramTablesMade_ = true;
-            }
+            made = db_.CreateParamTable(kVrgParamTable);
             break;
         case BlockLayout::Result:
             made = db_.CreateResultTable(name);

@@ -45,7 +45,6 @@ private:
     // For each column, the currency values that lost their last decimals.
     std::vector<long> inexact_;
     bool made_ = false;
-    bool paramTablesMade_ = false;
     TableProgress progress_;
 };
 

@@ -25,6 +25,9 @@ public:
     // Schema.
     long DropTable(const std::string& name);
     long InitParamTables();
+    // Makes one of the two catalog tables (kParamTable or kVrgParamTable)
+    // afresh and leaves the other as it is.
+    long CreateParamTable(const char* name);
     long CreateResultTable(const std::string& name);
     long CreateVoidTable(const std::string& name);
 
@@ -44,6 +47,7 @@ public:
 private:
     long Open();
     long CreateBlockTable(const std::string& name, const char* columns);
+    bool RemakeParamTable(const char* name);
 
     std::string m_strFailure;
 };

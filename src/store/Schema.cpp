@@ -1,5 +1,7 @@
 // The four kinds of table (their columns are in TableLayouts.h): creating,
 // dropping and probing them.
+#include <cstring>
+
 #include "shell/TableNames.h"
 #include "store/KrigDatabase.h"
 #include "store/Query.h"
@@ -46,12 +48,23 @@ long CKrigDatabase::InitParamTables() {
         return 0;
     }
     const bool written =
-        DropTable(vornel::kVrgParamTable) != 0 &&
-        execute(*m_pConnection,
-                format("create table %s(%s)", vornel::kVrgParamTable, kVrgParamColumns)) &&
-        DropTable(vornel::kParamTable) != 0 &&
-        execute(*m_pConnection, format("create table %s(%s)", vornel::kParamTable, kParamColumns));
+        RemakeParamTable(vornel::kVrgParamTable) && RemakeParamTable(vornel::kParamTable);
     return written && transaction.commit() ? 1 : 0;
+}
+
+long CKrigDatabase::CreateParamTable(const char* name) {
+    if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0) {
+        return 0;
+    }
+    vornel::store::Transaction transaction(*m_pConnection);
+    return transaction.begun() && RemakeParamTable(name) && transaction.commit() ? 1 : 0;
+}
+
+bool CKrigDatabase::RemakeParamTable(const char* name) {
+    const bool variogram = std::strcmp(name, vornel::kVrgParamTable) == 0;
+    return DropTable(name) != 0 &&
+           execute(*m_pConnection, format("create table %s(%s)", name,
+                                          variogram ? kVrgParamColumns : kParamColumns));
 }
 
 long CKrigDatabase::CreateBlockTable(const std::string& name, const char* columns) {

@@ -4,6 +4,7 @@
 // Access file holds the library's tables, so the writer is fed directly.)
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/Engine.h"
@@ -145,6 +146,24 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
     }
     // Schema, index and rows: the same statements rebuild either file.
     EXPECT_EQ(sqliteShell(migrated, ".dump"), sqliteShell(made, ".dump"));
+
+    // A run table of another layout comes over as a plain table beside the
+    // library's variogram table, in either order, each with its rows.
+    Table runs = asAccessTable(made, "KrigBlock_Param");
+    runs.first.columns.push_back({"Note", jet::kText, 50});
+    for (Row& row : runs.second) {
+        row.push_back(cell(Cell::Text, 0, 0, "old"));
+    }
+    const Table structures = asAccessTable(made, "KrigBlock_Vrg_Param");
+    for (const auto& order : {std::vector<Table>{runs, structures}, {structures, runs}}) {
+        const std::string mixed = dir.file("mixed.db");
+        std::remove(mixed.c_str());
+        for (const auto& t : writeAll(mixed, order).tables) {
+            EXPECT_EQ(t.rowsWritten, t.rowsRead) << t.name << ": " << t.rowsNotWritten;
+        }
+        EXPECT_EQ(sqliteShell(mixed, "SELECT count(*), min(Note) FROM KrigBlock_Param"), "2|old\n");
+        EXPECT_EQ(sqliteShell(mixed, "SELECT count(*) FROM KrigBlock_Vrg_Param"), "1\n");
+    }
 
     // Known by their columns, whatever the case of a name, when each holds
     // every value of the Access column: narrower types do, wider ones not.
