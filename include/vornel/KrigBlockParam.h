@@ -1,4 +1,6 @@
 // One kriging run (or one registered void table): a row of KrigBlock_Param.
+// Its real numbers are stored rounded to three decimals (a grid size of
+// 0.0625 comes back as 0.062, a nugget of 0.0004 as 0).
 #ifndef VORNEL_KRIGBLOCKPARAM_H
 #define VORNEL_KRIGBLOCKPARAM_H
 

@@ -36,10 +36,10 @@ public:
     char Krig_OreType[20];
     char Krig_ResType[20];
     int32_t Krig_Bound;
-    double Block_Vol;
-    double Ore_Propro;
-    double Block_CorMass;
-    double Block_OreMass;
+    double Block_Vol;      // stored in single precision (about seven digits)
+    double Ore_Propro;     // stored in single precision (about seven digits)
+    double Block_CorMass;  // stored in single precision (about seven digits)
+    double Block_OreMass;  // stored in single precision (about seven digits)
     int32_t SubBUD_Num;
     D_3DOT* SubBUD_PntLoc;
     D_3DOT* SubBUD_GridSize;

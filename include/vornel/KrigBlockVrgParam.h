@@ -1,4 +1,5 @@
 // One nested variogram structure of a run: a row of KrigBlock_Vrg_Param.
+// Its real numbers are stored rounded to three decimals.
 #ifndef VORNEL_KRIGBLOCKVRGPARAM_H
 #define VORNEL_KRIGBLOCKVRGPARAM_H
 

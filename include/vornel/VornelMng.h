@@ -56,7 +56,10 @@ public:
     // Schema. initDataBase makes the two parameter tables afresh, discarding
     // every run in them; the create calls replace a table of that name with
     // an empty one. isExistTbl writes the name into its query unbracketed, so
-    // a name that needs brackets (a blank, a quote, a keyword) reads as absent.
+    // a name that needs brackets (a blank, a quote, a keyword) reads as absent;
+    // the create calls name their block index the same way, so such a table
+    // is made without it, and each call that reads or changes one block by
+    // its identifier searches the whole table.
     long initDataBase();
     long createBlockResultTbl(std::string tableName);
     long createBlockVoidTbl(std::string tableName);
@@ -102,7 +105,13 @@ public:
     long deleteBlockByID(std::string tableName, long mineId);
     long deleteBlockNotTbl(std::string tableName);
 
-    // Block results.
+    // Block results. The one-block reads and the calls that change blocks
+    // (the modify calls below) name a block by its Krig_BlockID alone: in a
+    // table that several runs share, they change that block of every run, and
+    // the one-block read finds several rows and returns 0. A one-block read
+    // fills the caller's record without clearing it first, so a row stored
+    // without a sub-block buffer (NULL, as other writers leave it) keeps the
+    // record's earlier sub-block fields.
     long insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count);
     long getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count);
     long getBlockResult(std::string tableName, long blockId, KrigBlockResult* block);
@@ -122,7 +131,9 @@ public:
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);
 
-    // Statistics and bulk updates.
+    // Statistics and bulk updates. The statistics of a table without rows
+    // are all 0 with status 1. The modify calls write their numbers with six
+    // decimals (an Ore_Propro of 4e-7 is stored as 0).
     long getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
                        double& maxVari, double& minVari);
     long getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos);
