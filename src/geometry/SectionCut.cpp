@@ -9,8 +9,10 @@
 // (without sub-blocks); any other is tested sub-block by sub-block and comes
 // back with the sub-blocks the section cuts, in their stored order.
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "collision/Collide.h"
 #include "collision/Collision.h"
@@ -34,6 +36,15 @@ struct Bounds {
     bool meets(const Bounds& other) const {
         for (int a = 0; a < 3; ++a) {
             if (!(lo[a] <= other.hi[a] && other.lo[a] <= hi[a])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool finite() const {
+        for (int a = 0; a < 3; ++a) {
+            if (!std::isfinite(lo[a]) || !std::isfinite(hi[a])) {
                 return false;
             }
         }
@@ -93,13 +104,16 @@ public:
         if (!bounds_.meets(reach)) {
             return false;
         }
-        // Far from an oblique section a box lies wholly to one side of it.
+        // Far from an oblique section a box lies wholly to one side of it. A
+        // box with a corner beyond the doubles (written by another program)
+        // is left to the triangle tests, which leave out what they cannot use.
         vornel::collision::Point corners[8];
         for (int i = 0; i < 8; ++i) {
             corners[i] = {(i & 1) ? reach.hi[0] : reach.lo[0], (i & 2) ? reach.hi[1] : reach.lo[1],
                           (i & 4) ? reach.hi[2] : reach.lo[2]};
         }
-        if (tree_ != nullptr && vornel::collision::clearOfAll(*tree_, corners, 8)) {
+        if (tree_ != nullptr && reach.finite() &&
+            vornel::collision::clearOfAll(*tree_, corners, 8)) {
             return false;
         }
         vornel::geometry::buildVolTin(centre, size, vornel::geometry::kOriginAtCentre, boxPnts_,
@@ -202,16 +216,19 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
         return fail("cannot count the rows: " + m_pDatabase->Failure());
     }
-    m_pResults = new (std::nothrow) KrigBlockResult[static_cast<size_t>(rows)];
-    if (m_pResults == nullptr) {
-        return fail("cannot hold the blocks in memory");
-    }
-    m_nResultNum = static_cast<int32_t>(rows);
-
+    // The blocks kept, gathered apart so that the memory follows the
+    // section, not the table; they own their sub-block arrays until they
+    // move into the cache.
+    std::vector<KrigBlockResult> keep;
+    const auto drop = [&keep](const char* why) {
+        for (KrigBlockResult& b : keep) {
+            releaseSubBlocks(b);
+        }
+        return why;
+    };
     BlockReader reader(rs);
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
-    int32_t kept = 0;
     for (long r = 0; r < rows && rs.IsEOF() == 0; ++r, rs.MoveNext()) {
         KrigBlockResult block;
         reader.readResultColumns(block);
@@ -236,15 +253,23 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
                 continue;
             }
         }
-        KrigBlockResult& slot = m_pResults[kept++];
-        slot = block;
-        if (!chosen.empty() && !keepSubBlocks(view, chosen, slot)) {
-            m_nResultNum = kept;
-            return fail("cannot hold the cut sub-blocks in memory");
+        try {
+            keep.push_back(block);
+        } catch (const std::bad_alloc&) {
+            return fail(drop("cannot hold the cut blocks in memory"));
+        }
+        if (!chosen.empty() && !keepSubBlocks(view, chosen, keep.back())) {
+            return fail(drop("cannot hold the cut sub-blocks in memory"));
         }
     }
-    m_nResultNum = kept;
+    // Never a null array, even when no block is cut.
+    m_pResults = new (std::nothrow) KrigBlockResult[std::max<size_t>(keep.size(), 1)];
+    if (m_pResults == nullptr) {
+        return fail(drop("cannot hold the blocks in memory"));
+    }
+    std::copy(keep.begin(), keep.end(), m_pResults);
+    m_nResultNum = static_cast<int32_t>(keep.size());
     *blocks = m_pResults;
-    *count = kept;
+    *count = m_nResultNum;
     return 1;
 }

@@ -172,6 +172,20 @@ TEST_F(BlockTest, CutsShareTheResultCacheAndItsRules) {
     EXPECT_EQ(mng.lastError(), "no database is open");
 }
 
+// Written by another program: a box of infinite width has no face to cut,
+// and one whose far side lies beyond the doubles is cut on its near face.
+TEST_F(BlockTest, BoxesBeyondTheDoublesAreCutByTheFacesTheyHave) {
+    KrigBlockResult blocks[3] = {block(1, 5, 5, 5), block(2, 15, 5, 5), block(3, 5, 15, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    shell(
+        "UPDATE T1 SET Krig_GridSizeX = 9e999 WHERE Krig_BlockID = 2;"
+        "UPDATE T1 SET Krig_PntLocX = 1e308, Krig_GridSizeX = 1.6e308 WHERE Krig_BlockID = 3");
+    const std::array<D_3DOT, 4> alongX = {
+        {{-1e7, 5, -1e4}, {1e7, 5, -1e4}, {1e7, 5, 1e4}, {-1e7, 5, 1e4}}};
+    EXPECT_EQ(ids(cut(mng, alongX)), std::vector<int>{1});
+    EXPECT_EQ(ids(cut(mng, planeX(1e308 - 0.8e308))), std::vector<int>{3});
+}
+
 TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
     // 6 x 6 x 4 blocks of 10 m at mining coordinates, stored in random
     // order: a third of them in eight sub-blocks, some flat, sticks or points.
