@@ -15,8 +15,9 @@ namespace vornel {
 
 // Plane coordinates of a section with corners c1 to c4: origin at c1, u the
 // unit vector from c1 toward c2, v the unit vector along the part of c1->c4
-// square to u. A vertical section along a line has u along the line and v
-// upward when c4 lies above c1; a plan has u and v along its edges.
+// square to u (of c1->c3 when c4 lies on the line through c1 and c2). A
+// vertical section along a line has u along the line and v upward when c4
+// lies above c1; a plan has u and v along its edges.
 struct SectionFrame {
     D_3DOT origin;
     D_3DOT u;
@@ -30,8 +31,8 @@ struct SectionPoint {
 
 using SectionPolygon = std::vector<SectionPoint>;
 
-// The frame of the four corners, or none when c2 coincides with c1 or c4
-// lies on the line through c1 and c2.
+// The frame of the four corners, or none when c2 coincides with c1 or the
+// other two lie on the line through c1 and c2.
 VORNEL_API std::optional<SectionFrame> sectionFrame(const D_3DOT* corners);
 
 // p's coordinates in the frame, p being first projected onto its plane.

@@ -21,8 +21,9 @@ D_3DOT scaled(const D_3DOT& a, double s) {
 double dot(const D_3DOT& a, const D_3DOT& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
+// Without overflow or underflow on the way, at any scale.
 double length(const D_3DOT& a) {
-    return std::sqrt(dot(a, a));
+    return std::hypot(a.x, a.y, a.z);
 }
 
 constexpr double D_3DOT::*kAxes[3] = {&D_3DOT::x, &D_3DOT::y, &D_3DOT::z};
@@ -71,14 +72,18 @@ std::optional<SectionFrame> sectionFrame(const D_3DOT* corners) {
         return std::nullopt;
     }
     const D_3DOT u = scaled(along, 1.0 / alongLength);
-    const D_3DOT side = minus(corners[3], corners[0]);
-    const D_3DOT across = minus(side, scaled(u, dot(side, u)));
-    const double acrossLength = length(across);
-    // Relative, since for drawing a sliver of a section is as good as none.
-    if (!(acrossLength > 1e-9 * length(side))) {
-        return std::nullopt;
+    // Corner 3 serves where corner 4 lies on the line through corners 1 and
+    // 2: a triangle given with one corner on an edge.
+    for (const D_3DOT& far : {corners[3], corners[2]}) {
+        const D_3DOT side = minus(far, corners[0]);
+        const D_3DOT across = minus(side, scaled(u, dot(side, u)));
+        const double acrossLength = length(across);
+        // Relative, since for drawing a sliver of a section is as good as none.
+        if (acrossLength > 1e-9 * length(side)) {
+            return SectionFrame{corners[0], u, scaled(across, 1.0 / acrossLength)};
+        }
     }
-    return SectionFrame{corners[0], u, scaled(across, 1.0 / acrossLength)};
+    return std::nullopt;
 }
 
 SectionPoint toSection(const SectionFrame& frame, const D_3DOT& p) {

@@ -11,24 +11,26 @@
 namespace vornel::test {
 namespace {
 
+const char* const kGrid =
+    "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
+    "1,5,5,5,10,10,10,0.1\n"
+    "2,12,5,2.5,4,10,5,0.2\n"
+    "2,17,5,2.5,6,10,5,0.4\n"
+    "3,25,5,5,10,10,10,0.3\n"
+    "4,5,15,5,10,10,10,0.5\n"
+    "5,15,15,5,10,10,10,0.6\n"
+    "6,25,15,5,10,10,10,0.7\n"
+    "7,5,5,15,10,10,10,0.8\n"
+    "8,15,5,15,10,10,10,0.9\n"
+    "9,25,5,15,10,10,10,1.0\n"
+    "10,5,15,15,10,10,10,1.1\n"
+    "11,15,15,15,10,10,10,1.2\n"
+    "12,25,15,15,10,10,10,1.3\n";
+
 class SectionTest : public CliTest {
 protected:
     void SetUp() override {
-        write("grid.csv",
-              "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
-              "1,5,5,5,10,10,10,0.1\n"
-              "2,12,5,2.5,4,10,5,0.2\n"
-              "2,17,5,2.5,6,10,5,0.4\n"
-              "3,25,5,5,10,10,10,0.3\n"
-              "4,5,15,5,10,10,10,0.5\n"
-              "5,15,15,5,10,10,10,0.6\n"
-              "6,25,15,5,10,10,10,0.7\n"
-              "7,5,5,15,10,10,10,0.8\n"
-              "8,15,5,15,10,10,10,0.9\n"
-              "9,25,5,15,10,10,10,1.0\n"
-              "10,5,15,15,10,10,10,1.1\n"
-              "11,15,15,15,10,10,10,1.2\n"
-              "12,25,15,15,10,10,10,1.3\n");
+        write("grid.csv", kGrid);
         ok({"import", "m.db", "grid.csv", "-t", "G", "-e", "Cu", "--block-size", "10"});
     }
 
@@ -79,6 +81,11 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         {{"--line", "0,0 30,20"},
          9,
          {"1.0", "2.1", "2.2", "5.0", "6.0", "7.0", "8.0", "11.0", "12.0"}},
+        // A triangle in the plane Y = 5, corner 1 on the edge from corner 4 to
+        // corner 2: z up to 2x/3 over x 0..30 misses block 7 (z 10 at x 10).
+        {{"--corners", "15,5,0 30,5,0 30,5,20 0,5,0"},
+         6,
+         {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
         {{"--x", "500"}, 0, {}},
     };
     for (const Cut& c : cuts) {
@@ -115,6 +122,16 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         "corners 1 and 2 of the section are one point");
     EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
                        "--line: expected two points");
+    // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}),
+        "the section turns inward at corner 2");
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}),
+        "edges of the section cross");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--corners",
+                               "-1e308,0,0 1e308,0,0 1e308,0,1 -1e308,0,1"}),
+                       "too far apart to measure");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),
                       "no block table 'NONE' (tables: G)");
 }
@@ -147,6 +164,14 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "both.out",
                                "--csv", "./both.out"}),
                        "--svg and --csv would both write to 'both.out'");
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "/dev/stdout", "--csv", "-"}),
+        "--svg and --csv would both write to standard output");
+    // A list that cannot be written leaves no drawing behind.
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg",
+                              "--csv", "nowhere/p.csv"}),
+                      "nowhere/p.csv");
+    EXPECT_FALSE(fileExists(path("p.svg")));
 }
 
 // Two 1 m blocks at mining coordinates: labels rounded to six digits would
@@ -185,6 +210,39 @@ TEST_F(SectionTest, PiecesOnlyTouchedAreCountedAgainstPieces) {
     EXPECT_EQ(linesOf(out)[1],
               "  6 of the 11 pieces cut (whole blocks and sub-blocks) only touched along an edge "
               "or at a corner (nothing to draw)");
+}
+
+// What other programs may leave in a table: a second run beside the first,
+// 100 m east with the same block numbers, a block without a grade, and
+// categories in another encoding or with a control character.
+TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
+    std::string east;
+    for (const std::string& line : linesOf(kGrid)) {
+        const size_t x = line.find(',') + 1;
+        const size_t end = line.find(',', x);
+        east += line[0] == 'P' ? line + "\n"
+                               : line.substr(0, x) +
+                                     std::to_string(std::stoi(line.substr(x, end - x)) + 100) +
+                                     line.substr(end) + "\n";
+    }
+    write("east.csv", east);
+    ok({"import", "m.db", "east.csv", "-t", "E", "-e", "Cu", "--block-size", "10"});
+    sqliteShell(path("m.db"),
+                "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
+                "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
+                "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
+                "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
+                "WHERE MineID = 2 AND Krig_BlockID = 5;"
+                "UPDATE G SET Krig_ResType = 'a' || char(1) WHERE MineID = 2 AND Krig_BlockID = 11");
+    // Row 0 of both layers in both runs: the shorthand spans both grids.
+    EXPECT_EQ(cut({"--y", "5"}).second.size(), 14u);
+    // In the second run too, B is the second sub-block of block 2.
+    EXPECT_EQ(cut({"--x", "115"}).second,
+              (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
+    EXPECT_EQ(readCsv(path("cut.csv")).at(2, "Cu"), "");
+    const std::string svg = readFile(path("cut.svg"));
+    EXPECT_TRUE(contains(svg, "fill=\"#bdbdbd\" d=")) << svg;
+    EXPECT_TRUE(contains(svg, "<title>block 8: Cu no grade</title>")) << svg;
 }
 
 }  // namespace

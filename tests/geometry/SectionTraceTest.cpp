@@ -65,11 +65,26 @@ TEST(geometry_SectionTrace, FramesAndLabelsOfVerticalAndPlanSections) {
     EXPECT_NEAR(toSection(*lean, leaning[3]).u, 3, 1e-12);
     EXPECT_NEAR(toSection(*lean, leaning[3]).v, 4, 1e-12);
 
+    // Corner 3 gives v where corner 4 lies on the line through corners 1
+    // and 2: a triangle with corner 1 on the edge from corner 4 to corner 2.
+    const Corners triangle = {
+        {{kX, kY, 0}, {kX + 10, kY + 10, 0}, {kX + 5, kY + 7, 0}, {kX - 20, kY - 20, 0}}};
+    ASSERT_TRUE(sectionFrame(triangle.data()));
+    expectNear(sectionFrame(triangle.data())->v, {-std::sqrt(0.5), std::sqrt(0.5), 0});
+    // At any scale a double holds: squares of these would overflow or vanish.
+    for (const double scale : {1e200, 1e-300}) {
+        const Corners square = {{{0, 0, 0}, {scale, 0, 0}, {scale, scale, 0}, {0, scale, 0}}};
+        const std::optional<SectionFrame> f = sectionFrame(square.data());
+        ASSERT_TRUE(f) << scale;
+        expectNear(f->u, {1, 0, 0});
+        expectNear(f->v, {0, 1, 0});
+    }
+
     // No frame without area.
     const Corners samePoint = {{{1, 2, 3}, {1, 2, 3}, {5, 2, 3}, {1, 6, 3}}};
     EXPECT_FALSE(sectionFrame(samePoint.data()));
     const Corners line = {
-        {{kX, kY, 0}, {kX + 10, kY + 10, 0}, {kX + 5, kY + 7, 0}, {kX + 20, kY + 20, 0}}};
+        {{kX, kY, 0}, {kX + 10, kY + 10, 0}, {kX + 5, kY + 5, 0}, {kX + 20, kY + 20, 0}}};
     EXPECT_FALSE(sectionFrame(line.data()));
 }
 

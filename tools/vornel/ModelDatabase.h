@@ -44,9 +44,10 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
 class UngradedBlocks {
 public:
     UngradedBlocks(CVornelMng& mng, const std::string& table);
-    bool has(const KrigBlockResult& block) const {
-        return blocks_.count({block.MineID, block.Krig_BlockID}) != 0;
+    bool has(int32_t mineId, int32_t blockId) const {
+        return blocks_.count({mineId, blockId}) != 0;
     }
+    bool has(const KrigBlockResult& block) const { return has(block.MineID, block.Krig_BlockID); }
     size_t size() const { return blocks_.size(); }
 
 private:

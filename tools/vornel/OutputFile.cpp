@@ -35,7 +35,7 @@ bool isStandardOutput(const std::string& path) {
 
 bool sameOutput(const std::string& a, const std::string& b) {
     if (isStandardOutput(a) || isStandardOutput(b)) {
-        return a == b;
+        return isStandardOutput(a) && isStandardOutput(b);
     }
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) {

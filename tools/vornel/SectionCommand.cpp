@@ -23,8 +23,10 @@ struct SectionOptions {
 };
 
 const char* const kFooter = R"(
-The section is a quadrilateral, given by its four corners in order around
-its outline (--corners), or by a shorthand that spans the whole model.
+The section is a convex quadrilateral (or a triangle, one corner given
+twice or on an edge), given by its four corners in order around its outline
+(--corners), or by a shorthand that spans the whole model (every run's grid
+in a table that several runs share).
 Corner 3 should lie in the plane of the other three: if it does not, the
 section is folded along the line from corner 1 to corner 3 (the command
 says so), each half cutting on its own, and the drawing shows the halves
@@ -49,7 +51,8 @@ out.
 model coordinates, a colour bar, a title and a scale bar. --csv lists them:
   BLOCKID SUB X Y Z DX DY DZ <element> CATEGORY TRACE
 where SUB is 0 for a block cut whole, else the number of the sub-block in
-its block (from 1), X .. DZ the box cut, and TRACE the polygon's corners
+its block (from 1), X .. DZ the box cut, the grade empty where the block
+has none (it is drawn grey), and TRACE the polygon's corners
 "u v;u v;..." in metres along the section (from corner 1 toward corner 2)
 and across it (toward corner 4); it is empty where the section only touches
 the box along an edge or at a corner.

@@ -25,19 +25,22 @@ std::string traceText(const SectionPolygon& outline) {
     return text;
 }
 
-void writeCsv(const std::string& path, const std::string& element,
+void writeCsv(std::ostream& out, const std::string& element,
               const std::vector<SectionTrace>& traces) {
-    OutputFile file(path);
-    CsvWriter csv(file.stream());
+    CsvWriter csv(out);
     csv.header({"BLOCKID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ", element, "CATEGORY", "TRACE"});
     for (const SectionTrace& t : traces) {
         csv.integer(t.blockId).integer(t.subBlock);
         csv.number(t.box.centre.x).number(t.box.centre.y).number(t.box.centre.z);
         csv.number(t.box.size.x).number(t.box.size.y).number(t.box.size.z);
-        csv.number(t.grade).text(t.category).text(traceText(t.outline));
+        if (t.graded) {
+            csv.number(t.grade);
+        } else {
+            csv.text("");
+        }
+        csv.text(t.category).text(traceText(t.outline));
         csv.endRow();
     }
-    file.commit();
 }
 
 bool samePoint(const D_3DOT& a, const D_3DOT& b) {
@@ -45,47 +48,62 @@ bool samePoint(const D_3DOT& a, const D_3DOT& b) {
 }
 
 // The cut gives back only the sub-blocks it cuts; their numbers in the
-// block as stored come from reading the block again. Traces of one block
-// follow each other, in the order of its sub-blocks. A block whose
-// identifier several runs of the table share cannot be read alone: its
-// sub-blocks keep their numbers among the cut ones.
-void numberStoredSubBlocks(CVornelMng& mng, const std::string& table, const KrigBlockResult* blocks,
-                           long count, std::vector<SectionTrace>& traces) {
-    size_t t = 0;
-    for (long i = 0; i < count; ++i) {
-        const KrigBlockResult& cut = blocks[i];
-        if (cut.SubBUD_Num <= 0) {
-            ++t;
-            continue;
+// block as stored come from reading the block again, by run and identifier
+// (runs sharing a table may repeat identifiers). The traces of one block
+// follow each other, in the order of its sub-blocks. This replaces the
+// manager's result cache, so it comes after every use of the cut.
+void numberStoredSubBlocks(CVornelMng& mng, const std::string& table,
+                           std::vector<SectionTrace>& traces) {
+    for (size_t first = 0; first < traces.size();) {
+        const SectionTrace& t = traces[first];
+        size_t end = first + 1;
+        while (end < traces.size() && traces[end].subBlock > 0 && t.subBlock > 0 &&
+               traces[end].mineId == t.mineId && traces[end].blockId == t.blockId) {
+            ++end;
         }
-        KrigBlockResult stored;
-        if (mng.getBlockResult(table, cut.Krig_BlockID, &stored) == 0) {
-            t += static_cast<size_t>(cut.SubBUD_Num);
-            continue;
-        }
-        const OwnedSubBlocks<KrigBlockResult> release(stored);
-        int from = 0;
-        for (int s = 0; s < cut.SubBUD_Num; ++s, ++t) {
-            while (from < stored.SubBUD_Num &&
-                   !samePoint(stored.SubBUD_PntLoc[from], cut.SubBUD_PntLoc[s])) {
-                ++from;
+        KrigBlockResult* stored = nullptr;
+        long count = 0;
+        if (t.subBlock > 0 &&
+            mng.getBlockResultByWhereSQL(table,
+                                         "MineID = " + std::to_string(t.mineId) +
+                                             " AND Krig_BlockID = " + std::to_string(t.blockId),
+                                         &stored, &count) != 0 &&
+            count == 1) {
+            int from = 0;
+            for (size_t i = first; i < end; ++i) {
+                while (from < stored->SubBUD_Num &&
+                       !samePoint(stored->SubBUD_PntLoc[from], traces[i].box.centre)) {
+                    ++from;
+                }
+                traces[i].subBlock = ++from;
             }
-            traces[t].subBlock = ++from;
         }
+        first = end;
     }
 }
 
 }  // namespace
 
 Box modelExtent(CVornelMng& mng, const std::string& table) {
-    if (const auto run = runOfTable(mng, table)) {
-        if (run->Grid_EndX > run->Grid_StartX && run->Grid_EndY > run->Grid_StartY &&
-            run->Grid_EndZ > run->Grid_StartZ) {
-            return {
-                {(run->Grid_StartX + run->Grid_EndX) / 2, (run->Grid_StartY + run->Grid_EndY) / 2,
-                 (run->Grid_StartZ + run->Grid_EndZ) / 2},
-                {run->Grid_EndX - run->Grid_StartX, run->Grid_EndY - run->Grid_StartY,
-                 run->Grid_EndZ - run->Grid_StartZ}};
+    KrigBlockParam* runs = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(table, &runs, &count) != 0 && count > 0) {
+        // Every run's grid: runs sharing a table may lie apart.
+        D_3DOT lo = {runs[0].Grid_StartX, runs[0].Grid_StartY, runs[0].Grid_StartZ};
+        D_3DOT hi = {runs[0].Grid_EndX, runs[0].Grid_EndY, runs[0].Grid_EndZ};
+        bool gridded = true;
+        for (long i = 0; i < count; ++i) {
+            const KrigBlockParam& r = runs[i];
+            gridded = gridded && r.Grid_EndX > r.Grid_StartX && r.Grid_EndY > r.Grid_StartY &&
+                      r.Grid_EndZ > r.Grid_StartZ;
+            lo = {std::min(lo.x, r.Grid_StartX), std::min(lo.y, r.Grid_StartY),
+                  std::min(lo.z, r.Grid_StartZ)};
+            hi = {std::max(hi.x, r.Grid_EndX), std::max(hi.y, r.Grid_EndY),
+                  std::max(hi.z, r.Grid_EndZ)};
+        }
+        if (gridded) {
+            return {{(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2},
+                    {hi.x - lo.x, hi.y - lo.y, hi.z - lo.z}};
         }
     }
     D_3DOT low{};
@@ -106,6 +124,16 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     if (!frame) {
         throw Failure("the section's corners do not span a plane");
     }
+    // Opened first, so that a path that cannot be written is told of before
+    // the cut; neither file appears unless both are complete.
+    std::optional<OutputFile> svgFile;
+    std::optional<OutputFile> csvFile;
+    if (!svgPath.empty()) {
+        svgFile.emplace(svgPath);
+    }
+    if (!csvPath.empty()) {
+        csvFile.emplace(csvPath);
+    }
     // Until the pieces are traced; the drawing may go to standard output.
     std::optional<WaitIndicator> wait(std::in_place, "cutting " + table);
     const std::optional<KrigBlockParam> run = runOfTable(mng, table);
@@ -116,6 +144,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     double ignored = 0;
     check(mng, mng.getStatResult(table, high, low, ignored, ignored),
           "cannot read the grade range of " + table);
+    const UngradedBlocks ungraded(mng, table);
 
     D_3DOT corners[4] = {plane.corners[0], plane.corners[1], plane.corners[2], plane.corners[3]};
     // A table without rows fails the cut with an empty answer written out;
@@ -129,9 +158,6 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         }
     }
     std::vector<SectionTrace> traces = traceCut(*frame, corners, blocks, count);
-    numberStoredSubBlocks(mng, table, blocks, count, traces);
-    wait.reset();
-
     SectionCount n;
     n.blocks = count;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
@@ -139,9 +165,14 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         n.split += blocks[i].SubBUD_Num > 0 ? 1 : 0;
         n.subBlocks += std::max(blocks[i].SubBUD_Num, 0);
     }
+    for (SectionTrace& t : traces) {
+        t.graded = !ungraded.has(t.mineId, t.blockId);
+    }
+    numberStoredSubBlocks(mng, table, traces);
+    wait.reset();
     n.untraced = std::count_if(traces.begin(), traces.end(),
                                [](const SectionTrace& t) { return t.outline.empty(); });
-    if (!svgPath.empty()) {
+    if (svgFile) {
         SectionPicture picture;
         picture.table = table;
         picture.element = element;
@@ -153,12 +184,15 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.blocks = n.blocks;
         picture.split = n.split;
         picture.subBlocks = n.subBlocks;
-        OutputFile file(svgPath);
-        writeSectionSvg(file.stream(), picture);
-        file.commit();
+        writeSectionSvg(svgFile->stream(), picture);
     }
-    if (!csvPath.empty()) {
-        writeCsv(csvPath, element, traces);
+    if (csvFile) {
+        writeCsv(csvFile->stream(), element, traces);
+    }
+    for (std::optional<OutputFile>* file : {&svgFile, &csvFile}) {
+        if (*file) {
+            (*file)->commit();
+        }
     }
     return n;
 }

@@ -1,5 +1,6 @@
 #include "SectionPlane.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -108,6 +109,44 @@ SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
     return plane;
 }
 
+// The cut takes the triangles of corners 1, 2, 3 and 3, 4, 1, and a trace
+// is the hull of its pieces in them: both are the outline only when it is
+// convex. Checked on the outline as drawn, flattened onto the frame.
+void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
+    SectionPoint p[4];
+    for (int c = 0; c < 4; ++c) {
+        p[c] = toSection(frame, plane.corners[c]);
+    }
+    int left = 0;
+    int right = 0;
+    int turns[4] = {};
+    for (int c = 0; c < 4; ++c) {
+        const SectionPoint& a = p[(c + 3) % 4];
+        const SectionPoint& b = p[c];
+        const SectionPoint& d = p[(c + 1) % 4];
+        const double inU = b.u - a.u, inV = b.v - a.v, outU = d.u - b.u, outV = d.v - b.v;
+        const double turn = inU * outV - inV * outU;
+        // Straight on, but for rounding: a triangle given with a corner on an edge.
+        if (std::fabs(turn) <= 1e-9 * std::hypot(inU, inV) * std::hypot(outU, outV)) {
+            continue;
+        }
+        turns[c] = turn > 0 ? 1 : -1;
+        (turn > 0 ? left : right) += 1;
+    }
+    if (left == 0 || right == 0) {
+        return;
+    }
+    if ((left == 1) != (right == 1)) {
+        const int inward = left == 1 ? 1 : -1;  // the one turn against the others
+        const int corner = static_cast<int>(std::find(turns, turns + 4, inward) - turns) + 1;
+        throw UsageError("the section turns inward at corner " + std::to_string(corner) +
+                         ": give a convex section (or two), its corners in order around it (" +
+                         plane.title + ")");
+    }
+    throw UsageError("edges of the section cross: give its corners in order around it (" +
+                     plane.title + ")");
+}
+
 }  // namespace
 
 SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
@@ -129,9 +168,18 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
                          "list measure along the section from corner 1 toward corner 2 (" +
                          plane.title + ")");
     }
+    const auto beyondDoubles = [](const D_3DOT& a, const D_3DOT& b) {
+        return !std::isfinite(a.x - b.x) || !std::isfinite(a.y - b.y) || !std::isfinite(a.z - b.z);
+    };
+    if (beyondDoubles(c1, c2) || beyondDoubles(c1, plane.corners[2]) ||
+        beyondDoubles(c1, plane.corners[3])) {
+        throw UsageError("the section's corners lie too far apart to measure between them (" +
+                         plane.title + ")");
+    }
     if (!frame) {
         throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
     }
+    requireConvex(plane, *frame);
     if (plane.across.name.empty()) {
         plane.across = axisOf(frame->u, frame->origin);
     }

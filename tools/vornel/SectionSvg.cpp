@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "NumberText.h"
+#include "Utf8.h"
 
 namespace vornel::cli {
 namespace {
@@ -15,6 +16,7 @@ constexpr double kRightMargin = 150;  // room for the colour bar
 constexpr double kBottomMargin = 90;  // axis labels and the scale bar
 constexpr double kPlotWidth = 860;
 constexpr double kMostPlotHeight = 640;
+constexpr const char* kNoGradeColour = "#bdbdbd";  // a grey off the colour ramp
 
 std::string px(double value) {
     char text[32];
@@ -22,10 +24,23 @@ std::string px(double value) {
     return text;
 }
 
+// Text as XML 1.0 in UTF-8 takes it: a byte of another encoding or a
+// control character (texts written by other programs) would make the whole
+// drawing unreadable, so each becomes U+FFFD.
 std::string escaped(const std::string& text) {
     std::string out;
-    for (const char c : text) {
-        switch (c) {
+    char32_t code = 0;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = utf8Character(text, at, code);
+        const bool allowed = code == '\t' || code == '\n' || code == '\r' ||
+                             (code >= 0x20 && code <= 0xFFFD && (code < 0xD800 || code > 0xDFFF)) ||
+                             code >= 0x10000;
+        if (length == 0 || !allowed) {
+            out += "\xEF\xBF\xBD";
+            at += std::max<size_t>(length, 1);
+            continue;
+        }
+        switch (code) {
             case '&':
                 out += "&amp;";
                 break;
@@ -39,8 +54,9 @@ std::string escaped(const std::string& text) {
                 out += "&quot;";
                 break;
             default:
-                out += c;
+                out.append(text, at, length);
         }
+        at += length;
     }
     return out;
 }
@@ -169,7 +185,8 @@ void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
         if (t.outline.empty()) {
             continue;
         }
-        out << "<path class=\"cut\" fill=\"" << p.colours.colourOf(t.grade) << "\" d=\"";
+        out << "<path class=\"cut\" fill=\""
+            << (t.graded ? p.colours.colourOf(t.grade) : std::string(kNoGradeColour)) << "\" d=\"";
         for (size_t i = 0; i < t.outline.size(); ++i) {
             out << (i == 0 ? "M" : " L") << px(l.x(t.outline[i].u)) << ' '
                 << px(l.y(t.outline[i].v));
@@ -178,7 +195,8 @@ void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
         if (t.subBlock > 0) {
             out << ", sub-block " << t.subBlock;
         }
-        out << ": " << escaped(p.element) << ' ' << formatNumber(t.grade) << ' ' << escaped(p.unit);
+        out << ": " << escaped(p.element) << ' '
+            << (t.graded ? formatNumber(t.grade) + ' ' + escaped(p.unit) : "no grade");
         if (!t.category.empty()) {
             out << ", " << escaped(t.category);
         }
@@ -201,7 +219,9 @@ void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p)
     const double high = p.colours.high();
     const double step = niceStep(high - low, 5);
     for (const double value : niceTicks(low, high, step)) {
-        const double y = high > low ? kTop + height * (high - value) / (high - low) : kTop;
+        // One grade alone is drawn in the middle colour: its tick goes there.
+        const double y = high > low ? kTop + height * (high - value) / (high - low)
+                                    : kTop + height / 2;
         writeLine(out, x + 18, y, x + 23, y, "tick");
         writeText(out, x + 27, y + 4, tickText(value, step));
     }

@@ -43,6 +43,7 @@ SectionPolygon hull(std::vector<SectionPoint> points) {
 SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const KrigBlockResult& b,
                      int subBlock, const Box& box) {
     SectionTrace t;
+    t.mineId = b.MineID;
     t.blockId = b.Krig_BlockID;
     t.subBlock = subBlock;
     t.box = box;

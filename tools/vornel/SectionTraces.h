@@ -14,10 +14,12 @@
 namespace vornel::cli {
 
 struct SectionTrace {
+    int32_t mineId = 0;
     int32_t blockId = 0;
     int subBlock = 0;  // 1-based; 0 for a block cut whole
     Box box;
     double grade = 0;
+    bool graded = true;  // false where the grade is NULL or a text
     std::string category;
     // Convex, counter-clockwise; empty when the section only touches the
     // box along an edge or at a corner.

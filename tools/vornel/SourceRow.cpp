@@ -5,6 +5,7 @@
 
 #include "Failure.h"
 #include "NumberText.h"
+#include "Utf8.h"
 
 namespace vornel::cli {
 namespace {
@@ -107,6 +108,11 @@ std::string SourceRowReader::text(const Row& row, Role role) const {
         return {};
     }
     const Field& f = field(row, role);
+    if (!isUtf8(f.text)) {
+        throw Failure(placeOf(path_, row.line, f.column) +
+                      ": a text that is not UTF-8 (a file saved as ANSI or Latin-1?); save the "
+                      "file as CSV UTF-8");
+    }
     if (f.text.size() > kTextWidth) {
         throw Failure(placeOf(path_, row.line, f.column) + ": '" + f.text + "' is longer than " +
                       std::to_string(kTextWidth) + " bytes, the most the database keeps");
