@@ -168,8 +168,8 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
         vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "/dev/stdout", "--csv", "-"}),
         "--svg and --csv would both write to standard output");
     // A list that cannot be written leaves no drawing behind.
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg",
-                              "--csv", "nowhere/p.csv"}),
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg", "--csv",
+                              "nowhere/p.csv"}),
                       "nowhere/p.csv");
     EXPECT_FALSE(fileExists(path("p.svg")));
 }
@@ -220,25 +220,25 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     for (const std::string& line : linesOf(kGrid)) {
         const size_t x = line.find(',') + 1;
         const size_t end = line.find(',', x);
-        east += line[0] == 'P' ? line + "\n"
-                               : line.substr(0, x) +
-                                     std::to_string(std::stoi(line.substr(x, end - x)) + 100) +
-                                     line.substr(end) + "\n";
+        east += line[0] == 'P'
+                    ? line + "\n"
+                    : line.substr(0, x) + std::to_string(std::stoi(line.substr(x, end - x)) + 100) +
+                          line.substr(end) + "\n";
     }
     write("east.csv", east);
     ok({"import", "m.db", "east.csv", "-t", "E", "-e", "Cu", "--block-size", "10"});
-    sqliteShell(path("m.db"),
-                "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
-                "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
-                "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
-                "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
-                "WHERE MineID = 2 AND Krig_BlockID = 5;"
-                "UPDATE G SET Krig_ResType = 'a' || char(1) WHERE MineID = 2 AND Krig_BlockID = 11");
+    sqliteShell(
+        path("m.db"),
+        "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
+        "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
+        "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
+        "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
+        "WHERE MineID = 2 AND Krig_BlockID = 5;"
+        "UPDATE G SET Krig_ResType = 'a' || char(1) WHERE MineID = 2 AND Krig_BlockID = 11");
     // Row 0 of both layers in both runs: the shorthand spans both grids.
     EXPECT_EQ(cut({"--y", "5"}).second.size(), 14u);
     // In the second run too, B is the second sub-block of block 2.
-    EXPECT_EQ(cut({"--x", "115"}).second,
-              (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
+    EXPECT_EQ(cut({"--x", "115"}).second, (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "Cu"), "");
     const std::string svg = readFile(path("cut.svg"));
     EXPECT_TRUE(contains(svg, "fill=\"#bdbdbd\" d=")) << svg;
