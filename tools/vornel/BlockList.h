@@ -42,22 +42,6 @@ private:
     std::vector<Block> blocks_;
 };
 
-// Releases the sub-block arrays that a one-row read hands to its caller.
-template <typename Block>
-class OwnedSubBlocks {
-public:
-    explicit OwnedSubBlocks(const Block& block) : block_(block) {}
-    ~OwnedSubBlocks() {
-        delete[] block_.SubBUD_PntLoc;
-        delete[] block_.SubBUD_GridSize;
-    }
-    OwnedSubBlocks(const OwnedSubBlocks&) = delete;
-    OwnedSubBlocks& operator=(const OwnedSubBlocks&) = delete;
-
-private:
-    const Block& block_;
-};
-
 using BlockList = OwnedBlocks<KrigBlockResult>;
 using VoidList = OwnedBlocks<KrigBlockVoid>;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "BlockList.h"
 #include "CsvWriter.h"
 #include "Failure.h"
 #include "GradeUnit.h"
