@@ -29,6 +29,11 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
     EXPECT_EQ(rowFor(stored, "5"), (Words{"5", "0", "0", "-", "0.0"}));
     EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
+    EXPECT_FALSE(contains(stored, "void")) << stored;
+    // Old workings registered with the run are not taken off its tonnes.
+    ok({"import", "m.db", "model.csv", "-t", "S", "-e", "Cu", "--void-table", "WORKINGS"});
+    EXPECT_EQ(linesOf(ok({"report", "m.db", "-t", "S", "--cutoffs", "0"})).back(),
+              "The void blocks of WORKINGS (mined-out ground) are not deducted.");
     // With a density of 2.5 every 1000 m3 block weighs 2500 t.
     const std::string dense =
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});

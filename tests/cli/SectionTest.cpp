@@ -93,6 +93,7 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         EXPECT_EQ(cut(c.section), std::make_pair(c.shapes, c.list));
     }
     EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
+    EXPECT_EQ(linesOf(out)[1], "  the block centres lie at X 5 .. 25, Y 5 .. 15, Z 5 .. 15");
     cut({"--x", "15"});
     EXPECT_EQ(out.substr(0, out.find('\n')),
               "G, section X = 15: 4 blocks cut, 1 of them by 1 sub-blocks");
@@ -100,6 +101,13 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     const CsvTable t = readCsv(path("cut.csv"));
     EXPECT_EQ(t.at(0, "TRACE"), "0 0;10 0;10 5;0 5");
     EXPECT_EQ(t.at(0, "DX"), "6");
+    // Up is up, whatever the order of the corners: the plane Y = 5 given top
+    // edge first puts B (z 0..5) 20 to 15 m below corner 1, and a plan given
+    // clockwise from its north-west corner puts block 1 south of it.
+    cut({"--corners", "0,5,20 30,5,20 30,5,0 0,5,0"});
+    EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 -20;20 -20;20 -15;14 -15");
+    cut({"--corners", "0,20,2.5 30,20,2.5 30,0,2.5 0,0,2.5"});
+    EXPECT_EQ(readCsv(path("cut.csv")).at(0, "TRACE"), "0 -20;10 -20;10 -10;0 -10");
     // A plan says which layer it kept: the blocks of the upper layer, whose
     // centres lie at Z = 15.
     cut({"--z", "12.5"});
@@ -122,6 +130,8 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         "corners 1 and 2 of the section are one point");
     EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
                        "--line: expected two points");
+    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "5,5 5,5"}),
+                       "--line: the two points are one");
     // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}),

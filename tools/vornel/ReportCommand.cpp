@@ -32,7 +32,8 @@ A block's tonnes are its stored tonnage; with --density, its volume (the
 part of the block inside the model, i.e. box times coefficient) times the
 density. Blocks whose grade is NULL (left so by another tool) are left out
 and counted. A table that holds several runs is reported one run at a
-time: --where "MineID = 2".
+time: --where "MineID = 2". The run's void blocks (old workings) are not
+deducted; the report names its void table.
 
 Example:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
@@ -66,6 +67,10 @@ void runReport(const ReportOptions& o) {
                                 : std::string("the stored tonnage"))
               << ":\n";
     printGradeTonnage(std::cout, rows, element, unit);
+    if (run && run->VoidTable_Name[0] != '\0') {
+        std::cout << "The void blocks of " << run->VoidTable_Name
+                  << " (mined-out ground) are not deducted.\n";
+    }
 }
 
 }  // namespace

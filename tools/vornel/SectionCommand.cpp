@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "ModelFacts.h"
 #include "NumberText.h"
 #include "OutputFile.h"
 #include "SectionOutput.h"
@@ -53,9 +54,10 @@ model coordinates, a colour bar, a title and a scale bar. --csv lists them:
 where SUB is 0 for a block cut whole, else the number of the sub-block in
 its block (from 1), X .. DZ the box cut, the grade empty where the block
 has none (it is drawn grey), and TRACE the polygon's corners
-"u v;u v;..." in metres along the section (from corner 1 toward corner 2)
-and across it (toward corner 4); it is empty where the section only touches
-the box along an edge or at a corner.
+"u v;u v;..." in metres from corner 1: along the section (toward corner 2)
+and up it; for a plan, east and north. The drawing has the same axes, so
+whatever the order of the corners a plan is a map and up is up. TRACE is
+empty where the section only touches the box along an edge or at a corner.
 
 Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
@@ -113,6 +115,15 @@ void runSection(const SectionOptions& o) {
             report << " of them";
         }
         report << " only touched along an edge or at a corner (nothing to draw)\n";
+    }
+    if (n.blocks == 0) {
+        D_3DOT high{};
+        D_3DOT low{};
+        if (mng.getStatResultPos(o.table, high, low) != 0) {
+            report << "  the block centres lie at X " << coordinateRange(low.x, high.x) << ", Y "
+                   << coordinateRange(low.y, high.y) << ", Z " << coordinateRange(low.z, high.z)
+                   << '\n';
+        }
     }
     if (flat(plane) && n.blocks > 0) {
         report << "  layer: the blocks centred at Z = " << formatExact(n.layer)

@@ -119,10 +119,6 @@ Box modelExtent(CVornelMng& mng, const std::string& table) {
 
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath) {
-    const std::optional<SectionFrame> frame = sectionFrame(plane.corners);
-    if (!frame) {
-        throw Failure("the section's corners do not span a plane");
-    }
     // Opened first, so that a path that cannot be written is told of before
     // the cut; neither file appears unless both are complete.
     std::optional<OutputFile> svgFile;
@@ -156,7 +152,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
             throw Failure("cannot cut " + table + ": " + mng.lastError());
         }
     }
-    std::vector<SectionTrace> traces = traceCut(*frame, corners, blocks, count);
+    std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);
     SectionCount n;
     n.blocks = count;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
@@ -177,12 +173,12 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.element = element;
         picture.unit = unit.name;
         picture.plane = &plane;
-        picture.frame = &*frame;
         picture.traces = &traces;
         picture.colours = ColourScale(low, high);
         picture.blocks = n.blocks;
         picture.split = n.split;
         picture.subBlocks = n.subBlocks;
+        picture.untraced = n.untraced;
         writeSectionSvg(svgFile->stream(), picture);
     }
     if (csvFile) {

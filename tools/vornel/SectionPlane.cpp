@@ -72,6 +72,9 @@ SectionPlane alongLine(const std::string& text, const Box& extent) {
     if (a.size() != 2 || b.size() != 2) {
         throw UsageError("--line: expected two points \"x1,y1 x2,y2\", got '" + text + "'");
     }
+    if (a == b) {
+        throw UsageError("--line: the two points are one; give the ends of the line in plan");
+    }
     SectionPlane plane;
     plane.corners[0] = {a[0], a[1], extent.low(2)};
     plane.corners[1] = {b[0], b[1], extent.low(2)};
@@ -147,6 +150,17 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
                      plane.title + ")");
 }
 
+// Up in the drawing is up in the model, whatever order the corners come in.
+SectionFrame upright(SectionFrame f) {
+    if (f.u.z == 0 && f.v.z == 0) {
+        return {f.origin, {1, 0, 0}, {0, 1, 0}};
+    }
+    if (f.v.z < 0) {
+        f.v = {-f.v.x, -f.v.y, -f.v.z};
+    }
+    return f;
+}
+
 }  // namespace
 
 SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
@@ -180,10 +194,11 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
         throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
     }
     requireConvex(plane, *frame);
+    plane.frame = upright(*frame);
     if (plane.across.name.empty()) {
-        plane.across = axisOf(frame->u, frame->origin);
+        plane.across = axisOf(plane.frame.u, plane.frame.origin);
     }
-    plane.up = axisOf(frame->v, frame->origin);
+    plane.up = axisOf(plane.frame.v, plane.frame.origin);
     const D_3DOT& u = frame->u;
     const D_3DOT& v = frame->v;
     const D_3DOT normal{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Box.h"
+#include "vornel/SectionTrace.h"
 
 namespace vornel::cli {
 
@@ -23,8 +24,11 @@ struct SectionAxis {
 struct SectionPlane {
     D_3DOT corners[4]{};
     std::string title;   // "X = 5000", "along (4900, 7900) to (5100, 8100)", ...
-    SectionAxis across;  // along corner 1 -> 2
-    SectionAxis up;      // toward corner 4
+    // The drawing's plane coordinates, from corner 1: a plan is a map (u
+    // east, v north); any other section has u toward corner 2 and v rising.
+    SectionFrame frame{};
+    SectionAxis across;  // along u
+    SectionAxis up;      // along v
     // How far corner 3 lies off the plane through corners 1, 2 and 4: the
     // cut then follows two triangles meeting at a fold, and the drawing shows
     // them flattened onto that plane.

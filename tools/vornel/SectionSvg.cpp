@@ -127,7 +127,7 @@ Layout layoutOf(const SectionPicture& p) {
     }
     if (l.b.empty()) {
         for (const D_3DOT& c : p.plane->corners) {
-            l.b.add(toSection(*p.frame, c));
+            l.b.add(toSection(p.plane->frame, c));
         }
     }
     const double padU = std::max(l.b.u1 - l.b.u0, 1.0) * 0.04;
@@ -243,6 +243,9 @@ std::string subtitle(const SectionPicture& p) {
     if (p.split > 0) {
         text += ", " + std::to_string(p.split) + " of them by " + std::to_string(p.subBlocks) +
                 (p.subBlocks == 1 ? " sub-block" : " sub-blocks");
+    }
+    if (p.untraced > 0) {
+        text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
     }
     return text + "; coloured by " + p.element + " grade (" + p.unit + ")";
 }

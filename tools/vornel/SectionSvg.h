@@ -19,12 +19,12 @@ struct SectionPicture {
     std::string element;
     std::string unit;
     const SectionPlane* plane = nullptr;
-    const SectionFrame* frame = nullptr;
     const std::vector<SectionTrace>* traces = nullptr;
     ColourScale colours{0, 1};
     long blocks = 0;     // blocks cut
     long split = 0;      // of them, cut by their sub-blocks
     long subBlocks = 0;  // sub-blocks cut
+    long untraced = 0;   // blocks and sub-blocks only touched: nothing drawn
 };
 
 // One <path class="cut"> for each trace with an outline.
