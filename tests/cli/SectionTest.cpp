@@ -86,6 +86,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         {{"--corners", "15,5,0 30,5,0 30,5,20 0,5,0"},
          6,
          {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
+        // On the faces between columns 0 and 1, and between A and B: the
+        // boxes on both sides are touched, and the side of the first is kept.
+        {{"--x", "10"}, 4, {"1.0", "4.0", "7.0", "10.0"}},
+        {{"--x", "14"}, 4, {"2.1", "5.0", "8.0", "11.0"}},
         {{"--x", "500"}, 0, {}},
     };
     for (const Cut& c : cuts) {
@@ -93,6 +97,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         EXPECT_EQ(cut(c.section), std::make_pair(c.shapes, c.list));
     }
     EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
+    cut({"--x", "14"});
+    EXPECT_EQ(linesOf(out)[1],
+              "  the plane lies on faces between boxes and keeps one side of them: X < 14");
+    cut({"--x", "500"});
     EXPECT_EQ(linesOf(out)[1], "  the block centres lie at X 5 .. 25, Y 5 .. 15, Z 5 .. 15");
     cut({"--x", "15"});
     EXPECT_EQ(out.substr(0, out.find('\n')),

@@ -45,7 +45,10 @@ block, smaller than it, cuts nothing. A horizontal section keeps one layer:
 the blocks whose centre lies at the height of the first block it touches
 (the command says which). A section exactly on the face between two layers
 may thus pick either, and blocks of another height that it crosses are left
-out.
+out. In the same way a plane at one X, Y or Z that lies on the faces between
+blocks (or sub-blocks) keeps the boxes on one side of it, the side of the
+first such box, so that none is listed twice or drawn over another; the
+command says which.
 
 --svg draws the trace of every cut block or sub-block on the section plane
 (the polygon where the plane meets its box), coloured by grade, with axes in
@@ -115,6 +118,10 @@ void runSection(const SectionOptions& o) {
             report << " of them";
         }
         report << " only touched along an edge or at a corner (nothing to draw)\n";
+    }
+    if (!n.sideKept.empty()) {
+        report << "  the plane lies on faces between boxes and keeps one side of them: "
+               << n.sideKept << '\n';
     }
     if (n.blocks == 0) {
         D_3DOT high{};

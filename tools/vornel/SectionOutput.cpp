@@ -81,6 +81,62 @@ void numberStoredSubBlocks(CVornelMng& mng, const std::string& table,
     }
 }
 
+// A plane at one X, Y or Z on the faces between boxes touches the boxes on
+// both sides, which would be listed twice and drawn over each other. Like a
+// plan's layer, one side is kept: that of the first such box. Returns the
+// side kept ("X < 5000"), or empty when nothing was left out.
+std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces) {
+    constexpr double D_3DOT::*kAxes[3] = {&D_3DOT::x, &D_3DOT::y, &D_3DOT::z};
+    const D_3DOT* c = plane.corners;
+    int axis = 0;
+    while (axis < 3 &&
+           !(c[0].*kAxes[axis] == c[1].*kAxes[axis] && c[0].*kAxes[axis] == c[2].*kAxes[axis] &&
+             c[0].*kAxes[axis] == c[3].*kAxes[axis])) {
+        ++axis;
+    }
+    if (axis == 3) {
+        return {};
+    }
+    const double at = c[0].*kAxes[axis];
+    // As the cut places a box: its centre less and plus half its size.
+    const auto sideOf = [&](const SectionTrace& t) {
+        const double centre = t.box.centre.*kAxes[axis];
+        const double half = t.box.size.*kAxes[axis] / 2.0;
+        const double low = std::min(centre - half, centre + half);
+        const double high = std::max(centre - half, centre + half);
+        return low == high ? 0 : high == at ? -1 : low == at ? 1 : 0;
+    };
+    int kept = 0;
+    for (const SectionTrace& t : traces) {
+        if ((kept = sideOf(t)) != 0) {
+            break;
+        }
+    }
+    const auto other = std::remove_if(traces.begin(), traces.end(),
+                                      [&](const SectionTrace& t) { return sideOf(t) == -kept; });
+    if (kept == 0 || other == traces.end()) {
+        return {};
+    }
+    traces.erase(other, traces.end());
+    return std::string(1, "XYZ"[axis]) + (kept < 0 ? " < " : " > ") + formatExact(at);
+}
+
+// The blocks, split blocks and sub-blocks of the traces, whose pieces of one
+// block follow each other.
+void countPieces(const std::vector<SectionTrace>& traces, SectionCount& n) {
+    n.blocks = n.split = n.subBlocks = n.untraced = 0;
+    for (size_t i = 0; i < traces.size(); ++i) {
+        const SectionTrace& t = traces[i];
+        const bool sameBlock = i > 0 && t.subBlock > 0 && traces[i - 1].subBlock > 0 &&
+                               traces[i - 1].mineId == t.mineId &&
+                               traces[i - 1].blockId == t.blockId;
+        n.blocks += sameBlock ? 0 : 1;
+        n.split += !sameBlock && t.subBlock > 0 ? 1 : 0;
+        n.subBlocks += t.subBlock > 0 ? 1 : 0;
+        n.untraced += t.outline.empty() ? 1 : 0;
+    }
+}
+
 }  // namespace
 
 Box modelExtent(CVornelMng& mng, const std::string& table) {
@@ -154,19 +210,14 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     }
     std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);
     SectionCount n;
-    n.blocks = count;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
-    for (long i = 0; i < count; ++i) {
-        n.split += blocks[i].SubBUD_Num > 0 ? 1 : 0;
-        n.subBlocks += std::max(blocks[i].SubBUD_Num, 0);
-    }
+    n.sideKept = keepOneSide(plane, traces);
+    countPieces(traces, n);
     for (SectionTrace& t : traces) {
         t.graded = !ungraded.has(t.mineId, t.blockId);
     }
     numberStoredSubBlocks(mng, table, traces);
     wait.reset();
-    n.untraced = std::count_if(traces.begin(), traces.end(),
-                               [](const SectionTrace& t) { return t.outline.empty(); });
     if (svgFile) {
         SectionPicture picture;
         picture.table = table;
