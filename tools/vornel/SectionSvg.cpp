@@ -1,6 +1,7 @@
 #include "SectionSvg.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -89,6 +90,31 @@ std::string tickText(double value, double step) {
     return text;
 }
 
+// About how wide a text is drawn, erring wide: digits and letters of a
+// bold sans-serif take some 0.7 of the font size, other signs 0.4.
+double textWidth(const std::string& text, double fontSize) {
+    double em = 0;
+    for (const char c : text) {
+        em += std::isalnum(static_cast<unsigned char>(c)) != 0 ? 0.7 : 0.4;
+    }
+    return em * fontSize;
+}
+
+// The round values an axis is labelled at, between two plane coordinates.
+struct Ticks {
+    double step = 1;
+    std::vector<double> values;
+};
+
+Ticks ticksOf(const SectionAxis& axis, double from, double to, int aim) {
+    const double a = axis.valueAt(from);
+    const double b = axis.valueAt(to);
+    Ticks t;
+    t.step = niceStep(std::fabs(b - a), aim);
+    t.values = niceTicks(std::min(a, b), std::max(a, b), t.step);
+    return t;
+}
+
 struct Bounds {
     double u0 = HUGE_VAL, u1 = -HUGE_VAL, v0 = HUGE_VAL, v1 = -HUGE_VAL;
 
@@ -104,11 +130,13 @@ struct Bounds {
 // Plane coordinates to the picture's pixels, one scale on both axes.
 struct Layout {
     Bounds b;
+    double left = kLeft;  // wide enough for the labels of the vertical axis
+    double upLabels = 0;  // the width of the widest of them
     double scale = 1;
     double width = 0;
     double height = 0;
 
-    double x(double u) const { return kLeft + (u - b.u0) * scale; }
+    double x(double u) const { return left + (u - b.u0) * scale; }
     double y(double v) const { return kTop + (b.v1 - v) * scale; }
     double right() const { return x(b.u1); }
     double bottom() const { return y(b.v0); }
@@ -134,9 +162,14 @@ Layout layoutOf(const SectionPicture& p) {
     const double padV = std::max(l.b.v1 - l.b.v0, 1.0) * 0.04;
     l.b = {l.b.u0 - padU, l.b.u1 + padU, l.b.v0 - padV, l.b.v1 + padV};
     l.scale = std::min(kPlotWidth / (l.b.u1 - l.b.u0), kMostPlotHeight / (l.b.v1 - l.b.v0));
-    // Wide enough for the title too, at about 10 px a character.
-    const double titleWidth = 10.5 * static_cast<double>(titleOf(p).size()) + 20;
-    l.width = std::max(kLeft + (l.b.u1 - l.b.u0) * l.scale + kRightMargin, kLeft + titleWidth);
+    const Ticks up = ticksOf(p.plane->up, l.b.v0, l.b.v1, 6);
+    for (const double value : up.values) {
+        l.upLabels = std::max(l.upLabels, textWidth(tickText(value, up.step), 12));
+    }
+    // The labels, a gap, and the axis name turned on its side.
+    l.left = std::max(kLeft, l.upLabels + 40);
+    l.width = std::max(l.left + (l.b.u1 - l.b.u0) * l.scale + kRightMargin,
+                       l.left + textWidth(titleOf(p), 18) + 20);
     l.height = kTop + (l.b.v1 - l.b.v0) * l.scale + kBottomMargin;
     return l;
 }
@@ -156,28 +189,25 @@ void writeLine(std::ostream& out, double x1, double y1, double x2, double y2, co
 void writeAxes(std::ostream& out, const Layout& l, const SectionPlane& plane) {
     const SectionAxis& across = plane.across;
     const SectionAxis& up = plane.up;
-    const double a0 = across.valueAt(l.b.u0);
-    const double a1 = across.valueAt(l.b.u1);
-    const double stepA = niceStep(std::fabs(a1 - a0), 8);
-    for (const double value : niceTicks(std::min(a0, a1), std::max(a0, a1), stepA)) {
+    const Ticks a = ticksOf(across, l.b.u0, l.b.u1, 8);
+    for (const double value : a.values) {
         const double x = l.x((value - across.offset) / across.sign);
         writeLine(out, x, kTop, x, l.bottom(), "grid");
-        writeText(out, x, l.bottom() + 18, tickText(value, stepA), " text-anchor=\"middle\"");
+        writeText(out, x, l.bottom() + 18, tickText(value, a.step), " text-anchor=\"middle\"");
     }
-    const double b0 = up.valueAt(l.b.v0);
-    const double b1 = up.valueAt(l.b.v1);
-    const double stepB = niceStep(std::fabs(b1 - b0), 6);
-    for (const double value : niceTicks(std::min(b0, b1), std::max(b0, b1), stepB)) {
+    const Ticks b = ticksOf(up, l.b.v0, l.b.v1, 6);
+    for (const double value : b.values) {
         const double y = l.y((value - up.offset) / up.sign);
-        writeLine(out, kLeft, y, l.right(), y, "grid");
-        writeText(out, kLeft - 8, y + 4, tickText(value, stepB), " text-anchor=\"end\"");
+        writeLine(out, l.left, y, l.right(), y, "grid");
+        writeText(out, l.left - 8, y + 4, tickText(value, b.step), " text-anchor=\"end\"");
     }
-    writeText(out, (kLeft + l.right()) / 2, l.bottom() + 40, across.name + " (m)",
+    writeText(out, (l.left + l.right()) / 2, l.bottom() + 40, across.name + " (m)",
               " text-anchor=\"middle\" class=\"axis\"");
     const double middle = (kTop + l.bottom()) / 2;
-    writeText(out, kLeft - 62, middle, up.name + " (m)",
-              " text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 " + px(kLeft - 62) +
-                  " " + px(middle) + ")\"");
+    const double nameX = l.left - l.upLabels - 20;
+    writeText(out, nameX, middle, up.name + " (m)",
+              " text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 " + px(nameX) + " " +
+                  px(middle) + ")\"");
 }
 
 void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
@@ -262,15 +292,15 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
            ".grid{stroke:#d0d0d0;stroke-width:0.6}.tick,.scale{stroke:#222;stroke-width:1.2}"
            ".cut{stroke:#1a1a1a;stroke-width:0.35}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    writeText(out, kLeft, 32, titleOf(p), " class=\"title\"");
-    writeText(out, kLeft, 54, subtitle(p));
-    out << "<rect x=\"" << px(kLeft) << "\" y=\"" << px(kTop) << "\" width=\""
-        << px(l.right() - kLeft) << "\" height=\"" << px(l.bottom() - kTop)
+    writeText(out, l.left, 32, titleOf(p), " class=\"title\"");
+    writeText(out, l.left, 54, subtitle(p));
+    out << "<rect x=\"" << px(l.left) << "\" y=\"" << px(kTop) << "\" width=\""
+        << px(l.right() - l.left) << "\" height=\"" << px(l.bottom() - kTop)
         << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";
     writeAxes(out, l, *p.plane);
     writeTraces(out, l, p);
     if (p.blocks == 0) {
-        writeText(out, (kLeft + l.right()) / 2, (kTop + l.bottom()) / 2,
+        writeText(out, (l.left + l.right()) / 2, (kTop + l.bottom()) / 2,
                   "the section cuts no block", " text-anchor=\"middle\" class=\"axis\"");
     }
     writeColourBar(out, l, p);
