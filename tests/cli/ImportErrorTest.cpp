@@ -43,6 +43,11 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"unsized.csv", "X,Y,Z,CU\n5,5,5,1\n", "give the size with --block-size"},
         {"s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n",
          "s.csv:3: this sub-block lies outside its parent block", sized},
+        // Blocks of the grid's size, on a grid that does not start at 0,0,0.
+        {"shift.csv", "X,Y,Z,DX,DY,DZ,CU\n12,5,5,10,10,10,1\n",
+         "shift.csv:2: this block does not lie within one --block-size cell (if the grid does "
+         "not start at 0,0,0, give its lower corner with --origin)",
+         sized},
         // Rows repeated: twice one block, or twice one sub-block that the
         // parent's volume alone would let through.
         {"again.csv", "X,Y,Z,CU\n5,5,5,1\n15,5,5,2\n5,5,5,1\n",

@@ -168,7 +168,11 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
         const SourceRow& row = *rows[r];
         if (!whole && !inside(row.box, parent)) {
             throw Failure(placeOf(path_, row.line, 0) +
-                          ": this sub-block lies outside its parent block");
+                          (row.parentIsGridCell
+                               ? ": this block does not lie within one --block-size cell (if the "
+                                 "grid does not start at 0,0,0, give its lower corner with "
+                                 "--origin)"
+                               : ": this sub-block lies outside its parent block"));
         }
         const double v = row.box.volume();
         volume += v;

@@ -173,12 +173,14 @@ SourceRow SourceRowReader::read(const Row& row) const {
         r.parentKey = formatNumber(i) + "," + formatNumber(j) + "," + formatNumber(k);
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = gridCell(i, j, k);
+            r.parentIsGridCell = true;
         }
     } else if (cellParent_) {
         const Box cell = cellAround(r.box.centre);
         r.parentKey = formatNumber(cell.centre.x, 15) + "," + formatNumber(cell.centre.y, 15) +
                       "," + formatNumber(cell.centre.z, 15);
         r.parentBox = cell;
+        r.parentIsGridCell = true;
     }
     r.grade = number(row, Role::Grade);
     if (roles_.has(Role::Variance)) {
