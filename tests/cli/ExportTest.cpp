@@ -108,6 +108,10 @@ TEST_F(ExportTest, WhereSelectsBlocks) {
     EXPECT_EQ(lines[2].substr(0, 4), "2,1,");
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >>"}),
                       "--where \"Krig_OutAttr >>\"");
+    // The list's own column names are not the table's.
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--where", "CU > 1"}),
+                      "no such column: CU; a condition names the table's columns: Krig_OutAttr for "
+                      "the grade");
 }
 
 TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {

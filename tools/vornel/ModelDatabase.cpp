@@ -177,9 +177,14 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
         if (mng.getBlockResult(table, blocks, &count) == 0) {
             return 0;
         }
-    } else {
-        check(mng, mng.getBlockResultByWhereSQL(table, where, blocks, &count),
-              "--where \"" + where + "\"");
+    } else if (mng.getBlockResultByWhereSQL(table, where, blocks, &count) == 0) {
+        // The export's own column names (Cu, X, CATEGORY) are not the table's.
+        const bool unknownColumn = mng.lastError().find("no such column") != std::string::npos;
+        throw Failure("--where \"" + where + "\": " + mng.lastError() +
+                      (unknownColumn ? "; a condition names the table's columns: Krig_OutAttr for "
+                                       "the grade, Krig_PntLocX, Y, Z for the centre, "
+                                       "Krig_ResType for the category, MineID for the run"
+                                     : ""));
     }
     refuseSeveralRuns(table, *blocks, count);
     return count;
