@@ -1,5 +1,7 @@
 #include "migrate/DatabaseWriter.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "migrate/ColumnPlan.h"
@@ -11,6 +13,12 @@ namespace {
 
 // A currency value is kept as a double, which gives its ten-thousandths
 // back exactly only up to about 2^51 of them (225 billion units).
+std::string lowerCase(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
 bool keepsFourDecimals(int64_t tenThousandths) {
     return std::llround(static_cast<double>(tenThousandths) / 10000.0 * 10000.0) == tenThousandths;
 }
@@ -44,6 +52,16 @@ void DatabaseWriter::beginTable(const AccessTable& table) {
         throw MigrationError("cannot open the new table '" + table.name + "': " + db_.Failure());
     }
     made_ = true;
+    tablesMade_.insert(lowerCase(table.name));
+}
+
+void DatabaseWriter::finish() {
+    const bool runs = tablesMade_.count(lowerCase(kParamTable)) != 0;
+    const bool structures = tablesMade_.count(lowerCase(kVrgParamTable)) != 0;
+    if (catalogMade_ && runs != structures) {
+        createBlockTable(runs ? kVrgParamTable : kParamTable,
+                         runs ? BlockLayout::VrgParam : BlockLayout::Param);
+    }
 }
 
 void DatabaseWriter::createBlockTable(const std::string& name, BlockLayout layout) {
@@ -53,9 +71,11 @@ void DatabaseWriter::createBlockTable(const std::string& name, BlockLayout layou
         // as a plain table that making both would replace or collide with.
         case BlockLayout::Param:
             made = db_.CreateParamTable(kParamTable);
+            catalogMade_ = true;
             break;
         case BlockLayout::VrgParam:
             made = db_.CreateParamTable(kVrgParamTable);
+            catalogMade_ = true;
             break;
         case BlockLayout::Result:
             made = db_.CreateResultTable(name);

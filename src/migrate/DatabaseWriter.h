@@ -5,6 +5,7 @@
 #ifndef VORNEL_MIGRATE_DATABASEWRITER_H
 #define VORNEL_MIGRATE_DATABASEWRITER_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
     void beginTable(const AccessTable& table) override;
     void row(const Row& row) override;
     void endTable() override;
+    // After the last table: the library makes its two catalog tables
+    // together, so a file that held one of them gets the other, empty.
+    void finish();
 
 private:
     void createBlockTable(const std::string& name, BlockLayout layout);
@@ -45,6 +49,10 @@ private:
     // For each column, the currency values that lost their last decimals.
     std::vector<long> inexact_;
     bool made_ = false;
+    // The names of the tables made, in lower case (as SQLite compares them),
+    // and whether a catalog table was made with the library's definition.
+    std::set<std::string> tablesMade_;
+    bool catalogMade_ = false;
     TableProgress progress_;
 };
 

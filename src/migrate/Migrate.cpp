@@ -49,6 +49,7 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
             accessPath,
             [&accessPath](migrate::AccessSink& sink) { migrate::readAccessFile(accessPath, sink); },
             writer, millisecondsFromEnvironment("VORNEL_READER_IDLE_MS", kIdleTimeoutMs));
+        writer.finish();
         if (!transaction.commit()) {
             throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
         }

@@ -86,6 +86,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         {{"--corners", "15,5,0 30,5,0 30,5,20 0,5,0"},
          6,
          {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
+        // The same, corner 1 written 10 um inside the edge: rounding, no notch.
+        {{"--corners", "15,5,0.00001 30,5,0 30,5,20 0,5,0"},
+         6,
+         {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
         // On the faces between columns 0 and 1, and between A and B: the
         // boxes on both sides are touched, and the side of the first is kept.
         {{"--x", "10"}, 4, {"1.0", "4.0", "7.0", "10.0"}},
@@ -185,11 +189,13 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "/dev/stdout", "--csv", "-"}),
         "--svg and --csv would both write to standard output");
-    // A list that cannot be written leaves no drawing behind.
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg", "--csv",
-                              "nowhere/p.csv"}),
-                      "nowhere/p.csv");
-    EXPECT_FALSE(fileExists(path("p.svg")));
+    // A list that cannot be written, or not wholly, leaves no drawing behind.
+    for (const char* list : {"nowhere/p.csv", "/dev/full"}) {
+        EXPECT_FAILS_WITH(
+            vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg", "--csv", list}),
+            list);
+        EXPECT_FALSE(fileExists(path("p.svg")));
+    }
 }
 
 // Two 1 m blocks at mining coordinates: labels rounded to six digits would
@@ -250,6 +256,7 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
         "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
         "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
         "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
+        "UPDATE G SET Krig_OutAttr = 'n/a' WHERE MineID = 1 AND Krig_BlockID = 12;"
         "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
         "WHERE MineID = 2 AND Krig_BlockID = 5;"
         "UPDATE G SET Krig_ResType = 'a' || char(1) WHERE MineID = 2 AND Krig_BlockID = 11");
@@ -261,6 +268,14 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     const std::string svg = readFile(path("cut.svg"));
     EXPECT_TRUE(contains(svg, "fill=\"#bdbdbd\" d=")) << svg;
     EXPECT_TRUE(contains(svg, "<title>block 8: Cu no grade</title>")) << svg;
+    // A grade stored as text does not flatten the colours of the others:
+    // blocks 2 (B), 5 and 11 keep three colours beside the grey.
+    std::set<std::string> fills;
+    for (size_t at = svg.find("class=\"cut\" fill=\""); at != std::string::npos;
+         at = svg.find("class=\"cut\" fill=\"", at + 1)) {
+        fills.insert(svg.substr(at + 18, 7));
+    }
+    EXPECT_EQ(fills.size(), 4u) << svg;
 }
 
 }  // namespace

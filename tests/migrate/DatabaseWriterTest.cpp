@@ -39,6 +39,7 @@ MigrationReport writeAll(const std::string& path, const std::vector<Table>& tabl
         }
         writer.endTable();
     }
+    writer.finish();
     EXPECT_TRUE(transaction.commit());
     return report;
 }
@@ -136,7 +137,7 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
          linesOf(sqliteShell(made, "SELECT name FROM sqlite_schema WHERE type = 'table'"))) {
         tables.push_back(asAccessTable(made, name));
     }
-    ASSERT_EQ(tables.size(), 4u);  // the variogram table first: made with its sibling
+    ASSERT_EQ(tables.size(), 4u);
     const std::string migrated = dir.file("migrated.db");
     const MigrationReport report = writeAll(migrated, tables);
     ASSERT_EQ(report.tables.size(), 4u);
@@ -164,6 +165,13 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
         EXPECT_EQ(sqliteShell(mixed, "SELECT count(*), min(Note) FROM KrigBlock_Param"), "2|old\n");
         EXPECT_EQ(sqliteShell(mixed, "SELECT count(*) FROM KrigBlock_Vrg_Param"), "1\n");
     }
+    // The run table alone: the variogram table is made beside it, empty.
+    const std::string alone = dir.file("alone.db");
+    writeAll(alone, {asAccessTable(made, "KrigBlock_Param")});
+    EXPECT_EQ(sqliteShell(alone, "SELECT count(*) FROM KrigBlock_Param"), "2\n");
+    EXPECT_EQ(
+        sqliteShell(alone, "SELECT sql FROM sqlite_schema WHERE name = 'KrigBlock_Vrg_Param'"),
+        sqliteShell(made, "SELECT sql FROM sqlite_schema WHERE name = 'KrigBlock_Vrg_Param'"));
 
     // Known by their columns, whatever the case of a name, when each holds
     // every value of the Access column: narrower types do, wider ones not.

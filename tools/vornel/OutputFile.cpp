@@ -107,7 +107,11 @@ OutputFile::~OutputFile() {
     }
 }
 
-void OutputFile::commit() {
+void OutputFile::finish() {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
     if (out_ == &std::cout) {
         std::cout.flush();
     } else {
@@ -116,6 +120,10 @@ void OutputFile::commit() {
     if (!*out_) {
         throw Failure(path_ + ": writing failed (is the disk full?)");
     }
+}
+
+void OutputFile::commit() {
+    finish();
     if (!partial_.empty()) {
         std::error_code ec;
         fs::rename(partial_, target_, ec);

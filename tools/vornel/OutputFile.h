@@ -24,7 +24,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     std::ostream& stream() { return *out_; }
-    // Throws Failure when the data could not all be written.
+    // Writes out what is buffered. Throws Failure when the data could not
+    // all be written; the file is then left out when this goes.
+    void finish();
+    // Puts the file in place, finishing it first. Throws Failure.
     void commit();
 
 private:
@@ -34,6 +37,7 @@ private:
     std::ofstream file_;
     std::ostream* out_ = &file_;
     std::optional<RemovedIfInterrupted> unfinished_;
+    bool finished_ = false;
     bool committed_ = false;
 };
 

@@ -1,6 +1,8 @@
 #include "SectionOutput.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <optional>
 
 #include "CsvWriter.h"
@@ -216,6 +218,21 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     for (SectionTrace& t : traces) {
         t.graded = !ungraded.has(t.mineId, t.blockId);
     }
+    // A grade stored as text sorts above every number and reads as 0, so
+    // the table's range cannot be trusted: the drawing's own is taken.
+    if (ungraded.size() > 0) {
+        low = HUGE_VAL;
+        high = -HUGE_VAL;
+        for (const SectionTrace& t : traces) {
+            if (t.graded) {
+                low = std::min(low, t.grade);
+                high = std::max(high, t.grade);
+            }
+        }
+        if (low > high) {
+            low = high = 0;
+        }
+    }
     numberStoredSubBlocks(mng, table, traces);
     wait.reset();
     if (svgFile) {
@@ -235,7 +252,14 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     if (csvFile) {
         writeCsv(csvFile->stream(), element, traces);
     }
-    for (std::optional<OutputFile>* file : {&svgFile, &csvFile}) {
+    // Both written out before either is put in place.
+    const std::array<std::optional<OutputFile>*, 2> files = {&svgFile, &csvFile};
+    for (std::optional<OutputFile>* file : files) {
+        if (*file) {
+            (*file)->finish();
+        }
+    }
+    for (std::optional<OutputFile>* file : files) {
         if (*file) {
             (*file)->commit();
         }

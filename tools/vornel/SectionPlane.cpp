@@ -120,6 +120,11 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
     for (int c = 0; c < 4; ++c) {
         p[c] = toSection(frame, plane.corners[c]);
     }
+    double longest = 0;
+    for (int c = 0; c < 4; ++c) {
+        const SectionPoint& d = p[(c + 1) % 4];
+        longest = std::max(longest, std::hypot(d.u - p[c].u, d.v - p[c].v));
+    }
     int left = 0;
     int right = 0;
     int turns[4] = {};
@@ -127,10 +132,13 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
         const SectionPoint& a = p[(c + 3) % 4];
         const SectionPoint& b = p[c];
         const SectionPoint& d = p[(c + 1) % 4];
-        const double inU = b.u - a.u, inV = b.v - a.v, outU = d.u - b.u, outV = d.v - b.v;
-        const double turn = inU * outV - inV * outU;
-        // Straight on, but for rounding: a triangle given with a corner on an edge.
-        if (std::fabs(turn) <= 1e-9 * std::hypot(inU, inV) * std::hypot(outU, outV)) {
+        const double turn = (b.u - a.u) * (d.v - b.v) - (b.v - a.v) * (d.u - b.u);
+        // How far the corner stands off the line through its neighbours: a
+        // millionth of the section is a corner meant to lie on an edge,
+        // written in decimals.
+        const double chord = std::hypot(d.u - a.u, d.v - a.v);
+        const double off = chord > 0 ? std::fabs(turn) / chord : std::hypot(b.u - a.u, b.v - a.v);
+        if (off <= 1e-6 * longest) {
             continue;
         }
         turns[c] = turn > 0 ? 1 : -1;
