@@ -129,31 +129,25 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
 }
 
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G"}), "exactly one of --corners");
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--x", "1", "--z", "2"}),
-                       "exactly one of --corners");
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0"}),
-                       "--corners: expected four corners");
-    EXPECT_USAGE_ERROR(
-        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}),
-        "do not span a plane");
-    EXPECT_USAGE_ERROR(
-        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}),
-        "corners 1 and 2 of the section are one point");
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "0,0"}),
-                       "--line: expected two points");
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--line", "5,5 5,5"}),
-                       "--line: the two points are one");
-    // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
-    EXPECT_USAGE_ERROR(
-        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}),
-        "the section turns inward at corner 2");
-    EXPECT_USAGE_ERROR(
-        vornel({"section", "m.db", "-t", "G", "--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}),
-        "edges of the section cross");
-    EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--corners",
-                               "-1e308,0,0 1e308,0,0 1e308,0,1 -1e308,0,1"}),
-                       "too far apart to measure");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{}, "exactly one of --corners"},
+        {{"--x", "1", "--z", "2"}, "exactly one of --corners"},
+        {{"--corners", "0,0,0 1,0,0"}, "--corners: expected four corners"},
+        {{"--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}, "do not span a plane"},
+        {{"--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}, "corners 1 and 2 of the section are one point"},
+        {{"--line", "0,0"}, "--line: expected two points"},
+        {{"--line", "5,5 5,5"}, "--line: the two points are one"},
+        // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
+        {{"--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}, "the section turns inward at corner 2"},
+        {{"--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}, "edges of the section cross"},
+        {{"--corners", "-1e308,0,0 1e308,0,0 1e308,0,1 -1e308,0,1"}, "too far apart to measure"},
+    };
+    for (const auto& [section, message] : wrong) {
+        std::vector<std::string> args = {"section", "m.db", "-t", "G"};
+        args.insert(args.end(), section.begin(), section.end());
+        SCOPED_TRACE(message);
+        EXPECT_USAGE_ERROR(vornel(args), message);
+    }
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "NONE", "--x", "1"}),
                       "no block table 'NONE' (tables: G)");
 }
