@@ -102,8 +102,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     }
     EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
     cut({"--x", "14"});
-    EXPECT_EQ(linesOf(out)[1],
-              "  the plane lies on faces between boxes and keeps one side of them: X < 14");
+    EXPECT_EQ(
+        linesOf(out)[1],
+        "  the plane lies on faces between boxes: where boxes on both sides meet it, those at "
+        "X < 14 are kept");
     cut({"--x", "500"});
     EXPECT_EQ(linesOf(out)[1], "  the block centres lie at X 5 .. 25, Y 5 .. 15, Z 5 .. 15");
     cut({"--x", "15"});
@@ -118,6 +120,9 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     // clockwise from its north-west corner puts block 1 south of it.
     cut({"--corners", "0,5,20 30,5,20 30,5,0 0,5,0"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 -20;20 -20;20 -15;14 -15");
+    // Corner 2 straight above corner 1: still level across, and up the side.
+    cut({"--corners", "0,5,0 0,5,20 30,5,20 30,5,0"});
+    EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 0;20 0;20 5;14 5");
     cut({"--corners", "0,20,2.5 30,20,2.5 30,0,2.5 0,0,2.5"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(0, "TRACE"), "0 -20;10 -20;10 -10;0 -10");
     // A plan says which layer it kept: the blocks of the upper layer, whose
@@ -228,6 +233,18 @@ TEST_F(SectionTest, PiecesOnlyTouchedAreCountedAgainstPieces) {
     EXPECT_EQ(linesOf(out)[1],
               "  6 of the 11 pieces cut (whole blocks and sub-blocks) only touched along an edge "
               "or at a corner (nothing to draw)");
+}
+
+// On faces between boxes a plane keeps one side only where both meet it:
+// blocks 1 (x 0..10, y 0..10) and 2 (x 10..20, y 10..20) share no face.
+TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
+    write("diagonal.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,15,5,10,10,10,2\n");
+    ok({"import", "m.db", "diagonal.csv", "-t", "D", "-e", "Cu"});
+    out = ok({"section", "m.db", "-t", "D", "--x", "10", "--csv", "d.csv"});
+    const CsvTable t = readCsv(path("d.csv"));
+    ASSERT_EQ(t.rows.size(), 2u) << out;
+    EXPECT_EQ(t.at(1, "TRACE"), "10 0;20 0;20 10;10 10");
+    EXPECT_FALSE(contains(out, "are kept")) << out;
 }
 
 // What other programs may leave in a table: a second run beside the first,

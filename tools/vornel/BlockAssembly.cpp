@@ -169,9 +169,8 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
         if (!whole && !inside(row.box, parent)) {
             throw Failure(placeOf(path_, row.line, 0) +
                           (row.parentIsGridCell
-                               ? ": this block does not lie within one --block-size cell (if the "
-                                 "grid does not start at 0,0,0, give its lower corner with "
-                                 "--origin)"
+                               ? ": this block does not lie within one --block-size cell (is "
+                                 "--origin, 0,0,0 unless given, the grid's lower corner?)"
                                : ": this sub-block lies outside its parent block"));
         }
         const double v = row.box.volume();

@@ -83,10 +83,69 @@ void numberStoredSubBlocks(CVornelMng& mng, const std::string& table,
     }
 }
 
+// A box's extent along one axis, as the cut places it: its centre less and
+// plus half its size.
+struct Extent {
+    double lo;
+    double hi;
+};
+
+Extent extentOf(const Box& box, double D_3DOT::*axis) {
+    const double centre = box.centre.*axis;
+    const double half = box.size.*axis / 2.0;
+    return {std::min(centre - half, centre + half), std::max(centre - half, centre + half)};
+}
+
+// The faces a plane at one X, Y or Z keeps, on the two other axes, sorted by
+// their low end on the first so that those reaching a place are found fast.
+class KeptFaces {
+public:
+    KeptFaces(double D_3DOT::*a, double D_3DOT::*b) : a_(a), b_(b) {}
+
+    void add(const Box& box) {
+        const Extent ea = extentOf(box, a_);
+        const Extent eb = extentOf(box, b_);
+        faces_.push_back({ea, eb});
+        widest_ = std::max(widest_, ea.hi - ea.lo);
+    }
+    void sort() {
+        std::sort(faces_.begin(), faces_.end(),
+                  [](const Face& x, const Face& y) { return x.a.lo < y.a.lo; });
+    }
+
+    // True when the kept faces cover the box's face. They do not overlap
+    // one another (their boxes do not), so their shares of it add up.
+    bool cover(const Box& box) const {
+        const Extent ea = extentOf(box, a_);
+        const Extent eb = extentOf(box, b_);
+        auto it = std::lower_bound(faces_.begin(), faces_.end(), ea.lo - widest_,
+                                   [](const Face& f, double lo) { return f.a.lo < lo; });
+        double area = 0;
+        for (; it != faces_.end() && it->a.lo < ea.hi; ++it) {
+            const double w = std::min(it->a.hi, ea.hi) - std::max(it->a.lo, ea.lo);
+            const double h = std::min(it->b.hi, eb.hi) - std::max(it->b.lo, eb.lo);
+            area += w > 0 && h > 0 ? w * h : 0;
+        }
+        return area >= (ea.hi - ea.lo) * (eb.hi - eb.lo) * (1 - 1e-9);
+    }
+
+private:
+    struct Face {
+        Extent a;
+        Extent b;
+    };
+    double D_3DOT::*a_;
+    double D_3DOT::*b_;
+    std::vector<Face> faces_;
+    double widest_ = 0;
+};
+
 // A plane at one X, Y or Z on the faces between boxes touches the boxes on
 // both sides, which would be listed twice and drawn over each other. Like a
-// plan's layer, one side is kept: that of the first such box. Returns the
-// side kept ("X < 5000"), or empty when nothing was left out.
+// plan's layer, one side is kept, that of the first such box drawn; a box
+// of the other side (or one flat in the plane) goes where the kept faces
+// cover its own. Returns the side kept ("X < 5000"), or empty when nothing
+// was left out.
 std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces) {
     constexpr double D_3DOT::*kAxes[3] = {&D_3DOT::x, &D_3DOT::y, &D_3DOT::z};
     const D_3DOT* c = plane.corners;
@@ -100,23 +159,31 @@ std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& tr
         return {};
     }
     const double at = c[0].*kAxes[axis];
-    // As the cut places a box: its centre less and plus half its size.
+    // -1 or 1 for a box with a face on the plane, below or above it; 2 for
+    // one flat in it; 0 for one it crosses or only touches along an edge.
     const auto sideOf = [&](const SectionTrace& t) {
-        const double centre = t.box.centre.*kAxes[axis];
-        const double half = t.box.size.*kAxes[axis] / 2.0;
-        const double low = std::min(centre - half, centre + half);
-        const double high = std::max(centre - half, centre + half);
-        return low == high ? 0 : high == at ? -1 : low == at ? 1 : 0;
+        const Extent e = extentOf(t.box, kAxes[axis]);
+        return t.outline.empty() ? 0 : e.lo == e.hi ? 2 : e.hi == at ? -1 : e.lo == at ? 1 : 0;
     };
-    int kept = 0;
+    const auto first = std::find_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
+        return sideOf(t) == 1 || sideOf(t) == -1;
+    });
+    if (first == traces.end()) {
+        return {};
+    }
+    const int kept = sideOf(*first);
+    KeptFaces faces(kAxes[(axis + 1) % 3], kAxes[(axis + 2) % 3]);
     for (const SectionTrace& t : traces) {
-        if ((kept = sideOf(t)) != 0) {
-            break;
+        if (sideOf(t) == kept) {
+            faces.add(t.box);
         }
     }
-    const auto other = std::remove_if(traces.begin(), traces.end(),
-                                      [&](const SectionTrace& t) { return sideOf(t) == -kept; });
-    if (kept == 0 || other == traces.end()) {
+    faces.sort();
+    const auto other = std::remove_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
+        const int side = sideOf(t);
+        return (side == -kept || side == 2) && faces.cover(t.box);
+    });
+    if (other == traces.end()) {
         return {};
     }
     traces.erase(other, traces.end());

@@ -158,15 +158,42 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
                      plane.title + ")");
 }
 
-// Up in the drawing is up in the model, whatever order the corners come in.
-SectionFrame upright(SectionFrame f) {
+D_3DOT cross(const D_3DOT& a, const D_3DOT& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+double dot(const D_3DOT& a, const D_3DOT& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+D_3DOT unit(const D_3DOT& a) {
+    const double length = std::hypot(a.x, a.y, a.z);
+    return {a.x / length, a.y / length, a.z / length};
+}
+
+// Up in the drawing is up in the model, whatever order the corners come in:
+// a plan is a map, and any other section has v up its slope and u level,
+// toward corner 2's side of corner 1 (or corner 3's, where 2 lies straight
+// above or below it).
+SectionFrame upright(const SectionFrame& f, const D_3DOT* corners) {
     if (f.u.z == 0 && f.v.z == 0) {
         return {f.origin, {1, 0, 0}, {0, 1, 0}};
     }
-    if (f.v.z < 0) {
-        f.v = {-f.v.x, -f.v.y, -f.v.z};
+    const D_3DOT n = unit(cross(f.u, f.v));
+    const D_3DOT up{-n.x * n.z, -n.y * n.z, 1 - n.z * n.z};
+    if (!(std::hypot(up.x, up.y, up.z) > 0)) {
+        return f;
     }
-    return f;
+    SectionFrame g{f.origin, {}, unit(up)};
+    g.u = unit(cross(g.v, n));
+    const D_3DOT& o = corners[0];
+    const D_3DOT toward{corners[1].x - o.x, corners[1].y - o.y, corners[1].z - o.z};
+    const D_3DOT aside{corners[2].x - o.x, corners[2].y - o.y, corners[2].z - o.z};
+    const double along = dot(g.u, toward) != 0 ? dot(g.u, toward) : dot(g.u, aside);
+    if (along < 0) {
+        g.u = {-g.u.x, -g.u.y, -g.u.z};
+    }
+    return g;
 }
 
 }  // namespace
@@ -202,7 +229,7 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
         throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
     }
     requireConvex(plane, *frame);
-    plane.frame = upright(*frame);
+    plane.frame = upright(*frame, plane.corners);
     if (plane.across.name.empty()) {
         plane.across = axisOf(plane.frame.u, plane.frame.origin);
     }

@@ -90,12 +90,14 @@ std::string tickText(double value, double step) {
     return text;
 }
 
-// About how wide a text is drawn, erring wide: digits and letters of a
-// bold sans-serif take some 0.7 of the font size, other signs 0.4.
+// About how wide a text is drawn, erring wide: in a bold sans-serif
+// capitals take up to 0.9 of the font size, other letters and digits 0.7,
+// other signs 0.4.
 double textWidth(const std::string& text, double fontSize) {
     double em = 0;
     for (const char c : text) {
-        em += std::isalnum(static_cast<unsigned char>(c)) != 0 ? 0.7 : 0.4;
+        const auto u = static_cast<unsigned char>(c);
+        em += std::isupper(u) != 0 ? 0.9 : std::isalnum(u) != 0 ? 0.7 : 0.4;
     }
     return em * fontSize;
 }
@@ -146,6 +148,18 @@ std::string titleOf(const SectionPicture& p) {
     return p.table + ": section " + p.plane->title;
 }
 
+std::string subtitle(const SectionPicture& p) {
+    std::string text = std::to_string(p.blocks) + (p.blocks == 1 ? " block" : " blocks") + " cut";
+    if (p.split > 0) {
+        text += ", " + std::to_string(p.split) + " of them by " + std::to_string(p.subBlocks) +
+                (p.subBlocks == 1 ? " sub-block" : " sub-blocks");
+    }
+    if (p.untraced > 0) {
+        text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
+    }
+    return text + "; coloured by " + p.element + " grade (" + p.unit + ")";
+}
+
 Layout layoutOf(const SectionPicture& p) {
     Layout l;
     for (const SectionTrace& t : *p.traces) {
@@ -168,8 +182,9 @@ Layout layoutOf(const SectionPicture& p) {
     }
     // The labels, a gap, and the axis name turned on its side.
     l.left = std::max(kLeft, l.upLabels + 40);
-    l.width = std::max(l.left + (l.b.u1 - l.b.u0) * l.scale + kRightMargin,
-                       l.left + textWidth(titleOf(p), 18) + 20);
+    l.width = std::max({l.left + (l.b.u1 - l.b.u0) * l.scale + kRightMargin,
+                        l.left + textWidth(titleOf(p), 18) + 20,
+                        l.left + textWidth(subtitle(p), 12) + 20});
     l.height = kTop + (l.b.v1 - l.b.v0) * l.scale + kBottomMargin;
     return l;
 }
@@ -266,18 +281,6 @@ void writeScaleBar(std::ostream& out, const Layout& l) {
     writeLine(out, l.right(), y - 5, l.right(), y + 5, "scale");
     writeText(out, (x + l.right()) / 2, y - 8, formatNumber(metres) + " m",
               " text-anchor=\"middle\"");
-}
-
-std::string subtitle(const SectionPicture& p) {
-    std::string text = std::to_string(p.blocks) + (p.blocks == 1 ? " block" : " blocks") + " cut";
-    if (p.split > 0) {
-        text += ", " + std::to_string(p.split) + " of them by " + std::to_string(p.subBlocks) +
-                (p.subBlocks == 1 ? " sub-block" : " sub-blocks");
-    }
-    if (p.untraced > 0) {
-        text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
-    }
-    return text + "; coloured by " + p.element + " grade (" + p.unit + ")";
 }
 
 }  // namespace

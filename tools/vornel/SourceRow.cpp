@@ -173,7 +173,6 @@ SourceRow SourceRowReader::read(const Row& row) const {
         r.parentKey = formatNumber(i) + "," + formatNumber(j) + "," + formatNumber(k);
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = gridCell(i, j, k);
-            r.parentIsGridCell = true;
         }
     } else if (cellParent_) {
         const Box cell = cellAround(r.box.centre);

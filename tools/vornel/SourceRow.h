@@ -17,7 +17,7 @@ struct SourceRow {
     Box box;
     std::optional<Box> parentBox;
     // The parent is the --block-size cell from --origin that the row's
-    // indices or centre fall in, not one the file names.
+    // centre falls in, not one the file names.
     bool parentIsGridCell = false;
     // Rows with the same key are sub-blocks of one parent; an empty key makes
     // the row a block of its own.
