@@ -160,6 +160,7 @@ void printGradeTonnageOf(CVornelMng& mng) {
     std::cout << "\nGrade-tonnage of " << kTable << " (tonnes as stored: volume x density)\n";
     printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, 0, gradeUnitOfCode(0)), "Cu",
                       gradeUnitOfCode(0));
+    printVoidsNotDeducted(std::cout, kVoidTable);
 }
 
 // Writes the drawing beside the database and says what it shows.

@@ -84,4 +84,10 @@ void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& ro
     table.print(out);
 }
 
+void printVoidsNotDeducted(std::ostream& out, const std::string& voidTable) {
+    if (!voidTable.empty()) {
+        out << "The void blocks of " << voidTable << " (mined-out ground) are not deducted.\n";
+    }
+}
+
 }  // namespace vornel::cli

@@ -30,6 +30,10 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
 void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& rows,
                        const std::string& element, const GradeUnit& unit);
 
+// Says, under the table, that the run's void blocks were not taken off it;
+// nothing when the run has no void table.
+void printVoidsNotDeducted(std::ostream& out, const std::string& voidTable);
+
 }  // namespace vornel::cli
 
 #endif

@@ -67,10 +67,7 @@ void runReport(const ReportOptions& o) {
                                 : std::string("the stored tonnage"))
               << ":\n";
     printGradeTonnage(std::cout, rows, element, unit);
-    if (run && run->VoidTable_Name[0] != '\0') {
-        std::cout << "The void blocks of " << run->VoidTable_Name
-                  << " (mined-out ground) are not deducted.\n";
-    }
+    printVoidsNotDeducted(std::cout, run ? run->VoidTable_Name : "");
 }
 
 }  // namespace
