@@ -46,9 +46,10 @@ the blocks whose centre lies at the height of the first block it touches
 (the command says which). A section exactly on the face between two layers
 may thus pick either, and blocks of another height that it crosses are left
 out. In the same way a plane at one X, Y or Z that lies on the faces between
-blocks (or sub-blocks) keeps, where boxes on both sides of it meet it, those
-on one side, the side of the first such box, so that none is listed twice
-or drawn over another; the command says which.
+blocks (or sub-blocks) touches the boxes on both sides: it keeps those on
+the side of the first such box, and leaves out a box of the other side
+whose face the kept faces cover, so that no place is listed twice where the
+two sides match (the command says which side it kept).
 
 --svg draws the trace of every cut block or sub-block on the section plane
 (the polygon where the plane meets its box), coloured by grade, with axes in
@@ -58,7 +59,7 @@ where SUB is 0 for a block cut whole, else the number of the sub-block in
 its block (from 1), X .. DZ the box cut, the grade empty where the block
 has none (it is drawn grey), and TRACE the polygon's corners
 "u v;u v;..." in metres from corner 1: level along the section (toward the
-side of corner 2, or of corner 3 where 2 lies straight above or below 1)
+side of corner 2, or of corner 3 where 2 lies straight up the slope from 1)
 and up its slope; for a plan, east and north. The drawing has the same
 axes, so whatever the order of the corners a plan is a map and up is up.
 TRACE is empty where the section only touches the box along an edge or at a

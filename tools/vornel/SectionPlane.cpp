@@ -173,8 +173,8 @@ D_3DOT unit(const D_3DOT& a) {
 
 // Up in the drawing is up in the model, whatever order the corners come in:
 // a plan is a map, and any other section has v up its slope and u level,
-// toward corner 2's side of corner 1 (or corner 3's, where 2 lies straight
-// above or below it).
+// toward corner 2's side of corner 1 (or the next corner's, where 2 lies
+// straight up or down the slope from it, but for rounding).
 SectionFrame upright(const SectionFrame& f, const D_3DOT* corners) {
     if (f.u.z == 0 && f.v.z == 0) {
         return {f.origin, {1, 0, 0}, {0, 1, 0}};
@@ -187,11 +187,15 @@ SectionFrame upright(const SectionFrame& f, const D_3DOT* corners) {
     SectionFrame g{f.origin, {}, unit(up)};
     g.u = unit(cross(g.v, n));
     const D_3DOT& o = corners[0];
-    const D_3DOT toward{corners[1].x - o.x, corners[1].y - o.y, corners[1].z - o.z};
-    const D_3DOT aside{corners[2].x - o.x, corners[2].y - o.y, corners[2].z - o.z};
-    const double along = dot(g.u, toward) != 0 ? dot(g.u, toward) : dot(g.u, aside);
-    if (along < 0) {
-        g.u = {-g.u.x, -g.u.y, -g.u.z};
+    for (int c = 1; c < 4; ++c) {
+        const D_3DOT toward{corners[c].x - o.x, corners[c].y - o.y, corners[c].z - o.z};
+        const double along = dot(g.u, toward);
+        if (std::fabs(along) > 1e-9 * std::hypot(toward.x, toward.y, toward.z)) {
+            if (along < 0) {
+                g.u = {-g.u.x, -g.u.y, -g.u.z};
+            }
+            break;
+        }
     }
     return g;
 }
