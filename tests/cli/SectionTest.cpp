@@ -245,6 +245,18 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     ASSERT_EQ(t.rows.size(), 2u) << out;
     EXPECT_EQ(t.at(1, "TRACE"), "10 0;20 0;20 10;10 10");
     EXPECT_FALSE(contains(out, "are kept")) << out;
+    // Within a section over y 0..4 of the face X = 10, the sub-block east of
+    // it (x 10..20, y 0..5) covers the block west of it (x 0..10, y 0..10),
+    // though the whole faces differ.
+    write("parted.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n15,2.5,5,10,5,10,1\n12.5,7.5,5,5,5,10,1\n"
+          "5,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "parted.csv", "-t", "P", "-e", "Cu", "--block-size", "10"});
+    ok({"section", "m.db", "-t", "P", "--corners", "10,0,0 10,4,0 10,4,10 10,0,10", "--csv",
+        "p.csv"});
+    const CsvTable p = readCsv(path("p.csv"));
+    ASSERT_EQ(p.rows.size(), 1u);
+    EXPECT_EQ(p.at(0, "BLOCKID") + "." + p.at(0, "SUB"), "1.1");
 }
 
 // What other programs may leave in a table: a second run beside the first,

@@ -96,54 +96,93 @@ Extent extentOf(const Box& box, double D_3DOT::*axis) {
     return {std::min(centre - half, centre + half), std::max(centre - half, centre + half)};
 }
 
-// The faces a plane at one X, Y or Z keeps, on the two other axes, sorted by
-// their low end on the first so that those reaching a place are found fast.
-class KeptFaces {
-public:
-    KeptFaces(double D_3DOT::*a, double D_3DOT::*b) : a_(a), b_(b) {}
+double areaOf(const SectionPolygon& polygon) {
+    double twice = 0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const SectionPoint& a = polygon[i];
+        const SectionPoint& b = polygon[(i + 1) % polygon.size()];
+        twice += a.u * b.v - b.u * a.v;
+    }
+    return std::fabs(twice) / 2;
+}
 
-    void add(const Box& box) {
-        const Extent ea = extentOf(box, a_);
-        const Extent eb = extentOf(box, b_);
-        faces_.push_back({ea, eb});
-        widest_ = std::max(widest_, ea.hi - ea.lo);
+// The part of a convex polygon inside another, counter-clockwise one.
+SectionPolygon inside(SectionPolygon subject, const SectionPolygon& window) {
+    for (size_t e = 0; e < window.size() && !subject.empty(); ++e) {
+        const SectionPoint& a = window[e];
+        const SectionPoint& b = window[(e + 1) % window.size()];
+        const auto left = [&](const SectionPoint& p) {
+            return (b.u - a.u) * (p.v - a.v) - (b.v - a.v) * (p.u - a.u);
+        };
+        SectionPolygon kept;
+        for (size_t i = 0; i < subject.size(); ++i) {
+            const SectionPoint& p = subject[i];
+            const SectionPoint& q = subject[(i + 1) % subject.size()];
+            const double lp = left(p);
+            const double lq = left(q);
+            if (lp >= 0) {
+                kept.push_back(p);
+            }
+            if ((lp < 0 && lq > 0) || (lp > 0 && lq < 0)) {
+                const double t = lp / (lp - lq);
+                kept.push_back({p.u + t * (q.u - p.u), p.v + t * (q.v - p.v)});
+            }
+        }
+        subject = std::move(kept);
+    }
+    return subject;
+}
+
+// The traces a plane at one X, Y or Z keeps on faces, sorted by their least
+// u so that those reaching a place are found fast.
+class KeptTraces {
+public:
+    void add(const SectionPolygon& trace) {
+        Kept k{trace, HUGE_VAL, -HUGE_VAL};
+        for (const SectionPoint& p : trace) {
+            k.u0 = std::min(k.u0, p.u);
+            k.u1 = std::max(k.u1, p.u);
+        }
+        widest_ = std::max(widest_, k.u1 - k.u0);
+        kept_.push_back(std::move(k));
     }
     void sort() {
-        std::sort(faces_.begin(), faces_.end(),
-                  [](const Face& x, const Face& y) { return x.a.lo < y.a.lo; });
+        std::sort(kept_.begin(), kept_.end(),
+                  [](const Kept& a, const Kept& b) { return a.u0 < b.u0; });
     }
 
-    // True when the kept faces cover the box's face. They do not overlap
-    // one another (their boxes do not), so their shares of it add up.
-    bool cover(const Box& box) const {
-        const Extent ea = extentOf(box, a_);
-        const Extent eb = extentOf(box, b_);
-        auto it = std::lower_bound(faces_.begin(), faces_.end(), ea.lo - widest_,
-                                   [](const Face& f, double lo) { return f.a.lo < lo; });
-        double area = 0;
-        for (; it != faces_.end() && it->a.lo < ea.hi; ++it) {
-            const double w = std::min(it->a.hi, ea.hi) - std::max(it->a.lo, ea.lo);
-            const double h = std::min(it->b.hi, eb.hi) - std::max(it->b.lo, eb.lo);
-            area += w > 0 && h > 0 ? w * h : 0;
+    // True when the kept traces cover this one. They do not overlap one
+    // another (their boxes do not), so their shares of it add up.
+    bool cover(const SectionPolygon& trace) const {
+        double u0 = HUGE_VAL;
+        double u1 = -HUGE_VAL;
+        for (const SectionPoint& p : trace) {
+            u0 = std::min(u0, p.u);
+            u1 = std::max(u1, p.u);
         }
-        return area >= (ea.hi - ea.lo) * (eb.hi - eb.lo) * (1 - 1e-9);
+        auto it = std::lower_bound(kept_.begin(), kept_.end(), u0 - widest_,
+                                   [](const Kept& k, double u) { return k.u0 < u; });
+        double covered = 0;
+        for (; it != kept_.end() && it->u0 < u1; ++it) {
+            covered += areaOf(inside(trace, it->trace));
+        }
+        return covered >= areaOf(trace) * (1 - 1e-9);
     }
 
 private:
-    struct Face {
-        Extent a;
-        Extent b;
+    struct Kept {
+        SectionPolygon trace;
+        double u0;
+        double u1;
     };
-    double D_3DOT::*a_;
-    double D_3DOT::*b_;
-    std::vector<Face> faces_;
+    std::vector<Kept> kept_;
     double widest_ = 0;
 };
 
 // A plane at one X, Y or Z on the faces between boxes touches the boxes on
 // both sides, which would be listed twice and drawn over each other. Like a
 // plan's layer, one side is kept, that of the first such box drawn; a box
-// of the other side (or one flat in the plane) goes where the kept faces
+// of the other side (or one flat in the plane) goes where the traces kept
 // cover its own. Returns the side kept ("X < 5000"), or empty when nothing
 // was left out.
 std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces) {
@@ -172,16 +211,16 @@ std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& tr
         return {};
     }
     const int kept = sideOf(*first);
-    KeptFaces faces(kAxes[(axis + 1) % 3], kAxes[(axis + 2) % 3]);
+    KeptTraces keptTraces;
     for (const SectionTrace& t : traces) {
         if (sideOf(t) == kept) {
-            faces.add(t.box);
+            keptTraces.add(t.outline);
         }
     }
-    faces.sort();
+    keptTraces.sort();
     const auto other = std::remove_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
         const int side = sideOf(t);
-        return (side == -kept || side == 2) && faces.cover(t.box);
+        return (side == -kept || side == 2) && keptTraces.cover(t.outline);
     });
     if (other == traces.end()) {
         return {};
