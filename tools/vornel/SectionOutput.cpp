@@ -188,20 +188,20 @@ private:
 std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces) {
     constexpr double D_3DOT::*kAxes[3] = {&D_3DOT::x, &D_3DOT::y, &D_3DOT::z};
     const D_3DOT* c = plane.corners;
-    int axis = 0;
-    while (axis < 3 &&
-           !(c[0].*kAxes[axis] == c[1].*kAxes[axis] && c[0].*kAxes[axis] == c[2].*kAxes[axis] &&
-             c[0].*kAxes[axis] == c[3].*kAxes[axis])) {
-        ++axis;
+    int fixed = 0;
+    while (fixed < 3 &&
+           !(c[0].*kAxes[fixed] == c[1].*kAxes[fixed] && c[0].*kAxes[fixed] == c[2].*kAxes[fixed] &&
+             c[0].*kAxes[fixed] == c[3].*kAxes[fixed])) {
+        ++fixed;
     }
-    if (axis == 3) {
+    if (fixed == 3) {
         return {};
     }
-    const double at = c[0].*kAxes[axis];
+    const double at = c[0].*kAxes[fixed];
     // -1 or 1 for a box with a face on the plane, below or above it; 2 for
     // one flat in it; 0 for one it crosses or only touches along an edge.
     const auto sideOf = [&](const SectionTrace& t) {
-        const Extent e = extentOf(t.box, kAxes[axis]);
+        const Extent e = extentOf(t.box, kAxes[fixed]);
         return t.outline.empty() ? 0 : e.lo == e.hi ? 2 : e.hi == at ? -1 : e.lo == at ? 1 : 0;
     };
     const auto first = std::find_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
@@ -226,7 +226,7 @@ std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& tr
         return {};
     }
     traces.erase(other, traces.end());
-    return std::string(1, "XYZ"[axis]) + (kept < 0 ? " < " : " > ") + formatExact(at);
+    return std::string(1, "XYZ"[fixed]) + (kept < 0 ? " < " : " > ") + formatExact(at);
 }
 
 // The blocks, split blocks and sub-blocks of the traces, whose pieces of one
