@@ -96,43 +96,6 @@ Extent extentOf(const Box& box, double D_3DOT::*axis) {
     return {std::min(centre - half, centre + half), std::max(centre - half, centre + half)};
 }
 
-double areaOf(const SectionPolygon& polygon) {
-    double twice = 0;
-    for (size_t i = 0; i < polygon.size(); ++i) {
-        const SectionPoint& a = polygon[i];
-        const SectionPoint& b = polygon[(i + 1) % polygon.size()];
-        twice += a.u * b.v - b.u * a.v;
-    }
-    return std::fabs(twice) / 2;
-}
-
-// The part of a convex polygon inside another, counter-clockwise one.
-SectionPolygon inside(SectionPolygon subject, const SectionPolygon& window) {
-    for (size_t e = 0; e < window.size() && !subject.empty(); ++e) {
-        const SectionPoint& a = window[e];
-        const SectionPoint& b = window[(e + 1) % window.size()];
-        const auto left = [&](const SectionPoint& p) {
-            return (b.u - a.u) * (p.v - a.v) - (b.v - a.v) * (p.u - a.u);
-        };
-        SectionPolygon kept;
-        for (size_t i = 0; i < subject.size(); ++i) {
-            const SectionPoint& p = subject[i];
-            const SectionPoint& q = subject[(i + 1) % subject.size()];
-            const double lp = left(p);
-            const double lq = left(q);
-            if (lp >= 0) {
-                kept.push_back(p);
-            }
-            if ((lp < 0 && lq > 0) || (lp > 0 && lq < 0)) {
-                const double t = lp / (lp - lq);
-                kept.push_back({p.u + t * (q.u - p.u), p.v + t * (q.v - p.v)});
-            }
-        }
-        subject = std::move(kept);
-    }
-    return subject;
-}
-
 // The traces a plane at one X, Y or Z keeps on faces, sorted by their least
 // u so that those reaching a place are found fast.
 class KeptTraces {
@@ -164,7 +127,7 @@ public:
                                    [](const Kept& k, double u) { return k.u0 < u; });
         double covered = 0;
         for (; it != kept_.end() && it->u0 < u1; ++it) {
-            covered += areaOf(inside(trace, it->trace));
+            covered += areaOf(clipConvex(trace, it->trace));
         }
         return covered >= areaOf(trace) * (1 - 1e-9);
     }

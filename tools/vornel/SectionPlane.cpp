@@ -7,6 +7,7 @@
 
 #include "Failure.h"
 #include "NumberText.h"
+#include "SectionTraces.h"
 #include "vornel/SectionTrace.h"
 
 namespace vornel::cli {
@@ -132,17 +133,17 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
         const SectionPoint& a = p[(c + 3) % 4];
         const SectionPoint& b = p[c];
         const SectionPoint& d = p[(c + 1) % 4];
-        const double turn = (b.u - a.u) * (d.v - b.v) - (b.v - a.v) * (d.u - b.u);
+        const double bend = turn(a, b, d);
         // How far the corner stands off the line through its neighbours: a
         // millionth of the section is a corner meant to lie on an edge,
         // written in decimals.
         const double chord = std::hypot(d.u - a.u, d.v - a.v);
-        const double off = chord > 0 ? std::fabs(turn) / chord : std::hypot(b.u - a.u, b.v - a.v);
+        const double off = chord > 0 ? std::fabs(bend) / chord : std::hypot(b.u - a.u, b.v - a.v);
         if (off <= 1e-6 * longest) {
             continue;
         }
-        turns[c] = turn > 0 ? 1 : -1;
-        (turn > 0 ? left : right) += 1;
+        turns[c] = bend > 0 ? 1 : -1;
+        (bend > 0 ? left : right) += 1;
     }
     if (left == 0 || right == 0) {
         return;

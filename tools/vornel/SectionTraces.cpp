@@ -1,15 +1,12 @@
 #include "SectionTraces.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
-
-double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b) {
-    return (a.u - o.u) * (b.v - o.v) - (a.v - o.v) * (b.u - o.u);
-}
 
 // The section is cut along its diagonal into two triangles, so a box may
 // meet it in two pieces; where both lie in one convex box they make one
@@ -58,6 +55,43 @@ SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const Kri
 }
 
 }  // namespace
+
+double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b) {
+    return (a.u - o.u) * (b.v - o.v) - (a.v - o.v) * (b.u - o.u);
+}
+
+double areaOf(const SectionPolygon& polygon) {
+    double twice = 0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const SectionPoint& a = polygon[i];
+        const SectionPoint& b = polygon[(i + 1) % polygon.size()];
+        twice += a.u * b.v - b.u * a.v;
+    }
+    return std::fabs(twice) / 2;
+}
+
+SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window) {
+    for (size_t e = 0; e < window.size() && !subject.empty(); ++e) {
+        const SectionPoint& a = window[e];
+        const SectionPoint& b = window[(e + 1) % window.size()];
+        SectionPolygon kept;
+        for (size_t i = 0; i < subject.size(); ++i) {
+            const SectionPoint& p = subject[i];
+            const SectionPoint& q = subject[(i + 1) % subject.size()];
+            const double lp = turn(a, b, p);
+            const double lq = turn(a, b, q);
+            if (lp >= 0) {
+                kept.push_back(p);
+            }
+            if ((lp < 0 && lq > 0) || (lp > 0 && lq < 0)) {
+                const double t = lp / (lp - lq);
+                kept.push_back({p.u + t * (q.u - p.u), p.v + t * (q.v - p.v)});
+            }
+        }
+        subject = std::move(kept);
+    }
+    return subject;
+}
 
 std::vector<SectionTrace> traceCut(const SectionFrame& frame, const D_3DOT* corners,
                                    const KrigBlockResult* blocks, long count) {

@@ -26,6 +26,15 @@ struct SectionTrace {
     SectionPolygon outline;
 };
 
+// Twice the signed area of the triangle o, a, b: above 0 when b lies to the
+// left of the line from o through a.
+double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b);
+
+double areaOf(const SectionPolygon& polygon);
+
+// The part of a convex polygon inside another, counter-clockwise one.
+SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window);
+
 // One trace for every cut block without sub-blocks and for every cut
 // sub-block, in the order of the cut.
 std::vector<SectionTrace> traceCut(const SectionFrame& frame, const D_3DOT* corners,
