@@ -39,6 +39,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
     EXPECT_EQ(rowFor(dense, "0"), (Words{"0", "4", "10000", "1.4500", "145.0"}));
     EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
+    // Cut-offs given out of order, or twice, still make one rising curve.
+    const auto shuffled = linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "2,0.5,2,1"}));
+    ASSERT_EQ(shuffled.size(), 5U);
+    EXPECT_EQ(wordsOf(shuffled[2]), rowFor(stored, "0.5"));
+    EXPECT_EQ(wordsOf(shuffled[3]), rowFor(stored, "1"));
+    EXPECT_EQ(wordsOf(shuffled[4]), rowFor(stored, "2"));
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e306"}),
                       "block 1 weighs more than a number holds; is the density right?");
     // Each block's 1e308 t is a number; their sum is not.

@@ -24,7 +24,7 @@ struct ReportOptions {
 };
 
 const char* const kFooter = R"(
-For each cut-off the table gives the blocks whose grade is at or above it,
+For each cut-off, in rising order, the table gives the blocks whose grade is at or above it,
 their tonnes, their tonnage-weighted mean grade and the metal they hold
 (tonnes x grade: % gives tonnes of metal, g/t kilograms, ppm tonnes; the
 grade unit is the run's, from the catalog).
@@ -38,6 +38,13 @@ deducted; the report names its void table.
 Example:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
 )";
+
+// A grade-tonnage table reads as a curve: cut-offs rising, each once.
+std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
+    std::sort(cutoffs.begin(), cutoffs.end());
+    cutoffs.erase(std::unique(cutoffs.begin(), cutoffs.end()), cutoffs.end());
+    return cutoffs;
+}
 
 void runReport(const ReportOptions& o) {
     CVornelMng mng;
@@ -57,7 +64,7 @@ void runReport(const ReportOptions& o) {
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
-    const auto rows = gradeTonnage(blocks, count, o.cutoffs, o.density, unit);
+    const auto rows = gradeTonnage(blocks, count, risingCutoffs(o.cutoffs), o.density, unit);
     std::cout << "Grade-tonnage of " << o.table << " (" << count
               << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
               << (read == count ? ""
