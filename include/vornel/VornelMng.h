@@ -124,9 +124,13 @@ public:
     long getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count);
     long getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block);
 
-    // Filtered reads. getBlockResultAttr writes the Krig_OutAttr of every
-    // row of the table into values, which must hold that many (count is
-    // only written, with the row count).
+    // Filtered reads. The condition is SQLite's SQL as it stands, not
+    // translated from Jet's (Like takes % and _, || joins texts, a comparison
+    // is 1 when true); one holding a NUL or a parameter (?, :name) is
+    // refused. A read that fails part-way returns 0, never the rows before
+    // the failure. getBlockResultAttr writes the Krig_OutAttr of every row of
+    // the table into values, which must hold that many (count is only
+    // written, with the row count).
     long getBlockResultByWhereSQL(std::string tableName, std::string condition,
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);

@@ -10,8 +10,9 @@
 namespace vornel::engine {
 
 // "DELETE * FROM" loses its star; the column types of CREATE TABLE become
-// declarations that keep Jet's behaviour (32-bit integers, case-blind text
-// of a bounded length, yes/no, long binary, counters, dates, currency);
+// declarations that keep Jet's behaviour (32-bit integers, text of a
+// bounded length blind to the case of A to Z, yes/no, long binary, counters,
+// dates, currency);
 // index names, per table in Jet, are qualified by their table.
 std::string translateJet(std::string_view statement);
 

@@ -100,7 +100,7 @@ sqlite3_stmt* Session::shared(const std::string& shape) {
         shapes_.splice(shapes_.begin(), shapes_, it);
         return it->second;
     }
-    sqlite3_stmt* stmt = prepare(shape);
+    sqlite3_stmt* stmt = compile(shape);
     shapes_.emplace_front(shape, stmt);
     if (shapes_.size() > kSharedShapes) {
         sqlite3_finalize(shapes_.back().second);
@@ -128,7 +128,7 @@ void Session::fail(int rc, const std::string& what) {
     raise(*errors_, hr::kEngine, description, rc);
 }
 
-sqlite3_stmt* Session::prepare(std::string_view statement) {
+sqlite3_stmt* Session::compile(std::string_view statement) {
     requireTransactionKept();
     const std::string sql = translateJet(statement);
     sqlite3_stmt* stmt = nullptr;
@@ -146,6 +146,20 @@ sqlite3_stmt* Session::prepare(std::string_view statement) {
         raise(*errors_, hr::kEngine,
               "only one statement is allowed per call; text follows it: " + std::string(tail),
               SQLITE_ERROR);
+    }
+    return stmt;
+}
+
+sqlite3_stmt* Session::prepare(std::string_view statement) {
+    sqlite3_stmt* stmt = compile(statement);
+    // Left unbound, a parameter would read as NULL and the statement would
+    // quietly match nothing.
+    if (sqlite3_bind_parameter_count(stmt) > 0) {
+        const std::string name = sqlite3_bind_parameter_name(stmt, 1) != nullptr
+                                     ? sqlite3_bind_parameter_name(stmt, 1)
+                                     : "?";
+        sqlite3_finalize(stmt);
+        raise(*errors_, hr::kEngine, "no value is given for the parameter " + name, SQLITE_ERROR);
     }
     return stmt;
 }

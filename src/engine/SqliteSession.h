@@ -33,7 +33,8 @@ public:
     ErrorList& errors() { return *errors_; }
 
     // Compiles one statement of the library's dialect. Text after the first
-    // statement (other than blanks and comments) is refused.
+    // statement (other than blanks and comments) is refused, and so is a
+    // parameter: nothing would give it a value.
     sqlite3_stmt* prepare(std::string_view statement);
     // Runs a statement written for SQLite itself, to completion.
     void run(const char* sql);
@@ -55,6 +56,9 @@ public:
     bool transactionLost = false;
 
 private:
+    // prepare() without the parameter check, for the shapes that bind their values.
+    sqlite3_stmt* compile(std::string_view statement);
+
     sqlite3* db_;
     std::shared_ptr<ErrorList> errors_;
     // Most recently used first; a few shapes repeat in any bulk operation.

@@ -220,7 +220,7 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     // section, not the table; they own their sub-block arrays until they
     // move into the cache.
     std::vector<KrigBlockResult> keep;
-    const auto drop = [&keep](const char* why) {
+    const auto drop = [&keep](std::string why) {
         for (KrigBlockResult& b : keep) {
             releaseSubBlocks(b);
         }
@@ -229,7 +229,8 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     BlockReader reader(rs);
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
-    for (long r = 0; r < rows && rs.IsEOF() == 0; ++r, rs.MoveNext()) {
+    bool moved = true;
+    for (long r = 0; moved && r < rows && rs.IsEOF() == 0; ++r, moved = rs.MoveNext() != 0) {
         KrigBlockResult block;
         reader.readResultColumns(block);
         const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);
@@ -261,6 +262,9 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         if (!chosen.empty() && !keepSubBlocks(view, chosen, keep.back())) {
             return fail(drop("cannot hold the cut sub-blocks in memory"));
         }
+    }
+    if (!moved) {
+        return fail(drop("cannot read the blocks: " + m_pDatabase->Failure()));
     }
     // Never a null array, even when no block is cut.
     m_pResults = new (std::nothrow) KrigBlockResult[std::max<size_t>(keep.size(), 1)];

@@ -14,6 +14,9 @@ long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string con
     if (blocks == nullptr || count == nullptr) {
         return fail("there is nowhere to put the answer");
     }
+    if (condition.find('\0') != std::string::npos) {
+        return fail("the condition holds a NUL character, which would end it early");
+    }
     const std::string sql = condition.empty() ? format("SELECT * FROM [%s]", tableName.c_str())
                                               : format("SELECT * FROM [%s] WHERE %s",
                                                        tableName.c_str(), condition.c_str());
@@ -47,7 +50,9 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
     }
     for (long k = 0; k < *count && rs.IsEOF() == 0; ++k) {
         rs.GetCollect(9, values[k]);
-        rs.MoveNext();
+        if (rs.MoveNext() == 0) {
+            return fail("cannot read the blocks: " + m_pDatabase->Failure());
+        }
     }
     return 1;
 }

@@ -19,26 +19,36 @@
 
 namespace vornel::store {
 
+inline constexpr char kRowsOutOfMemory[] = "cannot hold the rows in memory";
+
 // Allocates `count` records into the cache and reads the rows into them,
 // in recordset order, never past the last record. The cache counts the rows
 // read: a condition such as random() < 0 can deliver fewer than it counted.
-// False when the count is not positive or the array cannot be had (the cache
-// stays empty).
+// Returns null, or what went wrong: the count is not positive, the array
+// cannot be had (the cache stays empty), or a row cannot be read (the rows
+// before it stay in the cache for the caller to release).
 template <class Record, class ReadRow>
-bool fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount, ReadRow readRow) {
+const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount,
+                      ReadRow readRow) {
     if (count <= 0 || count > std::numeric_limits<int32_t>::max()) {
-        return false;
+        return "cannot count the rows";
     }
     cache = new (std::nothrow) Record[static_cast<size_t>(count)];
     if (cache == nullptr) {
-        return false;
+        return kRowsOutOfMemory;
     }
     cacheCount = 0;
-    while (cacheCount < count && rs.IsEOF() == 0) {
+    bool moved = true;
+    while (moved && cacheCount < count && rs.IsEOF() == 0) {
         readRow(cache[cacheCount++]);
-        rs.MoveNext();
+        moved = rs.MoveNext() != 0;
     }
-    return true;
+    return moved ? nullptr : "cannot read the rows";
+}
+
+// Why a fill failed, with the engine's word on it where it had one.
+inline std::string fillFailure(CKrigDatabase* db, const char* problem) {
+    return problem == kRowsOutOfMemory ? problem : problem + (": " + db->Failure());
 }
 
 // A list fetch of parameter rows. The cache is replaced only when the query
@@ -65,9 +75,10 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
         return 0;
     }
     releaseRecords(cache, cacheCount);
-    if (!fillCache(rs, rs.GetRecordCount(), cache, cacheCount,
-                   [&](Record& r) { readColumns(rs, &r, layout, columns); })) {
-        why = "cannot hold the rows in memory";
+    if (const char* problem = fillCache(rs, rs.GetRecordCount(), cache, cacheCount,
+                                        [&](Record& r) { readColumns(rs, &r, layout, columns); })) {
+        releaseRecords(cache, cacheCount);
+        why = fillFailure(db, problem);
         return 0;
     }
     *records = cache;
@@ -95,7 +106,7 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
     }
     releaseBlocks(cache, cacheCount);
     const long rows = rs.IsBOF() != 0 ? 0 : rs.GetRecordCount();
-    if (rows <= 0 && (noRowsIsSuccess || rows == 0)) {
+    if (rows == 0) {
         *blocks = nullptr;
         *count = 0;
         if (noRowsIsSuccess) {
@@ -105,9 +116,10 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         return 0;
     }
     BlockReader reader(rs);
-    if (!fillCache(rs, rows, cache, cacheCount, [&](Block& b) { (reader.*read)(b); })) {
-        why = rows <= 0 ? "cannot count the rows: " + db->Failure()
-                        : "cannot hold the blocks in memory";
+    if (const char* problem =
+            fillCache(rs, rows, cache, cacheCount, [&](Block& b) { (reader.*read)(b); })) {
+        releaseBlocks(cache, cacheCount);
+        why = fillFailure(db, problem);
         return 0;
     }
     *blocks = cache;
@@ -145,8 +157,9 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
     }
     const long rows = rs.GetRecordCount();
     if (rows != 1) {
-        why =
-            rows == 0 ? "no block has that identifier" : "more than one block has that identifier";
+        why = rows == 0  ? "no block has that identifier"
+              : rows > 0 ? "more than one block has that identifier"
+                         : "cannot count the rows: " + db->Failure();
         return 0;
     }
     BlockReader reader(rs);

@@ -235,6 +235,46 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     EXPECT_EQ(untouched, 42.0);
 }
 
+TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
+    KrigBlockResult blocks[4] = {block(1, 0, 0, 0), block(2, 10, 0, 0), block(3, 20, 0, 0, 2),
+                                 block(4, 30, 0, 0)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 4), 1);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    double values[4] = {};
+    D_3DOT plan[4] = {{-5, -5, 0}, {35, -5, 0}, {35, 5, 0}, {-5, 5, 0}};
+    const auto failsWith = [&](long status, const char* what, const char* call) {
+        EXPECT_EQ(status, 0) << call;
+        EXPECT_NE(mng.lastError().find(what), std::string::npos) << call << ": " << mng.lastError();
+    };
+    // Counting the rows reads none of their columns; reading row 3 whole
+    // overflows, after rows 1 and 2 have come back.
+    shell(
+        "ALTER TABLE T1 ADD COLUMN Broken GENERATED ALWAYS AS "
+        "(CASE WHEN Krig_BlockID = 3 THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    failsWith(mng.getBlockResult("T1", &rows, &count), "integer overflow", "whole table");
+    failsWith(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 1", &rows, &count),
+              "integer overflow", "condition");
+    failsWith(mng.getCutBlockResult("T1", plan, &rows, &count), "integer overflow", "cut");
+    failsWith(mng.getBlockResultAttr("T1", values, &count), "integer overflow", "attribute");
+    shell("ALTER TABLE T1 DROP COLUMN Broken");
+    // A condition that fails past the rows it has delivered.
+    failsWith(mng.getBlockResultByWhereSQL(
+                  "T1", "CASE WHEN Krig_BlockID > 2 THEN abs(-9223372036854775807 - 1) ELSE 1 END",
+                  &rows, &count),
+              "integer overflow", "late condition");
+    // Neither a NUL nor a parameter may cut a condition short or read as NULL.
+    failsWith(mng.getBlockResultByWhereSQL("T1", std::string("Krig_BlockID = 1\0 OR 1 = 1", 26),
+                                           &rows, &count),
+              "NUL", "NUL");
+    failsWith(mng.getBlockResultByWhereSQL("T1", "Krig_OutAttr > ? OR 1 = 1", &rows, &count),
+              "no value is given for the parameter ?", "parameter");
+    failsWith(mng.getBlockResultByWhereSQL("T1", "Krig_ResType = :cat", &rows, &count),
+              "parameter :cat", "named parameter");
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > length('?')", &rows, &count), 1);
+    EXPECT_EQ(count, 3);
+}
+
 TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     ASSERT_EQ(mng.createBlockVoidTbl("V1"), 1);
     ASSERT_EQ(mng.createBlockResultTbl("KrigBlock_Result"), 1);
