@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "engine/StatementShape.h"
 #include "platform/Environment.h"
@@ -17,6 +18,18 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kOpenAttempts = 3;
 constexpr const char* kReadProbe = "SELECT count(*) FROM sqlite_master";
+
+// The application id in the file's header; none when it cannot be read.
+std::optional<int> applicationId(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    std::optional<int> id;
+    if (sqlite3_prepare_v2(db, "PRAGMA application_id", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        id = sqlite3_column_int(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    return id;
+}
 
 bool cannotWrite(int rc) {
     return (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
@@ -165,6 +178,13 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
 
 std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
     auto opened = openFile(sqliteFileName(path), SQLITE_OPEN_READWRITE, path);
+    // Another program's file, opened to be looked at or refused, keeps its
+    // journal: switching it would change the file. A file whose mark cannot
+    // be read goes on, to fail or be read below.
+    const std::optional<int> mark = applicationId(opened->db());
+    if (mark && *mark != kApplicationId) {
+        return opened;
+    }
     const int rc = sqlite3_exec(opened->db(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         opened->run("PRAGMA synchronous=NORMAL");

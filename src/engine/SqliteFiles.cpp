@@ -14,9 +14,6 @@
 namespace vornel::engine {
 namespace {
 
-// Marks the file as a block-model database for tools that look ("VORN").
-constexpr const char* kApplicationId = "PRAGMA application_id = 1448038990";
-
 bool exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -88,7 +85,7 @@ void createDatabaseFile(const std::string& path) {
     ::close(fd);
     try {
         auto session = openFile(path);
-        session->run(kApplicationId);
+        session->run(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
         session->run("PRAGMA journal_mode=WAL");
     } catch (...) {
         ::unlink(path.c_str());

@@ -78,6 +78,11 @@ void requireDatabaseFile(ErrorList& errors, const std::string& path);
 // "file:" as a URI naming another file, and "./" keeps it the file's name.
 std::string sqliteFileName(const std::string& path);
 
+// Marks a file as a block-model database made by this library ("VORN"),
+// for tools that look, and for the connection (it switches only such files
+// to its journal).
+constexpr int kApplicationId = 1448038990;
+
 // The statement text SQLite keeps for a statement, without trailing blanks
 // and semicolons.
 std::string statementText(sqlite3_stmt* stmt);
