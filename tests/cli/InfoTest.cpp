@@ -30,6 +30,34 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
 }
 
+// Run 2 shares run 1's table, ten times richer and 100 m higher, and one of
+// its grades is text another tool left (''): each run is told apart, and a
+// text grade is no grade.
+TEST_F(InfoTest, RunsSharingATableAreToldApart) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Au", "--unit", "g/t"});
+    sqliteShell(path("m.db"),
+                "INSERT INTO T SELECT * FROM T; UPDATE T SET MineID = 2, Krig_OutAttr = "
+                "Krig_OutAttr * 10, Krig_PntLocZ = Krig_PntLocZ + 100 WHERE rowid > 2; "
+                "UPDATE T SET Krig_OutAttr = '' WHERE rowid = 4; INSERT INTO "
+                "KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
+                "VALUES (2, 'Ag', 'T', 1);");
+    const std::string info = ok({"info", "m.db"});
+    const size_t second = info.find("\nRun 2:");
+    ASSERT_NE(second, std::string::npos) << info;
+    const std::string first = info.substr(0, second);
+    const std::string other = info.substr(second);
+    EXPECT_EQ(lineStarting(first, "blocks"),
+              "  blocks         2 (2 whole, 0 split into 0 sub-blocks)");
+    EXPECT_EQ(lineStarting(first, "Au"), "  Au             1 .. 2 g/t");
+    EXPECT_EQ(lineStarting(first, "block centres"),
+              "  block centres  X 5 .. 15, Y 5 .. 5, Z 5 .. 5");
+    EXPECT_EQ(lineStarting(first, "table"), "  table          shared by 2 runs, 4 blocks in all");
+    EXPECT_EQ(lineStarting(other, "Ag"), "  Ag             10 .. 10 g/t (1 block without a grade)");
+    EXPECT_EQ(lineStarting(other, "block centres"),
+              "  block centres  X 5 .. 15, Y 5 .. 5, Z 105 .. 105");
+}
+
 // At mining coordinates six significant digits would lose the half metres.
 TEST_F(InfoTest, CoordinatesKeepEveryDigit) {
     write("far.csv", "X,Y,Z,DX,DY,DZ,CU\n500012.5,7008002.5,102.5,5,5,5,1\n");

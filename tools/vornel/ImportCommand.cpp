@@ -243,7 +243,7 @@ void runImport(const ImportOptions& o) {
     printFact(std::cout, "rows",
               std::to_string(report.rows) +
                   (ignored.empty() ? std::string() : " (ignored columns: " + ignored + ")"));
-    printTableFacts(std::cout, readTableFacts(mng, o.table), o.element, unit);
+    printTableFacts(std::cout, readTableFacts(mng, o.table, run.MineID), o.element, unit);
     printFact(std::cout, "extent",
               "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
                   coordinateRange(run.Grid_StartY, run.Grid_EndY) + ", Z " +

@@ -1,6 +1,8 @@
 #include "ModelFacts.h"
 
+#include <algorithm>
 #include <iomanip>
+#include <limits>
 
 #include "ModelDatabase.h"
 #include "NumberText.h"
@@ -44,31 +46,61 @@ void printFact(std::ostream& out, const std::string& label, const std::string& v
     out << "  " << std::left << std::setw(15) << label << value << '\n';
 }
 
-TableFacts readTableFacts(CVornelMng& mng, const std::string& table) {
+namespace {
+
+void widen(double value, double& low, double& high) {
+    low = std::min(low, value);
+    high = std::max(high, value);
+}
+
+void widen(const D_3DOT& p, D_3DOT& low, D_3DOT& high) {
+    widen(p.x, low.x, high.x);
+    widen(p.y, low.y, high.y);
+    widen(p.z, low.z, high.z);
+}
+
+}  // namespace
+
+TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId) {
     TableFacts facts;
+    // Before the blocks: it reads through the same cache.
+    const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* blocks = nullptr;
     long count = 0;
     const WaitIndicator wait("reading " + table);
     // A table without rows reads as a failure that leaves the count at 0.
-    if (mng.getBlockResult(table, &blocks, &count) != 0) {
-        facts.blocks = count;
-        for (long i = 0; i < count; ++i) {
-            ++facts.blocksOfRun[blocks[i].MineID];
-            ++facts.categories[blocks[i].Krig_ResType];
-            ++facts.oreTypes[blocks[i].Krig_OreType];
-            if (blocks[i].SubBUD_Num > 0) {
-                ++facts.split;
-                facts.subBlocks += blocks[i].SubBUD_Num;
-            }
-        }
+    if (mng.getBlockResult(table, &blocks, &count) == 0) {
+        count = 0;
     }
-    facts.ungraded = static_cast<long>(UngradedBlocks(mng, table).size());
-    check(mng,
-          mng.getStatResult(table, facts.maxGrade, facts.minGrade, facts.maxVariance,
-                            facts.minVariance),
-          "cannot read the grade range of " + table);
-    check(mng, mng.getStatResultPos(table, facts.maxCentre, facts.minCentre),
-          "cannot read the position range of " + table);
+    for (long i = 0; i < count; ++i) {
+        ++facts.blocksOfRun[blocks[i].MineID];
+    }
+    const bool shared = facts.blocksOfRun.size() > 1;
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    facts.minGrade = facts.minVariance = kNone;
+    facts.maxGrade = facts.maxVariance = -kNone;
+    facts.minCentre = {kNone, kNone, kNone};
+    facts.maxCentre = {-kNone, -kNone, -kNone};
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        if (shared && b.MineID != mineId) {
+            continue;
+        }
+        ++facts.blocks;
+        ++facts.categories[b.Krig_ResType];
+        ++facts.oreTypes[b.Krig_OreType];
+        if (b.SubBUD_Num > 0) {
+            ++facts.split;
+            facts.subBlocks += b.SubBUD_Num;
+        }
+        widen({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ}, facts.minCentre, facts.maxCentre);
+        if (ungraded.has(b)) {
+            ++facts.ungraded;
+            continue;
+        }
+        widen(b.Krig_OutAttr, facts.minGrade, facts.maxGrade);
+        widen(b.Krig_OutVari, facts.minVariance, facts.maxVariance);
+    }
     return facts;
 }
 
@@ -81,12 +113,15 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
     if (f.blocks == 0) {
         return;
     }
+    const bool graded = f.ungraded < f.blocks;
     printFact(
         out, element,
-        range(f.minGrade, f.maxGrade) + " " + unit.name +
+        (graded ? range(f.minGrade, f.maxGrade) + " " + unit.name : std::string("none")) +
             (f.ungraded == 0 ? ""
                              : " (" + plural(f.ungraded, "block", "blocks") + " without a grade)"));
-    printFact(out, "variance", range(f.minVariance, f.maxVariance));
+    if (graded) {
+        printFact(out, "variance", range(f.minVariance, f.maxVariance));
+    }
     if (const std::string categories = tally(f.categories); !categories.empty()) {
         printFact(out, "categories", categories);
     }
@@ -145,13 +180,16 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
         printFact(out, "blocks", "none: the table is missing");
         return;
     }
-    const TableFacts facts = readTableFacts(mng, run.Table_Name);
+    const TableFacts facts = readTableFacts(mng, run.Table_Name, run.MineID);
     printTableFacts(out, facts, run.Mine_Element, unit);
     if (facts.blocksOfRun.size() > 1) {
-        printFact(out, "of this run",
-                  std::to_string(
-                      facts.blocksOfRun.count(run.MineID) ? facts.blocksOfRun.at(run.MineID) : 0) +
-                      " blocks (the table holds several runs)");
+        long all = 0;
+        for (const auto& [mineId, n] : facts.blocksOfRun) {
+            all += n;
+        }
+        printFact(out, "table",
+                  "shared by " + std::to_string(facts.blocksOfRun.size()) + " runs, " +
+                      std::to_string(all) + " blocks in all");
     }
     printRunParameters(out, mng, run);
 }

@@ -16,7 +16,7 @@ struct TableFacts {
     long blocks = 0;
     long split = 0;  // blocks stored with sub-blocks
     long subBlocks = 0;
-    long ungraded = 0;                 // blocks whose grade is NULL
+    long ungraded = 0;                 // blocks whose grade is NULL or text
     std::map<long, long> blocksOfRun;  // by MineID
     std::map<std::string, long> categories;
     std::map<std::string, long> oreTypes;
@@ -25,9 +25,10 @@ struct TableFacts {
     D_3DOT minCentre{}, maxCentre{};
 };
 
-// Counts from the whole-table read, ranges from the statistics queries.
-// Throws Failure.
-TableFacts readTableFacts(CVornelMng& mng, const std::string& table);
+// Counts and ranges of the blocks of run `mineId` in a table that several
+// runs share, else of every block; grade and variance ranges over the
+// blocks that have a grade. Throws Failure.
+TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId);
 
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);
