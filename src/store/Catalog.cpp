@@ -46,7 +46,8 @@ long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
     if (rs.IsBOF() != 0) {
         return 1;  // nothing found: the caller's list stays as it was
     }
-    names.clear();
+    // Gathered apart: a row that cannot be read leaves the list as it was.
+    std::vector<_STRU_MINE_NAMEINFO> found;
     std::string text;
     while (rs.IsEOF() == 0) {
         _STRU_MINE_NAMEINFO entry;
@@ -58,13 +59,15 @@ long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
             rs.GetCollect(fill.elementName, text);
             copyToField(entry.ElementName, text);
         }
-        if (!fill.distinctElements || !hasElement(names, entry)) {
-            names.push_back(entry);
+        if (!fill.distinctElements || !hasElement(found, entry)) {
+            found.push_back(entry);
         }
         if (rs.MoveNext() == 0) {
-            break;
+            why = "cannot read the catalog: " + db->Failure();
+            return 0;
         }
     }
+    names.swap(found);
     return 1;
 }
 

@@ -50,6 +50,19 @@ TEST_F(Catalog, AnswersInRowOrder) {
     EXPECT_EQ(listed(names), "/Cu /Au /CU");
 }
 
+// The third run's table name overflows when read, after two were listed.
+TEST_F(Catalog, ARowThatCannotBeReadFailsTheAnswer) {
+    shell(
+        "ALTER TABLE KrigBlock_Param RENAME TO Runs; CREATE VIEW KrigBlock_Param AS SELECT "
+        "MineID, Mine_Element, VoidTable_Name, CASE WHEN MineID = 3 THEN "
+        "abs(-9223372036854775807 - 1) ELSE Table_Name END AS Table_Name FROM Runs");
+    Names names(1);
+    std::strcpy(names[0].TableName, "keep");
+    EXPECT_EQ(mng.getAllKrigTblName(names), 0);
+    EXPECT_NE(mng.lastError().find("integer overflow"), std::string::npos) << mng.lastError();
+    EXPECT_EQ(listed(names), "keep/");
+}
+
 TEST_F(Catalog, NoMatchLeavesTheListAsItWas) {
     Names names(1);
     std::strcpy(names[0].TableName, "keep");
