@@ -30,10 +30,12 @@ inline constexpr char kRowsOutOfMemory[] = "cannot hold the rows in memory";
 template <class Record, class ReadRow>
 const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount,
                       ReadRow readRow) {
-    if (count <= 0 || count > std::numeric_limits<int32_t>::max()) {
+    if (count <= 0) {
         return "cannot count the rows";
     }
-    cache = new (std::nothrow) Record[static_cast<size_t>(count)];
+    cache = count <= std::numeric_limits<int32_t>::max() ? new (std::nothrow)
+                                                               Record[static_cast<size_t>(count)]
+                                                         : nullptr;
     if (cache == nullptr) {
         return kRowsOutOfMemory;
     }
