@@ -125,6 +125,11 @@ void createDatabaseFile(const std::string& path);
 // when anything already exists at tempPath.
 void compactDatabaseFile(const std::string& path, const std::string& tempPath);
 
+// Renames the database file at replacement over the one at path, with the
+// same refusal while another connection has that open; its pending writes
+// would otherwise be read as the new file's.
+void replaceDatabaseFile(const std::string& path, const std::string& replacement);
+
 }  // namespace vornel::engine
 
 #endif

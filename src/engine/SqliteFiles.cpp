@@ -1,4 +1,5 @@
-// Whole-file operations: making a new database and compacting one.
+// Whole-file operations: making a new database, compacting one and
+// replacing one by another.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -72,6 +73,38 @@ std::unique_ptr<Session> openFile(const std::string& path) {
     return session;
 }
 
+// Opens the database at path as its only connection, which keeps it so
+// until it closes; the messages say what it is to be `done` for.
+std::unique_ptr<Session> openAlone(const std::string& path, const char* done, const char* doing) {
+    auto session = openFile(path);
+    // SQLite opens a file it may not write for reading, without a word.
+    if (sqlite3_db_readonly(session->db(), "main") == 1) {
+        failWith(hr::kFail, "'" + path + "' cannot be written here, so it cannot be " + done + ".");
+    }
+    // Leaving WAL mode needs the only connection to the file: that is how a
+    // connection elsewhere is noticed, whose later writes would go to the
+    // file that takes its place.
+    sqlite3_busy_timeout(session->db(), 0);
+    session->run("PRAGMA locking_mode=EXCLUSIVE");
+    char* mode = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+        mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    const bool alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
+    sqlite3_free(mode);
+    if (!alone) {
+        failWith(hr::kFail, "'" + path + "' is open in another connection; close it there before " +
+                                doing + ".");
+    }
+    session->run("BEGIN EXCLUSIVE");
+    session->run("COMMIT");
+    return session;
+}
+
 }  // namespace
 
 void createDatabaseFile(const std::string& path) {
@@ -102,36 +135,10 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     }
     ErrorList ignored;
     requireDatabaseFile(ignored, path);
-    auto session = openFile(path);
-    // SQLite opens a file it may not write for reading, without a word.
-    if (sqlite3_db_readonly(session->db(), "main") == 1) {
-        failWith(hr::kFail, "'" + path + "' cannot be written here, so it cannot be compacted.");
-    }
-    // Leaving WAL mode needs the only connection to the file: that is how a
-    // connection elsewhere is noticed, whose later writes would go to the
-    // file that the compacted copy replaces.
-    sqlite3_busy_timeout(session->db(), 0);
-    session->run("PRAGMA locking_mode=EXCLUSIVE");
-    char* mode = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-        mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-    const bool alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
-    sqlite3_free(mode);
-    if (!alone) {
-        failWith(hr::kFail, "'" + path +
-                                "' is open in another connection; close it there before "
-                                "compacting.");
-    }
-    session->run("BEGIN EXCLUSIVE");
-    session->run("COMMIT");
-
+    auto session = openAlone(path, "compacted", "compacting");
     makeCopyFile(path, tempPath);
     sqlite3_stmt* vacuum = nullptr;
-    rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
+    int rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_bind_text(vacuum, 1, sqliteFileName(tempPath).c_str(), -1, SQLITE_TRANSIENT);
         rc = sqlite3_step(vacuum);
@@ -148,6 +155,20 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
         const std::string reason = std::strerror(errno);
         ::unlink(tempPath.c_str());
         failWith(hr::kFail, "cannot replace '" + path + "' by its compacted copy: " + reason);
+    }
+    syncFile(directoryOf(path));
+}
+
+void replaceDatabaseFile(const std::string& path, const std::string& replacement) {
+    // Held until the rename is done, so that no connection opens the old
+    // file meanwhile and later reads its leftovers as the new file's.
+    std::unique_ptr<Session> old;
+    if (exists(path)) {
+        old = openAlone(path, "replaced", "replacing it");
+    }
+    if (::rename(replacement.c_str(), path.c_str()) != 0) {
+        failWith(hr::kFail, "cannot put '" + replacement + "' in the place of '" + path +
+                                "': " + std::strerror(errno));
     }
     syncFile(directoryOf(path));
 }

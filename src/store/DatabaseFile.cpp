@@ -1,6 +1,7 @@
-// Creating, connecting and compacting the database file.
+// Creating, connecting, compacting and replacing the database file.
 #include <memory>
 
+#include "engine/Engine.h"
 #include "store/KrigDatabase.h"
 #include "vornel/VornelMng.h"
 
@@ -36,6 +37,17 @@ long CVornelMng::createDatabase(std::string path) {
 
 std::string vornel::compactionCopyPath(const std::string& path) {
     return CKrigDatabase::CopyPath(path);
+}
+
+long vornel::replaceDatabaseFile(const std::string& path, const std::string& replacement,
+                                 std::string& why) {
+    try {
+        engine::replaceDatabaseFile(path, replacement);
+    } catch (const ComError& e) {
+        why = e.errorMessage();
+        return 0;
+    }
+    return 1;
 }
 
 long CVornelMng::connectDatabase(std::string path) {

@@ -44,8 +44,23 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
                       "precious.db: exists and is not a demo database");
     EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
 
-    // Nor a demo database that another model was imported into.
+    // Nor one that another connection has open, with a change it has not yet
+    // moved into the file: that change stays, and is not read as the new
+    // file's.
     ok({"demo", "d.db", "--blocks", "200"});
+    const std::string held =
+        "cd " + shellQuote(dir.path()) +
+        " && mkfifo sql && { sqlite3 d.db <sql >/dev/null & } && exec 3>sql; " +
+        "echo 'PRAGMA wal_autocheckpoint=0; UPDATE CU_DEMO SET Krig_OutAttr=Krig_OutAttr+100;' "
+        ">&3; " +
+        "until [ -s d.db-wal ]; do sleep 0.05; done; " + shellQuote(VORNEL_CLI) +
+        " demo d.db --blocks 200 2>&1 >/dev/null; echo $?; exec 3>&-; wait";
+    EXPECT_EQ(shellOutput(held),
+              "vornel demo: 'd.db' is open in another connection; close it there before "
+              "replacing it.\n1\n");
+    EXPECT_GT(std::stod(wordsOf(lineStarting(ok({"info", "d.db"}), "Cu"))[1]), 100);
+
+    // Nor a demo database that another model was imported into.
     write("m.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "d.db", "m.csv", "-t", "MINE", "-e", "Cu"});
     EXPECT_FAILS_WITH(vornel({"demo", "d.db", "--blocks", "200"}),

@@ -225,7 +225,10 @@ void runDemo(const DemoOptions& o) {
     try {
         writeDatabase(partial, body, blocks, voids);
         refuseToReplace(o.db);  // again: another command may have written to it meanwhile
-        std::filesystem::rename(partial, target);
+        std::string why;
+        if (vornel::replaceDatabaseFile(target, partial, why) == 0) {
+            throw Failure(why);
+        }
     } catch (...) {
         removeModelFiles(partial);
         throw;
@@ -278,8 +281,8 @@ The demo then reads back what it stored, prints the grade-tonnage table, cuts a 
 section across strike and a horizontal one through the lens's core, draws them as
 section-vertical.svg and section-horizontal.svg beside DB, and says how long each step
 took. The database is built beside DB and takes its place only when complete;
-an existing DB is replaced only when an earlier demo made it and it holds no
-other run.
+an existing DB is replaced only when an earlier demo made it, it holds no
+other run and nothing else has it open.
 
 Example:
   vornel demo out/demo.db --blocks 50000
