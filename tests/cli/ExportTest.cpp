@@ -125,9 +125,22 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "taken"}),
                       "taken: a folder is there; name a file to write");
     EXPECT_TRUE(std::filesystem::is_directory(path("taken")));
+    // Nor under a file-size limit that the file, or an import's database,
+    // would pass (64 KiB, less than either).
+    ok({"demo", "d.db", "--blocks", "1000"});
+    ok({"export", "d.db", "-t", "CU_DEMO", "--subblocks", "-o", "whole.csv"});
+    for (const char* command :
+         {" export d.db -t CU_DEMO -o big.csv", " import big.db whole.csv -t B -e Cu"}) {
+        const std::string out =
+            shellOutput("cd " + shellQuote(dir.path()) + " && ulimit -f 64 && " +
+                        shellQuote(VORNEL_CLI) + command + " 2>&1; echo $?");
+        EXPECT_EQ(linesOf(out).size(), 2u) << out;
+        EXPECT_EQ(linesOf(out).back(), "1") << out;
+    }
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-        EXPECT_EQ(entry.path().filename().string().find(".partial-"), std::string::npos)
-            << entry.path();
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.find(".partial-") == std::string::npos && name.rfind("big", 0) != 0)
+            << name;
     }
 }
 

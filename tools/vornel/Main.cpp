@@ -1,6 +1,7 @@
 // vornel: import, inspect, report on and draw block models kept in a
 // block-model database.
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -108,6 +109,10 @@ std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char
 
 int run(int argc, char** argv) {
     vornel::cli::removeFilesWhenInterrupted();
+    // A file-size limit would otherwise end the process at the write that
+    // passes it, before it could say so or remove what it had half written;
+    // ignored, it fails that write (EFBIG) as a full disk does.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app(
         "Keep geostatistical block models in one database file: import, inspect, "
         "export, report on and draw them.\nRun 'vornel COMMAND --help' for the "
