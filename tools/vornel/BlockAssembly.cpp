@@ -207,7 +207,7 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
     b.Block_Coef = std::min(coefficient, 1.0);
     b.Krig_OutAttr = weightedMean(rows, count, &SourceRow::grade);
     b.Krig_OutVari = weightedMean(rows, count, &SourceRow::variance);
-    b.Krig_Bound = whole ? 0 : 1;
+    b.Krig_Bound = !whole || first.bound ? 1 : 0;
     b.Block_Vol = whole ? parent.volume() * b.Block_Coef : volume;
     b.Block_CorMass = tonnesKnown ? tonnes : 0;
     b.Srch_Degr = largest->searchPass;

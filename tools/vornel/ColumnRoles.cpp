@@ -51,23 +51,24 @@ const Aliases kAliases[] = {
     {Role::MeanDistance, {"AVGDIST", "AVG_DIST", "MEANDIST", "MEAN_DIST", "AVD"}},
     {Role::SearchPass, {"PASS", "SPASS", "SEARCH_PASS", "SVOL"}},
     {Role::Coefficient, {"COEF", "BLOCK_COEF", "COEFFICIENT", "FILL", "PROPORTION"}},
+    {Role::Bound, {"BOUND"}},
     {Role::SubBlockCount, {"SUBBLOCKS", "SUBBUD_NUM"}},
 };
 
 // Columns that export writes and import reads nothing from: an element of
 // one of these names must not take that column for its grade.
 bool isExportedOnly(const std::string& name) {
-    return name == "MINEID" || name == "BOUND" || name == "VOLUME";
+    return name == "MINEID" || name == "VOLUME";
 }
 
 const char* roleName(Role role) {
     static const char* const kNames[kRoleCount] = {
-        "X centre",      "Y centre",      "Z centre",       "X size",       "Y size",
-        "Z size",        "I index",       "J index",        "K index",      "IJK index",
-        "parent id",     "parent X",      "parent Y",       "parent Z",     "parent X size",
-        "parent Y size", "parent Z size", "grade",          "variance",     "category",
-        "ore type",      "tonnage",       "density",        "sample count", "mean distance",
-        "search pass",   "coefficient",   "sub-block count"};
+        "X centre",      "Y centre",      "Z centre",   "X size",         "Y size",
+        "Z size",        "I index",       "J index",    "K index",        "IJK index",
+        "parent id",     "parent X",      "parent Y",   "parent Z",       "parent X size",
+        "parent Y size", "parent Z size", "grade",      "variance",       "category",
+        "ore type",      "tonnage",       "density",    "sample count",   "mean distance",
+        "search pass",   "coefficient",   "bound flag", "sub-block count"};
     return kNames[static_cast<int>(role)];
 }
 

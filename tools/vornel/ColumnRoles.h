@@ -37,6 +37,7 @@ enum class Role {
     MeanDistance,
     SearchPass,
     Coefficient,
+    Bound,          // 1 for a block on the model's boundary
     SubBlockCount,  // how many sub-blocks the block has, as export writes
 };
 constexpr int kRoleCount = static_cast<int>(Role::SubBlockCount) + 1;

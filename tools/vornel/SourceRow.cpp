@@ -199,6 +199,10 @@ SourceRow SourceRowReader::read(const Row& row) const {
             row, Role::Coefficient, [](double v) { return v > 0 && v <= 1; },
             "a share of the block above 0 and at most 1");
     }
+    if (roles_.has(Role::Bound)) {
+        r.bound = bounded(
+                      row, Role::Bound, [](double v) { return v == 0 || v == 1; }, "0 or 1") == 1;
+    }
     if (roles_.has(Role::MeanDistance)) {
         // Kept as a whole number: what a 32-bit integer holds.
         r.meanDistance = bounded(

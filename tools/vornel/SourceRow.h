@@ -27,6 +27,7 @@ struct SourceRow {
     std::optional<double> tonnage;
     std::optional<double> density;
     std::optional<double> coefficient;
+    bool bound = false;
     double meanDistance = 0;
     int samples = 0;
     int searchPass = 0;
