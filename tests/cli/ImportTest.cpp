@@ -218,6 +218,19 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     EXPECT_EQ(t.at(0, "ORETYPE"), "Oxide; soft");
 }
 
+// A spreadsheet saved as text puts one tab between fields, which may be
+// empty or hold blanks.
+TEST_F(ImportTest, TabsBetweenFields) {
+    const CsvTable t = imported("t.tsv",
+                                "X\tY\tZ\tCu %\tCATEGORY\n"
+                                "5\t5\t5\t1.5\t\n"
+                                "15\t5\t5\t0.5\tMeasured A\n",
+                                {"-t", "T", "-e", "Cu", "--block-size", "10"});
+    EXPECT_NE(said.find("(tab-separated)"), std::string::npos) << said;
+    EXPECT_EQ(t.at(0, "CATEGORY") + "|" + t.at(1, "CATEGORY"), "|Measured A");
+    EXPECT_EQ(t.at(1, "Cu"), "0.5");
+}
+
 // Potassium's column is called K, as a grid index would be: named with
 // --grade, it is the grade.
 TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {

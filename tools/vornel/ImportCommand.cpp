@@ -42,8 +42,10 @@ struct ImportOptions {
 constexpr size_t kLongestDescription = sizeof(KrigBlockParam::Krig_Result_Name) - 1;
 
 const char* const kFooter = R"(
-Formats: comma- or semicolon-separated (CSV, fields may be quoted) or
-separated by blanks and tabs, found from the first row. Lines starting with # are skipped. The
+Formats: comma-, semicolon- or tab-separated (CSV, fields may be quoted;
+each separator ends one field, which may be empty) or separated by runs of
+blanks, found from the first row (in which the tabs of a tab-separated file
+stand alone between fields). Lines starting with # are skipped. The
 first row is the header when none of its fields is a number; a file without
 a header needs --columns.
 
@@ -217,9 +219,10 @@ void runImport(const ImportOptions& o) {
     unfinished.reset();  // the database is whole now
 
     std::cout << "Imported " << o.file << " ("
-              << (report.separator == ','   ? "comma-separated"
-                  : report.separator == ';' ? "semicolon-separated"
-                                            : "whitespace-separated")
+              << (report.separator == ','    ? "comma-separated"
+                  : report.separator == ';'  ? "semicolon-separated"
+                  : report.separator == '\t' ? "tab-separated"
+                                             : "whitespace-separated")
               << (report.positionsAreIndices ? ", positions as grid indices" : "") << ") into "
               << o.db << '\n';
     const std::optional<KrigBlockParam> stored = runOfTable(mng, o.table);

@@ -39,6 +39,22 @@ bool readLine(std::istream& in, std::string& line) {
     return !line.empty();
 }
 
+// Single tabs with no blank beside them, as spreadsheets write them: each
+// separates one field, so that fields may be empty or hold blanks. Tabs
+// among other blanks, or in runs, align columns instead.
+bool tabSeparated(const std::string& line) {
+    bool tab = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\t') {
+            if (i == 0 || i + 1 == line.size() || blank(line[i - 1]) || blank(line[i + 1])) {
+                return false;
+            }
+            tab = true;
+        }
+    }
+    return tab;
+}
+
 }  // namespace
 
 std::string placeOf(const std::string& path, long line, int column) {
@@ -89,7 +105,10 @@ bool TextRows::next(Row& row) {
         if (!layoutKnown_) {
             const auto commas = std::count(line.begin(), line.end(), ',');
             const auto semicolons = std::count(line.begin(), line.end(), ';');
-            separator_ = semicolons > commas ? ';' : commas > 0 ? ',' : 0;
+            separator_ = semicolons > commas  ? ';'
+                         : commas > 0         ? ','
+                         : tabSeparated(line) ? '\t'
+                                              : 0;
             layoutKnown_ = true;
         }
         row.line = line_;
@@ -120,11 +139,13 @@ void TextRows::splitWhitespace(const std::string& line, Row& row) {
     }
 }
 
-// Fields are trimmed; a quoted field may hold separators and doubled quotes.
+// Fields are trimmed of the blanks that are not the separator; a quoted
+// field may hold separators and doubled quotes.
 void TextRows::splitCsv(const std::string& line, Row& row) const {
+    const auto padding = [this](char c) { return blank(c) && c != separator_; };
     size_t i = 0;
     for (;;) {
-        while (i < line.size() && blank(line[i])) {
+        while (i < line.size() && padding(line[i])) {
             ++i;
         }
         Field field;
@@ -146,7 +167,7 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
                     field.text += line[i++];
                 }
             }
-            while (i < line.size() && blank(line[i])) {
+            while (i < line.size() && padding(line[i])) {
                 ++i;
             }
             if (i < line.size() && line[i] != separator_) {
@@ -159,7 +180,7 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
                 ++i;
             }
             size_t end = i;
-            while (end > start && blank(line[end - 1])) {
+            while (end > start && padding(line[end - 1])) {
                 --end;
             }
             field.text = line.substr(start, end - start);

@@ -1,4 +1,5 @@
-// Rows of a delimited text file (comma-, semicolon- or whitespace-separated),
+// Rows of a delimited text file (comma-, semicolon-, tab- or
+// whitespace-separated),
 // each field with the line and column where it starts, so that every
 // complaint about the input can point at the place.
 #ifndef VORNEL_CLI_TEXTROWS_H
@@ -35,7 +36,7 @@ public:
 
     const std::string& path() const { return path_; }
     // The separator the first row showed: ',' or ';' (spreadsheets set to a
-    // decimal comma write those), or 0 for blanks and tabs.
+    // decimal comma write those), '\t', or 0 for runs of blanks and tabs.
     char separator() const { return separator_; }
     // How much of the file has been read, from 0 to 1.
     double fractionRead();
