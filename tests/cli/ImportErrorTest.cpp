@@ -98,6 +98,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          sized},
         {"plus.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,+-5\n",
          "plus.csv:2:16: expected a number in column 'CU', found '+-5'"},
+        // Columns count characters, of two bytes each here.
+        {"accent.csv", "CATEGORY,X,Y,Z,CU\nIndiqu\u00e9 \u00e9\u00e9,5,5,5,x\n",
+         "accent.csv:2:18: expected a number in column 'CU'", sized},
         {"tiny.csv",
          "X,Y,Z,DX,DY,DZ,PARENT,CU\n0,0,0,1e-120,1e-120,1e-120,1,1\n"
          "1e-119,0,0,1e-120,1e-120,1e-120,1,2\n",

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "Failure.h"
+#include "Utf8.h"
 
 namespace vornel::cli {
 namespace {
@@ -55,6 +56,27 @@ bool tabSeparated(const std::string& line) {
     return tab;
 }
 
+// The columns of one line as an editor counts them, in characters (a byte
+// that starts none counts as one), for places asked in rising order.
+class Columns {
+public:
+    explicit Columns(const std::string& line) : line_(line) {}
+
+    // The 1-based column of the character at line[at].
+    int at(size_t byte) {
+        char32_t ignored = 0;
+        for (; byte_ < byte; ++column_) {
+            byte_ += std::max<size_t>(utf8Character(line_, byte_, ignored), 1);
+        }
+        return column_;
+    }
+
+private:
+    const std::string& line_;
+    size_t byte_ = 0;
+    int column_ = 1;
+};
+
 }  // namespace
 
 std::string placeOf(const std::string& path, long line, int column) {
@@ -90,12 +112,12 @@ bool TextRows::next(Row& row) {
     while (readLine(in_, line)) {
         ++line_;
         if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            line.replace(0, 3, "   ");  // a byte-order mark; keeps the columns right
+            line.erase(0, 3);  // a byte-order mark, which editors show in no column
         }
         // Text in UTF-16 ("Unicode text" from a spreadsheet) and binary files
         // hold NUL bytes, which no UTF-8 text does.
         if (const size_t nul = line.find('\0'); nul != std::string::npos) {
-            throw Failure(placeOf(path_, line_, static_cast<int>(nul) + 1) +
+            throw Failure(placeOf(path_, line_, Columns(line).at(nul)) +
                           ": a NUL byte: this is not a text file in UTF-8 (save a spreadsheet "
                           "as CSV UTF-8)");
         }
@@ -124,6 +146,7 @@ bool TextRows::next(Row& row) {
 }
 
 void TextRows::splitWhitespace(const std::string& line, Row& row) {
+    Columns columns(line);
     size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && blank(line[i])) {
@@ -134,7 +157,7 @@ void TextRows::splitWhitespace(const std::string& line, Row& row) {
             ++i;
         }
         if (i > start) {
-            row.fields.push_back({line.substr(start, i - start), static_cast<int>(start) + 1});
+            row.fields.push_back({line.substr(start, i - start), columns.at(start)});
         }
     }
 }
@@ -143,13 +166,14 @@ void TextRows::splitWhitespace(const std::string& line, Row& row) {
 // field may hold separators and doubled quotes.
 void TextRows::splitCsv(const std::string& line, Row& row) const {
     const auto padding = [this](char c) { return blank(c) && c != separator_; };
+    Columns columns(line);
     size_t i = 0;
     for (;;) {
         while (i < line.size() && padding(line[i])) {
             ++i;
         }
         Field field;
-        field.column = static_cast<int>(i) + 1;
+        field.column = columns.at(i);
         if (i < line.size() && line[i] == '"') {
             ++i;
             for (;;) {
@@ -171,7 +195,7 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
                 ++i;
             }
             if (i < line.size() && line[i] != separator_) {
-                throw Failure(placeOf(path_, row.line, static_cast<int>(i) + 1) +
+                throw Failure(placeOf(path_, row.line, columns.at(i)) +
                               ": unexpected text after the closing quote");
             }
         } else {

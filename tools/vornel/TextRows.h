@@ -14,7 +14,7 @@ namespace vornel::cli {
 
 struct Field {
     std::string text;
-    int column = 0;  // 1-based, in bytes
+    int column = 0;  // 1-based, in characters
 };
 
 struct Row {
