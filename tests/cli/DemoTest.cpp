@@ -43,6 +43,9 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
     EXPECT_FAILS_WITH(vornel({"demo", "precious.db", "--blocks", "500"}),
                       "precious.db: exists and is not a demo database");
     EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
+    EXPECT_FAILS_WITH(vornel({"demo", "nodir/x.db", "--blocks", "200"}),
+                      "vornel demo: nodir/x.db: cannot create the database: the folder nodir "
+                      "does not exist");
 
     // Nor one that another connection has open, with a change it has not yet
     // moved into the file: that change stays, and is not read as the new

@@ -2,7 +2,9 @@
 // read back, reported on and cut by sections, with the time of each step.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -84,6 +86,25 @@ void refuseToReplace(const std::string& path) {
     const std::string why = whyNotReplaced(path);
     if (!why.empty()) {
         throw Failure(path + ": " + why + "; give the demo another path");
+    }
+}
+
+// The database is built in the folder of the file that DB names, under a
+// name of the demo's own: a folder it cannot be made in is told under the
+// user's name for it, and before the model is built.
+void requireFolderOf(const std::string& path) {
+    const std::filesystem::path named = std::filesystem::path(followLinks(path)).parent_path();
+    const std::string folder = named.empty() ? "." : named.string();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        throw Failure(path + ": cannot create the database: " +
+                      (std::filesystem::exists(folder, ec)
+                           ? folder + " is not a folder"
+                           : "the folder " + folder + " does not exist"));
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        throw Failure(path + ": cannot create the database in the folder " + folder + ": " +
+                      std::strerror(errno));
     }
 }
 
@@ -205,6 +226,7 @@ void runDemo(const DemoOptions& o) {
     Stopwatch total;
     Timings timings;
     refuseToReplace(o.db);
+    requireFolderOf(o.db);
     std::cout << "Vornel demo: a synthetic copper lens kriged into " << kBlockEdge
               << " m blocks, in " << o.db << '\n';
 
