@@ -27,8 +27,10 @@ CsvWriter& CsvWriter::integer(long value) {
 
 CsvWriter& CsvWriter::text(const std::string& value) {
     separate();
+    // Import trims the blanks and tabs around a field that is not quoted.
     const bool plain = value.find_first_of(",\"\n\r") == std::string::npos &&
-                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+                       (value.empty() || (value.find_first_of(" \t") != 0 &&
+                                          value.find_last_of(" \t") != value.size() - 1));
     if (plain) {
         out_ << value;
         return *this;
