@@ -1,7 +1,6 @@
 // Rows of a delimited text file (comma-, semicolon-, tab- or
-// whitespace-separated),
-// each field with the line and column where it starts, so that every
-// complaint about the input can point at the place.
+// whitespace-separated), each field with the line and column where it
+// starts, so that every complaint about the input can point at the place.
 #ifndef VORNEL_CLI_TEXTROWS_H
 #define VORNEL_CLI_TEXTROWS_H
 
