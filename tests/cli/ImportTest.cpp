@@ -86,6 +86,15 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(t.at(1, "DX"), "20");
     EXPECT_EQ(t.at(1, "Au_gpt"), "0.75");
     EXPECT_NE(ok({"info", "m.db"}).find("element Au (g/t)"), std::string::npos);
+    // Beside an index column, centres are centres, in the grid --origin sets.
+    write("ijk.csv", "IJK,XC,YC,ZC,AU\n0,4297.5,7495,185,1.5\n1,4307.5,7495,185,0.5\n");
+    ok({"import", "c.db", "ijk.csv", "-t", "C", "-e", "Au", "--block-size", "10", "--origin",
+        "4292.5,7490,180"});
+    ok({"export", "c.db", "-t", "C", "-o", "c.csv"});
+    const CsvTable centred = readCsv(path("c.csv"));
+    ASSERT_EQ(centred.rows.size(), 2u);
+    EXPECT_EQ(centred.at(1, "X") + " " + centred.at(1, "Y") + " " + centred.at(1, "Z"),
+              "4307.5 7495 185");
     // The unit at the end of a grade column's name, as export writes it or
     // after a blank, is the unit without --unit.
     ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "Au"});

@@ -64,9 +64,9 @@ Columns are found by name, in any letter case (other columns are ignored):
                    export --subblocks)
 
 Positions: without size columns every row is a whole block of --block-size.
-Its X/Y/Z (or I/J/K) are grid indices when --origin is given (the lower
-corner of block 0,0,0; a MineLib model is read this way), block centres
-otherwise.
+Its I/J/K are grid indices; so are its X/Y/Z when --origin is given (the
+lower corner of block 0,0,0; a MineLib model is read this way) and no
+I/J/K or IJK column is, block centres otherwise.
 
 Sub-blocks: rows that share a parent id, an IJK value, or I/J/K beside
 X/Y/Z coordinates are the sub-blocks of one block. Without such a column,
@@ -278,7 +278,7 @@ void addImportCommand(CLI::App& app) {
                     "Parent block size DX,DY,DZ (or one size for all three)");
     cmd->add_option("--origin", o->origin,
                     "Lower corner X,Y,Z of grid block 0,0,0; makes X/Y/Z of a file without "
-                    "size columns grid indices");
+                    "size or index columns grid indices");
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
         ->check(numberAboveZero());

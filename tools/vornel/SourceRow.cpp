@@ -55,7 +55,8 @@ SourceRowReader::SourceRowReader(const ColumnRoles& roles, const GridOptions& gr
                       ": sub-blocks sized by DX/DY/DZ need their centres in X, Y, Z columns, "
                       "not only I, J, K");
     }
-    indices_ = xyz ? !sizes_ && grid.origin.has_value() : true;
+    // Beside grid indices of their own, X/Y/Z are coordinates.
+    indices_ = xyz ? !sizes_ && !ijk && !roles.has(Role::Ijk) && grid.origin.has_value() : true;
     ijkParent_ = xyz && ijk;
     cellParent_ = sizes_ && grid.blockSize && !roles.has(Role::Parent) && !roles.has(Role::Ijk) &&
                   !ijkParent_;
