@@ -164,6 +164,17 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
     EXPECT_EQ(t.at(0, "COEF"), "0.25");
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "1");
     EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
+    // Without an id, rows of one PARENT_* box share it: two quarters of it.
+    write("box.csv",
+          "PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+          "15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
+          "15,5,5,10,10,10,17.5,7.5,5,5,5,10,4\n");
+    ok({"import", "b.db", "box.csv", "-t", "B", "-e", "Cu"});
+    ok({"export", "b.db", "-t", "B", "-o", "b.csv"});
+    const CsvTable boxed = readCsv(path("b.csv"));
+    ASSERT_EQ(boxed.rows.size(), 1u);
+    EXPECT_EQ(boxed.at(0, "SUBBLOCKS") + " " + boxed.at(0, "COEF") + " " + boxed.at(0, "Cu"),
+              "2 0.5 3");
 }
 
 // A row that is a block keeps its sizes as written, and its coefficient

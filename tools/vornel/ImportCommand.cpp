@@ -68,14 +68,15 @@ Its I/J/K are grid indices; so are its X/Y/Z when --origin is given (the
 lower corner of block 0,0,0; a MineLib model is read this way) and no
 I/J/K or IJK column is, block centres otherwise.
 
-Sub-blocks: rows that share a parent id, an IJK value, or I/J/K beside
-X/Y/Z coordinates are the sub-blocks of one block. Without such a column,
-rows with size columns are grouped by the --block-size cell (from --origin,
-default 0,0,0) that holds their centre. The parent box comes from the
-PARENT_* columns, else from that grid cell, else it is the box around its
-rows. A block's grade and variance are its rows' volume-weighted means, its
-coefficient the fraction of the parent they fill, its tonnage their sum
-(or volume times density). A single row filling its parent is a whole block.
+Sub-blocks: rows that share a parent id, an IJK value, I/J/K beside
+X/Y/Z coordinates, or else the same PARENT_* box are the sub-blocks of one
+block. Without such columns, rows with size columns are grouped by the
+--block-size cell (from --origin, default 0,0,0) that holds their centre.
+The parent box comes from the PARENT_* columns, else from that grid cell,
+else it is the box around its rows. A block's grade and variance are its
+rows' volume-weighted means, its coefficient the fraction of the parent
+they fill, its tonnage their sum (or volume times density). A single row
+filling its parent is a whole block.
 
 The database keeps volume and tonnage in single precision (about seven
 digits: 61200.012 t is kept as 61200.0117), AVGDIST as a whole number (cut

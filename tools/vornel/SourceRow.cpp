@@ -22,6 +22,16 @@ void requireAllOrNone(const ColumnRoles& roles, Role a, Role b, Role c, const ch
     }
 }
 
+// Names a parent by its box: rows with the same box share the parent.
+std::string keyOf(const Box& box) {
+    std::string key;
+    for (const double v :
+         {box.centre.x, box.centre.y, box.centre.z, box.size.x, box.size.y, box.size.z}) {
+        key += formatNumber(v, 15) + ",";
+    }
+    return key;
+}
+
 }  // namespace
 
 SourceRowReader::SourceRowReader(const ColumnRoles& roles, const GridOptions& grid,
@@ -175,11 +185,11 @@ SourceRow SourceRowReader::read(const Row& row) const {
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = gridCell(i, j, k);
         }
+    } else if (r.parentBox) {
+        r.parentKey = keyOf(*r.parentBox);
     } else if (cellParent_) {
-        const Box cell = cellAround(r.box.centre);
-        r.parentKey = formatNumber(cell.centre.x, 15) + "," + formatNumber(cell.centre.y, 15) +
-                      "," + formatNumber(cell.centre.z, 15);
-        r.parentBox = cell;
+        r.parentBox = cellAround(r.box.centre);
+        r.parentKey = keyOf(*r.parentBox);
         r.parentIsGridCell = true;
     }
     r.grade = number(row, Role::Grade);
