@@ -20,7 +20,9 @@ long CVornelMng::readAggregates(const std::string& tableName, const char* sqlFor
     if (!query.opened()) {
         return fail("cannot read the statistics: " + m_pDatabase->Failure());
     }
-    if (rs.IsBOF() != 0 || rs.GetRecordCount() <= 0) {
+    // An aggregate gives its one row or none; counting them would run the
+    // aggregate over the table a second time.
+    if (rs.IsBOF() != 0) {
         return fail("the statistics query gave no row");
     }
     while (rs.IsEOF() == 0) {
