@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/SqlTokens.h"
 #include "engine/SqliteConnection.h"
 
 namespace vornel::engine {
@@ -68,6 +69,26 @@ long variantSize(const Variant& v) {
         default:
             return 4;
     }
+}
+
+// The text less an ORDER BY that closes it: order never changes how many
+// rows there are, and a sorted subquery would be read whole, by index, only
+// to be counted.
+std::string_view withoutClosingOrder(std::string_view sql) {
+    int depth = 0;
+    size_t order = sql.size();
+    for (const Token& t : tokenize(sql)) {
+        if (t.kind == TokenKind::Punct && (t.text == "(" || t.text == ")")) {
+            depth += t.text == "(" ? 1 : -1;
+        } else if (depth == 0 && t.kind == TokenKind::Word) {
+            if (isWord(t, "ORDER")) {
+                order = static_cast<size_t>(t.text.data() - sql.data());
+            } else if (isWord(t, "LIMIT")) {
+                order = sql.size();
+            }
+        }
+    }
+    return sql.substr(0, order);
 }
 
 }  // namespace
@@ -234,7 +255,8 @@ long SqliteRecordset::recordCount() {
     const std::string text = statementText(stmt_);
     sqlite3* db = session().db();
     sqlite3_stmt* counter = nullptr;
-    const std::string wrapped = "SELECT COUNT(*) FROM (" + text + "\n)";
+    const std::string wrapped =
+        "SELECT COUNT(*) FROM (" + std::string(withoutClosingOrder(text)) + "\n)";
     const bool stepping =
         sqlite3_prepare_v2(db, wrapped.c_str(), -1, &counter, nullptr) != SQLITE_OK;
     int rc = stepping ? sqlite3_prepare_v2(db, text.c_str(), -1, &counter, nullptr) : SQLITE_OK;

@@ -117,6 +117,11 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     }
     EXPECT_EQ(walked, 20);
     EXPECT_EQ(rs.MoveNext(), 0);  // past the end
+    // The limit that follows an order counts.
+    ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.GetRecordCount(), 3);
+    ASSERT_EQ(
+        rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.MoveFirst(), 1);
     EXPECT_EQ(rs.SetAbsolutePosition(3), 1);
     EXPECT_EQ(rs.GetAbsolutePosition(), 3);
