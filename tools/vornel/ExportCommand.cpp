@@ -10,6 +10,7 @@
 #include "GradeUnit.h"
 #include "ModelDatabase.h"
 #include "OutputFile.h"
+#include "ProgressBar.h"
 
 namespace vornel::cli {
 namespace {
@@ -69,13 +70,20 @@ void writeSearch(CsvWriter& csv, const KrigBlockResult& b) {
     csv.integer(b.Krig_PntNum).number(b.Krig_MeanDis).integer(b.Srch_Degr);
 }
 
+// After block i of count; no bar where the rows go to standard output.
+void showProgress(ProgressBar* bar, long i, long count) {
+    if (bar != nullptr) {
+        bar->update(static_cast<double>(i + 1) / static_cast<double>(count));
+    }
+}
+
 void writeBox(CsvWriter& csv, const D_3DOT& centre, const D_3DOT& size) {
     csv.number(centre.x).number(centre.y).number(centre.z);
     csv.number(size.x).number(size.y).number(size.z);
 }
 
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                 long count, const UngradedBlocks& ungraded) {
+                 long count, const UngradedBlocks& ungraded, ProgressBar* bar) {
     csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
                 "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
                 "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"});
@@ -89,12 +97,13 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
         csv.number(b.Block_Vol).number(b.Block_CorMass);
         writeSearch(csv, b);
         csv.endRow();
+        showProgress(bar, i, count);
     }
     return count;
 }
 
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                    long count, const UngradedBlocks& ungraded) {
+                    long count, const UngradedBlocks& ungraded, ProgressBar* bar) {
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
@@ -124,6 +133,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
             csv.endRow();
             ++rows;
         }
+        showProgress(bar, i, count);
     }
     return rows;
 }
@@ -148,8 +158,14 @@ void runExport(const ExportOptions& o) {
         gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
 
     CsvWriter csv(file ? file->stream() : std::cout);
-    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded)
-                                  : writeBlocks(csv, element, blocks, count, ungraded);
+    std::optional<ProgressBar> bar;
+    if (file && !isStandardOutput(o.output)) {
+        bar.emplace("writing " + o.output);
+    }
+    ProgressBar* shown = bar ? &*bar : nullptr;
+    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded, shown)
+                                  : writeBlocks(csv, element, blocks, count, ungraded, shown);
+    bar.reset();
     if (file) {
         file->commit();
     }

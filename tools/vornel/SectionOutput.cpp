@@ -304,6 +304,12 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     }
     numberStoredSubBlocks(mng, table, traces);
     wait.reset();
+    // A drawing of a million pieces takes seconds; one on standard output
+    // must not be mixed with the wait's line.
+    std::optional<WaitIndicator> writing;
+    if (!isStandardOutput(svgPath) && !isStandardOutput(csvPath)) {
+        writing.emplace("writing the section");
+    }
     if (svgFile) {
         SectionPicture picture;
         picture.table = table;
