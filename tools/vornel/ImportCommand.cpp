@@ -254,6 +254,11 @@ void runImport(const ImportOptions& o) {
               "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
                   coordinateRange(run.Grid_StartY, run.Grid_EndY) + ", Z " +
                   coordinateRange(run.Grid_StartZ, run.Grid_EndZ));
+    if (report.severalSizesUngrouped) {
+        printFact(std::cout, "note",
+                  "the rows have several sizes and nothing groups them, so each is a block; "
+                  "give --block-size to gather sub-blocks into their parent blocks");
+    }
     printFact(std::cout, "took", clock.text());
 }
 

@@ -1,6 +1,8 @@
 #include "ModelFile.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "BlockAssembly.h"
 #include "ColumnRoles.h"
@@ -57,11 +59,19 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     BlockAssembly assembly(path, !roles.has(Role::SizeX) && !reader.positionsAreIndices()
                                      ? " (if X, Y, Z are grid indices, give --origin)"
                                      : "");
+    bool severalSizes = false;
     {
         ProgressBar bar("reading " + path);
         bool more = !header || rows.next(row);
+        std::optional<D_3DOT> firstSize;
         for (long n = 0; more; ++n) {
-            assembly.add(reader.read(row));
+            SourceRow read = reader.read(row);
+            if (!firstSize) {
+                firstSize = read.box.size;
+            }
+            severalSizes = severalSizes || read.box.size.x != firstSize->x ||
+                           read.box.size.y != firstSize->y || read.box.size.z != firstSize->z;
+            assembly.add(std::move(read));
             if (n % 8192 == 0) {
                 bar.update(rows.fractionRead());
             }
@@ -77,6 +87,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     report.rows = assembly.rowCount();
     report.separator = rows.separator();
     report.positionsAreIndices = reader.positionsAreIndices();
+    report.severalSizesUngrouped = severalSizes && !reader.groupsRows();
     report.ignoredColumns = roles.ignored();
     report.gradeColumn = names[static_cast<size_t>(roles[Role::Grade])];
     return report;

@@ -22,6 +22,8 @@ struct ModelFileReport {
     size_t rows = 0;
     char separator = 0;  // as TextRows::separator()
     bool positionsAreIndices = false;
+    // Rows of several sizes made one block each, for nothing grouped them.
+    bool severalSizesUngrouped = false;
     std::vector<std::string> ignoredColumns;
     std::string gradeColumn;  // its name as the file (or --columns) gives it
 };

@@ -56,6 +56,12 @@ public:
 
     // True when the position columns hold grid indices, not coordinates.
     bool positionsAreIndices() const { return indices_; }
+    // True when something gathers rows into parents: a parent id, I/J/K
+    // beside coordinates, PARENT_* boxes or the --block-size grid.
+    bool groupsRows() const {
+        return roles_.has(Role::Parent) || roles_.has(Role::Ijk) || roles_.has(Role::ParentX) ||
+               ijkParent_ || cellParent_;
+    }
 
 private:
     [[noreturn]] void refuse(const Row& row, Role role, const std::string& expected) const;
