@@ -256,6 +256,9 @@ TEST_F(ImportTest, TabsBetweenFields) {
     EXPECT_NE(said.find("(tab-separated)"), std::string::npos) << said;
     EXPECT_EQ(t.at(0, "CATEGORY") + "|" + t.at(1, "CATEGORY"), "|Measured A");
     EXPECT_EQ(t.at(1, "Cu"), "0.5");
+    // Rows lined up with blanks under a tab-separated header.
+    write("lined.txt", "X\tY\tZ\tCU\n5   5   5   1.5\n15  5   5   0.5\n");
+    ok({"import", "l.db", "lined.txt", "-t", "L", "-e", "Cu", "--block-size", "10"});
 }
 
 // Potassium's column is called K, as a grid index would be: named with

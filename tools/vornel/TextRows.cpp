@@ -135,7 +135,9 @@ bool TextRows::next(Row& row) {
         }
         row.line = line_;
         row.fields.clear();
-        if (separator_ != 0) {
+        // A tab-separated header over rows lined up with blanks: those rows
+        // are read as blank-separated.
+        if (separator_ != 0 && (separator_ != '\t' || line.find('\t') != std::string::npos)) {
             splitCsv(line, row);
         } else {
             splitWhitespace(line, row);
