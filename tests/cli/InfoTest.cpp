@@ -58,6 +58,21 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
               "  block centres  X 5 .. 15, Y 5 .. 5, Z 105 .. 105");
 }
 
+// Block 2 overflows as it is read: no command takes that for an empty table.
+TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"});
+    sqliteShell(path("m.db"),
+                "ALTER TABLE T ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN Krig_BlockID = 2 "
+                "THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"info", "m.db"},
+          {"export", "m.db", "-t", "T"},
+          {"report", "m.db", "-t", "T", "--cutoffs", "0"}}) {
+        EXPECT_FAILS_WITH(vornel(command), "cannot read the blocks of T: ");
+    }
+}
+
 // At mining coordinates six significant digits would lose the half metres.
 TEST_F(InfoTest, CoordinatesKeepEveryDigit) {
     write("far.csv", "X,Y,Z,DX,DY,DZ,CU\n500012.5,7008002.5,102.5,5,5,5,1\n");

@@ -168,16 +168,26 @@ void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, 
 
 }  // namespace
 
-long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
-                KrigBlockResult** blocks) {
+long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult** blocks) {
     long count = 0;
     const WaitIndicator wait("reading " + table);
+    // The order getBlockResult reads in; unlike it, the filtered read tells
+    // a table without rows (status 1) from one that cannot be read.
+    check(mng, mng.getBlockResultByWhereSQL(table, "1 ORDER BY Krig_BlockID", blocks, &count),
+          "cannot read the blocks of " + table);
+    return count;
+}
+
+long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
+                KrigBlockResult** blocks) {
     if (where.empty()) {
-        // The table exists: 0 means it has no rows.
-        if (mng.getBlockResult(table, blocks, &count) == 0) {
-            return 0;
-        }
-    } else if (mng.getBlockResultByWhereSQL(table, where, blocks, &count) == 0) {
+        const long count = readWholeTable(mng, table, blocks);
+        refuseSeveralRuns(table, *blocks, count);
+        return count;
+    }
+    long count = 0;
+    const WaitIndicator wait("reading " + table);
+    if (mng.getBlockResultByWhereSQL(table, where, blocks, &count) == 0) {
         // The export's own column names (Cu, X, CATEGORY) are not the table's.
         const bool unknownColumn = mng.lastError().find("no such column") != std::string::npos;
         throw Failure("--where \"" + where + "\": " + mng.lastError() +

@@ -31,6 +31,10 @@ bool tableExists(CVornelMng& mng, const std::string& table);
 // lists the tables the catalog knows.
 void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table);
 
+// Every block of the table, in identifier order; none for a table without
+// rows. Throws Failure when the table cannot be read.
+long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult** blocks);
+
 // The blocks of an existing table, all of them or those meeting an SQL
 // condition, into *blocks (owned by the manager until its next block read);
 // returns their number. Throws Failure for a condition the database rejects

@@ -6,7 +6,6 @@
 
 #include "ModelDatabase.h"
 #include "NumberText.h"
-#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -66,12 +65,7 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId
     // Before the blocks: it reads through the same cache.
     const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* blocks = nullptr;
-    long count = 0;
-    const WaitIndicator wait("reading " + table);
-    // A table without rows reads as a failure that leaves the count at 0.
-    if (mng.getBlockResult(table, &blocks, &count) == 0) {
-        count = 0;
-    }
+    const long count = readWholeTable(mng, table, &blocks);
     for (long i = 0; i < count; ++i) {
         ++facts.blocksOfRun[blocks[i].MineID];
     }
