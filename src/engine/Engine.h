@@ -120,6 +120,10 @@ std::unique_ptr<Recordset> createRecordset();
 // Makes a new, empty database file; refuses a path where any file exists.
 void createDatabaseFile(const std::string& path);
 
+// Removes a database file that createDatabaseFile made and its log and
+// index, when what was to follow its making failed.
+void removeNewDatabaseFile(const std::string& path);
+
 // Rewrites the database at path compactly, through a copy at tempPath that
 // then replaces it. Refuses while another connection has the file open, and
 // when anything already exists at tempPath.

@@ -107,6 +107,12 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
 
 }  // namespace
 
+void removeNewDatabaseFile(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        ::unlink((path + suffix).c_str());
+    }
+}
+
 void createDatabaseFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -121,7 +127,7 @@ void createDatabaseFile(const std::string& path) {
         session->run(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
         session->run("PRAGMA journal_mode=WAL");
     } catch (...) {
-        ::unlink(path.c_str());
+        removeNewDatabaseFile(path);
         throw;
     }
 }

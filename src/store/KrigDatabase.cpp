@@ -78,7 +78,14 @@ long CKrigDatabase::Create() {
         vornel::showNotice(e.errorMessage());
         return 0;
     }
-    return Open();
+    // A database that cannot be opened once made (no room for its log, say)
+    // is not left behind.
+    if (Open() == 0) {
+        Close();
+        engine::removeNewDatabaseFile(m_szPath);
+        return 0;
+    }
+    return 1;
 }
 
 long CKrigDatabase::Connect() {
