@@ -88,12 +88,20 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     session->run("PRAGMA locking_mode=EXCLUSIVE");
     char* mode = nullptr;
     sqlite3_stmt* stmt = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc = sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+    }
+    if (rc == SQLITE_ROW) {
         mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
     }
+    // Only a lock held elsewhere means another connection: a file that is
+    // not a database, say, is told as such.
+    const std::string why = sqlite3_errmsg(session->db());
     sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW && (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) {
+        failWith(hr::kFail, "'" + path + "': " + why);
+    }
     const bool alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
     sqlite3_free(mode);
     if (!alone) {
@@ -170,7 +178,17 @@ void replaceDatabaseFile(const std::string& path, const std::string& replacement
     // file meanwhile and later reads its leftovers as the new file's.
     std::unique_ptr<Session> old;
     if (exists(path)) {
-        old = openAlone(path, "replaced", "replacing it");
+        ErrorList ignored;
+        requireDatabaseFile(ignored, path);
+        if (::access(path.c_str(), W_OK) == 0) {
+            old = openAlone(path, "replaced", "replacing it");
+        } else if (exists(path + "-wal") || exists(path + "-journal")) {
+            // Without the right to write it, no connection here can tell
+            // whose log that is.
+            failWith(hr::kFail, "'" + path +
+                                    "' cannot be written here and has a log beside it that "
+                                    "another connection may be writing; it is not replaced.");
+        }
     }
     if (::rename(replacement.c_str(), path.c_str()) != 0) {
         failWith(hr::kFail, "cannot put '" + replacement + "' in the place of '" + path +

@@ -41,6 +41,10 @@ std::string vornel::compactionCopyPath(const std::string& path) {
 
 long vornel::replaceDatabaseFile(const std::string& path, const std::string& replacement,
                                  std::string& why) {
+    if (path.find('\0') != std::string::npos || replacement.find('\0') != std::string::npos) {
+        why = "a database path holds a NUL character";
+        return 0;
+    }
     try {
         engine::replaceDatabaseFile(path, replacement);
     } catch (const ComError& e) {

@@ -207,6 +207,48 @@ TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
 }
 
+// A replacement takes the place of a database no connection holds: not of
+// another kind of file, nor through a path a NUL cuts short. A file this
+// user cannot write is replaced all the same (the folder allows it) unless
+// a log lies beside it. Run as nobody, for the modes to bind.
+TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
+    const std::string replacement = dir.file("new.db");
+    ASSERT_EQ(mng.createDatabase(replacement), 1) << mng.lastError();
+    mng.clearDatabase();
+    std::ofstream(path) << "notes\n";
+    std::string why;
+    EXPECT_EQ(vornel::replaceDatabaseFile(path, replacement, why), 0);
+    EXPECT_TRUE(contains(why, "not a database")) << why;
+    EXPECT_EQ(vornel::replaceDatabaseFile(std::string("model.mdb\0x", 11), replacement, why), 0);
+    EXPECT_TRUE(contains(why, "NUL")) << why;
+
+    namespace fs = std::filesystem;
+    fs::remove(path);
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    mng.clearDatabase();
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path(), fs::perms::all);
+    const auto replacedByNobody = [&] {
+        const pid_t child = fork();
+        if (child == 0) {
+            std::string reason;
+            _exit(geteuid() == 0 && setuid(65534) != 0                          ? 2
+                  : vornel::replaceDatabaseFile(path, replacement, reason) == 1 ? 0
+                  : contains(reason, "has a log beside it")                     ? 3
+                                                                                : 4);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::ofstream(path + "-journal") << "";
+    EXPECT_EQ(replacedByNobody(), 3) << "2 cannot become nobody, 4 refused for another reason";
+    fs::remove(path + "-journal");
+    EXPECT_EQ(replacedByNobody(), 0);
+    EXPECT_FALSE(fileExists(replacement));
+    fs::permissions(dir.path(), fs::perms::owner_all);
+}
+
 // A compaction's copy drops the last four characters of the name, whatever
 // they are, and lies beside the file a link names.
 TEST_F(Lifecycle, TemporaryPathDropsFourCharacters) {
