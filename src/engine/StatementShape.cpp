@@ -24,6 +24,13 @@ bool positional(const Token& t) {
     return isWord(t, "order") || isWord(t, "group") || isWord(t, "limit");
 }
 
+// A parameter the text holds itself (?, ?1, :name, @name, $name): its
+// numbering would mix with the literals', so such a text runs as written.
+bool parameter(const Token& t) {
+    return (t.kind == TokenKind::Punct && (t.text == "?" || t.text == ":" || t.text == "@")) ||
+           (t.kind == TokenKind::Word && t.text.front() == '$');
+}
+
 bool integral(std::string_view number) {
     return number.find_first_of(".eE") == std::string_view::npos;
 }
@@ -47,7 +54,7 @@ Shape shapeOf(std::string_view sql) {
         return shape;
     }
     for (const Token& t : tokens) {
-        if (positional(t)) {
+        if (positional(t) || parameter(t)) {
             return Shape();
         }
         if (t.kind == TokenKind::Number || t.kind == TokenKind::Literal) {

@@ -69,6 +69,13 @@ TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
     } catch (const ComError& e) {
         EXPECT_EQ(e.description(), "no such column: nope");
     }
+    // Nor does a parameter the text holds read as NULL.
+    try {
+        conn->execute("UPDATE T SET d = ? WHERE id = 1", adCmdText);
+        FAIL();
+    } catch (const ComError& e) {
+        EXPECT_EQ(e.description(), "no value is given for the parameter ?");
+    }
     conn->execute("UPDATE T SET d = 2 WHERE id = 1", adCmdText);
     auto rs = createRecordset();
     rs->open("SELECT d FROM T", conn.get(), adOpenStatic, adLockOptimistic, adCmdText);
