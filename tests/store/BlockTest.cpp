@@ -258,7 +258,8 @@ TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     failsWith(mng.getCutBlockResult("T1", plan, &rows, &count), "integer overflow", "cut");
     failsWith(mng.getBlockResultAttr("T1", values, &count), "integer overflow", "attribute");
     shell("ALTER TABLE T1 DROP COLUMN Broken");
-    // A condition that fails past the rows it has delivered.
+    // A condition that fails on a row after the first it delivered: the
+    // count, which runs it over every row, fails.
     failsWith(mng.getBlockResultByWhereSQL(
                   "T1", "CASE WHEN Krig_BlockID > 2 THEN abs(-9223372036854775807 - 1) ELSE 1 END",
                   &rows, &count),

@@ -267,7 +267,8 @@ void runImport(const ImportOptions& o) {
 void addImportCommand(CLI::App& app) {
     auto o = std::make_shared<ImportOptions>();
     CLI::App* cmd = app.add_subcommand(
-        "import", "Read a block model file (CSV or whitespace-separated) into a new block table");
+        "import",
+        "Read a block model file (CSV, tab- or whitespace-separated) into a new block table");
     cmd->add_option("DB", o->db, "Database file; created when it does not exist")->required();
     cmd->add_option("FILE", o->file, "Block model file to read")->required();
     cmd->add_option("-t,--table", o->table,
