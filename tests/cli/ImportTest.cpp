@@ -11,13 +11,16 @@ class ImportTest : public CliTest {
 protected:
     // Writes `text` to `file`, imports it into m.db as table T with the
     // options given and returns the blocks as export writes them.
+    // Imports `text` as `file` into `db` with the options, and reads back
+    // the export of `table`.
     CsvTable imported(const std::string& file, const std::string& text,
-                      const std::vector<std::string>& options) {
+                      const std::vector<std::string>& options, const std::string& db = "m.db",
+                      const std::string& table = "T") {
         write(file, text);
-        std::vector<std::string> args = {"import", "m.db", file};
+        std::vector<std::string> args = {"import", db, file};
         args.insert(args.end(), options.begin(), options.end());
         said = ok(args);
-        ok({"export", "m.db", "-t", "T", "-o", "blocks.csv"});
+        ok({"export", db, "-t", table, "-o", "blocks.csv"});
         return readCsv(path("blocks.csv"));
     }
 
@@ -92,15 +95,6 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(t.at(1, "DX"), "20");
     EXPECT_EQ(t.at(1, "Au_gpt"), "0.75");
     EXPECT_NE(ok({"info", "m.db"}).find("element Au (g/t)"), std::string::npos);
-    // Beside an index column, centres are centres, in the grid --origin sets.
-    write("ijk.csv", "IJK,XC,YC,ZC,AU\n0,4297.5,7495,185,1.5\n1,4307.5,7495,185,0.5\n");
-    ok({"import", "c.db", "ijk.csv", "-t", "C", "-e", "Au", "--block-size", "10", "--origin",
-        "4292.5,7490,180"});
-    ok({"export", "c.db", "-t", "C", "-o", "c.csv"});
-    const CsvTable centred = readCsv(path("c.csv"));
-    ASSERT_EQ(centred.rows.size(), 2u);
-    EXPECT_EQ(centred.at(1, "X") + " " + centred.at(1, "Y") + " " + centred.at(1, "Z"),
-              "4307.5 7495 185");
     // The unit at the end of a grade column's name, as export writes it or
     // after a blank, is the unit without --unit.
     ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "Au"});
@@ -132,6 +126,13 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(readCsv(path("p.csv")).header.at(9), "Au_ppm_pct");
     ok({"import", "p.db", "p.csv", "-t", "AGAIN", "-e", "Au_ppm"});
     EXPECT_NE(ok({"info", "p.db"}).find("table AGAIN, element Au_ppm (%)"), std::string::npos);
+    // Beside an index column, centres are centres, in the grid --origin sets.
+    const CsvTable centred = imported(
+        "ijk.csv", "IJK,XC,YC,ZC,AU\n0,4297.5,7495,185,1.5\n1,4307.5,7495,185,0.5\n",
+        {"-t", "C", "-e", "Au", "--block-size", "10", "--origin", "4292.5,7490,180"}, "c.db", "C");
+    ASSERT_EQ(centred.rows.size(), 2u);
+    EXPECT_EQ(centred.at(1, "X") + " " + centred.at(1, "Y") + " " + centred.at(1, "Z"),
+              "4307.5 7495 185");
 }
 
 // 6.25 m blocks whose centres are rounded to the centimetre run up to 1 cm
@@ -146,13 +147,12 @@ TEST_F(ImportTest, BlocksRoundedToTheCentimetreAreNoOverlap) {
                                 {"-t", "T", "-e", "Cu"});
     EXPECT_EQ(t.rows.size(), 4u);
     // Nor does a sub-block stand out of its parent when both are rounded.
-    write("sub.csv",
-          "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
-          "1,3.12,3.12,3.12,6.25,6.25,6.25,1.56,3.12,3.12,3.125,6.25,6.25,1\n"
-          "1,3.12,3.12,3.12,6.25,6.25,6.25,4.69,3.12,3.12,3.125,6.25,6.25,2\n");
-    ok({"import", "m.db", "sub.csv", "-t", "S", "-e", "Cu"});
-    ok({"export", "m.db", "-t", "S", "-o", "split.csv"});
-    const CsvTable split = readCsv(path("split.csv"));
+    const CsvTable split =
+        imported("sub.csv",
+                 "IJK,PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+                 "1,3.12,3.12,3.12,6.25,6.25,6.25,1.56,3.12,3.12,3.125,6.25,6.25,1\n"
+                 "1,3.12,3.12,3.12,6.25,6.25,6.25,4.69,3.12,3.12,3.125,6.25,6.25,2\n",
+                 {"-t", "S", "-e", "Cu"}, "m.db", "S");
     ASSERT_EQ(split.rows.size(), 1u);
     EXPECT_EQ(split.at(0, "SUBBLOCKS"), "2");
 }
@@ -171,13 +171,11 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "1");
     EXPECT_EQ(t.at(1, "SUBBLOCKS"), "0");
     // Without an id, rows of one PARENT_* box share it: two quarters of it.
-    write("box.csv",
-          "PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
-          "15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
-          "15,5,5,10,10,10,17.5,7.5,5,5,5,10,4\n");
-    ok({"import", "b.db", "box.csv", "-t", "B", "-e", "Cu"});
-    ok({"export", "b.db", "-t", "B", "-o", "b.csv"});
-    const CsvTable boxed = readCsv(path("b.csv"));
+    const CsvTable boxed = imported("box.csv",
+                                    "PX,PY,PZ,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n"
+                                    "15,5,5,10,10,10,12.5,2.5,5,5,5,10,2\n"
+                                    "15,5,5,10,10,10,17.5,7.5,5,5,5,10,4\n",
+                                    {"-t", "B", "-e", "Cu"}, "m.db", "B");
     ASSERT_EQ(boxed.rows.size(), 1u);
     EXPECT_EQ(boxed.at(0, "SUBBLOCKS") + " " + boxed.at(0, "COEF") + " " + boxed.at(0, "Cu"),
               "2 0.5 3");
