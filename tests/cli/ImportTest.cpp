@@ -186,12 +186,14 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
 // of air weighs nothing.
 TEST_F(ImportTest, AWholeBlockKeepsItsSizesAndItsCoefficientCountsInItsTonnes) {
     const CsvTable t = imported("w.csv",
-                                "X,Y,Z,DX,DY,DZ,CU,COEF,DENSITY\n"
-                                "5,5,5,12.3,12.3,7.1,1,1,2\n"
-                                "25,5,5,10,10,10,1.5,0.5,2\n"
-                                "35,5,5,10,10,10,0,1,0\n",
+                                "X,Y,Z,DX,DY,DZ,CU,COEF,DENSITY,BOUND\n"
+                                "5,5,5,12.3,12.3,7.1,1,1,2,0\n"
+                                "25,5,5,10,10,10,1.5,0.5,2,-1\n"
+                                "35,5,5,10,10,10,0,1,0,1\n",
                                 {"-t", "T", "-e", "Cu"});
     ASSERT_EQ(t.rows.size(), 3u);
+    // Yes written as -1, as some tools write it, is yes.
+    EXPECT_EQ(t.at(0, "BOUND") + t.at(1, "BOUND") + t.at(2, "BOUND"), "011");
     EXPECT_EQ(t.at(0, "DX") + " " + t.at(0, "DY") + " " + t.at(0, "DZ"), "12.3 12.3 7.1");
     EXPECT_EQ(t.at(1, "VOLUME") + " " + t.at(1, "TONNAGE"), "500 1000");
     EXPECT_EQ(t.at(2, "VOLUME") + " " + t.at(2, "TONNAGE"), "1000 0");

@@ -58,7 +58,7 @@ Columns are found by name, in any letter case (other columns are ignored):
                    NAME); a unit at its end is the grades' unit (see --unit)
   also             VARIANCE (KVAR, CU_VAR), CATEGORY (CLASS, RESCAT),
                    ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES), DENSITY (SG),
-                   NSAMP, AVGDIST, PASS, COEF, BOUND (1 for a block on
+                   NSAMP, AVGDIST, PASS, COEF, BOUND (not 0 for a block on
                    the boundary; one with sub-blocks always is), SUBBLOCKS
                    (a block counting sub-blocks must come with them:
                    export --subblocks)

@@ -210,9 +210,9 @@ SourceRow SourceRowReader::read(const Row& row) const {
             row, Role::Coefficient, [](double v) { return v > 0 && v <= 1; },
             "a share of the block above 0 and at most 1");
     }
+    // Any number but 0 is on the boundary: other tools write yes as -1.
     if (roles_.has(Role::Bound)) {
-        r.bound = bounded(
-                      row, Role::Bound, [](double v) { return v == 0 || v == 1; }, "0 or 1") == 1;
+        r.bound = number(row, Role::Bound) != 0;
     }
     if (roles_.has(Role::MeanDistance)) {
         // Kept as a whole number: what a 32-bit integer holds.
