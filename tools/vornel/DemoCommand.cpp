@@ -175,8 +175,7 @@ void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& 
 
 void printGradeTonnageOf(CVornelMng& mng) {
     KrigBlockResult* blocks = nullptr;
-    long count = 0;
-    check(mng, mng.getBlockResult(kTable, &blocks, &count), "cannot read the blocks back");
+    const long count = readWholeTable(mng, kTable, &blocks);
     const std::vector<double> cutoffs{0, 0.3, 0.5, 0.75, 1, 1.5, 2};
     std::cout << "\nGrade-tonnage of " << kTable << " (tonnes as stored: volume x density)\n";
     printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, 0, gradeUnitOfCode(0)), "Cu",
