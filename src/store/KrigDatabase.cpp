@@ -81,8 +81,10 @@ long CKrigDatabase::Create() {
     // A database that cannot be opened once made (no room for its log, say)
     // is not left behind.
     if (Open() == 0) {
+        const std::string why = Failure();  // held by the connection Close ends
         Close();
         engine::removeNewDatabaseFile(m_szPath);
+        m_strFailure = why;
         return 0;
     }
     return 1;

@@ -142,6 +142,7 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
                             shellQuote(VORNEL_CLI) + command + " 2>&1; echo $?");
             EXPECT_EQ(linesOf(out).size(), 2u) << limit << out;
             EXPECT_EQ(linesOf(out).back(), "1") << limit << out;
+            EXPECT_TRUE(contains(out, "error") || contains(out, "disk full")) << limit << out;
         }
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
