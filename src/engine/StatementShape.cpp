@@ -24,10 +24,11 @@ bool positional(const Token& t) {
     return isWord(t, "order") || isWord(t, "group") || isWord(t, "limit");
 }
 
-// A parameter the text holds itself (?, ?1, :name, @name, $name): its
-// numbering would mix with the literals', so such a text runs as written.
+// A parameter the text holds itself (?, ?1, :name, @name, #name, $name):
+// its numbering would mix with the literals', so such a text runs as written.
 bool parameter(const Token& t) {
-    return (t.kind == TokenKind::Punct && (t.text == "?" || t.text == ":" || t.text == "@")) ||
+    return (t.kind == TokenKind::Punct &&
+            (t.text == "?" || t.text == ":" || t.text == "@" || t.text == "#")) ||
            (t.kind == TokenKind::Word && t.text.front() == '$');
 }
 

@@ -69,12 +69,16 @@ TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
     } catch (const ComError& e) {
         EXPECT_EQ(e.description(), "no such column: nope");
     }
-    // Nor does a parameter the text holds read as NULL.
-    try {
-        conn->execute("UPDATE T SET d = ? WHERE id = 1", adCmdText);
-        FAIL();
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.description(), "no value is given for the parameter ?");
+    // Nor does a parameter the text holds take a literal's value.
+    for (const char* parameter : {"?", "#x"}) {
+        try {
+            conn->execute(std::string("UPDATE T SET d = ") + parameter + " WHERE id = 1",
+                          adCmdText);
+            ADD_FAILURE() << parameter;
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.description(),
+                      std::string("no value is given for the parameter ") + parameter);
+        }
     }
     conn->execute("UPDATE T SET d = 2 WHERE id = 1", adCmdText);
     auto rs = createRecordset();
