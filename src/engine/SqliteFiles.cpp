@@ -180,15 +180,7 @@ void replaceDatabaseFile(const std::string& path, const std::string& replacement
     if (exists(path)) {
         ErrorList ignored;
         requireDatabaseFile(ignored, path);
-        if (::access(path.c_str(), W_OK) == 0) {
-            old = openAlone(path, "replaced", "replacing it");
-        } else if (exists(path + "-wal") || exists(path + "-journal")) {
-            // Without the right to write it, no connection here can tell
-            // whose log that is.
-            failWith(hr::kFail, "'" + path +
-                                    "' cannot be written here and has a log beside it that "
-                                    "another connection may be writing; it is not replaced.");
-        }
+        old = openAlone(path, "replaced", "replacing it");
     }
     if (::rename(replacement.c_str(), path.c_str()) != 0) {
         failWith(hr::kFail, "cannot put '" + replacement + "' in the place of '" + path +

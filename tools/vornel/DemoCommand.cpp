@@ -56,6 +56,10 @@ std::string whyNotReplaced(const std::string& path) {
     if (!std::filesystem::exists(path)) {
         return {};
     }
+    // Told before the model is built, not when it is to take the place.
+    if (::access(path.c_str(), W_OK) != 0) {
+        return "cannot be written here, so it cannot be replaced";
+    }
     try {
         CVornelMng mng;
         openModel(mng, path);
