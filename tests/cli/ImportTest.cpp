@@ -9,10 +9,8 @@ namespace {
 
 class ImportTest : public CliTest {
 protected:
-    // Writes `text` to `file`, imports it into m.db as table T with the
-    // options given and returns the blocks as export writes them.
-    // Imports `text` as `file` into `db` with the options, and reads back
-    // the export of `table`.
+    // Writes `text` to `file`, imports it into `db` with the options given
+    // and returns the blocks of `table` as export writes them.
     CsvTable imported(const std::string& file, const std::string& text,
                       const std::vector<std::string>& options, const std::string& db = "m.db",
                       const std::string& table = "T") {
