@@ -204,6 +204,18 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
     // way when its folder cannot take the log's index either; nothing can
     // write such a file, so it is read as the unchanging file it is.
     if (sqlite3_exec(opened->db(), kReadProbe, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        // Read as unchanging, the file would not show what its log still
+        // holds (left by a program that ended without closing it).
+        std::error_code ec;
+        const auto logged = std::filesystem::file_size(path + "-wal", ec);
+        if (!ec && logged > 0) {
+            raise(*errors_, hr::kEngine,
+                  "'" + path +
+                      "' has changes in its write-ahead log that cannot be read here, where "
+                      "its folder cannot be written; open it once where it can be, which "
+                      "merges them into the file",
+                  SQLITE_CANTOPEN);
+        }
         opened = openFile(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, path);
         opened->run(kReadProbe);
     }

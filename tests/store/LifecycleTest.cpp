@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -193,6 +194,59 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
             << journal << ": 2 cannot become nobody, 3 not connected, 4 not read, "
             << "5 the write not refused, 6 nor the compaction; status " << status;
     }
+}
+
+// A program that ended without closing the model left committed changes in
+// its log. Without the log's index, in a folder that cannot be written, the
+// log cannot be read, and the file alone would answer without them: the
+// open is refused instead.
+TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    const auto inChild = [](const std::function<int()>& work) {
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(work());
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(inChild([this] {
+                  CVornelMng writer;
+                  const bool made =
+                      writer.connectDatabase(path) == 1 && writer.createBlockResultTbl("T1") == 1;
+                  _exit(made ? 0 : 1);  // without closing: the table stays in the log
+                  return 1;
+              }),
+              0);
+    ASSERT_GT(fs::file_size(path + "-wal"), 0U);
+    // Carried without its index (copied onto read-only media, say), the log
+    // can only be read where the index can be made again.
+    fs::remove(path + "-shm");
+    const fs::perms readable =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const fs::perms searchable =
+        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    fs::permissions(dir.path(), readable | searchable);
+    const int refused = inChild([this] {
+        if (geteuid() == 0 && setuid(65534) != 0) {
+            return 2;
+        }
+        CVornelMng reader;
+        return reader.connectDatabase(path) == 0 &&
+                       contains(reader.lastError(), "changes in its write-ahead log")
+                   ? 0
+                   : 3;
+    });
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(refused, 0) << "2 cannot become nobody, 3 opened or refused for another reason";
+    ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    int exists = 0;
+    EXPECT_EQ(mng.isExistTbl("T1", exists), 1);
+    EXPECT_EQ(exists, 1);
 }
 
 TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
