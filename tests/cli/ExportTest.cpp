@@ -20,7 +20,7 @@ const char* const kModel =
     "1,2.5,5,2.5,5,10,5,1.1,0.2,Measured,Oxide,650,12,31.5,1\n"
     "2,15,5,5,10,10,10,0.7,0.5,Indicated,Sulphide,2700,8,55,2\n"
     "1,7.5,2.5,2.5,5,5,5,3.3,0.25,Measured,Oxide,330,12,31.5,1\n"
-    "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.5,4,80,3\n";
+    "3,5,15,5,10,10,10,0.123456789012345,0.9,Inferred,Sulphide,2700.3,4,80,3\n";
 
 class ExportTest : public CliTest {
 protected:
@@ -100,6 +100,13 @@ TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
     EXPECT_EQ(first.at(0, "BOUND"), "1");
     EXPECT_DOUBLE_EQ(first.number(0, "VOLUME"), 375);
     EXPECT_EQ(first.at(0, "TONNAGE"), "980");
+    // Kept as the float 2700.300048828125, it reads as it was written; a
+    // tonnage that is no float keeps its every digit.
+    EXPECT_EQ(first.at(2, "TONNAGE"), "2700.3");
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Block_CorMass = 2700.123456789 WHERE Krig_BlockID = 3;");
+    ok({"export", "m.db", "-t", "A", "-o", "double.csv"});
+    EXPECT_EQ(readCsv(path("double.csv")).at(2, "TONNAGE"), "2700.123456789");
     EXPECT_DOUBLE_EQ(first.number(0, "Cu"), (250 * 1.1 + 125 * 3.3) / 375);
     EXPECT_DOUBLE_EQ(first.number(0, "VARIANCE"), (250 * 0.2 + 125 * 0.25) / 375);
 }

@@ -19,6 +19,25 @@ CsvWriter& CsvWriter::number(double value) {
     return *this;
 }
 
+CsvWriter& CsvWriter::single(double value) {
+    const auto narrow = static_cast<float>(value);
+    if (static_cast<double>(narrow) != value) {
+        return number(value);
+    }
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, narrow);
+    // Import reads a double and stores it as a float: the text must come
+    // back through that path, not only through a float parse.
+    double back = 0;
+    std::from_chars(digits, result.ptr, back);
+    if (static_cast<float>(back) != narrow) {
+        return number(value);
+    }
+    separate();
+    out_.write(digits, result.ptr - digits);
+    return *this;
+}
+
 CsvWriter& CsvWriter::integer(long value) {
     separate();
     out_ << value;

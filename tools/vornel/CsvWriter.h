@@ -14,6 +14,9 @@ public:
     explicit CsvWriter(std::ostream& out) : out_(out) {}
 
     CsvWriter& number(double value);
+    // A value the library keeps in single precision: the shortest text that
+    // reads back to that float (61200.012, not 61200.01171875), when it is one.
+    CsvWriter& single(double value);
     CsvWriter& integer(long value);
     CsvWriter& text(const std::string& value);
     void header(const std::vector<std::string>& names);

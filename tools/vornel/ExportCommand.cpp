@@ -36,8 +36,11 @@ sub-block's in X .. DZ, and the block's tonnage shared out by volume:
 Y_GRADE, K_GRADE and the like for an element named like another column),
 with _gpt or _ppm after it for grades in g/t or ppm, which import reads.
 A block whose grade is NULL (left so by another tool) has an empty cell
-there. Numbers are written so that they read back exactly. A table that
-holds several runs is written one run at a time: --where "MineID = 2".
+there. Numbers are written so that they read back exactly; VOLUME and
+TONNAGE, which the database keeps in single precision, in the fewest
+digits that give the same single-precision value (61200.012, not
+61200.01171875). A table that holds several runs is written one run at
+a time: --where "MineID = 2".
 
 --where takes SQL over the table's columns: Krig_BlockID, MineID,
 Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
@@ -94,7 +97,7 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
                  {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
         writeEstimate(csv, b, ungraded);
         csv.integer(b.Krig_Bound != 0 ? 1 : 0).integer(b.SubBUD_Num);
-        csv.number(b.Block_Vol).number(b.Block_CorMass);
+        csv.single(b.Block_Vol).single(b.Block_CorMass);
         writeSearch(csv, b);
         csv.endRow();
         showProgress(bar, i, count);
