@@ -2,12 +2,14 @@
 //
 // Each block is read, its box is tested against the section, and the blocks
 // that are cut are packed into the front of the result cache in row order.
-// Most blocks are far from any section: an exact comparison of bounds turns
-// them away before any surface is built, and no sub-block array is made for
-// a block that is not kept. A block whose count says it has no sub-blocks,
-// or whose coefficient is exactly 1.0, is tested whole and comes back whole
-// (without sub-blocks); any other is tested sub-block by sub-block and comes
-// back with the sub-blocks the section cuts, in their stored order.
+// Most blocks are far from any section: for a plan, or a plane across X or
+// Y, the database leaves most of them out unread; an exact comparison of
+// bounds turns the rest away before any surface is built, and no sub-block
+// array is made for a block that is not kept. A block whose count says it
+// has no sub-blocks, or whose coefficient is exactly 1.0, is tested whole
+// and comes back whole (without sub-blocks); any other is tested sub-block
+// by sub-block and comes back with the sub-blocks the section cuts, in their
+// stored order.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -17,6 +19,7 @@
 #include "collision/Collide.h"
 #include "collision/Collision.h"
 #include "geometry/BoxTin.h"
+#include "geometry/SectionReach.h"
 #include "store/BlockRows.h"
 #include "store/Cache.h"
 #include "store/Query.h"
@@ -97,6 +100,10 @@ public:
     Section& operator=(const Section&) = delete;
 
     bool flat() const { return flat_; }
+
+    std::string reachClause() const {
+        return vornel::geometry::reachClause(bounds_.lo, bounds_.hi);
+    }
 
     // True when the section and the closed box share a point.
     bool cuts(const D_3DOT& centre, const D_3DOT& size) {
@@ -202,19 +209,31 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     }
     Section section(corners);
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    const OpenQuery query(rs, format("SELECT * FROM [%s]", tableName.c_str()));
+    const std::string whole = format("SELECT * FROM [%s]", tableName.c_str());
+    long rows = 0;
+    {
+        const OpenQuery query(rs, whole);
+        if (!query.opened()) {
+            return fail("cannot read the blocks: " + m_pDatabase->Failure());
+        }
+        releaseBlocks(m_pResults, m_nResultNum);
+        if (rs.IsBOF() != 0) {
+            *blocks = nullptr;
+            *count = 0;
+            return fail("the table has no rows");
+        }
+        rows = rs.GetRecordCount();
+        if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
+            return fail("cannot count the rows: " + m_pDatabase->Failure());
+        }
+    }
+    // No index serves the clause: the rows come in the table's order, as
+    // without it.
+    const std::string reach =
+        vornel::geometry::clauseFitsTable(rs, tableName) ? section.reachClause() : std::string();
+    const OpenQuery query(rs, whole + reach);
     if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
-    }
-    releaseBlocks(m_pResults, m_nResultNum);
-    if (rs.IsBOF() != 0) {
-        *blocks = nullptr;
-        *count = 0;
-        return fail("the table has no rows");
-    }
-    const long rows = rs.GetRecordCount();
-    if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
-        return fail("cannot count the rows: " + m_pDatabase->Failure());
     }
     // The blocks kept, gathered apart so that the memory follows the
     // section, not the table; they own their sub-block arrays until they

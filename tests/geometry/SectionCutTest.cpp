@@ -186,6 +186,36 @@ TEST_F(BlockTest, BoxesBeyondTheDoublesAreCutByTheFacesTheyHave) {
     EXPECT_EQ(ids(cut(mng, planeX(1e308 - 0.8e308))), std::vector<int>{3});
 }
 
+// Rows the database leaves out before they are read (far from a plan or a
+// plane across an axis) are only those the cut itself turns away.
+TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
+    // Block 2's one sub-block lies 100 m above its box; block 3's centre is
+    // NULL, which reads as 0.
+    KrigBlockResult blocks[3] = {block(1, 5, 5, 5), block(2, 15, 5, 5, 1), block(3, 25, 5, 5)};
+    blocks[1].SubBUD_PntLoc[0].z = 105;
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    shell("UPDATE T1 SET Krig_PntLocZ = NULL WHERE Krig_BlockID = 3");
+    EXPECT_EQ(ids(cut(mng, plan(105.0))), std::vector<int>{2});
+    EXPECT_EQ(ids(cut(mng, plan(-2.0))), std::vector<int>{3});
+    EXPECT_EQ(ids(cut(mng, plan(5.0))), std::vector<int>{1});
+
+    // Another program's table whose second and third columns are named the
+    // other way round: the cut reads columns by position, as every read does.
+    ASSERT_EQ(mng.createBlockResultTbl("T2"), 1);
+    shell(
+        "ALTER TABLE T2 RENAME COLUMN Krig_PntLocX TO Swap;"
+        "ALTER TABLE T2 RENAME COLUMN Krig_PntLocY TO Krig_PntLocX;"
+        "ALTER TABLE T2 RENAME COLUMN Swap TO Krig_PntLocY");
+    KrigBlockResult far = block(7, 5, 1000, 5);
+    ASSERT_EQ(mng.insertIntoBlockResult("T2", &far, 1), 1);
+    auto corners = planeX(5.0);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getCutBlockResult("T2", corners.data(), &rows, &count), 1);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rows[0].Krig_BlockID, 7);
+}
+
 TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
     // 6 x 6 x 4 blocks of 10 m at mining coordinates, stored in random
     // order: a third of them in eight sub-blocks, some flat, sticks or points.
