@@ -26,6 +26,26 @@ protected:
         }
     }
 
+    // The exit status of `work` run in a child process, -1 when it did not
+    // exit; as nobody, for the modes to bind, 2 when root cannot become it.
+    static int inChild(const std::function<int()>& work, bool asNobody = false) {
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(asNobody && geteuid() == 0 && setuid(65534) != 0 ? 2 : work());
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Lets everyone read and search the folder, and no one write it.
+    void lockFolder() {
+        namespace fs = std::filesystem;
+        fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::group_read |
+                                        fs::perms::others_read | fs::perms::owner_exec |
+                                        fs::perms::group_exec | fs::perms::others_exec);
+    }
+
     TempDir dir;
     const std::string path = dir.file("model.mdb");
     CVornelMng mng;
@@ -154,45 +174,37 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
     ASSERT_EQ(mng.initDataBase(), 1);
     ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
     mng.clearDatabase();
-    const fs::perms readable =
-        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-    const fs::perms searchable =
-        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
     for (const char* journal : {"wal", "delete"}) {
         ASSERT_EQ(sqliteShell(path, std::string("PRAGMA journal_mode=") + journal),
                   journal + std::string("\n"));
-        fs::permissions(path, readable);
-        fs::permissions(dir.path(), readable | searchable);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (geteuid() == 0 && setuid(65534) != 0) {
-                _exit(2);
-            }
-            CVornelMng reader;
-            int exists = 0;
-            if (reader.connectDatabase(path) != 1) {
-                _exit(3);
-            }
-            if (reader.isExistTbl("T1", exists) != 1 || exists != 1) {
-                _exit(4);
-            }
-            if (reader.createBlockResultTbl("T2") != 0 ||
-                !contains(reader.lastError(), "readonly database")) {
-                _exit(5);
-            }
-            reader.clearDatabase();
-            const bool refused = reader.compactDatabase(path) == 0 &&
-                                 contains(reader.lastError(), "cannot be written here");
-            _exit(refused ? 0 : 6);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        fs::permissions(path,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        lockFolder();
+        const int status = inChild(
+            [this] {
+                CVornelMng reader;
+                int exists = 0;
+                if (reader.connectDatabase(path) != 1) {
+                    return 3;
+                }
+                if (reader.isExistTbl("T1", exists) != 1 || exists != 1) {
+                    return 4;
+                }
+                if (reader.createBlockResultTbl("T2") != 0 ||
+                    !contains(reader.lastError(), "readonly database")) {
+                    return 5;
+                }
+                reader.clearDatabase();
+                return reader.compactDatabase(path) == 0 &&
+                               contains(reader.lastError(), "cannot be written here")
+                           ? 0
+                           : 6;
+            },
+            true);
         fs::permissions(dir.path(), fs::perms::owner_all);
         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << journal << ": 2 cannot become nobody, 3 not connected, 4 not read, "
-            << "5 the write not refused, 6 nor the compaction; status " << status;
+        EXPECT_EQ(status, 0) << journal << ": 2 cannot become nobody, 3 not connected, 4 not read, "
+                             << "5 the write not refused, 6 nor the compaction";
     }
 }
 
@@ -205,15 +217,6 @@ TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
     ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
     ASSERT_EQ(mng.initDataBase(), 1);
     mng.clearDatabase();
-    const auto inChild = [](const std::function<int()>& work) {
-        const pid_t child = fork();
-        if (child == 0) {
-            _exit(work());
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
     ASSERT_EQ(inChild([this] {
                   CVornelMng writer;
                   const bool made =
@@ -226,21 +229,16 @@ TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
     // Carried without its index (copied onto read-only media, say), the log
     // can only be read where the index can be made again.
     fs::remove(path + "-shm");
-    const fs::perms readable =
-        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-    const fs::perms searchable =
-        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
-    fs::permissions(dir.path(), readable | searchable);
-    const int refused = inChild([this] {
-        if (geteuid() == 0 && setuid(65534) != 0) {
-            return 2;
-        }
-        CVornelMng reader;
-        return reader.connectDatabase(path) == 0 &&
-                       contains(reader.lastError(), "changes in its write-ahead log")
-                   ? 0
-                   : 3;
-    });
+    lockFolder();
+    const int refused = inChild(
+        [this] {
+            CVornelMng reader;
+            return reader.connectDatabase(path) == 0 &&
+                           contains(reader.lastError(), "changes in its write-ahead log")
+                       ? 0
+                       : 3;
+        },
+        true);
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(refused, 0) << "2 cannot become nobody, 3 opened or refused for another reason";
     ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
@@ -282,19 +280,16 @@ TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
     mng.clearDatabase();
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(dir.path(), fs::perms::all);
-    const pid_t child = fork();
-    if (child == 0) {
-        std::string reason;
-        _exit(geteuid() == 0 && setuid(65534) != 0                          ? 2
-              : vornel::replaceDatabaseFile(path, replacement, reason) == 1 ? 3
-              : contains(reason, "cannot be written here")                  ? 0
-                                                                            : 4);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    const int status = inChild(
+        [&] {
+            std::string reason;
+            return vornel::replaceDatabaseFile(path, replacement, reason) == 1 ? 3
+                   : contains(reason, "cannot be written here")                ? 0
+                                                                               : 4;
+        },
+        true);
     fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "2 cannot become nobody, 3 replaced, 4 refused for another reason; status " << status;
+    EXPECT_EQ(status, 0) << "2 cannot become nobody, 3 replaced, 4 refused for another reason";
     EXPECT_TRUE(fileExists(replacement));
 }
 
