@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "collision/Collide.h"
@@ -210,30 +211,34 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     Section section(corners);
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
     const std::string whole = format("SELECT * FROM [%s]", tableName.c_str());
-    long rows = 0;
-    {
-        const OpenQuery query(rs, whole);
-        if (!query.opened()) {
-            return fail("cannot read the blocks: " + m_pDatabase->Failure());
-        }
-        releaseBlocks(m_pResults, m_nResultNum);
-        if (rs.IsBOF() != 0) {
-            *blocks = nullptr;
-            *count = 0;
-            return fail("the table has no rows");
-        }
-        rows = rs.GetRecordCount();
-        if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
-            return fail("cannot count the rows: " + m_pDatabase->Failure());
-        }
-    }
-    // No index serves the clause: the rows come in the table's order, as
-    // without it.
-    const std::string reach =
-        vornel::geometry::clauseFitsTable(rs, tableName) ? section.reachClause() : std::string();
-    const OpenQuery query(rs, whole + reach);
+    const OpenQuery query(rs, whole);
     if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
+    }
+    releaseBlocks(m_pResults, m_nResultNum);
+    if (rs.IsBOF() != 0) {
+        *blocks = nullptr;
+        *count = 0;
+        return fail("the table has no rows");
+    }
+    const long rows = rs.GetRecordCount();
+    if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
+        return fail("cannot count the rows: " + m_pDatabase->Failure());
+    }
+    // For a plan, or a plane across X or Y, the rows come from a second
+    // query that leaves far ones out unread. The first stays open, so that
+    // both read one state of the file; no index serves the clause, so the
+    // rows come in the table's order.
+    CDbRecordset nearRows(m_pDatabase->m_pConnection);
+    std::optional<OpenQuery> nearQuery;
+    CDbRecordset* source = &rs;
+    const std::string reach = section.reachClause();
+    if (!reach.empty() && vornel::geometry::clauseFitsTable(nearRows, tableName)) {
+        nearQuery.emplace(nearRows, whole + reach);
+        if (!nearQuery->opened()) {
+            return fail("cannot read the blocks: " + m_pDatabase->Failure());
+        }
+        source = &nearRows;
     }
     // The blocks kept, gathered apart so that the memory follows the
     // section, not the table; they own their sub-block arrays until they
@@ -245,11 +250,12 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         }
         return why;
     };
-    BlockReader reader(rs);
+    BlockReader reader(*source);
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
     bool moved = true;
-    for (long r = 0; moved && r < rows && rs.IsEOF() == 0; ++r, moved = rs.MoveNext() != 0) {
+    for (long r = 0; moved && r < rows && source->IsEOF() == 0;
+         ++r, moved = source->MoveNext() != 0) {
         KrigBlockResult block;
         reader.readResultColumns(block);
         const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);

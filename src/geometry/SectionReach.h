@@ -19,7 +19,7 @@ std::string reachClause(const double lo[3], const double hi[3]);
 
 // Whether the columns the clause names are those the row reader reads by
 // position, in an ordinary table: a table written by another program may
-// name them otherwise. Uses, and closes, the shared recordset.
+// name them otherwise. Uses, and closes, `rs`.
 bool clauseFitsTable(CDbRecordset& rs, const std::string& table);
 
 }  // namespace vornel::geometry

@@ -4,13 +4,17 @@
 // go on beside it. VORNEL_BUSY_TIMEOUT_MS shortens the wait to 100 ms but in
 // the one test that shows the default. And one process writes batches while
 // this one reads the same file and cuts sections through it: neither fails,
-// and every read sees whole batches only.
+// every read sees whole batches only, and a cut answers for one state of
+// the file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
 
 #include "reliability/Harness.h"
+#include "support/Shell.h"
 
 namespace vornel::test {
 namespace {
@@ -161,6 +165,57 @@ TEST(TwoProcessTest, AReaderBesideAWriterSeesWholeBatchesAndNeitherFails) {
     EXPECT_EQ(writer.wait(30s), 0);
     mng.clearDatabase();
     EXPECT_EQ(sqliteShell(path, "PRAGMA integrity_check"), "ok\n");
+}
+
+// Another program swaps the table between two states, 3 blocks and 50, all
+// on one plan: every cut of that plan answers for one state or the other,
+// never its count from one and its rows from the other.
+TEST(TwoProcessTest, ACutAnswersForOneStateOfTheFile) {
+    TempDir dir;
+    const std::string path = dir.file("model.mdb");
+    CVornelMng mng;
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.createBlockResultTbl("T"), 1);
+    const auto state = [](int first, int n) {
+        std::string sql = "BEGIN IMMEDIATE; DELETE FROM T;";
+        for (int id = first; id < first + n; ++id) {
+            sql +=
+                "INSERT INTO T(MineID, Krig_BlockID, Krig_PntLocX, Krig_PntLocY, Krig_PntLocZ, "
+                "Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ, Block_Coef) VALUES (1, " +
+                std::to_string(id) + ", " + std::to_string(10 * id) + ", 5, 5, 10, 10, 10, 1);";
+        }
+        return sql + "COMMIT;\n";
+    };
+    std::string script = ".timeout 10000\n" + state(1, 3);
+    for (int round = 0; round < (longRun() ? 5000 : 1000); ++round) {
+        script += state(100, 50) + state(1, 3);
+    }
+    writeFile(dir.file("swaps.sql"), script + "CREATE TABLE Done(x);\n");
+    std::FILE* writer =
+        popen(("sqlite3 " + shellQuote(path) + " < " + shellQuote(dir.file("swaps.sql")) + " 2>&1")
+                  .c_str(),
+              "r");
+    ASSERT_NE(writer, nullptr);
+    D_3DOT plan[4] = {{-1e7, -1e7, 5}, {1e7, -1e7, 5}, {1e7, 1e7, 5}, {-1e7, 1e7, 5}};
+    std::map<long, long> answers;  // by number of blocks cut
+    for (int done = 0; done == 0;) {
+        KrigBlockResult* blocks = nullptr;
+        long count = 0;
+        if (mng.getCutBlockResult("T", plan, &blocks, &count) == 1) {
+            ++answers[count];
+            const int32_t first = count > 0 ? blocks[0].Krig_BlockID : 0;
+            EXPECT_TRUE((count == 3 && first == 1) || (count == 50 && first == 100))
+                << count << " blocks from block " << first;
+        } else {  // only before the first state
+            ASSERT_TRUE(answers.empty()) << mng.lastError();
+            ASSERT_EQ(mng.lastError(), "the table has no rows");
+        }
+        ASSERT_EQ(mng.isExistTbl("Done", done), 1);
+    }
+    char output[256] = {};
+    const size_t read = std::fread(output, 1, sizeof output - 1, writer);
+    EXPECT_EQ(pclose(writer), 0) << std::string(output, read);
+    EXPECT_GT(answers[3] + answers[50], 100);
 }
 
 }  // namespace
