@@ -149,7 +149,12 @@ public:
 
     // Section cut. Whether the section touches a block or sub-block is
     // decided exactly for the section's corners and the box's corners as
-    // doubles: the centre less and plus half the size, each rounded.
+    // doubles: the centre less and plus half the size, each rounded. For a
+    // plan, or a section at one X or one Y, the database leaves out blocks
+    // tested whole (no sub-blocks, or a coefficient of 1.0) whose box lies
+    // beyond it before they are read, so a fault confined to such a row (a
+    // damaged page of its text, a computed column that fails) does not fail
+    // the cut; an oblique section reads every row.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 
