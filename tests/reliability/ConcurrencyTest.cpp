@@ -215,7 +215,11 @@ TEST(TwoProcessTest, ACutAnswersForOneStateOfTheFile) {
     char output[256] = {};
     const size_t read = std::fread(output, 1, sizeof output - 1, writer);
     EXPECT_EQ(pclose(writer), 0) << std::string(output, read);
-    EXPECT_GT(answers[3] + answers[50], 100);
+    // Cuts beside the swaps, enough to have met them: a mixed answer came in
+    // about one cut in three before the cut read one state. Here 300 to 700
+    // cuts run, fewer under AddressSanitizer.
+    EXPECT_GT(answers[3], 10);
+    EXPECT_GT(answers[50], 10);
 }
 
 }  // namespace
