@@ -14,7 +14,6 @@
 #include <cmath>
 #include <limits>
 #include <new>
-#include <optional>
 #include <vector>
 
 #include "collision/Collide.h"
@@ -209,10 +208,13 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         return fail(kNoDatabase);
     }
     Section section(corners);
+    // The count holds one state of the file open for the rows read after
+    // it. Their query, for a plan or a plane across X or Y, leaves far rows
+    // out unread; no index serves its clause, so they come in the table's
+    // order.
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-    const std::string whole = format("SELECT * FROM [%s]", tableName.c_str());
-    const OpenQuery query(rs, whole);
-    if (!query.opened()) {
+    const OpenQuery counted(rs, format("SELECT 1 FROM [%s]", tableName.c_str()));
+    if (!counted.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
     releaseBlocks(m_pResults, m_nResultNum);
@@ -225,20 +227,14 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
         return fail("cannot count the rows: " + m_pDatabase->Failure());
     }
-    // For a plan, or a plane across X or Y, the rows come from a second
-    // query that leaves far ones out unread. The first stays open, so that
-    // both read one state of the file; no index serves the clause, so the
-    // rows come in the table's order.
-    CDbRecordset nearRows(m_pDatabase->m_pConnection);
-    std::optional<OpenQuery> nearQuery;
-    CDbRecordset* source = &rs;
-    const std::string reach = section.reachClause();
-    if (!reach.empty() && vornel::geometry::clauseFitsTable(nearRows, tableName)) {
-        nearQuery.emplace(nearRows, whole + reach);
-        if (!nearQuery->opened()) {
-            return fail("cannot read the blocks: " + m_pDatabase->Failure());
-        }
-        source = &nearRows;
+    CDbRecordset blockRows(m_pDatabase->m_pConnection);
+    std::string reach = section.reachClause();
+    if (!reach.empty() && !vornel::geometry::clauseFitsTable(blockRows, tableName)) {
+        reach.clear();
+    }
+    const OpenQuery query(blockRows, format("SELECT * FROM [%s]", tableName.c_str()) + reach);
+    if (!query.opened()) {
+        return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
     // The blocks kept, gathered apart so that the memory follows the
     // section, not the table; they own their sub-block arrays until they
@@ -250,12 +246,12 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         }
         return why;
     };
-    BlockReader reader(*source);
+    BlockReader reader(blockRows);
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
     bool moved = true;
-    for (long r = 0; moved && r < rows && source->IsEOF() == 0;
-         ++r, moved = source->MoveNext() != 0) {
+    for (long r = 0; moved && r < rows && blockRows.IsEOF() == 0;
+         ++r, moved = blockRows.MoveNext() != 0) {
         KrigBlockResult block;
         reader.readResultColumns(block);
         const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);

@@ -17,14 +17,11 @@ const char* const kCentre[3] = {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ"};
 const char* const kSize[3] = {"Krig_GridSizeX", "Krig_GridSizeY", "Krig_GridSizeZ"};
 
 // A bound moved outward by far more than the database's reading of a
-// decimal literal can be off, so that the clause errs toward keeping.
-bool widened(double bound, double outward, std::string& text) {
+// decimal literal can be off, so that the clause errs toward keeping; empty
+// when it would leave the doubles.
+std::string widened(double bound, double outward) {
     const double moved = bound + outward * (std::fabs(bound) * 1e-9 + 1e-300);
-    if (!std::isfinite(moved)) {
-        return false;
-    }
-    text = format("%.17g", moved);
-    return true;
+    return std::isfinite(moved) ? format("%.17g", moved) : std::string();
 }
 
 // True only where a value of the column is a finite double: never NULL, so
@@ -35,29 +32,31 @@ std::string finite(const char* column) {
     return format("%s IS NOT NULL AND %s > -9e999 AND %s < 9e999", column, column, column);
 }
 
+// Both ends of the box on one side of a bound ("<" or ">"): the sums are
+// the very doubles the cut computes for them, whatever the sign of the size.
+std::string bothEnds(int axis, const char* side, const std::string& bound) {
+    const char* c = kCentre[axis];
+    const char* s = kSize[axis];
+    return format("%s + %s / 2.0 %s %s AND %s - %s / 2.0 %s %s", c, s, side, bound.c_str(), c, s,
+                  side, bound.c_str());
+}
+
 }  // namespace
 
 std::string reachClause(const double lo[3], const double hi[3]) {
     // Only an axis on which the section has no extent pays for its tests:
     // plans, and vertical sections along X or Y, leave out all but a slice
-    // of the model; an oblique section's bounds span most of it. The sums
-    // are the very doubles the cut computes for the box's bounds, whatever
-    // the sign of the size.
+    // of the model; an oblique section's bounds span most of it.
     std::string beyond;
     for (int a = 0; a < 3; ++a) {
-        std::string low;
-        std::string high;
-        if (lo[a] != hi[a] || !widened(lo[a], -1, low) || !widened(hi[a], 1, high)) {
+        const std::string low = widened(lo[a], -1);
+        const std::string high = widened(hi[a], 1);
+        if (lo[a] != hi[a] || low.empty() || high.empty()) {
             continue;
         }
-        const char* c = kCentre[a];
-        const char* s = kSize[a];
-        beyond += format(
-            "%s(%s + %s / 2.0 < %s AND %s - %s / 2.0 < %s OR %s + %s / 2.0 > %s AND %s - %s / 2.0 "
-            "> "
-            "%s) AND %s AND %s",
-            beyond.empty() ? "" : " OR ", c, s, low.c_str(), c, s, low.c_str(), c, s, high.c_str(),
-            c, s, high.c_str(), finite(c).c_str(), finite(s).c_str());
+        beyond += (beyond.empty() ? "(" : " OR (") + bothEnds(a, "<", low) + " OR " +
+                  bothEnds(a, ">", high) + ") AND " + finite(kCentre[a]) + " AND " +
+                  finite(kSize[a]);
     }
     if (beyond.empty()) {
         return "";

@@ -189,8 +189,8 @@ TEST_F(BlockTest, BoxesBeyondTheDoublesAreCutByTheFacesTheyHave) {
 // Rows the database leaves out before they are read (far from a plan or a
 // plane across an axis) are only those the cut itself turns away.
 TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
-    // Block 2's one sub-block lies 100 m above its box; block 3's centre is
-    // NULL, which reads as 0.
+    // Block 2's one sub-block lies 100 m above its box; block 3's Z is NULL,
+    // which reads as 0.
     KrigBlockResult blocks[3] = {block(1, 5, 5, 5), block(2, 15, 5, 5, 1), block(3, 25, 5, 5)};
     blocks[1].SubBUD_PntLoc[0].z = 105;
     ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
@@ -214,6 +214,22 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     ASSERT_EQ(mng.getCutBlockResult("T2", corners.data(), &rows, &count), 1);
     ASSERT_EQ(count, 1);
     EXPECT_EQ(rows[0].Krig_BlockID, 7);
+
+    // A row that cannot be read fails only a cut that reads it, wherever it
+    // is stored: here first.
+    ASSERT_EQ(mng.createBlockResultTbl("T3"), 1);
+    KrigBlockResult pair[2] = {block(8, 5, 5, 500), block(9, 5, 5, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T3", pair, 2), 1);
+    shell(
+        "ALTER TABLE T3 ADD COLUMN Broken AS "
+        "(CASE WHEN Krig_PntLocZ > 100 THEN json('{') END) VIRTUAL");
+    auto low = plan(5.0);
+    ASSERT_EQ(mng.getCutBlockResult("T3", low.data(), &rows, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rows[0].Krig_BlockID, 9);
+    auto high = plan(500.0);
+    EXPECT_EQ(mng.getCutBlockResult("T3", high.data(), &rows, &count), 0);
+    EXPECT_NE(mng.lastError().find("malformed JSON"), std::string::npos) << mng.lastError();
 }
 
 TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
