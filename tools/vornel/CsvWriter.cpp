@@ -1,6 +1,8 @@
 #include "CsvWriter.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 namespace vornel::cli {
 
@@ -20,6 +22,11 @@ CsvWriter& CsvWriter::number(double value) {
 }
 
 CsvWriter& CsvWriter::single(double value) {
+    // Narrowing NaN or a number beyond the floats is undefined.
+    const bool inRange = std::isinf(value) || std::fabs(value) <= std::numeric_limits<float>::max();
+    if (!inRange) {
+        return number(value);
+    }
     const auto narrow = static_cast<float>(value);
     if (static_cast<double>(narrow) != value) {
         return number(value);
