@@ -34,8 +34,9 @@ protected:
             _exit(asNobody && geteuid() == 0 && setuid(65534) != 0 ? 2 : work());
         }
         int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
+                   ? WEXITSTATUS(status)
+                   : -1;
     }
 
     // Lets everyone read and search the folder, and no one write it.
