@@ -24,13 +24,10 @@ CsvWriter& CsvWriter::number(double value) {
 CsvWriter& CsvWriter::single(double value) {
     // Narrowing NaN or a number beyond the floats is undefined.
     const bool inRange = std::isinf(value) || std::fabs(value) <= std::numeric_limits<float>::max();
-    if (!inRange) {
+    if (!inRange || static_cast<double>(static_cast<float>(value)) != value) {
         return number(value);
     }
     const auto narrow = static_cast<float>(value);
-    if (static_cast<double>(narrow) != value) {
-        return number(value);
-    }
     char digits[32];
     const auto result = std::to_chars(digits, digits + sizeof digits, narrow);
     // Import reads a double and stores it as a float: the text must come
