@@ -149,12 +149,12 @@ public:
 
     // Section cut. Whether the section touches a block or sub-block is
     // decided exactly for the section's corners and the box's corners as
-    // doubles: the centre less and plus half the size, each rounded. For a
-    // plan, or a section at one X or one Y, the database leaves out blocks
-    // tested whole (no sub-blocks, or a coefficient of 1.0) whose box lies
-    // beyond it before they are read, so a fault confined to such a row (a
-    // damaged page of its text, a computed column that fails) does not fail
-    // the cut; an oblique section reads every row.
+    // doubles: the centre less and plus half the size, each rounded. The
+    // database leaves out, before they are read, the blocks tested whole (no
+    // sub-blocks, or a coefficient of 1.0) whose box lies beyond the
+    // section's bounds or wholly on one side of its planes, so a fault
+    // confined to such a row (a damaged page of its text, a computed column
+    // that fails) does not fail the cut.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 

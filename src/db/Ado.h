@@ -36,6 +36,9 @@ public:
     long BeginTrans();
     BOOL CommitTrans();
     BOOL RollbackTrans();
+    // A test the condition of a statement can call by name: see
+    // vornel::engine::Connection::defineRowTest. True when it is defined.
+    bool DefineRowTest(const std::string& name, int arity, vornel::engine::RowTest test);
     vornel::engine::Connection* GetConnection() { return m_pAdoConnection.get(); }
 
     // The message of the last failure any wrapper on this connection caught.

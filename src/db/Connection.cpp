@@ -151,6 +151,19 @@ long CDbConnection::BeginTrans() {
     }
 }
 
+bool CDbConnection::DefineRowTest(const std::string& name, int arity,
+                                  vornel::engine::RowTest test) {
+    try {
+        Ado().defineRowTest(name, arity, std::move(test));
+        return true;
+    } catch (const std::exception& e) {
+        NoteFailure(messageOf(e));
+        traceFailure("Warning: DefineRowTest 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
+                     messageOf(e), __FILE__, __LINE__);
+        return false;
+    }
+}
+
 BOOL CDbConnection::CommitTrans() {
     try {
         return Ado().commitTrans() >= 0 ? 1 : 0;

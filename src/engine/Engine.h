@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,13 @@ struct ErrorInfo {
     std::string source;
 };
 
+// A test that a statement's condition calls by name, row by row, before
+// the row is read. It is given the values of its arguments, each REAL as
+// its double and any other value (NULL, an integer, a text, a blob) as NaN,
+// and answers for the row.
+using RowTest = std::function<bool(const double* values)>;
+inline constexpr int kMaxRowTestArguments = 16;
+
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -53,6 +61,10 @@ public:
     virtual HRESULT rollbackTrans() = 0;
     // The errors of the last operation that failed, oldest first.
     virtual std::vector<ErrorInfo> errors() = 0;
+    // Makes `name`, with `arity` arguments (at most kMaxRowTestArguments),
+    // answer `test` in this connection's statements until it is defined
+    // again; while the test is empty it answers false.
+    virtual void defineRowTest(const std::string& name, int arity, RowTest test) = 0;
 };
 
 class Recordset {

@@ -324,4 +324,8 @@ std::vector<ErrorInfo> SqliteConnection::errors() {
     return errors_->items;
 }
 
+void SqliteConnection::defineRowTest(const std::string& name, int arity, RowTest test) {
+    session()->defineRowTest(name, arity, std::move(test));
+}
+
 }  // namespace vornel::engine

@@ -21,6 +21,7 @@ public:
     HRESULT commitTrans() override;
     HRESULT rollbackTrans() override;
     std::vector<ErrorInfo> errors() override;
+    void defineRowTest(const std::string& name, int arity, RowTest test) override;
 
     // The open session; fails when the connection is closed.
     const std::shared_ptr<Session>& session();

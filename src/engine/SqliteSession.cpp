@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cmath>
 
 #include "engine/JetSql.h"
 
@@ -58,6 +60,22 @@ bool onlyTrivia(const char* p) {
     return true;
 }
 
+void callRowTest(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    const RowTest& test = *static_cast<const RowTest*>(sqlite3_user_data(context));
+    std::array<double, kMaxRowTestArguments> values{};
+    for (int i = 0; i < argc; ++i) {
+        values[static_cast<size_t>(i)] = sqlite3_value_type(argv[i]) == SQLITE_FLOAT
+                                             ? sqlite3_value_double(argv[i])
+                                             : std::nan("");
+    }
+    // Nothing may unwind through the engine's frames.
+    try {
+        sqlite3_result_int(context, test && test(values.data()) ? 1 : 0);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(context, e.what(), -1);
+    }
+}
+
 }  // namespace
 
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
@@ -84,6 +102,26 @@ std::string sqliteFileName(const std::string& path) {
 
 Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
     : db_(db), errors_(std::move(errors)) {}
+
+void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
+    if (arity < 0 || arity > kMaxRowTestArguments) {
+        raise(*errors_, hr::kInvalidArg,
+              "a row test takes at most " + std::to_string(kMaxRowTestArguments) + " arguments");
+    }
+    std::unique_ptr<RowTest>& slot = rowTests_[{name, arity}];
+    if (!slot) {
+        auto made = std::make_unique<RowTest>();
+        const int rc =
+            sqlite3_create_function_v2(db_, name.c_str(), arity, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                       made.get(), callRowTest, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            rowTests_.erase({name, arity});
+            fail(rc, "cannot define " + name);
+        }
+        slot = std::move(made);
+    }
+    *slot = std::move(test);
+}
 
 Session::~Session() {
     for (auto& [shape, stmt] : shapes_) {

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ public:
     // the next statement of the same shape. The session owns it.
     sqlite3_stmt* shared(const std::string& shape);
 
+    // Connection::defineRowTest, on this handle.
+    void defineRowTest(const std::string& name, int arity, RowTest test);
+
     // Records the engine's failure `rc` under `what` and throws it.
     [[noreturn]] void fail(int rc, const std::string& what);
 
@@ -63,6 +67,10 @@ private:
     std::shared_ptr<ErrorList> errors_;
     // Most recently used first; a few shapes repeat in any bulk operation.
     std::list<std::pair<std::string, sqlite3_stmt*>> shapes_;
+    // The handle calls each row test through its slot here, so that
+    // defining it again never meets SQLite's refusal to replace a function
+    // while a statement runs.
+    std::map<std::pair<std::string, int>, std::unique_ptr<RowTest>> rowTests_;
 };
 
 // Records a failure in an error list and throws it.

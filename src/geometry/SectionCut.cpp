@@ -2,14 +2,13 @@
 //
 // Each block is read, its box is tested against the section, and the blocks
 // that are cut are packed into the front of the result cache in row order.
-// Most blocks are far from any section: for a plan, or a plane across X or
-// Y, the database leaves most of them out unread; an exact comparison of
-// bounds turns the rest away before any surface is built, and no sub-block
-// array is made for a block that is not kept. A block whose count says it
-// has no sub-blocks, or whose coefficient is exactly 1.0, is tested whole
-// and comes back whole (without sub-blocks); any other is tested sub-block
-// by sub-block and comes back with the sub-blocks the section cuts, in their
-// stored order.
+// Most blocks are far from any section: the database leaves out unread
+// those that the cut's exact cheap tests (bounds compared, then the side of
+// the section's planes each corner lies on) turn away, before any surface
+// is built, and no sub-block array is made for a block that is not kept. A block whose count says
+// it has no sub-blocks, or whose coefficient is exactly 1.0, is tested whole and comes back whole
+// (without sub-blocks); any other is tested sub-block by sub-block and comes back with the
+// sub-blocks the section cuts, in their stored order.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -101,15 +100,12 @@ public:
 
     bool flat() const { return flat_; }
 
-    std::string reachClause() const {
-        return vornel::geometry::reachClause(bounds_.lo, bounds_.hi);
-    }
-
-    // True when the section and the closed box share a point.
-    bool cuts(const D_3DOT& centre, const D_3DOT& size) {
+    // True when the exact cheap tests show that the closed box and the
+    // section share no point.
+    bool turnsAway(const D_3DOT& centre, const D_3DOT& size) const {
         const Bounds reach = boxBounds(centre, size);
         if (!bounds_.meets(reach)) {
-            return false;
+            return true;
         }
         // Far from an oblique section a box lies wholly to one side of it. A
         // box with a corner beyond the doubles (written by another program)
@@ -119,8 +115,13 @@ public:
             corners[i] = {(i & 1) ? reach.hi[0] : reach.lo[0], (i & 2) ? reach.hi[1] : reach.lo[1],
                           (i & 4) ? reach.hi[2] : reach.lo[2]};
         }
-        if (tree_ != nullptr && reach.finite() &&
-            vornel::collision::clearOfAll(*tree_, corners, 8)) {
+        return tree_ != nullptr && reach.finite() &&
+               vornel::collision::clearOfAll(*tree_, corners, 8);
+    }
+
+    // True when the section and the closed box share a point.
+    bool cuts(const D_3DOT& centre, const D_3DOT& size) {
+        if (turnsAway(centre, size)) {
             return false;
         }
         vornel::geometry::buildVolTin(centre, size, vornel::geometry::kOriginAtCentre, boxPnts_,
@@ -208,10 +209,14 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         return fail(kNoDatabase);
     }
     Section section(corners);
-    // The count holds one state of the file open for the rows read after
-    // it. Their query, for a plan or a plane across X or Y, leaves far rows
-    // out unread; no index serves its clause, so they come in the table's
-    // order.
+    // The rows' query leaves out unread those that the section's cheap tests
+    // turn away. The count holds one state of the file open for the rows
+    // read after it; no index serves the clause, so they come in the
+    // table's order.
+    const vornel::geometry::ReachTest reachTest(
+        *m_pDatabase->m_pConnection, [&section](const D_3DOT& centre, const D_3DOT& size) {
+            return section.turnsAway(centre, size);
+        });
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
     const OpenQuery counted(rs, format("SELECT 1 FROM [%s]", tableName.c_str()));
     if (!counted.opened()) {
@@ -228,11 +233,10 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         return fail("cannot count the rows: " + m_pDatabase->Failure());
     }
     CDbRecordset blockRows(m_pDatabase->m_pConnection);
-    std::string reach = section.reachClause();
-    if (!reach.empty() && !vornel::geometry::clauseFitsTable(blockRows, tableName)) {
-        reach.clear();
-    }
-    const OpenQuery query(blockRows, format("SELECT * FROM [%s]", tableName.c_str()) + reach);
+    const bool leaveOut =
+        reachTest.defined() && vornel::geometry::clauseFitsTable(blockRows, tableName);
+    const OpenQuery query(blockRows, format("SELECT * FROM [%s]", tableName.c_str()) +
+                                         (leaveOut ? vornel::geometry::reachClause() : ""));
     if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }

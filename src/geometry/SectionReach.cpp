@@ -13,72 +13,54 @@ namespace vornel::geometry {
 
 namespace {
 
-const char* const kCentre[3] = {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ"};
-const char* const kSize[3] = {"Krig_GridSizeX", "Krig_GridSizeY", "Krig_GridSizeZ"};
-
-// A bound moved outward by far more than the database's reading of a
-// decimal literal can be off, so that the clause errs toward keeping; empty
-// when it would leave the doubles.
-std::string widened(double bound, double outward) {
-    const double moved = bound + outward * (std::fabs(bound) * 1e-9 + 1e-300);
-    return std::isfinite(moved) ? format("%.17g", moved) : std::string();
-}
-
-// True only where a value of the column is a finite double: never NULL, so
-// that no comparison after it can come out NULL and drop a row unasked; a
-// text or a blob compares above every number (9e999 is the database's
-// infinity).
-std::string finite(const char* column) {
-    return format("%s IS NOT NULL AND %s > -9e999 AND %s < 9e999", column, column, column);
-}
-
-// Both ends of the box on one side of a bound ("<" or ">"): the sums are
-// the very doubles the cut computes for them, whatever the sign of the size.
-std::string bothEnds(int axis, const char* side, const std::string& bound) {
-    const char* c = kCentre[axis];
-    const char* s = kSize[axis];
-    return format("%s + %s / 2.0 %s %s AND %s - %s / 2.0 %s %s", c, s, side, bound.c_str(), c, s,
-                  side, bound.c_str());
-}
+constexpr const char* kTestName = "VORNEL_TURNED_AWAY";
+constexpr int kArity = 7;
 
 }  // namespace
 
-std::string reachClause(const double lo[3], const double hi[3]) {
-    // Only an axis on which the section has no extent pays for its tests:
-    // plans, and vertical sections along X or Y, leave out all but a slice
-    // of the model; an oblique section's bounds span most of it.
-    std::string beyond;
-    for (int a = 0; a < 3; ++a) {
-        const std::string low = widened(lo[a], -1);
-        const std::string high = widened(hi[a], 1);
-        if (lo[a] != hi[a] || low.empty() || high.empty()) {
-            continue;
-        }
-        beyond += (beyond.empty() ? "(" : " OR (") + bothEnds(a, "<", low) + " OR " +
-                  bothEnds(a, ">", high) + ") AND " + finite(kCentre[a]) + " AND " +
-                  finite(kSize[a]);
+ReachTest::ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway)
+    : connection_(connection) {
+    defined_ = connection.DefineRowTest(
+        kTestName, kArity, [turnedAway = std::move(turnedAway)](const double* v) {
+            // A NULL, a text or an integer reads as a number the test would
+            // have to guess; such a row is left to the cut.
+            if (v[0] != 1.0) {
+                return false;
+            }
+            for (int i = 1; i < kArity; ++i) {
+                if (!std::isfinite(v[i])) {
+                    return false;
+                }
+            }
+            return turnedAway({v[1], v[2], v[3]}, {v[4], v[5], v[6]});
+        });
+}
+
+ReachTest::~ReachTest() {
+    if (defined_) {
+        connection_.DefineRowTest(kTestName, kArity, {});
     }
-    if (beyond.empty()) {
-        return "";
-    }
+}
+
+std::string reachClause() {
     // A block with sub-blocks and a coefficient other than 1 is tested by
-    // its sub-blocks, which nothing keeps inside its box.
-    return " WHERE NOT ((" + beyond + ") AND (SubBUDBlob IS NULL OR Block_Coef IS 1.0))";
+    // its sub-blocks, which nothing keeps inside its box: its first
+    // argument is then no 1.0, and the test keeps it.
+    return format(
+        " WHERE NOT %s(CASE WHEN SubBUDBlob IS NULL THEN 1.0 ELSE Block_Coef END, Krig_PntLocX, "
+        "Krig_PntLocY, Krig_PntLocZ, Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ)",
+        kTestName);
 }
 
 bool clauseFitsTable(CDbRecordset& rs, const std::string& table) {
-    // REAL affinity keeps every number a double and compares a text as a
-    // text; in a column of another type the clause would compare otherwise.
     const std::string name = quoted(table);
     const std::string sql = format(
         "SELECT (SELECT count(*) FROM pragma_table_list WHERE name = %s COLLATE NOCASE) = 1 "
         "AND (SELECT type FROM pragma_table_list WHERE name = %s COLLATE NOCASE) = 'table' "
         "AND (SELECT count(*) FROM pragma_table_xinfo(%s) WHERE "
-        "(cid, lower(name), upper(type)) IN (VALUES (2, 'krig_pntlocx', 'DOUBLE'), "
-        "(3, 'krig_pntlocy', 'DOUBLE'), (4, 'krig_pntlocz', 'DOUBLE'), "
-        "(5, 'krig_gridsizex', 'DOUBLE'), (6, 'krig_gridsizey', 'DOUBLE'), "
-        "(7, 'krig_gridsizez', 'DOUBLE'), (8, 'block_coef', 'DOUBLE')) "
-        "OR (cid = %ld AND lower(name) = 'subbudblob')) = 8",
+        "(cid, lower(name)) IN (VALUES (2, 'krig_pntlocx'), (3, 'krig_pntlocy'), "
+        "(4, 'krig_pntlocz'), (5, 'krig_gridsizex'), (6, 'krig_gridsizey'), "
+        "(7, 'krig_gridsizez'), (8, 'block_coef'), (%ld, 'subbudblob'))) = 8",
         name.c_str(), name.c_str(), name.c_str(), store::kResultSubBlockColumn);
     const store::OpenQuery query(rs, sql);
     long fits = 0;

@@ -1,21 +1,42 @@
-// The rows of a block table that a section may reach, as a condition the
-// database applies before a row is read. Most blocks of a model lie far
-// from any section, and reading one through the recordset costs more than
-// testing it; the database compares their bounds for a fraction of that.
+// The rows of a block table that a section cannot reach, turned away by the
+// database before they are read. Most blocks of a model lie far from any
+// section, and reading a row through the recordset costs many times the
+// cut's own cheap test of its box; the database runs that test first.
 #ifndef VORNEL_GEOMETRY_SECTIONREACH_H
 #define VORNEL_GEOMETRY_SECTIONREACH_H
 
+#include <functional>
 #include <string>
 
 #include "db/Ado.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::geometry {
 
-// A WHERE clause that keeps every row the cut could keep: it leaves out a
-// row only when the row is tested whole and its box lies wholly beyond the
-// section's bounds, `lo` and `hi` per axis. Empty when the bounds cannot be
-// written as literals that keep that promise.
-std::string reachClause(const double lo[3], const double hi[3]);
+// True only when a box with this centre and size cannot meet the section.
+using BoxTurnedAway = std::function<bool(const D_3DOT& centre, const D_3DOT& size)>;
+
+// Makes the test that reachClause() calls answer `turnedAway` on the
+// connection while it lives; a row is turned away only when it is tested
+// whole and its centre and size are finite doubles.
+class ReachTest {
+public:
+    ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway);
+    ~ReachTest();
+    ReachTest(const ReachTest&) = delete;
+    ReachTest& operator=(const ReachTest&) = delete;
+
+    // False when the connection would not take the test: then the clause
+    // must not be used.
+    bool defined() const { return defined_; }
+
+private:
+    CDbConnection& connection_;
+    bool defined_;
+};
+
+// The WHERE clause that leaves out the rows the ReachTest turns away.
+std::string reachClause();
 
 // Whether the columns the clause names are those the row reader reads by
 // position, in an ordinary table: a table written by another program may

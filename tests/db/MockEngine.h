@@ -18,6 +18,7 @@ public:
     MOCK_METHOD(HRESULT, commitTrans, (), (override));
     MOCK_METHOD(HRESULT, rollbackTrans, (), (override));
     MOCK_METHOD(std::vector<engine::ErrorInfo>, errors, (), (override));
+    MOCK_METHOD(void, defineRowTest, (const std::string&, int, engine::RowTest), (override));
 };
 
 class MockRecordset : public engine::Recordset {

@@ -186,8 +186,8 @@ TEST_F(BlockTest, BoxesBeyondTheDoublesAreCutByTheFacesTheyHave) {
     EXPECT_EQ(ids(cut(mng, planeX(1e308 - 0.8e308))), std::vector<int>{3});
 }
 
-// Rows the database leaves out before they are read (far from a plan or a
-// plane across an axis) are only those the cut itself turns away.
+// Rows the database leaves out before they are read are only those the cut
+// itself turns away.
 TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     // Block 2's one sub-block lies 100 m above its box; block 3's Z is NULL,
     // which reads as 0.
@@ -225,6 +225,12 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
         "(CASE WHEN Krig_PntLocZ > 100 THEN json('{') END) VIRTUAL");
     auto low = plan(5.0);
     ASSERT_EQ(mng.getCutBlockResult("T3", low.data(), &rows, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rows[0].Krig_BlockID, 9);
+    // Steep enough to pass below block 8, whose box lies within its bounds.
+    std::array<D_3DOT, 4> steep = {
+        {{-15, -20, -995}, {25, -20, 1005}, {25, 20, 1005}, {-15, 20, -995}}};
+    ASSERT_EQ(mng.getCutBlockResult("T3", steep.data(), &rows, &count), 1) << mng.lastError();
     ASSERT_EQ(count, 1);
     EXPECT_EQ(rows[0].Krig_BlockID, 9);
     auto high = plan(500.0);
