@@ -58,9 +58,24 @@ void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs
     }
 }
 
-bool clearOfAll(const Surface& s, const Point* points, size_t count) {
-    return !s.pieces.empty() && std::all_of(s.pieces.begin(), s.pieces.end(), [&](const Piece& p) {
-        return clearOf(p, points, count);
+bool clearOfBox(const Surface& s, const Bounds& box) {
+    return !s.pieces.empty() && std::all_of(s.pieces.begin(), s.pieces.end(), [&](const Piece& t) {
+        if (t.shape != Shape::kTriangle) {
+            return false;
+        }
+        // The side of the plane is the sign of the normal's product with a
+        // point, less a constant: over the box it is least at the corner
+        // that is low where the normal is positive and high elsewhere, and
+        // greatest at the opposite corner.
+        const bool px = t.normal[0] > 0;
+        const bool py = t.normal[1] > 0;
+        const bool pz = t.normal[2] > 0;
+        const Point least{px ? box.lo.x : box.hi.x, py ? box.lo.y : box.hi.y,
+                          pz ? box.lo.z : box.hi.z};
+        const Point most{px ? box.hi.x : box.lo.x, py ? box.hi.y : box.lo.y,
+                         pz ? box.hi.z : box.lo.z};
+        const int below = side(t, least);
+        return below != 0 && below == side(t, most);
     });
 }
 

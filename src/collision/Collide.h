@@ -13,10 +13,10 @@ namespace vornel::collision {
 // point with a piece of b, a's pieces in order, each with b's in order.
 void collide(const Surface& a, const Surface& b, std::vector<ObbtTriPair>& pairs);
 
-// True when every piece of s is a triangle with all the points strictly on
-// one side of its plane: then nothing with its corners among the points can
-// meet s. False says nothing. Exact, like every test here.
-bool clearOfAll(const Surface& s, const Point* points, size_t count);
+// True when every piece of s is a triangle with the whole closed box
+// strictly on one side of its plane: then the box cannot meet s. False says
+// nothing. Exact, like every test here.
+bool clearOfBox(const Surface& s, const Bounds& box);
 
 }  // namespace vornel::collision
 

@@ -35,8 +35,15 @@ Figure figureOf(const Piece& p) {
 
 }  // namespace
 
-bool collinear(const Point& a, const Point& b, const Point& c) {
-    return CGAL::collinear(toPoint3(a), toPoint3(b), toPoint3(c));
+// Each coordinate of the normal is the turn of the triangle seen along
+// that axis: the orientation of its corners projected on the other two.
+std::array<int8_t, 3> normalSigns(const Point& a, const Point& b, const Point& c) {
+    const auto turn = [](double u0, double v0, double u1, double v1, double u2, double v2) {
+        return static_cast<int8_t>(CGAL::orientation(
+            Kernel::Point_2(u0, v0), Kernel::Point_2(u1, v1), Kernel::Point_2(u2, v2)));
+    };
+    return {turn(a.y, a.z, b.y, b.z, c.y, c.z), turn(a.z, a.x, b.z, b.x, c.z, c.x),
+            turn(a.x, a.y, b.x, b.y, c.x, c.y)};
 }
 
 int side(const Piece& t, const Point& p) {

@@ -2,6 +2,7 @@
 #ifndef VORNEL_COLLISION_PIECE_H
 #define VORNEL_COLLISION_PIECE_H
 
+#include <array>
 #include <cstdint>
 
 #include "collision/Bounds.h"
@@ -18,6 +19,9 @@ struct Piece {
     int32_t number;  // 1-based, as in the triangle array the surface came from
     Point v[3];      // corners; a segment's ends are v[0] and v[1], a point is v[0]
     Bounds bounds;
+    // A triangle's normal, (v[1] - v[0]) x (v[2] - v[0]), by the sign of
+    // each coordinate; zeros for a segment or a point.
+    std::array<int8_t, 3> normal;
 };
 
 }  // namespace vornel::collision

@@ -24,11 +24,11 @@ bool operator==(const Point& a, const Point& b) {
 // Points on one line are ordered along it by their coordinates, so the
 // smallest and largest are the segment's ends.
 Piece pieceOf(int32_t number, const Point& a, const Point& b, const Point& c) {
-    Piece piece{Shape::kTriangle, number, {a, b, c}, emptyBounds()};
+    Piece piece{Shape::kTriangle, number, {a, b, c}, emptyBounds(), normalSigns(a, b, c)};
     for (const Point& p : piece.v) {
         extend(piece.bounds, p);
     }
-    if (!collinear(a, b, c)) {
+    if (piece.normal != std::array<int8_t, 3>{0, 0, 0}) {
         return piece;
     }
     const Point lo = std::min({a, b, c}, lexLess);

@@ -110,13 +110,9 @@ public:
         // Far from an oblique section a box lies wholly to one side of it. A
         // box with a corner beyond the doubles (written by another program)
         // is left to the triangle tests, which leave out what they cannot use.
-        vornel::collision::Point corners[8];
-        for (int i = 0; i < 8; ++i) {
-            corners[i] = {(i & 1) ? reach.hi[0] : reach.lo[0], (i & 2) ? reach.hi[1] : reach.lo[1],
-                          (i & 4) ? reach.hi[2] : reach.lo[2]};
-        }
         return tree_ != nullptr && reach.finite() &&
-               vornel::collision::clearOfAll(*tree_, corners, 8);
+               vornel::collision::clearOfBox(*tree_, {{reach.lo[0], reach.lo[1], reach.lo[2]},
+                                                      {reach.hi[0], reach.hi[1], reach.hi[2]}});
     }
 
     // True when the section and the closed box share a point.
