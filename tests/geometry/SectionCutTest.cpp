@@ -22,10 +22,10 @@ struct Cut {
     std::vector<double> subX;  // centres of the sub-blocks that came back
 };
 
-std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners) {
+std::vector<Cut> cut(CVornelMng& mng, std::array<D_3DOT, 4> corners, const char* table = "T1") {
     KrigBlockResult* rows = nullptr;
     long count = -1;
-    EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &rows, &count), 1) << mng.lastError();
+    EXPECT_EQ(mng.getCutBlockResult(table, corners.data(), &rows, &count), 1) << mng.lastError();
     std::vector<Cut> out;
     for (long i = 0; i < count; ++i) {
         Cut c{rows[i].Krig_BlockID, {}};
@@ -208,12 +208,7 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
         "ALTER TABLE T2 RENAME COLUMN Swap TO Krig_PntLocY");
     KrigBlockResult far = block(7, 5, 1000, 5);
     ASSERT_EQ(mng.insertIntoBlockResult("T2", &far, 1), 1);
-    auto corners = planeX(5.0);
-    KrigBlockResult* rows = nullptr;
-    long count = 0;
-    ASSERT_EQ(mng.getCutBlockResult("T2", corners.data(), &rows, &count), 1);
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(rows[0].Krig_BlockID, 7);
+    EXPECT_EQ(ids(cut(mng, planeX(5.0), "T2")), std::vector<int>{7});
 
     // A row that cannot be read fails only a cut that reads it, wherever it
     // is stored: here first.
@@ -223,17 +218,14 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     shell(
         "ALTER TABLE T3 ADD COLUMN Broken AS "
         "(CASE WHEN Krig_PntLocZ > 100 THEN json('{') END) VIRTUAL");
-    auto low = plan(5.0);
-    ASSERT_EQ(mng.getCutBlockResult("T3", low.data(), &rows, &count), 1) << mng.lastError();
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(rows[0].Krig_BlockID, 9);
+    EXPECT_EQ(ids(cut(mng, plan(5.0), "T3")), std::vector<int>{9});
     // Steep enough to pass below block 8, whose box lies within its bounds.
-    std::array<D_3DOT, 4> steep = {
+    const std::array<D_3DOT, 4> steep = {
         {{-15, -20, -995}, {25, -20, 1005}, {25, 20, 1005}, {-15, 20, -995}}};
-    ASSERT_EQ(mng.getCutBlockResult("T3", steep.data(), &rows, &count), 1) << mng.lastError();
-    ASSERT_EQ(count, 1);
-    EXPECT_EQ(rows[0].Krig_BlockID, 9);
+    EXPECT_EQ(ids(cut(mng, steep, "T3")), std::vector<int>{9});
     auto high = plan(500.0);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
     EXPECT_EQ(mng.getCutBlockResult("T3", high.data(), &rows, &count), 0);
     EXPECT_NE(mng.lastError().find("malformed JSON"), std::string::npos) << mng.lastError();
 }
