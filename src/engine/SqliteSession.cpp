@@ -73,6 +73,8 @@ void callRowTest(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_int(context, test && test(values.data()) ? 1 : 0);
     } catch (const std::exception& e) {
         sqlite3_result_error(context, e.what(), -1);
+    } catch (...) {
+        sqlite3_result_error(context, "the row test failed", -1);
     }
 }
 
@@ -106,16 +108,20 @@ Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
 void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
     if (arity < 0 || arity > kMaxRowTestArguments) {
         raise(*errors_, hr::kInvalidArg,
-              "a row test takes at most " + std::to_string(kMaxRowTestArguments) + " arguments");
+              "a row test takes from 0 to " + std::to_string(kMaxRowTestArguments) + " arguments");
     }
-    std::unique_ptr<RowTest>& slot = rowTests_[{name, arity}];
+    // SQLite knows a function by its name in any case of A to Z.
+    std::string key = name;
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::unique_ptr<RowTest>& slot = rowTests_[{key, arity}];
     if (!slot) {
         auto made = std::make_unique<RowTest>();
         const int rc =
             sqlite3_create_function_v2(db_, name.c_str(), arity, SQLITE_UTF8 | SQLITE_DIRECTONLY,
                                        made.get(), callRowTest, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
-            rowTests_.erase({name, arity});
+            rowTests_.erase({key, arity});
             fail(rc, "cannot define " + name);
         }
         slot = std::move(made);

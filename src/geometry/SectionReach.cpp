@@ -53,14 +53,19 @@ std::string reachClause() {
 }
 
 bool clauseFitsTable(CDbRecordset& rs, const std::string& table) {
+    // The reader turns a value by the column's declared type (a currency
+    // to four places, a date to nothing): only in a DOUBLE column is the
+    // double the test is given the one the cut reads.
     const std::string name = quoted(table);
     const std::string sql = format(
         "SELECT (SELECT count(*) FROM pragma_table_list WHERE name = %s COLLATE NOCASE) = 1 "
         "AND (SELECT type FROM pragma_table_list WHERE name = %s COLLATE NOCASE) = 'table' "
         "AND (SELECT count(*) FROM pragma_table_xinfo(%s) WHERE "
-        "(cid, lower(name)) IN (VALUES (2, 'krig_pntlocx'), (3, 'krig_pntlocy'), "
-        "(4, 'krig_pntlocz'), (5, 'krig_gridsizex'), (6, 'krig_gridsizey'), "
-        "(7, 'krig_gridsizez'), (8, 'block_coef'), (%ld, 'subbudblob'))) = 8",
+        "(cid, lower(name), upper(type)) IN (VALUES (2, 'krig_pntlocx', 'DOUBLE'), "
+        "(3, 'krig_pntlocy', 'DOUBLE'), (4, 'krig_pntlocz', 'DOUBLE'), "
+        "(5, 'krig_gridsizex', 'DOUBLE'), (6, 'krig_gridsizey', 'DOUBLE'), "
+        "(7, 'krig_gridsizez', 'DOUBLE'), (8, 'block_coef', 'DOUBLE')) "
+        "OR (cid = %ld AND lower(name) = 'subbudblob')) = 8",
         name.c_str(), name.c_str(), name.c_str(), store::kResultSubBlockColumn);
     const store::OpenQuery query(rs, sql);
     long fits = 0;

@@ -64,9 +64,10 @@ TEST(RowTests, RedefinedWhileAQueryRunsAndRefusedWhenTheyCannotBe) {
     ASSERT_EQ(running.GetCollect(0, first), 1);
     EXPECT_EQ(first, 1.0);
 
-    // A running statement does not stop a new answer, and the statement
-    // goes on with it; an empty test answers false.
-    ASSERT_TRUE(db.connection.DefineRowTest("ODD", 1, {}));
+    // A running statement does not stop a new answer, under the name in
+    // any case, and the statement goes on with it; an empty test answers
+    // false.
+    ASSERT_TRUE(db.connection.DefineRowTest("odd", 1, {}));
     EXPECT_EQ(countWhere(db.connection, "ODD(a)"), 0);
     EXPECT_EQ(running.MoveNext(), 1);
     EXPECT_NE(running.IsEOF(), 0);
@@ -76,9 +77,12 @@ TEST(RowTests, RedefinedWhileAQueryRunsAndRefusedWhenTheyCannotBe) {
     EXPECT_EQ(countWhere(db.connection, "ODD(a, a)"), 3);
     EXPECT_EQ(countWhere(db.connection, "ODD(a)"), 0);
 
-    EXPECT_FALSE(db.connection.DefineRowTest("MANY", 17, [](const double*) { return true; }));
-    EXPECT_NE(db.connection.LastFailure().find("at most 16"), std::string::npos)
-        << db.connection.LastFailure();
+    for (const int arity : {17, -1}) {
+        EXPECT_FALSE(
+            db.connection.DefineRowTest("MANY", arity, [](const double*) { return true; }));
+        EXPECT_NE(db.connection.LastFailure().find("from 0 to 16 arguments"), std::string::npos)
+            << db.connection.LastFailure();
+    }
     EXPECT_TRUE(db.connection.DefineRowTest("MANY", 16, [](const double*) { return true; }));
 
     // A test that fails fails the statement with its message.
@@ -87,6 +91,10 @@ TEST(RowTests, RedefinedWhileAQueryRunsAndRefusedWhenTheyCannotBe) {
     }));
     EXPECT_EQ(countWhere(db.connection, "BAD(a)"), -1);
     EXPECT_NE(db.connection.LastFailure().find("no answer for this row"), std::string::npos)
+        << db.connection.LastFailure();
+    ASSERT_TRUE(db.connection.DefineRowTest("BAD", 1, [](const double*) -> bool { throw 42; }));
+    EXPECT_EQ(countWhere(db.connection, "BAD(a)"), -1);
+    EXPECT_NE(db.connection.LastFailure().find("the row test failed"), std::string::npos)
         << db.connection.LastFailure();
 
     db.connection.Close();

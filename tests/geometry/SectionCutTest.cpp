@@ -210,6 +210,17 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     ASSERT_EQ(mng.insertIntoBlockResult("T2", &far, 1), 1);
     EXPECT_EQ(ids(cut(mng, planeX(5.0), "T2")), std::vector<int>{7});
 
+    // One whose Z is a currency, read to four places: stored 5.00004, it
+    // reads as 5, and the box reaches down to the plan at 0.
+    std::string create = shell("SELECT sql FROM sqlite_master WHERE name = 'T1'");
+    create.replace(create.find("[T1]"), 4, "T4");
+    create.replace(create.find("Krig_PntLocZ DOUBLE"), 19, "Krig_PntLocZ CURRENCY");
+    shell(create +
+          "; INSERT INTO T4 (MineID, Krig_BlockID, Krig_PntLocX, Krig_PntLocY, Krig_PntLocZ, "
+          "Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ, Block_Coef) "
+          "VALUES (1, 4, 5, 5, 5.00004, 10, 10, 10, 1.0)");
+    EXPECT_EQ(ids(cut(mng, plan(0.0), "T4")), std::vector<int>{4});
+
     // A row that cannot be read fails only a cut that reads it, wherever it
     // is stored: here first.
     ASSERT_EQ(mng.createBlockResultTbl("T3"), 1);
