@@ -154,7 +154,8 @@ public:
     // without sub-blocks, or with a coefficient of 1.0) whose box lies beyond the
     // section's bounds or wholly on one side of its planes, so a fault
     // confined to such a row (a damaged page of its text, a computed column
-    // that fails) does not fail the cut.
+    // that fails) does not fail the cut, unless it lies in the columns that
+    // place the box, which are read from every row.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 
