@@ -92,8 +92,8 @@ TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
     ASSERT_EQ(whole.rows.size(), 2u);
     EXPECT_EQ(withoutColumns(again, {"BLOCKID", "MINEID"}),
               withoutColumns(whole, {"BLOCKID", "MINEID"}));
-    // Block 1 is its cell, 375 m3 of it filled and 980 t; volume-weighted
-    // grade and variance.
+    // Block 1 is its cell, 375 m3 of it filled and 980 t; its grade
+    // weighted by tonnes, its variance by volume.
     EXPECT_EQ(first.at(0, "X") + " " + first.at(0, "Y") + " " + first.at(0, "Z"), "5 5 5");
     EXPECT_EQ(first.at(0, "DZ"), "10");
     EXPECT_DOUBLE_EQ(first.number(0, "COEF"), 0.375);
@@ -107,7 +107,7 @@ TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
                 "UPDATE A SET Block_CorMass = 2700.123456789 WHERE Krig_BlockID = 3;");
     ok({"export", "m.db", "-t", "A", "-o", "double.csv"});
     EXPECT_EQ(readCsv(path("double.csv")).at(2, "TONNAGE"), "2700.123456789");
-    EXPECT_DOUBLE_EQ(first.number(0, "Cu"), (250 * 1.1 + 125 * 3.3) / 375);
+    EXPECT_DOUBLE_EQ(first.number(0, "Cu"), (650 * 1.1 + 330 * 3.3) / 980);
     EXPECT_DOUBLE_EQ(first.number(0, "VARIANCE"), (250 * 0.2 + 125 * 0.25) / 375);
 }
 

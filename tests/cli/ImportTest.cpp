@@ -177,6 +177,14 @@ TEST_F(ImportTest, ParentBoxFromItsOwnColumns) {
     ASSERT_EQ(boxed.rows.size(), 1u);
     EXPECT_EQ(boxed.at(0, "SUBBLOCKS") + " " + boxed.at(0, "COEF") + " " + boxed.at(0, "Cu"),
               "2 0.5 3");
+    // Rows of unlike density keep their metal: 1,000 t at 0.1 % and 1,700 t
+    // at 3 % make 2,700 t at 5,200 / 2,700 %, where their volumes give 1.55.
+    const CsvTable dense = imported(
+        "dense.csv", "X,Y,Z,DX,DY,DZ,CU,DENSITY\n2.5,5,5,5,10,10,0.1,2.0\n7.5,5,5,5,10,10,3,3.4\n",
+        {"-t", "D", "-e", "Cu", "--block-size", "10"}, "m.db", "D");
+    ASSERT_EQ(dense.rows.size(), 1u);
+    EXPECT_EQ(dense.at(0, "TONNAGE"), "2700");
+    EXPECT_NEAR(std::stod(dense.at(0, "Cu")), 5200.0 / 2700.0, 1e-12);
 }
 
 // A row that is a block keeps its sizes as written, and its coefficient

@@ -53,19 +53,19 @@ Box boundingBox(const SourceRow* const* rows, size_t count) {
             {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]}};
 }
 
-// The volume-weighted mean of a value over the rows; a value that all rows
-// share comes back unchanged, not rounded by the weighting.
-double weightedMean(const SourceRow* const* rows, size_t count, double SourceRow::*value) {
+// The mean of a value over the rows, each weighed by its weight; a value
+// that all rows share comes back unchanged, not rounded by the weighting.
+double weightedMean(const SourceRow* const* rows, const std::vector<double>& weights,
+                    double SourceRow::*value) {
     double sum = 0;
-    double volume = 0;
+    double total = 0;
     bool same = true;
-    for (size_t r = 0; r < count; ++r) {
-        const double v = rows[r]->box.volume();
-        sum += v * (rows[r]->*value);
-        volume += v;
+    for (size_t r = 0; r < weights.size(); ++r) {
+        sum += weights[r] * (rows[r]->*value);
+        total += weights[r];
         same = same && rows[r]->*value == rows[0]->*value;
     }
-    return same ? rows[0]->*value : sum / volume;
+    return same ? rows[0]->*value : sum / total;
 }
 
 }  // namespace
@@ -163,6 +163,8 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
     double volume = 0;
     double tonnes = 0;
     bool tonnesKnown = true;
+    std::vector<double> volumes(count);
+    std::vector<double> tonnages(count);
     const SourceRow* largest = rows[0];
     for (size_t r = 0; r < count; ++r) {
         const SourceRow& row = *rows[r];
@@ -175,13 +177,15 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
         }
         const double v = row.box.volume();
         volume += v;
+        volumes[r] = v;
         if (row.tonnage) {
-            tonnes += *row.tonnage;
+            tonnages[r] = *row.tonnage;
         } else if (row.density) {
-            tonnes += v * (whole ? wholeCoefficient : 1.0) * *row.density;
+            tonnages[r] = v * (whole ? wholeCoefficient : 1.0) * *row.density;
         } else {
             tonnesKnown = false;
         }
+        tonnes += tonnages[r];
         if (v > largest->box.volume()) {
             largest = &row;
         }
@@ -205,8 +209,11 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
     // Sub-blocks inside their parent and apart from each other fill at most
     // all of it; only the slack of the two tests can add a trace more.
     b.Block_Coef = std::min(coefficient, 1.0);
-    b.Krig_OutAttr = weightedMean(rows, count, &SourceRow::grade);
-    b.Krig_OutVari = weightedMean(rows, count, &SourceRow::variance);
+    // Weighed by tonnes where they are all known, so that the block holds
+    // the metal its rows do even where their densities differ.
+    b.Krig_OutAttr =
+        weightedMean(rows, tonnesKnown && tonnes > 0 ? tonnages : volumes, &SourceRow::grade);
+    b.Krig_OutVari = weightedMean(rows, volumes, &SourceRow::variance);
     b.Krig_Bound = !whole || first.bound ? 1 : 0;
     b.Block_Vol = whole ? parent.volume() * b.Block_Coef : volume;
     b.Block_CorMass = tonnesKnown ? tonnes : 0;

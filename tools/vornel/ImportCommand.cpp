@@ -73,10 +73,13 @@ X/Y/Z coordinates, or else the same PARENT_* box are the sub-blocks of one
 block. Without such columns, rows with size columns are grouped by the
 --block-size cell (from --origin, default 0,0,0) that holds their centre.
 The parent box comes from the PARENT_* columns, else from that grid cell,
-else it is the box around its rows. A block's grade and variance are its
-rows' volume-weighted means, its coefficient the fraction of the parent
-they fill, its tonnage their sum (or volume times density). A single row
-filling its parent is a whole block.
+else it is the box around its rows. A block's grade is its rows' mean
+weighed by their tonnes (so the metal is kept; by their volumes when a
+row's tonnes are unknown), its variance their volume-weighted mean, its
+coefficient the fraction of the parent they fill, its tonnage their sum
+(or volume times density). A single row filling its parent is a whole
+block; the category, ore type and search figures of a block are those of
+its largest row.
 
 The database keeps volume and tonnage in single precision (about seven
 digits: 61200.012 t is kept as 61200.0117), AVGDIST as a whole number (cut
