@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
 #include "platform/Trace.h"
 #include "store/Ready.h"
@@ -153,6 +154,19 @@ bool finiteBox(const KrigBlockResult& b) {
                    b.Krig_MeanDis, b.Block_Vol, b.Ore_Propro, b.Block_CorMass, b.Block_OreMass});
 }
 
+// The columns kept in single precision: a larger double would be stored as
+// infinite, and narrowing it has no defined result.
+bool fitsSingle(const KrigBlockResult& b) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return std::fabs(b.Block_Vol) <= kLargest && std::fabs(b.Ore_Propro) <= kLargest &&
+           std::fabs(b.Block_CorMass) <= kLargest && std::fabs(b.Block_OreMass) <= kLargest;
+}
+
+// A void block has no such column.
+bool fitsSingle(const KrigBlockVoid&) {
+    return true;
+}
+
 template <class Block>
 bool subBlocksPresent(const Block& block) {
     return block.SubBUD_Num <= 0 ||
@@ -163,6 +177,7 @@ template <class Block>
 long firstUnwritableOf(const Block* blocks, long count, const char*& why) {
     for (long i = 0; i < count; ++i) {
         why = !finiteBox(blocks[i])          ? kNotFinite
+              : !fitsSingle(blocks[i])       ? kBeyondSingle
               : !subBlocksPresent(blocks[i]) ? kNoSubBlockArrays
                                              : nullptr;
         if (why != nullptr) {

@@ -10,6 +10,9 @@ inline constexpr const char kNoDatabase[] = "no database is open";
 inline constexpr const char kNotWritten[] = "the database could not be written: ";
 inline constexpr const char kNotFinite[] =
     "holds a value that is not a finite number (NaN or infinite); nothing was written";
+inline constexpr const char kBeyondSingle[] =
+    "holds a volume, proportion or mass beyond single precision (3.4e38), which would be "
+    "stored as infinite; nothing was written";
 inline constexpr const char kNoSubBlockArrays[] =
     "counts sub-blocks but has no arrays for them; nothing was written";
 

@@ -104,8 +104,12 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"tiny.csv",
          "X,Y,Z,DX,DY,DZ,PARENT,CU\n0,0,0,1e-120,1e-120,1e-120,1,1\n"
          "1e-119,0,0,1e-120,1e-120,1e-120,1,2\n",
-         "tiny.csv:2: this block's volume, tonnage or mean grade works out beyond what a number "
-         "holds"},
+         "tiny.csv:2: this block's volume, tonnage or mean grade works out beyond what the "
+         "database holds"},
+        // Tonnes kept in single precision would be infinite.
+        {"huge.csv", "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1,1e39\n",
+         "huge.csv:2: this block's volume, tonnage or mean grade works out beyond what the "
+         "database holds"},
         // 10,000,000.001 m of 1 mm blocks.
         {"far.csv", "X,Y,Z,DX,DY,DZ,CU\n0.0005,0,0,0.001,1,1,1\n10000000.0005,0,0,0.001,1,1,1\n",
          "the model spans 10000000001 of its blocks along X, more than the catalog can count"},

@@ -124,7 +124,14 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
               std::string::npos)
         << mng.lastError();
     blocks[1].Krig_OutAttr = 1;
-    blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
+    // A mass that single precision stores as infinite.
+    blocks[2].Block_CorMass = 3.5e38;
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
+    EXPECT_NE(mng.lastError().find("block 2 holds a volume, proportion or mass beyond single"),
+              std::string::npos)
+        << mng.lastError();
+    blocks[2].Block_CorMass = 3.4e38;  // below the largest float, 3.40282e38
+    blocks[2].SubBUD_Num = 4;          // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
     EXPECT_EQ(mng.lastError(),
               "block 2 counts sub-blocks but has no arrays for them; nothing was written");

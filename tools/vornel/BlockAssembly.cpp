@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 #include "BoxOverlap.h"
 #include "Failure.h"
@@ -224,13 +226,16 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
     copyText(b.Krig_OreType, largest->oreType);
     // Numbers a file can hold may still overflow once multiplied and summed:
     // sizes of 1e-120 leave no volume to weigh by, grades of 1e308 no mean.
-    for (const double v :
-         {b.Block_Coef, b.Krig_OutAttr, b.Krig_OutVari, b.Block_Vol, b.Block_CorMass}) {
-        if (!std::isfinite(v)) {
-            throw Failure(placeOf(path_, first.line, 0) +
-                          ": this block's volume, tonnage or mean grade works out beyond what "
-                          "a number holds; are its sizes and grades right?");
-        }
+    // Volume and tonnage are kept in single precision.
+    const double largestSingle = std::numeric_limits<float>::max();
+    const double values[] = {b.Block_Coef, b.Krig_OutAttr, b.Krig_OutVari, b.Block_Vol,
+                             b.Block_CorMass};
+    if (!std::all_of(std::begin(values), std::end(values),
+                     [](double v) { return std::isfinite(v); }) ||
+        std::fabs(b.Block_Vol) > largestSingle || std::fabs(b.Block_CorMass) > largestSingle) {
+        throw Failure(placeOf(path_, first.line, 0) +
+                      ": this block's volume, tonnage or mean grade works out beyond what "
+                      "the database holds; are its sizes and grades right?");
     }
     return parent;
 }
