@@ -15,7 +15,7 @@ public:
 
     CsvWriter& number(double value);
     // A value the library keeps in single precision: the shortest text that
-    // reads back to that float (61200.012, not 61200.01171875), when it is one.
+    // reads back to that float (61200.01, not 61200.01171875), when it is one.
     CsvWriter& single(double value);
     CsvWriter& integer(long value);
     CsvWriter& text(const std::string& value);

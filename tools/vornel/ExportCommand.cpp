@@ -38,9 +38,9 @@ with _gpt or _ppm after it for grades in g/t or ppm, which import reads.
 A block whose grade is NULL (left so by another tool) has an empty cell
 there. Numbers are written so that they read back exactly; VOLUME and
 TONNAGE, which the database keeps in single precision, in the fewest
-digits that give the same single-precision value (61200.012, not
-61200.01171875). A table that holds several runs is written one run at
-a time: --where "MineID = 2".
+digits that give the same single-precision value (61200.01 for a
+61200.012 given, not 61200.01171875). A table that holds several runs
+is written one run at a time: --where "MineID = 2".
 
 --where takes SQL over the table's columns: Krig_BlockID, MineID,
 Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
