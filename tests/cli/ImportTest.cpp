@@ -109,6 +109,11 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(lineStarting(ok({"import", "n.db", "ppb.csv", "-t", "PPB", "-e", "Au"}), "run"),
               "  run            4, table PPB, element Au (%, as no unit was given: --unit if "
               "'Au_ppb' holds another)");
+    // So is a column named only by its element.
+    write("bare.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,2\n");
+    EXPECT_EQ(lineStarting(ok({"import", "n.db", "bare.csv", "-t", "BARE", "-e", "Au"}), "run"),
+              "  run            5, table BARE, element Au (%, as no unit was given: --unit if "
+              "'AU' holds another)");
     // An element named like a column export writes keeps its grades.
     write("vol.csv", "X,Y,Z,DX,DY,DZ,G\n5,5,5,10,10,10,2.5\n");
     ok({"import", "v.db", "vol.csv", "-t", "V", "-e", "VOLUME", "--grade", "G", "--unit", "g/t"});

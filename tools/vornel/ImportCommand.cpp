@@ -234,10 +234,10 @@ void runImport(const ImportOptions& o) {
         throw Failure(o.db + ": the run of " + o.table + " cannot be read back");
     }
     const KrigBlockParam& run = *stored;
-    // A grade column named more than the element may name a unit this
-    // command does not know (Au_ppb): say that % was only the default.
-    const bool guessed = named == nullptr && inName == nullptr &&
-                         normalName(report.gradeColumn) != normalName(o.element);
+    // Without a unit given or in the column's name, % is only the default:
+    // gold, named plainly Au, is most often in g/t, and Au_ppb names a unit
+    // this command does not know.
+    const bool guessed = named == nullptr && inName == nullptr;
     printFact(std::cout, "run",
               std::to_string(run.MineID) + ", table " + o.table + ", element " + o.element + " (" +
                   unit.name +
