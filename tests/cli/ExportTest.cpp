@@ -59,6 +59,7 @@ std::vector<std::vector<std::string>> withoutColumns(const CsvTable& t,
 }
 
 TEST_F(ExportTest, SubBlockRowsRoundTrip) {
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_Bound = 1 WHERE Krig_BlockID = 3;");
     const auto [first, second] = roundTrip({"--subblocks"});
     ASSERT_EQ(first.rows.size(), 4u);
     EXPECT_EQ(withoutColumns(second, {"MINEID"}), withoutColumns(first, {"MINEID"}));
@@ -69,6 +70,7 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
     EXPECT_EQ(first.at(1, "PARENT_X"), "5");
     EXPECT_EQ(first.at(3, "Cu"), "0.123456789012345");
     EXPECT_EQ(first.at(3, "CATEGORY"), "Inferred");
+    EXPECT_EQ(first.at(3, "BOUND"), "1");  // a whole block on the boundary
     EXPECT_EQ(first.at(3, "NSAMP") + " " + first.at(3, "AVGDIST") + " " + first.at(3, "PASS"),
               "4 80 3");
 }

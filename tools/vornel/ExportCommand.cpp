@@ -31,7 +31,8 @@ With --subblocks, one row per sub-block (a block without sub-blocks is one
 row that fills its parent), the parent's box in PARENT_X .. PARENT_DZ, the
 sub-block's in X .. DZ, and the block's tonnage shared out by volume:
   BLOCKID MINEID PARENT_X PARENT_Y PARENT_Z PARENT_DX PARENT_DY PARENT_DZ
-  X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE TONNAGE NSAMP AVGDIST PASS
+  X Y Z DX DY DZ COEF <element> VARIANCE CATEGORY ORETYPE BOUND TONNAGE NSAMP
+  AVGDIST PASS
 <element> is the run's element from the catalog (GRADE when it has none;
 Y_GRADE, K_GRADE and the like for an element named like another column),
 with _gpt or _ppm after it for grades in g/t or ppm, which import reads.
@@ -110,7 +111,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
-                "ORETYPE",   "TONNAGE",   "NSAMP",    "AVGDIST",  "PASS"});
+                "ORETYPE",   "BOUND",     "TONNAGE",  "NSAMP",    "AVGDIST",  "PASS"});
     long rows = 0;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
@@ -131,7 +132,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
             writeBox(csv, centre, size);
             writeBox(csv, subCentre, subSize);
             writeEstimate(csv, b, ungraded);
-            csv.number(b.Block_CorMass * share);
+            csv.integer(b.Krig_Bound != 0 ? 1 : 0).number(b.Block_CorMass * share);
             writeSearch(csv, b);
             csv.endRow();
             ++rows;
