@@ -29,6 +29,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
     EXPECT_EQ(rowFor(stored, "5"), (Words{"5", "0", "0", "-", "0.0"}));
     EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
+    // 5400 t at 3 ppm, as at 3 g/t, hold 16.2 kg.
+    write("ppm.csv", "X,Y,Z,DX,DY,DZ,AU_ppm,TONNAGE\n5,5,5,10,10,10,3,5400\n");
+    ok({"import", "m.db", "ppm.csv", "-t", "P", "-e", "Au"});
+    const std::string ppm = ok({"report", "m.db", "-t", "P", "--cutoffs", "0"});
+    EXPECT_EQ(rowFor(ppm, "0"), (Words{"0", "1", "5400", "3.0000", "16.2"}));
+    EXPECT_NE(ppm.find("metal (kg)"), std::string::npos) << ppm;
     EXPECT_FALSE(contains(stored, "void")) << stored;
     // Old workings registered with the run are not taken off its tonnes.
     ok({"import", "m.db", "model.csv", "-t", "S", "-e", "Cu", "--void-table", "WORKINGS"});

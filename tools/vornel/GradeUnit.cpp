@@ -13,7 +13,7 @@ namespace {
 const GradeUnit kUnits[] = {
     {0, "%", 0.01, "t"},
     {1, "g/t", 0.001, "kg"},
-    {2, "ppm", 1e-6, "t"},
+    {2, "ppm", 0.001, "kg"},  // the same measure as g/t
 };
 
 struct Spelling {

@@ -26,8 +26,8 @@ struct ReportOptions {
 const char* const kFooter = R"(
 For each cut-off, in rising order, the table gives the blocks whose grade
 is at or above it, their tonnes, their tonnage-weighted mean grade and the
-metal they hold (tonnes x grade: % gives tonnes of metal, g/t kilograms,
-ppm tonnes; the grade unit is the run's, from the catalog).
+metal they hold (tonnes x grade: % gives tonnes of metal, g/t and ppm
+kilograms; the grade unit is the run's, from the catalog).
 A block's tonnes are its stored tonnage; with --density, its volume (the
 part of the block inside the model, i.e. box times coefficient) times the
 density. Blocks whose grade is NULL (left so by another tool) are left out
