@@ -114,6 +114,13 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(lineStarting(ok({"import", "n.db", "bare.csv", "-t", "BARE", "-e", "Au"}), "run"),
               "  run            5, table BARE, element Au (%, as no unit was given: --unit if "
               "'AU' holds another)");
+    // --density gives way to the file's own tonnes, and says so.
+    write("tonnes.csv", "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1.5,2700\n");
+    EXPECT_EQ(
+        lineStarting(ok({"import", "d.db", "tonnes.csv", "-t", "T", "-e", "Cu", "--density", "3"}),
+                     "note"),
+        "  note           --density was not used: the file's TONNAGE or DENSITY column gives "
+        "the tonnes");
     // An element named like a column export writes keeps its grades.
     write("vol.csv", "X,Y,Z,DX,DY,DZ,G\n5,5,5,10,10,10,2.5\n");
     ok({"import", "v.db", "vol.csv", "-t", "V", "-e", "VOLUME", "--grade", "G", "--unit", "g/t"});

@@ -262,6 +262,10 @@ void runImport(const ImportOptions& o) {
                   "the rows have several sizes and nothing groups them, so each is a block; "
                   "give --block-size to gather sub-blocks into their parent blocks");
     }
+    if (o.density > 0 && report.tonnesInFile) {
+        printFact(std::cout, "note",
+                  "--density was not used: the file's TONNAGE or DENSITY column gives the tonnes");
+    }
     printFact(std::cout, "took", clock.text());
 }
 

@@ -88,6 +88,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     report.separator = rows.separator();
     report.positionsAreIndices = reader.positionsAreIndices();
     report.severalSizesUngrouped = severalSizes && !reader.groupsRows();
+    report.tonnesInFile = roles.has(Role::Tonnage) || roles.has(Role::Density);
     report.ignoredColumns = roles.ignored();
     report.gradeColumn = names[static_cast<size_t>(roles[Role::Grade])];
     return report;

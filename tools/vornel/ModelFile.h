@@ -24,6 +24,8 @@ struct ModelFileReport {
     bool positionsAreIndices = false;
     // Rows of several sizes made one block each, for nothing grouped them.
     bool severalSizesUngrouped = false;
+    // The tonnes come from the file: a TONNAGE or DENSITY column.
+    bool tonnesInFile = false;
     std::vector<std::string> ignoredColumns;
     std::string gradeColumn;  // its name as the file (or --columns) gives it
 };
