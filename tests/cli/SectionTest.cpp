@@ -299,6 +299,13 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
         fills.insert(svg.substr(at + 18, 7));
     }
     EXPECT_EQ(fills.size(), 4u) << svg;
+    // Runs of two elements are not drawn on one scale; either alone is.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Mine_Element = 'Au' WHERE MineID = 2");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--y", "5"}),
+                      "G: the section meets the blocks of runs 1 and 2, which estimate other "
+                      "elements or units");
+    cut({"--x", "115"});
+    EXPECT_EQ(readCsv(path("cut.csv")).header.at(8), "Au");
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ const char* const kFooter = R"(
 The section is a convex quadrilateral (or a triangle: one corner on an
 edge or repeated, corners 1 and 2 apart), given by its four corners in
 order around its outline (--corners), or by a shorthand that spans the
-whole model (every run's grid in a table that several runs share).
+whole model (every run's grid in a table that several runs share; a
+section that meets runs of other elements or units is refused, for it
+would colour them on one scale).
 Corner 3 should lie in the plane of the other three: if it does not, the
 section is folded along the line from corner 1 to corner 3 (the command
 says so), each half cutting on its own, and the drawing shows the halves

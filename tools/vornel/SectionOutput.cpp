@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <set>
 
 #include "CsvWriter.h"
 #include "Failure.h"
@@ -244,6 +245,38 @@ Box modelExtent(CVornelMng& mng, const std::string& table) {
         {high.x - low.x + 2 * margin, high.y - low.y + 2 * margin, high.z - low.z + 2 * margin}};
 }
 
+namespace {
+
+// The run of the cut blocks. Runs that share a table may estimate other
+// elements, or the same in another unit: one drawing would colour them on
+// one scale, so a cut that meets two such runs is refused.
+std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& table,
+                                            const KrigBlockResult* blocks, long count) {
+    const std::optional<KrigBlockParam> first = runOfBlocks(mng, table, blocks, count);
+    std::set<int32_t> seen;
+    for (long i = 0; i < count; ++i) {
+        if (!seen.insert(blocks[i].MineID).second || blocks[i].MineID == blocks[0].MineID) {
+            continue;
+        }
+        KrigBlockParam* runs = nullptr;
+        long found = 0;
+        const bool known = mng.getBlockParam(blocks[i].MineID, &runs, &found) != 0 && found > 0;
+        if (!first || !known || std::string(runs[0].Mine_Element) != first->Mine_Element ||
+            runs[0].OreAttr_Unit != first->OreAttr_Unit) {
+            throw Failure(table + ": the section meets the blocks of runs " +
+                          std::to_string(blocks[0].MineID) + " and " +
+                          std::to_string(blocks[i].MineID) +
+                          ", which estimate other elements or units; a section draws one: put "
+                          "each in a table of its own with vornel export --subblocks --where "
+                          "\"MineID = " +
+                          std::to_string(blocks[i].MineID) + "\" and import");
+        }
+    }
+    return first;
+}
+
+}  // namespace
+
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath) {
     // Opened first, so that a path that cannot be written is told of before
@@ -258,9 +291,6 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     }
     // Until the pieces are traced; the drawing may go to standard output.
     std::optional<WaitIndicator> wait(std::in_place, "cutting " + table);
-    const std::optional<KrigBlockParam> run = runOfTable(mng, table);
-    const std::string element = run ? std::string(run->Mine_Element) : "grade";
-    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     double high = 0;
     double low = 0;
     double ignored = 0;
@@ -279,6 +309,9 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
             throw Failure("cannot cut " + table + ": " + mng.lastError());
         }
     }
+    const std::optional<KrigBlockParam> run = oneElementCut(mng, table, blocks, count);
+    const std::string element = run ? std::string(run->Mine_Element) : "grade";
+    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);
     SectionCount n;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
