@@ -45,6 +45,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
     EXPECT_EQ(rowFor(dense, "0"), (Words{"0", "4", "10000", "1.4500", "145.0"}));
     EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
+    // Tonnes of 66 digits are written whole.
+    const Words huge = rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density",
+                                  "1e62", "--where", "Krig_BlockID = 1"}),
+                              "0");
+    ASSERT_EQ(huge.size(), 5u);
+    EXPECT_NEAR(std::stod(huge[2]) / 1e65, 1.0, 1e-12);
     // Cut-offs given out of order, or twice, still make one rising curve.
     const auto shuffled = linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "2,0.5,2,1"}));
     ASSERT_EQ(shuffled.size(), 5U);

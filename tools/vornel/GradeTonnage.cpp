@@ -20,9 +20,11 @@ double tonnesOf(const KrigBlockResult& b, double density) {
     return volume * density;
 }
 
+// Every digit, however many: 1e63 t has 64 of them.
 std::string fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, value);
     return text;
 }
 
