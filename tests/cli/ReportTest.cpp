@@ -140,6 +140,10 @@ TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {
                           "m.db: no block table '" + std::string(table) + "' (tables: R)");
     }
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "r", "--cutoffs", "0"}), "0")[1], "4");
+    // A run whose table is gone.
+    sqliteShell(path("m.db"), "DROP TABLE R;");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"}),
+                      "m.db: the catalog lists a run in table 'R', but the file has no such table");
 }
 
 }  // namespace

@@ -137,6 +137,10 @@ void requireResultTable(CVornelMng& mng, const std::string& path, const std::str
     if (listed && tableExists(mng, table)) {
         return;
     }
+    if (listed) {
+        throw Failure(path + ": the catalog lists a run in table '" + table +
+                      "', but the file has no such table");
+    }
     throw Failure(path + ": no block table '" + table + "'" +
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
 }
