@@ -197,7 +197,7 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
         return opened;
     }
     if (!cannotWrite(rc)) {
-        opened->fail(rc, "PRAGMA journal_mode=WAL");
+        opened->fail(rc, "cannot open '" + path + "'");
     }
     // A file this user cannot write (on read-only media, say) is read with
     // the journal it has. A file with a write-ahead log cannot be read that
