@@ -45,7 +45,8 @@ const char* const kFooter = R"(
 Formats: comma-, semicolon- or tab-separated (CSV, fields may be quoted;
 each separator ends one field, which may be empty) or separated by runs of
 blanks, found from the first row (in which the tabs of a tab-separated file
-stand alone between fields). Lines starting with # are skipped. The
+stand alone between fields). Lines starting with #, and rows of empty
+fields (as a spreadsheet leaves below its data), are skipped. The
 first row is the header when none of its fields is a number; a file without
 a header needs --columns.
 

@@ -142,6 +142,11 @@ bool TextRows::next(Row& row) {
         } else {
             splitWhitespace(line, row);
         }
+        // A spreadsheet leaves rows of separators alone below its data.
+        if (std::all_of(row.fields.begin(), row.fields.end(),
+                        [](const Field& f) { return f.text.empty(); })) {
+            continue;
+        }
         return true;
     }
     return false;

@@ -29,8 +29,9 @@ public:
     // Throws Failure when the file cannot be opened.
     explicit TextRows(const std::string& path);
 
-    // The next row holding data; blank lines and lines starting with '#' are
-    // skipped. False at the end of the file.
+    // The next row holding data; blank lines, lines starting with '#' and
+    // rows whose every field is empty are skipped. False at the end of the
+    // file.
     bool next(Row& row);
 
     const std::string& path() const { return path_; }
