@@ -114,6 +114,11 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(lineStarting(ok({"import", "n.db", "bare.csv", "-t", "BARE", "-e", "Au"}), "run"),
               "  run            5, table BARE, element Au (%, as no unit was given: --unit if "
               "'AU' holds another)");
+    // A grade below 0 is most often a mark for no estimate: said, not dropped.
+    write("missing.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,-99\n15,5,5,10,10,10,1\n");
+    EXPECT_EQ(lineStarting(ok({"import", "d.db", "missing.csv", "-t", "M", "-e", "Cu"}), "note"),
+              "  note           1 block has a negative grade (down to -99), as some programs "
+              "write for a block not estimated; such grades count in reports and drawings");
     // --density gives way to the file's own tonnes, and says so.
     write("tonnes.csv", "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1.5,2700\n");
     EXPECT_EQ(

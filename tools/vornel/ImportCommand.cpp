@@ -2,6 +2,7 @@
 // transaction.
 #include <strings.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -262,6 +263,19 @@ void runImport(const ImportOptions& o) {
         printFact(std::cout, "note",
                   "the rows have several sizes and nothing groups them, so each is a block; "
                   "give --block-size to gather sub-blocks into their parent blocks");
+    }
+    long negative = 0;
+    double lowest = 0;
+    for (const KrigBlockResult& b : blocks.all()) {
+        negative += b.Krig_OutAttr < 0 ? 1 : 0;
+        lowest = std::min(lowest, b.Krig_OutAttr);
+    }
+    if (negative > 0) {
+        printFact(std::cout, "note",
+                  std::to_string(negative) + (negative == 1 ? " block has" : " blocks have") +
+                      " a negative grade (down to " + formatNumber(lowest) +
+                      "), as some programs write for a block not estimated; such grades count in "
+                      "reports and drawings");
     }
     if (o.density > 0 && report.tonnesInFile) {
         printFact(std::cout, "note",
