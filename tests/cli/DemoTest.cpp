@@ -73,14 +73,16 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
 }
 
 // Killed while it writes, the demo leaves nothing: neither the database it
-// was building beside the target nor that database's journal files.
+// was building beside the target nor that database's journal files; and it
+// says so.
 TEST_F(DemoTest, AKilledDemoLeavesNothingBehind) {
     const std::string script = "cd " + shellQuote(dir.path()) + " || exit; " +
                                shellQuote(VORNEL_CLI) +
-                               " demo d.db --blocks 300000 >/dev/null 2>&1 & pid=$!; "
+                               " demo d.db --blocks 300000 >/dev/null 2>said & pid=$!; "
                                "for i in $(seq 3000); do ls d.db.partial-* >/dev/null 2>&1 && "
-                               "break; sleep 0.01; done; kill -TERM $pid; wait $pid; echo $?; ls";
-    EXPECT_EQ(shellOutput(script), "143\n");
+                               "break; sleep 0.01; done; kill -TERM $pid; wait $pid; echo $?; ls "
+                               "-I said; grep vornel said";
+    EXPECT_EQ(shellOutput(script), "143\nvornel: stopped; the unfinished file was removed\n");
 }
 
 }  // namespace

@@ -15,12 +15,20 @@ constexpr size_t kLongestPath = 4096;
 char g_paths[kSlots][kLongestPath];
 volatile std::sig_atomic_t g_inUse[kSlots];
 
+void say(const char* text) {
+    const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+    static_cast<void>(written);  // nothing more can be done about a failed word
+}
+
 extern "C" void removeAndEnd(int signal) {
+    bool removed = false;
     for (int i = 0; i < kSlots; ++i) {
         if (g_inUse[i] != 0) {
             ::unlink(g_paths[i]);
+            removed = true;
         }
     }
+    say(removed ? "\nvornel: stopped; the unfinished file was removed\n" : "\nvornel: stopped\n");
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
