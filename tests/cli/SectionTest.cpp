@@ -174,7 +174,7 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_EQ(r.status, 0);
     // The header and the four blocks counted by hand at X = 15.
     EXPECT_EQ(linesOf(r.out).size(), 5u) << r.out;
-    EXPECT_EQ(r.out.substr(0, 12), "BLOCKID,SUB,");
+    EXPECT_EQ(r.out.substr(0, 19), "BLOCKID,MINEID,SUB,");
     EXPECT_TRUE(contains(r.err, "4 blocks cut")) << r.err;
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "m.db"}),
                       "database being read");
@@ -305,7 +305,9 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
                       "G: the section meets the blocks of runs 1 and 2, which estimate other "
                       "elements or units");
     cut({"--x", "115"});
-    EXPECT_EQ(readCsv(path("cut.csv")).header.at(8), "Au");
+    const CsvTable au = readCsv(path("cut.csv"));
+    EXPECT_EQ(au.header.at(9), "Au");
+    EXPECT_EQ(au.at(0, "MINEID"), "2");
 }
 
 }  // namespace

@@ -56,8 +56,9 @@ two sides match (the command says which side it kept).
 --svg draws the trace of every cut block or sub-block on the section plane
 (the polygon where the plane meets its box), coloured by grade, with axes in
 model coordinates, a colour bar, a title and a scale bar. --csv lists them:
-  BLOCKID SUB X Y Z DX DY DZ <element> CATEGORY TRACE
-where SUB is 0 for a block cut whole, else the number of the sub-block in
+  BLOCKID MINEID SUB X Y Z DX DY DZ <element> CATEGORY TRACE
+where MINEID is the block's run (runs sharing a table repeat identifiers),
+SUB 0 for a block cut whole, else the number of the sub-block in
 its block (from 1), X .. DZ the box cut, the grade empty where the block
 has none (it is drawn grey), and TRACE the polygon's corners
 "u v;u v;..." in metres from corner 1: level along the section (toward the

@@ -30,9 +30,10 @@ std::string traceText(const SectionPolygon& outline) {
 void writeCsv(std::ostream& out, const std::string& element,
               const std::vector<SectionTrace>& traces) {
     CsvWriter csv(out);
-    csv.header({"BLOCKID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ", element, "CATEGORY", "TRACE"});
+    csv.header({"BLOCKID", "MINEID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ", element, "CATEGORY",
+                "TRACE"});
     for (const SectionTrace& t : traces) {
-        csv.integer(t.blockId).integer(t.subBlock);
+        csv.integer(t.blockId).integer(t.mineId).integer(t.subBlock);
         csv.number(t.box.centre.x).number(t.box.centre.y).number(t.box.centre.z);
         csv.number(t.box.size.x).number(t.box.size.y).number(t.box.size.z);
         if (t.graded) {
