@@ -173,12 +173,26 @@ bool subBlocksPresent(const Block& block) {
            (block.SubBUD_PntLoc != nullptr && block.SubBUD_GridSize != nullptr);
 }
 
+// Only once the arrays are known to be there.
+template <class Block>
+bool finiteSubBlocks(const Block& b) {
+    for (int32_t j = 0; j < b.SubBUD_Num; ++j) {
+        const D_3DOT& c = b.SubBUD_PntLoc[j];
+        const D_3DOT& s = b.SubBUD_GridSize[j];
+        if (!finite({c.x, c.y, c.z, s.x, s.y, s.z})) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <class Block>
 long firstUnwritableOf(const Block* blocks, long count, const char*& why) {
     for (long i = 0; i < count; ++i) {
         why = !finiteBox(blocks[i])          ? kNotFinite
               : !fitsSingle(blocks[i])       ? kBeyondSingle
               : !subBlocksPresent(blocks[i]) ? kNoSubBlockArrays
+              : !finiteSubBlocks(blocks[i])  ? kNotFinite
                                              : nullptr;
         if (why != nullptr) {
             return i;

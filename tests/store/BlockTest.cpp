@@ -131,7 +131,14 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
               std::string::npos)
         << mng.lastError();
     blocks[2].Block_CorMass = 3.4e38;  // below the largest float, 3.40282e38
-    blocks[2].SubBUD_Num = 4;          // promises arrays it does not have
+    // A sub-block no number places.
+    KrigBlockResult split = block(4, 0, 0, 0, 2);
+    split.SubBUD_GridSize[1].y = HUGE_VAL;
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", &split, 1), 0);
+    EXPECT_NE(mng.lastError().find("block 0 holds a value that is not a finite number"),
+              std::string::npos)
+        << mng.lastError();
+    blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
     EXPECT_EQ(mng.lastError(),
               "block 2 counts sub-blocks but has no arrays for them; nothing was written");
