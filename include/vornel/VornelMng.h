@@ -47,7 +47,10 @@ public:
     CVornelMng(CVornelMng&& other) noexcept;
     CVornelMng& operator=(CVornelMng&& other) noexcept;
 
-    // Database file.
+    // Database file. Each of the three first closes the database in use (a
+    // host transaction still open there is rolled back) and leaves the
+    // manager on `path`: connected after a success, with no database open
+    // after a failure. compactDatabase works on the file it is given.
     long createDatabase(std::string path);
     long connectDatabase(std::string path);
     long compactDatabase(std::string path);
@@ -155,7 +158,10 @@ public:
     // section's bounds or wholly on one side of its planes, so a fault
     // confined to such a row (a damaged page of its text, a computed column
     // that fails) does not fail the cut, unless it lies in the columns that
-    // place the box, which are read from every row.
+    // place the box, which are read from every row. A horizontal section
+    // (four equal Z) keeps one layer: the blocks whose centre Z is that of
+    // the first block it touches, in row order; tilt it by any amount to
+    // keep every block it touches.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 
