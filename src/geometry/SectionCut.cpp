@@ -218,6 +218,15 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (!counted.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
+    CDbRecordset blockRows(m_pDatabase->m_pConnection);
+    const bool leaveOut =
+        reachTest.defined() && vornel::geometry::clauseFitsTable(blockRows, tableName);
+    const OpenQuery query(blockRows, format("SELECT * FROM [%s]", tableName.c_str()) +
+                                         (leaveOut ? vornel::geometry::reachClause() : ""));
+    // Until both queries are open the blocks handed out before stay valid.
+    if (!query.opened()) {
+        return fail("cannot read the blocks: " + m_pDatabase->Failure());
+    }
     releaseBlocks(m_pResults, m_nResultNum);
     if (rs.IsBOF() != 0) {
         *blocks = nullptr;
@@ -227,14 +236,6 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     const long rows = rs.GetRecordCount();
     if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
         return fail("cannot count the rows: " + m_pDatabase->Failure());
-    }
-    CDbRecordset blockRows(m_pDatabase->m_pConnection);
-    const bool leaveOut =
-        reachTest.defined() && vornel::geometry::clauseFitsTable(blockRows, tableName);
-    const OpenQuery query(blockRows, format("SELECT * FROM [%s]", tableName.c_str()) +
-                                         (leaveOut ? vornel::geometry::reachClause() : ""));
-    if (!query.opened()) {
-        return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
     // The blocks kept, gathered apart so that the memory follows the
     // section, not the table; they own their sub-block arrays until they

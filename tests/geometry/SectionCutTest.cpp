@@ -234,11 +234,18 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     const std::array<D_3DOT, 4> steep = {
         {{-15, -20, -995}, {25, -20, 1005}, {25, 20, 1005}, {-15, 20, -995}}};
     EXPECT_EQ(ids(cut(mng, steep, "T3")), std::vector<int>{9});
+    // Its query cannot be opened then, which leaves the blocks handed out
+    // before as they were.
+    KrigBlockResult* earlier = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &earlier, &count), 1);
     auto high = plan(500.0);
     KrigBlockResult* rows = nullptr;
-    long count = 0;
     EXPECT_EQ(mng.getCutBlockResult("T3", high.data(), &rows, &count), 0);
     EXPECT_NE(mng.lastError().find("malformed JSON"), std::string::npos) << mng.lastError();
+    EXPECT_EQ(rows, nullptr);
+    ASSERT_EQ(earlier[1].SubBUD_Num, 1);
+    EXPECT_EQ(earlier[1].SubBUD_PntLoc[0].z, 105.0);
 }
 
 TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
