@@ -154,14 +154,17 @@ public:
     // decided exactly for the section's corners and the box's corners as
     // doubles: the centre less and plus half the size, each rounded. The
     // database leaves out, before they are read, blocks tested whole (stored
-    // without sub-blocks, or with a coefficient of 1.0) whose box lies beyond the
-    // section's bounds or wholly on one side of its planes, so a fault
+    // without sub-blocks, or with a coefficient of 1.0) whose box lies beyond
+    // the section's bounds or wholly on one side of its planes, so a fault
     // confined to such a row (a damaged page of its text, a computed column
     // that fails) does not fail the cut, unless it lies in the columns that
-    // place the box, which are read from every row. A horizontal section
-    // (four equal Z) keeps one layer: the blocks whose centre Z is that of
-    // the first block it touches, in row order; tilt it by any amount to
-    // keep every block it touches.
+    // place the box, which are read from every row. A row that cannot be
+    // read fails the cut: 0, the out-arguments untouched. When it is the
+    // first row the cut reads, the query does not open and the blocks handed
+    // out before stay valid; after that, they are already released. A
+    // horizontal section (four equal Z) keeps one layer: the blocks whose
+    // centre Z is that of the first block it touches, in row order; tilt it
+    // by any amount to keep every block it touches.
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 

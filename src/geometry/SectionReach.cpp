@@ -5,6 +5,7 @@
 #include "store/BlockRows.h"
 #include "store/Query.h"
 #include "store/Sql.h"
+#include "store/SubBlockBuffer.h"
 
 using vornel::store::format;
 using vornel::store::quoted;
@@ -45,11 +46,16 @@ ReachTest::~ReachTest() {
 std::string reachClause() {
     // A block with sub-blocks and a coefficient other than 1 is tested by
     // its sub-blocks, which nothing keeps inside its box: its first
-    // argument is then no 1.0, and the test keeps it.
+    // argument is then no 1.0, and the test keeps it. A buffer too short for
+    // one sub-block holds none, as the four bytes of a block stored without
+    // them; typeof and length tell it without loading the buffer, and only
+    // where the coefficient leaves the choice open.
     return format(
-        " WHERE NOT %s(CASE WHEN SubBUDBlob IS NULL THEN 1.0 ELSE Block_Coef END, Krig_PntLocX, "
-        "Krig_PntLocY, Krig_PntLocZ, Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ)",
-        kTestName);
+        " WHERE NOT %s(CASE WHEN SubBUDBlob IS NULL OR (Block_Coef <> 1.0 AND "
+        "typeof(SubBUDBlob) = 'blob' AND length(SubBUDBlob) < %zu) THEN 1.0 ELSE Block_Coef "
+        "END, Krig_PntLocX, Krig_PntLocY, Krig_PntLocZ, Krig_GridSizeX, Krig_GridSizeY, "
+        "Krig_GridSizeZ)",
+        kTestName, vornel::store::subBlockBufferSize(1));
 }
 
 bool clauseFitsTable(CDbRecordset& rs, const std::string& table) {

@@ -222,9 +222,10 @@ TEST_F(BlockTest, RowsLeftUnreadAreOnlyThoseTheCutTurnsAway) {
     EXPECT_EQ(ids(cut(mng, plan(0.0), "T4")), std::vector<int>{4});
 
     // A row that cannot be read fails only a cut that reads it, wherever it
-    // is stored: here first.
+    // is stored: here first, a whole block that is only partly inside.
     ASSERT_EQ(mng.createBlockResultTbl("T3"), 1);
     KrigBlockResult pair[2] = {block(8, 5, 5, 500), block(9, 5, 5, 5)};
+    pair[0].Block_Coef = 0.5;
     ASSERT_EQ(mng.insertIntoBlockResult("T3", pair, 2), 1);
     shell(
         "ALTER TABLE T3 ADD COLUMN Broken AS "
