@@ -152,8 +152,10 @@ public:
 
     // Section cut. Whether the section touches a block or sub-block is
     // decided exactly for the section's corners and the box's corners as
-    // doubles: the centre less and plus half the size, each rounded. The
-    // database leaves out, before they are read, blocks tested whole (stored
+    // doubles: the centre less and plus half the size, each rounded. A block
+    // tested whole (its box) comes back whole: no sub-blocks, count 0; any
+    // other comes back with the sub-blocks the section cuts. The database
+    // leaves out, before they are read, blocks tested whole (stored
     // without sub-blocks, or with a coefficient of 1.0) whose box lies beyond
     // the section's bounds or wholly on one side of its planes, so a fault
     // confined to such a row (a damaged page of its text, a computed column

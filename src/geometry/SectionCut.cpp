@@ -5,10 +5,12 @@
 // Most blocks are far from any section: the database leaves out unread
 // those that the cut's exact cheap tests (bounds compared, then the side of
 // the section's planes each corner lies on) turn away, before any surface
-// is built, and no sub-block array is made for a block that is not kept. A block whose count says
-// it has no sub-blocks, or whose coefficient is exactly 1.0, is tested whole and comes back whole
-// (without sub-blocks); any other is tested sub-block by sub-block and comes back with the
-// sub-blocks the section cuts, in their stored order.
+// is built, and no sub-block array is made for a block that is not kept. A
+// block whose count says it has no sub-blocks, or whose coefficient is
+// exactly 1.0, is tested whole and comes back whole (without sub-blocks,
+// which a count left beside no arrays would have a host read); any other is
+// tested sub-block by sub-block and comes back with the sub-blocks the
+// section cuts, in their stored order.
 #include <algorithm>
 #include <cmath>
 #include <limits>
