@@ -7,9 +7,11 @@
 // A statement that the database rejects on its own merits (a modify, delete
 // or drop on a table that does not exist, a text longer than its column)
 // leaves only a warning in the diagnostic trace of a debug build, and the
-// status alone; the inserts, which open their table first, return 0 for one
-// that does not exist, and a database that cannot be written at all (busy,
-// read-only, full) makes a write return 0.
+// status alone: the run and variogram inserts, plain statements, still
+// return 1 and hand out their MineIDs for a catalog table that does not
+// exist. The block and void inserts open their table first and return 0
+// for one that does not exist, and a database that cannot be written at all
+// (busy, read-only, full) makes a write return 0.
 //
 // A text that fills its whole field of a record (all 20 bytes of a name,
 // say) is stored whole but reads back without its last byte, the field's
@@ -50,7 +52,9 @@ public:
     // Database file. Each of the three first closes the database in use (a
     // host transaction still open there is rolled back) and leaves the
     // manager on `path`: connected after a success, with no database open
-    // after a failure. compactDatabase works on the file it is given.
+    // after a failure. A path that is empty or holds a NUL is refused before
+    // that, and the database in use stays open. compactDatabase works on the
+    // file it is given.
     long createDatabase(std::string path);
     long connectDatabase(std::string path);
     long compactDatabase(std::string path);
