@@ -246,17 +246,20 @@ void runDemo(const DemoOptions& o) {
     // A symbolic link at the path stays, and the file it names is replaced.
     const std::string target = followLinks(o.db);
     const std::string partial = target + ".partial-" + std::to_string(::getpid());
-    const RemovedIfInterrupted unfinished(partial, true);
-    try {
-        writeDatabase(partial, body, blocks, voids);
-        refuseToReplace(o.db);  // again: another command may have written to it meanwhile
-        std::string why;
-        if (vornel::replaceDatabaseFile(target, partial, why) == 0) {
-            throw Failure(why);
+    {
+        // Until it has taken the target's place.
+        const RemovedIfInterrupted unfinished(partial, true);
+        try {
+            writeDatabase(partial, body, blocks, voids);
+            refuseToReplace(o.db);  // again: another command may have written to it meanwhile
+            std::string why;
+            if (vornel::replaceDatabaseFile(target, partial, why) == 0) {
+                throw Failure(why);
+            }
+        } catch (...) {
+            removeModelFiles(partial);
+            throw;
         }
-    } catch (...) {
-        removeModelFiles(partial);
-        throw;
     }
     timings.done("write the database");
 

@@ -54,7 +54,7 @@ a header needs --columns.
 Columns are found by name, in any letter case (other columns are ignored):
   block centre     X Y Z, XC YC ZC, XCENTRE.., EAST NORTH ELEV, RL
   block size       DX DY DZ, XINC YINC ZINC, XSIZE.., SIZEX..
-  grid indices     I J K (IX IY IZ), or one IJK column
+  grid indices     I J K (IX IY IZ)
   parent block     BLOCKID, PARENT, PARENT_ID, PID, IJK; PARENT_X.. PARENT_DZ
   grade            the element's name: CU, Cu_pct, CU%, Au g/t (or --grade
                    NAME); a unit at its end is the grades' unit (see --unit)

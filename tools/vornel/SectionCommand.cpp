@@ -110,7 +110,8 @@ void runSection(const SectionOptions& o) {
     report << o.table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
-        report << ", " << n.split << " of them by " << n.subBlocks << " sub-blocks";
+        report << ", " << n.split << " of them by " << n.subBlocks
+               << (n.subBlocks == 1 ? " sub-block" : " sub-blocks");
     }
     report << '\n';
     // Edges and corners are touched piece by piece: a block cut whole is one
