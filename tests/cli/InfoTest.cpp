@@ -8,10 +8,10 @@ using InfoTest = CliTest;
 
 TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     write("model.csv",
-          "PARENT,X,Y,Z,DX,DY,DZ,CU,VAR,CATEGORY\n"
-          "1,2.5,5,5,5,10,10,0.5,0.1,Measured\n"
-          "2,15,5,5,10,10,10,1.5,0.3,Indicated\n"
-          "3,25,5,45,10,10,10,2.5,0.2,Indicated\n");
+          "PARENT,X,Y,Z,DX,DY,DZ,CU,VAR,CATEGORY,ORETYPE\n"
+          "1,2.5,5,5,5,10,10,0.5,0.1,Measured,Sulphide\n"
+          "2,15,5,5,10,10,10,1.5,0.3,Indicated,Oxide\n"
+          "3,25,5,45,10,10,10,2.5,0.2,Indicated,Sulphide\n");
     ok({"import", "m.db", "model.csv", "-t", "CU_RUN", "-e", "Cu", "--block-size", "10", "--name",
         "Test run", "--void-table", "VOIDS"});
     const std::string info = ok({"info", "m.db"});
@@ -23,6 +23,7 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "Cu"), "  Cu             0.5 .. 2.5 %");
     EXPECT_EQ(lineStarting(info, "variance"), "  variance       0.1 .. 0.3");
     EXPECT_EQ(lineStarting(info, "categories"), "  categories     Indicated 2, Measured 1");
+    EXPECT_EQ(lineStarting(info, "ore types"), "  ore types      Oxide 1, Sulphide 2");
     EXPECT_EQ(lineStarting(info, "block centres"),
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
     EXPECT_EQ(lineStarting(info, "grid"),

@@ -3,6 +3,9 @@
 // Y, then Z. Block 2 (x 10..20, y 0..10, z 0..10) holds only two sub-blocks
 // in its lower half, A at x 10..14 and B at x 14..20, both z 0..5, so its
 // coefficient is 0.5 and sections test it by its sub-blocks.
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "CliFixture.h"
@@ -207,20 +210,41 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     ok({"import", "m.db", "far.csv", "-t", "F", "-e", "Cu", "--block-size", "1"});
     out = ok({"section", "m.db", "-t", "F", "--y", "7008002.25", "--svg", "far.svg"});
     EXPECT_EQ(linesOf(out)[0], "F, section Y = 7008002.25: 2 blocks cut");
+    // The easting labels of a drawing, from left to right.
+    const auto eastingsOf = [this](const std::string& file) {
+        const std::string svg = readFile(path(file));
+        std::map<double, double> byPosition;
+        const std::string anchor = "text-anchor=\"middle\">5000";
+        for (size_t at = svg.find(anchor); at != std::string::npos; at = svg.find(anchor, at + 1)) {
+            const double x = std::stod(svg.substr(svg.rfind("<text x=\"", at) + 9));
+            byPosition[x] = std::stod(svg.substr(svg.find('>', at) + 1));
+        }
+        std::vector<double> eastings;
+        for (const auto& [x, easting] : byPosition) {
+            eastings.push_back(easting);
+        }
+        return eastings;
+    };
+    const auto rising = [](const auto& from, const auto& to) {
+        return std::adjacent_find(from, to, std::greater_equal<>()) == to;
+    };
     const std::string svg = readFile(path("far.svg"));
     EXPECT_TRUE(contains(svg, ">F: section Y = 7008002.25</text>"));
-    std::vector<std::string> eastings;
-    const std::string anchor = "text-anchor=\"middle\">5000";
-    for (size_t at = svg.find(anchor); at != std::string::npos; at = svg.find(anchor, at + 1)) {
-        const size_t from = svg.find('>', at) + 1;
-        eastings.push_back(svg.substr(from, svg.find('<', from) - from));
-    }
+    const std::vector<double> eastings = eastingsOf("far.svg");
     ASSERT_GE(eastings.size(), 2u);
-    EXPECT_EQ(std::set<std::string>(eastings.begin(), eastings.end()).size(), eastings.size())
-        << svg;
+    EXPECT_TRUE(rising(eastings.begin(), eastings.end())) << svg;
     out = ok({"section", "m.db", "-t", "F", "--line", "500000.25,7008002.75 500001.75,7008002.75"});
     EXPECT_EQ(linesOf(out)[0],
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
+    // Corners given westward: the section still reads in eastings, falling to the right.
+    ok({"section", "m.db", "-t", "F", "--corners",
+        "500001.75,7008002.75,0 500000.25,7008002.75,0 500000.25,7008002.75,1 "
+        "500001.75,7008002.75,1",
+        "--svg", "west.svg"});
+    EXPECT_TRUE(contains(readFile(path("west.svg")), ">X (m)</text>"));
+    const std::vector<double> westward = eastingsOf("west.svg");
+    ASSERT_GE(westward.size(), 2u);
+    EXPECT_TRUE(rising(westward.rbegin(), westward.rend()));
 }
 
 // In plan the line x + y = 20 crosses blocks 2 (both A and B), 4, 8 and 10,
