@@ -184,6 +184,14 @@ TEST(Wrappers, ConnectionStringsAndReopening) {
     // success code other than S_OK counts as failure.
     EXPECT_EQ(connection.Open("", 0), 0);
     EXPECT_EQ(connection.OpenJetDatabase("p", "pw", -1), 1);
+
+    // The engine refuses what it cannot honour rather than open some other file.
+    const Database db;
+    CDbConnection real;
+    EXPECT_EQ(real.OpenJetDatabase(db.path, "pw", -1), 0);
+    EXPECT_EQ(real.LastFailure(), "database passwords are not supported");
+    EXPECT_EQ(real.Open("Provider=Microsoft.Jet.OLEDB.4.0;", -1), 0);
+    EXPECT_EQ(real.LastFailure(), "the connection string names no Data Source");
 }
 
 TEST(Wrappers, ErrorsListInOrder) {
