@@ -271,16 +271,25 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     EXPECT_FALSE(contains(out, "are kept")) << out;
     // Within a section over y 0..4 of the face X = 10, the sub-block east of
     // it (x 10..20, y 0..5) covers the block west of it (x 0..10, y 0..10),
-    // though the whole faces differ.
+    // though the whole faces differ. Block 2 (x 20..30) lists its northern
+    // half before a quarter at its south-west corner.
     write("parted.csv",
           "X,Y,Z,DX,DY,DZ,CU\n15,2.5,5,10,5,10,1\n12.5,7.5,5,5,5,10,1\n"
-          "5,5,5,10,10,10,2\n");
+          "25,7.5,5,10,5,10,3\n22.5,2.5,5,5,5,10,3\n5,5,5,10,10,10,2\n");
     ok({"import", "m.db", "parted.csv", "-t", "P", "-e", "Cu", "--block-size", "10"});
-    ok({"section", "m.db", "-t", "P", "--corners", "10,0,0 10,4,0 10,4,10 10,0,10", "--csv",
-        "p.csv"});
-    const CsvTable p = readCsv(path("p.csv"));
-    ASSERT_EQ(p.rows.size(), 1u);
-    EXPECT_EQ(p.at(0, "BLOCKID") + "." + p.at(0, "SUB"), "1.1");
+    const auto pieces = [this](const std::string& corners) {
+        ok({"section", "m.db", "-t", "P", "--corners", corners, "--csv", "p.csv"});
+        const CsvTable p = readCsv(path("p.csv"));
+        std::vector<std::string> list;
+        for (size_t r = 0; r < p.rows.size(); ++r) {
+            list.push_back(p.at(r, "BLOCKID") + "." + p.at(r, "SUB"));
+        }
+        return list;
+    };
+    EXPECT_EQ(pieces("10,0,0 10,4,0 10,4,10 10,0,10"), std::vector<std::string>{"1.1"});
+    // Neighbouring split blocks keep their own sub-block numbers.
+    EXPECT_EQ(pieces("0,2.5,0 30,2.5,0 30,2.5,10 0,2.5,10"),
+              (std::vector<std::string>{"1.1", "2.2", "3.0"}));
 }
 
 // What other programs may leave in a table: a second run beside the first,
