@@ -148,7 +148,10 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
         {{"--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}, "the section turns inward at corner 2"},
         {{"--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}, "edges of the section cross"},
-        {{"--corners", "-1e308,0,0 1e308,0,0 1e308,0,1 -1e308,0,1"}, "too far apart to measure"},
+        // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone.
+        {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "too far apart to measure"},
+        {{"--corners", "-1e308,0,0 0,0,0 1e308,0,1 -1e308,0,1"}, "too far apart to measure"},
+        {{"--corners", "-1e308,0,0 0,0,0 0,0,1 1e308,0,1"}, "too far apart to measure"},
     };
     for (const auto& [section, message] : wrong) {
         std::vector<std::string> args = {"section", "m.db", "-t", "G"};
