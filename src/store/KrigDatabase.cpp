@@ -45,10 +45,6 @@ std::string CKrigDatabase::CopyPath(const std::string& path) {
     return (file.size() < 4 ? std::string() : file.substr(0, file.size() - 4)) + "Temp.mdb";
 }
 
-bool CKrigDatabase::IsReady() const {
-    return m_pConnection != nullptr && m_pConnection->IsOpen() != 0 && m_pRecordset != nullptr;
-}
-
 std::string CKrigDatabase::Failure() const {
     if (!m_strFailure.empty()) {
         return m_strFailure;

@@ -31,8 +31,6 @@ public:
     long CreateResultTable(const std::string& name);
     long CreateVoidTable(const std::string& name);
 
-    // True with a connection that is open and the shared recordset.
-    bool IsReady() const;
     // The reason the last failure of this object or its connection gave.
     std::string Failure() const;
 
