@@ -151,6 +151,8 @@ TEST(geometry_Collision, PairsComeInTheOrderAskedAndSurfacesAreRecycledClean) {
                 {kX + 10, kY + 20, 1010}}});
     EXPECT_EQ(cutPairs(s), (TriPairs{{2, 1}, {2, 2}, {3, 1}, {3, 2}, {9, 1}, {9, 2}}));
     EXPECT_EQ(BuildObbtOfPolyh(nullptr, 8, &s.boxTris[1], 12), nullptr);
+    EXPECT_EQ(BuildObbtOfPolyh(&s.box[1], 8, nullptr, 12), nullptr);
+    EXPECT_EQ(BuildObbtOfPolyh(&s.box[1], 0, &s.boxTris[1], 12), nullptr);
     EXPECT_EQ(BuildObbtOfPolyh(&s.box[1], 8, &s.boxTris[1], 0), nullptr);
     EXPECT_EQ(DeleteObbtObj(nullptr), 0);
 
