@@ -24,6 +24,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     // "About 2000 blocks" counts the blocks the boundary cuts too.
     EXPECT_NEAR(std::stol(blocks[1]), 2000, 200);
     EXPECT_GT(std::stol(blocks[4]), 0) << "blocks split into sub-blocks";
+    // A block is ore or waste by its grade, and only its ore counts in the ore tonnage.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT (SELECT COUNT(*) FROM CU_DEMO WHERE Ore_Propro NOT IN (0, 1) "
+                          "OR Block_OreMass != Block_CorMass * Ore_Propro), (SELECT "
+                          "MAX(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 0) < (SELECT "
+                          "MIN(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 1)"),
+              "0|1\n");
 
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {

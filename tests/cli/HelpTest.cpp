@@ -72,8 +72,12 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
     }
 }
 
-TEST_F(HelpTest, VersionIsTheLibrarys) {
+TEST_F(HelpTest, VersionIsTheLibrarysAndTheExitStatusIsExplained) {
     EXPECT_EQ(ok({"--version"}), std::string("vornel ") + vornel::version() + "\n");
+    EXPECT_NE(ok({"--help"})
+                  .find("Exit status: 0 on success, 1 when the work failed, 2 for a "
+                        "wrong command line."),
+              std::string::npos);
 }
 
 }  // namespace
