@@ -10,6 +10,9 @@ TEST(JetSql, DeleteLosesItsStarOnlyWhereJetWroteOne) {
               "DELETE  FROM KrigBlock_Param WHERE MINEID = 3");
     EXPECT_EQ(translateJet("delete  *  from [T1]"), "delete    from [T1]");
     EXPECT_EQ(translateJet("DELETE FROM T"), "DELETE FROM T");
+    // Comments are blanks between words.
+    EXPECT_EQ(translateJet("DELETE /* every row */ * FROM T"), "DELETE /* every row */  FROM T");
+    EXPECT_EQ(translateJet("DELETE -- every row\n* FROM T"), "DELETE -- every row\n FROM T");
     // Inside quotes nothing is touched.
     EXPECT_EQ(translateJet("DELETE * FROM T WHERE s = 'DELETE * FROM x'"),
               "DELETE  FROM T WHERE s = 'DELETE * FROM x'");
