@@ -29,11 +29,12 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "grid"),
               "  grid           3 x 1 x 5 blocks of 10 x 10 x 10 from (0, 0, 0) to (30, 10, 50)");
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
+    EXPECT_EQ(lineStarting(info, "variogram"), "") << "an import knows no variogram";
 }
 
 // Run 2 shares run 1's table, ten times richer and 100 m higher, and one of
 // its grades is text another tool left (''): each run is told apart, and a
-// text grade is no grade.
+// text grade is no grade. Run 3 names a table that is gone.
 TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     write("a.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
     ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Au", "--unit", "g/t"});
@@ -42,7 +43,7 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
                 "Krig_OutAttr * 10, Krig_PntLocZ = Krig_PntLocZ + 100 WHERE rowid > 2; "
                 "UPDATE T SET Krig_OutAttr = '' WHERE rowid = 4; INSERT INTO "
                 "KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
-                "VALUES (2, 'Ag', 'T', 1);");
+                "VALUES (2, 'Ag', 'T', 1), (3, 'Zn', 'GONE', 0);");
     const std::string info = ok({"info", "m.db"});
     const size_t second = info.find("\nRun 2:");
     ASSERT_NE(second, std::string::npos) << info;
@@ -57,6 +58,10 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     EXPECT_EQ(lineStarting(other, "Ag"), "  Ag             10 .. 10 g/t (1 block without a grade)");
     EXPECT_EQ(lineStarting(other, "block centres"),
               "  block centres  X 5 .. 15, Y 5 .. 5, Z 105 .. 105");
+    const size_t third = info.find("\nRun 3: table GONE");
+    ASSERT_NE(third, std::string::npos) << info;
+    EXPECT_EQ(lineStarting(info.substr(third), "blocks"),
+              "  blocks         none: the table is missing");
 }
 
 // Block 2 overflows as it is read: no command takes that for an empty table.
