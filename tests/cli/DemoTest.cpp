@@ -70,12 +70,16 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
               "replacing it.\n1\n");
     EXPECT_GT(std::stod(wordsOf(lineStarting(ok({"info", "d.db"}), "Cu"))[1]), 100);
 
-    // Nor a demo database that another model was imported into.
+    // Nor a demo database that another model was imported into, nor one
+    // another tool registered a void table in.
     write("m.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "d.db", "m.csv", "-t", "MINE", "-e", "Cu"});
+    sqliteShell(path("d.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) "
+                "VALUES (9, 'VoidBlock', 'HOLES')");
     EXPECT_FAILS_WITH(vornel({"demo", "d.db", "--blocks", "200"}),
-                      "d.db: a demo database that holds other runs too (MINE); give the demo "
-                      "another path");
+                      "d.db: a demo database that holds other runs too (MINE, HOLES); give the "
+                      "demo another path");
     EXPECT_NE(ok({"info", "d.db"}).find("MINE"), std::string::npos);
 }
 

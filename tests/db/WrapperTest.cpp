@@ -81,6 +81,7 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     EXPECT_EQ(db.connection.BeginTrans(), -1);
     EXPECT_EQ(db.connection.CommitTrans(), 0);
     EXPECT_EQ(db.connection.RollbackTrans(), 0);
+    EXPECT_EQ(db.connection.LastFailure(), "No transaction is active.");
     EXPECT_EQ(db.connection.GetLastError(), "");
     EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
 }
@@ -151,6 +152,7 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
     EXPECT_EQ(db.connection.RollbackTrans(), 1);  // the outer rollback undoes all
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(db.connection.RollbackTrans(), 0);
+    EXPECT_EQ(db.connection.LastFailure(), "No transaction is active.");
 
     // One statement a call: a second one refuses the whole text.
     EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); DROP TABLE T", kText));
