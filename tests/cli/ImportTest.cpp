@@ -148,6 +148,16 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     ASSERT_EQ(centred.rows.size(), 2u);
     EXPECT_EQ(centred.at(1, "X") + " " + centred.at(1, "Y") + " " + centred.at(1, "Z"),
               "4307.5 7495 185");
+    // Sub-blocks named by their parent's indices: the parent is that grid
+    // cell (x 10..20), which they fill a quarter of, not the box they span.
+    const CsvTable split = imported(
+        "split.csv",
+        "I,J,K,X,Y,Z,DX,DY,DZ,CU\n1,0,0,12.5,2.5,2.5,5,5,5,1\n1,0,0,17.5,2.5,2.5,5,5,5,3\n",
+        {"-t", "S", "-e", "Cu", "--block-size", "10"}, "m.db", "S");
+    ASSERT_EQ(split.rows.size(), 1u);
+    EXPECT_EQ(split.at(0, "X") + " " + split.at(0, "Y") + " " + split.at(0, "Z") + " " +
+                  split.at(0, "DY") + " " + split.at(0, "COEF"),
+              "15 5 5 10 0.25");
 }
 
 // 6.25 m blocks whose centres are rounded to the centimetre run up to 1 cm
