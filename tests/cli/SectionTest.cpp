@@ -223,6 +223,7 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
             byPosition[x] = std::stod(svg.substr(svg.find('>', at) + 1));
         }
         std::vector<double> eastings;
+        eastings.reserve(byPosition.size());
         for (const auto& [x, easting] : byPosition) {
             eastings.push_back(easting);
         }
@@ -240,14 +241,14 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     EXPECT_EQ(linesOf(out)[0],
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
     // Corners given westward: the section still reads in eastings, falling to the right.
-    ok({"section", "m.db", "-t", "F", "--corners",
+    const std::string westward =
         "500001.75,7008002.75,0 500000.25,7008002.75,0 500000.25,7008002.75,1 "
-        "500001.75,7008002.75,1",
-        "--svg", "west.svg"});
+        "500001.75,7008002.75,1";
+    ok({"section", "m.db", "-t", "F", "--corners", westward, "--svg", "west.svg"});
     EXPECT_TRUE(contains(readFile(path("west.svg")), ">X (m)</text>"));
-    const std::vector<double> westward = eastingsOf("west.svg");
-    ASSERT_GE(westward.size(), 2u);
-    EXPECT_TRUE(rising(westward.rbegin(), westward.rend()));
+    const std::vector<double> west = eastingsOf("west.svg");
+    ASSERT_GE(west.size(), 2u);
+    EXPECT_TRUE(rising(west.rbegin(), west.rend()));
 }
 
 // In plan the line x + y = 20 crosses blocks 2 (both A and B), 4, 8 and 10,
