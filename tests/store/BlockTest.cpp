@@ -98,6 +98,8 @@ TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
     EXPECT_EQ(mng.getBlockResult("T1", 1, &one), 0);  // two rows share it
     EXPECT_EQ(mng.lastError(), "more than one block has that identifier");
     EXPECT_EQ(one.Krig_BlockID, 0);
+    EXPECT_EQ(mng.getBlockResult("T1", 2, &one), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     // It left no read open: once another connection has written, this one
     // still can.
     CVornelMng other;
