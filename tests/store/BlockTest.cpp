@@ -100,6 +100,8 @@ TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
     EXPECT_EQ(one.Krig_BlockID, 0);
     EXPECT_EQ(mng.getBlockResult("T1", 2, &one), 1);
     EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
+    delete[] one.SubBUD_PntLoc;
+    delete[] one.SubBUD_GridSize;
     // It left no read open: once another connection has written, this one
     // still can.
     CVornelMng other;
