@@ -49,12 +49,16 @@ protected:
         const int shapes = std::stoi(
             shellOutput("xmllint --xpath \"count(//*[local-name()='path'][@class='cut'])\" " +
                         path("cut.svg")));
-        const CsvTable t = readCsv(path("cut.csv"));
+        return {shapes, pairsOf(readCsv(path("cut.csv")))};
+    }
+
+    // The pieces of a cut list as "BLOCKID.SUB", in listed order.
+    static std::vector<std::string> pairsOf(const CsvTable& t) {
         std::vector<std::string> pairs;
         for (size_t r = 0; r < t.rows.size(); ++r) {
             pairs.push_back(t.at(r, "BLOCKID") + "." + t.at(r, "SUB"));
         }
-        return {shapes, pairs};
+        return pairs;
     }
 
     std::string out;
@@ -283,12 +287,7 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     ok({"import", "m.db", "parted.csv", "-t", "P", "-e", "Cu", "--block-size", "10"});
     const auto pieces = [this](const std::string& corners) {
         ok({"section", "m.db", "-t", "P", "--corners", corners, "--csv", "p.csv"});
-        const CsvTable p = readCsv(path("p.csv"));
-        std::vector<std::string> list;
-        for (size_t r = 0; r < p.rows.size(); ++r) {
-            list.push_back(p.at(r, "BLOCKID") + "." + p.at(r, "SUB"));
-        }
-        return list;
+        return pairsOf(readCsv(path("p.csv")));
     };
     EXPECT_EQ(pieces("10,0,0 10,4,0 10,4,10 10,0,10"), std::vector<std::string>{"1.1"});
     // Neighbouring split blocks keep their own sub-block numbers.
