@@ -101,7 +101,8 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         // boxes on both sides are touched, and the side of the first is kept.
         {{"--x", "10"}, 4, {"1.0", "4.0", "7.0", "10.0"}},
         {{"--x", "14"}, 4, {"2.1", "5.0", "8.0", "11.0"}},
-        {{"--x", "500"}, 0, {}},
+        // Past the model; a leading plus is a sign, as elevations are written.
+        {{"--x", "+500"}, 0, {}},
     };
     for (const Cut& c : cuts) {
         SCOPED_TRACE(c.section[0] + " " + c.section[1]);
@@ -147,6 +148,7 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         {{"--corners", "0,0,0 1,0,0"}, "--corners: expected four corners"},
         {{"--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}, "do not span a plane"},
         {{"--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}, "corners 1 and 2 of the section are one point"},
+        {{"--y", "north"}, "--y: 'north' is not a number"},
         {{"--line", "0,0"}, "--line: expected two points"},
         {{"--line", "5,5 5,5"}, "--line: the two points are one"},
         // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
