@@ -34,6 +34,12 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "MAX(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 0) < (SELECT "
                           "MIN(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 1)"),
               "0|1\n");
+    // Both variogram structures lie along the lens, as its search does.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT COUNT(*) FROM KrigBlock_Vrg_Param v JOIN KrigBlock_Param p "
+                          "USING (MineID) WHERE v.Vrg_Azm = p.Srch_Azm AND v.Vrg_Dip = p.Srch_Dip "
+                          "AND p.Srch_Dip != 0"),
+              "2\n");
 
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
