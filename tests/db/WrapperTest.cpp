@@ -193,6 +193,12 @@ TEST(Wrappers, ConnectionStringsAndReopening) {
     EXPECT_EQ(real.LastFailure(), "database passwords are not supported");
     EXPECT_EQ(real.Open("Provider=Microsoft.Jet.OLEDB.4.0;", -1), 0);
     EXPECT_EQ(real.LastFailure(), "the connection string names no Data Source");
+    // Keys are case-blind, and blanks around a value are no part of it.
+    EXPECT_EQ(
+        real.Open(("Provider=Microsoft.Jet.OLEDB.4.0; data source = " + db.path + " ;").c_str(),
+                  -1),
+        1)
+        << real.LastFailure();
 }
 
 TEST(Wrappers, ErrorsListInOrder) {
