@@ -128,6 +128,18 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(rs.GetCollect(0, a), 1);
     EXPECT_EQ(a, 23);
     EXPECT_EQ(rs.SetAbsolutePosition(21), 0);
+
+    // A statement without rows runs and leaves the recordset closed; one that
+    // fails as it runs is refused, and undone whole.
+    EXPECT_EQ(rs.Open("DELETE FROM T WHERE A > 20", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.IsOpen(), 0);
+    EXPECT_EQ(rs.Open("INSERT INTO T(A) SELECT 99 UNION ALL SELECT abs(-9223372036854775808)",
+                      kText, kStatic, kOptimistic),
+              0);
+    EXPECT_EQ(db.connection.LastFailure(), "integer overflow");
+    ASSERT_EQ(rs.Open("SELECT COUNT(*) FROM T", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.GetCollect(0, a), 1);
+    EXPECT_EQ(a, 20);
 }
 
 TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
