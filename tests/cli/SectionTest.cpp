@@ -330,6 +330,9 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_TRUE(contains(svg, "fill=\"#bdbdbd\" d=")) << svg;
     EXPECT_TRUE(contains(svg, "<title>block 8: Cu no grade</title>")) << svg;
     EXPECT_TRUE(contains(svg, ", M&amp;I</title>")) << svg;
+    // A byte of another encoding and a control character each show as U+FFFD.
+    EXPECT_TRUE(contains(svg, ", Indiqu\xEF\xBF\xBD</title>")) << svg;
+    EXPECT_TRUE(contains(svg, ", a\xEF\xBF\xBD</title>")) << svg;
     // A grade stored as text does not flatten the colours of the others:
     // blocks 2 (B), 5 and 11 keep three colours beside the grey.
     std::set<std::string> fills;

@@ -127,6 +127,9 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(rs.GetAbsolutePosition(), 3);
     EXPECT_EQ(rs.GetCollect(0, a), 1);
     EXPECT_EQ(a, 23);
+    EXPECT_EQ(rs.SetAbsolutePosition(2), 1);  // back a row
+    EXPECT_EQ(rs.GetCollect(0, a), 1);
+    EXPECT_EQ(a, 24);
     EXPECT_EQ(rs.SetAbsolutePosition(21), 0);
 
     // A statement without rows runs and leaves the recordset closed; one that
