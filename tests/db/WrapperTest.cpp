@@ -158,7 +158,7 @@ TEST(Wrappers, ADateReadsAsOneWhateverItsStorage) {
         std::string date, storage;
         EXPECT_EQ(rs.GetCollect(0, date), 1);
         EXPECT_EQ(rs.GetCollect(1, storage), 1);
-        read.push_back(storage + " " + date);
+        read.push_back(storage.append(" ").append(date));
     }
     EXPECT_EQ(read,
               (std::vector<std::string>{"real 2023-03-15 12:00:00", "text 2023-03-15 12:00:00"}));
