@@ -135,7 +135,7 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     EXPECT_NE(mng.lastError().find("block 2 holds a volume, proportion or mass beyond single"),
               std::string::npos)
         << mng.lastError();
-    blocks[2].Block_CorMass = std::numeric_limits<float>::max();  // itself stored as it is
+    blocks[2].Block_CorMass = std::numeric_limits<float>::max();  // the largest float fits
     // A sub-block no number places.
     KrigBlockResult split = block(4, 0, 0, 0, 2);
     split.SubBUD_GridSize[1].y = HUGE_VAL;
