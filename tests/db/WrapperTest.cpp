@@ -66,6 +66,10 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     EXPECT_EQ(n, 1);
     rs.Close();
     EXPECT_EQ(rs.IsOpen(), 0);
+    CDbRecordset orphan(nullptr);
+    EXPECT_EQ(orphan.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
+    CDbRecordset hollow(&db.connection, nullptr);
+    EXPECT_EQ(hollow.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
 
     db.connection.Close();
     EXPECT_EQ(db.connection.IsOpen(), 0);
