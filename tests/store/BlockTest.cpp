@@ -210,9 +210,10 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     ASSERT_EQ(count, 1);
     EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
 
-    // A comment closing the condition, of either kind, comments the condition only.
-    for (const char* commented :
-         {"Krig_BlockID >= 3 -- the last two", "Krig_BlockID >= 3 /* open"}) {
+    // A comment after the condition, of either kind, open or closed, and a
+    // semicolon before it, leave the condition as it is.
+    for (const char* commented : {"Krig_BlockID >= 3 -- the last two", "Krig_BlockID >= 3 /* open",
+                                  "Krig_BlockID >= 3; /* the last two */"}) {
         ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", commented, &rows, &count), 1) << commented;
         ASSERT_EQ(count, 2) << commented;
         EXPECT_EQ(rows[1].Krig_BlockID, 4) << commented;
