@@ -219,21 +219,26 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     ok({"import", "m.db", "far.csv", "-t", "F", "-e", "Cu", "--block-size", "1"});
     out = ok({"section", "m.db", "-t", "F", "--y", "7008002.25", "--svg", "far.svg"});
     EXPECT_EQ(linesOf(out)[0], "F, section Y = 7008002.25: 2 blocks cut");
-    // The easting labels of a drawing, from left to right.
-    const auto eastingsOf = [this](const std::string& file) {
+    // The labels of a drawing that follow `anchor`, from left to right (by
+    // their x) or from top to bottom (by their y).
+    const auto labelsOf = [this](const std::string& file, const std::string& anchor, char by) {
         const std::string svg = readFile(path(file));
+        const std::string position = std::string(1, by) + "=\"";
         std::map<double, double> byPosition;
-        const std::string anchor = "text-anchor=\"middle\">5000";
         for (size_t at = svg.find(anchor); at != std::string::npos; at = svg.find(anchor, at + 1)) {
-            const double x = std::stod(svg.substr(svg.rfind("<text x=\"", at) + 9));
-            byPosition[x] = std::stod(svg.substr(svg.find('>', at) + 1));
+            const size_t tag = svg.rfind("<text ", at);
+            const double where = std::stod(svg.substr(svg.find(position, tag) + position.size()));
+            byPosition[where] = std::stod(svg.substr(svg.find('>', at) + 1));
         }
-        std::vector<double> eastings;
-        eastings.reserve(byPosition.size());
-        for (const auto& [x, easting] : byPosition) {
-            eastings.push_back(easting);
+        std::vector<double> labels;
+        labels.reserve(byPosition.size());
+        for (const auto& [where, label] : byPosition) {
+            labels.push_back(label);
         }
-        return eastings;
+        return labels;
+    };
+    const auto eastingsOf = [&](const std::string& file) {
+        return labelsOf(file, "text-anchor=\"middle\">5000", 'x');
     };
     const auto rising = [](const auto& from, const auto& to) {
         return std::adjacent_find(from, to, std::greater_equal<>()) == to;
@@ -243,6 +248,12 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     const std::vector<double> eastings = eastingsOf("far.svg");
     ASSERT_GE(eastings.size(), 2u);
     EXPECT_TRUE(rising(eastings.begin(), eastings.end())) << svg;
+    // The elevations, 0 to 1, fall from top to bottom.
+    const std::vector<double> elevations = labelsOf("far.svg", "text-anchor=\"end\">", 'y');
+    ASSERT_GE(elevations.size(), 2u) << svg;
+    EXPECT_TRUE(rising(elevations.rbegin(), elevations.rend())) << svg;
+    EXPECT_EQ(elevations.front(), 1.0);
+    EXPECT_EQ(elevations.back(), 0.0);
     out = ok({"section", "m.db", "-t", "F", "--line", "500000.25,7008002.75 500001.75,7008002.75"});
     EXPECT_EQ(linesOf(out)[0],
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
