@@ -251,14 +251,14 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
         std::filesystem::remove(path("m.db"));
         const CsvTable t = imported("q.csv",
                                     "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"" +
-                                        end + "5,5,5,10,10,10,1.25,\"Oxide, soft\"" + end + end +
-                                        "15,5,5,10,10,10,0.5,\"\tSulphide\"" + end,
+                                        end + "5,5,5,10,10,10,1.25,\"Oxide, \"\"soft\"\"\"" + end +
+                                        end + "15,5,5,10,10,10,0.5,\"\tSulphide\"" + end,
                                     {"-t", "T", "-e", "Cu"});
         ASSERT_EQ(t.rows.size(), 2u);
         EXPECT_EQ(t.at(0, "Cu"), "1.25");
         // A blank at a quoted text's edge is kept, and so quoted again.
         EXPECT_EQ(t.at(1, "Cu") + " " + t.at(1, "ORETYPE"), "0.5 \"\tSulphide\"");
-        EXPECT_NE(readFile(path("blocks.csv")).find(",\"Oxide, soft\""), std::string::npos);
+        EXPECT_NE(readFile(path("blocks.csv")).find(",\"Oxide, \"\"soft\"\"\""), std::string::npos);
 
         write("bad.csv", "X,Y,Z,DX,DY,DZ,Cu" + end + "5,5,5,10,10,10,1" + end + end +
                              "15,5,5,10,10,10,rich" + end);
