@@ -154,10 +154,10 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
         {{"--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}, "the section turns inward at corner 2"},
         {{"--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}, "edges of the section cross"},
-        // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone.
+        // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone, along X, Y or Z.
         {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "too far apart to measure"},
-        {{"--corners", "-1e308,0,0 0,0,0 1e308,0,1 -1e308,0,1"}, "too far apart to measure"},
-        {{"--corners", "-1e308,0,0 0,0,0 0,0,1 1e308,0,1"}, "too far apart to measure"},
+        {{"--corners", "0,-1e308,0 0,0,0 0,1e308,1 0,-1e308,1"}, "too far apart to measure"},
+        {{"--corners", "0,0,-1e308 0,0,0 1,0,0 1,0,1e308"}, "too far apart to measure"},
     };
     for (const auto& [section, message] : wrong) {
         std::vector<std::string> args = {"section", "m.db", "-t", "G"};
