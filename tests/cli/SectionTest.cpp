@@ -266,6 +266,12 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     const std::vector<double> west = eastingsOf("west.svg");
     ASSERT_GE(west.size(), 2u);
     EXPECT_TRUE(rising(west.rbegin(), west.rend()));
+    // Corners along no model axis: the drawing measures along the section's own direction.
+    ok({"section", "m.db", "-t", "F", "--corners",
+        "500000.25,7008002.25,0 500001.75,7008003.75,0 500001.75,7008003.75,1 "
+        "500000.25,7008002.25,1",
+        "--svg", "oblique.svg"});
+    EXPECT_TRUE(contains(readFile(path("oblique.svg")), ">distance along (0.707, 0.707, 0) (m)<"));
 }
 
 // In plan the line x + y = 20 crosses blocks 2 (both A and B), 4, 8 and 10,
