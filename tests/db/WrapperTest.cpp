@@ -194,7 +194,10 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
     // One statement a call: a second one refuses the whole text.
     EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); DROP TABLE T", kText));
     EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1);  -- done", kText));
-    EXPECT_FALSE(db.connection.Execute("  ", kText));
+    for (const char* nothing : {"  ", "/* nothing */ ;"}) {
+        EXPECT_FALSE(db.connection.Execute(nothing, kText));
+        EXPECT_EQ(db.connection.LastFailure(), "the statement is empty");
+    }
     EXPECT_EQ(rows(), 1);
 }
 
