@@ -358,6 +358,16 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
         fills.insert(svg.substr(at + 18, 7));
     }
     EXPECT_EQ(fills.size(), 4u) << svg;
+    // A stored grid flat along an axis is no grid: the section spans the blocks instead.
+    for (const std::string axis : {"Y", "Z"}) {
+        SCOPED_TRACE(axis);
+        const std::string end = "Grid_End" + axis + " = Grid_Start" + axis;
+        sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET " + end);
+        EXPECT_EQ(cut({"--x", "115"}).second,
+                  (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
+        sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET " + end + " + Grid_Num" + axis +
+                                      " * Grid_Size" + axis);
+    }
     // Runs of two elements are not drawn on one scale; either alone is.
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Mine_Element = 'Au' WHERE MineID = 2");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--y", "5"}),
