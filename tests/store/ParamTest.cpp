@@ -148,9 +148,10 @@ TEST_F(StoreTest, VariogramStructuresOfARun) {
     s[1].Vrg_Org = 2;
     s[1].Vrg_MinRang = 80.0;
     s[1].Vrg_VerRang = 10.0006;
-    EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 2), 1);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(nullptr, 2), 0);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 0), 0);
+    EXPECT_EQ(mng.insertIntoBlockVrgParam(s, 2), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     // A value no number can stand for: nothing written, and said why.
     KrigBlockVrgParam broken[2] = {s[0], s[1]};
     broken[1].Vrg_LocSill = std::nan("");
