@@ -28,7 +28,7 @@ double sqliteReading(const std::string& number) {
 }  // namespace
 
 TEST(StatementShape, LiteralsBecomeParameters) {
-    const Shape s = shapeOf("UPDATE [T]  SET a = 0.500000, b = -3, c = 'O''Brien' WHERE id = 17");
+    const Shape s = shapeOf("UPDATE [T]  SET a = 0.500000, b = -3, c = 'O''Brien' WHERE id = 19");
     ASSERT_TRUE(s.shared);
     EXPECT_EQ(s.text, "UPDATE [T]  SET a = ?1, b = -?2, c = ?3 WHERE id = ?4");
     ASSERT_EQ(s.literals.size(), 4u);
