@@ -267,10 +267,10 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     ASSERT_GE(west.size(), 2u);
     EXPECT_TRUE(rising(west.rbegin(), west.rend()));
     // Corners along no model axis: the drawing measures along the section's own direction.
-    ok({"section", "m.db", "-t", "F", "--corners",
+    const std::string oblique =
         "500000.25,7008002.25,0 500001.75,7008003.75,0 500001.75,7008003.75,1 "
-        "500000.25,7008002.25,1",
-        "--svg", "oblique.svg"});
+        "500000.25,7008002.25,1";
+    ok({"section", "m.db", "-t", "F", "--corners", oblique, "--svg", "oblique.svg"});
     EXPECT_TRUE(contains(readFile(path("oblique.svg")), ">distance along (0.707, 0.707, 0) (m)<"));
 }
 
@@ -359,14 +359,17 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     }
     EXPECT_EQ(fills.size(), 4u) << svg;
     // A stored grid flat along an axis is no grid: the section spans the blocks instead.
-    for (const std::string axis : {"Y", "Z"}) {
-        SCOPED_TRACE(axis);
-        const std::string end = "Grid_End" + axis + " = Grid_Start" + axis;
-        sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET " + end);
+    const char* const flatThenRestored[][2] = {
+        {"UPDATE KrigBlock_Param SET Grid_EndY = Grid_StartY",
+         "UPDATE KrigBlock_Param SET Grid_EndY = Grid_StartY + Grid_NumY * Grid_SizeY"},
+        {"UPDATE KrigBlock_Param SET Grid_EndZ = Grid_StartZ",
+         "UPDATE KrigBlock_Param SET Grid_EndZ = Grid_StartZ + Grid_NumZ * Grid_SizeZ"}};
+    for (const auto& [flat, restored] : flatThenRestored) {
+        SCOPED_TRACE(flat);
+        sqliteShell(path("m.db"), flat);
         EXPECT_EQ(cut({"--x", "115"}).second,
                   (std::vector<std::string>{"2.2", "5.0", "8.0", "11.0"}));
-        sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET " + end + " + Grid_Num" + axis +
-                                      " * Grid_Size" + axis);
+        sqliteShell(path("m.db"), restored);
     }
     // Runs of two elements are not drawn on one scale; either alone is.
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Mine_Element = 'Au' WHERE MineID = 2");
