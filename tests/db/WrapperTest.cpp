@@ -147,6 +147,16 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     ASSERT_EQ(rs.Open("SELECT COUNT(*) FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetCollect(0, a), 1);
     EXPECT_EQ(a, 20);
+    // Integers within 32 bits come as 32-bit values; wider ones as 64-bit
+    // values, which a double is not read from (0, and a trace line).
+    for (const auto& [sql, want] : {std::pair{"SELECT 2147483647", 2147483647.0},
+                                    {"SELECT -2147483648", -2147483648.0},
+                                    {"SELECT 2147483648", 0.0}}) {
+        ASSERT_EQ(rs.Open(sql, kText, kStatic, kOptimistic), 1);
+        double d = 1;
+        EXPECT_EQ(rs.GetCollect(0, d), 1);
+        EXPECT_EQ(d, want) << sql;
+    }
 }
 
 // A date column holds days since 1899-12-30, or text where another program
