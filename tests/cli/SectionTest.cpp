@@ -245,6 +245,14 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     };
     const std::string svg = readFile(path("far.svg"));
     EXPECT_TRUE(contains(svg, ">F: section Y = 7008002.25</text>"));
+    // The colour bar runs from the colour of the lowest grade cut to that of the highest.
+    const auto stopOf = [&svg](const char* offset, const char* title) {
+        const size_t fill = svg.rfind("fill=\"", svg.find(title)) + 6;
+        return std::string("<stop offset=\"") + offset + "\" stop-color=\"" + svg.substr(fill, 7) +
+               "\"/>";
+    };
+    EXPECT_TRUE(contains(svg, stopOf("0", "block 1: Cu 0.1 %"))) << svg;
+    EXPECT_TRUE(contains(svg, stopOf("1", "block 2: Cu 0.2 %"))) << svg;
     const std::vector<double> eastings = eastingsOf("far.svg");
     ASSERT_GE(eastings.size(), 2u);
     EXPECT_TRUE(rising(eastings.begin(), eastings.end())) << svg;
