@@ -41,6 +41,14 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "AND p.Srch_Dip != 0"),
               "2\n");
 
+    // The old workings lie within the model's grid.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT COUNT(*) > 0, SUM(v.Krig_PntLocX NOT BETWEEN Grid_StartX AND "
+                          "Grid_EndX OR v.Krig_PntLocY NOT BETWEEN Grid_StartY AND Grid_EndY OR "
+                          "v.Krig_PntLocZ NOT BETWEEN Grid_StartZ AND Grid_EndZ) "
+                          "FROM OLD_WORKINGS v, KrigBlock_Param WHERE Table_Name = 'CU_DEMO'"),
+              "1|0\n");
+
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
         EXPECT_EQ(shellOutput("xmllint --noout " + path(name) + " 2>&1; echo $?"), "0\n");
