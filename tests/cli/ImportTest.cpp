@@ -30,7 +30,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
                                 "XC,YC,ZC,XINC,YINC,ZINC,Cu,Category\n"
                                 "5,5,5,10,10,10,0.5,Measured\n"
                                 "15,5,5,10,10,10,1.5,Indicated\n"
-                                "5,15,25,10,10,10,2.25,Inferred\n",
+                                "5,15,25,10,10,10,2.25,Inferred (extended)\n",
                                 {"--table", "T", "--element", "Cu"});
     ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_EQ(t.at(2, "BLOCKID"), "3");
@@ -40,6 +40,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(2, "Cu"), "2.25");
     EXPECT_EQ(t.at(2, "COEF"), "1");
     EXPECT_EQ(t.at(1, "CATEGORY"), "Indicated");
+    EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");  // 19 bytes, the most kept
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
     EXPECT_EQ(lineStarting(said, "note"), "");
     // Rows of two sizes with nothing to gather them: sub-blocks, most likely.
