@@ -40,6 +40,8 @@ TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
     EXPECT_EQ(translateJet("CREATE UNIQUE INDEX ix ON T (a)"),
               "CREATE UNIQUE INDEX \"T.ix\" ON T (a)");
     EXPECT_EQ(translateJet("DROP INDEX ix ON [T]"), "DROP INDEX \"T.ix\"");
+    // A quoted name is the name within its quotes, doubled quotes undone.
+    EXPECT_EQ(translateJet("DROP INDEX \"i\"\"x\" ON `T`"), "DROP INDEX \"T.i\"\"x\"");
     // Without a table, as the library writes it, the statement stays and
     // finds no index of that name.
     EXPECT_EQ(translateJet("DROP INDEX T1ID"), "DROP INDEX T1ID");
