@@ -279,7 +279,11 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
         "500000.25,7008002.25,0 500001.75,7008003.75,0 500001.75,7008003.75,1 "
         "500000.25,7008002.25,1";
     ok({"section", "m.db", "-t", "F", "--corners", oblique, "--svg", "oblique.svg"});
-    EXPECT_TRUE(contains(readFile(path("oblique.svg")), ">distance along (0.707, 0.707, 0) (m)<"));
+    const std::string drawn = readFile(path("oblique.svg"));
+    EXPECT_TRUE(contains(drawn, ">distance along (0.707, 0.707, 0) (m)<"));
+    // It passes through block 1 and meets block 2 only along its edge at (500001, 7008003).
+    EXPECT_TRUE(contains(drawn, "2 blocks cut (1 only touched along an edge or at a corner)"));
+    EXPECT_FALSE(contains(svg, "only touched")) << svg;
 }
 
 // In plan the line x + y = 20 crosses blocks 2 (both A and B), 4, 8 and 10,
