@@ -132,6 +132,20 @@ TEST(VariantConversions, UnhandledTagsLeaveATraceLine) {
     EXPECT_EQ(trace.lines[0].back(), '\n');
 }
 
+// An error without a description is told by its code: the dispatch errors
+// are those above 0x80040200 up to 0x8004FFFF, numbered from there.
+TEST(ComErrorText, TheDescriptionElseTheCodesText) {
+    EXPECT_EQ(ComError(hr::kFail, "disk full").errorMessage(), "disk full");
+    EXPECT_EQ(ComError(hr::kOverflow).errorMessage(), "Out of present range.");
+    const auto text = [](uint32_t code) {
+        return ComError(static_cast<HRESULT>(code)).errorMessage();
+    };
+    EXPECT_EQ(text(0x80040200u), "Unknown error 0x80040200");
+    EXPECT_EQ(text(0x80040201u), "IDispatch error #1");
+    EXPECT_EQ(text(0x8004FFFFu), "IDispatch error #65023");
+    EXPECT_EQ(text(0x80050000u), "Unknown error 0x80050000");
+}
+
 TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_EQ(oledate::format(0.0), "1899-12-30 00:00:00");
     EXPECT_EQ(oledate::format(2.25), "1900-01-01 06:00:00");
