@@ -183,6 +183,7 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
     // every value of the Access column: narrower types do, wider ones not.
     const AccessTable result = asAccessTable(made, "CU_2026").first;
     const AccessTable param = asAccessTable(made, "KrigBlock_Param").first;
+    const AccessTable vrg = asAccessTable(made, "KrigBlock_Vrg_Param").first;
     const auto with = [](AccessTable t, size_t column, int type, int size = 0) {
         t.columns[column].type = type;
         t.columns[column].size = size;
@@ -198,6 +199,8 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
     auto lowerParam = param, otherParam = param;
     lowerParam.name = "krigblock_param";
     otherParam.name = "Params";
+    auto otherVrg = vrg;
+    otherVrg.name = "Variograms";
     // Columns 0 MineID, 2 Krig_PntLocX, 11 Srch_Degr, 18 Krig_ResType, 20 Krig_Bound, 21
     // SubBUDBlob.
     const std::vector<std::pair<AccessTable, BlockLayout>> cases = {
@@ -216,6 +219,9 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
         {lowerParam, BlockLayout::Param},
         {otherParam, BlockLayout::None},  // the parameter tables are known by name as well
         {with(param, 0, jet::kDouble, 8), BlockLayout::None},  // and by their columns
+        {vrg, BlockLayout::VrgParam},
+        {otherVrg, BlockLayout::None},
+        {with(vrg, 0, jet::kDouble, 8), BlockLayout::None},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(blockLayoutOf(cases[i].first), cases[i].second) << "case " << i;
