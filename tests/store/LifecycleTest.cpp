@@ -146,11 +146,19 @@ TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     EXPECT_EQ(mng.initDataBase(), 0);
 }
 
-// Connecting to nothing creates nothing; empty paths leave the open database alone.
+// Connecting to or compacting nothing creates nothing, and says what is missing;
+// empty paths leave the open database alone.
 TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_EQ(mng.connectDatabase(path), 0);
     EXPECT_FALSE(fileExists(path));
     EXPECT_TRUE(contains(mng.lastError(), path)) << mng.lastError();
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_EQ(mng.lastError(),
+              "cannot compact database '" + path + "': Could not find file '" + path + "'.");
+    EXPECT_EQ(mng.compactDatabase(dir.path()), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "is not a file that can hold a database"))
+        << mng.lastError();
     EXPECT_EQ(mng.initDataBase(), 0);
     EXPECT_EQ(mng.lastError(), "no database is open");
 
