@@ -28,6 +28,7 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
     EXPECT_EQ(lineStarting(info, "grid"),
               "  grid           3 x 1 x 5 blocks of 10 x 10 x 10 from (0, 0, 0) to (30, 10, 50)");
+    EXPECT_EQ(lineStarting(info, "sub-blocks"), "  sub-blocks     down to 5 x 10 x 10");
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
     EXPECT_EQ(lineStarting(info, "variogram"), "") << "an import knows no variogram";
 }
@@ -52,6 +53,7 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     EXPECT_EQ(lineStarting(first, "blocks"),
               "  blocks         2 (2 whole, 0 split into 0 sub-blocks)");
     EXPECT_EQ(lineStarting(first, "Au"), "  Au             1 .. 2 g/t");
+    EXPECT_EQ(lineStarting(first, "sub-blocks"), "") << "no block is split";
     EXPECT_EQ(lineStarting(first, "block centres"),
               "  block centres  X 5 .. 15, Y 5 .. 5, Z 5 .. 5");
     EXPECT_EQ(lineStarting(first, "table"), "  table          shared by 2 runs, 4 blocks in all");
