@@ -62,10 +62,16 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
 
     ASSERT_EQ(rs.Open("SELECT 1 AS one", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetFieldAttributes(1), -1);  // past the last column
+    EXPECT_EQ(rs.AddNew(), 0);                // a computed column is no table's
+    EXPECT_EQ(db.connection.LastFailure(),
+              "rows cannot be added here: the columns do not all come from one table");
     EXPECT_EQ(rs.GetCollect(0, n), 1);
     EXPECT_EQ(n, 1);
     rs.Close();
     EXPECT_EQ(rs.IsOpen(), 0);
+    EXPECT_EQ(rs.AddNew(), 0);
+    EXPECT_EQ(db.connection.LastFailure(), "Operation is not allowed when the object is closed.");
+    EXPECT_EQ(rs.Update(), 0);
     CDbRecordset orphan(nullptr);
     EXPECT_EQ(orphan.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
     CDbRecordset hollow(&db.connection, nullptr);
