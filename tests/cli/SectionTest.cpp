@@ -372,6 +372,12 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
         fills.insert(svg.substr(at + 18, 7));
     }
     EXPECT_EQ(fills.size(), 4u) << svg;
+    // Alone in a drawing, a grade takes the colour halfway along the scale,
+    // between #2a788e and #22a884: here run 2's block 1, met only where the
+    // section crosses its face at Y = 0.
+    EXPECT_EQ(cut({"--corners", "105,-1,1 105,9,1 105,9,9 105,-1,9"}).second,
+              (std::vector<std::string>{"1.0"}));
+    EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"cut\" fill=\"#269089\""));
     // A stored grid flat along an axis is no grid: the section spans the blocks instead.
     const char* const flatThenRestored[][2] = {
         {"UPDATE KrigBlock_Param SET Grid_EndY = Grid_StartY",
