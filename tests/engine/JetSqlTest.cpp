@@ -28,10 +28,12 @@ TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
     EXPECT_EQ(translateJet("create table [My T]([a b] text, M memo, W DATETIME, Y currency)"),
               "create table [My T]([a b] VARCHAR(255) COLLATE NOCASE CHECK(length([a b]) <= 255), "
               "M TEXT COLLATE NOCASE, W DATETIME, Y CURRENCY)");
-    // Constraints and unknown types pass through.
-    EXPECT_EQ(translateJet("create table T(A byte NOT NULL, B geometry, PRIMARY KEY (A))"),
-              "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255) NOT NULL, B geometry, "
-              "PRIMARY KEY (A))");
+    // Constraints and unknown types pass through; what follows a type, to
+    // the next comma, is no column.
+    EXPECT_EQ(translateJet("create table T(A byte NOT NULL DEFAULT 5, B geometry, PRIMARY KEY (A), "
+                           "C yesno)"),
+              "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255) NOT NULL DEFAULT 5, B geometry, "
+              "PRIMARY KEY (A), C BOOLEAN)");
 }
 
 TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
