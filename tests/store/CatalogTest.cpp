@@ -40,8 +40,10 @@ TEST_F(Catalog, AnswersInRowOrder) {
     EXPECT_EQ(listed(names), "/Cu /Au");
     ASSERT_EQ(mng.getTblNameByElementAndVoidTbl("cu", "VA", names), 1);
     EXPECT_EQ(listed(names), "T1/");
+    EXPECT_EQ(mng.getBlockElementAndVoidTblByTblName(std::string("t3\0", 3), names), 0);
     ASSERT_EQ(mng.getBlockElementAndVoidTblByTblName("t3", names), 1);
     EXPECT_EQ(listed(names), "VB/Cu");
+    EXPECT_EQ(mng.lastError(), "");  // the failure before it is over
 
     // Elements are distinct as written: "CU" is another, a second "Cu" is not.
     insert(run("CU", "T4", "VA"));
