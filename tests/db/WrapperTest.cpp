@@ -127,6 +127,10 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     }
     EXPECT_EQ(walked, 20);
     EXPECT_EQ(rs.MoveNext(), 0);  // past the end
+    EXPECT_EQ(rs.GetCollect(0, a), 0);
+    EXPECT_EQ(db.connection.LastFailure(),
+              "Either BOF or EOF is True, or the current record has been deleted. Requested "
+              "operation requires a current record.");
     // The limit that follows an order counts.
     ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetRecordCount(), 3);
