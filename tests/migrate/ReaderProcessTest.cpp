@@ -139,23 +139,27 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
               WireEnd::Closed);
     EXPECT_EQ(replay(raw("T\x01"), sink), WireEnd::Closed);  // part of a header
 
-    // Frames the writer never writes, each inside a table of two columns or not.
-    const std::vector<std::tuple<bool, char, std::string>> garbles = {
-        {false, 'Z', ""},                    // no such type
-        {false, 'R', std::string(4, '\0')},  // a row outside a table
-        {false, 'E', ""},                    // an end outside a table
-        {true, 'T', std::string(16, '\0')},  // a table inside a table
-        {true, 'R', std::string("\2\0\0\0\0\x09", 6) + std::string(8, '\0')},  // a cell of no kind
-        {true, 'R', std::string("\2\0\0\0\1\0\0\0", 8)},           // a payload that ends too soon
-        {false, 'F', "x"},                                         // one that runs on
-        {false, 'T', std::string("\xff\xff\xff\x7f", 4)},          // a name longer than it
-        {false, 'T', std::string(12, '\0') + "\xff\xff\xff\xff"},  // more columns than it holds
-        {false, 'X', std::string("\x10\0\0\0", 4)},                // a failure without its text
+    // Frames the writer never writes, each inside a table of that many of
+    // two columns, or in none (-1).
+    const std::vector<std::tuple<int, char, std::string>> garbles = {
+        {-1, 'Z', ""},                    // no such type
+        {-1, 'R', std::string(4, '\0')},  // a row outside a table
+        {-1, 'E', ""},                    // an end outside a table
+        {2, 'T', std::string(16, '\0')},  // a table inside a table
+        {0, 'T', std::string(16, '\0')},  // even one of no columns
+        {2, 'R', std::string("\2\0\0\0\0\x09", 6) + std::string(8, '\0')},  // a cell of no kind
+        {2, 'R', std::string("\2\0\0\0\1\0\0\0", 8)},           // a payload that ends too soon
+        {-1, 'F', "x"},                                         // one that runs on
+        {-1, 'T', std::string("\xff\xff\xff\x7f", 4)},          // a name longer than it
+        {-1, 'T', std::string(12, '\0') + "\xff\xff\xff\xff"},  // more columns than it holds
+        {-1, 'X', std::string("\x10\0\0\0", 4)},                // a failure without its text
     };
-    for (const auto& [inTable, type, payload] : garbles) {
-        const auto send = [&, &inTable = inTable](int fd) {
-            if (inTable) {
-                WireWriter(fd).beginTable({"T", {{"Id", jet::kLong, 4}, {"N", jet::kText, 9}}, 1});
+    for (const auto& [columns, type, payload] : garbles) {
+        const auto send = [&, &columns = columns](int fd) {
+            if (columns >= 0) {
+                AccessTable table{"T", {{"Id", jet::kLong, 4}, {"N", jet::kText, 9}}, 1};
+                table.columns.resize(static_cast<size_t>(columns));
+                WireWriter(fd).beginTable(table);
             }
             put(fd, frame(type, payload));
         };
