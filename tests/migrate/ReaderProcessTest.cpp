@@ -155,7 +155,7 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
         {-1, 'X', std::string("\x10\0\0\0", 4)},                // a failure without its text
     };
     for (const auto& [columns, type, payload] : garbles) {
-        const auto send = [&, &columns = columns](int fd) {
+        const auto send = [&columns = columns, &type = type, &payload = payload](int fd) {
             if (columns >= 0) {
                 AccessTable table{"T", {{"Id", jet::kLong, 4}, {"N", jet::kText, 9}}, 1};
                 table.columns.resize(static_cast<size_t>(columns));
