@@ -169,9 +169,11 @@ TEST_F(ImportTest, BlocksRoundedToTheCentimetreAreNoOverlap) {
                                 "3.12,3.12,3.12,6.25,6.25,6.25,1\n"
                                 "9.38,3.12,3.12,6.25,6.25,6.25,2\n"
                                 "15.62,3.12,3.12,6.25,6.25,6.25,3\n"
-                                "21.88,3.12,3.12,6.25,6.25,6.25,4\n",
+                                "21.88,3.12,3.12,6.25,6.25,6.25,4\n"
+                                "3.12,3.12,9.38,6.25,6.25,6.25,5\n"
+                                "3.12,3.12,15.62,6.25,6.25,6.25,6\n",
                                 {"-t", "T", "-e", "Cu"});
-    EXPECT_EQ(t.rows.size(), 4u);
+    EXPECT_EQ(t.rows.size(), 6u);  // the last two overlap by 1 cm, one above the other
     // Nor does a sub-block stand out of its parent when both are rounded.
     const CsvTable split =
         imported("sub.csv",
