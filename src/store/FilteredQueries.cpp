@@ -20,8 +20,8 @@ long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string con
     const std::string sql = condition.empty() ? format("SELECT * FROM [%s]", tableName.c_str())
                                               : format("SELECT * FROM [%s] WHERE %s",
                                                        tableName.c_str(), condition.c_str());
-    return fetchBlockRows(m_pDatabase, sql, m_pResults, m_nResultNum, blocks, count, true,
-                          m_strLastError, &BlockReader::readResult);
+    return fetchBlockRows(m_pDatabase, sql, m_pResults, m_nResultNum, blocks, count,
+                          BlockQuery::Condition, m_strLastError, &BlockReader::readResult);
 }
 
 long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long* count) {

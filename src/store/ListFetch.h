@@ -3,10 +3,12 @@
 #ifndef VORNEL_STORE_LISTFETCH_H
 #define VORNEL_STORE_LISTFETCH_H
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "db/Ado.h"
 #include "store/BlockRows.h"
@@ -88,13 +90,56 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
     return 1;
 }
 
+// Reads the rows to the end into a new array of exactly their number.
+// Returns null, or what went wrong as fillCache says it; on failure the
+// cache stays empty and every row read is released.
+template <class Block, class ReadRow>
+const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount, ReadRow readRow) {
+    std::vector<Block> rows;
+    const char* problem = nullptr;
+    try {
+        bool moved = true;
+        while (moved && rs.IsEOF() == 0) {
+            if (rows.size() == static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+                problem = kRowsOutOfMemory;
+                break;
+            }
+            readRow(rows.emplace_back());
+            moved = rs.MoveNext() != 0;
+        }
+        if (!moved) {
+            problem = "cannot read the rows";
+        }
+    } catch (const std::bad_alloc&) {
+        problem = kRowsOutOfMemory;
+    }
+    if (problem == nullptr) {
+        cache = new (std::nothrow) Block[rows.size()];
+        if (cache != nullptr) {
+            std::copy(rows.begin(), rows.end(), cache);  // the sub-block arrays go with them
+            cacheCount = static_cast<int32_t>(rows.size());
+            return nullptr;
+        }
+        problem = kRowsOutOfMemory;
+    }
+    for (Block& b : rows) {
+        releaseSubBlocks(b);
+    }
+    return problem;
+}
+
+// What a list fetch of block rows reads. A whole table is counted first,
+// which costs SQLite next to nothing, and must have rows. The rows that a
+// caller's condition picks are read to the end uncounted, since a count
+// would run the condition over every row once more; there may be none.
+enum class BlockQuery { WholeTable, Condition };
+
 // A list fetch of block rows. The cache is emptied as soon as the query is
-// open; a query without rows hands out a null array and a count of 0, and
-// counts as success only where `noRowsIsSuccess`. Returns 1, or 0 with the
-// reason in `why`.
+// open; a query without rows hands out a null array and a count of 0.
+// Returns 1, or 0 with the reason in `why`.
 template <class Block>
 long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, int32_t& cacheCount,
-                    Block** blocks, long* count, bool noRowsIsSuccess, std::string& why,
+                    Block** blocks, long* count, BlockQuery kind, std::string& why,
                     void (BlockReader::*read)(Block&)) {
     if (!queryReady(db)) {
         why = kNoDatabase;
@@ -107,19 +152,24 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         return 0;
     }
     releaseBlocks(cache, cacheCount);
-    const long rows = rs.IsBOF() != 0 ? 0 : rs.GetRecordCount();
+    const bool counted = kind == BlockQuery::WholeTable;
+    long rows = rs.IsBOF() != 0 ? 0 : -1;
+    if (rows != 0 && counted) {
+        rows = rs.GetRecordCount();
+    }
     if (rows == 0) {
         *blocks = nullptr;
         *count = 0;
-        if (noRowsIsSuccess) {
+        if (kind == BlockQuery::Condition) {
             return 1;
         }
         why = "the table has no rows";
         return 0;
     }
     BlockReader reader(rs);
-    if (const char* problem =
-            fillCache(rs, rows, cache, cacheCount, [&](Block& b) { (reader.*read)(b); })) {
+    const auto readRow = [&](Block& b) { (reader.*read)(b); };
+    if (const char* problem = counted ? fillCache(rs, rows, cache, cacheCount, readRow)
+                                      : fillCacheToEnd(rs, cache, cacheCount, readRow)) {
         releaseBlocks(cache, cacheCount);
         why = fillFailure(db, problem);
         return 0;

@@ -45,9 +45,10 @@ long CVornelMng::getBlockResult(std::string tableName, KrigBlockResult** blocks,
     if (blocks == nullptr || count == nullptr) {
         return fail("there is nowhere to put the answer");
     }
-    return fetchBlockRows(
-        m_pDatabase, format("SELECT * FROM [%s] ORDER BY Krig_BlockID ASC", tableName.c_str()),
-        m_pResults, m_nResultNum, blocks, count, false, m_strLastError, &BlockReader::readResult);
+    return fetchBlockRows(m_pDatabase,
+                          format("SELECT * FROM [%s] ORDER BY Krig_BlockID ASC", tableName.c_str()),
+                          m_pResults, m_nResultNum, blocks, count, BlockQuery::WholeTable,
+                          m_strLastError, &BlockReader::readResult);
 }
 
 long CVornelMng::getBlockResult(std::string tableName, long blockId, KrigBlockResult* block) {

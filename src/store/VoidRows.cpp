@@ -58,7 +58,8 @@ long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, lon
         return fail("there is nowhere to put the answer");
     }
     return fetchBlockRows(m_pDatabase, format("SELECT * FROM [%s]", tableName.c_str()), m_pVoids,
-                          m_nVoidNum, blocks, count, false, m_strLastError, &BlockReader::readVoid);
+                          m_nVoidNum, blocks, count, BlockQuery::WholeTable, m_strLastError,
+                          &BlockReader::readVoid);
 }
 
 long CVornelMng::getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block) {

@@ -229,9 +229,8 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     EXPECT_EQ(rows, nullptr);
     EXPECT_EQ(count, 0);
 
-    // A condition that picks anew each time it runs is counted once and read
-    // once: only rows read come back, never a blank record. In twenty tries
-    // some read delivers fewer rows than the count found, all but surely.
+    // A condition that picks anew each time it runs is run once: the rows
+    // it picked come back, never a blank record.
     for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "random() % 2 = 0", &rows, &count), 1);
         for (long k = 0; k < count; ++k) {
@@ -278,10 +277,10 @@ TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     failsWith(mng.getCutBlockResult("T1", plan, &rows, &count), "integer overflow", "cut");
     failsWith(mng.getBlockResultAttr("T1", values, &count), "integer overflow", "attribute");
     shell("ALTER TABLE T1 DROP COLUMN Broken");
-    // A condition that fails on a row after the first it delivered: the
-    // count, which runs it over every row, fails.
+    // A condition that fails on a row after those it delivered, block 3's
+    // sub-blocks among them: the read fails whole, and gives back nothing.
     failsWith(mng.getBlockResultByWhereSQL(
-                  "T1", "CASE WHEN Krig_BlockID > 2 THEN abs(-9223372036854775807 - 1) ELSE 1 END",
+                  "T1", "CASE WHEN Krig_BlockID > 3 THEN abs(-9223372036854775807 - 1) ELSE 1 END",
                   &rows, &count),
               "integer overflow", "late condition");
     // Neither a NUL nor a parameter may cut a condition short or read as NULL.
