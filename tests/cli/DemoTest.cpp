@@ -48,6 +48,12 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "v.Krig_PntLocZ NOT BETWEEN Grid_StartZ AND Grid_EndZ) "
                           "FROM OLD_WORKINGS v, KrigBlock_Param WHERE Table_Name = 'CU_DEMO'"),
               "1|0\n");
+    // A void block fills part of its cell, and is split into sub-blocks (a
+    // count of 4 bytes, then 48 bytes each) exactly when it does not fill it all.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT SUM(Block_Coef <= 0 OR Block_Coef > 1), SUM((Block_Coef < 1) != "
+                          "(length(SubBUDBlob) > 4)) FROM OLD_WORKINGS"),
+              "0|0\n");
 
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
