@@ -130,6 +130,9 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     // clockwise from its north-west corner puts block 1 south of it.
     cut({"--corners", "0,5,20 30,5,20 30,5,0 0,5,0"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 -20;20 -20;20 -15;14 -15");
+    EXPECT_EQ(linesOf(out)[0],
+              "G, section through 0,5,20 30,5,20 30,5,0 0,5,0: 6 blocks cut, 1 of them by 2 "
+              "sub-blocks");
     // Corner 2 straight above corner 1: still level across, and up the side.
     cut({"--corners", "0,5,0 0,5,20 30,5,20 30,5,0"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 0;20 0;20 5;14 5");
