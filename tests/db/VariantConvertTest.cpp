@@ -161,5 +161,6 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_FALSE(oledate::parse("2001-02-29", d));
     EXPECT_FALSE(oledate::parse("2001-13-01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
+    EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
     EXPECT_FALSE(oledate::parse("20010101", d));
 }

@@ -254,6 +254,8 @@ TEST(Wrappers, ConnectionStringsAndReopening) {
     EXPECT_EQ(real.LastFailure(), "database passwords are not supported");
     EXPECT_EQ(real.Open("Provider=Microsoft.Jet.OLEDB.4.0;", -1), 0);
     EXPECT_EQ(real.LastFailure(), "the connection string names no Data Source");
+    EXPECT_EQ(real.Open(("Data Sorted=" + db.path).c_str(), -1), 0);  // a key as long is another
+    EXPECT_EQ(real.LastFailure(), "the connection string names no Data Source");
     // Keys are case-blind, and blanks around a value are no part of it.
     EXPECT_EQ(
         real.Open(("Provider=Microsoft.Jet.OLEDB.4.0; data source = " + db.path + " ;").c_str(),
