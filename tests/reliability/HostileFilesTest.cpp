@@ -65,6 +65,7 @@ TEST_F(HostileFilesTest, BrokenSubBlockBuffersReadAsBlocksWithoutSubBlocks) {
         {"NULL", "NULL", 0, nullptr},
         {"text", "'not a buffer at all'", 0, ""},
         {"a number", "12345", 0, ""},
+        {"a count of 0 alone", "x'00000000'", 0, nullptr},
     };
     std::string sql;
     for (size_t i = 0; i < std::size(buffers); ++i) {
