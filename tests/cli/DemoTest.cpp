@@ -54,6 +54,10 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "SELECT SUM(Block_Coef <= 0 OR Block_Coef > 1), SUM((Block_Coef < 1) != "
                           "(length(SubBUDBlob) > 4)) FROM OLD_WORKINGS"),
               "0|0\n");
+    EXPECT_EQ(lineStarting(out, "Void table") + "\n",
+              sqliteShell(path("demo.db"),
+                          "SELECT 'Void table OLD_WORKINGS: ' || COUNT(*) || ' void blocks (' || "
+                          "SUM(length(SubBUDBlob) > 4) || ' with sub-blocks)' FROM OLD_WORKINGS"));
 
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
