@@ -54,6 +54,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "again.csv:4: this block lies where the block of line 2 does", sized},
         {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
          "sub.csv:3: this sub-block overlaps that of line 2", sized},
+        // Twice one block too thin for its width to show beside its place.
+        {"thin.csv", "X,Y,Z,DX,DY,DZ,CU\n1e10,5,5,1e-300,10,10,1\n1e10,5,5,1e-300,10,10,1\n",
+         "thin.csv:3: this block lies where the block of line 2 does"},
         // Another value of the element, not its grade.
         {"sol.csv", "X,Y,Z,DX,DY,DZ,Cu soluble %,CuT\n5,5,5,10,10,10,0.1,0.5\n",
          "sol.csv:1: no grade column for element 'Cu'"},
