@@ -118,6 +118,8 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     EXPECT_EQ(mng.insertIntoBlockParam(two, 0, ids), 0);
     EXPECT_TRUE(ids.empty());
     EXPECT_EQ(mng.insertIntoBlockParam(nullptr, 2, ids), 0);
+    EXPECT_EQ(mng.getNextMineID(id), 6);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(mng.insertIntoBlockParam(two, 2, ids), 6);
     EXPECT_EQ(ids, (std::vector<long>{6, 7}));
 
