@@ -127,6 +127,11 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
                      "note"),
         "  note           --density was not used: the file's TONNAGE or DENSITY column gives "
         "the tonnes");
+    // Otherwise it weighs each block: 10 x 10 x 10 m at 2.5 t/m3 is 2500 t.
+    EXPECT_EQ(imported("dense.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n",
+                       {"-t", "D", "-e", "Cu", "--density", "2.5"}, "d.db", "D")
+                  .at(0, "TONNAGE"),
+              "2500");
     // An element named like a column export writes keeps its grades.
     write("vol.csv", "X,Y,Z,DX,DY,DZ,G\n5,5,5,10,10,10,2.5\n");
     ok({"import", "v.db", "vol.csv", "-t", "V", "-e", "VOLUME", "--grade", "G", "--unit", "g/t"});
