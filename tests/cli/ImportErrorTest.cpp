@@ -95,8 +95,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "c.csv:2:18: expected a share of the block above 0 and at most 1 in column 'COEF'"},
         {"t.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,-5\n",
          "t.csv:2:18: expected a tonnage of 0 or more in column 'TONNAGE', found '-5'"},
-        {"d.csv", "X,Y,Z,DX,DY,DZ,CU,AVGDIST\n5,5,5,10,10,10,1,3e9\n",
-         "d.csv:2:18: expected a distance from 0 to 2147483647 in column 'AVGDIST', found '3e9'"},
+        {"d.csv", "X,Y,Z,DX,DY,DZ,CU,AVGDIST\n5,5,5,10,10,10,1,2147483648\n",
+         "d.csv:2:18: expected a distance from 0 to 2147483647 in column 'AVGDIST', found "
+         "'2147483648'"},
         {"flat.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,0,10,10,1\n",
          "flat.csv:2:7: block sizes must be above 0"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
