@@ -48,7 +48,8 @@ protected:
     }
 
     TempDir dir;
-    const std::string path = dir.file("model.mdb");
+    // Named as people name files: characters that mean something in a URI.
+    const std::string path = dir.file("pit #2 100% model?.mdb");
     CVornelMng mng;
 };
 
