@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <functional>
@@ -181,6 +182,22 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     readInChild("old.mdb", everyKind, sink, 5000);
     EXPECT_EQ(sink.events, everyKindEvents());
     EXPECT_TRUE(noChildLeft());
+
+    // What the reading library prints of its own reaches neither output.
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    RecordingSink quiet;
+    readInChild(
+        "old.mdb",
+        [](AccessSink& out) {
+            std::fputs("a note on stdout\n", stdout);
+            std::fputs("a note on stderr\n", stderr);
+            std::fflush(nullptr);
+            everyKind(out);
+        },
+        quiet, 5000);
+    EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(quiet.events, everyKindEvents());
 
     const std::string damaged = "; the file is probably damaged";
     const std::vector<std::pair<ReadFunction, std::string>> failures = {
