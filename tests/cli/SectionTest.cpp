@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "CliFixture.h"
@@ -30,6 +31,41 @@ const char* const kGrid =
     "11,15,15,15,10,10,10,1.2\n"
     "12,25,15,15,10,10,10,1.3\n";
 
+// The numbers that capture `group` of `pattern` finds in `text`, in order.
+std::vector<double> numbersOf(const std::string& text, const std::string& pattern, int group) {
+    std::vector<double> numbers;
+    const std::regex re(pattern);
+    for (auto m = std::sregex_iterator(text.begin(), text.end(), re); m != std::sregex_iterator();
+         ++m) {
+        numbers.push_back(std::stod((*m)[group]));
+    }
+    return numbers;
+}
+
+// Everything a drawing places lies on its page, and the pieces cut within
+// the section's frame (to the hundredth its coordinates are written in).
+void expectOnThePage(const std::string& svg) {
+    const std::string number = "([-0-9.]+)";
+    std::smatch page;
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(
+        svg, page, std::regex("<svg [^>]*width=\"" + number + "\" height=\"" + number)));
+    ASSERT_TRUE(std::regex_search(svg, frame,
+                                  std::regex("<rect x=\"" + number + "\" y=\"" + number +
+                                             "\" width=\"" + number + "\" height=\"" + number)));
+    const auto within = [](const std::vector<double>& values, double low, double high) {
+        return std::all_of(values.begin(), values.end(),
+                           [&](double v) { return v >= low - 0.01 && v <= high + 0.01; });
+    };
+    EXPECT_TRUE(within(numbersOf(svg, " (x|x1|x2)=\"" + number, 2), 0, std::stod(page[1])));
+    EXPECT_TRUE(within(numbersOf(svg, " (y|y1|y2)=\"" + number, 2), 0, std::stod(page[2])));
+    const double left = std::stod(frame[1]);
+    const double top = std::stod(frame[2]);
+    EXPECT_TRUE(within(numbersOf(svg, "[ML]" + number + " ", 1), left, left + std::stod(frame[3])));
+    EXPECT_TRUE(
+        within(numbersOf(svg, "[ML][-0-9.]+ " + number, 1), top, top + std::stod(frame[4])));
+}
+
 class SectionTest : public CliTest {
 protected:
     void SetUp() override {
@@ -46,6 +82,7 @@ protected:
         args.insert(args.end(), section.begin(), section.end());
         out = ok(args);
         EXPECT_EQ(shellOutput("xmllint --noout " + path("cut.svg") + " 2>&1; echo $?"), "0\n");
+        expectOnThePage(readFile(path("cut.svg")));
         const int shapes = std::stoi(
             shellOutput("xmllint --xpath \"count(//*[local-name()='path'][@class='cut'])\" " +
                         path("cut.svg")));
