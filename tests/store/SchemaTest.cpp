@@ -142,6 +142,8 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     EXPECT_EQ(mng.getNextBlockID("T1", 0, id), 0);
     EXPECT_EQ(mng.getNextBlockID(-1, id), 0);
     EXPECT_EQ(id, 123);
+    EXPECT_EQ(mng.getNextBlockID("T1", 2, id), 19);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
 
     // At the 32-bit limit no identifier is left.
     shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483647)");
