@@ -35,7 +35,7 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
 
 // Run 2 shares run 1's table, ten times richer and 100 m higher, and one of
 // its grades is text another tool left (''): each run is told apart, and a
-// text grade is no grade. Run 3 names a table that is gone.
+// text grade is no grade. Run 3 names a table that is gone, as does one void table.
 TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     write("a.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
     ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Au", "--unit", "g/t"});
@@ -44,7 +44,8 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
                 "Krig_OutAttr * 10, Krig_PntLocZ = Krig_PntLocZ + 100 WHERE rowid > 2; "
                 "UPDATE T SET Krig_OutAttr = '' WHERE rowid = 4; INSERT INTO "
                 "KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
-                "VALUES (2, 'Ag', 'T', 1), (3, 'Zn', 'GONE', 0);");
+                "VALUES (2, 'Ag', 'T', 1), (3, 'Zn', 'GONE', 0), (4, 'VoidBlock', 'HOLES', 0), "
+                "(5, 'VoidBlock', 'NOHOLES', 0); CREATE TABLE NOHOLES(MineID INTEGER);");
     const std::string info = ok({"info", "m.db"});
     const size_t second = info.find("\nRun 2:");
     ASSERT_NE(second, std::string::npos) << info;
@@ -64,6 +65,11 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     ASSERT_NE(third, std::string::npos) << info;
     EXPECT_EQ(lineStarting(info.substr(third), "blocks"),
               "  blocks         none: the table is missing");
+    // So may a void table be, or be empty.
+    EXPECT_EQ(lineStarting(info, "Void table HOLES"),
+              "Void table HOLES: registered, but the table is missing");
+    EXPECT_EQ(lineStarting(info, "Void table NOHOLES"),
+              "Void table NOHOLES: 0 void blocks (0 with sub-blocks)");
 }
 
 // Block 2 overflows as it is read: no command takes that for an empty table.
