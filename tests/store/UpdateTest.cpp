@@ -86,6 +86,8 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_NE(mng.lastError().find("block 2 holds a value that is not a finite number"),
               std::string::npos)
         << mng.lastError();
+    EXPECT_EQ(mng.modifyResType("T1", blocks, 2), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(shell("SELECT Ore_Propro, Block_CorMass, Block_OreMass FROM T1"),
               "0.25|0.0|0.0\n0.0|0.0|2.0\n");
 }
