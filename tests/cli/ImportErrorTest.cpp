@@ -82,7 +82,7 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
         // The header of a spreadsheet saved as "Unicode text" (UTF-16).
-        {"utf16.txt", std::string("\xFF\xFEX\0\tY\0\n\0", 10),
+        {"utf16.txt", std::string("\xFF\xFEX\0\t\0Y\0\n\0", 10),
          "utf16.txt:1:4: a NUL byte: this is not a text file in UTF-8"},
         {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
          "rows.txt:2: the first row holds numbers, not column names"},
