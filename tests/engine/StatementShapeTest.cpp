@@ -36,8 +36,8 @@ TEST(StatementShape, LiteralsBecomeParameters) {
     EXPECT_EQ(s.literals[1].kind, Literal::Integer);
     EXPECT_EQ(s.literals[2].kind, Literal::Text);
     EXPECT_EQ(s.literals[2].text, "'O''Brien'");
-    EXPECT_EQ(shapeOf("insert into T values (1e5, .5, 7)").text,
-              "insert into T values (?1, ?2, ?3)");
+    EXPECT_EQ(shapeOf("insert into T values (1e5, .5, 7, 2.5E-3, 1e+300)").text,
+              "insert into T values (?1, ?2, ?3, ?4, ?5)");
     EXPECT_EQ(shapeOf("DELETE * FROM [T1] WHERE MINEID = 3").text,
               "DELETE * FROM [T1] WHERE MINEID = ?1");
 
