@@ -1,9 +1,11 @@
-// The conversions, tag by tag, against values worked out by hand.
+// The conversions, tag by tag, against values worked out by hand; the texts
+// of errors and dates; printf into a string.
 #include <gtest/gtest.h>
 
 #include "db/VariantConvert.h"
 #include "platform/ComError.h"
 #include "platform/OleDate.h"
+#include "store/Sql.h"
 #include "support/TraceCapture.h"
 #include "vornel/Hooks.h"
 
@@ -163,4 +165,12 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
     EXPECT_FALSE(oledate::parse("20010101", d));
+}
+
+// Around the first buffer's 256 bytes, which the terminating NUL shares.
+TEST(Format, TextOfEveryLengthComesWhole) {
+    for (const size_t n : {0, 1, 254, 255, 256, 257, 5000}) {
+        const std::string text(n, 'x');
+        EXPECT_EQ(store::format("%s", text.c_str()), text) << n;
+    }
 }
