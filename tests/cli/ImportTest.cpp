@@ -44,7 +44,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
     EXPECT_EQ(lineStarting(said, "note"), "");
     // Rows of two sizes with nothing to gather them: sub-blocks, most likely.
-    write("mixed.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n12.5,2.5,2.5,5,5,5,2\n");
+    write("mixed.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,2.5,10,10,5,2\n");
     EXPECT_EQ(lineStarting(ok({"import", "n.db", "mixed.csv", "-t", "M", "-e", "Cu"}), "note"),
               "  note           the rows have several sizes and nothing groups them, so each is a "
               "block; give --block-size to gather sub-blocks into their parent blocks");

@@ -161,6 +161,8 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     ASSERT_TRUE(oledate::parse("2000-02-29", d));
     EXPECT_EQ(d, 36585.0);
     EXPECT_FALSE(oledate::parse("2001-02-29", d));
+    EXPECT_FALSE(oledate::parse("1900-02-29", d));
+    EXPECT_TRUE(oledate::parse("2024-02-29", d));
     EXPECT_FALSE(oledate::parse("2001-13-01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));

@@ -214,7 +214,8 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     // A comment after the condition, of either kind, open or closed, and a
     // semicolon before it, leave the condition as it is.
     for (const char* commented : {"Krig_BlockID >= 3 -- the last two", "Krig_BlockID >= 3 /* open",
-                                  "Krig_BlockID >= 3; /* the last two */"}) {
+                                  "Krig_BlockID >= 3; /* the last two */",
+                                  "Krig_BlockID >= 3; /*/ its slash opens nothing */"}) {
         ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", commented, &rows, &count), 1) << commented;
         ASSERT_EQ(count, 2) << commented;
         EXPECT_EQ(rows[1].Krig_BlockID, 4) << commented;
