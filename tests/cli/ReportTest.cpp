@@ -28,6 +28,10 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(stored, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
     EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
     EXPECT_EQ(rowFor(stored, "5"), (Words{"5", "0", "0", "-", "0.0"}));
+    // Every block is above a cut-off of 0.0000125, which keeps its digits:
+    // 8300 t.% in 6500 t.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0.0000125"}), "1.25e-05"),
+              (Words{"1.25e-05", "4", "6500", "1.2769", "83.0"}));
     EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
     // 5400 t at 3 ppm, as at 3 g/t, hold 16.2 kg.
     write("ppm.csv", "X,Y,Z,DX,DY,DZ,AU_ppm,TONNAGE\n5,5,5,10,10,10,3,5400\n");
