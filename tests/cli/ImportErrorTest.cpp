@@ -73,6 +73,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "bid.csv:3: this block lies where the block of line 2 does under another parent id "
          "('2', not '1'); if that column numbers rows, not parent blocks, rename it",
          sized},
+        {"pc.csv", "PX,PY,PZ,X,Y,Z,DX,DY,DZ,CU\n5,5,5,5,5,5,10,10,10,1\n",
+         "pc.csv:1: the parent centre and size columns come together"},
         {"long.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n",
          "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
         // A category in Latin-1, as a spreadsheet saved as plain CSV writes it.
@@ -206,6 +208,11 @@ TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {
     EXPECT_FAILS_WITH(vornel({"import", mdb, "a.csv", "-t", "T", "-e", "Cu"}),
                       "nwind.mdb: an Access database");
     EXPECT_EQ(readFile(mdb), before);
+    // The header of an Access 2007 (.accdb) file.
+    write("model.accdb", std::string("\0\1\0\0Standard ACE DB\0", 20) + std::string(4076, '\0'));
+    EXPECT_FAILS_WITH(vornel({"info", "model.accdb"}),
+                      "model.accdb: an Access database; convert it with: vornel migrate "
+                      "'model.accdb' NEW.db");
 
     write("notes.db", "a text file\n");
     EXPECT_FAILS_WITH(vornel({"import", "notes.db", "a.csv", "-t", "T", "-e", "Cu"}),

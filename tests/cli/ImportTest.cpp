@@ -22,6 +22,11 @@ protected:
         return readCsv(path("blocks.csv"));
     }
 
+    // How many ore types and resource categories the run record counts.
+    std::string kinds() {
+        return sqliteShell(path("m.db"), "SELECT OreType_Num, OreClas_Num FROM KrigBlock_Param;");
+    }
+
     std::string said;  // what the import printed
 };
 
@@ -43,6 +48,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");       // UTF-8 to the last byte
     EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");  // 19 bytes, the most kept
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
+    EXPECT_EQ(kinds(), "0|3\n");  // no ore type, three categories
     EXPECT_EQ(lineStarting(said, "note"), "");
     // Rows of two sizes with nothing to gather them: sub-blocks, most likely.
     write("mixed.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,2.5,10,10,5,2\n");
@@ -264,6 +270,7 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
                                         end + "15,5,5,10,10,10,0.5,\"\tSulphide\"" + end,
                                     {"-t", "T", "-e", "Cu"});
         ASSERT_EQ(t.rows.size(), 2u);
+        EXPECT_EQ(kinds(), "2|0\n");
         EXPECT_EQ(t.at(0, "Cu"), "1.25");
         // A blank at a quoted text's edge is kept, and so quoted again.
         EXPECT_EQ(t.at(1, "Cu") + " " + t.at(1, "ORETYPE"), "0.5 \"\tSulphide\"");

@@ -166,6 +166,8 @@ TEST_F(BlockTest, CutsShareTheResultCacheAndItsRules) {
     EXPECT_EQ(mng.getCutBlockResult("Empty", corners.data(), &cutRows, &count), 0);
     EXPECT_EQ(cutRows, nullptr);
     EXPECT_EQ(count, 0);
+    EXPECT_EQ(ids(cut(mng, corners)), std::vector<int>{2});
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
 
     mng.clearDatabase();
     EXPECT_EQ(mng.getCutBlockResult("T1", corners.data(), &cutRows, &count), 0);
