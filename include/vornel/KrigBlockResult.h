@@ -28,7 +28,7 @@ public:
     double Krig_OutVari;
     int32_t Srch_Degr;
     int32_t Krig_PntNum;
-    double Krig_MeanDis;  // stored as a whole number, cut toward zero
+    double Krig_MeanDis;  // stored as a 32-bit whole number, cut toward zero
     int32_t Krig_EngZKNum;
     int32_t Krig_EngTCNum;
     int32_t Krig_EngKDNum;

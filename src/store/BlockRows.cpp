@@ -25,14 +25,6 @@ double readDouble(CDbRecordset& rs, long column) {
     return v;
 }
 
-// The mean distance is stored as a whole number, cut toward zero.
-int truncated(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) {
-        return 0;
-    }
-    return static_cast<int>(v);
-}
-
 // Columns 0 to 8 are the same in both kinds of block table.
 template <class Block>
 void readPlacement(CDbRecordset& rs, Block& b) {
@@ -162,8 +154,17 @@ bool fitsSingle(const KrigBlockResult& b) {
            std::fabs(b.Block_CorMass) <= kLargest && std::fabs(b.Block_OreMass) <= kLargest;
 }
 
-// A void block has no such column.
+// The mean distance is kept as a 32-bit whole number, cut toward zero.
+bool fitsWhole(const KrigBlockResult& b) {
+    return b.Krig_MeanDis > -2147483649.0 && b.Krig_MeanDis < 2147483648.0;
+}
+
+// A void block has none of these columns.
 bool fitsSingle(const KrigBlockVoid&) {
+    return true;
+}
+
+bool fitsWhole(const KrigBlockVoid&) {
     return true;
 }
 
@@ -191,6 +192,7 @@ long firstUnwritableOf(const Block* blocks, long count, const char*& why) {
     for (long i = 0; i < count; ++i) {
         why = !finiteBox(blocks[i])          ? kNotFinite
               : !fitsSingle(blocks[i])       ? kBeyondSingle
+              : !fitsWhole(blocks[i])        ? kBeyondWhole
               : !subBlocksPresent(blocks[i]) ? kNoSubBlockArrays
               : !finiteSubBlocks(blocks[i])  ? kNotFinite
                                              : nullptr;
@@ -219,7 +221,7 @@ bool BlockWriter::writeResult(const KrigBlockResult& b) {
     return putPlacement(rs_, b, b.Krig_BlockID) && rs_.PutCollect(9, b.Krig_OutAttr) != 0 &&
            rs_.PutCollect(10, b.Krig_OutVari) != 0 && rs_.PutCollect(11, b.Srch_Degr) != 0 &&
            rs_.PutCollect(12, b.Krig_PntNum) != 0 &&
-           rs_.PutCollect(13, truncated(b.Krig_MeanDis)) != 0 &&
+           rs_.PutCollect(13, static_cast<int32_t>(b.Krig_MeanDis)) != 0 &&
            rs_.PutCollect(14, b.Krig_EngZKNum) != 0 && rs_.PutCollect(15, b.Krig_EngTCNum) != 0 &&
            rs_.PutCollect(16, b.Krig_EngKDNum) != 0 && rs_.PutCollect(17, b.Krig_EngQJNum) != 0 &&
            rs_.PutCollect(18, std::string(fieldText(b.Krig_ResType))) != 0 &&

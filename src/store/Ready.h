@@ -13,6 +13,9 @@ inline constexpr const char kNotFinite[] =
 inline constexpr const char kBeyondSingle[] =
     "holds a volume, proportion or mass beyond single precision (3.4e38), which would be "
     "stored as infinite; nothing was written";
+inline constexpr const char kBeyondWhole[] =
+    "holds a mean distance beyond a 32-bit whole number (2147483647), which the database "
+    "cannot keep; nothing was written";
 inline constexpr const char kNoSubBlockArrays[] =
     "counts sub-blocks but has no arrays for them; nothing was written";
 

@@ -136,6 +136,17 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
               std::string::npos)
         << mng.lastError();
     blocks[2].Block_CorMass = std::numeric_limits<float>::max();  // the largest float fits
+    // The mean distance is kept as a 32-bit whole number: 2^31 and
+    // -(2^31 + 1) have none.
+    for (const double far : {2147483648.0, -2147483649.0}) {
+        blocks[2].Krig_MeanDis = far;
+        EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
+        EXPECT_NE(
+            mng.lastError().find("block 2 holds a mean distance beyond a 32-bit whole number"),
+            std::string::npos)
+            << mng.lastError();
+    }
+    blocks[2].Krig_MeanDis = 0;
     // A sub-block no number places.
     KrigBlockResult split = block(4, 0, 0, 0, 2);
     split.SubBUD_GridSize[1].y = HUGE_VAL;
@@ -149,6 +160,13 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
               "block 2 counts sub-blocks but has no arrays for them; nothing was written");
     EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
+    // Cut toward zero, the ends of the 32-bit range are kept.
+    blocks[0].Krig_MeanDis = 2147483647.9;
+    blocks[1].Krig_MeanDis = -2147483648.9;
+    blocks[2].SubBUD_Num = 0;
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1) << mng.lastError();
+    EXPECT_EQ(shell("SELECT Krig_MeanDis FROM T1 ORDER BY Krig_BlockID"),
+              "2147483647.0\n-2147483648.0\n0.0\n");
 }
 
 // A disk that fills up inside a host transaction: the database rolls the
