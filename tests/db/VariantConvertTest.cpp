@@ -84,6 +84,7 @@ TEST(VariantToDouble, EveryTag) {
     EXPECT_EQ(VariantToDouble(Variant::str("-1.5e3x")), -1500.0);
     EXPECT_EQ(VariantToDouble(Variant::str("25e-3;")), 0.025);
     EXPECT_EQ(VariantToDouble(Variant::str(".5")), 0.5);
+    EXPECT_EQ(VariantToDouble(Variant::str("9.09")), 9.09);
     EXPECT_EQ(VariantToDouble(Variant::str("0x10")), 0.0);  // no hexadecimal
     EXPECT_EQ(VariantToDouble(Variant::str("e5")), 0.0);
     EXPECT_THROW(VariantToDouble(text(VT_LPSTR, "1")), ComError);

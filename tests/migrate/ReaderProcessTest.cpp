@@ -150,6 +150,7 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
         {0, 'T', std::string(16, '\0')},  // even one of no columns
         {2, 'R', std::string("\2\0\0\0\0\x09", 6) + std::string(8, '\0')},  // a cell of no kind
         {2, 'R', std::string("\2\0\0\0\1\0\0\0", 8)},           // a payload that ends too soon
+        {2, 'R', std::string("\2\0\0\0\0\0", 6) + "x"},         // two empty cells, and more
         {-1, 'F', "x"},                                         // one that runs on
         {-1, 'T', std::string("\xff\xff\xff\x7f", 4)},          // a name longer than it
         {-1, 'T', std::string(12, '\0') + "\xff\xff\xff\xff"},  // more columns than it holds
