@@ -34,6 +34,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "MAX(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 0) < (SELECT "
                           "MIN(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 1)"),
               "0|1\n");
+    // Each ore type has one density, the weathered rock lighter than the fresh.
+    EXPECT_EQ(
+        sqliteShell(path("demo.db"),
+                    "SELECT group_concat(Krig_OreType, ' < ') FROM (SELECT Krig_OreType, "
+                    "round(MIN(Block_CorMass / Block_Vol), 4) AS d FROM CU_DEMO GROUP BY 1 "
+                    "HAVING d = round(MAX(Block_CorMass / Block_Vol), 4) AND d > 0 ORDER BY d)"),
+        "Oxide < Transition < Sulphide\n");
     // Both variogram structures lie along the lens, as its search does.
     EXPECT_EQ(sqliteShell(path("demo.db"),
                           "SELECT COUNT(*) FROM KrigBlock_Vrg_Param v JOIN KrigBlock_Param p "

@@ -75,6 +75,16 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          sized},
         {"pc.csv", "PX,PY,PZ,X,Y,Z,DX,DY,DZ,CU\n5,5,5,5,5,5,10,10,10,1\n",
          "pc.csv:1: the parent centre and size columns come together"},
+        // Each group of three columns comes whole or not at all.
+        {"xy.csv", "X,Y,DX,DY,DZ,CU\n5,5,10,10,10,1\n",
+         "xy.csv:1: some of the columns X, Y and Z are missing"},
+        {"dz.csv", "X,Y,Z,DX,DY,CU\n5,5,5,10,10,1\n",
+         "dz.csv:1: some of the columns DX, DY and DZ are missing"},
+        {"k.csv", "I,J,CU\n0,0,1\n", "k.csv:1: some of the columns I, J and K are missing", sized},
+        {"pz.csv", "PX,PY,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n5,5,10,10,10,5,5,5,10,10,10,1\n",
+         "pz.csv:1: some of the columns PARENT_X, PARENT_Y and PARENT_Z are missing"},
+        {"pdz.csv", "PX,PY,PZ,PDX,PDY,X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,5,5,5,10,10,10,1\n",
+         "pdz.csv:1: some of the columns PARENT_DX, PARENT_DY and PARENT_DZ are missing"},
         {"long.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Measured and indicated\n",
          "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
         // A category in Latin-1, as a spreadsheet saved as plain CSV writes it.

@@ -363,6 +363,13 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
         return pairsOf(readCsv(path("p.csv")));
     };
     EXPECT_EQ(pieces("10,0,0 10,4,0 10,4,10 10,0,10"), std::vector<std::string>{"1.1"});
+    // The other way round, the block west of the face, first now, covers
+    // the sub-block at y 5..10 that begins halfway along it.
+    write("west.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,2\n15,2.5,5,10,5,10,1\n12.5,7.5,5,5,5,10,1\n");
+    ok({"import", "m.db", "west.csv", "-t", "W", "-e", "Cu", "--block-size", "10"});
+    ok({"section", "m.db", "-t", "W", "--x", "10", "--csv", "w.csv"});
+    EXPECT_EQ(pairsOf(readCsv(path("w.csv"))), std::vector<std::string>{"1.0"});
     // Neighbouring split blocks keep their own sub-block numbers.
     EXPECT_EQ(pieces("0,2.5,0 30,2.5,0 30,2.5,10 0,2.5,10"),
               (std::vector<std::string>{"1.1", "2.2", "3.0"}));
@@ -441,6 +448,13 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     const CsvTable au = readCsv(path("cut.csv"));
     EXPECT_EQ(au.header.at(9), "Au");
     EXPECT_EQ(au.at(0, "MINEID"), "2");
+    // A row cut that cannot be read fails the whole cut.
+    sqliteShell(path("m.db"),
+                "ALTER TABLE G ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN Krig_BlockID = 11 "
+                "THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "115"}),
+                      "cannot cut G: cannot read the blocks: cannot read the next row: integer "
+                      "overflow");
 }
 
 }  // namespace
