@@ -370,6 +370,13 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
     EXPECT_NE(mng.lastError().find("block 2 holds a value"), std::string::npos) << mng.lastError();
     EXPECT_EQ(shell("SELECT count(*) FROM V1"), "3\n");
+    // Identifiers end at the 32-bit limit: after 2147483645 two are left.
+    voids[2].Krig_PntLocZ = 0;
+    shell("UPDATE KrigBlock_Result SET Krig_BlockID = 2147483645");
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
+    EXPECT_EQ(mng.lastError(), "no block identifier is left for so many blocks");
+    EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 2), 2147483647);
+    EXPECT_EQ(shell("SELECT max(Krig_BlockID) FROM V1"), "2147483647\n");
 
     ASSERT_EQ(mng.createBlockVoidTbl("Empty"), 1);
     EXPECT_EQ(mng.getBlockVoid("Empty", &rows, &count), 0);
