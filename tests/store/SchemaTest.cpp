@@ -146,8 +146,12 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     EXPECT_EQ(mng.getNextBlockID("T1", 1, id), 2);
     EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
 
-    // At the 32-bit limit no identifier is left.
-    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483647)");
+    // At the 32-bit limit no identifier is left: after 2147483645, two.
+    shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483645)");
+    KrigBlockParam three[3];
+    EXPECT_EQ(mng.insertIntoBlockParam(three, 3, ids), 0);
+    EXPECT_EQ(mng.lastError(), "no MineID is left for so many runs");
+    EXPECT_EQ(mng.insertIntoBlockParam(three, 2, ids), 2147483646);
     EXPECT_EQ(mng.getNextMineID(id), 0);
     EXPECT_EQ(mng.lastError(), "no MineID is left");
     EXPECT_EQ(mng.insertIntoBlockParam(two, 1, ids), 0);
