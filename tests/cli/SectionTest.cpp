@@ -363,6 +363,8 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
         return pairsOf(readCsv(path("p.csv")));
     };
     EXPECT_EQ(pieces("10,0,0 10,4,0 10,4,10 10,0,10"), std::vector<std::string>{"1.1"});
+    // Over the whole face it takes both of them, each covering a part.
+    EXPECT_EQ(pieces("10,0,0 10,10,0 10,10,10 10,0,10"), (std::vector<std::string>{"1.1", "1.2"}));
     // The other way round, the block west of the face, first now, covers
     // the sub-block at y 5..10 that begins halfway along it.
     write("west.csv",
