@@ -181,6 +181,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_EQ(linesOf(out)[1],
               "  layer: the blocks centred at Z = 15 (a plan keeps the layer of the first block "
               "it meets)");
+    // A table without blocks has no centres to tell of.
+    sqliteShell(path("m.db"), "DELETE FROM G");
+    EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));
+    EXPECT_EQ(linesOf(out)[1], "  the table holds no blocks");
 }
 
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {

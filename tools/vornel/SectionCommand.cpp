@@ -131,7 +131,9 @@ void runSection(const SectionOptions& o) {
                   "those at "
                << n.sideKept << " are kept\n";
     }
-    if (n.blocks == 0) {
+    if (n.emptyTable) {
+        report << "  the table holds no blocks\n";
+    } else if (n.blocks == 0) {
         D_3DOT high{};
         D_3DOT low{};
         if (mng.getStatResultPos(o.table, high, low) != 0) {

@@ -305,16 +305,16 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     KrigBlockResult unset;
     KrigBlockResult* blocks = &unset;
     long count = -1;
-    if (mng.getCutBlockResult(table, corners, &blocks, &count) == 0) {
-        if (blocks != nullptr || count != 0) {
-            throw Failure("cannot cut " + table + ": " + mng.lastError());
-        }
+    const bool emptyTable = mng.getCutBlockResult(table, corners, &blocks, &count) == 0;
+    if (emptyTable && (blocks != nullptr || count != 0)) {
+        throw Failure("cannot cut " + table + ": " + mng.lastError());
     }
     const std::optional<KrigBlockParam> run = oneElementCut(mng, table, blocks, count);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);
     SectionCount n;
+    n.emptyTable = emptyTable;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
     n.sideKept = keepOneSide(plane, traces);
     countPieces(traces, n);
