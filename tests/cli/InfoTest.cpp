@@ -31,6 +31,7 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "sub-blocks"), "  sub-blocks     down to 5 x 10 x 10");
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
     EXPECT_EQ(lineStarting(info, "variogram"), "") << "an import knows no variogram";
+    EXPECT_EQ(lineStarting(info, "table "), "") << "the run has its table to itself";
 }
 
 // Run 2 shares run 1's table, ten times richer and 100 m higher, and one of
