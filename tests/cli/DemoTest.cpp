@@ -41,6 +41,12 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                     "round(MIN(Block_CorMass / Block_Vol), 4) AS d FROM CU_DEMO GROUP BY 1 "
                     "HAVING d = round(MAX(Block_CorMass / Block_Vol), 4) AND d > 0 ORDER BY d)"),
         "Oxide < Transition < Sulphide\n");
+    // Every block has a kriging variance and a mean distance to its samples,
+    // and the resource category follows that distance.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT Krig_ResType, MIN(Krig_OutVari) > 0 AND MIN(Krig_MeanDis) > 0 "
+                          "FROM CU_DEMO GROUP BY 1 ORDER BY MAX(Krig_MeanDis)"),
+              "Measured|1\nIndicated|1\nInferred|1\n");
     // Both variogram structures lie along the lens, as its search does.
     EXPECT_EQ(sqliteShell(path("demo.db"),
                           "SELECT COUNT(*) FROM KrigBlock_Vrg_Param v JOIN KrigBlock_Param p "

@@ -192,6 +192,7 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         {{}, "exactly one of --corners"},
         {{"--x", "1", "--z", "2"}, "exactly one of --corners"},
         {{"--corners", "0,0,0 1,0,0"}, "--corners: expected four corners"},
+        {{"--corners", "5 1,0,0 1,0,1 0,0,1"}, "--corners: expected x,y,z, got '5'"},
         {{"--corners", "0,0,0 1,0,0 2,0,0 3,0,0"}, "do not span a plane"},
         {{"--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}, "corners 1 and 2 of the section are one point"},
         {{"--y", "north"}, "--y: 'north' is not a number"},
