@@ -462,6 +462,15 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "115"}),
                       "cannot cut G: cannot read the blocks: cannot read the next row: integer "
                       "overflow");
+    // One after the other, the split blocks of one number in two runs are two blocks.
+    write("split.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n");
+    ok({"import", "m.db", "split.csv", "-t", "S", "-e", "Cu", "--block-size", "10"});
+    sqliteShell(path("m.db"),
+                "INSERT INTO S SELECT * FROM S; UPDATE S SET MineID = MineID + 100 WHERE rowid = 2;"
+                "CREATE TEMP TABLE p AS SELECT * FROM KrigBlock_Param WHERE Table_Name = 'S';"
+                "UPDATE p SET MineID = MineID + 100; INSERT INTO KrigBlock_Param SELECT * FROM p");
+    EXPECT_EQ(linesOf(ok({"section", "m.db", "-t", "S", "--y", "5"}))[0],
+              "S, section Y = 5: 2 blocks cut, 2 of them by 2 sub-blocks");
 }
 
 }  // namespace

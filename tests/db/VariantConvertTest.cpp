@@ -54,6 +54,10 @@ TEST(VariantToLong, EveryTag) {
     EXPECT_EQ(VariantToLong(Variant::currency(35000)), 4);  // 3.5 rounds to even
     EXPECT_EQ(VariantToLong(Variant::currency(-15001)), -2);
     EXPECT_THROW(VariantToLong(Variant::currency(int64_t{3000000000} * 10000)), ComError);
+    // The 32-bit range, both ends.
+    EXPECT_EQ(VariantToLong(Variant::currency(int64_t{-2147483648} * 10000)), -2147483648);
+    EXPECT_EQ(VariantToLong(Variant::currency(int64_t{2147483647} * 10000)), 2147483647);
+    EXPECT_THROW(VariantToLong(Variant::currency(int64_t{2147483648} * 10000)), ComError);
     EXPECT_EQ(VariantToLong(decimal(true, 125, 1)), -12);  // -12.5 to even
     EXPECT_EQ(VariantToLong(decimal(false, 135, 1)), 14);
     EXPECT_THROW(VariantToLong(decimal(false, 5000000000, 0)), ComError);
