@@ -34,6 +34,10 @@ TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
                            "C yesno)"),
               "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255) NOT NULL DEFAULT 5, B geometry, "
               "PRIMARY KEY (A), C BOOLEAN)");
+    // No blank is needed after a comma.
+    EXPECT_EQ(translateJet("create table T(A long NOT NULL,B text)"),
+              "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647) NOT NULL,"
+              "B VARCHAR(255) COLLATE NOCASE CHECK(length(B) <= 255))");
 }
 
 TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
