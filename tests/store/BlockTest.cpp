@@ -73,6 +73,19 @@ TEST_F(BlockTest, EveryColumnRoundTripsThroughTheFile) {
               "000000000000144000000000000024400000000000002440"  // (5, 10, 10)
               "000000000000144000000000000024400000000000002440"  // (5, 10, 10)
               "|0.0|0.0|0.0|0.0|1\n");
+
+    // Another program's longer texts are cut to the field before a whole
+    // character: é takes bytes 19 and 20. Bytes that start no character
+    // leave nothing.
+    shell(
+        "UPDATE T1 SET Krig_ResType = 'Measured and indxyé', Krig_OreType = "
+        "CAST(x'" +
+        std::string(40, '8') + "' AS TEXT) WHERE Krig_BlockID = 6");
+    ASSERT_EQ(mng.getBlockResult("T1", 6, &p), 1) << mng.lastError();
+    EXPECT_STREQ(p.Krig_ResType, "Measured and indxy");
+    EXPECT_STREQ(p.Krig_OreType, "");
+    delete[] p.SubBUD_PntLoc;
+    delete[] p.SubBUD_GridSize;
 }
 
 TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
@@ -263,7 +276,9 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     shell("UPDATE T1 SET Krig_OutAttr = NULL WHERE Krig_BlockID = 4");
     double values[4] = {-1, -1, -1, -1};
     long n = 0;
+    EXPECT_EQ(mng.getBlockResultAttr("Nowhere", values, &n), 0);
     ASSERT_EQ(mng.getBlockResultAttr("T1", values, &n), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(std::vector<double>(values, values + n), (std::vector<double>{0.25, 9.5, 0.75, 0}));
     EXPECT_EQ(rows[2].SubBUD_Num, 3);  // the cache is untouched by it
 
