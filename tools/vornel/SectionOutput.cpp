@@ -305,8 +305,8 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     KrigBlockResult unset;
     KrigBlockResult* blocks = &unset;
     long count = -1;
-    const bool emptyTable = mng.getCutBlockResult(table, corners, &blocks, &count) == 0;
-    if (emptyTable && (blocks != nullptr || count != 0)) {
+    const bool failed = mng.getCutBlockResult(table, corners, &blocks, &count) == 0;
+    if (failed && (blocks != nullptr || count != 0)) {
         throw Failure("cannot cut " + table + ": " + mng.lastError());
     }
     const std::optional<KrigBlockParam> run = oneElementCut(mng, table, blocks, count);
@@ -314,7 +314,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);
     SectionCount n;
-    n.emptyTable = emptyTable;
+    n.emptyTable = failed;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
     n.sideKept = keepOneSide(plane, traces);
     countPieces(traces, n);

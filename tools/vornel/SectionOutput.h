@@ -17,7 +17,7 @@ struct SectionCount {
     long subBlocks = 0;  // sub-blocks cut
     long untraced = 0;   // blocks and sub-blocks the section only touches
     double layer = 0;    // the centre Z of the first block cut
-    bool emptyTable = false;
+    bool emptyTable = false;  // the table has no rows at all
     // "X < 5000" when the plane lay on faces of boxes on both sides of it
     // and kept this side; empty otherwise.
     std::string sideKept;
