@@ -224,6 +224,16 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     EXPECT_EQ(errorOf([&] { readInChild("old.mdb", readThen(hang), ignored, 300); }),
               "reading 'old.mdb' made no progress for 300 ms and was stopped" + damaged);
 
+    // A host that ignores SIGCHLD has its children reaped for it: how one
+    // ended cannot be told, but each reading ends.
+    const auto previous = std::signal(SIGCHLD, SIG_IGN);
+    RecordingSink reaped;
+    readInChild("old.mdb", everyKind, reaped, 5000);
+    EXPECT_EQ(reaped.events, everyKindEvents());
+    EXPECT_EQ(errorOf([&] { readInChild("old.mdb", readThen([] { ::_exit(3); }), ignored, 1000); }),
+              "reading 'old.mdb' stopped unexpectedly" + damaged);
+    std::signal(SIGCHLD, previous);
+
     // A sink that fails ends the child all the same.
     struct Refusing : RecordingSink {
         void row(const Row&) override { throw MigrationError("disk full"); }
