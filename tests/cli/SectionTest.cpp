@@ -345,6 +345,26 @@ TEST_F(SectionTest, PiecesOnlyTouchedAreCountedAgainstPieces) {
               "or at a corner (nothing to draw)");
 }
 
+// Without a stored grid the section spans the block centres, widened by the
+// widest block: a lone 10 m block centred at (5, 5, 5) is cut through its
+// middle and on its faces, not missed by a section lying inside it.
+TEST_F(SectionTest, WithoutAGridTheSectionReachesPastTheCentres) {
+    write("one.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,0.1\n");
+    ok({"import", "m.db", "one.csv", "-t", "One", "-e", "Cu"});
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET Grid_EndX = Grid_StartX WHERE Table_Name = 'One'");
+    for (const char* axis : {"--x", "--y", "--z"}) {
+        for (const char* at : {"0", "2", "5", "10"}) {
+            EXPECT_TRUE(contains(ok({"section", "m.db", "-t", "One", axis, at}), ": 1 block cut\n"))
+                << axis << " " << at;
+        }
+    }
+    sqliteShell(path("m.db"), "ALTER TABLE One DROP COLUMN Krig_GridSizeY");
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "One", "--z", "5"}),
+                      "cannot read the block sizes of One: cannot read the blocks: no such "
+                      "column: Krig_GridSizeY");
+}
+
 // On faces between boxes a plane keeps one side only where both meet it:
 // blocks 1 (x 0..10, y 0..10) and 2 (x 10..20, y 10..20) share no face.
 TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {

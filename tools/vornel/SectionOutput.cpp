@@ -210,6 +210,22 @@ void countPieces(const std::vector<SectionTrace>& traces, SectionCount& n) {
     }
 }
 
+// The largest size of any block of the table along any axis.
+double widestBlock(CVornelMng& mng, const std::string& table) {
+    const char* const size = "MAX(Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ)";
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    check(mng,
+          mng.getBlockResultByWhereSQL(table,
+                                       std::string("rowid = (SELECT rowid FROM [") + table +
+                                           "] ORDER BY " + size + " DESC LIMIT 1)",
+                                       &blocks, &count),
+          "cannot read the block sizes of " + table);
+    return count < 1 ? 0.0
+                     : std::max({blocks[0].Krig_GridSizeX, blocks[0].Krig_GridSizeY,
+                                 blocks[0].Krig_GridSizeZ});
+}
+
 }  // namespace
 
 Box modelExtent(CVornelMng& mng, const std::string& table) {
@@ -238,9 +254,13 @@ Box modelExtent(CVornelMng& mng, const std::string& table) {
     D_3DOT high{};
     check(mng, mng.getStatResultPos(table, high, low),
           "cannot read the position range of " + table);
-    // Without the grid the block sizes are unknown: a generous margin costs
-    // nothing, the drawing is framed by what the section cuts.
-    const double margin = std::max({high.x - low.x, high.y - low.y, high.z - low.z, 1.0}) / 2;
+    // Without the grid the centres' range is widened by the widest block, or
+    // a section through blocks wider than that range would lie inside them
+    // and cut none. A generous margin costs nothing: the drawing is framed by
+    // what the section cuts.
+    const double margin =
+        std::max({high.x - low.x, high.y - low.y, high.z - low.z, widestBlock(mng, table), 1.0}) /
+        2;
     return {
         {(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2},
         {high.x - low.x + 2 * margin, high.y - low.y + 2 * margin, high.z - low.z + 2 * margin}};
