@@ -53,6 +53,7 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--void-table 'KrigBlock_Param': the catalog's own table has that name"},
         {{"import", "a.db", "b.csv", "-t", "SQLite_blocks", "-e", "Cu"},
          "--table 'SQLite_blocks': names starting with sqlite_ belong to the database itself"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu-Au"}, "--element 'Cu-Au'"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "VoidBlock"},
          "--element 'VoidBlock': the catalog reserves this name for void tables"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--name", std::string(254, 'n')},
