@@ -309,6 +309,10 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     EXPECT_TRUE(rising(elevations.rbegin(), elevations.rend())) << svg;
     EXPECT_EQ(elevations.front(), 1.0);
     EXPECT_EQ(elevations.back(), 0.0);
+    // In plan, northings of seven digits label the vertical axis: the plot
+    // moves right to make room, and the axis name stays on the page.
+    ok({"section", "m.db", "-t", "F", "--z", "0.5", "--svg", "plan.svg"});
+    expectOnThePage(readFile(path("plan.svg")));
     out = ok({"section", "m.db", "-t", "F", "--line", "500000.25,7008002.75 500001.75,7008002.75"});
     EXPECT_EQ(linesOf(out)[0],
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
