@@ -130,6 +130,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         {{"--corners", "15,5,0 30,5,0 30,5,20 0,5,0"},
          6,
          {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
+        // The same triangle given with corner 4 repeating corner 1.
+        {{"--corners", "0,5,0 30,5,0 30,5,20 0,5,0"},
+         6,
+         {"1.0", "2.1", "2.2", "3.0", "8.0", "9.0"}},
         // The same, corner 1 written 10 um inside the edge: rounding, no notch.
         {{"--corners", "15,5,0.00001 30,5,0 30,5,20 0,5,0"},
          6,
