@@ -82,6 +82,12 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "BARE", "--cutoffs", "0.5"}),
                       "give the rock density with --density");
+    // A block stored without its volume, as another program may leave it,
+    // weighs its box: 1000 m3 at 2.7 t/m3.
+    sqliteShell(path("m.db"), "UPDATE BARE SET Block_Vol = 0");
+    EXPECT_EQ(
+        rowFor(ok({"report", "m.db", "-t", "BARE", "--cutoffs", "0", "--density", "2.7"}), "0"),
+        (std::vector<std::string>{"0", "1", "2700", "1.0000", "27.0"}));
 }
 
 // A second run in R (another element, ten times the grades): neither report
