@@ -85,8 +85,8 @@ TEST(VariantToDouble, EveryTag) {
     EXPECT_EQ(VariantToDouble(Variant::currency(12345)), 1.2345);
     EXPECT_EQ(VariantToDouble(decimal(true, 125, 2)), -1.25);
     EXPECT_EQ(VariantToDouble(Variant::str(" 42abc")), 42.0);
-    EXPECT_EQ(VariantToDouble(Variant::str("-1.5e3x")), -1500.0);
-    EXPECT_EQ(VariantToDouble(Variant::str("25e-3;")), 0.025);
+    EXPECT_EQ(VariantToDouble(Variant::str("-1.5e9x")), -1.5e9);
+    EXPECT_EQ(VariantToDouble(Variant::str("25e-03;")), 0.025);
     EXPECT_EQ(VariantToDouble(Variant::str(".5")), 0.5);
     EXPECT_EQ(VariantToDouble(Variant::str("9.09")), 9.09);
     EXPECT_EQ(VariantToDouble(Variant::str("0x10")), 0.0);  // no hexadecimal
