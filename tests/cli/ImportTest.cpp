@@ -105,7 +105,8 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     // after a blank, is the unit without --unit.
     ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "Au"});
     write("spaced.csv", "X;Y;Z;DX;DY;DZ;Au g/t\n5;5;5;10;10;10;2\n");
-    ok({"import", "n.db", "spaced.csv", "-t", "S", "-e", "Au"});
+    EXPECT_EQ(lineStarting(ok({"import", "n.db", "spaced.csv", "-t", "S", "-e", "Au"}), "run"),
+              "  run            2, table S, element Au (g/t)");
     write("bracket.csv", "X;Y;Z;DX;DY;DZ;Au [ppm]\n5;5;5;10;10;10;2\n");
     ok({"import", "n.db", "bracket.csv", "-t", "B", "-e", "Au"});
     const std::string info = ok({"info", "n.db"});
