@@ -70,7 +70,7 @@ TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
         EXPECT_EQ(e.description(), "no such column: nope");
     }
     // Nor does a parameter the text holds take a literal's value.
-    for (const char* parameter : {"?", "#x"}) {
+    for (const char* parameter : {"?", ":x", "@x", "#x", "$x"}) {
         try {
             conn->execute(std::string("UPDATE T SET d = ") + parameter + " WHERE id = 1",
                           adCmdText);
