@@ -62,11 +62,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "FROM OLD_WORKINGS v, KrigBlock_Param WHERE Table_Name = 'CU_DEMO'"),
               "1|0\n");
     // A void block fills part of its cell, and is split into sub-blocks (a
-    // count of 4 bytes, then 48 bytes each) exactly when it does not fill it all.
+    // count of 4 bytes, then 48 bytes each) and marked as on the boundary
+    // exactly when it does not fill it all.
     EXPECT_EQ(sqliteShell(path("demo.db"),
                           "SELECT SUM(Block_Coef <= 0 OR Block_Coef > 1), SUM((Block_Coef < 1) != "
-                          "(length(SubBUDBlob) > 4)) FROM OLD_WORKINGS"),
-              "0|0\n");
+                          "(length(SubBUDBlob) > 4)), SUM((Block_Coef < 1) != (Krig_Bound != 0)) "
+                          "FROM OLD_WORKINGS"),
+              "0|0|0\n");
     EXPECT_EQ(lineStarting(out, "Void table") + "\n",
               sqliteShell(path("demo.db"),
                           "SELECT 'Void table OLD_WORKINGS: ' || COUNT(*) || ' void blocks (' || "
