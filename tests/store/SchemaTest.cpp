@@ -139,6 +139,10 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 17)");
     EXPECT_EQ(mng.getNextBlockID("T1", 2, id), 19);
     EXPECT_EQ(id, 18);
+    // A run whose blocks reach the 32-bit limit has no identifier left.
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (3, 2147483647)");
+    EXPECT_EQ(mng.getNextBlockID("T1", 3, id), 0);
+    EXPECT_EQ(mng.lastError(), "no block identifier is left for this MineID");
     id = 123;
     EXPECT_EQ(mng.getNextBlockID("T1", 0, id), 0);
     EXPECT_EQ(mng.getNextBlockID(-1, id), 0);
