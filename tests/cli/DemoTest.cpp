@@ -34,6 +34,11 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "MAX(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 0) < (SELECT "
                           "MIN(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 1)"),
               "0|1\n");
+    // A block is on the boundary, as its void blocks below, exactly when it
+    // does not fill its cell.
+    EXPECT_EQ(sqliteShell(path("demo.db"),
+                          "SELECT SUM((Block_Coef < 1) != (Krig_Bound != 0)) FROM CU_DEMO"),
+              "0\n");
     // Each ore type has one density, the weathered rock lighter than the fresh.
     EXPECT_EQ(
         sqliteShell(path("demo.db"),
