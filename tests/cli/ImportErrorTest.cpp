@@ -93,6 +93,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         // A surrogate half (the last), as CESU-8 writes one: no character of UTF-8.
         {"cesu.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,\xED\xBF\xBF\n",
          "cesu.csv:2:18: a text that is not UTF-8"},
+        // A character written in more bytes than it takes (a "/" in two).
+        {"overlong.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,\xC0\xAF\n",
+         "overlong.csv:2:18: a text that is not UTF-8"},
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
          "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
