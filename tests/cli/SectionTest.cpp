@@ -174,6 +174,8 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_EQ(linesOf(out)[0],
               "G, section through 0,5,20 30,5,20 30,5,0 0,5,0: 6 blocks cut, 1 of them by 2 "
               "sub-blocks");
+    EXPECT_TRUE(contains(readFile(path("cut.svg")),
+                         ">6 blocks cut, 1 of them by 2 sub-blocks; coloured by Cu grade (%)<"));
     // Corner 2 straight above corner 1: still level across, and up the side.
     cut({"--corners", "0,5,0 0,5,20 30,5,20 30,5,0"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 0;20 0;20 5;14 5");
