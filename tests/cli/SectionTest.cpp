@@ -176,6 +176,13 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
               "sub-blocks");
     EXPECT_TRUE(contains(readFile(path("cut.svg")),
                          ">6 blocks cut, 1 of them by 2 sub-blocks; coloured by Cu grade (%)<"));
+    // A section far wider than the model is framed by what it cuts: the
+    // labels across run over the 30 m of blocks, not the 300 m of section.
+    cut({"--corners", "0,5,0 300,5,0 300,5,200 0,5,200"});
+    const std::vector<double> across =
+        numbersOf(readFile(path("cut.svg")), "text-anchor=\"middle\">([-0-9.]+)<", 1);
+    ASSERT_GE(across.size(), 2u);
+    EXPECT_LE(*std::max_element(across.begin(), across.end()), 32.0);
     // Corner 2 straight above corner 1: still level across, and up the side.
     cut({"--corners", "0,5,0 0,5,20 30,5,20 30,5,0"});
     EXPECT_EQ(readCsv(path("cut.csv")).at(2, "TRACE"), "14 0;20 0;20 5;14 5");
