@@ -99,3 +99,25 @@ TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
     rs->fieldValue(0, v);
     EXPECT_EQ(v.real, 0.872863);
 }
+
+// Only so many compiled forms are kept: the oldest is let go, and its
+// statement compiled again when it comes back.
+TEST(StatementShape, TheOldestCompiledFormIsLetGo) {
+    test::TempDir dir;
+    createDatabaseFile(dir.file("s.db"));
+    auto conn = createConnection();
+    conn->open("Data Source=" + dir.file("s.db"), -1);
+    conn->execute("create table T(id long, d Double)", adCmdText);
+    conn->execute("INSERT INTO T VALUES(1, 0)", adCmdText);
+    // Blanks at the end make each text a shape of its own.
+    for (int i = 0; i < 40; ++i) {
+        conn->execute("UPDATE T SET d = " + std::to_string(i) + " WHERE id = 1" +
+                          std::string(static_cast<size_t>(i % 20), ' '),
+                      adCmdText);
+    }
+    auto rs = createRecordset();
+    rs->open("SELECT d FROM T", conn.get(), adOpenStatic, adLockOptimistic, adCmdText);
+    Variant v;
+    rs->fieldValue(0, v);
+    EXPECT_EQ(v.real, 39.0);
+}
