@@ -168,6 +168,9 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_FALSE(oledate::parse("2001-02-29", d));
     EXPECT_FALSE(oledate::parse("1900-02-29", d));
     EXPECT_TRUE(oledate::parse("2024-02-29", d));
+    ASSERT_TRUE(oledate::parse("1900-01-01", d));
+    EXPECT_EQ(d, 2.0);
+    EXPECT_FALSE(oledate::parse("2001-00-10", d));
     EXPECT_FALSE(oledate::parse("2001-13-01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
