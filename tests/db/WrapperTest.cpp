@@ -132,8 +132,9 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(db.connection.LastFailure(),
               "Either BOF or EOF is True, or the current record has been deleted. Requested "
               "operation requires a current record.");
-    // The limit that follows an order counts.
-    ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3", kText, kStatic, kOptimistic), 1);
+    // The limit that follows an order counts, in a text closed by a semicolon too.
+    ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3 ;", kText, kStatic, kOptimistic),
+              1);
     EXPECT_EQ(rs.GetRecordCount(), 3);
     ASSERT_EQ(
         rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
