@@ -322,6 +322,12 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     EXPECT_TRUE(rising(elevations.rbegin(), elevations.rend())) << svg;
     EXPECT_EQ(elevations.front(), 1.0);
     EXPECT_EQ(elevations.back(), 0.0);
+    // Each elevation labelled has its grid line across the drawing.
+    const std::regex level(
+        "<line x1=\"[-0-9.]+\" y1=\"([-0-9.]+)\" x2=\"[-0-9.]+\" y2=\"\\1\" class=\"grid\"/>");
+    EXPECT_EQ(static_cast<size_t>(std::distance(std::sregex_iterator(svg.begin(), svg.end(), level),
+                                                std::sregex_iterator())),
+              elevations.size());
     // In plan, northings of seven digits label the vertical axis: the plot
     // moves right to make room, and the axis name stays on the page.
     ok({"section", "m.db", "-t", "F", "--z", "0.5", "--svg", "plan.svg"});
