@@ -50,11 +50,18 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
     EXPECT_EQ(kinds(), "0|3\n");  // no ore type, three categories
     EXPECT_EQ(lineStarting(said, "note"), "");
-    // Rows of two sizes with nothing to gather them: sub-blocks, most likely.
-    write("mixed.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,2.5,10,10,5,2\n");
-    EXPECT_EQ(lineStarting(ok({"import", "n.db", "mixed.csv", "-t", "M", "-e", "Cu"}), "note"),
-              "  note           the rows have several sizes and nothing groups them, so each is a "
-              "block; give --block-size to gather sub-blocks into their parent blocks");
+    // Rows of two sizes, along any axis, with nothing to gather them:
+    // sub-blocks, most likely.
+    int made = 0;
+    for (const char* second : {"25,5,5,20,10,10,2", "5,25,5,10,20,10,2", "15,5,2.5,10,10,5,2"}) {
+        write("mixed.csv", std::string("X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n") + second + "\n");
+        const std::string table = "M" + std::to_string(++made);
+        EXPECT_EQ(
+            lineStarting(ok({"import", "n.db", "mixed.csv", "-t", table, "-e", "Cu"}), "note"),
+            "  note           the rows have several sizes and nothing groups them, so each "
+            "is a block; give --block-size to gather sub-blocks into their parent blocks")
+            << second;
+    }
 }
 
 // Without --block-size the parent is the box around its rows: here the
