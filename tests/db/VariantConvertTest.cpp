@@ -2,6 +2,8 @@
 // of errors and dates; printf into a string.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "db/VariantConvert.h"
 #include "platform/ComError.h"
 #include "platform/OleDate.h"
@@ -50,6 +52,12 @@ TEST(VariantToLong, EveryTag) {
     EXPECT_EQ(VariantToLong(Variant::r8(-2.5)), -2);
     EXPECT_EQ(VariantToLong(Variant::r8(-2.7)), -2);
     EXPECT_EQ(VariantToLong(Variant::r4(1.49f)), 1);
+    // A real beyond the 32-bit range, or none, gives the lowest value.
+    EXPECT_EQ(VariantToLong(Variant::r8(2147483647.4)), 2147483647);
+    EXPECT_EQ(VariantToLong(Variant::r8(2147483647.5)), -2147483648);
+    EXPECT_EQ(VariantToLong(Variant::r8(-2147483648.6)), -2147483648);
+    EXPECT_EQ(VariantToLong(Variant::r8(-2147483649.6)), -2147483648);
+    EXPECT_EQ(VariantToLong(Variant::r8(std::nan(""))), -2147483648);
     EXPECT_EQ(VariantToLong(Variant::currency(25000)), 2);  // 2.5 rounds to even
     EXPECT_EQ(VariantToLong(Variant::currency(35000)), 4);  // 3.5 rounds to even
     EXPECT_EQ(VariantToLong(Variant::currency(-15001)), -2);
