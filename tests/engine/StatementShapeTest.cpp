@@ -25,6 +25,16 @@ double sqliteReading(const std::string& number) {
     return value;
 }
 
+// A connection to a new database whose table T holds the row (1, 0).
+std::unique_ptr<Connection> oneRow(const test::TempDir& dir) {
+    createDatabaseFile(dir.file("s.db"));
+    std::unique_ptr<Connection> conn = createConnection();
+    conn->open("Data Source=" + dir.file("s.db"), -1);
+    conn->execute("create table T(id long, d Double)", adCmdText);
+    conn->execute("INSERT INTO T VALUES(1, 0)", adCmdText);
+    return conn;
+}
+
 }  // namespace
 
 TEST(StatementShape, LiteralsBecomeParameters) {
@@ -56,11 +66,7 @@ TEST(StatementShape, LiteralsBecomeParameters) {
 
 TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
     test::TempDir dir;
-    createDatabaseFile(dir.file("s.db"));
-    auto conn = createConnection();
-    conn->open("Data Source=" + dir.file("s.db"), -1);
-    conn->execute("create table T(id long, d Double)", adCmdText);
-    conn->execute("INSERT INTO T VALUES(1, 0)", adCmdText);
+    const std::unique_ptr<Connection> conn = oneRow(dir);
 
     // Errors name the statement as it was written.
     try {
@@ -104,11 +110,7 @@ TEST(StatementShape, BoundValuesAreTheDecimalsCorrectlyRounded) {
 // statement compiled again when it comes back.
 TEST(StatementShape, TheOldestCompiledFormIsLetGo) {
     test::TempDir dir;
-    createDatabaseFile(dir.file("s.db"));
-    auto conn = createConnection();
-    conn->open("Data Source=" + dir.file("s.db"), -1);
-    conn->execute("create table T(id long, d Double)", adCmdText);
-    conn->execute("INSERT INTO T VALUES(1, 0)", adCmdText);
+    const std::unique_ptr<Connection> conn = oneRow(dir);
     // Blanks at the end make each text a shape of its own.
     for (int i = 0; i < 40; ++i) {
         conn->execute("UPDATE T SET d = " + std::to_string(i) + " WHERE id = 1" +
