@@ -32,6 +32,10 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
     EXPECT_EQ(lineStarting(info, "variogram"), "") << "an import knows no variogram";
     EXPECT_EQ(lineStarting(info, "table "), "") << "the run has its table to itself";
+    // A sill recorded without its structures, as another program may, is told.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "variogram"),
+              "  variogram      nugget 0.2, sill 1.5");
 }
 
 // Run 2 shares run 1's table, ten times richer and 100 m higher, and one of
