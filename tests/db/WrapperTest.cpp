@@ -111,6 +111,11 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
         }
         ASSERT_EQ(rs.Update(), 1);
     }
+    // Back at the start, the first row shows, not the one added last.
+    EXPECT_EQ(rs.MoveFirst(), 1);
+    long first = 0;
+    EXPECT_EQ(rs.GetCollect(0, first), 1);
+    EXPECT_EQ(first, 1);
     EXPECT_EQ(rs.PutCollect(0, 1), 0);  // no row begun
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.CancelUpdate(), 1);
