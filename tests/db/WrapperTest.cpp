@@ -86,7 +86,9 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     db.connection.Release();
     EXPECT_EQ(rs.GetCollect(0, n), 1);  // an open recordset outlives its connection
     EXPECT_EQ(n, 42);
+    ASSERT_TRUE(fileExists(db.path + "-wal"));
     rs.Close();
+    EXPECT_FALSE(fileExists(db.path + "-wal"));  // the last holder of the file let it go
     EXPECT_EQ(db.connection.IsOpen(), 0);
     EXPECT_EQ(db.connection.GetConnection(), nullptr);
     EXPECT_EQ(db.connection.BeginTrans(), -1);
