@@ -178,6 +178,10 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_TRUE(oledate::parse("2024-02-29", d));
     ASSERT_TRUE(oledate::parse("1900-01-01", d));
     EXPECT_EQ(d, 2.0);
+    ASSERT_TRUE(oledate::parse("1999-12-31", d));  // the day before 2000-01-01, day 36526
+    EXPECT_EQ(d, 36525.0);
+    EXPECT_TRUE(oledate::parse("1999-12-31 23:59:59", d));
+    EXPECT_FALSE(oledate::parse("1999-12-32", d));
     EXPECT_FALSE(oledate::parse("2001-00-10", d));
     EXPECT_FALSE(oledate::parse("2001-13-01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
