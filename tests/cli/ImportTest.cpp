@@ -179,6 +179,16 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(split.at(0, "X") + " " + split.at(0, "Y") + " " + split.at(0, "Z") + " " +
                   split.at(0, "DY") + " " + split.at(0, "COEF"),
               "15 5 5 10 0.25");
+    // Without a grid the parent spans its sub-blocks: three of 125 m³ in 10 x 10 x 5 m.
+    const CsvTable spanned = imported("span.csv",
+                                      "I,J,K,X,Y,Z,DX,DY,DZ,CU\n1,0,0,12.5,2.5,2.5,5,5,5,1\n"
+                                      "1,0,0,17.5,2.5,2.5,5,5,5,3\n1,0,0,12.5,7.5,2.5,5,5,5,1\n",
+                                      {"-t", "S", "-e", "Cu"}, "span.db", "S");
+    ASSERT_EQ(spanned.rows.size(), 1u);
+    EXPECT_EQ(spanned.at(0, "X") + " " + spanned.at(0, "DX") + " " + spanned.at(0, "DY") + " " +
+                  spanned.at(0, "DZ") + " " + spanned.at(0, "SUBBLOCKS") + " " +
+                  spanned.at(0, "COEF"),
+              "15 10 10 5 3 0.75");
 }
 
 // 6.25 m blocks whose centres are rounded to the centimetre run up to 1 cm
