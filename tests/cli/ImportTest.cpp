@@ -135,6 +135,12 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(lineStarting(ok({"import", "d.db", "missing.csv", "-t", "M", "-e", "Cu"}), "note"),
               "  note           1 block has a negative grade (down to -99), as some programs "
               "write for a block not estimated; such grades count in reports and drawings");
+    // Kriging's negative weights can put every estimate there.
+    write("below.csv",
+          "X,Y,Z,DX,DY,DZ,CU,VAR\n5,5,5,10,10,10,-0.02,0.5\n15,5,5,10,10,10,-0.01,0\n");
+    const std::string below = ok({"import", "d.db", "below.csv", "-t", "B", "-e", "Cu"});
+    EXPECT_EQ(lineStarting(below, "Cu"), "  Cu             -0.02 .. -0.01 %");
+    EXPECT_EQ(lineStarting(below, "variance"), "  variance       0 .. 0.5");
     // --density gives way to the file's own tonnes, and says so.
     write("tonnes.csv", "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1.5,2700\n");
     EXPECT_EQ(
