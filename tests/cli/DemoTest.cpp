@@ -13,6 +13,9 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_NE(out.find("Run 1: table CU_DEMO, element Cu (%)"), std::string::npos) << out;
     EXPECT_NE(out.find("Void table OLD_WORKINGS:"), std::string::npos) << out;
     EXPECT_NE(out.find("Grade-tonnage of CU_DEMO"), std::string::npos) << out;
+    EXPECT_NE(out.find("The void blocks of OLD_WORKINGS (mined-out ground) are not deducted."),
+              std::string::npos)
+        << out;
     for (const char* step : {"build the model", "write the database", "read back",
                              "grade-tonnage table", "cut and draw", "total"}) {
         EXPECT_NE(lineStarting(out, step), "") << "no time for " << step << " in " << out;
