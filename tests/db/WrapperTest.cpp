@@ -166,6 +166,13 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     ASSERT_EQ(rs.Open("SELECT COUNT(*) FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetCollect(0, a), 1);
     EXPECT_EQ(a, 20);
+    // A row that fails only when the count reaches it fails the count.
+    ASSERT_EQ(
+        rs.Open("SELECT A FROM T WHERE CASE WHEN A > 1 THEN abs(-9223372036854775808) ELSE 1 END",
+                kText, kStatic, kOptimistic),
+        1);
+    EXPECT_EQ(rs.GetRecordCount(), -1);
+    EXPECT_EQ(db.connection.LastFailure(), "cannot count the rows: integer overflow");
     // Integers within 32 bits come as 32-bit values; wider ones as 64-bit
     // values, which a double is not read from (0, and a trace line).
     for (const auto& [sql, want] : {std::pair{"SELECT 2147483647", 2147483647.0},
@@ -176,6 +183,11 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
         EXPECT_EQ(rs.GetCollect(0, d), 1);
         EXPECT_EQ(d, want) << sql;
     }
+    // Nothing the counting compiled holds the file once both are closed.
+    ASSERT_TRUE(fileExists(db.path + "-wal"));
+    rs.Close();
+    db.connection.Close();
+    EXPECT_FALSE(fileExists(db.path + "-wal"));
 }
 
 // A date column holds days since 1899-12-30, or text where another program
