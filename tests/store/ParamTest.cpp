@@ -131,6 +131,9 @@ TEST_F(StoreTest, ParameterCacheKeepsThePreviousAnswerWhenNothingMatches) {
               "T1|5|9\nT1|5|9\nT2|0|0\n");
     EXPECT_EQ(mng.deleteBlockParam(std::string("")), 0);
     EXPECT_EQ(mng.deleteBlockParam(0), 0);
+    EXPECT_EQ(mng.deleteBlockParam(ids[2]), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
+    EXPECT_EQ(shell("SELECT Table_Name FROM KrigBlock_Param"), "T1\nT1\n");
 }
 
 TEST_F(StoreTest, VariogramStructuresOfARun) {
@@ -180,6 +183,7 @@ TEST_F(StoreTest, VariogramStructuresOfARun) {
     EXPECT_EQ(mng.deleteBlockVrgParam(9), 1);
     EXPECT_EQ(mng.deleteBlockVrgParam(""), 0);
     EXPECT_EQ(mng.deleteBlockVrgParam(std::string("t1")), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(mng.getBlockVrgParam(4, &rows, &count), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Vrg_Param"), "0\n");
 }
