@@ -171,6 +171,11 @@ TEST_F(ExportTest, TheDatabaseBeingReadIsNoOutput) {
     std::filesystem::create_symlink("m.db", path("link.db"));
     EXPECT_FAILS_WITH(vornel({"export", "link.db", "-t", "A", "-o", "m.db-shm"}),
                       "m.db-shm: the database's own shm file goes there");
+    // A second name of the file is the file.
+    std::filesystem::create_hard_link(path("m.db"), path("twin.db"));
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "twin.db"}),
+                      "database being read");
+    EXPECT_EQ(sqliteShell(path("twin.db"), "SELECT COUNT(*) FROM A;"), "3\n");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM A;"), "3\n");
 }
 

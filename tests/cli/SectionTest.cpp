@@ -4,6 +4,7 @@
 // in its lower half, A at x 10..14 and B at x 14..20, both z 0..5, so its
 // coefficient is 0.5 and sections test it by its sub-blocks.
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <regex>
@@ -257,6 +258,11 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_USAGE_ERROR(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "both.out",
                                "--csv", "./both.out"}),
                        "--svg and --csv would both write to 'both.out'");
+    write("one.svg", "");
+    std::filesystem::create_hard_link(path("one.svg"), path("two.csv"));
+    EXPECT_USAGE_ERROR(
+        vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "one.svg", "--csv", "two.csv"}),
+        "--svg and --csv would both write to 'one.svg'");
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "/dev/stdout", "--csv", "-"}),
         "--svg and --csv would both write to standard output");
