@@ -238,6 +238,7 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
 
     // One statement a call: a second one refuses the whole text.
     EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); DROP TABLE T", kText));
+    EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); /* and */ DROP TABLE T", kText));
     EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1);  -- done", kText));
     for (const char* nothing : {"  ", "/* nothing */ ;"}) {
         EXPECT_FALSE(db.connection.Execute(nothing, kText));
