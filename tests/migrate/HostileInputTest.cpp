@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <tuple>
 
@@ -173,6 +174,25 @@ TEST_F(HostileInput, AReaderThatLoopsIsStopped) {
     expectRefused(damagedCopy(736 * size_t{2048}),
                   "made no progress for 2 s and was stopped; the file is probably damaged");
     ::unsetenv("VORNEL_READER_IDLE_MS");
+}
+
+// A date no Access version writes, past 9999-12-31 (day 2958465 from 1899-12-30).
+TEST_F(HostileInput, ADateBeyondTheYear9999) {
+    const auto day = [](double d) {
+        std::string bytes(sizeof d, '\0');
+        std::memcpy(bytes.data(), &d, sizeof d);
+        return bytes;
+    };
+    std::string bytes = readFile(sample("DateTestDatabase.mdb"));
+    // Row 1 holds 9999-01-01 in each date column, DateTimeCol first.
+    const size_t at = bytes.find(day(2958101.0));
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 8, day(2958466.0));
+    const std::string copy = dir.file("dates.mdb");
+    writeFile(copy, bytes);
+    expectDamaged(copy,
+                  "a date in table 'DateTest', column 'DateTimeCol' lies outside the years 100 "
+                  "to 9999");
 }
 
 }  // namespace
