@@ -121,6 +121,16 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(rs.PutCollect(0, 1), 0);  // no row begun
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.CancelUpdate(), 1);
+    // Moving on saves the row begun, as Update would.
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.PutCollect(0, 0), 1);
+    EXPECT_EQ(rs.MoveNext(), 1);
+    EXPECT_EQ(rs.GetEditMode(), 0);
+    ASSERT_EQ(rs.Open("SELECT COUNT(*) FROM T WHERE A = 0", kText, kStatic, kOptimistic), 1);
+    long saved = 0;
+    EXPECT_EQ(rs.GetCollect(0, saved), 1);
+    EXPECT_EQ(saved, 1);
+    EXPECT_TRUE(db.connection.Execute("DELETE FROM T WHERE A = 0", kText));
 
     ASSERT_EQ(
         rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
