@@ -195,6 +195,18 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_EQ(linesOf(out)[1],
               "  layer: the blocks centred at Z = 15 (a plan keeps the layer of the first block "
               "it meets)");
+    // One grade, one colour, in every section of a table: block 11's 1.2 is
+    // the top grade of neither the plan (0.8 to 1.3) nor X = 15 (0.4 to 1.2).
+    const auto colourOf = [](const std::string& svg) {
+        const size_t title = svg.find("<title>block 11: Cu 1.2 %");
+        return title == std::string::npos ? "none" : svg.substr(svg.rfind("fill=\"", title), 15);
+    };
+    const std::string plan = colourOf(readFile(path("cut.svg")));
+    cut({"--x", "15"});
+    EXPECT_EQ(colourOf(readFile(path("cut.svg"))), plan);
+    EXPECT_NE(plan, "none");
+    // The colour bar is headed by the element and its unit.
+    EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"axis\">Cu (%)</text>"));
     // A table without blocks has no centres to tell of.
     sqliteShell(path("m.db"), "DELETE FROM G");
     EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));
