@@ -120,9 +120,6 @@ void BlockReader::readSubBlocks(long column, Block& block) {
     block.SubBUD_GridSize = sub.sizes;
 }
 
-template void BlockReader::readSubBlocks(long, KrigBlockResult&);
-template void BlockReader::readSubBlocks(long, KrigBlockVoid&);
-
 bool BlockWriter::writeSubBlocks(long column, int32_t count, const D_3DOT* centres,
                                  const D_3DOT* sizes) {
     encodeSubBlocks(count, centres, sizes, buffer_);

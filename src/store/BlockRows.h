@@ -26,15 +26,16 @@ public:
     void readVoid(KrigBlockVoid& block);
     // Every column but the sub-block buffer.
     void readResultColumns(KrigBlockResult& block);
-    // The sub-block buffer into new arrays the record then owns. An empty
-    // or NULL value leaves the record's sub-block fields as they were.
-    template <class Block>
-    void readSubBlocks(long column, Block& block);
     // The sub-block buffer read in place, in storage the reader reuses until
     // the next row; a buffer too short for its count leaves a trace line.
     SubBlockView readSubBlockView(long column);
 
 private:
+    // The sub-block buffer into new arrays the record then owns. An empty
+    // or NULL value leaves the record's sub-block fields as they were.
+    template <class Block>
+    void readSubBlocks(long column, Block& block);
+
     CDbRecordset& rs_;
     std::string text_;             // one text buffer serves every text column
     std::vector<uint8_t> buffer_;  // the sub-block bytes of the current row
