@@ -110,6 +110,9 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
         EXPECT_EQ(rs.PutCollect(0, a), 1);
         if (a == 1) {
             EXPECT_EQ(rs.PutCollect(1, 7), 1);  // a counter given is kept, the next ones follow
+            long shown = 0;
+            EXPECT_EQ(rs.GetCollect(1, shown), 1);  // the row begun shows what it was given
+            EXPECT_EQ(shown, 7);
         }
         ASSERT_EQ(rs.Update(), 1);
     }
