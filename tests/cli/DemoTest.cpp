@@ -37,11 +37,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "MAX(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 0) < (SELECT "
                           "MIN(Krig_OutAttr) FROM CU_DEMO WHERE Ore_Propro = 1)"),
               "0|1\n");
-    // A block is on the boundary, as its void blocks below, exactly when it
-    // does not fill its cell.
+    // A block is on the boundary, as its void blocks below, and split into
+    // sub-blocks, exactly when it does not fill its cell; some do not.
     EXPECT_EQ(sqliteShell(path("demo.db"),
-                          "SELECT SUM((Block_Coef < 1) != (Krig_Bound != 0)) FROM CU_DEMO"),
-              "0\n");
+                          "SELECT SUM((Block_Coef < 1) != (Krig_Bound != 0)), SUM((Block_Coef < "
+                          "1) != (coalesce(length(SubBUDBlob), 0) > 4)), SUM(Block_Coef < 1) > 0 "
+                          "FROM CU_DEMO"),
+              "0|0|1\n");
     // Each ore type has one density, the weathered rock lighter than the fresh.
     EXPECT_EQ(
         sqliteShell(path("demo.db"),
