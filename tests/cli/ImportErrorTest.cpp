@@ -99,6 +99,7 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
          "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
+        {"none.csv", "\n\n", "none.csv: the file holds no rows"},
         // The header of a spreadsheet saved as "Unicode text" (UTF-16).
         {"utf16.txt", std::string("\xFF\xFEX\0\t\0Y\0\n\0", 10),
          "utf16.txt:1:4: a NUL byte: this is not a text file in UTF-8"},
