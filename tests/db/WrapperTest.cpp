@@ -2,6 +2,8 @@
 // on a real database and on engine objects that answer as a test says.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "db/Ado.h"
 #include "db/MockEngine.h"
 #include "db/TestDatabase.h"
@@ -15,9 +17,11 @@ using ::testing::_;
 using ::testing::Assign;
 using ::testing::DoAll;
 using ::testing::InSequence;
+using ::testing::NiceMock;
 using ::testing::Return;
 using ::testing::ReturnPointee;
 using ::testing::StrictMock;
+using ::testing::Throw;
 
 TEST(Wrappers, NeverCreatedObjectsGiveTheirFailureValues) {
     CDbConnection connection(nullptr);
@@ -354,6 +358,72 @@ TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
     EXPECT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.Open("", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetRecordCount(), 4);
+}
+
+// An engine that throws where the wrappers ask it: each call gives its
+// failure value and writes its own trace line, and nothing escapes.
+TEST(Wrappers, AnEngineThatThrowsGivesFailureValuesAndTraceLines) {
+    const ComError gone(hr::kEngine, "the engine is gone");
+    TraceCapture capture;
+    const auto traced = [&capture](const std::string& line) {
+        const bool has = !traceEnabled() || capture.has("Warning: " + line);
+        capture.clear();
+        return has;
+    };
+    auto connectionMock = std::make_unique<NiceMock<MockConnection>>();
+    auto& c = *connectionMock;
+    ON_CALL(c, state()).WillByDefault(Throw(gone));
+    ON_CALL(c, errors()).WillByDefault(Throw(gone));
+    ON_CALL(c, open(_, _)).WillByDefault(Throw(std::runtime_error("no engine")));
+    ON_CALL(c, close()).WillByDefault(Throw(gone));
+    CDbConnection connection(std::move(connectionMock));
+    EXPECT_EQ(connection.IsOpen(), 0);
+    EXPECT_TRUE(traced("IsOpen 方法发生异常. 错误信息: the engine is gone; "));
+    EXPECT_EQ(connection.GetLastError(), "");
+    EXPECT_TRUE(traced("GetLastError 方法发生异常. 错误信息: the engine is gone; "));
+    EXPECT_EQ(connection.GetLastSqlState(), "");
+    EXPECT_TRUE(traced("GetLastSqlState 方法发生异常. 错误信息: the engine is gone; "));
+    EXPECT_EQ(connection.Open("Data Source=x", -1), 0);
+    EXPECT_EQ(connection.LastFailure(), "no engine");
+    EXPECT_TRUE(traced("连接数据库时发生未知错误:"));
+    ON_CALL(c, state()).WillByDefault(Return(engine::adStateOpen));
+    connection.Close();
+    EXPECT_EQ(connection.LastFailure(), "the engine is gone");
+    EXPECT_TRUE(traced("关闭数据库发生异常. 错误信息: the engine is gone; "));
+
+    auto recordsetMock = std::make_unique<NiceMock<MockRecordset>>();
+    auto& r = *recordsetMock;
+    ON_CALL(r, state()).WillByDefault(Throw(gone));
+    ON_CALL(r, editMode()).WillByDefault(Throw(gone));
+    CDbRecordset rs(&connection, std::move(recordsetMock));
+    EXPECT_EQ(rs.IsOpen(), 0);
+    EXPECT_TRUE(traced("IsOpen方法发生异常. 错误信息: the engine is gone; "));
+    rs.Close();
+    EXPECT_TRUE(traced("关闭记录集发生异常. 错误信息: the engine is gone; "));
+    EXPECT_EQ(rs.GetEditMode(), 0);
+    EXPECT_TRUE(capture.lines.empty());  // the one wrapper that writes no line
+
+    ON_CALL(r, state()).WillByDefault(Return(engine::adStateOpen));
+    ON_CALL(r, editMode()).WillByDefault(Return(engine::adEditAdd));
+    ON_CALL(r, cancelUpdate()).WillByDefault(Throw(gone));
+    ON_CALL(r, moveFirst()).WillByDefault(Throw(gone));
+    ON_CALL(r, fieldCount()).WillByDefault(Return(1));
+    ON_CALL(r, fieldValue(_, _)).WillByDefault(Throw(gone));
+    EXPECT_EQ(rs.CancelUpdate(), 0);
+    EXPECT_TRUE(traced("CancelUpdate 方法发生异常. 错误信息: the engine is gone; "));
+    EXPECT_EQ(rs.MoveFirst(), 0);
+    EXPECT_TRUE(traced("MoveFirst 方法发生异常. 错误信息: the engine is gone; "));
+    std::string text = "kept";
+    EXPECT_EQ(rs.GetCollect(0, text), 0);
+    EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(traced("字段访问失败. 错误信息: the engine is gone; "));
+    // A count by walking stops at the first step the engine refuses: one row
+    // passed, none after it.
+    ON_CALL(r, recordCount()).WillByDefault(Return(-1));
+    ON_CALL(r, eof()).WillByDefault(Return(false));
+    ON_CALL(r, moveNext()).WillByDefault(Throw(gone));
+    EXPECT_EQ(rs.GetRecordCount(), 1);
+    EXPECT_TRUE(traced("MoveNext 方法发生异常. 错误信息: the engine is gone; "));
 }
 
 TEST(Wrappers, CancelUpdateWithoutAnEditAsksNothing) {
