@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <future>
 #include <random>
 #include <regex>
@@ -39,6 +40,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "short.txt:4: 6 fields where the header names 7"},
         {"q.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\n",
          "q.csv:2:18: the quoted field is not closed on its line"},
+        {"after.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\" A\n",
+         "after.csv:2:29: unexpected text after the closing quote"},
+        {"folder.csv", "", "folder.csv: is a directory, not a block model file"},
         {"au.csv", kGood, "au.csv:1: no grade column for element 'Au'", {"-t", "T", "-e", "Au"}},
         {"unsized.csv", "X,Y,Z,CU\n5,5,5,1\n", "give the size with --block-size"},
         {"s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n",
@@ -81,6 +85,15 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"dz.csv", "X,Y,Z,DX,DY,CU\n5,5,5,10,10,1\n",
          "dz.csv:1: some of the columns DX, DY and DZ are missing"},
         {"k.csv", "I,J,CU\n0,0,1\n", "k.csv:1: some of the columns I, J and K are missing", sized},
+        {"ijk.csv", "I,J,K,DX,DY,DZ,CU\n0,0,0,5,10,10,1\n",
+         "ijk.csv:1: sub-blocks sized by DX/DY/DZ need their centres in X, Y, Z columns, not "
+         "only I, J, K",
+         sized},
+        {"east.csv", "X,EAST,Y,Z,DX,DY,DZ,CU\n5,5,5,5,10,10,10,1\n",
+         "east.csv:1: columns 'X' and 'EAST' both look like the X centre column; rename one of "
+         "them"},
+        {"var.csv", "X,Y,Z,DX,DY,DZ,CU,KVAR,CU_VAR\n5,5,5,10,10,10,1,0.1,0.2\n",
+         "var.csv:1: columns 'KVAR' and 'CU_VAR' both look like the variance column"},
         {"pz.csv", "PX,PY,PDX,PDY,PDZ,X,Y,Z,DX,DY,DZ,CU\n5,5,10,10,10,5,5,5,10,10,10,1\n",
          "pz.csv:1: some of the columns PARENT_X, PARENT_Y and PARENT_Z are missing"},
         {"pdz.csv", "PX,PY,PZ,PDX,PDY,X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,5,5,5,10,10,10,1\n",
@@ -148,6 +161,7 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "without such a row",
          {"-t", "T", "-e", "Cu", "--columns", "X,Y,Z,DX,DY,DZ,CU"}},
     };
+    std::filesystem::create_directory(path("folder.csv"));
     for (const BadInput& input : inputs) {
         if (!input.content.empty()) {
             write(input.file, input.content);
@@ -232,6 +246,13 @@ TEST_F(ImportErrorTest, WhatIsNoBlockModelDatabaseIsLeftAsItWas) {
                       "model.accdb: an Access database; convert it with: vornel migrate "
                       "'model.accdb' NEW.db");
 
+    std::filesystem::create_directory(path("folder.db"));
+    EXPECT_FAILS_WITH(vornel({"import", "folder.db", "a.csv", "-t", "T", "-e", "Cu"}),
+                      "folder.db: a directory, not a database file");
+    write("empty.db", "");
+    EXPECT_FAILS_WITH(vornel({"import", "empty.db", "a.csv", "-t", "T", "-e", "Cu"}),
+                      "empty.db: an empty file, not a block-model database");
+    EXPECT_EQ(readFile(path("empty.db")), "");
     write("notes.db", "a text file\n");
     EXPECT_FAILS_WITH(vornel({"import", "notes.db", "a.csv", "-t", "T", "-e", "Cu"}),
                       "notes.db: not a database file");
@@ -281,6 +302,11 @@ TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
     EXPECT_EQ(wordsOf(lineStarting(out, "run")).at(1), "2,");
     EXPECT_NE(ok({"export", "m.db", "-t", "T"}).find(",1.1,"), std::string::npos);
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
+    // A run whose table another program dropped still holds its name.
+    ok({"import", "m.db", "a.csv", "-t", "GONE", "-e", "Cu"});
+    sqliteShell(path("m.db"), "DROP TABLE GONE;");
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "a.csv", "-t", "GONE", "-e", "Cu"}),
+                      "m.db: the catalog already lists a run (MineID 3) with table 'GONE'");
 }
 
 // The fifo opened for writing once a reader has opened it, or -1 when none
