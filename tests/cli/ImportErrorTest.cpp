@@ -109,6 +109,12 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         // A character written in more bytes than it takes (a "/" in two).
         {"overlong.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,\xC0\xAF\n",
          "overlong.csv:2:18: a text that is not UTF-8"},
+        // A character cut short by the end of its field, and a byte that
+        // continues no character.
+        {"cut.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Indiqu\xC3\n",
+         "cut.csv:2:18: a text that is not UTF-8"},
+        {"stray.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,\x80M\n",
+         "stray.csv:2:18: a text that is not UTF-8"},
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
          "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},

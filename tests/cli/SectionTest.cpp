@@ -494,6 +494,11 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_EQ(cut({"--corners", "105,-1,1 105,9,1 105,9,9 105,-1,9"}).second,
               (std::vector<std::string>{"1.0"}));
     EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"cut\" fill=\"#269089\""));
+    // A drawing of no grade at all has no range to label its colour bar
+    // with: no number there runs past the model's own.
+    EXPECT_EQ(cut({"--corners", "115,-1,11 115,9,11 115,9,19 115,-1,19"}).second,
+              (std::vector<std::string>{"8.0"}));
+    EXPECT_FALSE(std::regex_search(readFile(path("cut.svg")), std::regex(">-?[0-9]{4,}<")));
     // A stored grid flat along an axis is no grid: the section spans the blocks instead.
     const char* const flatThenRestored[][2] = {
         {"UPDATE KrigBlock_Param SET Grid_EndY = Grid_StartY",
