@@ -174,6 +174,87 @@ TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_EQ(mng.initDataBase(), 0);
 }
 
+// Without a database every operation fails saying so, and writes nothing
+// into what it was given.
+TEST_F(Lifecycle, EveryOperationWithoutADatabaseSaysSo) {
+    KrigBlockParam run{};
+    KrigBlockVrgParam structure{};
+    KrigBlockResult block{};
+    KrigBlockVoid hole{};
+    KrigBlockParam* runs = nullptr;
+    KrigBlockVrgParam* structures = nullptr;
+    KrigBlockResult* blocks = nullptr;
+    KrigBlockVoid* holes = nullptr;
+    long count = -7;
+    long id = -7;
+    int exists = -7;
+    std::vector<long> mineIds;
+    std::vector<_STRU_MINE_NAMEINFO> names;
+    double value = -7;
+    D_3DOT point{-7, -7, -7};
+    D_3DOT corners[4] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
+    const std::vector<std::function<long()>> calls = {
+        [&] { return mng.createBlockResultTbl("T"); },
+        [&] { return mng.createBlockVoidTbl("V"); },
+        [&] { return mng.dropTable("T"); },
+        [&] { return mng.isExistTbl("T", exists); },
+        [&] { return mng.insertIntoBlockParam(&run, 1, mineIds); },
+        [&] { return mng.getBlockParam(1, &runs, &count); },
+        [&] { return mng.getBlockParam("T", &runs, &count); },
+        [&] { return mng.deleteBlockParam(1); },
+        [&] { return mng.deleteBlockParam("T"); },
+        [&] { return mng.modifyKrigParamOreClasByID("T", 2); },
+        [&] { return mng.modifyKrigParamAttrUnitByID("T", 2); },
+        [&] { return mng.insertIntoBlockVrgParam(&structure, 1); },
+        [&] { return mng.getBlockVrgParam(1, &structures, &count); },
+        [&] { return mng.deleteBlockVrgParam(1); },
+        [&] { return mng.deleteBlockVrgParam("T"); },
+        [&] { return mng.getAllVoidTblName(names); },
+        [&] { return mng.getAllKrigTblName(names); },
+        [&] { return mng.getBlockElementByVoid("V", names); },
+        [&] { return mng.getTblNameByElementAndVoidTbl("Cu", "V", names); },
+        [&] { return mng.getBlockElementAndVoidTblByTblName("T", names); },
+        [&] { return mng.getNextMineID(id); },
+        [&] { return mng.getNextBlockID(1, id); },
+        [&] { return mng.getNextBlockID("T", 1, id); },
+        [&] { return mng.beginTransact(); },
+        [&] { return mng.endTransact(Commit); },
+        [&] { return mng.deleteBlock("T"); },
+        [&] { return mng.deleteBlock("T", 1); },
+        [&] { return mng.deleteBlockByID("T", 1); },
+        [&] { return mng.deleteBlockNotTbl("T"); },
+        [&] { return mng.insertIntoBlockResult("T", &block, 1); },
+        [&] { return mng.getBlockResult("T", &blocks, &count); },
+        [&] { return mng.getBlockResult("T", 1, &block); },
+        [&] { return mng.insertIntoBlockVoid("V", &hole, 1); },
+        [&] { return mng.getBlockVoid("V", &holes, &count); },
+        [&] { return mng.getBlockVoid("V", 1, &hole); },
+        [&] { return mng.getBlockResultByWhereSQL("T", "1", &blocks, &count); },
+        [&] { return mng.getBlockResultAttr("T", &value, &count); },
+        [&] { return mng.getStatResult("T", value, value, value, value); },
+        [&] { return mng.getStatResultPos("T", point, point); },
+        [&] { return mng.modifyResultAttByID("T", 1, 0.5, 1, 1); },
+        [&] { return mng.modifyResultAtts("T", &block, 1); },
+        [&] { return mng.modifyResType("T", &block, 1); },
+        [&] { return mng.modifyResTypeByID("T", 1, "M"); },
+        [&] { return mng.getCutBlockResult("T", corners, &blocks, &count); },
+    };
+    for (size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE("call " + std::to_string(i));
+        mng.connectDatabase("");  // another message before each call
+        EXPECT_EQ(calls[i](), 0);
+        EXPECT_EQ(mng.lastError(), "no database is open");
+    }
+    EXPECT_TRUE(runs == nullptr && structures == nullptr && blocks == nullptr && holes == nullptr);
+    EXPECT_EQ(count, -7);
+    EXPECT_EQ(id, -7);
+    EXPECT_EQ(exists, -7);
+    EXPECT_TRUE(mineIds.empty());
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(value, -7);
+    EXPECT_EQ(point.x, -7);
+}
+
 // A model on read-only media: neither the file nor its folder can be written,
 // so no log or index can be made beside it. It is read as it stands, with a
 // write-ahead log (an empty one beside it or none) or a rollback journal, and
