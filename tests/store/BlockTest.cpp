@@ -229,6 +229,64 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
     EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"), "1|\n2|\n3|LATER\n");
 }
 
+// A disk full when the changes are committed: each write says so and
+// leaves nothing behind, and the next write, once there is room, goes in.
+TEST_F(BlockTest, ACommitThatFailsForSpaceWritesNothing) {
+    ASSERT_EQ(mng.createBlockVoidTbl("V1"), 1);
+    ASSERT_EQ(mng.createBlockResultTbl("T2"), 1);
+    mng.clearDatabase();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CVornelMng writer;
+        KrigBlockResult one = block(1, 0, 0, 0);
+        KrigBlockVoid hole;
+        hole.MineID = 1;
+        KrigBlockParam run;
+        KrigBlockVrgParam structure;
+        structure.MineID = 1;
+        std::vector<long> ids;
+        const std::pair<std::function<long()>, const char*> writes[] = {
+            {[&] { return writer.insertIntoBlockResult("T1", &one, 1); }, "the blocks"},
+            {[&] { return writer.insertIntoBlockVoid("V1", &hole, 1); }, "the void blocks"},
+            {[&] { return writer.insertIntoBlockParam(&run, 1, ids); }, "the new runs"},
+            {[&] { return writer.insertIntoBlockVrgParam(&structure, 1); },
+             "the variogram structures"},
+            {[&] { return writer.deleteBlock("T2"); }, "the deletion"}};
+        if (writer.connectDatabase(path) != 1) {
+            _exit(2);
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit none{0, limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+        int failed = 3;
+        for (const auto& [write, what] : writes) {
+            if (write() != 0 ||
+                writer.lastError().rfind(std::string("cannot commit ") + what + ": ", 0) != 0) {
+                _exit(failed);
+            }
+            ++failed;
+        }
+        if (!ids.empty()) {
+            _exit(8);  // numbers of runs that were not written
+        }
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(writer.insertIntoBlockResult("T1", &one, 1) == 1 ? 0 : 9);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "2 not connected, 3 to 7 that write not refused as it should be, 8 run numbers "
+        << "given, 9 no write after them; status " << status;
+    EXPECT_EQ(sqliteShell(path,
+                          "SELECT count(*) FROM T1; SELECT count(*) FROM V1; SELECT count(*) FROM "
+                          "KrigBlock_Param; SELECT count(*) FROM KrigBlock_Vrg_Param; SELECT "
+                          "count(*) FROM sqlite_master WHERE name = 'T2'"),
+              "1\n0\n0\n0\n1\n");
+}
+
 TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     KrigBlockResult blocks[4] = {block(1, 0, 0, 0), block(2, 0, 0, 0), block(3, 0, 0, 0, 3),
                                  block(4, 0, 0, 0)};
