@@ -347,6 +347,19 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     EXPECT_EQ(untouched, 42.0);
 }
 
+// A column that another program added, quotes in its name, stays empty in
+// the rows added after it, and takes nothing from the columns before it.
+TEST_F(BlockTest, AColumnAnotherProgramAddedStaysEmpty) {
+    const std::string note = "\"the \"\"geologist's\"\" note\"";
+    shell("ALTER TABLE T1 ADD COLUMN " + note + " TEXT");
+    KrigBlockResult b = block(1, 0, 0, 0);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &b, 1), 1) << mng.lastError();
+    KrigBlockResult r;
+    ASSERT_EQ(mng.getBlockResult("T1", 1, &r), 1) << mng.lastError();
+    EXPECT_EQ(r.Krig_OutAttr, 0.25);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1 WHERE " + note + " IS NULL"), "1\n");
+}
+
 TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     KrigBlockResult blocks[4] = {block(1, 0, 0, 0), block(2, 10, 0, 0), block(3, 20, 0, 0, 2),
                                  block(4, 30, 0, 0)};
