@@ -333,6 +333,11 @@ TEST_F(ImportTest, TabsBetweenFields) {
     // Rows lined up with blanks under a tab-separated header.
     write("lined.txt", "X\tY\tZ\tCU\n5   5   5   1.5\n15  5   5   0.5\n");
     ok({"import", "l.db", "lined.txt", "-t", "L", "-e", "Cu", "--block-size", "10"});
+    // Runs of tabs line columns up: they separate no empty fields.
+    const CsvTable runs = imported("runs.txt", "X\t\tY\t\tZ\t\tCU\n5\t\t5\t\t5\t\t1.5\n",
+                                   {"-t", "R", "-e", "Cu", "--block-size", "10"}, "r.db", "R");
+    EXPECT_NE(said.find("(whitespace-separated)"), std::string::npos) << said;
+    EXPECT_EQ(runs.at(0, "Cu"), "1.5");
 }
 
 // Potassium's column is called K, as a grid index would be: named with
