@@ -13,7 +13,6 @@
 
 using namespace vornel;
 using namespace vornel::test;
-using ::testing::_;
 using ::testing::Assign;
 using ::testing::DoAll;
 using ::testing::InSequence;
@@ -157,8 +156,7 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
               "Either BOF or EOF is True, or the current record has been deleted. Requested "
               "operation requires a current record.");
     // The limit that follows an order counts, in a text closed by a semicolon too.
-    ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3 ;", kText, kStatic, kOptimistic),
-              1);
+    ASSERT_EQ(rs.Open("SELECT A FROM T ORDER BY A DESC LIMIT 3 ;", kText, kStatic, kOptimistic), 1);
     EXPECT_EQ(rs.GetRecordCount(), 3);
     ASSERT_EQ(
         rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
@@ -342,7 +340,7 @@ TEST(Wrappers, RecordsetOpenReopensAndCountsByWalkingWhenTheEngineCannot) {
         EXPECT_CALL(m, cancelUpdate())
             .WillOnce(DoAll(Assign(&edit, engine::adEditNone), Return(hr::kOk)));
         EXPECT_CALL(m, close()).WillOnce(Assign(&state, engine::adStateClosed));
-        EXPECT_CALL(m, open("SELECT * FROM T", _, kStatic, kOptimistic, kText))
+        EXPECT_CALL(m, open("SELECT * FROM T", ::testing::_, kStatic, kOptimistic, kText))
             .WillOnce(DoAll(Assign(&state, engine::adStateOpen), Return(hr::kOk)));
         EXPECT_CALL(m, recordCount()).WillOnce(Return(-1));
         EXPECT_CALL(m, absolutePosition()).WillOnce(Return(3));
@@ -374,7 +372,8 @@ TEST(Wrappers, AnEngineThatThrowsGivesFailureValuesAndTraceLines) {
     auto& c = *connectionMock;
     ON_CALL(c, state()).WillByDefault(Throw(gone));
     ON_CALL(c, errors()).WillByDefault(Throw(gone));
-    ON_CALL(c, open(_, _)).WillByDefault(Throw(std::runtime_error("no engine")));
+    ON_CALL(c, open(::testing::_, ::testing::_))
+        .WillByDefault(Throw(std::runtime_error("no engine")));
     ON_CALL(c, close()).WillByDefault(Throw(gone));
     CDbConnection connection(std::move(connectionMock));
     EXPECT_EQ(connection.IsOpen(), 0);
@@ -408,7 +407,7 @@ TEST(Wrappers, AnEngineThatThrowsGivesFailureValuesAndTraceLines) {
     ON_CALL(r, cancelUpdate()).WillByDefault(Throw(gone));
     ON_CALL(r, moveFirst()).WillByDefault(Throw(gone));
     ON_CALL(r, fieldCount()).WillByDefault(Return(1));
-    ON_CALL(r, fieldValue(_, _)).WillByDefault(Throw(gone));
+    ON_CALL(r, fieldValue(::testing::_, ::testing::_)).WillByDefault(Throw(gone));
     EXPECT_EQ(rs.CancelUpdate(), 0);
     EXPECT_TRUE(traced("CancelUpdate 方法发生异常. 错误信息: the engine is gone; "));
     EXPECT_EQ(rs.MoveFirst(), 0);
@@ -437,9 +436,8 @@ TEST(Wrappers, CancelUpdateWithoutAnEditAsksNothing) {
 TEST(Wrappers, TypedSettersWriteTheirTags) {
     auto mock = std::make_unique<MockRecordset>();
     std::vector<Variant> written;
-    EXPECT_CALL(*mock, setFieldValue(_, _)).WillRepeatedly([&](long, const Variant& v) {
-        written.push_back(v);
-    });
+    EXPECT_CALL(*mock, setFieldValue(::testing::_, ::testing::_))
+        .WillRepeatedly([&](long, const Variant& v) { written.push_back(v); });
     EXPECT_CALL(*mock, state()).WillRepeatedly(Return(engine::adStateClosed));
     CDbRecordset rs(nullptr, std::move(mock));
     const int i = 3;
