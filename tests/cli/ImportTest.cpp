@@ -45,8 +45,8 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(2, "Cu"), "2.25");
     EXPECT_EQ(t.at(2, "COEF"), "1");
     EXPECT_EQ(t.at(0, "CATEGORY"), "Measured \xF0\x9F\x92\x8E");  // a 4-byte character
-    EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");       // UTF-8 to the last byte
-    EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");  // 19 bytes, the most kept
+    EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");             // UTF-8 to the last byte
+    EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");        // 19 bytes, the most kept
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
     EXPECT_EQ(kinds(), "0|3\n");  // no ore type, three categories
     EXPECT_EQ(lineStarting(said, "note"), "");
@@ -288,11 +288,20 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
     for (const std::string end : {"\r\n", "\r"}) {
         SCOPED_TRACE(end == "\r" ? "CR" : "CR LF");
         std::filesystem::remove(path("m.db"));
-        const CsvTable t = imported("q.csv",
-                                    "\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"" +
-                                        end + "5,5,5,10,10,10,1.25,\"Oxide, \"\"soft\"\"\"" + end +
-                                        end + "15,5,5,10,10,10,0.5,\"\tSulphide\"" + end,
-                                    {"-t", "T", "-e", "Cu"});
+        // The lines given, each ended with `end`.
+        const auto ended = [&end](std::initializer_list<const char*> lines) {
+            std::string text;
+            for (const char* line : lines) {
+                text.append(line).append(end);
+            }
+            return text;
+        };
+        const CsvTable t =
+            imported("q.csv",
+                     ended({"\"X\",\"Y\",\"Z\",\"DX\",\"DY\",\"DZ\",\"Cu\",\"Ore type\"",
+                            "5,5,5,10,10,10,1.25,\"Oxide, \"\"soft\"\"\"", "",
+                            "15,5,5,10,10,10,0.5,\"\tSulphide\""}),
+                     {"-t", "T", "-e", "Cu"});
         ASSERT_EQ(t.rows.size(), 2u);
         EXPECT_EQ(kinds(), "2|0\n");
         EXPECT_EQ(t.at(0, "Cu"), "1.25");
@@ -300,8 +309,8 @@ TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
         EXPECT_EQ(t.at(1, "Cu") + " " + t.at(1, "ORETYPE"), "0.5 \"\tSulphide\"");
         EXPECT_NE(readFile(path("blocks.csv")).find(",\"Oxide, \"\"soft\"\"\""), std::string::npos);
 
-        write("bad.csv", "X,Y,Z,DX,DY,DZ,Cu" + end + "5,5,5,10,10,10,1" + end + end +
-                             "15,5,5,10,10,10,rich" + end);
+        write("bad.csv",
+              ended({"X,Y,Z,DX,DY,DZ,Cu", "5,5,5,10,10,10,1", "", "15,5,5,10,10,10,rich"}));
         EXPECT_FAILS_WITH(vornel({"import", "bad.db", "bad.csv", "-t", "T", "-e", "Cu"}),
                           "bad.csv:4:");
     }
@@ -361,8 +370,8 @@ TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
 TEST_F(ImportTest, ANewDatabaseGoesWhereALinkPoints) {
     std::filesystem::create_directory(path("store"));
     std::filesystem::create_symlink("store/real.db", path("m.db"));
-    const CsvTable t = imported("in.csv", "X,Y,Z,DX,DY,DZ,Cu\n5,5,5,10,10,10,0.5\n",
-                                {"-t", "T", "-e", "Cu"});
+    const CsvTable t =
+        imported("in.csv", "X,Y,Z,DX,DY,DZ,Cu\n5,5,5,10,10,10,0.5\n", {"-t", "T", "-e", "Cu"});
     EXPECT_EQ(t.at(0, "Cu"), "0.5");
     EXPECT_TRUE(std::filesystem::is_symlink(path("m.db")));
     EXPECT_EQ(sqliteShell(path("store/real.db"), "SELECT COUNT(*) FROM T;"), "1\n");

@@ -88,9 +88,9 @@ TEST_F(HostileInput, FilesThatAreNotWholeAccessDatabases) {
         {header("Standard ACE DB", 2, 4096), later},
         {header("Standard Jet DB", 2, 4096), later},
         // Jet 3 pages are 2 KiB, Jet 4 pages 4 KiB.
-        {header("Standard Jet DB", 0, 3 * 2048 + 1),
+        {header("Standard Jet DB", 0, size_t{3} * 2048 + 1),
          "is damaged: it ends part-way through a page (6145 bytes); it may have been cut short"},
-        {header("Standard Jet DB", 1, 3 * 2048),
+        {header("Standard Jet DB", 1, size_t{3} * 2048),
          "is damaged: it ends part-way through a page (6144"},
     };
     const std::string path = dir.file("old.mdb");
