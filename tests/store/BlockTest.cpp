@@ -1,17 +1,18 @@
 // Result and void rows through the file: every column, the sub-block bytes,
 // the order of reads and the rules of the two block caches.
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 #include "store/BlockFixture.h"
+#include "support/ChildStatus.h"
 
 using vornel::test::BlockTest;
+using vornel::test::childStatus;
 using vornel::test::contains;
 using vornel::test::sqliteShell;
 
@@ -194,13 +195,11 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
         many.push_back(block(i, 0, 0, 0));
     }
     mng.clearDatabase();
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int status = childStatus([&] {
         CVornelMng writer;
         if (writer.connectDatabase(path) != 1 || writer.beginTransact() != 1 ||
             writer.modifyResTypeByID("T1", 1, "IN_TX") != 1) {
-            _exit(2);
+            return 2;
         }
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{};
@@ -208,24 +207,22 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
         const rlimit full{static_cast<rlim_t>(std::filesystem::file_size(path)), limit.rlim_max};
         setrlimit(RLIMIT_FSIZE, &full);
         if (writer.insertIntoBlockResult("T1", many.data(), static_cast<long>(many.size())) != 0) {
-            _exit(3);
+            return 3;
         }
         setrlimit(RLIMIT_FSIZE, &limit);
         if (writer.modifyResTypeByID("T1", 2, "AFTER") != 0 ||
             !contains(writer.lastError(), "the transaction was rolled back after an error") ||
             writer.beginTransact() != 0) {
-            _exit(4);
+            return 4;
         }
         if (writer.endTransact(Rollback) != 1) {
-            _exit(5);
+            return 5;
         }
-        _exit(writer.modifyResTypeByID("T1", 3, "LATER") == 1 ? 0 : 6);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return writer.modifyResTypeByID("T1", 3, "LATER") == 1 ? 0 : 6;
+    });
+    EXPECT_EQ(status, 0)
         << "2 no transaction, 3 the insert did not fail, 4 the write or transaction after "
-        << "it was not refused, 5 the rollback failed, 6 no write after it; status " << status;
+        << "it was not refused, 5 the rollback failed, 6 no write after it";
     EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"), "1|\n2|\n3|LATER\n");
 }
 
@@ -235,9 +232,7 @@ TEST_F(BlockTest, ACommitThatFailsForSpaceWritesNothing) {
     ASSERT_EQ(mng.createBlockVoidTbl("V1"), 1);
     ASSERT_EQ(mng.createBlockResultTbl("T2"), 1);
     mng.clearDatabase();
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int status = childStatus([&] {
         CVornelMng writer;
         KrigBlockResult one = block(1, 0, 0, 0);
         KrigBlockVoid hole;
@@ -254,7 +249,7 @@ TEST_F(BlockTest, ACommitThatFailsForSpaceWritesNothing) {
              "the variogram structures"},
             {[&] { return writer.deleteBlock("T2"); }, "the deletion"}};
         if (writer.connectDatabase(path) != 1) {
-            _exit(2);
+            return 2;
         }
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{};
@@ -265,21 +260,18 @@ TEST_F(BlockTest, ACommitThatFailsForSpaceWritesNothing) {
         for (const auto& [write, what] : writes) {
             if (write() != 0 ||
                 writer.lastError().rfind(std::string("cannot commit ") + what + ": ", 0) != 0) {
-                _exit(failed);
+                return failed;
             }
             ++failed;
         }
         if (!ids.empty()) {
-            _exit(8);  // numbers of runs that were not written
+            return 8;  // numbers of runs that were not written
         }
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(writer.insertIntoBlockResult("T1", &one, 1) == 1 ? 0 : 9);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "2 not connected, 3 to 7 that write not refused as it should be, 8 run numbers "
-        << "given, 9 no write after them; status " << status;
+        return writer.insertIntoBlockResult("T1", &one, 1) == 1 ? 0 : 9;
+    });
+    EXPECT_EQ(status, 0) << "2 not connected, 3 to 7 that write not refused as it should be, 8 "
+                            "run numbers given, 9 no write after them";
     EXPECT_EQ(sqliteShell(path,
                           "SELECT count(*) FROM T1; SELECT count(*) FROM V1; SELECT count(*) FROM "
                           "KrigBlock_Param; SELECT count(*) FROM KrigBlock_Vrg_Param; SELECT "

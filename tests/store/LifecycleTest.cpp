@@ -1,12 +1,12 @@
 // The manager's database file: creating, connecting, compacting, closing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "support/ChildStatus.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
@@ -29,14 +29,8 @@ protected:
     // The exit status of `work` run in a child process, -1 when it did not
     // exit; as nobody, for the modes to bind, 2 when root cannot become it.
     static int inChild(const std::function<int()>& work, bool asNobody = false) {
-        const pid_t child = fork();
-        if (child == 0) {
-            _exit(asNobody && geteuid() == 0 && setuid(65534) != 0 ? 2 : work());
-        }
-        int status = 0;
-        return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
-                   ? WEXITSTATUS(status)
-                   : -1;
+        return childStatus(
+            [&] { return asNobody && geteuid() == 0 && setuid(65534) != 0 ? 2 : work(); });
     }
 
     // Lets everyone read and search the folder, and no one write it.
