@@ -254,6 +254,8 @@ TEST(Wrappers, TransactionsNestAndTheOutermostDecides) {
     // One statement a call: a second one refuses the whole text.
     EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); DROP TABLE T", kText));
     EXPECT_FALSE(db.connection.Execute("INSERT INTO T VALUES(1); /* and */ DROP TABLE T", kText));
+    EXPECT_FALSE(
+        db.connection.Execute("INSERT INTO T VALUES(1); -1", kText));  // one minus, no comment
     EXPECT_TRUE(db.connection.Execute("INSERT INTO T VALUES(1);  -- done", kText));
     for (const char* nothing : {"  ", "/* nothing */ ;"}) {
         EXPECT_FALSE(db.connection.Execute(nothing, kText));
