@@ -1,5 +1,6 @@
 // What info tells about a database, and compact keeping what it holds.
 #include "CliFixture.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -111,6 +112,12 @@ TEST_F(InfoTest, CompactKeepsTheBlocks) {
     EXPECT_EQ(out.substr(0, 14), "Compacted m.db") << out;
     EXPECT_EQ(ok({"export", "m.db", "-t", "T"}), before);
     EXPECT_FAILS_WITH(vornel({"compact", "none.db"}), "none.db: no such file");
+    {
+        // Another program holding the model keeps it from being compacted.
+        CVornelMng other;
+        ASSERT_EQ(other.connectDatabase(path("m.db")), 1) << other.lastError();
+        EXPECT_FAILS_WITH(vornel({"compact", "m.db"}), "open in another connection");
+    }
     // The global --verbose may follow the command.
     EXPECT_FAILS_WITH(vornel({"info", "none.db", "--verbose"}), "none.db: no such file");
 }
