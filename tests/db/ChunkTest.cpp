@@ -92,6 +92,16 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     std::fill(std::begin(back), std::end(back), 0);
     EXPECT_EQ(rs.GetChunk(2L, back), 1);
     EXPECT_EQ(0, memcmp(data, back, sizeof data));
+    // A value put whole is stored whole, and read back in chunks.
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.PutCollect(0L, 2), 1);
+    EXPECT_EQ(rs.PutCollect(2L, Variant::byteArray(data + 1, sizeof data - 1)), 1);
+    ASSERT_EQ(rs.Update(), 1);
+    ASSERT_EQ(rs.Open("SELECT P FROM T WHERE I = 2", kText, kStatic, kOptimistic), 1);
+    std::fill(std::begin(back), std::end(back), 0);
+    EXPECT_EQ(rs.GetChunk(0L, back), 1);
+    EXPECT_EQ(0, memcmp(data + 1, back, sizeof data - 1));
+    EXPECT_EQ(back[sizeof data - 1], 0);
 
     // The engine refuses them as well, whoever calls it.
     auto raw = engine::createRecordset();
