@@ -107,6 +107,7 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     auto raw = engine::createRecordset();
     raw->open("SELECT * FROM T", db.connection.GetConnection(), kStatic, kOptimistic, kText);
     raw->addNew();
+    EXPECT_EQ(raw->getChunk(2, back, 8), 0u);  // nothing given yet
     EXPECT_THROW(raw->appendChunk(0, data, 4), ComError);
     // A value read to its end gives nothing more.
     EXPECT_EQ(raw->appendChunk(2, data, 4), hr::kOk);
