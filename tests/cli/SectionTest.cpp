@@ -3,6 +3,11 @@
 // Y, then Z. Block 2 (x 10..20, y 0..10, z 0..10) holds only two sub-blocks
 // in its lower half, A at x 10..14 and B at x 14..20, both z 0..5, so its
 // coefficient is 0.5 and sections test it by its sub-blocks.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -65,6 +70,21 @@ void expectOnThePage(const std::string& svg) {
     EXPECT_TRUE(within(numbersOf(svg, "[ML]" + number + " ", 1), left, left + std::stod(frame[3])));
     EXPECT_TRUE(
         within(numbersOf(svg, "[ML][-0-9.]+ " + number, 1), top, top + std::stod(frame[4])));
+}
+
+// A full device for an output to fail on: the test's own where one can be
+// made, so that a fault that replaced the file named would not replace the
+// system's /dev/full.
+std::string fullDevice(const std::string& folder) {
+    const std::string own = folder + "/full";
+    if (::mknod(own.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        const int fd = ::open(own.c_str(), O_WRONLY);
+        if (fd >= 0) {
+            ::close(fd);
+            return own;
+        }
+    }
+    return "/dev/full";
 }
 
 class SectionTest : public CliTest {
@@ -278,13 +298,16 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "/dev/stdout", "--csv", "-"}),
         "--svg and --csv would both write to standard output");
-    // A list that cannot be written, or not wholly, leaves no drawing behind.
-    for (const char* list : {"nowhere/p.csv", "/dev/full"}) {
+    // A list that cannot be written, or not wholly, leaves no drawing behind,
+    // and a device stays a device.
+    const std::string full = fullDevice(dir.path());
+    for (const std::string& list : {std::string("nowhere/p.csv"), full}) {
         EXPECT_FAILS_WITH(
             vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "p.svg", "--csv", list}),
             list);
         EXPECT_FALSE(fileExists(path("p.svg")));
     }
+    EXPECT_TRUE(std::filesystem::is_character_file(full));
 }
 
 // Two 1 m blocks at mining coordinates: labels rounded to six digits would
