@@ -104,6 +104,14 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
     EXPECT_FAILS_WITH(vornel({"demo", "precious.db", "--blocks", "500"}),
                       "precious.db: exists and is not a demo database");
     EXPECT_EQ(readFile(path("precious.db")), "not a demo\n");
+    // A block model of one's own is no demo either, even under the demo's
+    // table name.
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    ok({"import", "model.db", "a.csv", "-t", "CU_DEMO", "-e", "Cu"});
+    const std::string model = readFile(path("model.db"));
+    EXPECT_FAILS_WITH(vornel({"demo", "model.db", "--blocks", "500"}),
+                      "model.db: exists and is not a demo database");
+    EXPECT_EQ(readFile(path("model.db")), model);
     EXPECT_FAILS_WITH(vornel({"demo", "nodir/x.db", "--blocks", "200"}),
                       "vornel demo: nodir/x.db: cannot create the database: the folder nodir "
                       "does not exist");
