@@ -223,20 +223,20 @@ void rawReadParams(RawDb& db, int firstMineId, int count, std::vector<KrigBlockP
             p.MineID = sqlite3_column_int(s, 0);
             copyText(p.Krig_Result_Name, s, 1);
             copyText(p.Mine_Element, s, 2);
-            double* doubles[] = {&p.Grid_StartX, &p.Grid_StartY, &p.Grid_StartZ,
-                                 &p.Grid_EndX,   &p.Grid_EndY,   &p.Grid_EndZ,
-                                 &p.Grid_SizeX,  &p.Grid_SizeY,  &p.Grid_SizeZ};
+            double* const doubles[] = {&p.Grid_StartX, &p.Grid_StartY, &p.Grid_StartZ,
+                                       &p.Grid_EndX,   &p.Grid_EndY,   &p.Grid_EndZ,
+                                       &p.Grid_SizeX,  &p.Grid_SizeY,  &p.Grid_SizeZ};
             int c = 3;
             for (double* v : doubles) {
                 *v = sqlite3_column_double(s, c++);
             }
-            int32_t* ints[] = {&p.Grid_NumX, &p.Grid_NumY, &p.Grid_NumZ,
-                               &p.Grid_Azm,  &p.Grid_Dip,  &p.Grid_Org};
+            int32_t* const ints[] = {&p.Grid_NumX, &p.Grid_NumY, &p.Grid_NumZ,
+                                     &p.Grid_Azm,  &p.Grid_Dip,  &p.Grid_Org};
             for (int32_t* v : ints) {
                 *v = sqlite3_column_int(s, c++);
             }
-            double* more[] = {&p.SubGrid_SizeX, &p.SubGrid_SizeY, &p.SubGrid_SizeZ,
-                              &p.Srch_RangX,    &p.Srch_RangY,    &p.Srch_RangZ};
+            double* const more[] = {&p.SubGrid_SizeX, &p.SubGrid_SizeY, &p.SubGrid_SizeZ,
+                                    &p.Srch_RangX,    &p.Srch_RangY,    &p.Srch_RangZ};
             for (double* v : more) {
                 *v = sqlite3_column_double(s, c++);
             }
