@@ -78,6 +78,7 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_EQ(shell("SELECT Ore_Propro, Block_OreMass, Krig_ResType FROM T1"),
               "0.25|0.0|Indicated\n0.0|2.0|MMMMMMMMMMMMMMMMMMMM\n");
     EXPECT_EQ(mng.modifyResultAtts("T1", nullptr, 2), 0);
+    EXPECT_EQ(mng.modifyResType("T1", nullptr, 0), 1) << "no blocks, nothing to update";
 
     // No number stands for NaN or infinity: refused, every row as it was.
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
