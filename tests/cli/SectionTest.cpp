@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -227,6 +228,34 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_NE(plan, "none");
     // The colour bar is headed by the element and its unit.
     EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"axis\">Cu (%)</text>"));
+    // The scale bar is as long as its label says at the drawing's scale, which
+    // block 5, 10 m across the section, gives; a tick stands at either end.
+    const std::string svg = readFile(path("cut.svg"));
+    const std::vector<double> block5 =
+        numbersOf(svg, "d=\"M([-0-9.]+) [-0-9.]+ L([-0-9.]+) [^>]*><title>block 5:", 1);
+    const std::vector<double> block5End =
+        numbersOf(svg, "d=\"M([-0-9.]+) [-0-9.]+ L([-0-9.]+) [^>]*><title>block 5:", 2);
+    const std::string line =
+        "<line x1=\"([-0-9.]+)\" y1=\"([-0-9.]+)\" x2=\"([-0-9.]+)\" y2=\"([-0-9.]+)\" "
+        "class=\"scale\"/>";
+    const std::vector<double> x1 = numbersOf(svg, line, 1);
+    const std::vector<double> y1 = numbersOf(svg, line, 2);
+    const std::vector<double> x2 = numbersOf(svg, line, 3);
+    const std::vector<double> y2 = numbersOf(svg, line, 4);
+    const std::vector<double> metres = numbersOf(svg, ">([0-9.]+) m</text>", 1);
+    ASSERT_EQ(block5.size(), 1u);
+    ASSERT_EQ(x1.size(), 3u);
+    ASSERT_EQ(metres.size(), 1u);
+    const double perMetre = std::abs(block5End[0] - block5[0]) / 10;
+    EXPECT_EQ(y1[0], y2[0]);
+    EXPECT_NEAR(x2[0] - x1[0], metres[0] * perMetre, 0.05);
+    const std::set<double> ends{x1[1], x1[2]};
+    EXPECT_EQ(ends, (std::set<double>{x1[0], x2[0]}));
+    for (size_t tick = 1; tick < 3; ++tick) {
+        EXPECT_EQ(x1[tick], x2[tick]);
+        EXPECT_LT(y1[tick], y1[0]);
+        EXPECT_GT(y2[tick], y1[0]);
+    }
     // A table without blocks has no centres to tell of.
     sqliteShell(path("m.db"), "DELETE FROM G");
     EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));
