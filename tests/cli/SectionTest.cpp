@@ -569,6 +569,10 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--y", "5"}),
                       "G: the section meets the blocks of runs 1 and 2, which estimate other "
                       "elements or units");
+    // So is a section that meets one block of each.
+    EXPECT_FAILS_WITH(
+        vornel({"section", "m.db", "-t", "G", "--corners", "29,5,1 101,5,1 101,5,9 29,5,9"}),
+        "G: the section meets the blocks of runs 1 and 2");
     cut({"--x", "115"});
     const CsvTable au = readCsv(path("cut.csv"));
     EXPECT_EQ(au.header.at(9), "Au");
