@@ -142,6 +142,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "back.csv:2:7: block sizes must be above 0"},
         {"thin.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,0,1\n",
          "thin.csv:2:7: block sizes must be above 0"},
+        {"wall.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,0,10,1\n",
+         "wall.csv:2:7: block sizes must be above 0"},
         {"i.csv", "I,J,K,CU\n0,1.5,0,1\n", "i.csv:2:3: expected a whole number in column 'J'",
          sized},
         {"plus.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,+-5\n",
