@@ -137,6 +137,12 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(rs.GetCollect(0, saved), 1);
     EXPECT_EQ(saved, 1);
     EXPECT_TRUE(db.connection.Execute("DELETE FROM T WHERE A = 0", kText));
+    // A row of two tables is no one table's row.
+    EXPECT_TRUE(db.connection.Execute("create table U(B long)", kText));
+    ASSERT_EQ(rs.Open("SELECT T.A, U.B FROM T, U", kText, kStatic, kOptimistic), 1);
+    EXPECT_EQ(rs.AddNew(), 0);
+    EXPECT_EQ(db.connection.LastFailure(),
+              "rows cannot be added here: the columns do not all come from one table");
 
     ASSERT_EQ(
         rs.Open("SELECT A, N FROM T WHERE A > 5 ORDER BY A DESC", kText, kStatic, kOptimistic), 1);
