@@ -402,6 +402,10 @@ TEST_F(SectionTest, LabelsFarFromTheOriginKeepEveryDigit) {
     // moves right to make room, and the axis name stays on the page.
     ok({"section", "m.db", "-t", "F", "--z", "0.5", "--svg", "plan.svg"});
     expectOnThePage(readFile(path("plan.svg")));
+    EXPECT_TRUE(contains(readFile(path("plan.svg")), ">Y (m)</text>"));
+    const std::vector<double> northings = labelsOf("plan.svg", "text-anchor=\"end\">7008", 'y');
+    ASSERT_GE(northings.size(), 2u);
+    EXPECT_TRUE(rising(northings.rbegin(), northings.rend()));
     out = ok({"section", "m.db", "-t", "F", "--line", "500000.25,7008002.75 500001.75,7008002.75"});
     EXPECT_EQ(linesOf(out)[0],
               "F, section along (500000.25, 7008002.75) to (500001.75, 7008002.75): 2 blocks cut");
