@@ -227,6 +227,10 @@ TEST(AccessReader, TheSampleFilesColumnsAndWhatStopsAReading) {
     readAccessFile(sample("nwind.mdb"), nwind);
     ASSERT_EQ(nwind.tables.size(), 9u);
     EXPECT_EQ(nwind.ended, 9u);
+    for (const auto& [table, rows] : nwind.tables) {
+        EXPECT_EQ(table.rows, static_cast<long>(rows.size()))
+            << table.name;  // as its header counts
+    }
     const AccessTable& categories = nwind.tables[4].first;
     ASSERT_EQ(categories.name, "Categories");
     ASSERT_EQ(categories.columns.size(), 4u);
