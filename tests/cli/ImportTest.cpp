@@ -168,13 +168,17 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(readCsv(path("p.csv")).header.at(9), "Au_ppm_pct");
     ok({"import", "p.db", "p.csv", "-t", "AGAIN", "-e", "Au_ppm"});
     EXPECT_NE(ok({"info", "p.db"}).find("table AGAIN, element Au_ppm (%)"), std::string::npos);
-    // Beside an index column, centres are centres, in the grid --origin sets.
+    // Beside an index column, centres are centres, in the grid --origin sets;
+    // here below sea level.
     const CsvTable centred = imported(
-        "ijk.csv", "IJK,XC,YC,ZC,AU\n0,4297.5,7495,185,1.5\n1,4307.5,7495,185,0.5\n",
-        {"-t", "C", "-e", "Au", "--block-size", "10", "--origin", "4292.5,7490,180"}, "c.db", "C");
+        "ijk.csv", "IJK,XC,YC,ZC,AU\n0,4297.5,7495,-185,1.5\n1,4307.5,7495,-185,0.5\n",
+        {"-t", "C", "-e", "Au", "--block-size", "10", "--origin", "4292.5,7490,-190"}, "c.db", "C");
     ASSERT_EQ(centred.rows.size(), 2u);
     EXPECT_EQ(centred.at(1, "X") + " " + centred.at(1, "Y") + " " + centred.at(1, "Z"),
-              "4307.5 7495 185");
+              "4307.5 7495 -185");
+    EXPECT_EQ(lineStarting(ok({"info", "c.db"}), "grid"),
+              "  grid           2 x 1 x 1 blocks of 10 x 10 x 10 from (4292.5, 7490, -190) to "
+              "(4312.5, 7500, -180)");
     // Sub-blocks named by their parent's indices: the parent is that grid
     // cell (x 10..20), which they fill a quarter of, not the box they span.
     const CsvTable split = imported(
