@@ -208,13 +208,16 @@ TEST_F(ExportTest, ADashIsStandardOutput) {
     EXPECT_EQ(out.substr(0, 8), "BLOCKID,");
     EXPECT_FALSE(std::filesystem::exists(path("-")));
 
-    // So is /dev/stdout, whether a pipe or a file it appends to.
-    const std::string export_ = "cd " + shellQuote(dir.path()) + " && " + VORNEL_CLI +
-                                " export m.db -t A -o /dev/stdout";
-    EXPECT_EQ(shellOutput(export_ + " | wc -l"), "4\n");
+    // So are its names, whether it is a pipe or a file it appends to.
     writeFile(path("log.txt"), "kept\n");
-    shellOutput(export_ + " >> log.txt");
-    EXPECT_EQ(linesOf(readFile(path("log.txt"))).size(), 5u);
+    for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        SCOPED_TRACE(name);
+        const std::string export_ =
+            "cd " + shellQuote(dir.path()) + " && " + VORNEL_CLI + " export m.db -t A -o " + name;
+        EXPECT_EQ(shellOutput(export_ + " | wc -l"), "4\n");
+        shellOutput(export_ + " >> log.txt");
+    }
+    EXPECT_EQ(linesOf(readFile(path("log.txt"))).size(), 13u);
 }
 
 // Every write to a full device fails: the export must not pass for done.
