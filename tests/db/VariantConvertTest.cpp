@@ -188,6 +188,7 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
     EXPECT_FALSE(oledate::parse("20010101", d));
     EXPECT_FALSE(oledate::parse("2001-01/01", d));
+    EXPECT_FALSE(oledate::parse("2001-01-01 12-00:00", d));
 }
 
 // Around the first buffer's 256 bytes, which the terminating NUL shares.
