@@ -310,8 +310,10 @@ TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     EXPECT_EQ(linesOf(r.out).size(), 5u) << r.out;
     EXPECT_EQ(r.out.substr(0, 19), "BLOCKID,MINEID,SUB,");
     EXPECT_TRUE(contains(r.err, "4 blocks cut")) << r.err;
-    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "m.db"}),
-                      "database being read");
+    for (const char* output : {"--svg", "--csv"}) {
+        EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "G", "--x", "15", output, "m.db"}),
+                          "database being read");
+    }
     // Two outputs into one file would leave only the second.
     EXPECT_USAGE_ERROR(
         vornel({"section", "m.db", "-t", "G", "--x", "15", "--svg", "-", "--csv", "-"}),
