@@ -1,7 +1,10 @@
 // The demo on a small model: it finishes, its database reads back, and it
 // can run again over its own database but over nothing else.
+#include <cmath>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -85,6 +88,47 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
               sqliteShell(path("demo.db"),
                           "SELECT 'Void table OLD_WORKINGS: ' || COUNT(*) || ' void blocks (' || "
                           "SUM(length(SubBUDBlob) > 4) || ' with sub-blocks)' FROM OLD_WORKINGS"));
+
+    // The sub-blocks of each split block, and of each void block, lie in its
+    // cell and fill the share of it that its coefficient gives.
+    const auto expectFilled = [](const auto* blocks, long count) {
+        long split = 0;
+        for (long i = 0; i < count; ++i) {
+            const auto& b = blocks[i];
+            const double centre[] = {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ};
+            const double cell[] = {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ};
+            double filled = 0;
+            for (int p = 0; p < b.SubBUD_Num; ++p) {
+                const D_3DOT& at = b.SubBUD_PntLoc[p];
+                const D_3DOT& size = b.SubBUD_GridSize[p];
+                const double atAxis[] = {at.x, at.y, at.z};
+                const double sizeAxis[] = {size.x, size.y, size.z};
+                double share = 1;
+                for (int a = 0; a < 3; ++a) {
+                    EXPECT_LE(std::fabs(atAxis[a] - centre[a]), (cell[a] - sizeAxis[a]) / 2 + 1e-9)
+                        << "block " << b.Krig_BlockID;
+                    share *= sizeAxis[a] / cell[a];
+                }
+                filled += share;
+            }
+            if (b.SubBUD_Num > 0) {
+                ++split;
+                EXPECT_NEAR(filled, b.Block_Coef, 1e-9) << "block " << b.Krig_BlockID;
+            }
+        }
+        return split;
+    };
+    {
+        CVornelMng mng;
+        ASSERT_EQ(mng.connectDatabase(path("demo.db")), 1) << mng.lastError();
+        KrigBlockResult* blocks = nullptr;
+        KrigBlockVoid* voids = nullptr;
+        long count = 0;
+        ASSERT_EQ(mng.getBlockResult("CU_DEMO", &blocks, &count), 1) << mng.lastError();
+        EXPECT_GT(expectFilled(blocks, count), 0);
+        ASSERT_EQ(mng.getBlockVoid("OLD_WORKINGS", &voids, &count), 1) << mng.lastError();
+        EXPECT_GT(expectFilled(voids, count), 0);
+    }
 
     // Both drawings are well-formed and show blocks.
     for (const char* name : {"section-vertical.svg", "section-horizontal.svg"}) {
