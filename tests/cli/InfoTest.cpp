@@ -31,7 +31,9 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
               "  grid           3 x 1 x 5 blocks of 10 x 10 x 10 from (0, 0, 0) to (30, 10, 50)");
     EXPECT_EQ(lineStarting(info, "sub-blocks"), "  sub-blocks     down to 5 x 10 x 10");
     EXPECT_EQ(lineStarting(info, "void table"), "  void table     VOIDS");
-    EXPECT_EQ(lineStarting(info, "variogram"), "") << "an import knows no variogram";
+    for (const char* fact : {"variogram", "search"}) {
+        EXPECT_EQ(lineStarting(info, fact), "") << "an import knows no " << fact;
+    }
     EXPECT_EQ(lineStarting(info, "table "), "") << "the run has its table to itself";
     // A sill recorded without its structures, as another program may, is told.
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
