@@ -77,7 +77,7 @@ void expectOnThePage(const std::string& svg) {
 // made, so that a fault that replaced the file named would not replace the
 // system's /dev/full.
 std::string fullDevice(const std::string& folder) {
-    const std::string own = folder + "/full";
+    std::string own = folder + "/full";
     if (::mknod(own.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
         const int fd = ::open(own.c_str(), O_WRONLY);
         if (fd >= 0) {
