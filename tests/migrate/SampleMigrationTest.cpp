@@ -227,9 +227,9 @@ TEST(AccessReader, TheSampleFilesColumnsAndWhatStopsAReading) {
     readAccessFile(sample("nwind.mdb"), nwind);
     ASSERT_EQ(nwind.tables.size(), 9u);
     EXPECT_EQ(nwind.ended, 9u);
+    // Each table's header counts the rows read.
     for (const auto& [table, rows] : nwind.tables) {
-        EXPECT_EQ(table.rows, static_cast<long>(rows.size()))
-            << table.name;  // as its header counts
+        EXPECT_EQ(table.rows, static_cast<long>(rows.size())) << table.name;
     }
     const AccessTable& categories = nwind.tables[4].first;
     ASSERT_EQ(categories.name, "Categories");
