@@ -254,6 +254,25 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         EXPECT_LT(y1[tick], y1[0]);
         EXPECT_GT(y2[tick], y1[0]);
     }
+    // The colour bar spans the table's grades, 0.1 at its foot to 1.3 at its
+    // head; each grade labelled there, every 0.2, has its tick at its place.
+    std::smatch bar;
+    ASSERT_TRUE(std::regex_search(svg, bar,
+                                  std::regex("y=\"([-0-9.]+)\" width=\"18\" height=\"([-0-9.]+)\" "
+                                             "fill=\"url\\(#ramp\\)\"")));
+    const std::regex tick(
+        "<line x1=\"[-0-9.]+\" y1=\"([-0-9.]+)\" x2=\"[-0-9.]+\" y2=\"\\1\" class=\"tick\"/>\n"
+        "<text x=\"[-0-9.]+\" y=\"[-0-9.]+\">([-0-9.]+)</text>");
+    std::vector<double> labelled;
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), tick); m != std::sregex_iterator();
+         ++m) {
+        const double grade = std::stod((*m)[2]);
+        EXPECT_NEAR(std::stod((*m)[1]), std::stod(bar[1]) + std::stod(bar[2]) * (1.3 - grade) / 1.2,
+                    0.01)
+            << grade;
+        labelled.push_back(grade);
+    }
+    EXPECT_EQ(labelled, (std::vector<double>{0.2, 0.4, 0.6, 0.8, 1.0, 1.2}));
     // A table without blocks has no centres to tell of.
     sqliteShell(path("m.db"), "DELETE FROM G");
     EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));
