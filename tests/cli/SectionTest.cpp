@@ -616,6 +616,11 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
                 "UPDATE p SET MineID = MineID + 100; INSERT INTO KrigBlock_Param SELECT * FROM p");
     EXPECT_EQ(linesOf(ok({"section", "m.db", "-t", "S", "--y", "5"}))[0],
               "S, section Y = 5: 2 blocks cut, 2 of them by 2 sub-blocks");
+    // So are two split blocks of one run.
+    write("two.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n12.5,5,5,5,10,10,1\n");
+    ok({"import", "m.db", "two.csv", "-t", "TWO", "-e", "Cu", "--block-size", "10"});
+    EXPECT_EQ(linesOf(ok({"section", "m.db", "-t", "TWO", "--y", "5"}))[0],
+              "TWO, section Y = 5: 2 blocks cut, 2 of them by 2 sub-blocks");
 }
 
 }  // namespace
