@@ -186,6 +186,12 @@ TEST_F(BlockTest, BoxesBeyondTheDoublesAreCutByTheFacesTheyHave) {
         {{-1e7, 5, -1e4}, {1e7, 5, -1e4}, {1e7, 5, 1e4}, {-1e7, 5, 1e4}}};
     EXPECT_EQ(ids(cut(mng, alongX)), std::vector<int>{1});
     EXPECT_EQ(ids(cut(mng, planeX(1e308 - 0.8e308))), std::vector<int>{3});
+    // So does a section that leans across that face.
+    const std::array<D_3DOT, 4> leaning = {{{0.1e308, -1e4, 5 - 1e4},
+                                            {0.1e308, 1e4, 5 - 1e4},
+                                            {0.3e308, 1e4, 5 + 1e4},
+                                            {0.3e308, -1e4, 5 + 1e4}}};
+    EXPECT_EQ(ids(cut(mng, leaning)), std::vector<int>{3});
 }
 
 // Rows the database leaves out before they are read are only those the cut
