@@ -174,6 +174,10 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
     EXPECT_EQ(rs.SetAbsolutePosition(2), 1);  // back a row
     EXPECT_EQ(rs.GetCollect(0, a), 1);
     EXPECT_EQ(a, 24);
+    EXPECT_EQ(rs.SetAbsolutePosition(1), 1);  // the first row is row 1
+    EXPECT_EQ(rs.GetCollect(0, a), 1);
+    EXPECT_EQ(a, 25);
+    EXPECT_EQ(rs.SetAbsolutePosition(0), 0);
     EXPECT_EQ(rs.SetAbsolutePosition(21), 0);
 
     // A statement without rows runs and leaves the recordset closed; one that
