@@ -198,6 +198,9 @@ TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
         1);
     EXPECT_EQ(rs.GetRecordCount(), -1);
     EXPECT_EQ(db.connection.LastFailure(), "cannot count the rows: integer overflow");
+    // A query whose first row fails is refused, and leaves the recordset closed.
+    EXPECT_EQ(rs.Open("SELECT abs(-9223372036854775808) FROM T", kText, kStatic, kOptimistic), 0);
+    EXPECT_EQ(rs.IsOpen(), 0);
     // Integers within 32 bits come as 32-bit values; wider ones as 64-bit
     // values, which a double is not read from (0, and a trace line).
     for (const auto& [sql, want] : {std::pair{"SELECT 2147483647", 2147483647.0},
