@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -90,6 +92,15 @@ ReadFunction readThen(void (*end)()) {
         everyKind(out);
         end();
     };
+}
+
+// The descriptors this process has open, by number.
+std::set<int> openDescriptors() {
+    std::set<int> open;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        open.insert(std::stoi(entry.path().filename().string()));
+    }
+    return open;
 }
 
 bool noChildLeft() {
@@ -179,10 +190,16 @@ TEST(Wire, FailuresEndsAndFramesTheWriterNeverWrites) {
 }
 
 TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
+    // The host's descriptors, its standard input among them, stay as they were.
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1) {
+        ASSERT_EQ(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+    }
+    const std::set<int> before = openDescriptors();
     RecordingSink sink;
     readInChild("old.mdb", everyKind, sink, 5000);
     EXPECT_EQ(sink.events, everyKindEvents());
     EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(openDescriptors(), before);
 
     // What the reading library prints of its own reaches neither output.
     testing::internal::CaptureStdout();
