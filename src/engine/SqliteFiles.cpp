@@ -11,26 +11,14 @@
 
 #include "engine/Engine.h"
 #include "engine/SqliteSession.h"
+#include "platform/Files.h"
 
 namespace vornel::engine {
 namespace {
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 [[noreturn]] void failWith(HRESULT code, const std::string& description) {
     ErrorList ignored;
     raise(ignored, code, description);
-}
-
-void syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Makes the empty file that the compacted copy of `path` is written into,
@@ -52,14 +40,6 @@ void makeCopyFile(const std::string& path, const std::string& copy) {
         ::fchmod(fd, st.st_mode & 07777);
     }
     ::close(fd);
-}
-
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::unique_ptr<Session> openFile(const std::string& path) {
@@ -141,7 +121,7 @@ void createDatabaseFile(const std::string& path) {
 }
 
 void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
-    if (exists(tempPath)) {
+    if (pathExists(tempPath)) {
         failWith(hr::kFail, "The file '" + tempPath +
                                 "' is in the way of the compaction (perhaps left by an "
                                 "interrupted one); '" +
@@ -162,7 +142,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
         ::unlink(tempPath.c_str());
         session->fail(rc, "cannot write the compacted copy '" + tempPath + "'");
     }
-    syncFile(tempPath);
+    syncPath(tempPath);
     // The copy replaces the file in one step: at every moment the path holds
     // either the old file or the complete new one.
     if (::rename(tempPath.c_str(), path.c_str()) != 0) {
@@ -170,14 +150,14 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
         ::unlink(tempPath.c_str());
         failWith(hr::kFail, "cannot replace '" + path + "' by its compacted copy: " + reason);
     }
-    syncFile(directoryOf(path));
+    syncPath(directoryOf(path));
 }
 
 void replaceDatabaseFile(const std::string& path, const std::string& replacement) {
     // Held until the rename is done, so that no connection opens the old
     // file meanwhile and later reads its leftovers as the new file's.
     std::unique_ptr<Session> old;
-    if (exists(path)) {
+    if (pathExists(path)) {
         ErrorList ignored;
         requireDatabaseFile(ignored, path);
         old = openAlone(path, "replaced", "replacing it");
@@ -186,7 +166,7 @@ void replaceDatabaseFile(const std::string& path, const std::string& replacement
         failWith(hr::kFail, "cannot put '" + replacement + "' in the place of '" + path +
                                 "': " + std::strerror(errno));
     }
-    syncFile(directoryOf(path));
+    syncPath(directoryOf(path));
 }
 
 }  // namespace vornel::engine

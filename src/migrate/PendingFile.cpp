@@ -1,7 +1,5 @@
 #include "migrate/PendingFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,40 +7,16 @@
 #include <cstring>
 
 #include "migrate/MigrationError.h"
+#include "platform/Files.h"
 
 namespace vornel::migrate {
-namespace {
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Makes the rename itself survive a crash of the machine.
-void syncDirectory(const std::string& path) {
-    const int fd = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
 
 PendingFile::PendingFile(std::string destination)
     : destination_(std::move(destination)), path_(destination_ + ".migrating") {
     if (destination_.empty()) {
         throw MigrationError("the new database's path is empty");
     }
-    if (exists(destination_)) {
+    if (pathExists(destination_)) {
         throw MigrationError("'" + destination_ +
                              "' already exists; migrating writes a new database and overwrites "
                              "none");
@@ -51,7 +25,7 @@ PendingFile::PendingFile(std::string destination)
     if (::access(directory.c_str(), W_OK | X_OK) != 0) {
         throw MigrationError("cannot write in '" + directory + "': " + std::strerror(errno));
     }
-    if (exists(path_)) {
+    if (pathExists(path_)) {
         throw MigrationError("'" + path_ +
                              "' is in the way (perhaps left by an interrupted migration); move "
                              "it away and migrate again");
@@ -69,7 +43,7 @@ PendingFile::~PendingFile() {
 
 void PendingFile::commit() {
     // Checked again: the destination may have appeared while we worked.
-    if (exists(destination_)) {
+    if (pathExists(destination_)) {
         throw MigrationError("'" + destination_ +
                              "' appeared while migrating; it is left as it is");
     }
@@ -78,7 +52,8 @@ void PendingFile::commit() {
                              "': " + std::strerror(errno));
     }
     committed_ = true;
-    syncDirectory(destination_);
+    // The rename itself survives a crash of the machine.
+    syncPath(directoryOf(destination_));
 }
 
 }  // namespace vornel::migrate
