@@ -102,7 +102,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "long.csv:2:18: 'Measured and indicated' is longer than 19 bytes"},
         // A category in Latin-1, as a spreadsheet saved as plain CSV writes it.
         {"latin1.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,Indiqu\xE9\n",
-         "latin1.csv:2:18: a text that is not UTF-8"},
+         "latin1.csv:2:18: a text that is not UTF-8 (a file saved as ANSI or Latin-1?); save the "
+         "file as CSV UTF-8\n"},
         // A surrogate half (the last), as CESU-8 writes one: no character of UTF-8.
         {"cesu.csv", "X,Y,Z,DX,DY,DZ,CU,CATEGORY\n5,5,5,10,10,10,1,\xED\xBF\xBF\n",
          "cesu.csv:2:18: a text that is not UTF-8"},
