@@ -49,6 +49,11 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0,0.5", "--density", "2.5"});
     EXPECT_EQ(rowFor(dense, "0"), (Words{"0", "4", "10000", "1.4500", "145.0"}));
     EXPECT_EQ(rowFor(dense, "0.5"), (Words{"0.5", "3", "7500", "1.8000", "135.0"}));
+    // Block 4 at a density of 0.0005 weighs half a tonne, and still has its
+    // grade of 3 as the mean.
+    EXPECT_EQ(
+        rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "2", "--density", "0.0005"}), "2"),
+        (Words{"2", "1", "0", "3.0000", "0.0"}));
     // Tonnes of 66 digits are written whole.
     const Words huge = rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density",
                                   "1e62", "--where", "Krig_BlockID = 1"}),
