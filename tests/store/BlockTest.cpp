@@ -303,9 +303,12 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     }
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
 
-    // More than one statement: refused, the earlier answer intact.
-    EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "1=1; DROP TABLE T1", &rows, &count), 0);
-    EXPECT_NE(mng.lastError().find("only one statement"), std::string::npos) << mng.lastError();
+    // More than one statement: refused, the earlier answer intact. A minus
+    // after the first letter of the second starts no comment.
+    for (const char* two : {"1=1; DROP TABLE T1", "1=1; A-B"}) {
+        EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", two, &rows, &count), 0) << two;
+        EXPECT_NE(mng.lastError().find("only one statement"), std::string::npos) << mng.lastError();
+    }
     EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
 
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 10", &rows, &count), 1);
