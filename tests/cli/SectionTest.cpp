@@ -491,6 +491,14 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     ASSERT_EQ(t.rows.size(), 2u) << out;
     EXPECT_EQ(t.at(1, "TRACE"), "10 0;20 0;20 10;10 10");
     EXPECT_FALSE(contains(out, "are kept")) << out;
+    // A box that the plane crosses decides no side, though it comes first:
+    // block 1 (x 0..20) lies across X = 10, where blocks 2 and 3 meet.
+    write("across.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n10,25,5,20,10,10,1\n5,5,5,10,10,10,2\n15,5,5,10,10,10,3\n");
+    ok({"import", "m.db", "across.csv", "-t", "A", "-e", "Cu"});
+    out = ok({"section", "m.db", "-t", "A", "--x", "10", "--csv", "a.csv"});
+    EXPECT_EQ(pairsOf(readCsv(path("a.csv"))), (std::vector<std::string>{"1.0", "2.0"}));
+    EXPECT_TRUE(contains(out, "those at X < 10 are kept")) << out;
     // Within a section over y 0..4 of the face X = 10, the sub-block east of
     // it (x 10..20, y 0..5) covers the block west of it (x 0..10, y 0..10),
     // though the whole faces differ. Block 2 (x 20..30) lists its northern
