@@ -82,11 +82,13 @@ TEST_F(BlockTest, EveryColumnRoundTripsThroughTheFile) {
         "UPDATE T1 SET Krig_ResType = 'Measured and indxyé', Krig_OreType = "
         "CAST(x'" +
         std::string(40, '8') + "' AS TEXT) WHERE Krig_BlockID = 6");
-    ASSERT_EQ(mng.getBlockResult("T1", 6, &p), 1) << mng.lastError();
-    EXPECT_STREQ(p.Krig_ResType, "Measured and indxy");
-    EXPECT_STREQ(p.Krig_OreType, "");
-    delete[] p.SubBUD_PntLoc;
-    delete[] p.SubBUD_GridSize;
+    // Read into the record of block 5, no byte of whose texts is left.
+    ASSERT_EQ(mng.getBlockResult("T1", 6, &r), 1) << mng.lastError();
+    EXPECT_STREQ(r.Krig_ResType, "Measured and indxy");
+    EXPECT_EQ(std::string(r.Krig_OreType, sizeof r.Krig_OreType),
+              std::string(sizeof r.Krig_OreType, '\0'));
+    delete[] r.SubBUD_PntLoc;
+    delete[] r.SubBUD_GridSize;
 }
 
 TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
