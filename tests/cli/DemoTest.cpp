@@ -60,12 +60,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                           "SELECT Krig_ResType, MIN(Krig_OutVari) > 0 AND MIN(Krig_MeanDis) > 0 "
                           "FROM CU_DEMO GROUP BY 1 ORDER BY MAX(Krig_MeanDis)"),
               "Measured|1\nIndicated|1\nInferred|1\n");
-    // Both variogram structures lie along the lens, as its search does, an
-    // ellipsoid with three ranges.
+    // Both variogram structures, spherical, lie along the lens, as its search
+    // does, an ellipsoid with three ranges.
     EXPECT_EQ(
         sqliteShell(path("demo.db"),
                     "SELECT COUNT(*) FROM KrigBlock_Vrg_Param v JOIN KrigBlock_Param p "
-                    "USING (MineID) WHERE v.Vrg_Azm = p.Srch_Azm AND v.Vrg_Dip = p.Srch_Dip "
+                    "USING (MineID) WHERE v.Vrg_Type = 'spherical' AND v.Vrg_Azm = p.Srch_Azm "
+                    "AND v.Vrg_Dip = p.Srch_Dip "
                     "AND p.Srch_Dip != 0 AND MIN(p.Srch_RangX, p.Srch_RangY, p.Srch_RangZ) > 0"),
         "2\n");
 
