@@ -24,7 +24,7 @@ void expectNear(const D_3DOT& got, const D_3DOT& want) {
 }
 
 // The polygons of the section through the box, each with the same vertices
-// as wanted in any order, to a micrometre.
+// as wanted in any order, to a micrometre, and none of them twice.
 void expectTrace(const Corners& c, const D_3DOT& centre, const D_3DOT& size,
                  const std::vector<SectionPolygon>& want) {
     const auto rounded = [](const std::vector<SectionPolygon>& polygons) {
@@ -32,7 +32,8 @@ void expectTrace(const Corners& c, const D_3DOT& centre, const D_3DOT& size,
         for (const SectionPolygon& polygon : polygons) {
             auto& points = out.emplace_back();
             for (const SectionPoint& p : polygon) {
-                points.emplace(std::round(p.u * 1e6), std::round(p.v * 1e6));
+                EXPECT_TRUE(points.emplace(std::round(p.u * 1e6), std::round(p.v * 1e6)).second)
+                    << "a vertex repeated: " << p.u << " " << p.v;
             }
         }
         return out;
