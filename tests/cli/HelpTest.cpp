@@ -38,6 +38,9 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "vornel: unknown command 'imprt'; the commands are demo, import, export"},
         {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
         {{"info", "a.db", "--bogus"}, "--bogus"},
+        // One command at a time: the second is no command of its own.
+        {{"info", "a.db", "report", "a.db", "-t", "R", "--cutoffs", "0"},
+         "vornel info: The following arguments were not expected"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,high"}, "high"},
         {{"report", "a.db", "-t", "R", "--cutoffs", ""}, "--cutoffs: '' is not a number"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "inf"}, "'inf' is not a number"},
