@@ -55,11 +55,13 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
                     "HAVING d = round(MAX(Block_CorMass / Block_Vol), 4) AND d > 0 ORDER BY d)"),
         "Oxide < Transition < Sulphide\n");
     // Every block has a kriging variance and a mean distance to its samples,
-    // and the resource category follows that distance.
+    // and the resource category follows that distance, as the search pass
+    // that found them does: the first within 30 m, the second within 60 m.
     EXPECT_EQ(sqliteShell(path("demo.db"),
-                          "SELECT Krig_ResType, MIN(Krig_OutVari) > 0 AND MIN(Krig_MeanDis) > 0 "
-                          "FROM CU_DEMO GROUP BY 1 ORDER BY MAX(Krig_MeanDis)"),
-              "Measured|1\nIndicated|1\nInferred|1\n");
+                          "SELECT Krig_ResType, MIN(Krig_OutVari) > 0 AND MIN(Krig_MeanDis) > 0, "
+                          "MIN(Srch_Degr), MAX(Srch_Degr) FROM CU_DEMO GROUP BY 1 "
+                          "ORDER BY MAX(Krig_MeanDis)"),
+              "Measured|1|1|1\nIndicated|1|1|2\nInferred|1|2|3\n");
     // Both variogram structures, spherical, lie along the lens, as its search
     // does, an ellipsoid with three ranges.
     EXPECT_EQ(
