@@ -1,0 +1,116 @@
+// Reads that run out of memory: the call says so, keeps nothing it read
+// (the leak checker of the sanitizer build sees the sub-block arrays), and
+// the same read goes through once memory is there again.
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "store/BlockFixture.h"
+
+namespace {
+
+// While set, every allocation of at least this many bytes fails: the
+// block arrays fail, the engine's own (which does not use new) do not.
+std::atomic<std::size_t> failFrom{SIZE_MAX};
+
+void* allocate(std::size_t n) {
+    if (n >= failFrom.load()) {
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(n == 0 ? 1 : n)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void* allocate(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+// Every form, since the sanitizer's runtime gives each its own.
+void* operator new(std::size_t n) {
+    return allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t& t) noexcept {
+    return allocate(n, t);
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
+    return allocate(n, t);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace vornel::test {
+namespace {
+
+// Arrays of 64 records or more cannot be had while it lives.
+class ShortOfMemory {
+public:
+    ShortOfMemory() { failFrom = 64 * sizeof(KrigBlockResult); }
+    ~ShortOfMemory() { failFrom = SIZE_MAX; }
+    ShortOfMemory(const ShortOfMemory&) = delete;
+    ShortOfMemory& operator=(const ShortOfMemory&) = delete;
+};
+
+using OutOfMemoryTest = BlockTest;
+
+TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThrough) {
+    // 3000 blocks in a row along X, every third with two sub-blocks, all of
+    // them in the plan at Z = 0.
+    constexpr long kBlocks = 3000;
+    std::vector<KrigBlockResult> many;
+    for (int i = 1; i <= kBlocks; ++i) {
+        many.push_back(block(i, 10.0 * i, 0, 0, i % 3 == 0 ? 2 : 0));
+    }
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", many.data(), kBlocks), 1) << mng.lastError();
+    D_3DOT plan[4] = {{0, -10, 0}, {40000, -10, 0}, {40000, 10, 0}, {0, 10, 0}};
+
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    const auto readsAll = [&](long status) {
+        return status == 1 && count == kBlocks && blocks[2].SubBUD_Num == 2 &&
+               blocks[2].SubBUD_PntLoc[1].x == 32.5;
+    };
+    {
+        const ShortOfMemory short_;
+        EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 0", &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
+        EXPECT_EQ(mng.getBlockResult("T1", &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
+        EXPECT_EQ(mng.getCutBlockResult("T1", plan, &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the cut blocks in memory");
+    }
+    EXPECT_TRUE(readsAll(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 0", &blocks, &count)))
+        << mng.lastError();
+    EXPECT_TRUE(readsAll(mng.getBlockResult("T1", &blocks, &count))) << mng.lastError();
+    EXPECT_TRUE(readsAll(mng.getCutBlockResult("T1", plan, &blocks, &count))) << mng.lastError();
+}
+
+}  // namespace
+}  // namespace vornel::test
