@@ -572,10 +572,11 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     }
     EXPECT_EQ(fills.size(), 4u) << svg;
     // Alone in a drawing, a grade takes the colour halfway along the scale,
-    // between #2a788e and #22a884: here run 2's block 1, met only where the
-    // section crosses its face at Y = 0.
-    EXPECT_EQ(cut({"--corners", "105,-1,1 105,9,1 105,9,9 105,-1,9"}).second,
-              (std::vector<std::string>{"1.0"}));
+    // between #2a788e and #22a884, whatever the grades of the blocks not
+    // drawn: here run 2's block 5, met only where the section crosses its
+    // face at Y = 20.
+    EXPECT_EQ(cut({"--corners", "115,11,1 115,25,1 115,25,9 115,11,9"}).second,
+              (std::vector<std::string>{"5.0"}));
     EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"cut\" fill=\"#269089\""));
     // A drawing of no grade at all has no range to label its colour bar
     // with: no number there runs past the model's own.
