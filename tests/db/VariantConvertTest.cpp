@@ -187,6 +187,7 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
     EXPECT_FALSE(oledate::parse("20010101", d));
+    EXPECT_FALSE(oledate::parse("2O01-01-01", d));  // a letter O in the year
     EXPECT_FALSE(oledate::parse("2001-01/01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12-00:00", d));
 }
