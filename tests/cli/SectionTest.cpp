@@ -172,6 +172,9 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         EXPECT_EQ(cut(c.section), std::make_pair(c.shapes, c.list));
     }
     EXPECT_NE(readFile(path("cut.svg")).find("the section cuts no block"), std::string::npos);
+    // A drawing along a line measures from its first end.
+    cut({"--line", "0,0 30,20"});
+    EXPECT_TRUE(contains(readFile(path("cut.svg")), ">distance from (0, 0) (m)<"));
     cut({"--x", "14"});
     EXPECT_EQ(
         linesOf(out)[1],
@@ -577,7 +580,9 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     // face at Y = 20.
     EXPECT_EQ(cut({"--corners", "115,11,1 115,25,1 115,25,9 115,11,9"}).second,
               (std::vector<std::string>{"5.0"}));
-    EXPECT_TRUE(contains(readFile(path("cut.svg")), "class=\"cut\" fill=\"#269089\""));
+    const std::string lone = readFile(path("cut.svg"));
+    EXPECT_TRUE(contains(lone, "class=\"cut\" fill=\"#269089\""));
+    EXPECT_TRUE(contains(lone, ">1 block cut; coloured by Cu grade (%)<"));
     // A drawing of no grade at all has no range to label its colour bar
     // with: no number there runs past the model's own.
     EXPECT_EQ(cut({"--corners", "115,-1,11 115,9,11 115,9,19 115,-1,19"}).second,
