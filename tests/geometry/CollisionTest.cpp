@@ -7,27 +7,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
-#include <new>
 
 #include "ExactParts.h"
 #include "RandomShapes.h"
 #include "collision/Collision.h"
 #include "geometry/BoxTin.h"
+#include "support/Allocations.h"
 
 namespace {
 
-long allocations = 0;
-
-void* countedAlloc(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n == 0 ? 1 : n)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
 void* gmpRealloc(void* p, std::size_t, std::size_t n) {
-    ++allocations;
+    ++vornel::test::allocations;
     return std::realloc(p, n);
 }
 void gmpFree(void* p, std::size_t) {
@@ -35,16 +25,6 @@ void gmpFree(void* p, std::size_t) {
 }
 
 }  // namespace
-
-void* operator new(std::size_t n) {
-    return countedAlloc(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace vornel::test {
 namespace {
@@ -222,7 +202,7 @@ TEST(geometry_Collision, UnusableTrianglesAreLeftOut) {
 // without volume included. Only a case that doubles cannot decide, a
 // coordinate or so an ulp off, takes memory: CGAL signals it with an exception.
 TEST(geometry_Collision, WarmBoxTestsAllocateNothing) {
-    mp_set_memory_functions([](std::size_t n) { return countedAlloc(n); }, gmpRealloc, gmpFree);
+    mp_set_memory_functions(allocate, gmpRealloc, gmpFree);
     const auto boxesCut = [] {
         long hits = 0;
         RandomShapes shapes(7u, {{kX, kY, 1000}, 1.0, 5, false});

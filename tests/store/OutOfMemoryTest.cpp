@@ -1,82 +1,11 @@
 // Reads that run out of memory: the call says so, keeps nothing it read
 // (the leak checker of the sanitizer build sees the sub-block arrays), and
 // the same read goes through once memory is there again.
-#include <atomic>
-#include <cstdint>
-#include <cstdlib>
-#include <new>
-
 #include "store/BlockFixture.h"
-
-namespace {
-
-// While set, every allocation of at least this many bytes fails: the
-// block arrays fail, the engine's own (which does not use new) do not.
-std::atomic<std::size_t> failFrom{SIZE_MAX};
-
-void* allocate(std::size_t n) {
-    if (n >= failFrom.load()) {
-        throw std::bad_alloc();
-    }
-    if (void* p = std::malloc(n == 0 ? 1 : n)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-void* allocate(std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(n);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
-}  // namespace
-
-// Every form, since the sanitizer's runtime gives each its own.
-void* operator new(std::size_t n) {
-    return allocate(n);
-}
-void* operator new[](std::size_t n) {
-    return allocate(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t& t) noexcept {
-    return allocate(n, t);
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
-    return allocate(n, t);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+#include "support/Allocations.h"
 
 namespace vornel::test {
 namespace {
-
-// Arrays of 64 records or more cannot be had while it lives.
-class ShortOfMemory {
-public:
-    ShortOfMemory() { failFrom = 64 * sizeof(KrigBlockResult); }
-    ~ShortOfMemory() { failFrom = SIZE_MAX; }
-    ShortOfMemory(const ShortOfMemory&) = delete;
-    ShortOfMemory& operator=(const ShortOfMemory&) = delete;
-};
 
 using OutOfMemoryTest = BlockTest;
 
@@ -98,7 +27,7 @@ TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThroug
                blocks[2].SubBUD_PntLoc[1].x == 32.5;
     };
     {
-        const ShortOfMemory short_;
+        const ShortOfMemory short_(64 * sizeof(KrigBlockResult));
         EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 0", &blocks, &count), 0);
         EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
         EXPECT_EQ(mng.getBlockResult("T1", &blocks, &count), 0);

@@ -1,0 +1,76 @@
+#include "support/Allocations.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+namespace vornel::test {
+
+std::atomic<long> allocations{0};
+
+namespace {
+
+std::atomic<std::size_t> failFrom{SIZE_MAX};
+
+void* allocateOrNull(std::size_t bytes) noexcept {
+    try {
+        return allocate(bytes);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+void* allocate(std::size_t bytes) {
+    ++allocations;
+    if (bytes >= failFrom.load()) {
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+ShortOfMemory::ShortOfMemory(std::size_t bytes) {
+    failFrom = bytes;
+}
+
+ShortOfMemory::~ShortOfMemory() {
+    failFrom = SIZE_MAX;
+}
+
+}  // namespace vornel::test
+
+// Every form, since the sanitizer's runtime gives each its own.
+void* operator new(std::size_t n) {
+    return vornel::test::allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return vornel::test::allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return vornel::test::allocateOrNull(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return vornel::test::allocateOrNull(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
