@@ -58,6 +58,8 @@ TEST_F(BlockTest, StatisticsOfAnEmptyAndAOneBlockTable) {
 
     EXPECT_EQ(mng.getStatResult("Nowhere", v[0], v[1], v[2], v[3]), 0);
     EXPECT_EQ(v[0], 4.5);  // left as they were
+    ASSERT_EQ(mng.getStatResultPos("T1", hi, lo), 1);
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
 }
 
 TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
