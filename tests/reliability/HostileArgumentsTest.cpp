@@ -189,7 +189,7 @@ TEST_F(HostileArgumentsTest, NamesConditionsNumbersAndCountsChangeNothingUnasked
           static_cast<long>(INT32_MAX) + 1, static_cast<long>(INT32_MIN) - 1, LONG_MAX, LONG_MIN}) {
         expectHarmless(callsNumbering(id), "number " + std::to_string(id));
     }
-    for (long count : {0L, -1L, static_cast<long>(INT32_MAX), LONG_MAX, LONG_MIN}) {
+    for (long count : {0L, 1L, -1L, static_cast<long>(INT32_MAX), LONG_MAX, LONG_MIN}) {
         expectHarmless(callsCounting(count), "count " + std::to_string(count));
     }
     expectHarmless(callsWithoutOutputs(), "no outputs");
