@@ -13,20 +13,15 @@
 
 namespace vornel::test {
 
-CliResult runVornel(const std::string& dir, const std::vector<std::string>& args,
-                    const std::string& stdoutPath) {
-    const bool captured = stdoutPath.empty();
-    const std::string outPath = captured ? dir + "/.stdout" : stdoutPath;
-    const std::string errPath = dir + "/.stderr";
+pid_t startVornel(const std::string& dir, const std::vector<std::string>& args, int out,
+                  const std::string& errPath) {
     std::vector<std::string> argv{VORNEL_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers(argv.size() + 1, nullptr);
     std::transform(argv.begin(), argv.end(), pointers.begin(),
                    [](std::string& a) { return a.data(); });
-
     const pid_t child = fork();
     if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int in = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || chdir(dir.c_str()) != 0) {
@@ -37,6 +32,19 @@ CliResult runVornel(const std::string& dir, const std::vector<std::string>& args
         dup2(err, 2);
         execv(pointers[0], pointers.data());
         _exit(127);
+    }
+    return child;
+}
+
+CliResult runVornel(const std::string& dir, const std::vector<std::string>& args,
+                    const std::string& stdoutPath) {
+    const bool captured = stdoutPath.empty();
+    const std::string outPath = captured ? dir + "/.stdout" : stdoutPath;
+    const std::string errPath = dir + "/.stderr";
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t child = startVornel(dir, args, out, errPath);
+    if (out >= 0) {
+        close(out);
     }
     CliResult result;
     int status = 0;

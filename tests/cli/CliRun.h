@@ -3,6 +3,8 @@
 #ifndef VORNEL_TESTS_CLI_CLIRUN_H
 #define VORNEL_TESTS_CLI_CLIRUN_H
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,12 @@ struct CliResult {
 // captured then.
 CliResult runVornel(const std::string& dir, const std::vector<std::string>& args,
                     const std::string& stdoutPath = "");
+
+// Starts `vornel ARGS...` in `dir`, its standard input /dev/null, its
+// standard output the descriptor `out` and its standard error the file at
+// `errPath`; returns its process id.
+pid_t startVornel(const std::string& dir, const std::vector<std::string>& args, int out,
+                  const std::string& errPath);
 
 // A CSV file without quoted fields: its header and rows, split at commas.
 struct CsvTable {
