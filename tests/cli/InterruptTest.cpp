@@ -1,0 +1,95 @@
+// An interrupt (Ctrl-C) in the middle of a command: the file it was writing
+// goes, the files it has finished stay. The command is caught where it
+// waits to write to a standard output that nobody reads.
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+struct Interrupted {
+    bool bySignal = false;  // the interrupt ended it, as it must
+    std::string err;
+};
+
+// True once the process waits in a write to its standard output.
+bool waitsToWriteStdout(pid_t pid) {
+    return readFile("/proc/" + std::to_string(pid) + "/syscall")
+               .rfind(std::to_string(SYS_write) + " 0x1 ", 0) == 0;
+}
+
+class InterruptTest : public CliTest {
+protected:
+    // Runs vornel with its standard output a pipe already full and sends
+    // it SIGINT as soon as it waits to write there.
+    Interrupted interruptWhileWriting(const std::vector<std::string>& args) {
+        int ends[2];
+        EXPECT_EQ(pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
+        const std::string page(4096, 'x');
+        while (::write(ends[1], page.data(), page.size()) > 0) {
+        }
+        EXPECT_EQ(errno, EAGAIN);
+        fcntl(ends[1], F_SETFL, 0);  // the command's writes wait
+        const std::string errPath = path(".stderr");
+        const pid_t child = startVornel(dir.path(), args, ends[1], errPath);
+        close(ends[1]);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!waitsToWriteStdout(child) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(child, SIGINT);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(ends[0]);
+        return {WIFSIGNALED(status) && WTERMSIG(status) == SIGINT, readFile(errPath)};
+    }
+
+    // The names in the scratch folder that hold `part`.
+    std::vector<std::string> filesNamed(const std::string& part) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (contains(entry.path().filename().string(), part)) {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+};
+
+TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
+    std::string rows = "X,Y,Z,CU\n";
+    for (int i = 0; i < 400; ++i) {
+        rows += std::to_string(5 + 10 * i) + ",5,5,0.5\n";
+    }
+    write("row.csv", rows);
+
+    // Interrupted while it says what it imported: the database is whole.
+    const Interrupted imported = interruptWhileWriting(
+        {"import", "m.db", "row.csv", "-t", "R", "-e", "Cu", "--block-size", "10"});
+    EXPECT_TRUE(imported.bySignal);
+    EXPECT_EQ(imported.err, "\nvornel: stopped\n");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM R"), "400\n");
+
+    // Interrupted while it lists the cut blocks on standard output: the
+    // drawing it was writing beside the list is gone, half-written or not.
+    const Interrupted cut = interruptWhileWriting(
+        {"section", "m.db", "-t", "R", "--y", "5", "--svg", "cut.svg", "--csv", "-"});
+    EXPECT_TRUE(cut.bySignal);
+    EXPECT_TRUE(contains(cut.err, "\nvornel: stopped; the unfinished file was removed\n"))
+        << cut.err;
+    EXPECT_EQ(filesNamed("cut"), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace vornel::test
