@@ -36,6 +36,10 @@ TEST_F(TerminalTest, TheBarIsDrawnThenClearedBeforeTheResults) {
     EXPECT_LT(bar, results);
     EXPECT_EQ(shown[results - 1], '\r') << "the bar's line is not cleared: " << shown;
     EXPECT_TRUE(contains(shown.substr(bar, results - bar), "] 100%")) << shown;
+    // The reading bar is drawn as the first row is read: the header's 19
+    // bytes and the row's 17 are 36 of the file's 19 + 17 + 9 x 18 + 90 x 19
+    // = 1,908, under 2%.
+    EXPECT_TRUE(contains(shown, "\rreading t.csv [" + std::string(30, ' ') + "]   1%")) << shown;
     // Piped, the errors stream holds nothing but errors.
     EXPECT_EQ(vornel({"import", "n.db", "t.csv", "-t", "T", "-e", "Cu"}).err, "");
 
