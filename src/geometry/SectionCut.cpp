@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -174,22 +175,20 @@ D_3DOT sizeOf(const KrigBlockResult& b) {
     return {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ};
 }
 
-// Gives the kept record arrays holding the chosen sub-blocks; false when
-// they cannot be had.
-bool keepSubBlocks(const SubBlockView& view, const std::vector<int32_t>& chosen,
+// Gives the kept record arrays holding the chosen sub-blocks; throws
+// std::bad_alloc, the record unchanged, when they cannot be had.
+void keepSubBlocks(const SubBlockView& view, const std::vector<int32_t>& chosen,
                    KrigBlockResult& kept) {
     const size_t n = chosen.size();
-    kept.SubBUD_PntLoc = new (std::nothrow) D_3DOT[n];
-    kept.SubBUD_GridSize = new (std::nothrow) D_3DOT[n];
-    kept.SubBUD_Num = static_cast<int32_t>(n);
-    if (kept.SubBUD_PntLoc == nullptr || kept.SubBUD_GridSize == nullptr) {
-        return false;
-    }
+    std::unique_ptr<D_3DOT[]> centres(new D_3DOT[n]);
+    std::unique_ptr<D_3DOT[]> sizes(new D_3DOT[n]);
     for (size_t m = 0; m < n; ++m) {
-        kept.SubBUD_PntLoc[m] = view.centre(chosen[m]);
-        kept.SubBUD_GridSize[m] = view.size(chosen[m]);
+        centres[m] = view.centre(chosen[m]);
+        sizes[m] = view.size(chosen[m]);
     }
-    return true;
+    kept.SubBUD_Num = static_cast<int32_t>(n);
+    kept.SubBUD_PntLoc = centres.release();
+    kept.SubBUD_GridSize = sizes.release();
 }
 
 }  // namespace
@@ -253,39 +252,39 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
     bool moved = true;
-    for (long r = 0; moved && r < rows && blockRows.IsEOF() == 0;
-         ++r, moved = blockRows.MoveNext() != 0) {
-        KrigBlockResult block;
-        reader.readResultColumns(block);
-        const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);
-        chosen.clear();
-        if (view.count() <= 0 || block.Block_Coef == 1.0) {
-            if (!section.cuts(centreOf(block), sizeOf(block)) ||
-                !layer.admits(block.Krig_PntLocZ)) {
-                continue;
-            }
-        } else {
-            for (int32_t j = 0; j < view.count(); ++j) {
-                if (section.cuts(view.centre(j), view.size(j))) {
-                    if (!layer.admits(block.Krig_PntLocZ)) {
-                        chosen.clear();
-                        break;
+    try {
+        for (long r = 0; moved && r < rows && blockRows.IsEOF() == 0;
+             ++r, moved = blockRows.MoveNext() != 0) {
+            KrigBlockResult block;
+            reader.readResultColumns(block);
+            const SubBlockView view = reader.readSubBlockView(kResultSubBlockColumn);
+            chosen.clear();
+            if (view.count() <= 0 || block.Block_Coef == 1.0) {
+                if (!section.cuts(centreOf(block), sizeOf(block)) ||
+                    !layer.admits(block.Krig_PntLocZ)) {
+                    continue;
+                }
+            } else {
+                for (int32_t j = 0; j < view.count(); ++j) {
+                    if (section.cuts(view.centre(j), view.size(j))) {
+                        if (!layer.admits(block.Krig_PntLocZ)) {
+                            chosen.clear();
+                            break;
+                        }
+                        chosen.push_back(j);
                     }
-                    chosen.push_back(j);
+                }
+                if (chosen.empty()) {
+                    continue;
                 }
             }
-            if (chosen.empty()) {
-                continue;
+            keep.push_back(block);
+            if (!chosen.empty()) {
+                keepSubBlocks(view, chosen, keep.back());
             }
         }
-        try {
-            keep.push_back(block);
-        } catch (const std::bad_alloc&) {
-            return fail(drop("cannot hold the cut blocks in memory"));
-        }
-        if (!chosen.empty() && !keepSubBlocks(view, chosen, keep.back())) {
-            return fail(drop("cannot hold the cut sub-blocks in memory"));
-        }
+    } catch (const std::bad_alloc&) {
+        return fail(drop("cannot hold the cut blocks in memory"));
     }
     if (!moved) {
         return fail(drop("cannot read the blocks: " + m_pDatabase->Failure()));

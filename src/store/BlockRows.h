@@ -21,7 +21,8 @@ class BlockReader {
 public:
     explicit BlockReader(CDbRecordset& rs) : rs_(rs) {}
 
-    // Every column of the current row; the sub-block buffer last.
+    // Every column of the current row; the sub-block buffer last. Throw
+    // std::bad_alloc when the row's sub-blocks cannot be held.
     void readResult(KrigBlockResult& block);
     void readVoid(KrigBlockVoid& block);
     // Every column but the sub-block buffer.

@@ -27,8 +27,8 @@ inline constexpr char kRowsOutOfMemory[] = "cannot hold the rows in memory";
 // in recordset order, never past the last record. The cache counts the rows
 // read: a condition such as random() < 0 can deliver fewer than it counted.
 // Returns null, or what went wrong: the count is not positive, the array
-// cannot be had (the cache stays empty), or a row cannot be read (the rows
-// before it stay in the cache for the caller to release).
+// cannot be had (the cache stays empty), or a row cannot be read or held
+// (the rows before it stay in the cache for the caller to release).
 template <class Record, class ReadRow>
 const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount,
                       ReadRow readRow) {
@@ -43,9 +43,13 @@ const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cac
     }
     cacheCount = 0;
     bool moved = true;
-    while (moved && cacheCount < count && rs.IsEOF() == 0) {
-        readRow(cache[cacheCount++]);
-        moved = rs.MoveNext() != 0;
+    try {
+        while (moved && cacheCount < count && rs.IsEOF() == 0) {
+            readRow(cache[cacheCount++]);
+            moved = rs.MoveNext() != 0;
+        }
+    } catch (const std::bad_alloc&) {
+        return kRowsOutOfMemory;
     }
     return moved ? nullptr : "cannot read the rows";
 }
@@ -180,7 +184,8 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
 }
 
 // Reads the one row of the table with that block identifier into the
-// caller's record; 0, with the record untouched, unless there is exactly one.
+// caller's record; 0, with the record untouched, unless there is exactly one
+// and it can be held.
 template <class Block>
 long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Block* block,
                    std::string& why, void (BlockReader::*read)(Block&)) {
@@ -215,7 +220,14 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
         return 0;
     }
     BlockReader reader(rs);
-    (reader.*read)(*block);
+    Block row = *block;
+    try {
+        (reader.*read)(row);
+    } catch (const std::bad_alloc&) {
+        why = "cannot hold the block in memory";
+        return 0;
+    }
+    *block = row;
     return 1;
 }
 

@@ -1,7 +1,7 @@
 #include "store/SubBlockBuffer.h"
 
 #include <cstring>
-#include <new>
+#include <memory>
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "the sub-block buffer is laid out as this machine keeps numbers");
@@ -36,24 +36,17 @@ D_3DOT SubBlockView::point(size_t offset) const {
     return p;
 }
 
-bool SubBlockView::copyTo(SubBlocks& out) const {
-    out = SubBlocks();
+void SubBlockView::copyTo(SubBlocks& out) const {
     if (count_ == 0) {
-        return true;
+        out = SubBlocks();
+        return;
     }
     const size_t n = static_cast<size_t>(count_);
-    out.centres = new (std::nothrow) D_3DOT[n];
-    out.sizes = new (std::nothrow) D_3DOT[n];
-    if (out.centres == nullptr || out.sizes == nullptr) {
-        delete[] out.centres;
-        delete[] out.sizes;
-        out = SubBlocks();
-        return false;
-    }
-    std::memcpy(out.centres, data_ + 4, 24 * n);
-    std::memcpy(out.sizes, data_ + 4 + 24 * n, 24 * n);
-    out.count = count_;
-    return true;
+    std::unique_ptr<D_3DOT[]> centres(new D_3DOT[n]);
+    std::unique_ptr<D_3DOT[]> sizes(new D_3DOT[n]);
+    std::memcpy(centres.get(), data_ + 4, 24 * n);
+    std::memcpy(sizes.get(), data_ + 4 + 24 * n, 24 * n);
+    out = {count_, centres.release(), sizes.release()};
 }
 
 }  // namespace vornel::store

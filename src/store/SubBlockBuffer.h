@@ -42,9 +42,9 @@ public:
         return point(4 + 24 * (static_cast<size_t>(count_) + static_cast<size_t>(i)));
     }
 
-    // Copies the sub-blocks into new arrays; false, with none, when the
-    // arrays cannot be had.
-    bool copyTo(SubBlocks& out) const;
+    // Copies the sub-blocks into new arrays; throws std::bad_alloc, leaving
+    // `out` as it was, when they cannot be had.
+    void copyTo(SubBlocks& out) const;
 
 private:
     D_3DOT point(size_t offset) const;

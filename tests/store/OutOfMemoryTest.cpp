@@ -41,5 +41,45 @@ TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThroug
     EXPECT_TRUE(readsAll(mng.getCutBlockResult("T1", plan, &blocks, &count))) << mng.lastError();
 }
 
+// A block of 400 sub-blocks among small ones: its 19,204 stored bytes, and
+// the two arrays of 9,600 it is read into, are each more than the memory
+// left, which the arrays of records fit in.
+TEST_F(OutOfMemoryTest, ABlockWhoseSubBlocksCannotBeHeldFailsTheRead) {
+    std::vector<KrigBlockResult> rows{block(1, 0, 0, 0, 2), block(2, 10, 0, 0, 400),
+                                      block(3, 20, 0, 0)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", rows.data(), 3), 1) << mng.lastError();
+    D_3DOT plan[4] = {{-10, -10, 0}, {40, -10, 0}, {40, 10, 0}, {-10, 10, 0}};
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    KrigBlockResult one;
+    one.Krig_BlockID = 77;
+    one.Krig_PntLocX = -1;
+    {
+        const ShortOfMemory short_(8000);
+        EXPECT_EQ(mng.getBlockResult("T1", &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
+        EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > 0", &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
+        EXPECT_EQ(mng.getCutBlockResult("T1", plan, &blocks, &count), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the cut blocks in memory");
+        EXPECT_EQ(mng.getBlockResult("T1", 2, &one), 0);
+        EXPECT_EQ(mng.lastError(), "cannot hold the block in memory");
+        EXPECT_EQ(one.Krig_BlockID, 77);
+        EXPECT_EQ(one.Krig_PntLocX, -1);
+        EXPECT_EQ(one.SubBUD_PntLoc, nullptr);
+    }
+    ASSERT_EQ(mng.getBlockResult("T1", &blocks, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 3);
+    ASSERT_EQ(blocks[1].SubBUD_Num, 400);
+    EXPECT_EQ(blocks[1].SubBUD_PntLoc[399].x, rows[1].SubBUD_PntLoc[399].x);
+    ASSERT_EQ(mng.getCutBlockResult("T1", plan, &blocks, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(blocks[1].SubBUD_Num, 400);
+    ASSERT_EQ(mng.getBlockResult("T1", 2, &one), 1) << mng.lastError();
+    EXPECT_EQ(one.SubBUD_Num, 400);
+    delete[] one.SubBUD_PntLoc;
+    delete[] one.SubBUD_GridSize;
+}
+
 }  // namespace
 }  // namespace vornel::test
