@@ -2,6 +2,7 @@
 #ifndef VORNEL_STORE_ADDROWS_H
 #define VORNEL_STORE_ADDROWS_H
 
+#include <new>
 #include <string>
 
 #include "store/BlockRows.h"
@@ -12,7 +13,7 @@ namespace vornel::store {
 
 // Opens the table and adds `count` rows, row i written by write(writer, i).
 // False, with the reason in `why`, when the table cannot be opened or a row
-// cannot be added: the caller's transaction then undoes the batch.
+// cannot be added or held: the caller's transaction then undoes the batch.
 template <class WriteRow>
 bool addRows(CKrigDatabase& db, const std::string& table, long count, std::string& why,
              WriteRow write) {
@@ -24,10 +25,18 @@ bool addRows(CKrigDatabase& db, const std::string& table, long count, std::strin
     }
     BlockWriter writer(rs);
     for (long i = 0; i < count; ++i) {
-        if (!write(writer, i)) {
-            why = "cannot add block " + std::to_string(i) + " to '" + table + "': " + db.Failure();
-            return false;
+        std::string cause;
+        try {
+            if (write(writer, i)) {
+                continue;
+            }
+            cause = db.Failure();
+        } catch (const std::bad_alloc&) {
+            cause = "out of memory";  // the bytes of its sub-blocks
         }
+        why = "cannot add block " + std::to_string(i) + " to '" + table + "': ";
+        why += cause;
+        return false;
     }
     return true;
 }

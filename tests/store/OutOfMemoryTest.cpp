@@ -44,13 +44,20 @@ TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThroug
 // A block of 400 sub-blocks among small ones: its 19,204 stored bytes, and
 // the two arrays of 9,600 it is read into, are each more than the memory
 // left, which the arrays of records fit in.
-TEST_F(OutOfMemoryTest, ABlockWhoseSubBlocksCannotBeHeldFailsTheRead) {
+TEST_F(OutOfMemoryTest, ABlockWhoseSubBlocksCannotBeHeldFailsTheWriteOrRead) {
     std::vector<KrigBlockResult> rows{block(1, 0, 0, 0, 2), block(2, 10, 0, 0, 400),
                                       block(3, 20, 0, 0)};
-    ASSERT_EQ(mng.insertIntoBlockResult("T1", rows.data(), 3), 1) << mng.lastError();
-    D_3DOT plan[4] = {{-10, -10, 0}, {40, -10, 0}, {40, 10, 0}, {-10, 10, 0}};
+    {
+        const ShortOfMemory short_(8000);
+        EXPECT_EQ(mng.insertIntoBlockResult("T1", rows.data(), 3), 0);
+        EXPECT_EQ(mng.lastError(), "cannot add block 1 to 'T1': out of memory");
+    }
     KrigBlockResult* blocks = nullptr;
     long count = 0;
+    EXPECT_EQ(mng.getBlockResult("T1", &blocks, &count), 0);
+    EXPECT_EQ(mng.lastError(), "the table has no rows");
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", rows.data(), 3), 1) << mng.lastError();
+    D_3DOT plan[4] = {{-10, -10, 0}, {40, -10, 0}, {40, 10, 0}, {-10, 10, 0}};
     KrigBlockResult one;
     one.Krig_BlockID = 77;
     one.Krig_PntLocX = -1;
