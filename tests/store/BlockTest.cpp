@@ -151,7 +151,9 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     EXPECT_NE(mng.lastError().find("block 2 holds a volume, proportion or mass beyond single"),
               std::string::npos)
         << mng.lastError();
-    blocks[2].Block_CorMass = std::numeric_limits<float>::max();  // the largest float fits
+    // The largest float fits, in each of the four.
+    blocks[2].Block_Vol = blocks[2].Ore_Propro = blocks[2].Block_CorMass = blocks[2].Block_OreMass =
+        std::numeric_limits<float>::max();
     // The mean distance is kept as a 32-bit whole number: 2^31 and
     // -(2^31 + 1) have none.
     for (const double far : {2147483648.0, -2147483649.0}) {
