@@ -43,7 +43,11 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         {"after.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\" A\n",
          "after.csv:2:29: unexpected text after the closing quote"},
         {"folder.csv", "", "folder.csv: is a directory, not a block model file"},
-        {"au.csv", kGood, "au.csv:1: no grade column for element 'Au'", {"-t", "T", "-e", "Au"}},
+        {"au.csv",
+         kGood,
+         "au.csv:1: no grade column for element 'Au' among X, Y, Z, DX, DY, DZ, CU; name it with "
+         "--grade\n",
+         {"-t", "T", "-e", "Au"}},
         {"unsized.csv", "X,Y,Z,CU\n5,5,5,1\n", "give the size with --block-size"},
         {"s.csv", "PID,X,Y,Z,DX,DY,DZ,CU\n7,5,5,5,10,10,10,1\n7,12.5,5,5,5,10,10,1\n",
          "s.csv:3: this sub-block lies outside its parent block", sized},
