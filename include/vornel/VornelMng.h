@@ -118,7 +118,8 @@ public:
     // the one-block read finds several rows and returns 0. A one-block read
     // fills the caller's record without clearing it first, so a row stored
     // without a sub-block buffer (NULL, as other writers leave it) keeps the
-    // record's earlier sub-block fields.
+    // record's earlier sub-block fields; one that returns 0 leaves the record
+    // as it was, also when the row's sub-blocks cannot be held in memory.
     long insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count);
     long getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count);
     long getBlockResult(std::string tableName, long blockId, KrigBlockResult* block);
