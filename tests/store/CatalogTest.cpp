@@ -61,6 +61,9 @@ TEST_F(Catalog, AnswersInRowOrder) {
     insert(run("Cu", "T5", "VA"));
     ASSERT_EQ(mng.getBlockElementByVoid("VA", names), 1);
     EXPECT_EQ(listed(names), "/Cu /Au /CU");
+    // Tables are not made distinct: every run of Cu with VA, in any case.
+    ASSERT_EQ(mng.getTblNameByElementAndVoidTbl("cu", "VA", names), 1);
+    EXPECT_EQ(listed(names), "T1/ T4/ T5/");
 }
 
 // The third run's table name overflows when read, after two were listed.
