@@ -65,16 +65,23 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
 }
 
 // Without --block-size the parent is the box around its rows: here the
-// lower half of the cell, 10x10x5, which the two rows fill to 375/500.
+// lower half of the cell, 10x10x5, which the two rows (4x10x5 and 6x5x5)
+// fill to 350/500. The run records the parent's size and the smallest
+// sub-block along each axis, along X the first row's, along Y the second's.
 TEST_F(ImportTest, WithoutABlockSizeTheParentIsTheBoxAroundItsRows) {
     const CsvTable t = imported("sub.csv",
                                 "PARENT,X,Y,Z,DX,DY,DZ,CU\n"
-                                "1,2.5,5,2.5,5,10,5,1.0\n"
-                                "1,7.5,2.5,2.5,5,5,5,3.0\n",
+                                "1,2,5,2.5,4,10,5,1.0\n"
+                                "1,7,2.5,2.5,6,5,5,3.0\n",
                                 {"-t", "T", "-e", "Cu"});
     ASSERT_EQ(t.rows.size(), 1u);
     EXPECT_EQ(t.at(0, "Z") + " " + t.at(0, "DZ"), "2.5 5");
-    EXPECT_DOUBLE_EQ(t.number(0, "COEF"), 0.75);
+    EXPECT_DOUBLE_EQ(t.number(0, "COEF"), 0.7);
+    EXPECT_EQ(
+        sqliteShell(path("m.db"),
+                    "SELECT Grid_SizeX, Grid_SizeY, Grid_SizeZ, SubGrid_SizeX, SubGrid_SizeY, "
+                    "SubGrid_SizeZ FROM KrigBlock_Param"),
+        "10.0|10.0|5.0|4.0|5.0|5.0\n");
 }
 
 // No parent column: rows are grouped by the 10 m cell holding their centre.
