@@ -259,12 +259,12 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
         nulls,
         nulls,
         nulls};
-    const AccessTable texts{"Texts", {{"Code", jet::kText, 3}, {"Cost", jet::kCurrency, 8}}, 3};
+    const AccessTable texts{"Texts", {{"Cost", jet::kCurrency, 8}, {"Code", jet::kText, 3}}, 3};
     const int64_t huge = (int64_t{1} << 62) + 1;  // ten-thousandths a double cannot keep
     const std::vector<Row> textRows = {
-        {cell(Cell::Text, 0, 0, "abc"), cell(Cell::Currency, huge)},
-        {cell(Cell::Text, 0, 0, "abcd"), cell(Cell::Currency, 1)},
-        {cell(Cell::Text, 0, 0, "äöü"), cell(Cell::Currency, -huge)},
+        {cell(Cell::Currency, huge), cell(Cell::Text, 0, 0, "abc")},
+        {cell(Cell::Currency, 1), cell(Cell::Text, 0, 0, "abcd")},
+        {cell(Cell::Currency, -huge), cell(Cell::Text, 0, 0, "äöü")},
     };
     // Two files: the summary tells first of a table whose rows all came over,
     // then of one whose rows did not.
