@@ -13,7 +13,7 @@ protected:
     // together; its exit status in `status`.
     std::string onTerminal(const std::string& args, int& status) {
         const std::string command = "cd " + shellQuote(dir.path()) + " && " VORNEL_CLI " " + args;
-        const std::string shown =
+        std::string shown =
             shellOutput("script -qec " + shellQuote(command) + " /dev/null", &status);
         status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return shown;
