@@ -81,7 +81,8 @@ TEST_F(StoreTest, DeletingRunsAndBlocks) {
     ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
     shell(
         "INSERT INTO KrigBlock_Param(MineID, Table_Name) VALUES (1, 'T0'), (2, 'T1'), (3, 'T1'); "
-        "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_TblName) VALUES (2, 'T1'), (3, 'T1'); "
+        "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_TblName) VALUES (1, 'T0'), (2, 'T1'), "
+        "(3, 'T1'); "
         "INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1), (2, 2), (3, 1)");
 
     EXPECT_EQ(mng.deleteBlock("T1", 0), 0);  // refused, rolled back
@@ -96,13 +97,15 @@ TEST_F(StoreTest, DeletingRunsAndBlocks) {
 
     EXPECT_EQ(mng.deleteBlock("T1"), 1);
     EXPECT_FALSE(exists(mng, "T1"));
-    EXPECT_EQ(shell("SELECT MineID FROM KrigBlock_Param; SELECT count(*) FROM "
+    EXPECT_EQ(shell("SELECT MineID FROM KrigBlock_Param; SELECT MineID FROM "
                     "KrigBlock_Vrg_Param"),
-              "1\n0\n");
+              "1\n1\n");
     EXPECT_EQ(mng.createBlockResultTbl("T0"), 1);
     EXPECT_EQ(mng.deleteBlock("T0", 1), 1);
     EXPECT_FALSE(exists(mng, "T0"));
-    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param"), "0\n");
+    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param; SELECT count(*) FROM "
+                    "KrigBlock_Vrg_Param"),
+              "0\n0\n");
 }
 
 TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
