@@ -614,6 +614,9 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     const CsvTable au = readCsv(path("cut.csv"));
     EXPECT_EQ(au.header.at(9), "Au");
     EXPECT_EQ(au.at(0, "MINEID"), "2");
+    // One block alone is of its own run too.
+    cut({"--corners", "115,11,1 115,25,1 115,25,9 115,11,9"});
+    EXPECT_EQ(readCsv(path("cut.csv")).header.at(9), "Au");
     // A row cut that cannot be read fails the whole cut.
     sqliteShell(path("m.db"),
                 "ALTER TABLE G ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN Krig_BlockID = 11 "
