@@ -295,6 +295,10 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         {{"--line", "5,5 5,5"}, "--line: the two points are one"},
         // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
         {{"--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}, "the section turns inward at corner 2"},
+        {{"--corners", "0,0,5 0.1,0.09,5 0.2,0,5 0.1,0.2,5"},
+         "the section turns inward at corner 2"},
+        // Corner 1 in line with its neighbours but past corner 2: the outline folds back.
+        {{"--corners", "30,0,5 10,0,5 20,10,5 0,0,5"}, "the section turns inward"},
         {{"--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}, "edges of the section cross"},
         // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone, along X, Y or Z.
         {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "too far apart to measure"},
