@@ -28,8 +28,6 @@ inline constexpr long adConnectUnspecified = -1;
 inline constexpr long adEditNone = 0;
 inline constexpr long adEditAdd = 2;
 inline constexpr long adFldLong = 0x80;
-inline constexpr long adPosUnknown = -1;
-inline constexpr long adPosBOF = -2;
 inline constexpr long adPosEOF = -3;
 
 // One entry of a connection's error list.
