@@ -21,7 +21,7 @@ class BlockReader {
 public:
     explicit BlockReader(CDbRecordset& rs) : rs_(rs) {}
 
-    // Every column of the current row; the sub-block buffer last. Throw
+    // Every column of the current row; the sub-block buffer last. Both throw
     // std::bad_alloc when the row's sub-blocks cannot be held.
     void readResult(KrigBlockResult& block);
     void readVoid(KrigBlockVoid& block);
@@ -29,6 +29,7 @@ public:
     void readResultColumns(KrigBlockResult& block);
     // The sub-block buffer read in place, in storage the reader reuses until
     // the next row; a buffer too short for its count leaves a trace line.
+    // Throws std::bad_alloc when the buffer's bytes cannot be held.
     SubBlockView readSubBlockView(long column);
 
 private:
