@@ -548,16 +548,16 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     }
     write("east.csv", east);
     ok({"import", "m.db", "east.csv", "-t", "E", "-e", "Cu", "--block-size", "10"});
-    sqliteShell(
-        path("m.db"),
-        "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
-        "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
-        "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
-        "UPDATE G SET Krig_OutAttr = 'n/a' WHERE MineID = 1 AND Krig_BlockID = 12;"
-        "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
-        "WHERE MineID = 2 AND Krig_BlockID = 5;"
-        "UPDATE G SET Krig_ResType = 'a' || char(1) || '<' WHERE MineID = 2 AND Krig_BlockID = 11;"
-        "UPDATE G SET Krig_ResType = 'M&I' WHERE MineID = 2 AND Krig_BlockID = 2");
+    sqliteShell(path("m.db"),
+                "INSERT INTO G SELECT * FROM E; DROP TABLE E;"
+                "UPDATE KrigBlock_Param SET Table_Name = 'G' WHERE Table_Name = 'E';"
+                "UPDATE G SET Krig_OutAttr = NULL WHERE MineID = 2 AND Krig_BlockID = 8;"
+                "UPDATE G SET Krig_OutAttr = 'n/a' WHERE MineID = 1 AND Krig_BlockID = 12;"
+                "UPDATE G SET Krig_ResType = CAST(X'496E64697175E9' AS TEXT) "
+                "WHERE MineID = 2 AND Krig_BlockID = 5;"
+                "UPDATE G SET Krig_ResType = 'a' || char(1) || '<>\"' WHERE MineID = 2 AND "
+                "Krig_BlockID = 11;"
+                "UPDATE G SET Krig_ResType = 'M&I' WHERE MineID = 2 AND Krig_BlockID = 2");
     // Row 0 of both layers in both runs: the shorthand spans both grids.
     EXPECT_EQ(cut({"--y", "5"}).second.size(), 14u);
     // In the second run too, B is the second sub-block of block 2.
@@ -567,9 +567,10 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_TRUE(contains(svg, "fill=\"#bdbdbd\" d=")) << svg;
     EXPECT_TRUE(contains(svg, "<title>block 8: Cu no grade</title>")) << svg;
     EXPECT_TRUE(contains(svg, ", M&amp;I</title>")) << svg;
-    // A byte of another encoding and a control character each show as U+FFFD.
+    // A byte of another encoding and a control character each show as U+FFFD;
+    // the characters that mark up XML show as themselves.
     EXPECT_TRUE(contains(svg, ", Indiqu\xEF\xBF\xBD</title>")) << svg;
-    EXPECT_TRUE(contains(svg, ", a\xEF\xBF\xBD&lt;</title>")) << svg;
+    EXPECT_TRUE(contains(svg, ", a\xEF\xBF\xBD&lt;&gt;&quot;</title>")) << svg;
     // A grade stored as text does not flatten the colours of the others:
     // blocks 2 (B), 5 and 11 keep three colours beside the grey.
     std::set<std::string> fills;
