@@ -182,9 +182,12 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_EQ(d, 36525.0);
     EXPECT_TRUE(oledate::parse("1999-12-31 23:59:59", d));
     EXPECT_FALSE(oledate::parse("1999-12-32", d));
+    EXPECT_FALSE(oledate::parse("2001-01-00", d));
     EXPECT_FALSE(oledate::parse("2001-00-10", d));
     EXPECT_FALSE(oledate::parse("2001-13-01", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 24:00:00", d));
+    EXPECT_FALSE(oledate::parse("2001-01-01 12:60:00", d));
+    EXPECT_FALSE(oledate::parse("2001-01-01 12:00:60", d));
     EXPECT_FALSE(oledate::parse("2001-01-01 12:00", d));
     EXPECT_FALSE(oledate::parse("20010101", d));
     EXPECT_FALSE(oledate::parse("2O01-01-01", d));  // a letter O in the year
