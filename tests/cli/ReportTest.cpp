@@ -162,5 +162,30 @@ TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {
                       "m.db: the catalog lists a run in table 'R', but the file has no such table");
 }
 
+// Without --table a command reads the one table the catalog lists runs in,
+// however many runs share it; a void table and a table no run names are no
+// second choice. With two tables, or none, it asks.
+TEST_F(ReportTest, TheTableMayBeLeftOutWhenTheCatalogListsOne) {
+    sqliteShell(path("m.db"),
+                "CREATE TABLE COPY AS SELECT * FROM R; INSERT INTO "
+                "KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
+                "VALUES (2, 'Ag', 'r', 1), (3, 'VoidBlock', 'HOLES', 0);");
+    const std::vector<std::vector<std::string>> leftOut = {
+        {"report", "m.db", "--cutoffs", "0"}, {"section", "m.db", "--y", "5"}, {"export", "m.db"}};
+    EXPECT_EQ(rowFor(ok(leftOut[0]), "0")[1], "4");
+    EXPECT_EQ(linesOf(ok(leftOut[1])).at(0), "R, section Y = 5: 4 blocks cut");
+    EXPECT_EQ(linesOf(ok(leftOut[2])).size(), 5u);
+    ok({"import", "m.db", "model.csv", "-t", "S", "-e", "Cu"});
+    for (const auto& args : leftOut) {
+        EXPECT_USAGE_ERROR(vornel(args),
+                           "--table is needed: m.db holds several block tables (R, S)");
+    }
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "S", "--cutoffs", "0"}), "0")[1], "4");
+    sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Param;");
+    for (const auto& args : leftOut) {
+        EXPECT_FAILS_WITH(vornel(args), "m.db: no block table to read (the catalog lists no runs)");
+    }
+}
+
 }  // namespace
 }  // namespace vornel::test

@@ -50,7 +50,7 @@ Block_Vol, Block_CorMass (tonnage), Krig_PntNum, Krig_MeanDis, Srch_Degr.
 
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
-  vornel export demo.db --table CU_DEMO --subblocks -o subblocks.csv
+  vornel export demo.db --subblocks -o subblocks.csv
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
@@ -146,16 +146,16 @@ void runExport(const ExportOptions& o) {
     refuseDatabaseAsOutput(o.output, o.db);
     CVornelMng mng;
     openModel(mng, o.db);
-    requireResultTable(mng, o.db, o.table);
+    const std::string table = resultTable(mng, o.db, o.table);
     // An output that cannot be written is found before a long read.
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {
         file = std::make_unique<OutputFile>(o.output);
     }
-    const UngradedBlocks ungraded(mng, o.table);
+    const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* blocks = nullptr;
-    const long count = readBlocks(mng, o.table, o.where, &blocks);
-    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, blocks, count);
+    const long count = readBlocks(mng, table, o.where, &blocks);
+    const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, blocks, count);
     const std::string element = withGradeUnit(
         gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
                                                             : "GRADE"),
@@ -177,7 +177,7 @@ void runExport(const ExportOptions& o) {
         std::cout << "Wrote " << rows
                   << (o.subBlocks ? (rows == 1 ? " sub-block row of " : " sub-block rows of ")
                                   : (rows == 1 ? " block of " : " blocks of "))
-                  << o.table << " to " << o.output << '\n';
+                  << table << " to " << o.output << '\n';
     }
 }
 
@@ -188,7 +188,8 @@ void addExportCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "export", "Write a block table as CSV with a header, one row per block or sub-block");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table, "Block table to write")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table to write (may be left out when the database holds one)");
     cmd->add_option("--where", o->where,
                     "SQL condition on the table's columns, e.g. \"Krig_OutAttr >= 0.5\"");
     cmd->add_flag("--subblocks", o->subBlocks, "One row per sub-block instead of per block");

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -125,17 +126,35 @@ bool tableExists(CVornelMng& mng, const std::string& table) {
 // Only a table the catalog lists as a run's holds blocks: a void table, or
 // one of the catalog's own, would read as blocks with nothing right in them.
 // Names compare as SQLite compares them, ASCII letters in either case.
-void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table) {
+std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);
-    std::string known;
-    bool listed = false;
+    // Runs that share a table name it once.
+    std::vector<std::string> tables;
     for (const _STRU_MINE_NAMEINFO& run : runs) {
-        listed = listed || strcasecmp(run.TableName, table.c_str()) == 0;
-        known += (known.empty() ? "" : ", ") + std::string(run.TableName);
+        if (std::none_of(tables.begin(), tables.end(), [&run](const std::string& t) {
+                return strcasecmp(t.c_str(), run.TableName) == 0;
+            })) {
+            tables.emplace_back(run.TableName);
+        }
     }
+    std::string known;
+    for (const std::string& t : tables) {
+        known += (known.empty() ? "" : ", ") + t;
+    }
+    if (asked.empty() && tables.size() != 1) {
+        if (tables.empty()) {
+            throw Failure(path + ": no block table to read (the catalog lists no runs)");
+        }
+        throw UsageError("--table is needed: " + path + " holds several block tables (" + known +
+                         ")");
+    }
+    const std::string table = asked.empty() ? tables.front() : asked;
+    const bool listed = std::any_of(tables.begin(), tables.end(), [&table](const std::string& t) {
+        return strcasecmp(t.c_str(), table.c_str()) == 0;
+    });
     if (listed && tableExists(mng, table)) {
-        return;
+        return table;
     }
     if (listed) {
         throw Failure(path + ": the catalog lists a run in table '" + table +

@@ -27,9 +27,11 @@ void removeModelFiles(const std::string& path);
 // Whether the open database has a table of that name.
 bool tableExists(CVornelMng& mng, const std::string& table);
 
-// Throws unless the open database has the block result table; the message
+// The block result table a command reads: `asked`, or when that is empty
+// the one table the catalog lists runs in. Throws when the open database
+// has no such table, or has none or several to choose from; the message
 // lists the tables the catalog knows.
-void requireResultTable(CVornelMng& mng, const std::string& path, const std::string& table);
+std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked);
 
 // Every block of the table, in identifier order; none for a table without
 // rows. Throws Failure when the table cannot be read.

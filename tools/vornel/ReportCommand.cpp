@@ -49,10 +49,10 @@ std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
 void runReport(const ReportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
-    requireResultTable(mng, o.db, o.table);
-    const UngradedBlocks ungraded(mng, o.table);
+    const std::string table = resultTable(mng, o.db, o.table);
+    const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* all = nullptr;
-    const long read = readBlocks(mng, o.table, o.where, &all);
+    const long read = readBlocks(mng, table, o.where, &all);
     // A block without a grade is left out, not counted as grade 0.
     std::vector<KrigBlockResult> graded;
     if (ungraded.size() > 0) {
@@ -61,11 +61,11 @@ void runReport(const ReportOptions& o) {
     }
     const KrigBlockResult* blocks = ungraded.size() > 0 ? graded.data() : all;
     const long count = ungraded.size() > 0 ? static_cast<long>(graded.size()) : read;
-    const std::optional<KrigBlockParam> run = runOfBlocks(mng, o.table, all, read);
+    const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const auto rows = gradeTonnage(blocks, count, risingCutoffs(o.cutoffs), o.density, unit);
-    std::cout << "Grade-tonnage of " << o.table << " (" << count
+    std::cout << "Grade-tonnage of " << table << " (" << count
               << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
               << (read == count ? ""
                                 : "; " + std::to_string(read - count) + " without a grade left out")
@@ -84,7 +84,8 @@ void addReportCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "report", "Grade-tonnage table: tonnes, mean grade and metal above each cut-off");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table, "Block table")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table (may be left out when the database holds one)");
     cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")
         ->required()
         ->delimiter(',')

@@ -70,7 +70,7 @@ corner.
 
 Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
-  vornel section demo.db -t CU_DEMO --line "4800,7900 5200,8100" --csv cut.csv
+  vornel section demo.db --line "4800,7900 5200,8100" --csv cut.csv
 )";
 
 // Corners written in decimals are rarely flat to the last bit; a fold of a
@@ -104,10 +104,10 @@ void runSection(const SectionOptions& o) {
     std::ostream& report = svgOut || csvOut ? std::cerr : std::cout;
     CVornelMng mng;
     openModel(mng, o.db);
-    requireResultTable(mng, o.db, o.table);
-    const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, o.table));
-    const SectionCount n = cutSection(mng, o.table, plane, o.svg, o.csv);
-    report << o.table << ", section " << plane.title << ": " << n.blocks
+    const std::string table = resultTable(mng, o.db, o.table);
+    const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, table));
+    const SectionCount n = cutSection(mng, table, plane, o.svg, o.csv);
+    report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
         report << ", " << n.split << " of them by " << n.subBlocks
@@ -136,7 +136,7 @@ void runSection(const SectionOptions& o) {
     } else if (n.blocks == 0) {
         D_3DOT high{};
         D_3DOT low{};
-        if (mng.getStatResultPos(o.table, high, low) != 0) {
+        if (mng.getStatResultPos(table, high, low) != 0) {
             report << "  the block centres lie at X " << coordinateRange(low.x, high.x) << ", Y "
                    << coordinateRange(low.y, high.y) << ", Z " << coordinateRange(low.z, high.z)
                    << '\n';
@@ -165,7 +165,8 @@ void addSectionCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "section", "The blocks and sub-blocks a section cuts: count, drawing (SVG), list (CSV)");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table, "Block table")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table (may be left out when the database holds one)");
     cmd->add_option("--corners", o->request.corners,
                     "Four corners \"x,y,z x,y,z x,y,z x,y,z\" in order around the section");
     cmd->add_option("--x", o->request.x, "Vertical section at this X, across the model");
