@@ -142,14 +142,14 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
     for (const std::string& t : tables) {
         known += (known.empty() ? "" : ", ") + t;
     }
-    if (asked.empty() && tables.size() != 1) {
-        if (tables.empty()) {
-            throw Failure(path + ": no block table to read (the catalog lists no runs)");
-        }
+    if (asked.empty() && tables.empty()) {
+        throw Failure(path + ": no block table to read (the catalog lists no runs)");
+    }
+    if (asked.empty() && tables.size() > 1) {
         throw UsageError("--table is needed: " + path + " holds several block tables (" + known +
                          ")");
     }
-    const std::string table = asked.empty() ? tables.front() : asked;
+    std::string table = asked.empty() ? tables.front() : asked;
     const bool listed = std::any_of(tables.begin(), tables.end(), [&table](const std::string& t) {
         return strcasecmp(t.c_str(), table.c_str()) == 0;
     });
