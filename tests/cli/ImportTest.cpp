@@ -295,15 +295,16 @@ TEST_F(ImportTest, ADescriptionIsCutBetweenCharacters) {
               "imported from " + std::string(236, 'a') + "\xC3\xA9\n");
 }
 
-// Windows ends its lines with CR LF, spreadsheets on old Macintoshes with a
-// lone CR; either way a line is a row, and its number is counted as such.
+// Windows ends its lines with CR LF, and starts a spreadsheet's "CSV UTF-8"
+// with a byte-order mark; spreadsheets on old Macintoshes end them with a
+// lone CR. Either way a line is a row, and its number is counted as such.
 TEST_F(ImportTest, QuotedFieldsAndWindowsOrMacintoshLineEnds) {
     for (const std::string end : {"\r\n", "\r"}) {
         SCOPED_TRACE(end == "\r" ? "CR" : "CR LF");
         std::filesystem::remove(path("m.db"));
         // The lines given, each ended with `end`.
         const auto ended = [&end](std::initializer_list<const char*> lines) {
-            std::string text;
+            std::string text = end == "\r\n" ? "\xEF\xBB\xBF" : "";
             for (const char* line : lines) {
                 text.append(line).append(end);
             }
