@@ -102,6 +102,12 @@ TEST(Chunks, OnlyLongColumnsAndRealColumnsMoveChunks) {
     EXPECT_EQ(rs.GetChunk(0L, back), 1);
     EXPECT_EQ(0, memcmp(data + 1, back, sizeof data - 1));
     EXPECT_EQ(back[sizeof data - 1], 0);
+    // Past the last row there is no value to read.
+    EXPECT_EQ(rs.MoveNext(), 1);
+    EXPECT_EQ(rs.GetChunk(0L, back), 0);
+    EXPECT_EQ(db.connection.LastFailure(),
+              "Either BOF or EOF is True, or the current record has been deleted. Requested "
+              "operation requires a current record.");
 
     // The engine refuses them as well, whoever calls it.
     auto raw = engine::createRecordset();
