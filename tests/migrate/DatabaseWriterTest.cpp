@@ -178,6 +178,11 @@ TEST(DatabaseWriter, TheLibrarysTablesComeOutAsTheLibraryMakesThem) {
         const std::string schema = "SELECT sql FROM sqlite_schema WHERE name = '" + other + "'";
         EXPECT_EQ(sqliteShell(alone, schema), sqliteShell(made, schema));
     }
+    // A run table of another layout is no catalog: nothing is made beside it.
+    const std::string plain = dir.file("plain.db");
+    writeAll(plain, {runs});
+    EXPECT_EQ(sqliteShell(plain, "SELECT name FROM sqlite_schema WHERE type = 'table'"),
+              "KrigBlock_Param\n");
 
     // Known by their columns, whatever the case of a name, when each holds
     // every value of the Access column: narrower types do, wider ones not.
