@@ -38,7 +38,7 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "vornel import: bad.csv:3:4: expected a number in column 'Y', found 'abc'\n"},
         {"short.txt", "X Y Z DX DY DZ CU\n\n5 5 5 10 10 10 1\n15 5 5 10 10 2\n",
          "short.txt:4: 6 fields where the header names 7"},
-        {"q.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\n",
+        {"q.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured \"\"A\"\"\n",
          "q.csv:2:18: the quoted field is not closed on its line"},
         {"after.csv", "X,Y,Z,DX,DY,DZ,CU,CAT\n5,5,5,10,10,10,1,\"Measured\" A\n",
          "after.csv:2:29: unexpected text after the closing quote"},
