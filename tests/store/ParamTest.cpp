@@ -186,4 +186,15 @@ TEST_F(StoreTest, VariogramStructuresOfARun) {
     EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(mng.getBlockVrgParam(4, &rows, &count), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Vrg_Param"), "0\n");
+
+    // Unended texts fill their columns; the records read back keep one character less.
+    KrigBlockVrgParam full = s[0];
+    std::memcpy(full.Vrg_Type, "abcdefghijklmnopqrst", 20);
+    std::memcpy(full.Vrg_TblName, "ABCDEFGHIJKLMNOPQRST", 20);
+    ASSERT_EQ(mng.insertIntoBlockVrgParam(&full, 1), 1);
+    EXPECT_EQ(shell("SELECT Vrg_Type, Vrg_TblName FROM KrigBlock_Vrg_Param"),
+              "abcdefghijklmnopqrst|ABCDEFGHIJKLMNOPQRST\n");
+    ASSERT_EQ(mng.getBlockVrgParam(4, &rows, &count), 1);
+    EXPECT_STREQ(rows[0].Vrg_Type, "abcdefghijklmnopqrs");
+    EXPECT_STREQ(rows[0].Vrg_TblName, "ABCDEFGHIJKLMNOPQRS");
 }
