@@ -528,6 +528,15 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     ok({"import", "m.db", "west.csv", "-t", "W", "-e", "Cu", "--block-size", "10"});
     ok({"section", "m.db", "-t", "W", "--x", "10", "--csv", "w.csv"});
     EXPECT_EQ(pairsOf(readCsv(path("w.csv"))), std::vector<std::string>{"1.0"});
+    // Sub-blocks meeting the face in quarters cover the block west of it
+    // together, though each clips but a quarter of it.
+    write("quarters.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n14,2.5,2.5,8,5,5,1\n14,7.5,2.5,8,5,5,1.1\n14,2.5,7.5,8,5,5,1.2\n"
+          "14,7.5,7.5,8,5,5,1.3\n5,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "quarters.csv", "-t", "Q", "-e", "Cu", "--block-size", "10"});
+    ok({"section", "m.db", "-t", "Q", "--x", "10", "--csv", "q.csv"});
+    EXPECT_EQ(pairsOf(readCsv(path("q.csv"))),
+              (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
     // Neighbouring split blocks keep their own sub-block numbers.
     EXPECT_EQ(pieces("0,2.5,0 30,2.5,0 30,2.5,10 0,2.5,10"),
               (std::vector<std::string>{"1.1", "2.2", "3.0"}));
