@@ -103,6 +103,21 @@ TEST_F(ImportTest, SubBlocksGroupedByTheirGridCell) {
     EXPECT_EQ(t.at(1, "Cu"), "1");
 }
 
+// A split block is classed as its largest sub-block, the first of them: a
+// 5 m cube comes before the two sub-blocks twice its size.
+TEST_F(ImportTest, ASplitBlockIsClassedAsItsLargestSubBlock) {
+    const CsvTable t = imported("classes.csv",
+                                "X,Y,Z,DX,DY,DZ,CU,CATEGORY,ORETYPE,NSAMP,AVGDIST,PASS\n"
+                                "2.5,2.5,2.5,5,5,5,1,Inferred,Oxide,4,90,3\n"
+                                "7.5,5,2.5,5,10,5,2,Measured,Sulphide,20,25,1\n"
+                                "7.5,5,7.5,5,10,5,3,Indicated,Oxide,10,50,2\n",
+                                {"-t", "T", "-e", "Cu", "--block-size", "10"});
+    ASSERT_EQ(t.rows.size(), 1u);
+    EXPECT_EQ(t.at(0, "CATEGORY") + " " + t.at(0, "ORETYPE") + " " + t.at(0, "NSAMP") + " " +
+                  t.at(0, "AVGDIST") + " " + t.at(0, "PASS"),
+              "Measured Sulphide 20 25 1");
+}
+
 // Grid indices from a corner at (100, 200, 300) with 20 m blocks: index
 // (1, 0, 2) is the block centred at (130, 210, 350).
 TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
