@@ -111,6 +111,16 @@ TEST(geometry_SectionTrace, TracesThroughCubeFootprintOrWholeSection) {
                     {{{6, 17}, {14, 17}, {14, 23}, {6, 23}}});
     }
     expectTrace(planAt(1005.5), {kX + 10, kY + 20, 1003}, {8, 6, 4}, {});
+    // A plan half a metre past the same box on every side, from (u, v) =
+    // (0, 0) at (kX+5.5, kY+16.5) to (9, 9): cut where it crosses the faces,
+    // however near, and halved by the diagonal u = v.
+    expectTrace(
+        {{{kX + 5.5, kY + 16.5, 1003},
+          {kX + 14.5, kY + 16.5, 1003},
+          {kX + 14.5, kY + 25.5, 1003},
+          {kX + 5.5, kY + 25.5, 1003}}},
+        {kX + 10, kY + 20, 1003}, {8, 6, 4},
+        {{{0.5, 0.5}, {8.5, 0.5}, {8.5, 6.5}, {6.5, 6.5}}, {{0.5, 0.5}, {6.5, 6.5}, {0.5, 6.5}}});
 
     // A section inside the box is whole: c1->c4 = (0, 2, 3), square to
     // u = X, makes it 3 by sqrt(13).
