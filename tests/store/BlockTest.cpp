@@ -182,7 +182,9 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     blocks[0].Krig_MeanDis = 2147483647.9;
     blocks[1].Krig_MeanDis = -2147483648.9;
     blocks[2].SubBUD_Num = 0;
+    EXPECT_EQ(mng.insertIntoBlockResult("", blocks, 3), 0);
     ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1) << mng.lastError();
+    EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
     EXPECT_EQ(shell("SELECT Krig_MeanDis FROM T1 ORDER BY Krig_BlockID"),
               "2147483647.0\n-2147483648.0\n0.0\n");
 }
