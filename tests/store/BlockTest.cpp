@@ -172,6 +172,9 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     EXPECT_NE(mng.lastError().find("block 0 holds a value that is not a finite number"),
               std::string::npos)
         << mng.lastError();
+    split.SubBUD_GridSize[1].y = 5.0;
+    split.SubBUD_PntLoc[0].z = std::nan("");
+    EXPECT_EQ(mng.insertIntoBlockResult("T1", &split, 1), 0);
     blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
     EXPECT_EQ(mng.lastError(),
