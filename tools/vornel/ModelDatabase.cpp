@@ -126,15 +126,22 @@ bool tableExists(CVornelMng& mng, const std::string& table) {
 // Only a table the catalog lists as a run's holds blocks: a void table, or
 // one of the catalog's own, would read as blocks with nothing right in them.
 // Names compare as SQLite compares them, ASCII letters in either case.
+namespace {
+
+bool listedIn(const std::vector<std::string>& tables, const char* name) {
+    return std::any_of(tables.begin(), tables.end(),
+                       [name](const std::string& t) { return strcasecmp(t.c_str(), name) == 0; });
+}
+
+}  // namespace
+
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);
     // Runs that share a table name it once.
     std::vector<std::string> tables;
     for (const _STRU_MINE_NAMEINFO& run : runs) {
-        if (std::none_of(tables.begin(), tables.end(), [&run](const std::string& t) {
-                return strcasecmp(t.c_str(), run.TableName) == 0;
-            })) {
+        if (!listedIn(tables, run.TableName)) {
             tables.emplace_back(run.TableName);
         }
     }
@@ -150,9 +157,7 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
                          ")");
     }
     std::string table = asked.empty() ? tables.front() : asked;
-    const bool listed = std::any_of(tables.begin(), tables.end(), [&table](const std::string& t) {
-        return strcasecmp(t.c_str(), table.c_str()) == 0;
-    });
+    const bool listed = listedIn(tables, table.c_str());
     if (listed && tableExists(mng, table)) {
         return table;
     }
