@@ -76,10 +76,10 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         contains(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_BlockID = 1"}),
                  "Grade-tonnage of R (1 block where Krig_BlockID = 1)"));
     // The two blocks west of X = 20: 1000 + 2000 t, (400 + 1600) / 3000.
-    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where",
-                         "Krig_PntLocX < 20"}),
-                     "0"),
-              (Words{"0", "2", "3000", "0.6667", "20.0"}));
+    EXPECT_EQ(
+        rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Krig_PntLocX < 20"}),
+               "0"),
+        (Words{"0", "2", "3000", "0.6667", "20.0"}));
 }
 
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
@@ -93,6 +93,72 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     EXPECT_EQ(
         rowFor(ok({"report", "m.db", "-t", "BARE", "--cutoffs", "0", "--density", "2.7"}), "0"),
         (std::vector<std::string>{"0", "1", "2700", "1.0000", "27.0"}));
+}
+
+// A resource statement: the rows of each category, in the order of
+// confidence whatever their case, the other names after, blocks without one
+// last; then the whole table. Sums by hand, as above.
+TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
+    write("classed.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNAGE,CATEGORY,ORETYPE\n"
+          "5,5,5,10,10,10,0.4,1000,Inferred,Oxide\n"
+          "15,5,5,10,10,10,0.8,2000,measured,Sulphide\n"
+          "25,5,5,10,10,10,1.6,3000,Indicated,Sulphide\n"
+          "35,5,5,10,10,10,3.0,500,,Oxide\n"
+          "45,5,5,10,10,10,2.0,1500,Indicated,\n"
+          "55,5,5,10,10,10,1.0,400,Potential,Sulphide\n"
+          "65,5,5,10,10,10,0.6,0,Exploration,Transition\n");
+    ok({"import", "m.db", "classed.csv", "-t", "C", "-e", "Cu"});
+    using Words = std::vector<std::string>;
+    const auto rows = [](const std::string& report) {
+        std::vector<Words> found;
+        for (const std::string& line : linesOf(report)) {
+            found.push_back(wordsOf(line));
+        }
+        return found;
+    };
+    const std::string category =
+        ok({"report", "m.db", "-t", "C", "--cutoffs", "1.5,0.5", "--by", "category"});
+    EXPECT_EQ(linesOf(category).at(0),
+              "Grade-tonnage of C (7 blocks), tonnes from the stored tonnage, by category:");
+    // Indicated: 3000 t at 1.6 and 1500 t at 2, 4800 + 3000 t.% in 4500 t.
+    // All at 0.5: 7400 t holding 1600 + 4800 + 1500 + 3000 + 400 + 0 t.%;
+    // at 1.5: 5000 t holding 4800 + 1500 + 3000. Exploration weighs nothing.
+    const std::vector<Words> expected = {
+        {"category", "cut-off", "(%)", "blocks", "tonnes", "mean", "Cu", "(%)", "metal", "(t)"},
+        {"measured", "0.5", "1", "2000", "0.8000", "16.0"},
+        {"measured", "1.5", "0", "0", "-", "0.0"},
+        {"Indicated", "0.5", "2", "4500", "1.7333", "78.0"},
+        {"Indicated", "1.5", "2", "4500", "1.7333", "78.0"},
+        {"Inferred", "0.5", "0", "0", "-", "0.0"},
+        {"Inferred", "1.5", "0", "0", "-", "0.0"},
+        {"Exploration", "0.5", "1", "0", "-", "0.0"},
+        {"Exploration", "1.5", "0", "0", "-", "0.0"},
+        {"Potential", "0.5", "1", "400", "1.0000", "4.0"},
+        {"Potential", "1.5", "0", "0", "-", "0.0"},
+        {"(none)", "0.5", "1", "500", "3.0000", "15.0"},
+        {"(none)", "1.5", "1", "500", "3.0000", "15.0"},
+        {"(all)", "0.5", "6", "7400", "1.5270", "113.0"},
+        {"(all)", "1.5", "3", "5000", "1.8600", "93.0"},
+    };
+    const std::vector<Words> got = rows(category);
+    EXPECT_EQ(std::vector<Words>(got.begin() + 1, got.end()), expected) << category;
+    // The whole table is what a report without --by gives.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "C", "--cutoffs", "0.5"}), "0.5"),
+              (Words{"0.5", "6", "7400", "1.5270", "113.0"}));
+    // Oxide: 400 + 1500 t.% in 1500 t; the block without an ore type is last.
+    const std::vector<Words> oreTypes =
+        rows(ok({"report", "m.db", "-t", "C", "--cutoffs", "0", "--by", "oretype"}));
+    ASSERT_EQ(oreTypes.size(), 7u);
+    EXPECT_EQ(Words(oreTypes[1].begin(), oreTypes[1].begin() + 3),
+              (Words{"ore", "type", "cut-off"}));
+    EXPECT_EQ(oreTypes[2], (Words{"Oxide", "0", "2", "1500", "1.2667", "19.0"}));
+    EXPECT_EQ(oreTypes[3].at(0), "Sulphide");
+    EXPECT_EQ(oreTypes[4], (Words{"Transition", "0", "1", "0", "-", "0.0"}));
+    EXPECT_EQ(oreTypes[5], (Words{"(none)", "0", "1", "1500", "2.0000", "30.0"}));
+    EXPECT_EQ(oreTypes[6], (Words{"(all)", "0", "7", "8400", "1.3929", "117.0"}));
+    EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0", "--by", "grade"}),
+                       "--by: grade not in {category,oretype}");
 }
 
 // A second run in R (another element, ten times the grades): neither report

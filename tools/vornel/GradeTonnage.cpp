@@ -20,19 +20,7 @@ double tonnesOf(const KrigBlockResult& b, double density) {
     return volume * density;
 }
 
-// Every digit, however many: 1e63 t has 64 of them.
-std::string fixed(double value, int decimals) {
-    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, value);
-    return text;
-}
-
-}  // namespace
-
-std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long count,
-                                          const std::vector<double>& cutoffs, double density,
-                                          const GradeUnit& unit) {
+std::vector<double> weigh(const KrigBlockResult* blocks, long count, double density) {
     std::vector<double> tonnes(static_cast<size_t>(count));
     bool anyTonnes = false;
     for (long i = 0; i < count; ++i) {
@@ -48,40 +36,110 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
             "the blocks weigh nothing as stored (no tonnage was imported, or they are air); "
             "give the rock density with --density to weigh them by volume");
     }
-    std::vector<GradeTonnageRow> rows;
-    for (const double cutoff : cutoffs) {
-        GradeTonnageRow row;
-        row.cutoff = cutoff;
-        double gradeTonnes = 0;
-        for (long i = 0; i < count; ++i) {
-            if (blocks[i].Krig_OutAttr >= cutoff) {
+    return tonnes;
+}
+
+// The rows of each class, block i counting in class classOf[i].
+std::vector<std::vector<GradeTonnageRow>> tally(const KrigBlockResult* blocks,
+                                                const std::vector<double>& tonnes,
+                                                const std::vector<size_t>& classOf,
+                                                size_t classCount,
+                                                const std::vector<double>& cutoffs,
+                                                const GradeUnit& unit) {
+    std::vector<std::vector<GradeTonnageRow>> rows(classCount,
+                                                   std::vector<GradeTonnageRow>(cutoffs.size()));
+    std::vector<std::vector<double>> gradeTonnes(classCount, std::vector<double>(cutoffs.size()));
+    for (size_t i = 0; i < tonnes.size(); ++i) {
+        for (size_t c = 0; c < cutoffs.size(); ++c) {
+            if (blocks[i].Krig_OutAttr >= cutoffs[c]) {
+                GradeTonnageRow& row = rows[classOf[i]][c];
                 ++row.blocks;
                 row.tonnes += tonnes[i];
-                gradeTonnes += tonnes[i] * blocks[i].Krig_OutAttr;
+                gradeTonnes[classOf[i]][c] += tonnes[i] * blocks[i].Krig_OutAttr;
             }
         }
-        row.meanGrade = row.tonnes > 0 ? gradeTonnes / row.tonnes : 0;
-        row.metal = gradeTonnes * unit.metalPerGradeTonne;
-        if (!std::isfinite(row.tonnes) || !std::isfinite(row.meanGrade) ||
-            !std::isfinite(row.metal)) {
-            throw Failure("above the cut-off " + formatNumber(cutoff) +
-                          " the tonnes or the metal add up beyond what a number holds; are the "
-                          "grades and the density right?");
-        }
-        rows.push_back(row);
     }
+    for (size_t k = 0; k < classCount; ++k) {
+        for (size_t c = 0; c < cutoffs.size(); ++c) {
+            GradeTonnageRow& row = rows[k][c];
+            row.cutoff = cutoffs[c];
+            row.meanGrade = row.tonnes > 0 ? gradeTonnes[k][c] / row.tonnes : 0;
+            row.metal = gradeTonnes[k][c] * unit.metalPerGradeTonne;
+            if (!std::isfinite(row.tonnes) || !std::isfinite(row.meanGrade) ||
+                !std::isfinite(row.metal)) {
+                throw Failure("above the cut-off " + formatNumber(cutoffs[c]) +
+                              " the tonnes or the metal add up beyond what a number holds; are "
+                              "the grades and the density right?");
+            }
+        }
+    }
+    return rows;
+}
+
+// Every digit, however many: 1e63 t has 64 of them.
+std::string fixed(double value, int decimals) {
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, value);
+    return text;
+}
+
+std::vector<std::string> headingOf(const std::string& element, const GradeUnit& unit) {
+    const std::string gradeUnit = std::string(" (") + unit.name + ")";
+    return {"cut-off" + gradeUnit, "blocks", "tonnes", "mean " + element + gradeUnit,
+            std::string("metal (") + unit.metalUnit + ")"};
+}
+
+std::vector<std::string> cellsOf(const GradeTonnageRow& r) {
+    return {formatNumber(r.cutoff), std::to_string(r.blocks), fixed(r.tonnes, 0),
+            r.tonnes > 0 ? fixed(r.meanGrade, 4) : "-", fixed(r.metal, 1)};
+}
+
+// The same cells after a first one.
+std::vector<std::string> after(const std::string& first, std::vector<std::string> cells) {
+    cells.insert(cells.begin(), first);
+    return cells;
+}
+
+}  // namespace
+
+std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long count,
+                                          const std::vector<double>& cutoffs, double density,
+                                          const GradeUnit& unit) {
+    return tally(blocks, weigh(blocks, count, density), std::vector<size_t>(count), 1, cutoffs,
+                 unit)
+        .front();
+}
+
+std::vector<std::vector<GradeTonnageRow>> gradeTonnageByClass(
+    const KrigBlockResult* blocks, long count, const BlockClasses& classes,
+    const std::vector<double>& cutoffs, double density, const GradeUnit& unit) {
+    const std::vector<double> tonnes = weigh(blocks, count, density);
+    auto rows = tally(blocks, tonnes, classes.classOf, classes.names.size(), cutoffs, unit);
+    rows.push_back(tally(blocks, tonnes, std::vector<size_t>(count), 1, cutoffs, unit).front());
     return rows;
 }
 
 void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& rows,
                        const std::string& element, const GradeUnit& unit) {
     TextTable table;
-    const std::string gradeUnit = std::string(" (") + unit.name + ")";
-    table.add({"cut-off" + gradeUnit, "blocks", "tonnes", "mean " + element + gradeUnit,
-               std::string("metal (") + unit.metalUnit + ")"});
+    table.add(headingOf(element, unit));
     for (const GradeTonnageRow& r : rows) {
-        table.add({formatNumber(r.cutoff), std::to_string(r.blocks), fixed(r.tonnes, 0),
-                   r.tonnes > 0 ? fixed(r.meanGrade, 4) : "-", fixed(r.metal, 1)});
+        table.add(cellsOf(r));
+    }
+    table.print(out);
+}
+
+void printGradeTonnageByClass(std::ostream& out, const std::string& field,
+                              const std::vector<std::string>& names,
+                              const std::vector<std::vector<GradeTonnageRow>>& byClass,
+                              const std::string& element, const GradeUnit& unit) {
+    TextTable table;
+    table.add(after(field, headingOf(element, unit)));
+    for (size_t k = 0; k < byClass.size(); ++k) {
+        for (const GradeTonnageRow& r : byClass[k]) {
+            table.add(after(k < names.size() ? names[k] : "(all)", cellsOf(r)));
+        }
     }
     table.print(out);
 }

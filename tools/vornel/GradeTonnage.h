@@ -1,5 +1,6 @@
 // The grade-tonnage table: for each cut-off, the blocks at or above it, their
-// tonnes, their tonnage-weighted mean grade and the metal they hold.
+// tonnes, their tonnage-weighted mean grade and the metal they hold; for the
+// whole model or class by class (a resource category, an ore type).
 #ifndef VORNEL_CLI_GRADETONNAGE_H
 #define VORNEL_CLI_GRADETONNAGE_H
 
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "GradeUnit.h"
 #include "vornel/KrigBlockResult.h"
 
@@ -27,8 +29,22 @@ std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long co
                                           const std::vector<double>& cutoffs, double density,
                                           const GradeUnit& unit);
 
+// The rows of each class, in the order of `classes.names`, then those of all
+// the blocks, weighed as gradeTonnage weighs them; a class may weigh nothing
+// as long as the blocks together weigh something.
+std::vector<std::vector<GradeTonnageRow>> gradeTonnageByClass(
+    const KrigBlockResult* blocks, long count, const BlockClasses& classes,
+    const std::vector<double>& cutoffs, double density, const GradeUnit& unit);
+
 void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& rows,
                        const std::string& element, const GradeUnit& unit);
+
+// One table of what gradeTonnageByClass gives: the class named on each row
+// under the heading `field` ("category"), the last rows as "(all)".
+void printGradeTonnageByClass(std::ostream& out, const std::string& field,
+                              const std::vector<std::string>& names,
+                              const std::vector<std::vector<GradeTonnageRow>>& byClass,
+                              const std::string& element, const GradeUnit& unit);
 
 // Says, under the table, that the run's void blocks were not taken off it;
 // nothing when the run has no void table.

@@ -21,9 +21,10 @@ struct ReportOptions {
     std::vector<double> cutoffs;
     double density = 0;
     std::string where;
+    std::string by;
 };
 
-const char* const kFooter = R"(
+const char* const kFooter = R"footer(
 For each cut-off, in rising order, the table gives the blocks whose grade
 is at or above it, their tonnes, their tonnage-weighted mean grade and the
 metal they hold (tonnes x grade: % gives tonnes of metal, g/t and ppm
@@ -34,16 +35,25 @@ density. Blocks whose grade is NULL (left so by another tool) are left out
 and counted. A table that holds several runs is reported one run at a
 time: --where "MineID = 2". The run's void blocks (old workings) are not
 deducted; the report names its void table.
+--by category gives the rows of each resource category (Krig_ResType):
+Measured, Indicated and Inferred first, then the others by name, then
+"(none)" for blocks without one, and last "(all)", the whole table as
+without --by; --by oretype does the same by ore type (Krig_OreType).
 
-Example:
+Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
-)";
+  vornel report demo.db --cutoffs 0.5 --by category
+)footer";
 
 // A grade-tonnage table reads as a curve: cut-offs rising, each once.
 std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
     std::sort(cutoffs.begin(), cutoffs.end());
     cutoffs.erase(std::unique(cutoffs.begin(), cutoffs.end()), cutoffs.end());
     return cutoffs;
+}
+
+std::string classLabel(const std::string& by) {
+    return by == "oretype" ? "ore type" : by;
 }
 
 void runReport(const ReportOptions& o) {
@@ -64,7 +74,7 @@ void runReport(const ReportOptions& o) {
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
-    const auto rows = gradeTonnage(blocks, count, risingCutoffs(o.cutoffs), o.density, unit);
+    const std::vector<double> cutoffs = risingCutoffs(o.cutoffs);
     std::cout << "Grade-tonnage of " << table << " (" << count
               << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
               << (read == count ? ""
@@ -72,8 +82,17 @@ void runReport(const ReportOptions& o) {
               << "), tonnes from "
               << (o.density > 0 ? "volume x density " + formatNumber(o.density)
                                 : std::string("the stored tonnage"))
-              << ":\n";
-    printGradeTonnage(std::cout, rows, element, unit);
+              << (o.by.empty() ? "" : ", by " + classLabel(o.by)) << ":\n";
+    if (o.by.empty()) {
+        printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, o.density, unit), element,
+                          unit);
+    } else {
+        const BlockClasses classes = classify(
+            blocks, count, o.by == "category" ? ClassField::Category : ClassField::OreType);
+        printGradeTonnageByClass(
+            std::cout, classLabel(o.by), classes.names,
+            gradeTonnageByClass(blocks, count, classes, cutoffs, o.density, unit), element, unit);
+    }
     printVoidsNotDeducted(std::cout, run ? run->VoidTable_Name : "");
 }
 
@@ -94,6 +113,8 @@ void addReportCommand(CLI::App& app) {
                     "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
         ->check(numberAboveZero());
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    cmd->add_option("--by", o->by, "Rows for each resource category or ore type, then all")
+        ->check(CLI::IsMember({"category", "oretype"}));
     cmd->footer(kFooter);
     cmd->callback([o] { runReport(*o); });
 }

@@ -1,0 +1,58 @@
+#include "BlockClasses.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace vornel::cli {
+namespace {
+
+const char* const kConfidence[] = {"Measured", "Indicated", "Inferred"};
+const size_t kOthers = std::size(kConfidence);
+const size_t kBlank = kOthers + 1;
+
+template <size_t N>
+std::string textOf(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
+size_t rankOf(const std::string& name) {
+    if (name.empty()) {
+        return kBlank;
+    }
+    const auto* known =
+        std::find_if(std::begin(kConfidence), std::end(kConfidence),
+                     [&](const char* c) { return strcasecmp(c, name.c_str()) == 0; });
+    return static_cast<size_t>(known - std::begin(kConfidence));
+}
+
+}  // namespace
+
+BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field) {
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(count));
+    // Ordered as listed: by rank, then by name.
+    std::set<std::pair<size_t, std::string>> order;
+    for (long i = 0; i < count; ++i) {
+        texts.push_back(field == ClassField::Category ? textOf(blocks[i].Krig_ResType)
+                                                      : textOf(blocks[i].Krig_OreType));
+        order.emplace(rankOf(texts.back()), texts.back());
+    }
+    BlockClasses classes;
+    std::map<std::string, size_t> indexOf;
+    for (const auto& [rank, text] : order) {
+        indexOf[text] = classes.names.size();
+        classes.names.push_back(text.empty() ? "(none)" : text);
+    }
+    classes.classOf.reserve(texts.size());
+    for (const std::string& text : texts) {
+        classes.classOf.push_back(indexOf[text]);
+    }
+    return classes;
+}
+
+}  // namespace vornel::cli

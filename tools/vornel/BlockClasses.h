@@ -1,0 +1,30 @@
+// Blocks sorted into classes by one of their text fields, for tables that
+// list a model class by class.
+#ifndef VORNEL_CLI_BLOCKCLASSES_H
+#define VORNEL_CLI_BLOCKCLASSES_H
+
+#include <string>
+#include <vector>
+
+#include "vornel/KrigBlockResult.h"
+
+namespace vornel::cli {
+
+enum class ClassField {
+    Category,  // Krig_ResType: Measured, Indicated, Inferred
+    OreType,   // Krig_OreType
+};
+
+struct BlockClasses {
+    std::vector<std::string> names;
+    std::vector<size_t> classOf;  // block i is of class names[classOf[i]]
+};
+
+// The classes in the order a resource statement lists them: Measured,
+// Indicated and Inferred (in any case) first, then the other names in
+// byte order, then "(none)" for blocks whose field is empty.
+BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field);
+
+}  // namespace vornel::cli
+
+#endif
