@@ -39,29 +39,48 @@ bool overlapping(const Box& a, const Box& b) {
 }
 
 // An R-tree answers for each box the boxes that reach into it, whatever
-// their sizes. Each box asks with its faces drawn in by a millionth of the
-// smallest size, far less than any overlap counted: boxes that only touch
-// it, which could be many, are not among the answers.
+// their sizes.
+struct BoxIndex::Tree {
+    bgi::rtree<Entry, bgi::rstar<16>> rtree;
+};
+
+BoxIndex::BoxIndex(const std::vector<Box>& boxes)
+    : tree_(std::make_unique<Tree>(Tree{bgi::rtree<Entry, bgi::rstar<16>>(
+          boost::irange<size_t>(0, boxes.size()) | boost::adaptors::transformed([&](size_t i) {
+              return Entry{boundsOf(boxes[i]), i};
+          }))})) {}
+
+BoxIndex::~BoxIndex() = default;
+
+std::vector<size_t> BoxIndex::reaching(const Box& query, const std::array<double, 3>& inset) const {
+    const Bounds drawnIn{
+        {query.low(0) + inset[0], query.low(1) + inset[1], query.low(2) + inset[2]},
+        {query.high(0) - inset[0], query.high(1) - inset[1], query.high(2) - inset[2]}};
+    std::vector<size_t> found;
+    for (auto it = tree_->rtree.qbegin(bgi::intersects(drawnIn)); it != tree_->rtree.qend(); ++it) {
+        found.push_back(it->second);
+    }
+    return found;
+}
+
+// Each box asks with its faces drawn in by a millionth of the smallest size,
+// far less than any overlap counted: boxes that only touch it, which could be
+// many, are not among the answers.
 std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& boxes) {
-    const auto entries =
-        boost::irange<size_t>(0, boxes.size()) | boost::adaptors::transformed([&](size_t i) {
-            return Entry{boundsOf(boxes[i]), i};
-        });
-    const bgi::rtree<Entry, bgi::rstar<16>> tree(entries);
-    double inset[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    const BoxIndex index(boxes);
+    std::array<double, 3> inset = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     for (const Box& b : boxes) {
         for (int i = 0; i < 3; ++i) {
             inset[i] = std::min(inset[i], 1e-6 * axis(b.size, i));
         }
     }
     for (size_t later = 0; later < boxes.size(); ++later) {
-        const Box& b = boxes[later];
-        const Bounds query{{b.low(0) + inset[0], b.low(1) + inset[1], b.low(2) + inset[2]},
-                           {b.high(0) - inset[0], b.high(1) - inset[1], b.high(2) - inset[2]}};
-        for (auto it = tree.qbegin(bgi::intersects(query)); it != tree.qend(); ++it) {
-            if (it->second < later && overlapping(boxes[it->second], boxes[later])) {
-                return std::make_pair(it->second, later);
-            }
+        const std::vector<size_t> reaching = index.reaching(boxes[later], inset);
+        const auto earlier = std::find_if(reaching.begin(), reaching.end(), [&](size_t e) {
+            return e < later && overlapping(boxes[e], boxes[later]);
+        });
+        if (earlier != reaching.end()) {
+            return std::make_pair(*earlier, later);
         }
     }
     return std::nullopt;

@@ -4,7 +4,9 @@
 #ifndef VORNEL_CLI_BOXOVERLAP_H
 #define VORNEL_CLI_BOXOVERLAP_H
 
+#include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,6 +24,23 @@ constexpr double kOverlapShare = 0.01;
 // than kOverlapShare of the smaller one's size there. Boxes that share a
 // face do not; two boxes of one centre and size always do.
 bool overlapping(const Box& a, const Box& b);
+
+// Many boxes, kept for asking which of them reach into a box.
+class BoxIndex {
+public:
+    explicit BoxIndex(const std::vector<Box>& boxes);
+    ~BoxIndex();
+    BoxIndex(const BoxIndex&) = delete;
+    BoxIndex& operator=(const BoxIndex&) = delete;
+
+    // The boxes that meet `query` drawn in by `inset` on each axis (by
+    // nothing: those that touch it too).
+    std::vector<size_t> reaching(const Box& query, const std::array<double, 3>& inset = {}) const;
+
+private:
+    struct Tree;
+    std::unique_ptr<Tree> tree_;
+};
 
 // The first box, in the given order, that overlaps an earlier one:
 // {earlier, later}.
