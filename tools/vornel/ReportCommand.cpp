@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Depletion.h"
+#include "Failure.h"
 #include "GradeTonnage.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
@@ -22,6 +24,7 @@ struct ReportOptions {
     double density = 0;
     std::string where;
     std::string by;
+    bool deplete = false;
 };
 
 const char* const kFooter = R"footer(
@@ -33,8 +36,12 @@ A block's tonnes are its stored tonnage; with --density, its volume (the
 part of the block inside the model, i.e. box times coefficient) times the
 density. Blocks whose grade is NULL (left so by another tool) are left out
 and counted. A table that holds several runs is reported one run at a
-time: --where "MineID = 2". The run's void blocks (old workings) are not
-deducted; the report names its void table.
+time: --where "MineID = 2".
+The run's void blocks (old workings) are not deducted unless --deplete is
+given: then each block keeps the share of its ground (its sub-blocks, or
+its box) that no void block (its sub-blocks, or its box) covers, and its
+tonnes shrink with it; a block wholly inside void blocks is left out. Void
+blocks that overlap one another are refused.
 --by category gives the rows of each resource category (Krig_ResType):
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
@@ -42,7 +49,7 @@ without --by; --by oretype does the same by ore type (Krig_OreType).
 
 Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
-  vornel report demo.db --cutoffs 0.5 --by category
+  vornel report demo.db --cutoffs 0.5 --by category --deplete
 )footer";
 
 // A grade-tonnage table reads as a curve: cut-offs rising, each once.
@@ -56,6 +63,25 @@ std::string classLabel(const std::string& by) {
     return by == "oretype" ? "ore type" : by;
 }
 
+// The blocks less the ground of the run's void blocks.
+Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
+                         const std::optional<KrigBlockParam>& run,
+                         const std::vector<KrigBlockResult>& blocks) {
+    const std::string voidTable = run ? run->VoidTable_Name : "";
+    if (voidTable.empty()) {
+        throw Failure("--deplete: the run names no void table to take off its blocks");
+    }
+    KrigBlockVoid* voids = nullptr;
+    long count = 0;
+    if (mng.getBlockVoid(voidTable, &voids, &count) == 0) {
+        if (!tableExists(mng, voidTable)) {
+            throw Failure(db + ": the run's void table '" + voidTable + "' is missing");
+        }
+        count = 0;
+    }
+    return deplete(blocks.data(), static_cast<long>(blocks.size()), voids, count, voidTable);
+}
+
 void runReport(const ReportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
@@ -64,17 +90,19 @@ void runReport(const ReportOptions& o) {
     KrigBlockResult* all = nullptr;
     const long read = readBlocks(mng, table, o.where, &all);
     // A block without a grade is left out, not counted as grade 0.
-    std::vector<KrigBlockResult> graded;
-    if (ungraded.size() > 0) {
-        std::copy_if(all, all + read, std::back_inserter(graded),
-                     [&](const KrigBlockResult& b) { return !ungraded.has(b); });
-    }
-    const KrigBlockResult* blocks = ungraded.size() > 0 ? graded.data() : all;
-    const long count = ungraded.size() > 0 ? static_cast<long>(graded.size()) : read;
+    std::vector<KrigBlockResult> blocks;
+    std::copy_if(all, all + read, std::back_inserter(blocks),
+                 [&](const KrigBlockResult& b) { return !ungraded.has(b); });
+    const long count = static_cast<long>(blocks.size());
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const std::vector<double> cutoffs = risingCutoffs(o.cutoffs);
+    std::optional<Depleted> depleted;
+    if (o.deplete) {
+        depleted = depletedByVoids(mng, o.db, run, blocks);
+        blocks = std::move(depleted->left);
+    }
     std::cout << "Grade-tonnage of " << table << " (" << count
               << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
               << (read == count ? ""
@@ -82,18 +110,28 @@ void runReport(const ReportOptions& o) {
               << "), tonnes from "
               << (o.density > 0 ? "volume x density " + formatNumber(o.density)
                                 : std::string("the stored tonnage"))
+              << (depleted ? std::string(" less the void blocks") : "")
               << (o.by.empty() ? "" : ", by " + classLabel(o.by)) << ":\n";
+    const long left = static_cast<long>(blocks.size());
     if (o.by.empty()) {
-        printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, o.density, unit), element,
-                          unit);
+        printGradeTonnage(std::cout, gradeTonnage(blocks.data(), left, cutoffs, o.density, unit),
+                          element, unit);
     } else {
         const BlockClasses classes = classify(
-            blocks, count, o.by == "category" ? ClassField::Category : ClassField::OreType);
+            blocks.data(), left, o.by == "category" ? ClassField::Category : ClassField::OreType);
         printGradeTonnageByClass(
             std::cout, classLabel(o.by), classes.names,
-            gradeTonnageByClass(blocks, count, classes, cutoffs, o.density, unit), element, unit);
+            gradeTonnageByClass(blocks.data(), left, classes, cutoffs, o.density, unit), element,
+            unit);
     }
-    printVoidsNotDeducted(std::cout, run ? run->VoidTable_Name : "");
+    if (depleted) {
+        std::cout << "The void blocks of " << run->VoidTable_Name
+                  << " (mined-out ground) are deducted: " << depleted->mined
+                  << (depleted->mined == 1 ? " block" : " blocks") << " wholly, " << depleted->cut
+                  << " in part, " << formatNumber(depleted->volume) << " m3.\n";
+    } else {
+        printVoidsNotDeducted(std::cout, run ? run->VoidTable_Name : "");
+    }
 }
 
 }  // namespace
@@ -115,6 +153,8 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     cmd->add_option("--by", o->by, "Rows for each resource category or ore type, then all")
         ->check(CLI::IsMember({"category", "oretype"}));
+    cmd->add_flag("--deplete", o->deplete,
+                  "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->footer(kFooter);
     cmd->callback([o] { runReport(*o); });
 }

@@ -1,0 +1,87 @@
+#include "Depletion.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "Box.h"
+#include "BoxOverlap.h"
+#include "Failure.h"
+#include "RecordFields.h"
+
+namespace vornel::cli {
+namespace {
+
+template <typename Block>
+std::vector<Box> groundOf(const Block& b) {
+    if (b.SubBUD_Num <= 0) {
+        return {boxOf(b)};
+    }
+    std::vector<Box> pieces;
+    pieces.reserve(static_cast<size_t>(b.SubBUD_Num));
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        pieces.push_back({b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]});
+    }
+    return pieces;
+}
+
+// A share this close to all or nothing is rounding: the faces of a block and
+// a void block that meet may stand apart by the last bits of their doubles.
+constexpr double kRounding = 1e-9;
+
+double sharedVolume(const Box& a, const Box& b) {
+    double volume = 1;
+    for (int i = 0; i < 3; ++i) {
+        volume *= std::max(0.0, std::min(a.high(i), b.high(i)) - std::max(a.low(i), b.low(i)));
+    }
+    return volume;
+}
+
+}  // namespace
+
+Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
+                 long voidCount, const std::string& voidTable) {
+    std::vector<Box> holes;
+    std::vector<int32_t> holeOwner;
+    for (long v = 0; v < voidCount; ++v) {
+        for (const Box& piece : groundOf(voids[v])) {
+            holes.push_back(piece);
+            holeOwner.push_back(voids[v].Krig_BlockID);
+        }
+    }
+    if (const auto pair = firstOverlap(holes)) {
+        throw Failure("the void blocks " + std::to_string(holeOwner[pair->first]) + " and " +
+                      std::to_string(holeOwner[pair->second]) + " of " + voidTable +
+                      " overlap; their ground would be taken off twice");
+    }
+    const BoxIndex index(holes);
+    Depleted result;
+    for (long i = 0; i < count; ++i) {
+        double ground = 0;
+        double taken = 0;
+        for (const Box& piece : groundOf(blocks[i])) {
+            ground += sharedVolume(piece, piece);
+            const std::vector<size_t> reaching = index.reaching(piece);
+            taken = std::accumulate(
+                reaching.begin(), reaching.end(), taken,
+                [&](double sum, size_t h) { return sum + sharedVolume(piece, holes[h]); });
+        }
+        double share = ground > 0 ? 1 - taken / ground : 1;
+        share = share < kRounding ? 0 : share > 1 - kRounding ? 1 : share;
+        result.volume += ground * (1 - share);
+        if (share == 0) {
+            ++result.mined;
+            continue;
+        }
+        KrigBlockResult b = blocks[i];
+        if (share < 1) {
+            ++result.cut;
+            const Box box = boxOf(b);
+            b.Block_Vol = (b.Block_Vol > 0 ? b.Block_Vol : box.volume() * b.Block_Coef) * share;
+            b.Block_CorMass *= share;
+        }
+        result.left.push_back(b);
+    }
+    return result;
+}
+
+}  // namespace vornel::cli
