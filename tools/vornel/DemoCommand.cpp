@@ -149,14 +149,6 @@ void registerVariogram(CVornelMng& mng, long mineId, const DemoOreBody& body) {
     check(mng, mng.insertIntoBlockVrgParam(s, 2), "cannot register the variogram");
 }
 
-long registerVoidTable(CVornelMng& mng) {
-    KrigBlockParam p;
-    copyText(p.Krig_Result_Name, "Old workings: stope, drives");
-    copyText(p.Mine_Element, "VOIDBLOCK");
-    copyText(p.Table_Name, kVoidTable);
-    return registerRun(mng, p);
-}
-
 void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& blocks,
                    VoidList& voids) {
     CVornelMng mng;
@@ -166,14 +158,10 @@ void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& 
     check(mng, mng.createBlockVoidTbl(kVoidTable), "cannot create the void table");
     KrigBlockParam run = runRecord(blocks, body);
     const long mineId = registerRun(mng, run);
-    const long voidRun = registerVoidTable(mng);
+    const long voidRun = registerVoidTable(mng, kVoidTable, "Old workings: stope, drives");
     registerVariogram(mng, mineId, body);
     insertBlocks(mng, kTable, mineId, blocks);
-    for (KrigBlockVoid& v : voids.all()) {
-        v.MineID = static_cast<int32_t>(voidRun);
-    }
-    check(mng, mng.insertIntoBlockVoid(kVoidTable, voids.all().data(), voids.size()),
-          "cannot write the void blocks");
+    insertVoids(mng, kVoidTable, voidRun, voids);
     transaction.commit();
 }
 

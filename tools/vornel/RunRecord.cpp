@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 #include "Failure.h"
@@ -15,6 +16,22 @@ namespace {
 
 // Small enough that the bar moves, large enough that the calls cost nothing.
 constexpr long kBatch = 4096;
+
+template <typename Block, typename Insert>
+void insertInBatches(CVornelMng& mng, const std::string& table, long mineId,
+                     OwnedBlocks<Block>& blocks, Insert insert) {
+    std::vector<Block>& all = blocks.all();
+    for (Block& b : all) {
+        b.MineID = static_cast<int32_t>(mineId);
+    }
+    ProgressBar bar("writing " + table);
+    for (long at = 0; at < blocks.size(); at += kBatch) {
+        const long count = std::min(kBatch, blocks.size() - at);
+        check(mng, (mng.*insert)(table, all.data() + at, count),
+              "cannot write the blocks of " + table);
+        bar.update(static_cast<double>(at + count) / static_cast<double>(blocks.size()));
+    }
+}
 
 int32_t cellsBetween(double start, double end, double size, const char* axis) {
     if (size <= 0) {
@@ -87,16 +104,31 @@ long registerRun(CVornelMng& mng, KrigBlockParam& run) {
 }
 
 void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockList& blocks) {
-    std::vector<KrigBlockResult>& all = blocks.all();
-    for (KrigBlockResult& b : all) {
-        b.MineID = static_cast<int32_t>(mineId);
-    }
-    ProgressBar bar("writing " + table);
-    for (long at = 0; at < blocks.size(); at += kBatch) {
-        const long count = std::min(kBatch, blocks.size() - at);
-        check(mng, mng.insertIntoBlockResult(table, all.data() + at, count),
-              "cannot write the blocks of " + table);
-        bar.update(static_cast<double>(at + count) / static_cast<double>(blocks.size()));
+    insertInBatches(mng, table, mineId, blocks, &CVornelMng::insertIntoBlockResult);
+}
+
+long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description) {
+    KrigBlockParam p;
+    copyText(p.Krig_Result_Name, description);
+    copyText(p.Mine_Element, "VOIDBLOCK");
+    copyText(p.Table_Name, table);
+    return registerRun(mng, p);
+}
+
+void insertVoids(CVornelMng& mng, const std::string& table, long mineId, VoidList& voids) {
+    insertInBatches(mng, table, mineId, voids, &CVornelMng::insertIntoBlockVoid);
+}
+
+void moveIntoVoids(BlockList& blocks, VoidList& voids) {
+    for (KrigBlockResult& b : blocks.all()) {
+        KrigBlockVoid& v = voids.add(0);
+        placeBlock(v, boxOf(b));
+        v.Block_Coef = b.Block_Coef;
+        std::memcpy(v.Krig_OreType, b.Krig_OreType, sizeof v.Krig_OreType);
+        v.Krig_Bound = b.Krig_Bound;
+        std::swap(v.SubBUD_Num, b.SubBUD_Num);
+        std::swap(v.SubBUD_PntLoc, b.SubBUD_PntLoc);
+        std::swap(v.SubBUD_GridSize, b.SubBUD_GridSize);
     }
 }
 

@@ -29,6 +29,17 @@ long registerRun(CVornelMng& mng, KrigBlockParam& run);
 // with a progress bar; throws Failure.
 void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockList& blocks);
 
+// Registers a void table in the catalog (a row whose element is VOIDBLOCK)
+// and returns the row's MineID, which its void blocks carry; throws Failure.
+long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description);
+
+// The same as insertBlocks for void blocks.
+void insertVoids(CVornelMng& mng, const std::string& table, long mineId, VoidList& voids);
+
+// The blocks as void blocks (box, coefficient, ore type, boundary flag),
+// which take over their sub-blocks.
+void moveIntoVoids(BlockList& blocks, VoidList& voids);
+
 }  // namespace vornel::cli
 
 #endif
