@@ -37,6 +37,12 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"--verbose", "imprt", "a.db"},
          "vornel: unknown command 'imprt'; the commands are demo, import, export"},
         {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
+        {{"import", "a.db", "b.csv", "-t", "T"},
+         "--element is required (or --voids for a file of void blocks)"},
+        {{"import", "a.db", "b.csv", "-t", "T", "--voids", "-e", "Cu"},
+         "--element excludes --voids"},
+        {{"import", "a.db", "b.csv", "-t", "T", "--voids", "--void-table", "W"},
+         "--void-table excludes --voids"},
         {{"info", "a.db", "--bogus"}, "--bogus"},
         // One command at a time: the second is no command of its own.
         {{"info", "a.db", "report", "a.db", "-t", "R", "--cutoffs", "0"},

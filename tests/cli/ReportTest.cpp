@@ -163,8 +163,11 @@ TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
 }
 
 // Old workings taken off: a block keeps the share of its ground that no void
-// block covers. Four 10 m blocks along X: A and B whole, C whole, D only its
-// west half (a sub-block), each void block a box or its sub-blocks.
+// block covers. Four 10 m blocks along X: A, B and C whole, D only its west
+// half (a sub-block). The void blocks, imported from a file: A's box; half of
+// B and the south half of C as the sub-blocks of one void block, whose own
+// box around both is not its ground; a box east of D's sub-block, touching
+// it, over the empty half of D's box.
 TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     write("d.csv",
           "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"
@@ -177,38 +180,20 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     const std::vector<std::string> depleted = {"report",    "m.db", "-t",       "D",
                                                "--cutoffs", "0",    "--deplete"};
     EXPECT_FAILS_WITH(vornel(depleted), "m.db: the run's void table 'W' is missing");
-    CVornelMng mng;
-    ASSERT_EQ(mng.connectDatabase(path("m.db")), 1) << mng.lastError();
-    ASSERT_EQ(mng.createBlockVoidTbl("W"), 1) << mng.lastError();
-    // No void blocks: nothing taken off.
-    using Words = std::vector<std::string>;
-    EXPECT_EQ(rowFor(ok(depleted), "0"), (Words{"0", "4", "6500", "1.5385", "100.0"}));
-    // A's box; half of B and the south half of C as the sub-blocks of one
-    // void block, whose own box, around both, is not its ground; a box east of
-    // D's sub-block, only touching it, over the empty half of D's box.
-    D_3DOT centres[] = {{12.5, 5, 5}, {22.5, 2.5, 5}};
-    D_3DOT sizes[] = {{5, 10, 10}, {5, 5, 10}};
-    KrigBlockVoid voids[3];
-    const double boxes[3][6] = {
-        {5, 5, 5, 10, 10, 10}, {17.5, 5, 5, 15, 10, 10}, {37.5, 5, 5, 5, 10, 10}};
-    for (int i = 0; i < 3; ++i) {
-        voids[i].MineID = 1;
-        voids[i].Krig_PntLocX = boxes[i][0];
-        voids[i].Krig_PntLocY = boxes[i][1];
-        voids[i].Krig_PntLocZ = boxes[i][2];
-        voids[i].Krig_GridSizeX = boxes[i][3];
-        voids[i].Krig_GridSizeY = boxes[i][4];
-        voids[i].Krig_GridSizeZ = boxes[i][5];
-        voids[i].Block_Coef = 1;
-    }
-    voids[1].Block_Coef = 0.5;
-    voids[1].SubBUD_Num = 2;
-    voids[1].SubBUD_PntLoc = centres;
-    voids[1].SubBUD_GridSize = sizes;
-    ASSERT_NE(mng.insertIntoBlockVoid("W", voids, 3), 0) << mng.lastError();
-    mng.clearDatabase();
+    const std::string parent = "PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ";
+    write("w.csv", "X,Y,Z,DX,DY,DZ," + parent +
+                       "\n"
+                       "5,5,5,10,10,10,5,5,5,10,10,10\n"
+                       "12.5,5,5,5,10,10,17.5,5,5,15,10,10\n"
+                       "22.5,2.5,5,5,5,10,17.5,5,5,15,10,10\n"
+                       "37.5,5,5,5,10,10,37.5,5,5,5,10,10\n");
+    const auto imported = linesOf(ok({"import", "m.db", "w.csv", "-t", "W", "--voids"}));
+    ASSERT_EQ(imported.size(), 5u);
+    EXPECT_EQ(imported[1], "  void table     W: 3 void blocks (1 with sub-blocks)");
+    EXPECT_EQ(imported[3], "  used with      D");
     // A is gone; B keeps 1000 t at 2, C 2250 t at 1 and D its 500 t at 4:
     // 2000 + 2250 + 2000 t.% in 3750 t. Taken off: 1000 + 500 + 250 m3.
+    using Words = std::vector<std::string>;
     const auto lines = linesOf(ok(depleted));
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0],
@@ -224,6 +209,7 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
         rowFor(ok({"report", "m.db", "-t", "D", "--cutoffs", "0", "--deplete", "--density", "2"}),
                "0"),
         (Words{"0", "3", "3500", "2.1429", "75.0"}));
+
     // At mining coordinates the faces of three sub-blocks that fill a block
     // stand off its own by the last bits of their doubles: 3.5e-11 of the
     // block seems left. A void box east of the second block seems to reach
@@ -232,33 +218,28 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
           "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n502550.69,3000005,5,3.3,10,10,1,100\n"
           "509560.34,3000005,5,3.3,10,10,2,100\n");
     ok({"import", "m.db", "f.csv", "-t", "F", "-e", "Cu", "--void-table", "WF"});
-    D_3DOT thirds[] = {{502549.59, 3000005, 5}, {502550.69, 3000005, 5}, {502551.79, 3000005, 5}};
-    D_3DOT thirdSizes[] = {{1.1, 10, 10}, {1.1, 10, 10}, {1.1, 10, 10}};
-    KrigBlockVoid beside[2] = {voids[0], voids[0]};
-    beside[0].Krig_PntLocX = 502550.69;
-    beside[0].Krig_GridSizeX = 3.3;
-    beside[0].SubBUD_Num = 3;
-    beside[0].SubBUD_PntLoc = thirds;
-    beside[0].SubBUD_GridSize = thirdSizes;
-    beside[1].Krig_PntLocX = 509562.54;
-    beside[1].Krig_GridSizeX = 1.1;
-    for (KrigBlockVoid& v : beside) {
-        v.Krig_PntLocY = 3000005;
-    }
-    ASSERT_EQ(mng.connectDatabase(path("m.db")), 1) << mng.lastError();
-    ASSERT_EQ(mng.createBlockVoidTbl("WF"), 1) << mng.lastError();
-    ASSERT_NE(mng.insertIntoBlockVoid("WF", beside, 2), 0) << mng.lastError();
-    mng.clearDatabase();
+    const std::string thirdsParent = ",502550.69,3000005,5,3.3,10,10\n";
+    write("wf.csv", "X,Y,Z,DX,DY,DZ," + parent + "\n502549.59,3000005,5,1.1,10,10" + thirdsParent +
+                        "502550.69,3000005,5,1.1,10,10" + thirdsParent +
+                        "502551.79,3000005,5,1.1,10,10" + thirdsParent +
+                        "509562.54,3000005,5,1.1,10,10,509562.54,3000005,5,1.1,10,10\n");
+    ok({"import", "m.db", "wf.csv", "-t", "WF", "--voids"});
     const auto mined = linesOf(ok({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"}));
     ASSERT_EQ(mined.size(), 4u);
     EXPECT_EQ(wordsOf(mined[2]), (Words{"0", "1", "100", "2.0000", "2.0"}));
     EXPECT_EQ(mined[3],
               "The void blocks of WF (mined-out ground) are deducted: 1 block wholly, 0 in part, "
               "330 m3.");
-    // A fourth void block over part of A would take that ground off twice.
-    KrigBlockVoid twice = voids[0];
-    twice.Krig_PntLocX = 9;
+
+    // Another program may write a void block over part of A's, whose ground
+    // would then be taken off twice.
+    CVornelMng mng;
     ASSERT_EQ(mng.connectDatabase(path("m.db")), 1) << mng.lastError();
+    KrigBlockVoid twice;
+    twice.MineID = 1;
+    twice.Krig_PntLocX = 9;
+    twice.Krig_PntLocY = twice.Krig_PntLocZ = 5;
+    twice.Krig_GridSizeX = twice.Krig_GridSizeY = twice.Krig_GridSizeZ = 10;
     ASSERT_NE(mng.insertIntoBlockVoid("W", &twice, 1), 0) << mng.lastError();
     mng.clearDatabase();
     EXPECT_FAILS_WITH(vornel(depleted), "of W overlap; their ground would be taken off twice");

@@ -129,7 +129,9 @@ ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::strin
             }
         }
     }
-    findGrade(element, gradeColumn, where);
+    if (!element.empty() || !gradeColumn.empty()) {
+        findGrade(element, gradeColumn, where);
+    }
     for (int c = 0; c < static_cast<int>(names.size()); ++c) {
         if (std::find(index_.begin(), index_.end(), c) == index_.end()) {
             ignored_.push_back(names[c]);

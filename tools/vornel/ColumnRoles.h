@@ -47,8 +47,9 @@ class ColumnRoles {
 public:
     // Assigns roles to the columns named `names` (as in a header). The grade
     // column is `gradeColumn` when given, otherwise the column named after
-    // `element` (CU, Cu_pct, CU%, ...). Throws Failure, prefixed by `where`,
-    // when a required column is missing or a role is claimed twice.
+    // `element` (CU, Cu_pct, CU%, ...); with neither, no column is (void
+    // blocks have no grade). Throws Failure, prefixed by `where`, when a
+    // required column is missing or a role is claimed twice.
     ColumnRoles(const std::vector<std::string>& names, const std::string& element,
                 const std::string& gradeColumn, const std::string& where);
 

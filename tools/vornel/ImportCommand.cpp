@@ -37,6 +37,7 @@ struct ImportOptions {
     std::string description;
     std::string unit;  // empty: from the grade column's name, else %
     std::string voidTable;
+    bool voids = false;
 };
 
 // What the catalog's description field keeps, less its terminator.
@@ -92,9 +93,16 @@ numbered 1, 2, ... in file order. Nothing is written until the whole file has
 been read, and then everything is written in one transaction: after a
 failure the database is as it was (a database the import created is removed).
 
-Example:
+With --voids the file holds void blocks (old workings, mined-out ground):
+no grade and no --element; their boxes and sub-blocks are read as blocks'
+are, into a new void table (--table) that the catalog registers. A run is
+used with it when its blocks are imported with --void-table, before or
+after; report --deplete takes the void blocks' ground off the run's blocks.
+
+Examples:
   vornel import marvin.db marvin.blocks --table MARVIN --element Cu \
       --block-size 30 --origin 0,0,0
+  vornel import pit.db stopes.csv --table STOPES --voids
 )";
 
 // SQLite keeps names starting with sqlite_ for its own tables, and every
@@ -154,15 +162,24 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
         // into it, which a failure of this one would remove.
         createCatalog(mng, o.db);
     }
-    // createBlockResultTbl replaces a table of that name: one of the
-    // catalog's, or one that another import made while this one read its
-    // file. Only a check under the write lock keeps them.
+    // Creating a table replaces one of that name: one of the catalog's, or
+    // one that another import made while this one read its file. Only a
+    // check under the write lock keeps them.
     refuseExisting(mng, o);
+    const std::string description =
+        o.description.empty() ? "imported from " + std::filesystem::path(o.file).filename().string()
+                              : o.description;
+    if (o.voids) {
+        check(mng, mng.createBlockVoidTbl(o.table), o.db);
+        VoidList voids;
+        moveIntoVoids(blocks, voids);
+        insertVoids(mng, o.table, registerVoidTable(mng, o.table, description), voids);
+        transaction.commit();
+        return;
+    }
     check(mng, mng.createBlockResultTbl(o.table), o.db);
     RunNames names;
-    names.description = o.description.empty()
-                            ? "imported from " + std::filesystem::path(o.file).filename().string()
-                            : o.description;
+    names.description = description;
     names.element = o.element;
     names.table = o.table;
     names.voidTable = o.voidTable;
@@ -173,14 +190,45 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
     transaction.commit();
 }
 
+std::string ignoredColumns(const ModelFileReport& report) {
+    std::string ignored;
+    for (const std::string& name : report.ignoredColumns) {
+        ignored += (ignored.empty() ? "" : ", ") + name;
+    }
+    return ignored.empty() ? ignored : " (ignored columns: " + ignored + ")";
+}
+
+void printVoidsImported(CVornelMng& mng, const ImportOptions& o, const ModelFileReport& report) {
+    printFact(std::cout, "void table", o.table + ": " + voidTableSummary(mng, o.table));
+    printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
+    // The runs imported before their void table, with --void-table.
+    std::vector<_STRU_MINE_NAMEINFO> runs;
+    mng.getAllKrigTblName(runs);
+    std::string tables;
+    for (const _STRU_MINE_NAMEINFO& r : runs) {
+        const std::optional<KrigBlockParam> run = runOfTable(mng, r.TableName);
+        if (run && strcasecmp(run->VoidTable_Name, o.table.c_str()) == 0) {
+            tables += (tables.empty() ? "" : ", ") + std::string(r.TableName);
+        }
+    }
+    printFact(
+        std::cout, "used with",
+        tables.empty() ? "no run yet: import a run's blocks with --void-table " + o.table : tables);
+}
+
 void runImport(const ImportOptions& o) {
     Stopwatch clock;
     checkNewTableName(o.table, "--table");
-    checkNewName(o.element, "--element");
-    // The catalog marks a void table's row with this element.
-    if (strcasecmp(o.element.c_str(), "VOIDBLOCK") == 0) {
-        throw UsageError("--element '" + o.element +
-                         "': the catalog reserves this name for void tables");
+    if (!o.voids) {
+        if (o.element.empty()) {
+            throw UsageError("--element is required (or --voids for a file of void blocks)");
+        }
+        checkNewName(o.element, "--element");
+        // The catalog marks a void table's row with this element.
+        if (strcasecmp(o.element.c_str(), "VOIDBLOCK") == 0) {
+            throw UsageError("--element '" + o.element +
+                             "': the catalog reserves this name for void tables");
+        }
     }
     if (o.description.size() > kLongestDescription) {
         throw UsageError("--name: " + std::to_string(o.description.size()) +
@@ -231,6 +279,11 @@ void runImport(const ImportOptions& o) {
                                              : "whitespace-separated")
               << (report.positionsAreIndices ? ", positions as grid indices" : "") << ") into "
               << o.db << '\n';
+    if (o.voids) {
+        printVoidsImported(mng, o, report);
+        printFact(std::cout, "took", clock.text());
+        return;
+    }
     const std::optional<KrigBlockParam> stored = runOfTable(mng, o.table);
     if (!stored) {
         throw Failure(o.db + ": the run of " + o.table + " cannot be read back");
@@ -247,13 +300,7 @@ void runImport(const ImportOptions& o) {
                                  "' holds another"
                            : "") +
                   ")");
-    std::string ignored;
-    for (const std::string& name : report.ignoredColumns) {
-        ignored += (ignored.empty() ? "" : ", ") + name;
-    }
-    printFact(std::cout, "rows",
-              std::to_string(report.rows) +
-                  (ignored.empty() ? std::string() : " (ignored columns: " + ignored + ")"));
+    printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
     printTableFacts(std::cout, readTableFacts(mng, o.table, run.MineID), o.element, unit);
     printFact(std::cout, "extent",
               "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
@@ -294,12 +341,16 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("DB", o->db, "Database file; created when it does not exist")->required();
     cmd->add_option("FILE", o->file, "Block model file to read")->required();
     cmd->add_option("-t,--table", o->table,
-                    "New block table: a letter, then letters, digits or _, 19 at most")
+                    "New block table (void table with --voids): a letter, then letters, digits "
+                    "or _, 19 at most")
         ->required();
-    cmd->add_option("-e,--element", o->element,
-                    "Element estimated (Cu, Au, ...); its grade column goes by this name")
-        ->required();
-    cmd->add_option("--grade", o->grade, "Grade column, when its name is not the element's");
+    // Void blocks have no grade, and are no run to name a void table.
+    std::vector<CLI::Option*> gradeOnly;
+    gradeOnly.push_back(
+        cmd->add_option("-e,--element", o->element,
+                        "Element estimated (Cu, Au, ...); its grade column goes by this name"));
+    gradeOnly.push_back(
+        cmd->add_option("--grade", o->grade, "Grade column, when its name is not the element's"));
     cmd->add_option("--columns", o->columns,
                     "Column names of a file without a header, e.g. X,Y,Z,DX,DY,DZ,CU")
         ->delimiter(',');
@@ -311,13 +362,20 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
         ->check(numberAboveZero());
-    cmd->add_option("--unit", o->unit,
-                    std::string("Grade unit: ") + gradeUnitNames() +
-                        "; by default the one the grade column's name ends in (Au_gpt, "
-                        "Cu %), else %");
+    gradeOnly.push_back(cmd->add_option("--unit", o->unit,
+                                        std::string("Grade unit: ") + gradeUnitNames() +
+                                            "; by default the one the grade column's name ends "
+                                            "in (Au_gpt, Cu %), else %"));
     cmd->add_option("--name", o->description,
                     "Description of the run for the catalog, 253 bytes at most");
-    cmd->add_option("--void-table", o->voidTable, "Void table the run is used with");
+    gradeOnly.push_back(
+        cmd->add_option("--void-table", o->voidTable, "Void table the run is used with"));
+    CLI::Option* voids = cmd->add_flag(
+        "--voids", o->voids,
+        "The file holds void blocks (old workings): into a new void table, without a grade");
+    for (CLI::Option* option : gradeOnly) {
+        voids->excludes(option);
+    }
     cmd->footer(kFooter);
     cmd->callback([o] { runImport(*o); });
 }

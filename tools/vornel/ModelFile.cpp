@@ -90,7 +90,9 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     report.severalSizesUngrouped = severalSizes && !reader.groupsRows();
     report.tonnesInFile = roles.has(Role::Tonnage) || roles.has(Role::Density);
     report.ignoredColumns = roles.ignored();
-    report.gradeColumn = names[static_cast<size_t>(roles[Role::Grade])];
+    if (roles.has(Role::Grade)) {
+        report.gradeColumn = names[static_cast<size_t>(roles[Role::Grade])];
+    }
     return report;
 }
 

@@ -12,7 +12,7 @@
 namespace vornel::cli {
 
 struct ModelFileOptions {
-    std::string element;
+    std::string element;               // empty, with no gradeColumn: no grade (voids)
     std::string gradeColumn;           // empty: found by the element's name
     std::vector<std::string> columns;  // names for a file without a header
     GridOptions grid;
@@ -27,7 +27,7 @@ struct ModelFileReport {
     // The tonnes come from the file: a TONNAGE or DENSITY column.
     bool tonnesInFile = false;
     std::vector<std::string> ignoredColumns;
-    std::string gradeColumn;  // its name as the file (or --columns) gives it
+    std::string gradeColumn;  // its name as the file (or --columns) gives it; empty: none
 };
 
 // Reads the whole file into `blocks` before anything is written anywhere;

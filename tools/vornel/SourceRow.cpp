@@ -192,7 +192,9 @@ SourceRow SourceRowReader::read(const Row& row) const {
         r.parentKey = keyOf(*r.parentBox);
         r.parentIsGridCell = true;
     }
-    r.grade = number(row, Role::Grade);
+    if (roles_.has(Role::Grade)) {
+        r.grade = number(row, Role::Grade);
+    }
     if (roles_.has(Role::Variance)) {
         r.variance = number(row, Role::Variance);
     }
