@@ -11,19 +11,6 @@
 namespace vornel::cli {
 namespace {
 
-template <typename Block>
-std::vector<Box> groundOf(const Block& b) {
-    if (b.SubBUD_Num <= 0) {
-        return {boxOf(b)};
-    }
-    std::vector<Box> pieces;
-    pieces.reserve(static_cast<size_t>(b.SubBUD_Num));
-    for (int s = 0; s < b.SubBUD_Num; ++s) {
-        pieces.push_back({b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]});
-    }
-    return pieces;
-}
-
 // A share this close to all or nothing is rounding: the faces of a block and
 // a void block that meet may stand apart by the last bits of their doubles.
 constexpr double kRounding = 1e-9;

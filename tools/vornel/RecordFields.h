@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "Box.h"
 
@@ -27,6 +28,21 @@ template <typename Block>
 Box boxOf(const Block& b) {
     return {{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
             {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
+}
+
+// The ground a block or void block fills: its sub-blocks when it has any,
+// otherwise its box.
+template <typename Block>
+std::vector<Box> groundOf(const Block& b) {
+    if (b.SubBUD_Num <= 0) {
+        return {boxOf(b)};
+    }
+    std::vector<Box> pieces;
+    pieces.reserve(static_cast<size_t>(b.SubBUD_Num));
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        pieces.push_back({b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]});
+    }
+    return pieces;
 }
 
 // Text cut to the field's width less its terminator, before a whole UTF-8
