@@ -542,6 +542,68 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
               (std::vector<std::string>{"1.1", "2.2", "3.0"}));
 }
 
+// The run's old workings are drawn hatched over its blocks: each void block
+// or sub-block the section passes through, framed with the blocks, and on a
+// plane lying on faces only those on the side of the blocks kept. Two
+// layers of two blocks; void A fills the place of the first block, B the
+// second of the upper layer in two halves, C lies apart along X.
+TEST_F(SectionTest, TheRunsVoidBlocksAreDrawnHatchedWhereTheSectionPassesThem) {
+    write("s.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n5,5,15,10,10,10,3\n"
+          "15,5,15,10,10,10,4\n");
+    ok({"import", "m.db", "s.csv", "-t", "S", "-e", "Cu", "--void-table", "W"});
+    write("w.csv",
+          "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ\n"
+          "5,5,5,10,10,10,5,5,5,10,10,10\n"
+          "12.5,5,15,5,10,10,15,5,15,10,10,10\n"
+          "17.5,5,15,5,10,10,15,5,15,10,10,10\n"
+          "50,5,5,10,10,10,50,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    // The identifiers the library gave the void blocks, in file order.
+    const std::vector<std::string> id =
+        linesOf(sqliteShell(path("m.db"), "SELECT Krig_BlockID FROM W ORDER BY rowid;"));
+    ASSERT_EQ(id.size(), 3u);
+    const std::string a = "void block " + id[0] + " of W";
+    const std::string b1 = "void block " + id[1] + ", sub-block 1 of W";
+    const std::string b2 = "void block " + id[1] + ", sub-block 2 of W";
+    const std::string c = "void block " + id[2] + " of W";
+    std::string svg;
+    const auto voidsDrawn = [&](const std::vector<std::string>& section) {
+        std::vector<std::string> args{"section", "m.db", "-t", "S", "--svg", "v.svg"};
+        args.insert(args.end(), section.begin(), section.end());
+        out = ok(args);
+        EXPECT_EQ(shellOutput("xmllint --noout " + path("v.svg") + " 2>&1; echo $?"), "0\n");
+        svg = readFile(path("v.svg"));
+        expectOnThePage(svg);
+        std::vector<std::string> titles;
+        const std::regex title("<path class=\"void\"[^>]*><title>([^<]*)</title>");
+        for (auto m = std::sregex_iterator(svg.begin(), svg.end(), title);
+             m != std::sregex_iterator(); ++m) {
+            titles.push_back((*m)[1]);
+        }
+        return titles;
+    };
+    using Titles = std::vector<std::string>;
+    // Across the model (X 0 to 20) C is out of the section.
+    EXPECT_EQ(voidsDrawn({"--y", "5"}), (Titles{a, b1, b2}));
+    EXPECT_TRUE(contains(out,
+                         "  void blocks of W: 3 pieces in the section (the run's old "
+                         "workings, hatched in the drawing)\n"))
+        << out;
+    EXPECT_TRUE(contains(svg, "; void blocks of W hatched</text>")) << svg;
+    // A section reaching to X = 60 meets C too, beyond the blocks: the
+    // drawing's frame takes it in.
+    EXPECT_EQ(voidsDrawn({"--corners", "-10,5,-10 60,5,-10 60,5,30 -10,5,30"}),
+              (Titles{a, b1, b2, c}));
+    // A plan on the face between the layers keeps the lower one, the first
+    // block's, and so the void block below the plane.
+    EXPECT_EQ(voidsDrawn({"--z", "10"}), (Titles{a}));
+    EXPECT_EQ(voidsDrawn({"--z", "15"}), (Titles{b1, b2}));
+    EXPECT_EQ(voidsDrawn({"--x", "30"}), Titles{});
+    EXPECT_FALSE(contains(out, "void")) << out;
+    EXPECT_FALSE(contains(svg, "hatched")) << svg;
+}
+
 // What other programs may leave in a table: a second run beside the first,
 // 100 m east with the same block numbers, a block without a grade, and
 // categories in another encoding, with a control character or with markup.

@@ -146,6 +146,11 @@ void runSection(const SectionOptions& o) {
         report << "  layer: the blocks centred at Z = " << formatExact(n.layer)
                << " (a plan keeps the layer of the first block it meets)\n";
     }
+    if (n.voids > 0) {
+        report << "  void blocks of " << n.voidTable << ": " << n.voids
+               << (n.voids == 1 ? " piece" : " pieces")
+               << " in the section (the run's old workings, hatched in the drawing)\n";
+    }
     if (folded(plane)) {
         report << "  corner 3 lies " << formatNumber(plane.fold)
                << " off the plane of corners 1, 2 and 4: the section is folded along the "

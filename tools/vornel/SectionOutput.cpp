@@ -14,6 +14,7 @@
 #include "OutputFile.h"
 #include "SectionSvg.h"
 #include "SectionTraces.h"
+#include "SectionVoids.h"
 #include "WaitIndicator.h"
 
 namespace vornel::cli {
@@ -85,19 +86,6 @@ void numberStoredSubBlocks(CVornelMng& mng, const std::string& table,
     }
 }
 
-// A box's extent along one axis, as the cut places it: its centre less and
-// plus half its size.
-struct Extent {
-    double lo;
-    double hi;
-};
-
-Extent extentOf(const Box& box, double D_3DOT::*axis) {
-    const double centre = box.centre.*axis;
-    const double half = box.size.*axis / 2.0;
-    return {std::min(centre - half, centre + half), std::max(centre - half, centre + half)};
-}
-
 // The traces a plane at one X, Y or Z keeps on faces, sorted by their least
 // u so that those reaching a place are found fast.
 class KeptTraces {
@@ -148,34 +136,25 @@ private:
 // both sides, which would be listed twice and drawn over each other. Like a
 // plan's layer, one side is kept, that of the first such box drawn; a box
 // of the other side (or one flat in the plane) goes where the traces kept
-// cover its own. Returns the side kept ("X < 5000"), or empty when nothing
-// was left out.
-std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces) {
-    constexpr double D_3DOT::*kAxes[3] = {&D_3DOT::x, &D_3DOT::y, &D_3DOT::z};
-    const D_3DOT* c = plane.corners;
-    int fixed = 0;
-    while (fixed < 3 &&
-           !(c[0].*kAxes[fixed] == c[1].*kAxes[fixed] && c[0].*kAxes[fixed] == c[2].*kAxes[fixed] &&
-             c[0].*kAxes[fixed] == c[3].*kAxes[fixed])) {
-        ++fixed;
+// cover its own. Sets the side kept (-1 below, 1 above the plane, 0 when no
+// box has a face on it) and, when something was left out, its text
+// ("X < 5000").
+void keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces, SectionCount& n) {
+    const std::optional<int> fixed = fixedAxis(plane);
+    if (!fixed) {
+        return;
     }
-    if (fixed == 3) {
-        return {};
-    }
-    const double at = c[0].*kAxes[fixed];
-    // -1 or 1 for a box with a face on the plane, below or above it; 2 for
-    // one flat in it; 0 for one it crosses or only touches along an edge.
     const auto sideOf = [&](const SectionTrace& t) {
-        const Extent e = extentOf(t.box, kAxes[fixed]);
-        return t.outline.empty() ? 0 : e.lo == e.hi ? 2 : e.hi == at ? -1 : e.lo == at ? 1 : 0;
+        return t.outline.empty() ? 0 : sideOfPlane(t.box, *fixed, axis(plane.corners[0], *fixed));
     };
     const auto first = std::find_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
         return sideOf(t) == 1 || sideOf(t) == -1;
     });
     if (first == traces.end()) {
-        return {};
+        return;
     }
     const int kept = sideOf(*first);
+    n.keptSide = kept;
     KeptTraces keptTraces;
     for (const SectionTrace& t : traces) {
         if (sideOf(t) == kept) {
@@ -188,10 +167,11 @@ std::string keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& tr
         return (side == -kept || side == 2) && keptTraces.cover(t.outline);
     });
     if (other == traces.end()) {
-        return {};
+        return;
     }
     traces.erase(other, traces.end());
-    return std::string(1, "XYZ"[fixed]) + (kept < 0 ? " < " : " > ") + formatExact(at);
+    n.sideKept = std::string(1, "XYZ"[*fixed]) + (kept < 0 ? " < " : " > ") +
+                 formatExact(axis(plane.corners[0], *fixed));
 }
 
 // The blocks, split blocks and sub-blocks of the traces, whose pieces of one
@@ -296,6 +276,24 @@ std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& 
     return first;
 }
 
+// The run's void blocks that the section passes through; none when the run
+// names no void table or its table is gone.
+std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockParam>& run,
+                                const SectionPlane& plane, SectionCount& n) {
+    if (!run || run->VoidTable_Name[0] == '\0') {
+        return {};
+    }
+    KrigBlockVoid* voids = nullptr;
+    long count = 0;
+    if (mng.getBlockVoid(run->VoidTable_Name, &voids, &count) == 0) {
+        return {};
+    }
+    std::vector<VoidTrace> traces = traceVoids(plane, voids, count, n.keptSide);
+    n.voids = static_cast<long>(traces.size());
+    n.voidTable = run->VoidTable_Name;
+    return traces;
+}
+
 }  // namespace
 
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
@@ -336,8 +334,9 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     SectionCount n;
     n.emptyTable = failed;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
-    n.sideKept = keepOneSide(plane, traces);
+    keepOneSide(plane, traces, n);
     countPieces(traces, n);
+    const std::vector<VoidTrace> voidTraces = voidsCut(mng, run, plane, n);
     for (SectionTrace& t : traces) {
         t.graded = !ungraded.has(t.mineId, t.blockId);
     }
@@ -376,6 +375,8 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.split = n.split;
         picture.subBlocks = n.subBlocks;
         picture.untraced = n.untraced;
+        picture.voids = &voidTraces;
+        picture.voidTable = n.voidTable;
         writeSectionSvg(svgFile->stream(), picture);
     }
     if (csvFile) {

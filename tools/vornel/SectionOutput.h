@@ -12,15 +12,18 @@
 namespace vornel::cli {
 
 struct SectionCount {
-    long blocks = 0;     // blocks cut
-    long split = 0;      // of them, cut by their sub-blocks
-    long subBlocks = 0;  // sub-blocks cut
-    long untraced = 0;   // blocks and sub-blocks the section only touches
-    double layer = 0;    // the centre Z of the first block cut
+    long blocks = 0;          // blocks cut
+    long split = 0;           // of them, cut by their sub-blocks
+    long subBlocks = 0;       // sub-blocks cut
+    long untraced = 0;        // blocks and sub-blocks the section only touches
+    double layer = 0;         // the centre Z of the first block cut
     bool emptyTable = false;  // the table has no rows at all
     // "X < 5000" when the plane lay on faces of boxes on both sides of it
     // and kept this side; empty otherwise.
     std::string sideKept;
+    int keptSide = 0;  // -1 or 1: the side of the plane whose boxes were kept
+    long voids = 0;    // void blocks and their sub-blocks the section passes through
+    std::string voidTable;
 };
 
 // The box the table's blocks fill: the run's grid from the catalog, or the

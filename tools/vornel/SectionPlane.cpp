@@ -203,6 +203,17 @@ SectionFrame upright(const SectionFrame& f, const D_3DOT* corners) {
 
 }  // namespace
 
+std::optional<int> fixedAxis(const SectionPlane& plane) {
+    const D_3DOT* c = plane.corners;
+    for (int i = 0; i < 3; ++i) {
+        if (axis(c[0], i) == axis(c[1], i) && axis(c[0], i) == axis(c[2], i) &&
+            axis(c[0], i) == axis(c[3], i)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
 SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
     const int given = int(!r.corners.empty()) + int(!r.x.empty()) + int(!r.y.empty()) +
                       int(!r.z.empty()) + int(!r.line.empty());
@@ -218,9 +229,10 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
     const D_3DOT& c1 = plane.corners[0];
     const D_3DOT& c2 = plane.corners[1];
     if (!frame && c1.x == c2.x && c1.y == c2.y && c1.z == c2.z) {
-        throw UsageError("corners 1 and 2 of the section are one point: the drawing and the "
-                         "list measure along the section from corner 1 toward corner 2 (" +
-                         plane.title + ")");
+        throw UsageError(
+            "corners 1 and 2 of the section are one point: the drawing and the "
+            "list measure along the section from corner 1 toward corner 2 (" +
+            plane.title + ")");
     }
     const auto beyondDoubles = [](const D_3DOT& a, const D_3DOT& b) {
         return !std::isfinite(a.x - b.x) || !std::isfinite(a.y - b.y) || !std::isfinite(a.z - b.z);

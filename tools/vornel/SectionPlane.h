@@ -4,6 +4,7 @@
 #ifndef VORNEL_CLI_SECTIONPLANE_H
 #define VORNEL_CLI_SECTIONPLANE_H
 
+#include <optional>
 #include <string>
 
 #include "Box.h"
@@ -23,7 +24,7 @@ struct SectionAxis {
 
 struct SectionPlane {
     D_3DOT corners[4]{};
-    std::string title;   // "X = 5000", "along (4900, 7900) to (5100, 8100)", ...
+    std::string title;  // "X = 5000", "along (4900, 7900) to (5100, 8100)", ...
     // The drawing's plane coordinates, from corner 1: a plan is a map (u
     // east, v north); any other section has u toward corner 2 and v rising.
     SectionFrame frame{};
@@ -43,6 +44,10 @@ struct SectionRequest {
     std::string z;
     std::string line;  // "x1,y1 x2,y2"
 };
+
+// The axis (0 for X, 1 for Y, 2 for Z) at whose one value all four corners
+// lie, the first if several; none for a section at a slant.
+std::optional<int> fixedAxis(const SectionPlane& plane);
 
 // The plane of the request; shorthands span `extent` (the model's box).
 // Throws Failure for text that does not give a section.

@@ -157,7 +157,11 @@ std::string subtitle(const SectionPicture& p) {
     if (p.untraced > 0) {
         text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
     }
-    return text + "; coloured by " + p.element + " grade (" + p.unit + ")";
+    text += "; coloured by " + p.element + " grade (" + p.unit + ")";
+    if (p.voids != nullptr && !p.voids->empty()) {
+        text += "; void blocks of " + p.voidTable + " hatched";
+    }
+    return text;
 }
 
 Layout layoutOf(const SectionPicture& p) {
@@ -165,6 +169,13 @@ Layout layoutOf(const SectionPicture& p) {
     for (const SectionTrace& t : *p.traces) {
         for (const SectionPoint& q : t.outline) {
             l.b.add(q);
+        }
+    }
+    if (p.voids != nullptr) {
+        for (const VoidTrace& t : *p.voids) {
+            for (const SectionPoint& q : t.outline) {
+                l.b.add(q);
+            }
         }
     }
     if (l.b.empty()) {
@@ -225,27 +236,56 @@ void writeAxes(std::ostream& out, const Layout& l, const SectionPlane& plane) {
                   px(middle) + ")\"");
 }
 
+// The d attribute of an outline's path.
+void writeOutline(std::ostream& out, const Layout& l, const SectionPolygon& outline) {
+    out << " d=\"";
+    for (size_t i = 0; i < outline.size(); ++i) {
+        out << (i == 0 ? "M" : " L") << px(l.x(outline[i].u)) << ' ' << px(l.y(outline[i].v));
+    }
+    out << " Z\"";
+}
+
+void writePieceName(std::ostream& out, const char* what, int32_t blockId, int subBlock) {
+    out << "<title>" << what << ' ' << blockId;
+    if (subBlock > 0) {
+        out << ", sub-block " << subBlock;
+    }
+}
+
 void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
     for (const SectionTrace& t : *p.traces) {
         if (t.outline.empty()) {
             continue;
         }
         out << "<path class=\"cut\" fill=\""
-            << (t.graded ? p.colours.colourOf(t.grade) : std::string(kNoGradeColour)) << "\" d=\"";
-        for (size_t i = 0; i < t.outline.size(); ++i) {
-            out << (i == 0 ? "M" : " L") << px(l.x(t.outline[i].u)) << ' '
-                << px(l.y(t.outline[i].v));
-        }
-        out << " Z\"><title>block " << t.blockId;
-        if (t.subBlock > 0) {
-            out << ", sub-block " << t.subBlock;
-        }
+            << (t.graded ? p.colours.colourOf(t.grade) : std::string(kNoGradeColour)) << '"';
+        writeOutline(out, l, t.outline);
+        out << '>';
+        writePieceName(out, "block", t.blockId, t.subBlock);
         out << ": " << escaped(p.element) << ' '
             << (t.graded ? formatNumber(t.grade) + ' ' + escaped(p.unit) : "no grade");
         if (!t.category.empty()) {
             out << ", " << escaped(t.category);
         }
         out << "</title></path>\n";
+    }
+}
+
+// Mined-out ground hides what was there: hatched, opaque.
+void writeVoids(std::ostream& out, const Layout& l, const SectionPicture& p) {
+    if (p.voids == nullptr || p.voids->empty()) {
+        return;
+    }
+    out << "<defs><pattern id=\"hatch\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
+           "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"white\"/>"
+           "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"#333\" stroke-width=\"1.5\"/>"
+           "</pattern></defs>\n";
+    for (const VoidTrace& t : *p.voids) {
+        out << "<path class=\"void\"";
+        writeOutline(out, l, t.outline);
+        out << '>';
+        writePieceName(out, "void block", t.blockId, t.subBlock);
+        out << " of " << escaped(p.voidTable) << "</title></path>\n";
     }
 }
 
@@ -293,7 +333,8 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
         << "<style>text{font-family:sans-serif;font-size:12px;fill:#222}"
            ".title{font-size:18px;font-weight:bold}.axis{font-size:13px}"
            ".grid{stroke:#d0d0d0;stroke-width:0.6}.tick,.scale{stroke:#222;stroke-width:1.2}"
-           ".cut{stroke:#1a1a1a;stroke-width:0.35}</style>\n"
+           ".cut{stroke:#1a1a1a;stroke-width:0.35}"
+           ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     writeText(out, l.left, 32, titleOf(p), " class=\"title\"");
     writeText(out, l.left, 54, subtitle(p));
@@ -302,6 +343,7 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
         << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";
     writeAxes(out, l, *p.plane);
     writeTraces(out, l, p);
+    writeVoids(out, l, p);
     if (p.blocks == 0) {
         writeText(out, (l.left + l.right()) / 2, (kTop + l.bottom()) / 2,
                   "the section cuts no block", " text-anchor=\"middle\" class=\"axis\"");

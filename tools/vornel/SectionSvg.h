@@ -11,6 +11,7 @@
 #include "ColourScale.h"
 #include "SectionPlane.h"
 #include "SectionTraces.h"
+#include "SectionVoids.h"
 
 namespace vornel::cli {
 
@@ -25,9 +26,12 @@ struct SectionPicture {
     long split = 0;      // of them, cut by their sub-blocks
     long subBlocks = 0;  // sub-blocks cut
     long untraced = 0;   // blocks and sub-blocks only touched: nothing drawn
+    const std::vector<VoidTrace>* voids = nullptr;  // drawn hatched over the blocks
+    std::string voidTable;
 };
 
-// One <path class="cut"> for each trace with an outline.
+// One <path class="cut"> for each trace with an outline, then one
+// <path class="void"> for each void trace.
 void writeSectionSvg(std::ostream& out, const SectionPicture& picture);
 
 }  // namespace vornel::cli

@@ -46,15 +46,27 @@ SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const Kri
     t.box = box;
     t.grade = b.Krig_OutAttr;
     t.category = b.Krig_ResType;
-    std::vector<SectionPoint> points;
-    for (const SectionPolygon& piece : traceBox(frame, corners, box.centre, box.size)) {
-        points.insert(points.end(), piece.begin(), piece.end());
-    }
-    t.outline = hull(std::move(points));
+    t.outline = outlineOf(frame, corners, box);
     return t;
 }
 
 }  // namespace
+
+int sideOfPlane(const Box& box, int axis, double at) {
+    const double centre = cli::axis(box.centre, axis);
+    const double half = cli::axis(box.size, axis) / 2.0;
+    const double lo = std::min(centre - half, centre + half);
+    const double hi = std::max(centre - half, centre + half);
+    return lo == hi ? 2 : hi == at ? -1 : lo == at ? 1 : 0;
+}
+
+SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box) {
+    std::vector<SectionPoint> points;
+    for (const SectionPolygon& piece : traceBox(frame, corners, box.centre, box.size)) {
+        points.insert(points.end(), piece.begin(), piece.end());
+    }
+    return hull(std::move(points));
+}
 
 double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b) {
     return (a.u - o.u) * (b.v - o.v) - (a.v - o.v) * (b.u - o.u);

@@ -35,6 +35,16 @@ double areaOf(const SectionPolygon& polygon);
 // The part of a convex polygon inside another, counter-clockwise one.
 SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window);
 
+// Where a box lies against the plane at `at` along axis `axis` (0 for X, 1
+// for Y, 2 for Z), its extent as the cut places it (centre less and plus half
+// its size): -1 with its upper face on the plane, 1 with its lower face on
+// it, 2 flat in it, 0 crossed by it or apart from it.
+int sideOfPlane(const Box& box, int axis, double at);
+
+// The outline a section leaves on a box: convex, counter-clockwise; empty
+// where it misses the box or only touches it along an edge or at a corner.
+SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box);
+
 // One trace for every cut block without sub-blocks and for every cut
 // sub-block, in the order of the cut.
 std::vector<SectionTrace> traceCut(const SectionFrame& frame, const D_3DOT* corners,
