@@ -67,6 +67,9 @@ and up its slope; for a plan, east and north. The drawing has the same
 axes, so whatever the order of the corners a plan is a map and up is up.
 TRACE is empty where the section only touches the box along an edge or at a
 corner.
+The drawing hatches the run's void blocks (old workings, each sub-block of
+one that has them) where the section passes through them, over the blocks;
+on a plane lying on faces, those on the side of the blocks kept.
 
 Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
