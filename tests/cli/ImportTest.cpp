@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "support/Shell.h"
 
 namespace vornel::test {
 namespace {
@@ -45,8 +46,8 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(2, "Cu"), "2.25");
     EXPECT_EQ(t.at(2, "COEF"), "1");
     EXPECT_EQ(t.at(0, "CATEGORY"), "Measured \xE6\x8E\xA2 \xF0\x9F\x92\x8E");  // 3 and 4 bytes
-    EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");             // UTF-8 to the last byte
-    EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");        // 19 bytes, the most kept
+    EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");       // UTF-8 to the last byte
+    EXPECT_EQ(t.at(2, "CATEGORY"), "Inferred (extended)");  // 19 bytes, the most kept
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "0");
     EXPECT_EQ(kinds(), "0|3\n");  // no ore type, three categories
     EXPECT_EQ(lineStarting(said, "note"), "");
@@ -392,6 +393,21 @@ TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
                       "choose it with --grade K");
     ok({"import", "n.db", "blocks.csv", "-t", "T", "-e", "K"});
     EXPECT_EQ(ok({"export", "n.db", "-t", "T"}), readFile(path("blocks.csv")));
+}
+
+// The library numbers the void blocks of each of its calls afresh: however
+// many a file holds, each gets an identifier of its own.
+TEST_F(ImportTest, EveryVoidBlockOfALargeFileHasItsOwnIdentifier) {
+    std::string rows = "X,Y,Z,DX,DY,DZ\n";
+    for (int i = 0; i < 5000; ++i) {
+        rows += std::to_string(10 * i + 5) + ",5,5,10,10,10\n";
+    }
+    write("many.csv", rows);
+    ok({"import", "m.db", "many.csv", "-t", "W", "--voids"});
+    EXPECT_EQ(sqliteShell(path("m.db"),
+                          "SELECT COUNT(DISTINCT Krig_BlockID), MIN(Krig_BlockID), "
+                          "MAX(Krig_BlockID) FROM W;"),
+              "5000|1|5000\n");
 }
 
 // A link prepared for a database not made yet: the database is made where

@@ -17,22 +17,6 @@ namespace {
 // Small enough that the bar moves, large enough that the calls cost nothing.
 constexpr long kBatch = 4096;
 
-template <typename Block, typename Insert>
-void insertInBatches(CVornelMng& mng, const std::string& table, long mineId,
-                     OwnedBlocks<Block>& blocks, Insert insert) {
-    std::vector<Block>& all = blocks.all();
-    for (Block& b : all) {
-        b.MineID = static_cast<int32_t>(mineId);
-    }
-    ProgressBar bar("writing " + table);
-    for (long at = 0; at < blocks.size(); at += kBatch) {
-        const long count = std::min(kBatch, blocks.size() - at);
-        check(mng, (mng.*insert)(table, all.data() + at, count),
-              "cannot write the blocks of " + table);
-        bar.update(static_cast<double>(at + count) / static_cast<double>(blocks.size()));
-    }
-}
-
 int32_t cellsBetween(double start, double end, double size, const char* axis) {
     if (size <= 0) {
         return 0;
@@ -104,7 +88,17 @@ long registerRun(CVornelMng& mng, KrigBlockParam& run) {
 }
 
 void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockList& blocks) {
-    insertInBatches(mng, table, mineId, blocks, &CVornelMng::insertIntoBlockResult);
+    std::vector<KrigBlockResult>& all = blocks.all();
+    for (KrigBlockResult& b : all) {
+        b.MineID = static_cast<int32_t>(mineId);
+    }
+    ProgressBar bar("writing " + table);
+    for (long at = 0; at < blocks.size(); at += kBatch) {
+        const long count = std::min(kBatch, blocks.size() - at);
+        check(mng, mng.insertIntoBlockResult(table, all.data() + at, count),
+              "cannot write the blocks of " + table);
+        bar.update(static_cast<double>(at + count) / static_cast<double>(blocks.size()));
+    }
 }
 
 long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description) {
@@ -116,7 +110,13 @@ long registerVoidTable(CVornelMng& mng, const std::string& table, const std::str
 }
 
 void insertVoids(CVornelMng& mng, const std::string& table, long mineId, VoidList& voids) {
-    insertInBatches(mng, table, mineId, voids, &CVornelMng::insertIntoBlockVoid);
+    // In one call: each call numbers its void blocks afresh, from the next
+    // identifier of KrigBlock_Result, so batches would repeat identifiers.
+    for (KrigBlockVoid& v : voids.all()) {
+        v.MineID = static_cast<int32_t>(mineId);
+    }
+    check(mng, mng.insertIntoBlockVoid(table, voids.all().data(), voids.size()),
+          "cannot write the void blocks of " + table);
 }
 
 void moveIntoVoids(BlockList& blocks, VoidList& voids) {

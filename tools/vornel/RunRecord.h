@@ -33,7 +33,7 @@ void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockL
 // and returns the row's MineID, which its void blocks carry; throws Failure.
 long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description);
 
-// The same as insertBlocks for void blocks.
+// Gives every void block the MineID and inserts them into the table.
 void insertVoids(CVornelMng& mng, const std::string& table, long mineId, VoidList& voids);
 
 // The blocks as void blocks (box, coefficient, ore type, boundary flag),
