@@ -7,10 +7,12 @@
 #include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
+#include "Failure.h"
 #include "GradeUnit.h"
 #include "ModelDatabase.h"
 #include "OutputFile.h"
 #include "ProgressBar.h"
+#include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
@@ -48,9 +50,15 @@ Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
 (grade), Krig_OutVari, Krig_ResType (category), Krig_OreType, Krig_Bound,
 Block_Vol, Block_CorMass (tonnage), Krig_PntNum, Krig_MeanDis, Srch_Degr.
 
+A void table (old workings) is written whole, one row per void block:
+  BLOCKID X Y Z DX DY DZ COEF ORETYPE BOUND SUBBLOCKS
+or with --subblocks one per sub-block, which import --voids reads back:
+  BLOCKID PARENT_X .. PARENT_DZ X Y Z DX DY DZ COEF ORETYPE BOUND
+
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
   vornel export demo.db --subblocks -o subblocks.csv
+  vornel export demo.db --table OLD_WORKINGS --subblocks -o workings.csv
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
@@ -142,24 +150,76 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
     return rows;
 }
 
+long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool subBlocks,
+                ProgressBar* bar) {
+    const std::vector<std::string> box = {"X", "Y", "Z", "DX", "DY", "DZ"};
+    std::vector<std::string> header = {"BLOCKID"};
+    if (subBlocks) {
+        for (const std::string& c : box) {
+            header.push_back("PARENT_" + c);
+        }
+    }
+    header.insert(header.end(), box.begin(), box.end());
+    header.insert(header.end(), {"COEF", "ORETYPE", "BOUND"});
+    if (!subBlocks) {
+        header.emplace_back("SUBBLOCKS");
+    }
+    csv.header(header);
+    long rows = 0;
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockVoid& v = voids[i];
+        const Box whole = boxOf(v);
+        for (const Box& piece : subBlocks ? groundOf(v) : std::vector<Box>{whole}) {
+            csv.integer(v.Krig_BlockID);
+            if (subBlocks) {
+                writeBox(csv, whole.centre, whole.size);
+            }
+            writeBox(csv, piece.centre, piece.size);
+            csv.number(v.Block_Coef).text(v.Krig_OreType).integer(v.Krig_Bound != 0 ? 1 : 0);
+            if (!subBlocks) {
+                csv.integer(v.SubBUD_Num);
+            }
+            csv.endRow();
+            ++rows;
+        }
+        showProgress(bar, i, count);
+    }
+    return rows;
+}
+
 void runExport(const ExportOptions& o) {
     refuseDatabaseAsOutput(o.output, o.db);
     CVornelMng mng;
     openModel(mng, o.db);
-    const std::string table = resultTable(mng, o.db, o.table);
+    const bool voidTable = !o.table.empty() && isVoidTable(mng, o.table);
+    if (voidTable && !o.where.empty()) {
+        throw UsageError("--where: the void table " + o.table + " is written whole");
+    }
+    const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
     // An output that cannot be written is found before a long read.
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {
         file = std::make_unique<OutputFile>(o.output);
     }
-    const UngradedBlocks ungraded(mng, table);
+    KrigBlockVoid* voids = nullptr;
     KrigBlockResult* blocks = nullptr;
-    const long count = readBlocks(mng, table, o.where, &blocks);
-    const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, blocks, count);
-    const std::string element = withGradeUnit(
-        gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
-                                                            : "GRADE"),
-        gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
+    long count = 0;
+    std::optional<UngradedBlocks> ungraded;
+    std::string element;
+    if (voidTable) {
+        if (mng.getBlockVoid(table, &voids, &count) == 0 && !tableExists(mng, table)) {
+            throw Failure(o.db + ": the catalog lists the void table '" + table +
+                          "', but the file has no such table");
+        }
+    } else {
+        ungraded.emplace(mng, table);
+        count = readBlocks(mng, table, o.where, &blocks);
+        const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, blocks, count);
+        element = withGradeUnit(
+            gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
+                                                                : "GRADE"),
+            gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
+    }
 
     CsvWriter csv(file ? file->stream() : std::cout);
     std::optional<ProgressBar> bar;
@@ -167,8 +227,9 @@ void runExport(const ExportOptions& o) {
         bar.emplace("writing " + o.output);
     }
     ProgressBar* shown = bar ? &*bar : nullptr;
-    const long rows = o.subBlocks ? writeSubBlocks(csv, element, blocks, count, ungraded, shown)
-                                  : writeBlocks(csv, element, blocks, count, ungraded, shown);
+    const long rows = voidTable     ? writeVoids(csv, voids, count, o.subBlocks, shown)
+                      : o.subBlocks ? writeSubBlocks(csv, element, blocks, count, *ungraded, shown)
+                                    : writeBlocks(csv, element, blocks, count, *ungraded, shown);
     bar.reset();
     if (file) {
         file->commit();

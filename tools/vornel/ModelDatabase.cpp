@@ -135,6 +135,14 @@ bool listedIn(const std::vector<std::string>& tables, const char* name) {
 
 }  // namespace
 
+bool isVoidTable(CVornelMng& mng, const std::string& table) {
+    std::vector<_STRU_MINE_NAMEINFO> voids;
+    mng.getAllVoidTblName(voids);
+    return std::any_of(voids.begin(), voids.end(), [&](const _STRU_MINE_NAMEINFO& v) {
+        return strcasecmp(v.TableName, table.c_str()) == 0;
+    });
+}
+
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);

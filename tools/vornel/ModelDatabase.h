@@ -33,6 +33,9 @@ bool tableExists(CVornelMng& mng, const std::string& table);
 // lists the tables the catalog knows.
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked);
 
+// Whether the catalog registers a void table of this name (in any case).
+bool isVoidTable(CVornelMng& mng, const std::string& table);
+
 // Every block of the table, in identifier order; none for a table without
 // rows. Throws Failure when the table cannot be read.
 long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult** blocks);
