@@ -1,6 +1,8 @@
 // vornel export: a block table as CSV, one row per block or per sub-block,
 // in columns that `vornel import` reads back.
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -155,9 +157,8 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     const std::vector<std::string> box = {"X", "Y", "Z", "DX", "DY", "DZ"};
     std::vector<std::string> header = {"BLOCKID"};
     if (subBlocks) {
-        for (const std::string& c : box) {
-            header.push_back("PARENT_" + c);
-        }
+        std::transform(box.begin(), box.end(), std::back_inserter(header),
+                       [](const std::string& c) { return "PARENT_" + c; });
     }
     header.insert(header.end(), box.begin(), box.end());
     header.insert(header.end(), {"COEF", "ORETYPE", "BOUND"});
