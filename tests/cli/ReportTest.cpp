@@ -243,6 +243,18 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     ASSERT_NE(mng.insertIntoBlockVoid("W", &twice, 1), 0) << mng.lastError();
     mng.clearDatabase();
     EXPECT_FAILS_WITH(vornel(depleted), "of W overlap; their ground would be taken off twice");
+    // Nor can ground be taken off a block, or by a void block, whose place or
+    // size another program left no number (NaN, as in a sub-block's bytes)
+    // or below 0.
+    sqliteShell(path("m.db"), "UPDATE F SET Krig_GridSizeX = -3.3 WHERE Krig_BlockID = 2;");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"}),
+                      "the block 2 has a place or size that is not a number, or a size below 0");
+    sqliteShell(path("m.db"),
+                "UPDATE F SET Krig_GridSizeX = 3.3; UPDATE WF SET SubBUDBlob = "
+                "X'01000000000000000000F87F000000000000144000000000000014400000000000002440000000"
+                "00000024400000000000002440' WHERE Krig_BlockID = 1;");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"}),
+                      "the void block 1 of WF has a place or size that is not a number");
     // A run without a void table has nothing to take off.
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--deplete"}),
                       "--deplete: the run names no void table to take off its blocks");

@@ -1,6 +1,7 @@
 #include "Depletion.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "Box.h"
@@ -23,6 +24,25 @@ double sharedVolume(const Box& a, const Box& b) {
     return volume;
 }
 
+// The ground of a record, refused where another program wrote a place or
+// size that is no number, or a size below 0: no volume can be taken off it.
+template <typename Block>
+std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
+                                 const std::string& where) {
+    std::vector<Box> pieces = groundOf(b);
+    for (const Box& piece : pieces) {
+        for (int i = 0; i < 3; ++i) {
+            if (!std::isfinite(piece.low(i)) || !std::isfinite(piece.high(i)) ||
+                !(axis(piece.size, i) >= 0)) {
+                throw Failure(what + " " + std::to_string(b.Krig_BlockID) + where +
+                              " has a place or size that is not a number, or a size below 0: "
+                              "the void blocks cannot be taken off");
+            }
+        }
+    }
+    return pieces;
+}
+
 }  // namespace
 
 Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
@@ -30,7 +50,7 @@ Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid*
     std::vector<Box> holes;
     std::vector<int32_t> holeOwner;
     for (long v = 0; v < voidCount; ++v) {
-        for (const Box& piece : groundOf(voids[v])) {
+        for (const Box& piece : checkedGroundOf(voids[v], "the void block", " of " + voidTable)) {
             holes.push_back(piece);
             holeOwner.push_back(voids[v].Krig_BlockID);
         }
@@ -45,7 +65,7 @@ Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid*
     for (long i = 0; i < count; ++i) {
         double ground = 0;
         double taken = 0;
-        for (const Box& piece : groundOf(blocks[i])) {
+        for (const Box& piece : checkedGroundOf(blocks[i], "the block", "")) {
             ground += sharedVolume(piece, piece);
             const std::vector<size_t> reaching = index.reaching(piece);
             taken = std::accumulate(
