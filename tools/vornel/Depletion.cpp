@@ -34,9 +34,13 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
         for (int i = 0; i < 3; ++i) {
             if (!std::isfinite(piece.low(i)) || !std::isfinite(piece.high(i)) ||
                 !(axis(piece.size, i) >= 0)) {
-                throw Failure(what + " " + std::to_string(b.Krig_BlockID) + where +
-                              " has a place or size that is not a number, or a size below 0: "
-                              "the void blocks cannot be taken off");
+                std::string message = what;
+                message += " " + std::to_string(b.Krig_BlockID);
+                message += where;
+                message +=
+                    " has a place or size that is not a number, or a size below 0: "
+                    "the void blocks cannot be taken off";
+                throw Failure(message);
             }
         }
     }
