@@ -90,7 +90,9 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_EQ(lineStarting(out, "Void table") + "\n",
               sqliteShell(path("demo.db"),
                           "SELECT 'Void table OLD_WORKINGS: ' || COUNT(*) || ' void blocks (' || "
-                          "SUM(length(SubBUDBlob) > 4) || ' with sub-blocks)' FROM OLD_WORKINGS"));
+                          "SUM(length(SubBUDBlob) > 4) || ' with sub-blocks), ' || printf('%.6g', "
+                          "SUM(Block_Coef * Krig_GridSizeX * Krig_GridSizeY * Krig_GridSizeZ)) || "
+                          "' m3' FROM OLD_WORKINGS"));
 
     // The sub-blocks of each split block, and of each void block, lie in its
     // cell and fill the share of it that its coefficient gives.

@@ -77,7 +77,7 @@ TEST_F(InfoTest, RunsSharingATableAreToldApart) {
     EXPECT_EQ(lineStarting(info, "Void table HOLES"),
               "Void table HOLES: registered, but the table is missing");
     EXPECT_EQ(lineStarting(info, "Void table NOHOLES"),
-              "Void table NOHOLES: 0 void blocks (0 with sub-blocks)");
+              "Void table NOHOLES: 0 void blocks (0 with sub-blocks), 0 m3");
 }
 
 // Block 2 overflows as it is read: no command takes that for an empty table.

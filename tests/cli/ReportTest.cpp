@@ -189,7 +189,8 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
                        "37.5,5,5,5,10,10,37.5,5,5,5,10,10\n");
     const auto imported = linesOf(ok({"import", "m.db", "w.csv", "-t", "W", "--voids"}));
     ASSERT_EQ(imported.size(), 5u);
-    EXPECT_EQ(imported[1], "  void table     W: 3 void blocks (1 with sub-blocks)");
+    // 1000 m3, 500 + 250 m3 and 500 m3 of ground.
+    EXPECT_EQ(imported[1], "  void table     W: 3 void blocks (1 with sub-blocks), 2250 m3");
     EXPECT_EQ(imported[3], "  used with      D");
     // A is gone; B keeps 1000 t at 2, C 2250 t at 1 and D its 500 t at 4:
     // 2000 + 2250 + 2000 t.% in 3750 t. Taken off: 1000 + 500 + 250 m3.

@@ -6,6 +6,7 @@
 
 #include "ModelDatabase.h"
 #include "NumberText.h"
+#include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
@@ -199,11 +200,15 @@ std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
         }
         count = 0;
     }
+    double volume = 0;
     for (long i = 0; i < count; ++i) {
         split += voids[i].SubBUD_Num > 0 ? 1 : 0;
+        for (const Box& piece : groundOf(voids[i])) {
+            volume += piece.volume();
+        }
     }
     return plural(count, "void block", "void blocks") + " (" + std::to_string(split) +
-           " with sub-blocks)";
+           " with sub-blocks), " + formatNumber(volume) + " m3";
 }
 
 }  // namespace vornel::cli

@@ -44,7 +44,8 @@ void printTableFacts(std::ostream& out, const TableFacts& facts, const std::stri
 // run's parameters; throws Failure.
 void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
 
-// Block and sub-block counts of a void table; throws Failure.
+// Block and sub-block counts of a void table, and the volume of its ground
+// (sub-blocks, or boxes); throws Failure.
 std::string voidTableSummary(CVornelMng& mng, const std::string& table);
 
 }  // namespace vornel::cli
