@@ -179,7 +179,7 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
         "--void-table", "W"});
     const std::vector<std::string> depleted = {"report",    "m.db", "-t",       "D",
                                                "--cutoffs", "0",    "--deplete"};
-    EXPECT_FAILS_WITH(vornel(depleted), "m.db: the run's void table 'W' is missing");
+    EXPECT_FAILS_WITH(vornel(depleted), "m.db: the void table 'W' is missing");
     const std::string parent = "PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ";
     write("w.csv", "X,Y,Z,DX,DY,DZ," + parent +
                        "\n"

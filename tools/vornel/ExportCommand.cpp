@@ -208,10 +208,7 @@ void runExport(const ExportOptions& o) {
     std::optional<UngradedBlocks> ungraded;
     std::string element;
     if (voidTable) {
-        if (mng.getBlockVoid(table, &voids, &count) == 0 && !tableExists(mng, table)) {
-            throw Failure(o.db + ": the catalog lists the void table '" + table +
-                          "', but the file has no such table");
-        }
+        count = readVoids(mng, o.db, table, &voids);
     } else {
         ungraded.emplace(mng, table);
         count = readBlocks(mng, table, o.where, &blocks);

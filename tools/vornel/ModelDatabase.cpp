@@ -143,6 +143,19 @@ bool isVoidTable(CVornelMng& mng, const std::string& table) {
     });
 }
 
+long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
+               KrigBlockVoid** voids) {
+    long count = 0;
+    if (mng.getBlockVoid(table, voids, &count) == 0) {
+        // No rows, or no table: only the second is a failure.
+        if (!tableExists(mng, table)) {
+            throw Failure(path + ": the void table '" + table + "' is missing");
+        }
+        return 0;
+    }
+    return count;
+}
+
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);

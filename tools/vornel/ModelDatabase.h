@@ -36,6 +36,12 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
 // Whether the catalog registers a void table of this name (in any case).
 bool isVoidTable(CVornelMng& mng, const std::string& table);
 
+// Every void block of the table into *voids (owned by the manager until its
+// next void read); returns their number, 0 for an empty table. Throws
+// Failure, naming the file at `path`, when the table is missing.
+long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
+               KrigBlockVoid** voids);
+
 // Every block of the table, in identifier order; none for a table without
 // rows. Throws Failure when the table cannot be read.
 long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult** blocks);

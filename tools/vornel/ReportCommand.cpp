@@ -72,13 +72,7 @@ Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
         throw Failure("--deplete: the run names no void table to take off its blocks");
     }
     KrigBlockVoid* voids = nullptr;
-    long count = 0;
-    if (mng.getBlockVoid(voidTable, &voids, &count) == 0) {
-        if (!tableExists(mng, voidTable)) {
-            throw Failure(db + ": the run's void table '" + voidTable + "' is missing");
-        }
-        count = 0;
-    }
+    const long count = readVoids(mng, db, voidTable, &voids);
     return deplete(blocks.data(), static_cast<long>(blocks.size()), voids, count, voidTable);
 }
 
