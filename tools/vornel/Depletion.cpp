@@ -6,6 +6,7 @@
 
 #include "Box.h"
 #include "BoxOverlap.h"
+#include "BoxUnion.h"
 #include "Failure.h"
 #include "RecordFields.h"
 
@@ -15,14 +16,6 @@ namespace {
 // A share this close to all or nothing is rounding: the faces of a block and
 // a void block that meet may stand apart by the last bits of their doubles.
 constexpr double kRounding = 1e-9;
-
-double sharedVolume(const Box& a, const Box& b) {
-    double volume = 1;
-    for (int i = 0; i < 3; ++i) {
-        volume *= std::max(0.0, std::min(a.high(i), b.high(i)) - std::max(a.low(i), b.low(i)));
-    }
-    return volume;
-}
 
 // The ground of a record, refused where another program wrote a place or
 // size that is no number, or a size below 0: no volume can be taken off it.
@@ -51,19 +44,14 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
 
 Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
                  long voidCount, const std::string& voidTable) {
-    std::vector<Box> holes;
-    std::vector<int32_t> holeOwner;
+    std::vector<Box> pieces;
     for (long v = 0; v < voidCount; ++v) {
-        for (const Box& piece : checkedGroundOf(voids[v], "the void block", " of " + voidTable)) {
-            holes.push_back(piece);
-            holeOwner.push_back(voids[v].Krig_BlockID);
-        }
+        const std::vector<Box> ground =
+            checkedGroundOf(voids[v], "the void block", " of " + voidTable);
+        pieces.insert(pieces.end(), ground.begin(), ground.end());
     }
-    if (const auto pair = firstOverlap(holes)) {
-        throw Failure("the void blocks " + std::to_string(holeOwner[pair->first]) + " and " +
-                      std::to_string(holeOwner[pair->second]) + " of " + voidTable +
-                      " overlap; their ground would be taken off twice");
-    }
+    // Ground that void blocks share is taken off once.
+    const std::vector<Box> holes = disjointBoxes(pieces);
     const BoxIndex index(holes);
     Depleted result;
     for (long i = 0; i < count; ++i) {

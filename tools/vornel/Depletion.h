@@ -22,9 +22,9 @@ struct Depleted {
 };
 
 // A block's or a void block's ground is its sub-blocks when it has any,
-// otherwise its box. Throws Failure, naming `voidTable`, when two void blocks
-// overlap (their ground would be taken off twice), and for a place or size
-// that is not a number, or a size below 0.
+// otherwise its box; ground that void blocks share is taken off once. Throws
+// Failure, naming `voidTable`, for a place or size that is not a number, or
+// a size below 0.
 Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
                  long voidCount, const std::string& voidTable);
 

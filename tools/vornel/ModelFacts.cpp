@@ -4,6 +4,7 @@
 #include <iomanip>
 #include <limits>
 
+#include "BoxUnion.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "RecordFields.h"
@@ -200,13 +201,14 @@ std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
         }
         count = 0;
     }
-    double volume = 0;
+    std::vector<Box> ground;
     for (long i = 0; i < count; ++i) {
         split += voids[i].SubBUD_Num > 0 ? 1 : 0;
-        for (const Box& piece : groundOf(voids[i])) {
-            volume += piece.volume();
-        }
+        const std::vector<Box> pieces = groundOf(voids[i]);
+        ground.insert(ground.end(), pieces.begin(), pieces.end());
     }
+    // Ground that void blocks share counts once.
+    const double volume = totalVolume(disjointBoxes(ground));
     return plural(count, "void block", "void blocks") + " (" + std::to_string(split) +
            " with sub-blocks), " + formatNumber(volume) + " m3";
 }
