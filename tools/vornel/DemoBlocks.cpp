@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "BoxUnion.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
 
@@ -172,7 +173,6 @@ void buildDemoVoids(const std::vector<Working>& workings, const DemoGrid& g, Voi
             g.cell(static_cast<int>(index % g.nx), static_cast<int>(index / g.nx % g.ny),
                    static_cast<int>(index / g.nx / g.ny));
         std::vector<Box> pieces;
-        double volume = 0;
         for (const Working* w : parts) {
             double lo[3];
             double hi[3];
@@ -184,13 +184,14 @@ void buildDemoVoids(const std::vector<Working>& workings, const DemoGrid& g, Voi
                             {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]}};
             if (piece.volume() > 0) {
                 pieces.push_back(piece);
-                volume += piece.volume();
             }
         }
+        // Where a drive meets the stope, their pieces would fill the cell twice.
+        pieces = disjointBoxes(pieces);
         if (pieces.empty()) {
             continue;
         }
-        const double coefficient = std::min(volume / cell.volume(), 1.0);
+        const double coefficient = std::min(totalVolume(pieces) / cell.volume(), 1.0);
         const bool whole = coefficient >= 1;
         KrigBlockVoid& v = voids.add(whole ? 0 : static_cast<int>(pieces.size()));
         placeBlock(v, cell);
