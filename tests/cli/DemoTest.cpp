@@ -19,8 +19,17 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_NE(out.find("The void blocks of OLD_WORKINGS (mined-out ground) are not deducted."),
               std::string::npos)
         << out;
-    for (const char* step : {"build the model", "write the database", "read back",
-                             "grade-tonnage table", "cut and draw", "total"}) {
+    // Its resource statement is the report by category less the old workings.
+    EXPECT_NE(out.find("Resource statement of CU_DEMO at 0.5 % Cu, less the old workings ("),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(
+        lineStarting(out, "(all)"),
+        lineStarting(ok({"report", "demo.db", "--cutoffs", "0.5", "--deplete", "--by", "category"}),
+                     "(all)"));
+    for (const char* step :
+         {"build the model", "write the database", "read back", "grade-tonnage table",
+          "resource statement", "cut and draw", "total"}) {
         EXPECT_NE(lineStarting(out, step), "") << "no time for " << step << " in " << out;
     }
 

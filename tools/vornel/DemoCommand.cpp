@@ -10,8 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "Commands.h"
 #include "DemoBlocks.h"
+#include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
 #include "Interrupt.h"
@@ -165,14 +167,32 @@ void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& 
     transaction.commit();
 }
 
-void printGradeTonnageOf(CVornelMng& mng) {
-    KrigBlockResult* blocks = nullptr;
-    const long count = readWholeTable(mng, kTable, &blocks);
+void printGradeTonnageOf(const KrigBlockResult* blocks, long count) {
     const std::vector<double> cutoffs{0, 0.3, 0.5, 0.75, 1, 1.5, 2};
     std::cout << "\nGrade-tonnage of " << kTable << " (tonnes as stored: volume x density)\n";
     printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, 0, gradeUnitOfCode(0)), "Cu",
                       gradeUnitOfCode(0));
     printVoidsNotDeducted(std::cout, kVoidTable);
+}
+
+// What a resource statement reports: the tonnes still in place, less the
+// old workings, category by category, above one cut-off.
+void printResourceStatement(CVornelMng& mng, const std::string& db, const KrigBlockResult* blocks,
+                            long count) {
+    constexpr double kCutoff = 0.5;
+    KrigBlockVoid* voids = nullptr;
+    const long voidCount = readVoids(mng, db, kVoidTable, &voids);
+    const Depleted depleted = deplete(blocks, count, voids, voidCount, kVoidTable);
+    const auto& left = depleted.left;
+    const long n = static_cast<long>(left.size());
+    const BlockClasses classes = classify(left.data(), n, ClassField::Category);
+    std::cout << "\nResource statement of " << kTable << " at " << formatNumber(kCutoff)
+              << " % Cu, less the old workings (" << depleted.mined << " blocks mined out, "
+              << depleted.cut << " in part, " << formatNumber(depleted.volume) << " m3)\n";
+    const GradeUnit& unit = gradeUnitOfCode(0);
+    printGradeTonnageByClass(std::cout, "category", classes.names,
+                             gradeTonnageByClass(left.data(), n, classes, {kCutoff}, 0, unit), "Cu",
+                             unit);
 }
 
 // Writes the drawing beside the database and says what it shows.
@@ -261,8 +281,13 @@ void runDemo(const DemoOptions& o) {
     std::cout << "\nVoid table " << kVoidTable << ": " << voidTableSummary(mng, kVoidTable) << '\n';
     timings.done("read back counts and ranges");
 
-    printGradeTonnageOf(mng);
+    // Read once for both tables: the void blocks are read into another cache.
+    KrigBlockResult* stored = nullptr;
+    const long count = readWholeTable(mng, kTable, &stored);
+    printGradeTonnageOf(stored, count);
     timings.done("grade-tonnage table");
+    printResourceStatement(mng, o.db, stored, count);
+    timings.done("resource statement");
 
     drawSections(mng, o.db, body, grid);
     timings.done("cut and draw two sections");
@@ -293,7 +318,8 @@ samples), an ore type (Oxide, Transition, Sulphide), a volume and a tonnage. A s
 two drives of old workings are void blocks. The run, its two variogram structures and
 the void table are registered in the catalog.
 
-The demo then reads back what it stored, prints the grade-tonnage table, cuts a vertical
+The demo then reads back what it stored, prints the grade-tonnage table and a resource
+statement by category less the old workings, cuts a vertical
 section across strike and a horizontal one through the lens's core, draws them as
 section-vertical.svg and section-horizontal.svg beside DB, and says how long each step
 took. The database is built beside DB and takes its place only when complete;
