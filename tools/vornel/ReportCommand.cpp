@@ -40,8 +40,8 @@ time: --where "MineID = 2".
 The run's void blocks (old workings) are not deducted unless --deplete is
 given: then each block keeps the share of its ground (its sub-blocks, or
 its box) that no void block (its sub-blocks, or its box) covers, and its
-tonnes shrink with it; a block wholly inside void blocks is left out. Void
-blocks that overlap one another are refused.
+tonnes shrink with it; a block wholly inside void blocks is left out.
+Ground that void blocks share is taken off once.
 --by category gives the rows of each resource category (Krig_ResType):
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
