@@ -29,6 +29,9 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(stored, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
     EXPECT_EQ(rowFor(stored, "2"), (Words{"2", "1", "500", "3.0000", "15.0"}));
     EXPECT_EQ(rowFor(stored, "5"), (Words{"5", "0", "0", "-", "0.0"}));
+    // A block whose grade is the cut-off is above it: 1.6 keeps block 3.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "1.6"}), "1.6"),
+              (Words{"1.6", "2", "3500", "1.8000", "63.0"}));
     // Every block is above a cut-off of 0.0000125, which keeps its digits:
     // 8300 t.% in 6500 t.
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0.0000125"}), "1.25e-05"),
