@@ -86,6 +86,45 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         (Words{"0", "2", "3000", "0.6667", "20.0"}));
 }
 
+// The rows a spreadsheet reads: every digit of each double, worked out as
+// above (7900 / 5500 is 1.4363636363636363 to the last digit).
+TEST_F(ReportTest, CsvGivesTheSameRowsInAllTheirDigits) {
+    ok({"report", "m.db", "-t", "R", "--cutoffs", "5,0.5", "--csv", "rows.csv"});
+    EXPECT_EQ(readFile(path("rows.csv")),
+              "cut-off (%),blocks,tonnes,mean Cu (%),metal (t)\n"
+              "0.5,3,5500,1.4363636363636363,79\n"
+              "5,0,0,,0\n");
+    // By class, a name with a comma quoted: Measured holds 3000 t at 1.6,
+    // the other class 2000 t at 0.8, and together 6400 t.% in 5000 t.
+    write("classed.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNAGE,CATEGORY\n"
+          "5,5,5,10,10,10,0.4,1000,Measured\n"
+          "15,5,5,10,10,10,0.8,2000,\"Indicated, north\"\n"
+          "25,5,5,10,10,10,1.6,3000,Measured\n");
+    ok({"import", "m.db", "classed.csv", "-t", "C", "-e", "Cu"});
+    const CliResult piped =
+        vornel({"report", "m.db", "-t", "C", "--cutoffs", "0.5", "--by", "category", "--csv", "-"});
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out,
+              "category,cut-off (%),blocks,tonnes,mean Cu (%),metal (t)\n"
+              "Measured,0.5,1,3000,1.6,48\n"
+              "\"Indicated, north\",0.5,1,2000,0.8,16\n"
+              "(all),0.5,2,5000,1.28,64\n");
+    // The table goes to standard error then, so as not to mix with the rows.
+    EXPECT_TRUE(contains(piped.err, "Grade-tonnage of C (3 blocks)")) << piped.err;
+    EXPECT_EQ(rowFor(piped.err, "(all)"),
+              (std::vector<std::string>{"(all)", "0.5", "2", "5000", "1.2800", "64.0"}));
+    // A report that fails leaves the file as it was, and the database is no
+    // output.
+    const std::string before = readFile(path("rows.csv"));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "Nope = 1",
+                              "--csv", "rows.csv"}),
+                      "Nope");
+    EXPECT_EQ(readFile(path("rows.csv")), before);
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--csv", "m.db"}),
+                      "m.db: this is the database being read; write to another file");
+}
+
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     write("bare.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});

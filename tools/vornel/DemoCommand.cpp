@@ -170,8 +170,9 @@ void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& 
 void printGradeTonnageOf(const KrigBlockResult* blocks, long count) {
     const std::vector<double> cutoffs{0, 0.3, 0.5, 0.75, 1, 1.5, 2};
     std::cout << "\nGrade-tonnage of " << kTable << " (tonnes as stored: volume x density)\n";
-    printGradeTonnage(std::cout, gradeTonnage(blocks, count, cutoffs, 0, gradeUnitOfCode(0)), "Cu",
-                      gradeUnitOfCode(0));
+    const GradeUnit& unit = gradeUnitOfCode(0);
+    printGradeTonnage(std::cout, "", {}, {gradeTonnage(blocks, count, cutoffs, 0, unit)}, "Cu",
+                      unit);
     printVoidsNotDeducted(std::cout, kVoidTable);
 }
 
@@ -190,9 +191,8 @@ void printResourceStatement(CVornelMng& mng, const std::string& db, const KrigBl
               << " % Cu, less the old workings (" << depleted.mined << " blocks mined out, "
               << depleted.cut << " in part, " << formatNumber(depleted.volume) << " m3)\n";
     const GradeUnit& unit = gradeUnitOfCode(0);
-    printGradeTonnageByClass(std::cout, "category", classes.names,
-                             gradeTonnageByClass(left.data(), n, classes, {kCutoff}, 0, unit), "Cu",
-                             unit);
+    printGradeTonnage(std::cout, "category", classes.names,
+                      gradeTonnageByClass(left.data(), n, classes, {kCutoff}, 0, unit), "Cu", unit);
 }
 
 // Writes the drawing beside the database and says what it shows.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "CsvWriter.h"
 #include "Failure.h"
 #include "NumberText.h"
 #include "TextTable.h"
@@ -84,10 +85,17 @@ std::string fixed(double value, int decimals) {
     return text;
 }
 
-std::vector<std::string> headingOf(const std::string& element, const GradeUnit& unit) {
+// The class column's heading first, when the rows have one.
+std::vector<std::string> headingOf(const std::string& field, const std::string& element,
+                                   const GradeUnit& unit) {
     const std::string gradeUnit = std::string(" (") + unit.name + ")";
-    return {"cut-off" + gradeUnit, "blocks", "tonnes", "mean " + element + gradeUnit,
-            std::string("metal (") + unit.metalUnit + ")"};
+    std::vector<std::string> heading = {"cut-off" + gradeUnit, "blocks", "tonnes",
+                                        "mean " + element + gradeUnit,
+                                        std::string("metal (") + unit.metalUnit + ")"};
+    if (!field.empty()) {
+        heading.insert(heading.begin(), field);
+    }
+    return heading;
 }
 
 std::vector<std::string> cellsOf(const GradeTonnageRow& r) {
@@ -99,6 +107,11 @@ std::vector<std::string> cellsOf(const GradeTonnageRow& r) {
 std::vector<std::string> after(const std::string& first, std::vector<std::string> cells) {
     cells.insert(cells.begin(), first);
     return cells;
+}
+
+// The class of the rows byClass[k]: the names, then all the blocks.
+std::string classOf(const std::vector<std::string>& names, size_t k) {
+    return k < names.size() ? names[k] : "(all)";
 }
 
 }  // namespace
@@ -120,28 +133,40 @@ std::vector<std::vector<GradeTonnageRow>> gradeTonnageByClass(
     return rows;
 }
 
-void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& rows,
+void printGradeTonnage(std::ostream& out, const std::string& field,
+                       const std::vector<std::string>& names,
+                       const std::vector<std::vector<GradeTonnageRow>>& byClass,
                        const std::string& element, const GradeUnit& unit) {
     TextTable table;
-    table.add(headingOf(element, unit));
-    for (const GradeTonnageRow& r : rows) {
-        table.add(cellsOf(r));
+    table.add(headingOf(field, element, unit));
+    for (size_t k = 0; k < byClass.size(); ++k) {
+        for (const GradeTonnageRow& r : byClass[k]) {
+            table.add(field.empty() ? cellsOf(r) : after(classOf(names, k), cellsOf(r)));
+        }
     }
     table.print(out);
 }
 
-void printGradeTonnageByClass(std::ostream& out, const std::string& field,
-                              const std::vector<std::string>& names,
-                              const std::vector<std::vector<GradeTonnageRow>>& byClass,
-                              const std::string& element, const GradeUnit& unit) {
-    TextTable table;
-    table.add(after(field, headingOf(element, unit)));
+void writeGradeTonnageCsv(std::ostream& out, const std::string& field,
+                          const std::vector<std::string>& names,
+                          const std::vector<std::vector<GradeTonnageRow>>& byClass,
+                          const std::string& element, const GradeUnit& unit) {
+    CsvWriter csv(out);
+    csv.header(headingOf(field, element, unit));
     for (size_t k = 0; k < byClass.size(); ++k) {
         for (const GradeTonnageRow& r : byClass[k]) {
-            table.add(after(k < names.size() ? names[k] : "(all)", cellsOf(r)));
+            if (!field.empty()) {
+                csv.text(classOf(names, k));
+            }
+            csv.number(r.cutoff).integer(r.blocks).number(r.tonnes);
+            if (r.tonnes > 0) {
+                csv.number(r.meanGrade);
+            } else {
+                csv.text("");
+            }
+            csv.number(r.metal).endRow();
         }
     }
-    table.print(out);
 }
 
 void printVoidsNotDeducted(std::ostream& out, const std::string& voidTable) {

@@ -36,15 +36,22 @@ std::vector<std::vector<GradeTonnageRow>> gradeTonnageByClass(
     const KrigBlockResult* blocks, long count, const BlockClasses& classes,
     const std::vector<double>& cutoffs, double density, const GradeUnit& unit);
 
-void printGradeTonnage(std::ostream& out, const std::vector<GradeTonnageRow>& rows,
+// The rows as one table. With a `field` ("category"), the rows of each class
+// of what gradeTonnageByClass gives, the class named on each row under that
+// heading, the last rows as "(all)"; without, the one list of rows of
+// `byClass`.
+void printGradeTonnage(std::ostream& out, const std::string& field,
+                       const std::vector<std::string>& names,
+                       const std::vector<std::vector<GradeTonnageRow>>& byClass,
                        const std::string& element, const GradeUnit& unit);
 
-// One table of what gradeTonnageByClass gives: the class named on each row
-// under the heading `field` ("category"), the last rows as "(all)".
-void printGradeTonnageByClass(std::ostream& out, const std::string& field,
-                              const std::vector<std::string>& names,
-                              const std::vector<std::vector<GradeTonnageRow>>& byClass,
-                              const std::string& element, const GradeUnit& unit);
+// The same rows as comma-separated values, for a spreadsheet: the table's
+// headings, numbers in every digit that tells their double apart, the mean
+// grade empty where no tonnes are left to average.
+void writeGradeTonnageCsv(std::ostream& out, const std::string& field,
+                          const std::vector<std::string>& names,
+                          const std::vector<std::vector<GradeTonnageRow>>& byClass,
+                          const std::string& element, const GradeUnit& unit);
 
 // Says, under the table, that the run's void blocks were not taken off it;
 // nothing when the run has no void table.

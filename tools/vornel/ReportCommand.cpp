@@ -13,6 +13,7 @@
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
+#include "OutputFile.h"
 
 namespace vornel::cli {
 namespace {
@@ -25,6 +26,7 @@ struct ReportOptions {
     std::string where;
     std::string by;
     bool deplete = false;
+    std::string csv;
 };
 
 const char* const kFooter = R"footer(
@@ -46,10 +48,14 @@ Ground that void blocks share is taken off once.
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
 without --by; --by oretype does the same by ore type (Krig_OreType).
+--csv writes the same rows with the same headings, each number in all its
+digits and the mean grade empty where no tonnes are left; with --csv -,
+the rows go to standard output and the table to standard error.
 
 Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
   vornel report demo.db --cutoffs 0.5 --by category --deplete
+  vornel report demo.db --cutoffs 0,0.1,0.2,0.3,0.5,1 --csv curve.csv
 )footer";
 
 // A grade-tonnage table reads as a curve: cut-offs rising, each once.
@@ -77,6 +83,13 @@ Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
 }
 
 void runReport(const ReportOptions& o) {
+    refuseDatabaseAsOutput(o.csv, o.db);
+    std::optional<OutputFile> csvFile;
+    if (!o.csv.empty()) {
+        csvFile.emplace(o.csv);
+    }
+    // The table goes where it does not mix with the rows on standard output.
+    std::ostream& out = isStandardOutput(o.csv) ? std::cerr : std::cout;
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
@@ -97,34 +110,38 @@ void runReport(const ReportOptions& o) {
         depleted = depletedByVoids(mng, o.db, run, blocks);
         blocks = std::move(depleted->left);
     }
-    std::cout << "Grade-tonnage of " << table << " (" << count
-              << (count == 1 ? " block" : " blocks") << (o.where.empty() ? "" : " where " + o.where)
-              << (read == count ? ""
-                                : "; " + std::to_string(read - count) + " without a grade left out")
-              << "), tonnes from "
-              << (o.density > 0 ? "volume x density " + formatNumber(o.density)
-                                : std::string("the stored tonnage"))
-              << (depleted ? std::string(" less the void blocks") : "")
-              << (o.by.empty() ? "" : ", by " + classLabel(o.by)) << ":\n";
+    out << "Grade-tonnage of " << table << " (" << count << (count == 1 ? " block" : " blocks")
+        << (o.where.empty() ? "" : " where " + o.where)
+        << (read == count ? "" : "; " + std::to_string(read - count) + " without a grade left out")
+        << "), tonnes from "
+        << (o.density > 0 ? "volume x density " + formatNumber(o.density)
+                          : std::string("the stored tonnage"))
+        << (depleted ? std::string(" less the void blocks") : "")
+        << (o.by.empty() ? "" : ", by " + classLabel(o.by)) << ":\n";
     const long left = static_cast<long>(blocks.size());
+    const std::string field = o.by.empty() ? "" : classLabel(o.by);
+    std::vector<std::string> names;
+    std::vector<std::vector<GradeTonnageRow>> rows;
     if (o.by.empty()) {
-        printGradeTonnage(std::cout, gradeTonnage(blocks.data(), left, cutoffs, o.density, unit),
-                          element, unit);
+        rows.push_back(gradeTonnage(blocks.data(), left, cutoffs, o.density, unit));
     } else {
-        const BlockClasses classes = classify(
+        BlockClasses classes = classify(
             blocks.data(), left, o.by == "category" ? ClassField::Category : ClassField::OreType);
-        printGradeTonnageByClass(
-            std::cout, classLabel(o.by), classes.names,
-            gradeTonnageByClass(blocks.data(), left, classes, cutoffs, o.density, unit), element,
-            unit);
+        rows = gradeTonnageByClass(blocks.data(), left, classes, cutoffs, o.density, unit);
+        names = std::move(classes.names);
     }
+    printGradeTonnage(out, field, names, rows, element, unit);
     if (depleted) {
-        std::cout << "The void blocks of " << run->VoidTable_Name
-                  << " (mined-out ground) are deducted: " << depleted->mined
-                  << (depleted->mined == 1 ? " block" : " blocks") << " wholly, " << depleted->cut
-                  << " in part, " << formatNumber(depleted->volume) << " m3.\n";
+        out << "The void blocks of " << run->VoidTable_Name
+            << " (mined-out ground) are deducted: " << depleted->mined
+            << (depleted->mined == 1 ? " block" : " blocks") << " wholly, " << depleted->cut
+            << " in part, " << formatNumber(depleted->volume) << " m3.\n";
     } else {
-        printVoidsNotDeducted(std::cout, run ? run->VoidTable_Name : "");
+        printVoidsNotDeducted(out, run ? run->VoidTable_Name : "");
+    }
+    if (csvFile) {
+        writeGradeTonnageCsv(csvFile->stream(), field, names, rows, element, unit);
+        csvFile->commit();
     }
 }
 
@@ -149,6 +166,8 @@ void addReportCommand(CLI::App& app) {
         ->check(CLI::IsMember({"category", "oretype"}));
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
+    cmd->add_option("--csv", o->csv,
+                    "The rows also as CSV, for a spreadsheet (\"-\" for standard output)");
     cmd->footer(kFooter);
     cmd->callback([o] { runReport(*o); });
 }
