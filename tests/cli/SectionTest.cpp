@@ -686,6 +686,27 @@ TEST_F(SectionTest, RunsSharingATableAndWhatOtherProgramsWrite) {
     EXPECT_FAILS_WITH(
         vornel({"section", "m.db", "-t", "G", "--corners", "29,5,1 101,5,1 101,5,9 29,5,9"}),
         "G: the section meets the blocks of runs 1 and 2");
+    // As are runs of one element in two units, and runs of which the catalog
+    // no longer lists one, whatever it estimated.
+    const std::string params = "SELECT MineID, Mine_Element, OreAttr_Unit FROM KrigBlock_Param";
+    const std::string catalog = sqliteShell(path("m.db"), params);
+    sqliteShell(
+        path("m.db"),
+        "CREATE TABLE Kept AS SELECT * FROM KrigBlock_Param;"
+        "UPDATE KrigBlock_Param SET Mine_Element = 'Cu', OreAttr_Unit = 1 WHERE MineID = 2");
+    for (const char* change : {"", "DELETE FROM KrigBlock_Param WHERE MineID = 2",
+                               "DELETE FROM KrigBlock_Param; INSERT INTO KrigBlock_Param SELECT * "
+                               "FROM Kept WHERE MineID = 2"}) {
+        SCOPED_TRACE(change);
+        sqliteShell(path("m.db"), change);
+        EXPECT_FAILS_WITH(
+            vornel({"section", "m.db", "-t", "G", "--corners", "29,5,1 101,5,1 101,5,9 29,5,9"}),
+            "G: the section meets the blocks of runs 1 and 2");
+    }
+    sqliteShell(path("m.db"),
+                "DELETE FROM KrigBlock_Param; INSERT INTO KrigBlock_Param SELECT * "
+                "FROM Kept; DROP TABLE Kept");
+    ASSERT_EQ(sqliteShell(path("m.db"), params), catalog);
     cut({"--x", "115"});
     const CsvTable au = readCsv(path("cut.csv"));
     EXPECT_EQ(au.header.at(9), "Au");
