@@ -547,6 +547,88 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
 // plane lying on faces only those on the side of the blocks kept. Two
 // layers of two blocks; void A fills the place of the first block, B the
 // second of the upper layer in two halves, C lies apart along X.
+// Coloured by class, each piece takes the colour its class has in the key,
+// the key lists the classes as a resource statement does, and a class keeps
+// its colour in a section that meets other classes.
+TEST_F(SectionTest, ByCategoryEachPieceTakesItsClassColourFromTheKey) {
+    write("c.csv",
+          "X,Y,Z,DX,DY,DZ,CU,CATEGORY,ORETYPE\n"
+          "5,5,5,10,10,10,1,indicated,Oxide\n"
+          "15,5,5,10,10,10,2,Measured,Oxide\n"
+          "25,5,5,10,10,10,3,,Sulphide\n"
+          "35,5,5,10,10,10,4,Potential,\n"
+          "45,5,5,10,10,10,5,Inferred,Oxide\n"
+          "55,5,5,10,10,10,6,Indicated,Oxide\n");
+    ok({"import", "m.db", "c.csv", "-t", "C", "-e", "Cu"});
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    // The key as (name, colour) pairs, and each piece's block as
+    // (block, colour) pairs, in drawn order.
+    const auto drawn = [&](const std::vector<std::string>& section) {
+        std::vector<std::string> args{"section", "m.db", "-t", "C", "--svg", "c.svg"};
+        args.insert(args.end(), section.begin(), section.end());
+        ok(args);
+        const std::string svg = readFile(path("c.svg"));
+        Pairs key;
+        Pairs pieces;
+        const std::regex swatch(
+            "<rect class=\"key\"[^>]*fill=\"(#[0-9a-f]{6})\"[^>]*/>\n<text [^>]*>([^<]*)</text>");
+        for (auto m = std::sregex_iterator(svg.begin(), svg.end(), swatch);
+             m != std::sregex_iterator(); ++m) {
+            key.emplace_back((*m)[2], (*m)[1]);
+        }
+        const std::regex piece(
+            "<path class=\"cut\" fill=\"(#[0-9a-f]{6})\"[^>]*><title>block ([0-9]+)");
+        for (auto m = std::sregex_iterator(svg.begin(), svg.end(), piece);
+             m != std::sregex_iterator(); ++m) {
+            pieces.emplace_back((*m)[2], (*m)[1]);
+        }
+        return std::make_tuple(svg, key, pieces);
+    };
+    const auto [svg, key, pieces] = drawn({"--y", "5", "--colour", "category"});
+    ASSERT_EQ(key.size(), 6U) << svg;
+    const std::vector<std::string> order = {"Measured", "Indicated", "indicated",
+                                            "Inferred", "Potential", "(none)"};
+    std::map<std::string, std::string> colourOf;
+    for (size_t k = 0; k < key.size(); ++k) {
+        EXPECT_EQ(key[k].first, order[k]);
+        colourOf[key[k].first] = key[k].second;
+    }
+    // Indicated in either case is one class to a reader, and one colour.
+    EXPECT_EQ(colourOf["Indicated"], colourOf["indicated"]);
+    EXPECT_EQ(
+        std::set<std::string>({colourOf["Measured"], colourOf["Indicated"], colourOf["Inferred"],
+                               colourOf["Potential"], colourOf["(none)"]})
+            .size(),
+        5U);
+    EXPECT_EQ(pieces, (Pairs{{"1", colourOf["indicated"]},
+                             {"2", colourOf["Measured"]},
+                             {"3", colourOf["(none)"]},
+                             {"4", colourOf["Potential"]},
+                             {"5", colourOf["Inferred"]},
+                             {"6", colourOf["Indicated"]}}));
+    EXPECT_TRUE(contains(svg, "; coloured by category<")) << svg;
+    EXPECT_TRUE(contains(svg, ">category</text>")) << svg;
+    EXPECT_FALSE(contains(svg, "url(#ramp)")) << svg;
+    // Blocks 3 to 5 alone: no Measured or Indicated, and Inferred as it was.
+    const auto [part, partKey, partPieces] =
+        drawn({"--corners", "21,5,1 49,5,1 49,5,9 21,5,9", "--color", "category"});
+    EXPECT_EQ(partKey, (Pairs{{"Inferred", colourOf["Inferred"]},
+                              {"Potential", colourOf["Potential"]},
+                              {"(none)", colourOf["(none)"]}}))
+        << part;
+    // By ore type the same way: Oxide, Sulphide, then block 4's "(none)".
+    const auto [ores, oreKey, orePieces] = drawn({"--y", "5", "--colour", "oretype"});
+    ASSERT_EQ(oreKey.size(), 3U) << ores;
+    EXPECT_EQ(oreKey[0].first, "Oxide");
+    EXPECT_EQ(oreKey[1].first, "Sulphide");
+    EXPECT_EQ(oreKey[2], Pairs::value_type("(none)", colourOf["(none)"]));
+    EXPECT_EQ(orePieces[3], Pairs::value_type("4", colourOf["(none)"]));
+    EXPECT_EQ(orePieces[2], Pairs::value_type("3", oreKey[1].second));
+    EXPECT_TRUE(contains(ores, ">ore type</text>")) << ores;
+    EXPECT_EXITS_WITH(vornel({"section", "m.db", "-t", "C", "--y", "5", "--colour", "pass"}), 2,
+                      "--colour");
+}
+
 TEST_F(SectionTest, TheRunsVoidBlocksAreDrawnHatchedWhereTheSectionPassesThem) {
     write("s.csv",
           "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n5,5,15,10,10,10,3\n"

@@ -20,27 +20,36 @@ std::string textOf(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
 }
 
-size_t rankOf(const std::string& name) {
-    if (name.empty()) {
+}  // namespace
+
+std::string classText(const KrigBlockResult& block, ClassField field) {
+    return field == ClassField::Category ? textOf(block.Krig_ResType) : textOf(block.Krig_OreType);
+}
+
+size_t confidenceRank(const std::string& text) {
+    if (text.empty()) {
         return kBlank;
     }
     const auto* known =
         std::find_if(std::begin(kConfidence), std::end(kConfidence),
-                     [&](const char* c) { return strcasecmp(c, name.c_str()) == 0; });
+                     [&](const char* c) { return strcasecmp(c, text.c_str()) == 0; });
     return static_cast<size_t>(known - std::begin(kConfidence));
 }
-
-}  // namespace
 
 BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field) {
     std::vector<std::string> texts;
     texts.reserve(static_cast<size_t>(count));
+    for (long i = 0; i < count; ++i) {
+        texts.push_back(classText(blocks[i], field));
+    }
+    return classifyTexts(texts);
+}
+
+BlockClasses classifyTexts(const std::vector<std::string>& texts) {
     // Ordered as listed: by rank, then by name.
     std::set<std::pair<size_t, std::string>> order;
-    for (long i = 0; i < count; ++i) {
-        texts.push_back(field == ClassField::Category ? textOf(blocks[i].Krig_ResType)
-                                                      : textOf(blocks[i].Krig_OreType));
-        order.emplace(rankOf(texts.back()), texts.back());
+    for (const std::string& text : texts) {
+        order.emplace(confidenceRank(text), text);
     }
     BlockClasses classes;
     std::map<std::string, size_t> indexOf;

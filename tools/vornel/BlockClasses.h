@@ -20,10 +20,21 @@ struct BlockClasses {
     std::vector<size_t> classOf;  // block i is of class names[classOf[i]]
 };
 
+// The block's text in the field.
+std::string classText(const KrigBlockResult& block, ClassField field);
+
 // The classes in the order a resource statement lists them: Measured,
 // Indicated and Inferred (in any case) first, then the other names in
 // byte order, then "(none)" for blocks whose field is empty.
 BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field);
+
+// The same for texts taken from the blocks already: text i is of class
+// names[classOf[i]].
+BlockClasses classifyTexts(const std::vector<std::string>& texts);
+
+// Where a text stands in that order: 0, 1 and 2 for Measured, Indicated
+// and Inferred, 3 for any other text, 4 for an empty one.
+size_t confidenceRank(const std::string& text);
 
 }  // namespace vornel::cli
 

@@ -21,9 +21,10 @@ struct SectionOptions {
     SectionRequest request;
     std::string svg;
     std::string csv;
+    std::string colour = "grade";
 };
 
-const char* const kFooter = R"(
+const char* const kFooter = R"footer(
 The section is a convex quadrilateral (or a triangle: one corner on an
 edge or repeated, corners 1 and 2 apart), given by its four corners in
 order around its outline (--corners), or by a shorthand that spans the
@@ -67,6 +68,10 @@ and up its slope; for a plan, east and north. The drawing has the same
 axes, so whatever the order of the corners a plan is a map and up is up.
 TRACE is empty where the section only touches the box along an edge or at a
 corner.
+--colour category colours each piece by its resource category instead, with
+a key: Measured, Indicated and Inferred always in the same colours, other
+names after them, grey for "(none)"; --colour oretype does the same by ore
+type.
 The drawing hatches the run's void blocks (old workings, each sub-block of
 one that has them) where the section passes through them, over the blocks;
 on a plane lying on faces, those on the side of the blocks kept.
@@ -74,7 +79,8 @@ on a plane lying on faces, those on the side of the blocks kept.
 Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
   vornel section demo.db --line "4800,7900 5200,8100" --csv cut.csv
-)";
+  vornel section demo.db --y 8000 --colour category --svg classes-8000.svg
+)footer";
 
 // Corners written in decimals are rarely flat to the last bit; a fold of a
 // billionth of their size is rounding, not intent.
@@ -109,7 +115,11 @@ void runSection(const SectionOptions& o) {
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
     const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, table));
-    const SectionCount n = cutSection(mng, table, plane, o.svg, o.csv);
+    const SectionCount n = cutSection(
+        mng, table, plane, o.svg, o.csv,
+        o.colour == "grade"
+            ? std::nullopt
+            : std::optional(o.colour == "category" ? ClassField::Category : ClassField::OreType));
     report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
@@ -186,6 +196,9 @@ void addSectionCommand(CLI::App& app) {
     cmd->add_option("--csv", o->csv,
                     "CSV list of the cut blocks and sub-blocks to write (\"-\" for standard "
                     "output)");
+    cmd->add_option("--colour,--color", o->colour,
+                    "Colour the drawing by grade (the default), category or ore type")
+        ->check(CLI::IsMember({"grade", "category", "oretype"}));
     cmd->footer(kFooter);
     cmd->callback([o] { runSection(*o); });
 }

@@ -297,7 +297,8 @@ std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockPa
 }  // namespace
 
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                        const std::string& svgPath, const std::string& csvPath) {
+                        const std::string& svgPath, const std::string& csvPath,
+                        std::optional<ClassField> colourBy) {
     // Opened first, so that a path that cannot be written is told of before
     // the cut; neither file appears unless both are complete.
     std::optional<OutputFile> svgFile;
@@ -377,6 +378,15 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.untraced = n.untraced;
         picture.voids = &voidTraces;
         picture.voidTable = n.voidTable;
+        if (colourBy) {
+            const bool category = *colourBy == ClassField::Category;
+            std::vector<std::string> texts;
+            for (const SectionTrace& t : traces) {
+                texts.push_back(category ? t.category : t.oreType);
+            }
+            picture.classField = category ? "category" : "ore type";
+            picture.classes = classifyTexts(texts);
+        }
         writeSectionSvg(svgFile->stream(), picture);
     }
     if (csvFile) {

@@ -3,8 +3,10 @@
 #ifndef VORNEL_CLI_SECTIONOUTPUT_H
 #define VORNEL_CLI_SECTIONOUTPUT_H
 
+#include <optional>
 #include <string>
 
+#include "BlockClasses.h"
 #include "Box.h"
 #include "SectionPlane.h"
 #include "vornel/VornelMng.h"
@@ -30,10 +32,11 @@ struct SectionCount {
 // range of block centres widened by half of it.
 Box modelExtent(CVornelMng& mng, const std::string& table);
 
-// Cuts the table and writes the files whose paths are not empty. Throws
-// Failure.
+// Cuts the table and writes the files whose paths are not empty, the
+// drawing coloured by grade or, given a field, by class. Throws Failure.
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                        const std::string& svgPath, const std::string& csvPath);
+                        const std::string& svgPath, const std::string& csvPath,
+                        std::optional<ClassField> colourBy);
 
 }  // namespace vornel::cli
 

@@ -18,6 +18,26 @@ constexpr double kBottomMargin = 90;  // axis labels and the scale bar
 constexpr double kPlotWidth = 860;
 constexpr double kMostPlotHeight = 640;
 constexpr const char* kNoGradeColour = "#bdbdbd";  // a grey off the colour ramp
+constexpr double kKeyRow = 20;                     // a class's line in the key
+
+// Colours that most colour-blind readers tell apart. The three confidence
+// classes keep theirs whichever others a section meets, so that sections
+// compare; other names take the rest in turn, and "(none)" is grey.
+constexpr const char* kConfidenceColours[] = {"#d55e00", "#009e73", "#0072b2"};
+constexpr const char* kOtherColours[] = {"#e69f00", "#cc79a7", "#56b4e9", "#f0e442"};
+
+std::vector<std::string> classColours(const std::vector<std::string>& names) {
+    std::vector<std::string> colours;
+    size_t others = 0;
+    for (const std::string& name : names) {
+        const size_t rank = confidenceRank(name);
+        colours.emplace_back(rank < std::size(kConfidenceColours) ? kConfidenceColours[rank]
+                             : name == "(none)"
+                                 ? kNoGradeColour
+                                 : kOtherColours[others++ % std::size(kOtherColours)]);
+    }
+    return colours;
+}
 
 std::string px(double value) {
     char text[32];
@@ -157,7 +177,8 @@ std::string subtitle(const SectionPicture& p) {
     if (p.untraced > 0) {
         text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
     }
-    text += "; coloured by " + p.element + " grade (" + p.unit + ")";
+    text += "; coloured by " +
+            (p.classField.empty() ? p.element + " grade (" + p.unit + ")" : p.classField);
     if (p.voids != nullptr && !p.voids->empty()) {
         text += "; void blocks of " + p.voidTable + " hatched";
     }
@@ -197,6 +218,12 @@ Layout layoutOf(const SectionPicture& p) {
                         l.left + textWidth(titleOf(p), 18) + 20,
                         l.left + textWidth(subtitle(p), 12) + 20});
     l.height = kTop + (l.b.v1 - l.b.v0) * l.scale + kBottomMargin;
+    // The key to the classes may run wider and further down than the plot.
+    for (const std::string& name : p.classes.names) {
+        l.width = std::max(l.width, l.right() + 30 + 27 + textWidth(name, 12) + 10);
+    }
+    l.height =
+        std::max(l.height, kTop + kKeyRow * static_cast<double>(p.classes.names.size()) + 10);
     return l;
 }
 
@@ -253,12 +280,17 @@ void writePieceName(std::ostream& out, const char* what, int32_t blockId, int su
 }
 
 void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
-    for (const SectionTrace& t : *p.traces) {
+    const std::vector<std::string> byClass = classColours(p.classes.names);
+    for (size_t i = 0; i < p.traces->size(); ++i) {
+        const SectionTrace& t = (*p.traces)[i];
         if (t.outline.empty()) {
             continue;
         }
         out << "<path class=\"cut\" fill=\""
-            << (t.graded ? p.colours.colourOf(t.grade) : std::string(kNoGradeColour)) << '"';
+            << (!p.classField.empty() ? byClass[p.classes.classOf[i]]
+                : t.graded            ? p.colours.colourOf(t.grade)
+                                      : std::string(kNoGradeColour))
+            << '"';
         writeOutline(out, l, t.outline);
         out << '>';
         writePieceName(out, "block", t.blockId, t.subBlock);
@@ -312,6 +344,19 @@ void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p)
     }
 }
 
+// A swatch and the name of each class, in the order of a resource statement.
+void writeClassKey(std::ostream& out, const Layout& l, const SectionPicture& p) {
+    const double x = l.right() + 30;
+    writeText(out, x, kTop - 10, p.classField, " class=\"axis\"");
+    const std::vector<std::string> colours = classColours(p.classes.names);
+    for (size_t k = 0; k < colours.size(); ++k) {
+        const double y = kTop + kKeyRow * static_cast<double>(k);
+        out << "<rect class=\"key\" x=\"" << px(x) << "\" y=\"" << px(y)
+            << "\" width=\"18\" height=\"14\" fill=\"" << colours[k] << "\" stroke=\"#555\"/>\n";
+        writeText(out, x + 27, y + 11, p.classes.names[k]);
+    }
+}
+
 void writeScaleBar(std::ostream& out, const Layout& l) {
     const double metres = niceStep((l.b.u1 - l.b.u0) / 5, 1);
     const double x = l.right() - metres * l.scale;
@@ -348,7 +393,11 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
         writeText(out, (l.left + l.right()) / 2, (kTop + l.bottom()) / 2,
                   "the section cuts no block", " text-anchor=\"middle\" class=\"axis\"");
     }
-    writeColourBar(out, l, p);
+    if (p.classField.empty()) {
+        writeColourBar(out, l, p);
+    } else {
+        writeClassKey(out, l, p);
+    }
     writeScaleBar(out, l);
     out << "</svg>\n";
 }

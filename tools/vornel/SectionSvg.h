@@ -1,6 +1,6 @@
 // A section drawn as SVG: each traced block or sub-block a polygon coloured
-// by grade, with axes in model coordinates, a colour bar, a title and a
-// scale bar, at one scale on both axes.
+// by grade (or by class), with axes in model coordinates, a colour bar (or a
+// key to the classes), a title and a scale bar, at one scale on both axes.
 #ifndef VORNEL_CLI_SECTIONSVG_H
 #define VORNEL_CLI_SECTIONSVG_H
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "ColourScale.h"
 #include "SectionPlane.h"
 #include "SectionTraces.h"
@@ -28,6 +29,10 @@ struct SectionPicture {
     long untraced = 0;   // blocks and sub-blocks only touched: nothing drawn
     const std::vector<VoidTrace>* voids = nullptr;  // drawn hatched over the blocks
     std::string voidTable;
+    // Coloured by class instead of grade when a field is named ("category",
+    // "ore type"): trace i is of class classes.names[classes.classOf[i]].
+    std::string classField;
+    BlockClasses classes;
 };
 
 // One <path class="cut"> for each trace with an outline, then one

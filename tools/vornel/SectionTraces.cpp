@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "BlockClasses.h"
 #include "RecordFields.h"
 
 namespace vornel::cli {
@@ -45,7 +46,8 @@ SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const Kri
     t.subBlock = subBlock;
     t.box = box;
     t.grade = b.Krig_OutAttr;
-    t.category = b.Krig_ResType;
+    t.category = classText(b, ClassField::Category);
+    t.oreType = classText(b, ClassField::OreType);
     t.outline = outlineOf(frame, corners, box);
     return t;
 }

@@ -21,6 +21,7 @@ struct SectionTrace {
     double grade = 0;
     bool graded = true;  // false where the grade is NULL or a text
     std::string category;
+    std::string oreType;
     // Convex, counter-clockwise; empty when the section only touches the
     // box along an edge or at a corner.
     SectionPolygon outline;
