@@ -380,10 +380,10 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.voidTable = n.voidTable;
         if (colourBy) {
             const bool category = *colourBy == ClassField::Category;
-            std::vector<std::string> texts;
-            for (const SectionTrace& t : traces) {
-                texts.push_back(category ? t.category : t.oreType);
-            }
+            std::vector<std::string> texts(traces.size());
+            std::transform(traces.begin(), traces.end(), texts.begin(), [&](const SectionTrace& t) {
+                return category ? t.category : t.oreType;
+            });
             picture.classField = category ? "category" : "ore type";
             picture.classes = classifyTexts(texts);
         }
