@@ -125,6 +125,37 @@ TEST_F(ReportTest, CsvGivesTheSameRowsInAllTheirDigits) {
                       "m.db: this is the database being read; write to another file");
 }
 
+// Bench by bench from the top, a split block on the bench of its box's
+// centre (Z 15) though its sub-blocks lie at 12.5 and 17.5: 600 t at 1 and
+// 400 t at 2 make 1000 t at 1.4. At 0.5, Z 15 holds 1500 t at 0.9 and that
+// block, 1350 + 1400 t.% in 2500 t; all together 5000 t and 6150 t.%.
+TEST_F(ReportTest, ByBenchFromTheTopDown) {
+    write("benches.csv",
+          "PARENT,X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"
+          "1,5,5,5,10,10,10,0.4,1000\n"
+          "2,15,5,5,10,10,10,1.2,2000\n"
+          "3,5,5,15,10,10,10,0.9,1500\n"
+          "4,15,5,12.5,10,10,5,1.0,600\n"
+          "4,15,5,17.5,10,10,5,2.0,400\n"
+          "5,5,5,25,10,10,10,2.0,500\n"
+          "6,15,5,25,10,10,10,0.2,800\n");
+    ok({"import", "m.db", "benches.csv", "-t", "B", "-e", "Cu"});
+    const std::string benches =
+        ok({"report", "m.db", "-t", "B", "--cutoffs", "0.5", "--by", "bench"});
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& line : linesOf(benches)) {
+        rows.push_back(wordsOf(line));
+    }
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{
+                        wordsOf("Grade-tonnage of B (6 blocks), tonnes from the stored tonnage, "
+                                "by bench (Z):"),
+                        wordsOf("bench (Z) cut-off (%) blocks tonnes mean Cu (%) metal (t)"),
+                        {"25", "0.5", "1", "500", "2.0000", "10.0"},
+                        {"15", "0.5", "2", "2500", "1.1000", "27.5"},
+                        {"5", "0.5", "1", "2000", "1.2000", "24.0"},
+                        {"(all)", "0.5", "4", "5000", "1.2300", "61.5"}}));
+}
+
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     write("bare.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});
@@ -201,7 +232,7 @@ TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
     EXPECT_EQ(oreTypes[5], (Words{"(none)", "0", "1", "1500", "2.0000", "30.0"}));
     EXPECT_EQ(oreTypes[6], (Words{"(all)", "0", "7", "8400", "1.3929", "117.0"}));
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0", "--by", "grade"}),
-                       "--by: grade not in {category,oretype}");
+                       "--by: grade not in {category,oretype,bench}");
 }
 
 // Old workings taken off: a block keeps the share of its ground that no void

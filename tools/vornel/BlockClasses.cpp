@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 #include <utility>
+
+#include "NumberText.h"
 
 namespace vornel::cli {
 namespace {
@@ -60,6 +63,23 @@ BlockClasses classifyTexts(const std::vector<std::string>& texts) {
     classes.classOf.reserve(texts.size());
     for (const std::string& text : texts) {
         classes.classOf.push_back(indexOf[text]);
+    }
+    return classes;
+}
+
+BlockClasses classifyByBench(const KrigBlockResult* blocks, long count) {
+    std::map<double, size_t, std::greater<>> indexOf;
+    for (long i = 0; i < count; ++i) {
+        indexOf.emplace(blocks[i].Krig_PntLocZ, 0);
+    }
+    BlockClasses classes;
+    for (auto& [z, index] : indexOf) {
+        index = classes.names.size();
+        classes.names.push_back(formatExact(z));
+    }
+    classes.classOf.reserve(static_cast<size_t>(count));
+    for (long i = 0; i < count; ++i) {
+        classes.classOf.push_back(indexOf[blocks[i].Krig_PntLocZ]);
     }
     return classes;
 }

@@ -32,6 +32,11 @@ BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField fiel
 // names[classOf[i]].
 BlockClasses classifyTexts(const std::vector<std::string>& texts);
 
+// The blocks by bench: the height of their centre (a split block's is that
+// of its box, whatever its sub-blocks), from the top down, as a mine works
+// them.
+BlockClasses classifyByBench(const KrigBlockResult* blocks, long count);
+
 // Where a text stands in that order: 0, 1 and 2 for Measured, Indicated
 // and Inferred, 3 for any other text, 4 for an empty one.
 size_t confidenceRank(const std::string& text);

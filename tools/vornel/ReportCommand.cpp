@@ -47,7 +47,9 @@ Ground that void blocks share is taken off once.
 --by category gives the rows of each resource category (Krig_ResType):
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
-without --by; --by oretype does the same by ore type (Krig_OreType).
+without --by; --by oretype does the same by ore type (Krig_OreType), and
+--by bench by the height of the block centres, from the top down (a block
+with sub-blocks counts at the centre of its box).
 --csv writes the same rows with the same headings, each number in all its
 digits and the mean grade empty where no tonnes are left; with --csv -,
 the rows go to standard output and the table to standard error.
@@ -55,6 +57,7 @@ the rows go to standard output and the table to standard error.
 Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
   vornel report demo.db --cutoffs 0.5 --by category --deplete
+  vornel report demo.db --cutoffs 0.5 --by bench --csv benches.csv
   vornel report demo.db --cutoffs 0,0.1,0.2,0.3,0.5,1 --csv curve.csv
 )footer";
 
@@ -66,7 +69,14 @@ std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
 }
 
 std::string classLabel(const std::string& by) {
-    return by == "oretype" ? "ore type" : by;
+    return by == "oretype" ? "ore type" : by == "bench" ? "bench (Z)" : by;
+}
+
+BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, long count) {
+    if (by == "bench") {
+        return classifyByBench(blocks, count);
+    }
+    return classify(blocks, count, by == "category" ? ClassField::Category : ClassField::OreType);
 }
 
 // The blocks less the ground of the run's void blocks.
@@ -125,8 +135,7 @@ void runReport(const ReportOptions& o) {
     if (o.by.empty()) {
         rows.push_back(gradeTonnage(blocks.data(), left, cutoffs, o.density, unit));
     } else {
-        BlockClasses classes = classify(
-            blocks.data(), left, o.by == "category" ? ClassField::Category : ClassField::OreType);
+        BlockClasses classes = classesBy(o.by, blocks.data(), left);
         rows = gradeTonnageByClass(blocks.data(), left, classes, cutoffs, o.density, unit);
         names = std::move(classes.names);
     }
@@ -162,8 +171,8 @@ void addReportCommand(CLI::App& app) {
                     "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
         ->check(numberAboveZero());
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
-    cmd->add_option("--by", o->by, "Rows for each resource category or ore type, then all")
-        ->check(CLI::IsMember({"category", "oretype"}));
+    cmd->add_option("--by", o->by, "Rows for each resource category, ore type or bench, then all")
+        ->check(CLI::IsMember({"category", "oretype", "bench"}));
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--csv", o->csv,
