@@ -282,6 +282,77 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_EQ(linesOf(out)[1], "  the table holds no blocks");
 }
 
+// A series cuts each plane of FROM:TO:STEP into files of its own, counted
+// by hand as for one plane.
+TEST_F(SectionTest, ASeriesWritesEachSectionToFilesOfItsOwn) {
+    using Pieces = std::vector<std::string>;
+    // TO need not be on a step: 5:30:10 stops at 25.
+    const std::string told = ok({"section", "m.db", "-t", "G", "--x", "5:30:10", "--svg",
+                                 "x-{}.svg", "--csv", "x-{}-{}.csv"});
+    EXPECT_EQ(pairsOf(readCsv(path("x-5-5.csv"))), (Pieces{"1.0", "4.0", "7.0", "10.0"}));
+    EXPECT_EQ(pairsOf(readCsv(path("x-15-15.csv"))), (Pieces{"2.2", "5.0", "8.0", "11.0"}));
+    EXPECT_EQ(pairsOf(readCsv(path("x-25-25.csv"))), (Pieces{"3.0", "6.0", "9.0", "12.0"}));
+    for (const char* value : {"5", "15", "25"}) {
+        const std::string svg = readFile(path(std::string("x-") + value + ".svg"));
+        EXPECT_TRUE(contains(svg, std::string(">G: section X = ") + value + "<")) << svg;
+        EXPECT_TRUE(contains(told, std::string("G, section X = ") + value + ": 4 blocks cut"))
+            << told;
+    }
+    EXPECT_FALSE(fileExists(path("x-35.svg")));
+    // Decimal steps give the decimal planes: Z = 0.1, 0.2 and 0.3, each in
+    // the lower layer, with both of block 2's parts.
+    ok({"section", "m.db", "-t", "G", "--z", "0.1:0.3:0.1", "--csv", "z-{}.csv"});
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        written.insert(entry.path().filename().string());
+    }
+    for (const char* value : {"0.1", "0.2", "0.3"}) {
+        const std::string name = std::string("z-") + value + ".csv";
+        EXPECT_EQ(written.count(name), 1U) << name;
+        EXPECT_EQ(pairsOf(readCsv(path(name))),
+                  (Pieces{"1.0", "2.1", "2.2", "3.0", "4.0", "5.0", "6.0"}));
+    }
+    EXPECT_EQ(std::count_if(written.begin(), written.end(),
+                            [](const std::string& name) { return name.rfind("z-", 0) == 0; }),
+              3);
+    // Every section would write over the one before without "{}"; nothing is
+    // written then, nor for a series that is not FROM:TO:STEP rising.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--x", "5:25:10", "--csv", "x.csv"},
+         "--csv: a series of sections writes a file for each"},
+        {{"--x", "5:25:10", "--svg", "-"}, "--svg: a series of sections writes a file for each"},
+        {{"--y", "5:25"}, "'5:25': give a series of sections as FROM:TO:STEP"},
+        {{"--y", "5:25:x"}, "'5:25:x': give a series of sections as FROM:TO:STEP"},
+        {{"--z", "25:5:10"}, "'25:5:10': a series of sections runs from FROM up to TO"},
+        {{"--z", "5:25:0"}, "'5:25:0': a series of sections runs from FROM up to TO"},
+        {{"--z", "5:25:-5"}, "'5:25:-5': a series of sections runs from FROM up to TO"},
+        {{"--x", "0:1000:1"}, "'0:1000:1' gives more than 1000 sections; take a larger step"},
+        {{"--x", "3000000:3000000.000001:1e-9"}, "the step is too small for the values to differ"},
+    };
+    for (const auto& [args, message] : refused) {
+        std::vector<std::string> command{"section", "m.db", "-t", "G"};
+        command.insert(command.end(), args.begin(), args.end());
+        if (args.size() == 2) {
+            command.insert(command.end(), {"--svg", "r-{}.svg"});
+        }
+        EXPECT_EXITS_WITH(vornel(command), 2, message);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.rfind("r-", 0) != 0 && name != "x.csv") << name;
+    }
+    // A series of one plane is still a series, and 999 steps make 1000.
+    ok({"section", "m.db", "-t", "G", "--x", "5:5:10", "--csv", "one-{}.csv"});
+    EXPECT_TRUE(fileExists(path("one-5.csv")));
+    const std::string told1000 = ok({"section", "m.db", "-t", "G", "--y", "0:999:1"});
+    const std::vector<std::string> thousand = linesOf(told1000);
+    EXPECT_EQ(std::count_if(
+                  thousand.begin(), thousand.end(),
+                  [](const std::string& line) { return line.rfind("G, section Y = ", 0) == 0; }),
+              1000);
+    EXPECT_TRUE(contains(told1000, "G, section Y = 999: 0 blocks cut\n"));
+}
+
 TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
         {{}, "exactly one of --corners"},

@@ -11,6 +11,7 @@
 #include "NumberText.h"
 #include "OutputFile.h"
 #include "SectionOutput.h"
+#include "SectionSeries.h"
 
 namespace vornel::cli {
 namespace {
@@ -40,6 +41,9 @@ flattened onto the plane of corners 1, 2 and 4. The shorthands:
   --z 600                the horizontal plane Z = 600 (drawn along X and Y)
   --line "4800,7900 5200,8100"
                          a vertical section along a line in plan
+  --y 7800:8200:50       a series of sections, Y = 7800, 7850, ... 8200,
+                         each written to its own files: "{}" in the paths
+                         of --svg and --csv stands for the value
 A block counts as cut when the section touches its box (or, for a block
 stored with sub-blocks and a coefficient below 1, the box of one of its
 sub-blocks); it comes back with the sub-blocks that are cut. Touching means
@@ -80,6 +84,7 @@ Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
   vornel section demo.db --line "4800,7900 5200,8100" --csv cut.csv
   vornel section demo.db --y 8000 --colour category --svg classes-8000.svg
+  vornel section demo.db --x 4600:5400:100 --svg sections/x-{}.svg
 )footer";
 
 // Corners written in decimals are rarely flat to the last bit; a fold of a
@@ -98,28 +103,24 @@ bool flat(const SectionPlane& plane) {
     return c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
 }
 
-void runSection(const SectionOptions& o) {
-    refuseDatabaseAsOutput(o.svg, o.db);
-    refuseDatabaseAsOutput(o.csv, o.db);
-    if (!o.svg.empty() && !o.csv.empty() && sameOutput(o.svg, o.csv)) {
+void checkOutputs(const std::string& svg, const std::string& csv, const std::string& db) {
+    refuseDatabaseAsOutput(svg, db);
+    refuseDatabaseAsOutput(csv, db);
+    if (!svg.empty() && !csv.empty() && sameOutput(svg, csv)) {
         throw UsageError("--svg and --csv would both write to " +
-                         (isStandardOutput(o.svg) ? "standard output" : "'" + o.svg + "'") +
+                         (isStandardOutput(svg) ? "standard output" : "'" + svg + "'") +
                          "; give each its own file");
     }
-    const bool svgOut = isStandardOutput(o.svg);
-    const bool csvOut = isStandardOutput(o.csv);
+}
+
+// Cuts one section, writes its files and tells what it cut.
+void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
+                const std::string& svg, const std::string& csv,
+                std::optional<ClassField> colourBy) {
     // The count goes where it does not mix with a drawing or list on
     // standard output.
-    std::ostream& report = svgOut || csvOut ? std::cerr : std::cout;
-    CVornelMng mng;
-    openModel(mng, o.db);
-    const std::string table = resultTable(mng, o.db, o.table);
-    const SectionPlane plane = sectionPlane(o.request, modelExtent(mng, table));
-    const SectionCount n = cutSection(
-        mng, table, plane, o.svg, o.csv,
-        o.colour == "grade"
-            ? std::nullopt
-            : std::optional(o.colour == "category" ? ClassField::Category : ClassField::OreType));
+    std::ostream& report = isStandardOutput(svg) || isStandardOutput(csv) ? std::cerr : std::cout;
+    const SectionCount n = cutSection(mng, table, plane, svg, csv, colourBy);
     report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
@@ -169,10 +170,32 @@ void runSection(const SectionOptions& o) {
                << " off the plane of corners 1, 2 and 4: the section is folded along the "
                   "line from corner 1 to corner 3, and drawn flattened\n";
     }
-    for (const auto& [path, what] : {std::pair{o.svg, "drawing"}, std::pair{o.csv, "list"}}) {
+    for (const auto& [path, what] : {std::pair{svg, "drawing"}, std::pair{csv, "list"}}) {
         if (!path.empty()) {
             report << "  " << what << ": " << path << '\n';
         }
+    }
+}
+
+void runSection(const SectionOptions& o) {
+    const std::vector<SeriesSection> series = sectionSeries(o.request);
+    std::vector<std::pair<std::string, std::string>> paths;
+    for (const SeriesSection& section : series) {
+        paths.emplace_back(pathInSeries(o.svg, section, "--svg"),
+                           pathInSeries(o.csv, section, "--csv"));
+        checkOutputs(paths.back().first, paths.back().second, o.db);
+    }
+    const std::optional<ClassField> colourBy =
+        o.colour == "grade"
+            ? std::nullopt
+            : std::optional(o.colour == "category" ? ClassField::Category : ClassField::OreType);
+    CVornelMng mng;
+    openModel(mng, o.db);
+    const std::string table = resultTable(mng, o.db, o.table);
+    const Box extent = modelExtent(mng, table);
+    for (size_t i = 0; i < series.size(); ++i) {
+        cutAndTell(mng, table, sectionPlane(series[i].request, extent), paths[i].first,
+                   paths[i].second, colourBy);
     }
 }
 
@@ -187,9 +210,12 @@ void addSectionCommand(CLI::App& app) {
                     "Block table (may be left out when the database holds one)");
     cmd->add_option("--corners", o->request.corners,
                     "Four corners \"x,y,z x,y,z x,y,z x,y,z\" in order around the section");
-    cmd->add_option("--x", o->request.x, "Vertical section at this X, across the model");
-    cmd->add_option("--y", o->request.y, "Vertical section at this Y, across the model");
-    cmd->add_option("--z", o->request.z, "Horizontal section at this Z, across the model");
+    cmd->add_option("--x", o->request.x,
+                    "Vertical section at this X, across the model (or at FROM:TO:STEP)");
+    cmd->add_option("--y", o->request.y,
+                    "Vertical section at this Y, across the model (or at FROM:TO:STEP)");
+    cmd->add_option("--z", o->request.z,
+                    "Horizontal section at this Z, across the model (or at FROM:TO:STEP)");
     cmd->add_option("--line", o->request.line,
                     "Vertical section along the line \"x1,y1 x2,y2\", top to bottom of the model");
     cmd->add_option("--svg", o->svg, "SVG drawing to write (\"-\" for standard output)");
