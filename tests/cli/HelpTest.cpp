@@ -16,8 +16,10 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
           "transaction"}},
         {"export", {"--where", "--subblocks", "--output", "PARENT_X"}},
         {"info", {"DB"}},
-        {"section", {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE"}},
-        {"report", {"--cutoffs", "--density", "metal"}},
+        {"section",
+         {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE", "FROM:TO:STEP",
+          "--colour"}},
+        {"report", {"--cutoffs", "--density", "metal", "--by", "bench", "--csv", "--deplete"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},
     };
