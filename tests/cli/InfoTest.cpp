@@ -23,7 +23,8 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
               "  blocks         3 (2 whole, 1 split into 1 sub-block)");
     EXPECT_EQ(lineStarting(info, "Cu"), "  Cu             0.5 .. 2.5 %");
     EXPECT_EQ(lineStarting(info, "variance"), "  variance       0.1 .. 0.3");
-    EXPECT_EQ(lineStarting(info, "categories"), "  categories     Indicated 2, Measured 1");
+    // In the order of confidence, as a resource statement has them.
+    EXPECT_EQ(lineStarting(info, "categories"), "  categories     Measured 1, Indicated 2");
     EXPECT_EQ(lineStarting(info, "ore types"), "  ore types      Oxide 1, Sulphide 2");
     EXPECT_EQ(lineStarting(info, "block centres"),
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <iomanip>
 #include <limits>
+#include <utility>
+#include <vector>
 
+#include "BlockClasses.h"
 #include "BoxUnion.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
@@ -26,10 +29,15 @@ std::string plural(long n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// "Indicated 120, Measured 80"; empty when every block has an empty value.
+// "Measured 80, Indicated 120", in the order a resource statement lists
+// them; empty when every block has an empty value.
 std::string tally(const std::map<std::string, long>& counts) {
+    std::vector<std::pair<std::string, long>> ordered(counts.begin(), counts.end());
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+        return confidenceRank(a.first) < confidenceRank(b.first);
+    });
     std::string text;
-    for (const auto& [value, n] : counts) {
+    for (const auto& [value, n] : ordered) {
         if (!value.empty()) {
             text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);
         }
