@@ -755,6 +755,11 @@ TEST_F(SectionTest, TheRunsVoidBlocksAreDrawnHatchedWhereTheSectionPassesThem) {
     EXPECT_EQ(voidsDrawn({"--x", "30"}), Titles{});
     EXPECT_FALSE(contains(out, "void")) << out;
     EXPECT_FALSE(contains(svg, "hatched")) << svg;
+    // A void table dropped since leaves the blocks drawn, without hatching.
+    sqliteShell(path("m.db"), "DROP TABLE W");
+    EXPECT_EQ(voidsDrawn({"--y", "5"}), Titles{});
+    EXPECT_TRUE(contains(out, "S, section Y = 5: 4 blocks cut\n")) << out;
+    EXPECT_FALSE(contains(out, "void")) << out;
 }
 
 // What other programs may leave in a table: a second run beside the first,
