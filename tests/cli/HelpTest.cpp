@@ -13,7 +13,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"demo", {"--blocks", "sub-blocks", "void"}},
         {"import",
          {"--table", "--element", "--block-size", "--origin", "--columns", "XINC", "PARENT",
-          "transaction"}},
+          "transaction", "--check"}},
         {"export", {"--where", "--subblocks", "--output", "PARENT_X"}},
         {"info", {"DB"}},
         {"section",

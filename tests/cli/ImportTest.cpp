@@ -412,6 +412,64 @@ TEST_F(ImportTest, EveryVoidBlockOfALargeFileHasItsOwnIdentifier) {
 
 // A link prepared for a database not made yet: the database is made where
 // it points, and the link stays to reach it.
+// A check reads the file and tells what an import would store, counted by
+// hand: the same lines, but for the run's number and the time, and nothing
+// written.
+TEST_F(ImportTest, ACheckTellsWhatTheImportWouldStoreAndWritesNothing) {
+    write("split.csv",
+          "PARENT,X,Y,Z,DX,DY,DZ,CU,CATEGORY\n"
+          "1,5,5,5,10,10,10,0.5,Inferred\n"
+          "2,12.5,5,5,5,10,10,1,Measured\n"
+          "2,17.5,5,5,5,10,10,3,Measured\n");
+    const auto unlessTimed = [](const std::string& said) {
+        std::vector<std::string> lines;
+        for (const std::string& line : linesOf(said)) {
+            if (line.rfind("  took", 0) != 0 && line.rfind("  run", 0) != 0) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    };
+    const std::string checked =
+        ok({"import", "m.db", "split.csv", "-t", "T", "-e", "Cu", "--check"});
+    EXPECT_FALSE(fileExists(path("m.db")));
+    const std::vector<std::string> told = unlessTimed(checked);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told[0], "Checked split.csv (comma-separated): nothing was written to m.db");
+    EXPECT_EQ(lineStarting(checked, "run"),
+              "  run            new, table T, element Cu (%, as no unit was given: --unit if 'CU' "
+              "holds another)");
+    EXPECT_EQ(lineStarting(checked, "blocks"),
+              "  blocks         2 (1 whole, 1 split into 2 sub-blocks)");
+    // Block 2's two halves at 1 and 3 make a grade of 2.
+    EXPECT_EQ(lineStarting(checked, "Cu"), "  Cu             0.5 .. 2 %");
+    EXPECT_EQ(lineStarting(checked, "categories"), "  categories     Measured 1, Inferred 1");
+    EXPECT_EQ(lineStarting(checked, "extent"), "  extent         X 0 .. 20, Y 0 .. 10, Z 0 .. 10");
+    const std::vector<std::string> imported =
+        unlessTimed(ok({"import", "m.db", "split.csv", "-t", "T", "-e", "Cu"}));
+    ASSERT_EQ(imported.size(), told.size());
+    EXPECT_EQ(imported[0], "Imported split.csv (comma-separated) into m.db");
+    EXPECT_EQ(std::vector<std::string>(imported.begin() + 1, imported.end()),
+              std::vector<std::string>(told.begin() + 1, told.end()));
+    // Into a database that exists, the check changes not a byte of it, and
+    // refuses what the import would.
+    const std::string before = readFile(path("m.db"));
+    ok({"import", "m.db", "split.csv", "-t", "U", "-e", "Cu", "--check"});
+    EXPECT_FAILS_WITH(vornel({"import", "m.db", "split.csv", "-t", "T", "-e", "Cu", "--check"}),
+                      "m.db: a table named 'T' exists already; import into a new table");
+    EXPECT_EQ(readFile(path("m.db")), before);
+    // Void blocks the same way: two sub-blocks of 500 m3 and a 1000 m3 box.
+    const std::vector<std::string> voidsChecked =
+        unlessTimed(ok({"import", "m.db", "split.csv", "-t", "W", "--voids", "--check"}));
+    EXPECT_EQ(readFile(path("m.db")), before);
+    const std::vector<std::string> voidsImported =
+        unlessTimed(ok({"import", "m.db", "split.csv", "-t", "W", "--voids"}));
+    ASSERT_EQ(voidsChecked.size(), voidsImported.size());
+    EXPECT_EQ(voidsChecked[1], "  void table     W: 2 void blocks (1 with sub-blocks), 2000 m3");
+    EXPECT_EQ(std::vector<std::string>(voidsImported.begin() + 1, voidsImported.end()),
+              std::vector<std::string>(voidsChecked.begin() + 1, voidsChecked.end()));
+}
+
 TEST_F(ImportTest, ANewDatabaseGoesWhereALinkPoints) {
     std::filesystem::create_directory(path("store"));
     std::filesystem::create_symlink("store/real.db", path("m.db"));

@@ -38,6 +38,7 @@ struct ImportOptions {
     std::string unit;  // empty: from the grade column's name, else %
     std::string voidTable;
     bool voids = false;
+    bool check = false;
 };
 
 // What the catalog's description field keeps, less its terminator.
@@ -92,6 +93,8 @@ The run is registered in the catalog (KrigBlock_Param) and its blocks are
 numbered 1, 2, ... in file order. Nothing is written until the whole file has
 been read, and then everything is written in one transaction: after a
 failure the database is as it was (a database the import created is removed).
+With --check the file is read and checked as for an import, and what the
+import would store is told, but nothing is written and no database made.
 
 With --voids the file holds void blocks (old workings, mined-out ground):
 no grade and no --element; their boxes and sub-blocks are read as blocks'
@@ -103,6 +106,7 @@ Examples:
   vornel import marvin.db marvin.blocks --table MARVIN --element Cu \
       --block-size 30 --origin 0,0,0
   vornel import pit.db stopes.csv --table STOPES --voids
+  vornel import pit.db model.csv --table AU_2026 --element Au --check
 )";
 
 // SQLite keeps names starting with sqlite_ for its own tables, and every
@@ -153,6 +157,22 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
     return f;
 }
 
+std::string descriptionOf(const ImportOptions& o) {
+    return o.description.empty()
+               ? "imported from " + std::filesystem::path(o.file).filename().string()
+               : o.description;
+}
+
+RunNames runNames(const ImportOptions& o, const GradeUnit& unit) {
+    RunNames names;
+    names.description = descriptionOf(o);
+    names.element = o.element;
+    names.table = o.table;
+    names.voidTable = o.voidTable;
+    names.unitCode = unit.code;
+    return names;
+}
+
 void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks,
               bool fresh) {
     HostTransaction transaction(mng);
@@ -166,28 +186,39 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
     // one that another import made while this one read its file. Only a
     // check under the write lock keeps them.
     refuseExisting(mng, o);
-    const std::string description =
-        o.description.empty() ? "imported from " + std::filesystem::path(o.file).filename().string()
-                              : o.description;
     if (o.voids) {
         check(mng, mng.createBlockVoidTbl(o.table), o.db);
         VoidList voids;
         moveIntoVoids(blocks, voids);
-        insertVoids(mng, o.table, registerVoidTable(mng, o.table, description), voids);
+        insertVoids(mng, o.table, registerVoidTable(mng, o.table, descriptionOf(o)), voids);
         transaction.commit();
         return;
     }
     check(mng, mng.createBlockResultTbl(o.table), o.db);
-    RunNames names;
-    names.description = description;
-    names.element = o.element;
-    names.table = o.table;
-    names.voidTable = o.voidTable;
-    names.unitCode = unit.code;
-    KrigBlockParam run = describeRun(blocks, names);
+    KrigBlockParam run = describeRun(blocks, runNames(o, unit));
     const long mineId = registerRun(mng, run);
     insertBlocks(mng, o.table, mineId, blocks);
     transaction.commit();
+}
+
+// Writes the run into the database at `file`, creating it when `fresh`; a
+// database created is removed again when the write fails or is interrupted.
+void writeNewRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks,
+                 const std::string& file, bool fresh) {
+    std::optional<RemovedIfInterrupted> unfinished;
+    if (fresh) {
+        check(mng, mng.createDatabase(file), o.db);
+        unfinished.emplace(file, true);
+    }
+    try {
+        writeRun(mng, o, unit, blocks, fresh);
+    } catch (const Failure&) {
+        if (fresh) {
+            mng.clearDatabase();
+            removeModelFiles(file);
+        }
+        throw;
+    }
 }
 
 std::string ignoredColumns(const ModelFileReport& report) {
@@ -198,8 +229,10 @@ std::string ignoredColumns(const ModelFileReport& report) {
     return ignored.empty() ? ignored : " (ignored columns: " + ignored + ")";
 }
 
-void printVoidsImported(CVornelMng& mng, const ImportOptions& o, const ModelFileReport& report) {
-    printFact(std::cout, "void table", o.table + ": " + voidTableSummary(mng, o.table));
+// What the void table holds, or would hold after a check: `summary`.
+void printVoidsImported(CVornelMng& mng, const ImportOptions& o, const ModelFileReport& report,
+                        const std::string& summary) {
+    printFact(std::cout, "void table", o.table + ": " + summary);
     printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
     // The runs imported before their void table, with --void-table.
     std::vector<_STRU_MINE_NAMEINFO> runs;
@@ -256,35 +289,29 @@ void runImport(const ImportOptions& o) {
     const GradeUnit& unit = named != nullptr    ? *named
                             : inName != nullptr ? *inName
                                                 : gradeUnitOfCode(0);
-    std::optional<RemovedIfInterrupted> unfinished;
-    if (fresh) {
-        check(mng, mng.createDatabase(file), o.db);
-        unfinished.emplace(file, true);
+    if (!o.check) {
+        writeNewRun(mng, o, unit, blocks, file, fresh);
     }
-    try {
-        writeRun(mng, o, unit, blocks, fresh);
-    } catch (const Failure&) {
-        if (fresh) {
-            mng.clearDatabase();
-            removeModelFiles(file);
-        }
-        throw;
-    }
-    unfinished.reset();  // the database is whole now
-
-    std::cout << "Imported " << o.file << " ("
+    std::cout << (o.check ? "Checked " : "Imported ") << o.file << " ("
               << (report.separator == ','    ? "comma-separated"
                   : report.separator == ';'  ? "semicolon-separated"
                   : report.separator == '\t' ? "tab-separated"
                                              : "whitespace-separated")
-              << (report.positionsAreIndices ? ", positions as grid indices" : "") << ") into "
-              << o.db << '\n';
+              << (report.positionsAreIndices ? ", positions as grid indices" : "")
+              << (o.check ? "): nothing was written to " : ") into ") << o.db << '\n';
     if (o.voids) {
-        printVoidsImported(mng, o, report);
+        VoidList voids;
+        if (o.check) {
+            moveIntoVoids(blocks, voids);
+        }
+        printVoidsImported(mng, o, report,
+                           o.check ? voidsSummary(voids.all().data(), voids.size())
+                                   : voidTableSummary(mng, o.table));
         printFact(std::cout, "took", clock.text());
         return;
     }
-    const std::optional<KrigBlockParam> stored = runOfTable(mng, o.table);
+    const std::optional<KrigBlockParam> stored =
+        o.check ? describeRun(blocks, runNames(o, unit)) : runOfTable(mng, o.table);
     if (!stored) {
         throw Failure(o.db + ": the run of " + o.table + " cannot be read back");
     }
@@ -294,14 +321,17 @@ void runImport(const ImportOptions& o) {
     // this command does not know.
     const bool guessed = named == nullptr && inName == nullptr;
     printFact(std::cout, "run",
-              std::to_string(run.MineID) + ", table " + o.table + ", element " + o.element + " (" +
-                  unit.name +
+              (o.check ? std::string("new") : std::to_string(run.MineID)) + ", table " + o.table +
+                  ", element " + o.element + " (" + unit.name +
                   (guessed ? ", as no unit was given: --unit if '" + report.gradeColumn +
                                  "' holds another"
                            : "") +
                   ")");
     printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
-    printTableFacts(std::cout, readTableFacts(mng, o.table, run.MineID), o.element, unit);
+    printTableFacts(std::cout,
+                    o.check ? factsOfBlocks(blocks.all().data(), blocks.size(), 0, nullptr)
+                            : readTableFacts(mng, o.table, run.MineID),
+                    o.element, unit);
     printFact(std::cout, "extent",
               "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
                   coordinateRange(run.Grid_StartY, run.Grid_EndY) + ", Z " +
@@ -376,6 +406,8 @@ void addImportCommand(CLI::App& app) {
     for (CLI::Option* option : gradeOnly) {
         voids->excludes(option);
     }
+    cmd->add_flag("--check", o->check,
+                  "Read the file and tell what it holds, without writing to the database");
     cmd->footer(kFooter);
     cmd->callback([o] { runImport(*o); });
 }

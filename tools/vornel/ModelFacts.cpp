@@ -71,11 +71,16 @@ void widen(const D_3DOT& p, D_3DOT& low, D_3DOT& high) {
 }  // namespace
 
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId) {
-    TableFacts facts;
     // Before the blocks: it reads through the same cache.
     const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);
+    return factsOfBlocks(blocks, count, mineId, &ungraded);
+}
+
+TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
+                         const UngradedBlocks* ungraded) {
+    TableFacts facts;
     for (long i = 0; i < count; ++i) {
         ++facts.blocksOfRun[blocks[i].MineID];
     }
@@ -98,7 +103,7 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId
             facts.subBlocks += b.SubBUD_Num;
         }
         widen({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ}, facts.minCentre, facts.maxCentre);
-        if (ungraded.has(b)) {
+        if (ungraded != nullptr && ungraded->has(b)) {
             ++facts.ungraded;
             continue;
         }
@@ -201,7 +206,6 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
 std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
     KrigBlockVoid* voids = nullptr;
     long count = 0;
-    long split = 0;
     if (mng.getBlockVoid(table, &voids, &count) == 0) {
         // No rows, or no table: only the second is worth a failure.
         if (!tableExists(mng, table)) {
@@ -209,6 +213,11 @@ std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
         }
         count = 0;
     }
+    return voidsSummary(voids, count);
+}
+
+std::string voidsSummary(const KrigBlockVoid* voids, long count) {
+    long split = 0;
     std::vector<Box> ground;
     for (long i = 0; i < count; ++i) {
         split += voids[i].SubBUD_Num > 0 ? 1 : 0;

@@ -25,10 +25,17 @@ struct TableFacts {
     D_3DOT minCentre{}, maxCentre{};
 };
 
+class UngradedBlocks;
+
 // Counts and ranges of the blocks of run `mineId` in a table that several
 // runs share, else of every block; grade and variance ranges over the
 // blocks that have a grade. Throws Failure.
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId);
+
+// The same of blocks in memory, those that `ungraded` (when given) lists
+// having no grade.
+TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
+                         const UngradedBlocks* ungraded);
 
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);
@@ -47,6 +54,9 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
 // Block and sub-block counts of a void table, and the volume of its ground
 // (sub-blocks, or boxes); throws Failure.
 std::string voidTableSummary(CVornelMng& mng, const std::string& table);
+
+// The same of void blocks in memory.
+std::string voidsSummary(const KrigBlockVoid* voids, long count);
 
 }  // namespace vornel::cli
 
