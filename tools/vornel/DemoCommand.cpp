@@ -278,7 +278,8 @@ void runDemo(const DemoOptions& o) {
         throw Failure(o.db + ": the demo run cannot be read back");
     }
     printRun(std::cout, mng, *run);
-    std::cout << "\nVoid table " << kVoidTable << ": " << voidTableSummary(mng, kVoidTable) << '\n';
+    std::cout << "\nVoid table " << kVoidTable << ": "
+              << voidSummary(readVoidFacts(mng, kVoidTable)) << '\n';
     timings.done("read back counts and ranges");
 
     // Read once for both tables: the void blocks are read into another cache.

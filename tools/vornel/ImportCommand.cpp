@@ -305,8 +305,8 @@ void runImport(const ImportOptions& o) {
             moveIntoVoids(blocks, voids);
         }
         printVoidsImported(mng, o, report,
-                           o.check ? voidsSummary(voids.all().data(), voids.size())
-                                   : voidTableSummary(mng, o.table));
+                           voidSummary(o.check ? factsOfVoids(voids.all().data(), voids.size())
+                                               : readVoidFacts(mng, o.table)));
         printFact(std::cout, "took", clock.text());
         return;
     }

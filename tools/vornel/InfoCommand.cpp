@@ -34,8 +34,8 @@ void runInfo(const std::string& db) {
         printRun(std::cout, mng, run);
     }
     for (const _STRU_MINE_NAMEINFO& v : voids) {
-        std::cout << "\nVoid table " << v.TableName << ": " << voidTableSummary(mng, v.TableName)
-                  << '\n';
+        std::cout << "\nVoid table " << v.TableName << ": "
+                  << voidSummary(readVoidFacts(mng, v.TableName)) << '\n';
     }
 }
 

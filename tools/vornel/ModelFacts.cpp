@@ -203,31 +203,38 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
     printRunParameters(out, mng, run);
 }
 
-std::string voidTableSummary(CVornelMng& mng, const std::string& table) {
+VoidFacts readVoidFacts(CVornelMng& mng, const std::string& table) {
     KrigBlockVoid* voids = nullptr;
     long count = 0;
     if (mng.getBlockVoid(table, &voids, &count) == 0) {
-        // No rows, or no table: only the second is worth a failure.
-        if (!tableExists(mng, table)) {
-            return "registered, but the table is missing";
-        }
-        count = 0;
+        // No rows, or no table: only the second is worth a mention.
+        VoidFacts none;
+        none.missing = !tableExists(mng, table);
+        return none;
     }
-    return voidsSummary(voids, count);
+    return factsOfVoids(voids, count);
 }
 
-std::string voidsSummary(const KrigBlockVoid* voids, long count) {
-    long split = 0;
+VoidFacts factsOfVoids(const KrigBlockVoid* voids, long count) {
+    VoidFacts facts;
+    facts.blocks = count;
     std::vector<Box> ground;
     for (long i = 0; i < count; ++i) {
-        split += voids[i].SubBUD_Num > 0 ? 1 : 0;
+        facts.split += voids[i].SubBUD_Num > 0 ? 1 : 0;
         const std::vector<Box> pieces = groundOf(voids[i]);
         ground.insert(ground.end(), pieces.begin(), pieces.end());
     }
     // Ground that void blocks share counts once.
-    const double volume = totalVolume(disjointBoxes(ground));
-    return plural(count, "void block", "void blocks") + " (" + std::to_string(split) +
-           " with sub-blocks), " + formatNumber(volume) + " m3";
+    facts.volume = totalVolume(disjointBoxes(ground));
+    return facts;
+}
+
+std::string voidSummary(const VoidFacts& facts) {
+    if (facts.missing) {
+        return "registered, but the table is missing";
+    }
+    return plural(facts.blocks, "void block", "void blocks") + " (" + std::to_string(facts.split) +
+           " with sub-blocks), " + formatNumber(facts.volume) + " m3";
 }
 
 }  // namespace vornel::cli

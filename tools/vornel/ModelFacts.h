@@ -51,12 +51,22 @@ void printTableFacts(std::ostream& out, const TableFacts& facts, const std::stri
 // run's parameters; throws Failure.
 void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
 
-// Block and sub-block counts of a void table, and the volume of its ground
-// (sub-blocks, or boxes); throws Failure.
-std::string voidTableSummary(CVornelMng& mng, const std::string& table);
+struct VoidFacts {
+    bool missing = false;  // registered, but the table is gone
+    long blocks = 0;
+    long split = 0;     // void blocks stored with sub-blocks
+    double volume = 0;  // of their ground, what several share counted once
+};
+
+// The void blocks of a table: their ground is their sub-blocks, or their
+// boxes. Throws Failure.
+VoidFacts readVoidFacts(CVornelMng& mng, const std::string& table);
 
 // The same of void blocks in memory.
-std::string voidsSummary(const KrigBlockVoid* voids, long count);
+VoidFacts factsOfVoids(const KrigBlockVoid* voids, long count);
+
+// "446 void blocks (410 with sub-blocks), 83572.8 m3"
+std::string voidSummary(const VoidFacts& facts);
 
 }  // namespace vornel::cli
 
