@@ -1,4 +1,6 @@
 // What info tells about a database, and compact keeping what it holds.
+#include <nlohmann/json.hpp>
+
 #include "CliFixture.h"
 #include "vornel/VornelMng.h"
 
@@ -40,6 +42,65 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "variogram"),
               "  variogram      nugget 0.2, sill 1.5");
+}
+
+// The same facts for scripts, read back with a JSON reader: the model of the
+// test above, a run whose table is gone, and texts another program wrote in
+// another encoding.
+TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
+    write("model.csv",
+          "PARENT,X,Y,Z,DX,DY,DZ,CU,VAR,CATEGORY,ORETYPE\n"
+          "1,2.5,5,5,5,10,10,0.5,0.1,Measured,Sulphide\n"
+          "1,6.25,5,5,2.5,10,10,0.5,0.1,Measured,Sulphide\n"
+          "2,15,5,5,10,10,10,1.5,0.3,Indicated,Oxide\n"
+          "3,25,5,45,10,10,10,2.5,0.2,Indicated,Sulphide\n");
+    ok({"import", "m.db", "model.csv", "-t", "CU_RUN", "-e", "Cu", "--block-size", "10",
+        "--void-table", "VOIDS"});
+    write("voids.csv",
+          "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ\n"
+          "5,5,5,10,10,10,5,5,5,10,10,10\n12.5,5,5,5,10,10,15,5,5,10,10,10\n");
+    ok({"import", "m.db", "voids.csv", "-t", "VOIDS", "--voids"});
+    sqliteShell(
+        path("m.db"),
+        "UPDATE CU_RUN SET Krig_OreType = 'Sulph' || CAST(X'E9' AS TEXT) WHERE Krig_BlockID = 3;"
+        "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
+        "VALUES (9, 'Au', 'GONE', 1)");
+    const nlohmann::json doc = nlohmann::json::parse(ok({"info", "m.db", "--json"}));
+    EXPECT_EQ(doc["database"], "m.db");
+    ASSERT_EQ(doc["runs"].size(), 2U);
+    const nlohmann::json& run = doc["runs"][0];
+    EXPECT_EQ(run["table"], "CU_RUN");
+    EXPECT_EQ(run["element"], "Cu");
+    EXPECT_EQ(run["unit"], "%");
+    EXPECT_EQ(run["table_missing"], false);
+    EXPECT_EQ(run["blocks"], 3);
+    EXPECT_EQ(run["whole"], 2);
+    EXPECT_EQ(run["split"], 1);
+    EXPECT_EQ(run["sub_blocks"], 2);
+    EXPECT_EQ(run["grade"], nlohmann::json({{"min", 0.5}, {"max", 2.5}}));
+    EXPECT_EQ(run["variance"], nlohmann::json({{"min", 0.1}, {"max", 0.3}}));
+    EXPECT_EQ(run["categories"], nlohmann::json::parse(R"([{"name": "Measured", "blocks": 1},
+                                                          {"name": "Indicated", "blocks": 2}])"));
+    // The byte E9 alone is no UTF-8: it reads as U+FFFD, in the place of
+    // the name as stored (after "Sulphide", as E9 comes after 'i').
+    EXPECT_EQ(run["ore_types"], nlohmann::json::parse(R"([{"name": "Oxide", "blocks": 1},
+                                                         {"name": "Sulphide", "blocks": 1},
+                                                         {"name": "Sulph\ufffd", "blocks": 1}])"));
+    EXPECT_EQ(run["centres"], nlohmann::json::parse(R"({"min": [5, 5, 5], "max": [25, 5, 45]})"));
+    EXPECT_EQ(run["grid"], nlohmann::json::parse(R"({"blocks": [3, 1, 5], "size": [10, 10, 10],
+                                                    "start": [0, 0, 0], "end": [30, 10, 50]})"));
+    EXPECT_EQ(run["sub_block_size"], nlohmann::json::parse("[2.5, 10, 10]"));
+    EXPECT_TRUE(run["search"].is_null());
+    EXPECT_TRUE(run["variogram"].is_null());
+    EXPECT_EQ(run["void_table"], "VOIDS");
+    const nlohmann::json& gone = doc["runs"][1];
+    EXPECT_EQ(gone["table_missing"], true);
+    EXPECT_EQ(gone["unit"], "g/t");
+    EXPECT_FALSE(gone.contains("blocks"));
+    EXPECT_TRUE(gone["void_table"].is_null());
+    // A 1000 m3 void block, and one with a sub-block of half that.
+    EXPECT_EQ(doc["void_tables"], nlohmann::json::parse(R"([{"table": "VOIDS",
+        "table_missing": false, "void_blocks": 2, "with_sub_blocks": 1, "volume": 1500}])"));
 }
 
 // Run 2 shares run 1's table, ten times richer and 100 m higher, and one of

@@ -1,17 +1,25 @@
 // vornel info: the runs of a database with their tables, block counts and
 // ranges, and its void tables.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <set>
 
 #include "Commands.h"
+#include "InfoJson.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 
 namespace vornel::cli {
 namespace {
 
-void runInfo(const std::string& db) {
+struct InfoOptions {
+    std::string db;
+    bool json = false;
+};
+
+void runInfo(const InfoOptions& o) {
+    const std::string& db = o.db;
     CVornelMng mng;
     openModel(mng, db);
     std::vector<_STRU_MINE_NAMEINFO> tables;
@@ -28,6 +36,13 @@ void runInfo(const std::string& db) {
             runs.insert(runs.end(), rows, rows + count);
         }
     }
+    if (o.json) {
+        std::vector<std::string> voidTables(voids.size());
+        std::transform(voids.begin(), voids.end(), voidTables.begin(),
+                       [](const _STRU_MINE_NAMEINFO& v) { return std::string(v.TableName); });
+        writeInfoJson(std::cout, mng, db, runs, voidTables);
+        return;
+    }
     std::cout << db << ": " << runs.size() << (runs.size() == 1 ? " run, " : " runs, ")
               << voids.size() << (voids.size() == 1 ? " void table" : " void tables") << '\n';
     for (const KrigBlockParam& run : runs) {
@@ -42,17 +57,27 @@ void runInfo(const std::string& db) {
 }  // namespace
 
 void addInfoCommand(CLI::App& app) {
-    auto db = std::make_shared<std::string>();
+    auto o = std::make_shared<InfoOptions>();
     CLI::App* cmd = app.add_subcommand(
         "info", "List the runs: elements, tables, block counts, grade and position ranges");
-    cmd->add_option("DB", *db, "Database file")->required();
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_flag("--json", o->json, "The same as one JSON document, for scripts");
     cmd->footer(R"(
 For each run of the catalog (KrigBlock_Param): its block table and element,
 the number of blocks (whole, and split into sub-blocks), the range of grades,
 kriging variances and block centres, its grid, search and variogram, and its
 void table; then each void table with its number of blocks.
+--json writes the same as one JSON document: "runs", each with its counts,
+ranges ("grade": {"min", "max"}, null where no block has a grade),
+"categories" and "ore_types" as lists of {"name", "blocks"} in the order
+of a resource statement, "grid" (its "blocks", "size", "start" and "end"
+as [x, y, z]), "search" and "variogram" (null when not recorded); then
+"void_tables", each with its "void_blocks" and "volume" (m3).
+
+Example:
+  vornel info demo.db --json | jq '.runs[0].grid.start'
 )");
-    cmd->callback([db] { runInfo(*db); });
+    cmd->callback([o] { runInfo(*o); });
 }
 
 }  // namespace vornel::cli

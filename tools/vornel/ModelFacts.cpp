@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -29,18 +30,25 @@ std::string plural(long n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// "Measured 80, Indicated 120", in the order a resource statement lists
-// them; empty when every block has an empty value.
-std::string tally(const std::map<std::string, long>& counts) {
-    std::vector<std::pair<std::string, long>> ordered(counts.begin(), counts.end());
+}  // namespace
+
+std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::string, long>& counts) {
+    std::vector<std::pair<std::string, long>> ordered;
+    std::copy_if(counts.begin(), counts.end(), std::back_inserter(ordered),
+                 [](const auto& count) { return !count.first.empty(); });
     std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
         return confidenceRank(a.first) < confidenceRank(b.first);
     });
+    return ordered;
+}
+
+namespace {
+
+// "Measured 80, Indicated 120"; empty when every block has an empty value.
+std::string tally(const std::map<std::string, long>& counts) {
     std::string text;
-    for (const auto& [value, n] : ordered) {
-        if (!value.empty()) {
-            text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);
-        }
+    for (const auto& [value, n] : namedInOrder(counts)) {
+        text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);
     }
     return text;
 }

@@ -6,6 +6,8 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "GradeUnit.h"
 #include "vornel/VornelMng.h"
@@ -36,6 +38,10 @@ TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId
 // having no grade.
 TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
                          const UngradedBlocks* ungraded);
+
+// The counts of each category or ore type that has a name, in the order a
+// resource statement lists them.
+std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::string, long>& counts);
 
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);

@@ -1,0 +1,116 @@
+#include "InfoJson.h"
+
+#include <nlohmann/json.hpp>
+
+#include "GradeUnit.h"
+#include "ModelDatabase.h"
+#include "ModelFacts.h"
+
+namespace vornel::cli {
+namespace {
+
+// Keys in the order info prints its facts.
+using json = nlohmann::ordered_json;
+
+json triple(double x, double y, double z) {
+    return json::array({x, y, z});
+}
+
+// A range over the blocks that have a grade; null when none has.
+json range(bool any, double low, double high) {
+    return any ? json{{"min", low}, {"max", high}} : json();
+}
+
+json counts(const std::map<std::string, long>& byName) {
+    json list = json::array();
+    for (const auto& [name, blocks] : namedInOrder(byName)) {
+        list.push_back({{"name", name}, {"blocks", blocks}});
+    }
+    return list;
+}
+
+json tableFacts(const TableFacts& f) {
+    const bool graded = f.ungraded < f.blocks;
+    return {{"blocks", f.blocks},
+            {"whole", f.blocks - f.split},
+            {"split", f.split},
+            {"sub_blocks", f.subBlocks},
+            {"ungraded", f.ungraded},
+            {"grade", range(graded, f.minGrade, f.maxGrade)},
+            {"variance", range(graded, f.minVariance, f.maxVariance)},
+            {"categories", counts(f.categories)},
+            {"ore_types", counts(f.oreTypes)},
+            {"centres", f.blocks > 0
+                            ? json{{"min", triple(f.minCentre.x, f.minCentre.y, f.minCentre.z)},
+                                   {"max", triple(f.maxCentre.x, f.maxCentre.y, f.maxCentre.z)}}
+                            : json()},
+            {"runs_in_table", f.blocksOfRun.size()}};
+}
+
+json variogram(CVornelMng& mng, const KrigBlockParam& r) {
+    KrigBlockVrgParam* structures = nullptr;
+    long count = 0;
+    if (mng.getBlockVrgParam(r.MineID, &structures, &count) == 0 && !(r.Vrg_Sill > 0)) {
+        return json();
+    }
+    json list = json::array();
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockVrgParam& s = structures[i];
+        list.push_back({{"type", s.Vrg_Type},
+                        {"sill", s.Vrg_LocSill},
+                        {"ranges", triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang)}});
+    }
+    return {{"nugget", r.Vrg_Nug}, {"sill", r.Vrg_Sill}, {"structures", list}};
+}
+
+json runOf(CVornelMng& mng, const KrigBlockParam& r) {
+    json run = {{"mine_id", r.MineID},
+                {"table", r.Table_Name},
+                {"element", r.Mine_Element},
+                {"unit", gradeUnitOfCode(r.OreAttr_Unit).name},
+                {"description", r.Krig_Result_Name},
+                {"table_missing", !tableExists(mng, r.Table_Name)}};
+    if (!run["table_missing"].get<bool>()) {
+        run.update(tableFacts(readTableFacts(mng, r.Table_Name, r.MineID)));
+    }
+    run["grid"] = {{"blocks", json::array({r.Grid_NumX, r.Grid_NumY, r.Grid_NumZ})},
+                   {"size", triple(r.Grid_SizeX, r.Grid_SizeY, r.Grid_SizeZ)},
+                   {"start", triple(r.Grid_StartX, r.Grid_StartY, r.Grid_StartZ)},
+                   {"end", triple(r.Grid_EndX, r.Grid_EndY, r.Grid_EndZ)}};
+    run["sub_block_size"] =
+        r.SubGrid_SizeX > 0 ? triple(r.SubGrid_SizeX, r.SubGrid_SizeY, r.SubGrid_SizeZ) : json();
+    run["search"] = r.Srch_RangX > 0
+                        ? json{{"ranges", triple(r.Srch_RangX, r.Srch_RangY, r.Srch_RangZ)},
+                               {"azimuth", r.Srch_Azm},
+                               {"dip", r.Srch_Dip},
+                               {"min_samples", r.Srch_MinPnt},
+                               {"max_samples", r.Srch_MaxPnt}}
+                        : json();
+    run["variogram"] = variogram(mng, r);
+    run["void_table"] = r.VoidTable_Name[0] != '\0' ? json(r.VoidTable_Name) : json();
+    return run;
+}
+
+}  // namespace
+
+void writeInfoJson(std::ostream& out, CVornelMng& mng, const std::string& db,
+                   const std::vector<KrigBlockParam>& runs,
+                   const std::vector<std::string>& voidTables) {
+    json doc = {{"database", db}, {"runs", json::array()}, {"void_tables", json::array()}};
+    for (const KrigBlockParam& r : runs) {
+        doc["runs"].push_back(runOf(mng, r));
+    }
+    for (const std::string& table : voidTables) {
+        const VoidFacts f = readVoidFacts(mng, table);
+        doc["void_tables"].push_back({{"table", table},
+                                      {"table_missing", f.missing},
+                                      {"void_blocks", f.blocks},
+                                      {"with_sub_blocks", f.split},
+                                      {"volume", f.volume}});
+    }
+    // Texts that other programs stored in another encoding still give a
+    // document a JSON reader takes.
+    out << doc.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace vornel::cli
