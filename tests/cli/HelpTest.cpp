@@ -15,7 +15,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
          {"--table", "--element", "--block-size", "--origin", "--columns", "XINC", "PARENT",
           "transaction", "--check"}},
         {"export", {"--where", "--subblocks", "--output", "PARENT_X"}},
-        {"info", {"DB"}},
+        {"info", {"DB", "--json", "void_tables"}},
         {"section",
          {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE", "FROM:TO:STEP",
           "--colour"}},
