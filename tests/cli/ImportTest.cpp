@@ -468,6 +468,12 @@ TEST_F(ImportTest, ACheckTellsWhatTheImportWouldStoreAndWritesNothing) {
     EXPECT_EQ(voidsChecked[1], "  void table     W: 2 void blocks (1 with sub-blocks), 2000 m3");
     EXPECT_EQ(std::vector<std::string>(voidsImported.begin() + 1, voidsImported.end()),
               std::vector<std::string>(voidsChecked.begin() + 1, voidsChecked.end()));
+    // With no database yet, no run uses them.
+    const std::string fresh =
+        ok({"import", "new.db", "split.csv", "-t", "W", "--voids", "--check"});
+    EXPECT_EQ(lineStarting(fresh, "used with"),
+              "  used with      no run yet: import a run's blocks with --void-table W");
+    EXPECT_FALSE(fileExists(path("new.db")));
 }
 
 TEST_F(ImportTest, ANewDatabaseGoesWhereALinkPoints) {
