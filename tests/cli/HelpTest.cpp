@@ -79,6 +79,9 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--block-size: sizes must be above 0"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "1,2"},
          "--origin: expected x,y,z"},
+        // A block size of one number is a cube; an origin is a point.
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "5"},
+         "--origin: expected x,y,z, got '5'"},
     };
     for (const auto& [args, named] : lines) {
         const CliResult r = vornel(args);
