@@ -12,6 +12,7 @@ void addImportCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addReportCommand(CLI::App& app);
+void addCompareCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);
 void addCompactCommand(CLI::App& app);
 void addMigrateCommand(CLI::App& app);

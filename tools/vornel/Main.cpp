@@ -130,6 +130,7 @@ int run(int argc, char** argv) {
     vornel::cli::addInfoCommand(app);
     vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
+    vornel::cli::addCompareCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");

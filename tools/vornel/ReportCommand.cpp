@@ -61,13 +61,6 @@ Examples:
   vornel report demo.db --cutoffs 0,0.1,0.2,0.3,0.5,1 --csv curve.csv
 )footer";
 
-// A grade-tonnage table reads as a curve: cut-offs rising, each once.
-std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
-    std::sort(cutoffs.begin(), cutoffs.end());
-    cutoffs.erase(std::unique(cutoffs.begin(), cutoffs.end()), cutoffs.end());
-    return cutoffs;
-}
-
 std::string classLabel(const std::string& by) {
     return by == "oretype" ? "ore type" : by == "bench" ? "bench (Z)" : by;
 }

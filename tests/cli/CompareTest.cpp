@@ -1,0 +1,120 @@
+// Two runs compared, against sums and statistics worked out by hand.
+#include <cmath>
+
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+class CompareTest : public CliTest {
+protected:
+    // A re-estimate of A: block 3 (X 25) gone, block 3 of B (X 35) new; the
+    // blocks at X 5, 15 and 45 in both.
+    void SetUp() override {
+        write("a.csv",
+              "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"
+              "5,5,5,10,10,10,1.0,1000\n"
+              "15,5,5,10,10,10,1.5,2000\n"
+              "25,5,5,10,10,10,0.5,1000\n"
+              "45,5,5,10,10,10,2.0,500\n");
+        write("b.csv",
+              "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"
+              "5,5,5,10,10,10,1.2,1000\n"
+              "15,5,5,10,10,10,2.0,2000\n"
+              "35,5,5,10,10,10,3.0,800\n"
+              "45,5,5,10,10,10,1.0,500\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu"});
+        ok({"import", "m.db", "b.csv", "-t", "B", "-e", "Cu"});
+    }
+};
+
+// The number a fact line starts its value with.
+double leadingNumber(const std::string& line) {
+    return std::stod(line.substr(17));
+}
+
+TEST_F(CompareTest, SideBySideAndBlockByBlock) {
+    const std::string said =
+        ok({"compare", "m.db", "-t", "A", "--with", "B", "--cutoffs", "1.5,0.5"});
+    EXPECT_EQ(linesOf(said).at(0), "Comparing A (4 blocks) with B (4 blocks), Cu (%)");
+    using Words = std::vector<std::string>;
+    // A at 0.5: 4500 t holding 1000 + 3000 + 500 + 1000 t.%; at 1.5: 2500 t,
+    // 3000 + 1000. B at 0.5: 4300 t, 1200 + 4000 + 2400 + 500; at 1.5:
+    // 2800 t, 4000 + 2400.
+    std::vector<Words> rows;
+    for (const std::string& line : linesOf(said)) {
+        const Words words = wordsOf(line);
+        if (!words.empty() && (words[0] == "A" || words[0] == "B")) {
+            rows.push_back(words);
+        }
+    }
+    EXPECT_EQ(rows, (std::vector<Words>{{"A", "0.5", "4", "4500", "1.2222", "55.0"},
+                                        {"A", "1.5", "2", "2500", "1.6000", "40.0"},
+                                        {"B", "0.5", "4", "4300", "1.8837", "81.0"},
+                                        {"B", "1.5", "2", "2800", "2.2857", "64.0"}}));
+    // Matched at X 5, 15 and 45: grades 1, 1.5, 2 against 1.2, 2, 1; means
+    // 1.5 and 1.4; changes 0.2, 0.5 and 1, a mean of 1.7 / 3. Deviations
+    // -0.5, 0, 0.5 and -0.2, 0.6, -0.4: a correlation of
+    // -0.1 / sqrt(0.5 x 0.56) = -0.18898.
+    EXPECT_EQ(lineStarting(said, "matched"), "  matched        3 (1 only in A, 1 only in B)");
+    EXPECT_EQ(lineStarting(said, "mean Cu"), "  mean Cu        1.5 % in A, 1.4 % in B");
+    EXPECT_NEAR(leadingNumber(lineStarting(said, "mean change")), 1.7 / 3, 1e-5);
+    EXPECT_NEAR(leadingNumber(lineStarting(said, "correlation")), -0.18898, 1e-3);
+    EXPECT_EQ(lineStarting(said, "largest change"),
+              "  largest change 1 %: block 4 of A at 2 %, block 4 of B at 1 %");
+    // A block without a grade is left out, so X 15 is A's alone; a block
+    // listed twice at one centre matches once.
+    sqliteShell(path("m.db"),
+                "UPDATE B SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;"
+                "CREATE TEMP TABLE Twice AS SELECT * FROM B WHERE Krig_BlockID = 1;"
+                "UPDATE Twice SET Krig_BlockID = 9; INSERT INTO B SELECT * FROM Twice;");
+    const std::string ungraded = ok({"compare", "m.db", "-t", "A", "--with", "B"});
+    EXPECT_EQ(linesOf(ungraded).at(0),
+              "Comparing A (4 blocks) with B (5 blocks, 1 without a grade), Cu (%)");
+    EXPECT_EQ(lineStarting(ungraded, "matched"), "  matched        2 (2 only in A, 1 only in B)");
+    // Without cut-offs, block by block only.
+    EXPECT_FALSE(contains(ok({"compare", "m.db", "-t", "A", "--with", "B"}), "Grade-tonnage"));
+}
+
+TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
+    shellOutput("cp " + shellQuote(path("m.db")) + " " + shellQuote(path("old.db")));
+    const std::string said =
+        ok({"compare", "m.db", "-t", "A", "--with", "A", "--with-db", "old.db"});
+    EXPECT_EQ(linesOf(said).at(0),
+              "Comparing A of m.db (4 blocks) with A of old.db (4 blocks), Cu (%)");
+    EXPECT_EQ(lineStarting(said, "matched"),
+              "  matched        4 (0 only in A of m.db, 0 only in A of old.db)");
+    EXPECT_EQ(lineStarting(said, "mean change"), "  mean change    0 % (absolute)");
+    EXPECT_EQ(lineStarting(said, "correlation"), "  correlation    1");
+    // Of equal changes, the first block's.
+    EXPECT_EQ(lineStarting(said, "largest change"),
+              "  largest change 0 %: block 1 of A of m.db at 1 %, block 1 of A of old.db at 1 %");
+    // Grades that do not vary have no correlation; blocks off each other's
+    // grid match nowhere.
+    write("flat.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,1000\n15,5,5,10,10,10,1,1000\n");
+    ok({"import", "m.db", "flat.csv", "-t", "F", "-e", "Cu"});
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "A", "--with", "F"}), "correlation"),
+              "  correlation    - (the grades of one do not vary)");
+    write("off.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n6,5,5,10,10,10,1,1000\n");
+    ok({"import", "m.db", "off.csv", "-t", "OFF", "-e", "Cu"});
+    const std::string off = ok({"compare", "m.db", "-t", "A", "--with", "OFF"});
+    EXPECT_EQ(lineStarting(off, "matched"), "  matched        0 (4 only in A, 1 only in OFF)");
+    EXPECT_TRUE(contains(off, "are they on one grid?")) << off;
+    EXPECT_FALSE(contains(off, "correlation")) << off;
+}
+
+TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
+    write("au.csv", "X,Y,Z,DX,DY,DZ,AU,TONNAGE\n5,5,5,10,10,10,1,1000\n");
+    ok({"import", "m.db", "au.csv", "-t", "AU", "-e", "Au", "--unit", "g/t"});
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "AU"}),
+                      "A estimates Cu (%), AU Au (g/t): compare runs of one element and unit");
+    EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A"}), "--with");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "NONE"}),
+                      "no block table 'NONE'");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "A", "--with-db", "no.db"}),
+                      "no.db: no such file");
+}
+
+}  // namespace
+}  // namespace vornel::test

@@ -1,0 +1,170 @@
+// vornel compare: two estimates of one model, side by side and block by
+// block.
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "BlockComparison.h"
+#include "Commands.h"
+#include "Failure.h"
+#include "GradeTonnage.h"
+#include "ModelDatabase.h"
+#include "ModelFacts.h"
+#include "NumberText.h"
+#include "OptionChecks.h"
+
+namespace vornel::cli {
+namespace {
+
+struct CompareOptions {
+    std::string db;
+    std::string table;
+    std::string with;
+    std::string withDb;
+    std::vector<double> cutoffs;
+    double density = 0;
+};
+
+const char* const kFooter = R"(
+Two runs of one element and unit (another kriging plan, a new drill
+programme) are compared: with --cutoffs, the grade-tonnage rows of each, as
+report gives them; then, block by block, the blocks that lie at the same
+centre in both: how many, how many lie in one alone, the mean grade of each
+over those blocks (each block counting once), the mean absolute change, the
+correlation of the two grades, and the block whose grade moved most. Blocks
+without a grade are left out. The second table may lie in another database
+(--with-db), such as last year's model.
+
+Examples:
+  vornel compare demo.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
+  vornel compare 2026.db --table CU --with CU --with-db 2025.db
+)";
+
+// One of the two runs: what the comparison needs of it, read through its own
+// manager so that the other's blocks stay valid.
+struct Side {
+    std::string table;
+    std::string label;  // as the rows name it
+    long blocks = 0;
+    long ungraded = 0;
+    std::optional<KrigBlockParam> run;
+    std::vector<GradeTonnageRow> rows;
+    std::vector<GradedBlock> graded;
+};
+
+Side readSide(const std::string& db, const std::string& table, const CompareOptions& o) {
+    CVornelMng mng;
+    openModel(mng, db);
+    Side side;
+    side.table = resultTable(mng, db, table);
+    side.label = side.table;
+    const UngradedBlocks ungraded(mng, side.table);
+    KrigBlockResult* all = nullptr;
+    side.blocks = readBlocks(mng, side.table, "", &all);
+    side.run = runOfBlocks(mng, side.table, all, side.blocks);
+    std::vector<KrigBlockResult> blocks;
+    for (long i = 0; i < side.blocks; ++i) {
+        if (ungraded.has(all[i])) {
+            ++side.ungraded;
+            continue;
+        }
+        blocks.push_back(all[i]);
+        side.graded.push_back({{all[i].Krig_PntLocX, all[i].Krig_PntLocY, all[i].Krig_PntLocZ},
+                               all[i].Krig_OutAttr,
+                               all[i].Krig_BlockID});
+    }
+    if (!o.cutoffs.empty()) {
+        side.rows =
+            gradeTonnage(blocks.data(), static_cast<long>(blocks.size()), risingCutoffs(o.cutoffs),
+                         o.density, gradeUnitOfCode(side.run ? side.run->OreAttr_Unit : 0));
+    }
+    return side;
+}
+
+std::string estimateOf(const Side& s) {
+    return s.run ? std::string(s.run->Mine_Element) + " (" +
+                       gradeUnitOfCode(s.run->OreAttr_Unit).name + ")"
+                 : std::string("grade (%)");
+}
+
+std::string blocksOf(const Side& s) {
+    return s.label + " (" + std::to_string(s.blocks) + (s.blocks == 1 ? " block" : " blocks") +
+           (s.ungraded > 0 ? ", " + std::to_string(s.ungraded) + " without a grade" : "") + ")";
+}
+
+void printBlockByBlock(const Side& a, const Side& b, const std::string& element,
+                       const GradeUnit& unit) {
+    const BlockComparison c = compareBlocks(a.graded, b.graded);
+    const std::string u = std::string(" ") + unit.name;
+    std::cout << "Block by block, at the same centre:\n";
+    printFact(std::cout, "matched",
+              std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
+                  a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
+    if (c.matched == 0) {
+        printFact(std::cout, "note",
+                  "no block of one lies at a block centre of the other: are they on one grid?");
+        return;
+    }
+    printFact(std::cout, "mean " + element,
+              formatNumber(c.meanFirst) + u + " in " + a.label + ", " + formatNumber(c.meanSecond) +
+                  u + " in " + b.label);
+    printFact(std::cout, "mean change", formatNumber(c.meanAbsoluteChange) + u + " (absolute)");
+    printFact(std::cout, "correlation",
+              std::isnan(c.correlation) ? std::string("- (the grades of one do not vary)")
+                                        : formatNumber(c.correlation, 4));
+    printFact(std::cout, "largest change",
+              formatNumber(std::fabs(c.largestTo.grade - c.largestFrom.grade)) + u + ": block " +
+                  std::to_string(c.largestFrom.blockId) + " of " + a.label + " at " +
+                  formatNumber(c.largestFrom.grade) + u + ", block " +
+                  std::to_string(c.largestTo.blockId) + " of " + b.label + " at " +
+                  formatNumber(c.largestTo.grade) + u);
+}
+
+void runCompare(const CompareOptions& o) {
+    Side a = readSide(o.db, o.table, o);
+    Side b = readSide(o.withDb.empty() ? o.db : o.withDb, o.with, o);
+    if (a.label == b.label) {
+        a.label += " of " + o.db;
+        b.label += " of " + (o.withDb.empty() ? o.db : o.withDb);
+    }
+    if (estimateOf(a) != estimateOf(b)) {
+        throw Failure(a.label + " estimates " + estimateOf(a) + ", " + b.label + " " +
+                      estimateOf(b) + ": compare runs of one element and unit");
+    }
+    const std::string element = a.run ? std::string(a.run->Mine_Element) : "grade";
+    const GradeUnit& unit = gradeUnitOfCode(a.run ? a.run->OreAttr_Unit : 0);
+    std::cout << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a)
+              << '\n';
+    if (!o.cutoffs.empty()) {
+        std::cout << "Grade-tonnage, tonnes from "
+                  << (o.density > 0 ? "volume x density " + formatNumber(o.density)
+                                    : std::string("the stored tonnage"))
+                  << ":\n";
+        printGradeTonnage(std::cout, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
+    }
+    printBlockByBlock(a, b, element, unit);
+}
+
+}  // namespace
+
+void addCompareCommand(CLI::App& app) {
+    auto o = std::make_shared<CompareOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "compare", "Two runs of one model side by side: grade-tonnage, and block by block");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table of the first run (may be left out when the database holds one)");
+    cmd->add_option("--with", o->with, "Block table of the second run")->required();
+    cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
+    cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades for the grade-tonnage rows")
+        ->delimiter(',')
+        ->check(finiteNumber());
+    cmd->add_option("--density", o->density,
+                    "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
+        ->check(numberAboveZero());
+    cmd->footer(kFooter);
+    cmd->callback([o] { runCompare(*o); });
+}
+
+}  // namespace vornel::cli
