@@ -114,6 +114,23 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
                       "no block table 'NONE'");
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "A", "--with-db", "no.db"}),
                       "no.db: no such file");
+    // A table of two runs is taken one run at a time, on either side: here
+    // run 7 is A's blocks ten times richer, in B's table.
+    sqliteShell(path("m.db"),
+                "CREATE TEMP TABLE Richer AS SELECT * FROM A; UPDATE Richer SET MineID = 7, "
+                "Krig_OutAttr = 10 * Krig_OutAttr; INSERT INTO B SELECT * FROM Richer;"
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
+                "VALUES (7, 'Cu', 'B', 0)");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B"}),
+                      "B holds the blocks of 2 runs");
+    const std::string richer =
+        ok({"compare", "m.db", "-t", "A", "--with", "B", "--with-where", "MineID = 7"});
+    EXPECT_EQ(lineStarting(richer, "mean Cu"), "  mean Cu        1.25 % in A, 12.5 % in B");
+    EXPECT_EQ(lineStarting(richer, "correlation"), "  correlation    1");
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "B", "--where", "MineID = 7", "--with", "A",
+                               "--with-where", "Krig_PntLocX < 20"}),
+                           "matched"),
+              "  matched        2 (2 only in B, 0 only in A)");
 }
 
 }  // namespace

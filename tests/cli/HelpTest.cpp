@@ -20,7 +20,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
          {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE", "FROM:TO:STEP",
           "--colour"}},
         {"report", {"--cutoffs", "--density", "metal", "--by", "bench", "--csv", "--deplete"}},
-        {"compare", {"--with", "--with-db", "--cutoffs", "correlation"}},
+        {"compare", {"--with", "--with-db", "--with-where", "--cutoffs", "correlation"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},
     };

@@ -22,6 +22,8 @@ struct CompareOptions {
     std::string table;
     std::string with;
     std::string withDb;
+    std::string where;
+    std::string withWhere;
     std::vector<double> cutoffs;
     double density = 0;
 };
@@ -34,7 +36,9 @@ centre in both: how many, how many lie in one alone, the mean grade of each
 over those blocks (each block counting once), the mean absolute change, the
 correlation of the two grades, and the block whose grade moved most. Blocks
 without a grade are left out. The second table may lie in another database
-(--with-db), such as last year's model.
+(--with-db), such as last year's model. A table that holds several runs is
+compared one run at a time: --where "MineID = 2" for the first table,
+--with-where for the second.
 
 Examples:
   vornel compare demo.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
@@ -53,7 +57,8 @@ struct Side {
     std::vector<GradedBlock> graded;
 };
 
-Side readSide(const std::string& db, const std::string& table, const CompareOptions& o) {
+Side readSide(const std::string& db, const std::string& table, const std::string& where,
+              const CompareOptions& o) {
     CVornelMng mng;
     openModel(mng, db);
     Side side;
@@ -61,7 +66,7 @@ Side readSide(const std::string& db, const std::string& table, const CompareOpti
     side.label = side.table;
     const UngradedBlocks ungraded(mng, side.table);
     KrigBlockResult* all = nullptr;
-    side.blocks = readBlocks(mng, side.table, "", &all);
+    side.blocks = readBlocks(mng, side.table, where, &all);
     side.run = runOfBlocks(mng, side.table, all, side.blocks);
     std::vector<KrigBlockResult> blocks;
     for (long i = 0; i < side.blocks; ++i) {
@@ -122,8 +127,8 @@ void printBlockByBlock(const Side& a, const Side& b, const std::string& element,
 }
 
 void runCompare(const CompareOptions& o) {
-    Side a = readSide(o.db, o.table, o);
-    Side b = readSide(o.withDb.empty() ? o.db : o.withDb, o.with, o);
+    Side a = readSide(o.db, o.table, o.where, o);
+    Side b = readSide(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, o);
     if (a.label == b.label) {
         a.label += " of " + o.db;
         b.label += " of " + (o.withDb.empty() ? o.db : o.withDb);
@@ -157,6 +162,9 @@ void addCompareCommand(CLI::App& app) {
                     "Block table of the first run (may be left out when the database holds one)");
     cmd->add_option("--with", o->with, "Block table of the second run")->required();
     cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
+    cmd->add_option("--where", o->where, "SQL condition selecting the first run's blocks");
+    cmd->add_option("--with-where", o->withWhere,
+                    "SQL condition selecting the second run's blocks");
     cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades for the grade-tonnage rows")
         ->delimiter(',')
         ->check(finiteNumber());
