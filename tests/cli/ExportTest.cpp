@@ -218,6 +218,22 @@ TEST_F(ExportTest, ASymbolicLinkIsWrittenThrough) {
     ok({"export", "m.db", "-t", "A", "-o", "link.csv"});
     EXPECT_TRUE(std::filesystem::is_symlink(path("link.csv")));
     EXPECT_EQ(readCsv(path("real.csv")).rows.size(), 3u);
+    // Links that lead back to each other name no file, to write or to read;
+    // they stay as they were.
+    std::filesystem::create_symlink("loop2", path("loop1"));
+    std::filesystem::create_symlink("loop1", path("loop2"));
+    const std::string loop = "loop1: too many levels of symbolic links";
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"export", "m.db", "-t", "A", "-o", "loop1"},
+          {"report", "m.db", "-t", "A", "--cutoffs", "0", "--csv", "loop1"},
+          {"section", "m.db", "-t", "A", "--y", "5", "--svg", "loop1"},
+          {"import", "loop1", "real.csv", "-t", "B", "-e", "Cu"},
+          {"info", "loop1"},
+          {"demo", "loop1", "--blocks", "1000"}}) {
+        EXPECT_FAILS_WITH(vornel(command), loop);
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(path("loop1")), "loop2");
+    EXPECT_EQ(std::filesystem::read_symlink(path("loop2")), "loop1");
 }
 
 TEST_F(ExportTest, APipeIsWrittenStraightTo) {

@@ -55,7 +55,8 @@ struct Timings {
 // when no file is there, or an earlier demo's database that holds nothing
 // else.
 std::string whyNotReplaced(const std::string& path) {
-    if (!std::filesystem::exists(path)) {
+    std::error_code ec;
+    if (!std::filesystem::exists(followLinks(path), ec) && !ec) {
         return {};
     }
     // Told before the model is built, not when it is to take the place.

@@ -277,7 +277,11 @@ void runImport(const ImportOptions& o) {
     CVornelMng mng;
     // A symbolic link at the path names where a new database goes.
     const std::string file = followLinks(o.db);
-    const bool fresh = !std::filesystem::exists(file);
+    std::error_code unreadable;
+    const bool fresh = !std::filesystem::exists(file, unreadable);
+    if (unreadable) {
+        throw Failure(o.db + ": cannot be read: " + unreadable.message());
+    }
     if (!fresh) {
         openModel(mng, o.db);
         // Refused before a long read; writeRun checks again under the lock.

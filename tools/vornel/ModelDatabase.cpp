@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Failure.h"
+#include "OutputFile.h"
 #include "WaitIndicator.h"
 
 namespace vornel::cli {
@@ -25,8 +26,8 @@ constexpr const char kBeingMade[] = " (if an import is making it, try again once
 // others too, but in its own terms; the user wants to hear what the file is.
 std::string notADatabase(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        return "no such file";
+    if (!std::filesystem::exists(followLinks(path), ec)) {
+        return ec ? "cannot be read: " + ec.message() : "no such file";
     }
     if (std::filesystem::is_directory(path, ec)) {
         return "a directory, not a database file";

@@ -17,7 +17,12 @@ std::string followLinks(const std::string& path) {
     fs::path p = path;
     std::error_code ec;
     // As many hops as the system allows before it gives up with ELOOP.
-    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+        if (hops == 40) {
+            throw Failure(path +
+                          ": too many levels of symbolic links (links that lead back "
+                          "to each other?)");
+        }
         const fs::path next = fs::read_symlink(p, ec);
         if (ec) {
             break;

@@ -42,7 +42,8 @@ private:
 };
 
 // The path a chain of symbolic links at `path` ends at, which need not exist
-// yet: new files are made there, and the links stay.
+// yet: new files are made there, and the links stay. Throws Failure for a
+// chain that does not end (links that lead back to each other).
 std::string followLinks(const std::string& path);
 
 // True for the output paths that mean standard output: "-", /dev/stdout
