@@ -74,6 +74,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--unit: 'furlong' is not a grade unit"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "abc"},
          "--block-size: 'abc' is not a number"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "0,10,10"},
+         "--block-size: sizes must be above 0"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "10,0,10"},
          "--block-size: sizes must be above 0"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "10,10,0"},

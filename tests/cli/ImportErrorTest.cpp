@@ -59,7 +59,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         // Rows repeated: twice one block, or twice one sub-block that the
         // parent's volume alone would let through.
         {"again.csv", "X,Y,Z,CU\n5,5,5,1\n15,5,5,2\n5,5,5,1\n",
-         "again.csv:4: this block lies where the block of line 2 does", sized},
+         "again.csv:4: this block lies where the block of line 2 does; are some rows repeated?",
+         sized},
         {"sub.csv", "X,Y,Z,DX,DY,DZ,CU\n2.5,5,5,5,10,10,1\n2.5,5,5,5,10,10,1\n",
          "sub.csv:3: this sub-block overlaps that of line 2", sized},
         // Twice one block too thin for its width to show beside its place.
