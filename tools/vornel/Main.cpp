@@ -1,5 +1,5 @@
-// vornel: import, inspect, report on and draw block models kept in a
-// block-model database.
+// vornel: import, inspect, report on, compare and draw block models kept
+// in a block-model database.
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -115,7 +115,7 @@ int run(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app(
         "Keep geostatistical block models in one database file: import, inspect, "
-        "export, report on and draw them.\nRun 'vornel COMMAND --help' for the "
+        "export, report on, compare and draw them.\nRun 'vornel COMMAND --help' for the "
         "options of a command.",
         "vornel");
     app.set_version_flag("--version", std::string("vornel ") + vornel::version());
