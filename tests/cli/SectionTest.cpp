@@ -337,6 +337,8 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         {{"--corners", "0,0,0 0,0,0 9,0,9 0,0,9"}, "corners 1 and 2 of the section are one point"},
         {{"--y", "north"}, "--y: 'north' is not a number"},
         {{"--line", "0,0"}, "--line: expected two points"},
+        {{"--line", "0,0 5"}, "--line: expected two points"},
+        {{"--line", "5 0,0"}, "--line: expected two points"},
         {{"--line", "5,5 5,5"}, "--line: the two points are one"},
         // The cut's triangles 1-2-3 and 3-4-1 cover the outline only when it is convex.
         {{"--corners", "0,0,5 10,9,5 20,0,5 10,20,5"}, "the section turns inward at corner 2"},
