@@ -165,12 +165,8 @@ void addCompareCommand(CLI::App& app) {
     cmd->add_option("--where", o->where, "SQL condition selecting the first run's blocks");
     cmd->add_option("--with-where", o->withWhere,
                     "SQL condition selecting the second run's blocks");
-    cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades for the grade-tonnage rows")
-        ->delimiter(',')
-        ->check(finiteNumber());
-    cmd->add_option("--density", o->density,
-                    "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
-        ->check(numberAboveZero());
+    addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
+    addDensityOption(cmd, o->density);
     cmd->footer(kFooter);
     cmd->callback([o] { runCompare(*o); });
 }

@@ -25,4 +25,16 @@ CLI::Validator numberAboveZero() {
     return numberCheck([](double v) { return v > 0; }, "a number above 0");
 }
 
+CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<double>& cutoffs,
+                              const std::string& help) {
+    return cmd->add_option("--cutoffs", cutoffs, help)->delimiter(',')->check(finiteNumber());
+}
+
+CLI::Option* addDensityOption(CLI::App* cmd, double& density) {
+    return cmd
+        ->add_option("--density", density,
+                     "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
+        ->check(numberAboveZero());
+}
+
 }  // namespace vornel::cli

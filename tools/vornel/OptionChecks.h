@@ -4,6 +4,8 @@
 #define VORNEL_CLI_OPTIONCHECKS_H
 
 #include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
 
 namespace vornel::cli {
 
@@ -12,6 +14,11 @@ CLI::Validator finiteNumber();
 
 // One finite number above 0.
 CLI::Validator numberAboveZero();
+
+// The options that weigh blocks and pick them by grade, as report and
+// compare take them: --cutoffs, a list of grades, and --density.
+CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<double>& cutoffs, const std::string& help);
+CLI::Option* addDensityOption(CLI::App* cmd, double& density);
 
 }  // namespace vornel::cli
 

@@ -156,13 +156,8 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table,
                     "Block table (may be left out when the database holds one)");
-    cmd->add_option("--cutoffs", o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")
-        ->required()
-        ->delimiter(',')
-        ->check(finiteNumber());
-    cmd->add_option("--density", o->density,
-                    "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
-        ->check(numberAboveZero());
+    addCutoffsOption(cmd, o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")->required();
+    addDensityOption(cmd, o->density);
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     cmd->add_option("--by", o->by, "Rows for each resource category, ore type or bench, then all")
         ->check(CLI::IsMember({"category", "oretype", "bench"}));
