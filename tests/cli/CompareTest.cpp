@@ -102,6 +102,10 @@ TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
     EXPECT_EQ(lineStarting(off, "matched"), "  matched        0 (4 only in A, 1 only in OFF)");
     EXPECT_TRUE(contains(off, "are they on one grid?")) << off;
     EXPECT_FALSE(contains(off, "correlation")) << off;
+    // A table without blocks is told as such.
+    sqliteShell(path("m.db"), "DELETE FROM OFF");
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "OFF", "--with", "A"}), "note"),
+              "  note           OFF holds no block with a grade");
 }
 
 TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {

@@ -107,8 +107,12 @@ void printBlockByBlock(const Side& a, const Side& b, const std::string& element,
               std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
     if (c.matched == 0) {
+        const Side* bare = a.graded.empty() ? &a : b.graded.empty() ? &b : nullptr;
         printFact(std::cout, "note",
-                  "no block of one lies at a block centre of the other: are they on one grid?");
+                  bare != nullptr
+                      ? bare->label + " holds no block with a grade"
+                      : "no block of one lies at a block centre of the other: are they on one "
+                        "grid?");
         return;
     }
     printFact(std::cout, "mean " + element,
