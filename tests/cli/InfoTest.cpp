@@ -42,6 +42,11 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "variogram"),
               "  variogram      nugget 0.2, sill 1.5");
+    // Blocks that another program stored under another MineID, alone in the
+    // run's table, are the run's all the same.
+    sqliteShell(path("m.db"), "UPDATE CU_RUN SET MineID = 9");
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "blocks"),
+              "  blocks         3 (2 whole, 1 split into 1 sub-block)");
 }
 
 // The same facts for scripts, read back with a JSON reader: the model of the
@@ -92,6 +97,10 @@ TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
     EXPECT_EQ(run["sub_block_size"], nlohmann::json::parse("[2.5, 10, 10]"));
     EXPECT_TRUE(run["search"].is_null());
     EXPECT_TRUE(run["variogram"].is_null());
+    // A sill recorded without its structures is a variogram all the same.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
+    EXPECT_EQ(nlohmann::json::parse(ok({"info", "m.db", "--json"}))["runs"][0]["variogram"],
+              nlohmann::json::parse(R"({"nugget": 0.2, "sill": 1.5, "structures": []})"));
     EXPECT_EQ(run["void_table"], "VOIDS");
     const nlohmann::json& gone = doc["runs"][1];
     EXPECT_EQ(gone["table_missing"], true);

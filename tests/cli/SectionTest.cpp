@@ -295,9 +295,11 @@ TEST_F(SectionTest, ASeriesWritesEachSectionToFilesOfItsOwn) {
     for (const char* value : {"5", "15", "25"}) {
         const std::string svg = readFile(path(std::string("x-") + value + ".svg"));
         EXPECT_TRUE(contains(svg, std::string(">G: section X = ") + value + "<")) << svg;
-        EXPECT_TRUE(contains(told, std::string("G, section X = ") + value + ": 4 blocks cut"))
-            << told;
     }
+    EXPECT_EQ(lineStarting(told, "G, section X = 5:"), "G, section X = 5: 4 blocks cut");
+    EXPECT_EQ(lineStarting(told, "G, section X = 15:"),
+              "G, section X = 15: 4 blocks cut, 1 of them by 1 sub-block");
+    EXPECT_EQ(lineStarting(told, "G, section X = 25:"), "G, section X = 25: 4 blocks cut");
     EXPECT_FALSE(fileExists(path("x-35.svg")));
     // Decimal steps give the decimal planes: Z = 0.1, 0.2 and 0.3, each in
     // the lower layer, with both of block 2's parts.
