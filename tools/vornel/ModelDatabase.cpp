@@ -235,18 +235,24 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
         refuseSeveralRuns(table, *blocks, count);
         return count;
     }
+    const long count = readMatching(mng, table, where, "--where \"" + where + "\"", blocks);
+    refuseSeveralRuns(table, *blocks, count);
+    return count;
+}
+
+long readMatching(CVornelMng& mng, const std::string& table, const std::string& where,
+                  const std::string& given, KrigBlockResult** blocks) {
     long count = 0;
     const WaitIndicator wait("reading " + table);
     if (mng.getBlockResultByWhereSQL(table, where, blocks, &count) == 0) {
         // The export's own column names (Cu, X, CATEGORY) are not the table's.
         const bool unknownColumn = mng.lastError().find("no such column") != std::string::npos;
-        throw Failure("--where \"" + where + "\": " + mng.lastError() +
+        throw Failure(given + ": " + mng.lastError() +
                       (unknownColumn ? "; a condition names the table's columns: Krig_OutAttr for "
                                        "the grade, Krig_PntLocX, Y, Z for the centre, "
                                        "Krig_ResType for the category, MineID for the run"
                                      : ""));
     }
-    refuseSeveralRuns(table, *blocks, count);
     return count;
 }
 

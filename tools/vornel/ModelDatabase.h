@@ -53,6 +53,12 @@ long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult**
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
                 KrigBlockResult** blocks);
 
+// The blocks of a table, of any run, that meet an SQL condition, into
+// *blocks as readBlocks gives them. A condition the database rejects throws
+// a Failure that starts with `given` (how the user gave it).
+long readMatching(CVornelMng& mng, const std::string& table, const std::string& where,
+                  const std::string& given, KrigBlockResult** blocks);
+
 // The blocks of a table whose grade is NULL or text ('', 'n/a'), as other
 // tools may leave an unestimated block (the library reads it as 0, which is
 // a grade). Throws Failure.
