@@ -21,6 +21,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
           "--colour"}},
         {"report", {"--cutoffs", "--density", "metal", "--by", "bench", "--csv", "--deplete"}},
         {"compare", {"--with", "--with-db", "--with-where", "--cutoffs", "correlation"}},
+        {"classify", {"--rule", "--others", "--where", "--check", "first", "Srch_Degr"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},
     };

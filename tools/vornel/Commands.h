@@ -13,6 +13,7 @@ void addExportCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addReportCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
+void addClassifyCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);
 void addCompactCommand(CLI::App& app);
 void addMigrateCommand(CLI::App& app);

@@ -1,4 +1,4 @@
-// vornel: import, inspect, report on, compare and draw block models kept
+// vornel: import, inspect, report on, compare, classify and draw block models kept
 // in a block-model database.
 #include <cerrno>
 #include <csignal>
@@ -115,7 +115,7 @@ int run(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app(
         "Keep geostatistical block models in one database file: import, inspect, "
-        "export, report on, compare and draw them.\nRun 'vornel COMMAND --help' for the "
+        "export, report on, compare, classify and draw them.\nRun 'vornel COMMAND --help' for the "
         "options of a command.",
         "vornel");
     app.set_version_flag("--version", std::string("vornel ") + vornel::version());
@@ -131,6 +131,7 @@ int run(int argc, char** argv) {
     vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
     vornel::cli::addCompareCommand(app);
+    vornel::cli::addClassifyCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");

@@ -1,0 +1,51 @@
+#include "ClassRule.h"
+
+#include <algorithm>
+
+#include "Failure.h"
+#include "Utf8.h"
+
+namespace vornel::cli {
+namespace {
+
+// Krig_ResType keeps 19 bytes and its terminating NUL.
+constexpr size_t kLongestClass = 19;
+
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+ClassRule parseClassRule(const std::string& text) {
+    const size_t colon = text.find(':');
+    ClassRule rule;
+    if (colon != std::string::npos) {
+        rule = {trimmed(text.substr(0, colon)), trimmed(text.substr(colon + 1))};
+    }
+    if (rule.name.empty() || rule.condition.empty()) {
+        throw UsageError("--rule \"" + text +
+                         "\": give a class and a condition, as in \"Measured: Srch_Degr = 1\"");
+    }
+    checkClassName(rule.name, "--rule", false);
+    return rule;
+}
+
+void checkClassName(const std::string& name, const std::string& option, bool mayBeEmpty) {
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    const bool printable = !control && isUtf8(name);
+    if ((name.empty() && !mayBeEmpty) || name.size() > kLongestClass || !printable) {
+        // A name that would break the line, or the terminal, is not repeated.
+        throw UsageError(option + (printable ? " '" + name + "'" : std::string()) +
+                         ": a class is a name of 1 to 19 bytes (UTF-8), without control "
+                         "characters");
+    }
+}
+
+}  // namespace vornel::cli
