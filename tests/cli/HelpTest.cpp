@@ -22,6 +22,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"report", {"--cutoffs", "--density", "metal", "--by", "bench", "--csv", "--deplete"}},
         {"compare", {"--with", "--with-db", "--with-where", "--cutoffs", "correlation"}},
         {"classify", {"--rule", "--others", "--where", "--check", "first", "Srch_Degr"}},
+        {"remove", {"--table", "--run", "--yes", "compact"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},
     };

@@ -1,4 +1,4 @@
-// vornel: import, inspect, report on, compare, classify and draw block models kept
+// vornel: import, inspect, report on, compare, classify, remove and draw block models kept
 // in a block-model database.
 #include <cerrno>
 #include <csignal>
@@ -132,6 +132,7 @@ int run(int argc, char** argv) {
     vornel::cli::addReportCommand(app);
     vornel::cli::addCompareCommand(app);
     vornel::cli::addClassifyCommand(app);
+    vornel::cli::addRemoveCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");

@@ -1,0 +1,127 @@
+// Runs, block tables and void tables taken out of a database: what goes,
+// what stays, and what is refused without a change.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+class RemoveTest : public CliTest {
+protected:
+    // Run 1 in table A (four blocks, void table V), run 2 in table B, and
+    // the void table V of two void blocks, registered as MineID 3.
+    void SetUp() override {
+        const std::string blocks =
+            "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n25,5,5,10,10,10,3\n"
+            "35,5,5,10,10,10,4\n";
+        write("a.csv", blocks);
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu", "--void-table", "V"});
+        ok({"import", "m.db", "a.csv", "-t", "B", "-e", "Cu"});
+        write("v.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n15,5,5,10,10,2\n");
+        ok({"import", "m.db", "v.csv", "-t", "V", "--voids"});
+        // A variogram structure for each run, as a kriging program writes.
+        sqliteShell(path("m.db"),
+                    "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_Type, Vrg_TblName) VALUES "
+                    "(1, 'Spherical', 'A'), (2, 'Spherical', 'B')");
+    }
+
+    std::string catalog() {
+        return sqliteShell(path("m.db"),
+                           "SELECT group_concat(MineID || ':' || Table_Name, ' ') FROM "
+                           "KrigBlock_Param; SELECT group_concat(MineID, ' ') FROM "
+                           "KrigBlock_Vrg_Param; SELECT group_concat(name, ' ') FROM "
+                           "(SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name)");
+    }
+};
+
+TEST_F(RemoveTest, ATableGoesWithItsRunsOnlyWhenAskedTwice) {
+    const std::string before = readFile(path("m.db"));
+    const CliResult asked = vornel({"remove", "m.db", "--table", "a"});
+    EXPECT_EQ(asked.status, 2);
+    EXPECT_EQ(asked.out, "Would remove table A with run 1 (Cu, 4 blocks) from m.db\n");
+    EXPECT_TRUE(contains(asked.err, "nothing removed: give --yes to remove it")) << asked.err;
+    EXPECT_EQ(readFile(path("m.db")), before);
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "a", "--yes"}),
+              "Removed table A with run 1 (Cu, 4 blocks) from m.db\n");
+    EXPECT_EQ(catalog(), "2:B 3:V\n2\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
+    // A run the catalog lists without its table goes from the catalog.
+    sqliteShell(path("m.db"), "DROP TABLE B");
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "B", "--yes"}),
+              "Removed table B (missing) with run 2 (Cu) from m.db\n");
+    EXPECT_EQ(catalog(), "3:V\n\nKrigBlock_Param KrigBlock_Vrg_Param V\n");
+}
+
+TEST_F(RemoveTest, AVoidTableGoesAndItsRunTakesANewOneOfItsName) {
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "V", "--yes"}),
+              "Removed void table V (2 void blocks) from m.db\n"
+              "  A (Cu) names V as its void table: 'import --voids --table V' gives it one "
+              "again\n");
+    EXPECT_EQ(catalog(), "1:A 2:B\n1 2\nA B KrigBlock_Param KrigBlock_Vrg_Param\n");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"}),
+                      "the void table 'V'");
+    // One void block over block 1 now: its 1000 m3 of 4000 go.
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "--table", "V", "--voids"});
+    const std::string report =
+        ok({"report", "m.db", "-t", "A", "--cutoffs", "0", "--density", "1", "--deplete"});
+    // Blocks 2 to 4 are left, of grades 2, 3 and 4.
+    EXPECT_EQ(rowFor(report, "0"), (std::vector<std::string>{"0", "3", "3000", "3.0000", "90.0"}))
+        << report;
+}
+
+TEST_F(RemoveTest, ARunOfASharedTableTakesOnlyItsOwnBlocks) {
+    // Run 7: A's blocks again, in A.
+    sqliteShell(path("m.db"),
+                "CREATE TEMP TABLE Copy AS SELECT * FROM A; UPDATE Copy SET MineID = 7;"
+                "INSERT INTO A SELECT * FROM Copy; DELETE FROM A WHERE MineID = 7 AND "
+                "Krig_BlockID = 4; INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) "
+                "VALUES (7, 'Au', 'A'); INSERT INTO KrigBlock_Vrg_Param(MineID) VALUES (7)");
+    EXPECT_EQ(ok({"remove", "m.db", "--run", "7", "--yes"}),
+              "Removed run 7 (Au, 3 blocks) from table A, which keeps run 1 from m.db\n");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT count(*), min(MineID) FROM A"), "4|1\n");
+    EXPECT_EQ(catalog(), "1:A 2:B 3:V\n1 2\nA B KrigBlock_Param KrigBlock_Vrg_Param V\n");
+    EXPECT_EQ(ok({"remove", "m.db", "--run", "1", "--yes"}),
+              "Removed run 1 (Cu, 4 blocks) with its table A from m.db\n");
+    EXPECT_EQ(catalog(), "2:B 3:V\n2\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
+}
+
+TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
+    const std::string before = readFile(path("m.db"));
+    EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--yes"}), "give either --table or --run");
+    EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--table", "A", "--run", "1", "--yes"}),
+                       "give either --table or --run");
+    EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--run", "0", "--yes"}), "--run");
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "C", "--yes"}),
+                      "m.db: the catalog lists no table 'C' (tables: A, B, V)");
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "9", "--yes"}),
+                      "m.db: the catalog lists no run 9");
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "3", "--yes"}),
+                      "m.db: MineID 3 registers the void table V: remove it with --table V");
+    EXPECT_FAILS_WITH(vornel({"remove", "none.db", "--run", "1", "--yes"}),
+                      "none.db: no such file");
+    EXPECT_EQ(readFile(path("m.db")), before);
+    // Not even a catalog that names itself as a run's table gives itself up.
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) VALUES "
+                "(8, 'Cu', 'KrigBlock_Param')");
+    const std::string named = readFile(path("m.db"));
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "krigblock_param", "--yes"}),
+                      "krigblock_param is the catalog, not a run's table");
+    EXPECT_EQ(readFile(path("m.db")), named);
+    // What a trigger of another program keeps, keeps the rest with it.
+    sqliteShell(path("m.db"),
+                "CREATE TRIGGER Keep BEFORE DELETE ON KrigBlock_Vrg_Param "
+                "BEGIN SELECT RAISE(ABORT, 'kept by a trigger'); END");
+    const std::string kept = catalog();
+    for (const std::vector<std::string>& asked :
+         {std::vector<std::string>{"--table", "A"}, {"--run", "2"}}) {
+        std::vector<std::string> args = {"remove", "m.db", "--yes"};
+        args.insert(args.end(), asked.begin(), asked.end());
+        EXPECT_FAILS_WITH(vornel(args), "the database kept part of what was to be removed");
+        EXPECT_EQ(catalog(), kept);
+        EXPECT_EQ(sqliteShell(path("m.db"), "SELECT count(*) FROM A"), "4\n");
+    }
+}
+
+}  // namespace
+}  // namespace vornel::test

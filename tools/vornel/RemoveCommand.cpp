@@ -1,0 +1,232 @@
+// vornel remove: takes a run, a block table with its runs, or a void table
+// out of a database, catalog rows and all.
+#include <strings.h>
+
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "Commands.h"
+#include "Failure.h"
+#include "ModelDatabase.h"
+
+namespace vornel::cli {
+namespace {
+
+struct RemoveOptions {
+    std::string db;
+    std::string table;
+    long run = 0;
+    bool yes = false;
+};
+
+const char* const kFooter = R"(
+--table removes a block table with every run registered in it (their
+catalog rows and variogram structures), or a void table with its
+registration; --run removes one run: its table too when no other run keeps
+blocks there, otherwise only its blocks. Runs that name a removed void table
+keep the name, and take a new table of that name (import --voids) as theirs.
+
+Without --yes the command only tells what it would remove. The work is one
+transaction, checked before it is committed: stopped or failed, the command
+removes nothing. The file keeps its size until 'vornel compact'.
+
+Examples:
+  vornel remove pit.db --run 3 --yes
+  vornel remove pit.db --table OLD_STOPES --yes
+)";
+
+constexpr const char* kVoidElement = "VOIDBLOCK";
+
+std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
+    KrigBlockParam* rows = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(table, &rows, &count) == 0) {
+        return {};
+    }
+    return {rows, rows + count};
+}
+
+// The catalog's spelling of a table it lists, as a block or a void table.
+std::string catalogName(CVornelMng& mng, const std::string& path, const std::string& asked) {
+    std::vector<_STRU_MINE_NAMEINFO> names;
+    mng.getAllKrigTblName(names);
+    std::vector<_STRU_MINE_NAMEINFO> voids;
+    mng.getAllVoidTblName(voids);
+    names.insert(names.end(), voids.begin(), voids.end());
+    std::string known;
+    // A catalog that lists itself would be dropped with the runs.
+    for (const char* own : {"KrigBlock_Param", "KrigBlock_Vrg_Param"}) {
+        if (strcasecmp(own, asked.c_str()) == 0) {
+            throw Failure(path + ": " + asked + " is the catalog, not a run's table");
+        }
+    }
+    for (const _STRU_MINE_NAMEINFO& n : names) {
+        if (strcasecmp(n.TableName, asked.c_str()) == 0) {
+            return n.TableName;
+        }
+        known += (known.empty() ? "" : ", ") + std::string(n.TableName);
+    }
+    throw Failure(path + ": the catalog lists no table '" + asked + "'" +
+                  (known.empty() ? std::string() : " (tables: " + known + ")"));
+}
+
+// "run 1 (Cu, 12 blocks)": the blocks the table holds under the run's MineID.
+std::string runText(CVornelMng& mng, const std::string& table, const KrigBlockParam& run) {
+    std::string text = "run " + std::to_string(run.MineID) + " (" + run.Mine_Element;
+    if (tableExists(mng, table)) {
+        KrigBlockResult* blocks = nullptr;
+        const long count = readMatching(mng, table, "MineID = " + std::to_string(run.MineID),
+                                        "the blocks of " + table, &blocks);
+        text += ", " + std::to_string(count) + (count == 1 ? " block" : " blocks");
+    }
+    return text + ")";
+}
+
+std::string voidTableText(CVornelMng& mng, const std::string& path, const std::string& table) {
+    if (!tableExists(mng, table)) {
+        return "void table " + table + " (registered, but the table is missing)";
+    }
+    KrigBlockVoid* voids = nullptr;
+    const long count = readVoids(mng, path, table, &voids);
+    return "void table " + table + " (" + std::to_string(count) +
+           (count == 1 ? " void block)" : " void blocks)");
+}
+
+// What a void table's removal leaves: the runs that name it.
+void tellUsers(CVornelMng& mng, const std::string& table) {
+    std::vector<_STRU_MINE_NAMEINFO> elements;
+    mng.getBlockElementByVoid(table, elements);
+    for (const _STRU_MINE_NAMEINFO& e : elements) {
+        std::vector<_STRU_MINE_NAMEINFO> users;
+        mng.getTblNameByElementAndVoidTbl(e.ElementName, table, users);
+        for (const _STRU_MINE_NAMEINFO& u : users) {
+            std::cout << "  " << u.TableName << " (" << e.ElementName << ") names " << table
+                      << " as its void table: 'import --voids --table " << table
+                      << "' gives it one again\n";
+        }
+    }
+}
+
+// The library goes on past a statement the database refuses (a trigger or
+// constraint of another program's), so what should be gone is looked for
+// before the transaction ends.
+void confirmGone(CVornelMng& mng, const std::string& table, const std::vector<KrigBlockParam>& runs,
+                 bool dropped) {
+    bool gone = !dropped || !tableExists(mng, table);
+    for (const KrigBlockParam& run : runs) {
+        KrigBlockParam* rows = nullptr;
+        KrigBlockVrgParam* structures = nullptr;
+        long count = 0;
+        gone = gone && (mng.getBlockParam(run.MineID, &rows, &count) == 0 || count == 0);
+        gone = gone && (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0 || count == 0);
+        KrigBlockResult* blocks = nullptr;
+        gone =
+            gone && (dropped || readMatching(mng, table, "MineID = " + std::to_string(run.MineID),
+                                             "the blocks of " + table, &blocks) == 0);
+    }
+    if (!gone) {
+        throw Failure(table +
+                      ": the database kept part of what was to be removed (a trigger or "
+                      "constraint of another program?); nothing is removed");
+    }
+}
+
+void confirmOrStop(const RemoveOptions& o, const std::string& what) {
+    if (!o.yes) {
+        std::cout << "Would remove " << what << " from " << o.db << '\n';
+        throw UsageError("nothing removed: give --yes to remove it");
+    }
+}
+
+void removeTable(CVornelMng& mng, const RemoveOptions& o) {
+    const std::string table = catalogName(mng, o.db, o.table);
+    const std::vector<KrigBlockParam> runs = runsOf(mng, table);
+    const bool isVoid = !runs.empty() && std::string(runs[0].Mine_Element) == kVoidElement;
+    std::string what;
+    if (isVoid) {
+        what = voidTableText(mng, o.db, table);
+    } else {
+        what = "table " + table + (tableExists(mng, table) ? "" : " (missing)") + " with";
+        for (size_t i = 0; i < runs.size(); ++i) {
+            what += (i == 0 ? " " : ", ") + runText(mng, table, runs[i]);
+        }
+    }
+    confirmOrStop(o, what);
+    HostTransaction transaction(mng);
+    check(mng, mng.deleteBlock(table), "cannot remove " + table);
+    confirmGone(mng, table, runs, true);
+    transaction.commit();
+    std::cout << "Removed " << what << " from " << o.db << '\n';
+    if (isVoid) {
+        tellUsers(mng, table);
+    }
+}
+
+void removeRun(CVornelMng& mng, const RemoveOptions& o) {
+    KrigBlockParam* rows = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(o.run, &rows, &count) == 0 || count < 1) {
+        throw Failure(o.db + ": the catalog lists no run " + std::to_string(o.run) +
+                      " ('vornel info' lists the runs)");
+    }
+    const KrigBlockParam run = rows[0];
+    const std::string table = run.Table_Name;
+    if (std::string(run.Mine_Element) == kVoidElement) {
+        throw Failure(o.db + ": MineID " + std::to_string(o.run) + " registers the void table " +
+                      table + ": remove it with --table " + table);
+    }
+    std::string others;
+    for (const KrigBlockParam& r : runsOf(mng, table)) {
+        if (r.MineID != run.MineID) {
+            others += (others.empty() ? "" : ", ") + std::to_string(r.MineID);
+        }
+    }
+    const std::string what =
+        runText(mng, table, run) + (others.empty()
+                                        ? " with its table " + table
+                                        : " from table " + table + ", which keeps run " + others);
+    confirmOrStop(o, what);
+    HostTransaction transaction(mng);
+    const std::string why = "cannot remove run " + std::to_string(run.MineID);
+    if (others.empty()) {
+        check(mng, mng.deleteBlock(table, run.MineID), why);
+    } else {
+        check(mng, mng.deleteBlockByID(table, run.MineID), why);
+        check(mng, mng.deleteBlockParam(run.MineID), why);
+        check(mng, mng.deleteBlockVrgParam(run.MineID), why);
+    }
+    confirmGone(mng, table, {run}, others.empty());
+    transaction.commit();
+    std::cout << "Removed " << what << " from " << o.db << '\n';
+}
+
+void runRemove(const RemoveOptions& o) {
+    if (o.table.empty() == (o.run == 0)) {
+        throw UsageError("give either --table or --run");
+    }
+    CVornelMng mng;
+    openModel(mng, o.db);
+    if (o.run != 0) {
+        removeRun(mng, o);
+    } else {
+        removeTable(mng, o);
+    }
+}
+
+}  // namespace
+
+void addRemoveCommand(CLI::App& app) {
+    auto o = std::make_shared<RemoveOptions>();
+    CLI::App* cmd =
+        app.add_subcommand("remove", "Take a run, a block table or a void table out of a database");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table, "Block or void table to remove, with its runs");
+    cmd->add_option("--run", o->run, "MineID of the run to remove")
+        ->check(CLI::Range(1L, 2147483647L));
+    cmd->add_flag("--yes", o->yes, "Remove; without it, tell what would be removed");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runRemove(*o); });
+}
+
+}  // namespace vornel::cli
