@@ -1,5 +1,6 @@
 // vornel classify: sets the resource category of a run's blocks by rules
 // over their stored columns, the first rule a block meets deciding.
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -189,10 +190,8 @@ void printClasses(const ClassifyOptions& o, const std::vector<ClassRule>& rules,
 
 void runClassify(const ClassifyOptions& o) {
     Stopwatch clock;
-    std::vector<ClassRule> rules;
-    for (const std::string& text : o.rules) {
-        rules.push_back(parseClassRule(text));
-    }
+    std::vector<ClassRule> rules(o.rules.size());
+    std::transform(o.rules.begin(), o.rules.end(), rules.begin(), parseClassRule);
     if (o.others) {
         checkClassName(*o.others, "--others", true);
     }

@@ -56,10 +56,9 @@ std::string catalogName(CVornelMng& mng, const std::string& path, const std::str
     names.insert(names.end(), voids.begin(), voids.end());
     std::string known;
     // A catalog that lists itself would be dropped with the runs.
-    for (const char* own : {"KrigBlock_Param", "KrigBlock_Vrg_Param"}) {
-        if (strcasecmp(own, asked.c_str()) == 0) {
-            throw Failure(path + ": " + asked + " is the catalog, not a run's table");
-        }
+    if (strcasecmp(asked.c_str(), "KrigBlock_Param") == 0 ||
+        strcasecmp(asked.c_str(), "KrigBlock_Vrg_Param") == 0) {
+        throw Failure(path + ": " + asked + " is the catalog, not a run's table");
     }
     for (const _STRU_MINE_NAMEINFO& n : names) {
         if (strcasecmp(n.TableName, asked.c_str()) == 0) {
