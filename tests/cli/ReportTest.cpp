@@ -70,6 +70,22 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(wordsOf(shuffled[2]), rowFor(stored, "0.5"));
     EXPECT_EQ(wordsOf(shuffled[3]), rowFor(stored, "1"));
     EXPECT_EQ(wordsOf(shuffled[4]), rowFor(stored, "2"));
+    // A series among them. 0.6 + 12 x 0.2 is 3.0000000000000004 in doubles,
+    // which would leave out the block of grade 3: the series reads 3.
+    const auto series =
+        linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "0.5,0.6:3:0.2,0.7"}));
+    ASSERT_EQ(series.size(), 17U);
+    EXPECT_EQ(wordsOf(series[2]), rowFor(stored, "0.5"));
+    EXPECT_EQ(wordsOf(series[3]).at(0), "0.6");
+    EXPECT_EQ(wordsOf(series[4]).at(0), "0.7");
+    EXPECT_EQ(wordsOf(series[5]).at(0), "0.8");
+    EXPECT_EQ(wordsOf(series[16]), (Words{"3", "1", "500", "3.0000", "15.0"}));
+    EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:2"}),
+                       "--cutoffs: '0:2': give a series of cut-offs as FROM:TO:STEP, e.g. 0:2:0.1");
+    EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:1000:0.5"}),
+                       "'0:1000:0.5' gives more than 1000 cut-offs; take a larger step");
+    EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "--with", "R", "--cutoffs", "1:0:1"}),
+                       "'1:0:1': a series of cut-offs runs from FROM up to TO");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e306"}),
                       "block 1 weighs more than a number holds; is the density right?");
     // Each block's 1e308 t is a number; their sum is not.

@@ -24,7 +24,7 @@ struct CompareOptions {
     std::string withDb;
     std::string where;
     std::string withWhere;
-    std::vector<double> cutoffs;
+    std::vector<std::string> cutoffs;
     double density = 0;
 };
 
@@ -81,7 +81,7 @@ Side readSide(const std::string& db, const std::string& table, const std::string
     }
     if (!o.cutoffs.empty()) {
         side.rows =
-            gradeTonnage(blocks.data(), static_cast<long>(blocks.size()), risingCutoffs(o.cutoffs),
+            gradeTonnage(blocks.data(), static_cast<long>(blocks.size()), cutoffsOf(o.cutoffs),
                          o.density, gradeUnitOfCode(side.run ? side.run->OreAttr_Unit : 0));
     }
     return side;

@@ -117,12 +117,6 @@ std::string classOf(const std::vector<std::string>& names, size_t k) {
 
 }  // namespace
 
-std::vector<double> risingCutoffs(std::vector<double> cutoffs) {
-    std::sort(cutoffs.begin(), cutoffs.end());
-    cutoffs.erase(std::unique(cutoffs.begin(), cutoffs.end()), cutoffs.end());
-    return cutoffs;
-}
-
 std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long count,
                                           const std::vector<double>& cutoffs, double density,
                                           const GradeUnit& unit) {

@@ -22,9 +22,6 @@ struct GradeTonnageRow {
     double metal = 0;
 };
 
-// A grade-tonnage table reads as a curve: the cut-offs rising, each once.
-std::vector<double> risingCutoffs(std::vector<double> cutoffs);
-
 // A block's tonnes are its volume (Block_Vol, or its box times its
 // coefficient) times `density` when density is above 0, otherwise its
 // stored tonnage (Block_CorMass). Throws Failure when neither gives any.

@@ -17,7 +17,12 @@ CLI::Validator numberAboveZero();
 
 // The options that weigh blocks and pick them by grade, as report and
 // compare take them: --cutoffs, a list of grades, and --density.
-CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<double>& cutoffs, const std::string& help);
+// Each cut-off is a number or a series FROM:TO:STEP (0:2:0.1).
+CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<std::string>& cutoffs,
+                              const std::string& help);
+// The cut-offs that option gives, as a grade-tonnage table reads them: as a
+// curve, rising, each once.
+std::vector<double> cutoffsOf(const std::vector<std::string>& texts);
 CLI::Option* addDensityOption(CLI::App* cmd, double& density);
 
 }  // namespace vornel::cli

@@ -21,7 +21,7 @@ namespace {
 struct ReportOptions {
     std::string db;
     std::string table;
-    std::vector<double> cutoffs;
+    std::vector<std::string> cutoffs;
     double density = 0;
     std::string where;
     std::string by;
@@ -58,7 +58,7 @@ Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
   vornel report demo.db --cutoffs 0.5 --by category --deplete
   vornel report demo.db --cutoffs 0.5 --by bench --csv benches.csv
-  vornel report demo.db --cutoffs 0,0.1,0.2,0.3,0.5,1 --csv curve.csv
+  vornel report demo.db --cutoffs 0:2:0.1 --csv curve.csv
 )footer";
 
 std::string classLabel(const std::string& by) {
@@ -107,7 +107,7 @@ void runReport(const ReportOptions& o) {
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
-    const std::vector<double> cutoffs = risingCutoffs(o.cutoffs);
+    const std::vector<double> cutoffs = cutoffsOf(o.cutoffs);
     std::optional<Depleted> depleted;
     if (o.deplete) {
         depleted = depletedByVoids(mng, o.db, run, blocks);
@@ -156,7 +156,8 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table,
                     "Block table (may be left out when the database holds one)");
-    addCutoffsOption(cmd, o->cutoffs, "Cut-off grades, e.g. 0.5,1,2")->required();
+    addCutoffsOption(cmd, o->cutoffs, "Cut-off grades, e.g. 0.5,1,2, or a series 0:2:0.1")
+        ->required();
     addDensityOption(cmd, o->density);
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     cmd->add_option("--by", o->by, "Rows for each resource category, ore type or bench, then all")

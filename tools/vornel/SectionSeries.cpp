@@ -1,15 +1,11 @@
 #include "SectionSeries.h"
 
-#include <cmath>
-
 #include "Failure.h"
-#include "NumberText.h"
+#include "NumberSeries.h"
 #include "OutputFile.h"
 
 namespace vornel::cli {
 namespace {
-
-constexpr double kMostSections = 1000;
 
 // The value of the request's one plane at X, Y or Z, and where it goes.
 std::string* planeValue(SectionRequest& r) {
@@ -21,40 +17,13 @@ std::string* planeValue(SectionRequest& r) {
 std::vector<SeriesSection> sectionSeries(const SectionRequest& request) {
     SectionRequest one = request;
     std::string* value = planeValue(one);
-    if (value == nullptr || value->find(':') == std::string::npos) {
+    if (value == nullptr || !isSeries(*value)) {
         return {{request, ""}};
     }
-    const std::string text = *value;
-    const size_t first = text.find(':');
-    const size_t second = text.find(':', first + 1);
-    double from = 0;
-    double to = 0;
-    double step = 0;
-    if (second == std::string::npos || !parseNumber(text.substr(0, first), from) ||
-        !parseNumber(text.substr(first + 1, second - first - 1), to) ||
-        !parseNumber(text.substr(second + 1), step)) {
-        throw UsageError("'" + text +
-                         "': give a series of sections as FROM:TO:STEP, e.g. 7800:8200:50");
-    }
-    if (!(step > 0) || to < from) {
-        throw UsageError("'" + text +
-                         "': a series of sections runs from FROM up to TO, at or above it, by a "
-                         "STEP above 0");
-    }
-    const double steps = std::floor((to - from) / step * (1 + 1e-12));
-    if (!(steps < kMostSections)) {
-        throw UsageError("'" + text + "' gives more than " + formatNumber(kMostSections) +
-                         " sections; take a larger step");
-    }
     std::vector<SeriesSection> series;
-    for (int k = 0; k <= static_cast<int>(steps); ++k) {
-        // Decimal steps give decimal planes: 0.1 three times is 0.3, not
-        // 0.30000000000000004.
-        *value = formatNumber(from + k * step, 15);
-        if (!series.empty() && *planeValue(series.back().request) == *value) {
-            throw UsageError("'" + text + "': the step is too small for the values to differ");
-        }
-        series.push_back({one, *value});
+    for (const std::string& plane : numberSeries(*value, "sections", "7800:8200:50")) {
+        *value = plane;
+        series.push_back({one, plane});
     }
     return series;
 }
