@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "NumberText.h"
-#include "Utf8.h"
+#include "SvgWriter.h"
 
 namespace vornel::cli {
 namespace {
@@ -17,110 +17,7 @@ constexpr double kRightMargin = 150;  // room for the colour bar
 constexpr double kBottomMargin = 90;  // axis labels and the scale bar
 constexpr double kPlotWidth = 860;
 constexpr double kMostPlotHeight = 640;
-constexpr const char* kNoGradeColour = "#bdbdbd";  // a grey off the colour ramp
-constexpr double kKeyRow = 20;                     // a class's line in the key
-
-// Colours that most colour-blind readers tell apart. The three confidence
-// classes keep theirs whichever others a section meets, so that sections
-// compare; other names take the rest in turn, and "(none)" is grey.
-constexpr const char* kConfidenceColours[] = {"#d55e00", "#009e73", "#0072b2"};
-constexpr const char* kOtherColours[] = {"#e69f00", "#cc79a7", "#56b4e9", "#f0e442"};
-
-std::vector<std::string> classColours(const std::vector<std::string>& names) {
-    std::vector<std::string> colours;
-    size_t others = 0;
-    for (const std::string& name : names) {
-        const size_t rank = confidenceRank(name);
-        colours.emplace_back(rank < std::size(kConfidenceColours) ? kConfidenceColours[rank]
-                             : name == "(none)"
-                                 ? kNoGradeColour
-                                 : kOtherColours[others++ % std::size(kOtherColours)]);
-    }
-    return colours;
-}
-
-std::string px(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
-
-// Text as XML 1.0 in UTF-8 takes it: a byte of another encoding or a
-// control character (texts written by other programs) would make the whole
-// drawing unreadable, so each becomes U+FFFD.
-std::string escaped(const std::string& text) {
-    std::string out;
-    char32_t code = 0;
-    for (size_t at = 0; at < text.size();) {
-        const size_t length = utf8Character(text, at, code);
-        const bool allowed = code == '\t' || code == '\n' || code == '\r' ||
-                             (code >= 0x20 && code <= 0xFFFD && (code < 0xD800 || code > 0xDFFF)) ||
-                             code >= 0x10000;
-        if (length == 0 || !allowed) {
-            out += "\xEF\xBF\xBD";
-            at += std::max<size_t>(length, 1);
-            continue;
-        }
-        switch (code) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out.append(text, at, length);
-        }
-        at += length;
-    }
-    return out;
-}
-
-// 1, 2 or 5 times a power of ten, giving about `aim` steps over the span.
-double niceStep(double span, int aim) {
-    const double raw = span > 0 ? span / aim : 1;
-    const double power = std::pow(10, std::floor(std::log10(raw)));
-    const double f = raw / power;
-    return (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * power;
-}
-
-std::vector<double> niceTicks(double low, double high, double step) {
-    std::vector<double> ticks;
-    const auto first = static_cast<long>(std::ceil(low / step - 1e-9));
-    const auto last = static_cast<long>(std::floor(high / step + 1e-9));
-    for (long i = first; i <= last; ++i) {
-        ticks.push_back(static_cast<double>(i) * step);
-    }
-    return ticks;
-}
-
-// A tick's value with the decimals its step needs: far from the origin, as
-// mining coordinates are, a fixed count of significant digits would round
-// neighbouring ticks to the same text.
-std::string tickText(double value, double step) {
-    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
-    char text[400];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-// About how wide a text is drawn, erring wide: in a bold sans-serif
-// capitals take up to 0.9 of the font size, other letters and digits 0.7,
-// other signs 0.4.
-double textWidth(const std::string& text, double fontSize) {
-    double em = 0;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        em += std::isupper(u) != 0 ? 0.9 : std::isalnum(u) != 0 ? 0.7 : 0.4;
-    }
-    return em * fontSize;
-}
+constexpr double kKeyRow = 20;  // a class's line in the key
 
 // The round values an axis is labelled at, between two plane coordinates.
 struct Ticks {
@@ -225,17 +122,6 @@ Layout layoutOf(const SectionPicture& p) {
     l.height =
         std::max(l.height, kTop + kKeyRow * static_cast<double>(p.classes.names.size()) + 10);
     return l;
-}
-
-void writeText(std::ostream& out, double x, double y, const std::string& text,
-               const std::string& attributes = "") {
-    out << "<text x=\"" << px(x) << "\" y=\"" << px(y) << "\"" << attributes << ">" << escaped(text)
-        << "</text>\n";
-}
-
-void writeLine(std::ostream& out, double x1, double y1, double x2, double y2, const char* style) {
-    out << "<line x1=\"" << px(x1) << "\" y1=\"" << px(y1) << "\" x2=\"" << px(x2) << "\" y2=\""
-        << px(y2) << "\" class=\"" << style << "\"/>\n";
 }
 
 // Grid lines and labels where the model coordinate is round.
@@ -372,15 +258,9 @@ void writeScaleBar(std::ostream& out, const Layout& l) {
 
 void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
     const Layout l = layoutOf(p);
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << px(l.width) << "\" height=\""
-        << px(l.height) << "\" viewBox=\"0 0 " << px(l.width) << ' ' << px(l.height) << "\">\n"
-        << "<style>text{font-family:sans-serif;font-size:12px;fill:#222}"
-           ".title{font-size:18px;font-weight:bold}.axis{font-size:13px}"
-           ".grid{stroke:#d0d0d0;stroke-width:0.6}.tick,.scale{stroke:#222;stroke-width:1.2}"
-           ".cut{stroke:#1a1a1a;stroke-width:0.35}"
-           ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}</style>\n"
-        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    writeSvgStart(out, l.width, l.height,
+                  ".scale{stroke:#222;stroke-width:1.2}.cut{stroke:#1a1a1a;stroke-width:0.35}"
+                  ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}");
     writeText(out, l.left, 32, titleOf(p), " class=\"title\"");
     writeText(out, l.left, 54, subtitle(p));
     out << "<rect x=\"" << px(l.left) << "\" y=\"" << px(kTop) << "\" width=\""
