@@ -1,4 +1,6 @@
 // The grade-tonnage table against sums worked out by hand.
+#include <regex>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 #include "vornel/VornelMng.h"
@@ -145,6 +147,96 @@ TEST_F(ReportTest, CsvGivesTheSameRowsInAllTheirDigits) {
 // centre (Z 15) though its sub-blocks lie at 12.5 and 17.5: 600 t at 1 and
 // 400 t at 2 make 1000 t at 1.4. At 0.5, Z 15 holds 1500 t at 0.9 and that
 // block, 1350 + 1400 t.% in 2500 t; all together 5000 t and 6150 t.%.
+// The points of one kind of curve in a drawing: their place and title.
+struct CurvePoint {
+    double x;
+    double y;
+    std::string title;
+};
+
+std::vector<CurvePoint> curvePoints(const std::string& svg, const std::string& kind) {
+    std::vector<CurvePoint> points;
+    const std::regex re("<circle class=\"" + kind +
+                        "\" cx=\"([-0-9.]+)\" cy=\"([-0-9.]+)\"[^>]*><title>([^<]*)</title>");
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), re); m != std::sregex_iterator();
+         ++m) {
+        points.push_back({std::stod((*m)[1]), std::stod((*m)[2]), (*m)[3]});
+    }
+    return points;
+}
+
+std::vector<std::string> titlesOf(const std::vector<CurvePoint>& points) {
+    std::vector<std::string> titles;
+    for (const CurvePoint& p : points) {
+        titles.push_back(p.title);
+    }
+    return titles;
+}
+
+TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
+    using Words = std::vector<std::string>;
+    const std::string table =
+        ok({"report", "m.db", "-t", "R", "--cutoffs", "0:4:1", "--svg", "curve.svg"});
+    EXPECT_EQ(rowFor(table, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
+    EXPECT_EQ(shellOutput("xmllint --noout " + path("curve.svg") + " 2>&1; echo $?"), "0\n");
+    const std::string svg = readFile(path("curve.svg"));
+    // At 0 all 6500 t, 8300 t.% of metal: a mean of 1.27692; at 1, 3500 t
+    // of 1.8; at 2 and 3 the 500 t of grade 3; at 4 nothing, and no mean.
+    const std::vector<CurvePoint> tonnes = curvePoints(svg, "tonnes");
+    const std::vector<CurvePoint> grade = curvePoints(svg, "grade");
+    EXPECT_EQ(titlesOf(tonnes),
+              (Words{"cut-off 0 %: 6500 t", "cut-off 1 %: 3500 t", "cut-off 2 %: 500 t",
+                     "cut-off 3 %: 500 t", "cut-off 4 %: 0 t"}));
+    EXPECT_EQ(titlesOf(grade), (Words{"cut-off 0 %: mean 1.27692 %", "cut-off 1 %: mean 1.8 %",
+                                      "cut-off 2 %: mean 3 %", "cut-off 3 %: mean 3 %"}));
+    ASSERT_EQ(tonnes.size(), 5U);
+    ASSERT_EQ(grade.size(), 4U);
+    // To scale: even cut-offs evenly across, tonnes and grades each on a
+    // straight scale up, none of it off the plot, 0 t at its foot.
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(
+        svg, frame,
+        std::regex(
+            "<rect x=\"([0-9.]+)\" y=\"([0-9.]+)\" width=\"([0-9.]+)\" height=\"([0-9.]+)")));
+    const double left = std::stod(frame[1]);
+    const double top = std::stod(frame[2]);
+    const double right = left + std::stod(frame[3]);
+    const double bottom = top + std::stod(frame[4]);
+    EXPECT_NEAR(tonnes[0].x, left, 0.01);
+    EXPECT_NEAR(tonnes[4].x, right, 0.01);
+    for (size_t k = 0; k < 4; ++k) {
+        EXPECT_NEAR(tonnes[k + 1].x - tonnes[k].x, (right - left) / 4, 0.01);
+        EXPECT_NEAR(grade[k].x, tonnes[k].x, 0.01);
+        EXPECT_GE(grade[k].y, top - 0.01);
+        EXPECT_LE(grade[k].y, bottom + 0.01);
+    }
+    EXPECT_GE(tonnes[0].y, top - 0.01);
+    EXPECT_NEAR(tonnes[4].y, bottom, 0.01);
+    const double perTonne = (bottom - tonnes[1].y) / 3500;
+    EXPECT_NEAR(bottom - tonnes[0].y, 6500 * perTonne, 0.02);
+    EXPECT_NEAR(bottom - tonnes[2].y, 500 * perTonne, 0.02);
+    const double perGrade = (bottom - grade[1].y) / 1.8;
+    EXPECT_NEAR(bottom - grade[0].y, 8300.0 / 6500 * perGrade, 0.02);
+    EXPECT_NEAR(bottom - grade[3].y, 3 * perGrade, 0.02);
+    // By class, a curve for each and one for all, each point named.
+    sqliteShell(path("m.db"), "UPDATE R SET Krig_ResType = 'Measured' WHERE Krig_BlockID <= 2");
+    ok({"report", "m.db", "-t", "R", "--cutoffs", "0,1", "--by", "category", "--svg", "c.svg"});
+    EXPECT_EQ(titlesOf(curvePoints(readFile(path("c.svg")), "tonnes")),
+              (Words{"Measured, cut-off 0 %: 3000 t", "Measured, cut-off 1 %: 0 t",
+                     "(none), cut-off 0 %: 3500 t", "(none), cut-off 1 %: 3500 t",
+                     "(all), cut-off 0 %: 6500 t", "(all), cut-off 1 %: 3500 t"}));
+    // On standard output the drawing goes alone; it shares no file with the
+    // rows, nor with the database.
+    const CliResult piped = vornel({"report", "m.db", "-t", "R", "--cutoffs", "1", "--svg", "-"});
+    EXPECT_EQ(piped.out.rfind("<?xml", 0), 0U) << piped.out;
+    EXPECT_TRUE(contains(piped.err, "Grade-tonnage of R")) << piped.err;
+    EXPECT_USAGE_ERROR(
+        vornel({"report", "m.db", "--cutoffs", "1", "--svg", "x.svg", "--csv", "./x.svg"}),
+        "--svg and --csv would both write to 'x.svg'");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "1", "--svg", "m.db"}),
+                      "m.db: this is the database being read");
+}
+
 TEST_F(ReportTest, ByBenchFromTheTopDown) {
     write("benches.csv",
           "PARENT,X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"

@@ -76,6 +76,16 @@ void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
     }
 }
 
+void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db) {
+    refuseDatabaseAsOutput(svg, db);
+    refuseDatabaseAsOutput(csv, db);
+    if (!svg.empty() && !csv.empty() && sameOutput(svg, csv)) {
+        throw UsageError("--svg and --csv would both write to " +
+                         (isStandardOutput(svg) ? "standard output" : "'" + svg + "'") +
+                         "; give each its own file");
+    }
+}
+
 OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     if (isStandardOutput(path_)) {
         out_ = &std::cout;

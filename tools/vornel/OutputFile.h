@@ -58,6 +58,10 @@ bool sameOutput(const std::string& a, const std::string& b);
 // that the command reads, or a file the engine keeps beside it.
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db);
 
+// Throws unless a command's drawing and list (either may be empty) can both
+// be written: neither over the database, nor both to one file.
+void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db);
+
 }  // namespace vornel::cli
 
 #endif

@@ -10,6 +10,7 @@
 #include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
+#include "GradeTonnageSvg.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
@@ -27,6 +28,7 @@ struct ReportOptions {
     std::string by;
     bool deplete = false;
     std::string csv;
+    std::string svg;
 };
 
 const char* const kFooter = R"footer(
@@ -53,12 +55,15 @@ with sub-blocks counts at the centre of its box).
 --csv writes the same rows with the same headings, each number in all its
 digits and the mean grade empty where no tonnes are left; with --csv -,
 the rows go to standard output and the table to standard error.
+--svg draws the grade-tonnage curve: the tonnes at or above each cut-off
+(solid, left axis) and their mean grade (dashed, right axis), for each
+class of --by in its colour; a series of cut-offs gives a smooth one.
 
 Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
   vornel report demo.db --cutoffs 0.5 --by category --deplete
   vornel report demo.db --cutoffs 0.5 --by bench --csv benches.csv
-  vornel report demo.db --cutoffs 0:2:0.1 --csv curve.csv
+  vornel report demo.db --cutoffs 0:2:0.1 --csv curve.csv --svg curve.svg
 )footer";
 
 std::string classLabel(const std::string& by) {
@@ -86,13 +91,18 @@ Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
 }
 
 void runReport(const ReportOptions& o) {
-    refuseDatabaseAsOutput(o.csv, o.db);
+    refuseOutputClash(o.svg, o.csv, o.db);
     std::optional<OutputFile> csvFile;
     if (!o.csv.empty()) {
         csvFile.emplace(o.csv);
     }
-    // The table goes where it does not mix with the rows on standard output.
-    std::ostream& out = isStandardOutput(o.csv) ? std::cerr : std::cout;
+    std::optional<OutputFile> svgFile;
+    if (!o.svg.empty()) {
+        svgFile.emplace(o.svg);
+    }
+    // The table goes where it does not mix with the rows or the drawing on
+    // standard output.
+    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
@@ -113,14 +123,15 @@ void runReport(const ReportOptions& o) {
         depleted = depletedByVoids(mng, o.db, run, blocks);
         blocks = std::move(depleted->left);
     }
+    const std::string weighed = "tonnes from " +
+                                (o.density > 0 ? "volume x density " + formatNumber(o.density)
+                                               : std::string("the stored tonnage")) +
+                                (depleted ? std::string(" less the void blocks") : "") +
+                                (o.by.empty() ? "" : ", by " + classLabel(o.by));
     out << "Grade-tonnage of " << table << " (" << count << (count == 1 ? " block" : " blocks")
         << (o.where.empty() ? "" : " where " + o.where)
         << (read == count ? "" : "; " + std::to_string(read - count) + " without a grade left out")
-        << "), tonnes from "
-        << (o.density > 0 ? "volume x density " + formatNumber(o.density)
-                          : std::string("the stored tonnage"))
-        << (depleted ? std::string(" less the void blocks") : "")
-        << (o.by.empty() ? "" : ", by " + classLabel(o.by)) << ":\n";
+        << "), " << weighed << ":\n";
     const long left = static_cast<long>(blocks.size());
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     std::vector<std::string> names;
@@ -145,6 +156,12 @@ void runReport(const ReportOptions& o) {
         writeGradeTonnageCsv(csvFile->stream(), field, names, rows, element, unit);
         csvFile->commit();
     }
+    if (svgFile) {
+        writeGradeTonnageSvg(svgFile->stream(), {table + ": grade-tonnage",
+                                                 std::to_string(count) + " blocks; " + weighed,
+                                                 element, &unit, names, rows});
+        svgFile->commit();
+    }
 }
 
 }  // namespace
@@ -166,6 +183,8 @@ void addReportCommand(CLI::App& app) {
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--csv", o->csv,
                     "The rows also as CSV, for a spreadsheet (\"-\" for standard output)");
+    cmd->add_option("--svg", o->svg,
+                    "The grade-tonnage curve drawn as SVG (\"-\" for standard output)");
     cmd->footer(kFooter);
     cmd->callback([o] { runReport(*o); });
 }

@@ -103,16 +103,6 @@ bool flat(const SectionPlane& plane) {
     return c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
 }
 
-void checkOutputs(const std::string& svg, const std::string& csv, const std::string& db) {
-    refuseDatabaseAsOutput(svg, db);
-    refuseDatabaseAsOutput(csv, db);
-    if (!svg.empty() && !csv.empty() && sameOutput(svg, csv)) {
-        throw UsageError("--svg and --csv would both write to " +
-                         (isStandardOutput(svg) ? "standard output" : "'" + svg + "'") +
-                         "; give each its own file");
-    }
-}
-
 // Cuts one section, writes its files and tells what it cut.
 void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                 const std::string& svg, const std::string& csv,
@@ -183,7 +173,7 @@ void runSection(const SectionOptions& o) {
     for (const SeriesSection& section : series) {
         paths.emplace_back(pathInSeries(o.svg, section, "--svg"),
                            pathInSeries(o.csv, section, "--csv"));
-        checkOutputs(paths.back().first, paths.back().second, o.db);
+        refuseOutputClash(paths.back().first, paths.back().second, o.db);
     }
     const std::optional<ClassField> colourBy =
         o.colour == "grade"
