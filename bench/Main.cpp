@@ -32,8 +32,8 @@ bool number(const char* text, long& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--memory-probe") == 0) {
-        return bench::probeRead(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--memory-probe") == 0) {
+        return bench::probeRead(argv[2], argv[3], argv[4]);
     }
     long blocks = 200000;
     long repeats = 5;

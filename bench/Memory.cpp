@@ -33,12 +33,15 @@ std::string shellQuoted(const std::string& s) {
 
 }  // namespace
 
-int probeRead(const std::string& database, const std::string& table) {
+int probeRead(const std::string& database, const std::string& table, const std::string& condition) {
     const size_t before = statusBytes("VmHWM:");
     CVornelMng mng;
     KrigBlockResult* blocks = nullptr;
     long count = 0;
-    if (mng.connectDatabase(database) == 0 || mng.getBlockResult(table, &blocks, &count) == 0) {
+    if (mng.connectDatabase(database) == 0 ||
+        (condition.empty()
+             ? mng.getBlockResult(table, &blocks, &count)
+             : mng.getBlockResultByWhereSQL(table, condition, &blocks, &count)) == 0) {
         std::cerr << "vornel-bench probe: " << mng.lastError() << "\n";
         return 1;
     }
@@ -46,11 +49,12 @@ int probeRead(const std::string& database, const std::string& table) {
     return 0;
 }
 
-size_t peakBytesOfRead(const std::string& database, const std::string& table) {
+size_t peakBytesOfRead(const std::string& database, const std::string& table,
+                       const std::string& condition) {
     std::error_code error;
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    const std::string command =
-        shellQuoted(self) + " --memory-probe " + shellQuoted(database) + " " + shellQuoted(table);
+    const std::string command = shellQuoted(self) + " --memory-probe " + shellQuoted(database) +
+                                " " + shellQuoted(table) + " " + shellQuoted(condition);
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return 0;

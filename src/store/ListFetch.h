@@ -23,15 +23,18 @@ namespace vornel::store {
 
 inline constexpr char kRowsOutOfMemory[] = "cannot hold the rows in memory";
 
-// Allocates `count` records into the cache and reads the rows into them,
-// in recordset order, never past the last record. The cache counts the rows
+// Allocates `count` records into the cache, moves the rows `readAlready`
+// into the first of them, and reads the next rows into the rest, in
+// recordset order, never past the last record. The cache counts the rows
 // read: a condition such as random() < 0 can deliver fewer than it counted.
 // Returns null, or what went wrong: the count is not positive, the array
-// cannot be had (the cache stays empty), or a row cannot be read or held
-// (the rows before it stay in the cache for the caller to release).
+// cannot be had (the cache stays empty, and the rows read already are the
+// caller's), or a row cannot be read or held (the rows before it stay in the
+// cache for the caller to release).
 template <class Record, class ReadRow>
 const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cacheCount,
-                      ReadRow readRow) {
+                      ReadRow readRow, const std::vector<Record>& readAlready = {}) {
+    cacheCount = 0;
     if (count <= 0) {
         return "cannot count the rows";
     }
@@ -41,7 +44,8 @@ const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cac
     if (cache == nullptr) {
         return kRowsOutOfMemory;
     }
-    cacheCount = 0;
+    std::copy(readAlready.begin(), readAlready.end(), cache);  // the sub-block arrays go too
+    cacheCount = static_cast<int32_t>(readAlready.size());
     bool moved = true;
     try {
         while (moved && cacheCount < count && rs.IsEOF() == 0) {
@@ -94,9 +98,15 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
     return 1;
 }
 
+// Up to this many rows, the rows of a condition are gathered as they come.
+// Past it they are counted, which runs the condition once more but spares a
+// large read the copies of a growing array: its memory stays one array.
+inline constexpr size_t kCountPastRows = 65536;
+
 // Reads the rows to the end into a new array of exactly their number.
 // Returns null, or what went wrong as fillCache says it; on failure the
-// cache stays empty and every row read is released.
+// cache stays empty or holds the rows for the caller to release, and no row
+// read is lost.
 template <class Block, class ReadRow>
 const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount, ReadRow readRow) {
     std::vector<Block> rows;
@@ -104,8 +114,19 @@ const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount,
     try {
         bool moved = true;
         while (moved && rs.IsEOF() == 0) {
-            if (rows.size() == static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-                problem = kRowsOutOfMemory;
+            if (rows.size() == kCountPastRows) {
+                const long counted = rs.GetRecordCount();
+                if (counted < 0) {
+                    problem = "cannot count the rows";
+                    break;
+                }
+                // A condition counted anew (random() < 0.5) may count fewer
+                // rows than it gave: those read already are kept.
+                problem = fillCache(rs, std::max(counted, static_cast<long>(rows.size())), cache,
+                                    cacheCount, readRow, rows);
+                if (cache != nullptr) {
+                    return problem;
+                }
                 break;
             }
             readRow(rows.emplace_back());
