@@ -79,15 +79,15 @@ BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, lon
 
 // The blocks less the ground of the run's void blocks.
 Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
-                         const std::optional<KrigBlockParam>& run,
-                         const std::vector<KrigBlockResult>& blocks) {
+                         const std::optional<KrigBlockParam>& run, const KrigBlockResult* blocks,
+                         long count) {
     const std::string voidTable = run ? run->VoidTable_Name : "";
     if (voidTable.empty()) {
         throw Failure("--deplete: the run names no void table to take off its blocks");
     }
     KrigBlockVoid* voids = nullptr;
-    const long count = readVoids(mng, db, voidTable, &voids);
-    return deplete(blocks.data(), static_cast<long>(blocks.size()), voids, count, voidTable);
+    const long voidCount = readVoids(mng, db, voidTable, &voids);
+    return deplete(blocks, count, voids, voidCount, voidTable);
 }
 
 void runReport(const ReportOptions& o) {
@@ -109,19 +109,27 @@ void runReport(const ReportOptions& o) {
     const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* all = nullptr;
     const long read = readBlocks(mng, table, o.where, &all);
-    // A block without a grade is left out, not counted as grade 0.
-    std::vector<KrigBlockResult> blocks;
-    std::copy_if(all, all + read, std::back_inserter(blocks),
-                 [&](const KrigBlockResult& b) { return !ungraded.has(b); });
-    const long count = static_cast<long>(blocks.size());
+    // A block without a grade is left out, not counted as grade 0. The
+    // blocks are copied only then: a model's blocks take much memory.
+    const KrigBlockResult* blocks = all;
+    long count = read;
+    std::vector<KrigBlockResult> graded;
+    if (ungraded.size() > 0) {
+        std::copy_if(all, all + read, std::back_inserter(graded),
+                     [&](const KrigBlockResult& b) { return !ungraded.has(b); });
+        blocks = graded.data();
+        count = static_cast<long>(graded.size());
+    }
     const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     const std::vector<double> cutoffs = cutoffsOf(o.cutoffs);
     std::optional<Depleted> depleted;
+    long left = count;
     if (o.deplete) {
-        depleted = depletedByVoids(mng, o.db, run, blocks);
-        blocks = std::move(depleted->left);
+        depleted = depletedByVoids(mng, o.db, run, blocks, count);
+        blocks = depleted->left.data();
+        left = static_cast<long>(depleted->left.size());
     }
     const std::string weighed = "tonnes from " +
                                 (o.density > 0 ? "volume x density " + formatNumber(o.density)
@@ -132,15 +140,14 @@ void runReport(const ReportOptions& o) {
         << (o.where.empty() ? "" : " where " + o.where)
         << (read == count ? "" : "; " + std::to_string(read - count) + " without a grade left out")
         << "), " << weighed << ":\n";
-    const long left = static_cast<long>(blocks.size());
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     std::vector<std::string> names;
     std::vector<std::vector<GradeTonnageRow>> rows;
     if (o.by.empty()) {
-        rows.push_back(gradeTonnage(blocks.data(), left, cutoffs, o.density, unit));
+        rows.push_back(gradeTonnage(blocks, left, cutoffs, o.density, unit));
     } else {
-        BlockClasses classes = classesBy(o.by, blocks.data(), left);
-        rows = gradeTonnageByClass(blocks.data(), left, classes, cutoffs, o.density, unit);
+        BlockClasses classes = classesBy(o.by, blocks, left);
+        rows = gradeTonnageByClass(blocks, left, classes, cutoffs, o.density, unit);
         names = std::move(classes.names);
     }
     printGradeTonnage(out, field, names, rows, element, unit);
