@@ -98,10 +98,11 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
     return 1;
 }
 
-// Up to this many rows, the rows of a condition are gathered as they come.
-// Past it they are counted, which runs the condition once more but spares a
-// large read the copies of a growing array: its memory stays one array.
-inline constexpr size_t kCountPastRows = 65536;
+// Up to this many rows (28 MB of records), the rows of a condition are
+// gathered as they come. Past it they are counted, which runs the condition
+// over the table once more but spares a large read the copies of a growing
+// array: its memory stays one array.
+inline constexpr size_t kCountPastRows = 131072;
 
 // Reads the rows to the end into a new array of exactly their number.
 // Returns null, or what went wrong as fillCache says it; on failure the

@@ -41,12 +41,12 @@ TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThroug
     EXPECT_TRUE(readsAll(mng.getCutBlockResult("T1", plan, &blocks, &count))) << mng.lastError();
 }
 
-// A condition that picks many rows has them counted once it has read 65,536,
+// A condition that picks many rows has them counted once it has read 131,072,
 // and the rest go straight into an array of the count: every row comes back
 // in order with its sub-blocks, those read before the count as well as those
 // after, and an array of the count that cannot be had lets none of them leak.
 TEST_F(OutOfMemoryTest, AReadOfManyRowsIsCountedMidWayAndLosesNone) {
-    constexpr int kBlocks = 80000;
+    constexpr int kBlocks = 150000;
     std::vector<KrigBlockResult> many;
     for (int i = 1; i <= kBlocks; ++i) {
         many.push_back(block(i, 10.0 * i, 0, 0, i % 1000 == 1 ? 2 : 0));
@@ -54,22 +54,22 @@ TEST_F(OutOfMemoryTest, AReadOfManyRowsIsCountedMidWayAndLosesNone) {
     ASSERT_EQ(mng.insertIntoBlockResult("T1", many.data(), kBlocks), 1) << mng.lastError();
     KrigBlockResult* blocks = nullptr;
     long count = 0;
-    // Every block but each eighth: 70,000, of odd and even numbers.
+    // Every block but each eighth: 131,250, of odd and even numbers.
     const char* const mostRows = "Krig_BlockID % 8 <> 0";
     {
-        // The rows gathered before the count fit; the 70,000 counted do not.
-        const ShortOfMemory short_(68000 * sizeof(KrigBlockResult));
+        // The rows gathered before the count fit; the 131,250 counted do not.
+        const ShortOfMemory short_(131200 * sizeof(KrigBlockResult));
         EXPECT_EQ(mng.getBlockResultByWhereSQL("T1", mostRows, &blocks, &count), 0);
         EXPECT_EQ(mng.lastError(), "cannot hold the rows in memory");
     }
     {
         // Nor does the read need more than that one array at a time: a
-        // growing one would have asked for room for 131,072 rows.
-        const ShortOfMemory short_(72000 * sizeof(KrigBlockResult));
+        // growing one would have asked for room for 262,144 rows.
+        const ShortOfMemory short_(140000 * sizeof(KrigBlockResult));
         ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", mostRows, &blocks, &count), 1)
             << mng.lastError();
     }
-    ASSERT_EQ(count, 70000);
+    ASSERT_EQ(count, 131250);
     long wrong = 0;
     for (long k = 0; k < count; ++k) {
         const int32_t id = static_cast<int32_t>(k / 7 * 8 + k % 7 + 1);
@@ -78,16 +78,16 @@ TEST_F(OutOfMemoryTest, AReadOfManyRowsIsCountedMidWayAndLosesNone) {
                      : 1;
     }
     EXPECT_EQ(wrong, 0);
-    // Block 1001 is the 876th row, block 79,001 the 69,126th: 10 m blocks
+    // Block 1001 is the 876th row, block 149,001 the 130,376th: 10 m blocks
     // split in two along X.
     ASSERT_EQ(blocks[875].Krig_BlockID, 1001);
     EXPECT_EQ(blocks[875].SubBUD_PntLoc[1].x, 10012.5);
-    ASSERT_EQ(blocks[69125].Krig_BlockID, 79001);
-    EXPECT_EQ(blocks[69125].SubBUD_PntLoc[0].x, 790007.5);
+    ASSERT_EQ(blocks[130375].Krig_BlockID, 149001);
+    EXPECT_EQ(blocks[130375].SubBUD_PntLoc[0].x, 1490007.5);
     // A condition that picks anew when counted still gives whole rows, in
     // the table's order.
-    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "random() % 8 <> 0", &blocks, &count), 1);
-    EXPECT_GT(count, 65536);
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "random() % 16 <> 0", &blocks, &count), 1);
+    EXPECT_GT(count, 131072);
     long disordered = 0;
     for (long k = 1; k < count; ++k) {
         disordered += blocks[k].Krig_BlockID > blocks[k - 1].Krig_BlockID ? 0 : 1;
