@@ -131,8 +131,13 @@ TEST_F(ClassifyTest, WhatIsRefusedChangesNothing) {
                        "--others: a class is a name");
     EXPECT_USAGE_ERROR(vornel({"classify", "m.db", "--rule", "M: 1", "--others", "\xC3"}),
                        "--others: a class is a name");
-    EXPECT_FAILS_WITH(vornel({"classify", "m.db", "--rule", "Measured: Srch_Dgr = 1"}),
+    // A misspelt column is answered with the names a rule takes.
+    const CliResult misspelt = vornel({"classify", "m.db", "--rule", "Measured: Srch_Dgr = 1"});
+    EXPECT_FAILS_WITH(misspelt,
                       "--rule \"Measured: Srch_Dgr = 1\": cannot read the blocks: no such column");
+    EXPECT_TRUE(
+        contains(misspelt.err, "Srch_Degr for the search pass, Krig_PntNum for the samples"))
+        << misspelt.err;
     EXPECT_FAILS_WITH(vornel({"classify", "m.db", "--rule", "M: 1; DROP TABLE A"}),
                       "only one statement");
     EXPECT_FAILS_WITH(vornel({"classify", "m.db", "--where", "MineID = 3", "--rule", "M: 1"}),

@@ -63,6 +63,27 @@ TEST_F(CompareTest, SideBySideAndBlockByBlock) {
     EXPECT_NEAR(leadingNumber(lineStarting(said, "correlation")), -0.18898, 1e-3);
     EXPECT_EQ(lineStarting(said, "largest change"),
               "  largest change 1 %: block 4 of A at 2 %, block 4 of B at 1 %");
+    // --csv lists the matched blocks in B's order, the change B less A.
+    const CliResult listed = vornel({"compare", "m.db", "-t", "A", "--with", "B", "--csv", "-"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_TRUE(contains(listed.err, "matched        3")) << listed.err;
+    write("pairs.csv", listed.out);
+    const CsvTable pairs = readCsv(path("pairs.csv"));
+    EXPECT_EQ(pairs.header, (std::vector<std::string>{"X", "Y", "Z", "block in A", "Cu (%) in A",
+                                                      "block in B", "Cu (%) in B", "change (%)"}));
+    ASSERT_EQ(pairs.rows.size(), 3U);
+    const double change[] = {0.2, 0.5, -1};
+    const double x[] = {5, 15, 45};
+    for (size_t row = 0; row < 3; ++row) {
+        EXPECT_EQ(pairs.number(row, "X"), x[row]);
+        EXPECT_EQ(pairs.number(row, "block in A"), pairs.number(row, "block in B"));
+        EXPECT_NEAR(pairs.number(row, "change (%)"), change[row], 1e-12);
+    }
+    EXPECT_EQ(pairs.at(2, "Cu (%) in A"), "2");
+    EXPECT_EQ(pairs.at(2, "Cu (%) in B"), "1");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B", "--csv", "m.db"}),
+                      "m.db: this is the database being read");
+
     // A block without a grade is left out, so X 15 is A's alone; a block
     // listed twice at one centre matches once.
     sqliteShell(path("m.db"),
@@ -87,6 +108,9 @@ TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
               "  matched        4 (0 only in A of m.db, 0 only in A of old.db)");
     EXPECT_EQ(lineStarting(said, "mean change"), "  mean change    0 % (absolute)");
     EXPECT_EQ(lineStarting(said, "correlation"), "  correlation    1");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "A", "--with-db", "old.db",
+                              "--csv", "old.db"}),
+                      "old.db: this is the database being read");
     // Of equal changes, the first block's.
     EXPECT_EQ(lineStarting(said, "largest change"),
               "  largest change 0 %: block 1 of A of m.db at 1 %, block 1 of A of old.db at 1 %");

@@ -25,14 +25,14 @@ BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
         byCentre.emplace(centreOf(b), &b);
     }
     BlockComparison c;
-    std::vector<std::pair<const GradedBlock*, const GradedBlock*>> pairs;
+    std::vector<std::pair<GradedBlock, GradedBlock>>& pairs = c.pairs;
     std::set<Centre> matched;
     for (const GradedBlock& b : second) {
         const auto found = byCentre.find(centreOf(b));
         if (found == byCentre.end()) {
             ++c.onlySecond;
         } else if (matched.insert(found->first).second) {
-            pairs.emplace_back(found->second, &b);
+            pairs.emplace_back(*found->second, b);
         }
     }
     c.matched = static_cast<long>(pairs.size());
@@ -45,14 +45,14 @@ BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
     // spread of grades that barely vary.
     double largest = -1;
     for (const auto& [a, b] : pairs) {
-        c.meanFirst += a->grade;
-        c.meanSecond += b->grade;
-        const double change = std::fabs(b->grade - a->grade);
+        c.meanFirst += a.grade;
+        c.meanSecond += b.grade;
+        const double change = std::fabs(b.grade - a.grade);
         c.meanAbsoluteChange += change;
         if (change > largest) {
             largest = change;
-            c.largestFrom = *a;
-            c.largestTo = *b;
+            c.largestFrom = a;
+            c.largestTo = b;
         }
     }
     const auto n = static_cast<double>(pairs.size());
@@ -63,8 +63,8 @@ BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
     double spreadA = 0;
     double spreadB = 0;
     for (const auto& [a, b] : pairs) {
-        const double da = a->grade - c.meanFirst;
-        const double db = b->grade - c.meanSecond;
+        const double da = a.grade - c.meanFirst;
+        const double db = b.grade - c.meanSecond;
         covariance += da * db;
         spreadA += da * da;
         spreadB += db * db;

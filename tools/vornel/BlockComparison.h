@@ -3,6 +3,7 @@
 #ifndef VORNEL_CLI_BLOCKCOMPARISON_H
 #define VORNEL_CLI_BLOCKCOMPARISON_H
 
+#include <utility>
 #include <vector>
 
 #include "vornel/KrigBlockResult.h"
@@ -27,6 +28,8 @@ struct BlockComparison {
     // The matched pair whose grade moved most, the first found of equals.
     GradedBlock largestFrom;
     GradedBlock largestTo;
+    // Every matched pair, first and second, in the second's order.
+    std::vector<std::pair<GradedBlock, GradedBlock>> pairs;
 };
 
 // Blocks match when their centres are the same doubles, as two estimates on

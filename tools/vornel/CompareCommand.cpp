@@ -7,12 +7,14 @@
 
 #include "BlockComparison.h"
 #include "Commands.h"
+#include "CsvWriter.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
+#include "OutputFile.h"
 
 namespace vornel::cli {
 namespace {
@@ -26,6 +28,7 @@ struct CompareOptions {
     std::string withWhere;
     std::vector<std::string> cutoffs;
     double density = 0;
+    std::string csv;
 };
 
 const char* const kFooter = R"(
@@ -38,11 +41,12 @@ correlation of the two grades, and the block whose grade moved most. Blocks
 without a grade are left out. The second table may lie in another database
 (--with-db), such as last year's model. A table that holds several runs is
 compared one run at a time: --where "MineID = 2" for the first table,
---with-where for the second.
+--with-where for the second. --csv lists the matched blocks, one row each:
+the centre, each run's block and grade, and the change (second less first).
 
 Examples:
   vornel compare demo.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
-  vornel compare 2026.db --table CU --with CU --with-db 2025.db
+  vornel compare 2026.db --table CU --with CU --with-db 2025.db --csv moved.csv
 )";
 
 // One of the two runs: what the comparison needs of it, read through its own
@@ -98,31 +102,43 @@ std::string blocksOf(const Side& s) {
            (s.ungraded > 0 ? ", " + std::to_string(s.ungraded) + " without a grade" : "") + ")";
 }
 
-void printBlockByBlock(const Side& a, const Side& b, const std::string& element,
-                       const GradeUnit& unit) {
-    const BlockComparison c = compareBlocks(a.graded, b.graded);
+void writePairs(std::ostream& out, const Side& a, const Side& b, const BlockComparison& c,
+                const std::string& element, const GradeUnit& unit) {
+    const std::string grade = element + " (" + unit.name + ") in ";
+    CsvWriter csv(out);
+    csv.header({"X", "Y", "Z", "block in " + a.label, grade + a.label, "block in " + b.label,
+                grade + b.label, std::string("change (") + unit.name + ")"});
+    for (const auto& [first, second] : c.pairs) {
+        csv.number(first.centre.x).number(first.centre.y).number(first.centre.z);
+        csv.integer(first.blockId).number(first.grade).integer(second.blockId).number(second.grade);
+        csv.number(second.grade - first.grade).endRow();
+    }
+}
+
+void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const BlockComparison& c,
+                       const std::string& element, const GradeUnit& unit) {
     const std::string u = std::string(" ") + unit.name;
-    std::cout << "Block by block, at the same centre:\n";
-    printFact(std::cout, "matched",
+    out << "Block by block, at the same centre:\n";
+    printFact(out, "matched",
               std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
     if (c.matched == 0) {
         const Side* bare = a.graded.empty() ? &a : b.graded.empty() ? &b : nullptr;
-        printFact(std::cout, "note",
+        printFact(out, "note",
                   bare != nullptr
                       ? bare->label + " holds no block with a grade"
                       : "no block of one lies at a block centre of the other: are they on one "
                         "grid?");
         return;
     }
-    printFact(std::cout, "mean " + element,
+    printFact(out, "mean " + element,
               formatNumber(c.meanFirst) + u + " in " + a.label + ", " + formatNumber(c.meanSecond) +
                   u + " in " + b.label);
-    printFact(std::cout, "mean change", formatNumber(c.meanAbsoluteChange) + u + " (absolute)");
-    printFact(std::cout, "correlation",
+    printFact(out, "mean change", formatNumber(c.meanAbsoluteChange) + u + " (absolute)");
+    printFact(out, "correlation",
               std::isnan(c.correlation) ? std::string("- (the grades of one do not vary)")
                                         : formatNumber(c.correlation, 4));
-    printFact(std::cout, "largest change",
+    printFact(out, "largest change",
               formatNumber(std::fabs(c.largestTo.grade - c.largestFrom.grade)) + u + ": block " +
                   std::to_string(c.largestFrom.blockId) + " of " + a.label + " at " +
                   formatNumber(c.largestFrom.grade) + u + ", block " +
@@ -131,6 +147,14 @@ void printBlockByBlock(const Side& a, const Side& b, const std::string& element,
 }
 
 void runCompare(const CompareOptions& o) {
+    refuseDatabaseAsOutput(o.csv, o.db);
+    refuseDatabaseAsOutput(o.csv, o.withDb.empty() ? o.db : o.withDb);
+    std::optional<OutputFile> csvFile;
+    if (!o.csv.empty()) {
+        csvFile.emplace(o.csv);
+    }
+    // The text goes where it does not mix with the list on standard output.
+    std::ostream& out = isStandardOutput(o.csv) ? std::cerr : std::cout;
     Side a = readSide(o.db, o.table, o.where, o);
     Side b = readSide(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, o);
     if (a.label == b.label) {
@@ -143,16 +167,20 @@ void runCompare(const CompareOptions& o) {
     }
     const std::string element = a.run ? std::string(a.run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(a.run ? a.run->OreAttr_Unit : 0);
-    std::cout << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a)
-              << '\n';
+    out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a) << '\n';
     if (!o.cutoffs.empty()) {
-        std::cout << "Grade-tonnage, tonnes from "
-                  << (o.density > 0 ? "volume x density " + formatNumber(o.density)
-                                    : std::string("the stored tonnage"))
-                  << ":\n";
-        printGradeTonnage(std::cout, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
+        out << "Grade-tonnage, tonnes from "
+            << (o.density > 0 ? "volume x density " + formatNumber(o.density)
+                              : std::string("the stored tonnage"))
+            << ":\n";
+        printGradeTonnage(out, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
     }
-    printBlockByBlock(a, b, element, unit);
+    const BlockComparison c = compareBlocks(a.graded, b.graded);
+    printBlockByBlock(out, a, b, c, element, unit);
+    if (csvFile) {
+        writePairs(csvFile->stream(), a, b, c, element, unit);
+        csvFile->commit();
+    }
 }
 
 }  // namespace
@@ -171,6 +199,8 @@ void addCompareCommand(CLI::App& app) {
                     "SQL condition selecting the second run's blocks");
     addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
     addDensityOption(cmd, o->density);
+    cmd->add_option("--csv", o->csv,
+                    "The matched blocks as CSV, with both grades (\"-\" for standard output)");
     cmd->footer(kFooter);
     cmd->callback([o] { runCompare(*o); });
 }

@@ -249,8 +249,10 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
         const bool unknownColumn = mng.lastError().find("no such column") != std::string::npos;
         throw Failure(given + ": " + mng.lastError() +
                       (unknownColumn ? "; a condition names the table's columns: Krig_OutAttr for "
-                                       "the grade, Krig_PntLocX, Y, Z for the centre, "
-                                       "Krig_ResType for the category, MineID for the run"
+                                       "the grade, Krig_OutVari its variance, Krig_PntLocX, Y, Z "
+                                       "for the centre, Krig_ResType for the category, Srch_Degr "
+                                       "for the search pass, Krig_PntNum for the samples, "
+                                       "Krig_MeanDis for their mean distance, MineID for the run"
                                      : ""));
     }
     return count;
