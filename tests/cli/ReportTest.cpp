@@ -282,14 +282,14 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
 // last; then the whole table. Sums by hand, as above.
 TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
     write("classed.csv",
-          "X,Y,Z,DX,DY,DZ,CU,TONNAGE,CATEGORY,ORETYPE\n"
-          "5,5,5,10,10,10,0.4,1000,Inferred,Oxide\n"
-          "15,5,5,10,10,10,0.8,2000,measured,Sulphide\n"
-          "25,5,5,10,10,10,1.6,3000,Indicated,Sulphide\n"
-          "35,5,5,10,10,10,3.0,500,,Oxide\n"
-          "45,5,5,10,10,10,2.0,1500,Indicated,\n"
-          "55,5,5,10,10,10,1.0,400,Potential,Sulphide\n"
-          "65,5,5,10,10,10,0.6,0,Exploration,Transition\n");
+          "X,Y,Z,DX,DY,DZ,CU,TONNAGE,CATEGORY,ORETYPE,PASS\n"
+          "5,5,5,10,10,10,0.4,1000,Inferred,Oxide,1\n"
+          "15,5,5,10,10,10,0.8,2000,measured,Sulphide,1\n"
+          "25,5,5,10,10,10,1.6,3000,Indicated,Sulphide,2\n"
+          "35,5,5,10,10,10,3.0,500,,Oxide,3\n"
+          "45,5,5,10,10,10,2.0,1500,Indicated,,2\n"
+          "55,5,5,10,10,10,1.0,400,Potential,Sulphide,0\n"
+          "65,5,5,10,10,10,0.6,0,Exploration,Transition,2\n");
     ok({"import", "m.db", "classed.csv", "-t", "C", "-e", "Cu"});
     using Words = std::vector<std::string>;
     const auto rows = [](const std::string& report) {
@@ -339,8 +339,20 @@ TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
     EXPECT_EQ(oreTypes[4], (Words{"Transition", "0", "1", "0", "-", "0.0"}));
     EXPECT_EQ(oreTypes[5], (Words{"(none)", "0", "1", "1500", "2.0000", "30.0"}));
     EXPECT_EQ(oreTypes[6], (Words{"(all)", "0", "7", "8400", "1.3929", "117.0"}));
+    // By search pass: pass 1 holds 400 + 1600 t.% in 3000 t, pass 2 4800 +
+    // 3000 + 0 in 4500 t; block 6 records no pass.
+    EXPECT_EQ(rows(ok({"report", "m.db", "-t", "C", "--cutoffs", "0", "--by", "pass"})),
+              (std::vector<Words>{{"Grade-tonnage", "of", "C", "(7", "blocks),", "tonnes", "from",
+                                   "the", "stored", "tonnage,", "by", "search", "pass:"},
+                                  {"search", "pass", "cut-off", "(%)", "blocks", "tonnes", "mean",
+                                   "Cu", "(%)", "metal", "(t)"},
+                                  {"pass", "1", "0", "2", "3000", "0.6667", "20.0"},
+                                  {"pass", "2", "0", "3", "4500", "1.7333", "78.0"},
+                                  {"pass", "3", "0", "1", "500", "3.0000", "15.0"},
+                                  {"(none)", "0", "1", "400", "1.0000", "4.0"},
+                                  {"(all)", "0", "7", "8400", "1.3929", "117.0"}}));
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0", "--by", "grade"}),
-                       "--by: grade not in {category,oretype,bench}");
+                       "--by: grade not in {category,oretype,bench,pass}");
 }
 
 // Old workings taken off: a block keeps the share of its ground that no void

@@ -620,13 +620,13 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
 // its colour in a section that meets other classes.
 TEST_F(SectionTest, ByCategoryEachPieceTakesItsClassColourFromTheKey) {
     write("c.csv",
-          "X,Y,Z,DX,DY,DZ,CU,CATEGORY,ORETYPE\n"
-          "5,5,5,10,10,10,1,indicated,Oxide\n"
-          "15,5,5,10,10,10,2,Measured,Oxide\n"
-          "25,5,5,10,10,10,3,,Sulphide\n"
-          "35,5,5,10,10,10,4,Potential,\n"
-          "45,5,5,10,10,10,5,Inferred,Oxide\n"
-          "55,5,5,10,10,10,6,Indicated,Oxide\n");
+          "X,Y,Z,DX,DY,DZ,CU,CATEGORY,ORETYPE,PASS,VARIANCE\n"
+          "5,5,5,10,10,10,1,indicated,Oxide,2,0.5\n"
+          "15,5,5,10,10,10,2,Measured,Oxide,1,0.25\n"
+          "25,5,5,10,10,10,3,,Sulphide,0,0.75\n"
+          "35,5,5,10,10,10,4,Potential,,3,2.5\n"
+          "45,5,5,10,10,10,5,Inferred,Oxide,3,1.5\n"
+          "55,5,5,10,10,10,6,Indicated,Oxide,2,0.5\n");
     ok({"import", "m.db", "c.csv", "-t", "C", "-e", "Cu"});
     using Pairs = std::vector<std::pair<std::string, std::string>>;
     // The key as (name, colour) pairs, and each piece's block as
@@ -693,7 +693,37 @@ TEST_F(SectionTest, ByCategoryEachPieceTakesItsClassColourFromTheKey) {
     EXPECT_EQ(orePieces[3], Pairs::value_type("4", colourOf["(none)"]));
     EXPECT_EQ(orePieces[2], Pairs::value_type("3", oreKey[1].second));
     EXPECT_TRUE(contains(ores, ">ore type</text>")) << ores;
-    EXPECT_EXITS_WITH(vornel({"section", "m.db", "-t", "C", "--y", "5", "--colour", "pass"}), 2,
+    // By search pass: block 3 records none.
+    const auto [passes, passKey, passPieces] = drawn({"--y", "5", "--colour", "pass"});
+    ASSERT_EQ(passKey.size(), 4U) << passes;
+    EXPECT_EQ(passKey[0].first, "pass 1");
+    EXPECT_EQ(passKey[2].first, "pass 3");
+    EXPECT_EQ(passKey[3], Pairs::value_type("(none)", colourOf["(none)"]));
+    EXPECT_EQ(passPieces, (Pairs{{"1", passKey[1].second},
+                                 {"2", passKey[0].second},
+                                 {"3", colourOf["(none)"]},
+                                 {"4", passKey[2].second},
+                                 {"5", passKey[2].second},
+                                 {"6", passKey[1].second}}));
+    EXPECT_TRUE(contains(passes, ">search pass</text>")) << passes;
+    // By kriging variance on the ramp: block 2's 0.25 at its foot, block 4's
+    // 2.5 at its head, whatever the grades.
+    const auto [variances, noKey, variancePieces] = drawn({"--y", "5", "--colour", "variance"});
+    EXPECT_TRUE(noKey.empty());
+    std::smatch foot;
+    std::smatch head;
+    ASSERT_TRUE(std::regex_search(variances, foot,
+                                  std::regex("<stop offset=\"0\" stop-color=\"(#[0-9a-f]{6})\"")));
+    ASSERT_TRUE(std::regex_search(variances, head,
+                                  std::regex("<stop offset=\"1\" stop-color=\"(#[0-9a-f]{6})\"")));
+    ASSERT_EQ(variancePieces.size(), 6U);
+    EXPECT_EQ(variancePieces[1], Pairs::value_type("2", foot[1]));
+    EXPECT_EQ(variancePieces[3], Pairs::value_type("4", head[1]));
+    EXPECT_NE(variancePieces[0].second, foot[1]);
+    EXPECT_EQ(variancePieces[0].second, variancePieces[5].second);
+    EXPECT_TRUE(contains(variances, "; coloured by kriging variance of Cu<")) << variances;
+    EXPECT_TRUE(contains(variances, "block 4: Cu 4 %, variance 2.5, Potential<")) << variances;
+    EXPECT_EXITS_WITH(vornel({"section", "m.db", "-t", "C", "--y", "5", "--colour", "samples"}), 2,
                       "--colour");
 }
 

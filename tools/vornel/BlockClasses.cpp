@@ -26,7 +26,16 @@ std::string textOf(const char (&field)[N]) {
 }  // namespace
 
 std::string classText(const KrigBlockResult& block, ClassField field) {
-    return field == ClassField::Category ? textOf(block.Krig_ResType) : textOf(block.Krig_OreType);
+    switch (field) {
+        case ClassField::Category:
+            return textOf(block.Krig_ResType);
+        case ClassField::OreType:
+            return textOf(block.Krig_OreType);
+        case ClassField::Pass:
+            // A model without passes records 0: no class, rather than "pass 0".
+            return block.Srch_Degr > 0 ? "pass " + std::to_string(block.Srch_Degr) : "";
+    }
+    return "";
 }
 
 size_t confidenceRank(const std::string& text) {

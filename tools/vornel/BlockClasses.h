@@ -13,6 +13,7 @@ namespace vornel::cli {
 enum class ClassField {
     Category,  // Krig_ResType: Measured, Indicated, Inferred
     OreType,   // Krig_OreType
+    Pass,      // Srch_Degr, the search pass that estimated the block: "pass 2"
 };
 
 struct BlockClasses {

@@ -51,7 +51,8 @@ Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
 without --by; --by oretype does the same by ore type (Krig_OreType), and
 --by bench by the height of the block centres, from the top down (a block
-with sub-blocks counts at the centre of its box).
+with sub-blocks counts at the centre of its box), and --by pass by the
+search pass that estimated the block ("(none)" where none is recorded).
 --csv writes the same rows with the same headings, each number in all its
 digits and the mean grade empty where no tonnes are left; with --csv -,
 the rows go to standard output and the table to standard error.
@@ -67,14 +68,20 @@ Examples:
 )footer";
 
 std::string classLabel(const std::string& by) {
-    return by == "oretype" ? "ore type" : by == "bench" ? "bench (Z)" : by;
+    return by == "oretype" ? "ore type"
+           : by == "bench" ? "bench (Z)"
+           : by == "pass"  ? "search pass"
+                           : by;
 }
 
 BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, long count) {
     if (by == "bench") {
         return classifyByBench(blocks, count);
     }
-    return classify(blocks, count, by == "category" ? ClassField::Category : ClassField::OreType);
+    return classify(blocks, count,
+                    by == "category"  ? ClassField::Category
+                    : by == "oretype" ? ClassField::OreType
+                                      : ClassField::Pass);
 }
 
 // The blocks less the ground of the run's void blocks.
@@ -184,8 +191,9 @@ void addReportCommand(CLI::App& app) {
         ->required();
     addDensityOption(cmd, o->density);
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
-    cmd->add_option("--by", o->by, "Rows for each resource category, ore type or bench, then all")
-        ->check(CLI::IsMember({"category", "oretype", "bench"}));
+    cmd->add_option("--by", o->by,
+                    "Rows for each resource category, ore type, bench or search pass, then all")
+        ->check(CLI::IsMember({"category", "oretype", "bench", "pass"}));
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--csv", o->csv,

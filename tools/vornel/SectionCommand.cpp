@@ -75,7 +75,9 @@ corner.
 --colour category colours each piece by its resource category instead, with
 a key: Measured, Indicated and Inferred always in the same colours, other
 names after them, grey for "(none)"; --colour oretype does the same by ore
-type.
+type, and --colour pass by the search pass that estimated the block.
+--colour variance colours by the kriging variance on the grade's ramp:
+where the estimate is weak.
 The drawing hatches the run's void blocks (old workings, each sub-block of
 one that has them) where the section passes through them, over the blocks;
 on a plane lying on faces, those on the side of the blocks kept.
@@ -105,12 +107,11 @@ bool flat(const SectionPlane& plane) {
 
 // Cuts one section, writes its files and tells what it cut.
 void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                const std::string& svg, const std::string& csv,
-                std::optional<ClassField> colourBy) {
+                const std::string& svg, const std::string& csv, const Colouring& colouring) {
     // The count goes where it does not mix with a drawing or list on
     // standard output.
     std::ostream& report = isStandardOutput(svg) || isStandardOutput(csv) ? std::cerr : std::cout;
-    const SectionCount n = cutSection(mng, table, plane, svg, csv, colourBy);
+    const SectionCount n = cutSection(mng, table, plane, svg, csv, colouring);
     report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
@@ -175,17 +176,14 @@ void runSection(const SectionOptions& o) {
                            pathInSeries(o.csv, section, "--csv"));
         refuseOutputClash(paths.back().first, paths.back().second, o.db);
     }
-    const std::optional<ClassField> colourBy =
-        o.colour == "grade"
-            ? std::nullopt
-            : std::optional(o.colour == "category" ? ClassField::Category : ClassField::OreType);
+    const Colouring colouring = colouringNamed(o.colour);
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
     const Box extent = modelExtent(mng, table);
     for (size_t i = 0; i < series.size(); ++i) {
         cutAndTell(mng, table, sectionPlane(series[i].request, extent), paths[i].first,
-                   paths[i].second, colourBy);
+                   paths[i].second, colouring);
     }
 }
 
@@ -213,8 +211,9 @@ void addSectionCommand(CLI::App& app) {
                     "CSV list of the cut blocks and sub-blocks to write (\"-\" for standard "
                     "output)");
     cmd->add_option("--colour,--color", o->colour,
-                    "Colour the drawing by grade (the default), category or ore type")
-        ->check(CLI::IsMember({"grade", "category", "oretype"}));
+                    "Colour the drawing by grade (the default), variance, category, ore type or "
+                    "search pass")
+        ->check(CLI::IsMember({"grade", "variance", "category", "oretype", "pass"}));
     cmd->footer(kFooter);
     cmd->callback([o] { runSection(*o); });
 }

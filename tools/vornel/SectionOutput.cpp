@@ -296,9 +296,22 @@ std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockPa
 
 }  // namespace
 
+Colouring colouringNamed(const std::string& name) {
+    Colouring c;
+    c.variance = name == "variance";
+    if (name == "category") {
+        c.classes = ClassField::Category;
+    } else if (name == "oretype") {
+        c.classes = ClassField::OreType;
+    } else if (name == "pass") {
+        c.classes = ClassField::Pass;
+    }
+    return c;
+}
+
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath,
-                        std::optional<ClassField> colourBy) {
+                        const Colouring& colouring) {
     // Opened first, so that a path that cannot be written is told of before
     // the cut; neither file appears unless both are complete.
     std::optional<OutputFile> svgFile;
@@ -313,8 +326,9 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     std::optional<WaitIndicator> wait(std::in_place, "cutting " + table);
     double high = 0;
     double low = 0;
-    double ignored = 0;
-    check(mng, mng.getStatResult(table, high, low, ignored, ignored),
+    double highVariance = 0;
+    double lowVariance = 0;
+    check(mng, mng.getStatResult(table, high, low, highVariance, lowVariance),
           "cannot read the grade range of " + table);
     const UngradedBlocks ungraded(mng, table);
 
@@ -371,20 +385,26 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.unit = unit.name;
         picture.plane = &plane;
         picture.traces = &traces;
-        picture.colours = ColourScale(low, high);
+        picture.byVariance = colouring.variance;
+        picture.colours =
+            colouring.variance ? ColourScale(lowVariance, highVariance) : ColourScale(low, high);
         picture.blocks = n.blocks;
         picture.split = n.split;
         picture.subBlocks = n.subBlocks;
         picture.untraced = n.untraced;
         picture.voids = &voidTraces;
         picture.voidTable = n.voidTable;
-        if (colourBy) {
-            const bool category = *colourBy == ClassField::Category;
+        if (colouring.classes) {
+            const ClassField field = *colouring.classes;
             std::vector<std::string> texts(traces.size());
             std::transform(traces.begin(), traces.end(), texts.begin(), [&](const SectionTrace& t) {
-                return category ? t.category : t.oreType;
+                return field == ClassField::Category  ? t.category
+                       : field == ClassField::OreType ? t.oreType
+                                                      : t.pass;
             });
-            picture.classField = category ? "category" : "ore type";
+            picture.classField = field == ClassField::Category  ? "category"
+                                 : field == ClassField::OreType ? "ore type"
+                                                                : "search pass";
             picture.classes = classifyTexts(texts);
         }
         writeSectionSvg(svgFile->stream(), picture);

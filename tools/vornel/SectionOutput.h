@@ -32,11 +32,22 @@ struct SectionCount {
 // range of block centres widened by half of it.
 Box modelExtent(CVornelMng& mng, const std::string& table);
 
+// What the drawing colours its pieces by: the grade on a ramp (the
+// default), the kriging variance on one, or the classes of a field, with a
+// key.
+struct Colouring {
+    bool variance = false;
+    std::optional<ClassField> classes;
+};
+
+// The colouring --colour names: grade, variance, category, oretype or pass.
+Colouring colouringNamed(const std::string& name);
+
 // Cuts the table and writes the files whose paths are not empty, the
-// drawing coloured by grade or, given a field, by class. Throws Failure.
+// drawing coloured as asked. Throws Failure.
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath,
-                        std::optional<ClassField> colourBy);
+                        const Colouring& colouring);
 
 }  // namespace vornel::cli
 

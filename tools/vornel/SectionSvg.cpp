@@ -74,8 +74,9 @@ std::string subtitle(const SectionPicture& p) {
     if (p.untraced > 0) {
         text += " (" + std::to_string(p.untraced) + " only touched along an edge or at a corner)";
     }
-    text += "; coloured by " +
-            (p.classField.empty() ? p.element + " grade (" + p.unit + ")" : p.classField);
+    text += "; coloured by " + (!p.classField.empty() ? p.classField
+                                : p.byVariance        ? "kriging variance of " + p.element
+                                                      : p.element + " grade (" + p.unit + ")");
     if (p.voids != nullptr && !p.voids->empty()) {
         text += "; void blocks of " + p.voidTable + " hatched";
     }
@@ -174,6 +175,7 @@ void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
         }
         out << "<path class=\"cut\" fill=\""
             << (!p.classField.empty() ? byClass[p.classes.classOf[i]]
+                : p.byVariance        ? p.colours.colourOf(t.variance)
                 : t.graded            ? p.colours.colourOf(t.grade)
                                       : std::string(kNoGradeColour))
             << '"';
@@ -182,6 +184,9 @@ void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
         writePieceName(out, "block", t.blockId, t.subBlock);
         out << ": " << escaped(p.element) << ' '
             << (t.graded ? formatNumber(t.grade) + ' ' + escaped(p.unit) : "no grade");
+        if (p.byVariance) {
+            out << ", variance " << formatNumber(t.variance);
+        }
         if (!t.category.empty()) {
             out << ", " << escaped(t.category);
         }
@@ -215,7 +220,9 @@ void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p)
         out << "<stop offset=\"" << s.at << "\" stop-color=\"" << s.colour << "\"/>\n";
     }
     out << "</linearGradient></defs>\n";
-    writeText(out, x, kTop - 10, p.element + " (" + p.unit + ")", " class=\"axis\"");
+    writeText(out, x, kTop - 10,
+              p.byVariance ? std::string("variance") : p.element + " (" + p.unit + ")",
+              " class=\"axis\"");
     out << "<rect x=\"" << px(x) << "\" y=\"" << px(kTop) << "\" width=\"18\" height=\""
         << px(height) << "\" fill=\"url(#ramp)\" stroke=\"#555\"/>\n";
     const double low = p.colours.low();

@@ -23,6 +23,7 @@ struct SectionPicture {
     const SectionPlane* plane = nullptr;
     const std::vector<SectionTrace>* traces = nullptr;
     ColourScale colours{0, 1};
+    bool byVariance = false;  // the ramp is of the kriging variance, not the grade
     long blocks = 0;     // blocks cut
     long split = 0;      // of them, cut by their sub-blocks
     long subBlocks = 0;  // sub-blocks cut

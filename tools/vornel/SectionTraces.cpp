@@ -46,8 +46,10 @@ SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const Kri
     t.subBlock = subBlock;
     t.box = box;
     t.grade = b.Krig_OutAttr;
+    t.variance = b.Krig_OutVari;
     t.category = classText(b, ClassField::Category);
     t.oreType = classText(b, ClassField::OreType);
+    t.pass = classText(b, ClassField::Pass);
     t.outline = outlineOf(frame, corners, box);
     return t;
 }

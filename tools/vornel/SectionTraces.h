@@ -20,8 +20,10 @@ struct SectionTrace {
     Box box;
     double grade = 0;
     bool graded = true;  // false where the grade is NULL or a text
+    double variance = 0;
     std::string category;
     std::string oreType;
+    std::string pass;  // "pass 2", or empty
     // Convex, counter-clockwise; empty when the section only touches the
     // box along an edge or at a corner.
     SectionPolygon outline;
