@@ -65,6 +65,10 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
               "  (none)         3        3  --others: no rule met");
     EXPECT_EQ(categories(), (Texts{"Inferred", "Inferred", "", "", ""}));
     EXPECT_EQ(classCount(), "1\n");
+    // A rule every block meets leaves none to keep, and no line for them.
+    EXPECT_EQ(linesOf(ok({"classify", "m.db", "--rule", "Inferred: 1", "--check"})),
+              (Texts{"Would classify 5 blocks of A in m.db:", "  class     blocks  changed  rule",
+                     "  Inferred       5        3  1", "Nothing written (--check)"}));
     // --where limits the work: the blocks beyond it keep their class.
     EXPECT_EQ(linesOf(ok({"classify", "m.db", "--where", "Krig_PntLocX > 30", "--rule",
                           "Indicated: Krig_OutVari < 0.5", "--others", "Inferred"}))

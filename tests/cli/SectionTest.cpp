@@ -574,6 +574,12 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     out = ok({"section", "m.db", "-t", "A", "--x", "10", "--csv", "a.csv"});
     EXPECT_EQ(pairsOf(readCsv(path("a.csv"))), (std::vector<std::string>{"1.0", "2.0"}));
     EXPECT_TRUE(contains(out, "those at X < 10 are kept")) << out;
+    // The side is the first cut block's: here the eastern one.
+    write("east.csv", "X,Y,Z,DX,DY,DZ,CU\n15,5,5,10,10,10,1\n5,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "east.csv", "-t", "E", "-e", "Cu"});
+    out = ok({"section", "m.db", "-t", "E", "--x", "10", "--csv", "e.csv"});
+    EXPECT_TRUE(contains(out, "those at X > 10 are kept")) << out;
+    EXPECT_EQ(readCsv(path("e.csv")).rows.size(), 1U) << out;
     // Within a section over y 0..4 of the face X = 10, the sub-block east of
     // it (x 10..20, y 0..5) covers the block west of it (x 0..10, y 0..10),
     // though the whole faces differ. Block 2 (x 20..30) lists its northern
