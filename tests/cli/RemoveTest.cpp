@@ -121,6 +121,13 @@ TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
         EXPECT_EQ(catalog(), kept);
         EXPECT_EQ(sqliteShell(path("m.db"), "SELECT count(*) FROM A"), "4\n");
     }
+    // The same for a run's catalog row kept.
+    sqliteShell(path("m.db"),
+                "DROP TRIGGER Keep; CREATE TRIGGER Keep BEFORE DELETE ON KrigBlock_Param "
+                "BEGIN SELECT RAISE(ABORT, 'kept by a trigger'); END");
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "2", "--yes"}),
+                      "the database kept part of what was to be removed");
+    EXPECT_EQ(catalog(), kept);
 }
 
 }  // namespace

@@ -230,6 +230,11 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     const CliResult piped = vornel({"report", "m.db", "-t", "R", "--cutoffs", "1", "--svg", "-"});
     EXPECT_EQ(piped.out.rfind("<?xml", 0), 0U) << piped.out;
     EXPECT_TRUE(contains(piped.err, "Grade-tonnage of R")) << piped.err;
+    // One cut-off alone stands in the middle of the plot.
+    const std::vector<CurvePoint> one = curvePoints(piped.out, "tonnes");
+    ASSERT_EQ(one.size(), 1U) << piped.out;
+    EXPECT_EQ(one[0].title, "cut-off 1 %: 3500 t");
+    EXPECT_NEAR(one[0].x, (left + right) / 2, 0.01);
     EXPECT_USAGE_ERROR(
         vornel({"report", "m.db", "--cutoffs", "1", "--svg", "x.svg", "--csv", "./x.svg"}),
         "--svg and --csv would both write to 'x.svg'");
