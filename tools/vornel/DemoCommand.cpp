@@ -179,21 +179,20 @@ void printGradeTonnageOf(const KrigBlockResult* blocks, long count) {
 
 // What a resource statement reports: the tonnes still in place, less the
 // old workings, category by category, above one cut-off.
-void printResourceStatement(CVornelMng& mng, const std::string& db, const KrigBlockResult* blocks,
+void printResourceStatement(CVornelMng& mng, const std::string& db, KrigBlockResult* blocks,
                             long count) {
     constexpr double kCutoff = 0.5;
     KrigBlockVoid* voids = nullptr;
     const long voidCount = readVoids(mng, db, kVoidTable, &voids);
     const Depleted depleted = deplete(blocks, count, voids, voidCount, kVoidTable);
-    const auto& left = depleted.left;
-    const long n = static_cast<long>(left.size());
-    const BlockClasses classes = classify(left.data(), n, ClassField::Category);
+    const long n = depleted.left;
+    const BlockClasses classes = classify(blocks, n, ClassField::Category);
     std::cout << "\nResource statement of " << kTable << " at " << formatNumber(kCutoff)
               << " % Cu, less the old workings (" << depleted.mined << " blocks mined out, "
               << depleted.cut << " in part, " << formatNumber(depleted.volume) << " m3)\n";
     const GradeUnit& unit = gradeUnitOfCode(0);
     printGradeTonnage(std::cout, "category", classes.names,
-                      gradeTonnageByClass(left.data(), n, classes, {kCutoff}, 0, unit), "Cu", unit);
+                      gradeTonnageByClass(blocks, n, classes, {kCutoff}, 0, unit), "Cu", unit);
 }
 
 // Writes the drawing beside the database and says what it shows.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
+#include <vector>
 
 #include "Box.h"
 #include "BoxOverlap.h"
@@ -42,8 +44,8 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
 
 }  // namespace
 
-Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
-                 long voidCount, const std::string& voidTable) {
+Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
+                 const std::string& voidTable) {
     std::vector<Box> pieces;
     for (long v = 0; v < voidCount; ++v) {
         const std::vector<Box> ground =
@@ -54,6 +56,7 @@ Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid*
     const std::vector<Box> holes = disjointBoxes(pieces);
     const BoxIndex index(holes);
     Depleted result;
+    std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
         double ground = 0;
         double taken = 0;
@@ -67,18 +70,22 @@ Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid*
         double share = ground > 0 ? 1 - taken / ground : 1;
         share = share < kRounding ? 0 : share > 1 - kRounding ? 1 : share;
         result.volume += ground * (1 - share);
+        shares[static_cast<size_t>(i)] = share;
+    }
+    for (long i = 0; i < count; ++i) {
+        const double share = shares[static_cast<size_t>(i)];
         if (share == 0) {
             ++result.mined;
             continue;
         }
-        KrigBlockResult b = blocks[i];
+        KrigBlockResult& b = blocks[i];
         if (share < 1) {
             ++result.cut;
             const Box box = boxOf(b);
             b.Block_Vol = (b.Block_Vol > 0 ? b.Block_Vol : box.volume() * b.Block_Coef) * share;
             b.Block_CorMass *= share;
         }
-        result.left.push_back(b);
+        std::swap(blocks[result.left++], b);
     }
     return result;
 }

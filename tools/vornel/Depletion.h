@@ -4,7 +4,6 @@
 #define VORNEL_CLI_DEPLETION_H
 
 #include <string>
-#include <vector>
 
 #include "vornel/KrigBlockResult.h"
 #include "vornel/KrigBlockVoid.h"
@@ -12,21 +11,24 @@
 namespace vornel::cli {
 
 struct Depleted {
-    // The blocks with ground left, their tonnage (Block_CorMass) and volume
-    // (Block_Vol) scaled to the share of their ground left; copies that
-    // share the sub-blocks of the blocks given.
-    std::vector<KrigBlockResult> left;
+    long left = 0;  // blocks with ground left, now the first of those given
+
     long mined = 0;     // blocks wholly inside void blocks, left out
     long cut = 0;       // blocks partly inside them
     double volume = 0;  // m3 taken off the blocks
 };
 
-// A block's or a void block's ground is its sub-blocks when it has any,
-// otherwise its box; ground that void blocks share is taken off once. Throws
-// Failure, naming `voidTable`, for a place or size that is not a number, or
-// a size below 0.
-Depleted deplete(const KrigBlockResult* blocks, long count, const KrigBlockVoid* voids,
-                 long voidCount, const std::string& voidTable);
+// Takes the ground of the void blocks off the blocks, in place: each block
+// with ground left has its tonnage (Block_CorMass) and volume (Block_Vol)
+// scaled to the share of its ground left, and those blocks come first, in
+// their order; the blocks mined out follow. The records are swapped, never
+// copied over, so that whoever owns their sub-block arrays still holds each
+// once. A block's or a void block's ground is its sub-blocks when it has
+// any, otherwise its box; ground that void blocks share is taken off once.
+// Throws Failure, naming `voidTable`, for a place or size that is not a
+// number, or a size below 0, before any block is changed.
+Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
+                 const std::string& voidTable);
 
 }  // namespace vornel::cli
 

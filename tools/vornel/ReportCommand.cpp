@@ -86,7 +86,7 @@ BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, lon
 
 // The blocks less the ground of the run's void blocks.
 Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
-                         const std::optional<KrigBlockParam>& run, const KrigBlockResult* blocks,
+                         const std::optional<KrigBlockParam>& run, KrigBlockResult* blocks,
                          long count) {
     const std::string voidTable = run ? run->VoidTable_Name : "";
     if (voidTable.empty()) {
@@ -118,7 +118,7 @@ void runReport(const ReportOptions& o) {
     const long read = readBlocks(mng, table, o.where, &all);
     // A block without a grade is left out, not counted as grade 0. The
     // blocks are copied only then: a model's blocks take much memory.
-    const KrigBlockResult* blocks = all;
+    KrigBlockResult* blocks = all;
     long count = read;
     std::vector<KrigBlockResult> graded;
     if (ungraded.size() > 0) {
@@ -135,8 +135,7 @@ void runReport(const ReportOptions& o) {
     long left = count;
     if (o.deplete) {
         depleted = depletedByVoids(mng, o.db, run, blocks, count);
-        blocks = depleted->left.data();
-        left = static_cast<long>(depleted->left.size());
+        left = depleted->left;
     }
     const std::string weighed = "tonnes from " +
                                 (o.density > 0 ? "volume x density " + formatNumber(o.density)
