@@ -28,6 +28,11 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     // In the order of confidence, as a resource statement has them.
     EXPECT_EQ(lineStarting(info, "categories"), "  categories     Measured 1, Indicated 2");
     EXPECT_EQ(lineStarting(info, "ore types"), "  ore types      Oxide 1, Sulphide 2");
+    // No search pass recorded: no line for them; then two passes.
+    EXPECT_EQ(lineStarting(info, "search passes"), "");
+    sqliteShell(path("m.db"), "UPDATE CU_RUN SET Srch_Degr = 2 - (Krig_BlockID = 3)");
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "search passes"),
+              "  search passes  pass 1 1, pass 2 2");
     EXPECT_EQ(lineStarting(info, "block centres"),
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
     EXPECT_EQ(lineStarting(info, "grid"),
@@ -68,6 +73,7 @@ TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
     sqliteShell(
         path("m.db"),
         "UPDATE CU_RUN SET Krig_OreType = 'Sulph' || CAST(X'E9' AS TEXT) WHERE Krig_BlockID = 3;"
+        "UPDATE CU_RUN SET Srch_Degr = 3 WHERE Krig_BlockID = 1;"
         "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
         "VALUES (9, 'Au', 'GONE', 1)");
     const nlohmann::json doc = nlohmann::json::parse(ok({"info", "m.db", "--json"}));
@@ -91,6 +97,8 @@ TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
     EXPECT_EQ(run["ore_types"], nlohmann::json::parse(R"([{"name": "Oxide", "blocks": 1},
                                                          {"name": "Sulphide", "blocks": 1},
                                                          {"name": "Sulph\ufffd", "blocks": 1}])"));
+    // Blocks without a recorded pass are not a pass.
+    EXPECT_EQ(run["passes"], nlohmann::json::parse(R"([{"name": "pass 3", "blocks": 1}])"));
     EXPECT_EQ(run["centres"], nlohmann::json::parse(R"({"min": [5, 5, 5], "max": [25, 5, 45]})"));
     EXPECT_EQ(run["grid"], nlohmann::json::parse(R"({"blocks": [3, 1, 5], "size": [10, 10, 10],
                                                     "start": [0, 0, 0], "end": [30, 10, 50]})"));

@@ -65,12 +65,13 @@ void addInfoCommand(CLI::App& app) {
     cmd->footer(R"(
 For each run of the catalog (KrigBlock_Param): its block table and element,
 the number of blocks (whole, and split into sub-blocks), the range of grades,
-kriging variances and block centres, its grid, search and variogram, and its
-void table; then each void table with its number of blocks.
+kriging variances and block centres, its categories, ore types and search
+passes, its grid, search and variogram, and its void table; then each void
+table with its number of blocks.
 --json writes the same as one JSON document: "runs", each with its counts,
 ranges ("grade": {"min", "max"}, null where no block has a grade),
-"categories" and "ore_types" as lists of {"name", "blocks"} in the order
-of a resource statement, "grid" (its "blocks", "size", "start" and "end"
+"categories", "ore_types" and "passes" as lists of {"name", "blocks"} in
+the order of a resource statement, "grid" (its "blocks", "size", "start" and "end"
 as [x, y, z]), "search" and "variogram" (null when not recorded); then
 "void_tables", each with its "void_blocks" and "volume" (m3).
 

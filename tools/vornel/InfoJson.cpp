@@ -40,6 +40,7 @@ json tableFacts(const TableFacts& f) {
             {"variance", range(graded, f.minVariance, f.maxVariance)},
             {"categories", counts(f.categories)},
             {"ore_types", counts(f.oreTypes)},
+            {"passes", counts(f.passes)},
             {"centres", f.blocks > 0
                             ? json{{"min", triple(f.minCentre.x, f.minCentre.y, f.minCentre.z)},
                                    {"max", triple(f.maxCentre.x, f.maxCentre.y, f.maxCentre.z)}}

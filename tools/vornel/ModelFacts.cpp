@@ -106,6 +106,7 @@ TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
         ++facts.blocks;
         ++facts.categories[b.Krig_ResType];
         ++facts.oreTypes[b.Krig_OreType];
+        ++facts.passes[classText(b, ClassField::Pass)];
         if (b.SubBUD_Num > 0) {
             ++facts.split;
             facts.subBlocks += b.SubBUD_Num;
@@ -144,6 +145,9 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
     }
     if (const std::string oreTypes = tally(f.oreTypes); !oreTypes.empty()) {
         printFact(out, "ore types", oreTypes);
+    }
+    if (const std::string passes = tally(f.passes); !passes.empty()) {
+        printFact(out, "search passes", passes);
     }
     printFact(out, "block centres",
               "X " + coordinateRange(f.minCentre.x, f.maxCentre.x) + ", Y " +

@@ -22,6 +22,7 @@ struct TableFacts {
     std::map<long, long> blocksOfRun;  // by MineID
     std::map<std::string, long> categories;
     std::map<std::string, long> oreTypes;
+    std::map<std::string, long> passes;  // "pass 1"; "" where none is recorded
     double minGrade = 0, maxGrade = 0;
     double minVariance = 0, maxVariance = 0;
     D_3DOT minCentre{}, maxCentre{};
