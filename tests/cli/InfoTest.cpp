@@ -28,11 +28,12 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     // In the order of confidence, as a resource statement has them.
     EXPECT_EQ(lineStarting(info, "categories"), "  categories     Measured 1, Indicated 2");
     EXPECT_EQ(lineStarting(info, "ore types"), "  ore types      Oxide 1, Sulphide 2");
-    // No search pass recorded: no line for them; then two passes.
+    // No search pass recorded: no line for them; then two passes, as
+    // counted rather than as spelt.
     EXPECT_EQ(lineStarting(info, "search passes"), "");
-    sqliteShell(path("m.db"), "UPDATE CU_RUN SET Srch_Degr = 2 - (Krig_BlockID = 3)");
+    sqliteShell(path("m.db"), "UPDATE CU_RUN SET Srch_Degr = 2 + 8 * (Krig_BlockID = 3)");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "search passes"),
-              "  search passes  pass 1 1, pass 2 2");
+              "  search passes  pass 2 2, pass 10 1");
     EXPECT_EQ(lineStarting(info, "block centres"),
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
     EXPECT_EQ(lineStarting(info, "grid"),

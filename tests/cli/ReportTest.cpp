@@ -356,6 +356,16 @@ TEST_F(ReportTest, ByCategoryOrOreTypeEachClassHasItsRowsThenAllTogether) {
                                   {"pass", "3", "0", "1", "500", "3.0000", "15.0"},
                                   {"(none)", "0", "1", "400", "1.0000", "4.0"},
                                   {"(all)", "0", "7", "8400", "1.3929", "117.0"}}));
+    // Pass 10 after pass 3, as counted, not between 1 and 2 as spelt.
+    sqliteShell(path("m.db"), "UPDATE C SET Srch_Degr = 10 WHERE Krig_BlockID = 1");
+    std::vector<std::string> passes;
+    for (const Words& row :
+         rows(ok({"report", "m.db", "-t", "C", "--cutoffs", "0", "--by", "pass"}))) {
+        if (!row.empty() && row[0] == "pass") {
+            passes.push_back(row.at(1));
+        }
+    }
+    EXPECT_EQ(passes, (Words{"1", "2", "3", "10"}));
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0", "--by", "grade"}),
                        "--by: grade not in {category,oretype,bench,pass}");
 }

@@ -3,10 +3,10 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "NumberText.h"
@@ -57,15 +57,67 @@ BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField fiel
     return classifyTexts(texts);
 }
 
-BlockClasses classifyTexts(const std::vector<std::string>& texts) {
-    // Ordered as listed: by rank, then by name.
-    std::set<std::pair<size_t, std::string>> order;
-    for (const std::string& text : texts) {
-        order.emplace(confidenceRank(text), text);
+namespace {
+
+// Whether a name comes before another as a reader counts: runs of digits as
+// numbers ("pass 2" before "pass 10"), the rest byte by byte.
+bool naturalLess(const std::string& a, const std::string& b) {
+    const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (!digit(a[i]) || !digit(b[j])) {
+            if (a[i] != b[j]) {
+                return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+            }
+            ++i;
+            ++j;
+            continue;
+        }
+        // A number: fewer digits is less; then digit by digit.
+        size_t aEnd = i;
+        size_t bEnd = j;
+        while (aEnd < a.size() && digit(a[aEnd])) {
+            ++aEnd;
+        }
+        while (bEnd < b.size() && digit(b[bEnd])) {
+            ++bEnd;
+        }
+        if (aEnd - i != bEnd - j) {
+            return aEnd - i < bEnd - j;
+        }
+        if (const int c = a.compare(i, aEnd - i, b, j, bEnd - j); c != 0) {
+            return c < 0;
+        }
+        i = aEnd;
+        j = bEnd;
     }
-    BlockClasses classes;
+    if (i < a.size() || j < b.size()) {
+        return i == a.size();
+    }
+    return false;
+}
+
+}  // namespace
+
+bool listedBefore(const std::string& a, const std::string& b) {
+    const size_t rankA = confidenceRank(a);
+    const size_t rankB = confidenceRank(b);
+    return rankA != rankB ? rankA < rankB : naturalLess(a, b);
+}
+
+BlockClasses classifyTexts(const std::vector<std::string>& texts) {
+    // The few distinct texts are ordered, not the many blocks.
     std::map<std::string, size_t> indexOf;
-    for (const auto& [rank, text] : order) {
+    for (const std::string& text : texts) {
+        indexOf.emplace(text, 0);
+    }
+    std::vector<std::string> order(indexOf.size());
+    std::transform(indexOf.begin(), indexOf.end(), order.begin(),
+                   [](const auto& entry) { return entry.first; });
+    std::sort(order.begin(), order.end(), listedBefore);
+    BlockClasses classes;
+    for (const std::string& text : order) {
         indexOf[text] = classes.names.size();
         classes.names.push_back(text.empty() ? "(none)" : text);
     }

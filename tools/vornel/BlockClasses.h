@@ -25,8 +25,9 @@ struct BlockClasses {
 std::string classText(const KrigBlockResult& block, ClassField field);
 
 // The classes in the order a resource statement lists them: Measured,
-// Indicated and Inferred (in any case) first, then the other names in
-// byte order, then "(none)" for blocks whose field is empty.
+// Indicated and Inferred (in any case) first, then the other names as a
+// reader counts them ("pass 2" before "pass 10"), then "(none)" for blocks
+// whose field is empty.
 BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field);
 
 // The same for texts taken from the blocks already: text i is of class
@@ -37,6 +38,9 @@ BlockClasses classifyTexts(const std::vector<std::string>& texts);
 // of its box, whatever its sub-blocks), from the top down, as a mine works
 // them.
 BlockClasses classifyByBench(const KrigBlockResult* blocks, long count);
+
+// Whether a class comes before another in that order.
+bool listedBefore(const std::string& a, const std::string& b);
 
 // Where a text stands in that order: 0, 1 and 2 for Measured, Indicated
 // and Inferred, 3 for any other text, 4 for an empty one.

@@ -36,9 +36,8 @@ std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::strin
     std::vector<std::pair<std::string, long>> ordered;
     std::copy_if(counts.begin(), counts.end(), std::back_inserter(ordered),
                  [](const auto& count) { return !count.first.empty(); });
-    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
-        return confidenceRank(a.first) < confidenceRank(b.first);
-    });
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return listedBefore(a.first, b.first); });
     return ordered;
 }
 
