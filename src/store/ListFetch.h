@@ -106,8 +106,8 @@ inline constexpr size_t kCountPastRows = 131072;
 
 // Reads the rows to the end into a new array of exactly their number.
 // Returns null, or what went wrong as fillCache says it; on failure the
-// cache stays empty or holds the rows for the caller to release, and no row
-// read is lost.
+// cache stays empty or holds the rows read for the caller to release, and
+// nothing read leaks.
 template <class Block, class ReadRow>
 const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount, ReadRow readRow) {
     std::vector<Block> rows;

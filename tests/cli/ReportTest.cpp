@@ -235,6 +235,13 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     ASSERT_EQ(one.size(), 1U) << piped.out;
     EXPECT_EQ(one[0].title, "cut-off 1 %: 3500 t");
     EXPECT_NEAR(one[0].x, (left + right) / 2, 0.01);
+    // Cut-offs at the ends of the doubles are drawn all the same.
+    for (const char* extreme : {"--cutoffs=1e308", "--cutoffs=-1e308,1e308"}) {
+        const std::string far = ok({"report", "m.db", "-t", "R", extreme, "--svg", "-"});
+        EXPECT_FALSE(contains(far, "nan")) << extreme;
+        EXPECT_EQ(curvePoints(far, "tonnes").size(),
+                  std::string(extreme).find(',') == std::string::npos ? 1U : 2U);
+    }
     EXPECT_USAGE_ERROR(
         vornel({"report", "m.db", "--cutoffs", "1", "--svg", "x.svg", "--csv", "./x.svg"}),
         "--svg and --csv would both write to 'x.svg'");

@@ -58,7 +58,13 @@ struct Layout {
     double width = 0;
     double height = 0;
 
-    double xOf(double cutoff) const { return kLeft + kPlotWidth * (cutoff - low) / (high - low); }
+    // Halves, so that cut-offs near the ends of the doubles do not overflow;
+    // a span too small to tell its ends apart puts them in the middle.
+    double xOf(double cutoff) const {
+        const double span = high / 2 - low / 2;
+        return span > 0 ? kLeft + kPlotWidth * ((cutoff / 2 - low / 2) / span)
+                        : kLeft + kPlotWidth / 2;
+    }
     double right() const { return kLeft + kPlotWidth; }
     double bottom() const { return kTop + kPlotHeight; }
 };

@@ -85,9 +85,16 @@ double niceStep(double span, int aim) {
 
 std::vector<double> niceTicks(double low, double high, double step) {
     std::vector<double> ticks;
-    const auto first = static_cast<long>(std::ceil(low / step - 1e-9));
-    const auto last = static_cast<long>(std::floor(high / step + 1e-9));
-    for (long i = first; i <= last; ++i) {
+    const double first = std::ceil(low / step - 1e-9);
+    const double last = std::floor(high / step + 1e-9);
+    // Values so far apart, or so far out, that their multiples are no whole
+    // numbers a long holds (a cut-off of 1e308) get no ticks.
+    constexpr double kFarthest = 1e15;
+    if (!(step > 0 && std::isfinite(step) && std::fabs(first) < kFarthest &&
+          std::fabs(last) < kFarthest && last - first < 1000)) {
+        return ticks;
+    }
+    for (auto i = static_cast<long>(first); i <= static_cast<long>(last); ++i) {
         ticks.push_back(static_cast<double>(i) * step);
     }
     return ticks;

@@ -24,8 +24,9 @@ std::string px(double value);
 std::string escaped(const std::string& text);
 
 // 1, 2 or 5 times a power of ten, giving about `aim` steps over the span;
-// the multiples of a step from low to high; a value with the decimals its
-// step needs.
+// the multiples of a step from low to high (none when there would be a
+// thousand or more, or they lie beyond 1e15 steps from 0); a value with the
+// decimals its step needs.
 double niceStep(double span, int aim);
 std::vector<double> niceTicks(double low, double high, double step);
 std::string tickText(double value, double step);
