@@ -4,7 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "CliFixture.h"
 #include "support/Shell.h"
@@ -273,6 +278,203 @@ TEST_F(ExportTest, ADashIsStandardOutput) {
 TEST_F(ExportTest, AStandardOutputThatCannotBeWrittenFailsTheExport) {
     EXPECT_FAILS_WITH(runVornel(dir.path(), {"export", "m.db", "-t", "A"}, "/dev/full"),
                       "vornel export: cannot write the output: No space left on device");
+}
+
+// A legacy VTK file of hexahedra read by the format's own rules: header
+// lines, then big-endian numbers after each section's line.
+struct VtkFile {
+    std::string title;
+    std::vector<double> points;  // x, y, z of each
+    std::vector<int32_t> cells;  // 8 and the corners, for each cell
+    std::vector<int32_t> types;
+    std::map<std::string, std::vector<double>> columns;
+    std::map<std::string, std::string> typeOf;
+};
+
+template <typename T>
+std::vector<double> readBigEndian(std::istream& in, size_t count) {
+    std::vector<double> values;
+    for (size_t i = 0; i < count; ++i) {
+        unsigned char bytes[sizeof(T)];
+        in.read(reinterpret_cast<char*>(bytes), sizeof(T));
+        std::reverse(bytes, bytes + sizeof(T));
+        T value;
+        std::memcpy(&value, bytes, sizeof(T));
+        values.push_back(static_cast<double>(value));
+    }
+    return values;
+}
+
+VtkFile readVtk(const std::string& path) {
+    std::istringstream in(readFile(path));
+    VtkFile f;
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "# vtk DataFile Version 3.0");
+    std::getline(in, f.title);
+    std::getline(in, line);
+    EXPECT_EQ(line, "BINARY");
+    std::getline(in, line);
+    EXPECT_EQ(line, "DATASET UNSTRUCTURED_GRID");
+    std::string word;
+    size_t count = 0;
+    size_t cellCount = 0;
+    std::string type;
+    while (in >> word) {
+        if (word == "POINTS") {
+            in >> count >> type;
+            in.ignore(1);
+            EXPECT_EQ(type, "double");
+            f.points = readBigEndian<double>(in, count * 3);
+        } else if (word == "CELLS") {
+            size_t size = 0;
+            in >> cellCount >> size;
+            in.ignore(1);
+            for (const double v : readBigEndian<int32_t>(in, size)) {
+                f.cells.push_back(static_cast<int32_t>(v));
+            }
+        } else if (word == "CELL_TYPES") {
+            in >> count;
+            in.ignore(1);
+            for (const double v : readBigEndian<int32_t>(in, count)) {
+                f.types.push_back(static_cast<int32_t>(v));
+            }
+        } else if (word == "CELL_DATA") {
+            in >> count;
+            EXPECT_EQ(count, cellCount);
+        } else if (word == "SCALARS") {
+            std::string name;
+            std::string components;
+            std::string table;
+            std::string which;
+            in >> name >> type >> components >> table >> which;
+            in.ignore(1);
+            EXPECT_EQ(components + table + which, "1LOOKUP_TABLEdefault");
+            f.typeOf[name] = type;
+            f.columns[name] = type == "int" ? readBigEndian<int32_t>(in, cellCount)
+                                            : readBigEndian<double>(in, cellCount);
+        } else {
+            ADD_FAILURE() << "unexpected " << word;
+            break;
+        }
+        EXPECT_TRUE(in.good()) << word;
+    }
+    return f;
+}
+
+// The eight corners of cell c, x, y and z of each.
+std::vector<double> cornersOf(const VtkFile& f, size_t c) {
+    std::vector<double> corners;
+    for (size_t k = 1; k <= 8; ++k) {
+        const auto point = static_cast<size_t>(f.cells.at(c * 9 + k));
+        corners.insert(corners.end(), &f.points.at(point * 3), &f.points.at(point * 3) + 3);
+    }
+    return corners;
+}
+
+// A hexahedron's corners for the box from (x0, y0, z0) to (x1, y1, z1):
+// round the bottom face anticlockwise seen from above, then the top face.
+std::vector<double> hexahedron(double x0, double y0, double z0, double x1, double y1, double z1) {
+    return {x0, y0, z0, x1, y0, z0, x1, y1, z0, x0, y1, z0,
+            x0, y0, z1, x1, y0, z1, x1, y1, z1, x0, y1, z1};
+}
+
+TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
+    // Block 3 at mining coordinates, to every digit; block 2 without a
+    // grade; block 3 without a category.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocX = 500005.125, Krig_PntLocY = 3000015.0625, "
+                "Krig_ResType = '' WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "m.vtk"}),
+              "Wrote 4 sub-block cells of A to m.vtk (VTK)\n"
+              "  CATEGORY 1 Measured, 2 Indicated, 0 (none)\n"
+              "  ORETYPE 1 Oxide, 2 Sulphide\n");
+    const VtkFile f = readVtk(path("m.vtk"));
+    EXPECT_EQ(f.title,
+              "A (Cu); CATEGORY 1 Measured, 2 Indicated, 0 (none); ORETYPE 1 Oxide, 2 Sulphide");
+    ASSERT_EQ(f.cells.size(), 4u * 9);
+    EXPECT_EQ(f.types, std::vector<int32_t>(4, 12));  // hexahedra
+    // Block 1's two sub-blocks, then blocks 2 and 3 whole.
+    EXPECT_EQ(cornersOf(f, 0), hexahedron(0, 0, 0, 5, 10, 5));
+    EXPECT_EQ(cornersOf(f, 1), hexahedron(5, 0, 0, 10, 5, 5));
+    EXPECT_EQ(cornersOf(f, 2), hexahedron(10, 0, 0, 20, 10, 10));
+    EXPECT_EQ(cornersOf(f, 3),
+              hexahedron(500000.125, 3000010.0625, 0, 500010.125, 3000020.0625, 10));
+    const auto column = [&](const std::string& name) { return f.columns.at(name); };
+    EXPECT_EQ(column("BLOCKID"), (std::vector<double>{1, 1, 2, 3}));
+    EXPECT_EQ(column("MINEID"), (std::vector<double>{1, 1, 1, 1}));
+    const double grade1 = (650 * 1.1 + 330 * 3.3) / 980;
+    EXPECT_DOUBLE_EQ(column("Cu")[0], grade1);
+    EXPECT_DOUBLE_EQ(column("Cu")[1], grade1);
+    EXPECT_TRUE(std::isnan(column("Cu")[2]));
+    EXPECT_EQ(column("Cu")[3], 0.123456789012345);
+    EXPECT_DOUBLE_EQ(column("VARIANCE")[1], (250 * 0.2 + 125 * 0.25) / 375);
+    EXPECT_EQ(column("VARIANCE")[3], 0.9);
+    EXPECT_EQ(column("COEF"), (std::vector<double>{0.375, 0.375, 1, 1}));
+    EXPECT_EQ(column("CATEGORY"), (std::vector<double>{1, 1, 2, 0}));
+    EXPECT_EQ(column("ORETYPE"), (std::vector<double>{1, 1, 2, 2}));
+    EXPECT_EQ(column("BOUND"), (std::vector<double>{1, 1, 0, 0}));
+    // 980 t shared by volume, 250 and 125 m3; 2700.3 kept as a float.
+    EXPECT_DOUBLE_EQ(column("TONNAGE")[0], 980.0 * 2 / 3);
+    EXPECT_DOUBLE_EQ(column("TONNAGE")[1], 980.0 / 3);
+    EXPECT_EQ(column("TONNAGE")[3], static_cast<double>(2700.3F));
+    EXPECT_EQ(column("NSAMP"), (std::vector<double>{12, 12, 8, 4}));
+    EXPECT_EQ(column("AVGDIST"), (std::vector<double>{31, 31, 55, 80}));
+    EXPECT_EQ(column("PASS"), (std::vector<double>{1, 1, 2, 3}));
+    EXPECT_EQ(f.typeOf.at("PASS"), "int");
+    EXPECT_EQ(f.typeOf.at("AVGDIST"), "double");
+
+    // One cell a block, its whole box; the format from the file's name,
+    // or as asked whatever the name.
+    ok({"export", "m.db", "-t", "A", "-o", "blocks.VTK"});
+    const VtkFile blocks = readVtk(path("blocks.VTK"));
+    ASSERT_EQ(blocks.cells.size(), 3u * 9);
+    EXPECT_EQ(cornersOf(blocks, 0), hexahedron(0, 0, 0, 10, 10, 10));
+    EXPECT_EQ(blocks.columns.at("TONNAGE")[0], 980);
+    ok({"export", "m.db", "-t", "A", "-o", "list.vtk", "--format", "csv"});
+    EXPECT_EQ(readCsv(path("list.vtk")).rows.size(), 3u);
+    ok({"export", "m.db", "-t", "A", "-o", "cells.txt", "--format", "vtk"});
+    EXPECT_EQ(readFile(path("cells.txt")), readFile(path("blocks.VTK")));
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--format", "vtk"}),
+                       "--format vtk: a VTK file is binary; name it with -o");
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--format", "xls", "-o", "a.xls"}),
+                       "--format");
+
+    // Void blocks: a cell for each sub-block of the ground they fill.
+    write("w.csv",
+          "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ,ORETYPE\n"
+          "5,5,5,10,10,10,5,5,5,10,10,10,stope\n"
+          "12.5,5,15,5,10,10,15,5,15,10,10,10,drive\n"
+          "17.5,2.5,15,5,5,10,15,5,15,10,10,10,drive\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    EXPECT_EQ(ok({"export", "m.db", "-t", "W", "--subblocks", "-o", "w.vtk"}),
+              "Wrote 3 sub-block cells of W to w.vtk (VTK)\n  ORETYPE 1 drive, 2 stope\n");
+    const VtkFile voids = readVtk(path("w.vtk"));
+    EXPECT_EQ(cornersOf(voids, 2), hexahedron(15, 0, 10, 20, 5, 20));
+    EXPECT_EQ(voids.columns.at("BLOCKID"), (std::vector<double>{1, 2, 2}));
+    EXPECT_EQ(voids.columns.at("ORETYPE"), (std::vector<double>{2, 1, 1}));
+    EXPECT_EQ(voids.columns.at("COEF"), (std::vector<double>{1, 0.75, 0.75}));
+    EXPECT_EQ(voids.columns.size(), 4u);
+}
+
+// The title is one line of at most 255 bytes, however many classes, cut
+// before a whole character; the command still lists them all. Here the
+// 255th byte is the first of an "é", which a cut at 256 would keep whole.
+TEST_F(ExportTest, AVtkTitleIsCutToOneLine) {
+    ok({"demo", "d.db", "--blocks", "1000"});
+    sqliteShell(path("d.db"),
+                "UPDATE CU_DEMO SET Krig_ResType = 'Domain ' || (Krig_BlockID % 40) || 'é' || "
+                "char(10);");
+    const std::string out = ok({"export", "d.db", "-o", "d.vtk"});
+    EXPECT_TRUE(contains(out, ", 40 Domain 39é\n")) << out;
+    const VtkFile f = readVtk(path("d.vtk"));
+    EXPECT_EQ(f.title.size(), 254u) << f.title;
+    const std::string start = "CU_DEMO (Cu); CATEGORY 1 Domain 0é , 2 Domain 1é , ";
+    const std::string end = "13é , 15 Domain 14";
+    EXPECT_EQ(f.title.substr(0, start.size()), start);
+    EXPECT_EQ(f.title.substr(f.title.size() - end.size()), end);
+    EXPECT_EQ(f.columns.at("CATEGORY").size(), f.types.size());
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // vornel export: a block table as CSV, one row per block or per sub-block,
-// in columns that `vornel import` reads back.
+// in columns that `vornel import` reads back; or as a VTK file for 3D
+// viewers.
+#include <strings.h>
+
 #include <algorithm>
 #include <iostream>
 #include <iterator>
@@ -9,6 +12,7 @@
 #include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
+#include "ExportVtk.h"
 #include "Failure.h"
 #include "GradeUnit.h"
 #include "ModelDatabase.h"
@@ -24,6 +28,7 @@ struct ExportOptions {
     std::string table;
     std::string where;
     std::string output;
+    std::string format;
     bool subBlocks = false;
 };
 
@@ -57,10 +62,20 @@ A void table (old workings) is written whole, one row per void block:
 or with --subblocks one per sub-block, which import --voids reads back:
   BLOCKID PARENT_X .. PARENT_DZ X Y Z DX DY DZ COEF ORETYPE BOUND
 
+With --format vtk (the default for an output ending in .vtk) the table is
+written for 3D viewers such as ParaView: a legacy VTK file (binary) of
+boxes, one per block or with --subblocks one per sub-block, each with the
+block's BLOCKID, MINEID, <element> (NaN where there is none), VARIANCE,
+COEF, CATEGORY, ORETYPE, BOUND, TONNAGE, NSAMP, AVGDIST and PASS. CATEGORY
+and ORETYPE are numbers, 1, 2, ... in the order reports list the names and
+0 for none; the command prints what each stands for, and the file's title
+line holds the same. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
+
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
   vornel export demo.db --subblocks -o subblocks.csv
   vornel export demo.db --table OLD_WORKINGS --subblocks -o workings.csv
+  vornel export demo.db --subblocks -o model.vtk
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
@@ -91,9 +106,9 @@ void showProgress(ProgressBar* bar, long i, long count) {
     }
 }
 
-void writeBox(CsvWriter& csv, const D_3DOT& centre, const D_3DOT& size) {
-    csv.number(centre.x).number(centre.y).number(centre.z);
-    csv.number(size.x).number(size.y).number(size.z);
+void writeBox(CsvWriter& csv, const Box& box) {
+    csv.number(box.centre.x).number(box.centre.y).number(box.centre.z);
+    csv.number(box.size.x).number(box.size.y).number(box.size.z);
 }
 
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
@@ -104,8 +119,7 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
         writeBlockColumns(csv, b);
-        writeBox(csv, {b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
-                 {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ});
+        writeBox(csv, boxOf(b));
         writeEstimate(csv, b, ungraded);
         csv.integer(b.Krig_Bound != 0 ? 1 : 0).integer(b.SubBUD_Num);
         csv.single(b.Block_Vol).single(b.Block_CorMass);
@@ -125,28 +139,16 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
     long rows = 0;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
-        const D_3DOT centre{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ};
-        const D_3DOT size{b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ};
-        const int parts = b.SubBUD_Num > 0 ? b.SubBUD_Num : 1;
-        double volume = 0;
-        for (int s = 0; s < b.SubBUD_Num; ++s) {
-            const D_3DOT& d = b.SubBUD_GridSize[s];
-            volume += d.x * d.y * d.z;
-        }
-        for (int s = 0; s < parts; ++s) {
-            const D_3DOT& subCentre = b.SubBUD_Num > 0 ? b.SubBUD_PntLoc[s] : centre;
-            const D_3DOT& subSize = b.SubBUD_Num > 0 ? b.SubBUD_GridSize[s] : size;
-            const double share =
-                b.SubBUD_Num > 0 ? subSize.x * subSize.y * subSize.z / volume : 1.0;
+        forEachPiece(b, [&](const Box& piece, double share) {
             writeBlockColumns(csv, b);
-            writeBox(csv, centre, size);
-            writeBox(csv, subCentre, subSize);
+            writeBox(csv, boxOf(b));
+            writeBox(csv, piece);
             writeEstimate(csv, b, ungraded);
             csv.integer(b.Krig_Bound != 0 ? 1 : 0).number(b.Block_CorMass * share);
             writeSearch(csv, b);
             csv.endRow();
             ++rows;
-        }
+        });
         showProgress(bar, i, count);
     }
     return rows;
@@ -169,13 +171,12 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     long rows = 0;
     for (long i = 0; i < count; ++i) {
         const KrigBlockVoid& v = voids[i];
-        const Box whole = boxOf(v);
-        for (const Box& piece : subBlocks ? groundOf(v) : std::vector<Box>{whole}) {
+        for (const Box& piece : subBlocks ? groundOf(v) : std::vector<Box>{boxOf(v)}) {
             csv.integer(v.Krig_BlockID);
             if (subBlocks) {
-                writeBox(csv, whole.centre, whole.size);
+                writeBox(csv, boxOf(v));
             }
-            writeBox(csv, piece.centre, piece.size);
+            writeBox(csv, piece);
             csv.number(v.Block_Coef).text(v.Krig_OreType).integer(v.Krig_Bound != 0 ? 1 : 0);
             if (!subBlocks) {
                 csv.integer(v.SubBUD_Num);
@@ -188,6 +189,12 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     return rows;
 }
 
+bool endsWithVtk(const std::string& path) {
+    const std::string suffix = ".vtk";
+    return path.size() > suffix.size() &&
+           strcasecmp(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0;
+}
+
 void runExport(const ExportOptions& o) {
     refuseDatabaseAsOutput(o.output, o.db);
     CVornelMng mng;
@@ -197,6 +204,11 @@ void runExport(const ExportOptions& o) {
         throw UsageError("--where: the void table " + o.table + " is written whole");
     }
     const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
+    const bool vtk = o.format.empty() ? endsWithVtk(o.output) : o.format == "vtk";
+    if (vtk && o.output.empty()) {
+        throw UsageError(
+            "--format vtk: a VTK file is binary; name it with -o (\"-o -\" for standard output)");
+    }
     // An output that cannot be written is found before a long read.
     std::unique_ptr<OutputFile> file;
     if (!o.output.empty()) {
@@ -219,24 +231,40 @@ void runExport(const ExportOptions& o) {
             gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
     }
 
-    CsvWriter csv(file ? file->stream() : std::cout);
     std::optional<ProgressBar> bar;
     if (file && !isStandardOutput(o.output)) {
         bar.emplace("writing " + o.output);
     }
     ProgressBar* shown = bar ? &*bar : nullptr;
-    const long rows = voidTable     ? writeVoids(csv, voids, count, o.subBlocks, shown)
-                      : o.subBlocks ? writeSubBlocks(csv, element, blocks, count, *ungraded, shown)
-                                    : writeBlocks(csv, element, blocks, count, *ungraded, shown);
+    std::ostream& out = file ? file->stream() : std::cout;
+    long rows = 0;
+    std::vector<std::string> keys;
+    if (vtk) {
+        const VtkExport written =
+            voidTable
+                ? writeVoidsVtk(out, table, voids, count, o.subBlocks, shown)
+                : writeBlocksVtk(out, table, element, blocks, count, *ungraded, o.subBlocks, shown);
+        rows = written.cells;
+        keys = written.keys;
+    } else {
+        CsvWriter csv(out);
+        rows = voidTable     ? writeVoids(csv, voids, count, o.subBlocks, shown)
+               : o.subBlocks ? writeSubBlocks(csv, element, blocks, count, *ungraded, shown)
+                             : writeBlocks(csv, element, blocks, count, *ungraded, shown);
+    }
     bar.reset();
     if (file) {
         file->commit();
     }
     if (file && !isStandardOutput(o.output)) {
-        std::cout << "Wrote " << rows
-                  << (o.subBlocks ? (rows == 1 ? " sub-block row of " : " sub-block rows of ")
-                                  : (rows == 1 ? " block of " : " blocks of "))
-                  << table << " to " << o.output << '\n';
+        const char* unit = vtk           ? (rows == 1 ? " cell of " : " cells of ")
+                           : o.subBlocks ? (rows == 1 ? " row of " : " rows of ")
+                                         : (rows == 1 ? " of " : "s of ");
+        std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block" : " block") << unit << table
+                  << " to " << o.output << (vtk ? " (VTK)" : "") << '\n';
+        for (const std::string& key : keys) {
+            std::cout << "  " << key << '\n';
+        }
     }
 }
 
@@ -245,7 +273,8 @@ void runExport(const ExportOptions& o) {
 void addExportCommand(CLI::App& app) {
     auto o = std::make_shared<ExportOptions>();
     CLI::App* cmd = app.add_subcommand(
-        "export", "Write a block table as CSV with a header, one row per block or sub-block");
+        "export",
+        "Write a block table as CSV, one row per block or sub-block, or as VTK for 3D viewers");
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table,
                     "Block table to write (may be left out when the database holds one)");
@@ -253,8 +282,11 @@ void addExportCommand(CLI::App& app) {
                     "SQL condition on the table's columns, e.g. \"Krig_OutAttr >= 0.5\"");
     cmd->add_flag("--subblocks", o->subBlocks, "One row per sub-block instead of per block");
     cmd->add_option("-o,--output", o->output,
-                    "CSV file to write (standard output when not given or \"-\"); it "
+                    "File to write (standard output when not given or \"-\"); it "
                     "appears only when complete");
+    cmd->add_option("--format", o->format,
+                    "csv, or vtk for 3D viewers (the default for an output ending in .vtk)")
+        ->check(CLI::IsMember({"csv", "vtk"}));
     cmd->footer(kFooter);
     cmd->callback([o] { runExport(*o); });
 }

@@ -30,18 +30,31 @@ Box boxOf(const Block& b) {
             {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
 }
 
-// The ground a block or void block fills: its sub-blocks when it has any,
-// otherwise its box.
+// Calls visit(piece, share) for each box of the ground a block or void
+// block fills: its sub-blocks, each with its share of their volume, or its
+// box whole, with a share of 1.
+template <typename Block, typename Visit>
+void forEachPiece(const Block& b, Visit visit) {
+    if (b.SubBUD_Num <= 0) {
+        visit(boxOf(b), 1.0);
+        return;
+    }
+    double volume = 0;
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        volume += Box{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]}.volume();
+    }
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        const Box piece{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]};
+        visit(piece, piece.volume() / volume);
+    }
+}
+
+// The ground a block or void block fills, as forEachPiece visits it.
 template <typename Block>
 std::vector<Box> groundOf(const Block& b) {
-    if (b.SubBUD_Num <= 0) {
-        return {boxOf(b)};
-    }
     std::vector<Box> pieces;
-    pieces.reserve(static_cast<size_t>(b.SubBUD_Num));
-    for (int s = 0; s < b.SubBUD_Num; ++s) {
-        pieces.push_back({b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]});
-    }
+    pieces.reserve(static_cast<size_t>(std::max(b.SubBUD_Num, 1)));
+    forEachPiece(b, [&](const Box& piece, double) { pieces.push_back(piece); });
     return pieces;
 }
 
