@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -126,6 +127,17 @@ std::vector<std::string> rowFor(const std::string& report, const std::string& cu
 std::string sharedData(const std::string& name) {
     const char* dir = std::getenv("VORNEL_SHARED_DATA");
     return std::string(dir != nullptr ? dir : VORNEL_SHARED_DATA_DIR) + "/" + name;
+}
+
+std::vector<SvgPoint> svgPoints(const std::string& svg, const std::string& kind) {
+    std::vector<SvgPoint> points;
+    const std::regex re("<circle class=\"" + kind +
+                        "\" cx=\"([-0-9.]+)\" cy=\"([-0-9.]+)\"[^>]*><title>([^<]*)</title>");
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), re); m != std::sregex_iterator();
+         ++m) {
+        points.push_back({std::stod((*m)[1]), std::stod((*m)[2]), (*m)[3]});
+    }
+    return points;
 }
 
 }  // namespace vornel::test

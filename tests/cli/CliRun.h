@@ -54,6 +54,15 @@ std::vector<std::string> wordsOf(const std::string& line);
 // grade-tonnage row for that cut-off, or none.
 std::vector<std::string> rowFor(const std::string& report, const std::string& cutoff);
 
+// The points of one kind of curve in a drawing (<circle class="KIND">):
+// their place and title.
+struct SvgPoint {
+    double x;
+    double y;
+    std::string title;
+};
+std::vector<SvgPoint> svgPoints(const std::string& svg, const std::string& kind);
+
 // A file of the shared data folder (marvin.blocks, the Access files), which
 // VORNEL_SHARED_DATA names when it is set.
 std::string sharedData(const std::string& name);

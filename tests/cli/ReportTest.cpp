@@ -143,31 +143,9 @@ TEST_F(ReportTest, CsvGivesTheSameRowsInAllTheirDigits) {
                       "m.db: this is the database being read; write to another file");
 }
 
-// Bench by bench from the top, a split block on the bench of its box's
-// centre (Z 15) though its sub-blocks lie at 12.5 and 17.5: 600 t at 1 and
-// 400 t at 2 make 1000 t at 1.4. At 0.5, Z 15 holds 1500 t at 0.9 and that
-// block, 1350 + 1400 t.% in 2500 t; all together 5000 t and 6150 t.%.
-// The points of one kind of curve in a drawing: their place and title.
-struct CurvePoint {
-    double x;
-    double y;
-    std::string title;
-};
-
-std::vector<CurvePoint> curvePoints(const std::string& svg, const std::string& kind) {
-    std::vector<CurvePoint> points;
-    const std::regex re("<circle class=\"" + kind +
-                        "\" cx=\"([-0-9.]+)\" cy=\"([-0-9.]+)\"[^>]*><title>([^<]*)</title>");
-    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), re); m != std::sregex_iterator();
-         ++m) {
-        points.push_back({std::stod((*m)[1]), std::stod((*m)[2]), (*m)[3]});
-    }
-    return points;
-}
-
-std::vector<std::string> titlesOf(const std::vector<CurvePoint>& points) {
+std::vector<std::string> titlesOf(const std::vector<SvgPoint>& points) {
     std::vector<std::string> titles;
-    for (const CurvePoint& p : points) {
+    for (const SvgPoint& p : points) {
         titles.push_back(p.title);
     }
     return titles;
@@ -182,8 +160,8 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     const std::string svg = readFile(path("curve.svg"));
     // At 0 all 6500 t, 8300 t.% of metal: a mean of 1.27692; at 1, 3500 t
     // of 1.8; at 2 and 3 the 500 t of grade 3; at 4 nothing, and no mean.
-    const std::vector<CurvePoint> tonnes = curvePoints(svg, "tonnes");
-    const std::vector<CurvePoint> grade = curvePoints(svg, "grade");
+    const std::vector<SvgPoint> tonnes = svgPoints(svg, "tonnes");
+    const std::vector<SvgPoint> grade = svgPoints(svg, "grade");
     EXPECT_EQ(titlesOf(tonnes),
               (Words{"cut-off 0 %: 6500 t", "cut-off 1 %: 3500 t", "cut-off 2 %: 500 t",
                      "cut-off 3 %: 500 t", "cut-off 4 %: 0 t"}));
@@ -221,7 +199,7 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     // By class, a curve for each and one for all, each point named.
     sqliteShell(path("m.db"), "UPDATE R SET Krig_ResType = 'Measured' WHERE Krig_BlockID <= 2");
     ok({"report", "m.db", "-t", "R", "--cutoffs", "0,1", "--by", "category", "--svg", "c.svg"});
-    EXPECT_EQ(titlesOf(curvePoints(readFile(path("c.svg")), "tonnes")),
+    EXPECT_EQ(titlesOf(svgPoints(readFile(path("c.svg")), "tonnes")),
               (Words{"Measured, cut-off 0 %: 3000 t", "Measured, cut-off 1 %: 0 t",
                      "(none), cut-off 0 %: 3500 t", "(none), cut-off 1 %: 3500 t",
                      "(all), cut-off 0 %: 6500 t", "(all), cut-off 1 %: 3500 t"}));
@@ -231,7 +209,7 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     EXPECT_EQ(piped.out.rfind("<?xml", 0), 0U) << piped.out;
     EXPECT_TRUE(contains(piped.err, "Grade-tonnage of R")) << piped.err;
     // One cut-off alone stands in the middle of the plot.
-    const std::vector<CurvePoint> one = curvePoints(piped.out, "tonnes");
+    const std::vector<SvgPoint> one = svgPoints(piped.out, "tonnes");
     ASSERT_EQ(one.size(), 1U) << piped.out;
     EXPECT_EQ(one[0].title, "cut-off 1 %: 3500 t");
     EXPECT_NEAR(one[0].x, (left + right) / 2, 0.01);
@@ -239,7 +217,7 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
     for (const char* extreme : {"--cutoffs=1e308", "--cutoffs=-1e308,1e308"}) {
         const std::string far = ok({"report", "m.db", "-t", "R", extreme, "--svg", "-"});
         EXPECT_FALSE(contains(far, "nan")) << extreme;
-        EXPECT_EQ(curvePoints(far, "tonnes").size(),
+        EXPECT_EQ(svgPoints(far, "tonnes").size(),
                   std::string(extreme).find(',') == std::string::npos ? 1U : 2U);
     }
     EXPECT_USAGE_ERROR(
@@ -249,6 +227,10 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
                       "m.db: this is the database being read");
 }
 
+// Bench by bench from the top, a split block on the bench of its box's
+// centre (Z 15) though its sub-blocks lie at 12.5 and 17.5: 600 t at 1 and
+// 400 t at 2 make 1000 t at 1.4. At 0.5, Z 15 holds 1500 t at 0.9 and that
+// block, 1350 + 1400 t.% in 2500 t; all together 5000 t and 6150 t.%.
 TEST_F(ReportTest, ByBenchFromTheTopDown) {
     write("benches.csv",
           "PARENT,X,Y,Z,DX,DY,DZ,CU,TONNAGE\n"

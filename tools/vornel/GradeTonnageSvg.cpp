@@ -5,163 +5,61 @@
 #include <optional>
 
 #include "NumberText.h"
+#include "SvgChart.h"
 #include "SvgWriter.h"
 
 namespace vornel::cli {
 namespace {
 
-constexpr double kLeft = 110;
-constexpr double kTop = 80;
-constexpr double kPlotWidth = 720;
-constexpr double kPlotHeight = 420;
-constexpr double kBottomMargin = 70;
-constexpr double kRightLabels = 90;  // the right axis's labels and name
-constexpr double kKeyRow = 20;
+using namespace chart;
 
 // One curve alone takes the colours of its axes.
 constexpr const char* kTonnesColour = "#0072b2";
 constexpr const char* kGradeColour = "#d55e00";
 constexpr const char* kAllColour = "#222222";
 
-// A value axis from 0 to a round value above the largest, in a unit that
-// keeps its labels short.
-struct ValueAxis {
-    double factor = 1;  // values are divided by it for their labels
-    double step = 1;
-    double top = 1;  // in labelled units
-
-    double yOf(double value) const { return kTop + kPlotHeight * (1 - value / factor / top); }
-};
-
-ValueAxis valueAxis(double largest, double factor) {
-    ValueAxis a;
-    a.factor = factor;
-    const double scaled = largest > 0 ? largest / factor : 1;
-    a.step = niceStep(scaled, 5);
-    a.top = std::ceil(scaled / a.step - 1e-9) * a.step;
-    return a;
-}
-
-double tonnesFactor(double largest) {
-    return largest >= 1e6 ? 1e6 : largest >= 1e3 ? 1e3 : 1;
-}
-
-const char* tonnesUnit(double factor) {
-    return factor == 1e6 ? "Mt" : factor == 1e3 ? "kt" : "t";
-}
-
 struct Layout {
-    double low = 0;   // the first cut-off
-    double high = 1;  // the last
+    Across cutoffs;
     ValueAxis tonnes;
     ValueAxis grade;
     double width = 0;
     double height = 0;
-
-    // Halves, so that cut-offs near the ends of the doubles do not overflow;
-    // a span too small to tell its ends apart puts them in the middle.
-    double xOf(double cutoff) const {
-        const double span = high / 2 - low / 2;
-        return span > 0 ? kLeft + kPlotWidth * ((cutoff / 2 - low / 2) / span)
-                        : kLeft + kPlotWidth / 2;
-    }
-    double right() const { return kLeft + kPlotWidth; }
-    double bottom() const { return kTop + kPlotHeight; }
 };
 
 Layout layoutOf(const GradeTonnageChart& c) {
     Layout l;
     double mostTonnes = 0;
     double mostGrade = 0;
-    l.low = HUGE_VAL;
-    l.high = -HUGE_VAL;
+    double low = HUGE_VAL;
+    double high = -HUGE_VAL;
     for (const std::vector<GradeTonnageRow>& rows : c.byClass) {
         for (const GradeTonnageRow& r : rows) {
-            l.low = std::min(l.low, r.cutoff);
-            l.high = std::max(l.high, r.cutoff);
+            low = std::min(low, r.cutoff);
+            high = std::max(high, r.cutoff);
             mostTonnes = std::max(mostTonnes, r.tonnes);
             mostGrade = r.tonnes > 0 ? std::max(mostGrade, r.meanGrade) : mostGrade;
         }
     }
-    // One cut-off is drawn in the middle of a unit span.
-    if (!(l.high > l.low)) {
-        l.low = std::isfinite(l.low) ? l.low - 0.5 : 0;
-        l.high = l.low + 1;
-    }
-    l.tonnes = valueAxis(mostTonnes, tonnesFactor(mostTonnes));
+    l.cutoffs = acrossOf(low, high);
+    l.tonnes = tonnesAxis(mostTonnes);
     l.grade = valueAxis(mostGrade, 1);
     double key = 0;
     for (const std::string& name : c.names) {
         key = std::max(key, textWidth(name, 12));
     }
     key = std::max({key, textWidth("tonnes (left)", 12), textWidth("mean grade (right)", 12)});
-    l.width = std::max(kLeft + kPlotWidth + kRightLabels + 40 + key + 20,
-                       kLeft + textWidth(c.title, 18) + 20);
-    l.height = std::max(kTop + kPlotHeight + kBottomMargin,
-                        kTop + kKeyRow * static_cast<double>(c.names.size() + 3));
+    l.width = std::max(kRight + kRightLabels + 40 + key + 20, kLeft + textWidth(c.title, 18) + 20);
+    l.height =
+        std::max(kBottom + kBottomMargin, kTop + kKeyRow * static_cast<double>(c.names.size() + 3));
     return l;
 }
 
 void writeAxes(std::ostream& out, const Layout& l, const GradeTonnageChart& c) {
-    const double span = l.high - l.low;
-    const double step = niceStep(span, 8);
-    for (const double value : niceTicks(l.low, l.high, step)) {
-        const double x = l.xOf(value);
-        writeLine(out, x, kTop, x, l.bottom(), "grid");
-        writeText(out, x, l.bottom() + 18, tickText(value, step), " text-anchor=\"middle\"");
-    }
-    for (const double value : niceTicks(0, l.tonnes.top, l.tonnes.step)) {
-        const double y = l.tonnes.yOf(value * l.tonnes.factor);
-        writeLine(out, kLeft, y, l.right(), y, "grid");
-        writeText(out, kLeft - 8, y + 4, tickText(value, l.tonnes.step), " text-anchor=\"end\"");
-    }
-    for (const double value : niceTicks(0, l.grade.top, l.grade.step)) {
-        const double y = l.grade.yOf(value);
-        writeLine(out, l.right(), y, l.right() + 5, y, "tick");
-        writeText(out, l.right() + 9, y + 4, tickText(value, l.grade.step));
-    }
     const std::string unit = std::string(" (") + c.unit->name + ")";
-    writeText(out, (kLeft + l.right()) / 2, l.bottom() + 42, "cut-off " + c.element + unit,
-              " text-anchor=\"middle\" class=\"axis\"");
-    const double middle = (kTop + l.bottom()) / 2;
-    const auto sideways = [&](double x, const std::string& text) {
-        writeText(out, x, middle, text,
-                  " text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 " + px(x) + " " +
-                      px(middle) + ")\"");
-    };
-    sideways(kLeft - 62,
-             std::string("tonnes at or above the cut-off (") + tonnesUnit(l.tonnes.factor) + ")");
-    sideways(l.right() + kRightLabels - 20, "mean " + c.element + " above the cut-off" + unit);
-}
-
-// A path through the points, broken where a point is missing (no tonnes
-// left to take a mean grade of), and a circle at each point.
-struct Point {
-    double x;
-    double y;
-    std::string title;
-};
-
-void writeCurve(std::ostream& out, const char* kind, const std::string& colour,
-                const std::vector<std::optional<Point>>& points) {
-    std::string d;
-    bool joined = false;
-    for (const std::optional<Point>& p : points) {
-        if (p) {
-            const Point& q = *p;
-            d += (d.empty() ? "" : " ") + std::string(joined ? "L" : "M") + px(q.x) + " " + px(q.y);
-        }
-        joined = p.has_value();
-    }
-    out << "<path class=\"" << kind << "\" stroke=\"" << colour << "\" d=\"" << d << "\"/>\n";
-    for (const std::optional<Point>& p : points) {
-        if (p) {
-            const Point& q = *p;
-            out << "<circle class=\"" << kind << "\" cx=\"" << px(q.x) << "\" cy=\"" << px(q.y)
-                << "\" r=\"3\" fill=\"" << colour << "\"><title>" << escaped(q.title)
-                << "</title></circle>\n";
-        }
-    }
+    writePlot(out, l.cutoffs, "cut-off " + c.element + unit);
+    writeLeftAxis(out, l.tonnes,
+                  std::string("tonnes at or above the cut-off (") + tonnesUnit(l.tonnes) + ")");
+    writeRightAxis(out, l.grade, "mean " + c.element + " above the cut-off" + unit);
 }
 
 void writeCurves(std::ostream& out, const Layout& l, const GradeTonnageChart& c,
@@ -174,7 +72,7 @@ void writeCurves(std::ostream& out, const Layout& l, const GradeTonnageChart& c,
         for (const GradeTonnageRow& r : c.byClass[k]) {
             std::string at = name;
             at.append("cut-off ").append(formatNumber(r.cutoff)).append(unit).append(": ");
-            const double x = l.xOf(r.cutoff);
+            const double x = l.cutoffs.xOf(r.cutoff);
             std::string weight = at;
             weight.append(formatNumber(r.tonnes)).append(" t");
             tonnes.push_back(Point{x, l.tonnes.yOf(r.tonnes), weight});
@@ -191,17 +89,10 @@ void writeCurves(std::ostream& out, const Layout& l, const GradeTonnageChart& c,
     }
 }
 
-void writeKeyLine(std::ostream& out, double x, double y, const char* kind, const char* colour,
-                  const std::string& text) {
-    out << "<line x1=\"" << px(x) << "\" y1=\"" << px(y) << "\" x2=\"" << px(x + 22) << "\" y2=\""
-        << px(y) << "\" class=\"" << kind << "\" stroke=\"" << colour << "\"/>\n";
-    writeText(out, x + 30, y + 4, text);
-}
-
 // Which line is which, and the colour of each class.
-void writeKey(std::ostream& out, const Layout& l, const GradeTonnageChart& c,
+void writeKey(std::ostream& out, const GradeTonnageChart& c,
               const std::vector<std::string>& colours) {
-    const double x = l.right() + kRightLabels + 40;
+    const double x = kRight + kRightLabels + 40;
     const bool one = c.names.empty();
     writeKeyLine(out, x, kTop + 6, "tonnes", one ? kTonnesColour : kAllColour, "tonnes (left)");
     writeKeyLine(out, x, kTop + 6 + kKeyRow, "grade", one ? kGradeColour : kAllColour,
@@ -229,11 +120,9 @@ void writeGradeTonnageSvg(std::ostream& out, const GradeTonnageChart& chart) {
                   "path.grade,line.grade{stroke-dasharray:7 4}");
     writeText(out, kLeft, 32, c.title, " class=\"title\"");
     writeText(out, kLeft, 54, c.subtitle);
-    out << "<rect x=\"" << px(kLeft) << "\" y=\"" << px(kTop) << "\" width=\"" << px(kPlotWidth)
-        << "\" height=\"" << px(kPlotHeight) << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";
     writeAxes(out, l, c);
     writeCurves(out, l, c, colours);
-    writeKey(out, l, c, colours);
+    writeKey(out, c, colours);
     out << "</svg>\n";
 }
 
