@@ -22,7 +22,9 @@ double tonnesOf(const KrigBlockResult& b, double density) {
     return volume * density;
 }
 
-std::vector<double> weigh(const KrigBlockResult* blocks, long count, double density) {
+}  // namespace
+
+std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, double density) {
     std::vector<double> tonnes(static_cast<size_t>(count));
     bool anyTonnes = false;
     for (long i = 0; i < count; ++i) {
@@ -40,6 +42,8 @@ std::vector<double> weigh(const KrigBlockResult* blocks, long count, double dens
     }
     return tonnes;
 }
+
+namespace {
 
 // The rows of each class, block i counting in class classOf[i].
 std::vector<std::vector<GradeTonnageRow>> tally(const KrigBlockResult* blocks,
@@ -78,14 +82,6 @@ std::vector<std::vector<GradeTonnageRow>> tally(const KrigBlockResult* blocks,
     return rows;
 }
 
-// Every digit, however many: 1e63 t has 64 of them.
-std::string fixed(double value, int decimals) {
-    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, value);
-    return text;
-}
-
 // The class column's heading first, when the rows have one.
 std::vector<std::string> headingOf(const std::string& field, const std::string& element,
                                    const GradeUnit& unit) {
@@ -100,8 +96,8 @@ std::vector<std::string> headingOf(const std::string& field, const std::string& 
 }
 
 std::vector<std::string> cellsOf(const GradeTonnageRow& r) {
-    return {formatNumber(r.cutoff), std::to_string(r.blocks), fixed(r.tonnes, 0),
-            r.tonnes > 0 ? fixed(r.meanGrade, 4) : "-", fixed(r.metal, 1)};
+    return {formatNumber(r.cutoff), std::to_string(r.blocks), formatFixed(r.tonnes, 0),
+            r.tonnes > 0 ? formatFixed(r.meanGrade, 4) : "-", formatFixed(r.metal, 1)};
 }
 
 // The same cells after a first one.
@@ -120,15 +116,15 @@ std::string classOf(const std::vector<std::string>& names, size_t k) {
 std::vector<GradeTonnageRow> gradeTonnage(const KrigBlockResult* blocks, long count,
                                           const std::vector<double>& cutoffs, double density,
                                           const GradeUnit& unit) {
-    return tally(blocks, weigh(blocks, count, density), std::vector<size_t>(count), 1, cutoffs,
-                 unit)
+    return tally(blocks, blockTonnes(blocks, count, density), std::vector<size_t>(count), 1,
+                 cutoffs, unit)
         .front();
 }
 
 std::vector<std::vector<GradeTonnageRow>> gradeTonnageByClass(
     const KrigBlockResult* blocks, long count, const BlockClasses& classes,
     const std::vector<double>& cutoffs, double density, const GradeUnit& unit) {
-    const std::vector<double> tonnes = weigh(blocks, count, density);
+    const std::vector<double> tonnes = blockTonnes(blocks, count, density);
     auto rows = tally(blocks, tonnes, classes.classOf, classes.names.size(), cutoffs, unit);
     rows.push_back(tally(blocks, tonnes, std::vector<size_t>(count), 1, cutoffs, unit).front());
     return rows;

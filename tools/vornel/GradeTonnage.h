@@ -22,6 +22,12 @@ struct GradeTonnageRow {
     double metal = 0;
 };
 
+// The tonnes of each block: its volume (Block_Vol, or its box times its
+// coefficient) times `density` when density is above 0, otherwise its
+// stored tonnage (Block_CorMass). Throws Failure when a block weighs more
+// than a double holds, or the blocks weigh nothing at all.
+std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, double density);
+
 // A block's tonnes are its volume (Block_Vol, or its box times its
 // coefficient) times `density` when density is above 0, otherwise its
 // stored tonnage (Block_CorMass). Throws Failure when neither gives any.

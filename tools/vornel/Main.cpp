@@ -131,6 +131,7 @@ int run(int argc, char** argv) {
     vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
     vornel::cli::addCompareCommand(app);
+    vornel::cli::addSwathCommand(app);
     vornel::cli::addClassifyCommand(app);
     vornel::cli::addRemoveCommand(app);
     vornel::cli::addCompactCommand(app);

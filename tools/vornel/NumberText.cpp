@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -82,6 +83,13 @@ std::string formatNumber(double value, int digits) {
         }
         return s == "-0" ? "0" : s;
     }
+    return text;
+}
+
+std::string formatFixed(double value, int decimals) {
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.*f", decimals, value);
     return text;
 }
 

@@ -24,6 +24,10 @@ D_3DOT parsePoint(const std::string& text, const std::string& option, bool oneFo
 // exponent for everyday magnitudes.
 std::string formatNumber(double value, int digits = 6);
 
+// Fixed-point with that many decimals, every digit before the point however
+// many: 1e63 t has 64 of them.
+std::string formatFixed(double value, int decimals);
+
 // The shortest text that reads back as the same number, without exponent
 // for everyday magnitudes: a coordinate as the user gave it.
 std::string formatExact(double value);

@@ -1,0 +1,173 @@
+// Swaths against slice sums worked out by hand.
+#include <regex>
+
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class SwathTest : public CliTest {
+protected:
+    // Block 1 is the cell from X 0 to 10 in two halves of 500 m3, 1000 t
+    // each at a block grade of 2; blocks 2, 3 and 4 are whole, centred at
+    // X 15, 25 and 45.
+    void SetUp() override {
+        write("a.csv",
+              "BLOCKID,X,Y,Z,DX,DY,DZ,CU,TONNES\n"
+              "1,2.5,5,5,5,10,10,1.0,1000\n"
+              "1,7.5,5,5,5,10,10,3.0,1000\n"
+              "2,15,5,5,10,10,10,1.0,2000\n"
+              "3,25,5,5,10,10,10,0.5,1000\n"
+              "4,45,5,5,10,10,10,4.0,500\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    }
+};
+
+TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
+    // 20 wide: block 1 counts once in the first slice; 2000 t at 2 and
+    // 2000 t at 1 make 4000 t at 1.5.
+    const std::string wide = ok({"swath", "m.db", "--x", "20"});
+    EXPECT_EQ(linesOf(wide).at(0),
+              "Swath along X, slices 20 wide, Cu (%), tonnes from the stored tonnage, every block "
+              "with a grade:");
+    EXPECT_EQ(linesOf(wide).at(1), "  A (4 blocks)");
+    EXPECT_EQ(wordsOf(linesOf(wide).at(2)),
+              (Words{"X", "from", "X", "to", "blocks", "tonnes", "mean", "Cu", "(%)"}));
+    EXPECT_EQ(rowFor(wide, "0"), (Words{"0", "20", "2", "4000", "1.5000"}));
+    EXPECT_EQ(rowFor(wide, "20"), (Words{"20", "40", "1", "1000", "0.5000"}));
+    EXPECT_EQ(rowFor(wide, "40"), (Words{"40", "60", "1", "500", "4.0000"}));
+    EXPECT_EQ(linesOf(wide).size(), 6u);
+
+    // 5 wide: each half of block 1 in a slice of its own, block 2 on the
+    // bound at 15 in the slice above it, and the empty slices between.
+    const std::string narrow = ok({"swath", "m.db", "--x", "5", "--csv", "x5.csv"});
+    EXPECT_EQ(rowFor(narrow, "0"), (Words{"0", "5", "1", "1000", "2.0000"}));
+    EXPECT_EQ(rowFor(narrow, "5"), (Words{"5", "10", "1", "1000", "2.0000"}));
+    EXPECT_EQ(rowFor(narrow, "10"), (Words{"10", "15", "0", "0", "-"}));
+    EXPECT_EQ(rowFor(narrow, "15"), (Words{"15", "20", "1", "2000", "1.0000"}));
+    EXPECT_EQ(rowFor(narrow, "45"), (Words{"45", "50", "1", "500", "4.0000"}));
+    const CsvTable csv = readCsv(path("x5.csv"));
+    EXPECT_EQ(csv.header, (Words{"X from", "X to", "blocks", "tonnes", "mean Cu (%)"}));
+    ASSERT_EQ(csv.rows.size(), 10u);
+    EXPECT_EQ(csv.rows[2], (Words{"10", "15", "0", "0", ""}));
+    EXPECT_EQ(csv.rows[5], (Words{"25", "30", "1", "1000", "0.5"}));
+
+    // A centre is in the slice whose bounds, k x WIDTH in doubles, hold it,
+    // though the quotient rounds the other way: 2.5 / w is
+    // 10.999999999999998 where 11 w is 2.5 (the first slice), and 15 / v is
+    // 17 where 17 v is 15.000000000000002.
+    const auto rowEnding = [](const std::string& table, const std::string& to) {
+        for (const std::string& line : linesOf(table)) {
+            if (wordsOf(line).size() > 1 && wordsOf(line)[1] == to) {
+                return wordsOf(line);
+            }
+        }
+        return Words{};
+    };
+    const std::string w = ok({"swath", "m.db", "--x", "0.2272727272727273"});
+    EXPECT_EQ(wordsOf(linesOf(w).at(3)),
+              (Words{"2.5", "2.7272727272727275", "1", "1000", "2.0000"}));
+    const std::string v = ok({"swath", "m.db", "--x", "0.8823529411764707"});
+    EXPECT_EQ(rowEnding(v, "15.000000000000002").at(3), "2000") << v;
+    EXPECT_EQ(rowFor(v, "15.000000000000002").at(2), "0") << v;
+
+    // Along Y and Z every centre lies in one slice: 8500 t.% in 5500 t.
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--z", "100"}), "0"),
+              (Words{"0", "100", "4", "5500", "1.5455"}));
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--y", "7"}), "0"),
+              (Words{"0", "7", "4", "5500", "1.5455"}));
+
+    // At or above 1.5, blocks 1 and 4 alone; by volume at 3 t/m3, each
+    // half of block 1 weighs 1500 t.
+    const std::string rich = ok({"swath", "m.db", "--x", "20", "--cutoff", "1.5"});
+    EXPECT_TRUE(contains(linesOf(rich).at(0), "blocks at or above 1.5:")) << rich;
+    EXPECT_EQ(rowFor(rich, "0"), (Words{"0", "20", "1", "2000", "2.0000"}));
+    EXPECT_EQ(rowFor(rich, "20"), (Words{"20", "40", "0", "0", "-"}));
+    const std::string heavy = ok({"swath", "m.db", "--x", "5", "--density", "3"});
+    EXPECT_EQ(rowFor(heavy, "5"), (Words{"5", "10", "1", "1500", "2.0000"}));
+    EXPECT_EQ(rowFor(heavy, "15"), (Words{"15", "20", "1", "3000", "1.0000"}));
+
+    // A block without a grade is left out; the SQL condition picks blocks.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 4;");
+    const std::string graded = ok({"swath", "m.db", "--x", "20", "--where", "Krig_BlockID > 1"});
+    EXPECT_EQ(rowFor(graded, "0"), (Words{"0", "20", "1", "2000", "1.0000"}));
+    EXPECT_EQ(rowFor(graded, "40"), Words{});
+}
+
+TEST_F(SwathTest, TwoRunsSideBySide) {
+    // B is A re-estimated at twice the grade, less block 3, in another
+    // database.
+    ok({"import", "b.db", "a.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    sqliteShell(path("b.db"),
+                "UPDATE A SET Krig_OutAttr = 2 * Krig_OutAttr; DELETE FROM A WHERE "
+                "Krig_BlockID = 3;");
+    const std::string both = ok({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db",
+                                 "--csv", "both.csv", "--svg", "both.svg"});
+    EXPECT_EQ(linesOf(both).at(1), "  1  A of m.db (4 blocks)");
+    EXPECT_EQ(linesOf(both).at(2), "  2  A of b.db (3 blocks)");
+    EXPECT_EQ(rowFor(both, "0"), (Words{"0", "20", "2", "4000", "1.5000", "2", "4000", "3.0000"}));
+    EXPECT_EQ(rowFor(both, "20"), (Words{"20", "40", "1", "1000", "0.5000", "0", "0", "-"}));
+    const CsvTable csv = readCsv(path("both.csv"));
+    EXPECT_EQ(csv.header.at(2), "blocks in A of m.db");
+    EXPECT_EQ(csv.header.at(7), "mean Cu (%) in A of b.db");
+    EXPECT_EQ(csv.rows.at(2), (Words{"40", "60", "1", "500", "4", "1", "500", "8"}));
+
+    // The drawing: a bar for each run's slice, a point for each mean, with
+    // what they stand for; the points evenly spaced across, grades to
+    // scale.
+    const std::string svg = readFile(path("both.svg"));
+    EXPECT_TRUE(contains(svg, "<title>A of m.db, X 0 to 20: 4000 t in 2 blocks</title>"));
+    EXPECT_TRUE(contains(svg, "<title>A of b.db, X 40 to 60: 500 t in 1 block</title>"));
+    const std::vector<SvgPoint> first = svgPoints(svg, "grade");
+    ASSERT_EQ(first.size(), 5u);
+    EXPECT_EQ(first[0].title, "A of m.db, X 0 to 20: mean 1.5 %");
+    EXPECT_EQ(first[3].title, "A of b.db, X 0 to 20: mean 3 %");
+    EXPECT_NEAR(first[1].x - first[0].x, first[2].x - first[1].x, 0.02);
+    EXPECT_NEAR(first[3].x, first[0].x, 0.02);
+    // A slice's mean lies at its middle, where the second run's bar starts.
+    const std::smatch bar = [&] {
+        std::smatch m;
+        std::regex_search(
+            svg, m,
+            std::regex("<rect class=\"tonnes\" x=\"([0-9.]+)\"[^>]*><title>A of b.db, X 0 "
+                       "to 20"));
+        return m;
+    }();
+    ASSERT_EQ(bar.size(), 2u);
+    EXPECT_NEAR(first[0].x, std::stod(bar[1]), 0.02);
+    // Means 1.5, 0.5 and 4: heights in proportion.
+    EXPECT_NEAR((first[0].y - first[1].y) / (1.5 - 0.5), (first[1].y - first[2].y) / (0.5 - 4),
+                0.05);
+
+    // Runs of two elements are not set side by side.
+    sqliteShell(path("b.db"), "UPDATE KrigBlock_Param SET Mine_Element = 'Au';");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db"}),
+                      "A of m.db estimates Cu (%), A of b.db Au (%): set runs of one element and "
+                      "unit side by side");
+}
+
+TEST_F(SwathTest, WrongSlicesAreRefused) {
+    EXPECT_USAGE_ERROR(vornel({"swath", "m.db"}), "give one of --x, --y or --z");
+    EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "5", "--z", "5"}),
+                       "give one of --x, --y or --z");
+    EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "0"}), "'0' is not a number above 0");
+    EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "5", "--with-db", "m.db"}),
+                       "--with-db and --with-where go with --with");
+    // From 2.5 to 45 is slices 581 to 10465 at 0.0043 wide, and 588 to
+    // 10588, one too many, at 0.00425.
+    EXPECT_EQ(linesOf(ok({"swath", "m.db", "--x", "0.0043", "--cutoff", "5"})).size(), 3u);
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "0.00425"}),
+                      "slices 0.00425 wide along X from 2.5 to 45 would be more than 10000; give "
+                      "a wider slice");
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocZ = 1e999 WHERE Krig_BlockID = 3;");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--z", "10"}),
+                      "block 3 has no Z to put it in a slice by");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "5", "--csv", "m.db"}),
+                      "database being read");
+}
+
+}  // namespace
+}  // namespace vornel::test

@@ -1,0 +1,99 @@
+#include "Swath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "Box.h"
+#include "Failure.h"
+#include "GradeTonnage.h"
+#include "NumberText.h"
+#include "RecordFields.h"
+
+namespace vornel::cli {
+namespace {
+
+const char* const kAxisNames[] = {"X", "Y", "Z"};
+
+// Refuses slices too many or too far out to number exactly, before any is
+// numbered.
+void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan) {
+    double low = HUGE_VAL;
+    double high = -HUGE_VAL;
+    for (long i = 0; i < count; ++i) {
+        forEachPiece(blocks[i], [&](const Box& piece, double) {
+            const double c = axis(piece.centre, plan.axis);
+            if (!std::isfinite(c)) {
+                throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " has no " +
+                              kAxisNames[plan.axis] + " to put it in a slice by");
+            }
+            low = std::min(low, c);
+            high = std::max(high, c);
+        });
+    }
+    if (count == 0) {
+        return;
+    }
+    const double first = std::floor(low / plan.width);
+    const double last = std::floor(high / plan.width);
+    if (!(std::fabs(first) < kFarthestSlice && std::fabs(last) < kFarthestSlice &&
+          last - first < kMostSlices)) {
+        throw Failure(std::string("slices ") + formatExact(plan.width) + " wide along " +
+                      kAxisNames[plan.axis] + " from " + formatExact(low) + " to " +
+                      formatExact(high) + " would be more than " + formatNumber(kMostSlices) +
+                      "; give a wider slice");
+    }
+}
+
+}  // namespace
+
+long sliceOf(double coordinate, double width) {
+    auto k = static_cast<long>(std::floor(coordinate / width));
+    // The quotient is rounded; the bounds as they are computed decide.
+    if (static_cast<double>(k) * width > coordinate) {
+        --k;
+    } else if (static_cast<double>(k + 1) * width <= coordinate) {
+        ++k;
+    }
+    return k;
+}
+
+std::pair<long, long> sliceRange(const std::vector<Swath>& swaths) {
+    long first = 0;
+    long last = -1;
+    for (const Swath& s : swaths) {
+        if (!s.empty()) {
+            first = last < first ? s.begin()->first : std::min(first, s.begin()->first);
+            last = std::max(last, s.rbegin()->first);
+        }
+    }
+    return {first, last};
+}
+
+Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
+              const SwathPlan& plan) {
+    checkSpan(blocks, count, plan);
+    const std::vector<double> tonnes = blockTonnes(blocks, count, plan.density);
+    Swath swath;
+    std::vector<long> slices;
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        if (ungraded.has(b) || (!plan.allGrades && !(b.Krig_OutAttr >= plan.cutoff))) {
+            continue;
+        }
+        slices.clear();
+        forEachPiece(b, [&](const Box& piece, double share) {
+            const long k = sliceOf(axis(piece.centre, plan.axis), plan.width);
+            SwathSlice& slice = swath[k];
+            slice.tonnes += tonnes[i] * share;
+            slice.gradeTonnes += tonnes[i] * share * b.Krig_OutAttr;
+            if (std::find(slices.begin(), slices.end(), k) == slices.end()) {
+                slices.push_back(k);
+                ++slice.blocks;
+            }
+        });
+    }
+    return swath;
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,275 @@
+// vornel swath: the tonnes and mean grade of a run in slices along an axis,
+// beside another run's.
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "Commands.h"
+#include "CsvWriter.h"
+#include "Failure.h"
+#include "ModelDatabase.h"
+#include "NumberText.h"
+#include "OptionChecks.h"
+#include "OutputFile.h"
+#include "SwathSvg.h"
+#include "TextTable.h"
+
+namespace vornel::cli {
+namespace {
+
+struct SwathOptions {
+    std::string db;
+    std::string table;
+    double width[3] = {0, 0, 0};
+    double cutoff = 0;
+    double density = 0;
+    std::string where;
+    std::string with;
+    std::string withDb;
+    std::string withWhere;
+    std::string csv;
+    std::string svg;
+};
+
+const char* const kFooter = R"(
+The blocks are cut into slices of one width along X, Y or Z: slice k holds
+the centres from k x WIDTH up to (k + 1) x WIDTH. A block with sub-blocks
+puts each in the slice of its centre, with its share of the block's tonnes
+by volume; a block counts in each slice it has ground in. For each slice
+the table gives the blocks, their tonnes and their tonnage-weighted mean
+grade, from the first slice with blocks to the last (empty ones too).
+Blocks without a grade are left out, and with --cutoff those below it.
+Tonnes are the stored tonnage, or with --density volume x density, as
+report weighs them. With --with, a second run (of the same element and
+unit, perhaps in another database: --with-db) is set beside the first,
+slice by slice: another kriging plan, or last year's model. --csv writes
+the rows with every digit, the mean grade empty where a slice holds no
+tonnes; --svg draws each run's mean grade as a line over its tonnes as bars.
+
+Examples:
+  vornel swath demo.db --x 50 --svg swath-x.svg
+  vornel swath demo.db --table CU_OK --with CU_ID2 --z 20 --cutoff 0.3 --csv z.csv
+)";
+
+const char* const kAxisNames[] = {"X", "Y", "Z"};
+
+struct SwathRun {
+    std::string label;
+    std::optional<KrigBlockParam> run;
+    long blocks = 0;
+    Swath swath;
+};
+
+SwathRun readRun(const std::string& db, const std::string& table, const std::string& where,
+                 const SwathPlan& plan) {
+    CVornelMng mng;
+    openModel(mng, db);
+    SwathRun r;
+    r.label = resultTable(mng, db, table);
+    const UngradedBlocks ungraded(mng, r.label);
+    KrigBlockResult* blocks = nullptr;
+    r.blocks = readBlocks(mng, r.label, where, &blocks);
+    r.run = runOfBlocks(mng, r.label, blocks, r.blocks);
+    r.swath = swathOf(blocks, r.blocks, ungraded, plan);
+    return r;
+}
+
+std::string estimateOf(const SwathRun& r) {
+    return r.run ? std::string(r.run->Mine_Element) + " (" +
+                       gradeUnitOfCode(r.run->OreAttr_Unit).name + ")"
+                 : std::string("grade (%)");
+}
+
+SwathPlan planOf(const SwathOptions& o, const std::vector<CLI::Option*>& axes,
+                 const CLI::Option* cutoff) {
+    SwathPlan plan;
+    int given = 0;
+    for (int a = 0; a < 3; ++a) {
+        if (axes[static_cast<size_t>(a)]->count() > 0) {
+            plan.axis = a;
+            ++given;
+        }
+    }
+    if (given != 1) {
+        throw UsageError("give one of --x, --y or --z: the width of the slices along that axis");
+    }
+    plan.width = o.width[plan.axis];
+    plan.allGrades = cutoff->count() == 0;
+    plan.cutoff = o.cutoff;
+    plan.density = o.density;
+    return plan;
+}
+
+// Two runs' columns are told apart by their run's number in the table and
+// by its name in the list.
+std::vector<std::string> headingOf(const SwathPlan& plan, const std::vector<SwathRun>& runs,
+                                   const std::string& grade, bool numbered) {
+    const std::string axis = kAxisNames[plan.axis];
+    std::vector<std::string> heading = {axis + " from", axis + " to"};
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const std::string in = runs.size() == 1 ? ""
+                               : numbered       ? " " + std::to_string(r + 1)
+                                                : " in " + runs[r].label;
+        std::string mean = "mean ";
+        mean.append(grade).append(in);
+        heading.insert(heading.end(), {"blocks" + in, "tonnes" + in, mean});
+    }
+    return heading;
+}
+
+// Slices from the first any run has to the last, each run's or an empty
+// one.
+template <typename Row>
+void forEachSlice(const std::vector<Swath>& swaths, Row row) {
+    const auto [first, last] = sliceRange(swaths);
+    for (long k = first; k <= last; ++k) {
+        std::vector<SwathSlice> slices(swaths.size());
+        std::transform(swaths.begin(), swaths.end(), slices.begin(), [k](const Swath& s) {
+            const auto found = s.find(k);
+            return found == s.end() ? SwathSlice{} : found->second;
+        });
+        row(k, slices);
+    }
+}
+
+void printSwath(std::ostream& out, const SwathPlan& plan, const std::vector<SwathRun>& runs,
+                const std::vector<Swath>& swaths, const std::string& grade) {
+    TextTable table;
+    table.add(headingOf(plan, runs, grade, true));
+    forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
+        std::vector<std::string> cells = {formatExact(static_cast<double>(k) * plan.width),
+                                          formatExact(static_cast<double>(k + 1) * plan.width)};
+        for (const SwathSlice& s : slices) {
+            cells.insert(cells.end(), {std::to_string(s.blocks), formatFixed(s.tonnes, 0),
+                                       s.tonnes > 0 ? formatFixed(s.meanGrade(), 4) : "-"});
+        }
+        table.add(cells);
+    });
+    table.print(out);
+}
+
+void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<SwathRun>& runs,
+                   const std::vector<Swath>& swaths, const std::string& grade) {
+    CsvWriter csv(out);
+    csv.header(headingOf(plan, runs, grade, false));
+    forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
+        csv.number(static_cast<double>(k) * plan.width)
+            .number(static_cast<double>(k + 1) * plan.width);
+        for (const SwathSlice& s : slices) {
+            csv.integer(s.blocks).number(s.tonnes);
+            if (s.tonnes > 0) {
+                csv.number(s.meanGrade());
+            } else {
+                csv.text("");
+            }
+        }
+        csv.endRow();
+    });
+}
+
+void runSwath(const SwathOptions& o, const SwathPlan& plan) {
+    refuseOutputClash(o.svg, o.csv, o.db);
+    if (!o.withDb.empty()) {
+        refuseOutputClash(o.svg, o.csv, o.withDb);
+    }
+    if (o.with.empty() && !(o.withDb.empty() && o.withWhere.empty())) {
+        throw UsageError("--with-db and --with-where go with --with, the second run's table");
+    }
+    std::optional<OutputFile> csvFile;
+    std::optional<OutputFile> svgFile;
+    if (!o.csv.empty()) {
+        csvFile.emplace(o.csv);
+    }
+    if (!o.svg.empty()) {
+        svgFile.emplace(o.svg);
+    }
+    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan)};
+    if (!o.with.empty()) {
+        runs.push_back(readRun(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, plan));
+        if (runs[0].label == runs[1].label) {
+            runs[0].label += " of " + o.db;
+            runs[1].label += " of " + (o.withDb.empty() ? o.db : o.withDb);
+        }
+        if (estimateOf(runs[0]) != estimateOf(runs[1])) {
+            throw Failure(runs[0].label + " estimates " + estimateOf(runs[0]) + ", " +
+                          runs[1].label + " " + estimateOf(runs[1]) +
+                          ": set runs of one element and unit side by side");
+        }
+    }
+    const std::string axis = kAxisNames[plan.axis];
+    const std::string grade = estimateOf(runs[0]);
+    const std::string tonnes =
+        plan.density > 0 ? "volume x density " + formatNumber(plan.density) : "the stored tonnage";
+    const std::string which = plan.allGrades ? "every block with a grade"
+                                             : "blocks at or above " + formatNumber(plan.cutoff);
+    std::string names = runs[0].label;
+    for (size_t r = 1; r < runs.size(); ++r) {
+        names += " and " + runs[r].label;
+    }
+    // The text goes where it does not mix with output on standard output.
+    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
+    out << "Swath along " << axis << ", slices " << formatExact(plan.width) << " wide, " << grade
+        << ", tonnes from " << tonnes << ", " << which << ":\n";
+    for (size_t r = 0; r < runs.size(); ++r) {
+        out << "  " << (runs.size() > 1 ? std::to_string(r + 1) + "  " : std::string())
+            << runs[r].label << " (" << runs[r].blocks
+            << (runs[r].blocks == 1 ? " block" : " blocks") << ")\n";
+    }
+    std::vector<Swath> swaths(runs.size());
+    std::transform(runs.begin(), runs.end(), swaths.begin(),
+                   [](const SwathRun& r) { return r.swath; });
+    printSwath(out, plan, runs, swaths, grade);
+    if (csvFile) {
+        writeSwathCsv(csvFile->stream(), plan, runs, swaths, grade);
+        csvFile->commit();
+    }
+    if (svgFile) {
+        SwathChart chart;
+        chart.title = "Swath of " + names + " along " + axis;
+        chart.subtitle = grade + "; tonnes from " + tonnes + "; " + which;
+        chart.axis = axis;
+        chart.width = plan.width;
+        chart.element = runs[0].run ? std::string(runs[0].run->Mine_Element) : "grade";
+        chart.unit = &gradeUnitOfCode(runs[0].run ? runs[0].run->OreAttr_Unit : 0);
+        for (const SwathRun& r : runs) {
+            chart.names.push_back(r.label);
+        }
+        chart.swaths = swaths;
+        writeSwathSvg(svgFile->stream(), chart);
+        svgFile->commit();
+    }
+}
+
+}  // namespace
+
+void addSwathCommand(CLI::App& app) {
+    auto o = std::make_shared<SwathOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "swath", "Tonnes and mean grade in slices along X, Y or Z, of one run or two side by side");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table (may be left out when the database holds one)");
+    std::vector<CLI::Option*> axes;
+    for (int a = 0; a < 3; ++a) {
+        const char* const options[] = {"--x", "--y", "--z"};
+        axes.push_back(cmd->add_option(options[a], o->width[a],
+                                       std::string("Slices of this width along ") + kAxisNames[a])
+                           ->check(numberAboveZero()));
+    }
+    CLI::Option* cutoff =
+        cmd->add_option("--cutoff", o->cutoff, "Only the blocks at or above this grade")
+            ->check(finiteNumber());
+    addDensityOption(cmd, o->density);
+    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    cmd->add_option("--with", o->with, "Block table of a second run to set beside the first");
+    cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
+    cmd->add_option("--with-where", o->withWhere,
+                    "SQL condition selecting the second run's blocks");
+    cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
+    cmd->add_option("--svg", o->svg, "The swath drawn as SVG (\"-\" for standard output)");
+    cmd->footer(kFooter);
+    cmd->callback([o, axes, cutoff] { runSwath(*o, planOf(*o, axes, cutoff)); });
+}
+
+}  // namespace vornel::cli
