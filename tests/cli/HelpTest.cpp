@@ -25,6 +25,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"compare", {"--with", "--with-db", "--with-where", "--cutoffs", "correlation"}},
         {"swath", {"--x", "--y", "--z", "--cutoff", "--with", "--svg", "(k + 1) x WIDTH"}},
         {"classify", {"--rule", "--others", "--where", "--check", "first", "Srch_Degr"}},
+        {"regularize", {"--size", "--into", "--origin", "metal are kept", "most tonnes"}},
         {"remove", {"--table", "--run", "--yes", "compact"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},

@@ -22,6 +22,8 @@ public:
     }
     OwnedBlocks(const OwnedBlocks&) = delete;
     OwnedBlocks& operator=(const OwnedBlocks&) = delete;
+    // The moved-from list is left empty, its arrays the new one's.
+    OwnedBlocks(OwnedBlocks&&) noexcept = default;
 
     // A new block at the end, zeroed, with room for `subBlocks` sub-blocks.
     Block& add(int subBlocks) {

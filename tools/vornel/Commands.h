@@ -15,6 +15,7 @@ void addReportCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
 void addClassifyCommand(CLI::App& app);
 void addSwathCommand(CLI::App& app);
+void addRegularizeCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);
 void addRemoveCommand(CLI::App& app);
 void addCompactCommand(CLI::App& app);

@@ -124,18 +124,6 @@ void checkNewTableName(const std::string& name, const std::string& what) {
     }
 }
 
-void refuseExisting(CVornelMng& mng, const ImportOptions& o) {
-    if (tableExists(mng, o.table)) {
-        throw Failure(o.db + ": a table named '" + o.table +
-                      "' exists already; import into a new table");
-    }
-    if (const auto run = runOfTable(mng, o.table)) {
-        throw Failure(o.db + ": the catalog already lists a run (MineID " +
-                      std::to_string(run->MineID) + ") with table '" + o.table +
-                      "'; import into a new table");
-    }
-}
-
 ModelFileOptions fileOptions(const ImportOptions& o) {
     ModelFileOptions f;
     f.element = o.element;
@@ -185,7 +173,7 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
     // Creating a table replaces one of that name: one of the catalog's, or
     // one that another import made while this one read its file. Only a
     // check under the write lock keeps them.
-    refuseExisting(mng, o);
+    refuseExistingTable(mng, o.db, o.table, "import");
     if (o.voids) {
         check(mng, mng.createBlockVoidTbl(o.table), o.db);
         VoidList voids;
@@ -285,7 +273,7 @@ void runImport(const ImportOptions& o) {
     if (!fresh) {
         openModel(mng, o.db);
         // Refused before a long read; writeRun checks again under the lock.
-        refuseExisting(mng, o);
+        refuseExistingTable(mng, o.db, o.table, "import");
     }
     BlockList blocks;
     const ModelFileReport report = readModelFile(o.file, options, blocks);

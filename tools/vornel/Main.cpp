@@ -133,6 +133,7 @@ int run(int argc, char** argv) {
     vornel::cli::addCompareCommand(app);
     vornel::cli::addSwathCommand(app);
     vornel::cli::addClassifyCommand(app);
+    vornel::cli::addRegularizeCommand(app);
     vornel::cli::addRemoveCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);

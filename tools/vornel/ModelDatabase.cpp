@@ -294,6 +294,19 @@ std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& tab
     return runs[0];
 }
 
+void refuseExistingTable(CVornelMng& mng, const std::string& path, const std::string& table,
+                         const std::string& verb) {
+    if (tableExists(mng, table)) {
+        throw Failure(path + ": a table named '" + table + "' exists already; " + verb +
+                      " into a new table");
+    }
+    if (const auto run = runOfTable(mng, table)) {
+        throw Failure(path + ": the catalog already lists a run (MineID " +
+                      std::to_string(run->MineID) + ") with table '" + table + "'; " + verb +
+                      " into a new table");
+    }
+}
+
 void checkNewName(const std::string& name, const std::string& what) {
     bool ok = !name.empty() && name.size() <= kLongestName &&
               std::isalpha(static_cast<unsigned char>(name[0])) != 0;

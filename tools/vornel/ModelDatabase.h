@@ -83,6 +83,12 @@ std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& ta
 // The catalog's row for the (first) run stored in a table, if any.
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table);
 
+// Throws Failure when the open database at `path` has a table of that name,
+// or its catalog a run in one: the command (`verb`, "import") is to write
+// into a new table.
+void refuseExistingTable(CVornelMng& mng, const std::string& path, const std::string& table,
+                         const std::string& verb);
+
 // Throws unless `name` can name a new table: a letter, then letters, digits
 // or underscores, 19 characters at most (what the catalog keeps).
 void checkNewName(const std::string& name, const std::string& what);

@@ -1,0 +1,147 @@
+// Regularized runs against cell sums worked out by hand.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class RegularizeTest : public CliTest {
+protected:
+    // Along X, 10 m high and deep: block 1 from 0 to 10 in two halves of
+    // 1000 t each (grade 2, variance 0.3 by volume), block 2 from 10 to 20
+    // (2500 t at 1), block 3 from 20 to 30 (1000 t at 0.5), block 4 from 40
+    // to 50 (500 t at 4): 6000 t holding 9000 t.%.
+    void SetUp() override {
+        write("a.csv",
+              "BLOCKID,X,Y,Z,DX,DY,DZ,CU,KVAR,CLASS,TONNES,PASS\n"
+              "1,2.5,5,5,5,10,10,1.0,0.2,Measured,1000,1\n"
+              "1,7.5,5,5,5,10,10,3.0,0.4,Measured,1000,1\n"
+              "2,15,5,5,10,10,10,1.0,0.5,Indicated,2500,2\n"
+              "3,25,5,5,10,10,10,0.5,0.9,Inferred,1000,3\n"
+              "4,45,5,5,10,10,10,4.0,0.1,Inferred,500,3\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
+    }
+
+    // The regularized table's blocks, in the columns export gives.
+    CsvTable cells(const std::string& table) {
+        ok({"export", "m.db", "-t", table, "-o", table + ".csv"});
+        return readCsv(path(table + ".csv"));
+    }
+};
+
+TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
+    const std::string said =
+        ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--into", "SMU"});
+    EXPECT_EQ(linesOf(said).at(0),
+              "Regularized A into SMU (run 2) in m.db: cells of 20 x 10 x 10 from (0, 0, 0)");
+    EXPECT_EQ(lineStarting(said, "blocks"), "  blocks         4 (5 pieces) -> 3 cells");
+    EXPECT_EQ(lineStarting(said, "tonnes"), "  tonnes         6000 -> 6000");
+    EXPECT_EQ(lineStarting(said, "metal"), "  metal (t)      90.0 -> 90.0");
+    // From 0 to 20, blocks 1 and 2: 4500 t holding 6500 t.%, Indicated by
+    // block 2's greater tonnes; 20 to 40 half filled by block 3; 40 to 60
+    // by block 4.
+    const CsvTable c = cells("SMU");
+    ASSERT_EQ(c.rows.size(), 3u);
+    const auto row = [&](size_t r, const Words& columns) {
+        Words values;
+        for (const std::string& column : columns) {
+            values.push_back(c.at(r, column));
+        }
+        return values;
+    };
+    const Words box = {"X", "Y", "Z", "DX", "DY", "DZ", "COEF", "SUBBLOCKS", "VOLUME", "BOUND"};
+    // Full, but on the boundary as split block 1 is.
+    EXPECT_EQ(row(0, box), (Words{"10", "5", "5", "20", "10", "10", "1", "0", "2000", "1"}));
+    EXPECT_EQ(row(1, box), (Words{"30", "5", "5", "20", "10", "10", "0.5", "0", "1000", "1"}));
+    EXPECT_EQ(row(2, box), (Words{"50", "5", "5", "20", "10", "10", "0.5", "0", "1000", "1"}));
+    EXPECT_DOUBLE_EQ(c.number(0, "Cu"), 6500.0 / 4500);
+    EXPECT_EQ(row(0, {"TONNAGE", "CATEGORY", "PASS"}), (Words{"4500", "Indicated", "2"}));
+    // Variance by volume: 1000 m3 at 0.3 and 1000 at 0.5.
+    EXPECT_DOUBLE_EQ(c.number(0, "VARIANCE"), 0.4);
+    EXPECT_EQ(row(2, {"Cu", "VARIANCE", "TONNAGE", "CATEGORY"}),
+              (Words{"4", "0.1", "500", "Inferred"}));
+    // The catalog's new run: the element and unit of the old, and its grid.
+    const std::string info = ok({"info", "m.db"});
+    EXPECT_TRUE(contains(info, "Run 2: table SMU, element Cu (%)")) << info;
+    EXPECT_TRUE(contains(info, "regularized from A into cells of 20 x 10 x 10")) << info;
+
+    // Cells off the blocks' grid split them by volume: from 5 to 15, block
+    // 1's second half and half of block 2, 1000 + 1250 t holding 2000 +
+    // 1250 t.%; from 15 to 25, 1250 t at 1 and 500 at 0.5.
+    ok({"regularize", "m.db", "-t", "A", "--size", "10", "--origin", "5,0,0", "--into", "OFF"});
+    const CsvTable off = cells("OFF");
+    ASSERT_EQ(off.rows.size(), 6u);
+    EXPECT_EQ(off.at(0, "X") + " " + off.at(0, "COEF") + " " + off.at(0, "TONNAGE"), "0 0.5 1000");
+    EXPECT_EQ(off.at(1, "X") + " " + off.at(1, "COEF") + " " + off.at(1, "TONNAGE"), "10 1 2250");
+    EXPECT_DOUBLE_EQ(off.number(1, "Cu"), 3250.0 / 2250);
+    EXPECT_DOUBLE_EQ(off.number(1, "VARIANCE"), 0.4);
+    EXPECT_EQ(off.at(1, "CATEGORY"), "Indicated");
+    EXPECT_DOUBLE_EQ(off.number(2, "Cu"), 1500.0 / 1750);
+    EXPECT_EQ(off.at(2, "TONNAGE"), "1750");
+    // Block 2 brings more than block 3, which comes after it.
+    EXPECT_EQ(off.at(2, "CATEGORY") + " " + off.at(2, "PASS"), "Indicated 2");
+    EXPECT_EQ(off.at(4, "X") + " " + off.at(4, "TONNAGE") + " " + off.at(5, "TONNAGE"),
+              "40 250 250");
+    // Cells 40 / 11 wide: the one that ends where block 4 starts (11 times
+    // 3.6363636363636367 is 40, though 40 divided by it is 10.99...) holds
+    // none of it, and is no block.
+    ok({"regularize", "m.db", "-t", "A", "--size", "3.6363636363636367,10,10", "--into", "THIN"});
+    const CsvTable thin = cells("THIN");
+    for (size_t r = 0; r < thin.rows.size(); ++r) {
+        EXPECT_GT(thin.number(r, "COEF"), 0) << thin.at(r, "X");
+    }
+    // The whole grade-tonnage curve at 0 is kept.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "OFF", "--cutoffs", "0"}), "0"),
+              (Words{"0", "6", "6000", "1.5000", "90.0"}));
+}
+
+TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {
+    // Block 4 half in the model brings half its box; block 3 without a
+    // grade is left out, cell and all. Block 2, all ore, now weighs 2000 t
+    // as block 1 does, which comes first and gives the cell its class.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Block_Coef = 0.5 WHERE Krig_BlockID = 4;"
+                "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Block_CorMass = 2000, Ore_Propro = 1, Block_OreMass = 2000 "
+                "WHERE Krig_BlockID = 2;");
+    const std::string said = ok({"regularize", "m.db", "--size", "20,10,10", "--into", "SMU"});
+    EXPECT_EQ(lineStarting(said, "blocks"),
+              "  blocks         4 (4 pieces, 1 without a grade left out) -> 2 cells");
+    EXPECT_EQ(lineStarting(said, "tonnes"), "  tonnes         4500 -> 4500");
+    const CsvTable c = cells("SMU");
+    ASSERT_EQ(c.rows.size(), 2u);
+    EXPECT_EQ(c.at(0, "CATEGORY"), "Measured");
+    EXPECT_EQ(c.at(1, "X") + " " + c.at(1, "COEF") + " " + c.at(1, "VOLUME"), "50 0.25 500");
+    // Cells from -5 to 15: block 1 and half of block 2, 1000 t of ore in
+    // 3000 t.
+    ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--origin", "15,0,0", "--into",
+        "ORE"});
+    EXPECT_EQ(sqliteShell(path("m.db"),
+                          "SELECT Krig_PntLocX, round(Ore_Propro, 6), Block_OreMass FROM ORE "
+                          "ORDER BY Krig_BlockID LIMIT 2;"),
+              "5.0|0.333333|1000.0\n25.0|1.0|1000.0\n");
+}
+
+TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
+    const std::string before = readFile(path("m.db"));
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "20", "--into", "A"}),
+                      "m.db: a table named 'A' exists already; regularize into a new table");
+    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20", "--into", "1A"}),
+                       "--into '1A': use a letter");
+    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,0,10", "--into", "B"}),
+                       "--size: sizes must be above 0");
+    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,10", "--into", "B"}), "--size");
+    // 0.5 m cells would take 20 x 20 x 20 of them to a whole block (4000 to
+    // a half of block 1).
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "0.5", "--into", "B"}),
+                      "block 2 would spread over more than 4096 cells; give larger cells");
+    EXPECT_FAILS_WITH(
+        vornel({"regularize", "m.db", "--size", "20", "--into", "B", "--where", "MineID = 9"}),
+        "A: no block with a grade to regularize");
+    EXPECT_EQ(readFile(path("m.db")), before);
+}
+
+}  // namespace
+}  // namespace vornel::test

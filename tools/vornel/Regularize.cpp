@@ -1,0 +1,168 @@
+#include "Regularize.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "Failure.h"
+#include "GradeTonnage.h"
+#include "NumberText.h"
+#include "RecordFields.h"
+
+namespace vornel::cli {
+namespace {
+
+using CellIndex = std::array<long, 3>;  // z, y, x: the order cells are listed in
+
+// What a cell gathers.
+struct Cell {
+    double volume = 0;
+    double tonnes = 0;
+    double gradeTonnes = 0;
+    double varianceVolume = 0;
+    double oreTonnes = 0;
+    bool bound = false;
+    // The block with the most tonnes here so far, and the one adding now.
+    long best = -1;
+    double bestTonnes = 0;
+    long adding = -1;
+    double addingTonnes = 0;
+
+    void settle() {
+        if (adding >= 0 && addingTonnes > bestTonnes) {
+            best = adding;
+            bestTonnes = addingTonnes;
+        }
+    }
+};
+
+// The cells a span [low, high) overlaps along one axis, as indices from
+// first to last.
+std::pair<long, long> cellSpan(double low, double high, double origin, double size) {
+    const double first = std::floor((low - origin) / size);
+    const double last = std::ceil((high - origin) / size) - 1;
+    if (!(std::fabs(first) < 1e15 && std::fabs(last) < 1e15)) {
+        throw Failure("a block lies too far from the grid's origin for cells of " +
+                      formatNumber(size));
+    }
+    return {static_cast<long>(first), std::max(static_cast<long>(first), static_cast<long>(last))};
+}
+
+double overlap(double low, double high, double cellLow, double cellHigh) {
+    return std::max(0.0, std::min(high, cellHigh) - std::max(low, cellLow));
+}
+
+class Gatherer {
+public:
+    explicit Gatherer(const RegularGrid& grid) : grid_(grid) {}
+
+    // Block i's piece, of which `fill` is ground, weighing `tonnes`.
+    void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
+        std::array<std::pair<long, long>, 3> spans;
+        long spread = 1;
+        for (int a = 0; a < 3; ++a) {
+            spans[a] =
+                cellSpan(piece.low(a), piece.high(a), axis(grid_.origin, a), axis(grid_.size, a));
+            spread *= spans[a].second - spans[a].first + 1;
+            if (spread > kMostCellsOfAPiece) {
+                throw Failure("block " + std::to_string(b.Krig_BlockID) + " would spread over " +
+                              "more than " + std::to_string(kMostCellsOfAPiece) +
+                              " cells; give larger cells");
+            }
+        }
+        const double volume = piece.volume();
+        for (long z = spans[2].first; z <= spans[2].second; ++z) {
+            for (long y = spans[1].first; y <= spans[1].second; ++y) {
+                for (long x = spans[0].first; x <= spans[0].second; ++x) {
+                    double shared = 1;
+                    const long index[3] = {x, y, z};
+                    for (int a = 0; a < 3; ++a) {
+                        const double low = axis(grid_.origin, a) +
+                                           static_cast<double>(index[a]) * axis(grid_.size, a);
+                        const double high = axis(grid_.origin, a) +
+                                            static_cast<double>(index[a] + 1) * axis(grid_.size, a);
+                        shared *= overlap(piece.low(a), piece.high(a), low, high);
+                    }
+                    if (shared > 0) {
+                        addTo(cells_[{z, y, x}], i, b, shared / volume, volume * fill, tonnes);
+                    }
+                }
+            }
+        }
+    }
+
+    std::map<CellIndex, Cell>& cells() { return cells_; }
+
+private:
+    static void addTo(Cell& c, long i, const KrigBlockResult& b, double part, double ground,
+                      double tonnes) {
+        c.volume += part * ground;
+        c.tonnes += part * tonnes;
+        c.gradeTonnes += part * tonnes * b.Krig_OutAttr;
+        c.varianceVolume += part * ground * b.Krig_OutVari;
+        c.bound = c.bound || b.Krig_Bound != 0;
+        if (c.adding != i) {
+            c.settle();
+            c.adding = i;
+            c.addingTonnes = 0;
+        }
+        c.addingTonnes += part * tonnes;
+        c.oreTonnes += part * tonnes * b.Ore_Propro;
+    }
+
+    RegularGrid grid_;
+    std::map<CellIndex, Cell> cells_;
+};
+
+}  // namespace
+
+Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
+                       const RegularGrid& grid, double density) {
+    const std::vector<double> tonnes = blockTonnes(blocks, count, density);
+    Gatherer gatherer(grid);
+    Regularized r;
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        if (ungraded.has(b)) {
+            ++r.ungraded;
+            continue;
+        }
+        // A whole block's ground is its box to its coefficient; sub-blocks
+        // are ground throughout.
+        const double fill = b.SubBUD_Num > 0 ? 1 : b.Block_Coef;
+        forEachPiece(b, [&](const Box& piece, double share) {
+            gatherer.add(i, b, piece, fill, tonnes[i] * share);
+            ++r.pieces;
+        });
+    }
+    const double cellVolume = grid.size.x * grid.size.y * grid.size.z;
+    for (auto& [index, cell] : gatherer.cells()) {
+        cell.settle();
+        KrigBlockResult& c = r.cells.add(0);
+        const KrigBlockResult& best = blocks[cell.best >= 0 ? cell.best : cell.adding];
+        placeBlock(c, Box{{grid.origin.x + (static_cast<double>(index[2]) + 0.5) * grid.size.x,
+                           grid.origin.y + (static_cast<double>(index[1]) + 0.5) * grid.size.y,
+                           grid.origin.z + (static_cast<double>(index[0]) + 0.5) * grid.size.z},
+                          grid.size});
+        c.Block_Coef = std::min(cell.volume / cellVolume, 1.0);
+        c.Krig_OutAttr = cell.tonnes > 0 ? cell.gradeTonnes / cell.tonnes : best.Krig_OutAttr;
+        c.Krig_OutVari = cell.volume > 0 ? cell.varianceVolume / cell.volume : best.Krig_OutVari;
+        c.Krig_Bound = cell.bound || c.Block_Coef < 1 ? 1 : 0;
+        c.Block_Vol = cell.volume;
+        c.Block_CorMass = cell.tonnes;
+        c.Ore_Propro = cell.tonnes > 0 ? cell.oreTonnes / cell.tonnes : 0;
+        c.Block_OreMass = cell.oreTonnes;
+        c.Srch_Degr = best.Srch_Degr;
+        c.Krig_PntNum = best.Krig_PntNum;
+        c.Krig_MeanDis = best.Krig_MeanDis;
+        std::copy(std::begin(best.Krig_ResType), std::end(best.Krig_ResType),
+                  std::begin(c.Krig_ResType));
+        std::copy(std::begin(best.Krig_OreType), std::end(best.Krig_OreType),
+                  std::begin(c.Krig_OreType));
+    }
+    return r;
+}
+
+}  // namespace vornel::cli

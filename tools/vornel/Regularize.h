@@ -1,0 +1,39 @@
+// A model regularized: its ground gathered into cells of one size on a
+// regular grid (the selective mining unit, or a pit optimiser's blocks),
+// each cell a whole block holding the tonnes and metal of the ground in it.
+#ifndef VORNEL_CLI_REGULARIZE_H
+#define VORNEL_CLI_REGULARIZE_H
+
+#include "BlockList.h"
+#include "ModelDatabase.h"
+
+namespace vornel::cli {
+
+struct RegularGrid {
+    D_3DOT origin{};  // a corner of the cell (0, 0, 0)
+    D_3DOT size{};
+};
+
+struct Regularized {
+    BlockList cells;
+    long pieces = 0;    // sub-blocks and whole blocks gathered
+    long ungraded = 0;  // blocks left out for want of a grade
+};
+
+// The most cells one block or sub-block may spread over.
+constexpr long kMostCellsOfAPiece = 4096;
+
+// Each block's ground (its sub-blocks, or its box filled to its
+// coefficient) goes to the cells it overlaps, in proportion to the volume
+// in each, with its tonnes (`density` as the grade-tonnage table takes it).
+// A cell's grade is weighed by tonnes and its variance by volume; its
+// coefficient is the share of it filled; it takes category, ore type and
+// search figures from the block with the most tonnes in it, and is on the
+// boundary when it is not full or a block on the boundary adds to it.
+// Cells come in the order of their Z, then Y, then X. Throws Failure.
+Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
+                       const RegularGrid& grid, double density);
+
+}  // namespace vornel::cli
+
+#endif

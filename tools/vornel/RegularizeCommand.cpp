@@ -1,0 +1,160 @@
+// vornel regularize: a run's ground gathered into cells of one size, as a
+// new run in a new table.
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "Commands.h"
+#include "Failure.h"
+#include "GradeTonnage.h"
+#include "ModelDatabase.h"
+#include "ModelFacts.h"
+#include "NumberText.h"
+#include "OptionChecks.h"
+#include "RecordFields.h"
+#include "Regularize.h"
+#include "RunRecord.h"
+#include "Stopwatch.h"
+
+namespace vornel::cli {
+namespace {
+
+struct RegularizeOptions {
+    std::string db;
+    std::string table;
+    std::string into;
+    std::string size;
+    std::string origin;
+    std::string where;
+    double density = 0;
+};
+
+const char* const kFooter = R"(
+The run's ground is gathered into cells of --size (one size for all three
+axes, or x,y,z) on a grid with a corner at --origin, by default the lowest
+corner of the blocks' boxes. Each block or sub-block goes to the cells it
+overlaps in proportion to its volume in each, with its tonnes; a whole
+block that is only partly in the model (its coefficient below 1) brings
+that part. Each cell with ground becomes a whole block of the new run:
+its grade weighed by tonnes, so that tonnes and metal are kept; its
+variance by volume; its coefficient the share of it filled; its category,
+ore type and search figures those of the block with the most tonnes in
+it. Blocks without a grade are left out. The new run keeps the element,
+unit and void table of the old, and is written in one transaction.
+
+Examples:
+  vornel regularize demo.db --size 20,20,10 --into CU_SMU
+  vornel report demo.db --table CU_SMU --cutoffs 0.5,1
+)";
+
+struct Totals {
+    double tonnes = 0;
+    double metal = 0;
+};
+
+Totals totalsOf(const KrigBlockResult* blocks, long count, const UngradedBlocks* ungraded,
+                double density, const GradeUnit& unit) {
+    const std::vector<double> tonnes = blockTonnes(blocks, count, density);
+    Totals t;
+    for (long i = 0; i < count; ++i) {
+        if (ungraded == nullptr || !ungraded->has(blocks[i])) {
+            t.tonnes += tonnes[i];
+            t.metal += tonnes[i] * blocks[i].Krig_OutAttr * unit.metalPerGradeTonne;
+        }
+    }
+    return t;
+}
+
+D_3DOT lowestCorner(const KrigBlockResult* blocks, long count) {
+    D_3DOT low{HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    for (long i = 0; i < count; ++i) {
+        const Box box = boxOf(blocks[i]);
+        low = {std::min(low.x, box.low(0)), std::min(low.y, box.low(1)),
+               std::min(low.z, box.low(2))};
+    }
+    return low;
+}
+
+std::string pointText(const D_3DOT& p) {
+    return "(" + formatExact(p.x) + ", " + formatExact(p.y) + ", " + formatExact(p.z) + ")";
+}
+
+void runRegularize(const RegularizeOptions& o) {
+    const Stopwatch took;
+    checkNewName(o.into, "--into");
+    RegularGrid grid;
+    grid.size = parsePoint(o.size, "--size", true);
+    if (!(grid.size.x > 0 && grid.size.y > 0 && grid.size.z > 0)) {
+        throw UsageError("--size: sizes must be above 0");
+    }
+    CVornelMng mng;
+    openModel(mng, o.db);
+    const std::string table = resultTable(mng, o.db, o.table);
+    refuseExistingTable(mng, o.db, o.into, "regularize");
+    const UngradedBlocks ungraded(mng, table);
+    KrigBlockResult* blocks = nullptr;
+    const long count = readBlocks(mng, table, o.where, &blocks);
+    const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
+    grid.origin =
+        o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
+    Regularized r = regularize(blocks, count, ungraded, grid, o.density);
+    if (r.cells.size() == 0) {
+        throw Failure(table + ": no block with a grade to regularize");
+    }
+    const GradeUnit& unit = gradeUnitOfCode(source ? source->OreAttr_Unit : 0);
+    const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
+    const Totals after = totalsOf(r.cells.all().data(), r.cells.size(), nullptr, 0, unit);
+
+    RunNames names;
+    names.description = "regularized from " + table + " into cells of " + formatExact(grid.size.x) +
+                        " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z);
+    names.element = source ? source->Mine_Element : "";
+    names.table = o.into;
+    names.voidTable = source ? source->VoidTable_Name : "";
+    names.unitCode = unit.code;
+    HostTransaction transaction(mng);
+    refuseExistingTable(mng, o.db, o.into, "regularize");
+    check(mng, mng.createBlockResultTbl(o.into), o.db);
+    KrigBlockParam run = describeRun(r.cells, names);
+    const long mineId = registerRun(mng, run);
+    insertBlocks(mng, o.into, mineId, r.cells);
+    transaction.commit();
+
+    std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
+              << o.db << ": cells of " << formatExact(grid.size.x) << " x "
+              << formatExact(grid.size.y) << " x " << formatExact(grid.size.z) << " from "
+              << pointText(grid.origin) << '\n';
+    printFact(std::cout, "blocks",
+              std::to_string(count) + " (" + std::to_string(r.pieces) + " pieces" +
+                  (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
+                                  : std::string()) +
+                  ") -> " + std::to_string(r.cells.size()) + " cells");
+    printFact(std::cout, "tonnes",
+              formatFixed(before.tonnes, 0) + " -> " + formatFixed(after.tonnes, 0));
+    printFact(std::cout, std::string("metal (") + unit.metalUnit + ")",
+              formatFixed(before.metal, 1) + " -> " + formatFixed(after.metal, 1));
+    printFact(std::cout, "took", took.text());
+}
+
+}  // namespace
+
+void addRegularizeCommand(CLI::App& app) {
+    auto o = std::make_shared<RegularizeOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "regularize", "Gather a run's ground into cells of one size, as a new run (SMU blocks)");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table (may be left out when the database holds one)");
+    cmd->add_option("--size", o->size, "Cell size: one for all three axes, or x,y,z")->required();
+    cmd->add_option("--into", o->into, "The new block table")->required();
+    cmd->add_option("--origin", o->origin,
+                    "A corner of the grid x,y,z (the lowest corner of the blocks by default)");
+    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    addDensityOption(cmd, o->density);
+    cmd->footer(kFooter);
+    cmd->callback([o] { runRegularize(*o); });
+}
+
+}  // namespace vornel::cli
