@@ -34,6 +34,17 @@ protected:
         ok({"import", "m.db", "model.csv", "-t", "A", "-e", "Cu", "--block-size", "10"});
     }
 
+    // Void table W: void block 1 a whole 10 m cell, void block 2 two
+    // sub-blocks of the cell above its neighbour.
+    void importVoids() {
+        write("w.csv",
+              "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ,ORETYPE\n"
+              "5,5,5,10,10,10,5,5,5,10,10,10,stope\n"
+              "12.5,5,15,5,10,10,15,5,15,10,10,10,drive\n"
+              "17.5,2.5,15,5,5,10,15,5,15,10,10,10,drive\n");
+        ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    }
+
     // A exported, imported again as B, and B exported: both exports.
     std::pair<CsvTable, CsvTable> roundTrip(const std::vector<std::string>& options) {
         std::vector<std::string> first = {"export", "m.db", "-t", "A", "-o", "first.csv"};
@@ -123,12 +134,7 @@ TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
 // blocks. Void block 2 fills 500 + 250 of its 1000 m3 and is on the
 // boundary, as every one with sub-blocks is.
 TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
-    write("w.csv",
-          "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ,ORETYPE\n"
-          "5,5,5,10,10,10,5,5,5,10,10,10,stope\n"
-          "12.5,5,15,5,10,10,15,5,15,10,10,10,drive\n"
-          "17.5,2.5,15,5,5,10,15,5,15,10,10,10,drive\n");
-    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    importVoids();
     const std::string pieces =
         "BLOCKID,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ,X,Y,Z,DX,DY,DZ,COEF,"
         "ORETYPE,BOUND\n"
@@ -442,12 +448,7 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
                        "--format");
 
     // Void blocks: a cell for each sub-block of the ground they fill.
-    write("w.csv",
-          "X,Y,Z,DX,DY,DZ,PARENT_X,PARENT_Y,PARENT_Z,PARENT_DX,PARENT_DY,PARENT_DZ,ORETYPE\n"
-          "5,5,5,10,10,10,5,5,5,10,10,10,stope\n"
-          "12.5,5,15,5,10,10,15,5,15,10,10,10,drive\n"
-          "17.5,2.5,15,5,5,10,15,5,15,10,10,10,drive\n");
-    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    importVoids();
     EXPECT_EQ(ok({"export", "m.db", "-t", "W", "--subblocks", "-o", "w.vtk"}),
               "Wrote 3 sub-block cells of W to w.vtk (VTK)\n  ORETYPE 1 drive, 2 stope\n");
     const VtkFile voids = readVtk(path("w.vtk"));

@@ -115,8 +115,8 @@ int run(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app(
         "Keep geostatistical block models in one database file: import, inspect, "
-        "export, report on, compare, classify and draw them.\nRun 'vornel COMMAND --help' for the "
-        "options of a command.",
+        "export, report on, compare, classify, regularize and draw them.\nRun 'vornel COMMAND "
+        "--help' for the options of a command.",
         "vornel");
     app.set_version_flag("--version", std::string("vornel ") + vornel::version());
     bool verbose = false;
