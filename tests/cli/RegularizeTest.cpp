@@ -141,6 +141,16 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
         vornel({"regularize", "m.db", "--size", "20", "--into", "B", "--where", "MineID = 9"}),
         "A: no block with a grade to regularize");
     EXPECT_EQ(readFile(path("m.db")), before);
+    // Boxes no cell can hold, which another tool may leave.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_GridSizeX = 0 WHERE Krig_BlockID = 3;");
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "20", "--into", "B"}),
+                      "block 3 has no volume to share out among cells");
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_GridSizeX = 10 WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_PntLocY = 1e300 WHERE Krig_BlockID = 4;");
+    EXPECT_FAILS_WITH(
+        vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
+        "block 4 lies too far from the grid's origin for cells of 10");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "Failure.h"
@@ -39,15 +41,15 @@ struct Cell {
 };
 
 // The cells a span [low, high) overlaps along one axis, as indices from
-// first to last.
-std::pair<long, long> cellSpan(double low, double high, double origin, double size) {
+// first to last; none for a span too far out to number them exactly.
+std::optional<std::pair<long, long>> cellSpan(double low, double high, double origin, double size) {
     const double first = std::floor((low - origin) / size);
     const double last = std::ceil((high - origin) / size) - 1;
     if (!(std::fabs(first) < 1e15 && std::fabs(last) < 1e15)) {
-        throw Failure("a block lies too far from the grid's origin for cells of " +
-                      formatNumber(size));
+        return std::nullopt;
     }
-    return {static_cast<long>(first), std::max(static_cast<long>(first), static_cast<long>(last))};
+    return std::pair{static_cast<long>(first),
+                     std::max(static_cast<long>(first), static_cast<long>(last))};
 }
 
 double overlap(double low, double high, double cellLow, double cellHigh) {
@@ -60,19 +62,27 @@ public:
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
+        const std::string block = "block " + std::to_string(b.Krig_BlockID);
+        const double volume = piece.volume();
+        if (!(volume > 0 && std::isfinite(volume))) {
+            throw Failure(block + " has no volume to share out among cells");
+        }
         std::array<std::pair<long, long>, 3> spans;
         long spread = 1;
         for (int a = 0; a < 3; ++a) {
-            spans[a] =
+            const auto span =
                 cellSpan(piece.low(a), piece.high(a), axis(grid_.origin, a), axis(grid_.size, a));
+            if (!span) {
+                throw Failure(block + " lies too far from the grid's origin for cells of " +
+                              formatNumber(axis(grid_.size, a)));
+            }
+            spans[a] = *span;
             spread *= spans[a].second - spans[a].first + 1;
             if (spread > kMostCellsOfAPiece) {
-                throw Failure("block " + std::to_string(b.Krig_BlockID) + " would spread over " +
-                              "more than " + std::to_string(kMostCellsOfAPiece) +
-                              " cells; give larger cells");
+                throw Failure(block + " would spread over more than " +
+                              std::to_string(kMostCellsOfAPiece) + " cells; give larger cells");
             }
         }
-        const double volume = piece.volume();
         for (long z = spans[2].first; z <= spans[2].second; ++z) {
             for (long y = spans[1].first; y <= spans[1].second; ++y) {
                 for (long x = spans[0].first; x <= spans[0].second; ++x) {
