@@ -152,6 +152,11 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
         EXPECT_GT(std::atoi(shapes.c_str()), 10) << name;
     }
     EXPECT_NE(lineStarting(out, "vertical"), "") << out;
+    // The swath weighs the whole model, slice by slice.
+    EXPECT_EQ(shellOutput("xmllint --noout " + path("swath-x.svg") + " 2>&1; echo $?"), "0\n");
+    EXPECT_GT(svgPoints(readFile(path("swath-x.svg")), "grade").size(), 3u);
+    const std::string total = wordsOf(lineStarting(out, "0 ")).at(2);
+    EXPECT_TRUE(contains(lineStarting(out, "swath"), " slices of " + total + " t")) << out;
 
     ok({"demo", "demo.db", "--blocks", "2000"});
     EXPECT_EQ(ok({"info", "demo.db"}), info);

@@ -25,6 +25,8 @@
 #include "RunRecord.h"
 #include "SectionOutput.h"
 #include "Stopwatch.h"
+#include "Swath.h"
+#include "SwathSvg.h"
 #include "TextTable.h"
 
 namespace vornel::cli {
@@ -208,6 +210,43 @@ void drawSection(CVornelMng& mng, const std::string& db, const std::string& name
                   " sub-blocks -> " + svg);
 }
 
+// The swath of the whole model across its lens, 100 m slices along X; drawn
+// beside the database with the sections.
+struct DemoSwath {
+    SwathChart chart;
+    double tonnes = 0;
+};
+
+DemoSwath demoSwath(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded) {
+    SwathPlan plan;
+    plan.width = 100;
+    DemoSwath s;
+    s.chart.swaths = {swathOf(blocks, count, ungraded, plan)};
+    for (const auto& entry : s.chart.swaths.front()) {
+        s.tonnes += entry.second.tonnes;
+    }
+    s.chart.title = std::string("Swath of ") + kTable + " along X";
+    s.chart.subtitle = "Cu (%); tonnes from the stored tonnage; every block";
+    s.chart.axis = "X";
+    s.chart.width = plan.width;
+    s.chart.element = "Cu";
+    s.chart.unit = &gradeUnitOfCode(0);
+    s.chart.names = {kTable};
+    return s;
+}
+
+void drawSwath(const std::string& db, const DemoSwath& s) {
+    const std::string svg = (std::filesystem::path(db).parent_path() / "swath-x.svg").string();
+    OutputFile file(svg);
+    writeSwathSvg(file.stream(), s.chart);
+    file.commit();
+    const Swath& swath = s.chart.swaths.front();
+    printFact(std::cout, "swath",
+              "X in slices of " + formatNumber(s.chart.width) + ": " +
+                  std::to_string(swath.size()) + " slices of " + formatFixed(s.tonnes, 0) +
+                  " t, mean Cu by slice -> " + svg);
+}
+
 // A vertical section across strike and a plan, both through the centres of
 // the blocks at the lens's core, so that neither runs along block faces.
 void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& body,
@@ -223,7 +262,6 @@ void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& bod
     const double reach = std::max(body.halfExtent().x, body.halfExtent().y);
     const double dx = std::round(std::sin(dip) * reach);
     const double dy = std::round(std::cos(dip) * reach);
-    std::cout << "\nSections\n";
     SectionRequest across;
     across.line = formatNumber(x - dx, 10) + "," + formatNumber(y - dy, 10) + " " +
                   formatNumber(x + dx, 10) + "," + formatNumber(y + dy, 10);
@@ -283,15 +321,21 @@ void runDemo(const DemoOptions& o) {
     timings.done("read back counts and ranges");
 
     // Read once for both tables: the void blocks are read into another cache.
+    // Looking for blocks without a grade reads blocks too, so it goes first.
+    const UngradedBlocks ungraded(mng, kTable);
     KrigBlockResult* stored = nullptr;
     const long count = readWholeTable(mng, kTable, &stored);
     printGradeTonnageOf(stored, count);
     timings.done("grade-tonnage table");
+    // Before the resource statement takes the old workings off the blocks.
+    const DemoSwath swath = demoSwath(stored, count, ungraded);
     printResourceStatement(mng, o.db, stored, count);
     timings.done("resource statement");
 
+    std::cout << "\nDrawings\n";
     drawSections(mng, o.db, body, grid);
-    timings.done("cut and draw two sections");
+    drawSwath(o.db, swath);
+    timings.done("cut and draw two sections, a swath");
 
     std::cout << "\nTimings\n";
     timings.table.add({"total", total.text()});
@@ -322,8 +366,8 @@ the void table are registered in the catalog.
 The demo then reads back what it stored, prints the grade-tonnage table and a resource
 statement by category less the old workings, cuts a vertical
 section across strike and a horizontal one through the lens's core, draws them as
-section-vertical.svg and section-horizontal.svg beside DB, and says how long each step
-took. The database is built beside DB and takes its place only when complete;
+section-vertical.svg and section-horizontal.svg beside DB with a swath of the model
+along X (swath-x.svg), and says how long each step took. The database is built beside DB and takes its place only when complete;
 an existing DB is replaced only when an earlier demo made it, it holds no
 other run and nothing else has it open.
 

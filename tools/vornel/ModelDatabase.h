@@ -61,7 +61,8 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
 
 // The blocks of a table whose grade is NULL or text ('', 'n/a'), as other
 // tools may leave an unestimated block (the library reads it as 0, which is
-// a grade). Throws Failure.
+// a grade). Throws Failure. Finding them is a block read of the manager's,
+// which releases the blocks of its last: make this before reading them.
 class UngradedBlocks {
 public:
     UngradedBlocks(CVornelMng& mng, const std::string& table);
