@@ -457,6 +457,14 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
     EXPECT_EQ(voids.columns.at("ORETYPE"), (std::vector<double>{2, 1, 1}));
     EXPECT_EQ(voids.columns.at("COEF"), (std::vector<double>{1, 0.75, 0.75}));
     EXPECT_EQ(voids.columns.size(), 4u);
+    EXPECT_EQ(voids.typeOf.at("BOUND"), "int");
+
+    // A name with a space is encoded as the readers decode it.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET Mine_Element = 'Cu eq.' "
+                "WHERE Mine_Element = 'Cu';");
+    ok({"export", "m.db", "-t", "A", "-o", "eq.vtk"});
+    EXPECT_EQ(readVtk(path("eq.vtk")).columns.count("Cu%20eq."), 1u);
 }
 
 // The title is one line of at most 255 bytes, however many classes, cut

@@ -92,6 +92,12 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
     for (size_t r = 0; r < thin.rows.size(); ++r) {
         EXPECT_GT(thin.number(r, "COEF"), 0) << thin.at(r, "X");
     }
+    // 0.625 m cells take 16 x 16 x 16 of them to a whole block, as many as
+    // one may spread over.
+    EXPECT_EQ(
+        lineStarting(ok({"regularize", "m.db", "-t", "A", "--size", "0.625", "--into", "FINE"}),
+                     "tonnes"),
+        "  tonnes         6000 -> 6000");
     // The whole grade-tonnage curve at 0 is kept.
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "OFF", "--cutoffs", "0"}), "0"),
               (Words{"0", "6", "6000", "1.5000", "90.0"}));
@@ -125,9 +131,9 @@ TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {
 }
 
 TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
-    const std::string before = readFile(path("m.db"));
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "20", "--into", "A"}),
                       "m.db: a table named 'A' exists already; regularize into a new table");
+    const std::string before = readFile(path("m.db"));
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20", "--into", "1A"}),
                        "--into '1A': use a letter");
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,0,10", "--into", "B"}),

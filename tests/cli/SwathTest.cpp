@@ -54,6 +54,10 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
     ASSERT_EQ(csv.rows.size(), 10u);
     EXPECT_EQ(csv.rows[2], (Words{"10", "15", "0", "0", ""}));
     EXPECT_EQ(csv.rows[5], (Words{"25", "30", "1", "1000", "0.5"}));
+    // Rows on standard output, the table on standard error.
+    const CliResult piped = vornel({"swath", "m.db", "--x", "5", "--csv", "-"});
+    EXPECT_EQ(piped.out, readFile(path("x5.csv")));
+    EXPECT_TRUE(contains(piped.err, "Swath along X")) << piped.err;
 
     // A centre is in the slice whose bounds, k x WIDTH in doubles, hold it,
     // though the quotient rounds the other way: 2.5 / w is
