@@ -428,8 +428,18 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
     EXPECT_EQ(column("NSAMP"), (std::vector<double>{12, 12, 8, 4}));
     EXPECT_EQ(column("AVGDIST"), (std::vector<double>{31, 31, 55, 80}));
     EXPECT_EQ(column("PASS"), (std::vector<double>{1, 1, 2, 3}));
-    EXPECT_EQ(f.typeOf.at("PASS"), "int");
-    EXPECT_EQ(f.typeOf.at("AVGDIST"), "double");
+    EXPECT_EQ(f.typeOf, (std::map<std::string, std::string>{{"BLOCKID", "int"},
+                                                            {"MINEID", "int"},
+                                                            {"Cu", "double"},
+                                                            {"VARIANCE", "double"},
+                                                            {"COEF", "double"},
+                                                            {"CATEGORY", "int"},
+                                                            {"ORETYPE", "int"},
+                                                            {"BOUND", "int"},
+                                                            {"TONNAGE", "double"},
+                                                            {"NSAMP", "int"},
+                                                            {"AVGDIST", "double"},
+                                                            {"PASS", "int"}}));
 
     // One cell a block, its whole box; the format from the file's name,
     // or as asked whatever the name.

@@ -139,9 +139,9 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,0,10", "--into", "B"}),
                        "--size: sizes must be above 0");
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,10", "--into", "B"}), "--size");
-    // 0.5 m cells would take 20 x 20 x 20 of them to a whole block (4000 to
-    // a half of block 1).
-    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "0.5", "--into", "B"}),
+    // 0.6 m cells would take 18 x 17 x 17 of them to block 2 (9 x 17 x 17
+    // to a half of block 1).
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "0.6", "--into", "B"}),
                       "block 2 would spread over more than 4096 cells; give larger cells");
     EXPECT_FAILS_WITH(
         vornel({"regularize", "m.db", "--size", "20", "--into", "B", "--where", "MineID = 9"}),

@@ -136,12 +136,15 @@ TEST_F(SwathTest, TwoRunsSideBySide) {
         std::smatch m;
         std::regex_search(
             svg, m,
-            std::regex("<rect class=\"tonnes\" x=\"([0-9.]+)\"[^>]*><title>A of b.db, X 0 "
-                       "to 20"));
+            std::regex(
+                "<rect class=\"tonnes\" x=\"([0-9.]+)\" y=\"[0-9.]+\" width=\"([0-9.]+)\"[^>]*>"
+                "<title>A of b.db, X 0 to 20"));
         return m;
     }();
-    ASSERT_EQ(bar.size(), 2u);
+    ASSERT_EQ(bar.size(), 3u);
     EXPECT_NEAR(first[0].x, std::stod(bar[1]), 0.02);
+    // Each run's bar takes half its slice.
+    EXPECT_NEAR(std::stod(bar[2]), (first[1].x - first[0].x) / 2, 0.02);
     // Means 1.5, 0.5 and 4: heights in proportion.
     EXPECT_NEAR((first[0].y - first[1].y) / (1.5 - 0.5), (first[1].y - first[2].y) / (0.5 - 4),
                 0.05);
