@@ -136,8 +136,10 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     const std::string before = readFile(path("m.db"));
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20", "--into", "1A"}),
                        "--into '1A': use a letter");
-    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,0,10", "--into", "B"}),
-                       "--size: sizes must be above 0");
+    for (const char* size : {"0,10,10", "20,0,10", "20,10,-10"}) {
+        EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", size, "--into", "B"}),
+                           "--size: sizes must be above 0");
+    }
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,10", "--into", "B"}), "--size");
     // 0.6 m cells would take 18 x 17 x 17 of them to block 2 (9 x 17 x 17
     // to a half of block 1).

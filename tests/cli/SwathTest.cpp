@@ -123,6 +123,7 @@ TEST_F(SwathTest, TwoRunsSideBySide) {
     // what they stand for; the points evenly spaced across, grades to
     // scale.
     const std::string svg = readFile(path("both.svg"));
+    EXPECT_TRUE(contains(svg, ">Swath of A of m.db and A of b.db along X</text>"));
     EXPECT_TRUE(contains(svg, "<title>A of m.db, X 0 to 20: 4000 t in 2 blocks</title>"));
     EXPECT_TRUE(contains(svg, "<title>A of b.db, X 40 to 60: 500 t in 1 block</title>"));
     const std::vector<SvgPoint> first = svgPoints(svg, "grade");
