@@ -15,10 +15,6 @@
 namespace vornel::cli {
 namespace {
 
-// A share this close to all or nothing is rounding: the faces of a block and
-// a void block that meet may stand apart by the last bits of their doubles.
-constexpr double kRounding = 1e-9;
-
 // The ground of a record, refused where another program wrote a place or
 // size that is no number, or a size below 0: no volume can be taken off it.
 template <typename Block>
@@ -44,16 +40,28 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
 
 }  // namespace
 
-Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
-                 const std::string& voidTable) {
+std::string voidTableOf(const std::optional<KrigBlockParam>& run) {
+    std::string voidTable = run ? run->VoidTable_Name : "";
+    if (voidTable.empty()) {
+        throw Failure("--deplete: the run names no void table to take off its blocks");
+    }
+    return voidTable;
+}
+
+std::vector<Box> voidGround(const KrigBlockVoid* voids, long voidCount,
+                            const std::string& voidTable) {
     std::vector<Box> pieces;
     for (long v = 0; v < voidCount; ++v) {
         const std::vector<Box> ground =
             checkedGroundOf(voids[v], "the void block", " of " + voidTable);
         pieces.insert(pieces.end(), ground.begin(), ground.end());
     }
-    // Ground that void blocks share is taken off once.
-    const std::vector<Box> holes = disjointBoxes(pieces);
+    return disjointBoxes(pieces);
+}
+
+Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
+                 const std::string& voidTable) {
+    const std::vector<Box> holes = voidGround(voids, voidCount, voidTable);
     const BoxIndex index(holes);
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
@@ -68,8 +76,11 @@ Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids
                 [&](double sum, size_t h) { return sum + sharedVolume(piece, holes[h]); });
         }
         double share = ground > 0 ? 1 - taken / ground : 1;
-        share = share < kRounding ? 0 : share > 1 - kRounding ? 1 : share;
-        result.volume += ground * (1 - share);
+        share = share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
+        // A whole block partly in the model has that part of its box as
+        // ground, wherever the holes fall in it.
+        const double fill = blocks[i].SubBUD_Num > 0 ? 1 : blocks[i].Block_Coef;
+        result.volume += ground * fill * (1 - share);
         shares[static_cast<size_t>(i)] = share;
     }
     for (long i = 0; i < count; ++i) {

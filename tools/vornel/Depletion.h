@@ -3,12 +3,31 @@
 #ifndef VORNEL_CLI_DEPLETION_H
 #define VORNEL_CLI_DEPLETION_H
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "Box.h"
+#include "vornel/KrigBlockParam.h"
 #include "vornel/KrigBlockResult.h"
 #include "vornel/KrigBlockVoid.h"
 
 namespace vornel::cli {
+
+// A share of a block's ground this close to all or nothing is rounding: the
+// faces of a block and a void block that meet may stand apart by the last
+// bits of their doubles.
+constexpr double kShareRounding = 1e-9;
+
+// The void table a run names, whose ground --deplete takes off its blocks.
+// Throws Failure when the run names none.
+std::string voidTableOf(const std::optional<KrigBlockParam>& run);
+
+// The ground of the void blocks (their sub-blocks, or their boxes) as boxes
+// that do not overlap, each place once. Throws Failure, naming `voidTable`,
+// for a place or size that is not a number, or a size below 0.
+std::vector<Box> voidGround(const KrigBlockVoid* voids, long voidCount,
+                            const std::string& voidTable);
 
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given

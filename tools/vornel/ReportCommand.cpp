@@ -88,10 +88,7 @@ BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, lon
 Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
                          const std::optional<KrigBlockParam>& run, KrigBlockResult* blocks,
                          long count) {
-    const std::string voidTable = run ? run->VoidTable_Name : "";
-    if (voidTable.empty()) {
-        throw Failure("--deplete: the run names no void table to take off its blocks");
-    }
+    const std::string voidTable = voidTableOf(run);
     KrigBlockVoid* voids = nullptr;
     const long voidCount = readVoids(mng, db, voidTable, &voids);
     return deplete(blocks, count, voids, voidCount, voidTable);
