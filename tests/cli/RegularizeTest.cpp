@@ -130,6 +130,42 @@ TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {
               "5.0|0.333333|1000.0\n25.0|1.0|1000.0\n");
 }
 
+// The run's old workings, the 10 m cell from X 5 to 15, take block 1's
+// second half and half of block 2 off; block 2, half of its box in the
+// model, loses 250 m3 of ground. The first cell keeps 1000 t at 2 and 1250
+// t at 1 in 750 m3 of its 2000, as a depleted report counts them.
+TEST_F(RegularizeTest, DepletedTheOldWorkingsAreTakenOffFirst) {
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--deplete",
+                              "--into", "LEFT"}),
+                      "--deplete: the run names no void table to take off its blocks");
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;"
+                "UPDATE A SET Block_Coef = 0.5, Block_Vol = 500 WHERE Krig_BlockID = 2;");
+    const std::string said =
+        ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--deplete", "--into", "LEFT"});
+    EXPECT_EQ(lineStarting(said, "void blocks"), "  void blocks    W taken off: 750 m3 of ground");
+    EXPECT_EQ(lineStarting(said, "tonnes"), "  tonnes         6000 -> 3750");
+    EXPECT_EQ(lineStarting(said, "metal"), "  metal (t)      90.0 -> 57.5");
+    const CsvTable c = cells("LEFT");
+    ASSERT_EQ(c.rows.size(), 3u);
+    EXPECT_EQ(c.at(0, "COEF") + " " + c.at(0, "VOLUME") + " " + c.at(0, "TONNAGE"),
+              "0.375 750 2250");
+    EXPECT_DOUBLE_EQ(c.number(0, "Cu"), 3250.0 / 2250);
+    const std::string report = ok({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"});
+    EXPECT_EQ(rowFor(report, "0"), (Words{"0", "4", "3750", "1.5333", "57.5"}));
+    EXPECT_TRUE(contains(report, ", 750 m3")) << report;
+    // Its ground is what is left: the new run has no void table to take
+    // off again.
+    EXPECT_EQ(
+        sqliteShell(path("m.db"), "SELECT VoidTable_Name FROM KrigBlock_Param WHERE MineID = 3;"),
+        "\n");
+    EXPECT_TRUE(contains(ok({"info", "m.db"}),
+                         "regularized from A into cells of 20 x 10 x 10, "
+                         "less W"));
+}
+
 TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "20", "--into", "A"}),
                       "m.db: a table named 'A' exists already; regularize into a new table");

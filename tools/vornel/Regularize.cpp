@@ -4,10 +4,14 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "BoxOverlap.h"
+#include "BoxUnion.h"
+#include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
 #include "NumberText.h"
@@ -52,13 +56,10 @@ std::optional<std::pair<long, long>> cellSpan(double low, double high, double or
                      std::max(static_cast<long>(first), static_cast<long>(last))};
 }
 
-double overlap(double low, double high, double cellLow, double cellHigh) {
-    return std::max(0.0, std::min(high, cellHigh) - std::max(low, cellLow));
-}
-
 class Gatherer {
 public:
-    explicit Gatherer(const RegularGrid& grid) : grid_(grid) {}
+    Gatherer(const RegularGrid& grid, const std::vector<Box>& holes)
+        : grid_(grid), holes_(holes), index_(holes) {}
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
@@ -86,17 +87,9 @@ public:
         for (long z = spans[2].first; z <= spans[2].second; ++z) {
             for (long y = spans[1].first; y <= spans[1].second; ++y) {
                 for (long x = spans[0].first; x <= spans[0].second; ++x) {
-                    double shared = 1;
-                    const long index[3] = {x, y, z};
-                    for (int a = 0; a < 3; ++a) {
-                        const double low = axis(grid_.origin, a) +
-                                           static_cast<double>(index[a]) * axis(grid_.size, a);
-                        const double high = axis(grid_.origin, a) +
-                                            static_cast<double>(index[a] + 1) * axis(grid_.size, a);
-                        shared *= overlap(piece.low(a), piece.high(a), low, high);
-                    }
-                    if (shared > 0) {
-                        addTo(cells_[{z, y, x}], i, b, shared / volume, volume * fill, tonnes);
+                    const double part = partIn(piece, {x, y, z}, fill) / volume;
+                    if (part > 0) {
+                        addTo(cells_[{z, y, x}], i, b, part, volume * fill, tonnes);
                     }
                 }
             }
@@ -104,8 +97,37 @@ public:
     }
 
     std::map<CellIndex, Cell>& cells() { return cells_; }
+    double taken() const { return taken_; }
 
 private:
+    // The volume of the piece's box in cell (x, y, z) that no hole covers;
+    // `fill` of what they cover is ground taken off.
+    double partIn(const Box& piece, const std::array<long, 3>& cell, double fill) {
+        double from[3];
+        double to[3];
+        double shared = 1;
+        for (int a = 0; a < 3; ++a) {
+            const double o = axis(grid_.origin, a);
+            const double s = axis(grid_.size, a);
+            from[a] = std::max(piece.low(a), o + static_cast<double>(cell[a]) * s);
+            to[a] = std::min(piece.high(a), o + static_cast<double>(cell[a] + 1) * s);
+            shared *= std::max(0.0, to[a] - from[a]);
+        }
+        if (shared <= 0 || holes_.empty()) {
+            return shared;
+        }
+        const Box inside{{(from[0] + to[0]) / 2, (from[1] + to[1]) / 2, (from[2] + to[2]) / 2},
+                         {to[0] - from[0], to[1] - from[1], to[2] - from[2]}};
+        const std::vector<size_t> reaching = index_.reaching(inside);
+        const double covered = std::accumulate(
+            reaching.begin(), reaching.end(), 0.0,
+            [&](double sum, size_t h) { return sum + sharedVolume(inside, holes_[h]); });
+        double share = 1 - covered / shared;
+        share = share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
+        taken_ += shared * (1 - share) * fill;
+        return shared * share;
+    }
+
     static void addTo(Cell& c, long i, const KrigBlockResult& b, double part, double ground,
                       double tonnes) {
         c.volume += part * ground;
@@ -123,15 +145,18 @@ private:
     }
 
     RegularGrid grid_;
+    const std::vector<Box>& holes_;
+    BoxIndex index_;
     std::map<CellIndex, Cell> cells_;
+    double taken_ = 0;
 };
 
 }  // namespace
 
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density) {
+                       const RegularGrid& grid, double density, const std::vector<Box>& holes) {
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
-    Gatherer gatherer(grid);
+    Gatherer gatherer(grid, holes);
     Regularized r;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
@@ -148,6 +173,7 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
         });
     }
     const double cellVolume = grid.size.x * grid.size.y * grid.size.z;
+    r.taken = gatherer.taken();
     for (auto& [index, cell] : gatherer.cells()) {
         cell.settle();
         KrigBlockResult& c = r.cells.add(0);

@@ -4,7 +4,10 @@
 #ifndef VORNEL_CLI_REGULARIZE_H
 #define VORNEL_CLI_REGULARIZE_H
 
+#include <vector>
+
 #include "BlockList.h"
+#include "Box.h"
 #include "ModelDatabase.h"
 
 namespace vornel::cli {
@@ -18,6 +21,7 @@ struct Regularized {
     BlockList cells;
     long pieces = 0;    // sub-blocks and whole blocks gathered
     long ungraded = 0;  // blocks left out for want of a grade
+    double taken = 0;   // m3 of ground the holes took off
 };
 
 // The most cells one block or sub-block may spread over.
@@ -30,9 +34,12 @@ constexpr long kMostCellsOfAPiece = 4096;
 // coefficient is the share of it filled; it takes category, ore type and
 // search figures from the block with the most tonnes in it, and is on the
 // boundary when it is not full or a block on the boundary adds to it.
-// Cells come in the order of their Z, then Y, then X. Throws Failure.
+// Cells come in the order of their Z, then Y, then X. Ground that `holes`
+// (boxes that do not overlap: mined-out void blocks) cover is taken off
+// first, with its share of the tonnes, as a report's depletion takes it.
+// Throws Failure.
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density);
+                       const RegularGrid& grid, double density, const std::vector<Box>& holes);
 
 }  // namespace vornel::cli
 

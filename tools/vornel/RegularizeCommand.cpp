@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "Commands.h"
+#include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
 #include "ModelDatabase.h"
@@ -29,6 +30,7 @@ struct RegularizeOptions {
     std::string origin;
     std::string where;
     double density = 0;
+    bool deplete = false;
 };
 
 const char* const kFooter = R"(
@@ -43,9 +45,15 @@ variance by volume; its coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
 it. Blocks without a grade are left out. The new run keeps the element,
 unit and void table of the old, and is written in one transaction.
+With --deplete the ground of the run's void blocks (old workings) is taken
+off first, as report --deplete takes it: each block and sub-block gives
+each cell only the part of it that no void block covers, with that share
+of its tonnes. The new run then names no void table, its ground being
+what is left.
 
 Examples:
   vornel regularize demo.db --size 20,20,10 --into CU_SMU
+  vornel regularize demo.db --size 20,20,10 --deplete --into CU_SMU_LEFT
   vornel report demo.db --table CU_SMU --cutoffs 0.5,1
 )";
 
@@ -99,7 +107,15 @@ void runRegularize(const RegularizeOptions& o) {
     const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
-    Regularized r = regularize(blocks, count, ungraded, grid, o.density);
+    std::string voidTable = source ? source->VoidTable_Name : "";
+    std::vector<Box> holes;
+    if (o.deplete) {
+        voidTable = voidTableOf(source);
+        KrigBlockVoid* voids = nullptr;
+        const long voidCount = readVoids(mng, o.db, voidTable, &voids);
+        holes = voidGround(voids, voidCount, voidTable);
+    }
+    Regularized r = regularize(blocks, count, ungraded, grid, o.density, holes);
     if (r.cells.size() == 0) {
         throw Failure(table + ": no block with a grade to regularize");
     }
@@ -109,10 +125,11 @@ void runRegularize(const RegularizeOptions& o) {
 
     RunNames names;
     names.description = "regularized from " + table + " into cells of " + formatExact(grid.size.x) +
-                        " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z);
+                        " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z) +
+                        (o.deplete ? ", less " + voidTable : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
-    names.voidTable = source ? source->VoidTable_Name : "";
+    names.voidTable = o.deplete ? "" : voidTable;
     names.unitCode = unit.code;
     HostTransaction transaction(mng);
     refuseExistingTable(mng, o.db, o.into, "regularize");
@@ -131,6 +148,10 @@ void runRegularize(const RegularizeOptions& o) {
                   (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
                                   : std::string()) +
                   ") -> " + std::to_string(r.cells.size()) + " cells");
+    if (o.deplete) {
+        printFact(std::cout, "void blocks",
+                  voidTable + " taken off: " + formatNumber(r.taken) + " m3 of ground");
+    }
     printFact(std::cout, "tonnes",
               formatFixed(before.tonnes, 0) + " -> " + formatFixed(after.tonnes, 0));
     printFact(std::cout, std::string("metal (") + unit.metalUnit + ")",
@@ -153,6 +174,8 @@ void addRegularizeCommand(CLI::App& app) {
                     "A corner of the grid x,y,z (the lowest corner of the blocks by default)");
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     addDensityOption(cmd, o->density);
+    cmd->add_flag("--deplete", o->deplete,
+                  "Take the ground of the run's void blocks (old workings) off first");
     cmd->footer(kFooter);
     cmd->callback([o] { runRegularize(*o); });
 }
