@@ -63,10 +63,10 @@ public:
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
-        const std::string block = "block " + std::to_string(b.Krig_BlockID);
+        const auto block = [&b] { return "block " + std::to_string(b.Krig_BlockID); };
         const double volume = piece.volume();
         if (!(volume > 0 && std::isfinite(volume))) {
-            throw Failure(block + " has no volume to share out among cells");
+            throw Failure(block() + " has no volume to share out among cells");
         }
         std::array<std::pair<long, long>, 3> spans;
         long spread = 1;
@@ -74,13 +74,13 @@ public:
             const auto span =
                 cellSpan(piece.low(a), piece.high(a), axis(grid_.origin, a), axis(grid_.size, a));
             if (!span) {
-                throw Failure(block + " lies too far from the grid's origin for cells of " +
+                throw Failure(block() + " lies too far from the grid's origin for cells of " +
                               formatNumber(axis(grid_.size, a)));
             }
             spans[a] = *span;
             spread *= spans[a].second - spans[a].first + 1;
             if (spread > kMostCellsOfAPiece) {
-                throw Failure(block + " would spread over more than " +
+                throw Failure(block() + " would spread over more than " +
                               std::to_string(kMostCellsOfAPiece) + " cells; give larger cells");
             }
         }
