@@ -48,21 +48,41 @@ std::string voidTableOf(const std::optional<KrigBlockParam>& run) {
     return voidTable;
 }
 
-std::vector<Box> voidGround(const KrigBlockVoid* voids, long voidCount,
-                            const std::string& voidTable) {
+VoidGround::VoidGround() = default;
+
+VoidGround::VoidGround(const KrigBlockVoid* voids, long voidCount, const std::string& voidTable) {
     std::vector<Box> pieces;
     for (long v = 0; v < voidCount; ++v) {
         const std::vector<Box> ground =
             checkedGroundOf(voids[v], "the void block", " of " + voidTable);
         pieces.insert(pieces.end(), ground.begin(), ground.end());
     }
-    return disjointBoxes(pieces);
+    holes_ = disjointBoxes(pieces);
+    index_ = std::make_unique<BoxIndex>(holes_);
+}
+
+VoidGround::~VoidGround() = default;
+VoidGround::VoidGround(VoidGround&&) noexcept = default;
+VoidGround& VoidGround::operator=(VoidGround&&) noexcept = default;
+
+double VoidGround::covered(const Box& box) const {
+    if (holes_.empty()) {
+        return 0;
+    }
+    const std::vector<size_t> reaching = index_->reaching(box);
+    return std::accumulate(reaching.begin(), reaching.end(), 0.0, [&](double sum, size_t h) {
+        return sum + sharedVolume(box, holes_[h]);
+    });
+}
+
+double shareLeft(double covered, double volume) {
+    const double share = volume > 0 ? 1 - covered / volume : 1;
+    return share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
 }
 
 Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
                  const std::string& voidTable) {
-    const std::vector<Box> holes = voidGround(voids, voidCount, voidTable);
-    const BoxIndex index(holes);
+    const VoidGround holes(voids, voidCount, voidTable);
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
@@ -70,13 +90,9 @@ Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids
         double taken = 0;
         for (const Box& piece : checkedGroundOf(blocks[i], "the block", "")) {
             ground += sharedVolume(piece, piece);
-            const std::vector<size_t> reaching = index.reaching(piece);
-            taken = std::accumulate(
-                reaching.begin(), reaching.end(), taken,
-                [&](double sum, size_t h) { return sum + sharedVolume(piece, holes[h]); });
+            taken += holes.covered(piece);
         }
-        double share = ground > 0 ? 1 - taken / ground : 1;
-        share = share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
+        const double share = shareLeft(taken, ground);
         // A whole block partly in the model has that part of its box as
         // ground, wherever the holes fall in it.
         const double fill = blocks[i].SubBUD_Num > 0 ? 1 : blocks[i].Block_Coef;

@@ -3,11 +3,13 @@
 #ifndef VORNEL_CLI_DEPLETION_H
 #define VORNEL_CLI_DEPLETION_H
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Box.h"
+#include "BoxOverlap.h"
 #include "vornel/KrigBlockParam.h"
 #include "vornel/KrigBlockResult.h"
 #include "vornel/KrigBlockVoid.h"
@@ -23,11 +25,31 @@ constexpr double kShareRounding = 1e-9;
 // Throws Failure when the run names none.
 std::string voidTableOf(const std::optional<KrigBlockParam>& run);
 
-// The ground of the void blocks (their sub-blocks, or their boxes) as boxes
-// that do not overlap, each place once. Throws Failure, naming `voidTable`,
-// for a place or size that is not a number, or a size below 0.
-std::vector<Box> voidGround(const KrigBlockVoid* voids, long voidCount,
-                            const std::string& voidTable);
+// The ground of void blocks (their sub-blocks, or their boxes), for asking
+// how much of a box they cover; ground that void blocks share counts once.
+class VoidGround {
+public:
+    // None: it covers nothing.
+    VoidGround();
+    // Throws Failure, naming `voidTable`, for a place or size that is not a
+    // number, or a size below 0.
+    VoidGround(const KrigBlockVoid* voids, long voidCount, const std::string& voidTable);
+    ~VoidGround();
+    VoidGround(VoidGround&&) noexcept;
+    VoidGround& operator=(VoidGround&&) noexcept;
+
+    bool empty() const { return holes_.empty(); }
+    // The volume of the box that the void blocks cover.
+    double covered(const Box& box) const;
+
+private:
+    std::vector<Box> holes_;  // do not overlap
+    std::unique_ptr<BoxIndex> index_;
+};
+
+// The share of a box left when `covered` of its `volume` is taken: what
+// lies within kShareRounding of all or nothing counts as all or nothing.
+double shareLeft(double covered, double volume);
 
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given

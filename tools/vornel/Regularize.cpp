@@ -4,13 +4,10 @@
 #include <array>
 #include <cmath>
 #include <map>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "BoxOverlap.h"
-#include "BoxUnion.h"
 #include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
@@ -58,8 +55,7 @@ std::optional<std::pair<long, long>> cellSpan(double low, double high, double or
 
 class Gatherer {
 public:
-    Gatherer(const RegularGrid& grid, const std::vector<Box>& holes)
-        : grid_(grid), holes_(holes), index_(holes) {}
+    Gatherer(const RegularGrid& grid, const VoidGround& holes) : grid_(grid), holes_(holes) {}
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
@@ -118,12 +114,7 @@ private:
         }
         const Box inside{{(from[0] + to[0]) / 2, (from[1] + to[1]) / 2, (from[2] + to[2]) / 2},
                          {to[0] - from[0], to[1] - from[1], to[2] - from[2]}};
-        const std::vector<size_t> reaching = index_.reaching(inside);
-        const double covered = std::accumulate(
-            reaching.begin(), reaching.end(), 0.0,
-            [&](double sum, size_t h) { return sum + sharedVolume(inside, holes_[h]); });
-        double share = 1 - covered / shared;
-        share = share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
+        const double share = shareLeft(holes_.covered(inside), shared);
         taken_ += shared * (1 - share) * fill;
         return shared * share;
     }
@@ -145,8 +136,7 @@ private:
     }
 
     RegularGrid grid_;
-    const std::vector<Box>& holes_;
-    BoxIndex index_;
+    const VoidGround& holes_;
     std::map<CellIndex, Cell> cells_;
     double taken_ = 0;
 };
@@ -154,7 +144,7 @@ private:
 }  // namespace
 
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density, const std::vector<Box>& holes) {
+                       const RegularGrid& grid, double density, const VoidGround& holes) {
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
     Gatherer gatherer(grid, holes);
     Regularized r;

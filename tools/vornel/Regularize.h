@@ -4,10 +4,8 @@
 #ifndef VORNEL_CLI_REGULARIZE_H
 #define VORNEL_CLI_REGULARIZE_H
 
-#include <vector>
-
 #include "BlockList.h"
-#include "Box.h"
+#include "Depletion.h"
 #include "ModelDatabase.h"
 
 namespace vornel::cli {
@@ -35,11 +33,10 @@ constexpr long kMostCellsOfAPiece = 4096;
 // search figures from the block with the most tonnes in it, and is on the
 // boundary when it is not full or a block on the boundary adds to it.
 // Cells come in the order of their Z, then Y, then X. Ground that `holes`
-// (boxes that do not overlap: mined-out void blocks) cover is taken off
-// first, with its share of the tonnes, as a report's depletion takes it.
-// Throws Failure.
+// (mined-out void blocks) cover is taken off first, with its share of the
+// tonnes, as a report's depletion takes it. Throws Failure.
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density, const std::vector<Box>& holes);
+                       const RegularGrid& grid, double density, const VoidGround& holes);
 
 }  // namespace vornel::cli
 

@@ -108,12 +108,12 @@ void runRegularize(const RegularizeOptions& o) {
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
     std::string voidTable = source ? source->VoidTable_Name : "";
-    std::vector<Box> holes;
+    VoidGround holes;
     if (o.deplete) {
         voidTable = voidTableOf(source);
         KrigBlockVoid* voids = nullptr;
         const long voidCount = readVoids(mng, o.db, voidTable, &voids);
-        holes = voidGround(voids, voidCount, voidTable);
+        holes = VoidGround(voids, voidCount, voidTable);
     }
     Regularized r = regularize(blocks, count, ungraded, grid, o.density, holes);
     if (r.cells.size() == 0) {
