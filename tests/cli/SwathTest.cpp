@@ -157,6 +157,27 @@ TEST_F(SwathTest, TwoRunsSideBySide) {
                       "unit side by side");
 }
 
+// The run's old workings, the 10 m cell from X 5 to 15, take block 1's
+// second half and half of block 2 off: 3500 t holding 5500 t.% left, as a
+// depleted report counts them.
+TEST_F(SwathTest, DepletedEachPieceWeighsWhatIsLeftOfIt) {
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "-t", "A", "--x", "5", "--deplete"}),
+                      "--deplete: the run names no void table to take off its blocks");
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;");
+    const std::string left = ok({"swath", "m.db", "-t", "A", "--x", "5", "--deplete"});
+    EXPECT_TRUE(
+        contains(linesOf(left).at(0), "tonnes from the stored tonnage less the void blocks"))
+        << left;
+    EXPECT_EQ(rowFor(left, "0"), (Words{"0", "5", "1", "1000", "2.0000"}));
+    EXPECT_EQ(rowFor(left, "5"), (Words{"5", "10", "0", "0", "-"}));
+    EXPECT_EQ(rowFor(left, "15"), (Words{"15", "20", "1", "1000", "1.0000"}));
+    EXPECT_EQ(rowFor(left, "25"), (Words{"25", "30", "1", "1000", "0.5000"}));
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"}), "0"),
+              (Words{"0", "4", "3500", "1.5714", "55.0"}));
+}
+
 TEST_F(SwathTest, WrongSlicesAreRefused) {
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db"}), "give one of --x, --y or --z");
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "5", "--z", "5"}),

@@ -221,7 +221,7 @@ DemoSwath demoSwath(const KrigBlockResult* blocks, long count, const UngradedBlo
     SwathPlan plan;
     plan.width = 100;
     DemoSwath s;
-    s.chart.swaths = {swathOf(blocks, count, ungraded, plan)};
+    s.chart.swaths = {swathOf(blocks, count, ungraded, plan, VoidGround())};
     for (const auto& entry : s.chart.swaths.front()) {
         s.tonnes += entry.second.tonnes;
     }

@@ -71,7 +71,7 @@ std::pair<long, long> sliceRange(const std::vector<Swath>& swaths) {
 }
 
 Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-              const SwathPlan& plan) {
+              const SwathPlan& plan, const VoidGround& holes) {
     checkSpan(blocks, count, plan);
     const std::vector<double> tonnes = blockTonnes(blocks, count, plan.density);
     Swath swath;
@@ -83,10 +83,14 @@ Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& u
         }
         slices.clear();
         forEachPiece(b, [&](const Box& piece, double share) {
+            const double left = share * shareLeft(holes.covered(piece), piece.volume());
+            if (left == 0) {
+                return;
+            }
             const long k = sliceOf(axis(piece.centre, plan.axis), plan.width);
             SwathSlice& slice = swath[k];
-            slice.tonnes += tonnes[i] * share;
-            slice.gradeTonnes += tonnes[i] * share * b.Krig_OutAttr;
+            slice.tonnes += tonnes[i] * left;
+            slice.gradeTonnes += tonnes[i] * left * b.Krig_OutAttr;
             if (std::find(slices.begin(), slices.end(), k) == slices.end()) {
                 slices.push_back(k);
                 ++slice.blocks;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "Depletion.h"
 #include "ModelDatabase.h"
 
 namespace vornel::cli {
@@ -42,11 +43,11 @@ constexpr double kFarthestSlice = 1e15;
 
 // Each block's ground (its sub-blocks, or its box) is put in the slice of
 // its centre along the axis, a sub-block weighing its share of the block's
-// tonnes by volume. Blocks that `ungraded` lists are left out. Throws
-// Failure when the blocks would need more than kMostSlices slices, or
-// weigh nothing.
+// tonnes by volume, less the share that `holes` (mined-out void blocks)
+// cover. Blocks that `ungraded` lists are left out. Throws Failure when the
+// blocks would need more than kMostSlices slices, or weigh nothing.
 Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-              const SwathPlan& plan);
+              const SwathPlan& plan, const VoidGround& holes);
 
 // The first and last slice that any of the swaths has; the last is before
 // the first when none has any.

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "CsvWriter.h"
+#include "Depletion.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
@@ -30,6 +31,7 @@ struct SwathOptions {
     std::string withWhere;
     std::string csv;
     std::string svg;
+    bool deplete = false;
 };
 
 const char* const kFooter = R"(
@@ -46,6 +48,9 @@ unit, perhaps in another database: --with-db) is set beside the first,
 slice by slice: another kriging plan, or last year's model. --csv writes
 the rows with every digit, the mean grade empty where a slice holds no
 tonnes; --svg draws each run's mean grade as a line over its tonnes as bars.
+With --deplete each run's void blocks (old workings) are taken off first,
+as report --deplete takes them: each sub-block or whole block weighs the
+share of it that no void block covers.
 
 Examples:
   vornel swath demo.db --x 50 --svg swath-x.svg
@@ -62,7 +67,7 @@ struct SwathRun {
 };
 
 SwathRun readRun(const std::string& db, const std::string& table, const std::string& where,
-                 const SwathPlan& plan) {
+                 const SwathPlan& plan, bool deplete) {
     CVornelMng mng;
     openModel(mng, db);
     SwathRun r;
@@ -71,7 +76,14 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     KrigBlockResult* blocks = nullptr;
     r.blocks = readBlocks(mng, r.label, where, &blocks);
     r.run = runOfBlocks(mng, r.label, blocks, r.blocks);
-    r.swath = swathOf(blocks, r.blocks, ungraded, plan);
+    VoidGround holes;
+    if (deplete) {
+        const std::string voidTable = voidTableOf(r.run);
+        KrigBlockVoid* voids = nullptr;
+        const long voidCount = readVoids(mng, db, voidTable, &voids);
+        holes = VoidGround(voids, voidCount, voidTable);
+    }
+    r.swath = swathOf(blocks, r.blocks, ungraded, plan, holes);
     return r;
 }
 
@@ -184,9 +196,10 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     if (!o.svg.empty()) {
         svgFile.emplace(o.svg);
     }
-    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan)};
+    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
     if (!o.with.empty()) {
-        runs.push_back(readRun(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, plan));
+        runs.push_back(
+            readRun(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, plan, o.deplete));
         if (runs[0].label == runs[1].label) {
             runs[0].label += " of " + o.db;
             runs[1].label += " of " + (o.withDb.empty() ? o.db : o.withDb);
@@ -201,6 +214,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     const std::string grade = estimateOf(runs[0]);
     const std::string tonnes =
         plan.density > 0 ? "volume x density " + formatNumber(plan.density) : "the stored tonnage";
+    const std::string tonnesLeft = o.deplete ? tonnes + " less the void blocks" : tonnes;
     const std::string which = plan.allGrades ? "every block with a grade"
                                              : "blocks at or above " + formatNumber(plan.cutoff);
     std::string names = runs[0].label;
@@ -210,7 +224,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     // The text goes where it does not mix with output on standard output.
     std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
     out << "Swath along " << axis << ", slices " << formatExact(plan.width) << " wide, " << grade
-        << ", tonnes from " << tonnes << ", " << which << ":\n";
+        << ", tonnes from " << tonnesLeft << ", " << which << ":\n";
     for (size_t r = 0; r < runs.size(); ++r) {
         out << "  " << (runs.size() > 1 ? std::to_string(r + 1) + "  " : std::string())
             << runs[r].label << " (" << runs[r].blocks
@@ -227,7 +241,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     if (svgFile) {
         SwathChart chart;
         chart.title = "Swath of " + names + " along " + axis;
-        chart.subtitle = grade + "; tonnes from " + tonnes + "; " + which;
+        chart.subtitle = grade + "; tonnes from " + tonnesLeft + "; " + which;
         chart.axis = axis;
         chart.width = plan.width;
         chart.element = runs[0].run ? std::string(runs[0].run->Mine_Element) : "grade";
@@ -266,6 +280,8 @@ void addSwathCommand(CLI::App& app) {
     cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
     cmd->add_option("--with-where", o->withWhere,
                     "SQL condition selecting the second run's blocks");
+    cmd->add_flag("--deplete", o->deplete,
+                  "Take the ground of each run's void blocks (old workings) off first");
     cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
     cmd->add_option("--svg", o->svg, "The swath drawn as SVG (\"-\" for standard output)");
     cmd->footer(kFooter);
