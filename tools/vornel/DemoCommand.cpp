@@ -184,9 +184,7 @@ void printGradeTonnageOf(const KrigBlockResult* blocks, long count) {
 void printResourceStatement(CVornelMng& mng, const std::string& db, KrigBlockResult* blocks,
                             long count) {
     constexpr double kCutoff = 0.5;
-    KrigBlockVoid* voids = nullptr;
-    const long voidCount = readVoids(mng, db, kVoidTable, &voids);
-    const Depleted depleted = deplete(blocks, count, voids, voidCount, kVoidTable);
+    const Depleted depleted = deplete(blocks, count, readVoidGround(mng, db, kVoidTable));
     const long n = depleted.left;
     const BlockClasses classes = classify(blocks, n, ClassField::Category);
     std::cout << "\nResource statement of " << kTable << " at " << formatNumber(kCutoff)

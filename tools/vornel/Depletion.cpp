@@ -10,6 +10,7 @@
 #include "BoxOverlap.h"
 #include "BoxUnion.h"
 #include "Failure.h"
+#include "ModelDatabase.h"
 #include "RecordFields.h"
 
 namespace vornel::cli {
@@ -40,17 +41,10 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
 
 }  // namespace
 
-std::string voidTableOf(const std::optional<KrigBlockParam>& run) {
-    std::string voidTable = run ? run->VoidTable_Name : "";
-    if (voidTable.empty()) {
-        throw Failure("--deplete: the run names no void table to take off its blocks");
-    }
-    return voidTable;
-}
-
 VoidGround::VoidGround() = default;
 
-VoidGround::VoidGround(const KrigBlockVoid* voids, long voidCount, const std::string& voidTable) {
+VoidGround::VoidGround(const KrigBlockVoid* voids, long voidCount, const std::string& voidTable)
+    : table_(voidTable) {
     std::vector<Box> pieces;
     for (long v = 0; v < voidCount; ++v) {
         const std::vector<Box> ground =
@@ -75,14 +69,27 @@ double VoidGround::covered(const Box& box) const {
     });
 }
 
+VoidGround readVoidGround(CVornelMng& mng, const std::string& path, const std::string& voidTable) {
+    KrigBlockVoid* voids = nullptr;
+    const long voidCount = readVoids(mng, path, voidTable, &voids);
+    return VoidGround(voids, voidCount, voidTable);
+}
+
+VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
+                          const std::optional<KrigBlockParam>& run) {
+    const std::string voidTable = run ? run->VoidTable_Name : "";
+    if (voidTable.empty()) {
+        throw Failure("--deplete: the run names no void table to take off its blocks");
+    }
+    return readVoidGround(mng, path, voidTable);
+}
+
 double shareLeft(double covered, double volume) {
     const double share = volume > 0 ? 1 - covered / volume : 1;
     return share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
 }
 
-Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
-                 const std::string& voidTable) {
-    const VoidGround holes(voids, voidCount, voidTable);
+Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes) {
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {

@@ -10,9 +10,7 @@
 
 #include "Box.h"
 #include "BoxOverlap.h"
-#include "vornel/KrigBlockParam.h"
-#include "vornel/KrigBlockResult.h"
-#include "vornel/KrigBlockVoid.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::cli {
 
@@ -20,10 +18,6 @@ namespace vornel::cli {
 // faces of a block and a void block that meet may stand apart by the last
 // bits of their doubles.
 constexpr double kShareRounding = 1e-9;
-
-// The void table a run names, whose ground --deplete takes off its blocks.
-// Throws Failure when the run names none.
-std::string voidTableOf(const std::optional<KrigBlockParam>& run);
 
 // The ground of void blocks (their sub-blocks, or their boxes), for asking
 // how much of a box they cover; ground that void blocks share counts once.
@@ -39,13 +33,24 @@ public:
     VoidGround& operator=(VoidGround&&) noexcept;
 
     bool empty() const { return holes_.empty(); }
+    const std::string& table() const { return table_; }
     // The volume of the box that the void blocks cover.
     double covered(const Box& box) const;
 
 private:
+    std::string table_;
     std::vector<Box> holes_;  // do not overlap
     std::unique_ptr<BoxIndex> index_;
 };
+
+// The ground of the void table of that name in the open database at `path`.
+// Throws Failure.
+VoidGround readVoidGround(CVornelMng& mng, const std::string& path, const std::string& voidTable);
+
+// The ground of the void table the run names, whose ground --deplete takes
+// off its blocks. Throws Failure, also when the run names none.
+VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
+                          const std::optional<KrigBlockParam>& run);
 
 // The share of a box left when `covered` of its `volume` is taken: what
 // lies within kShareRounding of all or nothing counts as all or nothing.
@@ -59,17 +64,15 @@ struct Depleted {
     double volume = 0;  // m3 taken off the blocks
 };
 
-// Takes the ground of the void blocks off the blocks, in place: each block
+// Takes the ground of void blocks off the blocks, in place: each block
 // with ground left has its tonnage (Block_CorMass) and volume (Block_Vol)
 // scaled to the share of its ground left, and those blocks come first, in
 // their order; the blocks mined out follow. The records are swapped, never
 // copied over, so that whoever owns their sub-block arrays still holds each
 // once. A block's or a void block's ground is its sub-blocks when it has
-// any, otherwise its box; ground that void blocks share is taken off once.
-// Throws Failure, naming `voidTable`, for a place or size that is not a
-// number, or a size below 0, before any block is changed.
-Depleted deplete(KrigBlockResult* blocks, long count, const KrigBlockVoid* voids, long voidCount,
-                 const std::string& voidTable);
+// any, otherwise its box. Throws Failure for a place or size of a block
+// that is not a number, or a size below 0, before any block is changed.
+Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes);
 
 }  // namespace vornel::cli
 

@@ -107,14 +107,7 @@ void runRegularize(const RegularizeOptions& o) {
     const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
-    std::string voidTable = source ? source->VoidTable_Name : "";
-    VoidGround holes;
-    if (o.deplete) {
-        voidTable = voidTableOf(source);
-        KrigBlockVoid* voids = nullptr;
-        const long voidCount = readVoids(mng, o.db, voidTable, &voids);
-        holes = VoidGround(voids, voidCount, voidTable);
-    }
+    const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
     Regularized r = regularize(blocks, count, ungraded, grid, o.density, holes);
     if (r.cells.size() == 0) {
         throw Failure(table + ": no block with a grade to regularize");
@@ -126,10 +119,10 @@ void runRegularize(const RegularizeOptions& o) {
     RunNames names;
     names.description = "regularized from " + table + " into cells of " + formatExact(grid.size.x) +
                         " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z) +
-                        (o.deplete ? ", less " + voidTable : "");
+                        (o.deplete ? ", less " + holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
-    names.voidTable = o.deplete ? "" : voidTable;
+    names.voidTable = o.deplete || !source ? "" : source->VoidTable_Name;
     names.unitCode = unit.code;
     HostTransaction transaction(mng);
     refuseExistingTable(mng, o.db, o.into, "regularize");
@@ -150,7 +143,7 @@ void runRegularize(const RegularizeOptions& o) {
                   ") -> " + std::to_string(r.cells.size()) + " cells");
     if (o.deplete) {
         printFact(std::cout, "void blocks",
-                  voidTable + " taken off: " + formatNumber(r.taken) + " m3 of ground");
+                  holes.table() + " taken off: " + formatNumber(r.taken) + " m3 of ground");
     }
     printFact(std::cout, "tonnes",
               formatFixed(before.tonnes, 0) + " -> " + formatFixed(after.tonnes, 0));

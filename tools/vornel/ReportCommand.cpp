@@ -84,16 +84,6 @@ BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, lon
                                       : ClassField::Pass);
 }
 
-// The blocks less the ground of the run's void blocks.
-Depleted depletedByVoids(CVornelMng& mng, const std::string& db,
-                         const std::optional<KrigBlockParam>& run, KrigBlockResult* blocks,
-                         long count) {
-    const std::string voidTable = voidTableOf(run);
-    KrigBlockVoid* voids = nullptr;
-    const long voidCount = readVoids(mng, db, voidTable, &voids);
-    return deplete(blocks, count, voids, voidCount, voidTable);
-}
-
 void runReport(const ReportOptions& o) {
     refuseOutputClash(o.svg, o.csv, o.db);
     std::optional<OutputFile> csvFile;
@@ -131,7 +121,7 @@ void runReport(const ReportOptions& o) {
     std::optional<Depleted> depleted;
     long left = count;
     if (o.deplete) {
-        depleted = depletedByVoids(mng, o.db, run, blocks, count);
+        depleted = deplete(blocks, count, readVoidGround(mng, o.db, run));
         left = depleted->left;
     }
     const std::string weighed = "tonnes from " +

@@ -76,14 +76,8 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     KrigBlockResult* blocks = nullptr;
     r.blocks = readBlocks(mng, r.label, where, &blocks);
     r.run = runOfBlocks(mng, r.label, blocks, r.blocks);
-    VoidGround holes;
-    if (deplete) {
-        const std::string voidTable = voidTableOf(r.run);
-        KrigBlockVoid* voids = nullptr;
-        const long voidCount = readVoids(mng, db, voidTable, &voids);
-        holes = VoidGround(voids, voidCount, voidTable);
-    }
-    r.swath = swathOf(blocks, r.blocks, ungraded, plan, holes);
+    r.swath = swathOf(blocks, r.blocks, ungraded, plan,
+                      deplete ? readVoidGround(mng, db, r.run) : VoidGround());
     return r;
 }
 
