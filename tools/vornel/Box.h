@@ -12,6 +12,11 @@ inline double axis(const D_3DOT& p, int i) {
     return i == 0 ? p.x : i == 1 ? p.y : p.z;
 }
 
+// The name of axis `i`: "X", "Y" or "Z".
+inline const char* axisName(int i) {
+    return i == 0 ? "X" : i == 1 ? "Y" : "Z";
+}
+
 struct Box {
     D_3DOT centre{};
     D_3DOT size{};

@@ -89,7 +89,6 @@ SectionPlane alongLine(const std::string& text, const Box& extent) {
 // The plane where coordinate `fixed` has the value, spanning the extent
 // along the other two in increasing order.
 SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
-    const char* names[3] = {"X", "Y", "Z"};
     const double value = valueOf(text, std::string("--") + (fixed == 0   ? "x"
                                                             : fixed == 1 ? "y"
                                                                          : "z"));
@@ -109,7 +108,7 @@ SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
         xyz[b] = cornerB[c];
         plane.corners[c] = {xyz[0], xyz[1], xyz[2]};
     }
-    plane.title = std::string(names[fixed]) + " = " + formatExact(value);
+    plane.title = std::string(axisName(fixed)) + " = " + formatExact(value);
     return plane;
 }
 

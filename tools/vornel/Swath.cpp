@@ -13,8 +13,6 @@
 namespace vornel::cli {
 namespace {
 
-const char* const kAxisNames[] = {"X", "Y", "Z"};
-
 // Refuses slices too many or too far out to number exactly, before any is
 // numbered.
 void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan) {
@@ -25,7 +23,7 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
             const double c = axis(piece.centre, plan.axis);
             if (!std::isfinite(c)) {
                 throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " has no " +
-                              kAxisNames[plan.axis] + " to put it in a slice by");
+                              axisName(plan.axis) + " to put it in a slice by");
             }
             low = std::min(low, c);
             high = std::max(high, c);
@@ -39,7 +37,7 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
     if (!(std::fabs(first) < kFarthestSlice && std::fabs(last) < kFarthestSlice &&
           last - first < kMostSlices)) {
         throw Failure(std::string("slices ") + formatExact(plan.width) + " wide along " +
-                      kAxisNames[plan.axis] + " from " + formatExact(low) + " to " +
+                      axisName(plan.axis) + " from " + formatExact(low) + " to " +
                       formatExact(high) + " would be more than " + formatNumber(kMostSlices) +
                       "; give a wider slice");
     }

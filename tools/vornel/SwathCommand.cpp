@@ -57,8 +57,6 @@ Examples:
   vornel swath demo.db --table CU_OK --with CU_ID2 --z 20 --cutoff 0.3 --csv z.csv
 )";
 
-const char* const kAxisNames[] = {"X", "Y", "Z"};
-
 struct SwathRun {
     std::string label;
     std::optional<KrigBlockParam> run;
@@ -111,8 +109,8 @@ SwathPlan planOf(const SwathOptions& o, const std::vector<CLI::Option*>& axes,
 // by its name in the list.
 std::vector<std::string> headingOf(const SwathPlan& plan, const std::vector<SwathRun>& runs,
                                    const std::string& grade, bool numbered) {
-    const std::string axis = kAxisNames[plan.axis];
-    std::vector<std::string> heading = {axis + " from", axis + " to"};
+    const std::string along = axisName(plan.axis);
+    std::vector<std::string> heading = {along + " from", along + " to"};
     for (size_t r = 0; r < runs.size(); ++r) {
         const std::string in = runs.size() == 1 ? ""
                                : numbered       ? " " + std::to_string(r + 1)
@@ -204,7 +202,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
                           ": set runs of one element and unit side by side");
         }
     }
-    const std::string axis = kAxisNames[plan.axis];
+    const std::string along = axisName(plan.axis);
     const std::string grade = estimateOf(runs[0]);
     const std::string tonnes =
         plan.density > 0 ? "volume x density " + formatNumber(plan.density) : "the stored tonnage";
@@ -217,7 +215,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     }
     // The text goes where it does not mix with output on standard output.
     std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
-    out << "Swath along " << axis << ", slices " << formatExact(plan.width) << " wide, " << grade
+    out << "Swath along " << along << ", slices " << formatExact(plan.width) << " wide, " << grade
         << ", tonnes from " << tonnesLeft << ", " << which << ":\n";
     for (size_t r = 0; r < runs.size(); ++r) {
         out << "  " << (runs.size() > 1 ? std::to_string(r + 1) + "  " : std::string())
@@ -234,9 +232,9 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     }
     if (svgFile) {
         SwathChart chart;
-        chart.title = "Swath of " + names + " along " + axis;
+        chart.title = "Swath of " + names + " along " + along;
         chart.subtitle = grade + "; tonnes from " + tonnesLeft + "; " + which;
-        chart.axis = axis;
+        chart.axis = along;
         chart.width = plan.width;
         chart.element = runs[0].run ? std::string(runs[0].run->Mine_Element) : "grade";
         chart.unit = &gradeUnitOfCode(runs[0].run ? runs[0].run->OreAttr_Unit : 0);
@@ -262,7 +260,7 @@ void addSwathCommand(CLI::App& app) {
     for (int a = 0; a < 3; ++a) {
         const char* const options[] = {"--x", "--y", "--z"};
         axes.push_back(cmd->add_option(options[a], o->width[a],
-                                       std::string("Slices of this width along ") + kAxisNames[a])
+                                       std::string("Slices of this width along ") + axisName(a))
                            ->check(numberAboveZero()));
     }
     CLI::Option* cutoff =
