@@ -174,6 +174,11 @@ TEST_F(SwathTest, DepletedEachPieceWeighsWhatIsLeftOfIt) {
     EXPECT_EQ(rowFor(left, "5"), (Words{"5", "10", "0", "0", "-"}));
     EXPECT_EQ(rowFor(left, "15"), (Words{"15", "20", "1", "1000", "1.0000"}));
     EXPECT_EQ(rowFor(left, "25"), (Words{"25", "30", "1", "1000", "0.5000"}));
+    // A block of no volume, which another tool may leave, has none for the
+    // void blocks to take.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_GridSizeX = 0 WHERE Krig_BlockID = 4;");
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "-t", "A", "--x", "5", "--deplete"}), "45"),
+              (Words{"45", "50", "1", "500", "4.0000"}));
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"}), "0"),
               (Words{"0", "4", "3500", "1.5714", "55.0"}));
 }
