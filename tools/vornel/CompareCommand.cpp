@@ -91,12 +91,6 @@ Side readSide(const std::string& db, const std::string& table, const std::string
     return side;
 }
 
-std::string estimateOf(const Side& s) {
-    return s.run ? std::string(s.run->Mine_Element) + " (" +
-                       gradeUnitOfCode(s.run->OreAttr_Unit).name + ")"
-                 : std::string("grade (%)");
-}
-
 std::string blocksOf(const Side& s) {
     return s.label + " (" + std::to_string(s.blocks) + (s.blocks == 1 ? " block" : " blocks") +
            (s.ungraded > 0 ? ", " + std::to_string(s.ungraded) + " without a grade" : "") + ")";
@@ -161,13 +155,14 @@ void runCompare(const CompareOptions& o) {
         a.label += " of " + o.db;
         b.label += " of " + (o.withDb.empty() ? o.db : o.withDb);
     }
-    if (estimateOf(a) != estimateOf(b)) {
-        throw Failure(a.label + " estimates " + estimateOf(a) + ", " + b.label + " " +
-                      estimateOf(b) + ": compare runs of one element and unit");
+    if (estimateOf(a.run) != estimateOf(b.run)) {
+        throw Failure(a.label + " estimates " + estimateOf(a.run) + ", " + b.label + " " +
+                      estimateOf(b.run) + ": compare runs of one element and unit");
     }
     const std::string element = a.run ? std::string(a.run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(a.run ? a.run->OreAttr_Unit : 0);
-    out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a) << '\n';
+    out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a.run)
+        << '\n';
     if (!o.cutoffs.empty()) {
         out << "Grade-tonnage, tonnes from "
             << (o.density > 0 ? "volume x density " + formatNumber(o.density)

@@ -54,6 +54,12 @@ std::string tally(const std::map<std::string, long>& counts) {
 
 }  // namespace
 
+std::string estimateOf(const std::optional<KrigBlockParam>& run) {
+    return run ? std::string(run->Mine_Element) + " (" + gradeUnitOfCode(run->OreAttr_Unit).name +
+                     ")"
+               : std::string("grade (%)");
+}
+
 std::string coordinateRange(double low, double high) {
     return formatExact(low) + " .. " + formatExact(high);
 }

@@ -4,6 +4,7 @@
 #define VORNEL_CLI_MODELFACTS_H
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -49,6 +50,11 @@ void printFact(std::ostream& out, const std::string& label, const std::string& v
 
 // "500012.5 .. 500987.5": coordinates with every digit, as mining grids need.
 std::string coordinateRange(double low, double high);
+
+// What a run estimates, its element and grade unit: "Cu (%)"; "grade (%)"
+// for blocks the catalog lists no run of. Two runs set side by side must
+// estimate one.
+std::string estimateOf(const std::optional<KrigBlockParam>& run);
 
 // The counts and ranges of a result table whose grades are of `element`.
 void printTableFacts(std::ostream& out, const TableFacts& facts, const std::string& element,

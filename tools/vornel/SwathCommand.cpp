@@ -10,6 +10,7 @@
 #include "Depletion.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "ModelFacts.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
@@ -77,12 +78,6 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     r.swath = swathOf(blocks, r.blocks, ungraded, plan,
                       deplete ? readVoidGround(mng, db, r.run) : VoidGround());
     return r;
-}
-
-std::string estimateOf(const SwathRun& r) {
-    return r.run ? std::string(r.run->Mine_Element) + " (" +
-                       gradeUnitOfCode(r.run->OreAttr_Unit).name + ")"
-                 : std::string("grade (%)");
 }
 
 SwathPlan planOf(const SwathOptions& o, const std::vector<CLI::Option*>& axes,
@@ -196,14 +191,14 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
             runs[0].label += " of " + o.db;
             runs[1].label += " of " + (o.withDb.empty() ? o.db : o.withDb);
         }
-        if (estimateOf(runs[0]) != estimateOf(runs[1])) {
-            throw Failure(runs[0].label + " estimates " + estimateOf(runs[0]) + ", " +
-                          runs[1].label + " " + estimateOf(runs[1]) +
+        if (estimateOf(runs[0].run) != estimateOf(runs[1].run)) {
+            throw Failure(runs[0].label + " estimates " + estimateOf(runs[0].run) + ", " +
+                          runs[1].label + " " + estimateOf(runs[1].run) +
                           ": set runs of one element and unit side by side");
         }
     }
     const std::string along = axisName(plan.axis);
-    const std::string grade = estimateOf(runs[0]);
+    const std::string grade = estimateOf(runs[0].run);
     const std::string tonnes =
         plan.density > 0 ? "volume x density " + formatNumber(plan.density) : "the stored tonnage";
     const std::string tonnesLeft = o.deplete ? tonnes + " less the void blocks" : tonnes;
