@@ -448,6 +448,13 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
     ASSERT_EQ(blocks.cells.size(), 3u * 9);
     EXPECT_EQ(cornersOf(blocks, 0), hexahedron(0, 0, 0, 10, 10, 10));
     EXPECT_EQ(blocks.columns.at("TONNAGE")[0], 980);
+    // No blocks, no cells and no keys.
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "none.vtk", "--where", "Krig_BlockID < 0"}),
+              "Wrote 0 block cells of A to none.vtk (VTK)\n");
+    const VtkFile none = readVtk(path("none.vtk"));
+    EXPECT_EQ(none.title, "A (Cu)");
+    EXPECT_TRUE(none.cells.empty() && none.points.empty());
+    EXPECT_EQ(none.columns.at("Cu").size(), 0u);
     ok({"export", "m.db", "-t", "A", "-o", "list.vtk", "--format", "csv"});
     EXPECT_EQ(readCsv(path("list.vtk")).rows.size(), 3u);
     ok({"export", "m.db", "-t", "A", "-o", "cells.txt", "--format", "vtk"});

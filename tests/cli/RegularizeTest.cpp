@@ -176,6 +176,8 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
         EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", size, "--into", "B"}),
                            "--size: sizes must be above 0");
     }
+    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "1e300,1e10,1", "--into", "B"}),
+                       "--size: a cell of 1e300,1e10,1 holds more than a number can");
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20,10", "--into", "B"}), "--size");
     // 0.6 m cells would take 18 x 17 x 17 of them to block 2 (9 x 17 x 17
     // to a half of block 1).

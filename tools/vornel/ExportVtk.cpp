@@ -45,7 +45,11 @@ TextCodes textCodes(const std::string& column, const Block* blocks, long count,
         blank = blank || texts[i].empty();
         codes.codeOf.push_back(texts[i].empty() ? 0 : static_cast<int32_t>(classes.classOf[i] + 1));
     }
-    // "(none)", listed last, is 0; the others are numbered as listed.
+    // "(none)", listed last, is 0; the others are numbered as listed. No
+    // blocks, no key.
+    if (classes.names.empty()) {
+        return codes;
+    }
     codes.key = column;
     for (size_t c = 0; c < classes.names.size(); ++c) {
         const bool none = blank && c + 1 == classes.names.size();
@@ -106,6 +110,12 @@ VtkExport writeCells(std::ostream& out, const std::string& title, const Block* b
     return written;
 }
 
+// The keys of the text columns that have any.
+std::vector<std::string> keysOf(std::vector<std::string> keys) {
+    keys.erase(std::remove(keys.begin(), keys.end(), ""), keys.end());
+    return keys;
+}
+
 std::string titleOf(const std::string& what, const std::vector<std::string>& keys) {
     return std::accumulate(
         keys.begin(), keys.end(), what,
@@ -142,7 +152,7 @@ VtkExport writeBlocksVtk(std::ostream& out, const std::string& table, const std:
         {"AVGDIST", false, [&](long i, double) { return b[i].Krig_MeanDis; }},
         {"PASS", true, [&](long i, double) { return b[i].Srch_Degr; }},
     };
-    const std::vector<std::string> keys = {category.key, oreType.key};
+    const std::vector<std::string> keys = keysOf({category.key, oreType.key});
     VtkExport written = writeCells(out, titleOf(table + " (" + element + ")", keys), blocks, count,
                                    subBlocks, columns, bar);
     written.keys = keys;
@@ -162,9 +172,10 @@ VtkExport writeVoidsVtk(std::ostream& out, const std::string& table, const KrigB
         {"ORETYPE", true, [&](long i, double) { return oreType.codeOf[i]; }},
         {"BOUND", true, [&](long i, double) { return v[i].Krig_Bound != 0 ? 1 : 0; }},
     };
-    VtkExport written = writeCells(out, titleOf(table + " (void blocks)", {oreType.key}), voids,
-                                   count, subBlocks, columns, bar);
-    written.keys = {oreType.key};
+    const std::vector<std::string> keys = keysOf({oreType.key});
+    VtkExport written = writeCells(out, titleOf(table + " (void blocks)", keys), voids, count,
+                                   subBlocks, columns, bar);
+    written.keys = keys;
     return written;
 }
 

@@ -97,6 +97,9 @@ void runRegularize(const RegularizeOptions& o) {
     if (!(grid.size.x > 0 && grid.size.y > 0 && grid.size.z > 0)) {
         throw UsageError("--size: sizes must be above 0");
     }
+    if (!std::isfinite(grid.size.x * grid.size.y * grid.size.z)) {
+        throw UsageError("--size: a cell of " + o.size + " holds more than a number can");
+    }
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
