@@ -145,4 +145,26 @@ BlockClasses classifyByBench(const KrigBlockResult* blocks, long count) {
     return classes;
 }
 
+const std::vector<std::string>& classFieldNames() {
+    static const std::vector<std::string> names = {"category", "oretype", "bench", "pass"};
+    return names;
+}
+
+BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, long count) {
+    if (by == "bench") {
+        return classifyByBench(blocks, count);
+    }
+    return classify(blocks, count,
+                    by == "category"  ? ClassField::Category
+                    : by == "oretype" ? ClassField::OreType
+                                      : ClassField::Pass);
+}
+
+std::string classLabel(const std::string& by) {
+    return by == "oretype" ? "ore type"
+           : by == "bench" ? "bench (Z)"
+           : by == "pass"  ? "search pass"
+                           : by;
+}
+
 }  // namespace vornel::cli

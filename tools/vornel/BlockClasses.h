@@ -39,6 +39,16 @@ BlockClasses classifyTexts(const std::vector<std::string>& texts);
 // them.
 BlockClasses classifyByBench(const KrigBlockResult* blocks, long count);
 
+// What --by takes: "category", "oretype", "bench", "pass".
+const std::vector<std::string>& classFieldNames();
+
+// The blocks by one of those.
+BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, long count);
+
+// The heading of its column: "category", "ore type", "bench (Z)",
+// "search pass".
+std::string classLabel(const std::string& by);
+
 // Whether a class comes before another in that order.
 bool listedBefore(const std::string& a, const std::string& b);
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "Commands.h"
-#include "Depletion.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
 #include "GradeTonnageSvg.h"
+#include "GradedBlocks.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
@@ -67,23 +67,6 @@ Examples:
   vornel report demo.db --cutoffs 0:2:0.1 --csv curve.csv --svg curve.svg
 )footer";
 
-std::string classLabel(const std::string& by) {
-    return by == "oretype" ? "ore type"
-           : by == "bench" ? "bench (Z)"
-           : by == "pass"  ? "search pass"
-                           : by;
-}
-
-BlockClasses classesBy(const std::string& by, const KrigBlockResult* blocks, long count) {
-    if (by == "bench") {
-        return classifyByBench(blocks, count);
-    }
-    return classify(blocks, count,
-                    by == "category"  ? ClassField::Category
-                    : by == "oretype" ? ClassField::OreType
-                                      : ClassField::Pass);
-}
-
 void runReport(const ReportOptions& o) {
     refuseOutputClash(o.svg, o.csv, o.db);
     std::optional<OutputFile> csvFile;
@@ -99,67 +82,35 @@ void runReport(const ReportOptions& o) {
     std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
     CVornelMng mng;
     openModel(mng, o.db);
-    const std::string table = resultTable(mng, o.db, o.table);
-    const UngradedBlocks ungraded(mng, table);
-    KrigBlockResult* all = nullptr;
-    const long read = readBlocks(mng, table, o.where, &all);
-    // A block without a grade is left out, not counted as grade 0. The
-    // blocks are copied only then: a model's blocks take much memory.
-    KrigBlockResult* blocks = all;
-    long count = read;
-    std::vector<KrigBlockResult> graded;
-    if (ungraded.size() > 0) {
-        std::copy_if(all, all + read, std::back_inserter(graded),
-                     [&](const KrigBlockResult& b) { return !ungraded.has(b); });
-        blocks = graded.data();
-        count = static_cast<long>(graded.size());
-    }
-    const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, all, read);
-    const std::string element = run ? std::string(run->Mine_Element) : "grade";
-    const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
+    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
+    const GradeUnit& unit = model.unit();
+    const std::string element = model.element();
     const std::vector<double> cutoffs = cutoffsOf(o.cutoffs);
-    std::optional<Depleted> depleted;
-    long left = count;
-    if (o.deplete) {
-        depleted = deplete(blocks, count, readVoidGround(mng, o.db, run));
-        left = depleted->left;
-    }
-    const std::string weighed = "tonnes from " +
-                                (o.density > 0 ? "volume x density " + formatNumber(o.density)
-                                               : std::string("the stored tonnage")) +
-                                (depleted ? std::string(" less the void blocks") : "") +
-                                (o.by.empty() ? "" : ", by " + classLabel(o.by));
-    out << "Grade-tonnage of " << table << " (" << count << (count == 1 ? " block" : " blocks")
-        << (o.where.empty() ? "" : " where " + o.where)
-        << (read == count ? "" : "; " + std::to_string(read - count) + " without a grade left out")
-        << "), " << weighed << ":\n";
+    const std::string weighed =
+        model.weighed(o.density) + (o.by.empty() ? "" : ", by " + classLabel(o.by));
+    out << "Grade-tonnage of " << model.described(o.where) << ", " << weighed << ":\n";
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     std::vector<std::string> names;
     std::vector<std::vector<GradeTonnageRow>> rows;
     if (o.by.empty()) {
-        rows.push_back(gradeTonnage(blocks, left, cutoffs, o.density, unit));
+        rows.push_back(gradeTonnage(model.blocks(), model.count(), cutoffs, o.density, unit));
     } else {
-        BlockClasses classes = classesBy(o.by, blocks, left);
-        rows = gradeTonnageByClass(blocks, left, classes, cutoffs, o.density, unit);
+        BlockClasses classes = classesBy(o.by, model.blocks(), model.count());
+        rows =
+            gradeTonnageByClass(model.blocks(), model.count(), classes, cutoffs, o.density, unit);
         names = std::move(classes.names);
     }
     printGradeTonnage(out, field, names, rows, element, unit);
-    if (depleted) {
-        out << "The void blocks of " << run->VoidTable_Name
-            << " (mined-out ground) are deducted: " << depleted->mined
-            << (depleted->mined == 1 ? " block" : " blocks") << " wholly, " << depleted->cut
-            << " in part, " << formatNumber(depleted->volume) << " m3.\n";
-    } else {
-        printVoidsNotDeducted(out, run ? run->VoidTable_Name : "");
-    }
+    model.printVoids(out);
     if (csvFile) {
         writeGradeTonnageCsv(csvFile->stream(), field, names, rows, element, unit);
         csvFile->commit();
     }
     if (svgFile) {
-        writeGradeTonnageSvg(svgFile->stream(), {table + ": grade-tonnage",
-                                                 std::to_string(count) + " blocks; " + weighed,
-                                                 element, &unit, names, rows});
+        writeGradeTonnageSvg(
+            svgFile->stream(),
+            {model.table() + ": grade-tonnage",
+             std::to_string(model.graded()) + " blocks; " + weighed, element, &unit, names, rows});
         svgFile->commit();
     }
 }
@@ -179,7 +130,7 @@ void addReportCommand(CLI::App& app) {
     cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
     cmd->add_option("--by", o->by,
                     "Rows for each resource category, ore type, bench or search pass, then all")
-        ->check(CLI::IsMember({"category", "oretype", "bench", "pass"}));
+        ->check(CLI::IsMember(classFieldNames()));
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--csv", o->csv,

@@ -1,0 +1,66 @@
+#include "GradedBlocks.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "GradeTonnage.h"
+#include "ModelDatabase.h"
+#include "NumberText.h"
+
+namespace vornel::cli {
+
+GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::string& table,
+                           const std::string& where, bool deplete)
+    : table_(table) {
+    const UngradedBlocks ungraded(mng, table);
+    read_ = readBlocks(mng, table, where, &blocks_);
+    run_ = runOfBlocks(mng, table, blocks_, read_);
+    count_ = read_;
+    // A block without a grade is left out, not counted as grade 0. The
+    // blocks are copied only then: a model's blocks take much memory.
+    if (ungraded.size() > 0) {
+        std::copy_if(blocks_, blocks_ + read_, std::back_inserter(kept_),
+                     [&](const KrigBlockResult& b) { return !ungraded.has(b); });
+        blocks_ = kept_.data();
+        count_ = static_cast<long>(kept_.size());
+    }
+    if (deplete) {
+        depleted_ = cli::deplete(blocks_, count_, readVoidGround(mng, path, run_));
+    }
+}
+
+std::string GradedBlocks::element() const {
+    return run_ ? std::string(run_->Mine_Element) : "grade";
+}
+
+const GradeUnit& GradedBlocks::unit() const {
+    return gradeUnitOfCode(run_ ? run_->OreAttr_Unit : 0);
+}
+
+std::string GradedBlocks::described(const std::string& where) const {
+    return table_ + " (" + std::to_string(count_) + (count_ == 1 ? " block" : " blocks") +
+           (where.empty() ? "" : " where " + where) +
+           (read_ == count_ ? ""
+                            : "; " + std::to_string(read_ - count_) + " without a grade left out") +
+           ")";
+}
+
+std::string GradedBlocks::weighed(double density) const {
+    return "tonnes from " +
+           (density > 0 ? "volume x density " + formatNumber(density)
+                        : std::string("the stored tonnage")) +
+           (depleted_ ? " less the void blocks" : "");
+}
+
+void GradedBlocks::printVoids(std::ostream& out) const {
+    if (!depleted_) {
+        printVoidsNotDeducted(out, run_ ? run_->VoidTable_Name : "");
+        return;
+    }
+    out << "The void blocks of " << run_->VoidTable_Name
+        << " (mined-out ground) are deducted: " << depleted_->mined
+        << (depleted_->mined == 1 ? " block" : " blocks") << " wholly, " << depleted_->cut
+        << " in part, " << formatNumber(depleted_->volume) << " m3.\n";
+}
+
+}  // namespace vornel::cli
