@@ -22,6 +22,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"report",
          {"--cutoffs", "--density", "metal", "--by", "bench", "pass", "--csv", "--svg",
           "--deplete"}},
+        {"stats", {"--by", "--bins", "--svg", "P10", "tonnage-weighted", "--deplete"}},
         {"compare", {"--with", "--with-db", "--with-where", "--cutoffs", "correlation"}},
         {"swath",
          {"--x", "--y", "--z", "--cutoff", "--with", "--svg", "(k + 1) x WIDTH", "--deplete"}},

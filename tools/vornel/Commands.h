@@ -14,6 +14,7 @@ void addInfoCommand(CLI::App& app);
 void addReportCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
 void addClassifyCommand(CLI::App& app);
+void addStatsCommand(CLI::App& app);
 void addSwathCommand(CLI::App& app);
 void addRegularizeCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);

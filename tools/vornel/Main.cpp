@@ -130,6 +130,7 @@ int run(int argc, char** argv) {
     vornel::cli::addInfoCommand(app);
     vornel::cli::addSectionCommand(app);
     vornel::cli::addReportCommand(app);
+    vornel::cli::addStatsCommand(app);
     vornel::cli::addCompareCommand(app);
     vornel::cli::addSwathCommand(app);
     vornel::cli::addClassifyCommand(app);

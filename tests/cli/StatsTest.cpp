@@ -1,0 +1,121 @@
+// Grade statistics against sums and quantiles worked out by hand.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class StatsTest : public CliTest {
+protected:
+    // 1250 t at 1 and 2500 t at 2 (Measured), 1250 t at 4 (Inferred), and a
+    // block of no tonnes at 3 with no category. Together: 5000 t holding
+    // 11250 t.%, a mean of 2.25; squared deviations 1953.125 + 156.25 +
+    // 3828.125 = 5937.5 t.%², a variance of 1.1875 and a standard deviation
+    // of 1.0897247358851685.
+    void SetUp() override {
+        write("a.csv",
+              "BLOCKID,X,Y,Z,DX,DY,DZ,CU,TONNES,CATEGORY\n"
+              "1,5,5,5,10,10,10,1,1250,Measured\n"
+              "2,15,5,5,10,10,10,2,2500,Measured\n"
+              "3,25,5,5,10,10,10,4,1250,Inferred\n"
+              "4,35,5,5,10,10,10,3,0,\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu"});
+    }
+};
+
+TEST_F(StatsTest, WeighedByTonnes) {
+    const std::string all = ok({"stats", "m.db"});
+    EXPECT_EQ(linesOf(all).at(0),
+              "Grade statistics of A (4 blocks), Cu (%), tonnes from the stored tonnage:");
+    EXPECT_EQ(wordsOf(linesOf(all).at(1)),
+              (Words{"blocks", "tonnes", "mean", "std", "dev", "CV", "min", "P10", "P25", "P50",
+                     "P75", "P90", "max"}));
+    // A quarter of the tonnes lies at or below 1 and three quarters at or
+    // below 2: those bounds are the quantiles, not the grades above them.
+    // The block of no tonnes counts in min and max alone.
+    EXPECT_EQ(wordsOf(linesOf(all).at(2)),
+              (Words{"4", "5000", "2.2500", "1.0897", "0.484", "1.0000", "1.0000", "1.0000",
+                     "2.0000", "2.0000", "4.0000", "4.0000"}));
+    EXPECT_EQ(linesOf(all).size(), 3u);
+
+    // Class by class: Measured is 3750 t at 6250 / 3750; a quarter of it is
+    // 937.5 t, at or below 1, and half 1875 t, which 1 does not reach. A
+    // class of no tonnes has no weighed statistic.
+    const std::string by = ok({"stats", "m.db", "--by", "category", "--csv", "by.csv"});
+    EXPECT_TRUE(contains(linesOf(by).at(0), "tonnes from the stored tonnage, by category:")) << by;
+    EXPECT_EQ(wordsOf(lineStarting(by, "Measured")),
+              (Words{"Measured", "2", "3750", "1.6667", "0.4714", "0.283", "1.0000", "1.0000",
+                     "1.0000", "2.0000", "2.0000", "2.0000", "2.0000"}));
+    EXPECT_EQ(wordsOf(lineStarting(by, "Inferred")),
+              (Words{"Inferred", "1", "1250", "4.0000", "0.0000", "0.000", "4.0000", "4.0000",
+                     "4.0000", "4.0000", "4.0000", "4.0000", "4.0000"}));
+    EXPECT_EQ(
+        wordsOf(lineStarting(by, "(none)")),
+        (Words{"(none)", "1", "0", "-", "-", "-", "3.0000", "-", "-", "-", "-", "-", "3.0000"}));
+    EXPECT_EQ(wordsOf(lineStarting(by, "(all)")).at(3), "2.2500");
+    const CsvTable csv = readCsv(path("by.csv"));
+    EXPECT_EQ(csv.header, (Words{"category", "blocks", "tonnes", "mean", "std dev", "CV", "min",
+                                 "P10", "P25", "P50", "P75", "P90", "max"}));
+    ASSERT_EQ(csv.rows.size(), 4u);
+    EXPECT_EQ(csv.at(3, "category"), "(all)");
+    EXPECT_EQ(csv.number(3, "std dev"), 1.0897247358851685);
+    EXPECT_DOUBLE_EQ(csv.number(3, "CV"), 1.0897247358851685 / 2.25);
+    EXPECT_EQ(csv.rows[2], (Words{"(none)", "1", "0", "", "", "", "3", "", "", "", "", "", "3"}));
+
+    // By volume at 2 t/m3 every block weighs 2000 t: the plain mean of
+    // 1, 2, 4 and 3 is 2.5, and the grades 0.25 from the quantile bounds go
+    // to the lower one.
+    const std::string dense = ok({"stats", "m.db", "--density", "2"});
+    EXPECT_EQ(wordsOf(linesOf(dense).at(2)),
+              (Words{"4", "8000", "2.5000", "1.1180", "0.447", "1.0000", "1.0000", "1.0000",
+                     "2.0000", "3.0000", "4.0000", "4.0000"}));
+
+    // A block without a grade is left out and said to be; --where picks.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 3;");
+    const std::string left = ok({"stats", "m.db", "--where", "Krig_BlockID >= 2"});
+    EXPECT_EQ(linesOf(left).at(0),
+              "Grade statistics of A (2 blocks where Krig_BlockID >= 2; 1 without a grade left "
+              "out), Cu (%), tonnes from the stored tonnage:");
+    EXPECT_EQ(wordsOf(linesOf(left).at(2)).at(2), "2.0000");
+}
+
+TEST_F(StatsTest, Histogram) {
+    // Grades 1 to 4 in 3 bins: [1, 2), [2, 3) and [3, 4], block 2 on the
+    // bound at 2 in the second, block 3 at the top in the last.
+    ok({"stats", "m.db", "--by", "category", "--bins", "3", "--svg", "h.svg"});
+    const std::string svg = readFile(path("h.svg"));
+    EXPECT_TRUE(contains(svg, ">A: histogram of Cu</text>")) << svg;
+    EXPECT_TRUE(contains(svg, "<title>Cu 1 to 2 %: 1250 t</title>")) << svg;
+    EXPECT_TRUE(contains(svg, "<title>Cu 2 to 3 %: 2500 t</title>")) << svg;
+    EXPECT_TRUE(contains(svg, "<title>Cu 3 to 4 %: 1250 t</title>")) << svg;
+    const std::vector<SvgPoint> shares = svgPoints(svg, "share");
+    // Measured, Inferred, (none) weighs nothing and has no curve, (all).
+    ASSERT_EQ(shares.size(), 9u);
+    EXPECT_EQ(shares[0].title, "Measured: 33.3 % of the tonnes below 2 %");
+    EXPECT_EQ(shares[2].title, "Measured: 100.0 % of the tonnes at or below 4 %");
+    EXPECT_EQ(shares[3].title, "Inferred: 0.0 % of the tonnes below 2 %");
+    EXPECT_EQ(shares[7].title, "(all): 75.0 % of the tonnes below 3 %");
+    // Shares to scale: 25, 75 and 100 % of the whole.
+    EXPECT_NEAR((shares[7].y - shares[6].y) / 50, (shares[8].y - shares[7].y) / 25, 0.01);
+    EXPECT_NEAR(shares[7].x - shares[6].x, shares[8].x - shares[7].x, 0.02);
+
+    // Grades all alike make one bar around them.
+    ok({"stats", "m.db", "--where", "Krig_BlockID = 2", "--bins", "4", "--svg", "one.svg"});
+    const std::string one = readFile(path("one.svg"));
+    EXPECT_TRUE(contains(one, "<title>Cu 2 to 2.25 %: 2500 t</title>")) << one;
+}
+
+TEST_F(StatsTest, WrongInputIsRefused) {
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "0"}), "--bins");
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--by", "colour"}), "--by");
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db", "--deplete"}),
+                      "--deplete: the run names no void table to take off its blocks");
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 2;");
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db"}),
+                      "block 2 has a grade of inf, which no statistic can take");
+}
+
+}  // namespace
+}  // namespace vornel::test

@@ -1,0 +1,34 @@
+// The histogram of a model's tonnes by grade drawn as SVG: bars of the
+// tonnes in each grade bin (left axis), and the share of the tonnes below
+// each bin's upper bound as a curve (right axis), class by class.
+#ifndef VORNEL_CLI_HISTOGRAMSVG_H
+#define VORNEL_CLI_HISTOGRAMSVG_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "GradeStats.h"
+#include "GradeUnit.h"
+
+namespace vornel::cli {
+
+struct HistogramChart {
+    std::string title;
+    std::string subtitle;
+    std::string element;
+    const GradeUnit* unit = nullptr;
+    long bins = 40;
+    // The grades of each class, the last those of all the blocks, which the
+    // bars count; "(all)" alone for a model not split into classes.
+    std::vector<std::string> names;
+    std::vector<const std::vector<WeighedGrade>*> grades;
+};
+
+// Each bar is a <rect class="tonnes">, each point of a curve a
+// <circle class="share">, whose <title> gives its values.
+void writeHistogramSvg(std::ostream& out, const HistogramChart& chart);
+
+}  // namespace vornel::cli
+
+#endif

@@ -1,0 +1,226 @@
+// vornel stats: the distribution of a run's grades, weighed by tonnes, for
+// the whole run or class by class.
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <optional>
+
+#include "BlockClasses.h"
+#include "Commands.h"
+#include "CsvWriter.h"
+#include "Failure.h"
+#include "GradeStats.h"
+#include "GradeTonnage.h"
+#include "GradedBlocks.h"
+#include "HistogramSvg.h"
+#include "ModelDatabase.h"
+#include "ModelFacts.h"
+#include "NumberText.h"
+#include "OptionChecks.h"
+#include "OutputFile.h"
+#include "TextTable.h"
+
+namespace vornel::cli {
+namespace {
+
+struct StatsOptions {
+    std::string db;
+    std::string table;
+    double density = 0;
+    std::string where;
+    std::string by;
+    bool deplete = false;
+    std::string csv;
+    std::string svg;
+    long bins = 40;
+};
+
+const char* const kFooter = R"footer(
+Each block's grade weighs its tonnes: the mean is the metal over the
+tonnes, the standard deviation the square root of the tonnage-weighted mean
+square deviation from it, CV the one over the other. Quantile P10 is the
+lowest grade at or below which a tenth of the tonnes lies, P50 the median;
+min and max are the lowest and highest grades of the blocks. Tonnes and
+blocks without a grade are taken as report takes them (--density, --where,
+--deplete). --by gives the rows of each resource category, ore type,
+bench or search pass, as report lists them, then "(all)".
+--csv writes the rows with every digit, a statistic empty where the blocks
+weigh nothing; --svg draws the histogram of the tonnes by grade, in --bins
+bins from the lowest grade to the highest, and as a curve the share of the
+tonnes below each bin's upper bound (one curve per class with --by).
+
+Examples:
+  vornel stats demo.db
+  vornel stats demo.db --by category --deplete --svg histogram.svg
+)footer";
+
+struct StatsRow {
+    std::string name;
+    GradeStats stats;
+    std::vector<WeighedGrade> grades;  // sorted
+};
+
+std::vector<StatsRow> statsRows(const GradedBlocks& model, const StatsOptions& o) {
+    const std::vector<double> tonnes = blockTonnes(model.blocks(), model.count(), o.density);
+    std::vector<WeighedGrade> all(tonnes.size());
+    for (size_t i = 0; i < tonnes.size(); ++i) {
+        const KrigBlockResult& b = model.blocks()[i];
+        if (!std::isfinite(b.Krig_OutAttr)) {
+            throw Failure("block " + std::to_string(b.Krig_BlockID) + " has a grade of " +
+                          formatNumber(b.Krig_OutAttr) + ", which no statistic can take");
+        }
+        all[i] = {b.Krig_OutAttr, tonnes[i]};
+    }
+    std::vector<StatsRow> rows;
+    if (!o.by.empty()) {
+        const BlockClasses classes = classesBy(o.by, model.blocks(), model.count());
+        rows.resize(classes.names.size());
+        for (size_t i = 0; i < all.size(); ++i) {
+            rows[classes.classOf[i]].grades.push_back(all[i]);
+        }
+        for (size_t c = 0; c < rows.size(); ++c) {
+            rows[c].name = classes.names[c];
+        }
+    }
+    rows.push_back({"(all)", {}, std::move(all)});
+    for (StatsRow& row : rows) {
+        row.stats = gradeStats(row.grades);
+    }
+    return rows;
+}
+
+std::vector<std::string> headingOf(const std::string& field) {
+    static_assert(kQuantiles.size() == 5, "a heading for each quantile");
+    std::vector<std::string> heading = {"blocks", "tonnes", "mean", "std dev", "CV",  "min",
+                                        "P10",    "P25",    "P50",  "P75",     "P90", "max"};
+    if (!field.empty()) {
+        heading.insert(heading.begin(), field);
+    }
+    return heading;
+}
+
+// What follows the blocks and tonnes in a row: the mean, standard
+// deviation, CV, min, quantiles and max, NaN where there is none.
+std::vector<double> statisticsOf(const GradeStats& s) {
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> values = {s.mean, s.stdDev, s.variation(), s.blocks > 0 ? s.min : none};
+    values.insert(values.end(), s.quantiles.begin(), s.quantiles.end());
+    values.push_back(s.blocks > 0 ? s.max : none);
+    return values;
+}
+
+constexpr size_t kVariation = 2;  // printed to 3 decimals, the grades to 4
+
+void printStats(std::ostream& out, const std::string& field, const std::vector<StatsRow>& rows) {
+    TextTable table;
+    table.add(headingOf(field));
+    if (!field.empty()) {
+        table.alignLeft(0);
+    }
+    for (const StatsRow& row : rows) {
+        std::vector<std::string> cells = {std::to_string(row.stats.blocks),
+                                          formatFixed(row.stats.tonnes, 0)};
+        const std::vector<double> values = statisticsOf(row.stats);
+        for (size_t i = 0; i < values.size(); ++i) {
+            cells.push_back(
+                std::isnan(values[i]) ? "-" : formatFixed(values[i], i == kVariation ? 3 : 4));
+        }
+        if (!field.empty()) {
+            cells.insert(cells.begin(), row.name);
+        }
+        table.add(cells);
+    }
+    table.print(out);
+}
+
+void writeStatsCsv(std::ostream& out, const std::string& field, const std::vector<StatsRow>& rows) {
+    CsvWriter csv(out);
+    csv.header(headingOf(field));
+    for (const StatsRow& row : rows) {
+        if (!field.empty()) {
+            csv.text(row.name);
+        }
+        csv.integer(row.stats.blocks).number(row.stats.tonnes);
+        for (const double v : statisticsOf(row.stats)) {
+            if (std::isnan(v)) {
+                csv.text("");
+            } else {
+                csv.number(v);
+            }
+        }
+        csv.endRow();
+    }
+}
+
+void runStats(const StatsOptions& o) {
+    refuseOutputClash(o.svg, o.csv, o.db);
+    std::optional<OutputFile> csvFile;
+    if (!o.csv.empty()) {
+        csvFile.emplace(o.csv);
+    }
+    std::optional<OutputFile> svgFile;
+    if (!o.svg.empty()) {
+        svgFile.emplace(o.svg);
+    }
+    // The table goes where it does not mix with the rows or the drawing on
+    // standard output.
+    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
+    CVornelMng mng;
+    openModel(mng, o.db);
+    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
+    const std::vector<StatsRow> rows = statsRows(model, o);
+    const std::string field = o.by.empty() ? "" : classLabel(o.by);
+    const std::string grade = estimateOf(model.run());
+    const std::string weighed = model.weighed(o.density) + (field.empty() ? "" : ", by " + field);
+    out << "Grade statistics of " << model.described(o.where) << ", " << grade << ", " << weighed
+        << ":\n";
+    printStats(out, field, rows);
+    model.printVoids(out);
+    if (csvFile) {
+        writeStatsCsv(csvFile->stream(), field, rows);
+        csvFile->commit();
+    }
+    if (svgFile) {
+        HistogramChart chart;
+        chart.title = model.table() + ": histogram of " + model.element();
+        chart.subtitle = std::to_string(model.graded()) + " blocks; " + weighed;
+        chart.element = model.element();
+        chart.unit = &model.unit();
+        chart.bins = o.bins;
+        for (const StatsRow& row : rows) {
+            chart.names.push_back(row.name);
+            chart.grades.push_back(&row.grades);
+        }
+        writeHistogramSvg(svgFile->stream(), chart);
+        svgFile->commit();
+    }
+}
+
+}  // namespace
+
+void addStatsCommand(CLI::App& app) {
+    auto o = std::make_shared<StatsOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "stats", "Grade statistics weighed by tonnes: mean, spread, quantiles, histogram");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table,
+                    "Block table (may be left out when the database holds one)");
+    addDensityOption(cmd, o->density);
+    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    cmd->add_option("--by", o->by,
+                    "Rows for each resource category, ore type, bench or search pass, then all")
+        ->check(CLI::IsMember(classFieldNames()));
+    cmd->add_flag("--deplete", o->deplete,
+                  "Take the ground of the run's void blocks (old workings) off the blocks");
+    cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
+    cmd->add_option("--svg", o->svg,
+                    "The histogram of the tonnes by grade as SVG (\"-\" for standard output)");
+    cmd->add_option("--bins", o->bins, "Bars of the histogram")
+        ->capture_default_str()
+        ->check(CLI::Range(1L, 1000L));
+    cmd->footer(kFooter);
+    cmd->callback([o] { runStats(*o); });
+}
+
+}  // namespace vornel::cli
