@@ -66,7 +66,8 @@ std::vector<size_t> BoxIndex::reaching(const Box& query, const std::array<double
 // Each box asks with its faces drawn in by a millionth of the smallest size,
 // far less than any overlap counted: boxes that only touch it, which could be
 // many, are not among the answers.
-std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& boxes) {
+void forEachOverlap(const std::vector<Box>& boxes,
+                    const std::function<bool(size_t, size_t)>& visit) {
     const BoxIndex index(boxes);
     std::array<double, 3> inset = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     for (const Box& b : boxes) {
@@ -75,15 +76,24 @@ std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& bo
         }
     }
     for (size_t later = 0; later < boxes.size(); ++later) {
-        const std::vector<size_t> reaching = index.reaching(boxes[later], inset);
-        const auto earlier = std::find_if(reaching.begin(), reaching.end(), [&](size_t e) {
-            return e < later && overlapping(boxes[e], boxes[later]);
-        });
-        if (earlier != reaching.end()) {
-            return std::make_pair(*earlier, later);
+        std::vector<size_t> reaching = index.reaching(boxes[later], inset);
+        std::sort(reaching.begin(), reaching.end());
+        for (const size_t earlier : reaching) {
+            if (earlier < later && overlapping(boxes[earlier], boxes[later]) &&
+                !visit(earlier, later)) {
+                return;
+            }
         }
     }
-    return std::nullopt;
+}
+
+std::optional<std::pair<size_t, size_t>> firstOverlap(const std::vector<Box>& boxes) {
+    std::optional<std::pair<size_t, size_t>> first;
+    forEachOverlap(boxes, [&first](size_t earlier, size_t later) {
+        first = std::make_pair(earlier, later);
+        return false;
+    });
+    return first;
 }
 
 }  // namespace vornel::cli

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -41,6 +42,11 @@ private:
     struct Tree;
     std::unique_ptr<Tree> tree_;
 };
+
+// Calls visit(earlier, later) for each pair of boxes that overlap, by the
+// later box, in the given order, until it returns false.
+void forEachOverlap(const std::vector<Box>& boxes,
+                    const std::function<bool(size_t, size_t)>& visit);
 
 // The first box, in the given order, that overlaps an earlier one:
 // {earlier, later}.
