@@ -29,6 +29,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"classify", {"--rule", "--others", "--where", "--check", "first", "Srch_Degr"}},
         {"regularize",
          {"--size", "--into", "--origin", "metal are kept", "most tonnes", "--deplete"}},
+        {"check", {"--table", "overlap", "sub-block outside", "Vrg_Num", "status 1"}},
         {"remove", {"--table", "--run", "--yes", "compact"}},
         {"compact", {"DB"}},
         {"migrate", {"OLD", "NEW", "everything came over", "summary"}},

@@ -15,6 +15,7 @@ void addReportCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
 void addClassifyCommand(CLI::App& app);
 void addStatsCommand(CLI::App& app);
+void addCheckCommand(CLI::App& app);
 void addSwathCommand(CLI::App& app);
 void addRegularizeCommand(CLI::App& app);
 void addSectionCommand(CLI::App& app);

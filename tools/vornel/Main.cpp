@@ -135,6 +135,7 @@ int run(int argc, char** argv) {
     vornel::cli::addSwathCommand(app);
     vornel::cli::addClassifyCommand(app);
     vornel::cli::addRegularizeCommand(app);
+    vornel::cli::addCheckCommand(app);
     vornel::cli::addRemoveCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);

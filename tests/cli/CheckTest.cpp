@@ -1,0 +1,209 @@
+// What check finds in tables and catalogs spoilt on purpose, by SQL and by
+// the library as another program would write them.
+#include "CliFixture.h"
+#include "support/Shell.h"
+#include "vornel/VornelMng.h"
+
+namespace vornel::test {
+namespace {
+
+class CheckTest : public CliTest {
+protected:
+    // Three 10 m blocks in a row along X, from 0 to 30.
+    void SetUp() override {
+        write("a.csv",
+              "BLOCKID,X,Y,Z,DX,DY,DZ,CU,TONNES\n"
+              "1,5,5,5,10,10,10,1,2700\n"
+              "2,15,5,5,10,10,10,2,2700\n"
+              "3,25,5,5,10,10,10,3,2700\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu"});
+    }
+
+    // The finding of a kind, as the command prints it, or "" when none.
+    std::string finding(const std::string& out, const std::string& what) {
+        for (const char* severity : {"error    ", "warning  "}) {
+            const std::string line = lineStarting(out, std::string(severity) + what + ":");
+            if (!line.empty()) {
+                return line.substr(line.find_first_not_of(' '));
+            }
+        }
+        return "";
+    }
+
+    // A block of run 1 from `low` to `low` + 10 along X, with sub-blocks
+    // given as {centre X, size X}, each the whole block on Y and Z.
+    static KrigBlockResult blockAt(int32_t id, double low,
+                                   const std::vector<std::pair<double, double>>& subBlocks,
+                                   double coef) {
+        KrigBlockResult b;
+        b.MineID = 1;
+        b.Krig_BlockID = id;
+        b.Krig_PntLocX = low + 5;
+        b.Krig_PntLocY = b.Krig_PntLocZ = 5;
+        b.Krig_GridSizeX = b.Krig_GridSizeY = b.Krig_GridSizeZ = 10;
+        b.Block_Coef = coef;
+        b.Krig_OutAttr = 1;
+        b.Block_CorMass = 2700 * coef;
+        b.SubBUD_Num = static_cast<int32_t>(subBlocks.size());
+        if (!subBlocks.empty()) {
+            b.SubBUD_PntLoc = new D_3DOT[subBlocks.size()];
+            b.SubBUD_GridSize = new D_3DOT[subBlocks.size()];
+            for (size_t s = 0; s < subBlocks.size(); ++s) {
+                b.SubBUD_PntLoc[s] = {subBlocks[s].first, 5, 5};
+                b.SubBUD_GridSize[s] = {subBlocks[s].second, 10, 10};
+            }
+        }
+        return b;
+    }
+
+    void insert(std::vector<KrigBlockResult> blocks) {
+        CVornelMng mng;
+        ASSERT_EQ(mng.connectDatabase(path("m.db")), 1) << mng.lastError();
+        ASSERT_NE(mng.insertIntoBlockResult("A", blocks.data(), static_cast<long>(blocks.size())),
+                  0)
+            << mng.lastError();
+        for (const KrigBlockResult& b : blocks) {
+            delete[] b.SubBUD_PntLoc;
+            delete[] b.SubBUD_GridSize;
+        }
+    }
+};
+
+TEST_F(CheckTest, ASoundDatabaseHasNoProblem) {
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W';");
+    const std::string out = ok({"check", "m.db"});
+    EXPECT_EQ(out,
+              "Checked m.db: 1 run in 1 table, 1 void table\n"
+              "  catalog: no problem\n"
+              "  table A (3 blocks): no problem\n"
+              "  void table W (1 void block): no problem\n"
+              "No problem found.\n");
+}
+
+TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
+    // Block 2 moved 3 m into block 1; block 3 with no share in the model;
+    // block 1 with half its volume and a variance below 0, which may be
+    // meant.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocX = 12 WHERE Krig_BlockID = 2;"
+                "UPDATE A SET Block_Coef = 0 WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Block_Vol = 500, Krig_OutVari = -0.5 WHERE Krig_BlockID = 1;");
+    const CliResult r = vornel({"check", "m.db"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "vornel check: m.db: 2 errors found\n");
+    EXPECT_EQ(lineStarting(r.out, "table A"), "  table A (3 blocks): 2 errors, 2 warnings")
+        << r.out;
+    EXPECT_EQ(finding(r.out, "blocks of one run that overlap"),
+              "error    blocks of one run that overlap: 1 (blocks 1 and 2)");
+    EXPECT_EQ(finding(r.out,
+                      "a coefficient (the share of the block in the model) not above 0 and "
+                      "at most 1"),
+              "error    a coefficient (the share of the block in the model) not above 0 and at "
+              "most 1: 1 (block 3: 0)");
+    EXPECT_EQ(finding(r.out, "a volume (Block_Vol) other than its box times its coefficient"),
+              "warning  a volume (Block_Vol) other than its box times its coefficient: 1 (block "
+              "1: 500 m3 for 1000)");
+    EXPECT_EQ(finding(r.out, "a kriging variance below 0"),
+              "warning  a kriging variance below 0: 1 (block 1: -0.5)");
+    EXPECT_EQ(linesOf(r.out).back(), "2 errors and 2 warnings.");
+
+    // Blocks that meet face to face, or run half a centimetre into each
+    // other (centres rounded to the centimetre), do not overlap.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Block_Coef = 1, Block_Vol = 1000, Krig_OutVari = 0;"
+                "UPDATE A SET Krig_PntLocX = 15.005 WHERE Krig_BlockID = 2;");
+    EXPECT_EQ(linesOf(ok({"check", "m.db"})).back(), "No problem found.");
+
+    // A size of 0 is no box; a grade of infinity and tonnes below 0 are no
+    // figures.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_GridSizeZ = 0 WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 1;"
+                "UPDATE A SET Block_CorMass = -1 WHERE Krig_BlockID = 2;");
+    const CliResult bad = vornel({"check", "m.db"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(finding(bad.out, "a centre or size that is no number, or a size of 0 or less"),
+              "error    a centre or size that is no number, or a size of 0 or less: 1 (block 3 at "
+              "(25, 5, 5), 10 x 10 x 0)");
+    EXPECT_EQ(finding(bad.out, "a grade that is no number"),
+              "error    a grade that is no number: 1 (block 1)");
+    EXPECT_EQ(finding(bad.out, "a tonnage below 0 or that is no number"),
+              "error    a tonnage below 0 or that is no number: 1 (block 2: -1)");
+}
+
+TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {
+    // Block 4 (30 to 40): sub-block 2 runs 3.5 m into sub-block 1, sub-block
+    // 3 reaches 3 m out of the block, and together they fill 1.4 of it.
+    // Block 5 (40 to 50): a sub-block half a centimetre out, as rounding
+    // leaves it, filling the half its coefficient says. Block 6: the
+    // number of block 1.
+    insert({blockAt(4, 30, {{32.5, 5}, {34, 5}, {41, 4}}, 1), blockAt(5, 40, {{47.505, 5}}, 0.5),
+            blockAt(1, 60, {}, 1)});
+    const CliResult r = vornel({"check", "m.db", "--table", "A"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(finding(r.out, "a sub-block outside its block"),
+              "error    a sub-block outside its block: 1 (block 4 sub-block 3 at (41, 5, 5), 4 x "
+              "10 x 10)");
+    EXPECT_EQ(finding(r.out, "sub-blocks of one block that overlap"),
+              "error    sub-blocks of one block that overlap: 1 (block 4 sub-blocks 1 and 2)");
+    EXPECT_EQ(finding(r.out, "a coefficient other than the share of the block its sub-blocks fill"),
+              "warning  a coefficient other than the share of the block its sub-blocks fill: 1 "
+              "(block 4: 1, its sub-blocks fill 1.4)");
+    EXPECT_EQ(finding(r.out, "a block number that another block of its run has"),
+              "error    a block number that another block of its run has: 1 (block 1)");
+    EXPECT_EQ(lineStarting(r.out, "table A"), "  table A (6 blocks): 3 errors, 1 warning");
+
+    // Blocks of a run the catalog does not list; once a table holds two
+    // runs, blocks are named with theirs, and only blocks of one run
+    // overlap.
+    sqliteShell(path("m.db"),
+                "DELETE FROM A WHERE Krig_BlockID >= 4;"
+                "UPDATE A SET MineID = 7, Krig_PntLocX = 5 WHERE Krig_BlockID = 2;");
+    const std::string runs = vornel({"check", "m.db"}).out;
+    EXPECT_EQ(finding(runs, "blocks of a run the catalog does not list"),
+              "error    blocks of a run the catalog does not list: 1 (block 2 of run 7)");
+    EXPECT_EQ(finding(runs, "blocks of one run that overlap"), "");
+}
+
+TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    ok({"import", "m.db", "a.csv", "-t", "B", "-e", "Cu"});  // run 3, after the void table's 2
+    // Only warnings: the command succeeds.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Num = 2 WHERE Table_Name = 'A';");
+    const std::string counted = ok({"check", "m.db"});
+    EXPECT_EQ(finding(counted,
+                      "a run whose count of variogram structures (Vrg_Num) is not the "
+                      "number stored"),
+              "warning  a run whose count of variogram structures (Vrg_Num) is not the number "
+              "stored: 1 (run 1: 2, 0 stored)");
+    EXPECT_EQ(linesOf(counted).back(), "0 errors and 1 warning.");
+
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE Table_Name = 'A';"
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'A' WHERE Table_Name = 'B';"
+                "DROP TABLE W;");
+    const CliResult r = vornel({"check", "m.db"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lineStarting(r.out, "Checked"), "Checked m.db: 2 runs in 2 tables, 1 void table");
+    EXPECT_EQ(finding(r.out,
+                      "a run whose void table is not in the database, or not registered "
+                      "as one"),
+              "error    a run whose void table is not in the database, or not registered as one: "
+              "2 (run 1: W; run 3: A)");
+    EXPECT_EQ(finding(r.out, "a registered void table that is not in the database"),
+              "error    a registered void table that is not in the database: 1 (W)");
+    EXPECT_EQ(lineStarting(r.out, "void table"), "");
+
+    sqliteShell(path("m.db"), "DROP TABLE B;");
+    const std::string gone = vornel({"check", "m.db"}).out;
+    EXPECT_EQ(finding(gone, "a run whose block table is not in the database"),
+              "error    a run whose block table is not in the database: 1 (run 3: B)");
+    EXPECT_EQ(lineStarting(gone, "table B"), "");
+    EXPECT_FAILS_WITH(vornel({"check", "m.db", "--table", "C"}), "no block table 'C'");
+}
+
+}  // namespace
+}  // namespace vornel::test

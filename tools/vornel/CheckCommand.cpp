@@ -1,0 +1,215 @@
+// vornel check: what is wrong with a database's catalog and its tables.
+#include <iostream>
+#include <memory>
+#include <set>
+
+#include "Commands.h"
+#include "Failure.h"
+#include "ModelCheck.h"
+#include "ModelDatabase.h"
+
+namespace vornel::cli {
+namespace {
+
+struct CheckOptions {
+    std::string db;
+    std::string table;
+};
+
+const char* const kFooter = R"footer(
+Errors are what the tables of grades, the sections and the depletion go
+wrong on: a block whose centre or size is no number or whose size is 0 or
+less; a coefficient (the share of a block in the model) not above 0 and at
+most 1; a sub-block outside its block, or overlapping another of its
+block; blocks of one run that overlap (by more than 1 % of the smaller on
+every axis, as import refuses them); a block number twice in a run; a
+grade that is no number; a tonnage or volume below 0; blocks of a run the
+catalog does not list; a run whose block table or void table is missing.
+Warnings may be meant: a coefficient other than the share its sub-blocks
+fill, a volume other than the box times the coefficient (by more than
+1 %), a kriging variance below 0, a count of variogram structures
+(Vrg_Num) other than the catalog holds.
+The command exits with status 1 when it finds an error, 0 otherwise.
+--table checks the blocks of one block or void table (and the catalog).
+
+Examples:
+  vornel check demo.db
+  vornel check pit.db --table CU_OK
+)footer";
+
+struct Catalog {
+    std::vector<KrigBlockParam> runs;
+    std::vector<std::string> tables;  // block tables, each once, as listed
+    std::vector<std::string> voidTables;
+};
+
+Catalog readCatalog(CVornelMng& mng) {
+    Catalog c;
+    std::vector<_STRU_MINE_NAMEINFO> names;
+    check(mng, mng.getAllKrigTblName(names), "cannot read the catalog");
+    for (const _STRU_MINE_NAMEINFO& n : names) {
+        if (std::find(c.tables.begin(), c.tables.end(), n.TableName) != c.tables.end()) {
+            continue;
+        }
+        c.tables.emplace_back(n.TableName);
+        KrigBlockParam* rows = nullptr;
+        long count = 0;
+        if (mng.getBlockParam(n.TableName, &rows, &count) != 0) {
+            c.runs.insert(c.runs.end(), rows, rows + count);
+        }
+    }
+    names.clear();
+    check(mng, mng.getAllVoidTblName(names), "cannot read the catalog");
+    for (const _STRU_MINE_NAMEINFO& n : names) {
+        c.voidTables.emplace_back(n.TableName);
+    }
+    return c;
+}
+
+Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
+    Findings f;
+    for (const KrigBlockParam& run : c.runs) {
+        const std::string name = "run " + std::to_string(run.MineID);
+        if (!tableExists(mng, run.Table_Name)) {
+            f.add(Severity::Error, "a run whose block table is not in the database",
+                  name + ": " + run.Table_Name);
+        }
+        const std::string voids = run.VoidTable_Name;
+        if (!voids.empty() && !(isVoidTable(mng, voids) && tableExists(mng, voids))) {
+            std::string example = name;
+            f.add(Severity::Error,
+                  "a run whose void table is not in the database, or not registered as one",
+                  example.append(": ").append(voids));
+        }
+        KrigBlockVrgParam* structures = nullptr;
+        long count = 0;
+        if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0) {
+            count = 0;
+        }
+        if (run.Vrg_Num != count) {
+            f.add(Severity::Warning,
+                  "a run whose count of variogram structures (Vrg_Num) is not the number stored",
+                  name + ": " + std::to_string(run.Vrg_Num) + ", " + std::to_string(count) +
+                      " stored");
+        }
+    }
+    for (const std::string& voids : c.voidTables) {
+        if (!tableExists(mng, voids)) {
+            f.add(Severity::Error, "a registered void table that is not in the database", voids);
+        }
+    }
+    return f;
+}
+
+// The blocks of a table that no run of the catalog listing that table owns.
+void checkRuns(const Catalog& c, const std::string& table, const KrigBlockResult* blocks,
+               long count, Findings& f) {
+    std::set<int32_t> runs;
+    for (const KrigBlockParam& run : c.runs) {
+        if (strcasecmp(run.Table_Name, table.c_str()) == 0) {
+            runs.insert(run.MineID);
+        }
+    }
+    for (long i = 0; i < count; ++i) {
+        if (runs.count(blocks[i].MineID) == 0) {
+            f.add(Severity::Error, "blocks of a run the catalog does not list",
+                  "block " + std::to_string(blocks[i].Krig_BlockID) + " of run " +
+                      std::to_string(blocks[i].MineID));
+        }
+    }
+}
+
+void printFindings(std::ostream& out, const std::string& subject, const Findings& f) {
+    const long errors = f.count(Severity::Error);
+    const long warnings = f.count(Severity::Warning);
+    out << "  " << subject << ": ";
+    if (f.list().empty()) {
+        out << "no problem\n";
+        return;
+    }
+    out << errors << (errors == 1 ? " error, " : " errors, ") << warnings
+        << (warnings == 1 ? " warning\n" : " warnings\n");
+    for (const Finding& finding : f.list()) {
+        out << "    " << (finding.severity == Severity::Error ? "error    " : "warning  ")
+            << finding.what << ": " << finding.count;
+        for (size_t i = 0; i < finding.examples.size(); ++i) {
+            out << (i == 0 ? " (" : "; ") << finding.examples[i];
+        }
+        out << (finding.examples.empty()                                     ? ""
+                : finding.count > static_cast<long>(finding.examples.size()) ? "; ...)"
+                                                                             : ")")
+            << '\n';
+    }
+}
+
+std::string plural(long n, const std::string& one) {
+    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
+
+void runCheck(const CheckOptions& o) {
+    CVornelMng mng;
+    openModel(mng, o.db);
+    const Catalog catalog = readCatalog(mng);
+    std::vector<std::string> tables = catalog.tables;
+    std::vector<std::string> voidTables = catalog.voidTables;
+    if (!o.table.empty()) {
+        const bool isVoid = isVoidTable(mng, o.table);
+        const std::string table = isVoid ? o.table : resultTable(mng, o.db, o.table);
+        tables.clear();
+        voidTables.clear();
+        (isVoid ? voidTables : tables).push_back(table);
+    }
+    std::cout << "Checked " << o.db << ": " << plural(static_cast<long>(catalog.runs.size()), "run")
+              << " in " << plural(static_cast<long>(catalog.tables.size()), "table") << ", "
+              << plural(static_cast<long>(catalog.voidTables.size()), "void table") << '\n';
+    long errors = 0;
+    long warnings = 0;
+    const auto tally = [&](const std::string& subject, const Findings& f) {
+        printFindings(std::cout, subject, f);
+        errors += f.count(Severity::Error);
+        warnings += f.count(Severity::Warning);
+    };
+    tally("catalog", checkCatalog(mng, catalog));
+    for (const std::string& table : tables) {
+        if (!tableExists(mng, table)) {
+            continue;
+        }
+        KrigBlockResult* blocks = nullptr;
+        const long count = readWholeTable(mng, table, &blocks);
+        Findings f = checkBlocks(blocks, count);
+        checkRuns(catalog, table, blocks, count, f);
+        tally("table " + table + " (" + plural(count, "block") + ")", f);
+    }
+    for (const std::string& table : voidTables) {
+        if (!tableExists(mng, table)) {
+            continue;
+        }
+        KrigBlockVoid* voids = nullptr;
+        const long count = readVoids(mng, o.db, table, &voids);
+        tally("void table " + table + " (" + plural(count, "void block") + ")",
+              checkVoids(voids, count));
+    }
+    std::cout << (errors + warnings == 0
+                      ? std::string("No problem found.")
+                      : plural(errors, "error") + " and " + plural(warnings, "warning") + ".")
+              << '\n';
+    if (errors > 0) {
+        throw Failure(o.db + ": " + plural(errors, "error") + " found");
+    }
+}
+
+}  // namespace
+
+void addCheckCommand(CLI::App& app) {
+    auto o = std::make_shared<CheckOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "check",
+        "Look for what is wrong in a database: overlapping blocks, stray sub-blocks, "
+        "missing tables, figures that cannot be");
+    cmd->add_option("DB", o->db, "Database file")->required();
+    cmd->add_option("-t,--table", o->table, "Check the blocks of this table only");
+    cmd->footer(kFooter);
+    cmd->callback([o] { runCheck(*o); });
+}
+
+}  // namespace vornel::cli

@@ -1,0 +1,226 @@
+#include "ModelCheck.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <set>
+#include <utility>
+
+#include "BoxOverlap.h"
+#include "NumberText.h"
+#include "RecordFields.h"
+
+namespace vornel::cli {
+
+void Findings::add(Severity severity, const std::string& what, const std::string& example) {
+    auto found =
+        std::find_if(list_.begin(), list_.end(), [&](const Finding& f) { return f.what == what; });
+    if (found == list_.end()) {
+        list_.push_back({severity, what, 0, {}});
+        found = list_.end() - 1;
+    }
+    ++found->count;
+    if (!example.empty() && found->examples.size() < kExamples) {
+        found->examples.push_back(example);
+    }
+}
+
+long Findings::count(Severity severity) const {
+    return std::accumulate(list_.begin(), list_.end(), 0L, [severity](long n, const Finding& f) {
+        return n + (f.severity == severity ? f.count : 0);
+    });
+}
+
+namespace {
+
+// How far a sub-block may reach out of its block, and a coefficient differ
+// from what its sub-blocks fill, for rounding: centres kept to the
+// centimetre put 6.25 m sub-blocks up to 1 cm out.
+constexpr double kFillTolerance = 0.01;
+
+bool isBox(const Box& b) {
+    for (int i = 0; i < 3; ++i) {
+        if (!std::isfinite(axis(b.centre, i)) || !std::isfinite(axis(b.size, i)) ||
+            !(axis(b.size, i) > 0)) {
+            return false;
+        }
+    }
+    return std::isfinite(b.volume());
+}
+
+std::string boxText(const Box& b) {
+    return "at (" + formatExact(b.centre.x) + ", " + formatExact(b.centre.y) + ", " +
+           formatExact(b.centre.z) + "), " + formatExact(b.size.x) + " x " + formatExact(b.size.y) +
+           " x " + formatExact(b.size.z);
+}
+
+bool outside(const Box& piece, const Box& block) {
+    for (int i = 0; i < 3; ++i) {
+        const double tolerance = kOverlapShare * axis(piece.size, i);
+        if (piece.low(i) < block.low(i) - tolerance || piece.high(i) > block.high(i) + tolerance) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The sub-blocks of a block: each a box inside it, none overlapping
+// another, filling the share of it its coefficient says.
+template <typename Block>
+void checkSubBlocks(const Block& b, const Box& box, const std::string& name, Findings& f) {
+    std::vector<Box> pieces;
+    double filled = 0;
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        const Box piece{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]};
+        const std::string which = name + " sub-block " + std::to_string(s + 1);
+        if (!isBox(piece)) {
+            f.add(Severity::Error,
+                  "a sub-block whose centre or size is no number, or whose size is 0 or less",
+                  which + " " + boxText(piece));
+            return;
+        }
+        if (outside(piece, box)) {
+            f.add(Severity::Error, "a sub-block outside its block", which + " " + boxText(piece));
+        }
+        pieces.push_back(piece);
+        filled += piece.volume();
+    }
+    if (const auto pair = firstOverlap(pieces)) {
+        f.add(Severity::Error, "sub-blocks of one block that overlap",
+              name + " sub-blocks " + std::to_string(pair->first + 1) + " and " +
+                  std::to_string(pair->second + 1));
+    }
+    const double share = filled / box.volume();
+    if (std::fabs(share - b.Block_Coef) > kFillTolerance) {
+        f.add(Severity::Warning,
+              "a coefficient other than the share of the block its sub-blocks fill",
+              name + ": " + formatNumber(b.Block_Coef) + ", its sub-blocks fill " +
+                  formatNumber(share));
+    }
+}
+
+// A block's or void block's box, coefficient and sub-blocks; whether its
+// box is one, for the checks between blocks.
+template <typename Block>
+bool checkGround(const Block& b, const std::string& name, Findings& f) {
+    const Box box = boxOf(b);
+    if (!isBox(box)) {
+        f.add(Severity::Error, "a centre or size that is no number, or a size of 0 or less",
+              name + " " + boxText(box));
+        return false;
+    }
+    if (!(b.Block_Coef > 0 && b.Block_Coef <= 1)) {
+        f.add(Severity::Error,
+              "a coefficient (the share of the block in the model) not above 0 "
+              "and at most 1",
+              name + ": " + formatNumber(b.Block_Coef));
+    }
+    if (b.SubBUD_Num > 0) {
+        checkSubBlocks(b, box, name, f);
+    }
+    return true;
+}
+
+template <typename Block>
+bool severalRuns(const Block* blocks, long count) {
+    return std::any_of(blocks, blocks + count,
+                       [&](const Block& b) { return b.MineID != blocks[0].MineID; });
+}
+
+template <typename Block>
+std::string nameOf(const Block& b, bool withRun) {
+    return "block " + std::to_string(b.Krig_BlockID) +
+           (withRun ? " of run " + std::to_string(b.MineID) : "");
+}
+
+void checkFigures(const KrigBlockResult& b, const std::string& name, Findings& f) {
+    if (!std::isfinite(b.Krig_OutAttr)) {
+        f.add(Severity::Error, "a grade that is no number", name);
+    }
+    if (!(b.Block_CorMass >= 0) || !std::isfinite(b.Block_CorMass)) {
+        f.add(Severity::Error, "a tonnage below 0 or that is no number",
+              name + ": " + formatNumber(b.Block_CorMass));
+    }
+    if (b.Block_Vol < 0) {
+        f.add(Severity::Error, "a volume below 0", name + ": " + formatNumber(b.Block_Vol));
+    }
+    const double volume = boxOf(b).volume() * b.Block_Coef;
+    // A volume of 0 is one not recorded: the box and coefficient tell it.
+    if (b.Block_Vol > 0 && volume > 0 &&
+        std::fabs(b.Block_Vol - volume) > kFillTolerance * volume) {
+        f.add(Severity::Warning, "a volume (Block_Vol) other than its box times its coefficient",
+              name + ": " + formatNumber(b.Block_Vol) + " m3 for " + formatNumber(volume));
+    }
+    if (b.Krig_OutVari < 0) {
+        f.add(Severity::Warning, "a kriging variance below 0",
+              name + ": " + formatNumber(b.Krig_OutVari));
+    }
+}
+
+// Blocks of one run that overlap, as import refuses them.
+void checkOverlaps(const KrigBlockResult* blocks, const std::vector<bool>& boxed, bool withRun,
+                   Findings& f) {
+    std::map<int32_t, std::vector<size_t>> byRun;
+    for (size_t i = 0; i < boxed.size(); ++i) {
+        if (boxed[i]) {
+            byRun[blocks[i].MineID].push_back(i);
+        }
+    }
+    long pairs = 0;
+    for (const auto& entry : byRun) {
+        // Named, not bound, for the lambda to take them.
+        const int32_t run = entry.first;
+        const std::vector<size_t>& members = entry.second;
+        std::vector<Box> boxes(members.size());
+        std::transform(members.begin(), members.end(), boxes.begin(),
+                       [&](size_t i) { return boxOf(blocks[i]); });
+        forEachOverlap(boxes, [&](size_t earlier, size_t later) {
+            const KrigBlockResult& a = blocks[members[earlier]];
+            const KrigBlockResult& b = blocks[members[later]];
+            f.add(Severity::Error, "blocks of one run that overlap",
+                  "blocks " + std::to_string(a.Krig_BlockID) + " and " +
+                      std::to_string(b.Krig_BlockID) +
+                      (withRun ? " of run " + std::to_string(run) : ""));
+            return ++pairs < kMostOverlaps;
+        });
+        if (pairs >= kMostOverlaps) {
+            f.add(Severity::Warning,
+                  "overlapping blocks looked for no further than " + std::to_string(kMostOverlaps) +
+                      " pairs",
+                  "");
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+Findings checkBlocks(const KrigBlockResult* blocks, long count) {
+    Findings f;
+    const bool withRun = severalRuns(blocks, count);
+    std::set<std::pair<int32_t, int32_t>> seen;
+    std::vector<bool> boxed(static_cast<size_t>(count));
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockResult& b = blocks[i];
+        const std::string name = nameOf(b, withRun);
+        if (!seen.insert({b.MineID, b.Krig_BlockID}).second) {
+            f.add(Severity::Error, "a block number that another block of its run has", name);
+        }
+        boxed[static_cast<size_t>(i)] = checkGround(b, name, f);
+        checkFigures(b, name, f);
+    }
+    checkOverlaps(blocks, boxed, withRun, f);
+    return f;
+}
+
+Findings checkVoids(const KrigBlockVoid* voids, long count) {
+    Findings f;
+    const bool withRun = severalRuns(voids, count);
+    for (long i = 0; i < count; ++i) {
+        checkGround(voids[i], "void " + nameOf(voids[i], withRun), f);
+    }
+    return f;
+}
+
+}  // namespace vornel::cli
