@@ -4,7 +4,6 @@
 #include <cmath>
 #include <map>
 #include <numeric>
-#include <set>
 #include <utility>
 
 #include "BoxOverlap.h"
@@ -128,10 +127,29 @@ bool severalRuns(const Block* blocks, long count) {
                        [&](const Block& b) { return b.MineID != blocks[0].MineID; });
 }
 
+std::string nameOf(int32_t run, int32_t block, bool withRun) {
+    return "block " + std::to_string(block) + (withRun ? " of run " + std::to_string(run) : "");
+}
+
 template <typename Block>
 std::string nameOf(const Block& b, bool withRun) {
-    return "block " + std::to_string(b.Krig_BlockID) +
-           (withRun ? " of run " + std::to_string(b.MineID) : "");
+    return nameOf(b.MineID, b.Krig_BlockID, withRun);
+}
+
+// A number met again in a run, each time after the first; sorted numbers,
+// not a set of them, for a table of millions.
+void checkNumbers(const KrigBlockResult* blocks, long count, bool withRun, Findings& f) {
+    std::vector<std::pair<int32_t, int32_t>> numbers(static_cast<size_t>(count));
+    std::transform(blocks, blocks + count, numbers.begin(), [](const KrigBlockResult& b) {
+        return std::make_pair(b.MineID, b.Krig_BlockID);
+    });
+    std::sort(numbers.begin(), numbers.end());
+    for (size_t i = 1; i < numbers.size(); ++i) {
+        if (numbers[i] == numbers[i - 1]) {
+            f.add(Severity::Error, "a block number that another block of its run has",
+                  nameOf(numbers[i].first, numbers[i].second, withRun));
+        }
+    }
 }
 
 void checkFigures(const KrigBlockResult& b, const std::string& name, Findings& f) {
@@ -199,17 +217,14 @@ void checkOverlaps(const KrigBlockResult* blocks, const std::vector<bool>& boxed
 Findings checkBlocks(const KrigBlockResult* blocks, long count) {
     Findings f;
     const bool withRun = severalRuns(blocks, count);
-    std::set<std::pair<int32_t, int32_t>> seen;
     std::vector<bool> boxed(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
         const std::string name = nameOf(b, withRun);
-        if (!seen.insert({b.MineID, b.Krig_BlockID}).second) {
-            f.add(Severity::Error, "a block number that another block of its run has", name);
-        }
         boxed[static_cast<size_t>(i)] = checkGround(b, name, f);
         checkFigures(b, name, f);
     }
+    checkNumbers(blocks, count, withRun, f);
     checkOverlaps(blocks, boxed, withRun, f);
     return f;
 }
