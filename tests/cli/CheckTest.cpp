@@ -137,10 +137,10 @@ TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {
     // Block 4 (30 to 40): sub-block 2 runs 3.5 m into sub-block 1, sub-block
     // 3 reaches 3 m out of the block, and together they fill 1.4 of it.
     // Block 5 (40 to 50): a sub-block half a centimetre out, as rounding
-    // leaves it, filling the half its coefficient says. Block 6: the
-    // number of block 1.
+    // leaves it, filling the half its coefficient says. Then one with the
+    // number of block 1, and one whose sub-block has no size along X.
     insert({blockAt(4, 30, {{32.5, 5}, {34, 5}, {41, 4}}, 1), blockAt(5, 40, {{47.505, 5}}, 0.5),
-            blockAt(1, 60, {}, 1)});
+            blockAt(1, 60, {}, 1), blockAt(7, 70, {{75, 0}}, 1)});
     const CliResult r = vornel({"check", "m.db", "--table", "A"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(finding(r.out, "a sub-block outside its block"),
@@ -153,7 +153,22 @@ TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {
               "(block 4: 1, its sub-blocks fill 1.4)");
     EXPECT_EQ(finding(r.out, "a block number that another block of its run has"),
               "error    a block number that another block of its run has: 1 (block 1)");
-    EXPECT_EQ(lineStarting(r.out, "table A"), "  table A (6 blocks): 3 errors, 1 warning");
+    EXPECT_EQ(finding(r.out,
+                      "a sub-block whose centre or size is no number, or whose size is 0 "
+                      "or less"),
+              "error    a sub-block whose centre or size is no number, or whose size is 0 or "
+              "less: 1 (block 7 sub-block 1 at (75, 5, 5), 0 x 10 x 10)");
+    EXPECT_EQ(lineStarting(r.out, "table A"), "  table A (7 blocks): 4 errors, 1 warning");
+
+    // A void block is checked as a block is.
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    sqliteShell(path("m.db"), "UPDATE W SET Krig_GridSizeY = -1;");
+    const std::string voids = vornel({"check", "m.db", "--table", "W"}).out;
+    EXPECT_EQ(finding(voids, "a centre or size that is no number, or a size of 0 or less"),
+              "error    a centre or size that is no number, or a size of 0 or less: 1 (void block "
+              "1 at (15, 5, 5), 10 x -1 x 10)");
+    EXPECT_EQ(lineStarting(voids, "table A"), "");
 
     // Blocks of a run the catalog does not list; once a table holds two
     // runs, blocks are named with theirs, and only blocks of one run
