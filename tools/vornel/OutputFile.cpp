@@ -86,6 +86,18 @@ void refuseOutputClash(const std::string& svg, const std::string& csv, const std
     }
 }
 
+ListAndDrawing::ListAndDrawing(const std::string& csvPath, const std::string& svgPath,
+                               const std::string& db)
+    : table(isStandardOutput(csvPath) || isStandardOutput(svgPath) ? std::cerr : std::cout) {
+    refuseOutputClash(svgPath, csvPath, db);
+    if (!csvPath.empty()) {
+        csv.emplace(csvPath);
+    }
+    if (!svgPath.empty()) {
+        svg.emplace(svgPath);
+    }
+}
+
 OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     if (isStandardOutput(path_)) {
         out_ = &std::cout;

@@ -62,6 +62,20 @@ void refuseDatabaseAsOutput(const std::string& output, const std::string& db);
 // be written: neither over the database, nor both to one file.
 void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db);
 
+// The list (--csv) and drawing (--svg) a command writes beside its table,
+// either left out by an empty path: opened before the command's work, so
+// that one that cannot be written fails first. Throws as refuseOutputClash
+// does, and when a file cannot be written.
+struct ListAndDrawing {
+    ListAndDrawing(const std::string& csvPath, const std::string& svgPath, const std::string& db);
+
+    // Where the table goes: standard error when the list or the drawing
+    // goes to standard output, so as not to mix with it.
+    std::ostream& table;
+    std::optional<OutputFile> csv;
+    std::optional<OutputFile> svg;
+};
+
 }  // namespace vornel::cli
 
 #endif

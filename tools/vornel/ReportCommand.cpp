@@ -68,18 +68,8 @@ Examples:
 )footer";
 
 void runReport(const ReportOptions& o) {
-    refuseOutputClash(o.svg, o.csv, o.db);
-    std::optional<OutputFile> csvFile;
-    if (!o.csv.empty()) {
-        csvFile.emplace(o.csv);
-    }
-    std::optional<OutputFile> svgFile;
-    if (!o.svg.empty()) {
-        svgFile.emplace(o.svg);
-    }
-    // The table goes where it does not mix with the rows or the drawing on
-    // standard output.
-    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
+    ListAndDrawing files(o.csv, o.svg, o.db);
+    std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
     const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
@@ -102,16 +92,16 @@ void runReport(const ReportOptions& o) {
     }
     printGradeTonnage(out, field, names, rows, element, unit);
     model.printVoids(out);
-    if (csvFile) {
-        writeGradeTonnageCsv(csvFile->stream(), field, names, rows, element, unit);
-        csvFile->commit();
+    if (files.csv) {
+        writeGradeTonnageCsv(files.csv->stream(), field, names, rows, element, unit);
+        files.csv->commit();
     }
-    if (svgFile) {
+    if (files.svg) {
         writeGradeTonnageSvg(
-            svgFile->stream(),
+            files.svg->stream(),
             {model.table() + ": grade-tonnage",
              std::to_string(model.graded()) + " blocks; " + weighed, element, &unit, names, rows});
-        svgFile->commit();
+        files.svg->commit();
     }
 }
 

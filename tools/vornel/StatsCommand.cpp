@@ -154,18 +154,8 @@ void writeStatsCsv(std::ostream& out, const std::string& field, const std::vecto
 }
 
 void runStats(const StatsOptions& o) {
-    refuseOutputClash(o.svg, o.csv, o.db);
-    std::optional<OutputFile> csvFile;
-    if (!o.csv.empty()) {
-        csvFile.emplace(o.csv);
-    }
-    std::optional<OutputFile> svgFile;
-    if (!o.svg.empty()) {
-        svgFile.emplace(o.svg);
-    }
-    // The table goes where it does not mix with the rows or the drawing on
-    // standard output.
-    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
+    ListAndDrawing files(o.csv, o.svg, o.db);
+    std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
     const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
@@ -177,11 +167,11 @@ void runStats(const StatsOptions& o) {
         << ":\n";
     printStats(out, field, rows);
     model.printVoids(out);
-    if (csvFile) {
-        writeStatsCsv(csvFile->stream(), field, rows);
-        csvFile->commit();
+    if (files.csv) {
+        writeStatsCsv(files.csv->stream(), field, rows);
+        files.csv->commit();
     }
-    if (svgFile) {
+    if (files.svg) {
         HistogramChart chart;
         chart.title = model.table() + ": histogram of " + model.element();
         chart.subtitle = std::to_string(model.graded()) + " blocks; " + weighed;
@@ -192,8 +182,8 @@ void runStats(const StatsOptions& o) {
             chart.names.push_back(row.name);
             chart.grades.push_back(&row.grades);
         }
-        writeHistogramSvg(svgFile->stream(), chart);
-        svgFile->commit();
+        writeHistogramSvg(files.svg->stream(), chart);
+        files.svg->commit();
     }
 }
 

@@ -168,21 +168,13 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
 }
 
 void runSwath(const SwathOptions& o, const SwathPlan& plan) {
-    refuseOutputClash(o.svg, o.csv, o.db);
     if (!o.withDb.empty()) {
         refuseOutputClash(o.svg, o.csv, o.withDb);
     }
     if (o.with.empty() && !(o.withDb.empty() && o.withWhere.empty())) {
         throw UsageError("--with-db and --with-where go with --with, the second run's table");
     }
-    std::optional<OutputFile> csvFile;
-    std::optional<OutputFile> svgFile;
-    if (!o.csv.empty()) {
-        csvFile.emplace(o.csv);
-    }
-    if (!o.svg.empty()) {
-        svgFile.emplace(o.svg);
-    }
+    ListAndDrawing files(o.csv, o.svg, o.db);
     std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
     if (!o.with.empty()) {
         runs.push_back(
@@ -208,8 +200,7 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     for (size_t r = 1; r < runs.size(); ++r) {
         names += " and " + runs[r].label;
     }
-    // The text goes where it does not mix with output on standard output.
-    std::ostream& out = isStandardOutput(o.csv) || isStandardOutput(o.svg) ? std::cerr : std::cout;
+    std::ostream& out = files.table;
     out << "Swath along " << along << ", slices " << formatExact(plan.width) << " wide, " << grade
         << ", tonnes from " << tonnesLeft << ", " << which << ":\n";
     for (size_t r = 0; r < runs.size(); ++r) {
@@ -221,11 +212,11 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     std::transform(runs.begin(), runs.end(), swaths.begin(),
                    [](const SwathRun& r) { return r.swath; });
     printSwath(out, plan, runs, swaths, grade);
-    if (csvFile) {
-        writeSwathCsv(csvFile->stream(), plan, runs, swaths, grade);
-        csvFile->commit();
+    if (files.csv) {
+        writeSwathCsv(files.csv->stream(), plan, runs, swaths, grade);
+        files.csv->commit();
     }
-    if (svgFile) {
+    if (files.svg) {
         SwathChart chart;
         chart.title = "Swath of " + names + " along " + along;
         chart.subtitle = grade + "; tonnes from " + tonnesLeft + "; " + which;
@@ -237,8 +228,8 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
             chart.names.push_back(r.label);
         }
         chart.swaths = swaths;
-        writeSwathSvg(svgFile->stream(), chart);
-        svgFile->commit();
+        writeSwathSvg(files.svg->stream(), chart);
+        files.svg->commit();
     }
 }
 
