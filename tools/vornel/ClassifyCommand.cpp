@@ -12,6 +12,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "OptionChecks.h"
 #include "RecordFields.h"
 #include "Stopwatch.h"
 #include "TextTable.h"
@@ -222,8 +223,7 @@ void addClassifyCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "classify", "Set the resource category of a run's blocks by rules on their columns");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table,
-                    "Block table (may be left out when the database holds one)");
+    addTableOption(cmd, o->table);
     cmd->add_option("--rule", o->rules, "\"CLASS: CONDITION\", in order; the first one met decides")
         ->required()
         ->expected(1)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "BlockClasses.h"
 #include "Failure.h"
 #include "NumberSeries.h"
 #include "NumberText.h"
@@ -67,6 +68,21 @@ CLI::Option* addDensityOption(CLI::App* cmd, double& density) {
         ->add_option("--density", density,
                      "Rock density (t/m3): tonnes from block volumes instead of stored tonnage")
         ->check(numberAboveZero());
+}
+
+void addTableOption(CLI::App* cmd, std::string& table) {
+    cmd->add_option("-t,--table", table,
+                    "Block table (may be left out when the database holds one)");
+}
+
+void addWhereOption(CLI::App* cmd, std::string& where) {
+    cmd->add_option("--where", where, "SQL condition selecting the blocks, as for export");
+}
+
+void addByOption(CLI::App* cmd, std::string& by) {
+    cmd->add_option("--by", by,
+                    "Rows for each resource category, ore type, bench or search pass, then all")
+        ->check(CLI::IsMember(classFieldNames()));
 }
 
 }  // namespace vornel::cli

@@ -25,6 +25,15 @@ CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<std::string>& cutoffs,
 std::vector<double> cutoffsOf(const std::vector<std::string>& texts);
 CLI::Option* addDensityOption(CLI::App* cmd, double& density);
 
+// The options that pick the blocks a command reads: -t,--table, which may
+// be left out when the database holds one table, and --where, an SQL
+// condition.
+void addTableOption(CLI::App* cmd, std::string& table);
+void addWhereOption(CLI::App* cmd, std::string& where);
+
+// --by: the rows for each resource category, ore type, bench or search pass.
+void addByOption(CLI::App* cmd, std::string& by);
+
 }  // namespace vornel::cli
 
 #endif

@@ -162,13 +162,12 @@ void addRegularizeCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "regularize", "Gather a run's ground into cells of one size, as a new run (SMU blocks)");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table,
-                    "Block table (may be left out when the database holds one)");
+    addTableOption(cmd, o->table);
     cmd->add_option("--size", o->size, "Cell size: one for all three axes, or x,y,z")->required();
     cmd->add_option("--into", o->into, "The new block table")->required();
     cmd->add_option("--origin", o->origin,
                     "A corner of the grid x,y,z (the lowest corner of the blocks by default)");
-    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    addWhereOption(cmd, o->where);
     addDensityOption(cmd, o->density);
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off first");

@@ -112,15 +112,12 @@ void addReportCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "report", "Grade-tonnage table: tonnes, mean grade and metal above each cut-off");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table,
-                    "Block table (may be left out when the database holds one)");
+    addTableOption(cmd, o->table);
     addCutoffsOption(cmd, o->cutoffs, "Cut-off grades, e.g. 0.5,1,2, or a series 0:2:0.1")
         ->required();
     addDensityOption(cmd, o->density);
-    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
-    cmd->add_option("--by", o->by,
-                    "Rows for each resource category, ore type, bench or search pass, then all")
-        ->check(CLI::IsMember(classFieldNames()));
+    addWhereOption(cmd, o->where);
+    addByOption(cmd, o->by);
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--csv", o->csv,

@@ -9,6 +9,7 @@
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
+#include "OptionChecks.h"
 #include "OutputFile.h"
 #include "SectionOutput.h"
 #include "SectionSeries.h"
@@ -194,8 +195,7 @@ void addSectionCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "section", "The blocks and sub-blocks a section cuts: count, drawing (SVG), list (CSV)");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table,
-                    "Block table (may be left out when the database holds one)");
+    addTableOption(cmd, o->table);
     cmd->add_option("--corners", o->request.corners,
                     "Four corners \"x,y,z x,y,z x,y,z x,y,z\" in order around the section");
     cmd->add_option("--x", o->request.x,

@@ -240,8 +240,7 @@ void addSwathCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "swath", "Tonnes and mean grade in slices along X, Y or Z, of one run or two side by side");
     cmd->add_option("DB", o->db, "Database file")->required();
-    cmd->add_option("-t,--table", o->table,
-                    "Block table (may be left out when the database holds one)");
+    addTableOption(cmd, o->table);
     std::vector<CLI::Option*> axes;
     for (int a = 0; a < 3; ++a) {
         const char* const options[] = {"--x", "--y", "--z"};
@@ -253,7 +252,7 @@ void addSwathCommand(CLI::App& app) {
         cmd->add_option("--cutoff", o->cutoff, "Only the blocks at or above this grade")
             ->check(finiteNumber());
     addDensityOption(cmd, o->density);
-    cmd->add_option("--where", o->where, "SQL condition selecting the blocks, as for export");
+    addWhereOption(cmd, o->where);
     cmd->add_option("--with", o->with, "Block table of a second run to set beside the first");
     cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
     cmd->add_option("--with-where", o->withWhere,
