@@ -72,7 +72,10 @@ protected:
 TEST_F(CheckTest, ASoundDatabaseHasNoProblem) {
     write("w.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,10,10,10\n");
     ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
-    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W';");
+    // A block of no tonnes is air, not a fault.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'W';"
+                "UPDATE A SET Block_CorMass = 0 WHERE Krig_BlockID = 3;");
     const std::string out = ok({"check", "m.db"});
     EXPECT_EQ(out,
               "Checked m.db: 1 run in 1 table, 1 void table\n"
@@ -116,17 +119,20 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
                 "UPDATE A SET Krig_PntLocX = 15.005 WHERE Krig_BlockID = 2;");
     EXPECT_EQ(linesOf(ok({"check", "m.db"})).back(), "No problem found.");
 
-    // A size of 0 is no box; a grade of infinity and tonnes below 0 are no
-    // figures.
+    // A size of 0 or a centre at infinity is no box, nor do two such
+    // overlap; a grade of infinity and tonnes below 0 are no figures.
     sqliteShell(path("m.db"),
                 "UPDATE A SET Krig_GridSizeZ = 0 WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_PntLocX = 9e999 WHERE Krig_BlockID < 3;"
                 "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 1;"
                 "UPDATE A SET Block_CorMass = -1 WHERE Krig_BlockID = 2;");
     const CliResult bad = vornel({"check", "m.db"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(finding(bad.out, "a centre or size that is no number, or a size of 0 or less"),
-              "error    a centre or size that is no number, or a size of 0 or less: 1 (block 3 at "
+              "error    a centre or size that is no number, or a size of 0 or less: 3 (block 1 at "
+              "(inf, 5, 5), 10 x 10 x 10; block 2 at (inf, 5, 5), 10 x 10 x 10; block 3 at "
               "(25, 5, 5), 10 x 10 x 0)");
+    EXPECT_EQ(finding(bad.out, "blocks of one run that overlap"), "");
     EXPECT_EQ(finding(bad.out, "a grade that is no number"),
               "error    a grade that is no number: 1 (block 1)");
     EXPECT_EQ(finding(bad.out, "a tonnage below 0 or that is no number"),
@@ -180,6 +186,17 @@ TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {
     EXPECT_EQ(finding(runs, "blocks of a run the catalog does not list"),
               "error    blocks of a run the catalog does not list: 1 (block 2 of run 7)");
     EXPECT_EQ(finding(runs, "blocks of one run that overlap"), "");
+
+    // 46 blocks in one place make 1035 overlapping pairs; the search stops
+    // at 1000 and says so.
+    insert(std::vector<KrigBlockResult>(46, blockAt(100, 100, {}, 1)));
+    const std::string many = vornel({"check", "m.db", "--table", "A"}).out;
+    EXPECT_EQ(
+        finding(many, "blocks of one run that overlap"),
+        "error    blocks of one run that overlap: 1000 (blocks 100 and 100 of run 1; blocks 100 "
+        "and 100 of run 1; blocks 100 and 100 of run 1; ...)");
+    EXPECT_EQ(finding(many, "overlapping blocks looked for no further than 1000 pairs"),
+              "warning  overlapping blocks looked for no further than 1000 pairs: 1");
 }
 
 TEST_F(CheckTest, CatalogRowsThatPointNowhere) {

@@ -64,12 +64,15 @@ TEST_F(StatsTest, WeighedByTonnes) {
     EXPECT_DOUBLE_EQ(csv.number(3, "CV"), 1.0897247358851685 / 2.25);
     EXPECT_EQ(csv.rows[2], (Words{"(none)", "1", "0", "", "", "", "3", "", "", "", "", "", "3"}));
 
-    // By volume at 2 t/m3 every block weighs 2000 t: the plain mean of
+    // By volume at 0.5 t/m3 every block weighs 500 t: the plain mean of
     // 1, 2, 4 and 3 is 2.5, and the grades 0.25 from the quantile bounds go
     // to the lower one.
-    const std::string dense = ok({"stats", "m.db", "--density", "2"});
+    const std::string dense = ok({"stats", "m.db", "--density", "0.5"});
+    EXPECT_EQ(linesOf(dense).at(0),
+              "Grade statistics of A (4 blocks), Cu (%), tonnes from volume x "
+              "density 0.5:");
     EXPECT_EQ(wordsOf(linesOf(dense).at(2)),
-              (Words{"4", "8000", "2.5000", "1.1180", "0.447", "1.0000", "1.0000", "1.0000",
+              (Words{"4", "2000", "2.5000", "1.1180", "0.447", "1.0000", "1.0000", "1.0000",
                      "2.0000", "3.0000", "4.0000", "4.0000"}));
 
     // A block without a grade is left out and said to be; --where picks.
@@ -90,6 +93,12 @@ TEST_F(StatsTest, Histogram) {
     EXPECT_TRUE(contains(svg, "<title>Cu 1 to 2 %: 1250 t</title>")) << svg;
     EXPECT_TRUE(contains(svg, "<title>Cu 2 to 3 %: 2500 t</title>")) << svg;
     EXPECT_TRUE(contains(svg, "<title>Cu 3 to 4 %: 1250 t</title>")) << svg;
+    // A key line for each curve, and a page the height of the plot.
+    for (const char* key : {">Measured below (right)<", ">Inferred below (right)<",
+                            ">(none) below (right)<", ">(all) below (right)<"}) {
+        EXPECT_TRUE(contains(svg, key)) << key;
+    }
+    EXPECT_TRUE(contains(svg, "height=\"570.00\"")) << svg.substr(0, 300);
     const std::vector<SvgPoint> shares = svgPoints(svg, "share");
     // Measured, Inferred, (none) weighs nothing and has no curve, (all).
     ASSERT_EQ(shares.size(), 9u);
@@ -105,6 +114,7 @@ TEST_F(StatsTest, Histogram) {
     ok({"stats", "m.db", "--where", "Krig_BlockID = 2", "--bins", "4", "--svg", "one.svg"});
     const std::string one = readFile(path("one.svg"));
     EXPECT_TRUE(contains(one, "<title>Cu 2 to 2.25 %: 2500 t</title>")) << one;
+    EXPECT_TRUE(contains(one, "height=\"570.00\"")) << one.substr(0, 300);
 }
 
 TEST_F(StatsTest, WrongInputIsRefused) {
