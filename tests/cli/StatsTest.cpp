@@ -1,4 +1,6 @@
 // Grade statistics against sums and quantiles worked out by hand.
+#include <regex>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 
@@ -115,11 +117,38 @@ TEST_F(StatsTest, Histogram) {
     const std::string one = readFile(path("one.svg"));
     EXPECT_TRUE(contains(one, "<title>Cu 2 to 2.25 %: 2500 t</title>")) << one;
     EXPECT_TRUE(contains(one, "height=\"570.00\"")) << one.substr(0, 300);
+
+    // On a logarithmic scale 2 bins from 1 to 4 meet at 2 and are drawn
+    // alike wide; a grade of 0 is left out of the drawing and said to be.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 0 WHERE Krig_BlockID = 4;");
+    ok({"stats", "m.db", "--log", "--bins", "2", "--svg", "log.svg"});
+    const std::string log = readFile(path("log.svg"));
+    EXPECT_TRUE(contains(log, "Cu (%), logarithmic scale<")) << log;
+    EXPECT_TRUE(contains(log, "; 1 at or below 0 not drawn<")) << log;
+    const std::regex bar(
+        "<rect class=\"tonnes\" x=\"[0-9.]+\" y=\"[0-9.]+\" width=\"([0-9.]+)\"[^>]*>"
+        "<title>Cu ([0-9.]+ to [0-9.]+ %: [0-9]+ t)</title>");
+    std::vector<std::pair<double, std::string>> bars;
+    for (auto m = std::sregex_iterator(log.begin(), log.end(), bar); m != std::sregex_iterator();
+         ++m) {
+        bars.emplace_back(std::stod((*m)[1]), (*m)[2]);
+    }
+    ASSERT_EQ(bars.size(), 2u) << log;
+    EXPECT_EQ(bars[0].second, "1 to 2 %: 1250 t");
+    EXPECT_EQ(bars[1].second, "2 to 4 %: 3750 t");
+    EXPECT_NEAR(bars[0].first, bars[1].first, 0.02);
+    // Ticks at 1 and 2 times the powers of ten.
+    EXPECT_TRUE(contains(log, "\">1</text>") && contains(log, "\">2</text>")) << log;
 }
 
 TEST_F(StatsTest, WrongInputIsRefused) {
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "0"}), "--bins");
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--by", "colour"}), "--by");
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 1 - Krig_BlockID / 2;");
+    EXPECT_FAILS_WITH(
+        vornel({"stats", "m.db", "--where", "Krig_BlockID IN (2, 3)", "--log", "--svg", "no.svg"}),
+        "--log draws the grades above 0, and no block has one");
+    EXPECT_FALSE(fileExists(path("no.svg")));
     EXPECT_FAILS_WITH(vornel({"stats", "m.db", "--deplete"}),
                       "--deplete: the run names no void table to take off its blocks");
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 2;");

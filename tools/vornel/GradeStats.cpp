@@ -56,35 +56,42 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
     return s;
 }
 
-double binBound(long k, double low, double high, long bins) {
-    return k == bins ? high
-                     : low + (high - low) * static_cast<double>(k) / static_cast<double>(bins);
+double GradeBins::bound(long k) const {
+    if (k == count) {
+        return high;
+    }
+    const double steps = static_cast<double>(k);
+    // Powers of each end, not of their ratio, which may be past the doubles.
+    const double share = steps / static_cast<double>(count);
+    return logarithmic ? std::pow(high, share) * std::pow(low, 1 - share)
+                       : low + (high - low) * steps / static_cast<double>(count);
 }
 
-long binOf(double grade, double low, double high, long bins) {
+long GradeBins::of(double grade) const {
     if (!(grade >= low && grade <= high)) {
         return -1;
     }
-    const double span = high - low;
-    long k = span > 0
-                 ? static_cast<long>(std::floor((grade - low) / span * static_cast<double>(bins)))
-                 : 0;
-    k = std::clamp(k, 0L, bins - 1);
+    const double share = logarithmic
+                             ? (std::log(grade) - std::log(low)) / (std::log(high) - std::log(low))
+                             : (grade - low) / (high - low);
+    long k = std::isfinite(share) ? static_cast<long>(std::floor(std::clamp(share, 0.0, 1.0) *
+                                                                 static_cast<double>(count)))
+                                  : 0;
+    k = std::clamp(k, 0L, count - 1);
     // The quotient may round across a bound; the bounds as computed decide.
-    while (k > 0 && grade < binBound(k, low, high, bins)) {
+    while (k > 0 && grade < bound(k)) {
         --k;
     }
-    while (k + 1 < bins && grade >= binBound(k + 1, low, high, bins)) {
+    while (k + 1 < count && grade >= bound(k + 1)) {
         ++k;
     }
     return k;
 }
 
-std::vector<double> histogram(const std::vector<WeighedGrade>& grades, double low, double high,
-                              long bins) {
-    std::vector<double> tonnes(static_cast<size_t>(bins));
+std::vector<double> histogram(const std::vector<WeighedGrade>& grades, const GradeBins& bins) {
+    std::vector<double> tonnes(static_cast<size_t>(bins.count));
     for (const WeighedGrade& g : grades) {
-        const long k = binOf(g.grade, low, high, bins);
+        const long k = bins.of(g.grade);
         if (k >= 0) {
             tonnes[static_cast<size_t>(k)] += g.tonnes;
         }

@@ -38,18 +38,25 @@ struct GradeStats {
 // Of these grades; sorts them. Tonnes are 0 or more.
 GradeStats gradeStats(std::vector<WeighedGrade>& grades);
 
-// The tonnes in `bins` bins of equal width from `low` to `high`: bin k holds
-// the grades from low + k (high - low) / bins up to the next bound, the last
-// also those at `high`; grades outside the range are left out.
-std::vector<double> histogram(const std::vector<WeighedGrade>& grades, double low, double high,
-                              long bins);
+// Bins of equal width from `low` to `high`, or with `logarithmic` of equal
+// width in the logarithm of the grade (low above 0), as a histogram of
+// grades that spread over decades draws them.
+struct GradeBins {
+    double low = 0;
+    double high = 1;
+    long count = 1;
+    bool logarithmic = false;
 
-// Bound k of those bins, from `low` (k = 0) to `high` (k = bins) itself,
-// which low plus the span need not give back exactly.
-double binBound(long k, double low, double high, long bins);
+    // Bound k, from `low` (k = 0) to `high` (k = count) itself, which low
+    // plus the span need not give back exactly.
+    double bound(long k) const;
+    // The bin k that holds the grade, bound(k) <= grade < bound(k + 1), the
+    // last bin also `high`; -1 outside the range.
+    long of(double grade) const;
+};
 
-// The bin a grade falls in, as histogram puts it, or -1 outside the range.
-long binOf(double grade, double low, double high, long bins);
+// The tonnes of the grades in each bin.
+std::vector<double> histogram(const std::vector<WeighedGrade>& grades, const GradeBins& bins);
 
 }  // namespace vornel::cli
 

@@ -19,6 +19,7 @@ struct HistogramChart {
     std::string element;
     const GradeUnit* unit = nullptr;
     long bins = 40;
+    bool logarithmic = false;  // bins of equal ratios, for the grades above 0
     // The grades of each class, the last those of all the blocks, which the
     // bars count; "(all)" alone for a model not split into classes.
     std::vector<std::string> names;

@@ -1,5 +1,6 @@
 // vornel stats: the distribution of a run's grades, weighed by tonnes, for
 // the whole run or class by class.
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -34,6 +35,7 @@ struct StatsOptions {
     std::string csv;
     std::string svg;
     long bins = 40;
+    bool log = false;
 };
 
 const char* const kFooter = R"footer(
@@ -49,6 +51,9 @@ bench or search pass, as report lists them, then "(all)".
 weigh nothing; --svg draws the histogram of the tonnes by grade, in --bins
 bins from the lowest grade to the highest, and as a curve the share of the
 tonnes below each bin's upper bound (one curve per class with --by).
+With --log the bins are of equal ratios, on a logarithmic scale, as grades
+that spread over decades are drawn; grades at or below 0 are left out of
+the drawing (not of the table).
 
 Examples:
   vornel stats demo.db
@@ -175,6 +180,17 @@ void runStats(const StatsOptions& o) {
         HistogramChart chart;
         chart.title = model.table() + ": histogram of " + model.element();
         chart.subtitle = std::to_string(model.graded()) + " blocks; " + weighed;
+        if (o.log) {
+            const std::vector<WeighedGrade>& all = rows.back().grades;
+            const long low = std::count_if(all.begin(), all.end(),
+                                           [](const WeighedGrade& g) { return !(g.grade > 0); });
+            if (low == static_cast<long>(all.size())) {
+                throw Failure("--log draws the grades above 0, and no block has one");
+            }
+            chart.subtitle +=
+                low == 0 ? "" : "; " + std::to_string(low) + " at or below 0 not drawn";
+            chart.logarithmic = true;
+        }
         chart.element = model.element();
         chart.unit = &model.unit();
         chart.bins = o.bins;
@@ -206,6 +222,7 @@ void addStatsCommand(CLI::App& app) {
     cmd->add_option("--bins", o->bins, "Bars of the histogram")
         ->capture_default_str()
         ->check(CLI::Range(1L, 1000L));
+    cmd->add_flag("--log", o->log, "Bins of equal ratios, on a logarithmic scale of grades");
     cmd->footer(kFooter);
     cmd->callback([o] { runStats(*o); });
 }

@@ -1,7 +1,9 @@
 #include "SvgChart.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "NumberText.h"
 #include "SvgWriter.h"
 
 namespace vornel::cli::chart {
@@ -14,11 +16,41 @@ void writeSideways(std::ostream& out, double x, const std::string& text) {
                   px(middle) + ")\"");
 }
 
+// 1, 2 and 5 times the powers of ten from low to high; where those would
+// crowd the axis, the powers of ten alone, or every so many of them.
+std::vector<double> logTicks(double low, double high) {
+    std::vector<double> ticks;
+    const double decades = std::log10(high) - std::log10(low);
+    if (!(decades < 700)) {
+        return ticks;
+    }
+    const std::vector<double> steps =
+        decades > 4 ? std::vector<double>{1} : std::vector<double>{1, 2, 5};
+    const int stride = std::max(1, static_cast<int>(std::ceil(decades / 12)));
+    const int first = static_cast<int>(std::floor(std::log10(low)));
+    const int last = static_cast<int>(std::ceil(std::log10(high)));
+    for (int exponent = first; exponent <= last; exponent += stride) {
+        const double power = std::pow(10, exponent);
+        for (const double step : steps) {
+            const double value = step * power;
+            if (value >= low && value <= high) {
+                ticks.push_back(value);
+            }
+        }
+    }
+    return ticks;
+}
+
 }  // namespace
 
 // Halves, so that values near the ends of the doubles do not overflow; a
 // span too small to tell its ends apart puts them in the middle.
 double Across::xOf(double value) const {
+    if (logarithmic) {
+        const double span = std::log(high) - std::log(low);
+        return span > 0 ? kLeft + kPlotWidth * ((std::log(value) - std::log(low)) / span)
+                        : kLeft + kPlotWidth / 2;
+    }
     const double span = high / 2 - low / 2;
     return span > 0 ? kLeft + kPlotWidth * ((value / 2 - low / 2) / span) : kLeft + kPlotWidth / 2;
 }
@@ -29,6 +61,13 @@ Across acrossOf(double low, double high) {
         high = low + 1;
     }
     return {low, high};
+}
+
+Across logAcrossOf(double low, double high) {
+    if (!(high > low)) {
+        return {low / 2, low * 2, true};
+    }
+    return {low, high, true};
 }
 
 ValueAxis valueAxis(double largest, double factor) {
@@ -51,11 +90,24 @@ const char* tonnesUnit(const ValueAxis& axis) {
 void writePlot(std::ostream& out, const Across& across, const std::string& label) {
     out << "<rect x=\"" << px(kLeft) << "\" y=\"" << px(kTop) << "\" width=\"" << px(kPlotWidth)
         << "\" height=\"" << px(kPlotHeight) << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";
-    const double step = niceStep(across.high - across.low, 8);
-    for (const double value : niceTicks(across.low, across.high, step)) {
+    const auto tick = [&](double value, const std::string& text) {
         const double x = across.xOf(value);
         writeLine(out, x, kTop, x, kBottom, "grid");
-        writeText(out, x, kBottom + 18, tickText(value, step), " text-anchor=\"middle\"");
+        writeText(out, x, kBottom + 18, text, " text-anchor=\"middle\"");
+    };
+    const std::vector<double> powers =
+        across.logarithmic ? logTicks(across.low, across.high) : std::vector<double>();
+    // A span within a decade may hold no 1, 2 or 5: it takes the ticks of a
+    // plain scale.
+    if (powers.size() >= 2) {
+        for (const double value : powers) {
+            tick(value, formatNumber(value));
+        }
+    } else {
+        const double step = niceStep(across.high - across.low, 8);
+        for (const double value : niceTicks(across.low, across.high, step)) {
+            tick(value, tickText(value, step));
+        }
     }
     writeText(out, (kLeft + kRight) / 2, kBottom + 42, label,
               " text-anchor=\"middle\" class=\"axis\"");

@@ -25,12 +25,17 @@ constexpr double kKeyRow = 20;
 struct Across {
     double low = 0;
     double high = 1;
+    bool logarithmic = false;  // equal ratios equally far apart; low above 0
 
     double xOf(double value) const;
 };
 
 // The values' span; one value alone, or none, is drawn mid-plot.
 Across acrossOf(double low, double high);
+
+// The same on a logarithmic scale, for values above 0: one value alone is
+// drawn mid-plot between its half and its double.
+Across logAcrossOf(double low, double high);
 
 // A value axis from 0 to a round value above the largest, in a unit that
 // keeps its labels short.
