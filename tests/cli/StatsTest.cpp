@@ -1,5 +1,6 @@
 // Grade statistics against sums and quantiles worked out by hand.
 #include <regex>
+#include <tuple>
 
 #include "CliFixture.h"
 #include "support/Shell.h"
@@ -76,6 +77,11 @@ TEST_F(StatsTest, WeighedByTonnes) {
     EXPECT_EQ(wordsOf(linesOf(dense).at(2)),
               (Words{"4", "2000", "2.5000", "1.1180", "0.447", "1.0000", "1.0000", "1.0000",
                      "2.0000", "3.0000", "4.0000", "4.0000"}));
+    // So at half a tonne each: half the 2 t lies at or below 2, which the
+    // first block alone does not reach.
+    EXPECT_EQ(wordsOf(linesOf(ok({"stats", "m.db", "--density", "0.0005"})).at(2)),
+              (Words{"4", "2", "2.5000", "1.1180", "0.447", "1.0000", "1.0000", "1.0000", "2.0000",
+                     "3.0000", "4.0000", "4.0000"}));
 
     // A block without a grade is left out and said to be; --where picks.
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 3;");
@@ -108,7 +114,8 @@ TEST_F(StatsTest, Histogram) {
     EXPECT_EQ(shares[2].title, "Measured: 100.0 % of the tonnes at or below 4 %");
     EXPECT_EQ(shares[3].title, "Inferred: 0.0 % of the tonnes below 2 %");
     EXPECT_EQ(shares[7].title, "(all): 75.0 % of the tonnes below 3 %");
-    // Shares to scale: 25, 75 and 100 % of the whole.
+    // Shares to scale: 25, 75 and 100 % of the whole, the last at the top.
+    EXPECT_NEAR(shares[8].y, 80, 0.01);
     EXPECT_NEAR((shares[7].y - shares[6].y) / 50, (shares[8].y - shares[7].y) / 25, 0.01);
     EXPECT_NEAR(shares[7].x - shares[6].x, shares[8].x - shares[7].x, 0.02);
 
@@ -118,27 +125,46 @@ TEST_F(StatsTest, Histogram) {
     EXPECT_TRUE(contains(one, "<title>Cu 2 to 2.25 %: 2500 t</title>")) << one;
     EXPECT_TRUE(contains(one, "height=\"570.00\"")) << one.substr(0, 300);
 
-    // On a logarithmic scale 2 bins from 1 to 4 meet at 2 and are drawn
-    // alike wide; a grade of 0 is left out of the drawing and said to be.
-    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 0 WHERE Krig_BlockID = 4;");
-    ok({"stats", "m.db", "--log", "--bins", "2", "--svg", "log.svg"});
+    // On a logarithmic scale, grades from 2 to 8 in 3 bins of ratio 4^(1/3),
+    // drawn alike wide across the plot (x 110 to 830); a grade of 0 is left
+    // out of the drawing and said to be. Ticks at 2 and 5.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 2 * Krig_OutAttr * (Krig_BlockID < 4);");
+    ok({"stats", "m.db", "--log", "--bins", "3", "--svg", "log.svg"});
     const std::string log = readFile(path("log.svg"));
     EXPECT_TRUE(contains(log, "Cu (%), logarithmic scale<")) << log;
     EXPECT_TRUE(contains(log, "; 1 at or below 0 not drawn<")) << log;
-    const std::regex bar(
-        "<rect class=\"tonnes\" x=\"[0-9.]+\" y=\"[0-9.]+\" width=\"([0-9.]+)\"[^>]*>"
-        "<title>Cu ([0-9.]+ to [0-9.]+ %: [0-9]+ t)</title>");
-    std::vector<std::pair<double, std::string>> bars;
-    for (auto m = std::sregex_iterator(log.begin(), log.end(), bar); m != std::sregex_iterator();
-         ++m) {
-        bars.emplace_back(std::stod((*m)[1]), (*m)[2]);
+    EXPECT_TRUE(contains(log, "y=\"518.00\" text-anchor=\"middle\">2</text>")) << log;
+    EXPECT_TRUE(contains(log, "y=\"518.00\" text-anchor=\"middle\">5</text>")) << log;
+    EXPECT_FALSE(contains(log, "y=\"518.00\" text-anchor=\"middle\">3</text>")) << log;
+    const auto barsOf = [](const std::string& drawing) {
+        const std::regex bar(
+            "<rect class=\"tonnes\" x=\"([0-9.]+)\" y=\"[0-9.]+\" width=\"([0-9.]+)\"[^>]*>"
+            "<title>Cu ([0-9.]+ to [0-9.]+ %: [0-9]+ t)</title>");
+        std::vector<std::tuple<double, double, std::string>> bars;
+        for (auto m = std::sregex_iterator(drawing.begin(), drawing.end(), bar);
+             m != std::sregex_iterator(); ++m) {
+            bars.emplace_back(std::stod((*m)[1]), std::stod((*m)[2]), (*m)[3]);
+        }
+        return bars;
+    };
+    const auto bars = barsOf(log);
+    ASSERT_EQ(bars.size(), 3u) << log;
+    EXPECT_EQ(std::get<2>(bars[0]), "2 to 3.1748 %: 1250 t");
+    EXPECT_EQ(std::get<2>(bars[1]), "3.1748 to 5.03968 %: 2500 t");
+    EXPECT_EQ(std::get<2>(bars[2]), "5.03968 to 8 %: 1250 t");
+    for (size_t k = 0; k < bars.size(); ++k) {
+        EXPECT_NEAR(std::get<0>(bars[k]), 110 + 240 * static_cast<double>(k), 0.02) << k;
+        EXPECT_NEAR(std::get<1>(bars[k]), 240, 0.02) << k;
     }
-    ASSERT_EQ(bars.size(), 2u) << log;
-    EXPECT_EQ(bars[0].second, "1 to 2 %: 1250 t");
-    EXPECT_EQ(bars[1].second, "2 to 4 %: 3750 t");
-    EXPECT_NEAR(bars[0].first, bars[1].first, 0.02);
-    // Ticks at 1 and 2 times the powers of ten.
-    EXPECT_TRUE(contains(log, "\">1</text>") && contains(log, "\">2</text>")) << log;
+    // One grade alone spans from its half to its double.
+    ok({"stats", "m.db", "--where", "Krig_BlockID = 2", "--log", "--bins", "3", "--svg",
+        "one-log.svg"});
+    const auto alone = barsOf(readFile(path("one-log.svg")));
+    ASSERT_EQ(alone.size(), 1u);
+    EXPECT_EQ(std::get<2>(alone[0]), "3.1748 to 5.03968 %: 2500 t");
+    for (const std::string& drawing : {svg, one, log}) {
+        EXPECT_FALSE(contains(drawing, "nan"));
+    }
 }
 
 TEST_F(StatsTest, WrongInputIsRefused) {
