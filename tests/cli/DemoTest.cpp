@@ -157,6 +157,10 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_GT(svgPoints(readFile(path("swath-x.svg")), "grade").size(), 3u);
     const std::string total = wordsOf(lineStarting(out, "0 ")).at(2);
     EXPECT_TRUE(contains(lineStarting(out, "swath"), " slices of " + total + " t")) << out;
+    // The histogram's mean is the grade-tonnage table's at a cut-off of 0.
+    EXPECT_EQ(shellOutput("xmllint --noout " + path("histogram.svg") + " 2>&1; echo $?"), "0\n");
+    const std::string mean = wordsOf(lineStarting(out, "0 ")).at(3);
+    EXPECT_TRUE(contains(lineStarting(out, "histogram"), "mean " + mean + " %")) << out;
 
     ok({"demo", "demo.db", "--blocks", "2000"});
     EXPECT_EQ(ok({"info", "demo.db"}), info);

@@ -15,7 +15,9 @@
 #include "DemoBlocks.h"
 #include "Depletion.h"
 #include "Failure.h"
+#include "GradeStats.h"
 #include "GradeTonnage.h"
+#include "HistogramSvg.h"
 #include "Interrupt.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
@@ -245,6 +247,37 @@ void drawSwath(const std::string& db, const DemoSwath& s) {
                   " t, mean Cu by slice -> " + svg);
 }
 
+// The histogram of the whole model's grades, drawn beside the database.
+struct DemoHistogram {
+    std::vector<WeighedGrade> grades;  // sorted
+    GradeStats stats;
+};
+
+DemoHistogram demoHistogram(const KrigBlockResult* blocks, long count) {
+    DemoHistogram h;
+    h.grades = weighedGrades(blocks, count, 0);
+    h.stats = gradeStats(h.grades);
+    return h;
+}
+
+void drawHistogram(const std::string& db, const DemoHistogram& h) {
+    const std::string svg = (std::filesystem::path(db).parent_path() / "histogram.svg").string();
+    HistogramChart chart;
+    chart.title = std::string(kTable) + ": histogram of Cu";
+    chart.subtitle = std::to_string(h.stats.blocks) + " blocks; tonnes from the stored tonnage";
+    chart.element = "Cu";
+    chart.unit = &gradeUnitOfCode(0);
+    chart.names = {"(all)"};
+    chart.grades = {&h.grades};
+    OutputFile file(svg);
+    writeHistogramSvg(file.stream(), chart);
+    file.commit();
+    printFact(std::cout, "histogram",
+              "Cu in " + std::to_string(chart.bins) + " bins: mean " +
+                  formatFixed(h.stats.mean, 4) + " %, CV " + formatFixed(h.stats.variation(), 3) +
+                  ", median " + formatFixed(h.stats.quantiles[2], 4) + " % -> " + svg);
+}
+
 // A vertical section across strike and a plan, both through the centres of
 // the blocks at the lens's core, so that neither runs along block faces.
 void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& body,
@@ -327,13 +360,15 @@ void runDemo(const DemoOptions& o) {
     timings.done("grade-tonnage table");
     // Before the resource statement takes the old workings off the blocks.
     const DemoSwath swath = demoSwath(stored, count, ungraded);
+    const DemoHistogram grades = demoHistogram(stored, count);
     printResourceStatement(mng, o.db, stored, count);
     timings.done("resource statement");
 
     std::cout << "\nDrawings\n";
     drawSections(mng, o.db, body, grid);
     drawSwath(o.db, swath);
-    timings.done("cut and draw two sections, a swath");
+    drawHistogram(o.db, grades);
+    timings.done("cut and draw two sections, a swath, a histogram");
 
     std::cout << "\nTimings\n";
     timings.table.add({"total", total.text()});
@@ -365,7 +400,8 @@ The demo then reads back what it stored, prints the grade-tonnage table and a re
 statement by category less the old workings, cuts a vertical
 section across strike and a horizontal one through the lens's core, draws them as
 section-vertical.svg and section-horizontal.svg beside DB with a swath of the model
-along X (swath-x.svg), and says how long each step took. The database is built beside DB and takes its place only when complete;
+along X (swath-x.svg) and the histogram of its grades (histogram.svg), and says
+how long each step took. The database is built beside DB and takes its place only when complete;
 an existing DB is replaced only when an earlier demo made it, it holds no
 other run and nothing else has it open.
 

@@ -4,6 +4,11 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <string>
+
+#include "Failure.h"
+#include "GradeTonnage.h"
+#include "NumberText.h"
 
 namespace vornel::cli {
 namespace {
@@ -14,6 +19,20 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 double GradeStats::variation() const {
     return mean == 0 ? kNaN : stdDev / mean;
+}
+
+std::vector<WeighedGrade> weighedGrades(const KrigBlockResult* blocks, long count, double density) {
+    const std::vector<double> tonnes = blockTonnes(blocks, count, density);
+    std::vector<WeighedGrade> grades(tonnes.size());
+    for (size_t i = 0; i < tonnes.size(); ++i) {
+        const KrigBlockResult& b = blocks[i];
+        if (!std::isfinite(b.Krig_OutAttr)) {
+            throw Failure("block " + std::to_string(b.Krig_BlockID) + " has a grade of " +
+                          formatNumber(b.Krig_OutAttr) + ", which no statistic can take");
+        }
+        grades[i] = {b.Krig_OutAttr, tonnes[i]};
+    }
+    return grades;
 }
 
 GradeStats gradeStats(std::vector<WeighedGrade>& grades) {

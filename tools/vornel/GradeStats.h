@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+#include "vornel/KrigBlockResult.h"
+
 namespace vornel::cli {
 
 struct WeighedGrade {
@@ -34,6 +36,11 @@ struct GradeStats {
     // The standard deviation over the mean; NaN when the mean is 0.
     double variation() const;
 };
+
+// The grade of each block with its tonnes, as blockTonnes weighs them.
+// Throws Failure for a grade that is no number (infinity, as another tool
+// may store), which no statistic can take.
+std::vector<WeighedGrade> weighedGrades(const KrigBlockResult* blocks, long count, double density);
 
 // Of these grades; sorts them. Tonnes are 0 or more.
 GradeStats gradeStats(std::vector<WeighedGrade>& grades);

@@ -67,16 +67,7 @@ struct StatsRow {
 };
 
 std::vector<StatsRow> statsRows(const GradedBlocks& model, const StatsOptions& o) {
-    const std::vector<double> tonnes = blockTonnes(model.blocks(), model.count(), o.density);
-    std::vector<WeighedGrade> all(tonnes.size());
-    for (size_t i = 0; i < tonnes.size(); ++i) {
-        const KrigBlockResult& b = model.blocks()[i];
-        if (!std::isfinite(b.Krig_OutAttr)) {
-            throw Failure("block " + std::to_string(b.Krig_BlockID) + " has a grade of " +
-                          formatNumber(b.Krig_OutAttr) + ", which no statistic can take");
-        }
-        all[i] = {b.Krig_OutAttr, tonnes[i]};
-    }
+    std::vector<WeighedGrade> all = weighedGrades(model.blocks(), model.count(), o.density);
     std::vector<StatsRow> rows;
     if (!o.by.empty()) {
         const BlockClasses classes = classesBy(o.by, model.blocks(), model.count());
