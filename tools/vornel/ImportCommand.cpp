@@ -246,7 +246,7 @@ void runImport(const ImportOptions& o) {
         }
         checkNewName(o.element, "--element");
         // The catalog marks a void table's row with this element.
-        if (strcasecmp(o.element.c_str(), "VOIDBLOCK") == 0) {
+        if (strcasecmp(o.element.c_str(), kVoidElement) == 0) {
             throw UsageError("--element '" + o.element +
                              "': the catalog reserves this name for void tables");
         }

@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "RunRecord.h"
 
 namespace vornel::cli {
 namespace {
@@ -35,8 +36,6 @@ Examples:
   vornel remove pit.db --run 3 --yes
   vornel remove pit.db --table OLD_STOPES --yes
 )";
-
-constexpr const char* kVoidElement = "VOIDBLOCK";
 
 std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
     KrigBlockParam* rows = nullptr;

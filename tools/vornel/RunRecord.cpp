@@ -104,7 +104,7 @@ void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockL
 long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description) {
     KrigBlockParam p;
     copyText(p.Krig_Result_Name, description);
-    copyText(p.Mine_Element, "VOIDBLOCK");
+    copyText(p.Mine_Element, kVoidElement);
     copyText(p.Table_Name, table);
     return registerRun(mng, p);
 }
