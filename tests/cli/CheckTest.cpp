@@ -237,5 +237,26 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
     EXPECT_FAILS_WITH(vornel({"check", "m.db", "--table", "C"}), "no block table 'C'");
 }
 
+// A run may name a void table, or a table of another kind, as its block
+// table: each is one more finding, and the rest is checked still.
+TEST_F(CheckTest, TablesThatAreNoBlockTables) {
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    ok({"import", "m.db", "a.csv", "-t", "B", "-e", "Cu"});
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET Table_Name = 'W' WHERE Table_Name = 'A';"
+                "UPDATE KrigBlock_Param SET Table_Name = 'KrigBlock_Vrg_Param' WHERE Table_Name "
+                "= 'B';");
+    const CliResult r = vornel({"check", "m.db"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lineStarting(r.out, "Checked"), "Checked m.db: 2 runs in 2 tables, 1 void table");
+    EXPECT_EQ(finding(r.out, "a run whose block table is a void table"),
+              "error    a run whose block table is a void table: 1 (run 1: W)");
+    EXPECT_EQ(finding(r.out, "a table that cannot be read"),
+              "error    a table that cannot be read: 1 (cannot read the blocks of "
+              "KrigBlock_Vrg_Param: cannot read the blocks: no such column: Krig_BlockID)");
+    EXPECT_EQ(lineStarting(r.out, "void table W"), "  void table W (1 void block): no problem");
+}
+
 }  // namespace
 }  // namespace vornel::test

@@ -1,5 +1,9 @@
 // vornel check: what is wrong with a database's catalog and its tables.
+#include <strings.h>
+
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <set>
 
@@ -7,6 +11,7 @@
 #include "Failure.h"
 #include "ModelCheck.h"
 #include "ModelDatabase.h"
+#include "RunRecord.h"
 
 namespace vornel::cli {
 namespace {
@@ -54,8 +59,12 @@ Catalog readCatalog(CVornelMng& mng) {
         c.tables.emplace_back(n.TableName);
         KrigBlockParam* rows = nullptr;
         long count = 0;
+        // A void table's registration shares the catalog; it is no run.
         if (mng.getBlockParam(n.TableName, &rows, &count) != 0) {
-            c.runs.insert(c.runs.end(), rows, rows + count);
+            std::copy_if(rows, rows + count, std::back_inserter(c.runs),
+                         [](const KrigBlockParam& r) {
+                             return strcasecmp(r.Mine_Element, kVoidElement) != 0;
+                         });
         }
     }
     names.clear();
@@ -72,6 +81,9 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         const std::string name = "run " + std::to_string(run.MineID);
         if (!tableExists(mng, run.Table_Name)) {
             f.add(Severity::Error, "a run whose block table is not in the database",
+                  name + ": " + run.Table_Name);
+        } else if (isVoidTable(mng, run.Table_Name)) {
+            f.add(Severity::Error, "a run whose block table is a void table",
                   name + ": " + run.Table_Name);
         }
         const std::string voids = run.VoidTable_Name;
@@ -170,24 +182,39 @@ void runCheck(const CheckOptions& o) {
         warnings += f.count(Severity::Warning);
     };
     tally("catalog", checkCatalog(mng, catalog));
+    // A table the library cannot read is one more finding, and the others
+    // are checked still.
+    const auto unreadable = [&](const std::string& subject, const Failure& e) {
+        Findings f;
+        f.add(Severity::Error, "a table that cannot be read", e.what());
+        tally(subject, f);
+    };
     for (const std::string& table : tables) {
-        if (!tableExists(mng, table)) {
+        if (!tableExists(mng, table) || isVoidTable(mng, table)) {
             continue;
         }
-        KrigBlockResult* blocks = nullptr;
-        const long count = readWholeTable(mng, table, &blocks);
-        Findings f = checkBlocks(blocks, count);
-        checkRuns(catalog, table, blocks, count, f);
-        tally("table " + table + " (" + plural(count, "block") + ")", f);
+        try {
+            KrigBlockResult* blocks = nullptr;
+            const long count = readWholeTable(mng, table, &blocks);
+            Findings f = checkBlocks(blocks, count);
+            checkRuns(catalog, table, blocks, count, f);
+            tally("table " + table + " (" + plural(count, "block") + ")", f);
+        } catch (const Failure& e) {
+            unreadable("table " + table, e);
+        }
     }
     for (const std::string& table : voidTables) {
         if (!tableExists(mng, table)) {
             continue;
         }
-        KrigBlockVoid* voids = nullptr;
-        const long count = readVoids(mng, o.db, table, &voids);
-        tally("void table " + table + " (" + plural(count, "void block") + ")",
-              checkVoids(voids, count));
+        try {
+            KrigBlockVoid* voids = nullptr;
+            const long count = readVoids(mng, o.db, table, &voids);
+            tally("void table " + table + " (" + plural(count, "void block") + ")",
+                  checkVoids(voids, count));
+        } catch (const Failure& e) {
+            unreadable("void table " + table, e);
+        }
     }
     std::cout << (errors + warnings == 0
                       ? std::string("No problem found.")
