@@ -30,18 +30,6 @@ bool sameBox(const Box& a, const Box& b) {
     return true;
 }
 
-// Rounded centres may stand a sub-block out of its parent by as much as
-// they let blocks run into each other.
-bool inside(const Box& inner, const Box& outer) {
-    for (int i = 0; i < 3; ++i) {
-        const double slack = kOverlapShare * axis(inner.size, i);
-        if (inner.low(i) < outer.low(i) - slack || inner.high(i) > outer.high(i) + slack) {
-            return false;
-        }
-    }
-    return true;
-}
-
 Box boundingBox(const SourceRow* const* rows, size_t count) {
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};

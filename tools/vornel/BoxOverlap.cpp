@@ -38,6 +38,16 @@ bool overlapping(const Box& a, const Box& b) {
     return true;
 }
 
+bool inside(const Box& inner, const Box& outer) {
+    for (int i = 0; i < 3; ++i) {
+        const double slack = kOverlapShare * axis(inner.size, i);
+        if (inner.low(i) < outer.low(i) - slack || inner.high(i) > outer.high(i) + slack) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // An R-tree answers for each box the boxes that reach into it, whatever
 // their sizes.
 struct BoxIndex::Tree {

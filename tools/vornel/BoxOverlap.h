@@ -26,6 +26,11 @@ constexpr double kOverlapShare = 0.01;
 // face do not; two boxes of one centre and size always do.
 bool overlapping(const Box& a, const Box& b);
 
+// Whether a box lies inside another, but for as much as overlapping lets
+// boxes run into each other: rounded centres may stand a sub-block out of
+// its block by that.
+bool inside(const Box& inner, const Box& outer);
+
 // Many boxes, kept for asking which of them reach into a box.
 class BoxIndex {
 public:

@@ -33,9 +33,8 @@ long Findings::count(Severity severity) const {
 
 namespace {
 
-// How far a sub-block may reach out of its block, and a coefficient differ
-// from what its sub-blocks fill, for rounding: centres kept to the
-// centimetre put 6.25 m sub-blocks up to 1 cm out.
+// How far a coefficient may differ from what its sub-blocks fill, and a
+// volume from the box's, for rounding.
 constexpr double kFillTolerance = 0.01;
 
 bool isBox(const Box& b) {
@@ -54,16 +53,6 @@ std::string boxText(const Box& b) {
            " x " + formatExact(b.size.z);
 }
 
-bool outside(const Box& piece, const Box& block) {
-    for (int i = 0; i < 3; ++i) {
-        const double tolerance = kOverlapShare * axis(piece.size, i);
-        if (piece.low(i) < block.low(i) - tolerance || piece.high(i) > block.high(i) + tolerance) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The sub-blocks of a block: each a box inside it, none overlapping
 // another, filling the share of it its coefficient says.
 template <typename Block>
@@ -79,7 +68,7 @@ void checkSubBlocks(const Block& b, const Box& box, const std::string& name, Fin
                   which + " " + boxText(piece));
             return;
         }
-        if (outside(piece, box)) {
+        if (!inside(piece, box)) {
             f.add(Severity::Error, "a sub-block outside its block", which + " " + boxText(piece));
         }
         pieces.push_back(piece);
