@@ -1,9 +1,7 @@
 // vornel check: what is wrong with a database's catalog and its tables.
 #include <strings.h>
 
-#include <algorithm>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <set>
 
@@ -11,7 +9,6 @@
 #include "Failure.h"
 #include "ModelCheck.h"
 #include "ModelDatabase.h"
-#include "RunRecord.h"
 
 namespace vornel::cli {
 namespace {
@@ -50,24 +47,9 @@ struct Catalog {
 
 Catalog readCatalog(CVornelMng& mng) {
     Catalog c;
+    c.tables = blockTables(mng);
+    c.runs = catalogRuns(mng, c.tables);
     std::vector<_STRU_MINE_NAMEINFO> names;
-    check(mng, mng.getAllKrigTblName(names), "cannot read the catalog");
-    for (const _STRU_MINE_NAMEINFO& n : names) {
-        if (std::find(c.tables.begin(), c.tables.end(), n.TableName) != c.tables.end()) {
-            continue;
-        }
-        c.tables.emplace_back(n.TableName);
-        KrigBlockParam* rows = nullptr;
-        long count = 0;
-        // A void table's registration shares the catalog; it is no run.
-        if (mng.getBlockParam(n.TableName, &rows, &count) != 0) {
-            std::copy_if(rows, rows + count, std::back_inserter(c.runs),
-                         [](const KrigBlockParam& r) {
-                             return strcasecmp(r.Mine_Element, kVoidElement) != 0;
-                         });
-        }
-    }
-    names.clear();
     check(mng, mng.getAllVoidTblName(names), "cannot read the catalog");
     for (const _STRU_MINE_NAMEINFO& n : names) {
         c.voidTables.emplace_back(n.TableName);

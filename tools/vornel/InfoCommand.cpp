@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
-#include <set>
 
 #include "Commands.h"
 #include "InfoJson.h"
@@ -22,20 +21,9 @@ void runInfo(const InfoOptions& o) {
     const std::string& db = o.db;
     CVornelMng mng;
     openModel(mng, db);
-    std::vector<_STRU_MINE_NAMEINFO> tables;
-    check(mng, mng.getAllKrigTblName(tables), "cannot read the catalog");
+    const std::vector<KrigBlockParam> runs = catalogRuns(mng, blockTables(mng));
     std::vector<_STRU_MINE_NAMEINFO> voids;
     check(mng, mng.getAllVoidTblName(voids), "cannot read the catalog");
-
-    std::vector<KrigBlockParam> runs;
-    std::set<std::string> seen;
-    for (const _STRU_MINE_NAMEINFO& t : tables) {
-        KrigBlockParam* rows = nullptr;
-        long count = 0;
-        if (seen.insert(t.TableName).second && mng.getBlockParam(t.TableName, &rows, &count)) {
-            runs.insert(runs.end(), rows, rows + count);
-        }
-    }
     if (o.json) {
         std::vector<std::string> voidTables(voids.size());
         std::transform(voids.begin(), voids.end(), voidTables.begin(),

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -157,9 +158,9 @@ long readVoids(CVornelMng& mng, const std::string& path, const std::string& tabl
     return count;
 }
 
-std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
+std::vector<std::string> blockTables(CVornelMng& mng) {
     std::vector<_STRU_MINE_NAMEINFO> runs;
-    mng.getAllKrigTblName(runs);
+    check(mng, mng.getAllKrigTblName(runs), "cannot read the catalog");
     // Runs that share a table name it once.
     std::vector<std::string> tables;
     for (const _STRU_MINE_NAMEINFO& run : runs) {
@@ -167,6 +168,25 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
             tables.emplace_back(run.TableName);
         }
     }
+    return tables;
+}
+
+std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::string>& tables) {
+    std::vector<KrigBlockParam> runs;
+    for (const std::string& table : tables) {
+        KrigBlockParam* rows = nullptr;
+        long count = 0;
+        if (mng.getBlockParam(table, &rows, &count) != 0) {
+            std::copy_if(rows, rows + count, std::back_inserter(runs), [](const KrigBlockParam& r) {
+                return strcasecmp(r.Mine_Element, kVoidElement) != 0;
+            });
+        }
+    }
+    return runs;
+}
+
+std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
+    const std::vector<std::string> tables = blockTables(mng);
     std::string known;
     for (const std::string& t : tables) {
         known += (known.empty() ? "" : ", ") + t;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "vornel/VornelMng.h"
 
@@ -26,6 +27,18 @@ void removeModelFiles(const std::string& path);
 
 // Whether the open database has a table of that name.
 bool tableExists(CVornelMng& mng, const std::string& table);
+
+// The element of the catalog row that registers a void table.
+constexpr const char* kVoidElement = "VOIDBLOCK";
+
+// The block tables the catalog lists runs in, each once (in any case), in
+// the catalog's order. Throws Failure when the catalog cannot be read.
+std::vector<std::string> blockTables(CVornelMng& mng);
+
+// The runs the catalog lists in those tables, table by table. A row that
+// registers a void table is no run, though a damaged catalog may give a
+// run's table to it.
+std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::string>& tables);
 
 // The block result table a command reads: `asked`, or when that is empty
 // the one table the catalog lists runs in. Throws when the open database

@@ -9,7 +9,6 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
-#include "RunRecord.h"
 
 namespace vornel::cli {
 namespace {

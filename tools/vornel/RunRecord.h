@@ -29,9 +29,6 @@ long registerRun(CVornelMng& mng, KrigBlockParam& run);
 // with a progress bar; throws Failure.
 void insertBlocks(CVornelMng& mng, const std::string& table, long mineId, BlockList& blocks);
 
-// The element of the catalog row that registers a void table.
-constexpr const char* kVoidElement = "VOIDBLOCK";
-
 // Registers a void table in the catalog (a row whose element is VOIDBLOCK)
 // and returns the row's MineID, which its void blocks carry; throws Failure.
 long registerVoidTable(CVornelMng& mng, const std::string& table, const std::string& description);
