@@ -114,7 +114,7 @@ int run(int argc, char** argv) {
     // ignored, it fails that write (EFBIG) as a full disk does.
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app(
-        "Keep geostatistical block models in one database file: import, inspect, "
+        "Keep geostatistical block models in one database file: import, inspect, check, "
         "export, report on, compare, classify, regularize and draw them.\nRun 'vornel COMMAND "
         "--help' for the options of a command.",
         "vornel");
