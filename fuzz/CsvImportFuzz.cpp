@@ -56,6 +56,12 @@ ModelFileOptions optionsFrom(uint8_t mode) {
     if ((mode & 32) != 0) {
         options.gradeColumn = "AU";
     }
+    if ((mode & 64) != 0) {
+        options.grid.cells = vornel::cli::GridCells{3, 2, 2};
+    }
+    if ((mode & 128) != 0) {
+        options.missing = 0.0;
+    }
     return options;
 }
 

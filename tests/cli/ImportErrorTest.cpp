@@ -169,6 +169,27 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         // 10,000,000.001 m of 1 mm blocks.
         {"far.csv", "X,Y,Z,DX,DY,DZ,CU\n0.0005,0,0,0.001,1,1,1\n10000000.0005,0,0,0.001,1,1,1\n",
          "the model spans 10000000001 of its blocks along X, more than the catalog can count"},
+        // GSLIB grid files whose rows do not fill the grid, or hold no estimate.
+        {"more.out", "grid\n1 2 1 1\nCu\n1\n2\n3\n",
+         "more.out:6: more rows than the 2 x 1 x 1 cells of the grid", sized},
+        {"fewer.out", "grid\n1 2 1 1\nCu\n1\n",
+         "fewer.out: 1 rows for the 2 x 1 x 1 cells of the grid: it ends early", sized},
+        {"none.out", "grid\n1 2 1 1\nCu\n-999\n-999\n",
+         "none.out:3: every row's grade is -999, which marks a block not estimated", sized},
+        {"placed.out",
+         "points\n4\nX\nY\nZ\nCu\n5 5 5 1\n",
+         "placed.out (GSLIB header): --grid places rows that have no position columns; these "
+         "rows have X, Y, Z",
+         {"-t", "T", "-e", "Cu", "--block-size", "10", "--grid", "1,1,1"}},
+        {"listed.out",
+         "points\n4\nX\nY\nZ\nCu\n5 5 5 1\n",
+         "listed.out: a GSLIB file names its columns in its header; --columns is for a file "
+         "without names",
+         {"-t", "T", "-e", "Cu", "--block-size", "10", "--columns", "X,Y,Z,CU"}},
+        {"bare.out", "grid\n1\nCu\n1\n",
+         "bare.out (GSLIB header): no block position columns: expected X, Y, Z (or XC/YC/ZC, "
+         "EAST/NORTH/ELEV, ...) or I, J, K; or give --grid NX,NY,NZ",
+         sized},
         {"named.csv",
          kGood,
          "named.csv:1: the file names its columns in its first row; --columns is for a file "

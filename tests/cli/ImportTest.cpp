@@ -104,6 +104,64 @@ TEST_F(ImportTest, SubBlocksGroupedByTheirGridCell) {
     EXPECT_EQ(t.at(1, "Cu"), "1");
 }
 
+// The estimates of a kriging program on a grid of 3 x 2 x 2 cells of 10 x 10
+// x 5 m from (1000, 2000, 300): the second row was not estimated (-999), so
+// the 11 others are blocks 1 to 11, and the ninth row (cell 8: i 2, j 0,
+// k 1) is block 8, centred at (1025, 2005, 307.5). The title's comma makes
+// no CSV of it, and the variance's name has a blank in it.
+TEST_F(ImportTest, GslibGridFileRowsFillTheCellsInOrder) {
+    std::string rows;
+    for (int cell = 0; cell < 12; ++cell) {
+        rows += cell == 1 ? "-999 -999\n"
+                          : std::to_string(cell) + ".5 0." + std::to_string(cell) + "\n";
+    }
+    const std::vector<std::string> options = {
+        "-t",           "T",       "-e",       "Cu",           "--grade", "Estimate",
+        "--block-size", "10,10,5", "--origin", "1000,2000,300"};
+    for (const std::string counts : {"2 3 2 2", "2"}) {
+        std::vector<std::string> given = options;
+        if (counts == "2") {
+            given.insert(given.end(), {"--grid", "3,2,2"});
+        }
+        std::string file = "KT3D ESTIMATES WITH: Cu, ordinary kriging\n" + counts;
+        file += "\nEstimate\nEstimation Variance\n" + rows;
+        const CsvTable t = imported("kt3d.out", file, given, counts == "2" ? "given.db" : "m.db");
+        SCOPED_TRACE(counts);
+        EXPECT_NE(said.find("(GSLIB file \"KT3D ESTIMATES WITH: Cu, ordinary kriging\", rows "
+                            "filling a 3 x 2 x 2 grid in order)"),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(lineStarting(said, "rows"),
+                  "  rows           12 (1 whose grade is -999, blocks not estimated, left out)");
+        ASSERT_EQ(t.rows.size(), 11u);
+        EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "Y") + " " + t.at(0, "Z") + " " + t.at(0, "Cu"),
+                  "1005 2005 302.5 0.5");
+        EXPECT_EQ(t.at(7, "BLOCKID") + " " + t.at(7, "X") + " " + t.at(7, "Y") + " " +
+                      t.at(7, "Z") + " " + t.at(7, "DZ") + " " + t.at(7, "Cu") + " " +
+                      t.at(7, "VARIANCE"),
+                  "8 1025 2005 307.5 5 8.5 0.8");
+        EXPECT_EQ(t.at(10, "X") + " " + t.at(10, "Y") + " " + t.at(10, "Z"), "1025 2015 307.5");
+    }
+}
+
+// The GSLIB header's cells place only rows that have no positions; the
+// missing value is any file's choice.
+TEST_F(ImportTest, GslibPointsKeepTheirPositionsAndAnyFileMayMarkMissingGrades) {
+    CsvTable t = imported("points.dat", "samples\n4 9 9 9\nX\nY\nZ\nCu\n5 5 5 1\n15 5 5 2\n",
+                          {"-t", "T", "-e", "Cu", "--block-size", "10"});
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "Cu"), "15 2");
+    t = imported("holes.csv", "X,Y,Z,CU\n5,5,5,1\n15,5,5,-1\n25,5,5,-999\n",
+                 {"-t", "T", "-e", "Cu", "--block-size", "10", "--missing", "-1"}, "holes.db");
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "Cu"), "25 -999");
+    // A table whose second row could be a count line: its third is data.
+    t = imported("table.txt", "X Y Z CU\n1 2 3 4\n2 2 3 5\n",
+                 {"-t", "T", "-e", "Cu", "--block-size", "10", "--origin", "0,0,0"}, "table.db");
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "Cu"), "25 5");
+}
+
 // A split block is classed as its largest sub-block, the first of them: a
 // 5 m cube comes before the two sub-blocks twice its size.
 TEST_F(ImportTest, ASplitBlockIsClassedAsItsLargestSubBlock) {

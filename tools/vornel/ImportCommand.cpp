@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -33,6 +35,8 @@ struct ImportOptions {
     std::vector<std::string> columns;
     std::string blockSize;
     std::string origin;
+    std::string grid;
+    std::optional<double> missing;
     double density = 0;
     std::string description;
     std::string unit;  // empty: from the grade column's name, else %
@@ -53,6 +57,16 @@ fields (as a spreadsheet leaves below its data), are skipped. The
 first row is the header when none of its fields is a number; a file without
 a header needs --columns.
 
+GSLIB (Geo-EAS) files, as kriging programs such as kt3d write their
+estimates, are found by their header: a title line, the number of
+variables (in a grid file followed by its cells NX NY NZ), one line naming
+each variable, then rows separated by blanks. Rows whose grade is -999 (or
+--missing) are blocks not estimated and are left out. Rows without position
+columns fill the grid's cells in order, X first, then Y, then Z: give the
+cells with --grid unless the header does, the block size with --block-size
+and with --origin the lower corner of the first cell (GSLIB's xmn, ymn, zmn
+are its centre).
+
 Columns are found by name, in any letter case (other columns are ignored):
   block centre     X Y Z, XC YC ZC, XCENTRE.., EAST NORTH ELEV, RL
   block size       DX DY DZ, XINC YINC ZINC, XSIZE.., SIZEX..
@@ -60,11 +74,11 @@ Columns are found by name, in any letter case (other columns are ignored):
   parent block     BLOCKID, PARENT, PARENT_ID, PID, IJK; PARENT_X.. PARENT_DZ
   grade            the element's name: CU, Cu_pct, CU%, Au g/t (or --grade
                    NAME); a unit at its end is the grades' unit (see --unit)
-  also             VARIANCE (KVAR, CU_VAR), CATEGORY (CLASS, RESCAT),
-                   ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES), DENSITY (SG),
-                   NSAMP, AVGDIST, PASS, COEF, BOUND (not 0 for a block on
-                   the boundary; one with sub-blocks always is), SUBBLOCKS
-                   (a block counting sub-blocks must come with them:
+  also             VARIANCE (KVAR, CU_VAR, EstimationVariance), CATEGORY
+                   (CLASS, RESCAT), ORETYPE (ROCK, DOMAIN), TONNAGE (TONNES),
+                   DENSITY (SG), NSAMP, AVGDIST, PASS, COEF, BOUND (not 0 for
+                   a block on the boundary; one with sub-blocks always is),
+                   SUBBLOCKS (a block counting sub-blocks must come with them:
                    export --subblocks)
 
 Positions: without size columns every row is a whole block of --block-size.
@@ -107,6 +121,8 @@ Examples:
       --block-size 30 --origin 0,0,0
   vornel import pit.db stopes.csv --table STOPES --voids
   vornel import pit.db model.csv --table AU_2026 --element Au --check
+  vornel import pit.db kt3d.out --table CU_OK --element Cu --grade Estimate \
+      --grid 40,30,10 --block-size 10 --origin 500000,3000000,-200
 )";
 
 // SQLite keeps names starting with sqlite_ for its own tables, and every
@@ -124,6 +140,25 @@ void checkNewTableName(const std::string& name, const std::string& what) {
     }
 }
 
+// Whole numbers from 1 up: the blocks of a run are numbered in 32 bits.
+GridCells parseCells(const std::string& text) {
+    const D_3DOT n = parsePoint(text, "--grid", false);
+    GridCells cells{};
+    const double counts[] = {n.x, n.y, n.z};
+    for (size_t a = 0; a < 3; ++a) {
+        if (!(counts[a] >= 1 && counts[a] <= INT32_MAX) || counts[a] != std::floor(counts[a])) {
+            throw UsageError("--grid: the cells along X, Y and Z are whole numbers from 1, got '" +
+                             text + "'");
+        }
+        cells[a] = static_cast<long>(counts[a]);
+    }
+    if (cellCount(cells) > INT32_MAX) {
+        throw UsageError("--grid: " + cellsText(cells) +
+                         " cells are more blocks than a run numbers (2147483647)");
+    }
+    return cells;
+}
+
 ModelFileOptions fileOptions(const ImportOptions& o) {
     ModelFileOptions f;
     f.element = o.element;
@@ -139,9 +174,13 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
     if (!o.origin.empty()) {
         f.grid.origin = parsePoint(o.origin, "--origin", false);
     }
+    if (!o.grid.empty()) {
+        f.grid.cells = parseCells(o.grid);
+    }
     if (o.density > 0) {
         f.grid.density = o.density;
     }
+    f.missing = o.missing;
     return f;
 }
 
@@ -209,19 +248,40 @@ void writeNewRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit,
     }
 }
 
-std::string ignoredColumns(const ModelFileReport& report) {
+// The rows read, those left out, and the columns nothing was read from.
+std::string rowsRead(const ModelFileReport& report) {
+    std::string text = std::to_string(report.rows);
+    if (report.leftOut > 0) {
+        text += " (" + std::to_string(report.leftOut) + " whose grade is " +
+                formatNumber(*report.missing) + ", blocks not estimated, left out)";
+    }
     std::string ignored;
     for (const std::string& name : report.ignoredColumns) {
         ignored += (ignored.empty() ? "" : ", ") + name;
     }
-    return ignored.empty() ? ignored : " (ignored columns: " + ignored + ")";
+    return ignored.empty() ? text : text + " (ignored columns: " + ignored + ")";
+}
+
+// How the file was read: "GSLIB file "kt3d", rows filling a 4 x 3 x 2 grid in order".
+std::string layoutOf(const ModelFileReport& report) {
+    std::string text = report.gslibTitle          ? "GSLIB file \"" + *report.gslibTitle + "\""
+                       : report.separator == ','  ? "comma-separated"
+                       : report.separator == ';'  ? "semicolon-separated"
+                       : report.separator == '\t' ? "tab-separated"
+                                                  : "whitespace-separated";
+    if (report.cellsInOrder) {
+        text += ", rows filling a " + cellsText(*report.cellsInOrder) + " grid in order";
+    } else if (report.positionsAreIndices) {
+        text += ", positions as grid indices";
+    }
+    return text;
 }
 
 // What the void table holds, or would hold after a check: `summary`.
 void printVoidsImported(CVornelMng& mng, const ImportOptions& o, const ModelFileReport& report,
                         const std::string& summary) {
     printFact(std::cout, "void table", o.table + ": " + summary);
-    printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
+    printFact(std::cout, "rows", rowsRead(report));
     // The runs imported before their void table, with --void-table.
     std::vector<_STRU_MINE_NAMEINFO> runs;
     mng.getAllKrigTblName(runs);
@@ -284,12 +344,7 @@ void runImport(const ImportOptions& o) {
     if (!o.check) {
         writeNewRun(mng, o, unit, blocks, file, fresh);
     }
-    std::cout << (o.check ? "Checked " : "Imported ") << o.file << " ("
-              << (report.separator == ','    ? "comma-separated"
-                  : report.separator == ';'  ? "semicolon-separated"
-                  : report.separator == '\t' ? "tab-separated"
-                                             : "whitespace-separated")
-              << (report.positionsAreIndices ? ", positions as grid indices" : "")
+    std::cout << (o.check ? "Checked " : "Imported ") << o.file << " (" << layoutOf(report)
               << (o.check ? "): nothing was written to " : ") into ") << o.db << '\n';
     if (o.voids) {
         VoidList voids;
@@ -319,7 +374,7 @@ void runImport(const ImportOptions& o) {
                                  "' holds another"
                            : "") +
                   ")");
-    printFact(std::cout, "rows", std::to_string(report.rows) + ignoredColumns(report));
+    printFact(std::cout, "rows", rowsRead(report));
     printTableFacts(std::cout,
                     o.check ? factsOfBlocks(blocks.all().data(), blocks.size(), 0, nullptr)
                             : readTableFacts(mng, o.table, run.MineID),
@@ -381,6 +436,12 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("--origin", o->origin,
                     "Lower corner X,Y,Z of grid block 0,0,0; makes X/Y/Z of a file without "
                     "size or index columns grid indices");
+    cmd->add_option("--grid", o->grid,
+                    "Cells NX,NY,NZ of a grid that rows without positions fill in order, X "
+                    "first (a GSLIB grid file gives them)");
+    gradeOnly.push_back(cmd->add_option(
+        "--missing", o->missing,
+        "Leave out rows whose grade is this, blocks not estimated (-999 in a GSLIB file)"));
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
         ->check(numberAboveZero());

@@ -3,6 +3,7 @@
 #ifndef VORNEL_CLI_MODELFILE_H
 #define VORNEL_CLI_MODELFILE_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct ModelFileOptions {
     std::string gradeColumn;           // empty: found by the element's name
     std::vector<std::string> columns;  // names for a file without a header
     GridOptions grid;
+    // Rows whose grade is this are left out: blocks not estimated. A GSLIB
+    // file's is -999, as its kriging programs write, unless given.
+    std::optional<double> missing;
 };
 
 struct ModelFileReport {
@@ -28,6 +32,10 @@ struct ModelFileReport {
     bool tonnesInFile = false;
     std::vector<std::string> ignoredColumns;
     std::string gradeColumn;  // its name as the file (or --columns) gives it; empty: none
+    std::optional<std::string> gslibTitle;  // set for a GSLIB file
+    std::optional<GridCells> cellsInOrder;  // the grid whose cells the rows fill in order
+    size_t leftOut = 0;                     // rows whose grade was `missing`
+    std::optional<double> missing;
 };
 
 // Reads the whole file into `blocks` before anything is written anywhere;

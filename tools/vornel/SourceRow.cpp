@@ -34,6 +34,16 @@ std::string keyOf(const Box& box) {
 
 }  // namespace
 
+std::string cellsText(const GridCells& cells) {
+    return std::to_string(cells[0]) + " x " + std::to_string(cells[1]) + " x " +
+           std::to_string(cells[2]);
+}
+
+double cellCount(const GridCells& cells) {
+    return static_cast<double>(cells[0]) * static_cast<double>(cells[1]) *
+           static_cast<double>(cells[2]);
+}
+
 SourceRowReader::SourceRowReader(const ColumnRoles& roles, const GridOptions& grid,
                                  const std::string& path, const std::string& where)
     : roles_(roles), grid_(grid), origin_(grid.origin.value_or(D_3DOT{0, 0, 0})), path_(path) {
@@ -50,10 +60,16 @@ SourceRowReader::SourceRowReader(const ColumnRoles& roles, const GridOptions& gr
     sizes_ = roles.has(Role::SizeX);
     const bool xyz = roles.has(Role::X);
     const bool ijk = roles.has(Role::I);
-    if (!xyz && !ijk) {
+    if (grid.cells && (xyz || ijk)) {
+        throw Failure(where + ": --grid places rows that have no position columns; these rows " +
+                      "have " + (xyz ? "X, Y, Z" : "I, J, K"));
+    }
+    ordered_ = grid.cells.has_value();
+    if (!xyz && !ijk && !ordered_) {
         throw Failure(where +
                       ": no block position columns: expected X, Y, Z (or XC/YC/ZC, "
-                      "EAST/NORTH/ELEV, ...) or I, J, K");
+                      "EAST/NORTH/ELEV, ...) or I, J, K; or give --grid NX,NY,NZ for rows "
+                      "that fill a grid in order");
     }
     if (!sizes_ && !grid.blockSize) {
         throw Failure(where +
@@ -137,13 +153,21 @@ Box SourceRowReader::gridCell(double i, double j, double k) const {
             s};
 }
 
+Box SourceRowReader::cellInOrder(long ordinal) const {
+    const GridCells& n = *grid_.cells;
+    const long i = ordinal % n[0];
+    const long j = ordinal / n[0] % n[1];
+    const long k = ordinal / n[0] / n[1];
+    return gridCell(static_cast<double>(i), static_cast<double>(j), static_cast<double>(k));
+}
+
 Box SourceRowReader::cellAround(const D_3DOT& c) const {
     const D_3DOT& s = *grid_.blockSize;
     return gridCell(std::floor((c.x - origin_.x) / s.x), std::floor((c.y - origin_.y) / s.y),
                     std::floor((c.z - origin_.z) / s.z));
 }
 
-SourceRow SourceRowReader::read(const Row& row) const {
+SourceRow SourceRowReader::read(const Row& row, long ordinal) const {
     if (row.fields.size() != roles_.names().size()) {
         throw Failure(placeOf(path_, row.line, 0) + ": " + std::to_string(row.fields.size()) +
                       " fields where the header names " + std::to_string(roles_.names().size()));
@@ -154,7 +178,9 @@ SourceRow SourceRowReader::read(const Row& row) const {
     const Role px = xyz ? Role::X : Role::I;
     const Role py = xyz ? Role::Y : Role::J;
     const Role pz = xyz ? Role::Z : Role::K;
-    if (indices_) {
+    if (ordered_) {
+        r.box = cellInOrder(ordinal);
+    } else if (indices_) {
         r.box = gridCell(index(row, px), index(row, py), index(row, pz));
     } else {
         r.box.centre = {number(row, px), number(row, py), number(row, pz)};

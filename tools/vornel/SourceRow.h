@@ -3,6 +3,7 @@
 #ifndef VORNEL_CLI_SOURCEROW_H
 #define VORNEL_CLI_SOURCEROW_H
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -36,11 +37,22 @@ struct SourceRow {
     std::string oreType;
 };
 
+// Cells of a grid along X, Y and Z, each at least 1.
+using GridCells = std::array<long, 3>;
+
+// "40 x 30 x 10".
+std::string cellsText(const GridCells& cells);
+// Their product, which a long need not hold.
+double cellCount(const GridCells& cells);
+
 // The grid the options describe: where index 0 starts and the block size.
 struct GridOptions {
     std::optional<D_3DOT> origin;
     std::optional<D_3DOT> blockSize;
     std::optional<double> density;
+    // Rows without position columns fill the grid's cells in order, along
+    // X first, then Y, then Z, as GSLIB programs write their estimates.
+    std::optional<GridCells> cells;
 };
 
 // Turns the fields of each data row into a SourceRow, by the column roles.
@@ -51,11 +63,14 @@ public:
     SourceRowReader(const ColumnRoles& roles, const GridOptions& grid, const std::string& path,
                     const std::string& where);
 
-    // Throws Failure at the field's line and column.
-    SourceRow read(const Row& row) const;
+    // Throws Failure at the field's line and column. `ordinal` counts the
+    // data rows before this one: when they fill a grid, fewer than its cells.
+    SourceRow read(const Row& row, long ordinal) const;
 
     // True when the position columns hold grid indices, not coordinates.
     bool positionsAreIndices() const { return indices_; }
+    // True when the rows are the grid's cells in order.
+    bool rowsInGridOrder() const { return ordered_; }
     // True when something gathers rows into parents: a parent id, I/J/K
     // beside coordinates, PARENT_* boxes or the --block-size grid.
     bool groupsRows() const {
@@ -74,6 +89,7 @@ private:
     const Field& field(const Row& row, Role role) const;
     Box gridCell(double i, double j, double k) const;
     Box cellAround(const D_3DOT& centre) const;
+    Box cellInOrder(long ordinal) const;
 
     const ColumnRoles& roles_;
     GridOptions grid_;
@@ -83,6 +99,7 @@ private:
     bool indices_ = false;     // X/Y/Z or I/J/K give grid indices
     bool ijkParent_ = false;   // I/J/K name the parent of coordinate rows
     bool cellParent_ = false;  // the parent is the grid cell around the centre
+    bool ordered_ = false;     // rows fill the grid's cells in order
 };
 
 }  // namespace vornel::cli

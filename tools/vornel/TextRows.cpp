@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "Failure.h"
 #include "Utf8.h"
@@ -107,20 +108,53 @@ double TextRows::fractionRead() {
     return at < 0 ? 1.0 : static_cast<double>(at) / static_cast<double>(size_);
 }
 
+bool TextRows::nextLine(std::string& line) {
+    if (!readNext(line)) {
+        return false;
+    }
+    looked_.push_back(line);
+    return true;
+}
+
+void TextRows::readAgainFromStart() {
+    again_.assign(looked_.begin(), looked_.end());
+    looked_.clear();
+    line_ = 0;
+}
+
+bool TextRows::readNext(std::string& line) {
+    if (!again_.empty()) {
+        line = std::move(again_.front());
+        again_.pop_front();
+        ++line_;
+        return true;
+    }
+    if (!readLine(in_, line)) {
+        return false;
+    }
+    ++line_;
+    if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        line.erase(0, 3);  // a byte-order mark, which editors show in no column
+    }
+    // Text in UTF-16 ("Unicode text" from a spreadsheet) and binary files
+    // hold NUL bytes, which no UTF-8 text does.
+    if (const size_t nul = line.find('\0'); nul != std::string::npos) {
+        throw Failure(placeOf(path_, line_, Columns(line).at(nul)) +
+                      ": a NUL byte: this is not a text file in UTF-8 (save a spreadsheet "
+                      "as CSV UTF-8)");
+    }
+    return true;
+}
+
+void TextRows::separateByBlanks() {
+    looked_.clear();
+    layoutKnown_ = true;
+    separator_ = 0;
+}
+
 bool TextRows::next(Row& row) {
     std::string line;
-    while (readLine(in_, line)) {
-        ++line_;
-        if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            line.erase(0, 3);  // a byte-order mark, which editors show in no column
-        }
-        // Text in UTF-16 ("Unicode text" from a spreadsheet) and binary files
-        // hold NUL bytes, which no UTF-8 text does.
-        if (const size_t nul = line.find('\0'); nul != std::string::npos) {
-            throw Failure(placeOf(path_, line_, Columns(line).at(nul)) +
-                          ": a NUL byte: this is not a text file in UTF-8 (save a spreadsheet "
-                          "as CSV UTF-8)");
-        }
+    while (readNext(line)) {
         if (skipped(line)) {
             continue;
         }

@@ -5,6 +5,7 @@
 #define VORNEL_CLI_TEXTROWS_H
 
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -33,6 +34,17 @@ public:
     // rows whose every field is empty are skipped. False at the end of the
     // file.
     bool next(Row& row);
+    // The next line as it stands, blank or not; false at the end of the file.
+    bool nextLine(std::string& line);
+    // The lines that nextLine() gave are read again, from the first: after a
+    // look at a header that turned out to be none. A pipe cannot be opened
+    // twice.
+    void readAgainFromStart();
+    // From here on, fields are separated by runs of blanks and tabs.
+    void separateByBlanks();
+
+    // The number of the line read last.
+    long lineNumber() const { return line_; }
 
     const std::string& path() const { return path_; }
     // The separator the first row showed: ',' or ';' (spreadsheets set to a
@@ -42,12 +54,15 @@ public:
     double fractionRead();
 
 private:
+    bool readNext(std::string& line);
     void splitCsv(const std::string& line, Row& row) const;
     static void splitWhitespace(const std::string& line, Row& row);
 
     std::string path_;
     std::ifstream in_;
     long line_ = 0;
+    std::vector<std::string> looked_;  // what nextLine() gave
+    std::deque<std::string> again_;    // lines to give again before the file's next
     bool layoutKnown_ = false;
     char separator_ = 0;
     std::uintmax_t size_ = 0;
