@@ -214,7 +214,7 @@ void addCheckCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "check",
         "Look for what is wrong in a database: overlapping blocks, stray sub-blocks, "
-        "missing tables, figures that cannot be");
+        "missing tables, impossible figures");
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table, "Check the blocks of this table only");
     cmd->footer(kFooter);
