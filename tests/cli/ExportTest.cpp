@@ -157,6 +157,58 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
                       "m.db: the void table 'W2' is missing");
 }
 
+// A GSLIB file holds the CSV's columns as numbers only: the categories and
+// ore types numbered as reports list them, with their keys in the title,
+// and -999 for a grade there is none of, which import leaves out.
+TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
+    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"});
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.gslib"}),
+              "Wrote 4 sub-block rows of A to a.gslib (GSLIB)\n"
+              "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
+              "  ORETYPE 1 Oxide, 2 Sulphide\n");
+    const std::map<std::string, std::string> codes = {{"Measured", "1"}, {"Indicated", "2"},
+                                                      {"Inferred", "3"}, {"Oxide", "1"},
+                                                      {"Sulphide", "2"}, {"", "-999"}};
+    std::istringstream csv(readFile(path("a.csv")));
+    std::string line;
+    std::getline(csv, line);
+    std::string expected =
+        "A (Cu); CATEGORY 1 Measured, 2 Indicated, 3 Inferred; ORETYPE 1 "
+        "Oxide, 2 Sulphide\n24\n";
+    std::replace(line.begin(), line.end(), ',', '\n');
+    expected += line + "\n";
+    while (std::getline(csv, line)) {
+        std::string row;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');) {
+            const auto code = codes.find(field);
+            row += (row.empty() ? "" : " ") + (code == codes.end() ? field : code->second);
+        }
+        expected += row + "\n";
+    }
+    EXPECT_EQ(readFile(path("a.gslib")), expected);
+    EXPECT_NE(expected.find(" -999 "), std::string::npos);
+
+    const std::string said = ok({"import", "m.db", "a.gslib", "-t", "B", "-e", "Cu"});
+    EXPECT_EQ(lineStarting(said, "rows"),
+              "  rows           4 (1 whose grade is -999, blocks not estimated, left out) "
+              "(ignored columns: MINEID)");
+    ok({"export", "m.db", "-t", "A", "--where", "Krig_BlockID <> 2", "-o", "kept.csv"});
+    ok({"export", "m.db", "-t", "B", "-o", "back.csv"});
+    const std::vector<std::string> numbered = {"BLOCKID", "MINEID", "CATEGORY", "ORETYPE"};
+    const CsvTable back = readCsv(path("back.csv"));
+    EXPECT_EQ(withoutColumns(back, numbered), withoutColumns(readCsv(path("kept.csv")), numbered));
+    EXPECT_EQ(back.at(1, "CATEGORY") + " " + back.at(1, "ORETYPE"), "3 2");
+
+    importVoids();
+    EXPECT_EQ(ok({"export", "m.db", "-t", "W", "--format", "gslib"}),
+              "W (void blocks); ORETYPE 1 drive, 2 stope\n11\n"
+              "BLOCKID\nX\nY\nZ\nDX\nDY\nDZ\nCOEF\nORETYPE\nBOUND\nSUBBLOCKS\n"
+              "1 5 5 5 10 10 10 1 2 0 0\n"
+              "2 15 5 15 10 10 10 0.75 1 1 2\n");
+}
+
 TEST_F(ExportTest, WhereSelectsBlocks) {
     const std::string out = ok({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >= 0.5"});
     const std::vector<std::string> lines = linesOf(out);

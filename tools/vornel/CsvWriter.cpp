@@ -8,7 +8,7 @@ namespace vornel::cli {
 
 void CsvWriter::separate() {
     if (rowStarted_) {
-        out_ << ',';
+        out_ << (layout_ == TableLayout::Gslib ? ' ' : ',');
     }
     rowStarted_ = true;
 }
@@ -66,7 +66,21 @@ CsvWriter& CsvWriter::text(const std::string& value) {
     return *this;
 }
 
-void CsvWriter::header(const std::vector<std::string>& names) {
+CsvWriter& CsvWriter::missing() {
+    if (layout_ == TableLayout::Gslib) {
+        return integer(-999);
+    }
+    return text("");
+}
+
+void CsvWriter::header(const std::vector<std::string>& names, const std::string& title) {
+    if (layout_ == TableLayout::Gslib) {
+        out_ << title << '\n' << names.size() << '\n';
+        for (const std::string& name : names) {
+            out_ << name << '\n';
+        }
+        return;
+    }
     for (const std::string& name : names) {
         text(name);
     }

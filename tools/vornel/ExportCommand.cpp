@@ -1,6 +1,6 @@
-// vornel export: a block table as CSV, one row per block or per sub-block,
-// in columns that `vornel import` reads back; or as a VTK file for 3D
-// viewers.
+// vornel export: a block table as CSV (or GSLIB), one row per block or per
+// sub-block, in columns that `vornel import` reads back; or as a VTK file
+// for 3D viewers.
 #include <strings.h>
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "OutputFile.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
+#include "TextCodes.h"
 
 namespace vornel::cli {
 namespace {
@@ -71,28 +72,53 @@ and ORETYPE are numbers, 1, 2, ... in the order reports list the names and
 0 for none; the command prints what each stands for, and the file's title
 line holds the same. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
 
+With --format gslib (the default for an output ending in .gslib) the
+columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics
+programs: a title line (the table, its element and the keys of CATEGORY
+and ORETYPE, which are numbers as in VTK), the number of columns, one line
+naming each, then the rows separated by blanks; -999 stands for a grade
+there is none of, and import leaves such rows out.
+
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
   vornel export demo.db --subblocks -o subblocks.csv
   vornel export demo.db --table OLD_WORKINGS --subblocks -o workings.csv
   vornel export demo.db --subblocks -o model.vtk
+  vornel export demo.db -o model.gslib
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
     csv.integer(b.Krig_BlockID).integer(b.MineID);
 }
 
+// The text columns as numbers, in a file that holds numbers only.
+struct TextColumns {
+    std::optional<TextCodes> category;
+    std::optional<TextCodes> oreType;
+};
+
+void writeText(CsvWriter& csv, const std::optional<TextCodes>& codes, long i, const char* text) {
+    if (codes) {
+        csv.integer(codes->codeOf[static_cast<size_t>(i)]);
+    } else {
+        csv.text(text);
+    }
+}
+
 // A block without a grade gets an empty cell, which import refuses rather
-// than read as a grade.
-void writeEstimate(CsvWriter& csv, const KrigBlockResult& b, const UngradedBlocks& ungraded) {
+// than read as a grade, or in a GSLIB file the -999 it leaves out.
+void writeEstimate(CsvWriter& csv, const KrigBlockResult* blocks, long i,
+                   const UngradedBlocks& ungraded, const TextColumns& texts) {
+    const KrigBlockResult& b = blocks[i];
     csv.number(b.Block_Coef);
     if (ungraded.has(b)) {
-        csv.text("");
+        csv.missing();
     } else {
         csv.number(b.Krig_OutAttr);
     }
     csv.number(b.Krig_OutVari);
-    csv.text(b.Krig_ResType).text(b.Krig_OreType);
+    writeText(csv, texts.category, i, b.Krig_ResType);
+    writeText(csv, texts.oreType, i, b.Krig_OreType);
 }
 
 void writeSearch(CsvWriter& csv, const KrigBlockResult& b) {
@@ -112,15 +138,17 @@ void writeBox(CsvWriter& csv, const Box& box) {
 }
 
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                 long count, const UngradedBlocks& ungraded, ProgressBar* bar) {
+                 long count, const UngradedBlocks& ungraded, const TextColumns& texts,
+                 const std::string& title, ProgressBar* bar) {
     csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
                 "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
-                "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"});
+                "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"},
+               title);
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
         writeBlockColumns(csv, b);
         writeBox(csv, boxOf(b));
-        writeEstimate(csv, b, ungraded);
+        writeEstimate(csv, blocks, i, ungraded, texts);
         csv.integer(b.Krig_Bound != 0 ? 1 : 0).integer(b.SubBUD_Num);
         csv.single(b.Block_Vol).single(b.Block_CorMass);
         writeSearch(csv, b);
@@ -131,11 +159,13 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
 }
 
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
-                    long count, const UngradedBlocks& ungraded, ProgressBar* bar) {
+                    long count, const UngradedBlocks& ungraded, const TextColumns& texts,
+                    const std::string& title, ProgressBar* bar) {
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",
-                "ORETYPE",   "BOUND",     "TONNAGE",  "NSAMP",    "AVGDIST",  "PASS"});
+                "ORETYPE",   "BOUND",     "TONNAGE",  "NSAMP",    "AVGDIST",  "PASS"},
+               title);
     long rows = 0;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
@@ -143,7 +173,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
             writeBlockColumns(csv, b);
             writeBox(csv, boxOf(b));
             writeBox(csv, piece);
-            writeEstimate(csv, b, ungraded);
+            writeEstimate(csv, blocks, i, ungraded, texts);
             csv.integer(b.Krig_Bound != 0 ? 1 : 0).number(b.Block_CorMass * share);
             writeSearch(csv, b);
             csv.endRow();
@@ -155,6 +185,7 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
 }
 
 long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool subBlocks,
+                const std::optional<TextCodes>& oreTypes, const std::string& title,
                 ProgressBar* bar) {
     const std::vector<std::string> box = {"X", "Y", "Z", "DX", "DY", "DZ"};
     std::vector<std::string> header = {"BLOCKID"};
@@ -167,7 +198,7 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     if (!subBlocks) {
         header.emplace_back("SUBBLOCKS");
     }
-    csv.header(header);
+    csv.header(header, title);
     long rows = 0;
     for (long i = 0; i < count; ++i) {
         const KrigBlockVoid& v = voids[i];
@@ -177,7 +208,9 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
                 writeBox(csv, boxOf(v));
             }
             writeBox(csv, piece);
-            csv.number(v.Block_Coef).text(v.Krig_OreType).integer(v.Krig_Bound != 0 ? 1 : 0);
+            csv.number(v.Block_Coef);
+            writeText(csv, oreTypes, i, v.Krig_OreType);
+            csv.integer(v.Krig_Bound != 0 ? 1 : 0);
             if (!subBlocks) {
                 csv.integer(v.SubBUD_Num);
             }
@@ -189,10 +222,19 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     return rows;
 }
 
-bool endsWithVtk(const std::string& path) {
-    const std::string suffix = ".vtk";
-    return path.size() > suffix.size() &&
-           strcasecmp(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0;
+// --format, or the one the output's name ends in: csv, vtk or gslib.
+std::string formatOf(const ExportOptions& o) {
+    if (!o.format.empty()) {
+        return o.format;
+    }
+    for (const char* format : {"vtk", "gslib"}) {
+        const std::string suffix = std::string(".") + format;
+        if (o.output.size() > suffix.size() &&
+            strcasecmp(o.output.c_str() + o.output.size() - suffix.size(), suffix.c_str()) == 0) {
+            return format;
+        }
+    }
+    return "csv";
 }
 
 void runExport(const ExportOptions& o) {
@@ -204,7 +246,8 @@ void runExport(const ExportOptions& o) {
         throw UsageError("--where: the void table " + o.table + " is written whole");
     }
     const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
-    const bool vtk = o.format.empty() ? endsWithVtk(o.output) : o.format == "vtk";
+    const std::string format = formatOf(o);
+    const bool vtk = format == "vtk";
     if (vtk && o.output.empty()) {
         throw UsageError(
             "--format vtk: a VTK file is binary; name it with -o (\"-o -\" for standard output)");
@@ -247,10 +290,23 @@ void runExport(const ExportOptions& o) {
         rows = written.cells;
         keys = written.keys;
     } else {
-        CsvWriter csv(out);
-        rows = voidTable     ? writeVoids(csv, voids, count, o.subBlocks, shown)
-               : o.subBlocks ? writeSubBlocks(csv, element, blocks, count, *ungraded, shown)
-                             : writeBlocks(csv, element, blocks, count, *ungraded, shown);
+        // GSLIB files hold numbers only.
+        const bool gslib = format == "gslib";
+        TextColumns texts;
+        if (gslib) {
+            texts.oreType = voidTable ? oreTypeCodes(voids, count) : oreTypeCodes(blocks, count);
+            if (!voidTable) {
+                texts.category = categoryCodes(blocks, count);
+            }
+            keys = keysOf({texts.category ? texts.category->key : "", texts.oreType->key});
+        }
+        const std::string title =
+            titleOf(table + (voidTable ? " (void blocks)" : " (" + element + ")"), keys);
+        CsvWriter csv(out, gslib ? TableLayout::Gslib : TableLayout::Csv);
+        rows = voidTable ? writeVoids(csv, voids, count, o.subBlocks, texts.oreType, title, shown)
+               : o.subBlocks
+                   ? writeSubBlocks(csv, element, blocks, count, *ungraded, texts, title, shown)
+                   : writeBlocks(csv, element, blocks, count, *ungraded, texts, title, shown);
     }
     bar.reset();
     if (file) {
@@ -261,7 +317,11 @@ void runExport(const ExportOptions& o) {
                            : o.subBlocks ? (rows == 1 ? " row of " : " rows of ")
                                          : (rows == 1 ? " of " : "s of ");
         std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block" : " block") << unit << table
-                  << " to " << o.output << (vtk ? " (VTK)" : "") << '\n';
+                  << " to " << o.output
+                  << (vtk                 ? " (VTK)"
+                      : format == "gslib" ? " (GSLIB)"
+                                          : "")
+                  << '\n';
         for (const std::string& key : keys) {
             std::cout << "  " << key << '\n';
         }
@@ -274,7 +334,8 @@ void addExportCommand(CLI::App& app) {
     auto o = std::make_shared<ExportOptions>();
     CLI::App* cmd = app.add_subcommand(
         "export",
-        "Write a block table as CSV, one row per block or sub-block, or as VTK for 3D viewers");
+        "Write a block table as CSV or GSLIB, one row per block or sub-block, or as VTK for 3D "
+        "viewers");
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table,
                     "Block table to write (may be left out when the database holds one)");
@@ -285,8 +346,9 @@ void addExportCommand(CLI::App& app) {
                     "File to write (standard output when not given or \"-\"); it "
                     "appears only when complete");
     cmd->add_option("--format", o->format,
-                    "csv, or vtk for 3D viewers (the default for an output ending in .vtk)")
-        ->check(CLI::IsMember({"csv", "vtk"}));
+                    "csv; vtk for 3D viewers, gslib for geostatistics programs (the default for "
+                    "an output ending in .vtk or .gslib)")
+        ->check(CLI::IsMember({"csv", "vtk", "gslib"}));
     cmd->footer(kFooter);
     cmd->callback([o] { runExport(*o); });
 }

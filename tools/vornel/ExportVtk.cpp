@@ -1,13 +1,11 @@
 #include "ExportVtk.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <limits>
-#include <numeric>
 
-#include "BlockClasses.h"
 #include "RecordFields.h"
+#include "TextCodes.h"
 #include "VtkBoxes.h"
 
 namespace vornel::cli {
@@ -21,43 +19,6 @@ struct Column {
     bool integer;
     CellValue value;
 };
-
-// Numbers for a text field: 1, 2, ... in the order reports list the texts,
-// 0 for blocks without one.
-struct TextCodes {
-    std::vector<int32_t> codeOf;  // of block i
-    std::string key;
-};
-
-template <typename Block>
-TextCodes textCodes(const std::string& column, const Block* blocks, long count,
-                    const std::function<std::string(const Block&)>& textOf) {
-    std::vector<std::string> texts;
-    texts.reserve(static_cast<size_t>(count));
-    for (long i = 0; i < count; ++i) {
-        texts.push_back(textOf(blocks[i]));
-    }
-    const BlockClasses classes = classifyTexts(texts);
-    TextCodes codes;
-    codes.codeOf.reserve(texts.size());
-    bool blank = false;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        blank = blank || texts[i].empty();
-        codes.codeOf.push_back(texts[i].empty() ? 0 : static_cast<int32_t>(classes.classOf[i] + 1));
-    }
-    // "(none)", listed last, is 0; the others are numbered as listed. No
-    // blocks, no key.
-    if (classes.names.empty()) {
-        return codes;
-    }
-    codes.key = column;
-    for (size_t c = 0; c < classes.names.size(); ++c) {
-        const bool none = blank && c + 1 == classes.names.size();
-        codes.key +=
-            (c == 0 ? " " : ", ") + std::to_string(none ? 0 : c + 1) + ' ' + classes.names[c];
-    }
-    return codes;
-}
 
 template <typename Block>
 long cellCount(const Block* blocks, long count, bool subBlocks) {
@@ -110,29 +71,13 @@ VtkExport writeCells(std::ostream& out, const std::string& title, const Block* b
     return written;
 }
 
-// The keys of the text columns that have any.
-std::vector<std::string> keysOf(std::vector<std::string> keys) {
-    keys.erase(std::remove(keys.begin(), keys.end(), ""), keys.end());
-    return keys;
-}
-
-std::string titleOf(const std::string& what, const std::vector<std::string>& keys) {
-    return std::accumulate(
-        keys.begin(), keys.end(), what,
-        [](const std::string& title, const std::string& key) { return title + "; " + key; });
-}
-
 }  // namespace
 
 VtkExport writeBlocksVtk(std::ostream& out, const std::string& table, const std::string& element,
                          const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
                          bool subBlocks, ProgressBar* bar) {
-    const TextCodes category = textCodes<KrigBlockResult>(
-        "CATEGORY", blocks, count,
-        [](const KrigBlockResult& b) { return classText(b, ClassField::Category); });
-    const TextCodes oreType = textCodes<KrigBlockResult>(
-        "ORETYPE", blocks, count,
-        [](const KrigBlockResult& b) { return classText(b, ClassField::OreType); });
+    const TextCodes category = categoryCodes(blocks, count);
+    const TextCodes oreType = oreTypeCodes(blocks, count);
     const auto& b = blocks;
     const std::vector<Column> columns = {
         {"BLOCKID", true, [&](long i, double) { return b[i].Krig_BlockID; }},
@@ -161,10 +106,7 @@ VtkExport writeBlocksVtk(std::ostream& out, const std::string& table, const std:
 
 VtkExport writeVoidsVtk(std::ostream& out, const std::string& table, const KrigBlockVoid* voids,
                         long count, bool subBlocks, ProgressBar* bar) {
-    const TextCodes oreType =
-        textCodes<KrigBlockVoid>("ORETYPE", voids, count, [](const KrigBlockVoid& v) {
-            return std::string(v.Krig_OreType, strnlen(v.Krig_OreType, sizeof v.Krig_OreType));
-        });
+    const TextCodes oreType = oreTypeCodes(voids, count);
     const auto& v = voids;
     const std::vector<Column> columns = {
         {"BLOCKID", true, [&](long i, double) { return v[i].Krig_BlockID; }},

@@ -1,0 +1,34 @@
+// Numbers for the text fields of blocks, for the formats that hold numbers
+// only (VTK, GSLIB): 1, 2, ... in the order reports list the texts, 0 for a
+// block without one, and a key that says what each number stands for.
+#ifndef VORNEL_CLI_TEXTCODES_H
+#define VORNEL_CLI_TEXTCODES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vornel/KrigBlockResult.h"
+#include "vornel/KrigBlockVoid.h"
+
+namespace vornel::cli {
+
+struct TextCodes {
+    std::vector<int32_t> codeOf;  // of block i
+    // "CATEGORY 1 Measured, 2 Indicated, 0 (none)"; empty for no blocks.
+    std::string key;
+};
+
+TextCodes categoryCodes(const KrigBlockResult* blocks, long count);
+TextCodes oreTypeCodes(const KrigBlockResult* blocks, long count);
+TextCodes oreTypeCodes(const KrigBlockVoid* voids, long count);
+
+// The keys that are not empty.
+std::vector<std::string> keysOf(std::vector<std::string> keys);
+
+// `what`, then the keys: "CU (Cu); CATEGORY 1 Measured; ORETYPE 1 Oxide".
+std::string titleOf(const std::string& what, const std::vector<std::string>& keys);
+
+}  // namespace vornel::cli
+
+#endif
