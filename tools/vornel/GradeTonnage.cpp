@@ -159,7 +159,7 @@ void writeGradeTonnageCsv(std::ostream& out, const std::string& field,
             if (r.tonnes > 0) {
                 csv.number(r.meanGrade);
             } else {
-                csv.text("");
+                csv.missing();
             }
             csv.number(r.metal).endRow();
         }

@@ -40,7 +40,7 @@ void writeCsv(std::ostream& out, const std::string& element,
         if (t.graded) {
             csv.number(t.grade);
         } else {
-            csv.text("");
+            csv.missing();
         }
         csv.text(t.category).text(traceText(t.outline));
         csv.endRow();

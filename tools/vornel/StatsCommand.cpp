@@ -140,7 +140,7 @@ void writeStatsCsv(std::ostream& out, const std::string& field, const std::vecto
         csv.integer(row.stats.blocks).number(row.stats.tonnes);
         for (const double v : statisticsOf(row.stats)) {
             if (std::isnan(v)) {
-                csv.text("");
+                csv.missing();
             } else {
                 csv.number(v);
             }

@@ -160,7 +160,7 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
             if (s.tonnes > 0) {
                 csv.number(s.meanGrade());
             } else {
-                csv.text("");
+                csv.missing();
             }
         }
         csv.endRow();
