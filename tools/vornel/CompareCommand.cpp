@@ -15,6 +15,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "SecondRun.h"
 
 namespace vornel::cli {
 namespace {
@@ -22,10 +23,8 @@ namespace {
 struct CompareOptions {
     std::string db;
     std::string table;
-    std::string with;
-    std::string withDb;
+    SecondRun with;
     std::string where;
-    std::string withWhere;
     std::vector<std::string> cutoffs;
     double density = 0;
     std::string csv;
@@ -142,7 +141,8 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
 
 void runCompare(const CompareOptions& o) {
     refuseDatabaseAsOutput(o.csv, o.db);
-    refuseDatabaseAsOutput(o.csv, o.withDb.empty() ? o.db : o.withDb);
+    const std::string& withDb = o.with.dbBeside(o.db);
+    refuseDatabaseAsOutput(o.csv, withDb);
     std::optional<OutputFile> csvFile;
     if (!o.csv.empty()) {
         csvFile.emplace(o.csv);
@@ -150,15 +150,9 @@ void runCompare(const CompareOptions& o) {
     // The text goes where it does not mix with the list on standard output.
     std::ostream& out = isStandardOutput(o.csv) ? std::cerr : std::cout;
     Side a = readSide(o.db, o.table, o.where, o);
-    Side b = readSide(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, o);
-    if (a.label == b.label) {
-        a.label += " of " + o.db;
-        b.label += " of " + (o.withDb.empty() ? o.db : o.withDb);
-    }
-    if (estimateOf(a.run) != estimateOf(b.run)) {
-        throw Failure(a.label + " estimates " + estimateOf(a.run) + ", " + b.label + " " +
-                      estimateOf(b.run) + ": compare runs of one element and unit");
-    }
+    Side b = readSide(withDb, o.with.table, o.with.where, o);
+    nameApart(a.label, b.label, o.db, withDb);
+    requireOneEstimate(a.label, a.run, b.label, b.run, "compare runs of one element and unit");
     const std::string element = a.run ? std::string(a.run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(a.run ? a.run->OreAttr_Unit : 0);
     out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a.run)
@@ -187,11 +181,8 @@ void addCompareCommand(CLI::App& app) {
     cmd->add_option("DB", o->db, "Database file")->required();
     cmd->add_option("-t,--table", o->table,
                     "Block table of the first run (may be left out when the database holds one)");
-    cmd->add_option("--with", o->with, "Block table of the second run")->required();
-    cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
+    addSecondRunOptions(cmd, o->with, "Block table of the second run")->required();
     cmd->add_option("--where", o->where, "SQL condition selecting the first run's blocks");
-    cmd->add_option("--with-where", o->withWhere,
-                    "SQL condition selecting the second run's blocks");
     addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
     addDensityOption(cmd, o->density);
     cmd->add_option("--csv", o->csv,

@@ -14,6 +14,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "SecondRun.h"
 #include "SwathSvg.h"
 #include "TextTable.h"
 
@@ -27,9 +28,7 @@ struct SwathOptions {
     double cutoff = 0;
     double density = 0;
     std::string where;
-    std::string with;
-    std::string withDb;
-    std::string withWhere;
+    SecondRun with;
     std::string csv;
     std::string svg;
     bool deplete = false;
@@ -168,26 +167,18 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
 }
 
 void runSwath(const SwathOptions& o, const SwathPlan& plan) {
-    if (!o.withDb.empty()) {
-        refuseOutputClash(o.svg, o.csv, o.withDb);
+    if (!o.with.db.empty()) {
+        refuseOutputClash(o.svg, o.csv, o.with.db);
     }
-    if (o.with.empty() && !(o.withDb.empty() && o.withWhere.empty())) {
-        throw UsageError("--with-db and --with-where go with --with, the second run's table");
-    }
+    requireSecondTable(o.with);
     ListAndDrawing files(o.csv, o.svg, o.db);
     std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
-    if (!o.with.empty()) {
-        runs.push_back(
-            readRun(o.withDb.empty() ? o.db : o.withDb, o.with, o.withWhere, plan, o.deplete));
-        if (runs[0].label == runs[1].label) {
-            runs[0].label += " of " + o.db;
-            runs[1].label += " of " + (o.withDb.empty() ? o.db : o.withDb);
-        }
-        if (estimateOf(runs[0].run) != estimateOf(runs[1].run)) {
-            throw Failure(runs[0].label + " estimates " + estimateOf(runs[0].run) + ", " +
-                          runs[1].label + " " + estimateOf(runs[1].run) +
-                          ": set runs of one element and unit side by side");
-        }
+    if (!o.with.table.empty()) {
+        const std::string& withDb = o.with.dbBeside(o.db);
+        runs.push_back(readRun(withDb, o.with.table, o.with.where, plan, o.deplete));
+        nameApart(runs[0].label, runs[1].label, o.db, withDb);
+        requireOneEstimate(runs[0].label, runs[0].run, runs[1].label, runs[1].run,
+                           "set runs of one element and unit side by side");
     }
     const std::string along = axisName(plan.axis);
     const std::string grade = estimateOf(runs[0].run);
@@ -253,10 +244,7 @@ void addSwathCommand(CLI::App& app) {
             ->check(finiteNumber());
     addDensityOption(cmd, o->density);
     addWhereOption(cmd, o->where);
-    cmd->add_option("--with", o->with, "Block table of a second run to set beside the first");
-    cmd->add_option("--with-db", o->withDb, "Database of the second run, when it is another");
-    cmd->add_option("--with-where", o->withWhere,
-                    "SQL condition selecting the second run's blocks");
+    addSecondRunOptions(cmd, o->with, "Block table of a second run to set beside the first");
     cmd->add_flag("--deplete", o->deplete,
                   "Take the ground of each run's void blocks (old workings) off first");
     cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
