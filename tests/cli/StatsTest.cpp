@@ -167,6 +167,74 @@ TEST_F(StatsTest, Histogram) {
     }
 }
 
+// A first run of one table name in another database: 3000 t at 5 and
+// 3000 t at 7, a mean of 6 and a standard deviation of 1; half the tonnes
+// lie at or below 5. Three bins over both runs' grades, 1 to 7 (the lowest
+// the second run's), hold the first run's 6000 t and the second's 3750 t
+// and 1250 t, each run's bar half a bin wide (120 of 240 px), the second's
+// beside the first's.
+TEST_F(StatsTest, ASecondRunBesideTheFirst) {
+    write("b.csv", "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,5,3000\n15,5,5,10,10,10,7,3000\n");
+    ok({"import", "n.db", "b.csv", "-t", "A", "-e", "Cu"});
+    const std::string said = ok({"stats", "n.db", "--with", "A", "--with-db", "m.db", "--bins", "3",
+                                 "--svg", "w.svg", "--csv", "w.csv"});
+    const std::vector<std::string> lines = linesOf(said);
+    ASSERT_EQ(lines.size(), 6u) << said;
+    EXPECT_EQ(lines[0], "Grade statistics, Cu (%), tonnes from the stored tonnage:");
+    EXPECT_EQ(lines[1], "  1  A of n.db (2 blocks)");
+    EXPECT_EQ(lines[2], "  2  A of m.db (4 blocks)");
+    EXPECT_EQ(wordsOf(lines[3]).at(0), "run");
+    EXPECT_EQ(wordsOf(lines[4]),
+              (Words{"1", "2", "6000", "6.0000", "1.0000", "0.167", "5.0000", "5.0000", "5.0000",
+                     "5.0000", "7.0000", "7.0000", "7.0000"}));
+    EXPECT_EQ(wordsOf(lines[5]).at(3), "2.2500");
+    const CsvTable csv = readCsv(path("w.csv"));
+    ASSERT_EQ(csv.rows.size(), 2u);
+    EXPECT_EQ(csv.at(0, "run") + " " + csv.at(0, "mean"), "A of n.db 6");
+
+    const std::string svg = readFile(path("w.svg"));
+    EXPECT_TRUE(contains(svg, ">A of n.db and A of m.db: histogram of Cu</text>")) << svg;
+    for (const char* key : {">A of n.db tonnes in the bin (left)<", ">A of m.db below (right)<"}) {
+        EXPECT_TRUE(contains(svg, key)) << key;
+    }
+    const std::regex bar(
+        "<rect class=\"tonnes\" x=\"([0-9.]+)\" y=\"[0-9.]+\" width=\"([0-9.]+)\" "
+        "height=\"([0-9.]+)\"[^>]*><title>([^<]*)</title>");
+    std::vector<std::string> bars;
+    std::vector<double> heights;
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), bar); m != std::sregex_iterator();
+         ++m) {
+        bars.push_back((*m)[1].str() + " " + (*m)[2].str() + " " + (*m)[4].str());
+        heights.push_back(std::stod((*m)[3]));
+    }
+    EXPECT_EQ(bars, (Words{"590.00 120.00 A of n.db, Cu 5 to 7 %: 6000 t",
+                           "230.00 120.00 A of m.db, Cu 1 to 3 %: 3750 t",
+                           "470.00 120.00 A of m.db, Cu 3 to 5 %: 1250 t"}));
+    ASSERT_EQ(heights.size(), 3u);
+    EXPECT_NEAR(heights[1] / heights[0], 3750.0 / 6000, 1e-3);
+    const std::vector<SvgPoint> shares = svgPoints(svg, "share");
+    ASSERT_EQ(shares.size(), 6u);
+    EXPECT_EQ(shares[1].title, "A of n.db: 0.0 % of the tonnes below 5 %");
+    EXPECT_EQ(shares[4].title, "A of m.db: 100.0 % of the tonnes below 5 %");
+
+    // Two runs of one void table say so once.
+    write("v.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
+    ok({"import", "n.db", "v.csv", "-t", "W", "--voids"});
+    ok({"import", "n.db", "b.csv", "-t", "C", "-e", "Cu", "--void-table", "W"});
+    ok({"import", "n.db", "b.csv", "-t", "D", "-e", "Cu", "--void-table", "W"});
+    const std::string voids = ok({"stats", "n.db", "-t", "C", "--with", "D"});
+    EXPECT_EQ(linesOf(voids).back(), "The void blocks of W (mined-out ground) are not deducted.");
+    EXPECT_EQ(linesOf(voids).size(), 7u) << voids;
+
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--with-where", "MineID = 1"}),
+                       "--with-db and --with-where go with --with");
+    write("au.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,5\n");
+    ok({"import", "m.db", "au.csv", "-t", "G", "-e", "Au", "--unit", "g/t"});
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db", "-t", "A", "--with", "G"}),
+                      "A estimates Cu (%), G Au (g/t): set runs of one element and unit side by "
+                      "side");
+}
+
 TEST_F(StatsTest, WrongInputIsRefused) {
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "0"}), "--bins");
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--by", "colour"}), "--by");

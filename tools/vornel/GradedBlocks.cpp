@@ -37,9 +37,9 @@ const GradeUnit& GradedBlocks::unit() const {
     return gradeUnitOfCode(run_ ? run_->OreAttr_Unit : 0);
 }
 
-std::string GradedBlocks::described(const std::string& where) const {
-    return table_ + " (" + std::to_string(count_) + (count_ == 1 ? " block" : " blocks") +
-           (where.empty() ? "" : " where " + where) +
+std::string GradedBlocks::described(const std::string& where, const std::string& name) const {
+    return (name.empty() ? table_ : name) + " (" + std::to_string(count_) +
+           (count_ == 1 ? " block" : " blocks") + (where.empty() ? "" : " where " + where) +
            (read_ == count_ ? ""
                             : "; " + std::to_string(read_ - count_) + " without a grade left out") +
            ")";

@@ -38,8 +38,9 @@ public:
     std::string element() const;
     const GradeUnit& unit() const;
 
-    // "CU (12 blocks where ...; 3 without a grade left out)"
-    std::string described(const std::string& where) const;
+    // "CU (12 blocks where ...; 3 without a grade left out)", the table
+    // called `name` when one is given ("CU of a.db").
+    std::string described(const std::string& where, const std::string& name = "") const;
     // "tonnes from the stored tonnage less the void blocks", as weighed.
     std::string weighed(double density) const;
     // The line under a table that says whether, and how much of, the run's

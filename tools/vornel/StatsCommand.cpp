@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "BlockClasses.h"
 #include "Commands.h"
@@ -20,6 +21,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "SecondRun.h"
 #include "TextTable.h"
 
 namespace vornel::cli {
@@ -36,6 +38,7 @@ struct StatsOptions {
     std::string svg;
     long bins = 40;
     bool log = false;
+    SecondRun with;
 };
 
 const char* const kFooter = R"footer(
@@ -54,16 +57,28 @@ tonnes below each bin's upper bound (one curve per class with --by).
 With --log the bins are of equal ratios, on a logarithmic scale, as grades
 that spread over decades are drawn; grades at or below 0 are left out of
 the drawing (not of the table).
+With --with, a second run of the same element and unit (perhaps in another
+database: --with-db) is set beside the first, its rows after the first's,
+each numbered by its run; the drawing sets the two runs' bars side by side,
+each with the curve of its share below the grade.
 
 Examples:
   vornel stats demo.db
   vornel stats demo.db --by category --deplete --svg histogram.svg
+  vornel stats pit.db --table CU_OK --with CU_ID2 --svg smoothing.svg
 )footer";
 
 struct StatsRow {
     std::string name;
     GradeStats stats;
     std::vector<WeighedGrade> grades;  // sorted
+};
+
+// A run's blocks and the rows of its table, the last of all its blocks.
+struct StatsRun {
+    const GradedBlocks* model;
+    std::string label;
+    std::vector<StatsRow> rows;
 };
 
 std::vector<StatsRow> statsRows(const GradedBlocks& model, const StatsOptions& o) {
@@ -86,12 +101,16 @@ std::vector<StatsRow> statsRows(const GradedBlocks& model, const StatsOptions& o
     return rows;
 }
 
-std::vector<std::string> headingOf(const std::string& field) {
+// Two runs' rows start with their run.
+std::vector<std::string> headingOf(const std::string& field, size_t runs) {
     static_assert(kQuantiles.size() == 5, "a heading for each quantile");
     std::vector<std::string> heading = {"blocks", "tonnes", "mean", "std dev", "CV",  "min",
                                         "P10",    "P25",    "P50",  "P75",     "P90", "max"};
     if (!field.empty()) {
         heading.insert(heading.begin(), field);
+    }
+    if (runs > 1) {
+        heading.insert(heading.begin(), "run");
     }
     return heading;
 }
@@ -108,88 +127,154 @@ std::vector<double> statisticsOf(const GradeStats& s) {
 
 constexpr size_t kVariation = 2;  // printed to 3 decimals, the grades to 4
 
-void printStats(std::ostream& out, const std::string& field, const std::vector<StatsRow>& rows) {
+void printStats(std::ostream& out, const std::string& field, const std::vector<StatsRun>& runs) {
     TextTable table;
-    table.add(headingOf(field));
+    table.add(headingOf(field, runs.size()));
     if (!field.empty()) {
-        table.alignLeft(0);
+        table.alignLeft(runs.size() > 1 ? 1 : 0);
     }
-    for (const StatsRow& row : rows) {
-        std::vector<std::string> cells = {std::to_string(row.stats.blocks),
-                                          formatFixed(row.stats.tonnes, 0)};
-        const std::vector<double> values = statisticsOf(row.stats);
-        for (size_t i = 0; i < values.size(); ++i) {
-            cells.push_back(
-                std::isnan(values[i]) ? "-" : formatFixed(values[i], i == kVariation ? 3 : 4));
+    for (size_t r = 0; r < runs.size(); ++r) {
+        for (const StatsRow& row : runs[r].rows) {
+            std::vector<std::string> cells = {std::to_string(row.stats.blocks),
+                                              formatFixed(row.stats.tonnes, 0)};
+            const std::vector<double> values = statisticsOf(row.stats);
+            for (size_t i = 0; i < values.size(); ++i) {
+                cells.push_back(
+                    std::isnan(values[i]) ? "-" : formatFixed(values[i], i == kVariation ? 3 : 4));
+            }
+            if (!field.empty()) {
+                cells.insert(cells.begin(), row.name);
+            }
+            if (runs.size() > 1) {
+                cells.insert(cells.begin(), std::to_string(r + 1));
+            }
+            table.add(cells);
         }
-        if (!field.empty()) {
-            cells.insert(cells.begin(), row.name);
-        }
-        table.add(cells);
     }
     table.print(out);
 }
 
-void writeStatsCsv(std::ostream& out, const std::string& field, const std::vector<StatsRow>& rows) {
+// Two runs' rows start with their run's name.
+void writeStatsCsv(std::ostream& out, const std::string& field, const std::vector<StatsRun>& runs) {
     CsvWriter csv(out);
-    csv.header(headingOf(field));
-    for (const StatsRow& row : rows) {
-        if (!field.empty()) {
-            csv.text(row.name);
-        }
-        csv.integer(row.stats.blocks).number(row.stats.tonnes);
-        for (const double v : statisticsOf(row.stats)) {
-            if (std::isnan(v)) {
-                csv.missing();
-            } else {
-                csv.number(v);
+    csv.header(headingOf(field, runs.size()));
+    for (const StatsRun& run : runs) {
+        for (const StatsRow& row : run.rows) {
+            if (runs.size() > 1) {
+                csv.text(run.label);
             }
+            if (!field.empty()) {
+                csv.text(row.name);
+            }
+            csv.integer(row.stats.blocks).number(row.stats.tonnes);
+            for (const double v : statisticsOf(row.stats)) {
+                if (std::isnan(v)) {
+                    csv.missing();
+                } else {
+                    csv.number(v);
+                }
+            }
+            csv.endRow();
         }
-        csv.endRow();
     }
 }
 
+// One run's curves are those of its rows; two runs' are those of all their
+// blocks, one each.
+HistogramChart chartOf(const StatsOptions& o, const std::vector<StatsRun>& runs,
+                       const std::string& weighed) {
+    const GradedBlocks& first = *runs[0].model;
+    HistogramChart chart;
+    chart.title = first.table() + ": histogram of " + first.element();
+    chart.subtitle = std::to_string(first.graded()) + " blocks; " + weighed;
+    if (runs.size() > 1) {
+        chart.title = runs[0].label + " and " + runs[1].label + ": histogram of " + first.element();
+        chart.subtitle = std::to_string(first.graded()) + " and " +
+                         std::to_string(runs[1].model->graded()) + " blocks; " + weighed;
+    }
+    for (const StatsRun& run : runs) {
+        chart.runs.push_back(run.label);
+        chart.runGrades.push_back(&run.rows.back().grades);
+    }
+    if (o.log) {
+        long low = 0;
+        size_t all = 0;
+        for (const std::vector<WeighedGrade>* grades : chart.runGrades) {
+            low += std::count_if(grades->begin(), grades->end(),
+                                 [](const WeighedGrade& g) { return !(g.grade > 0); });
+            all += grades->size();
+        }
+        if (low == static_cast<long>(all)) {
+            throw Failure("--log draws the grades above 0, and no block has one");
+        }
+        chart.subtitle += low == 0 ? "" : "; " + std::to_string(low) + " at or below 0 not drawn";
+        chart.logarithmic = true;
+    }
+    chart.element = first.element();
+    chart.unit = &first.unit();
+    chart.bins = o.bins;
+    if (runs.size() > 1) {
+        chart.names = chart.runs;
+        chart.grades = chart.runGrades;
+        return chart;
+    }
+    for (const StatsRow& row : runs[0].rows) {
+        chart.names.push_back(row.name);
+        chart.grades.push_back(&row.grades);
+    }
+    return chart;
+}
+
 void runStats(const StatsOptions& o) {
+    requireSecondTable(o.with);
+    if (!o.with.db.empty()) {
+        refuseOutputClash(o.svg, o.csv, o.with.db);
+    }
     ListAndDrawing files(o.csv, o.svg, o.db);
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
     const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
-    const std::vector<StatsRow> rows = statsRows(model, o);
+    std::vector<StatsRun> runs = {{&model, model.table(), statsRows(model, o)}};
+    // The blocks are the manager's until its next read.
+    CVornelMng withMng;
+    std::optional<GradedBlocks> second;
+    const std::string& withDb = o.with.dbBeside(o.db);
+    if (!o.with.table.empty()) {
+        openModel(withMng, withDb);
+        second.emplace(withMng, withDb, resultTable(withMng, withDb, o.with.table), o.with.where,
+                       o.deplete);
+        std::string label = second->table();
+        nameApart(runs[0].label, label, o.db, withDb);
+        requireOneEstimate(runs[0].label, model.run(), label, second->run(),
+                           "set runs of one element and unit side by side");
+        runs.push_back({&*second, label, statsRows(*second, o)});
+    }
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     const std::string grade = estimateOf(model.run());
     const std::string weighed = model.weighed(o.density) + (field.empty() ? "" : ", by " + field);
-    out << "Grade statistics of " << model.described(o.where) << ", " << grade << ", " << weighed
-        << ":\n";
-    printStats(out, field, rows);
-    model.printVoids(out);
+    if (second) {
+        out << "Grade statistics, " << grade << ", " << weighed << ":\n";
+        out << "  1  " << model.described(o.where, runs[0].label) << "\n  2  "
+            << second->described(o.with.where, runs[1].label) << '\n';
+    } else {
+        out << "Grade statistics of " << model.described(o.where) << ", " << grade << ", "
+            << weighed << ":\n";
+    }
+    printStats(out, field, runs);
+    // Runs of one void table say so once.
+    std::ostringstream voids[2];
+    model.printVoids(voids[0]);
+    if (second) {
+        second->printVoids(voids[1]);
+    }
+    out << voids[0].str() << (voids[1].str() == voids[0].str() ? "" : voids[1].str());
     if (files.csv) {
-        writeStatsCsv(files.csv->stream(), field, rows);
+        writeStatsCsv(files.csv->stream(), field, runs);
         files.csv->commit();
     }
     if (files.svg) {
-        HistogramChart chart;
-        chart.title = model.table() + ": histogram of " + model.element();
-        chart.subtitle = std::to_string(model.graded()) + " blocks; " + weighed;
-        if (o.log) {
-            const std::vector<WeighedGrade>& all = rows.back().grades;
-            const long low = std::count_if(all.begin(), all.end(),
-                                           [](const WeighedGrade& g) { return !(g.grade > 0); });
-            if (low == static_cast<long>(all.size())) {
-                throw Failure("--log draws the grades above 0, and no block has one");
-            }
-            chart.subtitle +=
-                low == 0 ? "" : "; " + std::to_string(low) + " at or below 0 not drawn";
-            chart.logarithmic = true;
-        }
-        chart.element = model.element();
-        chart.unit = &model.unit();
-        chart.bins = o.bins;
-        for (const StatsRow& row : rows) {
-            chart.names.push_back(row.name);
-            chart.grades.push_back(&row.grades);
-        }
-        writeHistogramSvg(files.svg->stream(), chart);
+        writeHistogramSvg(files.svg->stream(), chartOf(o, runs, weighed));
         files.svg->commit();
     }
 }
@@ -214,6 +299,7 @@ void addStatsCommand(CLI::App& app) {
         ->capture_default_str()
         ->check(CLI::Range(1L, 1000L));
     cmd->add_flag("--log", o->log, "Bins of equal ratios, on a logarithmic scale of grades");
+    addSecondRunOptions(cmd, o->with, "Block table of a second run to set beside the first");
     cmd->footer(kFooter);
     cmd->callback([o] { runStats(*o); });
 }
