@@ -209,6 +209,43 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
               "2 15 5 15 10 10 10 0.75 1 1 2\n");
 }
 
+// Blocks 1, 2 and 3 fill three cells of a grid of 2 x 2 x 1, block 1 by its
+// parent's box; the fourth cell is a row of -999. Blocks off that grid are
+// refused.
+TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
+    ok({"export", "m.db", "-t", "A", "-o", "rows.gslib"});
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--grid", "-o", "grid.gslib"}),
+              "Wrote the 2 x 2 x 1 cells of the grid of A to grid.gslib (GSLIB), 3 blocks "
+              "among them\n"
+              "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
+              "  ORETYPE 1 Oxide, 2 Sulphide\n");
+    const std::vector<std::string> rows = linesOf(readFile(path("rows.gslib")));
+    std::vector<std::string> expected = rows;
+    expected[1] = "20 2 2 1";
+    expected.emplace_back(
+        "-999 -999 -999 -999 -999 -999 -999 -999 -999 -999 -999 -999 -999 "
+        "-999 -999 -999 -999 -999 -999 -999");
+    ASSERT_EQ(rows.size(), 25u);
+    EXPECT_EQ(linesOf(readFile(path("grid.gslib"))), expected);
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "grid.csv"}),
+                       "--grid writes a run's blocks as a GSLIB file");
+
+    const std::vector<std::pair<const char*, const char*>> offGrid = {
+        {"Krig_GridSizeX = 5", "block 2 is 5 along X, block 1 10: a grid holds blocks of one size"},
+        {"Krig_PntLocY = 9", "block 2 lies off the grid of block 1 along Y"},
+        {"Krig_PntLocX = 5", "blocks 1 and 2 lie in one cell of the grid"}};
+    for (const auto& [change, message] : offGrid) {
+        sqliteShell(path("m.db"),
+                    std::string("UPDATE A SET ") + change + " WHERE Krig_BlockID = 2;");
+        EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "off.gslib"}),
+                          message);
+        sqliteShell(path("m.db"),
+                    "UPDATE A SET Krig_GridSizeX = 10, Krig_PntLocX = 15, Krig_PntLocY = 5 "
+                    "WHERE Krig_BlockID = 2;");
+    }
+    EXPECT_FALSE(fileExists(path("off.gslib")));
+}
+
 TEST_F(ExportTest, WhereSelectsBlocks) {
     const std::string out = ok({"export", "m.db", "-t", "A", "--where", "Krig_OutAttr >= 0.5"});
     const std::vector<std::string> lines = linesOf(out);
@@ -407,7 +444,9 @@ VtkFile readVtk(const std::string& path) {
             std::string which;
             in >> name >> type >> components >> table >> which;
             in.ignore(1);
-            EXPECT_EQ(components + table + which, "1LOOKUP_TABLEdefault");
+            EXPECT_EQ(components, "1");
+            EXPECT_EQ(table, "LOOKUP_TABLE");
+            EXPECT_EQ(which, "default");
             f.typeOf[name] = type;
             f.columns[name] = type == "int" ? readBigEndian<int32_t>(in, cellCount)
                                             : readBigEndian<double>(in, cellCount);

@@ -142,6 +142,15 @@ TEST_F(ImportTest, GslibGridFileRowsFillTheCellsInOrder) {
                   "8 1025 2005 307.5 5 8.5 0.8");
         EXPECT_EQ(t.at(10, "X") + " " + t.at(10, "Y") + " " + t.at(10, "Z"), "1025 2015 307.5");
     }
+    // Written as a grid again, each estimate comes back to its cell.
+    ok({"export", "m.db", "-t", "T", "--grid", "-o", "again.gslib"});
+    const std::vector<std::string> again = linesOf(readFile(path("again.gslib")));
+    ASSERT_EQ(again.size(), 22u + 12u);
+    EXPECT_EQ(again[1], "20 3 2 2");
+    for (size_t cell = 0; cell < 12; ++cell) {
+        EXPECT_EQ(wordsOf(again[22 + cell]).at(9),
+                  cell == 1 ? "-999" : std::to_string(cell) + ".5");
+    }
 }
 
 // The GSLIB header's cells place only rows that have no positions; the

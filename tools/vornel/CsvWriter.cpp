@@ -73,9 +73,10 @@ CsvWriter& CsvWriter::missing() {
     return text("");
 }
 
-void CsvWriter::header(const std::vector<std::string>& names, const std::string& title) {
+void CsvWriter::header(const std::vector<std::string>& names, const std::string& title,
+                       const std::string& cells) {
     if (layout_ == TableLayout::Gslib) {
-        out_ << title << '\n' << names.size() << '\n';
+        out_ << title << '\n' << names.size() << (cells.empty() ? "" : " " + cells) << '\n';
         for (const std::string& name : names) {
             out_ << name << '\n';
         }

@@ -27,8 +27,10 @@ public:
     // take for none.
     CsvWriter& missing();
     // The names of the columns, a row of them; a GSLIB header has the title
-    // above them, then their number, then each on a line of its own.
-    void header(const std::vector<std::string>& names, const std::string& title = "");
+    // above them, then their number (and a grid file's cells), then each on
+    // a line of its own.
+    void header(const std::vector<std::string>& names, const std::string& title = "",
+                const std::string& cells = "");
     void endRow();
 
 private:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "BlockGrid.h"
 #include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
@@ -31,6 +32,7 @@ struct ExportOptions {
     std::string output;
     std::string format;
     bool subBlocks = false;
+    bool grid = false;
 };
 
 const char* const kFooter = R"(
@@ -77,7 +79,11 @@ columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics
 programs: a title line (the table, its element and the keys of CATEGORY
 and ORETYPE, which are numbers as in VTK), the number of columns, one line
 naming each, then the rows separated by blanks; -999 stands for a grade
-there is none of, and import leaves such rows out.
+there is none of, and import leaves such rows out. With --grid the file is
+a GSLIB grid: the blocks, all of one size (a block with sub-blocks as its
+parent's box) on one lattice, in every cell of the grid around them, X
+first, then Y, then Z, the cells NX NY NZ after the number of columns, and
+a row of -999 for each cell without a block.
 
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
@@ -85,6 +91,7 @@ Examples:
   vornel export demo.db --table OLD_WORKINGS --subblocks -o workings.csv
   vornel export demo.db --subblocks -o model.vtk
   vornel export demo.db -o model.gslib
+  vornel export demo.db --grid -o grid.gslib
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
@@ -137,14 +144,21 @@ void writeBox(CsvWriter& csv, const Box& box) {
     csv.number(box.size.x).number(box.size.y).number(box.size.z);
 }
 
+// The blocks in their order, or every cell of their grid, -999 in each
+// column of a cell without a block: the rows written.
 long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
                  long count, const UngradedBlocks& ungraded, const TextColumns& texts,
-                 const std::string& title, ProgressBar* bar) {
-    csv.header({"BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
-                "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
-                "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"},
-               title);
-    for (long i = 0; i < count; ++i) {
+                 const std::string& title, const BlockGrid* grid, ProgressBar* bar) {
+    const std::vector<std::string> names = {
+        "BLOCKID",   "MINEID", "X",       "Y",        "Z",        "DX",      "DY",
+        "DZ",        "COEF",   element,   "VARIANCE", "CATEGORY", "ORETYPE", "BOUND",
+        "SUBBLOCKS", "VOLUME", "TONNAGE", "NSAMP",    "AVGDIST",  "PASS"};
+    csv.header(names, title,
+               grid == nullptr
+                   ? ""
+                   : std::to_string(grid->cells[0]) + " " + std::to_string(grid->cells[1]) + " " +
+                         std::to_string(grid->cells[2]));
+    const auto writeRow = [&](long i) {
         const KrigBlockResult& b = blocks[i];
         writeBlockColumns(csv, b);
         writeBox(csv, boxOf(b));
@@ -153,9 +167,26 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
         csv.single(b.Block_Vol).single(b.Block_CorMass);
         writeSearch(csv, b);
         csv.endRow();
-        showProgress(bar, i, count);
+    };
+    if (grid == nullptr) {
+        for (long i = 0; i < count; ++i) {
+            writeRow(i);
+            showProgress(bar, i, count);
+        }
+        return count;
     }
-    return count;
+    const auto cells = static_cast<long>(grid->blockOf.size());
+    for (long c = 0; c < cells; ++c) {
+        const int32_t i = grid->blockOf[static_cast<size_t>(c)];
+        if (i >= 0) {
+            writeRow(i);
+        } else {
+            std::for_each(names.begin(), names.end(), [&](const std::string&) { csv.missing(); });
+            csv.endRow();
+        }
+        showProgress(bar, c, cells);
+    }
+    return cells;
 }
 
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
@@ -248,6 +279,11 @@ void runExport(const ExportOptions& o) {
     const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
     const std::string format = formatOf(o);
     const bool vtk = format == "vtk";
+    if (o.grid && (format != "gslib" || o.subBlocks || voidTable)) {
+        throw UsageError(
+            "--grid writes a run's blocks as a GSLIB file, one row a cell: give "
+            "--format gslib (or an output ending in .gslib), without --subblocks");
+    }
     if (vtk && o.output.empty()) {
         throw UsageError(
             "--format vtk: a VTK file is binary; name it with -o (\"-o -\" for standard output)");
@@ -282,6 +318,7 @@ void runExport(const ExportOptions& o) {
     std::ostream& out = file ? file->stream() : std::cout;
     long rows = 0;
     std::vector<std::string> keys;
+    std::optional<BlockGrid> grid;
     if (vtk) {
         const VtkExport written =
             voidTable
@@ -292,6 +329,9 @@ void runExport(const ExportOptions& o) {
     } else {
         // GSLIB files hold numbers only.
         const bool gslib = format == "gslib";
+        if (o.grid) {
+            grid = gridOf(blocks, count);
+        }
         TextColumns texts;
         if (gslib) {
             texts.oreType = voidTable ? oreTypeCodes(voids, count) : oreTypeCodes(blocks, count);
@@ -306,22 +346,29 @@ void runExport(const ExportOptions& o) {
         rows = voidTable ? writeVoids(csv, voids, count, o.subBlocks, texts.oreType, title, shown)
                : o.subBlocks
                    ? writeSubBlocks(csv, element, blocks, count, *ungraded, texts, title, shown)
-                   : writeBlocks(csv, element, blocks, count, *ungraded, texts, title, shown);
+                   : writeBlocks(csv, element, blocks, count, *ungraded, texts, title,
+                                 grid ? &*grid : nullptr, shown);
     }
     bar.reset();
     if (file) {
         file->commit();
     }
     if (file && !isStandardOutput(o.output)) {
-        const char* unit = vtk           ? (rows == 1 ? " cell of " : " cells of ")
-                           : o.subBlocks ? (rows == 1 ? " row of " : " rows of ")
-                                         : (rows == 1 ? " of " : "s of ");
-        std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block" : " block") << unit << table
-                  << " to " << o.output
-                  << (vtk                 ? " (VTK)"
-                      : format == "gslib" ? " (GSLIB)"
-                                          : "")
-                  << '\n';
+        if (grid) {
+            std::cout << "Wrote the " << cellsText(grid->cells) << " cells of the grid of " << table
+                      << " to " << o.output << " (GSLIB), " << count
+                      << (count == 1 ? " block" : " blocks") << " among them\n";
+        } else {
+            const char* unit = vtk           ? (rows == 1 ? " cell of " : " cells of ")
+                               : o.subBlocks ? (rows == 1 ? " row of " : " rows of ")
+                                             : (rows == 1 ? " of " : "s of ");
+            std::cout << "Wrote " << rows << (o.subBlocks ? " sub-block" : " block") << unit
+                      << table << " to " << o.output
+                      << (vtk                 ? " (VTK)"
+                          : format == "gslib" ? " (GSLIB)"
+                                              : "")
+                      << '\n';
+        }
         for (const std::string& key : keys) {
             std::cout << "  " << key << '\n';
         }
@@ -342,6 +389,9 @@ void addExportCommand(CLI::App& app) {
     cmd->add_option("--where", o->where,
                     "SQL condition on the table's columns, e.g. \"Krig_OutAttr >= 0.5\"");
     cmd->add_flag("--subblocks", o->subBlocks, "One row per sub-block instead of per block");
+    cmd->add_flag("--grid", o->grid,
+                  "With --format gslib: a row for every cell of the blocks' grid, X first, -999 "
+                  "where no block lies");
     cmd->add_option("-o,--output", o->output,
                     "File to write (standard output when not given or \"-\"); it "
                     "appears only when complete");
