@@ -244,6 +244,16 @@ TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
                     "WHERE Krig_BlockID = 2;");
     }
     EXPECT_FALSE(fileExists(path("off.gslib")));
+    // The grid starts from the lowest block, not from the first.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocX = -5 WHERE Krig_BlockID = 2;");
+    ok({"export", "m.db", "-t", "A", "--grid", "-o", "west.gslib"});
+    const std::vector<std::string> west = linesOf(readFile(path("west.gslib")));
+    ASSERT_EQ(west.size(), 26u);
+    std::string order;
+    for (size_t row = 22; row < west.size(); ++row) {
+        order += wordsOf(west[row]).at(0) + " ";
+    }
+    EXPECT_EQ(order, "2 1 -999 3 ");
 }
 
 TEST_F(ExportTest, WhereSelectsBlocks) {
