@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Failure.h"
+#include "TextRows.h"
 #include "Utf8.h"
 
 namespace vornel::cli {
@@ -10,14 +11,6 @@ namespace {
 
 // Krig_ResType keeps 19 bytes and its terminating NUL.
 constexpr size_t kLongestClass = 19;
-
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 }  // namespace
 

@@ -38,13 +38,6 @@ bool allNumbers(const std::vector<std::string>& words) {
     });
 }
 
-std::string trimmed(const std::string& line) {
-    const size_t first = line.find_first_not_of(" \t");
-    return first == std::string::npos
-               ? std::string()
-               : line.substr(first, line.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 std::optional<GslibHeader> readGslibHeader(TextRows& rows) {

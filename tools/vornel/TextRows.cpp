@@ -88,6 +88,14 @@ std::string placeOf(const std::string& path, long line, int column) {
     return place;
 }
 
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 TextRows::TextRows(const std::string& path) : path_(path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {

@@ -25,6 +25,9 @@ struct Row {
 // "path:line:column", or "path:line" when column is 0.
 std::string placeOf(const std::string& path, long line, int column);
 
+// The text without the blanks and tabs at either end.
+std::string trimmed(const std::string& text);
+
 class TextRows {
 public:
     // Throws Failure when the file cannot be opened.
