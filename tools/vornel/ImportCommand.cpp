@@ -414,7 +414,8 @@ void addImportCommand(CLI::App& app) {
     auto o = std::make_shared<ImportOptions>();
     CLI::App* cmd = app.add_subcommand(
         "import",
-        "Read a block model file (CSV, tab- or whitespace-separated) into a new block table");
+        "Read a block model file (CSV, tab- or whitespace-separated, GSLIB) into a new block "
+        "table");
     cmd->add_option("DB", o->db, "Database file; created when it does not exist")->required();
     cmd->add_option("FILE", o->file, "Block model file to read")->required();
     cmd->add_option("-t,--table", o->table,
