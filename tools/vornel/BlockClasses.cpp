@@ -7,6 +7,8 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <numeric>
+#include <unordered_map>
 #include <utility>
 
 #include "NumberText.h"
@@ -49,12 +51,8 @@ size_t confidenceRank(const std::string& text) {
 }
 
 BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field) {
-    std::vector<std::string> texts;
-    texts.reserve(static_cast<size_t>(count));
-    for (long i = 0; i < count; ++i) {
-        texts.push_back(classText(blocks[i], field));
-    }
-    return classifyTexts(texts);
+    return classifyEach(static_cast<size_t>(count),
+                        [&](size_t i) { return classText(blocks[i], field); });
 }
 
 namespace {
@@ -106,26 +104,40 @@ bool listedBefore(const std::string& a, const std::string& b) {
     return rankA != rankB ? rankA < rankB : naturalLess(a, b);
 }
 
-BlockClasses classifyTexts(const std::vector<std::string>& texts) {
-    // The few distinct texts are ordered, not the many blocks.
-    std::map<std::string, size_t> indexOf;
-    for (const std::string& text : texts) {
-        indexOf.emplace(text, 0);
-    }
-    std::vector<std::string> order(indexOf.size());
-    std::transform(indexOf.begin(), indexOf.end(), order.begin(),
-                   [](const auto& entry) { return entry.first; });
-    std::sort(order.begin(), order.end(), listedBefore);
+BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf) {
+    // Only the few distinct texts are kept and ordered, not one a block.
+    std::unordered_map<std::string, size_t> seen;
+    std::vector<std::string> distinct;
     BlockClasses classes;
-    for (const std::string& text : order) {
-        indexOf[text] = classes.names.size();
+    classes.classOf.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const auto [at, added] = seen.emplace(textOf(i), distinct.size());
+        if (added) {
+            distinct.push_back(at->first);
+        }
+        classes.classOf.push_back(at->second);
+    }
+    // By their bytes first, so that texts listed alike keep one order.
+    std::vector<size_t> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return distinct[a] < distinct[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return listedBefore(distinct[a], distinct[b]); });
+    std::vector<size_t> rank(distinct.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        rank[order[k]] = k;
+        const std::string& text = distinct[order[k]];
         classes.names.push_back(text.empty() ? "(none)" : text);
+        classes.blankLast = text.empty();
     }
-    classes.classOf.reserve(texts.size());
-    for (const std::string& text : texts) {
-        classes.classOf.push_back(indexOf[text]);
-    }
+    std::transform(classes.classOf.begin(), classes.classOf.end(), classes.classOf.begin(),
+                   [&](size_t c) { return rank[c]; });
     return classes;
+}
+
+BlockClasses classifyTexts(const std::vector<std::string>& texts) {
+    return classifyEach(texts.size(), [&](size_t i) { return texts[i]; });
 }
 
 BlockClasses classifyByBench(const KrigBlockResult* blocks, long count) {

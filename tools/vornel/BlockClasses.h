@@ -3,6 +3,7 @@
 #ifndef VORNEL_CLI_BLOCKCLASSES_H
 #define VORNEL_CLI_BLOCKCLASSES_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ enum class ClassField {
 struct BlockClasses {
     std::vector<std::string> names;
     std::vector<size_t> classOf;  // block i is of class names[classOf[i]]
+    bool blankLast = false;       // the last class, "(none)", is of blocks without a text
 };
 
 // The block's text in the field.
@@ -33,6 +35,9 @@ BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField fiel
 // The same for texts taken from the blocks already: text i is of class
 // names[classOf[i]].
 BlockClasses classifyTexts(const std::vector<std::string>& texts);
+
+// The same for `count` texts, text i given by textOf(i) when asked.
+BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf);
 
 // The blocks by bench: the height of their centre (a split block's is that
 // of its box, whatever its sub-blocks), from the top down, as a mine works
