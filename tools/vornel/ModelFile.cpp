@@ -141,15 +141,15 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
             more = rows.next(row);
         }
     }
-    if (reader.rowsInGridOrder() && static_cast<double>(n) < cellCount(*grid.cells)) {
-        throw Failure(path + ": " + std::to_string(n) + " rows for the " + cellsText(*grid.cells) +
-                      " cells of the grid: it ends early");
-    }
     if (assembly.rowCount() == 0) {
         throw Failure(placeOf(path, columns.headerLine, 0) +
                       (leftOut > 0 ? ": every row's grade is " + formatNumber(*missing) +
                                          ", which marks a block not estimated"
                                    : std::string(": a header but no data rows")));
+    }
+    if (reader.rowsInGridOrder() && static_cast<double>(n) < cellCount(*grid.cells)) {
+        throw Failure(path + ": " + std::to_string(n) + " rows for the " + cellsText(*grid.cells) +
+                      " cells of the grid: it ends early");
     }
     assembly.build(blocks);
 
