@@ -22,6 +22,7 @@ void addSectionCommand(CLI::App& app);
 void addRemoveCommand(CLI::App& app);
 void addCompactCommand(CLI::App& app);
 void addMigrateCommand(CLI::App& app);
+void addVariogramCommand(CLI::App& app);
 
 }  // namespace vornel::cli
 

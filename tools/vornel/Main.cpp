@@ -133,6 +133,7 @@ int run(int argc, char** argv) {
     vornel::cli::addStatsCommand(app);
     vornel::cli::addCompareCommand(app);
     vornel::cli::addSwathCommand(app);
+    vornel::cli::addVariogramCommand(app);
     vornel::cli::addClassifyCommand(app);
     vornel::cli::addRegularizeCommand(app);
     vornel::cli::addCheckCommand(app);

@@ -132,7 +132,7 @@ void writeRightAxis(std::ostream& out, const ValueAxis& axis, const std::string&
 }
 
 void writeCurve(std::ostream& out, const char* kind, const std::string& colour,
-                const std::vector<std::optional<Point>>& points) {
+                const std::vector<std::optional<Point>>& points, bool marked) {
     std::string d;
     bool joined = false;
     for (const std::optional<Point>& p : points) {
@@ -143,7 +143,7 @@ void writeCurve(std::ostream& out, const char* kind, const std::string& colour,
         joined = p.has_value();
     }
     out << "<path class=\"" << kind << "\" stroke=\"" << colour << "\" d=\"" << d << "\"/>\n";
-    for (const std::optional<Point>& p : points) {
+    for (const std::optional<Point>& p : marked ? points : std::vector<std::optional<Point>>()) {
         if (p) {
             const Point& q = *p;
             out << "<circle class=\"" << kind << "\" cx=\"" << px(q.x) << "\" cy=\"" << px(q.y)

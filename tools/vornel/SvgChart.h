@@ -68,9 +68,10 @@ struct Point {
 };
 
 // A path of class `kind` through the points, broken where a point is
-// missing, and a circle at each point whose <title> is the point's.
+// missing, and, when `marked`, a circle at each point whose <title> is the
+// point's.
 void writeCurve(std::ostream& out, const char* kind, const std::string& colour,
-                const std::vector<std::optional<Point>>& points);
+                const std::vector<std::optional<Point>>& points, bool marked = true);
 
 // A short line of the curve's kind and colour, with its text after it.
 void writeKeyLine(std::ostream& out, double x, double y, const char* kind,

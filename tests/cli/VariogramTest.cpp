@@ -1,0 +1,64 @@
+// A run's variogram model against values worked out from the structures'
+// formulas: nugget 0.1; spherical 0.5 with ranges 100 x 50 x 10,
+// exponential 0.25 with 200 x 200 x 20, gaussian 0.15 with 40 x 40 x 40. At
+// 50 m along the major axis: 0.1 + 0.5 x 0.6875 + 0.25 x (1 - e^-0.75)
+// + 0.15 x (1 - e^-4.6875) = 0.724276909574151.
+#include "CliFixture.h"
+#include "support/Shell.h"
+
+namespace vornel::test {
+namespace {
+
+class VariogramTest : public CliTest {
+protected:
+    void SetUp() override {
+        write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+        ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu"});
+        structures(
+            "('sph', 0.5, 100, 50, 10), ('Exponential', 0.25, 200, 200, 20), "
+            "('GAUSSIAN', 0.15, 40, 40, 40)");
+    }
+
+    void structures(const std::string& rows) {
+        sqliteShell(path("m.db"),
+                    "DELETE FROM KrigBlock_Vrg_Param; UPDATE KrigBlock_Param SET Vrg_Nug = 0.1, "
+                    "Vrg_Sill = 1; INSERT INTO KrigBlock_Vrg_Param (Vrg_Type, Vrg_LocSill, "
+                    "Vrg_MaxRang, Vrg_MinRang, Vrg_VerRang) SELECT * FROM (VALUES " +
+                        rows + "); UPDATE KrigBlock_Vrg_Param SET MineID = 1, Vrg_TblName = 'A';");
+    }
+};
+
+TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
+    const std::string said =
+        ok({"variogram", "m.db", "--lag", "25", "--csv", "v.csv", "--svg", "v.svg"});
+    EXPECT_EQ(linesOf(said).at(0), "Variogram of A (Cu): nugget 0.1, sill 1");
+    EXPECT_EQ(wordsOf(linesOf(said).at(3)),
+              (std::vector<std::string>{"2", "Exponential", "0.25", "200", "200", "20"}));
+    // Lags of 25 m up to a fifth past the longest range, 240 m.
+    const CsvTable t = readCsv(path("v.csv"));
+    ASSERT_EQ(t.rows.size(), 11u);
+    EXPECT_EQ(t.at(10, "lag"), "250");
+    EXPECT_EQ(t.at(0, "major") + t.at(0, "minor") + t.at(0, "vertical"), "000");
+    EXPECT_NEAR(t.number(2, "major"), 0.724276909574151, 1e-12);
+    // Along the minor axis the spherical structure is whole at 50 m.
+    EXPECT_NEAR(t.number(2, "minor"), 0.880526909574151, 1e-12);
+    // Vertically at 25 m: spherical whole, exponential at 1.25 ranges.
+    EXPECT_NEAR(t.number(1, "vertical"), 0.9476527312644955, 1e-12);
+    EXPECT_NEAR(t.number(10, "major"), 0.9941205635359978, 1e-12);
+    const std::string svg = readFile(path("v.svg"));
+    EXPECT_TRUE(contains(svg, "<title>major: 0.72428 at 50 m</title>")) << svg.substr(0, 400);
+    EXPECT_EQ(shellOutput("xmllint --noout " + path("v.svg") + " 2>&1; echo $?"), "0\n");
+
+    structures("('power', 1, 10, 10, 10)");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),
+                      "A: structure 1 ('power') is of a type not drawn: spherical, exponential "
+                      "and gaussian are");
+    structures("('spherical', 1, 10, 0, 10)");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),
+                      "A: structure 1 ('spherical') has a range of 0; ranges are above 0");
+    sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Vrg_Param;");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}), "A: the run records no variogram structure");
+}
+
+}  // namespace
+}  // namespace vornel::test

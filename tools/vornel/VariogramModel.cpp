@@ -1,0 +1,90 @@
+#include "VariogramModel.h"
+
+#include <strings.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "Failure.h"
+#include "NumberText.h"
+
+namespace vornel::cli {
+namespace {
+
+bool shapeOf(const std::string& type, StructureShape& shape) {
+    const std::pair<const char*, StructureShape> known[] = {{"sph", StructureShape::Spherical},
+                                                            {"exp", StructureShape::Exponential},
+                                                            {"gau", StructureShape::Gaussian}};
+    for (const auto& [prefix, s] : known) {
+        if (type.size() >= 3 && strncasecmp(type.c_str(), prefix, 3) == 0) {
+            shape = s;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The structure's share of its sill reached at r ranges from the origin.
+double fraction(StructureShape shape, double r) {
+    switch (shape) {
+        case StructureShape::Spherical:
+            return r >= 1 ? 1 : 1.5 * r - 0.5 * r * r * r;
+        case StructureShape::Exponential:
+            return 1 - std::exp(-3 * r);
+        case StructureShape::Gaussian:
+            return 1 - std::exp(-3 * r * r);
+    }
+    return 1;
+}
+
+}  // namespace
+
+VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
+    VariogramModel model;
+    model.nugget = run.Vrg_Nug;
+    model.sill = run.Vrg_Sill;
+    KrigBlockVrgParam* structures = nullptr;
+    long count = 0;
+    if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0 || count == 0) {
+        throw Failure(std::string(run.Table_Name) + ": the run records no variogram structure");
+    }
+    for (long i = 0; i < count; ++i) {
+        const KrigBlockVrgParam& s = structures[i];
+        VariogramStructure v;
+        v.type = s.Vrg_Type;
+        v.contribution = s.Vrg_LocSill;
+        v.ranges = {s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang};
+        const std::string which = std::string(run.Table_Name) + ": structure " +
+                                  std::to_string(i + 1) + " ('" + v.type + "')";
+        if (!shapeOf(v.type, v.shape)) {
+            throw Failure(which +
+                          " is of a type not drawn: spherical, exponential and gaussian "
+                          "are");
+        }
+        for (const double range : v.ranges) {
+            if (!(range > 0 && std::isfinite(range))) {
+                throw Failure(which + " has a range of " + formatNumber(range) +
+                              "; ranges are above 0");
+            }
+        }
+        if (!std::isfinite(v.contribution)) {
+            throw Failure(which + " has no number for its sill");
+        }
+        model.structures.push_back(v);
+    }
+    return model;
+}
+
+double variogramAt(const VariogramModel& model, int axis, double h) {
+    if (h <= 0) {
+        return 0;
+    }
+    return std::accumulate(
+        model.structures.begin(), model.structures.end(), model.nugget,
+        [&](double gamma, const VariogramStructure& s) {
+            return gamma +
+                   s.contribution * fraction(s.shape, h / s.ranges[static_cast<size_t>(axis)]);
+        });
+}
+
+}  // namespace vornel::cli
