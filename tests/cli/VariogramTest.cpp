@@ -56,6 +56,9 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
     structures("('spherical', 1, 10, 0, 10)");
     EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),
                       "A: structure 1 ('spherical') has a range of 0; ranges are above 0");
+    structures("('spherical', -1, 10, 10, 10)");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),
+                      "A: structure 1 ('spherical') has a sill of -1; sills are 0 or more");
     sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Vrg_Param;");
     EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}), "A: the run records no variogram structure");
 }

@@ -43,6 +43,10 @@ VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
     VariogramModel model;
     model.nugget = run.Vrg_Nug;
     model.sill = run.Vrg_Sill;
+    if (!(model.nugget >= 0 && std::isfinite(model.nugget))) {
+        throw Failure(std::string(run.Table_Name) + ": the run records a nugget of " +
+                      formatNumber(model.nugget) + "; a nugget is 0 or more");
+    }
     KrigBlockVrgParam* structures = nullptr;
     long count = 0;
     if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0 || count == 0) {
@@ -67,8 +71,9 @@ VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
                               "; ranges are above 0");
             }
         }
-        if (!std::isfinite(v.contribution)) {
-            throw Failure(which + " has no number for its sill");
+        if (!(v.contribution >= 0 && std::isfinite(v.contribution))) {
+            throw Failure(which + " has a sill of " + formatNumber(v.contribution) +
+                          "; sills are 0 or more");
         }
         model.structures.push_back(v);
     }

@@ -29,8 +29,9 @@ struct VariogramModel {
 
 // The model of the run, read from the catalog. Throws Failure when it
 // records none, or a structure whose type is none of spherical,
-// exponential and gaussian (or their first three letters, in any case), or
-// whose ranges are not above 0.
+// exponential and gaussian (or their first three letters, in any case),
+// whose ranges are not above 0 or whose sill is below 0, or a nugget below
+// 0.
 VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run);
 
 // The variogram at lag h (0 or more) along axis 0 (major), 1 (minor) or 2
