@@ -82,6 +82,11 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "bid.csv:3: this block lies where the block of line 2 does under another parent id "
          "('2', not '1'); if that column numbers rows, not parent blocks, rename it",
          sized},
+        // A row whose parent id is left empty, in the cell of parent 1.
+        {"noid.csv",
+         "PID,X,Y,Z,DX,DY,DZ,CU\n1,2.5,5,5,5,10,10,1\n1,7.5,5,5,5,10,10,2\n,5,5,5,10,10,10,3\n",
+         "noid.csv:4: this block lies where the block of line 2 does but has no parent id (that "
+         "block's is '1'); is it missing?"},
         {"pc.csv", "PX,PY,PZ,X,Y,Z,DX,DY,DZ,CU\n5,5,5,5,5,5,10,10,10,1\n",
          "pc.csv:1: the parent centre and size columns come together"},
         // Each group of three columns comes whole or not at all.

@@ -85,6 +85,24 @@ TEST_F(ImportTest, WithoutABlockSizeTheParentIsTheBoxAroundItsRows) {
         "10.0|10.0|5.0|4.0|5.0|5.0\n");
 }
 
+// A row whose parent id is empty is a block of its own. Blocks are numbered
+// and stored in the order of their first rows, though parent 1's second
+// sub-block comes after block 2.
+TEST_F(ImportTest, ARowWithoutAParentIdIsABlockOfItsOwn) {
+    const CsvTable t = imported("ids.csv",
+                                "PID,X,Y,Z,DX,DY,DZ,CU\n"
+                                "1,2.5,5,5,5,10,10,1\n"
+                                ",15,5,5,10,10,10,7\n"
+                                "1,7.5,5,5,5,10,10,3\n"
+                                ",25,5,5,10,10,10,9\n",
+                                {"-t", "T", "-e", "Cu"});
+    ASSERT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(t.at(0, "X") + " " + t.at(0, "SUBBLOCKS") + " " + t.at(0, "Cu"), "5 2 2");
+    EXPECT_EQ(t.at(1, "X") + " " + t.at(1, "SUBBLOCKS") + " " + t.at(1, "Cu"), "15 0 7");
+    EXPECT_EQ(t.at(2, "X") + " " + t.at(2, "SUBBLOCKS") + " " + t.at(2, "Cu"), "25 0 9");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_BlockID FROM T ORDER BY rowid"), "1\n2\n3\n");
+}
+
 // No parent column: rows are grouped by the 10 m cell holding their centre.
 // Cell 0 gets two 5 m cubes (125 m3 each, grades 2 and 4): coefficient
 // 0.25, grade 3.

@@ -60,21 +60,31 @@ double weightedMean(const SourceRow* const* rows, const std::vector<double>& wei
 
 }  // namespace
 
-void BlockAssembly::add(SourceRow row) {
-    size_t group = groupCount_;
-    if (!row.parentKey.empty()) {
-        const auto [it, added] = groupOfKey_.emplace(row.parentKey, groupCount_);
-        group = it->second;
-        if (!added) {
-            --groupCount_;  // undone by the increment below
-        }
+void BlockAssembly::add(SourceRow row, BlockList& blocks) {
+    if (rowCount_++ == 0) {
+        firstBlock_ = blocks.all().size();
     }
-    ++groupCount_;
-    groupOfRow_.push_back(group);
+    if (row.parentKey.empty()) {
+        lineOfGroup_.push_back(row.line);
+        const SourceRow* const alone = &row;
+        buildOne(&alone, 1, static_cast<int32_t>(++groupCount_), blocks);
+        return;
+    }
+    const auto [it, added] = groupOfKey_.emplace(row.parentKey, groupCount_);
+    if (added) {
+        lineOfGroup_.push_back(row.line);
+        ++groupCount_;
+    }
+    groupOfRow_.push_back(it->second);
     rows_.push_back(std::move(row));
 }
 
-void BlockAssembly::build(BlockList& blocks) const {
+const SourceRow* BlockAssembly::waitingRowOf(size_t group) const {
+    const auto r = std::find(groupOfRow_.begin(), groupOfRow_.end(), group);
+    return r == groupOfRow_.end() ? nullptr : &rows_[static_cast<size_t>(r - groupOfRow_.begin())];
+}
+
+void BlockAssembly::buildWaiting(BlockList& blocks) const {
     // Rows of one group side by side, groups in the order of their first row.
     std::vector<size_t> start(groupCount_ + 1, 0);
     for (const size_t g : groupOfRow_) {
@@ -88,26 +98,44 @@ void BlockAssembly::build(BlockList& blocks) const {
     for (size_t r = 0; r < rows_.size(); ++r) {
         ordered[filled[groupOfRow_[r]]++] = &rows_[r];
     }
-    blocks.all().reserve(blocks.all().size() + groupCount_);
-    std::vector<Box> parents(groupCount_);
-    {
-        ProgressBar bar("assembling blocks");
-        for (size_t g = 0; g < groupCount_; ++g) {
-            if (g % 8192 == 0) {
-                bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
-            }
-            parents[g] = buildOne(&ordered[start[g]], start[g + 1] - start[g],
-                                  static_cast<int32_t>(g + 1), blocks);
+    blocks.all().reserve(firstBlock_ + groupCount_);
+    ProgressBar bar("assembling blocks");
+    for (size_t g = 0; g < groupCount_; ++g) {
+        if (g % 8192 == 0) {
+            bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
+        }
+        if (start[g + 1] > start[g]) {
+            buildOne(&ordered[start[g]], start[g + 1] - start[g], static_cast<int32_t>(g + 1),
+                     blocks);
         }
     }
+}
+
+void BlockAssembly::build(BlockList& blocks) const {
+    if (!rows_.empty()) {
+        buildWaiting(blocks);
+    }
+    std::vector<KrigBlockResult>& all = blocks.all();
+    const auto ours = all.begin() + static_cast<std::ptrdiff_t>(firstBlock_);
+    const auto byNumber = [](const KrigBlockResult& a, const KrigBlockResult& b) {
+        return a.Krig_BlockID < b.Krig_BlockID;
+    };
+    if (!std::is_sorted(ours, all.end(), byNumber)) {
+        std::sort(ours, all.end(), byNumber);
+    }
+    std::vector<Box> parents(groupCount_);
+    std::transform(ours, all.end(), parents.begin(), [](const KrigBlockResult& b) {
+        return Box{{b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
+                   {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
+    });
     // Blocks in one place are rows repeated, or two models in one file;
     // blocks that overlap were most often placed on the wrong grid.
     if (const auto pair = firstOverlap(parents)) {
-        const SourceRow& earlier = *ordered[start[pair->first]];
-        const SourceRow& later = *ordered[start[pair->second]];
-        const std::string place = placeOf(path_, later.line, 0) +
+        const long earlierLine = lineOfGroup_[pair->first];
+        const long laterLine = lineOfGroup_[pair->second];
+        const std::string place = placeOf(path_, laterLine, 0) +
                                   ": this block lies where the block of line " +
-                                  std::to_string(earlier.line) + " does";
+                                  std::to_string(earlierLine) + " does";
         const Box& a = parents[pair->first];
         const Box& b = parents[pair->second];
         if (!sameBox(a, b)) {
@@ -116,22 +144,27 @@ void BlockAssembly::build(BlockList& blocks) const {
                 depth += (i == 0 ? "" : " x ") + formatNumber(std::min(a.high(i), b.high(i)) -
                                                               std::max(a.low(i), b.low(i)));
             }
-            throw Failure(placeOf(path_, later.line, 0) +
-                          ": this block overlaps the block of line " +
-                          std::to_string(earlier.line) + " by " + depth + overlapHint_);
+            throw Failure(placeOf(path_, laterLine, 0) +
+                          ": this block overlaps the block of line " + std::to_string(earlierLine) +
+                          " by " + depth + overlapHint_);
         }
         // One parent cell under two parent ids: the ids number rows.
-        if (!earlier.parentKey.empty() && earlier.parentKey != later.parentKey) {
-            throw Failure(place + " under another parent id ('" + later.parentKey + "', not '" +
-                          earlier.parentKey +
+        if (const SourceRow* earlier = waitingRowOf(pair->first)) {
+            const SourceRow* later = waitingRowOf(pair->second);
+            if (later == nullptr) {
+                throw Failure(place + " but has no parent id (that block's is '" +
+                              earlier->parentKey + "'); is it missing?");
+            }
+            throw Failure(place + " under another parent id ('" + later->parentKey + "', not '" +
+                          earlier->parentKey +
                           "'); if that column numbers rows, not parent blocks, rename it");
         }
         throw Failure(place + "; are some rows repeated?");
     }
 }
 
-Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
-                            BlockList& out) const {
+void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
+                             BlockList& out) const {
     const SourceRow& first = *rows[0];
     // A row alone is its own box, kept as given: rebuilt from its corners,
     // its centre and sizes would come back rounded.
@@ -225,7 +258,6 @@ Box BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t 
                       ": this block's volume, tonnage or mean grade works out beyond what "
                       "the database holds; are its sizes and grades right?");
     }
-    return parent;
 }
 
 }  // namespace vornel::cli

@@ -133,7 +133,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
                 }
                 severalSizes = severalSizes || read.box.size.x != firstSize->x ||
                                read.box.size.y != firstSize->y || read.box.size.z != firstSize->z;
-                assembly.add(std::move(read));
+                assembly.add(std::move(read), blocks);
             }
             if (n % 8192 == 0) {
                 bar.update(rows.fractionRead());
