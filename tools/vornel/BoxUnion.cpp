@@ -26,12 +26,19 @@ Box boxOf(const Faces& f) {
 
 }  // namespace
 
-double sharedVolume(const Box& a, const Box& b) {
-    double volume = 1;
+Box sharedBox(const Box& a, const Box& b) {
+    double low[3];
+    double size[3];
     for (int i = 0; i < 3; ++i) {
-        volume *= std::max(0.0, std::min(a.high(i), b.high(i)) - std::max(a.low(i), b.low(i)));
+        low[i] = std::max(a.low(i), b.low(i));
+        size[i] = std::max(0.0, std::min(a.high(i), b.high(i)) - low[i]);
     }
-    return volume;
+    return {{low[0] + size[0] / 2, low[1] + size[1] / 2, low[2] + size[2] / 2},
+            {size[0], size[1], size[2]}};
+}
+
+double sharedVolume(const Box& a, const Box& b) {
+    return sharedBox(a, b).volume();
 }
 
 double totalVolume(const std::vector<Box>& boxes) {

@@ -20,6 +20,9 @@ std::vector<Box> disjointBoxes(const std::vector<Box>& boxes);
 // The sum of the boxes' volumes.
 double totalVolume(const std::vector<Box>& boxes);
 
+// The box two boxes share, of size 0 along an axis where they do not meet.
+Box sharedBox(const Box& a, const Box& b);
+
 // The volume two boxes share.
 double sharedVolume(const Box& a, const Box& b);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <iterator>
 
 #include "Failure.h"
 #include "GradeUnit.h"
@@ -96,6 +97,13 @@ std::string normalName(const std::string& name) {
         }
     }
     return out;
+}
+
+bool namesRole(const std::string& name, Role role) {
+    const std::string normal = normalName(name);
+    return std::any_of(std::begin(kAliases), std::end(kAliases), [&](const Aliases& a) {
+        return a.role == role && std::find(a.names.begin(), a.names.end(), normal) != a.names.end();
+    });
 }
 
 std::string gradeColumnName(const std::string& element) {

@@ -70,6 +70,10 @@ private:
     std::vector<std::string> ignored_;
 };
 
+// Whether a column of that name takes the role, as block model files name
+// their columns.
+bool namesRole(const std::string& name, Role role);
+
 // Upper case without blanks: how names are compared.
 std::string normalName(const std::string& name);
 

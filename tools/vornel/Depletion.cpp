@@ -59,13 +59,14 @@ VoidGround::~VoidGround() = default;
 VoidGround::VoidGround(VoidGround&&) noexcept = default;
 VoidGround& VoidGround::operator=(VoidGround&&) noexcept = default;
 
-double VoidGround::covered(const Box& box) const {
+double VoidGround::covered(const Box& box, const PlanOutline* within) const {
     if (holes_.empty()) {
         return 0;
     }
     const std::vector<size_t> reaching = index_->reaching(box);
     return std::accumulate(reaching.begin(), reaching.end(), 0.0, [&](double sum, size_t h) {
-        return sum + sharedVolume(box, holes_[h]);
+        return sum + (within == nullptr ? sharedVolume(box, holes_[h])
+                                        : within->volumeIn(sharedBox(box, holes_[h])));
     });
 }
 
@@ -89,32 +90,39 @@ double shareLeft(double covered, double volume) {
     return share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
 }
 
-Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes) {
+Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes,
+                 const PlanOutline* within) {
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
         double ground = 0;
+        double inOutline = 0;
         double taken = 0;
         for (const Box& piece : checkedGroundOf(blocks[i], "the block", "")) {
-            ground += sharedVolume(piece, piece);
-            taken += holes.covered(piece);
+            const double volume = sharedVolume(piece, piece);
+            ground += volume;
+            inOutline += within == nullptr ? volume : within->volumeIn(piece);
+            taken += holes.covered(piece, within);
         }
-        const double share = shareLeft(taken, ground);
+        const double shareIn = shareLeft(ground - inOutline, ground);
+        const double share = shareIn == 0 ? 0 : shareLeft(ground - inOutline + taken, ground);
+        result.outside += shareIn == 0 ? 1 : 0;
+        result.across += shareIn > 0 && shareIn < 1 ? 1 : 0;
+        result.mined += shareIn > 0 && share == 0 ? 1 : 0;
+        result.cut += share > 0 && share < shareIn ? 1 : 0;
         // A whole block partly in the model has that part of its box as
         // ground, wherever the holes fall in it.
         const double fill = blocks[i].SubBUD_Num > 0 ? 1 : blocks[i].Block_Coef;
-        result.volume += ground * fill * (1 - share);
+        result.volume += ground * fill * (shareIn - share);
         shares[static_cast<size_t>(i)] = share;
     }
     for (long i = 0; i < count; ++i) {
         const double share = shares[static_cast<size_t>(i)];
         if (share == 0) {
-            ++result.mined;
             continue;
         }
         KrigBlockResult& b = blocks[i];
         if (share < 1) {
-            ++result.cut;
             const Box box = boxOf(b);
             b.Block_Vol = (b.Block_Vol > 0 ? b.Block_Vol : box.volume() * b.Block_Coef) * share;
             b.Block_CorMass *= share;

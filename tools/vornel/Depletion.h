@@ -10,6 +10,7 @@
 
 #include "Box.h"
 #include "BoxOverlap.h"
+#include "PlanOutline.h"
 #include "vornel/VornelMng.h"
 
 namespace vornel::cli {
@@ -34,8 +35,9 @@ public:
 
     bool empty() const { return holes_.empty(); }
     const std::string& table() const { return table_; }
-    // The volume of the box that the void blocks cover.
-    double covered(const Box& box) const;
+    // The volume of the box that the void blocks cover, all of it or only
+    // within the outline.
+    double covered(const Box& box, const PlanOutline* within = nullptr) const;
 
 private:
     std::string table_;
@@ -59,20 +61,25 @@ double shareLeft(double covered, double volume);
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given
 
-    long mined = 0;     // blocks wholly inside void blocks, left out
+    long mined = 0;     // blocks whose ground is all inside void blocks, left out
     long cut = 0;       // blocks partly inside them
-    double volume = 0;  // m3 taken off the blocks
+    double volume = 0;  // m3 taken off the blocks by the void blocks
+
+    long outside = 0;  // blocks wholly outside the outline, left out
+    long across = 0;   // blocks partly outside it
 };
 
-// Takes the ground of void blocks off the blocks, in place: each block
-// with ground left has its tonnage (Block_CorMass) and volume (Block_Vol)
-// scaled to the share of its ground left, and those blocks come first, in
-// their order; the blocks mined out follow. The records are swapped, never
-// copied over, so that whoever owns their sub-block arrays still holds each
-// once. A block's or a void block's ground is its sub-blocks when it has
-// any, otherwise its box. Throws Failure for a place or size of a block
-// that is not a number, or a size below 0, before any block is changed.
-Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes);
+// Takes the ground of void blocks, and with an outline the ground outside
+// it, off the blocks, in place: each block with ground left has its tonnage
+// (Block_CorMass) and volume (Block_Vol) scaled to the share of its ground
+// left, and those blocks come first, in their order; the blocks with none
+// left follow. The records are swapped, never copied over, so that whoever
+// owns their sub-block arrays still holds each once. A block's or a void
+// block's ground is its sub-blocks when it has any, otherwise its box.
+// Throws Failure for a place or size of a block that is not a number, or a
+// size below 0, before any block is changed.
+Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes,
+                 const PlanOutline* within = nullptr);
 
 }  // namespace vornel::cli
 

@@ -10,8 +10,8 @@
 namespace vornel::cli {
 
 GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::string& table,
-                           const std::string& where, bool deplete)
-    : table_(table) {
+                           const std::string& where, bool deplete, const PlanOutline* within)
+    : table_(table), voidsTaken_(deplete) {
     const UngradedBlocks ungraded(mng, table);
     read_ = readBlocks(mng, table, where, &blocks_);
     run_ = runOfBlocks(mng, table, blocks_, read_);
@@ -24,8 +24,13 @@ GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::
         blocks_ = kept_.data();
         count_ = static_cast<long>(kept_.size());
     }
-    if (deplete) {
-        depleted_ = cli::deplete(blocks_, count_, readVoidGround(mng, path, run_));
+    if (within != nullptr) {
+        outline_ = within->name();
+        outlineArea_ = within->area();
+    }
+    if (deplete || within != nullptr) {
+        depleted_ = cli::deplete(blocks_, count_,
+                                 deplete ? readVoidGround(mng, path, run_) : VoidGround(), within);
     }
 }
 
@@ -49,11 +54,18 @@ std::string GradedBlocks::weighed(double density) const {
     return "tonnes from " +
            (density > 0 ? "volume x density " + formatNumber(density)
                         : std::string("the stored tonnage")) +
-           (depleted_ ? " less the void blocks" : "");
+           (outline_.empty() ? "" : " within " + outline_) +
+           (voidsTaken_ ? " less the void blocks" : "");
 }
 
 void GradedBlocks::printVoids(std::ostream& out) const {
-    if (!depleted_) {
+    if (!outline_.empty()) {
+        out << "Within the outline of " << outline_ << " (" << formatNumber(outlineArea_)
+            << " m2): " << depleted_->across << (depleted_->across == 1 ? " block" : " blocks")
+            << " partly outside it counted in part, " << depleted_->outside
+            << " wholly outside left out.\n";
+    }
+    if (!voidsTaken_) {
         printVoidsNotDeducted(out, run_ ? run_->VoidTable_Name : "");
         return;
     }

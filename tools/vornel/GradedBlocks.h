@@ -19,10 +19,11 @@ class GradedBlocks {
 public:
     // Reads the blocks of `table` in the open database at `path` that meet
     // `where` (all when empty); with `deplete`, takes the ground of the
-    // run's void table off them. Throws Failure. The blocks are the
-    // manager's, valid until its next block read.
+    // run's void table off them, and with an outline the ground outside it.
+    // Throws Failure. The blocks are the manager's, valid until its next
+    // block read.
     GradedBlocks(CVornelMng& mng, const std::string& path, const std::string& table,
-                 const std::string& where, bool deplete);
+                 const std::string& where, bool deplete, const PlanOutline* within = nullptr);
     // It may point into its own copy of the blocks.
     GradedBlocks(const GradedBlocks&) = delete;
     GradedBlocks& operator=(const GradedBlocks&) = delete;
@@ -43,8 +44,9 @@ public:
     std::string described(const std::string& where, const std::string& name = "") const;
     // "tonnes from the stored tonnage less the void blocks", as weighed.
     std::string weighed(double density) const;
-    // The line under a table that says whether, and how much of, the run's
-    // void blocks were taken off; nothing when the run has none.
+    // The lines under a table that say how much ground lay outside the
+    // outline, and whether, and how much of, the run's void blocks were
+    // taken off; nothing of void blocks when the run has none.
     void printVoids(std::ostream& out) const;
 
 private:
@@ -55,6 +57,9 @@ private:
     std::vector<KrigBlockResult> kept_;  // the graded ones, when some are not
     std::optional<KrigBlockParam> run_;
     std::optional<Depleted> depleted_;
+    bool voidsTaken_ = false;
+    std::string outline_;  // the outline's file, when one was given
+    double outlineArea_ = 0;
 };
 
 }  // namespace vornel::cli

@@ -70,6 +70,13 @@ CLI::Option* addDensityOption(CLI::App* cmd, double& density) {
         ->check(numberAboveZero());
 }
 
+void addGroundOptions(CLI::App* cmd, bool& deplete, std::string& within) {
+    cmd->add_flag("--deplete", deplete,
+                  "Take the ground of the run's void blocks (old workings) off the blocks");
+    cmd->add_option("--within", within,
+                    "Only the ground within a plan outline: a file of its corners' X and Y");
+}
+
 void addTableOption(CLI::App* cmd, std::string& table) {
     cmd->add_option("-t,--table", table,
                     "Block table (may be left out when the database holds one)");

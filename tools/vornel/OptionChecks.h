@@ -34,6 +34,10 @@ void addWhereOption(CLI::App* cmd, std::string& where);
 // --by: the rows for each resource category, ore type, bench or search pass.
 void addByOption(CLI::App* cmd, std::string& by);
 
+// The ground a table of grades weighs: --deplete takes the run's void
+// blocks off it, --within keeps what lies within a plan outline.
+void addGroundOptions(CLI::App* cmd, bool& deplete, std::string& within);
+
 }  // namespace vornel::cli
 
 #endif

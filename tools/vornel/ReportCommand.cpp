@@ -15,6 +15,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 
 namespace vornel::cli {
 namespace {
@@ -27,6 +28,7 @@ struct ReportOptions {
     std::string where;
     std::string by;
     bool deplete = false;
+    std::string within;
     std::string csv;
     std::string svg;
 };
@@ -46,6 +48,13 @@ given: then each block keeps the share of its ground (its sub-blocks, or
 its box) that no void block (its sub-blocks, or its box) covers, and its
 tonnes shrink with it; a block wholly inside void blocks is left out.
 Ground that void blocks share is taken off once.
+--within keeps the ground within an outline in plan (a licence boundary, a
+pit's crest), over all heights: a file with a corner per row, in order
+around it, in columns named X and Y (or EAST and NORTH, ...) or in the
+first two columns of a file without a header. Each block keeps the share
+of its ground inside the outline, and its tonnes shrink with it; a block
+wholly outside is left out. The outline may be concave; its edges must not
+cross.
 --by category gives the rows of each resource category (Krig_ResType):
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as
@@ -63,6 +72,7 @@ class of --by in its colour; a series of cut-offs gives a smooth one.
 Examples:
   vornel report demo.db --table CU_DEMO --cutoffs 0.3,0.5,1,1.5 --density 2.7
   vornel report demo.db --cutoffs 0.5 --by category --deplete
+  vornel report pit.db --cutoffs 0.5 --within licence.csv --deplete
   vornel report demo.db --cutoffs 0.5 --by bench --csv benches.csv
   vornel report demo.db --cutoffs 0:2:0.1 --csv curve.csv --svg curve.svg
 )footer";
@@ -72,7 +82,10 @@ void runReport(const ReportOptions& o) {
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
-    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
+    const std::optional<PlanOutline> outline =
+        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete,
+                             outline ? &*outline : nullptr);
     const GradeUnit& unit = model.unit();
     const std::string element = model.element();
     const std::vector<double> cutoffs = cutoffsOf(o.cutoffs);
@@ -118,8 +131,7 @@ void addReportCommand(CLI::App& app) {
     addDensityOption(cmd, o->density);
     addWhereOption(cmd, o->where);
     addByOption(cmd, o->by);
-    cmd->add_flag("--deplete", o->deplete,
-                  "Take the ground of the run's void blocks (old workings) off the blocks");
+    addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv,
                     "The rows also as CSV, for a spreadsheet (\"-\" for standard output)");
     cmd->add_option("--svg", o->svg,

@@ -21,6 +21,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "SecondRun.h"
 #include "TextTable.h"
 
@@ -34,6 +35,7 @@ struct StatsOptions {
     std::string where;
     std::string by;
     bool deplete = false;
+    std::string within;
     std::string csv;
     std::string svg;
     long bins = 40;
@@ -48,7 +50,7 @@ square deviation from it, CV the one over the other. Quantile P10 is the
 lowest grade at or below which a tenth of the tonnes lies, P50 the median;
 min and max are the lowest and highest grades of the blocks. Tonnes and
 blocks without a grade are taken as report takes them (--density, --where,
---deplete). --by gives the rows of each resource category, ore type,
+--deplete, --within). --by gives the rows of each resource category, ore type,
 bench or search pass, as report lists them, then "(all)".
 --csv writes the rows with every digit, a statistic empty where the blocks
 weigh nothing; --svg draws the histogram of the tonnes by grade, in --bins
@@ -234,7 +236,10 @@ void runStats(const StatsOptions& o) {
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
-    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete);
+    const std::optional<PlanOutline> outline =
+        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete,
+                             outline ? &*outline : nullptr);
     std::vector<StatsRun> runs = {{&model, model.table(), statsRows(model, o)}};
     // The blocks are the manager's until its next read.
     CVornelMng withMng;
@@ -243,7 +248,7 @@ void runStats(const StatsOptions& o) {
     if (!o.with.table.empty()) {
         openModel(withMng, withDb);
         second.emplace(withMng, withDb, resultTable(withMng, withDb, o.with.table), o.with.where,
-                       o.deplete);
+                       o.deplete, outline ? &*outline : nullptr);
         std::string label = second->table();
         nameApart(runs[0].label, label, o.db, withDb);
         requireOneEstimate(runs[0].label, model.run(), label, second->run(),
@@ -290,8 +295,7 @@ void addStatsCommand(CLI::App& app) {
     addDensityOption(cmd, o->density);
     addWhereOption(cmd, o->where);
     addByOption(cmd, o->by);
-    cmd->add_flag("--deplete", o->deplete,
-                  "Take the ground of the run's void blocks (old workings) off the blocks");
+    addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
     cmd->add_option("--svg", o->svg,
                     "The histogram of the tonnes by grade as SVG (\"-\" for standard output)");

@@ -1,0 +1,64 @@
+// A closed outline in plan (a licence boundary, a pit's crest, a zone drawn
+// on a level plan) standing for all the ground below and above it: how much
+// of a block's box lies within it.
+#ifndef VORNEL_CLI_PLANOUTLINE_H
+#define VORNEL_CLI_PLANOUTLINE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Box.h"
+
+namespace vornel::cli {
+
+struct PlanPoint {
+    double x = 0;
+    double y = 0;
+};
+
+class PlanOutline {
+public:
+    // The corners in order around the outline, either way; a last corner
+    // that repeats the first closes it. Throws Failure, naming `name`, for
+    // fewer than three corners, a corner that is no number, or edges that
+    // cross or touch other than at their shared corners.
+    PlanOutline(std::vector<PlanPoint> corners, std::string name);
+
+    const std::string& name() const { return name_; }
+    size_t cornerCount() const { return corners_.size(); }
+    double area() const { return area_; }
+
+    // The volume of the part of the box within the outline.
+    double volumeIn(const Box& box) const;
+
+private:
+    double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
+    // Whether a point of the rectangle lies on an edge found near it: if
+    // none does, the rectangle is wholly inside or wholly outside.
+    bool edgeMeets(double xLow, double xHigh, double yLow, double yHigh) const;
+    bool contains(double x, double y) const;
+    // The strip that holds x: the first or the last for an x beyond them.
+    size_t stripOf(double x) const;
+
+    std::string name_;
+    std::vector<PlanPoint> corners_;
+    double area_ = 0;
+    double xLow_ = 0;
+    double xHigh_ = 0;
+    double yLow_ = 0;
+    double yHigh_ = 0;
+    // Edges by the strips of X they span, so that a box sees only the edges
+    // near it: edge e runs from corner e to the next.
+    double stripWidth_ = 0;
+    std::vector<std::vector<uint32_t>> strips_;
+};
+
+// The outline in a text file of X and Y columns (named as block model files
+// name them, or the first two when the file has no header), one corner per
+// row; other columns, a Z among them, are ignored. Throws Failure.
+PlanOutline readOutline(const std::string& path);
+
+}  // namespace vornel::cli
+
+#endif
