@@ -166,6 +166,41 @@ TEST_F(RegularizeTest, DepletedTheOldWorkingsAreTakenOffFirst) {
                          "less W"));
 }
 
+// Within the triangle (0,0), (20,0), (0,10), under the line y = 10 - x/2,
+// block 1's halves keep 43.75 and 31.25 of their 50 m2 in plan (437.5 and
+// 312.5 m3, 875 and 625 t at 2) and block 2 a quarter (250 m3, 625 t at
+// 1); blocks 3 and 4 lie outside, so the first cell is the only one. The
+// old workings from X 5 to 15 then take block 1's second half and, of
+// block 2, the 187.5 m3 from 10 to 15 within the triangle: 62.5 m3 are
+// left, 156.25 t.
+TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
+    write("tri.csv", "X,Y\n0,0\n20,0\n0,10\n");
+    const std::string said = ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--within",
+                                 "tri.csv", "--into", "IN"});
+    EXPECT_EQ(lineStarting(said, "within"),
+              "  within         tri.csv (100 m2): the ground outside it left out");
+    EXPECT_EQ(lineStarting(said, "tonnes"), "  tonnes         6000 -> 2125");
+    const CsvTable in = cells("IN");
+    ASSERT_EQ(in.rows.size(), 1u);
+    EXPECT_EQ(in.at(0, "COEF") + " " + in.at(0, "VOLUME") + " " + in.at(0, "TONNAGE"),
+              "0.5 1000 2125");
+    EXPECT_DOUBLE_EQ(in.number(0, "Cu"), 3625.0 / 2125);
+    EXPECT_TRUE(contains(ok({"info", "m.db"}),
+                         "regularized from A into cells of 20 x 10 x 10, within tri.csv"));
+
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;");
+    const std::string left = ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--within",
+                                 "tri.csv", "--deplete", "--into", "LEFT"});
+    EXPECT_EQ(lineStarting(left, "void blocks"), "  void blocks    W taken off: 500 m3 of ground");
+    EXPECT_EQ(lineStarting(left, "tonnes"), "  tonnes         6000 -> 1031");
+    const CsvTable c = cells("LEFT");
+    ASSERT_EQ(c.rows.size(), 1u);
+    EXPECT_EQ(c.at(0, "COEF") + " " + c.at(0, "VOLUME") + " " + c.at(0, "TONNAGE"),
+              "0.25 500 1031.25");
+}
+
 TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "--size", "20", "--into", "A"}),
                       "m.db: a table named 'A' exists already; regularize into a new table");

@@ -183,6 +183,33 @@ TEST_F(SwathTest, DepletedEachPieceWeighsWhatIsLeftOfIt) {
               (Words{"0", "4", "3500", "1.5714", "55.0"}));
 }
 
+// Within the triangle (0,0), (20,0), (0,10), under the line y = 10 - x/2:
+// block 1's halves keep 43.75 and 31.25 of their 50 m2 in plan, 875 and
+// 625 t at 2; block 2 keeps 25 of its 100 m2, 500 t at 1; blocks 3 and 4
+// none. The old workings from X 5 to 15 then take block 1's second half
+// and, of block 2, the 18.75 m2 of 10 to 15 within the triangle: 6.25 m2
+// are left, 125 t.
+TEST_F(SwathTest, WithinAnOutlineEachPieceWeighsItsShareInsideIt) {
+    write("tri.csv", "X,Y\n0,0\n20,0\n0,10\n");
+    const std::string within = ok({"swath", "m.db", "--x", "5", "--within", "tri.csv"});
+    EXPECT_TRUE(contains(linesOf(within).at(0), "tonnes from the stored tonnage within tri.csv,"))
+        << within;
+    EXPECT_EQ(rowFor(within, "0"), (Words{"0", "5", "1", "875", "2.0000"}));
+    EXPECT_EQ(rowFor(within, "5"), (Words{"5", "10", "1", "625", "2.0000"}));
+    EXPECT_EQ(rowFor(within, "15"), (Words{"15", "20", "1", "500", "1.0000"}));
+    // Nothing beyond X 20: the slices end there.
+    EXPECT_EQ(linesOf(within).size(), 7u) << within;
+
+    write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
+    ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;");
+    const std::string left = ok({"swath", "m.db", "--x", "5", "--within", "tri.csv", "--deplete"});
+    EXPECT_TRUE(contains(linesOf(left).at(0), "within tri.csv less the void blocks")) << left;
+    EXPECT_EQ(rowFor(left, "0"), (Words{"0", "5", "1", "875", "2.0000"}));
+    EXPECT_EQ(rowFor(left, "5"), (Words{"5", "10", "0", "0", "-"}));
+    EXPECT_EQ(rowFor(left, "15"), (Words{"15", "20", "1", "125", "1.0000"}));
+}
+
 TEST_F(SwathTest, WrongSlicesAreRefused) {
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db"}), "give one of --x, --y or --z");
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "5", "--z", "5"}),

@@ -90,22 +90,28 @@ double shareLeft(double covered, double volume) {
     return share < kShareRounding ? 0 : share > 1 - kShareRounding ? 1 : share;
 }
 
+GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutline* within) {
+    GroundOfBox g;
+    g.volume = sharedVolume(box, box);
+    g.inside = within == nullptr ? g.volume : within->volumeIn(box);
+    g.taken = holes.covered(box, within);
+    return g;
+}
+
 Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes,
                  const PlanOutline* within) {
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
-        double ground = 0;
-        double inOutline = 0;
-        double taken = 0;
+        GroundOfBox ground;
         for (const Box& piece : checkedGroundOf(blocks[i], "the block", "")) {
-            const double volume = sharedVolume(piece, piece);
-            ground += volume;
-            inOutline += within == nullptr ? volume : within->volumeIn(piece);
-            taken += holes.covered(piece, within);
+            const GroundOfBox g = groundOfBox(piece, holes, within);
+            ground.volume += g.volume;
+            ground.inside += g.inside;
+            ground.taken += g.taken;
         }
-        const double shareIn = shareLeft(ground - inOutline, ground);
-        const double share = shareIn == 0 ? 0 : shareLeft(ground - inOutline + taken, ground);
+        const double shareIn = ground.shareInside();
+        const double share = shareIn == 0 ? 0 : ground.shareKept();
         result.outside += shareIn == 0 ? 1 : 0;
         result.across += shareIn > 0 && shareIn < 1 ? 1 : 0;
         result.mined += shareIn > 0 && share == 0 ? 1 : 0;
@@ -113,7 +119,7 @@ Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes,
         // A whole block partly in the model has that part of its box as
         // ground, wherever the holes fall in it.
         const double fill = blocks[i].SubBUD_Num > 0 ? 1 : blocks[i].Block_Coef;
-        result.volume += ground * fill * (shareIn - share);
+        result.volume += ground.volume * fill * (shareIn - share);
         shares[static_cast<size_t>(i)] = share;
     }
     for (long i = 0; i < count; ++i) {

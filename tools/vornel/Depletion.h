@@ -58,6 +58,19 @@ VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
 // lies within kShareRounding of all or nothing counts as all or nothing.
 double shareLeft(double covered, double volume);
 
+// How much of a box's ground counts: its volume, the part of it within the
+// outline (all of it without one), and of that part what void blocks cover.
+struct GroundOfBox {
+    double volume = 0;
+    double inside = 0;
+    double taken = 0;
+
+    // The share of the box within the outline, and of the box left.
+    double shareInside() const { return shareLeft(volume - inside, volume); }
+    double shareKept() const { return shareLeft(volume - inside + taken, volume); }
+};
+GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutline* within);
+
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given
 

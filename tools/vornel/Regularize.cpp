@@ -55,7 +55,8 @@ std::optional<std::pair<long, long>> cellSpan(double low, double high, double or
 
 class Gatherer {
 public:
-    Gatherer(const RegularGrid& grid, const VoidGround& holes) : grid_(grid), holes_(holes) {}
+    Gatherer(const RegularGrid& grid, const VoidGround& holes, const PlanOutline* within)
+        : grid_(grid), holes_(holes), within_(within) {}
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
@@ -109,13 +110,14 @@ private:
             to[a] = std::min(piece.high(a), o + static_cast<double>(cell[a] + 1) * s);
             shared *= std::max(0.0, to[a] - from[a]);
         }
-        if (shared <= 0 || holes_.empty()) {
+        if (shared <= 0 || (holes_.empty() && within_ == nullptr)) {
             return shared;
         }
-        const Box inside{{(from[0] + to[0]) / 2, (from[1] + to[1]) / 2, (from[2] + to[2]) / 2},
-                         {to[0] - from[0], to[1] - from[1], to[2] - from[2]}};
-        const double share = shareLeft(holes_.covered(inside), shared);
-        taken_ += shared * (1 - share) * fill;
+        const Box cellPart{{(from[0] + to[0]) / 2, (from[1] + to[1]) / 2, (from[2] + to[2]) / 2},
+                           {to[0] - from[0], to[1] - from[1], to[2] - from[2]}};
+        const GroundOfBox ground = groundOfBox(cellPart, holes_, within_);
+        const double share = ground.shareKept();
+        taken_ += shared * (ground.shareInside() - share) * fill;
         return shared * share;
     }
 
@@ -137,6 +139,7 @@ private:
 
     RegularGrid grid_;
     const VoidGround& holes_;
+    const PlanOutline* within_;
     std::map<CellIndex, Cell> cells_;
     double taken_ = 0;
 };
@@ -144,9 +147,10 @@ private:
 }  // namespace
 
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density, const VoidGround& holes) {
+                       const RegularGrid& grid, double density, const VoidGround& holes,
+                       const PlanOutline* within) {
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
-    Gatherer gatherer(grid, holes);
+    Gatherer gatherer(grid, holes, within);
     Regularized r;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];

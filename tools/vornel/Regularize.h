@@ -19,7 +19,7 @@ struct Regularized {
     BlockList cells;
     long pieces = 0;    // sub-blocks and whole blocks gathered
     long ungraded = 0;  // blocks left out for want of a grade
-    double taken = 0;   // m3 of ground the holes took off
+    double taken = 0;   // m3 of ground the holes took off (within the outline)
 };
 
 // The most cells one block or sub-block may spread over.
@@ -33,10 +33,12 @@ constexpr long kMostCellsOfAPiece = 4096;
 // search figures from the block with the most tonnes in it, and is on the
 // boundary when it is not full or a block on the boundary adds to it.
 // Cells come in the order of their Z, then Y, then X. Ground that `holes`
-// (mined-out void blocks) cover is taken off first, with its share of the
-// tonnes, as a report's depletion takes it. Throws Failure.
+// (mined-out void blocks) cover, and with an outline the ground outside
+// it, is taken off first, with its share of the tonnes, as a report's
+// depletion takes it. Throws Failure.
 Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
-                       const RegularGrid& grid, double density, const VoidGround& holes);
+                       const RegularGrid& grid, double density, const VoidGround& holes,
+                       const PlanOutline* within = nullptr);
 
 }  // namespace vornel::cli
 

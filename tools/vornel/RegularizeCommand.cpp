@@ -14,6 +14,7 @@
 #include "ModelFacts.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
+#include "PlanOutline.h"
 #include "RecordFields.h"
 #include "Regularize.h"
 #include "RunRecord.h"
@@ -31,6 +32,7 @@ struct RegularizeOptions {
     std::string where;
     double density = 0;
     bool deplete = false;
+    std::string within;
 };
 
 const char* const kFooter = R"(
@@ -49,7 +51,8 @@ With --deplete the ground of the run's void blocks (old workings) is taken
 off first, as report --deplete takes it: each block and sub-block gives
 each cell only the part of it that no void block covers, with that share
 of its tonnes. The new run then names no void table, its ground being
-what is left.
+what is left. With --within only the ground within an outline in plan is
+gathered, as report --within keeps it: cells outside it are not made.
 
 Examples:
   vornel regularize demo.db --size 20,20,10 --into CU_SMU
@@ -111,7 +114,10 @@ void runRegularize(const RegularizeOptions& o) {
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
     const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
-    Regularized r = regularize(blocks, count, ungraded, grid, o.density, holes);
+    const std::optional<PlanOutline> outline =
+        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    Regularized r =
+        regularize(blocks, count, ungraded, grid, o.density, holes, outline ? &*outline : nullptr);
     if (r.cells.size() == 0) {
         throw Failure(table + ": no block with a grade to regularize");
     }
@@ -122,6 +128,7 @@ void runRegularize(const RegularizeOptions& o) {
     RunNames names;
     names.description = "regularized from " + table + " into cells of " + formatExact(grid.size.x) +
                         " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z) +
+                        (outline ? ", within " + outline->name() : "") +
                         (o.deplete ? ", less " + holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
@@ -144,6 +151,11 @@ void runRegularize(const RegularizeOptions& o) {
                   (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
                                   : std::string()) +
                   ") -> " + std::to_string(r.cells.size()) + " cells");
+    if (outline) {
+        printFact(std::cout, "within",
+                  outline->name() + " (" + formatNumber(outline->area()) +
+                      " m2): the ground outside it left out");
+    }
     if (o.deplete) {
         printFact(std::cout, "void blocks",
                   holes.table() + " taken off: " + formatNumber(r.taken) + " m3 of ground");
@@ -169,8 +181,7 @@ void addRegularizeCommand(CLI::App& app) {
                     "A corner of the grid x,y,z (the lowest corner of the blocks by default)");
     addWhereOption(cmd, o->where);
     addDensityOption(cmd, o->density);
-    cmd->add_flag("--deplete", o->deplete,
-                  "Take the ground of the run's void blocks (old workings) off first");
+    addGroundOptions(cmd, o->deplete, o->within);
     cmd->footer(kFooter);
     cmd->callback([o] { runRegularize(*o); });
 }

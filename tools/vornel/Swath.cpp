@@ -81,7 +81,7 @@ Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& u
         }
         slices.clear();
         forEachPiece(b, [&](const Box& piece, double share) {
-            const double left = share * shareLeft(holes.covered(piece), piece.volume());
+            const double left = share * groundOfBox(piece, holes, plan.within).shareKept();
             if (left == 0) {
                 return;
             }

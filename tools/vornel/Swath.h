@@ -30,6 +30,8 @@ struct SwathPlan {
     double cutoff = 0;  // blocks of a lower grade are left out, unless
     bool allGrades = true;
     double density = 0;  // as the grade-tonnage table weighs blocks
+    // Only the ground within this outline, when there is one.
+    const PlanOutline* within = nullptr;
 };
 
 // The slice of a coordinate, as the slices' bounds k w, computed in doubles,
@@ -44,8 +46,9 @@ constexpr double kFarthestSlice = 1e15;
 // Each block's ground (its sub-blocks, or its box) is put in the slice of
 // its centre along the axis, a sub-block weighing its share of the block's
 // tonnes by volume, less the share that `holes` (mined-out void blocks)
-// cover. Blocks that `ungraded` lists are left out. Throws Failure when the
-// blocks would need more than kMostSlices slices, or weigh nothing.
+// cover and the share outside the plan's outline. Blocks that `ungraded`
+// lists are left out. Throws Failure when the blocks would need more than
+// kMostSlices slices, or weigh nothing.
 Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
               const SwathPlan& plan, const VoidGround& holes);
 

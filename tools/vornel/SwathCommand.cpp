@@ -14,6 +14,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "SecondRun.h"
 #include "SwathSvg.h"
 #include "TextTable.h"
@@ -32,6 +33,7 @@ struct SwathOptions {
     std::string csv;
     std::string svg;
     bool deplete = false;
+    std::string within;
 };
 
 const char* const kFooter = R"(
@@ -50,7 +52,8 @@ the rows with every digit, the mean grade empty where a slice holds no
 tonnes; --svg draws each run's mean grade as a line over its tonnes as bars.
 With --deplete each run's void blocks (old workings) are taken off first,
 as report --deplete takes them: each sub-block or whole block weighs the
-share of it that no void block covers.
+share of it that no void block covers. With --within only the ground
+within an outline in plan counts, as report --within keeps it.
 
 Examples:
   vornel swath demo.db --x 50 --svg swath-x.svg
@@ -166,12 +169,15 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
     });
 }
 
-void runSwath(const SwathOptions& o, const SwathPlan& plan) {
+void runSwath(const SwathOptions& o, SwathPlan plan) {
     if (!o.with.db.empty()) {
         refuseOutputClash(o.svg, o.csv, o.with.db);
     }
     requireSecondTable(o.with);
     ListAndDrawing files(o.csv, o.svg, o.db);
+    const std::optional<PlanOutline> outline =
+        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    plan.within = outline ? &*outline : nullptr;
     std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
     if (!o.with.table.empty()) {
         const std::string& withDb = o.with.dbBeside(o.db);
@@ -184,7 +190,8 @@ void runSwath(const SwathOptions& o, const SwathPlan& plan) {
     const std::string grade = estimateOf(runs[0].run);
     const std::string tonnes =
         plan.density > 0 ? "volume x density " + formatNumber(plan.density) : "the stored tonnage";
-    const std::string tonnesLeft = o.deplete ? tonnes + " less the void blocks" : tonnes;
+    const std::string tonnesLeft = tonnes + (o.within.empty() ? "" : " within " + o.within) +
+                                   (o.deplete ? " less the void blocks" : "");
     const std::string which = plan.allGrades ? "every block with a grade"
                                              : "blocks at or above " + formatNumber(plan.cutoff);
     std::string names = runs[0].label;
@@ -245,8 +252,7 @@ void addSwathCommand(CLI::App& app) {
     addDensityOption(cmd, o->density);
     addWhereOption(cmd, o->where);
     addSecondRunOptions(cmd, o->with, "Block table of a second run to set beside the first");
-    cmd->add_flag("--deplete", o->deplete,
-                  "Take the ground of each run's void blocks (old workings) off first");
+    addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
     cmd->add_option("--svg", o->svg, "The swath drawn as SVG (\"-\" for standard output)");
     cmd->footer(kFooter);
