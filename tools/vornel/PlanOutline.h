@@ -4,8 +4,10 @@
 #ifndef VORNEL_CLI_PLANOUTLINE_H
 #define VORNEL_CLI_PLANOUTLINE_H
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Box.h"
@@ -33,6 +35,11 @@ public:
     double volumeIn(const Box& box) const;
 
 private:
+    using Rectangle = std::array<double, 4>;  // X from, X to, Y from, Y to
+    struct RectangleHash {
+        size_t operator()(const Rectangle& r) const;
+    };
+
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
@@ -52,6 +59,10 @@ private:
     // near it: edge e runs from corner e to the next.
     double stripWidth_ = 0;
     std::vector<std::vector<uint32_t>> strips_;
+    // The area within the outline of each plan that an edge crosses, as the
+    // clipping measured it: the blocks of a model stand on few plans, one
+    // above another.
+    mutable std::unordered_map<Rectangle, double, RectangleHash> clippedAreas_;
 };
 
 // The outline in a text file of X and Y columns (named as block model files
