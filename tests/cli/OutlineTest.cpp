@@ -132,17 +132,20 @@ TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {
     EXPECT_FAILS_WITH(refused("none.csv", ""), "none.csv: cannot open");
 }
 
-// Blocks that tile the plane around an outline share out its area among
-// them: their tonnes within it, at 10 t a square metre, are 10 times its
-// area, worked out here by the shoelace over its corners. The outlines are
-// stars of random corners, some on the 5 m lattice of the blocks' faces and
-// corners, where an edge runs along a face or through a block's corner.
+// Blocks that tile the plane around an outline, in two layers, share out
+// its area among them: their tonnes within it, at 10 t a square metre in
+// each layer, are 20 times its area, worked out here by the shoelace over
+// its corners. The outlines are stars of random corners, some on the 5 m
+// lattice of the blocks' faces and corners, where an edge runs along a face
+// or through a block's corner.
 TEST_F(OutlineTest, TheSharesOfBlocksThatTileTheOutlineAddUpToItsArea) {
     std::ostringstream model;
     model << "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n";
-    for (int i = 0; i < 40; ++i) {
-        for (int j = 0; j < 40; ++j) {
-            model << 500005 + 10 * i << ',' << 3000005 + 10 * j << ",5,10,10,10,1,1000\n";
+    for (const char* z : {",5,", ",15,"}) {
+        for (int i = 0; i < 40; ++i) {
+            for (int j = 0; j < 40; ++j) {
+                model << 500005 + 10 * i << ',' << 3000005 + 10 * j << z << "10,10,10,1,1000\n";
+            }
         }
     }
     write("grid.csv", model.str());
@@ -183,7 +186,7 @@ TEST_F(OutlineTest, TheSharesOfBlocksThatTileTheOutlineAddUpToItsArea) {
             twiceArea +=
                 corners[j].first * corners[i].second - corners[i].first * corners[j].second;
         }
-        const double expected = 10 * std::fabs(twiceArea) / 2;
+        const double expected = 2 * 10 * std::fabs(twiceArea) / 2;
         EXPECT_NEAR(readCsv(path("t.csv")).number(0, "tonnes"), expected, expected * 1e-9)
             << "outline " << n << " of " << corners.size() << " corners";
         ++checked;
