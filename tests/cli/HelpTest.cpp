@@ -18,7 +18,7 @@ TEST_F(HelpTest, EachCommandExplainsItsOptions) {
         {"info", {"DB", "--json", "void_tables"}},
         {"section",
          {"--corners", "--x", "--y", "--z", "--line", "--svg", "--csv", "TRACE", "FROM:TO:STEP",
-          "--colour", "variance", "search pass"}},
+          "--colour", "variance", "search pass", "--outline"}},
         {"report",
          {"--cutoffs", "--density", "metal", "--by", "bench", "pass", "--csv", "--svg", "--deplete",
           "--within", "concave"}},

@@ -733,6 +733,80 @@ TEST_F(SectionTest, ByCategoryEachPieceTakesItsClassColourFromTheKey) {
                       "--colour");
 }
 
+// The corners of the paths of one class in a drawing, as their pixels "x y",
+// path after path.
+std::vector<std::string> cornersOf(const std::string& svg, const std::string& kind) {
+    std::vector<std::string> corners;
+    const std::regex path("<path class=\"" + kind + "\"[^>]* d=\"([^\"]*)\"");
+    const std::regex corner("[ML]([-0-9.]+ [-0-9.]+)");
+    for (auto p = std::sregex_iterator(svg.begin(), svg.end(), path); p != std::sregex_iterator();
+         ++p) {
+        const std::string d = (*p)[1];
+        for (auto c = std::sregex_iterator(d.begin(), d.end(), corner); c != std::sregex_iterator();
+             ++c) {
+            corners.push_back((*c)[1]);
+        }
+    }
+    return corners;
+}
+
+// The outline's corners at (0,0), (20,0), (20,10) and (0,10) are corners of
+// blocks on the plan Z = 15 (7 and 8), and, on the slope Z = Y, corners of
+// the pieces it cuts of block 1, of block 2's sub-block at X 14 to 20, and
+// of block 11, there at heights 0 and 10. A vertical section Y = 5 crosses
+// the triangle (0,0), (20,0), (0,10) at X 0 and 10, the edges of block 7.
+TEST_F(SectionTest, APlanOutlineIsDrawnWhereItMeetsTheSection) {
+    write("o.csv", "X,Y\n0,0\n20,0\n20,10\n0,10\n");
+    for (const std::vector<std::string>& section :
+         {std::vector<std::string>{"--z", "15"},
+          std::vector<std::string>{"--corners", "0,0,0 30,0,0 30,20,20 0,20,20"}}) {
+        std::vector<std::string> args = section;
+        args.insert(args.end(), {"--outline", "o.csv"});
+        cut(args);
+        const std::string svg = readFile(path("cut.svg"));
+        EXPECT_TRUE(contains(svg, "; outline of o.csv dashed")) << section[0];
+        // Four edges, each from its corner to the next.
+        const std::vector<std::string> outline = cornersOf(svg, "outline");
+        ASSERT_EQ(outline.size(), 8u) << section[0];
+        EXPECT_EQ(std::set<std::string>(outline.begin(), outline.end()).size(), 4u);
+        const std::vector<std::string> blocks = cornersOf(svg, "cut");
+        for (const std::string& corner : outline) {
+            EXPECT_NE(std::find(blocks.begin(), blocks.end(), corner), blocks.end())
+                << section[0] << ": " << corner;
+        }
+    }
+    write("t.csv", "X,Y\n0,0\n20,0\n0,10\n");
+    cut({"--y", "5", "--outline", "t.csv"});
+    std::string svg = readFile(path("cut.svg"));
+    const std::string number = "([-0-9.]+)";
+    const std::string line = "<line x1=\"" + number + "\" y1=\"[-0-9.]+\" x2=\"" + number +
+                             "\" y2=\"[-0-9.]+\" class=\"outline\">";
+    const std::vector<double> x1 = numbersOf(svg, line, 1);
+    EXPECT_EQ(numbersOf(svg, line, 2), x1);
+    std::smatch block7;
+    ASSERT_TRUE(std::regex_search(
+        svg, block7, std::regex("d=\"M([-0-9.]+) [-0-9.]+ L([-0-9.]+) [^>]*><title>block 7:")));
+    const double west = std::min(std::stod(block7[1]), std::stod(block7[2]));
+    const double east = std::max(std::stod(block7[1]), std::stod(block7[2]));
+    EXPECT_EQ(std::set<double>(x1.begin(), x1.end()), (std::set<double>{west, east}));
+    // An outline crossing the section far from the blocks is not drawn.
+    write("far.csv", "X,Y\n-1000,0\n-990,0\n-1000,10\n");
+    cut({"--y", "5", "--outline", "far.csv"});
+    EXPECT_FALSE(contains(readFile(path("cut.svg")), "class=\"outline\""));
+    // An outline reaching far past the model: of its edges only the one
+    // along Y = 5 crosses the drawing, cut at the frame's edges.
+    write("big.csv", "X,Y\n-1000,5\n1000,5\n0,1000\n");
+    cut({"--z", "15", "--outline", "big.csv"});
+    svg = readFile(path("cut.svg"));
+    const std::vector<std::string> across = cornersOf(svg, "outline");
+    ASSERT_EQ(across.size(), 2u);
+    std::smatch frame;
+    ASSERT_TRUE(std::regex_search(
+        svg, frame, std::regex("<rect x=\"" + number + "\" y=\"[-0-9.]+\" width=\"" + number)));
+    EXPECT_DOUBLE_EQ(std::stod(across[0]), std::stod(frame[1]));
+    EXPECT_NEAR(std::stod(across[1]), std::stod(frame[1]) + std::stod(frame[2]), 0.011);
+}
+
 TEST_F(SectionTest, TheRunsVoidBlocksAreDrawnHatchedWhereTheSectionPassesThem) {
     write("s.csv",
           "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n5,5,15,10,10,10,3\n"

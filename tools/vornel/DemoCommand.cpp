@@ -203,7 +203,7 @@ void drawSection(CVornelMng& mng, const std::string& db, const std::string& name
     const SectionPlane plane = sectionPlane(request, modelExtent(mng, kTable));
     const std::string svg =
         (std::filesystem::path(db).parent_path() / ("section-" + name + ".svg")).string();
-    const SectionCount n = cutSection(mng, kTable, plane, svg, "", Colouring{});
+    const SectionCount n = cutSection(mng, kTable, plane, svg, "", SectionDrawing{});
     printFact(std::cout, name,
               plane.title + ": " + std::to_string(n.blocks) + " blocks cut, " +
                   std::to_string(n.split) + " of them by " + std::to_string(n.subBlocks) +

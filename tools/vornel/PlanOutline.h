@@ -28,7 +28,8 @@ public:
     PlanOutline(std::vector<PlanPoint> corners, std::string name);
 
     const std::string& name() const { return name_; }
-    size_t cornerCount() const { return corners_.size(); }
+    // In order around it, without a corner repeated.
+    const std::vector<PlanPoint>& corners() const { return corners_; }
     double area() const { return area_; }
 
     // The volume of the part of the box within the outline.

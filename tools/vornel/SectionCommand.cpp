@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "Commands.h"
 #include "Failure.h"
@@ -11,6 +12,7 @@
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "SectionOutput.h"
 #include "SectionSeries.h"
 
@@ -24,6 +26,7 @@ struct SectionOptions {
     std::string svg;
     std::string csv;
     std::string colour = "grade";
+    std::string outline;
 };
 
 const char* const kFooter = R"footer(
@@ -79,6 +82,11 @@ names after them, grey for "(none)"; --colour oretype does the same by ore
 type, and --colour pass by the search pass that estimated the block.
 --colour variance colours by the kriging variance on the grade's ramp:
 where the estimate is weak.
+With --outline the drawing shows a plan outline (a licence boundary, a
+pit's crest; its file as report --within reads it) dashed where it meets
+the section: a plan shows the outline itself, a section at a slant the
+outline carried onto its plane, and a vertical section a dashed upright
+line at each place where it crosses the outline.
 The drawing hatches the run's void blocks (old workings, each sub-block of
 one that has them) where the section passes through them, over the blocks;
 on a plane lying on faces, those on the side of the blocks kept.
@@ -108,11 +116,11 @@ bool flat(const SectionPlane& plane) {
 
 // Cuts one section, writes its files and tells what it cut.
 void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                const std::string& svg, const std::string& csv, const Colouring& colouring) {
+                const std::string& svg, const std::string& csv, const SectionDrawing& drawing) {
     // The count goes where it does not mix with a drawing or list on
     // standard output.
     std::ostream& report = isStandardOutput(svg) || isStandardOutput(csv) ? std::cerr : std::cout;
-    const SectionCount n = cutSection(mng, table, plane, svg, csv, colouring);
+    const SectionCount n = cutSection(mng, table, plane, svg, csv, drawing);
     report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
@@ -177,14 +185,17 @@ void runSection(const SectionOptions& o) {
                            pathInSeries(o.csv, section, "--csv"));
         refuseOutputClash(paths.back().first, paths.back().second, o.db);
     }
-    const Colouring colouring = colouringNamed(o.colour);
+    SectionDrawing drawing = drawingColouredBy(o.colour);
+    const std::optional<PlanOutline> outline =
+        o.outline.empty() ? std::nullopt : std::optional(readOutline(o.outline));
+    drawing.outline = outline ? &*outline : nullptr;
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
     const Box extent = modelExtent(mng, table);
     for (size_t i = 0; i < series.size(); ++i) {
         cutAndTell(mng, table, sectionPlane(series[i].request, extent), paths[i].first,
-                   paths[i].second, colouring);
+                   paths[i].second, drawing);
     }
 }
 
@@ -214,6 +225,8 @@ void addSectionCommand(CLI::App& app) {
                     "Colour the drawing by grade (the default), variance, category, ore type or "
                     "search pass")
         ->check(CLI::IsMember({"grade", "variance", "category", "oretype", "pass"}));
+    cmd->add_option("--outline", o->outline,
+                    "Draw where a plan outline (a file of its corners' X and Y) meets the section");
     cmd->footer(kFooter);
     cmd->callback([o] { runSection(*o); });
 }

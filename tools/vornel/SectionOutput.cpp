@@ -12,6 +12,7 @@
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "OutputFile.h"
+#include "SectionOutline.h"
 #include "SectionSvg.h"
 #include "SectionTraces.h"
 #include "SectionVoids.h"
@@ -296,8 +297,8 @@ std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockPa
 
 }  // namespace
 
-Colouring colouringNamed(const std::string& name) {
-    Colouring c;
+SectionDrawing drawingColouredBy(const std::string& name) {
+    SectionDrawing c;
     c.variance = name == "variance";
     if (name == "category") {
         c.classes = ClassField::Category;
@@ -311,7 +312,7 @@ Colouring colouringNamed(const std::string& name) {
 
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath,
-                        const Colouring& colouring) {
+                        const SectionDrawing& drawing) {
     // Opened first, so that a path that cannot be written is told of before
     // the cut; neither file appears unless both are complete.
     std::optional<OutputFile> svgFile;
@@ -385,17 +386,23 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
         picture.unit = unit.name;
         picture.plane = &plane;
         picture.traces = &traces;
-        picture.byVariance = colouring.variance;
+        picture.byVariance = drawing.variance;
         picture.colours =
-            colouring.variance ? ColourScale(lowVariance, highVariance) : ColourScale(low, high);
+            drawing.variance ? ColourScale(lowVariance, highVariance) : ColourScale(low, high);
         picture.blocks = n.blocks;
         picture.split = n.split;
         picture.subBlocks = n.subBlocks;
         picture.untraced = n.untraced;
         picture.voids = &voidTraces;
         picture.voidTable = n.voidTable;
-        if (colouring.classes) {
-            const ClassField field = *colouring.classes;
+        OutlineOnSection outline;
+        if (drawing.outline != nullptr) {
+            outline = outlineOnSection(*drawing.outline, plane.frame);
+            picture.outline = &outline;
+            picture.outlineName = drawing.outline->name();
+        }
+        if (drawing.classes) {
+            const ClassField field = *drawing.classes;
             std::vector<std::string> texts(traces.size());
             std::transform(traces.begin(), traces.end(), texts.begin(), [&](const SectionTrace& t) {
                 return field == ClassField::Category  ? t.category

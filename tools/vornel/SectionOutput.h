@@ -8,6 +8,7 @@
 
 #include "BlockClasses.h"
 #include "Box.h"
+#include "PlanOutline.h"
 #include "SectionPlane.h"
 #include "vornel/VornelMng.h"
 
@@ -34,20 +35,21 @@ Box modelExtent(CVornelMng& mng, const std::string& table);
 
 // What the drawing colours its pieces by: the grade on a ramp (the
 // default), the kriging variance on one, or the classes of a field, with a
-// key.
-struct Colouring {
+// key; and the plan outline it shows, if any.
+struct SectionDrawing {
     bool variance = false;
     std::optional<ClassField> classes;
+    const PlanOutline* outline = nullptr;
 };
 
 // The colouring --colour names: grade, variance, category, oretype or pass.
-Colouring colouringNamed(const std::string& name);
+SectionDrawing drawingColouredBy(const std::string& name);
 
 // Cuts the table and writes the files whose paths are not empty, the
-// drawing coloured as asked. Throws Failure.
+// drawing as asked. Throws Failure.
 SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                         const std::string& svgPath, const std::string& csvPath,
-                        const Colouring& colouring);
+                        const SectionDrawing& drawing);
 
 }  // namespace vornel::cli
 

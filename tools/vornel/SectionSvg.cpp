@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "NumberText.h"
 #include "SvgWriter.h"
@@ -79,6 +81,9 @@ std::string subtitle(const SectionPicture& p) {
                                                       : p.element + " grade (" + p.unit + ")");
     if (p.voids != nullptr && !p.voids->empty()) {
         text += "; void blocks of " + p.voidTable + " hatched";
+    }
+    if (p.outline != nullptr) {
+        text += "; outline of " + p.outlineName + " dashed";
     }
     return text;
 }
@@ -212,6 +217,63 @@ void writeVoids(std::ostream& out, const Layout& l, const SectionPicture& p) {
     }
 }
 
+// The part of the segment from a to b within the drawing's bounds, by
+// Liang and Barsky's clipping; none when it passes them by.
+std::optional<std::pair<SectionPoint, SectionPoint>> clippedToBounds(const SectionPoint& a,
+                                                                     const SectionPoint& b,
+                                                                     const Bounds& bounds) {
+    double from = 0;
+    double to = 1;
+    const double du = b.u - a.u;
+    const double dv = b.v - a.v;
+    const std::pair<double, double> sides[] = {{-du, a.u - bounds.u0},
+                                               {du, bounds.u1 - a.u},
+                                               {-dv, a.v - bounds.v0},
+                                               {dv, bounds.v1 - a.v}};
+    for (const auto& [toward, room] : sides) {
+        if (toward == 0) {
+            if (room < 0) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        const double t = room / toward;
+        if (toward < 0) {
+            from = std::max(from, t);
+        } else {
+            to = std::min(to, t);
+        }
+    }
+    if (!(from <= to)) {
+        return std::nullopt;
+    }
+    return std::pair{SectionPoint{a.u + from * du, a.v + from * dv},
+                     SectionPoint{a.u + to * du, a.v + to * dv}};
+}
+
+void writePlanOutline(std::ostream& out, const Layout& l, const SectionPicture& p) {
+    if (p.outline == nullptr) {
+        return;
+    }
+    const std::string title = "<title>outline of " + escaped(p.outlineName) + "</title>";
+    std::string d;
+    for (const auto& [a, b] : p.outline->edges) {
+        if (const auto part = clippedToBounds(a, b, l.b)) {
+            d += (d.empty() ? "M" : " M") + px(l.x(part->first.u)) + ' ' + px(l.y(part->first.v)) +
+                 " L" + px(l.x(part->second.u)) + ' ' + px(l.y(part->second.v));
+        }
+    }
+    if (!d.empty()) {
+        out << "<path class=\"outline\" d=\"" << d << "\">" << title << "</path>\n";
+    }
+    for (const double u : p.outline->crossings) {
+        if (u >= l.b.u0 && u <= l.b.u1) {
+            out << "<line x1=\"" << px(l.x(u)) << "\" y1=\"" << px(kTop) << "\" x2=\"" << px(l.x(u))
+                << "\" y2=\"" << px(l.bottom()) << "\" class=\"outline\">" << title << "</line>\n";
+        }
+    }
+}
+
 void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p) {
     const double x = l.right() + 30;
     const double height = std::min(l.bottom() - kTop, 320.0);
@@ -267,7 +329,8 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
     const Layout l = layoutOf(p);
     writeSvgStart(out, l.width, l.height,
                   ".scale{stroke:#222;stroke-width:1.2}.cut{stroke:#1a1a1a;stroke-width:0.35}"
-                  ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}");
+                  ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}"
+                  ".outline{fill:none;stroke:#c00;stroke-width:1.6;stroke-dasharray:7 4}");
     writeText(out, l.left, 32, titleOf(p), " class=\"title\"");
     writeText(out, l.left, 54, subtitle(p));
     out << "<rect x=\"" << px(l.left) << "\" y=\"" << px(kTop) << "\" width=\""
@@ -276,6 +339,7 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
     writeAxes(out, l, *p.plane);
     writeTraces(out, l, p);
     writeVoids(out, l, p);
+    writePlanOutline(out, l, p);
     if (p.blocks == 0) {
         writeText(out, (l.left + l.right()) / 2, (kTop + l.bottom()) / 2,
                   "the section cuts no block", " text-anchor=\"middle\" class=\"axis\"");

@@ -10,6 +10,7 @@
 
 #include "BlockClasses.h"
 #include "ColourScale.h"
+#include "SectionOutline.h"
 #include "SectionPlane.h"
 #include "SectionTraces.h"
 #include "SectionVoids.h"
@@ -30,6 +31,9 @@ struct SectionPicture {
     long untraced = 0;   // blocks and sub-blocks only touched: nothing drawn
     const std::vector<VoidTrace>* voids = nullptr;  // drawn hatched over the blocks
     std::string voidTable;
+    // Drawn dashed over the rest, where it meets the section.
+    const OutlineOnSection* outline = nullptr;
+    std::string outlineName;
     // Coloured by class instead of grade when a field is named ("category",
     // "ore type"): trace i is of class classes.names[classes.classOf[i]].
     std::string classField;
@@ -37,7 +41,9 @@ struct SectionPicture {
 };
 
 // One <path class="cut"> for each trace with an outline, then one
-// <path class="void"> for each void trace.
+// <path class="void"> for each void trace, then the plan outline: one
+// <path class="outline"> of its edges, or a <line class="outline"> for each
+// place a vertical section crosses it.
 void writeSectionSvg(std::ostream& out, const SectionPicture& picture);
 
 }  // namespace vornel::cli
