@@ -39,7 +39,8 @@ VORNEL_API std::optional<SectionFrame> sectionFrame(const D_3DOT* corners);
 VORNEL_API SectionPoint toSection(const SectionFrame& frame, const D_3DOT& p);
 
 // "X", "-Y", "Z" and so on for a direction along a coordinate axis,
-// otherwise its components to three significant digits: "(0.6, 0.8, 0)".
+// otherwise its components to three significant digits: "(0.6, 0.8, 0)",
+// one below a two-thousandth of the direction's length as 0.
 VORNEL_API std::string axisLabel(const D_3DOT& direction);
 
 // The parts of the section triangles (c1, c2, c3) and (c3, c4, c1) that lie

@@ -50,6 +50,11 @@ TEST(geometry_SectionTrace, FramesAndLabelsOfVerticalAndPlanSections) {
     expectNear(along->v, {0, 0, 1});
     EXPECT_EQ(axisLabel(along->u), "(0.6, 0.8, 0)");
     EXPECT_EQ(axisLabel(along->v), "Z");
+    // Up a slope Z = 0.6 Y, the frame's v has an X of -0; a direction at
+    // mining coordinates may keep a trace of rounding.
+    EXPECT_EQ(axisLabel({-0.0, 0.857492925712544, 0.514495755427527}), "(0, 0.857, 0.514)");
+    EXPECT_EQ(axisLabel({3e-17, -0.6, 0.8}), "(0, -0.6, 0.8)");
+    EXPECT_EQ(axisLabel({0.001, 1, 0}), "(0.001, 1, 0)");
     const SectionPoint p = toSection(*along, {kX + 6, kY + 8, 950});
     EXPECT_NEAR(p.u, 10, 1e-9);
     EXPECT_NEAR(p.v, 50, 1e-9);
