@@ -24,6 +24,22 @@ protected:
         }
         write(file, text.str());
     }
+
+    // Two layers of 40 x 40 blocks of 10 m, 1000 t each at 1 % Cu, from
+    // offset (0, 0) to (400, 400) and Z 0 to 20.
+    void importGrid() {
+        std::ostringstream model;
+        model << "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n";
+        for (const char* z : {",5,", ",15,"}) {
+            for (int i = 0; i < 40; ++i) {
+                for (int j = 0; j < 40; ++j) {
+                    model << 500005 + 10 * i << ',' << 3000005 + 10 * j << z << "10,10,10,1,1000\n";
+                }
+            }
+        }
+        write("grid.csv", model.str());
+        ok({"import", "m.db", "grid.csv", "-t", "T", "-e", "Cu"});
+    }
 };
 
 // 10 m blocks of 1000 t at mining coordinates, offsets from (500000,
@@ -99,6 +115,48 @@ TEST_F(OutlineTest, ABlockCountsWithTheShareOfItsGroundWithinTheOutline) {
               "750 m3.");
 }
 
+// Parcel A, 100 m square, holds a hole from (15, 15) to (55, 45), which
+// holds an island from (30, 30) to (40, 40); parcel B is 50 by 30 m apart:
+// 10000 - 1200 + 100 + 1500 = 10400 m2, 20 t a square metre in the two
+// layers. The hole's edges run through blocks, which keep their share.
+TEST_F(OutlineTest, AnOutlineOfSeveralPartsWithHolesAndIslands) {
+    importGrid();
+    const auto square = [](const char* part, double x0, double y0, double x1, double y1) {
+        std::ostringstream rows;
+        rows.precision(17);
+        for (const auto& [x, y] :
+             {std::pair{x0, y0}, std::pair{x1, y0}, std::pair{x1, y1}, std::pair{x0, y1}}) {
+            rows << part << ',' << 500000 + x << ',' << 3000000 + y << '\n';
+        }
+        return rows.str();
+    };
+    write("parts.csv", "PART,X,Y\n" + square("A", 0, 0, 100, 100) + square("B", 200, 0, 250, 30) +
+                           square("hole", 15, 15, 55, 45) + square("island", 30, 30, 40, 40));
+    const std::string report = ok({"report", "m.db", "--cutoffs", "0", "--within", "parts.csv"});
+    // In each layer A keeps 95 blocks: of the 20 the hole reaches into, 5
+    // lie wholly inside it and not in the island, and 14 in part; B keeps 15.
+    EXPECT_EQ(rowFor(report, "0"), (Words{"0", "220", "208000", "1.0000", "2080.0"}));
+    EXPECT_EQ(lineStarting(report, "Within"),
+              "Within the outline of parts.csv (10400 m2): 28 blocks partly outside it counted in "
+              "part, 2980 wholly outside left out.");
+    // Parts that cross, or share an edge, are refused; so is a part too
+    // small to enclose anything.
+    write("cross.csv", "PART,X,Y\n" + square("A", 0, 0, 100, 100) + square("C", 90, 0, 150, 30));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "cross.csv"}),
+                      "cross.csv: parts 'A' and 'C' of the outline cross or touch");
+    write("touch.csv", "PART,X,Y\n" + square("A", 0, 0, 100, 100) + square("D", 100, 0, 150, 30));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "touch.csv"}),
+                      "touch.csv: parts 'A' and 'D' of the outline cross or touch");
+    write("corner.csv",
+          "PART,X,Y\n" + square("A", 0, 0, 100, 100) + square("F", 100, 100, 150, 130));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "corner.csv"}),
+                      "corner.csv: parts 'A' and 'F' of the outline cross or touch");
+    write("two.csv",
+          "PART,X,Y\n" + square("A", 0, 0, 100, 100) + "E,500200,3000000\nE,500210,3000000\n");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "two.csv"}),
+                      "two.csv, part 'E': an outline needs three corners or more, not 2");
+}
+
 TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {
     write("m.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,1000\n");
     ok({"import", "m.db", "m.csv", "-t", "T", "-e", "Cu"});
@@ -139,17 +197,7 @@ TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {
 // lattice of the blocks' faces and corners, where an edge runs along a face
 // or through a block's corner.
 TEST_F(OutlineTest, TheSharesOfBlocksThatTileTheOutlineAddUpToItsArea) {
-    std::ostringstream model;
-    model << "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n";
-    for (const char* z : {",5,", ",15,"}) {
-        for (int i = 0; i < 40; ++i) {
-            for (int j = 0; j < 40; ++j) {
-                model << 500005 + 10 * i << ',' << 3000005 + 10 * j << z << "10,10,10,1,1000\n";
-            }
-        }
-    }
-    write("grid.csv", model.str());
-    ok({"import", "m.db", "grid.csv", "-t", "T", "-e", "Cu"});
+    importGrid();
     std::mt19937 random(7);
     int checked = 0;
     for (int n = 0; n < 24; ++n) {

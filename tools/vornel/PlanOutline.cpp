@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <map>
 
 #include "ColumnRoles.h"
 #include "Failure.h"
@@ -69,67 +70,116 @@ std::vector<PlanPoint> distinctCorners(std::vector<PlanPoint> corners) {
 
 }  // namespace
 
-PlanOutline::PlanOutline(std::vector<PlanPoint> corners, std::string name)
-    : name_(std::move(name)), corners_(distinctCorners(std::move(corners))) {
-    for (const PlanPoint& c : corners_) {
-        if (!std::isfinite(c.x) || !std::isfinite(c.y)) {
-            throw Failure(name_ + ": a corner of the outline is no number");
+PlanOutline::PlanOutline(std::vector<OutlinePart> given, std::string name)
+    : name_(std::move(name)), bounds_{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL} {
+    for (OutlinePart& part : given) {
+        const std::string where = name_ + (part.name.empty() ? "" : ", part '" + part.name + "'");
+        part.corners = distinctCorners(std::move(part.corners));
+        for (const PlanPoint& c : part.corners) {
+            if (!std::isfinite(c.x) || !std::isfinite(c.y)) {
+                throw Failure(where + ": a corner of the outline is no number");
+            }
+        }
+        if (part.corners.size() < 3) {
+            throw Failure(where + ": an outline needs three corners or more, not " +
+                          std::to_string(part.corners.size()));
+        }
+        std::vector<Kernel::Point_2> points;
+        points.reserve(part.corners.size());
+        std::transform(part.corners.begin(), part.corners.end(), std::back_inserter(points),
+                       [](const PlanPoint& c) { return Kernel::Point_2(c.x, c.y); });
+        if (!CGAL::is_simple_2(points.begin(), points.end(), Kernel())) {
+            throw Failure(where +
+                          ": the outline's edges cross or touch each other; give its corners "
+                          "in order around it, once each");
+        }
+        const double partArea = std::fabs(twiceArea(part.corners)) / 2;
+        if (!std::isfinite(partArea)) {
+            throw Failure(where + ": the outline's area is beyond what a double holds");
+        }
+        if (partArea == 0) {
+            throw Failure(where + ": the outline encloses no area");
+        }
+        Rectangle box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+        for (const PlanPoint& c : part.corners) {
+            box = {std::min(box[0], c.x), std::max(box[1], c.x), std::min(box[2], c.y),
+                   std::max(box[3], c.y)};
+        }
+        bounds_ = {std::min(bounds_[0], box[0]), std::max(bounds_[1], box[1]),
+                   std::min(bounds_[2], box[2]), std::max(bounds_[3], box[3])};
+        partBounds_.push_back(box);
+        const auto index = static_cast<uint32_t>(parts_.size());
+        for (size_t i = 0; i < part.corners.size(); ++i) {
+            edges_.push_back({part.corners[i], part.corners[(i + 1) % part.corners.size()], index});
+        }
+        parts_.push_back(part.corners);
+    }
+    // About one edge to a strip: a box then sees the few edges near it.
+    const size_t stripCount = std::min<size_t>(edges_.size(), 4096);
+    stripWidth_ = (bounds_[1] - bounds_[0]) / static_cast<double>(stripCount);
+    strips_.resize(stripCount);
+    for (size_t e = 0; e < edges_.size(); ++e) {
+        const Edge& edge = edges_[e];
+        for (size_t s = stripOf(std::min(edge.a.x, edge.b.x));
+             s <= stripOf(std::max(edge.a.x, edge.b.x)); ++s) {
+            strips_[s].push_back(static_cast<uint32_t>(e));
         }
     }
-    if (corners_.size() < 3) {
-        throw Failure(name_ + ": an outline needs three corners or more, not " +
-                      std::to_string(corners_.size()));
+    refuseMeetingParts(given);
+    // A part inside an odd number of others is a hole.
+    for (size_t p = 0; p < parts_.size(); ++p) {
+        const PlanPoint& corner = parts_[p][0];
+        size_t around = 0;
+        for (size_t q = 0; q < parts_.size(); ++q) {
+            bool in = false;
+            for (size_t i = 0, j = parts_[q].size() - 1; q != p && i < parts_[q].size(); j = i++) {
+                const PlanPoint& a = parts_[q][j];
+                const PlanPoint& b = parts_[q][i];
+                if ((a.x <= corner.x) != (b.x <= corner.x)) {
+                    in = in != (a.y + (corner.x - a.x) / (b.x - a.x) * (b.y - a.y) > corner.y);
+                }
+            }
+            around += in ? 1 : 0;
+        }
+        signs_.push_back(around % 2 == 0 ? 1.0 : -1.0);
+        area_ += signs_.back() * std::fabs(twiceArea(parts_[p])) / 2;
     }
-    std::vector<Kernel::Point_2> points;
-    points.reserve(corners_.size());
-    std::transform(corners_.begin(), corners_.end(), std::back_inserter(points),
-                   [](const PlanPoint& c) { return Kernel::Point_2(c.x, c.y); });
-    if (!CGAL::is_simple_2(points.begin(), points.end(), Kernel())) {
-        throw Failure(name_ +
-                      ": the outline's edges cross or touch each other; give its corners "
-                      "in order around it, once each");
+}
+
+void PlanOutline::refuseMeetingParts(const std::vector<OutlinePart>& given) const {
+    if (parts_.size() < 2) {
+        return;
     }
-    area_ = std::fabs(twiceArea(corners_)) / 2;
-    if (!std::isfinite(area_)) {
-        throw Failure(name_ + ": the outline's area is beyond what a double holds");
-    }
-    if (area_ == 0) {
-        throw Failure(name_ + ": the outline encloses no area");
-    }
-    const auto [xLow, xHigh] =
-        std::minmax_element(corners_.begin(), corners_.end(),
-                            [](const PlanPoint& a, const PlanPoint& b) { return a.x < b.x; });
-    const auto [yLow, yHigh] =
-        std::minmax_element(corners_.begin(), corners_.end(),
-                            [](const PlanPoint& a, const PlanPoint& b) { return a.y < b.y; });
-    xLow_ = xLow->x;
-    xHigh_ = xHigh->x;
-    yLow_ = yLow->y;
-    yHigh_ = yHigh->y;
-    // About one edge to a strip: a box then sees the few edges near it.
-    const size_t stripCount = std::min<size_t>(corners_.size(), 4096);
-    stripWidth_ = (xHigh_ - xLow_) / static_cast<double>(stripCount);
-    strips_.resize(stripCount);
-    for (size_t e = 0; e < corners_.size(); ++e) {
-        const PlanPoint& a = corners_[e];
-        const PlanPoint& b = corners_[(e + 1) % corners_.size()];
-        for (size_t s = stripOf(std::min(a.x, b.x)); s <= stripOf(std::max(a.x, b.x)); ++s) {
-            strips_[s].push_back(static_cast<uint32_t>(e));
+    for (const std::vector<uint32_t>& strip : strips_) {
+        for (size_t i = 0; i < strip.size(); ++i) {
+            const Edge& e = edges_[strip[i]];
+            for (size_t j = i + 1; j < strip.size(); ++j) {
+                const Edge& f = edges_[strip[j]];
+                if (e.part != f.part && std::max(e.a.y, e.b.y) >= std::min(f.a.y, f.b.y) &&
+                    std::max(f.a.y, f.b.y) >= std::min(e.a.y, e.b.y) &&
+                    CGAL::do_intersect(Kernel::Segment_2({e.a.x, e.a.y}, {e.b.x, e.b.y}),
+                                       Kernel::Segment_2({f.a.x, f.a.y}, {f.b.x, f.b.y}))) {
+                    throw Failure(name_ + ": parts '" + given[e.part].name + "' and '" +
+                                  given[f.part].name +
+                                  "' of the outline cross or touch; each part must lie apart "
+                                  "from the others, or wholly inside one as a hole");
+                }
+            }
         }
     }
 }
 
 size_t PlanOutline::stripOf(double x) const {
     // Strips too narrow for a double make the quotient infinite.
-    const double s = std::min((x - xLow_) / stripWidth_, 1e18);
+    const double s = std::min((x - bounds_[0]) / stripWidth_, 1e18);
     return s >= 1 ? std::min(static_cast<size_t>(s), strips_.size() - 1) : 0;
 }
 
 bool PlanOutline::edgeMeets(double xLow, double xHigh, double yLow, double yHigh) const {
     for (size_t s = stripOf(xLow); s <= stripOf(xHigh); ++s) {
-        for (const uint32_t e : strips_[s]) {
-            const PlanPoint& a = corners_[e];
-            const PlanPoint& b = corners_[(e + 1) % corners_.size()];
+        for (const uint32_t index : strips_[s]) {
+            const PlanPoint& a = edges_[index].a;
+            const PlanPoint& b = edges_[index].b;
             if (std::max(a.x, b.x) < xLow || std::min(a.x, b.x) > xHigh ||
                 std::max(a.y, b.y) < yLow || std::min(a.y, b.y) > yHigh) {
                 continue;
@@ -154,11 +204,12 @@ bool PlanOutline::edgeMeets(double xLow, double xHigh, double yLow, double yHigh
 
 bool PlanOutline::contains(double x, double y) const {
     // Edges crossed by the ray from the point towards +Y, each edge taken
-    // over X from its lower end up to, not with, its higher end.
+    // over X from its lower end up to, not with, its higher end; the parts
+    // do not cross, so an odd count is ground and an even one a hole.
     bool in = false;
-    for (const uint32_t e : strips_[stripOf(x)]) {
-        const PlanPoint& a = corners_[e];
-        const PlanPoint& b = corners_[(e + 1) % corners_.size()];
+    for (const uint32_t index : strips_[stripOf(x)]) {
+        const PlanPoint& a = edges_[index].a;
+        const PlanPoint& b = edges_[index].b;
         if ((a.x <= x) != (b.x <= x)) {
             const double yAt = a.y + (x - a.x) / (b.x - a.x) * (b.y - a.y);
             in = in != (yAt > y);
@@ -168,7 +219,7 @@ bool PlanOutline::contains(double x, double y) const {
 }
 
 double PlanOutline::areaIn(double xLow, double xHigh, double yLow, double yHigh) const {
-    if (xHigh <= xLow_ || xLow >= xHigh_ || yHigh <= yLow_ || yLow >= yHigh_) {
+    if (xHigh <= bounds_[0] || xLow >= bounds_[1] || yHigh <= bounds_[2] || yLow >= bounds_[3]) {
         return 0;
     }
     const double whole = (xHigh - xLow) * (yHigh - yLow);
@@ -177,11 +228,19 @@ double PlanOutline::areaIn(double xLow, double xHigh, double yLow, double yHigh)
     }
     const auto [at, added] = clippedAreas_.try_emplace(Rectangle{xLow, xHigh, yLow, yHigh}, 0.0);
     if (added) {
-        std::vector<PlanPoint> p = clipped(corners_, 0, xLow, true);
-        p = clipped(p, 0, xHigh, false);
-        p = clipped(p, 1, yLow, true);
-        p = clipped(p, 1, yHigh, false);
-        at->second = p.size() < 3 ? 0 : std::min(whole, std::fabs(twiceArea(p)) / 2);
+        double inside = 0;
+        for (size_t part = 0; part < parts_.size(); ++part) {
+            const Rectangle& box = partBounds_[part];
+            if (xHigh <= box[0] || xLow >= box[1] || yHigh <= box[2] || yLow >= box[3]) {
+                continue;
+            }
+            std::vector<PlanPoint> p = clipped(parts_[part], 0, xLow, true);
+            p = clipped(p, 0, xHigh, false);
+            p = clipped(p, 1, yLow, true);
+            p = clipped(p, 1, yHigh, false);
+            inside += p.size() < 3 ? 0 : signs_[part] * std::fabs(twiceArea(p)) / 2;
+        }
+        at->second = std::clamp(inside, 0.0, whole);
     }
     return at->second;
 }
@@ -213,13 +272,17 @@ PlanOutline readOutline(const std::string& path) {
     double value = 0;
     int xColumn = 0;
     int yColumn = 1;
+    int partColumn = -1;
     if (!parseNumber(row.fields[0].text, value)) {
         xColumn = yColumn = -1;
         for (size_t c = 0; c < row.fields.size(); ++c) {
-            if (namesRole(row.fields[c].text, Role::X)) {
+            const std::string name = normalName(row.fields[c].text);
+            if (namesRole(name, Role::X)) {
                 xColumn = static_cast<int>(c);
-            } else if (namesRole(row.fields[c].text, Role::Y)) {
+            } else if (namesRole(name, Role::Y)) {
                 yColumn = static_cast<int>(c);
+            } else if (name == "PART" || name == "RING" || name == "POLYGON") {
+                partColumn = static_cast<int>(c);
             }
         }
         if (xColumn < 0 || yColumn < 0) {
@@ -230,7 +293,8 @@ PlanOutline readOutline(const std::string& path) {
             throw Failure(placeOf(path, row.line, 0) + ": a header but no corners");
         }
     }
-    std::vector<PlanPoint> corners;
+    std::vector<OutlinePart> parts;
+    std::map<std::string, size_t> partNamed;
     do {
         PlanPoint p;
         for (const auto& [column, into] : {std::pair{xColumn, &p.x}, std::pair{yColumn, &p.y}}) {
@@ -241,9 +305,18 @@ PlanOutline readOutline(const std::string& path) {
                     ": expected a number for the corner's " + (into == &p.x ? "X" : "Y"));
             }
         }
-        corners.push_back(p);
+        const auto c = static_cast<size_t>(partColumn);
+        const std::string part = partColumn >= 0 && c < row.fields.size() ? row.fields[c].text : "";
+        const auto [at, added] = partNamed.emplace(part, parts.size());
+        if (added) {
+            parts.push_back({part, {}});
+        }
+        parts[at->second].corners.push_back(p);
     } while (rows.next(row));
-    return PlanOutline(std::move(corners), path);
+    if (parts.size() == 1) {
+        parts[0].name.clear();
+    }
+    return PlanOutline(std::move(parts), path);
 }
 
 }  // namespace vornel::cli

@@ -19,17 +19,25 @@ struct PlanPoint {
     double y = 0;
 };
 
+// One ring of corners in order around it, either way; a last corner that
+// repeats the first closes it.
+struct OutlinePart {
+    std::string name;  // for messages: "part 'B'", or empty for the only one
+    std::vector<PlanPoint> corners;
+};
+
 class PlanOutline {
 public:
-    // The corners in order around the outline, either way; a last corner
-    // that repeats the first closes it. Throws Failure, naming `name`, for
-    // fewer than three corners, a corner that is no number, or edges that
-    // cross or touch other than at their shared corners.
-    PlanOutline(std::vector<PlanPoint> corners, std::string name);
+    // The ground within the parts: a part inside another is a hole in it,
+    // and one inside a hole an island again. Throws Failure, naming `name`
+    // and the part, for fewer than three corners, a corner that is no
+    // number, or edges that cross or touch other than at the corners they
+    // share.
+    PlanOutline(std::vector<OutlinePart> parts, std::string name);
 
     const std::string& name() const { return name_; }
-    // In order around it, without a corner repeated.
-    const std::vector<PlanPoint>& corners() const { return corners_; }
+    // Each part's corners in order around it, without a corner repeated.
+    const std::vector<std::vector<PlanPoint>>& parts() const { return parts_; }
     double area() const { return area_; }
 
     // The volume of the part of the box within the outline.
@@ -40,7 +48,14 @@ private:
     struct RectangleHash {
         size_t operator()(const Rectangle& r) const;
     };
+    struct Edge {
+        PlanPoint a;
+        PlanPoint b;
+        uint32_t part;
+    };
 
+    // Throws Failure where an edge of one part meets one of another.
+    void refuseMeetingParts(const std::vector<OutlinePart>& given) const;
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
@@ -50,14 +65,14 @@ private:
     size_t stripOf(double x) const;
 
     std::string name_;
-    std::vector<PlanPoint> corners_;
+    std::vector<std::vector<PlanPoint>> parts_;
+    std::vector<double> signs_;  // 1 for a part that is ground, -1 for a hole
+    std::vector<Rectangle> partBounds_;
+    std::vector<Edge> edges_;
     double area_ = 0;
-    double xLow_ = 0;
-    double xHigh_ = 0;
-    double yLow_ = 0;
-    double yHigh_ = 0;
+    Rectangle bounds_{};
     // Edges by the strips of X they span, so that a box sees only the edges
-    // near it: edge e runs from corner e to the next.
+    // near it.
     double stripWidth_ = 0;
     std::vector<std::vector<uint32_t>> strips_;
     // The area within the outline of each plan that an edge crosses, as the
@@ -68,7 +83,9 @@ private:
 
 // The outline in a text file of X and Y columns (named as block model files
 // name them, or the first two when the file has no header), one corner per
-// row; other columns, a Z among them, are ignored. Throws Failure.
+// row, the rows of each part under one name in a PART (or RING, POLYGON)
+// column when there are several; other columns, a Z among them, are
+// ignored. Throws Failure.
 PlanOutline readOutline(const std::string& path);
 
 }  // namespace vornel::cli

@@ -51,10 +51,11 @@ Ground that void blocks share is taken off once.
 --within keeps the ground within an outline in plan (a licence boundary, a
 pit's crest), over all heights: a file with a corner per row, in order
 around it, in columns named X and Y (or EAST and NORTH, ...) or in the
-first two columns of a file without a header. Each block keeps the share
-of its ground inside the outline, and its tonnes shrink with it; a block
-wholly outside is left out. The outline may be concave; its edges must not
-cross.
+first two columns of a file without a header; several parts (parcels,
+holes) are told apart by a PART column, and a part inside another is a
+hole in it. Each block keeps the share of its ground inside the outline,
+and its tonnes shrink with it; a block wholly outside is left out. The
+outline may be concave; its edges must not cross or touch.
 --by category gives the rows of each resource category (Krig_ResType):
 Measured, Indicated and Inferred first, then the others by name, then
 "(none)" for blocks without one, and last "(all)", the whole table as

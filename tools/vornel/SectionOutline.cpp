@@ -9,22 +9,19 @@ OutlineOnSection outlineOnSection(const PlanOutline& outline, const SectionFrame
     const D_3DOT& v = frame.v;
     const D_3DOT normal{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
     const D_3DOT& o = frame.origin;
-    const std::vector<PlanPoint>& corners = outline.corners();
     OutlineOnSection on;
     // How far a corner lies across the plane, measured in plan.
     const auto across = [&](const PlanPoint& p) {
         return normal.x * (p.x - o.x) + normal.y * (p.y - o.y);
     };
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const PlanPoint& a = corners[i];
-        const PlanPoint& b = corners[(i + 1) % corners.size()];
+    const auto addEdge = [&](const PlanPoint& a, const PlanPoint& b) {
         if (normal.z != 0) {
             // The height at which the plane stands above a corner.
             const auto onPlane = [&](const PlanPoint& p) {
                 return toSection(frame, {p.x, p.y, o.z - across(p) / normal.z});
             };
             on.edges.emplace_back(onPlane(a), onPlane(b));
-            continue;
+            return;
         }
         const double da = across(a);
         const double db = across(b);
@@ -34,6 +31,11 @@ OutlineOnSection outlineOnSection(const PlanOutline& outline, const SectionFrame
             const double t = da / (da - db);
             on.crossings.push_back(
                 toSection(frame, {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), o.z}).u);
+        }
+    };
+    for (const std::vector<PlanPoint>& corners : outline.parts()) {
+        for (size_t i = 0; i < corners.size(); ++i) {
+            addEdge(corners[i], corners[(i + 1) % corners.size()]);
         }
     }
     return on;
