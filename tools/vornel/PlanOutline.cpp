@@ -55,6 +55,12 @@ std::vector<PlanPoint> clipped(const std::vector<PlanPoint>& p, int across, doub
     return out;
 }
 
+// Whether the edge from a to b crosses the ray from (x, y) towards +Y, the
+// edge taken over X from its lower end up to, not with, its higher end.
+bool crossesRayUp(const PlanPoint& a, const PlanPoint& b, double x, double y) {
+    return (a.x <= x) != (b.x <= x) && a.y + (x - a.x) / (b.x - a.x) * (b.y - a.y) > y;
+}
+
 // The corners as given, less a last one that repeats the first and corners
 // that repeat the one before.
 std::vector<PlanPoint> distinctCorners(std::vector<PlanPoint> corners) {
@@ -68,52 +74,68 @@ std::vector<PlanPoint> distinctCorners(std::vector<PlanPoint> corners) {
     return corners;
 }
 
+// The corners of one part, distinct; throws Failure, naming the part
+// `where`, for corners that make no simple polygon enclosing an area.
+std::vector<PlanPoint> checkedCorners(std::vector<PlanPoint> given, const std::string& where) {
+    std::vector<PlanPoint> corners = distinctCorners(std::move(given));
+    for (const PlanPoint& c : corners) {
+        if (!std::isfinite(c.x) || !std::isfinite(c.y)) {
+            throw Failure(where + ": a corner of the outline is no number");
+        }
+    }
+    if (corners.size() < 3) {
+        throw Failure(where + ": an outline needs three corners or more, not " +
+                      std::to_string(corners.size()));
+    }
+    std::vector<Kernel::Point_2> points;
+    points.reserve(corners.size());
+    std::transform(corners.begin(), corners.end(), std::back_inserter(points),
+                   [](const PlanPoint& c) { return Kernel::Point_2(c.x, c.y); });
+    if (!CGAL::is_simple_2(points.begin(), points.end(), Kernel())) {
+        throw Failure(where +
+                      ": the outline's edges cross or touch each other; give its corners "
+                      "in order around it, once each");
+    }
+    const double area = std::fabs(twiceArea(corners)) / 2;
+    if (!std::isfinite(area)) {
+        throw Failure(where + ": the outline's area is beyond what a double holds");
+    }
+    if (area == 0) {
+        throw Failure(where + ": the outline encloses no area");
+    }
+    return corners;
+}
+
 }  // namespace
 
 PlanOutline::PlanOutline(std::vector<OutlinePart> given, std::string name)
     : name_(std::move(name)), bounds_{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL} {
     for (OutlinePart& part : given) {
-        const std::string where = name_ + (part.name.empty() ? "" : ", part '" + part.name + "'");
-        part.corners = distinctCorners(std::move(part.corners));
-        for (const PlanPoint& c : part.corners) {
-            if (!std::isfinite(c.x) || !std::isfinite(c.y)) {
-                throw Failure(where + ": a corner of the outline is no number");
-            }
-        }
-        if (part.corners.size() < 3) {
-            throw Failure(where + ": an outline needs three corners or more, not " +
-                          std::to_string(part.corners.size()));
-        }
-        std::vector<Kernel::Point_2> points;
-        points.reserve(part.corners.size());
-        std::transform(part.corners.begin(), part.corners.end(), std::back_inserter(points),
-                       [](const PlanPoint& c) { return Kernel::Point_2(c.x, c.y); });
-        if (!CGAL::is_simple_2(points.begin(), points.end(), Kernel())) {
-            throw Failure(where +
-                          ": the outline's edges cross or touch each other; give its corners "
-                          "in order around it, once each");
-        }
-        const double partArea = std::fabs(twiceArea(part.corners)) / 2;
-        if (!std::isfinite(partArea)) {
-            throw Failure(where + ": the outline's area is beyond what a double holds");
-        }
-        if (partArea == 0) {
-            throw Failure(where + ": the outline encloses no area");
-        }
-        Rectangle box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-        for (const PlanPoint& c : part.corners) {
-            box = {std::min(box[0], c.x), std::max(box[1], c.x), std::min(box[2], c.y),
-                   std::max(box[3], c.y)};
-        }
-        bounds_ = {std::min(bounds_[0], box[0]), std::max(bounds_[1], box[1]),
-                   std::min(bounds_[2], box[2]), std::max(bounds_[3], box[3])};
-        partBounds_.push_back(box);
-        const auto index = static_cast<uint32_t>(parts_.size());
-        for (size_t i = 0; i < part.corners.size(); ++i) {
-            edges_.push_back({part.corners[i], part.corners[(i + 1) % part.corners.size()], index});
-        }
-        parts_.push_back(part.corners);
+        addPart(checkedCorners(std::move(part.corners),
+                               name_ + (part.name.empty() ? "" : ", part '" + part.name + "'")));
     }
+    indexEdges();
+    refuseMeetingParts(given);
+    findHoles();
+}
+
+void PlanOutline::addPart(std::vector<PlanPoint> corners) {
+    Rectangle box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+    for (const PlanPoint& c : corners) {
+        box = {std::min(box[0], c.x), std::max(box[1], c.x), std::min(box[2], c.y),
+               std::max(box[3], c.y)};
+    }
+    bounds_ = {std::min(bounds_[0], box[0]), std::max(bounds_[1], box[1]),
+               std::min(bounds_[2], box[2]), std::max(bounds_[3], box[3])};
+    partBounds_.push_back(box);
+    const auto index = static_cast<uint32_t>(parts_.size());
+    for (size_t i = 0; i < corners.size(); ++i) {
+        edges_.push_back({corners[i], corners[(i + 1) % corners.size()], index});
+    }
+    parts_.push_back(std::move(corners));
+}
+
+void PlanOutline::indexEdges() {
     // About one edge to a strip: a box then sees the few edges near it.
     const size_t stripCount = std::min<size_t>(edges_.size(), 4096);
     stripWidth_ = (bounds_[1] - bounds_[0]) / static_cast<double>(stripCount);
@@ -125,19 +147,19 @@ PlanOutline::PlanOutline(std::vector<OutlinePart> given, std::string name)
             strips_[s].push_back(static_cast<uint32_t>(e));
         }
     }
-    refuseMeetingParts(given);
-    // A part inside an odd number of others is a hole.
+}
+
+void PlanOutline::findHoles() {
+    // A part inside an odd number of others is a hole; the parts do not
+    // meet, so any corner of it tells.
     for (size_t p = 0; p < parts_.size(); ++p) {
         const PlanPoint& corner = parts_[p][0];
         size_t around = 0;
         for (size_t q = 0; q < parts_.size(); ++q) {
+            const std::vector<PlanPoint>& ring = parts_[q];
             bool in = false;
-            for (size_t i = 0, j = parts_[q].size() - 1; q != p && i < parts_[q].size(); j = i++) {
-                const PlanPoint& a = parts_[q][j];
-                const PlanPoint& b = parts_[q][i];
-                if ((a.x <= corner.x) != (b.x <= corner.x)) {
-                    in = in != (a.y + (corner.x - a.x) / (b.x - a.x) * (b.y - a.y) > corner.y);
-                }
+            for (size_t i = 0, j = ring.size() - 1; q != p && i < ring.size(); j = i++) {
+                in = in != crossesRayUp(ring[j], ring[i], corner.x, corner.y);
             }
             around += in ? 1 : 0;
         }
@@ -203,17 +225,11 @@ bool PlanOutline::edgeMeets(double xLow, double xHigh, double yLow, double yHigh
 }
 
 bool PlanOutline::contains(double x, double y) const {
-    // Edges crossed by the ray from the point towards +Y, each edge taken
-    // over X from its lower end up to, not with, its higher end; the parts
-    // do not cross, so an odd count is ground and an even one a hole.
+    // The parts do not meet, so an odd count of edges crossed is ground and
+    // an even one a hole or outside.
     bool in = false;
     for (const uint32_t index : strips_[stripOf(x)]) {
-        const PlanPoint& a = edges_[index].a;
-        const PlanPoint& b = edges_[index].b;
-        if ((a.x <= x) != (b.x <= x)) {
-            const double yAt = a.y + (x - a.x) / (b.x - a.x) * (b.y - a.y);
-            in = in != (yAt > y);
-        }
+        in = in != crossesRayUp(edges_[index].a, edges_[index].b, x, y);
     }
     return in;
 }

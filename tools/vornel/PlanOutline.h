@@ -54,8 +54,12 @@ private:
         uint32_t part;
     };
 
+    void addPart(std::vector<PlanPoint> corners);
+    void indexEdges();
     // Throws Failure where an edge of one part meets one of another.
     void refuseMeetingParts(const std::vector<OutlinePart>& given) const;
+    // Which parts are holes, and the area the parts enclose.
+    void findHoles();
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
