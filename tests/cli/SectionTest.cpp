@@ -779,20 +779,29 @@ TEST_F(SectionTest, APlanOutlineIsDrawnWhereItMeetsTheSection) {
     cut({"--y", "5", "--outline", "t.csv"});
     std::string svg = readFile(path("cut.svg"));
     const std::string number = "([-0-9.]+)";
-    const std::string line = "<line x1=\"" + number + "\" y1=\"[-0-9.]+\" x2=\"" + number +
-                             "\" y2=\"[-0-9.]+\" class=\"outline\">";
-    const std::vector<double> x1 = numbersOf(svg, line, 1);
-    EXPECT_EQ(numbersOf(svg, line, 2), x1);
     std::smatch block7;
     ASSERT_TRUE(std::regex_search(
         svg, block7, std::regex("d=\"M([-0-9.]+) [-0-9.]+ L([-0-9.]+) [^>]*><title>block 7:")));
     const double west = std::min(std::stod(block7[1]), std::stod(block7[2]));
     const double east = std::max(std::stod(block7[1]), std::stod(block7[2]));
-    EXPECT_EQ(std::set<double>(x1.begin(), x1.end()), (std::set<double>{west, east}));
-    // An outline crossing the section far from the blocks is not drawn.
+    // Two upright lines, each from the frame's top to its bottom.
+    const std::vector<std::string> upright = cornersOf(svg, "outline");
+    ASSERT_EQ(upright.size(), 4u);
+    std::set<double> places;
+    for (size_t i = 0; i < upright.size(); i += 2) {
+        const std::vector<std::string> from = wordsOf(upright[i]);
+        const std::vector<std::string> to = wordsOf(upright[i + 1]);
+        EXPECT_EQ(from[0], to[0]);
+        EXPECT_NE(from[1], to[1]);
+        places.insert(std::stod(from[0]));
+    }
+    EXPECT_EQ(places, (std::set<double>{west, east}));
+    // An outline crossing the section far from the blocks is not drawn, and
+    // the drawing says so.
     write("far.csv", "X,Y\n-1000,0\n-990,0\n-1000,10\n");
     cut({"--y", "5", "--outline", "far.csv"});
     EXPECT_FALSE(contains(readFile(path("cut.svg")), "class=\"outline\""));
+    EXPECT_TRUE(contains(readFile(path("cut.svg")), "outline of far.csv not on the drawing"));
     // An outline reaching far past the model: of its edges only the one
     // along Y = 5 crosses the drawing, cut at the frame's edges.
     write("big.csv", "X,Y\n-1000,5\n1000,5\n0,1000\n");

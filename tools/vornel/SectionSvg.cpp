@@ -48,6 +48,62 @@ struct Bounds {
     bool empty() const { return u0 > u1; }
 };
 
+// The part of the segment from a to b within the drawing's bounds, by
+// Liang and Barsky's clipping; none when it passes them by.
+std::optional<std::pair<SectionPoint, SectionPoint>> clippedToBounds(const SectionPoint& a,
+                                                                     const SectionPoint& b,
+                                                                     const Bounds& bounds) {
+    double from = 0;
+    double to = 1;
+    const double du = b.u - a.u;
+    const double dv = b.v - a.v;
+    const std::pair<double, double> sides[] = {{-du, a.u - bounds.u0},
+                                               {du, bounds.u1 - a.u},
+                                               {-dv, a.v - bounds.v0},
+                                               {dv, bounds.v1 - a.v}};
+    for (const auto& [toward, room] : sides) {
+        if (toward == 0) {
+            if (room < 0) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        const double t = room / toward;
+        if (toward < 0) {
+            from = std::max(from, t);
+        } else {
+            to = std::min(to, t);
+        }
+    }
+    if (!(from <= to)) {
+        return std::nullopt;
+    }
+    return std::pair{SectionPoint{a.u + from * du, a.v + from * dv},
+                     SectionPoint{a.u + to * du, a.v + to * dv}};
+}
+
+// The plan outline's pieces within the bounds: its edges carried onto the
+// section's plane, cut to them, or an upright line at each place a
+// vertical section crosses it.
+std::vector<std::pair<SectionPoint, SectionPoint>> outlineWithin(const SectionPicture& p,
+                                                                 const Bounds& b) {
+    std::vector<std::pair<SectionPoint, SectionPoint>> drawn;
+    if (p.outline == nullptr) {
+        return drawn;
+    }
+    for (const auto& [from, to] : p.outline->edges) {
+        if (const auto part = clippedToBounds(from, to, b)) {
+            drawn.push_back(*part);
+        }
+    }
+    for (const double u : p.outline->crossings) {
+        if (u >= b.u0 && u <= b.u1) {
+            drawn.push_back({{u, b.v0}, {u, b.v1}});
+        }
+    }
+    return drawn;
+}
+
 // Plane coordinates to the picture's pixels, one scale on both axes.
 struct Layout {
     Bounds b;
@@ -56,6 +112,8 @@ struct Layout {
     double scale = 1;
     double width = 0;
     double height = 0;
+    // The plan outline's pieces within the bounds.
+    std::vector<std::pair<SectionPoint, SectionPoint>> outline;
 
     double x(double u) const { return left + (u - b.u0) * scale; }
     double y(double v) const { return kTop + (b.v1 - v) * scale; }
@@ -67,7 +125,7 @@ std::string titleOf(const SectionPicture& p) {
     return p.table + ": section " + p.plane->title;
 }
 
-std::string subtitle(const SectionPicture& p) {
+std::string subtitle(const SectionPicture& p, const Layout& l) {
     std::string text = std::to_string(p.blocks) + (p.blocks == 1 ? " block" : " blocks") + " cut";
     if (p.split > 0) {
         text += ", " + std::to_string(p.split) + " of them by " + std::to_string(p.subBlocks) +
@@ -83,7 +141,8 @@ std::string subtitle(const SectionPicture& p) {
         text += "; void blocks of " + p.voidTable + " hatched";
     }
     if (p.outline != nullptr) {
-        text += "; outline of " + p.outlineName + " dashed";
+        text += "; outline of " + p.outlineName +
+                (l.outline.empty() ? " not on the drawing" : " dashed");
     }
     return text;
 }
@@ -111,6 +170,7 @@ Layout layoutOf(const SectionPicture& p) {
     const double padV = std::max(l.b.v1 - l.b.v0, 1.0) * 0.04;
     l.b = {l.b.u0 - padU, l.b.u1 + padU, l.b.v0 - padV, l.b.v1 + padV};
     l.scale = std::min(kPlotWidth / (l.b.u1 - l.b.u0), kMostPlotHeight / (l.b.v1 - l.b.v0));
+    l.outline = outlineWithin(p, l.b);
     const Ticks up = ticksOf(p.plane->up, l.b.v0, l.b.v1, 6);
     for (const double value : up.values) {
         l.upLabels = std::max(l.upLabels, textWidth(tickText(value, up.step), 12));
@@ -119,7 +179,7 @@ Layout layoutOf(const SectionPicture& p) {
     l.left = std::max(kLeft, l.upLabels + 40);
     l.width = std::max({l.left + (l.b.u1 - l.b.u0) * l.scale + kRightMargin,
                         l.left + textWidth(titleOf(p), 18) + 20,
-                        l.left + textWidth(subtitle(p), 12) + 20});
+                        l.left + textWidth(subtitle(p, l), 12) + 20});
     l.height = kTop + (l.b.v1 - l.b.v0) * l.scale + kBottomMargin;
     // The key to the classes may run wider and further down than the plot.
     for (const std::string& name : p.classes.names) {
@@ -217,61 +277,17 @@ void writeVoids(std::ostream& out, const Layout& l, const SectionPicture& p) {
     }
 }
 
-// The part of the segment from a to b within the drawing's bounds, by
-// Liang and Barsky's clipping; none when it passes them by.
-std::optional<std::pair<SectionPoint, SectionPoint>> clippedToBounds(const SectionPoint& a,
-                                                                     const SectionPoint& b,
-                                                                     const Bounds& bounds) {
-    double from = 0;
-    double to = 1;
-    const double du = b.u - a.u;
-    const double dv = b.v - a.v;
-    const std::pair<double, double> sides[] = {{-du, a.u - bounds.u0},
-                                               {du, bounds.u1 - a.u},
-                                               {-dv, a.v - bounds.v0},
-                                               {dv, bounds.v1 - a.v}};
-    for (const auto& [toward, room] : sides) {
-        if (toward == 0) {
-            if (room < 0) {
-                return std::nullopt;
-            }
-            continue;
-        }
-        const double t = room / toward;
-        if (toward < 0) {
-            from = std::max(from, t);
-        } else {
-            to = std::min(to, t);
-        }
-    }
-    if (!(from <= to)) {
-        return std::nullopt;
-    }
-    return std::pair{SectionPoint{a.u + from * du, a.v + from * dv},
-                     SectionPoint{a.u + to * du, a.v + to * dv}};
-}
-
 void writePlanOutline(std::ostream& out, const Layout& l, const SectionPicture& p) {
-    if (p.outline == nullptr) {
+    if (l.outline.empty()) {
         return;
     }
-    const std::string title = "<title>outline of " + escaped(p.outlineName) + "</title>";
-    std::string d;
-    for (const auto& [a, b] : p.outline->edges) {
-        if (const auto part = clippedToBounds(a, b, l.b)) {
-            d += (d.empty() ? "M" : " M") + px(l.x(part->first.u)) + ' ' + px(l.y(part->first.v)) +
-                 " L" + px(l.x(part->second.u)) + ' ' + px(l.y(part->second.v));
-        }
+    out << "<path class=\"outline\" d=\"";
+    for (size_t i = 0; i < l.outline.size(); ++i) {
+        const auto& [a, b] = l.outline[i];
+        out << (i == 0 ? "M" : " M") << px(l.x(a.u)) << ' ' << px(l.y(a.v)) << " L" << px(l.x(b.u))
+            << ' ' << px(l.y(b.v));
     }
-    if (!d.empty()) {
-        out << "<path class=\"outline\" d=\"" << d << "\">" << title << "</path>\n";
-    }
-    for (const double u : p.outline->crossings) {
-        if (u >= l.b.u0 && u <= l.b.u1) {
-            out << "<line x1=\"" << px(l.x(u)) << "\" y1=\"" << px(kTop) << "\" x2=\"" << px(l.x(u))
-                << "\" y2=\"" << px(l.bottom()) << "\" class=\"outline\">" << title << "</line>\n";
-        }
-    }
+    out << "\"><title>outline of " << escaped(p.outlineName) << "</title></path>\n";
 }
 
 void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p) {
@@ -332,7 +348,7 @@ void writeSectionSvg(std::ostream& out, const SectionPicture& p) {
                   ".void{fill:url(#hatch);stroke:#000;stroke-width:0.8}"
                   ".outline{fill:none;stroke:#c00;stroke-width:1.6;stroke-dasharray:7 4}");
     writeText(out, l.left, 32, titleOf(p), " class=\"title\"");
-    writeText(out, l.left, 54, subtitle(p));
+    writeText(out, l.left, 54, subtitle(p, l));
     out << "<rect x=\"" << px(l.left) << "\" y=\"" << px(kTop) << "\" width=\""
         << px(l.right() - l.left) << "\" height=\"" << px(l.bottom() - kTop)
         << "\" fill=\"#f7f7f7\" stroke=\"#888\"/>\n";

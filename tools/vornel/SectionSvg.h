@@ -42,8 +42,8 @@ struct SectionPicture {
 
 // One <path class="cut"> for each trace with an outline, then one
 // <path class="void"> for each void trace, then the plan outline: one
-// <path class="outline"> of its edges, or a <line class="outline"> for each
-// place a vertical section crosses it.
+// <path class="outline"> of its edges, or of an upright line at each place
+// a vertical section crosses it.
 void writeSectionSvg(std::ostream& out, const SectionPicture& picture);
 
 }  // namespace vornel::cli
