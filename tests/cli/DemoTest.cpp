@@ -152,6 +152,14 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
         EXPECT_GT(std::atoi(shapes.c_str()), 10) << name;
     }
     EXPECT_NE(lineStarting(out, "vertical"), "") << out;
+    // The licence written beside them is drawn on the plan, and reports read
+    // it: it keeps part of the model's tonnes.
+    EXPECT_TRUE(contains(readFile(path("section-horizontal.svg")), "<path class=\"outline\""));
+    const double within = std::stod(
+        rowFor(ok({"report", "demo.db", "--cutoffs", "0", "--within", "licence.csv"}), "0").at(2));
+    const double all = std::stod(wordsOf(lineStarting(out, "0 ")).at(2));
+    EXPECT_GT(within, 0.3 * all);
+    EXPECT_LT(within, all);
     // The swath weighs the whole model, slice by slice.
     EXPECT_EQ(shellOutput("xmllint --noout " + path("swath-x.svg") + " 2>&1; echo $?"), "0\n");
     EXPECT_GT(svgPoints(readFile(path("swath-x.svg")), "grade").size(), 3u);

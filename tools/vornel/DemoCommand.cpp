@@ -23,6 +23,7 @@
 #include "ModelFacts.h"
 #include "NumberText.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "RecordFields.h"
 #include "RunRecord.h"
 #include "SectionOutput.h"
@@ -199,11 +200,11 @@ void printResourceStatement(CVornelMng& mng, const std::string& db, KrigBlockRes
 
 // Writes the drawing beside the database and says what it shows.
 void drawSection(CVornelMng& mng, const std::string& db, const std::string& name,
-                 const SectionRequest& request) {
+                 const SectionRequest& request, const SectionDrawing& drawing = {}) {
     const SectionPlane plane = sectionPlane(request, modelExtent(mng, kTable));
     const std::string svg =
         (std::filesystem::path(db).parent_path() / ("section-" + name + ".svg")).string();
-    const SectionCount n = cutSection(mng, kTable, plane, svg, "", SectionDrawing{});
+    const SectionCount n = cutSection(mng, kTable, plane, svg, "", drawing);
     printFact(std::cout, name,
               plane.title + ": " + std::to_string(n.blocks) + " blocks cut, " +
                   std::to_string(n.split) + " of them by " + std::to_string(n.subBlocks) +
@@ -278,6 +279,27 @@ void drawHistogram(const std::string& db, const DemoHistogram& h) {
                   ", median " + formatFixed(h.stats.quantiles[2], 4) + " % -> " + svg);
 }
 
+// A licence boundary over the lens's core, five corners in plan, written
+// beside the database for the plan to show and report --within to read.
+PlanOutline writeLicence(const std::string& db, const DemoOreBody& body) {
+    const std::string path = (std::filesystem::path(db).parent_path() / "licence.csv").string();
+    const D_3DOT c = body.centre();
+    const D_3DOT half = body.halfExtent();
+    // Corners at these shares of the lens's reach from its centre, on 10 m.
+    const auto at = [](double centre, double share, double reach) {
+        return formatExact(std::round((centre + share * reach) / 10) * 10);
+    };
+    OutputFile file(path);
+    file.stream() << "EAST,NORTH\n";
+    for (const auto& [sx, sy] :
+         {std::pair{-0.57, -0.6}, std::pair{0.43, -0.8}, std::pair{0.71, 0.2}, std::pair{0.14, 0.8},
+          std::pair{-0.71, 0.4}}) {
+        file.stream() << at(c.x, sx, half.x) << ',' << at(c.y, sy, half.y) << '\n';
+    }
+    file.commit();
+    return readOutline(path);
+}
+
 // A vertical section across strike and a plan, both through the centres of
 // the blocks at the lens's core, so that neither runs along block faces.
 void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& body,
@@ -299,7 +321,13 @@ void drawSections(CVornelMng& mng, const std::string& db, const DemoOreBody& bod
     drawSection(mng, db, "vertical", across);
     SectionRequest plan;
     plan.z = formatNumber(middle(c.z, 2), 10);
-    drawSection(mng, db, "horizontal", plan);
+    const PlanOutline licence = writeLicence(db, body);
+    SectionDrawing withLicence;
+    withLicence.outline = &licence;
+    drawSection(mng, db, "horizontal", plan, withLicence);
+    printFact(std::cout, "licence",
+              std::to_string(licence.parts()[0].size()) + " corners, " +
+                  formatNumber(licence.area()) + " m2, dashed on the plan -> " + licence.name());
 }
 
 void runDemo(const DemoOptions& o) {
@@ -400,8 +428,9 @@ The demo then reads back what it stored, prints the grade-tonnage table and a re
 statement by category less the old workings, cuts a vertical
 section across strike and a horizontal one through the lens's core, draws them as
 section-vertical.svg and section-horizontal.svg beside DB with a swath of the model
-along X (swath-x.svg) and the histogram of its grades (histogram.svg), and says
-how long each step took. The database is built beside DB and takes its place only when complete;
+along X (swath-x.svg) and the histogram of its grades (histogram.svg), writes a
+licence boundary over the lens (licence.csv, which report --within reads),
+drawn dashed on the plan, and says how long each step took. The database is built beside DB and takes its place only when complete;
 an existing DB is replaced only when an earlier demo made it, it holds no
 other run and nothing else has it open.
 
