@@ -335,4 +335,11 @@ PlanOutline readOutline(const std::string& path) {
     return PlanOutline(std::move(parts), path);
 }
 
+std::optional<PlanOutline> optionalOutline(const std::string& path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    return readOutline(path);
+}
+
 }  // namespace vornel::cli

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -91,6 +92,10 @@ private:
 // column when there are several; other columns, a Z among them, are
 // ignored. Throws Failure.
 PlanOutline readOutline(const std::string& path);
+
+// The outline in the file at `path`, as an option names it: none when the
+// path is empty.
+std::optional<PlanOutline> optionalOutline(const std::string& path);
 
 }  // namespace vornel::cli
 

@@ -114,8 +114,7 @@ void runRegularize(const RegularizeOptions& o) {
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
     const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
-    const std::optional<PlanOutline> outline =
-        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
     Regularized r =
         regularize(blocks, count, ungraded, grid, o.density, holes, outline ? &*outline : nullptr);
     if (r.cells.size() == 0) {

@@ -186,8 +186,7 @@ void runSection(const SectionOptions& o) {
         refuseOutputClash(paths.back().first, paths.back().second, o.db);
     }
     SectionDrawing drawing = drawingColouredBy(o.colour);
-    const std::optional<PlanOutline> outline =
-        o.outline.empty() ? std::nullopt : std::optional(readOutline(o.outline));
+    const std::optional<PlanOutline> outline = optionalOutline(o.outline);
     drawing.outline = outline ? &*outline : nullptr;
     CVornelMng mng;
     openModel(mng, o.db);

@@ -236,8 +236,7 @@ void runStats(const StatsOptions& o) {
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
-    const std::optional<PlanOutline> outline =
-        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
     const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete,
                              outline ? &*outline : nullptr);
     std::vector<StatsRun> runs = {{&model, model.table(), statsRows(model, o)}};

@@ -175,8 +175,7 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
     }
     requireSecondTable(o.with);
     ListAndDrawing files(o.csv, o.svg, o.db);
-    const std::optional<PlanOutline> outline =
-        o.within.empty() ? std::nullopt : std::optional(readOutline(o.within));
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
     plan.within = outline ? &*outline : nullptr;
     std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
     if (!o.with.table.empty()) {
