@@ -30,7 +30,8 @@ bool sameBox(const Box& a, const Box& b) {
     return true;
 }
 
-Box boundingBox(const SourceRow* const* rows, size_t count) {
+template <typename Row>
+Box boundingBox(const Row* const* rows, size_t count) {
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     double hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     for (size_t r = 0; r < count; ++r) {
@@ -45,8 +46,9 @@ Box boundingBox(const SourceRow* const* rows, size_t count) {
 
 // The mean of a value over the rows, each weighed by its weight; a value
 // that all rows share comes back unchanged, not rounded by the weighting.
-double weightedMean(const SourceRow* const* rows, const std::vector<double>& weights,
-                    double SourceRow::*value) {
+template <typename Row>
+double weightedMean(const Row* const* rows, const std::vector<double>& weights,
+                    double Row::*value) {
     double sum = 0;
     double total = 0;
     bool same = true;
@@ -60,58 +62,101 @@ double weightedMean(const SourceRow* const* rows, const std::vector<double>& wei
 
 }  // namespace
 
+BlockAssembly::Head BlockAssembly::headOf(const SourceRow& row, size_t group) {
+    Head h;
+    h.parentBox = row.parentBox;
+    h.coefficient = row.coefficient;
+    h.group = group;
+    h.subBlockCount = row.subBlockCount;
+    h.parentIsGridCell = row.parentIsGridCell;
+    h.bound = row.bound;
+    return h;
+}
+
+uint32_t BlockAssembly::textNumber(std::string& text) {
+    const auto [it, added] = numberOfText_.emplace(text, static_cast<uint32_t>(texts_.size()));
+    if (added) {
+        texts_.push_back(std::move(text));
+    }
+    return it->second;
+}
+
+BlockAssembly::Piece BlockAssembly::pieceOf(SourceRow& row, uint32_t head) {
+    Piece p;
+    p.box = row.box;
+    p.line = row.line;
+    p.grade = row.grade;
+    p.variance = row.variance;
+    p.meanDistance = row.meanDistance;
+    p.hasTonnage = row.tonnage.has_value();
+    p.tonnage = row.tonnage.value_or(0);
+    p.hasDensity = row.density.has_value();
+    p.density = row.density.value_or(0);
+    p.samples = row.samples;
+    p.searchPass = row.searchPass;
+    p.category = textNumber(row.category);
+    p.oreType = textNumber(row.oreType);
+    p.head = head;
+    return p;
+}
+
 void BlockAssembly::add(SourceRow row, BlockList& blocks) {
     if (rowCount_++ == 0) {
         firstBlock_ = blocks.all().size();
     }
     if (row.parentKey.empty()) {
         lineOfGroup_.push_back(row.line);
-        const SourceRow* const alone = &row;
-        buildOne(&alone, 1, static_cast<int32_t>(++groupCount_), blocks);
+        const Head head = headOf(row, groupCount_++);
+        const Piece alone = pieceOf(row, 0);
+        const Piece* const rows = &alone;
+        buildOne(head, &rows, 1, blocks);
         return;
     }
-    const auto [it, added] = groupOfKey_.emplace(row.parentKey, groupCount_);
+    const auto [it, added] =
+        headOfKey_.emplace(row.parentKey, static_cast<uint32_t>(heads_.size()));
     if (added) {
         lineOfGroup_.push_back(row.line);
-        ++groupCount_;
+        heads_.push_back(headOf(row, groupCount_++));
     }
-    groupOfRow_.push_back(it->second);
-    rows_.push_back(std::move(row));
+    rows_.push_back(pieceOf(row, it->second));
 }
 
-const SourceRow* BlockAssembly::waitingRowOf(size_t group) const {
-    const auto r = std::find(groupOfRow_.begin(), groupOfRow_.end(), group);
-    return r == groupOfRow_.end() ? nullptr : &rows_[static_cast<size_t>(r - groupOfRow_.begin())];
+const std::string* BlockAssembly::waitingKeyOf(size_t group) const {
+    for (const auto& [key, head] : headOfKey_) {
+        if (heads_[head].group == group) {
+            return &key;
+        }
+    }
+    return nullptr;
 }
 
-void BlockAssembly::buildWaiting(BlockList& blocks) const {
+void BlockAssembly::buildWaiting(BlockList& blocks) {
     // Rows of one group side by side, groups in the order of their first row.
-    std::vector<size_t> start(groupCount_ + 1, 0);
-    for (const size_t g : groupOfRow_) {
-        ++start[g + 1];
+    std::vector<size_t> start(heads_.size() + 1, 0);
+    for (const Piece& row : rows_) {
+        ++start[row.head + 1];
     }
-    for (size_t g = 0; g < groupCount_; ++g) {
-        start[g + 1] += start[g];
+    for (size_t h = 0; h < heads_.size(); ++h) {
+        start[h + 1] += start[h];
     }
-    std::vector<const SourceRow*> ordered(rows_.size());
+    std::vector<const Piece*> ordered(rows_.size());
     std::vector<size_t> filled(start.begin(), start.end() - 1);
-    for (size_t r = 0; r < rows_.size(); ++r) {
-        ordered[filled[groupOfRow_[r]]++] = &rows_[r];
+    for (const Piece& row : rows_) {
+        ordered[filled[row.head]++] = &row;
     }
     blocks.all().reserve(firstBlock_ + groupCount_);
     ProgressBar bar("assembling blocks");
-    for (size_t g = 0; g < groupCount_; ++g) {
-        if (g % 8192 == 0) {
-            bar.update(static_cast<double>(g) / static_cast<double>(groupCount_));
+    for (size_t h = 0; h < heads_.size(); ++h) {
+        if (h % 8192 == 0) {
+            bar.update(static_cast<double>(h) / static_cast<double>(heads_.size()));
         }
-        if (start[g + 1] > start[g]) {
-            buildOne(&ordered[start[g]], start[g + 1] - start[g], static_cast<int32_t>(g + 1),
-                     blocks);
-        }
+        buildOne(heads_[h], &ordered[start[h]], start[h + 1] - start[h], blocks);
     }
+    // The check for overlaps that follows builds an index as large.
+    rows_ = {};
 }
 
-void BlockAssembly::build(BlockList& blocks) const {
+void BlockAssembly::build(BlockList& blocks) {
     if (!rows_.empty()) {
         buildWaiting(blocks);
     }
@@ -149,38 +194,37 @@ void BlockAssembly::build(BlockList& blocks) const {
                           " by " + depth + overlapHint_);
         }
         // One parent cell under two parent ids: the ids number rows.
-        if (const SourceRow* earlier = waitingRowOf(pair->first)) {
-            const SourceRow* later = waitingRowOf(pair->second);
+        if (const std::string* earlier = waitingKeyOf(pair->first)) {
+            const std::string* later = waitingKeyOf(pair->second);
             if (later == nullptr) {
-                throw Failure(place + " but has no parent id (that block's is '" +
-                              earlier->parentKey + "'); is it missing?");
+                throw Failure(place + " but has no parent id (that block's is '" + *earlier +
+                              "'); is it missing?");
             }
-            throw Failure(place + " under another parent id ('" + later->parentKey + "', not '" +
-                          earlier->parentKey +
+            throw Failure(place + " under another parent id ('" + *later + "', not '" + *earlier +
                           "'); if that column numbers rows, not parent blocks, rename it");
         }
         throw Failure(place + "; are some rows repeated?");
     }
 }
 
-void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t id,
+void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t count,
                              BlockList& out) const {
-    const SourceRow& first = *rows[0];
+    const Piece& first = *rows[0];
     // A row alone is its own box, kept as given: rebuilt from its corners,
     // its centre and sizes would come back rounded.
-    const Box parent = first.parentBox ? *first.parentBox
-                       : count == 1    ? first.box
-                                       : boundingBox(rows, count);
+    const Box parent = head.parentBox ? *head.parentBox
+                       : count == 1   ? first.box
+                                      : boundingBox(rows, count);
     const bool whole = count == 1 && sameBox(first.box, parent);
-    if (whole && first.subBlockCount > 0) {
+    if (whole && head.subBlockCount > 0) {
         throw Failure(placeOf(path_, first.line, 0) + ": this block has " +
-                      std::to_string(first.subBlockCount) +
+                      std::to_string(head.subBlockCount) +
                       " sub-blocks that the file does not list; export them with --subblocks");
     }
     // The part of a whole block's box that its coefficient says is inside.
-    const double wholeCoefficient = first.coefficient.value_or(1.0);
+    const double wholeCoefficient = head.coefficient.value_or(1.0);
     KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
-    b.Krig_BlockID = id;
+    b.Krig_BlockID = static_cast<int32_t>(head.group + 1);
     placeBlock(b, parent);
 
     double volume = 0;
@@ -188,12 +232,12 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
     bool tonnesKnown = true;
     std::vector<double> volumes(count);
     std::vector<double> tonnages(count);
-    const SourceRow* largest = rows[0];
+    const Piece* largest = rows[0];
     for (size_t r = 0; r < count; ++r) {
-        const SourceRow& row = *rows[r];
+        const Piece& row = *rows[r];
         if (!whole && !inside(row.box, parent)) {
             throw Failure(placeOf(path_, row.line, 0) +
-                          (row.parentIsGridCell
+                          (head.parentIsGridCell
                                ? ": this block does not lie within one --block-size cell (is "
                                  "--origin, 0,0,0 unless given, the grid's lower corner?)"
                                : ": this sub-block lies outside its parent block"));
@@ -201,10 +245,10 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
         const double v = row.box.volume();
         volume += v;
         volumes[r] = v;
-        if (row.tonnage) {
-            tonnages[r] = *row.tonnage;
-        } else if (row.density) {
-            tonnages[r] = v * (whole ? wholeCoefficient : 1.0) * *row.density;
+        if (row.hasTonnage) {
+            tonnages[r] = row.tonnage;
+        } else if (row.hasDensity) {
+            tonnages[r] = v * (whole ? wholeCoefficient : 1.0) * row.density;
         } else {
             tonnesKnown = false;
         }
@@ -235,16 +279,16 @@ void BlockAssembly::buildOne(const SourceRow* const* rows, size_t count, int32_t
     // Weighed by tonnes where they are all known, so that the block holds
     // the metal its rows do even where their densities differ.
     b.Krig_OutAttr =
-        weightedMean(rows, tonnesKnown && tonnes > 0 ? tonnages : volumes, &SourceRow::grade);
-    b.Krig_OutVari = weightedMean(rows, volumes, &SourceRow::variance);
-    b.Krig_Bound = !whole || first.bound ? 1 : 0;
+        weightedMean(rows, tonnesKnown && tonnes > 0 ? tonnages : volumes, &Piece::grade);
+    b.Krig_OutVari = weightedMean(rows, volumes, &Piece::variance);
+    b.Krig_Bound = !whole || head.bound ? 1 : 0;
     b.Block_Vol = whole ? parent.volume() * b.Block_Coef : volume;
     b.Block_CorMass = tonnesKnown ? tonnes : 0;
     b.Srch_Degr = largest->searchPass;
     b.Krig_PntNum = largest->samples;
     b.Krig_MeanDis = largest->meanDistance;
-    copyText(b.Krig_ResType, largest->category);
-    copyText(b.Krig_OreType, largest->oreType);
+    copyText(b.Krig_ResType, texts_[largest->category]);
+    copyText(b.Krig_OreType, texts_[largest->oreType]);
     // Numbers a file can hold may still overflow once multiplied and summed:
     // sizes of 1e-120 leave no volume to weigh by, grades of 1e308 no mean.
     // Volume and tonnage are kept in single precision.
