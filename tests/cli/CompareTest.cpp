@@ -132,6 +132,77 @@ TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
               "  note           OFF holds no block with a grade");
 }
 
+// An outline from X 0 to 35 over the blocks' row: A's block at X 45 and
+// B's lie outside it, B's block at X 35 half inside (400 of its 800 t).
+// A: 1000 t at 1, 2000 t at 1.5, 1000 t at 0.5; B: 1000 t at 1.2, 2000 t
+// at 2, 400 t at 3. Void blocks over all of the block at X 5 and the half
+// of the one at X 15 below Y 5 (1500 m3) leave A 1000 t at 1.5 and 1000 t
+// at 0.5, B 1000 t at 2 and 400 t at 3.
+TEST_F(CompareTest, OnlyTheGroundWithinAnOutlineAndLeftByTheVoidBlocks) {
+    write("o.csv", "X,Y\n0,0\n35,0\n35,10\n0,10\n");
+    const std::string within = ok(
+        {"compare", "m.db", "-t", "A", "--with", "B", "--cutoffs", "0.5,1.5", "--within", "o.csv"});
+    std::vector<std::string> rows;
+    for (const std::string& line : linesOf(within)) {
+        if (line.rfind("  A ", 0) == 0 || line.rfind("  B ", 0) == 0) {
+            rows.push_back(wordsOf(line).at(3) + " " + wordsOf(line).at(4));
+        }
+    }
+    // B at 0.5: 6400 t.% over 3400 t; at 1.5: 5200 over 2400.
+    EXPECT_EQ(rows, (std::vector<std::string>{"4000 1.1250", "2000 1.5000", "3400 1.8824",
+                                              "2400 2.1667"}));
+    EXPECT_TRUE(contains(within, "Grade-tonnage, tonnes from the stored tonnage within o.csv:\n"));
+    EXPECT_TRUE(contains(within,
+                         "A: Within the outline of o.csv (350 m2): 0 blocks partly outside it "
+                         "counted in part, 1 wholly outside left out.\nB: Within the outline of "
+                         "o.csv (350 m2): 1 block partly outside it counted in part, 1 wholly "
+                         "outside left out.\n"))
+        << within;
+    EXPECT_TRUE(contains(within,
+                         "Block by block, at the same centre, of the blocks with ground left "
+                         "within o.csv:\n  matched        2 (1 only in A, 1 only in B)\n"
+                         "  mean Cu        1.25 % in A, 1.6 % in B\n"))
+        << within;
+
+    write("v.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n15,2.5,5,10,5,10\n");
+    ok({"import", "m.db", "v.csv", "-t", "W", "--voids"});
+    ok({"import", "m.db", "a.csv", "-t", "AW", "-e", "Cu", "--void-table", "W"});
+    ok({"import", "m.db", "b.csv", "-t", "BW", "-e", "Cu", "--void-table", "W"});
+    // Both runs lose the same ground to W: said once.
+    const std::string depleted =
+        ok({"compare", "m.db", "-t", "AW", "--with", "BW", "--cutoffs", "0.5", "--deplete"});
+    EXPECT_EQ(lineStarting(depleted, "The void"),
+              "The void blocks of W (mined-out ground) are deducted: 1 block wholly, 1 in part, "
+              "1500 m3.");
+    const std::string both = ok({"compare", "m.db", "-t", "AW", "--with", "BW", "--cutoffs",
+                                 "0.5,1.5", "--within", "o.csv", "--deplete", "--csv", "d.csv"});
+    rows.clear();
+    for (const std::string& line : linesOf(both)) {
+        if (line.rfind("  AW ", 0) == 0 || line.rfind("  BW ", 0) == 0) {
+            rows.push_back(wordsOf(line).at(3) + " " + wordsOf(line).at(4));
+        }
+    }
+    // B: 3200 t.% over 1400 t, all of it at or above 1.5.
+    EXPECT_EQ(rows, (std::vector<std::string>{"2000 1.0000", "1000 1.5000", "1400 2.2857",
+                                              "1400 2.2857"}));
+    EXPECT_TRUE(contains(both,
+                         "AW: The void blocks of W (mined-out ground) are deducted: 1 block "
+                         "wholly, 1 in part, 1500 m3.\n"))
+        << both;
+    EXPECT_TRUE(contains(both,
+                         "Block by block, at the same centre, of the blocks with ground "
+                         "left within o.csv after the void blocks:\n  matched        1 (1 "
+                         "only in AW, 1 only in BW)\n"))
+        << both;
+    const CsvTable pairs = readCsv(path("d.csv"));
+    ASSERT_EQ(pairs.rows.size(), 1U);
+    EXPECT_EQ(
+        pairs.at(0, "X") + " " + pairs.at(0, "Cu (%) in AW") + " " + pairs.at(0, "Cu (%) in BW"),
+        "15 1.5 2");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B", "--deplete"}),
+                      "names no void table");
+}
+
 TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
     write("au.csv", "X,Y,Z,DX,DY,DZ,AU,TONNAGE\n5,5,5,10,10,10,1,1000\n");
     ok({"import", "m.db", "au.csv", "-t", "AU", "-e", "Au", "--unit", "g/t"});

@@ -225,6 +225,9 @@ TEST_F(StatsTest, ASecondRunBesideTheFirst) {
     const std::string voids = ok({"stats", "n.db", "-t", "C", "--with", "D"});
     EXPECT_EQ(linesOf(voids).back(), "The void blocks of W (mined-out ground) are not deducted.");
     EXPECT_EQ(linesOf(voids).size(), 7u) << voids;
+    // Runs whose lines differ say them under their names.
+    EXPECT_EQ(linesOf(ok({"stats", "n.db", "-t", "C", "--with", "A"})).back(),
+              "C: The void blocks of W (mined-out ground) are not deducted.");
 
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--with-where", "MineID = 1"}),
                        "--with-db and --with-where go with --with");

@@ -10,11 +10,13 @@
 #include "CsvWriter.h"
 #include "Failure.h"
 #include "GradeTonnage.h"
+#include "GradedBlocks.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "SecondRun.h"
 
 namespace vornel::cli {
@@ -27,6 +29,8 @@ struct CompareOptions {
     std::string where;
     std::vector<std::string> cutoffs;
     double density = 0;
+    bool deplete = false;
+    std::string within;
     std::string csv;
 };
 
@@ -40,59 +44,58 @@ correlation of the two grades, and the block whose grade moved most. Blocks
 without a grade are left out. The second table may lie in another database
 (--with-db), such as last year's model. A table that holds several runs is
 compared one run at a time: --where "MineID = 2" for the first table,
---with-where for the second. --csv lists the matched blocks, one row each:
-the centre, each run's block and grade, and the change (second less first).
+--with-where for the second. --deplete takes each run's void blocks (old
+workings) off it and --within keeps the ground within a plan outline, as
+report takes them: block by block, only the blocks with ground left count.
+--csv lists the matched blocks, one row each: the centre, each run's block
+and grade, and the change (second less first).
 
 Examples:
   vornel compare demo.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
   vornel compare 2026.db --table CU --with CU --with-db 2025.db --csv moved.csv
+  vornel compare pit.db --table CU_OK --with CU_ID2 --cutoffs 0.5 --within licence.csv
 )";
 
-// One of the two runs: what the comparison needs of it, read through its own
-// manager so that the other's blocks stay valid.
+// One of the two runs as the comparison sets it beside the other.
 struct Side {
-    std::string table;
+    const GradedBlocks* model = nullptr;
     std::string label;  // as the rows name it
-    long blocks = 0;
-    long ungraded = 0;
-    std::optional<KrigBlockParam> run;
     std::vector<GradeTonnageRow> rows;
-    std::vector<GradedBlock> graded;
+    std::vector<GradedBlock> graded;  // those with ground left
 };
 
-Side readSide(const std::string& db, const std::string& table, const std::string& where,
-              const CompareOptions& o) {
-    CVornelMng mng;
-    openModel(mng, db);
+Side sideOf(const GradedBlocks& model, const CompareOptions& o) {
     Side side;
-    side.table = resultTable(mng, db, table);
-    side.label = side.table;
-    const UngradedBlocks ungraded(mng, side.table);
-    KrigBlockResult* all = nullptr;
-    side.blocks = readBlocks(mng, side.table, where, &all);
-    side.run = runOfBlocks(mng, side.table, all, side.blocks);
-    std::vector<KrigBlockResult> blocks;
-    for (long i = 0; i < side.blocks; ++i) {
-        if (ungraded.has(all[i])) {
-            ++side.ungraded;
-            continue;
-        }
-        blocks.push_back(all[i]);
-        side.graded.push_back({{all[i].Krig_PntLocX, all[i].Krig_PntLocY, all[i].Krig_PntLocZ},
-                               all[i].Krig_OutAttr,
-                               all[i].Krig_BlockID});
+    side.model = &model;
+    side.label = model.table();
+    const KrigBlockResult* blocks = model.blocks();
+    for (long i = 0; i < model.count(); ++i) {
+        side.graded.push_back(
+            {{blocks[i].Krig_PntLocX, blocks[i].Krig_PntLocY, blocks[i].Krig_PntLocZ},
+             blocks[i].Krig_OutAttr,
+             blocks[i].Krig_BlockID});
     }
     if (!o.cutoffs.empty()) {
-        side.rows =
-            gradeTonnage(blocks.data(), static_cast<long>(blocks.size()), cutoffsOf(o.cutoffs),
-                         o.density, gradeUnitOfCode(side.run ? side.run->OreAttr_Unit : 0));
+        side.rows = gradeTonnage(model.blocks(), model.count(), cutoffsOf(o.cutoffs), o.density,
+                                 model.unit());
     }
     return side;
 }
 
 std::string blocksOf(const Side& s) {
-    return s.label + " (" + std::to_string(s.blocks) + (s.blocks == 1 ? " block" : " blocks") +
-           (s.ungraded > 0 ? ", " + std::to_string(s.ungraded) + " without a grade" : "") + ")";
+    const long read = s.model->read();
+    const long ungraded = read - s.model->graded();
+    return s.label + " (" + std::to_string(read) + (read == 1 ? " block" : " blocks") +
+           (ungraded > 0 ? ", " + std::to_string(ungraded) + " without a grade" : "") + ")";
+}
+
+// Which blocks count block by block, when not all of them do.
+std::string groundOf(const CompareOptions& o) {
+    if (o.within.empty() && !o.deplete) {
+        return "";
+    }
+    return ", of the blocks with ground left" + (o.within.empty() ? "" : " within " + o.within) +
+           (o.deplete ? " after the void blocks" : "");
 }
 
 void writePairs(std::ostream& out, const Side& a, const Side& b, const BlockComparison& c,
@@ -109,9 +112,10 @@ void writePairs(std::ostream& out, const Side& a, const Side& b, const BlockComp
 }
 
 void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const BlockComparison& c,
-                       const std::string& element, const GradeUnit& unit) {
-    const std::string u = std::string(" ") + unit.name;
-    out << "Block by block, at the same centre:\n";
+                       const CompareOptions& o) {
+    const std::string element = a.model->element();
+    const std::string u = std::string(" ") + a.model->unit().name;
+    out << "Block by block, at the same centre" << groundOf(o) << ":\n";
     printFact(out, "matched",
               std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
@@ -149,23 +153,33 @@ void runCompare(const CompareOptions& o) {
     }
     // The text goes where it does not mix with the list on standard output.
     std::ostream& out = isStandardOutput(o.csv) ? std::cerr : std::cout;
-    Side a = readSide(o.db, o.table, o.where, o);
-    Side b = readSide(withDb, o.with.table, o.with.where, o);
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
+    const PlanOutline* within = outline ? &*outline : nullptr;
+    // Each run's blocks are its manager's until that manager's next read.
+    CVornelMng firstMng;
+    openModel(firstMng, o.db);
+    const GradedBlocks first(firstMng, o.db, resultTable(firstMng, o.db, o.table), o.where,
+                             o.deplete, within);
+    CVornelMng secondMng;
+    openModel(secondMng, withDb);
+    const GradedBlocks second(secondMng, withDb, resultTable(secondMng, withDb, o.with.table),
+                              o.with.where, o.deplete, within);
+    Side a = sideOf(first, o);
+    Side b = sideOf(second, o);
     nameApart(a.label, b.label, o.db, withDb);
-    requireOneEstimate(a.label, a.run, b.label, b.run, "compare runs of one element and unit");
-    const std::string element = a.run ? std::string(a.run->Mine_Element) : "grade";
-    const GradeUnit& unit = gradeUnitOfCode(a.run ? a.run->OreAttr_Unit : 0);
-    out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(a.run)
+    requireOneEstimate(a.label, first.run(), b.label, second.run(),
+                       "compare runs of one element and unit");
+    const std::string element = first.element();
+    const GradeUnit& unit = first.unit();
+    out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(first.run())
         << '\n';
     if (!o.cutoffs.empty()) {
-        out << "Grade-tonnage, tonnes from "
-            << (o.density > 0 ? "volume x density " + formatNumber(o.density)
-                              : std::string("the stored tonnage"))
-            << ":\n";
+        out << "Grade-tonnage, " << first.weighed(o.density) << ":\n";
         printGradeTonnage(out, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
     }
+    printVoidsOfRuns(out, {{a.label, &first}, {b.label, &second}});
     const BlockComparison c = compareBlocks(a.graded, b.graded);
-    printBlockByBlock(out, a, b, c, element, unit);
+    printBlockByBlock(out, a, b, c, o);
     if (csvFile) {
         writePairs(csvFile->stream(), a, b, c, element, unit);
         csvFile->commit();
@@ -185,6 +199,7 @@ void addCompareCommand(CLI::App& app) {
     cmd->add_option("--where", o->where, "SQL condition selecting the first run's blocks");
     addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
     addDensityOption(cmd, o->density);
+    addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv,
                     "The matched blocks as CSV, with both grades (\"-\" for standard output)");
     cmd->footer(kFooter);

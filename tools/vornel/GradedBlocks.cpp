@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <sstream>
 
 #include "GradeTonnage.h"
 #include "ModelDatabase.h"
@@ -73,6 +74,26 @@ void GradedBlocks::printVoids(std::ostream& out) const {
         << " (mined-out ground) are deducted: " << depleted_->mined
         << (depleted_->mined == 1 ? " block" : " blocks") << " wholly, " << depleted_->cut
         << " in part, " << formatNumber(depleted_->volume) << " m3.\n";
+}
+
+void printVoidsOfRuns(std::ostream& out,
+                      const std::vector<std::pair<std::string, const GradedBlocks*>>& runs) {
+    std::vector<std::string> said(runs.size());
+    for (size_t r = 0; r < runs.size(); ++r) {
+        std::ostringstream lines;
+        runs[r].second->printVoids(lines);
+        said[r] = lines.str();
+    }
+    if (std::all_of(said.begin(), said.end(), [&](const std::string& s) { return s == said[0]; })) {
+        out << said[0];
+        return;
+    }
+    for (size_t r = 0; r < runs.size(); ++r) {
+        std::istringstream lines(said[r]);
+        for (std::string line; std::getline(lines, line);) {
+            out << runs[r].first << ": " << line << '\n';
+        }
+    }
 }
 
 }  // namespace vornel::cli

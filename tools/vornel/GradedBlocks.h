@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Depletion.h"
@@ -61,6 +62,11 @@ private:
     std::string outline_;  // the outline's file, when one was given
     double outlineArea_ = 0;
 };
+
+// The lines of printVoids for runs set side by side: once when every run's
+// are the same, else each run's, each line after the run's name.
+void printVoidsOfRuns(std::ostream& out,
+                      const std::vector<std::pair<std::string, const GradedBlocks*>>& runs);
 
 }  // namespace vornel::cli
 

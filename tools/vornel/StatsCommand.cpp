@@ -6,7 +6,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <sstream>
 
 #include "BlockClasses.h"
 #include "Commands.h"
@@ -266,13 +265,10 @@ void runStats(const StatsOptions& o) {
             << weighed << ":\n";
     }
     printStats(out, field, runs);
-    // Runs of one void table say so once.
-    std::ostringstream voids[2];
-    model.printVoids(voids[0]);
-    if (second) {
-        second->printVoids(voids[1]);
-    }
-    out << voids[0].str() << (voids[1].str() == voids[0].str() ? "" : voids[1].str());
+    std::vector<std::pair<std::string, const GradedBlocks*>> grounds(runs.size());
+    std::transform(runs.begin(), runs.end(), grounds.begin(),
+                   [](const StatsRun& r) { return std::make_pair(r.label, r.model); });
+    printVoidsOfRuns(out, grounds);
     if (files.csv) {
         writeStatsCsv(files.csv->stream(), field, runs);
         files.csv->commit();
