@@ -14,12 +14,7 @@ template <typename Block>
 class OwnedBlocks {
 public:
     OwnedBlocks() = default;
-    ~OwnedBlocks() {
-        for (const Block& b : blocks_) {
-            delete[] b.SubBUD_PntLoc;
-            delete[] b.SubBUD_GridSize;
-        }
-    }
+    ~OwnedBlocks() { clear(); }
     OwnedBlocks(const OwnedBlocks&) = delete;
     OwnedBlocks& operator=(const OwnedBlocks&) = delete;
     // The moved-from list is left empty, its arrays the new one's.
@@ -34,6 +29,15 @@ public:
             b.SubBUD_GridSize = new D_3DOT[subBlocks];
         }
         return b;
+    }
+
+    // Releases the blocks and the memory they took.
+    void clear() {
+        for (const Block& b : blocks_) {
+            delete[] b.SubBUD_PntLoc;
+            delete[] b.SubBUD_GridSize;
+        }
+        std::vector<Block>().swap(blocks_);
     }
 
     std::vector<Block>& all() { return blocks_; }

@@ -228,6 +228,23 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
     transaction.commit();
 }
 
+// What to say of blocks with a grade below 0; empty when none has one.
+std::string negativeGradeNote(const BlockList& blocks) {
+    long negative = 0;
+    double lowest = 0;
+    for (const KrigBlockResult& b : blocks.all()) {
+        negative += b.Krig_OutAttr < 0 ? 1 : 0;
+        lowest = std::min(lowest, b.Krig_OutAttr);
+    }
+    if (negative == 0) {
+        return "";
+    }
+    return std::to_string(negative) + (negative == 1 ? " block has" : " blocks have") +
+           " a negative grade (down to " + formatNumber(lowest) +
+           "), as some programs write for a block not estimated; such grades count in reports "
+           "and drawings";
+}
+
 // Writes the run into the database at `file`, creating it when `fresh`; a
 // database created is removed again when the write fails or is interrupted.
 void writeNewRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks,
@@ -341,8 +358,11 @@ void runImport(const ImportOptions& o) {
     const GradeUnit& unit = named != nullptr    ? *named
                             : inName != nullptr ? *inName
                                                 : gradeUnitOfCode(0);
+    const std::string negative = negativeGradeNote(blocks);
     if (!o.check) {
         writeNewRun(mng, o, unit, blocks, file, fresh);
+        // What follows reads the stored blocks back, into as much memory.
+        blocks.clear();
     }
     std::cout << (o.check ? "Checked " : "Imported ") << o.file << " (" << layoutOf(report)
               << (o.check ? "): nothing was written to " : ") into ") << o.db << '\n';
@@ -388,18 +408,8 @@ void runImport(const ImportOptions& o) {
                   "the rows have several sizes and nothing groups them, so each is a block; "
                   "give --block-size to gather sub-blocks into their parent blocks");
     }
-    long negative = 0;
-    double lowest = 0;
-    for (const KrigBlockResult& b : blocks.all()) {
-        negative += b.Krig_OutAttr < 0 ? 1 : 0;
-        lowest = std::min(lowest, b.Krig_OutAttr);
-    }
-    if (negative > 0) {
-        printFact(std::cout, "note",
-                  std::to_string(negative) + (negative == 1 ? " block has" : " blocks have") +
-                      " a negative grade (down to " + formatNumber(lowest) +
-                      "), as some programs write for a block not estimated; such grades count in "
-                      "reports and drawings");
+    if (!negative.empty()) {
+        printFact(std::cout, "note", negative);
     }
     if (o.density > 0 && report.tonnesInFile) {
         printFact(std::cout, "note",
