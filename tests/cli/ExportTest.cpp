@@ -270,6 +270,33 @@ TEST_F(ExportTest, WhereSelectsBlocks) {
                       "the grade");
 }
 
+// A block's ground is its sub-blocks: an outline over the empty upper
+// half of block 1 takes none of it, but block 2's western edge. An outline
+// over a corner of block 1's second sub-block takes block 1, whole.
+TEST_F(ExportTest, WithinSelectsTheBlocksWithGroundInsideAnOutline) {
+    write("o.csv", "X,Y\n6,6\n14,6\n14,9\n6,9\n");
+    EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--within", "o.csv", "-o", "w.csv"}),
+              "Wrote 1 block of A to w.csv\n"
+              "  within o.csv: 1 of 3 blocks, 1 of them partly outside it and written whole\n");
+    const CsvTable one = readCsv(path("w.csv"));
+    ASSERT_EQ(one.rows.size(), 1u);
+    EXPECT_EQ(one.at(0, "BLOCKID") + " " + one.at(0, "TONNAGE"), "2 2700");
+
+    write("corner.csv", "X,Y\n6,1\n9,1\n9,4\n6,4\n");
+    ok({"export", "m.db", "-t", "A", "--within", "corner.csv", "--subblocks", "-o", "s.csv"});
+    const CsvTable pieces = readCsv(path("s.csv"));
+    ASSERT_EQ(pieces.rows.size(), 2u);
+    EXPECT_EQ(pieces.at(0, "X") + " " + pieces.at(1, "X"), "2.5 7.5");
+
+    write("all.csv", "X,Y\n-1,-1\n21,-1\n21,21\n-1,21\n");
+    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--within", "all.csv", "-o", "a.vtk"}),
+                         "  within all.csv: 3 of 3 blocks, 0 of them partly outside"));
+    importVoids();
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "W", "--within", "all.csv"}),
+                       "--within: the void table W is written whole");
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--within", "none.csv"}), "none.csv");
+}
+
 TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "out.csv"}),
               "Wrote 3 blocks of A to out.csv\n");

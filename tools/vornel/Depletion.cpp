@@ -30,8 +30,8 @@ std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
                 message += " " + std::to_string(b.Krig_BlockID);
                 message += where;
                 message +=
-                    " has a place or size that is not a number, or a size below 0: "
-                    "the void blocks cannot be taken off";
+                    " has a place or size that is not a number, or a size below 0: its "
+                    "ground cannot be measured";
                 throw Failure(message);
             }
         }
@@ -98,18 +98,24 @@ GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutli
     return g;
 }
 
+GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
+                          const PlanOutline* within) {
+    GroundOfBox ground;
+    for (const Box& piece : checkedGroundOf(b, "the block", "")) {
+        const GroundOfBox g = groundOfBox(piece, holes, within);
+        ground.volume += g.volume;
+        ground.inside += g.inside;
+        ground.taken += g.taken;
+    }
+    return ground;
+}
+
 Depleted deplete(KrigBlockResult* blocks, long count, const VoidGround& holes,
                  const PlanOutline* within) {
     Depleted result;
     std::vector<double> shares(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
-        GroundOfBox ground;
-        for (const Box& piece : checkedGroundOf(blocks[i], "the block", "")) {
-            const GroundOfBox g = groundOfBox(piece, holes, within);
-            ground.volume += g.volume;
-            ground.inside += g.inside;
-            ground.taken += g.taken;
-        }
+        const GroundOfBox ground = groundOfBlock(blocks[i], holes, within);
         const double shareIn = ground.shareInside();
         const double share = shareIn == 0 ? 0 : ground.shareKept();
         result.outside += shareIn == 0 ? 1 : 0;

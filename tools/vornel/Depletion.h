@@ -70,6 +70,10 @@ struct GroundOfBox {
     double shareKept() const { return shareLeft(volume - inside + taken, volume); }
 };
 GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutline* within);
+// The same over a block's ground: its sub-blocks, or its box. Throws
+// Failure for a place or size that is not a number, or a size below 0.
+GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
+                          const PlanOutline* within);
 
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given

@@ -13,11 +13,13 @@
 #include "ColumnRoles.h"
 #include "Commands.h"
 #include "CsvWriter.h"
+#include "Depletion.h"
 #include "ExportVtk.h"
 #include "Failure.h"
 #include "GradeUnit.h"
 #include "ModelDatabase.h"
 #include "OutputFile.h"
+#include "PlanOutline.h"
 #include "ProgressBar.h"
 #include "RecordFields.h"
 #include "TextCodes.h"
@@ -31,6 +33,7 @@ struct ExportOptions {
     std::string where;
     std::string output;
     std::string format;
+    std::string within;
     bool subBlocks = false;
     bool grid = false;
 };
@@ -54,6 +57,10 @@ TONNAGE, which the database keeps in single precision, in the fewest
 digits that give the same single-precision value (61200.01 for a
 61200.012 given, not 61200.01171875). A table that holds several runs
 is written one run at a time: --where "MineID = 2".
+
+--within selects the blocks with ground within an outline in plan (the
+file report --within reads): a block partly outside it is written whole,
+with all its sub-blocks, as it is stored.
 
 --where takes SQL over the table's columns: Krig_BlockID, MineID,
 Krig_PntLocX/Y/Z (centre), Krig_GridSizeX/Y/Z, Block_Coef, Krig_OutAttr
@@ -92,6 +99,7 @@ Examples:
   vornel export demo.db --subblocks -o model.vtk
   vornel export demo.db -o model.gslib
   vornel export demo.db --grid -o grid.gslib
+  vornel export demo.db --within licence.csv -o licence.vtk
 )";
 
 void writeBlockColumns(CsvWriter& csv, const KrigBlockResult& b) {
@@ -253,6 +261,28 @@ long writeVoids(CsvWriter& csv, const KrigBlockVoid* voids, long count, bool sub
     return rows;
 }
 
+// How many blocks an outline kept, and of those how many it cuts.
+struct BlocksWithin {
+    long kept = 0;
+    long across = 0;
+};
+
+// Puts the blocks with ground within the outline first, in their order.
+// The records are swapped, so that the cache still holds each sub-block
+// array once.
+BlocksWithin keepWithin(KrigBlockResult* blocks, long count, const PlanOutline& within) {
+    const VoidGround none;
+    BlocksWithin r;
+    for (long i = 0; i < count; ++i) {
+        const double share = groundOfBlock(blocks[i], none, &within).shareInside();
+        if (share > 0) {
+            r.across += share < 1 ? 1 : 0;
+            std::swap(blocks[r.kept++], blocks[i]);
+        }
+    }
+    return r;
+}
+
 // --format, or the one the output's name ends in: csv, vtk or gslib.
 std::string formatOf(const ExportOptions& o) {
     if (!o.format.empty()) {
@@ -273,8 +303,11 @@ void runExport(const ExportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     const bool voidTable = !o.table.empty() && isVoidTable(mng, o.table);
-    if (voidTable && !o.where.empty()) {
-        throw UsageError("--where: the void table " + o.table + " is written whole");
+    for (const auto& [option, given] : {std::pair{"--where", &o.where}, {"--within", &o.within}}) {
+        if (voidTable && !given->empty()) {
+            throw UsageError(std::string(option) + ": the void table " + o.table +
+                             " is written whole");
+        }
     }
     const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
     const std::string format = formatOf(o);
@@ -293,6 +326,7 @@ void runExport(const ExportOptions& o) {
     if (!o.output.empty()) {
         file = std::make_unique<OutputFile>(o.output);
     }
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
     KrigBlockVoid* voids = nullptr;
     KrigBlockResult* blocks = nullptr;
     long count = 0;
@@ -308,6 +342,12 @@ void runExport(const ExportOptions& o) {
             gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
                                                                 : "GRADE"),
             gradeUnitOfCode(run ? run->OreAttr_Unit : 0));
+    }
+    const long read = count;
+    std::optional<BlocksWithin> within;
+    if (outline) {
+        within = keepWithin(blocks, count, *outline);
+        count = within->kept;
     }
 
     std::optional<ProgressBar> bar;
@@ -369,6 +409,11 @@ void runExport(const ExportOptions& o) {
                                               : "")
                       << '\n';
         }
+        if (within) {
+            std::cout << "  within " << o.within << ": " << within->kept << " of " << read
+                      << (read == 1 ? " block" : " blocks") << ", " << within->across
+                      << " of them partly outside it and written whole\n";
+        }
         for (const std::string& key : keys) {
             std::cout << "  " << key << '\n';
         }
@@ -399,6 +444,9 @@ void addExportCommand(CLI::App& app) {
                     "csv; vtk for 3D viewers, gslib for geostatistics programs (the default for "
                     "an output ending in .vtk or .gslib)")
         ->check(CLI::IsMember({"csv", "vtk", "gslib"}));
+    cmd->add_option("--within", o->within,
+                    "Only the blocks with ground within a plan outline: a file of its corners' X "
+                    "and Y");
     cmd->footer(kFooter);
     cmd->callback([o] { runExport(*o); });
 }
