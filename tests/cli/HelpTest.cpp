@@ -50,7 +50,20 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> lines = {
         {{}, "vornel: A subcommand is required"},
         {{"--verbose", "imprt", "a.db"},
-         "vornel: unknown command 'imprt'; the commands are demo, import, export"},
+         "vornel: unknown command 'imprt' (did you mean import?); the commands are demo, import, "
+         "export"},
+        {{"zzz"}, "vornel: unknown command 'zzz'; the commands are demo"},
+        // A mistyped option is named, not the option it stood for, with the
+        // nearest one of the command or of vornel itself.
+        {{"report", "a.db", "--cutofs", "0.5"},
+         "vornel report: --cutofs is not an option; did you mean --cutoffs? (see --help)"},
+        {{"export", "a.db", "--wehre=MineID=1"}, "--wehre is not an option; did you mean --where?"},
+        {{"report", "a.db", "-T", "R", "--cutoffs", "0"}, "-T is not an option; did you mean -t?"},
+        {{"--verbse", "info", "a.db"}, "--verbse is not an option; did you mean --verbose?"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--missing", "-999", "--bogus"},
+         "vornel import: --bogus is not an option (see --help)"},
+        {{"report", "a.db", "--cutzzzs", "0"}, "vornel report: --cutzzzs is not an option (see"},
+        {{"info", "a.db", "-5"}, "vornel info: The following argument was not expected: -5"},
         {{"import", "a.db", "b.csv", "--element", "Cu"}, "--table"},
         {{"import", "a.db", "b.csv", "-t", "T"},
          "--element is required (or --voids for a file of void blocks)"},

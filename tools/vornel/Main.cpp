@@ -1,14 +1,18 @@
 // vornel: import, inspect, report on, compare, classify, remove and draw block models kept
 // in a block-model database.
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <new>
 
 #include "Commands.h"
 #include "Failure.h"
 #include "Interrupt.h"
+#include "NearestName.h"
 #include "ProgressBar.h"
 #include "vornel/Hooks.h"
 #include "vornel/Version.h"
@@ -91,18 +95,70 @@ void quietLibrary(bool verbose) {
     vornel::cli::showLibraryProgress();
 }
 
-// CLI11 says only that a command is required when the word given names none.
+// Every name the options of the command, and those of vornel itself, go by.
+std::vector<std::string> optionNames(const CLI::App& app, const CLI::App* command) {
+    std::vector<std::string> names;
+    for (const CLI::App* level : {command, &app}) {
+        if (level == nullptr) {
+            continue;
+        }
+        for (const CLI::Option* option : level->get_options()) {
+            const auto dashed = [&names](const std::vector<std::string>& bare, const char* dash) {
+                std::transform(bare.begin(), bare.end(), std::back_inserter(names),
+                               [dash](const std::string& name) { return dash + name; });
+            };
+            dashed(option->get_lnames(), "--");
+            dashed(option->get_snames(), "-");
+        }
+    }
+    return names;
+}
+
+// A word that starts with a dash and is no number ("-999" is a value).
+bool looksLikeOption(const std::string& word) {
+    if (word.size() < 2 || word[0] != '-') {
+        return false;
+    }
+    char* end = nullptr;
+    std::strtod(word.c_str(), &end);
+    return *end != '\0';
+}
+
+std::string didYouMean(const std::string& word, const std::vector<std::string>& names) {
+    const std::optional<std::string> nearest = vornel::cli::nearestName(word, names);
+    return nearest ? "did you mean " + *nearest + "?" : "";
+}
+
+// CLI11 says only that a command is required when the word given names none,
+// and that an option is when a mistyped one stood for it.
 std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char** argv) {
-    if (app.get_subcommands().empty()) {
+    const std::vector<CLI::App*> used = app.get_subcommands();
+    if (used.empty()) {
         for (int i = 1; i < argc; ++i) {
             if (argv[i][0] != '-') {
-                std::string known;
-                for (const CLI::App* command : app.get_subcommands({})) {
-                    known += (known.empty() ? "" : ", ") + command->get_name();
+                const std::vector<CLI::App*> commands = app.get_subcommands({});
+                std::vector<std::string> known(commands.size());
+                std::transform(commands.begin(), commands.end(), known.begin(),
+                               [](const CLI::App* command) { return command->get_name(); });
+                std::string said = "unknown command '" + std::string(argv[i]) + "'";
+                const std::string hint = didYouMean(argv[i], known);
+                if (!hint.empty()) {
+                    said.append(" (").append(hint).append(")");
                 }
-                return "unknown command '" + std::string(argv[i]) + "'; the commands are " + known;
+                said += "; the commands are ";
+                for (size_t c = 0; c < known.size(); ++c) {
+                    said.append(c == 0 ? "" : ", ").append(known[c]);
+                }
+                return said;
             }
         }
+    }
+    const std::vector<std::string> left = app.remaining(true);
+    if (!left.empty() && looksLikeOption(left.front())) {
+        const std::string word = left.front().substr(0, left.front().find('='));
+        const std::string hint =
+            didYouMean(word, optionNames(app, used.empty() ? nullptr : used.front()));
+        return word + " is not an option" + (hint.empty() ? "" : "; " + hint);
     }
     return e.what();
 }

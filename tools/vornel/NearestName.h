@@ -1,0 +1,20 @@
+// The name a mistyped word most likely meant, for messages that suggest it.
+#ifndef VORNEL_CLI_NEARESTNAME_H
+#define VORNEL_CLI_NEARESTNAME_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vornel::cli {
+
+// The name, of those given, that the word is closest to in letters dropped,
+// added, changed or swapped, ignoring case and leading dashes: none when
+// even the closest takes more such edits than a third of the word's length
+// (one for a short word). Of names equally close, the first.
+std::optional<std::string> nearestName(const std::string& word,
+                                       const std::vector<std::string>& names);
+
+}  // namespace vornel::cli
+
+#endif
