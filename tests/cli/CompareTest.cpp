@@ -201,6 +201,10 @@ TEST_F(CompareTest, OnlyTheGroundWithinAnOutlineAndLeftByTheVoidBlocks) {
         "15 1.5 2");
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B", "--deplete"}),
                       "names no void table");
+    write("far.csv", "X,Y\n100,100\n110,100\n110,110\n");
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "A", "--with", "B", "--within", "far.csv"}),
+                           "note"),
+              "  note           A holds no block with a grade and ground left within far.csv");
 }
 
 TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {

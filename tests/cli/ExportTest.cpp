@@ -295,6 +295,10 @@ TEST_F(ExportTest, WithinSelectsTheBlocksWithGroundInsideAnOutline) {
     EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "W", "--within", "all.csv"}),
                        "--within: the void table W is written whole");
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--within", "none.csv"}), "none.csv");
+    write("far.csv", "X,Y\n100,100\n110,100\n110,110\n");
+    EXPECT_FAILS_WITH(
+        vornel({"export", "m.db", "-t", "A", "--within", "far.csv", "--grid", "-o", "g.gslib"}),
+        "far.csv: no block has ground within this outline to lay on a grid");
 }
 
 TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {

@@ -89,12 +89,10 @@ std::string blocksOf(const Side& s) {
            (ungraded > 0 ? ", " + std::to_string(ungraded) + " without a grade" : "") + ")";
 }
 
-// Which blocks count block by block, when not all of them do.
-std::string groundOf(const CompareOptions& o) {
-    if (o.within.empty() && !o.deplete) {
-        return "";
-    }
-    return ", of the blocks with ground left" + (o.within.empty() ? "" : " within " + o.within) +
+// Where the blocks that count block by block have ground left, when not
+// all of them count: " within licence.csv after the void blocks".
+std::string groundLeft(const CompareOptions& o) {
+    return (o.within.empty() ? "" : " within " + o.within) +
            (o.deplete ? " after the void blocks" : "");
 }
 
@@ -115,7 +113,9 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
                        const CompareOptions& o) {
     const std::string element = a.model->element();
     const std::string u = std::string(" ") + a.model->unit().name;
-    out << "Block by block, at the same centre" << groundOf(o) << ":\n";
+    const std::string left = groundLeft(o);
+    out << "Block by block, at the same centre"
+        << (left.empty() ? "" : ", of the blocks with ground left" + left) << ":\n";
     printFact(out, "matched",
               std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
@@ -123,7 +123,8 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
         const Side* bare = a.graded.empty() ? &a : b.graded.empty() ? &b : nullptr;
         printFact(out, "note",
                   bare != nullptr
-                      ? bare->label + " holds no block with a grade"
+                      ? bare->label + " holds no block with a grade" +
+                            (left.empty() ? "" : " and ground left" + left)
                       : "no block of one lies at a block centre of the other: are they on one "
                         "grid?");
         return;

@@ -370,6 +370,10 @@ void runExport(const ExportOptions& o) {
         // GSLIB files hold numbers only.
         const bool gslib = format == "gslib";
         if (o.grid) {
+            if (within && count == 0) {
+                throw Failure(o.within +
+                              ": no block has ground within this outline to lay on a grid");
+            }
             grid = gridOf(blocks, count);
         }
         TextColumns texts;
