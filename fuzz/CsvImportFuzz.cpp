@@ -2,40 +2,20 @@
 // of the options that change how it reads: it either refuses the file with
 // one Failure or gives blocks whose sub-block counts and arrays agree and
 // whose sub-blocks fill no more than their parent.
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "Failure.h"
+#include "FuzzCheck.h"
 #include "ModelFile.h"
 
 using vornel::cli::BlockList;
 using vornel::cli::Failure;
 using vornel::cli::ModelFileOptions;
+using vornel::fuzz::require;
 
 namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-// The reader takes a path: each input goes through one scratch file.
-struct ScratchFile {
-    std::string path = "/tmp/vornel-fuzz-import-" + std::to_string(getpid()) + ".csv";
-    ~ScratchFile() { std::remove(path.c_str()); }
-
-    void write(const uint8_t* data, size_t size) const {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        require(f != nullptr);
-        require(std::fwrite(data, 1, size, f) == size);
-        std::fclose(f);
-    }
-};
 
 // The first byte chooses the options, the rest is the file.
 ModelFileOptions optionsFrom(uint8_t mode) {
@@ -71,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    static const ScratchFile file;
+    static const vornel::fuzz::ScratchFile file("-import.csv");
     file.write(data + 1, size - 1);
     BlockList blocks;
     try {
-        vornel::cli::readModelFile(file.path, optionsFrom(data[0]), blocks);
+        vornel::cli::readModelFile(file.path(), optionsFrom(data[0]), blocks);
     } catch (const Failure& failure) {
         require(std::string(failure.what()).find('\n') == std::string::npos);  // one line
         return 0;

@@ -6,23 +6,18 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "engine/JetSql.h"
 #include "engine/SqlTokens.h"
 #include "engine/StatementShape.h"
 
 using namespace vornel::engine;
+using vornel::fuzz::require;
 
 namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 bool rewritable(const std::vector<Token>& tokens) {
     const auto first = std::find_if(tokens.begin(), tokens.end(),

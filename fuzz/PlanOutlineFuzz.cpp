@@ -3,44 +3,24 @@
 // share out as the plane does: a box around it holds all of it, the four
 // quarters of that box hold as much between them, and no box holds more
 // than its own volume.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
 #include "Failure.h"
+#include "FuzzCheck.h"
 #include "PlanOutline.h"
 
 using vornel::cli::Box;
 using vornel::cli::Failure;
 using vornel::cli::PlanOutline;
 using vornel::cli::PlanPoint;
+using vornel::fuzz::require;
 
 namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
-
-// The reader takes a path: each input goes through one scratch file.
-struct ScratchFile {
-    std::string path = "/tmp/vornel-fuzz-outline-" + std::to_string(getpid()) + ".csv";
-    ~ScratchFile() { std::remove(path.c_str()); }
-
-    void write(const uint8_t* data, size_t size) const {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        require(f != nullptr);
-        require(std::fwrite(data, 1, size, f) == size);
-        std::fclose(f);
-    }
-};
 
 // A plan from x0 to x1 and y0 to y1, 1 m high: its volume is its area.
 Box plan(double x0, double x1, double y0, double y1) {
@@ -94,10 +74,10 @@ void checkAreas(const PlanOutline& outline) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const ScratchFile file;
+    static const vornel::fuzz::ScratchFile file("-outline.csv");
     file.write(data, size);
     try {
-        checkAreas(vornel::cli::readOutline(file.path));
+        checkAreas(vornel::cli::readOutline(file.path()));
     } catch (const Failure& failure) {
         require(std::string(failure.what()).find('\n') == std::string::npos);  // one line
     }

@@ -2,24 +2,19 @@
 // past them, a buffer it rejects holds no sub-blocks, and one it accepts
 // holds exactly the sub-blocks whose encoding it was read from.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "store/SubBlockBuffer.h"
 
+using vornel::fuzz::require;
 using vornel::store::encodeSubBlocks;
 using vornel::store::subBlockBufferSize;
 using vornel::store::SubBlocks;
 using vornel::store::SubBlockView;
 
 namespace {
-
-void require(bool holds) {
-    if (!holds) {
-        std::abort();
-    }
-}
 
 // Bit for bit, so that NaNs compare too.
 bool same(double a, double b) {

@@ -1,0 +1,46 @@
+// What the fuzz targets share: a property that must hold ends the run where
+// it fails, and readers that take a path read each input from one file.
+#ifndef VORNEL_FUZZ_FUZZCHECK_H
+#define VORNEL_FUZZ_FUZZCHECK_H
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace vornel::fuzz {
+
+// Aborts, which the fuzzer reports with the input, when `holds` is false.
+inline void require(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+// A file of this process, removed with it, that holds the input in turn.
+class ScratchFile {
+public:
+    explicit ScratchFile(const std::string& suffix)
+        : path_("/tmp/vornel-fuzz-" + std::to_string(getpid()) + suffix) {}
+    ~ScratchFile() { std::remove(path_.c_str()); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    void write(const uint8_t* data, size_t size) const {
+        FILE* f = std::fopen(path_.c_str(), "wb");
+        require(f != nullptr);
+        require(std::fwrite(data, 1, size, f) == size);
+        std::fclose(f);
+    }
+
+private:
+    std::string path_;
+};
+
+}  // namespace vornel::fuzz
+
+#endif
