@@ -254,6 +254,18 @@ TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
         order += wordsOf(west[row]).at(0) + " ";
     }
     EXPECT_EQ(order, "2 1 -999 3 ");
+    // 2^20 cells along X and 2^9 along Y, each fewer than a grid may have
+    // along an axis, are more than it may have in all; 10^11 cells along X
+    // are more than it may have along one.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocX = 10485765 WHERE Krig_BlockID = 2;"
+                "UPDATE A SET Krig_PntLocY = 5125 WHERE Krig_BlockID = 3;");
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "far.gslib"}),
+                      "the blocks span 1048577 x 513 x 1 cells of their size, more than "
+                      "268435456; select fewer with --where");
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocX = 1e12 WHERE Krig_BlockID = 2;");
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "far.gslib"}),
+                      "block 2 lies too far along X for a grid with block 1");
 }
 
 TEST_F(ExportTest, WhereSelectsBlocks) {

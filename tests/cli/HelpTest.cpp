@@ -107,6 +107,12 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--block-size: sizes must be above 0"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "1,2"},
          "--origin: expected x,y,z"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--grid", "0,2,2"},
+         "--grid: the cells along X, Y and Z are whole numbers from 1, got '0,2,2'"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--grid", "2.5,2,2"},
+         "--grid: the cells along X, Y and Z are whole numbers from 1, got '2.5,2,2'"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--grid", "2000,2000,1000"},
+         "--grid: 2000 x 2000 x 1000 cells are more blocks than a run numbers (2147483647)"},
         // A block size of one number is a cube; an origin is a point.
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "5"},
          "--origin: expected x,y,z, got '5'"},

@@ -188,6 +188,8 @@ TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {
     EXPECT_FAILS_WITH(refused("ab.csv", "A,B\n0,0\n10,0\n0,10\n"), "ab.csv:1: no X and Y columns");
     EXPECT_FAILS_WITH(refused("head.csv", "X,Y\n"), "head.csv:1: a header but no corners");
     EXPECT_FAILS_WITH(refused("none.csv", ""), "none.csv: cannot open");
+    write("empty.csv", "");
+    EXPECT_FAILS_WITH(refused("empty.csv", ""), "empty.csv: the file holds no rows");
 }
 
 // Blocks that tile the plane around an outline, in two layers, share out

@@ -61,6 +61,13 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
                       "A: structure 1 ('spherical') has a sill of -1; sills are 0 or more");
     sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Vrg_Param;");
     EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}), "A: the run records no variogram structure");
+    // Lags of 2 cm up to 240 m are 12000.
+    structures("('spherical', 0.9, 200, 100, 10)");
+    EXPECT_USAGE_ERROR(vornel({"variogram", "m.db", "--lag", "0.02"}),
+                       "--lag: 0.02 m makes more than 10000 lags up to 240 m");
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = -0.5;");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),
+                      "A: the run records a nugget of -0.5; a nugget is 0 or more");
 }
 
 }  // namespace
