@@ -2,6 +2,8 @@
 // blocks worked out by hand, and the shares of a grid of blocks summed
 // against the outline's own area.
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <sstream>
 
@@ -155,6 +157,122 @@ TEST_F(OutlineTest, AnOutlineOfSeveralPartsWithHolesAndIslands) {
           "PART,X,Y\n" + square("A", 0, 0, 100, 100) + "E,500200,3000000\nE,500210,3000000\n");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "two.csv"}),
                       "two.csv, part 'E': an outline needs three corners or more, not 2");
+}
+
+using Ring = std::vector<std::pair<double, double>>;
+
+std::string bigEndian32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+std::string littleEndian32(uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+
+std::string littleEndianDouble(double v) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return littleEndian32(static_cast<uint32_t>(bits)) +
+           littleEndian32(static_cast<uint32_t>(bits >> 32));
+}
+
+// The bytes of a shapefile as its format lays them out: a 100-byte header
+// (file code 9994 and the length in 16-bit words big-endian, version 1000
+// and shape type little-endian), then each record's number and length
+// big-endian before its content: its type, a bounding box (left zero here),
+// its counts of rings and corners, where each ring starts, the corners; a
+// PolygonZ (15) adds a Z range and a Z a corner. A polygon of no rings is a
+// null shape.
+std::string shapefileOf(const std::vector<std::vector<Ring>>& polygons, uint32_t type = 5) {
+    std::string records;
+    uint32_t number = 0;
+    for (const std::vector<Ring>& rings : polygons) {
+        std::string content = littleEndian32(rings.empty() ? 0 : type);
+        if (!rings.empty()) {
+            uint32_t corners = 0;
+            std::string starts;
+            std::string points;
+            for (const Ring& ring : rings) {
+                starts += littleEndian32(corners);
+                corners += static_cast<uint32_t>(ring.size());
+                for (const auto& [x, y] : ring) {
+                    points += littleEndianDouble(x) + littleEndianDouble(y);
+                }
+            }
+            content += std::string(32, '\0') + littleEndian32(static_cast<uint32_t>(rings.size())) +
+                       littleEndian32(corners) + starts + points;
+            if (type == 15) {
+                content += std::string(16 + 8 * corners, '\0');
+            }
+        }
+        records += bigEndian32(++number) + bigEndian32(static_cast<uint32_t>(content.size() / 2)) +
+                   content;
+    }
+    return bigEndian32(9994) + std::string(20, '\0') +
+           bigEndian32(static_cast<uint32_t>((100 + records.size()) / 2)) + littleEndian32(1000) +
+           littleEndian32(type) + std::string(64, '\0') + records;
+}
+
+// The outline of the test before as a GIS program hands it out: parcel A
+// with its hole as one polygon, a null shape, then the island and parcel B
+// as rings of another, closed on their first corners.
+TEST_F(OutlineTest, AShapefilesPolygonsAreTheOutlinesParts) {
+    importGrid();
+    const auto square = [](double x0, double y0, double x1, double y1) {
+        x0 += 500000, x1 += 500000, y0 += 3000000, y1 += 3000000;
+        return Ring{{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}, {x0, y0}};
+    };
+    const std::vector<std::vector<Ring>> polygons = {
+        {square(0, 0, 100, 100), square(15, 15, 55, 45)},
+        {},
+        {square(30, 30, 40, 40), square(200, 0, 250, 30)}};
+    for (const uint32_t type : {5u, 15u}) {
+        write("parts.shp", shapefileOf(polygons, type));
+        const std::string report =
+            ok({"report", "m.db", "--cutoffs", "0", "--within", "parts.shp"});
+        EXPECT_EQ(rowFor(report, "0"), (Words{"0", "220", "208000", "1.0000", "2080.0"})) << type;
+        EXPECT_EQ(lineStarting(report, "Within"),
+                  "Within the outline of parts.shp (10400 m2): 28 blocks partly outside it "
+                  "counted in part, 2980 wholly outside left out.");
+    }
+    // The rings of one shape name it in messages.
+    write("cross.shp", shapefileOf({{square(0, 0, 100, 100)}, {square(90, 0, 150, 30)}}));
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0", "--within", "cross.shp"}),
+                      "cross.shp: parts 'shape 1 ring 1' and 'shape 2 ring 1' of the outline "
+                      "cross or touch");
+
+    const std::string good = shapefileOf({{square(0, 0, 100, 100), square(15, 15, 55, 45)}});
+    const auto refused = [&](const std::string& bytes) {
+        write("bad.shp", bytes);
+        return vornel({"report", "m.db", "--cutoffs", "0", "--within", "bad.shp"});
+    };
+    EXPECT_FAILS_WITH(refused(good.substr(0, 60)), "bad.shp: a shapefile cut short in its header");
+    EXPECT_FAILS_WITH(refused(good.substr(0, good.size() - 8)),
+                      "bad.shp, shape 1 runs past the end of the file");
+    // Points (type 1) in the header, a line (3) in a record.
+    EXPECT_FAILS_WITH(refused(good.substr(0, 32) + littleEndian32(1) + good.substr(36)),
+                      "bad.shp: the shapefile holds shapes of type 1 (points or lines)");
+    EXPECT_FAILS_WITH(refused(good.substr(0, 108) + littleEndian32(3) + good.substr(112)),
+                      "bad.shp, shape 1 is of type 3, not a polygon");
+    // The record's content: type at 108, two rings at 144, their starts at 152.
+    EXPECT_FAILS_WITH(refused(good.substr(0, 144) + littleEndian32(400000000) + good.substr(148)),
+                      "bad.shp, shape 1 counts 400000000 rings and 10 corners, which it does not "
+                      "hold");
+    EXPECT_FAILS_WITH(refused(good.substr(0, 152) + littleEndian32(1) + good.substr(156)),
+                      "bad.shp, shape 1: ring 1 starts or ends outside the record's corners");
+    EXPECT_FAILS_WITH(refused(good.substr(0, 156) + littleEndian32(11) + good.substr(160)),
+                      "bad.shp, shape 1: ring 1 starts or ends outside the record's corners");
+    EXPECT_FAILS_WITH(refused(good.substr(0, 156) + littleEndian32(0) + good.substr(160)),
+                      "bad.shp, part 'shape 1 ring 1': an outline needs three corners or more, "
+                      "not 0");
+    EXPECT_FAILS_WITH(refused(good + bigEndian32(2) + bigEndian32(0)),
+                      "bad.shp, shape 2 is too short to hold a shape");
+    EXPECT_FAILS_WITH(refused(shapefileOf({{}, {}})), "bad.shp: the shapefile holds no polygon");
+    // The only ring is the outline, unnamed.
+    EXPECT_FAILS_WITH(refused(shapefileOf({{Ring{{0, 0}, {10, 10}, {10, 0}, {0, 10}}}})),
+                      "bad.shp: the outline's edges cross or touch each other");
 }
 
 TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {

@@ -450,7 +450,7 @@ void addExportCommand(CLI::App& app) {
         ->check(CLI::IsMember({"csv", "vtk", "gslib"}));
     cmd->add_option("--within", o->within,
                     "Only the blocks with ground within a plan outline: a file of its corners' X "
-                    "and Y");
+                    "and Y, or a shapefile (.shp) of polygons");
     cmd->footer(kFooter);
     cmd->callback([o] { runExport(*o); });
 }

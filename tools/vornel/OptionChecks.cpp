@@ -74,7 +74,8 @@ void addGroundOptions(CLI::App* cmd, bool& deplete, std::string& within) {
     cmd->add_flag("--deplete", deplete,
                   "Take the ground of the run's void blocks (old workings) off the blocks");
     cmd->add_option("--within", within,
-                    "Only the ground within a plan outline: a file of its corners' X and Y");
+                    "Only the ground within a plan outline: a file of its corners' X and Y, or a "
+                    "shapefile (.shp) of polygons");
 }
 
 void addTableOption(CLI::App* cmd, std::string& table) {

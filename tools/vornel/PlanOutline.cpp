@@ -12,6 +12,7 @@
 #include "ColumnRoles.h"
 #include "Failure.h"
 #include "NumberText.h"
+#include "Shapefile.h"
 #include "TextRows.h"
 
 namespace vornel::cli {
@@ -280,6 +281,9 @@ double PlanOutline::volumeIn(const Box& box) const {
 }
 
 PlanOutline readOutline(const std::string& path) {
+    if (std::optional<std::vector<OutlinePart>> rings = shapefileRings(path)) {
+        return PlanOutline(std::move(*rings), path);
+    }
     TextRows rows(path);
     Row row;
     if (!rows.next(row)) {

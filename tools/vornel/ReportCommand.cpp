@@ -53,7 +53,8 @@ pit's crest), over all heights: a file with a corner per row, in order
 around it, in columns named X and Y (or EAST and NORTH, ...) or in the
 first two columns of a file without a header; several parts (parcels,
 holes) are told apart by a PART column, and a part inside another is a
-hole in it. Each block keeps the share of its ground inside the outline,
+hole in it. A shapefile (.shp) of polygons serves too, each ring a part.
+Each block keeps the share of its ground inside the outline,
 and its tonnes shrink with it; a block wholly outside is left out. The
 outline may be concave; its edges must not cross or touch.
 --by category gives the rows of each resource category (Krig_ResType):

@@ -225,7 +225,8 @@ void addSectionCommand(CLI::App& app) {
                     "search pass")
         ->check(CLI::IsMember({"grade", "variance", "category", "oretype", "pass"}));
     cmd->add_option("--outline", o->outline,
-                    "Draw where a plan outline (a file of its corners' X and Y) meets the section");
+                    "Draw where a plan outline (a file of its corners' X and Y, or a shapefile) "
+                    "meets the section");
     cmd->footer(kFooter);
     cmd->callback([o] { runSection(*o); });
 }
