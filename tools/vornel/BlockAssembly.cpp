@@ -74,7 +74,7 @@ BlockAssembly::Head BlockAssembly::headOf(const SourceRow& row, size_t group) {
 }
 
 uint32_t BlockAssembly::textNumber(std::string& text) {
-    const auto [it, added] = numberOfText_.emplace(text, static_cast<uint32_t>(texts_.size()));
+    const auto [it, added] = numberOfText_.try_emplace(text, static_cast<uint32_t>(texts_.size()));
     if (added) {
         texts_.push_back(std::move(text));
     }
@@ -113,7 +113,7 @@ void BlockAssembly::add(SourceRow row, BlockList& blocks) {
         return;
     }
     const auto [it, added] =
-        headOfKey_.emplace(row.parentKey, static_cast<uint32_t>(heads_.size()));
+        headOfKey_.try_emplace(row.parentKey, static_cast<uint32_t>(heads_.size()));
     if (added) {
         lineOfGroup_.push_back(row.line);
         heads_.push_back(headOf(row, groupCount_++));
