@@ -12,6 +12,7 @@
 #include "ColumnRoles.h"
 #include "Failure.h"
 #include "NumberText.h"
+#include "PartMeeting.h"
 #include "Shapefile.h"
 #include "TextRows.h"
 
@@ -79,9 +80,14 @@ std::vector<PlanPoint> distinctCorners(std::vector<PlanPoint> corners) {
 // `where`, for corners that make no simple polygon enclosing an area.
 std::vector<PlanPoint> checkedCorners(std::vector<PlanPoint> given, const std::string& where) {
     std::vector<PlanPoint> corners = distinctCorners(std::move(given));
+    // Far beyond any map, and near enough to a double's limits that the
+    // exact arithmetic of the nesting test overflows on its way.
+    constexpr double farthest = 1e15;
     for (const PlanPoint& c : corners) {
-        if (!std::isfinite(c.x) || !std::isfinite(c.y)) {
-            throw Failure(where + ": a corner of the outline is no number");
+        if (!(std::fabs(c.x) <= farthest && std::fabs(c.y) <= farthest)) {
+            throw Failure(where +
+                          ": a corner of the outline is no number, or lies more than 1e15 m from "
+                          "the origin");
         }
     }
     if (corners.size() < 3) {
@@ -97,11 +103,7 @@ std::vector<PlanPoint> checkedCorners(std::vector<PlanPoint> given, const std::s
                       ": the outline's edges cross or touch each other; give its corners "
                       "in order around it, once each");
     }
-    const double area = std::fabs(twiceArea(corners)) / 2;
-    if (!std::isfinite(area)) {
-        throw Failure(where + ": the outline's area is beyond what a double holds");
-    }
-    if (area == 0) {
+    if (std::fabs(twiceArea(corners)) / 2 == 0) {
         throw Failure(where + ": the outline encloses no area");
     }
     return corners;
@@ -116,8 +118,7 @@ PlanOutline::PlanOutline(std::vector<OutlinePart> given, std::string name)
                                name_ + (part.name.empty() ? "" : ", part '" + part.name + "'")));
     }
     indexEdges();
-    refuseMeetingParts(given);
-    findHoles();
+    findHoles(given);
 }
 
 void PlanOutline::addPart(std::vector<PlanPoint> corners) {
@@ -150,46 +151,73 @@ void PlanOutline::indexEdges() {
     }
 }
 
-void PlanOutline::findHoles() {
-    // A part inside an odd number of others is a hole; the parts do not
-    // meet, so any corner of it tells.
-    for (size_t p = 0; p < parts_.size(); ++p) {
+void PlanOutline::findHoles(const std::vector<OutlinePart>& given) {
+    std::vector<size_t> around(parts_.size(), 0);
+    const std::set<std::pair<uint32_t, uint32_t>> meeting = meetingParts();
+    for (const auto& [p, q] : meeting) {
+        const std::string both =
+            name_ + ": parts '" + given[p].name + "' and '" + given[q].name + "' of the outline ";
+        switch (howPartsMeet(parts_[p], parts_[q])) {
+            case PartMeeting::Apart:
+                break;
+            case PartMeeting::FirstInside:
+                ++around[p];
+                break;
+            case PartMeeting::SecondInside:
+                ++around[q];
+                break;
+            case PartMeeting::Same:
+                throw Failure(both + "enclose the same ground");
+            case PartMeeting::Overlapping:
+                throw Failure(both +
+                              "overlap; each part must lie apart from the others (sharing edges "
+                              "and corners at most), or wholly inside one as a hole");
+        }
+    }
+    // Parts that do not meet: any corner tells whether one lies inside the
+    // other.
+    for (uint32_t p = 0; p < parts_.size(); ++p) {
         const PlanPoint& corner = parts_[p][0];
-        size_t around = 0;
-        for (size_t q = 0; q < parts_.size(); ++q) {
+        for (uint32_t q = 0; q < parts_.size(); ++q) {
+            const Rectangle& box = partBounds_[q];
+            if (q == p || corner.x < box[0] || corner.x > box[1] || corner.y < box[2] ||
+                corner.y > box[3] || meeting.count({std::min(p, q), std::max(p, q)}) != 0) {
+                continue;
+            }
             const std::vector<PlanPoint>& ring = parts_[q];
             bool in = false;
-            for (size_t i = 0, j = ring.size() - 1; q != p && i < ring.size(); j = i++) {
+            for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
                 in = in != crossesRayUp(ring[j], ring[i], corner.x, corner.y);
             }
-            around += in ? 1 : 0;
+            around[p] += in ? 1 : 0;
         }
-        signs_.push_back(around % 2 == 0 ? 1.0 : -1.0);
+    }
+    // A part inside an odd number of others is a hole: the parts nest, so
+    // the count alternates ground and hole down the nesting.
+    for (size_t p = 0; p < parts_.size(); ++p) {
+        signs_.push_back(around[p] % 2 == 0 ? 1.0 : -1.0);
         area_ += signs_.back() * std::fabs(twiceArea(parts_[p])) / 2;
     }
 }
 
-void PlanOutline::refuseMeetingParts(const std::vector<OutlinePart>& given) const {
-    if (parts_.size() < 2) {
-        return;
-    }
+std::set<std::pair<uint32_t, uint32_t>> PlanOutline::meetingParts() const {
+    std::set<std::pair<uint32_t, uint32_t>> meeting;
     for (const std::vector<uint32_t>& strip : strips_) {
         for (size_t i = 0; i < strip.size(); ++i) {
             const Edge& e = edges_[strip[i]];
             for (size_t j = i + 1; j < strip.size(); ++j) {
                 const Edge& f = edges_[strip[j]];
+                const std::pair pair{std::min(e.part, f.part), std::max(e.part, f.part)};
                 if (e.part != f.part && std::max(e.a.y, e.b.y) >= std::min(f.a.y, f.b.y) &&
-                    std::max(f.a.y, f.b.y) >= std::min(e.a.y, e.b.y) &&
+                    std::max(f.a.y, f.b.y) >= std::min(e.a.y, e.b.y) && meeting.count(pair) == 0 &&
                     CGAL::do_intersect(Kernel::Segment_2({e.a.x, e.a.y}, {e.b.x, e.b.y}),
                                        Kernel::Segment_2({f.a.x, f.a.y}, {f.b.x, f.b.y}))) {
-                    throw Failure(name_ + ": parts '" + given[e.part].name + "' and '" +
-                                  given[f.part].name +
-                                  "' of the outline cross or touch; each part must lie apart "
-                                  "from the others, or wholly inside one as a hole");
+                    meeting.insert(pair);
                 }
             }
         }
     }
+    return meeting;
 }
 
 size_t PlanOutline::stripOf(double x) const {
@@ -226,8 +254,10 @@ bool PlanOutline::edgeMeets(double xLow, double xHigh, double yLow, double yHigh
 }
 
 bool PlanOutline::contains(double x, double y) const {
-    // The parts do not meet, so an odd count of edges crossed is ground and
-    // an even one a hole or outside.
+    // Each part holds the point when the ray crosses its edges an odd
+    // number of times (an edge two parts share counts for each), and the
+    // parts nest or lie apart: an odd count in all is ground, an even one a
+    // hole or outside.
     bool in = false;
     for (const uint32_t index : strips_[stripOf(x)]) {
         in = in != crossesRayUp(edges_[index].a, edges_[index].b, x, y);

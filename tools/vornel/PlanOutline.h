@@ -7,18 +7,16 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "Box.h"
+#include "PlanPoint.h"
 
 namespace vornel::cli {
-
-struct PlanPoint {
-    double x = 0;
-    double y = 0;
-};
 
 // One ring of corners in order around it, either way; a last corner that
 // repeats the first closes it.
@@ -30,10 +28,12 @@ struct OutlinePart {
 class PlanOutline {
 public:
     // The ground within the parts: a part inside another is a hole in it,
-    // and one inside a hole an island again. Throws Failure, naming `name`
-    // and the part, for fewer than three corners, a corner that is no
-    // number, or edges that cross or touch other than at the corners they
-    // share.
+    // and one inside a hole an island again. Parts may share edges and
+    // corners. Throws Failure, naming `name` and the part, for fewer than
+    // three corners, a corner that is no number or lies beyond 1e15 m,
+    // edges of one part that cross or touch other than at the corners they
+    // share, or two parts that overlap without one lying wholly inside the
+    // other.
     PlanOutline(std::vector<OutlinePart> parts, std::string name);
 
     const std::string& name() const { return name_; }
@@ -57,10 +57,11 @@ private:
 
     void addPart(std::vector<PlanPoint> corners);
     void indexEdges();
-    // Throws Failure where an edge of one part meets one of another.
-    void refuseMeetingParts(const std::vector<OutlinePart>& given) const;
-    // Which parts are holes, and the area the parts enclose.
-    void findHoles();
+    // The parts, the lower number first, that an edge of the other meets.
+    std::set<std::pair<uint32_t, uint32_t>> meetingParts() const;
+    // Which parts are holes, and the area the parts enclose; throws Failure
+    // for parts that overlap or repeat each other.
+    void findHoles(const std::vector<OutlinePart>& given);
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
