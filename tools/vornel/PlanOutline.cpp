@@ -138,15 +138,56 @@ void PlanOutline::addPart(std::vector<PlanPoint> corners) {
 }
 
 void PlanOutline::indexEdges() {
-    // About one edge to a strip: a box then sees the few edges near it.
-    const size_t stripCount = std::min<size_t>(edges_.size(), 4096);
-    stripWidth_ = (bounds_[1] - bounds_[0]) / static_cast<double>(stripCount);
-    strips_.resize(stripCount);
-    for (size_t e = 0; e < edges_.size(); ++e) {
+    // About one edge to a strip, and two cells to an edge in a grid as
+    // square as the bounds allow: a box then sees the few edges near it.
+    const double width = bounds_[1] - bounds_[0];
+    const double height = bounds_[3] - bounds_[2];
+    const size_t count = edges_.size();
+    strips_ = {bounds_[0], width / static_cast<double>(std::min<size_t>(count, 4096)),
+               std::min<size_t>(count, 4096)};
+    stripEdges_.resize(strips_.count);
+    for (size_t e = 0; e < count; ++e) {
         const Edge& edge = edges_[e];
-        for (size_t s = stripOf(std::min(edge.a.x, edge.b.x));
-             s <= stripOf(std::max(edge.a.x, edge.b.x)); ++s) {
-            strips_[s].push_back(static_cast<uint32_t>(e));
+        for (size_t s = strips_.of(std::min(edge.a.x, edge.b.x));
+             s <= strips_.of(std::max(edge.a.x, edge.b.x)); ++s) {
+            stripEdges_[s].push_back(static_cast<uint32_t>(e));
+        }
+    }
+    const double cellCount = static_cast<double>(std::min<size_t>(2 * count, size_t{1} << 20));
+    const double across =
+        std::clamp(std::round(std::sqrt(cellCount * width / height)), 1.0, cellCount);
+    columns_ = {bounds_[0], width / across, static_cast<size_t>(across)};
+    const double down = std::max(1.0, std::floor(cellCount / across));
+    rows_ = {bounds_[2], height / down, static_cast<size_t>(down)};
+    cells_.resize(columns_.count * rows_.count);
+    for (size_t e = 0; e < count; ++e) {
+        addToCells(static_cast<uint32_t>(e));
+    }
+}
+
+void PlanOutline::addToCells(uint32_t index) {
+    const bool rightward = edges_[index].a.x <= edges_[index].b.x;
+    const PlanPoint& left = rightward ? edges_[index].a : edges_[index].b;
+    const PlanPoint& right = rightward ? edges_[index].b : edges_[index].a;
+    const double yLow = std::min(left.y, right.y);
+    const double yHigh = std::max(left.y, right.y);
+    const auto yAt = [&](double x) {
+        return std::clamp(left.y + (x - left.x) / (right.x - left.x) * (right.y - left.y), yLow,
+                          yHigh);
+    };
+    // The rows reached are taken a row wider on each side than the Y where
+    // the edge enters and leaves the column, which the rounding of the
+    // division may put a little off.
+    const double margin = rows_.step + 1e-14 * std::max(std::fabs(yLow), std::fabs(yHigh));
+    const size_t first = columns_.of(left.x);
+    const size_t last = columns_.of(right.x);
+    for (size_t c = first; c <= last; ++c) {
+        const double x0 = columns_.from + static_cast<double>(c) * columns_.step;
+        const double y0 = c == first ? left.y : yAt(x0);
+        const double y1 = c == last ? right.y : yAt(x0 + columns_.step);
+        for (size_t r = rows_.of(std::min(y0, y1) - margin);
+             r <= rows_.of(std::max(y0, y1) + margin); ++r) {
+            cell(c, r).push_back(index);
         }
     }
 }
@@ -202,11 +243,11 @@ void PlanOutline::findHoles(const std::vector<OutlinePart>& given) {
 
 std::set<std::pair<uint32_t, uint32_t>> PlanOutline::meetingParts() const {
     std::set<std::pair<uint32_t, uint32_t>> meeting;
-    for (const std::vector<uint32_t>& strip : strips_) {
-        for (size_t i = 0; i < strip.size(); ++i) {
-            const Edge& e = edges_[strip[i]];
-            for (size_t j = i + 1; j < strip.size(); ++j) {
-                const Edge& f = edges_[strip[j]];
+    for (const std::vector<uint32_t>& near : cells_) {
+        for (size_t i = 0; i < near.size(); ++i) {
+            const Edge& e = edges_[near[i]];
+            for (size_t j = i + 1; j < near.size(); ++j) {
+                const Edge& f = edges_[near[j]];
                 const std::pair pair{std::min(e.part, f.part), std::max(e.part, f.part)};
                 if (e.part != f.part && std::max(e.a.y, e.b.y) >= std::min(f.a.y, f.b.y) &&
                     std::max(f.a.y, f.b.y) >= std::min(e.a.y, e.b.y) && meeting.count(pair) == 0 &&
@@ -220,33 +261,37 @@ std::set<std::pair<uint32_t, uint32_t>> PlanOutline::meetingParts() const {
     return meeting;
 }
 
-size_t PlanOutline::stripOf(double x) const {
-    // Strips too narrow for a double make the quotient infinite.
-    const double s = std::min((x - bounds_[0]) / stripWidth_, 1e18);
-    return s >= 1 ? std::min(static_cast<size_t>(s), strips_.size() - 1) : 0;
+size_t PlanOutline::Steps::of(double v) const {
+    // Steps too narrow for a double make the quotient infinite.
+    const double s = std::min((v - from) / step, 1e18);
+    return s >= 1 ? std::min(static_cast<size_t>(s), count - 1) : 0;
 }
 
 bool PlanOutline::edgeMeets(double xLow, double xHigh, double yLow, double yHigh) const {
-    for (size_t s = stripOf(xLow); s <= stripOf(xHigh); ++s) {
-        for (const uint32_t index : strips_[s]) {
-            const PlanPoint& a = edges_[index].a;
-            const PlanPoint& b = edges_[index].b;
-            if (std::max(a.x, b.x) < xLow || std::min(a.x, b.x) > xHigh ||
-                std::max(a.y, b.y) < yLow || std::min(a.y, b.y) > yHigh) {
-                continue;
-            }
-            // The edge's line leaves the rectangle's four corners on one
-            // side when it passes it by.
-            const auto side = [&](double x, double y) {
-                const double cross = (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
-                return cross > 0 ? 1 : cross < 0 ? -1 : 0;
-            };
-            const int sides[] = {side(xLow, yLow), side(xHigh, yLow), side(xHigh, yHigh),
-                                 side(xLow, yHigh)};
-            if (std::any_of(std::begin(sides), std::end(sides),
-                            [&](int v) { return v != sides[0]; }) ||
-                sides[0] == 0) {
-                return true;
+    const size_t lastRow = rows_.of(yHigh);
+    const size_t lastColumn = columns_.of(xHigh);
+    for (size_t c = columns_.of(xLow); c <= lastColumn; ++c) {
+        for (size_t r = rows_.of(yLow); r <= lastRow; ++r) {
+            for (const uint32_t index : cell(c, r)) {
+                const PlanPoint& a = edges_[index].a;
+                const PlanPoint& b = edges_[index].b;
+                if (std::max(a.x, b.x) < xLow || std::min(a.x, b.x) > xHigh ||
+                    std::max(a.y, b.y) < yLow || std::min(a.y, b.y) > yHigh) {
+                    continue;
+                }
+                // The edge's line leaves the rectangle's four corners on one
+                // side when it passes it by.
+                const auto side = [&](double x, double y) {
+                    const double cross = (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+                    return cross > 0 ? 1 : cross < 0 ? -1 : 0;
+                };
+                const int sides[] = {side(xLow, yLow), side(xHigh, yLow), side(xHigh, yHigh),
+                                     side(xLow, yHigh)};
+                if (std::any_of(std::begin(sides), std::end(sides),
+                                [&](int v) { return v != sides[0]; }) ||
+                    sides[0] == 0) {
+                    return true;
+                }
             }
         }
     }
@@ -259,7 +304,7 @@ bool PlanOutline::contains(double x, double y) const {
     // parts nest or lie apart: an odd count in all is ground, an even one a
     // hole or outside.
     bool in = false;
-    for (const uint32_t index : strips_[stripOf(x)]) {
+    for (const uint32_t index : stripEdges_[strips_.of(x)]) {
         in = in != crossesRayUp(edges_[index].a, edges_[index].b, x, y);
     }
     return in;
@@ -275,15 +320,14 @@ double PlanOutline::areaIn(double xLow, double xHigh, double yLow, double yHigh)
     }
     const auto [at, added] = clippedAreas_.try_emplace(Rectangle{xLow, xHigh, yLow, yHigh}, 0.0);
     if (added) {
+        const std::vector<std::vector<PlanPoint>>& band = bandOf(xLow, xHigh);
         double inside = 0;
         for (size_t part = 0; part < parts_.size(); ++part) {
             const Rectangle& box = partBounds_[part];
-            if (xHigh <= box[0] || xLow >= box[1] || yHigh <= box[2] || yLow >= box[3]) {
+            if (band[part].empty() || yHigh <= box[2] || yLow >= box[3]) {
                 continue;
             }
-            std::vector<PlanPoint> p = clipped(parts_[part], 0, xLow, true);
-            p = clipped(p, 0, xHigh, false);
-            p = clipped(p, 1, yLow, true);
+            std::vector<PlanPoint> p = clipped(band[part], 1, yLow, true);
             p = clipped(p, 1, yHigh, false);
             inside += p.size() < 3 ? 0 : signs_[part] * std::fabs(twiceArea(p)) / 2;
         }
@@ -292,18 +336,23 @@ double PlanOutline::areaIn(double xLow, double xHigh, double yLow, double yHigh)
     return at->second;
 }
 
-size_t PlanOutline::RectangleHash::operator()(const Rectangle& r) const {
-    // The bits of the four numbers, mixed by multiplying: a few times faster
-    // than hashing each number's bytes, which counts on a model of millions
-    // of pieces.
-    uint64_t h = 0;
-    for (const double v : r) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        h = (h ^ bits) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 32;
+const std::vector<std::vector<PlanPoint>>& PlanOutline::bandOf(double xLow, double xHigh) const {
+    // Kept for the plans of a column of blocks, read one after another; a
+    // model of pieces in ever new places would make too many to keep.
+    if (bands_.size() >= 65536) {
+        bands_.clear();
     }
-    return static_cast<size_t>(h);
+    const auto [at, added] = bands_.try_emplace(Band{xLow, xHigh});
+    if (added) {
+        at->second.resize(parts_.size());
+        for (size_t part = 0; part < parts_.size(); ++part) {
+            const Rectangle& box = partBounds_[part];
+            if (xHigh > box[0] && xLow < box[1]) {
+                at->second[part] = clipped(clipped(parts_[part], 0, xLow, true), 0, xHigh, false);
+            }
+        }
+    }
+    return at->second;
 }
 
 double PlanOutline::volumeIn(const Box& box) const {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <set>
 #include <string>
@@ -46,29 +47,59 @@ public:
 
 private:
     using Rectangle = std::array<double, 4>;  // X from, X to, Y from, Y to
-    struct RectangleHash {
-        size_t operator()(const Rectangle& r) const;
+    using Band = std::array<double, 2>;       // X from, X to
+    struct BitsHash {
+        // The bits of the numbers, mixed by multiplying: a few times faster
+        // than hashing each number's bytes, which counts on a model of
+        // millions of pieces.
+        template <size_t N>
+        size_t operator()(const std::array<double, N>& values) const {
+            uint64_t h = 0;
+            for (const double v : values) {
+                uint64_t bits = 0;
+                std::memcpy(&bits, &v, sizeof bits);
+                h = (h ^ bits) * 0x9E3779B97F4A7C15ULL;
+                h ^= h >> 32;
+            }
+            return static_cast<size_t>(h);
+        }
     };
     struct Edge {
         PlanPoint a;
         PlanPoint b;
         uint32_t part;
     };
+    // Equal steps along X or Y from the outline's bounds.
+    struct Steps {
+        double from = 0;
+        double step = 1;
+        size_t count = 1;
+        // The step that holds v: the first or the last for a v beyond them.
+        size_t of(double v) const;
+    };
 
     void addPart(std::vector<PlanPoint> corners);
     void indexEdges();
+    // Adds the edge to each cell its line passes through, or passes near.
+    void addToCells(uint32_t index);
     // The parts, the lower number first, that an edge of the other meets.
     std::set<std::pair<uint32_t, uint32_t>> meetingParts() const;
     // Which parts are holes, and the area the parts enclose; throws Failure
     // for parts that overlap or repeat each other.
     void findHoles(const std::vector<OutlinePart>& given);
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
+    // Each part cut to the band of X, or left empty where it lies outside.
+    const std::vector<std::vector<PlanPoint>>& bandOf(double xLow, double xHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
     bool edgeMeets(double xLow, double xHigh, double yLow, double yHigh) const;
     bool contains(double x, double y) const;
-    // The strip that holds x: the first or the last for an x beyond them.
-    size_t stripOf(double x) const;
+    std::vector<uint32_t>& cell(size_t column, size_t row) {
+        return cells_[row * columns_.count + column];
+    }
+    const std::vector<uint32_t>& cell(size_t column, size_t row) const {
+        return cells_[row * columns_.count + column];
+    }
 
     std::string name_;
     std::vector<std::vector<PlanPoint>> parts_;
@@ -77,14 +108,21 @@ private:
     std::vector<Edge> edges_;
     double area_ = 0;
     Rectangle bounds_{};
-    // Edges by the strips of X they span, so that a box sees only the edges
-    // near it.
-    double stripWidth_ = 0;
-    std::vector<std::vector<uint32_t>> strips_;
+    // Edges by the strips of X they span, for the ray that counts the edges
+    // above a point.
+    Steps strips_;
+    std::vector<std::vector<uint32_t>> stripEdges_;
+    // Edges by the cells of a grid they pass through, so that a box sees
+    // only the edges near it.
+    Steps columns_;
+    Steps rows_;
+    std::vector<std::vector<uint32_t>> cells_;
     // The area within the outline of each plan that an edge crosses, as the
     // clipping measured it: the blocks of a model stand on few plans, one
     // above another.
-    mutable std::unordered_map<Rectangle, double, RectangleHash> clippedAreas_;
+    mutable std::unordered_map<Rectangle, double, BitsHash> clippedAreas_;
+    // The parts cut to each band of X those plans span.
+    mutable std::unordered_map<Band, std::vector<std::vector<PlanPoint>>, BitsHash> bands_;
 };
 
 // The outline in a text file of X and Y columns (named as block model files
