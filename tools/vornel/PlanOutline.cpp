@@ -320,23 +320,22 @@ double PlanOutline::areaIn(double xLow, double xHigh, double yLow, double yHigh)
     }
     const auto [at, added] = clippedAreas_.try_emplace(Rectangle{xLow, xHigh, yLow, yHigh}, 0.0);
     if (added) {
-        const std::vector<std::vector<PlanPoint>>& band = bandOf(xLow, xHigh);
         double inside = 0;
-        for (size_t part = 0; part < parts_.size(); ++part) {
-            const Rectangle& box = partBounds_[part];
-            if (band[part].empty() || yHigh <= box[2] || yLow >= box[3]) {
+        for (const BandPart& piece : bandOf(xLow, xHigh)) {
+            const Rectangle& box = partBounds_[piece.part];
+            if (yHigh <= box[2] || yLow >= box[3]) {
                 continue;
             }
-            std::vector<PlanPoint> p = clipped(band[part], 1, yLow, true);
+            std::vector<PlanPoint> p = clipped(piece.corners, 1, yLow, true);
             p = clipped(p, 1, yHigh, false);
-            inside += p.size() < 3 ? 0 : signs_[part] * std::fabs(twiceArea(p)) / 2;
+            inside += p.size() < 3 ? 0 : signs_[piece.part] * std::fabs(twiceArea(p)) / 2;
         }
         at->second = std::clamp(inside, 0.0, whole);
     }
     return at->second;
 }
 
-const std::vector<std::vector<PlanPoint>>& PlanOutline::bandOf(double xLow, double xHigh) const {
+const std::vector<PlanOutline::BandPart>& PlanOutline::bandOf(double xLow, double xHigh) const {
     // Kept for the plans of a column of blocks, read one after another; a
     // model of pieces in ever new places would make too many to keep.
     if (bands_.size() >= 65536) {
@@ -344,11 +343,14 @@ const std::vector<std::vector<PlanPoint>>& PlanOutline::bandOf(double xLow, doub
     }
     const auto [at, added] = bands_.try_emplace(Band{xLow, xHigh});
     if (added) {
-        at->second.resize(parts_.size());
-        for (size_t part = 0; part < parts_.size(); ++part) {
+        for (uint32_t part = 0; part < parts_.size(); ++part) {
             const Rectangle& box = partBounds_[part];
             if (xHigh > box[0] && xLow < box[1]) {
-                at->second[part] = clipped(clipped(parts_[part], 0, xLow, true), 0, xHigh, false);
+                std::vector<PlanPoint> cut =
+                    clipped(clipped(parts_[part], 0, xLow, true), 0, xHigh, false);
+                if (cut.size() >= 3) {
+                    at->second.push_back({part, std::move(cut)});
+                }
             }
         }
     }

@@ -69,6 +69,10 @@ private:
         PlanPoint b;
         uint32_t part;
     };
+    struct BandPart {
+        uint32_t part;
+        std::vector<PlanPoint> corners;
+    };
     // Equal steps along X or Y from the outline's bounds.
     struct Steps {
         double from = 0;
@@ -88,8 +92,8 @@ private:
     // for parts that overlap or repeat each other.
     void findHoles(const std::vector<OutlinePart>& given);
     double areaIn(double xLow, double xHigh, double yLow, double yHigh) const;
-    // Each part cut to the band of X, or left empty where it lies outside.
-    const std::vector<std::vector<PlanPoint>>& bandOf(double xLow, double xHigh) const;
+    // The parts that reach into the band of X, cut to it.
+    const std::vector<BandPart>& bandOf(double xLow, double xHigh) const;
     // Whether a point of the rectangle lies on an edge found near it: if
     // none does, the rectangle is wholly inside or wholly outside.
     bool edgeMeets(double xLow, double xHigh, double yLow, double yHigh) const;
@@ -122,7 +126,7 @@ private:
     // above another.
     mutable std::unordered_map<Rectangle, double, BitsHash> clippedAreas_;
     // The parts cut to each band of X those plans span.
-    mutable std::unordered_map<Band, std::vector<std::vector<PlanPoint>>, BitsHash> bands_;
+    mutable std::unordered_map<Band, std::vector<BandPart>, BitsHash> bands_;
 };
 
 // The outline in a text file of X and Y columns (named as block model files
