@@ -215,23 +215,27 @@ void PlanOutline::findHoles(const std::vector<OutlinePart>& given) {
                               "and corners at most), or wholly inside one as a hole");
         }
     }
-    // Parts that do not meet: any corner tells whether one lies inside the
-    // other.
+    // Parts that do not meet: any corner of one tells whether it lies
+    // inside the other, by the edges of the other that the ray up from it
+    // crosses, all of them in the corner's strip.
+    std::vector<bool> holds(parts_.size(), false);
+    std::vector<uint32_t> crossed;
     for (uint32_t p = 0; p < parts_.size(); ++p) {
         const PlanPoint& corner = parts_[p][0];
-        for (uint32_t q = 0; q < parts_.size(); ++q) {
-            const Rectangle& box = partBounds_[q];
-            if (q == p || corner.x < box[0] || corner.x > box[1] || corner.y < box[2] ||
-                corner.y > box[3] || meeting.count({std::min(p, q), std::max(p, q)}) != 0) {
-                continue;
+        for (const uint32_t index : stripEdges_[strips_.of(corner.x)]) {
+            const Edge& e = edges_[index];
+            if (e.part != p && crossesRayUp(e.a, e.b, corner.x, corner.y)) {
+                holds[e.part] = !holds[e.part];
+                crossed.push_back(e.part);
             }
-            const std::vector<PlanPoint>& ring = parts_[q];
-            bool in = false;
-            for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
-                in = in != crossesRayUp(ring[j], ring[i], corner.x, corner.y);
-            }
-            around[p] += in ? 1 : 0;
         }
+        for (const uint32_t q : crossed) {
+            if (holds[q] && meeting.count({std::min(p, q), std::max(p, q)}) == 0) {
+                ++around[p];
+            }
+            holds[q] = false;
+        }
+        crossed.clear();
     }
     // A part inside an odd number of others is a hole: the parts nest, so
     // the count alternates ground and hole down the nesting.
