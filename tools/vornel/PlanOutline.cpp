@@ -119,6 +119,11 @@ PlanOutline::PlanOutline(std::vector<OutlinePart> given, std::string name)
     }
     indexEdges();
     findHoles(given);
+    // A hole that differs from its part by less than a double tells apart
+    // leaves nothing.
+    if (!(area_ > 0)) {
+        throw Failure(name_ + ": the outline encloses no area");
+    }
 }
 
 void PlanOutline::addPart(std::vector<PlanPoint> corners) {
