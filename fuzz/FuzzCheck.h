@@ -1,5 +1,5 @@
 // What the fuzz targets share: a property that must hold ends the run where
-// it fails, and readers that take a path read each input from one file.
+// it fails, values compare bit for bit, and readers that take a path read each input from one file.
 #ifndef VORNEL_FUZZ_FUZZCHECK_H
 #define VORNEL_FUZZ_FUZZCHECK_H
 
@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "vornel/Types.h"
 
 namespace vornel::fuzz {
 
@@ -17,6 +20,19 @@ inline void require(bool holds) {
     if (!holds) {
         std::abort();
     }
+}
+
+// Bit for bit, so that NaNs compare too.
+inline bool same(double a, double b) {
+    uint64_t x = 0;
+    uint64_t y = 0;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
+}
+
+inline bool same(const D_3DOT& a, const D_3DOT& b) {
+    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
 }
 
 // A file of this process, removed with it, that holds the input in turn.

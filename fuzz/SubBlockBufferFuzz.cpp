@@ -9,27 +9,11 @@
 #include "store/SubBlockBuffer.h"
 
 using vornel::fuzz::require;
+using vornel::fuzz::same;
 using vornel::store::encodeSubBlocks;
 using vornel::store::subBlockBufferSize;
 using vornel::store::SubBlocks;
 using vornel::store::SubBlockView;
-
-namespace {
-
-// Bit for bit, so that NaNs compare too.
-bool same(double a, double b) {
-    uint64_t x = 0;
-    uint64_t y = 0;
-    std::memcpy(&x, &a, sizeof x);
-    std::memcpy(&y, &b, sizeof y);
-    return x == y;
-}
-
-bool same(const D_3DOT& a, const D_3DOT& b) {
-    return same(a.x, b.x) && same(a.y, b.y) && same(a.z, b.z);
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly `size` bytes: a read past it is one ASan sees.
