@@ -15,21 +15,19 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
-#include <optional>
-#include <utility>
+#include <memory>
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "geometry/ExactParts.h"
+#include "geometry/ExactCut.h"
 #include "support/TempDir.h"
 #include "vornel/VornelMng.h"
 
 using vornel::fuzz::require;
 using vornel::fuzz::same;
-using vornel::test::boxSurfaceParts;
-using vornel::test::ExactParts;
-using vornel::test::meet;
-using vornel::test::sectionParts;
+using vornel::test::CutBlock;
+using vornel::test::ExactCut;
+using vornel::test::testedWhole;
 
 namespace {
 
@@ -91,47 +89,6 @@ bool finite(const D_3DOT& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Whether every corner of the box is a finite double, as the cut computes them.
-bool finiteBox(const D_3DOT& centre, const D_3DOT& size) {
-    for (int k = 0; k < 8; ++k) {
-        const D_3DOT half{size.x / 2.0, size.y / 2.0, size.z / 2.0};
-        if (!finite({k & 1 ? centre.x + half.x : centre.x - half.x,
-                     k & 2 ? centre.y + half.y : centre.y - half.y,
-                     k & 4 ? centre.z + half.z : centre.z - half.z})) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A block as the database hands it back, its sub-block arrays copied out.
-struct Stored {
-    KrigBlockResult block;
-    std::vector<D_3DOT> centres;
-    std::vector<D_3DOT> sizes;
-
-    bool whole() const { return centres.empty() || block.Block_Coef == 1.0; }
-    std::vector<std::pair<D_3DOT, D_3DOT>> boxes() const {
-        if (whole()) {
-            return {{{block.Krig_PntLocX, block.Krig_PntLocY, block.Krig_PntLocZ},
-                     {block.Krig_GridSizeX, block.Krig_GridSizeY, block.Krig_GridSizeZ}}};
-        }
-        std::vector<std::pair<D_3DOT, D_3DOT>> out;
-        for (size_t j = 0; j < centres.size(); ++j) {
-            out.emplace_back(centres[j], sizes[j]);
-        }
-        return out;
-    }
-};
-
-struct Cut {
-    int32_t id;
-    std::vector<size_t> subBlocks;  // positions in the stored block
-    bool operator==(const Cut& other) const {
-        return id == other.id && subBlocks == other.subBlocks;
-    }
-};
-
 // The database, made once: each input empties its one table and fills it again.
 CVornelMng& manager() {
     static vornel::test::TempDir dir;
@@ -142,62 +99,37 @@ CVornelMng& manager() {
     return mng;
 }
 
-// The stored blocks in row order. Ids fall as rows are added, so that an
-// answer sorted by id does not pass for one in row order.
-std::vector<Stored> readBack(CVornelMng& mng, int n) {
-    std::vector<Stored> rows(static_cast<size_t>(n));
-    for (Stored& s : rows) {
-        const long id = n - (&s - rows.data());
-        require(mng.getBlockResult("T1", id, &s.block) == 1);
-        for (int j = 0; j < s.block.SubBUD_Num; ++j) {
-            s.centres.push_back(s.block.SubBUD_PntLoc[j]);
-            s.sizes.push_back(s.block.SubBUD_GridSize[j]);
-        }
-        delete[] s.block.SubBUD_PntLoc;
-        delete[] s.block.SubBUD_GridSize;
-        s.block.SubBUD_PntLoc = s.block.SubBUD_GridSize = nullptr;
-    }
-    return rows;
-}
+// The blocks as the database hands them back, in row order, and their
+// sub-block arrays, which the caller of a one-block read owns.
+struct Stored {
+    std::vector<KrigBlockResult> rows;
+    std::vector<std::unique_ptr<D_3DOT[]>> arrays;
+};
 
-std::vector<Cut> expectedCut(const std::vector<Stored>& rows, const std::array<D_3DOT, 4>& c) {
-    const ExactParts section = sectionParts(c);
-    const bool flat = c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
-    std::optional<double> layer;
-    std::vector<Cut> out;
-    for (const Stored& s : rows) {
-        Cut cut{s.block.Krig_BlockID, {}};
-        bool hit = false;
-        const auto boxes = s.boxes();
-        for (size_t j = 0; j < boxes.size(); ++j) {
-            if (meet(section, boxSurfaceParts(boxes[j].first, boxes[j].second))) {
-                hit = true;
-                if (!s.whole()) {
-                    cut.subBlocks.push_back(j);
-                }
-            }
-        }
-        if (hit && flat) {
-            layer = layer.value_or(s.block.Krig_PntLocZ);
-            hit = s.block.Krig_PntLocZ == *layer;
-        }
-        if (hit) {
-            out.push_back(cut);
-        }
+// Ids fall as rows are added, so that an answer sorted by id does not pass
+// for one in row order.
+Stored readBack(CVornelMng& mng, int n) {
+    Stored s;
+    for (int32_t id = n; id >= 1; --id) {
+        KrigBlockResult& b = s.rows.emplace_back();
+        require(mng.getBlockResult("T1", id, &b) == 1);
+        s.arrays.emplace_back(b.SubBUD_PntLoc);
+        s.arrays.emplace_back(b.SubBUD_GridSize);
     }
-    return out;
+    return s;
 }
 
 // Which stored sub-block each one handed back is, by its bits.
-std::vector<size_t> positions(const KrigBlockResult& got, const Stored& s) {
-    std::vector<size_t> out;
-    size_t from = 0;
-    for (int j = 0; j < got.SubBUD_Num; ++j) {
-        while (from < s.centres.size() && !(same(s.centres[from], got.SubBUD_PntLoc[j]) &&
-                                            same(s.sizes[from], got.SubBUD_GridSize[j]))) {
+std::vector<int32_t> positions(const KrigBlockResult& got, const KrigBlockResult& stored) {
+    std::vector<int32_t> out;
+    int32_t from = 0;
+    for (int32_t j = 0; j < got.SubBUD_Num; ++j) {
+        while (from < stored.SubBUD_Num &&
+               !(same(stored.SubBUD_PntLoc[from], got.SubBUD_PntLoc[j]) &&
+                 same(stored.SubBUD_GridSize[from], got.SubBUD_GridSize[j]))) {
             ++from;
         }
-        require(from < s.centres.size());
+        require(from < stored.SubBUD_Num);
         out.push_back(from++);
     }
     return out;
@@ -243,30 +175,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mng.insertIntoBlockResult("T1", blocks.data(), n) != 1) {
         return 0;
     }
-    const std::vector<Stored> rows = readBack(mng, n);
-    bool exact =
-        finite(corners[0]) && finite(corners[1]) && finite(corners[2]) && finite(corners[3]);
-    for (const Stored& s : rows) {
-        for (const auto& [centre, extent] : s.boxes()) {
-            exact = exact && finiteBox(centre, extent);
-        }
-    }
+    const Stored stored = readBack(mng, n);
+    const std::vector<KrigBlockResult>& rows = stored.rows;
+    const ExactCut exact(rows);
 
     KrigBlockResult* got = nullptr;
     long count = -1;
     require(mng.getCutBlockResult("T1", corners.data(), &got, &count) == 1);
     require(got != nullptr && count >= 0 && count <= n);
-    std::vector<Cut> cut;
+    std::vector<CutBlock> cut;
     size_t row = 0;
     for (long i = 0; i < count; ++i) {
-        const auto s = std::find_if(rows.begin() + row, rows.end(), [&](const Stored& r) {
-            return r.block.Krig_BlockID == got[i].Krig_BlockID;
+        const auto s = std::find_if(rows.begin() + row, rows.end(), [&](const KrigBlockResult& r) {
+            return r.Krig_BlockID == got[i].Krig_BlockID;
         });
         require(s != rows.end());
         row = static_cast<size_t>(s - rows.begin()) + 1;
-        require(s->whole() ? got[i].SubBUD_Num == 0 : got[i].SubBUD_Num > 0);
+        require(testedWhole(*s) ? got[i].SubBUD_Num == 0 : got[i].SubBUD_Num > 0);
         cut.push_back({got[i].Krig_BlockID, positions(got[i], *s)});
     }
-    require(!exact || cut == expectedCut(rows, corners));
+    const bool finiteSection =
+        finite(corners[0]) && finite(corners[1]) && finite(corners[2]) && finite(corners[3]);
+    require(!(finiteSection && exact.finite()) || cut == exact.through(corners));
     return 0;
 }

@@ -1,19 +1,17 @@
 // The section cut through stored blocks: the cases hosts rely on, then
 // random models and sections against an independent exact computation.
 #include <cmath>
-#include <optional>
+#include <map>
 #include <random>
 
-#include "ExactParts.h"
+#include "ExactCut.h"
 #include "RandomShapes.h"
 #include "store/BlockFixture.h"
 
 using vornel::test::BlockTest;
-using vornel::test::boxSurfaceParts;
-using vornel::test::ExactParts;
-using vornel::test::meet;
+using vornel::test::CutBlock;
+using vornel::test::ExactCut;
 using vornel::test::RandomShapes;
-using vornel::test::sectionParts;
 
 namespace {
 
@@ -275,22 +273,12 @@ TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
     std::shuffle(blocks.begin(), blocks.end(), std::mt19937(7u));
     ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks.data(), static_cast<long>(blocks.size())), 1);
 
-    // Each block is tested by its box when whole, else by its sub-blocks' boxes.
-    struct Tested {
-        bool whole;
-        std::vector<ExactParts> boxes;
-    };
-    std::vector<Tested> tested;
+    const ExactCut exact(blocks);
+    ASSERT_TRUE(exact.finite());
+    // The x of the sub-blocks cut, as cut() gives them.
+    std::map<int32_t, const KrigBlockResult*> byId;
     for (const KrigBlockResult& b : blocks) {
-        Tested& t = tested.emplace_back(Tested{b.SubBUD_Num <= 0 || b.Block_Coef == 1.0, {}});
-        if (t.whole) {
-            t.boxes.push_back(
-                boxSurfaceParts({b.Krig_PntLocX, b.Krig_PntLocY, b.Krig_PntLocZ},
-                                {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}));
-        }
-        for (int j = 0; !t.whole && j < b.SubBUD_Num; ++j) {
-            t.boxes.push_back(boxSurfaceParts(b.SubBUD_PntLoc[j], b.SubBUD_GridSize[j]));
-        }
+        byId[b.Krig_BlockID] = &b;
     }
 
     int sectionsCutting = 0;
@@ -298,29 +286,11 @@ TEST_F(BlockTest, RandomSectionsAgreeWithAnExactComputation) {
         const auto section =
             shapes.section({origin.x + 10 * shapes.pick(7), origin.y + 10 * shapes.pick(7),
                             origin.z + 10 * shapes.pick(5)});
-        const ExactParts parts = sectionParts(section);
-        const bool flat = section[0].z == section[1].z && section[1].z == section[2].z &&
-                          section[2].z == section[3].z;
-        std::optional<double> layer;
         std::vector<Cut> expected;
-        for (size_t n = 0; n < blocks.size(); ++n) {
-            const KrigBlockResult& b = blocks[n];
-            Cut c{b.Krig_BlockID, {}};
-            bool hit = false;
-            for (size_t j = 0; j < tested[n].boxes.size(); ++j) {
-                if (meet(parts, tested[n].boxes[j])) {
-                    hit = true;
-                    if (!tested[n].whole) {
-                        c.subX.push_back(b.SubBUD_PntLoc[j].x);
-                    }
-                }
-            }
-            if (hit && flat) {
-                layer = layer.value_or(b.Krig_PntLocZ);
-                hit = b.Krig_PntLocZ == *layer;
-            }
-            if (hit) {
-                expected.push_back(c);
+        for (const CutBlock& c : exact.through(section)) {
+            Cut& e = expected.emplace_back(Cut{c.id, {}});
+            for (const int32_t j : c.subBlocks) {
+                e.subX.push_back(byId[c.id]->SubBUD_PntLoc[j].x);
             }
         }
         const std::vector<Cut> got = cut(mng, section);
