@@ -1,5 +1,6 @@
 // What the fuzz targets share: a property that must hold ends the run where
-// it fails, values compare bit for bit, and readers that take a path read each input from one file.
+// it fails, values compare bit for bit, and readers that take a path read
+// each input from one file.
 #ifndef VORNEL_FUZZ_FUZZCHECK_H
 #define VORNEL_FUZZ_FUZZCHECK_H
 
