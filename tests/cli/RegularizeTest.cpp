@@ -1,4 +1,6 @@
 // Regularized runs against cell sums worked out by hand.
+#include <array>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 
@@ -98,6 +100,20 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
         lineStarting(ok({"regularize", "m.db", "-t", "A", "--size", "0.625", "--into", "FINE"}),
                      "tonnes"),
         "  tonnes         6000 -> 6000");
+    // Cells are numbered from 1 as they are listed: bench by bench from the
+    // lowest, row by row along Y, then along X.
+    ok({"regularize", "m.db", "-t", "A", "--size", "5", "--into", "FIVE"});
+    const CsvTable five = cells("FIVE");
+    ASSERT_EQ(five.rows.size(), 32u);  // 8 along X, 2 along Y, 2 benches
+    for (size_t r = 0; r < five.rows.size(); ++r) {
+        EXPECT_EQ(five.at(r, "BLOCKID"), std::to_string(r + 1));
+        if (r > 0) {
+            const auto place = [&](size_t i) {
+                return std::array{five.number(i, "Z"), five.number(i, "Y"), five.number(i, "X")};
+            };
+            EXPECT_LT(place(r - 1), place(r)) << "row " << r;
+        }
+    }
     // The whole grade-tonnage curve at 0 is kept.
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "OFF", "--cutoffs", "0"}), "0"),
               (Words{"0", "6", "6000", "1.5000", "90.0"}));

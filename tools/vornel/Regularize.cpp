@@ -171,6 +171,9 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
     for (auto& [index, cell] : gatherer.cells()) {
         cell.settle();
         KrigBlockResult& c = r.cells.add(0);
+        // Numbered as import numbers blocks: a run's numbers are its blocks'
+        // names, each once.
+        c.Krig_BlockID = static_cast<int32_t>(r.cells.size());
         const KrigBlockResult& best = blocks[cell.best >= 0 ? cell.best : cell.adding];
         placeBlock(c, Box{{grid.origin.x + (static_cast<double>(index[2]) + 0.5) * grid.size.x,
                            grid.origin.y + (static_cast<double>(index[1]) + 0.5) * grid.size.y,

@@ -41,7 +41,8 @@ axes, or x,y,z) on a grid with a corner at --origin, by default the lowest
 corner of the blocks' boxes. Each block or sub-block goes to the cells it
 overlaps in proportion to its volume in each, with its tonnes; a whole
 block that is only partly in the model (its coefficient below 1) brings
-that part. Each cell with ground becomes a whole block of the new run:
+that part. Each cell with ground becomes a whole block of the new run,
+numbered 1, 2, ... bench by bench from the lowest, row by row along Y:
 its grade weighed by tonnes, so that tonnes and metal are kept; its
 variance by volume; its coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
