@@ -467,9 +467,24 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
                 "00000024400000000000002440' WHERE Krig_BlockID = 1;");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"}),
                       "the void block 1 of WF has a place or size that is not a number");
+    // Looked at, its ground is left out of the volume, and said to be.
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "Void table WF:"),
+              "Void table WF: 2 void blocks (1 with sub-blocks), 110 m3 (1 left out: a place or "
+              "size no number, or below 0)");
     // A run without a void table has nothing to take off.
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--deplete"}),
                       "--deplete: the run names no void table to take off its blocks");
+    // A table of blocks read as void blocks would take off all their ground.
+    EXPECT_FAILS_WITH(
+        vornel({"import", "m.db", "d.csv", "-t", "E", "-e", "Cu", "--void-table", "f"}),
+        "m.db: --void-table 'f' holds a run's blocks, not void blocks");
+    EXPECT_USAGE_ERROR(
+        vornel({"import", "m.db", "d.csv", "-t", "E", "-e", "Cu", "--void-table", "e"}),
+        "--void-table 'e': the run's own blocks cannot be its void blocks");
+    EXPECT_FALSE(contains(ok({"info", "m.db"}), "table E")) << "nothing imported";
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'F' WHERE Table_Name = 'D';");
+    EXPECT_FAILS_WITH(vornel(depleted), "m.db: 'F' holds a run's blocks, not void blocks");
 }
 
 // A second run in R (another element, ten times the grades): neither report

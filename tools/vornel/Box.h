@@ -3,6 +3,8 @@
 #ifndef VORNEL_CLI_BOX_H
 #define VORNEL_CLI_BOX_H
 
+#include <cmath>
+
 #include "vornel/Types.h"
 
 namespace vornel::cli {
@@ -24,6 +26,16 @@ struct Box {
     double volume() const { return size.x * size.y * size.z; }
     double low(int i) const { return axis(centre, i) - axis(size, i) / 2; }
     double high(int i) const { return axis(centre, i) + axis(size, i) / 2; }
+    // Whether its ground can be measured: faces that are numbers and no
+    // size below 0, as another program may not have left them.
+    bool measurable() const {
+        for (int i = 0; i < 3; ++i) {
+            if (!std::isfinite(low(i)) || !std::isfinite(high(i)) || !(axis(size, i) >= 0)) {
+                return false;
+            }
+        }
+        return true;
+    }
 };
 
 }  // namespace vornel::cli

@@ -22,19 +22,14 @@ template <typename Block>
 std::vector<Box> checkedGroundOf(const Block& b, const std::string& what,
                                  const std::string& where) {
     std::vector<Box> pieces = groundOf(b);
-    for (const Box& piece : pieces) {
-        for (int i = 0; i < 3; ++i) {
-            if (!std::isfinite(piece.low(i)) || !std::isfinite(piece.high(i)) ||
-                !(axis(piece.size, i) >= 0)) {
-                std::string message = what;
-                message += " " + std::to_string(b.Krig_BlockID);
-                message += where;
-                message +=
-                    " has a place or size that is not a number, or a size below 0: its "
-                    "ground cannot be measured";
-                throw Failure(message);
-            }
-        }
+    if (!std::all_of(pieces.begin(), pieces.end(), [](const Box& p) { return p.measurable(); })) {
+        std::string message = what;
+        message += " " + std::to_string(b.Krig_BlockID);
+        message += where;
+        message +=
+            " has a place or size that is not a number, or a size below 0: its ground cannot be "
+            "measured";
+        throw Failure(message);
     }
     return pieces;
 }
@@ -71,6 +66,13 @@ double VoidGround::covered(const Box& box, const PlanOutline* within) const {
 }
 
 VoidGround readVoidGround(CVornelMng& mng, const std::string& path, const std::string& voidTable) {
+    // A table of blocks reads as void blocks too, and would take off all
+    // the ground they stand for.
+    if (isBlockTable(mng, voidTable)) {
+        throw Failure(path + ": '" + voidTable +
+                      "' holds a run's blocks, not void blocks: its ground is no old workings "
+                      "to take off");
+    }
     KrigBlockVoid* voids = nullptr;
     const long voidCount = readVoids(mng, path, voidTable, &voids);
     return VoidGround(voids, voidCount, voidTable);

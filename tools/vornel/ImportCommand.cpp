@@ -335,6 +335,10 @@ void runImport(const ImportOptions& o) {
     }
     if (!o.voidTable.empty()) {
         checkNewTableName(o.voidTable, "--void-table");
+        if (strcasecmp(o.voidTable.c_str(), o.table.c_str()) == 0) {
+            throw UsageError("--void-table '" + o.voidTable +
+                             "': the run's own blocks cannot be its void blocks");
+        }
     }
     const GradeUnit* const named = o.unit.empty() ? nullptr : &gradeUnitNamed(o.unit);
     const ModelFileOptions options = fileOptions(o);
@@ -351,6 +355,10 @@ void runImport(const ImportOptions& o) {
         openModel(mng, o.db);
         // Refused before a long read; writeRun checks again under the lock.
         refuseExistingTable(mng, o.db, o.table, "import");
+        if (!o.voidTable.empty() && isBlockTable(mng, o.voidTable)) {
+            throw Failure(o.db + ": --void-table '" + o.voidTable +
+                          "' holds a run's blocks, not void blocks");
+        }
     }
     BlockList blocks;
     const ModelFileReport report = readModelFile(o.file, options, blocks);

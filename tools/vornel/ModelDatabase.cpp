@@ -171,6 +171,10 @@ std::vector<std::string> blockTables(CVornelMng& mng) {
     return tables;
 }
 
+bool isBlockTable(CVornelMng& mng, const std::string& table) {
+    return listedIn(blockTables(mng), table.c_str());
+}
+
 std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::string>& tables) {
     std::vector<KrigBlockParam> runs;
     for (const std::string& table : tables) {

@@ -49,6 +49,10 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
 // Whether the catalog registers a void table of this name (in any case).
 bool isVoidTable(CVornelMng& mng, const std::string& table);
 
+// Whether the catalog lists runs in a table of this name (in any case).
+// Throws Failure when the catalog cannot be read.
+bool isBlockTable(CVornelMng& mng, const std::string& table);
+
 // Every void block of the table into *voids (owned by the manager until its
 // next void read); returns their number, 0 for an empty table. Throws
 // Failure, naming the file at `path`, when the table is missing.

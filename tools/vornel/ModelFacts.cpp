@@ -239,6 +239,11 @@ VoidFacts factsOfVoids(const KrigBlockVoid* voids, long count) {
     for (long i = 0; i < count; ++i) {
         facts.split += voids[i].SubBUD_Num > 0 ? 1 : 0;
         const std::vector<Box> pieces = groundOf(voids[i]);
+        if (!std::all_of(pieces.begin(), pieces.end(),
+                         [](const Box& p) { return p.measurable(); })) {
+            ++facts.unmeasured;
+            continue;
+        }
         ground.insert(ground.end(), pieces.begin(), pieces.end());
     }
     // Ground that void blocks share counts once.
@@ -251,7 +256,10 @@ std::string voidSummary(const VoidFacts& facts) {
         return "registered, but the table is missing";
     }
     return plural(facts.blocks, "void block", "void blocks") + " (" + std::to_string(facts.split) +
-           " with sub-blocks), " + formatNumber(facts.volume) + " m3";
+           " with sub-blocks), " + formatNumber(facts.volume) + " m3" +
+           (facts.unmeasured == 0 ? ""
+                                  : " (" + std::to_string(facts.unmeasured) +
+                                        " left out: a place or size no number, or below 0)");
 }
 
 }  // namespace vornel::cli

@@ -67,8 +67,9 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
 struct VoidFacts {
     bool missing = false;  // registered, but the table is gone
     long blocks = 0;
-    long split = 0;     // void blocks stored with sub-blocks
-    double volume = 0;  // of their ground, what several share counted once
+    long split = 0;       // void blocks stored with sub-blocks
+    double volume = 0;    // of their ground, what several share counted once
+    long unmeasured = 0;  // left out of the volume: a place or size no number
 };
 
 // The void blocks of a table: their ground is their sub-blocks, or their

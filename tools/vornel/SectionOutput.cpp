@@ -278,10 +278,10 @@ std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& 
 }
 
 // The run's void blocks that the section passes through; none when the run
-// names no void table or its table is gone.
+// names no void table, its table is gone or holds a run's blocks.
 std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockParam>& run,
                                 const SectionPlane& plane, SectionCount& n) {
-    if (!run || run->VoidTable_Name[0] == '\0') {
+    if (!run || run->VoidTable_Name[0] == '\0' || isBlockTable(mng, run->VoidTable_Name)) {
         return {};
     }
     KrigBlockVoid* voids = nullptr;
