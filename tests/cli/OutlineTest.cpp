@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "CliFixture.h"
+#include "support/Shell.h"
 
 namespace vornel::test {
 namespace {
@@ -128,6 +129,23 @@ TEST_F(OutlineTest, ABlockCountsWithTheShareOfItsGroundWithinTheOutline) {
     EXPECT_EQ(depleted[4],
               "The void blocks of W (mined-out ground) are deducted: 1 block wholly, 1 in part, "
               "750 m3.");
+
+    // An outline may come down a pipe, as a script hands it on.
+    EXPECT_EQ(
+        rowFor(shellOutput("cd " + shellQuote(dir.path()) + " && cat o.csv | " +
+                           shellQuote(VORNEL_CLI) + " report m.db --cutoffs 0 --within /dev/stdin"),
+               "0"),
+        (Words{"0", "5", "3000", "3.5000", "105.0"}));
+
+    // A list, drawing or export never takes the place of the outline read.
+    const std::string outline = readFile(path("o.csv"));
+    for (const Words& over :
+         {Words{"report", "m.db", "--cutoffs", "0", "--within", "o.csv", "--csv", "o.csv"},
+          Words{"stats", "m.db", "--within", "o.csv", "--svg", "./o.csv"},
+          Words{"export", "m.db", "--within", "o.csv", "-o", "o.csv"}}) {
+        EXPECT_FAILS_WITH(vornel(over), "o.csv: this is the outline being read");
+    }
+    EXPECT_EQ(readFile(path("o.csv")), outline);
 }
 
 // Parcel A, 100 m square, holds a hole from (15, 15) to (55, 45), which

@@ -148,6 +148,7 @@ void runCompare(const CompareOptions& o) {
     refuseDatabaseAsOutput(o.csv, o.db);
     const std::string& withDb = o.with.dbBeside(o.db);
     refuseDatabaseAsOutput(o.csv, withDb);
+    refuseOutlineAsOutput(o.csv, o.within);
     std::optional<OutputFile> csvFile;
     if (!o.csv.empty()) {
         csvFile.emplace(o.csv);

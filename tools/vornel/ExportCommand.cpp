@@ -300,6 +300,7 @@ std::string formatOf(const ExportOptions& o) {
 
 void runExport(const ExportOptions& o) {
     refuseDatabaseAsOutput(o.output, o.db);
+    refuseOutlineAsOutput(o.output, o.within);
     CVornelMng mng;
     openModel(mng, o.db);
     const bool voidTable = !o.table.empty() && isVoidTable(mng, o.table);

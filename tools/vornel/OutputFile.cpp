@@ -76,9 +76,19 @@ void refuseDatabaseAsOutput(const std::string& output, const std::string& db) {
     }
 }
 
-void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db) {
-    refuseDatabaseAsOutput(svg, db);
-    refuseDatabaseAsOutput(csv, db);
+void refuseOutlineAsOutput(const std::string& output, const std::string& outline) {
+    if (!output.empty() && !outline.empty() && !isStandardOutput(output) &&
+        sameOutput(output, outline)) {
+        throw Failure(output + ": this is the outline being read; write to another file");
+    }
+}
+
+void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db,
+                       const std::string& outline) {
+    for (const std::string* output : {&svg, &csv}) {
+        refuseDatabaseAsOutput(*output, db);
+        refuseOutlineAsOutput(*output, outline);
+    }
     if (!svg.empty() && !csv.empty() && sameOutput(svg, csv)) {
         throw UsageError("--svg and --csv would both write to " +
                          (isStandardOutput(svg) ? "standard output" : "'" + svg + "'") +
@@ -87,9 +97,9 @@ void refuseOutputClash(const std::string& svg, const std::string& csv, const std
 }
 
 ListAndDrawing::ListAndDrawing(const std::string& csvPath, const std::string& svgPath,
-                               const std::string& db)
+                               const std::string& db, const std::string& outline)
     : table(isStandardOutput(csvPath) || isStandardOutput(svgPath) ? std::cerr : std::cout) {
-    refuseOutputClash(svgPath, csvPath, db);
+    refuseOutputClash(svgPath, csvPath, db, outline);
     if (!csvPath.empty()) {
         csv.emplace(csvPath);
     }

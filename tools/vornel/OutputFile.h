@@ -58,16 +58,23 @@ bool sameOutput(const std::string& a, const std::string& b);
 // that the command reads, or a file the engine keeps beside it.
 void refuseDatabaseAsOutput(const std::string& output, const std::string& db);
 
+// Throws Failure when writing `output` would replace the file of the plan
+// outline (--within, --outline) that the command reads; none when empty.
+void refuseOutlineAsOutput(const std::string& output, const std::string& outline);
+
 // Throws unless a command's drawing and list (either may be empty) can both
-// be written: neither over the database, nor both to one file.
-void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db);
+// be written: neither over the database or the outline it reads (or none),
+// nor both to one file.
+void refuseOutputClash(const std::string& svg, const std::string& csv, const std::string& db,
+                       const std::string& outline);
 
 // The list (--csv) and drawing (--svg) a command writes beside its table,
 // either left out by an empty path: opened before the command's work, so
 // that one that cannot be written fails first. Throws as refuseOutputClash
 // does, and when a file cannot be written.
 struct ListAndDrawing {
-    ListAndDrawing(const std::string& csvPath, const std::string& svgPath, const std::string& db);
+    ListAndDrawing(const std::string& csvPath, const std::string& svgPath, const std::string& db,
+                   const std::string& outline);
 
     // Where the table goes: standard error when the list or the drawing
     // goes to standard output, so as not to mix with it.

@@ -80,7 +80,7 @@ Examples:
 )footer";
 
 void runReport(const ReportOptions& o) {
-    ListAndDrawing files(o.csv, o.svg, o.db);
+    ListAndDrawing files(o.csv, o.svg, o.db, o.within);
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);

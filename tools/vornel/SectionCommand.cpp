@@ -183,7 +183,7 @@ void runSection(const SectionOptions& o) {
     for (const SeriesSection& section : series) {
         paths.emplace_back(pathInSeries(o.svg, section, "--svg"),
                            pathInSeries(o.csv, section, "--csv"));
-        refuseOutputClash(paths.back().first, paths.back().second, o.db);
+        refuseOutputClash(paths.back().first, paths.back().second, o.db, o.outline);
     }
     SectionDrawing drawing = drawingColouredBy(o.colour);
     const std::optional<PlanOutline> outline = optionalOutline(o.outline);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -92,6 +93,12 @@ void addRings(const std::string& file, size_t at, size_t bytes, const std::strin
 }  // namespace
 
 std::optional<std::vector<OutlinePart>> shapefileRings(const std::string& path) {
+    // A pipe is read once, and then as text: what a probe took from it
+    // would be lost to that reading. Shapefiles are files.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     char code[4] = {};
     if (!in.read(code, sizeof code) ||

@@ -229,9 +229,9 @@ HistogramChart chartOf(const StatsOptions& o, const std::vector<StatsRun>& runs,
 void runStats(const StatsOptions& o) {
     requireSecondTable(o.with);
     if (!o.with.db.empty()) {
-        refuseOutputClash(o.svg, o.csv, o.with.db);
+        refuseOutputClash(o.svg, o.csv, o.with.db, o.within);
     }
-    ListAndDrawing files(o.csv, o.svg, o.db);
+    ListAndDrawing files(o.csv, o.svg, o.db, o.within);
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);

@@ -171,10 +171,10 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
 
 void runSwath(const SwathOptions& o, SwathPlan plan) {
     if (!o.with.db.empty()) {
-        refuseOutputClash(o.svg, o.csv, o.with.db);
+        refuseOutputClash(o.svg, o.csv, o.with.db, o.within);
     }
     requireSecondTable(o.with);
-    ListAndDrawing files(o.csv, o.svg, o.db);
+    ListAndDrawing files(o.csv, o.svg, o.db, o.within);
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
     plan.within = outline ? &*outline : nullptr;
     std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};

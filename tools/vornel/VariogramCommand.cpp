@@ -109,7 +109,7 @@ void writeVariogramSvg(std::ostream& out, const std::string& title, const Variog
 }
 
 void runVariogram(const VariogramOptions& o) {
-    ListAndDrawing files(o.csv, o.svg, o.db);
+    ListAndDrawing files(o.csv, o.svg, o.db, "");
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
