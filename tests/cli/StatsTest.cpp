@@ -250,7 +250,7 @@ TEST_F(StatsTest, WrongInputIsRefused) {
                       "--deplete: the run names no void table to take off its blocks");
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 2;");
     EXPECT_FAILS_WITH(vornel({"stats", "m.db"}),
-                      "block 2 has a grade of inf, which no statistic can take");
+                      "block 2 has a grade of inf, which no total or statistic can take");
 }
 
 }  // namespace

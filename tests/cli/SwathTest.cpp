@@ -226,6 +226,18 @@ TEST_F(SwathTest, WrongSlicesAreRefused) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocZ = 1e999 WHERE Krig_BlockID = 3;");
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--z", "10"}),
                       "block 3 has no Z to put it in a slice by");
+    // Along X it has a place, but no ground to share out.
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "10"}),
+                      "block 3 has a place or size that is not a number, or a size below 0");
+    // Nor can a grade of infinity be weighed, here or in a comparison.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocZ = 5 WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_OutAttr = -9e999 WHERE Krig_BlockID = 2;");
+    for (const Words& weighing :
+         {Words{"swath", "m.db", "--x", "10"}, Words{"compare", "m.db", "--with", "A"}}) {
+        EXPECT_FAILS_WITH(vornel(weighing),
+                          "block 2 has a grade of -inf, which no total or statistic can take");
+    }
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "5", "--csv", "m.db"}),
                       "database being read");
 }

@@ -69,6 +69,7 @@ Side sideOf(const GradedBlocks& model, const CompareOptions& o) {
     side.model = &model;
     side.label = model.table();
     const KrigBlockResult* blocks = model.blocks();
+    refuseGradesNoNumber(blocks, model.count());
     for (long i = 0; i < model.count(); ++i) {
         side.graded.push_back(
             {{blocks[i].Krig_PntLocX, blocks[i].Krig_PntLocY, blocks[i].Krig_PntLocZ},

@@ -4,11 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <string>
 
-#include "Failure.h"
 #include "GradeTonnage.h"
-#include "NumberText.h"
 
 namespace vornel::cli {
 namespace {
@@ -25,12 +22,7 @@ std::vector<WeighedGrade> weighedGrades(const KrigBlockResult* blocks, long coun
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
     std::vector<WeighedGrade> grades(tonnes.size());
     for (size_t i = 0; i < tonnes.size(); ++i) {
-        const KrigBlockResult& b = blocks[i];
-        if (!std::isfinite(b.Krig_OutAttr)) {
-            throw Failure("block " + std::to_string(b.Krig_BlockID) + " has a grade of " +
-                          formatNumber(b.Krig_OutAttr) + ", which no statistic can take");
-        }
-        grades[i] = {b.Krig_OutAttr, tonnes[i]};
+        grades[i] = {blocks[i].Krig_OutAttr, tonnes[i]};
     }
     return grades;
 }

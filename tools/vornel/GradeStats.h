@@ -38,8 +38,7 @@ struct GradeStats {
 };
 
 // The grade of each block with its tonnes, as blockTonnes weighs them.
-// Throws Failure for a grade that is no number (infinity, as another tool
-// may store), which no statistic can take.
+// Throws Failure as blockTonnes does.
 std::vector<WeighedGrade> weighedGrades(const KrigBlockResult* blocks, long count, double density);
 
 // Of these grades; sorts them. Tonnes are 0 or more.

@@ -24,7 +24,18 @@ double tonnesOf(const KrigBlockResult& b, double density) {
 
 }  // namespace
 
+void refuseGradesNoNumber(const KrigBlockResult* blocks, long count) {
+    for (long i = 0; i < count; ++i) {
+        if (!std::isfinite(blocks[i].Krig_OutAttr)) {
+            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " has a grade of " +
+                          formatNumber(blocks[i].Krig_OutAttr) +
+                          ", which no total or statistic can take");
+        }
+    }
+}
+
 std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, double density) {
+    refuseGradesNoNumber(blocks, count);
     std::vector<double> tonnes(static_cast<size_t>(count));
     bool anyTonnes = false;
     for (long i = 0; i < count; ++i) {

@@ -22,10 +22,16 @@ struct GradeTonnageRow {
     double metal = 0;
 };
 
+// Throws Failure for a block whose grade is no number: infinity, as another
+// tool may store, which no total or statistic can take. (A grade left NULL
+// reads as 0, a number.)
+void refuseGradesNoNumber(const KrigBlockResult* blocks, long count);
+
 // The tonnes of each block: its volume (Block_Vol, or its box times its
 // coefficient) times `density` when density is above 0, otherwise its
 // stored tonnage (Block_CorMass). Throws Failure when a block weighs more
-// than a double holds, or the blocks weigh nothing at all.
+// than a double holds, or the blocks weigh nothing at all, and as
+// refuseGradesNoNumber does: the tonnes are there to weigh the grades.
 std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, double density);
 
 // A block's tonnes are its volume (Block_Vol, or its box times its

@@ -25,6 +25,11 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
                 throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " has no " +
                               axisName(plan.axis) + " to put it in a slice by");
             }
+            if (!piece.measurable()) {
+                throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) +
+                              " has a place or size that is not a number, or a size below 0: "
+                              "its ground cannot be shared out among slices");
+            }
             low = std::min(low, c);
             high = std::max(high, c);
         });
