@@ -190,6 +190,10 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
     EXPECT_FAILS_WITH(vornel({"demo", "nodir/x.db", "--blocks", "200"}),
                       "vornel demo: nodir/x.db: cannot create the database: the folder nodir "
                       "does not exist");
+    // Nor would it take the name of a drawing it writes beside itself.
+    EXPECT_FAILS_WITH(vornel({"demo", "./histogram.svg", "--blocks", "200"}),
+                      "./histogram.svg: the demo writes its histogram.svg there");
+    EXPECT_FALSE(fileExists(path("histogram.svg")));
 
     // Nor one that another connection has open, with a change it has not yet
     // moved into the file: that change stays, and is not read as the new

@@ -40,6 +40,14 @@ constexpr const char* kTable = "CU_DEMO";
 constexpr const char* kVoidTable = "OLD_WORKINGS";
 // Marks the databases that the demo may replace.
 constexpr const char* kDescription = "Synthetic copper lens, ordinary kriging (vornel demo)";
+// The files the demo writes beside its database.
+constexpr const char* kSideFiles[] = {"section-vertical.svg", "section-horizontal.svg",
+                                      "swath-x.svg", "histogram.svg", "licence.csv"};
+
+// The path of the side file `name` beside the database.
+std::string besideDb(const std::string& db, const std::string& name) {
+    return (std::filesystem::path(db).parent_path() / name).string();
+}
 
 struct DemoOptions {
     std::string db = "demo.db";
@@ -95,6 +103,12 @@ std::string whyNotReplaced(const std::string& path) {
 }
 
 void refuseToReplace(const std::string& path) {
+    for (const char* side : kSideFiles) {
+        if (sameOutput(path, besideDb(path, side))) {
+            throw Failure(path + ": the demo writes its " + side +
+                          " there, beside the database; give the demo another path");
+        }
+    }
     const std::string why = whyNotReplaced(path);
     if (!why.empty()) {
         throw Failure(path + ": " + why + "; give the demo another path");
@@ -202,8 +216,7 @@ void printResourceStatement(CVornelMng& mng, const std::string& db, KrigBlockRes
 void drawSection(CVornelMng& mng, const std::string& db, const std::string& name,
                  const SectionRequest& request, const SectionDrawing& drawing = {}) {
     const SectionPlane plane = sectionPlane(request, modelExtent(mng, kTable));
-    const std::string svg =
-        (std::filesystem::path(db).parent_path() / ("section-" + name + ".svg")).string();
+    const std::string svg = besideDb(db, "section-" + name + ".svg");
     const SectionCount n = cutSection(mng, kTable, plane, svg, "", drawing);
     printFact(std::cout, name,
               plane.title + ": " + std::to_string(n.blocks) + " blocks cut, " +
@@ -237,7 +250,7 @@ DemoSwath demoSwath(const KrigBlockResult* blocks, long count, const UngradedBlo
 }
 
 void drawSwath(const std::string& db, const DemoSwath& s) {
-    const std::string svg = (std::filesystem::path(db).parent_path() / "swath-x.svg").string();
+    const std::string svg = besideDb(db, "swath-x.svg");
     OutputFile file(svg);
     writeSwathSvg(file.stream(), s.chart);
     file.commit();
@@ -262,7 +275,7 @@ DemoHistogram demoHistogram(const KrigBlockResult* blocks, long count) {
 }
 
 void drawHistogram(const std::string& db, const DemoHistogram& h) {
-    const std::string svg = (std::filesystem::path(db).parent_path() / "histogram.svg").string();
+    const std::string svg = besideDb(db, "histogram.svg");
     HistogramChart chart;
     chart.title = std::string(kTable) + ": histogram of Cu";
     chart.subtitle = std::to_string(h.stats.blocks) + " blocks; tonnes from the stored tonnage";
@@ -282,7 +295,7 @@ void drawHistogram(const std::string& db, const DemoHistogram& h) {
 // A licence boundary over the lens's core, five corners in plan, written
 // beside the database for the plan to show and report --within to read.
 PlanOutline writeLicence(const std::string& db, const DemoOreBody& body) {
-    const std::string path = (std::filesystem::path(db).parent_path() / "licence.csv").string();
+    const std::string path = besideDb(db, "licence.csv");
     const D_3DOT c = body.centre();
     const D_3DOT half = body.halfExtent();
     // Corners at these shares of the lens's reach from its centre, on 10 m.
