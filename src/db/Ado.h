@@ -25,6 +25,9 @@ public:
 
     BOOL Open(const char* connect, long options);
     BOOL OpenJetDatabase(const std::string& path, const std::string& password, long options);
+    // Why OpenJetDatabase cannot name the file at `path`, its connection
+    // string reading as another path; empty when it can.
+    static std::string PathProblem(const std::string& path);
     void Close();
     void Release();
     // True when the statement ran.

@@ -54,9 +54,24 @@ BOOL CDbConnection::Open(const char* connect, long options) {
     return 0;
 }
 
+namespace {
+
+const std::string kJetSource = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=";
+
+}  // namespace
+
+std::string CDbConnection::PathProblem(const std::string& path) {
+    if (engine::connectionStringValue(kJetSource + path, "Data Source") == path) {
+        return {};
+    }
+    return "the path '" + path +
+           "' reads as another in a connection string (through a blank at its start, or a ';' "
+           "at its end or before an '='); rename the file";
+}
+
 BOOL CDbConnection::OpenJetDatabase(const std::string& path, const std::string& password,
                                     long options) {
-    std::string connect = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + path;
+    std::string connect = kJetSource + path;
     if (!password.empty()) {
         connect += ";Jet OLEDB:Database Password=" + password + ";";
     }

@@ -127,6 +127,13 @@ private:
 std::unique_ptr<Connection> createConnection();
 std::unique_ptr<Recordset> createRecordset();
 
+// The value of `key` (case-blind) in a "key=value; key=value" connection
+// string; empty when it names none. A part without '=' is more of the value
+// before it, so that a path may hold ';' (pit;2024.db). Blanks around keys,
+// before values and before the ';' after a value are no part of them; a
+// value that runs to the end of the string keeps its last blanks.
+std::string connectionStringValue(const std::string& connectionString, const std::string& key);
+
 // Makes a new, empty database file; refuses a path where any file exists.
 void createDatabaseFile(const std::string& path);
 

@@ -50,25 +50,6 @@ std::string immutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
-std::string trim(const std::string& s) {
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) {
-        ++b;
-    }
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) {
-        --e;
-    }
-    return s.substr(b, e - b);
-}
-
-bool sameWord(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Jet compared text case-blind; so does UCASE, for the ASCII letters the
 // catalog's names use.
 void ucase(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -97,21 +78,6 @@ std::string savepoint(long level) {
 }
 
 }  // namespace
-
-std::string connectionStringValue(const std::string& connectionString, const std::string& key) {
-    size_t start = 0;
-    while (start <= connectionString.size()) {
-        size_t end = connectionString.find(';', start);
-        end = end == std::string::npos ? connectionString.size() : end;
-        const std::string part = connectionString.substr(start, end - start);
-        const size_t eq = part.find('=');
-        if (eq != std::string::npos && sameWord(trim(part.substr(0, eq)), key)) {
-            return trim(part.substr(eq + 1));
-        }
-        start = end + 1;
-    }
-    return {};
-}
 
 bool isAccessFile(const std::string& path) {
     static const char kJet[] = "\x00\x01\x00\x00Standard Jet DB";

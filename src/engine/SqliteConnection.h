@@ -41,9 +41,6 @@ private:
     std::shared_ptr<Session> session_;
 };
 
-// The value of `key` (case-blind) in a "key=value; key=value" string.
-std::string connectionStringValue(const std::string& connectionString, const std::string& key);
-
 // True when the file starts like an Access (Jet or ACE) database.
 bool isAccessFile(const std::string& path);
 

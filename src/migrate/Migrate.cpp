@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "db/Ado.h"
 #include "migrate/AccessFile.h"
 #include "migrate/AccessReader.h"
 #include "migrate/DatabaseWriter.h"
@@ -36,6 +37,9 @@ bool complete(const TableMigration& table) {
 
 void run(const std::string& accessPath, const std::string& newPath, MigrationReport& report) {
     migrate::checkAccessFile(accessPath);
+    if (const std::string problem = CDbConnection::PathProblem(newPath); !problem.empty()) {
+        throw MigrationError(problem);
+    }
     migrate::PendingFile pending(newPath);
     {
         CKrigDatabase db;

@@ -1,6 +1,7 @@
 // Creating, connecting, compacting and replacing the database file.
 #include <memory>
 
+#include "db/Ado.h"
 #include "engine/Engine.h"
 #include "store/KrigDatabase.h"
 #include "vornel/VornelMng.h"
@@ -14,6 +15,9 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     if (path.find('\0') != std::string::npos) {
         // The file system would read the path only up to it: another file.
         return fail("the database path holds a NUL character");
+    }
+    if (const std::string problem = CDbConnection::PathProblem(path); !problem.empty()) {
+        return fail(problem);
     }
     clearDatabase();
     // The manager takes the database once it is opened: a notice handler

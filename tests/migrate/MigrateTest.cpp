@@ -27,6 +27,10 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
          "cannot write in '" + dir.file("no/such") + "': No such file or directory"},
         {tooLong, "Cannot create database '" + tooLong + ".migrating': File name too long"},
         {"", "the new database's path is empty"},
+        {dir.file("a;b=c.db"), "the path '" + dir.file("a;b=c.db") +
+                                   "' reads as another in a connection string (through a blank "
+                                   "at its start, or a ';' at its end or before an '='); rename "
+                                   "the file"},
     };
     for (const auto& [target, error] : cases) {
         MigrationReport report;
@@ -38,6 +42,8 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
     EXPECT_TRUE(fileExists(other + ".migrating"));
     EXPECT_FALSE(fileExists(other));
     EXPECT_FALSE(fileExists(tooLong));
+    EXPECT_FALSE(fileExists(dir.file("a")));
+    EXPECT_FALSE(fileExists(dir.file("a;b=c.db.migrating")));
 
     // The code page of a Jet 3 file's text, named by the user, is checked
     // before anything is read.

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "support/ChildStatus.h"
 #include "support/Shell.h"
@@ -114,6 +117,36 @@ TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
     EXPECT_EQ(sqliteShell(dir.file(name), "SELECT count(*) FROM KrigBlock_Param"), "0\n");
     EXPECT_FALSE(fileExists(path));
     EXPECT_FALSE(fileExists(dir.file("file:modelTemp.mdb")));
+
+    // The connection string names a file by its whole name, ';' and last
+    // blanks included, or the name is refused: never another file.
+    for (const std::string whole : {"pit;2024.mdb", "model.mdb ", "a;;b .mdb"}) {
+        ASSERT_EQ(mng.createDatabase(whole), 1) << whole << ": " << mng.lastError();
+        ASSERT_EQ(mng.initDataBase(), 1) << whole;
+        ASSERT_EQ(mng.compactDatabase(whole), 1) << whole << ": " << mng.lastError();
+        ASSERT_EQ(mng.connectDatabase(whole), 1) << whole << ": " << mng.lastError();
+        mng.clearDatabase();
+        EXPECT_EQ(sqliteShell(dir.file(whole), "SELECT count(*) FROM KrigBlock_Param"), "0\n")
+            << whole;
+    }
+    for (const std::string refused : {" lead.mdb", "a;b=c.mdb", "end;", "end; "}) {
+        for (const auto open : {&CVornelMng::createDatabase, &CVornelMng::connectDatabase,
+                                &CVornelMng::compactDatabase}) {
+            EXPECT_EQ((mng.*open)(refused), 0) << refused;
+            EXPECT_EQ(mng.lastError(),
+                      "the path '" + refused +
+                          "' reads as another in a connection string (through a blank at its "
+                          "start, or a ';' at its end or before an '='); rename the file");
+        }
+    }
+    // Only the files named above and the first test's.
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        files.push_back(entry.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"a;;b .mdb", "file:model.mdb", "model.mdb ",
+                                               "pit;2024.mdb"}));
 }
 
 TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
