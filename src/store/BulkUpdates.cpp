@@ -78,6 +78,8 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
     if (blocks == nullptr && count > 0) {
         return fail("no blocks to update");
     }
+    // The host's progress window may close the database, or open another.
+    const std::string path = m_pDatabase->m_szPath;
     const QvProgressHandle progress = qvStartProgress("正在更新数据库中数据...", "处理进度");
     const long step = count / 20 > 1 ? count / 20 : 1;
     for (long i = 0; i < count; ++i) {
@@ -86,6 +88,13 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
             const double position = static_cast<double>(i) * 100.0 / static_cast<double>(count);
             qvSetPos(progress,
                      static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
+            if (!connectionOpen(m_pDatabase) || m_pDatabase->m_szPath != path) {
+                qvEndProgress(progress);
+                return fail(
+                    "the database was closed or another opened while its blocks were "
+                    "updated; the blocks before block " +
+                    std::to_string(blocks[i].Krig_BlockID) + " keep their new values");
+            }
         }
         if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
             // The blocks before this one keep their new values.

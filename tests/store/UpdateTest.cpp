@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <tuple>
 
 #include "store/BlockFixture.h"
@@ -13,6 +14,7 @@
 using vornel::test::BlockTest;
 using vornel::test::shellOutput;
 using vornel::test::shellQuote;
+using vornel::test::sqliteShell;
 
 namespace {
 
@@ -170,4 +172,41 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     EXPECT_EQ(mng.modifyResultAtts("T1", blocks.data(), 3), 1);
     alarm(0);
     EXPECT_EQ(inner, 1);
+
+    // A window whose Cancel closes the database, or that opens another,
+    // ends the update there: the blocks before keep their new values, and
+    // nothing is written to the other database.
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks.data(), 4), 1);
+    const std::string other = dir.file("other.mdb");
+    CVornelMng second;
+    ASSERT_EQ(second.createDatabase(other), 1);
+    ASSERT_EQ(second.initDataBase(), 1);
+    ASSERT_EQ(second.createBlockResultTbl("T1"), 1);
+    ASSERT_EQ(second.insertIntoBlockResult("T1", blocks.data(), 4), 1);
+    second.clearDatabase();
+    for (KrigBlockResult& b : blocks) {
+        std::snprintf(b.Krig_ResType, sizeof b.Krig_ResType, "new");
+    }
+    const std::function<void()> leaves[] = {[&] { mng.clearDatabase(); },
+                                            [&] { ASSERT_EQ(mng.connectDatabase(other), 1); }};
+    for (const auto& leave : leaves) {
+        vornel::setProgressSink({nullptr,
+                                 [&](long percent) {
+                                     if (percent == 50) {
+                                         leave();
+                                     }
+                                 },
+                                 nullptr});
+        EXPECT_EQ(mng.modifyResType("T1", blocks.data(), 4), 0);
+        vornel::setProgressSink({});
+        EXPECT_EQ(mng.lastError(),
+                  "the database was closed or another opened while its blocks were updated; the "
+                  "blocks before block 3 keep their new values");
+        EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"),
+                  "1|new\n2|new\n3|\n4|\n");
+        EXPECT_EQ(sqliteShell(other, "SELECT Krig_BlockID, Krig_ResType FROM T1"),
+                  "1|\n2|\n3|\n4|\n");
+        EXPECT_EQ(sqliteShell(path, "UPDATE T1 SET Krig_ResType = ''"), "");
+        ASSERT_EQ(mng.connectDatabase(path), 1);
+    }
 }
