@@ -128,6 +128,9 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "stray.csv:2:18: a text that is not UTF-8"},
         {"two.csv", "X,Y,Z,DX,DY,DZ,CU_OK,CU_ID\n5,5,5,10,10,10,1,1.1\n",
          "columns 'CU_OK' and 'CU_ID' could both hold the Cu grade"},
+        // Which --grade could not choose between.
+        {"same.csv", "X,Y,Z,DX,DY,DZ,CU,cu\n5,5,5,10,10,10,1,2\n",
+         "same.csv:1: columns 7 and 8 are both named 'cu'; rename one of them"},
         {"head.csv", "X,Y,Z,DX,DY,DZ,CU\n\n", "head.csv:1: a header but no data rows"},
         {"none.csv", "\n\n", "none.csv: the file holds no rows"},
         // The header of a spreadsheet saved as "Unicode text" (UTF-16).

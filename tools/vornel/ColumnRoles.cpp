@@ -208,6 +208,12 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
                                       : "column named '" + gradeColumn + "'") +
                       " among " + list + (chosen.empty() ? "; name it with --grade" : ""));
     }
+    if (normalName(names_[found[0]]) == normalName(names_[found[1]])) {
+        // --grade chooses by name, and cannot tell these apart.
+        throw Failure(where + ": columns " + std::to_string(found[0] + 1) + " and " +
+                      std::to_string(found[1] + 1) + " are both named '" + names_[found[1]] +
+                      "'; rename one of them");
+    }
     throw Failure(where + ": columns '" + names_[found[0]] + "' and '" + names_[found[1]] +
                   "' could both hold the " + element + " grade; choose one with --grade");
 }
