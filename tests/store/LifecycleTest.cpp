@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -141,9 +142,9 @@ TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
     }
     // Only the files named above and the first test's.
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-        files.push_back(entry.path().filename().string());
-    }
+    std::transform(std::filesystem::directory_iterator(dir.path()),
+                   std::filesystem::directory_iterator(), std::back_inserter(files),
+                   [](const auto& entry) { return entry.path().filename().string(); });
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"a;;b .mdb", "file:model.mdb", "model.mdb ",
                                                "pit;2024.mdb"}));

@@ -2,11 +2,13 @@
 // read back, reported on and cut by sections, with the time of each step.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -103,11 +105,12 @@ std::string whyNotReplaced(const std::string& path) {
 }
 
 void refuseToReplace(const std::string& path) {
-    for (const char* side : kSideFiles) {
-        if (sameOutput(path, besideDb(path, side))) {
-            throw Failure(path + ": the demo writes its " + side +
-                          " there, beside the database; give the demo another path");
-        }
+    const auto* const side =
+        std::find_if(std::begin(kSideFiles), std::end(kSideFiles),
+                     [&path](const char* name) { return sameOutput(path, besideDb(path, name)); });
+    if (side != std::end(kSideFiles)) {
+        throw Failure(path + ": the demo writes its " + *side +
+                      " there, beside the database; give the demo another path");
     }
     const std::string why = whyNotReplaced(path);
     if (!why.empty()) {
