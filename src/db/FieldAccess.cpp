@@ -2,6 +2,7 @@
 // values moved in chunks.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "db/Ado.h"
 #include "db/Failure.h"
@@ -17,6 +18,10 @@ namespace {
 
 // Long values are read in pieces of this many bytes.
 constexpr size_t kChunkSize = 100;
+
+std::string notLong(long index) {
+    return "column " + std::to_string(index) + " does not hold long binary values";
+}
 
 }  // namespace
 
@@ -132,6 +137,7 @@ BOOL CDbRecordset::AppendChunk(const engine::Field& field, const uint8_t* data, 
 
 BOOL CDbRecordset::AppendChunk(long index, const uint8_t* data, size_t count) {
     if ((GetFieldAttributes(index) & engine::adFldLong) == 0) {
+        NoteFailure(notLong(index));
         return 0;
     }
     return AppendChunk(GetField(index), data, count);
@@ -171,6 +177,7 @@ BOOL CDbRecordset::GetChunk(const engine::Field& field, uint8_t* buffer) {
 
 BOOL CDbRecordset::GetChunk(long index, uint8_t* buffer) {
     if ((GetFieldAttributes(index) & engine::adFldLong) == 0) {
+        NoteFailure(notLong(index));
         return 0;
     }
     return GetChunk(GetField(index), buffer);

@@ -96,7 +96,7 @@ ColumnKind classifyColumn(const char* declaredType) {
 }
 
 bool isLongKind(ColumnKind kind) {
-    return kind == ColumnKind::Blob;
+    return kind == ColumnKind::Blob || kind == ColumnKind::Value;
 }
 
 void readColumn(sqlite3_stmt* stmt, int index, ColumnKind kind, Variant& out) {

@@ -24,6 +24,9 @@ enum class ColumnKind {
 
 ColumnKind classifyColumn(const char* declaredType);
 
+// Whether the column may hold long binary values, read and written in
+// chunks: one declared as bytes, or one declared as nothing, which holds any
+// value (as a table copied by CREATE TABLE ... AS SELECT declares them).
 bool isLongKind(ColumnKind kind);
 
 // The value of column `index` of the statement's current row.

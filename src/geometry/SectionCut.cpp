@@ -285,6 +285,8 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
         }
     } catch (const std::bad_alloc&) {
         return fail(drop("cannot hold the cut blocks in memory"));
+    } catch (const UnreadableSubBlocks&) {
+        return fail(drop(std::string(kSubBlocksUnreadable) + ": " + m_pDatabase->Failure()));
     }
     if (!moved) {
         return fail(drop("cannot read the blocks: " + m_pDatabase->Failure()));

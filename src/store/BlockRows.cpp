@@ -94,8 +94,8 @@ SubBlockView BlockReader::readSubBlockView(long column) {
         size = 0;  // a length that cannot be told reads as no value
     }
     buffer_.assign(static_cast<size_t>(size > 0 ? size : 0), 0);
-    if (size > 0) {
-        rs_.GetChunk(field, buffer_.data());
+    if (size > 0 && rs_.GetChunk(field, buffer_.data()) == 0) {
+        throw UnreadableSubBlocks();
     }
     const SubBlockView view(buffer_.data(), buffer_.size());
     if (size > 0 && !view.valid()) {

@@ -4,6 +4,7 @@
 #define VORNEL_STORE_BLOCKROWS_H
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,30 @@ namespace vornel::store {
 inline constexpr long kResultSubBlockColumn = 21;
 inline constexpr long kVoidSubBlockColumn = 11;
 
+inline constexpr char kSubBlocksUnreadable[] = "cannot read the sub-blocks of a row";
+
+// Thrown by the reads when a row's sub-block buffer is there but cannot be
+// read as bytes (a column another tool declared as text, say): the row's
+// sub-blocks are not to read as none.
+struct UnreadableSubBlocks : std::runtime_error {
+    UnreadableSubBlocks() : std::runtime_error(kSubBlocksUnreadable) {}
+};
+
 class BlockReader {
 public:
     explicit BlockReader(CDbRecordset& rs) : rs_(rs) {}
 
     // Every column of the current row; the sub-block buffer last. Both throw
-    // std::bad_alloc when the row's sub-blocks cannot be held.
+    // std::bad_alloc when the row's sub-blocks cannot be held, and
+    // UnreadableSubBlocks.
     void readResult(KrigBlockResult& block);
     void readVoid(KrigBlockVoid& block);
     // Every column but the sub-block buffer.
     void readResultColumns(KrigBlockResult& block);
     // The sub-block buffer read in place, in storage the reader reuses until
     // the next row; a buffer too short for its count leaves a trace line.
-    // Throws std::bad_alloc when the buffer's bytes cannot be held.
+    // Throws std::bad_alloc when the buffer's bytes cannot be held, and
+    // UnreadableSubBlocks.
     SubBlockView readSubBlockView(long column);
 
 private:

@@ -54,6 +54,8 @@ const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cac
         }
     } catch (const std::bad_alloc&) {
         return kRowsOutOfMemory;
+    } catch (const UnreadableSubBlocks&) {
+        return kSubBlocksUnreadable;
     }
     return moved ? nullptr : "cannot read the rows";
 }
@@ -138,6 +140,8 @@ const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount,
         }
     } catch (const std::bad_alloc&) {
         problem = kRowsOutOfMemory;
+    } catch (const UnreadableSubBlocks&) {
+        problem = kSubBlocksUnreadable;
     }
     if (problem == nullptr) {
         cache = new (std::nothrow) Block[rows.size()];
@@ -247,6 +251,9 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
         (reader.*read)(row);
     } catch (const std::bad_alloc&) {
         why = "cannot hold the block in memory";
+        return 0;
+    } catch (const UnreadableSubBlocks&) {
+        why = fillFailure(db, kSubBlocksUnreadable);
         return 0;
     }
     *block = row;

@@ -364,6 +364,61 @@ TEST_F(BlockTest, AColumnAnotherProgramAddedStaysEmpty) {
     EXPECT_EQ(shell("SELECT count(*) FROM T1 WHERE " + note + " IS NULL"), "1\n");
 }
 
+// A copy that any SQLite tool makes (CREATE TABLE ... AS SELECT) declares
+// its sub-block column as nothing: the sub-blocks read and write as in the
+// table copied. Declared as text, the column holds no bytes to read: every
+// read fails rather than give the blocks without their sub-blocks.
+TEST_F(BlockTest, TablesOtherToolsMadeKeepTheirSubBlocksOrFailToRead) {
+    KrigBlockResult blocks[2] = {block(1, 500005, 3000005, 5, 2), block(2, 500015, 3000005, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 2), 1);
+    shell("CREATE TABLE F AS SELECT * FROM T1");
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("F", &rows, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 2);
+    ASSERT_EQ(rows[0].SubBUD_Num, 2);
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[1].x, 500007.5);
+    KrigBlockResult one;
+    ASSERT_EQ(mng.getBlockResult("F", 1, &one), 1) << mng.lastError();
+    EXPECT_EQ(one.SubBUD_Num, 2);
+    delete[] one.SubBUD_PntLoc;
+    delete[] one.SubBUD_GridSize;
+    // Upright at X 500008, through block 1's second sub-block only.
+    D_3DOT upright[4] = {
+        {500008, 2999990, 0}, {500008, 3000020, 0}, {500008, 3000020, 10}, {500008, 2999990, 10}};
+    ASSERT_EQ(mng.getCutBlockResult("F", upright, &rows, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 1);
+    ASSERT_EQ(rows[0].SubBUD_Num, 1);
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[0].x, 500007.5);
+    KrigBlockResult third = block(3, 500025, 3000005, 5, 2);
+    ASSERT_EQ(mng.insertIntoBlockResult("F", &third, 1), 1) << mng.lastError();
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("F", "Krig_BlockID = 3", &rows, &count), 1);
+    EXPECT_EQ(rows[0].SubBUD_Num, 2);
+
+    shell(
+        "CREATE TABLE G AS SELECT MineID, Krig_BlockID, Krig_PntLocX, Krig_PntLocY, "
+        "Krig_PntLocZ, Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ, Block_Coef, Krig_OutAttr, "
+        "Krig_OutVari, Srch_Degr, Krig_PntNum, Krig_MeanDis, Krig_EngZKNum, Krig_EngTCNum, "
+        "Krig_EngKDNum, Krig_EngQJNum, Krig_ResType, Krig_OreType, Krig_Bound, "
+        "CAST(SubBUDBlob AS TEXT) AS SubBUDBlob, Block_Vol, Ore_Propro, Block_CorMass, "
+        "Block_OreMass FROM T1");
+    const std::string unread =
+        "cannot read the sub-blocks of a row: the column does not hold long binary values";
+    const std::function<long()> reads[] = {
+        [&] { return mng.getBlockResult("G", &rows, &count); },
+        [&] { return mng.getBlockResultByWhereSQL("G", "Krig_BlockID < 3", &rows, &count); },
+        [&] { return mng.getBlockResult("G", 1, &one); },
+        [&] { return mng.getCutBlockResult("G", upright, &rows, &count); }};
+    for (const auto& read : reads) {
+        EXPECT_EQ(read(), 0);
+        EXPECT_EQ(mng.lastError(), unread);
+    }
+    // Nor is a write told as an earlier failure.
+    EXPECT_EQ(mng.insertIntoBlockResult("G", &third, 1), 0);
+    EXPECT_NE(mng.lastError().find("column 21 does not hold long binary values"), std::string::npos)
+        << mng.lastError();
+}
+
 TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     KrigBlockResult blocks[4] = {block(1, 0, 0, 0), block(2, 10, 0, 0), block(3, 20, 0, 0, 2),
                                  block(4, 30, 0, 0)};
