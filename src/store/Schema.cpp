@@ -1,5 +1,7 @@
 // The four kinds of table (their columns are in TableLayouts.h): creating,
 // dropping and probing them.
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "shell/TableNames.h"
@@ -151,6 +153,21 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
     }
     if (!queryReady(m_pDatabase)) {
         return fail(kNoDatabase);
+    }
+    // Unbracketed, a name that needs brackets may read as another: "Cu Au"
+    // as table Cu under a second name, "main.Cu" as Cu. Only a plain name is
+    // asked of the database.
+    const bool plain = std::all_of(tableName.begin(), tableName.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 || std::isalnum(byte) != 0 || c == '_';
+    });
+    if (!plain) {
+        CDbRecordset& rs = *m_pDatabase->m_pRecordset;
+        if (rs.IsOpen() != 0) {
+            rs.Close();
+        }
+        exists = 0;
+        return 1;
     }
     exists = OpenQuery(*m_pDatabase->m_pRecordset, "SELECT * FROM " + tableName).opened() ? 1 : 0;
     return 1;

@@ -49,7 +49,14 @@ TEST_F(StoreTest, TablesAreProbedAndDroppedByName) {
     EXPECT_TRUE(exists(mng, "KrigBlock_Param"));
     EXPECT_FALSE(exists(mng, "Nothing"));
     EXPECT_FALSE(exists(mng, "T1; DROP TABLE T1"));
+    // Each would name T1 unbracketed, as another name or in a schema, or
+    // hold it in a longer query; a name that needs brackets reads as absent.
+    for (const char* longer : {"T1 Au", "main.T1", "T1 WHERE 0", "T1 --x", "T1\tT"}) {
+        EXPECT_FALSE(exists(mng, longer)) << longer;
+    }
     EXPECT_TRUE(exists(mng, "T1"));
+    ASSERT_EQ(mng.createBlockResultTbl("铜_2"), 1);
+    EXPECT_TRUE(exists(mng, "铜_2"));
     EXPECT_EQ(mng.dropTable("Nothing"), 1);  // the failing statements only warn
     EXPECT_EQ(mng.dropTable("T1"), 1);
     EXPECT_FALSE(exists(mng, "T1"));
