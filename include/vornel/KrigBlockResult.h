@@ -3,6 +3,10 @@
 // The record owns nothing by itself: copies share the two sub-block arrays,
 // and whoever owns the record (the manager's cache or the caller) releases
 // them with delete[].
+//
+// A double column gives back the double stored, bit for bit, but for the
+// sign of a zero: -0.0 reads back as 0.0, as the file keeps a whole-valued
+// double as a whole number. The sub-block arrays keep every bit.
 #ifndef VORNEL_KRIGBLOCKRESULT_H
 #define VORNEL_KRIGBLOCKRESULT_H
 

@@ -1,7 +1,8 @@
 // One void block (empty space in the model), with its sub-blocks.
 //
 // Like KrigBlockResult, the record owns nothing by itself: copies share the
-// sub-block arrays, and their owner releases them with delete[].
+// sub-block arrays, and their owner releases them with delete[]; and its
+// double columns give back the doubles stored but for the sign of a zero.
 #ifndef VORNEL_KRIGBLOCKVOID_H
 #define VORNEL_KRIGBLOCKVOID_H
 
