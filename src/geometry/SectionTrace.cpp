@@ -100,7 +100,7 @@ std::string axisLabel(const D_3DOT& direction) {
     }
     // A component lost in the third digit beside the others, rounding of a
     // direction meant square to an axis, reads 0, never "-0" or "1e-17".
-    const double length = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+    const double length = std::hypot(c[0], c[1], c[2]);
     const auto shown = [length](double v) { return std::fabs(v) < 5e-4 * length ? 0.0 : v; };
     char text[64];
     const CNumbers numbers;
