@@ -75,6 +75,11 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
                   .at(0),
               "Classified 2 blocks of A in m.db:");
     EXPECT_EQ(categories(), (Texts{"Inferred", "Inferred", "", "Inferred", "Indicated"}));
+    // The run's count of categories is of all its blocks, not those --where
+    // chose: Inferred and Measured.
+    ok({"classify", "m.db", "--where", "Krig_BlockID = 5", "--rule", "Measured: 1"});
+    EXPECT_EQ(categories(), (Texts{"Inferred", "Inferred", "", "Inferred", "Measured"}));
+    EXPECT_EQ(classCount(), "2\n");
 }
 
 TEST_F(ClassifyTest, ACheckTellsTheChangesAndWritesNothing) {

@@ -114,11 +114,17 @@ void applyRule(CVornelMng& mng, const std::string& table, const ClassRule& rule,
 // The library goes on past a row the database refuses (a trigger, a
 // constraint), so each class is read back before the transaction ends.
 // Numbers are the table's own by now: a row of a target's number is the
-// target's.
-void confirmWritten(CVornelMng& mng, const std::string& table, const Targets& t) {
+// target's. Returns the categories the whole table holds, those of blocks
+// --where left alone included.
+std::set<std::string> confirmWritten(CVornelMng& mng, const std::string& table, const Targets& t) {
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);
+    std::set<std::string> categories;
     for (long i = 0; i < count; ++i) {
+        const std::string category = classText(blocks[i], ClassField::Category);
+        if (!category.empty()) {
+            categories.insert(category);
+        }
         const auto at = t.byId.find(blocks[i].Krig_BlockID);
         if (at != t.byId.end() &&
             classText(blocks[i], ClassField::Category) != t.blocks[at->second].after) {
@@ -127,17 +133,14 @@ void confirmWritten(CVornelMng& mng, const std::string& table, const Targets& t)
                           " (a trigger or constraint of another program?); nothing is changed");
         }
     }
+    return categories;
 }
 
 // Writes the new classes of the blocks whose class changes, and the run's
 // number of categories when the table is the run's alone.
 void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
     std::vector<KrigBlockResult> changed;
-    std::set<std::string> classes;
     for (const Target& b : t.blocks) {
-        if (!b.after.empty()) {
-            classes.insert(b.after);
-        }
         if (b.after != b.before) {
             KrigBlockResult& r = changed.emplace_back();
             r.Krig_BlockID = b.blockId;
@@ -150,11 +153,11 @@ void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
     HostTransaction transaction(mng);
     check(mng, mng.modifyResType(table, changed.data(), static_cast<long>(changed.size())),
           "cannot write the categories of " + table);
-    confirmWritten(mng, table, t);
+    const std::set<std::string> categories = confirmWritten(mng, table, t);
     KrigBlockParam* runs = nullptr;
     long count = 0;
     if (mng.getBlockParam(table, &runs, &count) != 0 && count == 1) {
-        check(mng, mng.modifyKrigParamOreClasByID(table, static_cast<long>(classes.size())),
+        check(mng, mng.modifyKrigParamOreClasByID(table, static_cast<long>(categories.size())),
               "cannot record the number of categories of " + table);
     }
     transaction.commit();
