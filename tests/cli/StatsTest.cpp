@@ -162,6 +162,14 @@ TEST_F(StatsTest, Histogram) {
     const auto alone = barsOf(readFile(path("one-log.svg")));
     ASSERT_EQ(alone.size(), 1u);
     EXPECT_EQ(std::get<2>(alone[0]), "3.1748 to 5.03968 %: 2500 t");
+    // The tonnes at 0 are below every bound: block 1's 1250 t of 5000 and
+    // block 2's 2500 t at 4 are 75 % below the first bin's top.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 0 WHERE Krig_BlockID = 1;");
+    ok({"stats", "m.db", "--log", "--bins", "3", "--svg", "zero.svg"});
+    const std::vector<SvgPoint> below = svgPoints(readFile(path("zero.svg")), "share");
+    ASSERT_EQ(below.size(), 3u);
+    EXPECT_EQ(below[0].title, "(all): 75.0 % of the tonnes below 5.03968 %");
+    EXPECT_EQ(below[2].title, "(all): 100.0 % of the tonnes at or below 8 %");
     for (const std::string& drawing : {svg, one, log}) {
         EXPECT_FALSE(contains(drawing, "nan"));
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <optional>
 
 #include "NumberText.h"
@@ -51,9 +50,15 @@ void writeShares(std::ostream& out, const HistogramChart& c, const Across& a, co
                  const ValueAxis& percent, const std::vector<std::string>& colours) {
     for (size_t r = 0; r < c.grades.size(); ++r) {
         const std::vector<double> tonnes = histogram(*c.grades[r], bins);
-        const double total = std::accumulate(tonnes.begin(), tonnes.end(), 0.0);
-        std::vector<std::optional<Point>> points;
+        // Grades below the bins (at or below 0 on a logarithmic scale) are
+        // tonnes below every bound.
+        double total = 0;
         double below = 0;
+        for (const WeighedGrade& g : *c.grades[r]) {
+            total += g.tonnes;
+            below += g.grade < bins.low ? g.tonnes : 0;
+        }
+        std::vector<std::optional<Point>> points;
         for (long k = 0; k < bins.count && total > 0; ++k) {
             below += tonnes[static_cast<size_t>(k)];
             const double share = 100 * below / total;

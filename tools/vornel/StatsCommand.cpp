@@ -57,7 +57,7 @@ bins from the lowest grade to the highest, and as a curve the share of the
 tonnes below each bin's upper bound (one curve per class with --by).
 With --log the bins are of equal ratios, on a logarithmic scale, as grades
 that spread over decades are drawn; grades at or below 0 are left out of
-the drawing (not of the table).
+the bars (not of the table, nor of the share below each bound).
 With --with, a second run of the same element and unit (perhaps in another
 database: --with-db) is set beside the first, its rows after the first's,
 each numbered by its run; the drawing sets the two runs' bars side by side,
