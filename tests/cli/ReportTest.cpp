@@ -141,6 +141,12 @@ TEST_F(ReportTest, CsvGivesTheSameRowsInAllTheirDigits) {
     EXPECT_EQ(readFile(path("rows.csv")), before);
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--csv", "m.db"}),
                       "m.db: this is the database being read; write to another file");
+    // Nor does one whose reader went away (head, a pager quit) leave its
+    // files half-written; it ends quietly, as other programs do.
+    const std::string gone = shellOutput(
+        "cd " + shellQuote(dir.path()) + " && " + shellQuote(VORNEL_CLI) +
+        " report m.db -t C --cutoffs 0:999:1 --by category --csv all.csv --svg all.svg | true; ls");
+    EXPECT_FALSE(contains(gone, "all.")) << gone;
 }
 
 std::vector<std::string> titlesOf(const std::vector<SvgPoint>& points) {

@@ -28,7 +28,12 @@ extern "C" void removeAndEnd(int signal) {
             removed = true;
         }
     }
-    say(removed ? "\nvornel: stopped; the unfinished file was removed\n" : "\nvornel: stopped\n");
+    // A reader gone (head, a pager quit) ends the command as quietly as any
+    // other program's.
+    if (signal != SIGPIPE) {
+        say(removed ? "\nvornel: stopped; the unfinished file was removed\n"
+                    : "\nvornel: stopped\n");
+    }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -53,10 +58,10 @@ void removeFilesWhenInterrupted() {
     struct sigaction action {};
     action.sa_handler = removeAndEnd;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         sigaddset(&action.sa_mask, signal);
     }
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         // One ignored already (a background job's SIGINT, nohup's SIGHUP) stays so.
         struct sigaction before {};
         if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {

@@ -8,9 +8,9 @@
 
 namespace vornel::cli {
 
-// From here on SIGINT, SIGTERM and SIGHUP (those not ignored) remove the
-// files named by the guards alive at that moment, then end the process as
-// the signal would.
+// From here on SIGINT, SIGTERM, SIGHUP and SIGPIPE (those not ignored)
+// remove the files named by the guards alive at that moment, then end the
+// process as the signal would.
 void removeFilesWhenInterrupted();
 
 // Names a file, and for a database its journal files too, for removal if
