@@ -441,6 +441,22 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     EXPECT_NE(said.find("(semicolon-separated)"), std::string::npos) << said;
     EXPECT_EQ(t.at(0, "Cu") + " " + t.at(0, "DZ"), "1.25 10");  // blanks around a value dropped
     EXPECT_EQ(t.at(0, "ORETYPE"), "Oxide; soft");
+    // As a spreadsheet set to a decimal comma saves it; a text keeps its
+    // comma, and a number that has a point as well is no number.
+    const CsvTable comma = imported("c.csv",
+                                    "X;Y;Z;DX;DY;DZ;Cu;Ore type\r\n"
+                                    "502,5;7001,5;-102,5;5;5;5;0,75;2,5 m\r\n"
+                                    "507,5;7001,5;-102,5;5;5;5;1,5E-1;Oxide\r\n",
+                                    {"-t", "C", "-e", "Cu"}, "m.db", "C");
+    EXPECT_EQ(comma.at(0, "X") + " " + comma.at(0, "Z") + " " + comma.at(0, "Cu") + " " +
+                  comma.at(1, "Cu"),
+              "502.5 -102.5 0.75 0.15");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OreType FROM C WHERE Krig_BlockID = 1"),
+              "2,5 m\n");
+    write("p.csv", "X;Y;Z;Cu\n1.234,5;5;5;1\n");
+    EXPECT_FAILS_WITH(
+        vornel({"import", "p.db", "p.csv", "-t", "P", "-e", "Cu", "--block-size", "10"}),
+        "p.csv:2:1: expected a number in column 'X', found '1.234,5'");
 }
 
 // A spreadsheet saved as text puts one tab between fields, which may be

@@ -50,7 +50,8 @@ constexpr size_t kLongestDescription = sizeof(KrigBlockParam::Krig_Result_Name) 
 
 const char* const kFooter = R"(
 Formats: comma-, semicolon- or tab-separated (CSV, fields may be quoted;
-each separator ends one field, which may be empty) or separated by runs of
+each separator ends one field, which may be empty; between semicolons a
+number may have a decimal comma, 502,5) or separated by runs of
 blanks, found from the first row (in which the tabs of a tab-separated file
 stand alone between fields). Lines starting with #, and rows of empty
 fields (as a spreadsheet leaves below its data), are skipped. The

@@ -7,10 +7,26 @@
 #include <utility>
 
 #include "Failure.h"
+#include "NumberText.h"
 #include "Utf8.h"
 
 namespace vornel::cli {
 namespace {
+
+// A number written with a decimal comma ("502,5", "-0,75", "1,5E-3"), as a
+// spreadsheet that separates fields by ';' writes one, with a point instead;
+// any other text as it is.
+std::string withDecimalPoint(const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find_first_of(",.", comma + 1) != std::string::npos ||
+        text.find('.') != std::string::npos) {
+        return text;
+    }
+    std::string dotted = text;
+    dotted[comma] = '.';
+    double ignored = 0;
+    return parseNumber(dotted, ignored) ? dotted : text;
+}
 
 bool blank(char c) {
     return c == ' ' || c == '\t';
@@ -257,6 +273,9 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
                 --end;
             }
             field.text = line.substr(start, end - start);
+            if (separator_ == ';') {
+                field.text = withDecimalPoint(field.text);
+            }
         }
         row.fields.push_back(std::move(field));
         if (i >= line.size()) {
