@@ -464,9 +464,9 @@ size_t SqliteRecordset::getChunk(long index, uint8_t* out, size_t size) {
         data = v.bytes.data();
         total = v.vt == VT_BYTES ? v.bytes.size() : 0;
     } else {
-        const int storage = sqlite3_column_type(stmt_, c);
-        if (kinds_[static_cast<size_t>(c)] == ColumnKind::Value && storage != SQLITE_BLOB &&
-            storage != SQLITE_NULL) {
+        if (kinds_[static_cast<size_t>(c)] == ColumnKind::Value &&
+            sqlite3_column_type(stmt_, c) != SQLITE_BLOB &&
+            sqlite3_column_type(stmt_, c) != SQLITE_NULL) {
             fail(hr::kTypeMismatch, "the value is not long binary");
         }
         data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, c));
