@@ -74,11 +74,12 @@ TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
     }
     write("row.csv", rows);
 
-    // Interrupted while it says what it imported: the database is whole.
+    // Interrupted while it says what it imported: the database is whole,
+    // and the message says so, lest the user import the file again.
     const Interrupted imported = interruptWhileWriting(
         {"import", "m.db", "row.csv", "-t", "R", "-e", "Cu", "--block-size", "10"});
     EXPECT_TRUE(imported.bySignal);
-    EXPECT_EQ(imported.err, "\nvornel: stopped\n");
+    EXPECT_EQ(imported.err, "\nvornel: stopped, after storing R in m.db\n");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM R"), "400\n");
 
     // Interrupted while it lists the cut blocks on standard output: the

@@ -370,6 +370,7 @@ void runImport(const ImportOptions& o) {
     const std::string negative = negativeGradeNote(blocks);
     if (!o.check) {
         writeNewRun(mng, o, unit, blocks, file, fresh);
+        sayDoneWhenInterrupted("storing " + o.table + " in " + o.db);
         // What follows reads the stored blocks back, into as much memory.
         blocks.clear();
     }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 
@@ -14,6 +15,8 @@ constexpr int kSlots = 16;
 constexpr size_t kLongestPath = 4096;
 char g_paths[kSlots][kLongestPath];
 volatile std::sig_atomic_t g_inUse[kSlots];
+char g_done[2 * kLongestPath];
+volatile std::sig_atomic_t g_doneSet = 0;
 
 void say(const char* text) {
     const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
@@ -31,8 +34,13 @@ extern "C" void removeAndEnd(int signal) {
     // A reader gone (head, a pager quit) ends the command as quietly as any
     // other program's.
     if (signal != SIGPIPE) {
-        say(removed ? "\nvornel: stopped; the unfinished file was removed\n"
-                    : "\nvornel: stopped\n");
+        say("\nvornel: stopped");
+        say(removed ? "; the unfinished file was removed" : "");
+        if (g_doneSet != 0) {
+            say(", after ");
+            say(g_done);
+        }
+        say("\n");
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -68,6 +76,14 @@ void removeFilesWhenInterrupted() {
             sigaction(signal, &action, nullptr);
         }
     }
+}
+
+void sayDoneWhenInterrupted(const std::string& done) {
+    g_doneSet = 0;
+    const size_t length = std::min(done.size(), sizeof g_done - 1);
+    std::memcpy(g_done, done.data(), length);
+    g_done[length] = '\0';
+    g_doneSet = 1;
 }
 
 RemovedIfInterrupted::RemovedIfInterrupted(const std::string& path, bool database) {

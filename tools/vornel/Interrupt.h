@@ -13,6 +13,10 @@ namespace vornel::cli {
 // process as the signal would.
 void removeFilesWhenInterrupted();
 
+// What is stored for good from here on, said if the command is stopped
+// after all (while it shows what it did): "storing R in m.db".
+void sayDoneWhenInterrupted(const std::string& done);
+
 // Names a file, and for a database its journal files too, for removal if
 // the command is interrupted while the guard lives.
 class RemovedIfInterrupted {
