@@ -159,7 +159,8 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
 
 // A GSLIB file holds the CSV's columns as numbers only: the categories and
 // ore types numbered as reports list them, with their keys in the title,
-// and -999 for a grade there is none of, which import leaves out.
+// and -999 for a grade there is none of, which import leaves out. Import
+// gives the numbers back their names by those keys.
 TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
     ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"});
@@ -196,10 +197,36 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
               "(ignored columns: MINEID)");
     ok({"export", "m.db", "-t", "A", "--where", "Krig_BlockID <> 2", "-o", "kept.csv"});
     ok({"export", "m.db", "-t", "B", "-o", "back.csv"});
-    const std::vector<std::string> numbered = {"BLOCKID", "MINEID", "CATEGORY", "ORETYPE"};
+    const std::vector<std::string> numbered = {"BLOCKID", "MINEID"};
     const CsvTable back = readCsv(path("back.csv"));
     EXPECT_EQ(withoutColumns(back, numbered), withoutColumns(readCsv(path("kept.csv")), numbered));
-    EXPECT_EQ(back.at(1, "CATEGORY") + " " + back.at(1, "ORETYPE"), "3 2");
+    EXPECT_EQ(back.at(1, "CATEGORY") + " " + back.at(1, "ORETYPE"), "Inferred Sulphide");
+
+    // A block without an ore type is 0, "(none)", and reads back without one.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OreType = '' WHERE Krig_BlockID = 3;");
+    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "none.gslib"}),
+                         "  ORETYPE 1 Oxide, 2 Sulphide, 0 (none)\n"));
+    ok({"import", "m.db", "none.gslib", "-t", "C", "-e", "Cu"});
+    EXPECT_EQ(
+        sqliteShell(
+            path("m.db"),
+            "SELECT Krig_ResType || '/' || ifnull(Krig_OreType, '') FROM C ORDER BY Krig_PntLocY;"),
+        "Measured/Oxide\nInferred/\n");
+
+    // Without a key as export writes it, the numbers stay numbers.
+    const std::vector<std::string> titles = {
+        "kt3d estimates", "A (Cu); CATEGORY 2 Measured, 1 Indicated",
+        "A (Cu); CATEGORY 1 Measured, 0 (none), 2 Indicated", "A (Cu); CATEGORY 1 Measured, 2"};
+    for (size_t i = 0; i < titles.size(); ++i) {
+        const std::string table = "P" + std::to_string(i);
+        write(table + ".gslib",
+              titles[i] + "\n5\nX\nY\nZ\nCU\nCATEGORY\n5 5 5 0.5 1\n15 5 5 0.6 0\n");
+        ok({"import", "m.db", table + ".gslib", "-t", table, "-e", "Cu", "--block-size", "10"});
+        EXPECT_EQ(sqliteShell(path("m.db"),
+                              "SELECT Krig_ResType FROM " + table + " ORDER BY Krig_PntLocX;"),
+                  "1\n0\n")
+            << titles[i];
+    }
 
     importVoids();
     EXPECT_EQ(ok({"export", "m.db", "-t", "W", "--format", "gslib"}),

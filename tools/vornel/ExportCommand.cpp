@@ -86,7 +86,8 @@ columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics
 programs: a title line (the table, its element and the keys of CATEGORY
 and ORETYPE, which are numbers as in VTK), the number of columns, one line
 naming each, then the rows separated by blanks; -999 stands for a grade
-there is none of, and import leaves such rows out. With --grid the file is
+there is none of, and import leaves such rows out; import reads the
+numbers back as the names the keys give them. With --grid the file is
 a GSLIB grid: the blocks, all of one size (a block with sub-blocks as its
 parent's box) on one lattice, in every cell of the grid around them, X
 first, then Y, then Z, the cells NX NY NZ after the number of columns, and

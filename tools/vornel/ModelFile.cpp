@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "BlockAssembly.h"
+#include "CodeNames.h"
 #include "ColumnRoles.h"
 #include "Failure.h"
 #include "GslibHeader.h"
@@ -108,6 +109,9 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     const std::optional<double> missing =
         options.missing || !columns.gslib ? options.missing : kGslibMissing;
     const SourceRowReader reader(roles, grid, path, columns.where);
+    const std::string title = columns.gslib ? columns.gslib->title : "";
+    const CodeNames categories(title, "CATEGORY");
+    const CodeNames oreTypes(title, "ORETYPE");
 
     // Grid indices read as centres put blocks of --block-size into each other.
     BlockAssembly assembly(path, !roles.has(Role::SizeX) && !reader.positionsAreIndices()
@@ -128,6 +132,8 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
                 ++leftOut;
             } else {
                 SourceRow read = reader.read(row, n);
+                read.category = categories.nameOf(read.category);
+                read.oreType = oreTypes.nameOf(read.oreType);
                 if (!firstSize) {
                     firstSize = read.box.size;
                 }
