@@ -5,7 +5,8 @@
 // (getNextBlockID and insertIntoBlockVoid: the identifier plus one).
 // Nothing is thrown. lastError() tells why the last failed call returned 0.
 // A statement that the database rejects on its own merits (a modify, delete
-// or drop on a table that does not exist, a text longer than its column)
+// or drop on a table that does not exist, a text longer than its column, a
+// create of a name the database keeps for itself, sqlite_...)
 // leaves only a warning in the diagnostic trace of a debug build, and the
 // status alone: the run and variogram inserts, plain statements, still
 // return 1 and hand out their MineIDs for a catalog table that does not
@@ -19,8 +20,11 @@
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache
-// or the manager's destruction. Connecting another database does not
-// release the caches.
+// or the manager's destruction. A call refills the cache once its query has
+// opened, whatever it returns: a block read (whole table or section cut) of
+// a table without rows returns 0 with a null array and has released the
+// blocks handed out before. Connecting another database does not release
+// the caches.
 #ifndef VORNEL_VORNELMNG_H
 #define VORNEL_VORNELMNG_H
 
@@ -88,7 +92,8 @@ public:
     long deleteBlockVrgParam(long mineId);
     long deleteBlockVrgParam(std::string tableName);
 
-    // Catalog.
+    // Catalog. A query that finds nothing returns 1 and leaves the vector as
+    // the caller passed it: clear it first to be told of none.
     long getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
     long getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
     long getBlockElementByVoid(std::string voidTableName, std::vector<_STRU_MINE_NAMEINFO>& names);
@@ -157,7 +162,11 @@ public:
 
     // Section cut. Whether the section touches a block or sub-block is
     // decided exactly for the section's corners and the box's corners as
-    // doubles: the centre less and plus half the size, each rounded. A block
+    // doubles: the centre less and plus half the size, each rounded. It
+    // touches a box where it meets the box's faces (an edge or a corner is
+    // enough); a section that lies wholly inside one box, meeting none of its
+    // faces, does not touch it, so a section window smaller than a block
+    // should reach out of it. A block
     // tested whole (its box) comes back whole: no sub-blocks, count 0; any
     // other comes back with the sub-blocks the section cuts. The database
     // leaves out, before they are read, blocks tested whole (stored
