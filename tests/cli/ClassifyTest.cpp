@@ -80,6 +80,19 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
     ok({"classify", "m.db", "--where", "Krig_BlockID = 5", "--rule", "Measured: 1"});
     EXPECT_EQ(categories(), (Texts{"Inferred", "Inferred", "", "Inferred", "Measured"}));
     EXPECT_EQ(classCount(), "2\n");
+    // A name alike but for case is that class, as it is to a condition on
+    // the column: blocks 4 and 5 are one class, counted and listed once,
+    // named as block 4 names it.
+    ok({"classify", "m.db", "--where", "Krig_BlockID = 4", "--rule", "measured: 1"});
+    EXPECT_EQ(classCount(), "2\n");
+    const Texts listed =
+        linesOf(ok({"report", "m.db", "--cutoffs", "0", "--by", "category", "--density", "2.5"}));
+    EXPECT_EQ(Texts(listed.begin() + 2, listed.end() - 1),
+              (Texts{"  measured            0       2    5000       1.0000       50.0",
+                     "  Inferred            0       2    5000       1.0000       50.0",
+                     "  (none)              0       1    2500       1.0000       25.0"}));
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "categories"),
+              "  categories     measured 2, Inferred 2");
 }
 
 TEST_F(ClassifyTest, ACheckTellsTheChangesAndWritesNothing) {

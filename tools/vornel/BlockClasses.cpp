@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <numeric>
-#include <unordered_map>
 #include <utility>
 
 #include "NumberText.h"
@@ -38,6 +37,10 @@ std::string classText(const KrigBlockResult& block, ClassField field) {
             return block.Srch_Degr > 0 ? "pass " + std::to_string(block.Srch_Degr) : "";
     }
     return "";
+}
+
+bool ClassNameLess::operator()(const std::string& a, const std::string& b) const {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
 }
 
 size_t confidenceRank(const std::string& text) {
@@ -106,7 +109,7 @@ bool listedBefore(const std::string& a, const std::string& b) {
 
 BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf) {
     // Only the few distinct texts are kept and ordered, not one a block.
-    std::unordered_map<std::string, size_t> seen;
+    std::map<std::string, size_t, ClassNameLess> seen;
     std::vector<std::string> distinct;
     BlockClasses classes;
     classes.classOf.reserve(count);

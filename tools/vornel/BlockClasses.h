@@ -17,6 +17,13 @@ enum class ClassField {
     Pass,      // Srch_Degr, the search pass that estimated the block: "pass 2"
 };
 
+// Class names compare as the database compares its texts: ASCII letters
+// without case, so that "measured" is Measured in a report as it is in a
+// --where condition.
+struct ClassNameLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+
 struct BlockClasses {
     std::vector<std::string> names;
     std::vector<size_t> classOf;  // block i is of class names[classOf[i]]
@@ -29,7 +36,8 @@ std::string classText(const KrigBlockResult& block, ClassField field);
 // The classes in the order a resource statement lists them: Measured,
 // Indicated and Inferred (in any case) first, then the other names as a
 // reader counts them ("pass 2" before "pass 10"), then "(none)" for blocks
-// whose field is empty.
+// whose field is empty. Names alike but for case are one class, named as
+// the first block names it.
 BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field);
 
 // The same for texts taken from the blocks already: text i is of class

@@ -116,10 +116,11 @@ void applyRule(CVornelMng& mng, const std::string& table, const ClassRule& rule,
 // Numbers are the table's own by now: a row of a target's number is the
 // target's. Returns the categories the whole table holds, those of blocks
 // --where left alone included.
-std::set<std::string> confirmWritten(CVornelMng& mng, const std::string& table, const Targets& t) {
+std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::string& table,
+                                                    const Targets& t) {
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);
-    std::set<std::string> categories;
+    std::set<std::string, ClassNameLess> categories;
     for (long i = 0; i < count; ++i) {
         const std::string category = classText(blocks[i], ClassField::Category);
         if (!category.empty()) {
@@ -153,7 +154,7 @@ void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
     HostTransaction transaction(mng);
     check(mng, mng.modifyResType(table, changed.data(), static_cast<long>(changed.size())),
           "cannot write the categories of " + table);
-    const std::set<std::string> categories = confirmWritten(mng, table, t);
+    const std::set<std::string, ClassNameLess> categories = confirmWritten(mng, table, t);
     KrigBlockParam* runs = nullptr;
     long count = 0;
     if (mng.getBlockParam(table, &runs, &count) != 0 && count == 1) {

@@ -21,7 +21,7 @@ json range(bool any, double low, double high) {
     return any ? json{{"min", low}, {"max", high}} : json();
 }
 
-json counts(const std::map<std::string, long>& byName) {
+json counts(const ClassCounts& byName) {
     json list = json::array();
     for (const auto& [name, blocks] : namedInOrder(byName)) {
         list.push_back({{"name", name}, {"blocks", blocks}});

@@ -32,7 +32,7 @@ std::string plural(long n, const char* one, const char* many) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::string, long>& counts) {
+std::vector<std::pair<std::string, long>> namedInOrder(const ClassCounts& counts) {
     std::vector<std::pair<std::string, long>> ordered;
     std::copy_if(counts.begin(), counts.end(), std::back_inserter(ordered),
                  [](const auto& count) { return !count.first.empty(); });
@@ -44,7 +44,7 @@ std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::strin
 namespace {
 
 // "Measured 80, Indicated 120"; empty when every block has an empty value.
-std::string tally(const std::map<std::string, long>& counts) {
+std::string tally(const ClassCounts& counts) {
     std::string text;
     for (const auto& [value, n] : namedInOrder(counts)) {
         text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);

@@ -10,10 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "GradeUnit.h"
 #include "vornel/VornelMng.h"
 
 namespace vornel::cli {
+
+// Blocks by the name of their class.
+using ClassCounts = std::map<std::string, long, ClassNameLess>;
 
 struct TableFacts {
     long blocks = 0;
@@ -21,9 +25,9 @@ struct TableFacts {
     long subBlocks = 0;
     long ungraded = 0;                 // blocks whose grade is NULL or text
     std::map<long, long> blocksOfRun;  // by MineID
-    std::map<std::string, long> categories;
-    std::map<std::string, long> oreTypes;
-    std::map<std::string, long> passes;  // "pass 1"; "" where none is recorded
+    ClassCounts categories;
+    ClassCounts oreTypes;
+    ClassCounts passes;  // "pass 1"; "" where none is recorded
     double minGrade = 0, maxGrade = 0;
     double minVariance = 0, maxVariance = 0;
     D_3DOT minCentre{}, maxCentre{};
@@ -43,7 +47,7 @@ TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
 
 // The counts of each category or ore type that has a name, in the order a
 // resource statement lists them.
-std::vector<std::pair<std::string, long>> namedInOrder(const std::map<std::string, long>& counts);
+std::vector<std::pair<std::string, long>> namedInOrder(const ClassCounts& counts);
 
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);

@@ -57,10 +57,11 @@ hole in it. A shapefile (.shp) of polygons serves too, each ring a part.
 Each block keeps the share of its ground inside the outline,
 and its tonnes shrink with it; a block wholly outside is left out. The
 outline may be concave; its edges must not cross or touch.
---by category gives the rows of each resource category (Krig_ResType):
-Measured, Indicated and Inferred first, then the others by name, then
-"(none)" for blocks without one, and last "(all)", the whole table as
-without --by; --by oretype does the same by ore type (Krig_OreType), and
+--by category gives the rows of each resource category (Krig_ResType;
+names alike but for letter case are one): Measured, Indicated and Inferred
+first, then the others by name, then "(none)" for blocks without one, and
+last "(all)", the whole table as without --by; --by oretype does the same
+by ore type (Krig_OreType), and
 --by bench by the height of the block centres, from the top down (a block
 with sub-blocks counts at the centre of its box), and --by pass by the
 search pass that estimated the block ("(none)" where none is recorded).

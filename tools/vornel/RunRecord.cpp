@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "BlockClasses.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
@@ -48,8 +49,8 @@ KrigBlockParam describeRun(const BlockList& blocks, const RunNames& names) {
     p.Grid_StartX = p.Grid_StartY = p.Grid_StartZ = HUGE_VAL;
     p.Grid_EndX = p.Grid_EndY = p.Grid_EndZ = -HUGE_VAL;
     p.SubGrid_SizeX = p.SubGrid_SizeY = p.SubGrid_SizeZ = HUGE_VAL;
-    std::set<std::string> oreTypes;
-    std::set<std::string> categories;
+    std::set<std::string, ClassNameLess> oreTypes;
+    std::set<std::string, ClassNameLess> categories;
     for (const KrigBlockResult& b : blocks.all()) {
         p.Grid_StartX = std::min(p.Grid_StartX, b.Krig_PntLocX - b.Krig_GridSizeX / 2);
         p.Grid_StartY = std::min(p.Grid_StartY, b.Krig_PntLocY - b.Krig_GridSizeY / 2);
