@@ -80,9 +80,17 @@ TEST_F(RemoveTest, ARunOfASharedTableTakesOnlyItsOwnBlocks) {
               "Removed run 7 (Au, 3 blocks) from table A, which keeps run 1 from m.db\n");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT count(*), min(MineID) FROM A"), "4|1\n");
     EXPECT_EQ(catalog(), "1:A 2:B 3:V\n1 2\nA B KrigBlock_Param KrigBlock_Vrg_Param V\n");
+    // Blocks another program put in B under a MineID the catalog does not
+    // list keep B, as a run listed there would.
+    sqliteShell(path("m.db"),
+                "INSERT INTO B SELECT * FROM B WHERE Krig_BlockID = 2;"
+                "UPDATE B SET MineID = 9 WHERE rowid = (SELECT max(rowid) FROM B)");
+    EXPECT_EQ(ok({"remove", "m.db", "--run", "2", "--yes"}),
+              "Removed run 2 (Cu, 4 blocks) from table B, which keeps run 9 from m.db\n");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT count(*), min(MineID) FROM B"), "1|9\n");
     EXPECT_EQ(ok({"remove", "m.db", "--run", "1", "--yes"}),
               "Removed run 1 (Cu, 4 blocks) with its table A from m.db\n");
-    EXPECT_EQ(catalog(), "2:B 3:V\n2\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
+    EXPECT_EQ(catalog(), "3:V\n\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
 }
 
 TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {

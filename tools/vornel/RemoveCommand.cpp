@@ -4,6 +4,8 @@
 
 #include <iostream>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "Commands.h"
@@ -129,6 +131,32 @@ void confirmGone(CVornelMng& mng, const std::string& table, const std::vector<Kr
     }
 }
 
+// The runs other than `mineId` that keep blocks in the table: those the
+// catalog lists there, and those of blocks another program put in it, which
+// the catalog does not list but dropping the table would lose.
+std::set<long> otherRunsIn(CVornelMng& mng, const std::string& table, long mineId) {
+    std::set<long> others;
+    for (const KrigBlockParam& r : runsOf(mng, table)) {
+        others.insert(r.MineID);
+    }
+    if (tableExists(mng, table)) {
+        const std::string other = "MineID <> " + std::to_string(mineId);
+        KrigBlockResult* blocks = nullptr;
+        // A block or so of each other run is enough to name it.
+        const long count = readMatching(mng, table,
+                                        other +
+                                            " AND Krig_BlockID IN (SELECT min(Krig_BlockID) "
+                                            "FROM [" +
+                                            table + "] WHERE " + other + " GROUP BY MineID)",
+                                        "the blocks of " + table, &blocks);
+        for (long i = 0; i < count; ++i) {
+            others.insert(blocks[i].MineID);
+        }
+    }
+    others.erase(mineId);
+    return others;
+}
+
 void confirmOrStop(const RemoveOptions& o, const std::string& what) {
     if (!o.yes) {
         std::cout << "Would remove " << what << " from " << o.db << '\n';
@@ -174,10 +202,8 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
                       table + ": remove it with --table " + table);
     }
     std::string others;
-    for (const KrigBlockParam& r : runsOf(mng, table)) {
-        if (r.MineID != run.MineID) {
-            others += (others.empty() ? "" : ", ") + std::to_string(r.MineID);
-        }
+    for (const long mineId : otherRunsIn(mng, table, run.MineID)) {
+        others += (others.empty() ? "" : ", ") + std::to_string(mineId);
     }
     const std::string what =
         runText(mng, table, run) + (others.empty()
