@@ -53,6 +53,19 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     sqliteShell(path("m.db"), "UPDATE CU_RUN SET MineID = 9");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "blocks"),
               "  blocks         3 (2 whole, 1 split into 1 sub-block)");
+    // Not so once the catalog lists a second run there: each has its own,
+    // and a run without blocks has none.
+    sqliteShell(path("m.db"),
+                "UPDATE CU_RUN SET MineID = 1; INSERT INTO KrigBlock_Param(MineID, "
+                "Mine_Element, Table_Name, OreAttr_Unit) VALUES (2, 'Au', 'CU_RUN', 0)");
+    const std::string shared = ok({"info", "m.db"});
+    const size_t second = shared.find("\nRun 2:");
+    ASSERT_NE(second, std::string::npos) << shared;
+    EXPECT_EQ(lineStarting(shared.substr(0, second), "blocks"),
+              "  blocks         3 (2 whole, 1 split into 1 sub-block)");
+    EXPECT_EQ(lineStarting(shared.substr(second), "blocks"),
+              "  blocks         0 (0 whole, 0 split into 0 sub-blocks)");
+    EXPECT_EQ(lineStarting(shared.substr(second), "Au"), "");
 }
 
 // The same facts for scripts, read back with a JSON reader: the model of the

@@ -125,6 +125,15 @@ bool tableExists(CVornelMng& mng, const std::string& table) {
     return mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0;
 }
 
+std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
+    KrigBlockParam* rows = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(table, &rows, &count) == 0) {
+        return {};
+    }
+    return {rows, rows + count};
+}
+
 // Only a table the catalog lists as a run's holds blocks: a void table, or
 // one of the catalog's own, would read as blocks with nothing right in them.
 // Names compare as SQLite compares them, ASCII letters in either case.

@@ -28,6 +28,9 @@ void removeModelFiles(const std::string& path);
 // Whether the open database has a table of that name.
 bool tableExists(CVornelMng& mng, const std::string& table);
 
+// The catalog rows that name the table, runs or a void table.
+std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table);
+
 // The element of the catalog row that registers a void table.
 constexpr const char* kVoidElement = "VOIDBLOCK";
 

@@ -86,18 +86,21 @@ void widen(const D_3DOT& p, D_3DOT& low, D_3DOT& high) {
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId) {
     // Before the blocks: it reads through the same cache.
     const UngradedBlocks ungraded(mng, table);
+    const bool listedWithOthers = runsOf(mng, table).size() > 1;
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);
-    return factsOfBlocks(blocks, count, mineId, &ungraded);
+    return factsOfBlocks(blocks, count, mineId, &ungraded, listedWithOthers);
 }
 
 TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
-                         const UngradedBlocks* ungraded) {
+                         const UngradedBlocks* ungraded, bool shared) {
     TableFacts facts;
     for (long i = 0; i < count; ++i) {
         ++facts.blocksOfRun[blocks[i].MineID];
     }
-    const bool shared = facts.blocksOfRun.size() > 1;
+    // A table of one run whose blocks carry another MineID (as a writer that
+    // leaves it 0 stores them) holds that run's blocks all the same.
+    shared = shared || facts.blocksOfRun.size() > 1;
     constexpr double kNone = std::numeric_limits<double>::infinity();
     facts.minGrade = facts.minVariance = kNone;
     facts.maxGrade = facts.maxVariance = -kNone;

@@ -36,14 +36,14 @@ struct TableFacts {
 class UngradedBlocks;
 
 // Counts and ranges of the blocks of run `mineId` in a table that several
-// runs share, else of every block; grade and variance ranges over the
-// blocks that have a grade. Throws Failure.
+// runs share (by the catalog or by its blocks), else of every block; grade
+// and variance ranges over the blocks that have a grade. Throws Failure.
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId);
 
 // The same of blocks in memory, those that `ungraded` (when given) lists
-// having no grade.
+// having no grade; `shared` when the catalog lists other runs there.
 TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
-                         const UngradedBlocks* ungraded);
+                         const UngradedBlocks* ungraded, bool shared = false);
 
 // The counts of each category or ore type that has a name, in the order a
 // resource statement lists them.

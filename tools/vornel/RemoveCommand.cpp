@@ -38,15 +38,6 @@ Examples:
   vornel remove pit.db --table OLD_STOPES --yes
 )";
 
-std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
-    KrigBlockParam* rows = nullptr;
-    long count = 0;
-    if (mng.getBlockParam(table, &rows, &count) == 0) {
-        return {};
-    }
-    return {rows, rows + count};
-}
-
 // The catalog's spelling of a table it lists, as a block or a void table.
 std::string catalogName(CVornelMng& mng, const std::string& path, const std::string& asked) {
     std::vector<_STRU_MINE_NAMEINFO> names;
