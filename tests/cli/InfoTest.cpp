@@ -66,6 +66,13 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     EXPECT_EQ(lineStarting(shared.substr(second), "blocks"),
               "  blocks         0 (0 whole, 0 split into 0 sub-blocks)");
     EXPECT_EQ(lineStarting(shared.substr(second), "Au"), "");
+    // Without its table, a run keeps what the catalog says of it.
+    sqliteShell(path("m.db"), "DROP TABLE CU_RUN");
+    const std::string gone = ok({"info", "m.db"});
+    EXPECT_EQ(lineStarting(gone, "blocks"), "  blocks         none: the table is missing");
+    EXPECT_EQ(lineStarting(gone, "grid"),
+              "  grid           3 x 1 x 5 blocks of 10 x 10 x 10 from (0, 0, 0) to (30, 10, 50)");
+    EXPECT_EQ(lineStarting(gone, "void table"), "  void table     VOIDS");
 }
 
 // The same facts for scripts, read back with a JSON reader: the model of the

@@ -206,7 +206,9 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
         printFact(out, "description", run.Krig_Result_Name);
     }
     if (!tableExists(mng, run.Table_Name)) {
+        // What the catalog keeps of the run is still worth telling.
         printFact(out, "blocks", "none: the table is missing");
+        printRunParameters(out, mng, run);
         return;
     }
     const TableFacts facts = readTableFacts(mng, run.Table_Name, run.MineID);
