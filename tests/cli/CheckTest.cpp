@@ -139,6 +139,31 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
               "error    a tonnage below 0 or that is no number: 1 (block 2: -1)");
 }
 
+// Figures stored empty or as text read as 0, and a sub-block list cut short
+// or overwritten reads as none: only the stored values tell them apart.
+TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
+    insert({blockAt(4, 30, {{32.5, 5}, {37.5, 5}}, 1), blockAt(5, 40, {{42.5, 5}, {47.5, 5}}, 1)});
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocX = NULL, Krig_OutAttr = 'high' WHERE Krig_BlockID = 1;"
+                "UPDATE A SET Krig_GridSizeY = 'ten', Block_CorMass = NULL WHERE Krig_BlockID = 2;"
+                "UPDATE A SET SubBUDBlob = substr(SubBUDBlob, 1, 60) WHERE rowid = 4;"
+                "UPDATE A SET SubBUDBlob = 'junk' WHERE rowid = 5;");
+    const CliResult r = vornel({"check", "m.db"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(finding(r.out, "a centre, size or coefficient stored empty or as text, read as 0"),
+              "error    a centre, size or coefficient stored empty or as text, read as 0: 2 "
+              "(block 1: Krig_PntLocX; block 2: Krig_GridSizeY)");
+    EXPECT_EQ(finding(r.out, "a grade stored empty or as text, which reports leave out"),
+              "warning  a grade stored empty or as text, which reports leave out: 1 (block 1: "
+              "Krig_OutAttr)");
+    EXPECT_EQ(finding(r.out, "a tonnage stored empty or as text, read as 0 t"),
+              "warning  a tonnage stored empty or as text, read as 0 t: 1 (block 2: "
+              "Block_CorMass)");
+    const std::string unreadable =
+        "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole";
+    EXPECT_EQ(finding(r.out, unreadable), "error    " + unreadable + ": 2 (block 4; block 5)");
+}
+
 TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {
     // Block 4 (30 to 40): sub-block 2 runs 3.5 m into sub-block 1, sub-block
     // 3 reaches 3 m out of the block, and together they fill 1.4 of it.

@@ -1,9 +1,12 @@
 // vornel check: what is wrong with a database's catalog and its tables.
 #include <strings.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "Failure.h"
@@ -25,12 +28,15 @@ less; a coefficient (the share of a block in the model) not above 0 and at
 most 1; a sub-block outside its block, or overlapping another of its
 block; blocks of one run that overlap (by more than 1 % of the smaller on
 every axis, as import refuses them); a block number twice in a run; a
-grade that is no number; a tonnage or volume below 0; blocks of a run the
-catalog does not list; a run whose block table or void table is missing.
+grade that is no number; a tonnage or volume below 0; a centre, size or
+coefficient stored empty or as text (read as 0); a sub-block list that
+cannot be read (the block reads as whole); blocks of a run the catalog
+does not list; a run whose block table or void table is missing.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
-1 %), a kriging variance below 0, a count of variogram structures
-(Vrg_Num) other than the catalog holds.
+1 %), a kriging variance below 0, a grade or tonnage stored empty or as
+text (reports leave such a block out, or weigh it 0 t as stored), a count
+of variogram structures (Vrg_Num) other than the catalog holds.
 The command exits with status 1 when it finds an error, 0 otherwise.
 --table checks the blocks of one block or void table (and the catalog).
 
@@ -113,6 +119,54 @@ void checkRuns(const Catalog& c, const std::string& table, const KrigBlockResult
     }
 }
 
+// What a block read cannot tell from a 0 or an empty list stored: figures
+// stored empty or as text (by another program), which read as 0, and
+// sub-block lists that cannot be read, which read as none. Each is found by
+// a condition on the stored values; the blocks read before are released.
+void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, Findings& f) {
+    struct Kind {
+        Severity severity;
+        const char* what;
+        std::vector<const char*> columns;
+    };
+    const Kind kinds[] = {
+        {Severity::Error,
+         "a centre, size or coefficient stored empty or as text, read as 0",
+         {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX", "Krig_GridSizeY",
+          "Krig_GridSizeZ", "Block_Coef"}},
+        {Severity::Warning,
+         "a grade stored empty or as text, which reports leave out",
+         {"Krig_OutAttr"}},
+        {Severity::Warning, "a tonnage stored empty or as text, read as 0 t", {"Block_CorMass"}},
+    };
+    const std::string what = "the blocks of " + table;
+    KrigBlockResult* blocks = nullptr;
+    for (const Kind& kind : kinds) {
+        for (const char* column : kind.columns) {
+            const long count = readMatching(
+                mng, table, std::string("typeof(") + column + ") NOT IN ('integer', 'real')", what,
+                &blocks);
+            for (long i = 0; i < count; ++i) {
+                f.add(kind.severity, kind.what,
+                      blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun) + ": " + column);
+            }
+        }
+    }
+    // A list of no sub-blocks is their count alone, 0 in four bytes.
+    const long count =
+        readMatching(mng, table,
+                     "length(SubBUDBlob) > 0 AND NOT (typeof(SubBUDBlob) = 'blob' AND SubBUDBlob = "
+                     "zeroblob(4))",
+                     what, &blocks);
+    for (long i = 0; i < count; ++i) {
+        if (blocks[i].SubBUD_Num <= 0) {
+            f.add(Severity::Error,
+                  "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole",
+                  blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun));
+        }
+    }
+}
+
 void printFindings(std::ostream& out, const std::string& subject, const Findings& f) {
     const long errors = f.count(Severity::Error);
     const long warnings = f.count(Severity::Warning);
@@ -180,6 +234,10 @@ void runCheck(const CheckOptions& o) {
             const long count = readWholeTable(mng, table, &blocks);
             Findings f = checkBlocks(blocks, count);
             checkRuns(catalog, table, blocks, count, f);
+            const bool withRun = std::any_of(blocks, blocks + count, [&](const KrigBlockResult& b) {
+                return b.MineID != blocks[0].MineID;
+            });
+            checkStoredValues(mng, table, withRun, f);
             tally("table " + table + " (" + plural(count, "block") + ")", f);
         } catch (const Failure& e) {
             unreadable("table " + table, e);

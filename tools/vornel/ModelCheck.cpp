@@ -31,6 +31,10 @@ long Findings::count(Severity severity) const {
     });
 }
 
+std::string blockName(int32_t run, int32_t block, bool withRun) {
+    return "block " + std::to_string(block) + (withRun ? " of run " + std::to_string(run) : "");
+}
+
 namespace {
 
 // How far a coefficient may differ from what its sub-blocks fill, and a
@@ -116,13 +120,9 @@ bool severalRuns(const Block* blocks, long count) {
                        [&](const Block& b) { return b.MineID != blocks[0].MineID; });
 }
 
-std::string nameOf(int32_t run, int32_t block, bool withRun) {
-    return "block " + std::to_string(block) + (withRun ? " of run " + std::to_string(run) : "");
-}
-
 template <typename Block>
 std::string nameOf(const Block& b, bool withRun) {
-    return nameOf(b.MineID, b.Krig_BlockID, withRun);
+    return blockName(b.MineID, b.Krig_BlockID, withRun);
 }
 
 // A number met again in a run, each time after the first; sorted numbers,
@@ -136,7 +136,7 @@ void checkNumbers(const KrigBlockResult* blocks, long count, bool withRun, Findi
     for (size_t i = 1; i < numbers.size(); ++i) {
         if (numbers[i] == numbers[i - 1]) {
             f.add(Severity::Error, "a block number that another block of its run has",
-                  nameOf(numbers[i].first, numbers[i].second, withRun));
+                  blockName(numbers[i].first, numbers[i].second, withRun));
         }
     }
 }

@@ -44,6 +44,9 @@ private:
 // place would otherwise take as long as its blocks squared.
 constexpr long kMostOverlaps = 1000;
 
+// "block 12", or "block 12 of run 3" in a table of several runs.
+std::string blockName(int32_t run, int32_t block, bool withRun);
+
 // The blocks of a result table, any runs of it; blocks of different runs
 // may overlap, as two estimates of one ground do.
 Findings checkBlocks(const KrigBlockResult* blocks, long count);
