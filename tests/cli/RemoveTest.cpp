@@ -59,6 +59,16 @@ TEST_F(RemoveTest, AVoidTableGoesAndItsRunTakesANewOneOfItsName) {
     EXPECT_EQ(catalog(), "1:A 2:B\n1 2\nA B KrigBlock_Param KrigBlock_Vrg_Param\n");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"}),
                       "the void table 'V'");
+    // What remove leaves is no fault of the database's (the fixture's
+    // variogram structures are warned of too).
+    const std::string checked = ok({"check", "m.db"});
+    EXPECT_TRUE(contains(checked,
+                         "  warning  a run whose void table is not in the database, so "
+                         "nothing is deducted: 1 (run 1: V)\n"))
+        << checked;
+    EXPECT_EQ(linesOf(checked).back(), "0 errors and 3 warnings.");
+    EXPECT_FALSE(contains(ok({"report", "m.db", "-t", "A", "--cutoffs", "0", "--density", "1"}),
+                          "The void blocks of V"));
     // One void block over block 1 now: its 1000 m3 of 4000 go.
     write("w.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
     ok({"import", "m.db", "w.csv", "--table", "V", "--voids"});

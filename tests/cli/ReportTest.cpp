@@ -46,8 +46,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(rowFor(ppm, "0"), (Words{"0", "1", "5400", "3.0000", "16.2"}));
     EXPECT_NE(ppm.find("metal (kg)"), std::string::npos) << ppm;
     EXPECT_FALSE(contains(stored, "void")) << stored;
-    // Old workings registered with the run are not taken off its tonnes.
+    // Old workings registered with the run are not taken off its tonnes,
+    // and said so once they are in the database.
     ok({"import", "m.db", "model.csv", "-t", "S", "-e", "Cu", "--void-table", "WORKINGS"});
+    EXPECT_FALSE(contains(ok({"report", "m.db", "-t", "S", "--cutoffs", "0"}), "void"));
+    write("workings.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
+    ok({"import", "m.db", "workings.csv", "-t", "WORKINGS", "--voids"});
     EXPECT_EQ(linesOf(ok({"report", "m.db", "-t", "S", "--cutoffs", "0"})).back(),
               "The void blocks of WORKINGS (mined-out ground) are not deducted.");
     // With a density of 2.5 every 1000 m3 block weighs 2500 t.

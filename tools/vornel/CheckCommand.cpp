@@ -31,12 +31,14 @@ every axis, as import refuses them); a block number twice in a run; a
 grade that is no number; a tonnage or volume below 0; a centre, size or
 coefficient stored empty or as text (read as 0); a sub-block list that
 cannot be read (the block reads as whole); blocks of a run the catalog
-does not list; a run whose block table or void table is missing.
+does not list; a run whose block table is missing, or whose void table is
+a table of another kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
 1 %), a kriging variance below 0, a grade or tonnage stored empty or as
 text (reports leave such a block out, or weigh it 0 t as stored), a count
-of variogram structures (Vrg_Num) other than the catalog holds.
+of variogram structures (Vrg_Num) other than the catalog holds, a run
+whose void table is missing (as remove --table leaves its runs).
 The command exits with status 1 when it finds an error, 0 otherwise.
 --table checks the blocks of one block or void table (and the catalog).
 
@@ -74,12 +76,17 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
             f.add(Severity::Error, "a run whose block table is a void table",
                   name + ": " + run.Table_Name);
         }
+        // A void table taken out (remove --table) leaves its runs naming it,
+        // to be imported again: only nothing is deducted meanwhile.
         const std::string voids = run.VoidTable_Name;
-        if (!voids.empty() && !(isVoidTable(mng, voids) && tableExists(mng, voids))) {
-            std::string example = name;
-            f.add(Severity::Error,
-                  "a run whose void table is not in the database, or not registered as one",
-                  example.append(": ").append(voids));
+        const bool named = !voids.empty();
+        if (named && !tableExists(mng, voids)) {
+            f.add(Severity::Warning,
+                  "a run whose void table is not in the database, so nothing is deducted",
+                  name + ": " + voids);
+        } else if (named && !isVoidTable(mng, voids)) {
+            f.add(Severity::Error, "a run whose void table is not registered as one",
+                  name + ": " + voids);
         }
         KrigBlockVrgParam* structures = nullptr;
         long count = 0;

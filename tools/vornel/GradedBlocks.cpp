@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "GradeTonnage.h"
@@ -14,8 +15,17 @@ GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::
                            const std::string& where, bool deplete, const PlanOutline* within)
     : table_(table), voidsTaken_(deplete) {
     const UngradedBlocks ungraded(mng, table);
+    // A void table taken out leaves nothing that could have been deducted.
+    // Looking for one is a block read, so it comes before the blocks'.
+    std::set<std::string> heldVoidTables;
+    for (const KrigBlockParam& r : runsOf(mng, table)) {
+        if (r.VoidTable_Name[0] != '\0' && tableExists(mng, r.VoidTable_Name)) {
+            heldVoidTables.insert(r.VoidTable_Name);
+        }
+    }
     read_ = readBlocks(mng, table, where, &blocks_);
     run_ = runOfBlocks(mng, table, blocks_, read_);
+    voidTableHeld_ = run_ && heldVoidTables.count(run_->VoidTable_Name) != 0;
     count_ = read_;
     // A block without a grade is left out, not counted as grade 0. The
     // blocks are copied only then: a model's blocks take much memory.
@@ -67,7 +77,7 @@ void GradedBlocks::printVoids(std::ostream& out) const {
             << " wholly outside left out.\n";
     }
     if (!voidsTaken_) {
-        printVoidsNotDeducted(out, run_ ? run_->VoidTable_Name : "");
+        printVoidsNotDeducted(out, voidTableHeld_ ? run_->VoidTable_Name : "");
         return;
     }
     out << "The void blocks of " << run_->VoidTable_Name

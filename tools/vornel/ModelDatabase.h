@@ -25,7 +25,8 @@ void createCatalog(CVornelMng& mng, const std::string& path);
 // Removes a database file and the journal files beside it.
 void removeModelFiles(const std::string& path);
 
-// Whether the open database has a table of that name.
+// Whether the open database has a table of that name. It asks by a block
+// read of the manager's, which releases the blocks of its last.
 bool tableExists(CVornelMng& mng, const std::string& table);
 
 // The catalog rows that name the table, runs or a void table.
