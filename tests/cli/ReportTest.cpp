@@ -86,6 +86,11 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_EQ(wordsOf(series[4]).at(0), "0.7");
     EXPECT_EQ(wordsOf(series[5]).at(0), "0.8");
     EXPECT_EQ(wordsOf(series[16]), (Words{"3", "1", "500", "3.0000", "15.0"}));
+    // Large bounds a small step apart keep their last value, though their
+    // difference in binary falls short of the step.
+    const auto large = linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "4800.1:4800.2:0.1"}));
+    ASSERT_EQ(large.size(), 4U);
+    EXPECT_EQ(wordsOf(large[3]).at(0), "4800.2");
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:2"}),
                        "--cutoffs: '0:2': give a series of cut-offs as FROM:TO:STEP, e.g. 0:2:0.1");
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:1000:0.5"}),

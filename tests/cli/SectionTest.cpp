@@ -366,7 +366,7 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
          "'5:25:-5': a series of sections runs from FROM up to TO"},
         {{"--x", "0:1000:1", "--csv", "r-{}.csv"},
          "'0:1000:1' gives more than 1000 sections; take a larger step"},
-        {{"--x", "3000000:3000000.000001:1e-9"}, "the step is too small for the values to differ"},
+        {{"--x", "3000000:3000000.0000005:1e-9"}, "the step is too small for the values to differ"},
     };
     for (const auto& [section, message] : wrong) {
         std::vector<std::string> args = {"section", "m.db", "-t", "G"};

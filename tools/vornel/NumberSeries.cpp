@@ -33,7 +33,14 @@ std::vector<std::string> numberSeries(const std::string& text, const std::string
         throw UsageError("'" + text + "': a series of " + what +
                          " runs from FROM up to TO, at or above it, by a STEP above 0");
     }
-    const double steps = std::floor((to - from) / step * (1 + 1e-12));
+    // TO less FROM rounds, by as much as their last digit, and may then
+    // fall short of the step that reaches TO: that value is in when its
+    // decimal is.
+    double steps = std::floor((to - from) / step);
+    double next = 0;
+    if (parseNumber(formatNumber(from + (steps + 1) * step, 15), next) && next <= to) {
+        ++steps;
+    }
     if (!(steps < kMostValues)) {
         throw UsageError("'" + text + "' gives more than " + formatNumber(kMostValues) + " " +
                          what + "; take a larger step");
