@@ -263,9 +263,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     ASSERT_TRUE(std::regex_search(svg, bar,
                                   std::regex("y=\"([-0-9.]+)\" width=\"18\" height=\"([-0-9.]+)\" "
                                              "fill=\"url\\(#ramp\\)\"")));
-    const std::regex tick(
+    const std::string tickPattern =
         "<line x1=\"[-0-9.]+\" y1=\"([-0-9.]+)\" x2=\"[-0-9.]+\" y2=\"\\1\" class=\"tick\"/>\n"
-        "<text x=\"[-0-9.]+\" y=\"[-0-9.]+\">([-0-9.]+)</text>");
+        "<text x=\"[-0-9.]+\" y=\"[-0-9.]+\">([-0-9.]+)</text>";
+    const std::regex tick(tickPattern);
     std::vector<double> labelled;
     for (auto m = std::sregex_iterator(svg.begin(), svg.end(), tick); m != std::sregex_iterator();
          ++m) {
@@ -276,6 +277,13 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         labelled.push_back(grade);
     }
     EXPECT_EQ(labelled, (std::vector<double>{0.2, 0.4, 0.6, 0.8, 1.0, 1.2}));
+    // One grade alone is the middle of the bar, and labelled there.
+    sqliteShell(path("m.db"), "UPDATE G SET Krig_OutAttr = 1.37");
+    cut({"--x", "15"});
+    const std::string one = readFile(path("cut.svg"));
+    const std::vector<double> middle = numbersOf(one, tickPattern, 1);
+    ASSERT_EQ(numbersOf(one, tickPattern, 2), std::vector<double>{1.37}) << one;
+    EXPECT_NEAR(middle[0], std::stod(bar[1]) + std::stod(bar[2]) / 2, 0.01);
     // A table without blocks has no centres to tell of.
     sqliteShell(path("m.db"), "DELETE FROM G");
     EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));

@@ -305,11 +305,17 @@ void writeColourBar(std::ostream& out, const Layout& l, const SectionPicture& p)
         << px(height) << "\" fill=\"url(#ramp)\" stroke=\"#555\"/>\n";
     const double low = p.colours.low();
     const double high = p.colours.high();
+    if (!(high > low)) {
+        // One grade alone is drawn in the middle colour: its tick goes
+        // there, labelled with all its digits.
+        const double y = kTop + height / 2;
+        writeLine(out, x + 18, y, x + 23, y, "tick");
+        writeText(out, x + 27, y + 4, formatNumber(low));
+        return;
+    }
     const double step = niceStep(high - low, 5);
     for (const double value : niceTicks(low, high, step)) {
-        // One grade alone is drawn in the middle colour: its tick goes there.
-        const double y =
-            high > low ? kTop + height * (high - value) / (high - low) : kTop + height / 2;
+        const double y = kTop + height * (high - value) / (high - low);
         writeLine(out, x + 18, y, x + 23, y, "tick");
         writeText(out, x + 27, y + 4, tickText(value, step));
     }
