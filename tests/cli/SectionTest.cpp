@@ -804,6 +804,18 @@ TEST_F(SectionTest, APlanOutlineIsDrawnWhereItMeetsTheSection) {
         places.insert(std::stod(from[0]));
     }
     EXPECT_EQ(places, (std::set<double>{west, east}));
+    // A section along an edge of the outline meets it at both ends of that
+    // edge, whichever side the outline lies on.
+    for (const std::vector<std::string>& along :
+         {std::vector<std::string>{"--y", "0"}, std::vector<std::string>{"--y", "10"},
+          std::vector<std::string>{"--x", "0"}, std::vector<std::string>{"--x", "20"}}) {
+        std::vector<std::string> args = along;
+        args.insert(args.end(), {"--outline", "o.csv"});
+        cut(args);
+        svg = readFile(path("cut.svg"));
+        EXPECT_TRUE(contains(svg, "; outline of o.csv dashed")) << along[0] << along[1];
+        EXPECT_EQ(cornersOf(svg, "outline").size(), 4u) << along[0] << along[1];
+    }
     // An outline crossing the section far from the blocks is not drawn, and
     // the drawing says so.
     write("far.csv", "X,Y\n-1000,0\n-990,0\n-1000,10\n");

@@ -1,5 +1,6 @@
 #include "SectionOutline.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vornel::cli {
@@ -23,11 +24,14 @@ OutlineOnSection outlineOnSection(const PlanOutline& outline, const SectionFrame
             on.edges.emplace_back(onPlane(a), onPlane(b));
             return;
         }
+        // The outline meets the section where an edge passes from one side
+        // to the other, and at each corner on it: so an edge along the
+        // section is met at both its ends, from whichever side.
         const double da = across(a);
         const double db = across(b);
-        // A corner on the section counts once, with the edge that leaves
-        // the side it came from.
-        if ((da < 0) != (db < 0)) {
+        if (da == 0) {
+            on.crossings.push_back(toSection(frame, {a.x, a.y, o.z}).u);
+        } else if ((da < 0 && db > 0) || (da > 0 && db < 0)) {
             const double t = da / (da - db);
             on.crossings.push_back(
                 toSection(frame, {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), o.z}).u);
@@ -38,6 +42,9 @@ OutlineOnSection outlineOnSection(const PlanOutline& outline, const SectionFrame
             addEdge(corners[i], corners[(i + 1) % corners.size()]);
         }
     }
+    // Parts that share a corner meet the section there once.
+    std::sort(on.crossings.begin(), on.crossings.end());
+    on.crossings.erase(std::unique(on.crossings.begin(), on.crossings.end()), on.crossings.end());
     return on;
 }
 
