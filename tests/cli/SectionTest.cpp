@@ -720,6 +720,16 @@ TEST_F(SectionTest, ByCategoryEachPieceTakesItsClassColourFromTheKey) {
                                  {"5", passKey[2].second},
                                  {"6", passKey[1].second}}));
     EXPECT_TRUE(contains(passes, ">search pass</text>")) << passes;
+    // However many names a key has, each has a colour of its own.
+    sqliteShell(path("m.db"), "UPDATE C SET Krig_OreType = 'rock ' || Krig_BlockID");
+    const auto [many, manyKey, manyPieces] = drawn({"--y", "5", "--colour", "oretype"});
+    ASSERT_EQ(manyKey.size(), 6U) << many;
+    std::set<std::string> manyColours{colourOf["Measured"], colourOf["Indicated"],
+                                      colourOf["Inferred"], colourOf["(none)"]};
+    for (const auto& [name, colour] : manyKey) {
+        manyColours.insert(colour);
+    }
+    EXPECT_EQ(manyColours.size(), 10U) << many;
     // By kriging variance on the ramp: block 2's 0.25 at its foot, block 4's
     // 2.5 at its head, whatever the grades.
     const auto [variances, noKey, variancePieces] = drawn({"--y", "5", "--colour", "variance"});

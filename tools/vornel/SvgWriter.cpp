@@ -17,6 +17,29 @@ namespace {
 constexpr const char* kConfidenceColours[] = {"#d55e00", "#009e73", "#0072b2"};
 constexpr const char* kOtherColours[] = {"#e69f00", "#cc79a7", "#56b4e9", "#f0e442"};
 
+// The colour of other name k past those: hues a golden angle apart, at
+// three lightnesses in turn, so that however many names (46 benches) each
+// has its own, and neighbours in the key differ most.
+std::string spreadColour(size_t k) {
+    constexpr double kGoldenAngle = 137.50776405003785;
+    constexpr double kSaturation = 0.65;
+    constexpr double kLightness[] = {0.45, 0.62, 0.32};
+    const double hue = std::fmod(static_cast<double>(k) * kGoldenAngle, 360.0) / 60;
+    const double light = kLightness[k % std::size(kLightness)];
+    const double chroma = (1 - std::fabs(2 * light - 1)) * kSaturation;
+    const double second = chroma * (1 - std::fabs(std::fmod(hue, 2) - 1));
+    const double rgb[6][3] = {{chroma, second, 0}, {second, chroma, 0}, {0, chroma, second},
+                              {0, second, chroma}, {second, 0, chroma}, {chroma, 0, second}};
+    const double* c = rgb[std::min(static_cast<size_t>(hue), size_t{5})];
+    const double base = light - chroma / 2;
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x",
+                  static_cast<unsigned>(std::lround((c[0] + base) * 255)),
+                  static_cast<unsigned>(std::lround((c[1] + base) * 255)),
+                  static_cast<unsigned>(std::lround((c[2] + base) * 255)));
+    return text;
+}
+
 }  // namespace
 
 std::vector<std::string> classColours(const std::vector<std::string>& names) {
@@ -24,10 +47,15 @@ std::vector<std::string> classColours(const std::vector<std::string>& names) {
     size_t others = 0;
     for (const std::string& name : names) {
         const size_t rank = confidenceRank(name);
-        colours.emplace_back(rank < std::size(kConfidenceColours) ? kConfidenceColours[rank]
-                             : name == "(none)"
-                                 ? kNoGradeColour
-                                 : kOtherColours[others++ % std::size(kOtherColours)]);
+        if (rank < std::size(kConfidenceColours)) {
+            colours.emplace_back(kConfidenceColours[rank]);
+        } else if (name == "(none)") {
+            colours.emplace_back(kNoGradeColour);
+        } else if (others < std::size(kOtherColours)) {
+            colours.emplace_back(kOtherColours[others++]);
+        } else {
+            colours.push_back(spreadColour(others++ - std::size(kOtherColours)));
+        }
     }
     return colours;
 }
