@@ -542,6 +542,17 @@ TEST_F(SectionTest, PiecesOnlyTouchedAreCountedAgainstPieces) {
     EXPECT_EQ(linesOf(out)[1],
               "  6 of the 11 pieces cut (whole blocks and sub-blocks) only touched along an edge "
               "or at a corner (nothing to draw)");
+    // A tilted plane, 2x - 21y + 18z = -147200, through the corner (5090,
+    // 7880, 450) of a block at mine coordinates and past its other seven
+    // (by 20 to 410): traced in doubles it leaves a sliver, still a touch.
+    write("corner.csv", "X,Y,Z,DX,DY,DZ,CU\n5095,7875,455,10,10,10,1\n");
+    ok({"import", "m.db", "corner.csv", "-t", "K", "-e", "Cu"});
+    const std::string touched =
+        ok({"section", "m.db", "-t", "K", "--corners",
+            "4700,7800,400 5300,7900,450 5300,8200,800 4700,8100,750", "--csv", "k.csv"});
+    EXPECT_EQ(linesOf(touched).at(1),
+              "  1 of them only touched along an edge or at a corner (nothing to draw)");
+    EXPECT_EQ(readCsv(path("k.csv")).at(0, "TRACE"), "");
 }
 
 // Without a stored grid the section spans the block centres, widened by the

@@ -69,7 +69,17 @@ SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const
     for (const SectionPolygon& piece : traceBox(frame, corners, box.centre, box.size)) {
         points.insert(points.end(), piece.begin(), piece.end());
     }
-    return hull(std::move(points));
+    SectionPolygon outline = hull(std::move(points));
+    // A plane through a corner or along an edge is traced in doubles, whose
+    // rounding can leave a sliver there: a piece of a billionth of the box's
+    // largest face is such a touch, and no piece to draw.
+    constexpr double kSliver = 1e-9;
+    const double side =
+        std::max({std::fabs(box.size.x), std::fabs(box.size.y), std::fabs(box.size.z)});
+    if (!outline.empty() && areaOf(outline) <= kSliver * side * side) {
+        outline.clear();
+    }
+    return outline;
 }
 
 double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b) {

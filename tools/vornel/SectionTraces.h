@@ -45,7 +45,8 @@ SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window);
 int sideOfPlane(const Box& box, int axis, double at);
 
 // The outline a section leaves on a box: convex, counter-clockwise; empty
-// where it misses the box or only touches it along an edge or at a corner.
+// where it misses the box or only touches it along an edge or at a corner
+// (a piece of a billionth of the box's largest face or less).
 SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box);
 
 // One trace for every cut block without sub-blocks and for every cut
