@@ -42,6 +42,18 @@ void makeCopyFile(const std::string& path, const std::string& copy) {
     ::close(fd);
 }
 
+// Whether the file's header marks it for a write-ahead log: its format
+// numbers, bytes 18 and 19, are 2.
+bool markedForWal(const std::string& path) {
+    unsigned char header[20] = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool read = fd >= 0 && ::read(fd, header, sizeof header) == sizeof header;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return read && header[18] == 2 && header[19] == 2;
+}
+
 std::unique_ptr<Session> openFile(const std::string& path) {
     sqlite3* db = nullptr;
     const int rc =
@@ -129,6 +141,9 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     }
     ErrorList ignored;
     requireDatabaseFile(ignored, path);
+    // Being alone is found by leaving WAL mode, and the copy is written
+    // without it: a file in WAL mode (another program's too) gets it back.
+    const bool wal = markedForWal(path);
     auto session = openAlone(path, "compacted", "compacting");
     makeCopyFile(path, tempPath);
     sqlite3_stmt* vacuum = nullptr;
@@ -141,6 +156,14 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     if (rc != SQLITE_DONE) {
         ::unlink(tempPath.c_str());
         session->fail(rc, "cannot write the compacted copy '" + tempPath + "'");
+    }
+    if (wal) {
+        try {
+            openFile(tempPath)->run("PRAGMA journal_mode=WAL");
+        } catch (...) {
+            removeNewDatabaseFile(tempPath);
+            throw;
+        }
     }
     syncPath(tempPath);
     // The copy replaces the file in one step: at every moment the path holds

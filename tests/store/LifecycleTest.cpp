@@ -83,6 +83,28 @@ TEST_F(Lifecycle, ANewDatabaseIsAPlainSqliteFileThatCompactsInPlace) {
     expectAlone();
 }
 
+// A file compacted keeps its journal: another program's in either mode, as
+// opening it does, and the library's own in WAL mode.
+TEST_F(Lifecycle, CompactionKeepsTheJournalOfTheFile) {
+    for (const char* journal : {"wal", "delete"}) {
+        std::filesystem::remove(path);
+        ASSERT_EQ(sqliteShell(path, std::string("PRAGMA journal_mode=") + journal +
+                                        "; CREATE TABLE T(x); INSERT INTO T VALUES (1);"),
+                  journal + std::string("\n"));
+        ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+        mng.clearDatabase();
+        EXPECT_EQ(sqliteShell(path, "PRAGMA journal_mode; SELECT x FROM T"),
+                  journal + std::string("\n1\n"));
+        expectAlone();
+    }
+    std::filesystem::remove(path);
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.compactDatabase(path), 1) << mng.lastError();
+    mng.clearDatabase();
+    EXPECT_EQ(sqliteShell(path, "PRAGMA journal_mode"), "wal\n");
+    expectAlone();
+}
+
 // Through a symbolic link the file it names is compacted, with its copy
 // beside that file; the link stays a link.
 TEST_F(Lifecycle, CompactionThroughALinkReplacesTheFileItNames) {
