@@ -264,6 +264,26 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
     EXPECT_FAILS_WITH(vornel({"check", "m.db", "--table", "C"}), "no block table 'C'");
 }
 
+// Another tool may rebuild a table with its columns in another order, which
+// the library, reading columns by their place, cannot tell.
+TEST_F(CheckTest, ColumnsOutOfTheirPlace) {
+    sqliteShell(path("m.db"),
+                "CREATE TABLE B AS SELECT MineID, Krig_BlockID, Krig_PntLocX, Krig_PntLocY, "
+                "Krig_PntLocZ, Krig_GridSizeX, Krig_GridSizeY, Krig_GridSizeZ, Block_Coef, "
+                "Krig_OutVari, Krig_OutAttr, Srch_Degr, Krig_PntNum, Krig_MeanDis, Krig_EngZKNum, "
+                "Krig_EngTCNum, Krig_EngKDNum, Krig_EngQJNum, Krig_ResType, Krig_OreType, "
+                "Krig_Bound, SubBUDBlob, Block_Vol, Ore_Propro, Block_CorMass, Block_OreMass "
+                "FROM A; DROP TABLE A; ALTER TABLE B RENAME TO A;");
+    const CliResult r = vornel({"check", "m.db"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lineStarting(r.out, "table A"), "  table A: 1 error, 0 warnings") << r.out;
+    EXPECT_EQ(finding(r.out,
+                      "a table whose columns are not in the order they are read in (so "
+                      "figures are read as others)"),
+              "error    a table whose columns are not in the order they are read in (so figures "
+              "are read as others): 1 (column 10 is not Krig_OutAttr)");
+}
+
 // A run may name a void table, or a table of another kind, as its block
 // table: each is one more finding, and the rest is checked still.
 TEST_F(CheckTest, TablesThatAreNoBlockTables) {

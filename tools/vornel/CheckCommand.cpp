@@ -23,7 +23,9 @@ struct CheckOptions {
 
 const char* const kFooter = R"footer(
 Errors are what the tables of grades, the sections and the depletion go
-wrong on: a block whose centre or size is no number or whose size is 0 or
+wrong on: a block table whose columns are not in the order they are read
+in (rebuilt by another tool; nothing else of it is checked); a block whose
+centre or size is no number or whose size is 0 or
 less; a coefficient (the share of a block in the model) not above 0 and at
 most 1; a sub-block outside its block, or overlapping another of its
 block; blocks of one run that overlap (by more than 1 % of the smaller on
@@ -124,6 +126,41 @@ void checkRuns(const Catalog& c, const std::string& table, const KrigBlockResult
                       std::to_string(blocks[i].MineID));
         }
     }
+}
+
+// The columns of a block table, in the order the library reads them.
+constexpr const char* kBlockColumns[] = {
+    "MineID",         "Krig_BlockID",   "Krig_PntLocX",   "Krig_PntLocY", "Krig_PntLocZ",
+    "Krig_GridSizeX", "Krig_GridSizeY", "Krig_GridSizeZ", "Block_Coef",   "Krig_OutAttr",
+    "Krig_OutVari",   "Srch_Degr",      "Krig_PntNum",    "Krig_MeanDis", "Krig_EngZKNum",
+    "Krig_EngTCNum",  "Krig_EngKDNum",  "Krig_EngQJNum",  "Krig_ResType", "Krig_OreType",
+    "Krig_Bound",     "SubBUDBlob",     "Block_Vol",      "Ore_Propro",   "Block_CorMass",
+    "Block_OreMass"};
+
+// Columns are read by their place: a table rebuilt by another tool with
+// its columns in another order reads the variance as the grade, say. The
+// first column out of place, asked of the database's list of the table's
+// columns (a condition that does not depend on the row, so no row is
+// read unless it holds); false when the columns are in their places.
+bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
+    std::string literal;
+    for (const char c : table) {
+        literal += c == '\'' ? "''" : std::string(1, c);
+    }
+    for (size_t i = 0; i < std::size(kBlockColumns); ++i) {
+        KrigBlockResult* blocks = nullptr;
+        const std::string misplaced = "(SELECT lower(name) FROM pragma_table_info('" + literal +
+                                      "') WHERE cid = " + std::to_string(i) + ") IS NOT lower('" +
+                                      kBlockColumns[i] + "') LIMIT 1";
+        if (readMatching(mng, table, misplaced, "the columns of " + table, &blocks) > 0) {
+            f.add(Severity::Error,
+                  "a table whose columns are not in the order they are read in (so figures "
+                  "are read as others)",
+                  "column " + std::to_string(i + 1) + " is not " + kBlockColumns[i]);
+            return true;
+        }
+    }
+    return false;
 }
 
 // What a block read cannot tell from a 0 or an empty list stored: figures
@@ -237,6 +274,11 @@ void runCheck(const CheckOptions& o) {
             continue;
         }
         try {
+            Findings misread;
+            if (columnsOutOfPlace(mng, table, misread)) {
+                tally("table " + table, misread);
+                continue;
+            }
             KrigBlockResult* blocks = nullptr;
             const long count = readWholeTable(mng, table, &blocks);
             Findings f = checkBlocks(blocks, count);
