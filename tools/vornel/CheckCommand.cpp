@@ -82,13 +82,12 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         // to be imported again: only nothing is deducted meanwhile.
         const std::string voids = run.VoidTable_Name;
         const bool named = !voids.empty();
+        const std::string example = std::string(name).append(": ").append(voids);
         if (named && !tableExists(mng, voids)) {
             f.add(Severity::Warning,
-                  "a run whose void table is not in the database, so nothing is deducted",
-                  name + ": " + voids);
+                  "a run whose void table is not in the database, so nothing is deducted", example);
         } else if (named && !isVoidTable(mng, voids)) {
-            f.add(Severity::Error, "a run whose void table is not registered as one",
-                  name + ": " + voids);
+            f.add(Severity::Error, "a run whose void table is not registered as one", example);
         }
         KrigBlockVrgParam* structures = nullptr;
         long count = 0;
