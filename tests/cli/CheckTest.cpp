@@ -256,7 +256,14 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
               "error    a registered void table that is not in the database: 1 (W)");
     EXPECT_EQ(lineStarting(r.out, "void table"), "");
 
-    sqliteShell(path("m.db"), "DROP TABLE B;");
+    // A second row of run 1's MineID, naming B.
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) "
+                "VALUES (1, 'Au', 'B')");
+    EXPECT_EQ(finding(vornel({"check", "m.db"}).out, "two runs of one MineID"),
+              "error    two runs of one MineID: 1 (run 1: A and B)");
+    sqliteShell(path("m.db"),
+                "DELETE FROM KrigBlock_Param WHERE Mine_Element = 'Au'; DROP TABLE B;");
     const std::string gone = vornel({"check", "m.db"}).out;
     EXPECT_EQ(finding(gone, "a run whose block table is not in the database"),
               "error    a run whose block table is not in the database: 1 (run 3: B)");
