@@ -70,5 +70,24 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
                       "A: the run records a nugget of -0.5; a nugget is 0 or more");
 }
 
+// A table that the catalog lists for two runs: each has its own model, and
+// the command asks which.
+TEST_F(VariogramTest, ARunOfASharedTableIsChosenByItsMineID) {
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, Vrg_Nug, Vrg_Sill) "
+                "VALUES (2, 'Au', 'A', 0.3, 1); INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_Type, "
+                "Vrg_LocSill, Vrg_MaxRang, Vrg_MinRang, Vrg_VerRang, Vrg_TblName) VALUES (2, "
+                "'spherical', 0.7, 30, 30, 30, 'A')");
+    EXPECT_USAGE_ERROR(vornel({"variogram", "m.db"}),
+                       "--run is needed: the catalog lists 2 runs for A (MineID 1, 2)");
+    EXPECT_EQ(linesOf(ok({"variogram", "m.db", "--run", "2"})).at(0),
+              "Variogram of A (Au): nugget 0.3, sill 1");
+    EXPECT_EQ(linesOf(ok({"variogram", "m.db", "--run", "1"})).at(0),
+              "Variogram of A (Cu): nugget 0.1, sill 1");
+    EXPECT_FAILS_WITH(vornel({"variogram", "m.db", "--run", "3"}),
+                      "m.db: A holds no run 3 (MineID 1, 2)");
+    EXPECT_USAGE_ERROR(vornel({"variogram", "m.db", "--run", "0"}), "--run");
+}
+
 }  // namespace
 }  // namespace vornel::test

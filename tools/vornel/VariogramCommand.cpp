@@ -23,6 +23,7 @@ namespace {
 struct VariogramOptions {
     std::string db;
     std::string table;
+    long run = 0;    // MineID; 0: the table's run, which must be one
     double lag = 0;  // 0: a round step, about a twelfth of the longest range
     std::string csv;
     std::string svg;
@@ -36,7 +37,8 @@ along the major, minor and vertical axes of its anisotropy. The ranges are
 practical ranges: an exponential or gaussian structure reaches 95 % of its
 share there. The table gives the variogram at lags from 0 to a fifth past
 the longest range along each axis; --csv writes the same with every digit,
---svg draws the three curves with the recorded sill.
+--svg draws the three curves with the recorded sill. A table that the
+catalog lists for several runs needs --run, the MineID of one of them.
 
 Example:
   vornel variogram demo.db --svg variogram.svg
@@ -108,19 +110,37 @@ void writeVariogramSvg(std::ostream& out, const std::string& title, const Variog
     out << "</svg>\n";
 }
 
+// The run of the table, or of its several the one --run names.
+KrigBlockParam runToDraw(CVornelMng& mng, const VariogramOptions& o, const std::string& table) {
+    const std::vector<KrigBlockParam> runs = runsOf(mng, table);
+    std::string ids;
+    for (const KrigBlockParam& r : runs) {
+        if (r.MineID == o.run || (o.run == 0 && runs.size() == 1)) {
+            return r;
+        }
+        ids += (ids.empty() ? "" : ", ") + std::to_string(r.MineID);
+    }
+    if (runs.empty()) {
+        throw Failure(o.db + ": the catalog has no run for " + table);
+    }
+    if (o.run == 0) {
+        throw UsageError("--run is needed: the catalog lists " + std::to_string(runs.size()) +
+                         " runs for " + table + " (MineID " + ids + ")");
+    }
+    throw Failure(o.db + ": " + table + " holds no run " + std::to_string(o.run) + " (MineID " +
+                  ids + ")");
+}
+
 void runVariogram(const VariogramOptions& o) {
     ListAndDrawing files(o.csv, o.svg, o.db, "");
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
-    const std::optional<KrigBlockParam> run = runOfTable(mng, table);
-    if (!run) {
-        throw Failure(o.db + ": the catalog has no run for " + table);
-    }
-    const VariogramModel model = readVariogram(mng, *run);
+    const KrigBlockParam run = runToDraw(mng, o, table);
+    const VariogramModel model = readVariogram(mng, run);
     const std::vector<double> lags = lagsOf(model, o.lag);
-    const std::string title = "Variogram of " + table + " (" + run->Mine_Element + ")";
+    const std::string title = "Variogram of " + table + " (" + run.Mine_Element + ")";
     out << title << ": nugget " << formatNumber(model.nugget) << ", sill "
         << formatNumber(model.sill) << '\n';
     TextTable structures;
@@ -169,6 +189,8 @@ void addVariogramCommand(CLI::App& app) {
         "variogram", "A run's variogram model: its structures, its values at lags, its curves");
     cmd->add_option("DB", o->db, "Database file")->required();
     addTableOption(cmd, o->table);
+    cmd->add_option("--run", o->run, "MineID of the run, where the table holds several")
+        ->check(CLI::Range(1L, 2147483647L));
     cmd->add_option("--lag", o->lag, "Lag spacing (m); by default a round step")
         ->check(numberAboveZero());
     cmd->add_option("--csv", o->csv, "The values also as CSV (\"-\" for standard output)");
