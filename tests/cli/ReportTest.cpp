@@ -1,4 +1,5 @@
 // The grade-tonnage table against sums worked out by hand.
+#include <filesystem>
 #include <regex>
 
 #include "CliFixture.h"
@@ -422,6 +423,17 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
         rowFor(ok({"report", "m.db", "-t", "D", "--cutoffs", "0", "--deplete", "--density", "2"}),
                "0"),
         (Words{"0", "3", "3500", "2.1429", "75.0"}));
+    // A void table without rows takes nothing off: 10000 t.% in 6500 t.
+    std::filesystem::copy_file(path("m.db"), path("e.db"));
+    sqliteShell(path("e.db"), "DELETE FROM W");
+    std::vector<std::string> emptied = depleted;
+    emptied[1] = "e.db";
+    const auto none = linesOf(ok(emptied));
+    ASSERT_EQ(none.size(), 4u);
+    EXPECT_EQ(wordsOf(none[2]), (Words{"0", "4", "6500", "1.5385", "100.0"}));
+    EXPECT_EQ(none[3],
+              "The void blocks of W (mined-out ground) are deducted: 0 blocks wholly, 0 in part, "
+              "0 m3.");
 
     // At mining coordinates the faces of three sub-blocks that fill a block
     // stand off its own by the last bits of their doubles: 3.5e-11 of the

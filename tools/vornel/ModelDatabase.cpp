@@ -158,11 +158,16 @@ long readVoids(CVornelMng& mng, const std::string& path, const std::string& tabl
                KrigBlockVoid** voids) {
     long count = 0;
     if (mng.getBlockVoid(table, voids, &count) == 0) {
-        // No rows, or no table: only the second is a failure.
-        if (!tableExists(mng, table)) {
-            throw Failure(path + ": the void table '" + table + "' is missing");
+        // No rows, or no table: only the second is a failure. Told by what
+        // the library says, not by asking with a block read, which would
+        // release the blocks a command read before its void blocks.
+        const std::string& why = mng.lastError();
+        if (why == "the table has no rows") {
+            return 0;
         }
-        return 0;
+        throw Failure(path + ": the void table '" + table + "' " +
+                      (why.find("no such table") != std::string::npos ? "is missing"
+                                                                      : "cannot be read: " + why));
     }
     return count;
 }

@@ -59,7 +59,8 @@ bool isBlockTable(CVornelMng& mng, const std::string& table);
 
 // Every void block of the table into *voids (owned by the manager until its
 // next void read); returns their number, 0 for an empty table. Throws
-// Failure, naming the file at `path`, when the table is missing.
+// Failure, naming the file at `path`, when the table is missing or cannot
+// be read. It reads no result blocks, so those read before stay valid.
 long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
                KrigBlockVoid** voids);
 
