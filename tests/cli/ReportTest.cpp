@@ -92,6 +92,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     const auto large = linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "4800.1:4800.2:0.1"}));
     ASSERT_EQ(large.size(), 4U);
     EXPECT_EQ(wordsOf(large[3]).at(0), "4800.2");
+    // Nor does a series up to 0 lose 0, or reach it a hair off.
+    for (const char* toZero : {"--cutoffs=-0.3:0:0.1", "--cutoffs=-0.9:0:0.3"}) {
+        const auto zero = linesOf(ok({"report", "m.db", "-t", "R", toZero}));
+        ASSERT_EQ(zero.size(), 6U) << toZero;
+        EXPECT_EQ(wordsOf(zero[5]).at(0), "0") << toZero;
+    }
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:2"}),
                        "--cutoffs: '0:2': give a series of cut-offs as FROM:TO:STEP, e.g. 0:2:0.1");
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:1000:0.5"}),

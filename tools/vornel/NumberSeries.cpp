@@ -1,6 +1,8 @@
 #include "NumberSeries.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Failure.h"
 #include "NumberText.h"
@@ -33,21 +35,20 @@ std::vector<std::string> numberSeries(const std::string& text, const std::string
         throw UsageError("'" + text + "': a series of " + what +
                          " runs from FROM up to TO, at or above it, by a STEP above 0");
     }
-    // TO less FROM rounds, by as much as their last digit, and may then
-    // fall short of the step that reaches TO: that value is in when its
-    // decimal is.
-    double steps = std::floor((to - from) / step);
-    double next = 0;
-    if (parseNumber(formatNumber(from + (steps + 1) * step, 15), next) && next <= to) {
-        ++steps;
-    }
+    // TO less FROM, and each step, round by as much as the last digit of
+    // the largest bound: a value within that of TO is TO, one within it of
+    // 0 is 0.
+    const double slack = 1e-9 * step + 8 * std::numeric_limits<double>::epsilon() *
+                                           std::max(std::fabs(from), std::fabs(to));
+    const double steps = std::floor((to - from + slack) / step);
     if (!(steps < kMostValues)) {
         throw UsageError("'" + text + "' gives more than " + formatNumber(kMostValues) + " " +
                          what + "; take a larger step");
     }
     std::vector<std::string> values;
     for (int k = 0; k <= static_cast<int>(steps); ++k) {
-        values.push_back(formatNumber(from + k * step, 15));
+        const double value = from + k * step;
+        values.push_back(formatNumber(std::fabs(value) <= slack ? 0.0 : value, 15));
         if (values.size() > 1 && values[values.size() - 2] == values.back()) {
             throw UsageError("'" + text + "': the step is too small for the values to differ");
         }
