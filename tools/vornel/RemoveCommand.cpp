@@ -61,13 +61,16 @@ std::string catalogName(CVornelMng& mng, const std::string& path, const std::str
                   (known.empty() ? std::string() : " (tables: " + known + ")"));
 }
 
-// "run 1 (Cu, 12 blocks)": the blocks the table holds under the run's MineID.
-std::string runText(CVornelMng& mng, const std::string& table, const KrigBlockParam& run) {
+// "run 1 (Cu, 12 blocks)": the blocks the table holds under the run's
+// MineID, or all of them when the table is the run's alone.
+std::string runText(CVornelMng& mng, const std::string& table, const KrigBlockParam& run,
+                    bool ownsTable) {
     std::string text = "run " + std::to_string(run.MineID) + " (" + run.Mine_Element;
     if (tableExists(mng, table)) {
         KrigBlockResult* blocks = nullptr;
-        const long count = readMatching(mng, table, "MineID = " + std::to_string(run.MineID),
-                                        "the blocks of " + table, &blocks);
+        const long count =
+            readMatching(mng, table, ownsTable ? "1" : "MineID = " + std::to_string(run.MineID),
+                         "the blocks of " + table, &blocks);
         text += ", " + std::to_string(count) + (count == 1 ? " block" : " blocks");
     }
     return text + ")";
@@ -122,30 +125,21 @@ void confirmGone(CVornelMng& mng, const std::string& table, const std::vector<Kr
     }
 }
 
-// The runs other than `mineId` that keep blocks in the table: those the
-// catalog lists there, and those of blocks another program put in it, which
-// the catalog does not list but dropping the table would lose.
-std::set<long> otherRunsIn(CVornelMng& mng, const std::string& table, long mineId) {
-    std::set<long> others;
-    for (const KrigBlockParam& r : runsOf(mng, table)) {
-        others.insert(r.MineID);
-    }
+// The MineIDs that the table's blocks carry.
+std::set<long> mineIdsIn(CVornelMng& mng, const std::string& table) {
+    std::set<long> ids;
     if (tableExists(mng, table)) {
-        const std::string other = "MineID <> " + std::to_string(mineId);
         KrigBlockResult* blocks = nullptr;
-        // A block or so of each other run is enough to name it.
-        const long count = readMatching(mng, table,
-                                        other +
-                                            " AND Krig_BlockID IN (SELECT min(Krig_BlockID) "
-                                            "FROM [" +
-                                            table + "] WHERE " + other + " GROUP BY MineID)",
-                                        "the blocks of " + table, &blocks);
+        // A block or so of each MineID is enough to name it.
+        const long count = readMatching(
+            mng, table,
+            "Krig_BlockID IN (SELECT min(Krig_BlockID) FROM [" + table + "] GROUP BY MineID)",
+            "the blocks of " + table, &blocks);
         for (long i = 0; i < count; ++i) {
-            others.insert(blocks[i].MineID);
+            ids.insert(blocks[i].MineID);
         }
     }
-    others.erase(mineId);
-    return others;
+    return ids;
 }
 
 void confirmOrStop(const RemoveOptions& o, const std::string& what) {
@@ -165,7 +159,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     } else {
         what = "table " + table + (tableExists(mng, table) ? "" : " (missing)") + " with";
         for (size_t i = 0; i < runs.size(); ++i) {
-            what += (i == 0 ? " " : ", ") + runText(mng, table, runs[i]);
+            what += (i == 0 ? " " : ", ") + runText(mng, table, runs[i], runs.size() == 1);
         }
     }
     confirmOrStop(o, what);
@@ -193,13 +187,33 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
                       table + ": remove it with --table " + table);
     }
     std::string others;
-    for (const long mineId : otherRunsIn(mng, table, run.MineID)) {
-        others += (others.empty() ? "" : ", ") + std::to_string(mineId);
+    std::set<long> listed;
+    for (const KrigBlockParam& r : runsOf(mng, table)) {
+        if (r.MineID != run.MineID && listed.insert(r.MineID).second) {
+            others += (others.empty() ? "" : ", ") + std::to_string(r.MineID);
+        }
+    }
+    // The table is the run's alone when the catalog lists no other run there
+    // and its blocks carry one MineID, whichever (as a writer that leaves it
+    // 0 stores them). Otherwise blocks of a MineID no run owns would go with
+    // the table, or stay in it with no run of the catalog's to find them by.
+    const std::set<long> carried = mineIdsIn(mng, table);
+    const bool ownsTable = listed.empty() && carried.size() <= 1;
+    std::string unlisted;
+    for (const long id : carried) {
+        if (!ownsTable && id != run.MineID && listed.count(id) == 0) {
+            unlisted += (unlisted.empty() ? "" : ", ") + std::to_string(id);
+        }
+    }
+    if (!unlisted.empty()) {
+        throw Failure(o.db + ": " + table + " also holds blocks of MineID " + unlisted +
+                      ", which the catalog lists for no run; remove the whole table with --table " +
+                      table + ", or those blocks first");
     }
     const std::string what =
-        runText(mng, table, run) + (others.empty()
-                                        ? " with its table " + table
-                                        : " from table " + table + ", which keeps run " + others);
+        runText(mng, table, run, ownsTable) +
+        (others.empty() ? " with its table " + table
+                        : " from table " + table + ", which keeps run " + others);
     confirmOrStop(o, what);
     HostTransaction transaction(mng);
     const std::string why = "cannot remove run " + std::to_string(run.MineID);
