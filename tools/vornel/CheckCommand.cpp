@@ -24,8 +24,8 @@ struct CheckOptions {
 
 const char* const kFooter = R"footer(
 Errors are what the tables of grades, the sections and the depletion go
-wrong on: a block table whose columns are not in the order they are read
-in (rebuilt by another tool; nothing else of it is checked); a block whose
+wrong on: a block table whose columns are not those it is read by, in
+their order (rebuilt by another tool; nothing else of it is checked); a block whose
 centre or size is no number or whose size is 0 or
 less; a coefficient (the share of a block in the model) not above 0 and at
 most 1; a sub-block outside its block, or overlapping another of its
@@ -150,28 +150,42 @@ constexpr const char* kBlockColumns[] = {
 
 // Columns are read by their place: a table rebuilt by another tool with
 // its columns in another order reads the variance as the grade, say. The
-// first column out of place, asked of the database's list of the table's
-// columns (a condition that does not depend on the row, so no row is
-// read unless it holds); false when the columns are in their places.
+// database's list of the table's columns is asked for the first out of
+// place, as a row made up to read well whatever the table's own rows hold:
+// its block number is the column's. A table of another number of columns
+// cannot be asked so (the made-up row does not fit), and is out of order
+// too. False when the columns are in their places.
 bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
     std::string literal;
     for (const char c : table) {
         literal += c == '\'' ? "''" : std::string(1, c);
     }
+    std::string expected = "CASE cid";
     for (size_t i = 0; i < std::size(kBlockColumns); ++i) {
-        KrigBlockResult* blocks = nullptr;
-        const std::string misplaced = "(SELECT lower(name) FROM pragma_table_info('" + literal +
-                                      "') WHERE cid = " + std::to_string(i) + ") IS NOT lower('" +
-                                      kBlockColumns[i] + "') LIMIT 1";
-        if (readMatching(mng, table, misplaced, "the columns of " + table, &blocks) > 0) {
-            f.add(Severity::Error,
-                  "a table whose columns are not in the order they are read in (so figures "
-                  "are read as others)",
-                  "column " + std::to_string(i + 1) + " is not " + kBlockColumns[i]);
-            return true;
-        }
+        expected += " WHEN " + std::to_string(i) + " THEN '" + kBlockColumns[i] + "'";
     }
-    return false;
+    expected += " END";
+    const std::string firstOutOfPlace =
+        "0 UNION ALL SELECT 0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', "
+        "0, NULL, 0, 0, 0, 0 FROM pragma_table_info('" +
+        literal + "') WHERE lower(name) IS NOT lower(" + expected + ") ORDER BY 2 LIMIT 1";
+    const std::string what = "a table whose columns are not those it is read by, in their order";
+    KrigBlockResult* blocks = nullptr;
+    try {
+        if (readMatching(mng, table, firstOutOfPlace, "the columns of " + table, &blocks) == 0) {
+            return false;
+        }
+    } catch (const Failure&) {
+        f.add(Severity::Error, what,
+              "not the " + std::to_string(std::size(kBlockColumns)) + " columns it is read by");
+        return true;
+    }
+    const auto column = static_cast<size_t>(blocks[0].Krig_BlockID);
+    f.add(Severity::Error, what,
+          column <= std::size(kBlockColumns)
+              ? "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1]
+              : "column " + std::to_string(column) + " is one too many");
+    return true;
 }
 
 // What a block read cannot tell from a 0 or an empty list stored: figures
