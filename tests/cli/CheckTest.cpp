@@ -260,8 +260,13 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
     sqliteShell(path("m.db"),
                 "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) "
                 "VALUES (1, 'Au', 'B')");
-    EXPECT_EQ(finding(vornel({"check", "m.db"}).out, "two runs of one MineID"),
-              "error    two runs of one MineID: 1 (run 1: A and B)");
+    EXPECT_EQ(finding(vornel({"check", "m.db"}).out, "two catalog rows of one MineID"),
+              "error    two catalog rows of one MineID: 1 (MineID 1: A and B)");
+    // So is the void table's row, of MineID 2, given run 3's.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET MineID = 3 WHERE Table_Name = 'W'");
+    EXPECT_EQ(finding(vornel({"check", "m.db"}).out, "two catalog rows of one MineID"),
+              "error    two catalog rows of one MineID: 2 (MineID 1: A and B; MineID 3: B and W)");
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET MineID = 2 WHERE Table_Name = 'W'");
     sqliteShell(path("m.db"),
                 "DELETE FROM KrigBlock_Param WHERE Mine_Element = 'Au'; DROP TABLE B;");
     const std::string gone = vornel({"check", "m.db"}).out;

@@ -34,8 +34,9 @@ every axis, as import refuses them); a block number twice in a run; a
 grade that is no number; a tonnage or volume below 0; a centre, size or
 coefficient stored empty or as text (read as 0); a sub-block list that
 cannot be read (the block reads as whole); blocks of a run the catalog
-does not list; two runs of one MineID; a run whose block table is
-missing, or whose void table is a table of another kind.
+does not list; two catalog rows (runs or void tables) of one MineID; a run
+whose block table is missing, or whose void table is a table of another
+kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
 1 %), a kriging variance below 0, a grade or tonnage stored empty or as
@@ -102,15 +103,20 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
                       " stored");
         }
     }
-    // Runs are found, changed and removed by their MineID: two rows of one
-    // answer for each other.
+    // Runs and void tables are found, changed and removed by their MineID:
+    // two catalog rows of one answer for each other.
+    std::vector<KrigBlockParam> rows = c.runs;
+    for (const std::string& voids : c.voidTables) {
+        const std::vector<KrigBlockParam> registered = runsOf(mng, voids);
+        rows.insert(rows.end(), registered.begin(), registered.end());
+    }
     std::map<int32_t, std::string> tableOf;
-    for (const KrigBlockParam& run : c.runs) {
-        const auto [at, first] = tableOf.emplace(run.MineID, run.Table_Name);
+    for (const KrigBlockParam& row : rows) {
+        const auto [at, first] = tableOf.emplace(row.MineID, row.Table_Name);
         if (!first) {
-            f.add(
-                Severity::Error, "two runs of one MineID",
-                "run " + std::to_string(run.MineID) + ": " + at->second + " and " + run.Table_Name);
+            f.add(Severity::Error, "two catalog rows of one MineID",
+                  "MineID " + std::to_string(row.MineID) + ": " + at->second + " and " +
+                      row.Table_Name);
         }
     }
     for (const std::string& voids : c.voidTables) {
