@@ -213,10 +213,15 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
             "SELECT Krig_ResType || '/' || ifnull(Krig_OreType, '') FROM C ORDER BY Krig_PntLocY;"),
         "Measured/Oxide\nInferred/\n");
 
-    // Without a key as export writes it, the numbers stay numbers.
-    const std::vector<std::string> titles = {
-        "kt3d estimates", "A (Cu); CATEGORY 2 Measured, 1 Indicated",
-        "A (Cu); CATEGORY 1 Measured, 0 (none), 2 Indicated", "A (Cu); CATEGORY 1 Measured, 2"};
+    // Without a key as export writes it, the numbers stay numbers; so they
+    // do where a name holding ", 2 " or "; " makes the key read otherwise
+    // (more entries than numbers used, or a part that is no key).
+    const std::vector<std::string> titles = {"kt3d estimates",
+                                             "A (Cu); CATEGORY 2 Measured, 1 Indicated",
+                                             "A (Cu); CATEGORY 1 Measured, 0 (none), 2 Indicated",
+                                             "A (Cu); CATEGORY 1 Measured, 2",
+                                             "A (Cu); CATEGORY 1 Measured, 2 Indicated, 0 (none)",
+                                             "A (Cu); CATEGORY 1 ore; waste, 0 (none)"};
     for (size_t i = 0; i < titles.size(); ++i) {
         const std::string table = "P" + std::to_string(i);
         write(table + ".gslib",

@@ -1,6 +1,10 @@
 #include "CodeNames.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
+
+#include "RecordFields.h"
 
 namespace vornel::cli {
 namespace {
@@ -43,18 +47,54 @@ std::map<std::string, std::string> namesOfKey(const std::string& key) {
 }  // namespace
 
 CodeNames::CodeNames(const std::string& title, const std::string& column) {
+    const std::vector<std::string> parts = splitAt(title, "; ");
+    // Past the table's own part, every part is a key: another is a piece of
+    // a name that holds "; ", and no key can be trusted.
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (parts[i].rfind("CATEGORY ", 0) != 0 && parts[i].rfind("ORETYPE ", 0) != 0) {
+            return;
+        }
+    }
     const std::string start = column + ' ';
-    for (const std::string& part : splitAt(title, "; ")) {
-        if (part.rfind(start, 0) == 0) {
-            names_ = namesOfKey(part.substr(start.size()));
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (parts[i].rfind(start, 0) == 0) {
+            names_ = namesOfKey(parts[i].substr(start.size()));
             return;
         }
     }
 }
 
+bool CodeNames::namesExactly(const std::set<std::string>& used) const {
+    return !names_.empty() && names_.size() == used.size() &&
+           std::all_of(used.begin(), used.end(),
+                       [&](const std::string& code) { return names_.count(code) != 0; });
+}
+
 std::string CodeNames::nameOf(const std::string& text) const {
     const auto name = names_.find(text);
     return name == names_.end() ? text : name->second;
+}
+
+namespace {
+
+template <size_t N>
+void nameField(const CodeNames& key, const std::set<std::string>& met,
+               std::vector<KrigBlockResult>& blocks, char (KrigBlockResult::*field)[N]) {
+    if (!key.namesExactly(met)) {
+        return;
+    }
+    for (KrigBlockResult& b : blocks) {
+        copyText(b.*field, key.nameOf(std::string(b.*field, strnlen(b.*field, N))));
+    }
+}
+
+}  // namespace
+
+void nameCodes(const std::string& title, const CodesMet& met, BlockList& blocks) {
+    nameField(CodeNames(title, "CATEGORY"), met.categories, blocks.all(),
+              &KrigBlockResult::Krig_ResType);
+    nameField(CodeNames(title, "ORETYPE"), met.oreTypes, blocks.all(),
+              &KrigBlockResult::Krig_OreType);
 }
 
 }  // namespace vornel::cli

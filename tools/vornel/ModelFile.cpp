@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "BlockAssembly.h"
@@ -109,9 +110,6 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     const std::optional<double> missing =
         options.missing || !columns.gslib ? options.missing : kGslibMissing;
     const SourceRowReader reader(roles, grid, path, columns.where);
-    const std::string title = columns.gslib ? columns.gslib->title : "";
-    const CodeNames categories(title, "CATEGORY");
-    const CodeNames oreTypes(title, "ORETYPE");
 
     // Grid indices read as centres put blocks of --block-size into each other.
     BlockAssembly assembly(path, !roles.has(Role::SizeX) && !reader.positionsAreIndices()
@@ -120,6 +118,14 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     bool severalSizes = false;
     size_t leftOut = 0;
     long n = 0;
+    // Only a GSLIB file has keys for its numbers.
+    CodesMet codes;
+    const auto note = [&](const Row& row, Role role, std::set<std::string>& met) {
+        const auto at = static_cast<size_t>(roles[role]);
+        if (columns.gslib && roles.has(role) && at < row.fields.size()) {
+            met.insert(row.fields[at].text);
+        }
+    };
     {
         ProgressBar bar("reading " + path);
         std::optional<D_3DOT> firstSize;
@@ -128,12 +134,12 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
                 throw Failure(placeOf(path, row.line, 0) + ": more rows than the " +
                               cellsText(*grid.cells) + " cells of the grid");
             }
+            note(row, Role::Category, codes.categories);
+            note(row, Role::OreType, codes.oreTypes);
             if (missing && gradeIs(row, roles, *missing)) {
                 ++leftOut;
             } else {
                 SourceRow read = reader.read(row, n);
-                read.category = categories.nameOf(read.category);
-                read.oreType = oreTypes.nameOf(read.oreType);
                 if (!firstSize) {
                     firstSize = read.box.size;
                 }
@@ -158,6 +164,9 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
                       " cells of the grid: it ends early");
     }
     assembly.build(blocks);
+    if (columns.gslib) {
+        nameCodes(columns.gslib->title, codes, blocks);
+    }
 
     ModelFileReport report;
     report.rows = assembly.rowCount() + leftOut;
