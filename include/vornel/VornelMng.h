@@ -20,11 +20,12 @@
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache
-// or the manager's destruction. A call refills the cache once its query has
-// opened, whatever it returns: a block read (whole table or section cut) of
-// a table without rows returns 0 with a null array and has released the
-// blocks handed out before. Connecting another database does not release
-// the caches.
+// or the manager's destruction. A block read (of a whole table, a void
+// table or a section cut) empties its cache once its query has opened,
+// whatever it returns: of a table without rows it returns 0 with a null
+// array, and the blocks handed out before are released. A parameter read
+// that finds no row keeps its cache and hands it out again with a count of
+// 0. Connecting another database does not release the caches.
 #ifndef VORNEL_VORNELMNG_H
 #define VORNEL_VORNELMNG_H
 
