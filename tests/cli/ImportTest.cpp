@@ -478,6 +478,14 @@ TEST_F(ImportTest, TabsBetweenFields) {
                                    {"-t", "R", "-e", "Cu", "--block-size", "10"}, "r.db", "R");
     EXPECT_NE(said.find("(whitespace-separated)"), std::string::npos) << said;
     EXPECT_EQ(runs.at(0, "Cu"), "1.5");
+    // A data frame's index column has no name: its header begins with a
+    // tab, and its rows' last field (no category) is empty.
+    const CsvTable frame =
+        imported("frame.tsv", "\tX\tY\tZ\tCU\tCLASS\n0\t5\t5\t5\t1.5\t\n1\t15\t5\t5\t2.5\t\n",
+                 {"-t", "F", "-e", "Cu", "--block-size", "10"}, "f.db", "F");
+    EXPECT_NE(said.find("(tab-separated)"), std::string::npos) << said;
+    EXPECT_EQ(frame.at(1, "X") + " " + frame.at(1, "Cu") + " " + frame.at(1, "CATEGORY") + ".",
+              "15 2.5 .");
 }
 
 // Potassium's column is called K, as a grid index would be: named with

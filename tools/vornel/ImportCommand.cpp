@@ -53,7 +53,8 @@ Formats: comma-, semicolon- or tab-separated (CSV, fields may be quoted;
 each separator ends one field, which may be empty; between semicolons a
 number may have a decimal comma, 502,5) or separated by runs of
 blanks, found from the first row (in which the tabs of a tab-separated file
-stand alone between fields). Lines starting with #, and rows of empty
+stand alone between fields, or lead it, as a data frame's index column
+without a name does). Lines starting with #, and rows of empty
 fields (as a spreadsheet leaves below its data), are skipped. The
 first row is the header when none of its fields is a number; a file without
 a header needs --columns.

@@ -57,10 +57,16 @@ bool readLine(std::istream& in, std::string& line) {
     return !line.empty();
 }
 
-// Single tabs with no blank beside them, as spreadsheets write them: each
-// separates one field, so that fields may be empty or hold blanks. Tabs
-// among other blanks, or in runs, align columns instead.
+// Single tabs, as spreadsheets and data-frame writers put them between
+// fields: each separates one field, so that fields may be empty or hold
+// blanks. In a line of no other blank a tab may lead or end it too (a data
+// frame's index column has no name); among other blanks only tabs with no
+// blank beside them separate. Runs of tabs align columns instead.
 bool tabSeparated(const std::string& line) {
+    if (line.find('\t') != std::string::npos && line.find(' ') == std::string::npos &&
+        line.find("\t\t") == std::string::npos) {
+        return true;
+    }
     bool tab = false;
     for (size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '\t') {
