@@ -160,6 +160,18 @@ TEST_F(ImportTest, GslibGridFileRowsFillTheCellsInOrder) {
                   "8 1025 2005 307.5 5 8.5 0.8");
         EXPECT_EQ(t.at(10, "X") + " " + t.at(10, "Y") + " " + t.at(10, "Z"), "1025 2015 307.5");
     }
+    // --grid may say again what the header says, but not otherwise.
+    std::vector<std::string> other = {"import", "other.db", "kt3d.out"};
+    other.insert(other.end(), options.begin(), options.end());
+    write("kt3d.out", "KT3D\n2 3 2 2\nEstimate\nEstimation Variance\n" + rows);
+    other.insert(other.end(), {"--grid", "3,2,2"});
+    ok(other);
+    other[1] = "else.db";
+    other.back() = "2,3,2";
+    EXPECT_FAILS_WITH(vornel(other),
+                      "kt3d.out: --grid gives 2 x 3 x 2 cells, the file's header "
+                      "3 x 2 x 2");
+    EXPECT_FALSE(fileExists(path("else.db")));
     // Written as a grid again, each estimate comes back to its cell.
     ok({"export", "m.db", "-t", "T", "--grid", "-o", "again.gslib"});
     const std::vector<std::string> again = linesOf(readFile(path("again.gslib")));

@@ -102,6 +102,12 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     const FileColumns columns = readColumns(rows, options, row, more);
     const ColumnRoles roles(columns.names, options.element, options.gradeColumn, columns.where);
     GridOptions grid = options.grid;
+    // Rows laid out for one grid would be placed all wrong on another.
+    if (columns.gslib && columns.gslib->cells && grid.cells &&
+        *grid.cells != *columns.gslib->cells) {
+        throw Failure(path + ": --grid gives " + cellsText(*grid.cells) +
+                      " cells, the file's header " + cellsText(*columns.gslib->cells));
+    }
     // A grid file's own cells place rows that have no positions of their own.
     if (columns.gslib && columns.gslib->cells && !grid.cells && !roles.has(Role::X) &&
         !roles.has(Role::I)) {
