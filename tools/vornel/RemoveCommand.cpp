@@ -26,8 +26,10 @@ const char* const kFooter = R"(
 --table removes a block table with every run registered in it (their
 catalog rows and variogram structures), or a void table with its
 registration; --run removes one run: its table too when no other run keeps
-blocks there, otherwise only its blocks. Runs that name a removed void table
-keep the name, and take a new table of that name (import --voids) as theirs.
+blocks there, otherwise only its blocks (and nothing while the table holds
+blocks of a MineID no run of the catalog has). Runs that name a removed
+void table keep the name, and take a new table of that name (import
+--voids) as theirs.
 
 Without --yes the command only tells what it would remove. The work is one
 transaction, checked before it is committed: stopped or failed, the command
