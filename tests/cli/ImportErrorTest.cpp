@@ -53,7 +53,12 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "s.csv:3: this sub-block lies outside its parent block", sized},
         // Blocks of the grid's size, on a grid that does not start at 0,0,0.
         {"shift.csv", "X,Y,Z,DX,DY,DZ,CU\n12,5,5,10,10,10,1\n",
-         "shift.csv:2: this block does not lie within one --block-size cell (is --origin, 0,0,0 "
+         "shift.csv:2: this block does not lie within its --block-size cell (is --origin, 0,0,0 "
+         "unless given, the grid's lower corner?)",
+         sized},
+        // Cells named by I, J, K beside coordinates of a grid elsewhere.
+        {"ijk.csv", "I,J,K,X,Y,Z,CU\n0,0,0,500005,3000005,105,1\n",
+         "ijk.csv:2: this block does not lie within its --block-size cell (is --origin, 0,0,0 "
          "unless given, the grid's lower corner?)",
          sized},
         // Rows repeated: twice one block, or twice one sub-block that the

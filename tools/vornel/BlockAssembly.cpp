@@ -238,7 +238,7 @@ void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t 
         if (!whole && !inside(row.box, parent)) {
             throw Failure(placeOf(path_, row.line, 0) +
                           (head.parentIsGridCell
-                               ? ": this block does not lie within one --block-size cell (is "
+                               ? ": this block does not lie within its --block-size cell (is "
                                  "--origin, 0,0,0 unless given, the grid's lower corner?)"
                                : ": this sub-block lies outside its parent block"));
         }

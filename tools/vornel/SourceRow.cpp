@@ -210,6 +210,7 @@ SourceRow SourceRowReader::read(const Row& row, long ordinal) const {
         r.parentKey = formatNumber(i) + "," + formatNumber(j) + "," + formatNumber(k);
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = gridCell(i, j, k);
+            r.parentIsGridCell = true;
         }
     } else if (r.parentBox) {
         r.parentKey = keyOf(*r.parentBox);

@@ -17,8 +17,8 @@ struct SourceRow {
     long line = 0;
     Box box;
     std::optional<Box> parentBox;
-    // The parent is the --block-size cell from --origin that the row's
-    // centre falls in, not one the file names.
+    // The parent is a --block-size cell from --origin, the one the row's
+    // centre falls in or its I, J, K name, not a box the file gives.
     bool parentIsGridCell = false;
     // Rows with the same key are sub-blocks of one parent; an empty key makes
     // the row a block of its own.
