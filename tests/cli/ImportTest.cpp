@@ -165,7 +165,13 @@ TEST_F(ImportTest, GslibGridFileRowsFillTheCellsInOrder) {
     other.insert(other.end(), options.begin(), options.end());
     write("kt3d.out", "KT3D\n2 3 2 2\nEstimate\nEstimation Variance\n" + rows);
     other.insert(other.end(), {"--grid", "3,2,2"});
-    ok(other);
+    EXPECT_EQ(lineStarting(ok(other), "note"), "");
+    // Without --origin the rows, which hold no places, start at 0,0,0.
+    EXPECT_EQ(lineStarting(ok({"import", "zero.db", "kt3d.out", "-t", "T", "-e", "Cu", "--grade",
+                               "Estimate", "--block-size", "10"}),
+                           "note"),
+              "  note           the grid's first cell starts at 0,0,0, as no --origin gave its "
+              "lower corner");
     other[1] = "else.db";
     other.back() = "2,3,2";
     EXPECT_FAILS_WITH(vornel(other),

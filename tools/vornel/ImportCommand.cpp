@@ -414,6 +414,11 @@ void runImport(const ImportOptions& o) {
               "X " + coordinateRange(run.Grid_StartX, run.Grid_EndX) + ", Y " +
                   coordinateRange(run.Grid_StartY, run.Grid_EndY) + ", Z " +
                   coordinateRange(run.Grid_StartZ, run.Grid_EndZ));
+    // Rows in grid order hold no place of their own: the origin places them.
+    if (report.cellsInOrder && o.origin.empty()) {
+        printFact(std::cout, "note",
+                  "the grid's first cell starts at 0,0,0, as no --origin gave its lower corner");
+    }
     if (report.severalSizesUngrouped) {
         printFact(std::cout, "note",
                   "the rows have several sizes and nothing groups them, so each is a block; "
