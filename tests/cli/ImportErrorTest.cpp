@@ -99,7 +99,10 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "xy.csv:1: some of the columns X, Y and Z are missing"},
         {"dz.csv", "X,Y,Z,DX,DY,CU\n5,5,5,10,10,1\n",
          "dz.csv:1: some of the columns DX, DY and DZ are missing"},
-        {"k.csv", "I,J,CU\n0,0,1\n", "k.csv:1: some of the columns I, J and K are missing", sized},
+        {"k.csv", "I,J,CU\n0,0,1\n",
+         "k.csv:1: some of the columns I, J and K are missing (if I,J hold something else, leave "
+         "them unread with --ignore I,J)",
+         sized},
         {"ijk.csv", "I,J,K,DX,DY,DZ,CU\n0,0,0,5,10,10,1\n",
          "ijk.csv:1: sub-blocks sized by DX/DY/DZ need their centres in X, Y, Z columns, not "
          "only I, J, K",

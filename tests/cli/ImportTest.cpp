@@ -522,6 +522,27 @@ TEST_F(ImportTest, AGradeColumnNamedLikeAnIndex) {
     EXPECT_EQ(ok({"export", "n.db", "-t", "T"}), readFile(path("blocks.csv")));
 }
 
+// A column of another meaning that shares a name with one import reads (K
+// for potassium beside the copper grade; ZONE beside ROCK, both ore types)
+// is left unread with --ignore, as if it were not there.
+TEST_F(ImportTest, ColumnsLeftUnread) {
+    write("k2.csv", "X,Y,Z,DX,DY,DZ,CU,K,ROCK,ZONE\n5,5,5,10,10,10,1.5,0.3,Oxide,North\n");
+    EXPECT_FAILS_WITH(vornel({"import", "n.db", "k2.csv", "-t", "T", "-e", "Cu"}),
+                      "columns 'ROCK' and 'ZONE' both look like the ore type column; rename one of "
+                      "them, or leave one unread with --ignore");
+    EXPECT_FAILS_WITH(
+        vornel({"import", "n.db", "k2.csv", "-t", "T", "-e", "Cu", "--ignore", "zone"}),
+        "k2.csv:1: some of the columns I, J and K are missing (if K holds something "
+        "else, leave it unread with --ignore K)");
+    const CsvTable t =
+        imported("k2.csv", readFile(path("k2.csv")), {"-t", "T", "-e", "Cu", "--ignore", "K,zone"});
+    EXPECT_EQ(t.at(0, "Cu") + " " + t.at(0, "ORETYPE"), "1.5 Oxide");
+    EXPECT_EQ(lineStarting(said, "rows"), "  rows           1 (ignored columns: K, ZONE)");
+    EXPECT_FAILS_WITH(vornel({"import", "o.db", "k2.csv", "-t", "T", "-e", "Cu", "--ignore", "NA"}),
+                      "k2.csv:1: --ignore 'NA' names no column");
+    EXPECT_FALSE(fileExists(path("o.db")));
+}
+
 // The library numbers the void blocks of each of its calls afresh: however
 // many a file holds, each gets an identifier of its own.
 TEST_F(ImportTest, EveryVoidBlockOfALargeFileHasItsOwnIdentifier) {

@@ -116,13 +116,30 @@ std::string gradeColumnName(const std::string& element) {
 }
 
 ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::string& element,
-                         const std::string& gradeColumn, const std::string& where)
+                         const std::string& gradeColumn, const std::string& where,
+                         const std::vector<std::string>& unread)
     : names_(names) {
     index_.fill(-1);
     const std::string el = normalName(element);
     const std::string chosen = normalName(gradeColumn);
+    // Left unread, a column takes no role, and so claims none twice.
+    unread_.assign(names.size(), false);
+    for (const std::string& u : unread) {
+        bool named = false;
+        for (size_t c = 0; c < names.size(); ++c) {
+            if (normalName(names[c]) == normalName(u)) {
+                unread_[c] = named = true;
+            }
+        }
+        if (!named) {
+            throw Failure(where + ": --ignore '" + u + "' names no column");
+        }
+    }
     for (int c = 0; c < static_cast<int>(names.size()); ++c) {
         const std::string name = normalName(names[c]);
+        if (unread_[static_cast<size_t>(c)]) {
+            continue;
+        }
         // The column named with --grade is the grade, even one called K
         // (potassium) or PASS that would otherwise be taken for something else.
         if (!chosen.empty() && name == chosen) {
@@ -153,7 +170,8 @@ void ColumnRoles::claim(Role role, int column, const std::string& where) {
     const int r = static_cast<int>(role);
     if (index_[r] >= 0 && index_[r] != column) {
         throw Failure(where + ": columns '" + names_[index_[r]] + "' and '" + names_[column] +
-                      "' both look like the " + roleName(role) + " column; rename one of them");
+                      "' both look like the " + roleName(role) +
+                      " column; rename one of them, or leave one unread with --ignore");
     }
     index_[r] = column;
 }
@@ -167,7 +185,8 @@ void ColumnRoles::findGrade(const std::string& element, const std::string& grade
     std::vector<int> exact;
     std::vector<int> near;
     for (int c = 0; c < static_cast<int>(names_.size()); ++c) {
-        if (std::find(index_.begin(), index_.end(), c) != index_.end()) {
+        if (std::find(index_.begin(), index_.end(), c) != index_.end() ||
+            unread_[static_cast<size_t>(c)]) {
             continue;
         }
         const std::string name = normalName(names_[c]);

@@ -48,10 +48,12 @@ public:
     // Assigns roles to the columns named `names` (as in a header). The grade
     // column is `gradeColumn` when given, otherwise the column named after
     // `element` (CU, Cu_pct, CU%, ...); with neither, no column is (void
-    // blocks have no grade). Throws Failure, prefixed by `where`, when a
-    // required column is missing or a role is claimed twice.
+    // blocks have no grade). The columns named in `unread` take no role.
+    // Throws Failure, prefixed by `where`, when a required column is missing,
+    // a role is claimed twice or an unread name is no column's.
     ColumnRoles(const std::vector<std::string>& names, const std::string& element,
-                const std::string& gradeColumn, const std::string& where);
+                const std::string& gradeColumn, const std::string& where,
+                const std::vector<std::string>& unread = {});
 
     int operator[](Role role) const { return index_[static_cast<int>(role)]; }
     bool has(Role role) const { return (*this)[role] >= 0; }
@@ -68,6 +70,7 @@ private:
     std::vector<std::string> names_;
     std::array<int, kRoleCount> index_;
     std::vector<std::string> ignored_;
+    std::vector<bool> unread_;  // of column c: named with --ignore
 };
 
 // Whether a column of that name takes the role, as block model files name

@@ -33,6 +33,7 @@ struct ImportOptions {
     std::string element;
     std::string grade;
     std::vector<std::string> columns;
+    std::vector<std::string> unread;  // --ignore
     std::string blockSize;
     std::string origin;
     std::string grid;
@@ -69,7 +70,8 @@ cells with --grid unless the header does, the block size with --block-size
 and with --origin the lower corner of the first cell (GSLIB's xmn, ymn, zmn
 are its centre).
 
-Columns are found by name, in any letter case (other columns are ignored):
+Columns are found by name, in any letter case (other columns are ignored,
+and so are those named with --ignore):
   block centre     X Y Z, XC YC ZC, XCENTRE.., EAST NORTH ELEV, RL
   block size       DX DY DZ, XINC YINC ZINC, XSIZE.., SIZEX..
   grid indices     I J K (IX IY IZ)
@@ -166,6 +168,7 @@ ModelFileOptions fileOptions(const ImportOptions& o) {
     f.element = o.element;
     f.gradeColumn = o.grade;
     f.columns = o.columns;
+    f.unread = o.unread;
     if (!o.blockSize.empty()) {
         f.grid.blockSize = parsePoint(o.blockSize, "--block-size", true);
         const D_3DOT& s = *f.grid.blockSize;
@@ -455,6 +458,10 @@ void addImportCommand(CLI::App& app) {
                         "Element estimated (Cu, Au, ...); its grade column goes by this name"));
     gradeOnly.push_back(
         cmd->add_option("--grade", o->grade, "Grade column, when its name is not the element's"));
+    cmd->add_option("--ignore", o->unread,
+                    "Columns to leave unread, e.g. K,ZONE: another element's K, or one of two "
+                    "columns that look alike")
+        ->delimiter(',');
     cmd->add_option("--columns", o->columns,
                     "Column names of a file without a header, e.g. X,Y,Z,DX,DY,DZ,CU")
         ->delimiter(',');

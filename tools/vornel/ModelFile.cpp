@@ -100,7 +100,8 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     Row row;
     bool more = false;
     const FileColumns columns = readColumns(rows, options, row, more);
-    const ColumnRoles roles(columns.names, options.element, options.gradeColumn, columns.where);
+    const ColumnRoles roles(columns.names, options.element, options.gradeColumn, columns.where,
+                            options.unread);
     GridOptions grid = options.grid;
     // Rows laid out for one grid would be placed all wrong on another.
     if (columns.gslib && columns.gslib->cells && grid.cells &&

@@ -16,6 +16,7 @@ struct ModelFileOptions {
     std::string element;               // empty, with no gradeColumn: no grade (voids)
     std::string gradeColumn;           // empty: found by the element's name
     std::vector<std::string> columns;  // names for a file without a header
+    std::vector<std::string> unread;   // columns to leave unread (--ignore)
     GridOptions grid;
     // Rows whose grade is this are left out: blocks not estimated. A GSLIB
     // file's is -999, as its kriging programs write, unless given.

@@ -18,7 +18,18 @@ void requireAllOrNone(const ColumnRoles& roles, Role a, Role b, Role c, const ch
                       const std::string& where) {
     const int present = int(roles.has(a)) + int(roles.has(b)) + int(roles.has(c));
     if (present != 0 && present != 3) {
-        throw Failure(where + ": some of the columns " + names + " are missing");
+        // A column of another meaning may only share a name with them (K,
+        // potassium): it can be left unread.
+        std::string there;
+        for (const Role r : {a, b, c}) {
+            if (roles.has(r)) {
+                there += (there.empty() ? "" : ",") + roles.names()[static_cast<size_t>(roles[r])];
+            }
+        }
+        throw Failure(where + ": some of the columns " + names + " are missing (if " + there +
+                      (present == 1 ? " holds something else, leave it"
+                                    : " hold something else, leave them") +
+                      " unread with --ignore " + there + ")");
     }
 }
 
