@@ -132,7 +132,8 @@ ColumnRoles::ColumnRoles(const std::vector<std::string>& names, const std::strin
             }
         }
         if (!named) {
-            throw Failure(where + ": --ignore '" + u + "' names no column");
+            throw Failure(
+                std::string(where).append(": --ignore '").append(u).append("' names no column"));
         }
     }
     for (int c = 0; c < static_cast<int>(names.size()); ++c) {
