@@ -259,6 +259,14 @@ TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
         "-999 -999 -999 -999 -999 -999 -999");
     ASSERT_EQ(rows.size(), 25u);
     EXPECT_EQ(linesOf(readFile(path("grid.gslib"))), expected);
+    // Read back (block 1's count of sub-blocks, which a cell of the grid
+    // does not list, unread), the empty cell's -999 is no number of the
+    // keys, and the blocks have their names again.
+    ok({"import", "g.db", "grid.gslib", "-t", "G", "-e", "Cu", "--block-size", "10", "--ignore",
+        "SUBBLOCKS"});
+    EXPECT_EQ(sqliteShell(path("g.db"), "SELECT group_concat(Krig_ResType || '/' || Krig_OreType, "
+                                        "' ') FROM (SELECT * FROM G ORDER BY Krig_BlockID)"),
+              "Measured/Oxide Indicated/Sulphide Inferred/Sulphide\n");
     EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "grid.csv"}),
                        "--grid writes a run's blocks as a GSLIB file");
 

@@ -125,11 +125,14 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     bool severalSizes = false;
     size_t leftOut = 0;
     long n = 0;
-    // Only a GSLIB file has keys for its numbers.
+    // Only a GSLIB file has keys for its numbers. An empty cell of a grid
+    // file is missing in every column: no number of a key.
     CodesMet codes;
     const auto note = [&](const Row& row, Role role, std::set<std::string>& met) {
         const auto at = static_cast<size_t>(roles[role]);
-        if (columns.gslib && roles.has(role) && at < row.fields.size()) {
+        double code = 0;
+        if (columns.gslib && roles.has(role) && at < row.fields.size() &&
+            !(missing && parseNumber(row.fields[at].text, code) && code == *missing)) {
             met.insert(row.fields[at].text);
         }
     };
