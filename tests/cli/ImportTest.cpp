@@ -504,6 +504,14 @@ TEST_F(ImportTest, TabsBetweenFields) {
     EXPECT_NE(said.find("(tab-separated)"), std::string::npos) << said;
     EXPECT_EQ(frame.at(1, "X") + " " + frame.at(1, "Cu") + " " + frame.at(1, "CATEGORY") + ".",
               "15 2.5 .");
+    // A tab that ends a header, or leads rows of numbers, lines them up.
+    const CsvTable trailing = imported("trail.txt", "X\tY\tZ\tCU\t\n5\t5\t5\t1.2\n",
+                                       {"-t", "T", "-e", "Cu", "--block-size", "10"}, "t1.db");
+    EXPECT_EQ(trailing.at(0, "Cu"), "1.2");
+    const CsvTable indented =
+        imported("indent.txt", "\t5\t5\t5\t1.2\n\t15\t5\t5\t0.8\n",
+                 {"-t", "T", "-e", "Cu", "--block-size", "10", "--columns", "X,Y,Z,CU"}, "t2.db");
+    EXPECT_EQ(indented.at(1, "X") + " " + indented.at(1, "Cu"), "15 0.8");
 }
 
 // Potassium's column is called K, as a grid index would be: named with
@@ -540,6 +548,11 @@ TEST_F(ImportTest, ColumnsLeftUnread) {
     EXPECT_EQ(lineStarting(said, "rows"), "  rows           1 (ignored columns: K, ZONE)");
     EXPECT_FAILS_WITH(vornel({"import", "o.db", "k2.csv", "-t", "T", "-e", "Cu", "--ignore", "NA"}),
                       "k2.csv:1: --ignore 'NA' names no column");
+    // Names alike to import, as --ignore takes them: only renaming helps.
+    write("zz.csv", "X,Y,Z,CU,zone,ZONE\n5,5,5,1.2,1,A\n");
+    const CliResult alike = vornel({"import", "o.db", "zz.csv", "-t", "T", "-e", "Cu", "--block-size", "10"});
+    EXPECT_TRUE(contains(alike.err, "both look like the ore type column; rename one of them\n"))
+        << alike.err;
     EXPECT_FALSE(fileExists(path("o.db")));
 }
 

@@ -171,8 +171,11 @@ void ColumnRoles::claim(Role role, int column, const std::string& where) {
     const int r = static_cast<int>(role);
     if (index_[r] >= 0 && index_[r] != column) {
         throw Failure(where + ": columns '" + names_[index_[r]] + "' and '" + names_[column] +
-                      "' both look like the " + roleName(role) +
-                      " column; rename one of them, or leave one unread with --ignore");
+                      "' both look like the " + roleName(role) + " column; rename one of them" +
+                      // --ignore names a column as the roles compare names.
+                      (normalName(names_[index_[r]]) == normalName(names_[column])
+                           ? ""
+                           : ", or leave one unread with --ignore"));
     }
     index_[r] = column;
 }

@@ -1,6 +1,7 @@
 #include "TextRows.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -57,14 +58,16 @@ bool readLine(std::istream& in, std::string& line) {
     return !line.empty();
 }
 
-// Single tabs, as spreadsheets and data-frame writers put them between
-// fields: each separates one field, so that fields may be empty or hold
-// blanks. In a line of no other blank a tab may lead or end it too (a data
-// frame's index column has no name); among other blanks only tabs with no
-// blank beside them separate. Runs of tabs align columns instead.
+// Single tabs with no blank beside them, as spreadsheets write them: each
+// separates one field, so that fields may be empty or hold blanks. Tabs
+// among other blanks, or in runs, align columns instead, as do tabs that
+// lead or end a line, but for one that leads a header of tabs alone: a
+// data frame's index column has no name.
 bool tabSeparated(const std::string& line) {
-    if (line.find('\t') != std::string::npos && line.find(' ') == std::string::npos &&
-        line.find("\t\t") == std::string::npos) {
+    if (line.size() > 1 && line[0] == '\t' &&
+        std::isalpha(static_cast<unsigned char>(line[1])) != 0 &&
+        line.find(' ') == std::string::npos && line.find("\t\t") == std::string::npos &&
+        line.back() != '\t') {
         return true;
     }
     bool tab = false;
