@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelCheck.h"
@@ -104,11 +105,14 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         }
     }
     // Runs and void tables are found, changed and removed by their MineID:
-    // two catalog rows of one answer for each other.
-    std::vector<KrigBlockParam> rows = c.runs;
-    for (const std::string& voids : c.voidTables) {
-        const std::vector<KrigBlockParam> registered = runsOf(mng, voids);
-        rows.insert(rows.end(), registered.begin(), registered.end());
+    // two catalog rows of one answer for each other. Every row names one
+    // table, so the rows of each table named, once, are every row once.
+    std::set<std::string, ClassNameLess> named(c.tables.begin(), c.tables.end());
+    named.insert(c.voidTables.begin(), c.voidTables.end());
+    std::vector<KrigBlockParam> rows;
+    for (const std::string& table : named) {
+        const std::vector<KrigBlockParam> ofTable = runsOf(mng, table);
+        rows.insert(rows.end(), ofTable.begin(), ofTable.end());
     }
     std::map<int32_t, std::string> tableOf;
     for (const KrigBlockParam& row : rows) {
@@ -155,42 +159,48 @@ constexpr const char* kBlockColumns[] = {
     "Block_OreMass"};
 
 // Columns are read by their place: a table rebuilt by another tool with
-// its columns in another order reads the variance as the grade, say. The
-// database's list of the table's columns is asked for the first out of
-// place, as a row made up to read well whatever the table's own rows hold:
-// its block number is the column's. A table of another number of columns
-// cannot be asked so (the made-up row does not fit), and is out of order
-// too. False when the columns are in their places.
+// its columns in another order reads the variance as the grade, say;
+// columns after the last read are no matter. The database's list of the
+// table's columns is asked for the first out of place, as a row made up to
+// read well whatever the table's own rows hold (its block number is the
+// column's), and as wide as the table, which is found by trying: a row of
+// another width does not fit. False when the columns are in their places.
 bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
+    constexpr size_t kWidest = 256;
+    const size_t read = std::size(kBlockColumns);
     std::string literal;
     for (const char c : table) {
         literal += c == '\'' ? "''" : std::string(1, c);
     }
     std::string expected = "CASE cid";
-    for (size_t i = 0; i < std::size(kBlockColumns); ++i) {
+    for (size_t i = 0; i < read; ++i) {
         expected += " WHEN " + std::to_string(i) + " THEN '" + kBlockColumns[i] + "'";
     }
     expected += " END";
-    const std::string firstOutOfPlace =
-        "0 UNION ALL SELECT 0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', "
-        "0, NULL, 0, 0, 0, 0 FROM pragma_table_info('" +
-        literal + "') WHERE lower(name) IS NOT lower(" + expected + ") ORDER BY 2 LIMIT 1";
+    std::string row =
+        "0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
     const std::string what = "a table whose columns are not those it is read by, in their order";
-    KrigBlockResult* blocks = nullptr;
-    try {
-        if (readMatching(mng, table, firstOutOfPlace, "the columns of " + table, &blocks) == 0) {
+    for (size_t width = read; width <= kWidest; ++width, row += ", NULL") {
+        const std::string firstOutOfPlace =
+            "0 UNION ALL SELECT " + row + " FROM pragma_table_info('" + literal + "') WHERE cid < " +
+            std::to_string(read) + " AND lower(name) IS NOT lower(" + expected +
+            ") ORDER BY 2 LIMIT 1";
+        KrigBlockResult* blocks = nullptr;
+        long found = 0;
+        try {
+            found = readMatching(mng, table, firstOutOfPlace, "the columns of " + table, &blocks);
+        } catch (const Failure&) {
+            continue;  // not as wide as the table
+        }
+        if (found == 0) {
             return false;
         }
-    } catch (const Failure&) {
+        const auto column = static_cast<size_t>(blocks[0].Krig_BlockID);
         f.add(Severity::Error, what,
-              "not the " + std::to_string(std::size(kBlockColumns)) + " columns it is read by");
+              "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1]);
         return true;
     }
-    const auto column = static_cast<size_t>(blocks[0].Krig_BlockID);
-    f.add(Severity::Error, what,
-          column <= std::size(kBlockColumns)
-              ? "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1]
-              : "column " + std::to_string(column) + " is one too many");
+    f.add(Severity::Error, what, "fewer than the " + std::to_string(read) + " columns it is read by");
     return true;
 }
 
