@@ -92,6 +92,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     const auto large = linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "4800.1:4800.2:0.1"}));
     ASSERT_EQ(large.size(), 4U);
     EXPECT_EQ(wordsOf(large[3]).at(0), "4800.2");
+    // A series stops at TO, however near the next step comes to it.
+    EXPECT_EQ(
+        wordsOf(
+            linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "0:0.9999999999:0.1"})).back())
+            .at(0),
+        "0.9");
     // Nor does a series up to 0 lose 0, or reach it a hair off.
     for (const char* toZero : {"--cutoffs=-0.3:0:0.1", "--cutoffs=-0.9:0:0.3"}) {
         const auto zero = linesOf(ok({"report", "m.db", "-t", "R", toZero}));

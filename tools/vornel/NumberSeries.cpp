@@ -38,8 +38,8 @@ std::vector<std::string> numberSeries(const std::string& text, const std::string
     // TO less FROM, and each step, round by as much as the last digit of
     // the largest bound: a value within that of TO is TO, one within it of
     // 0 is 0.
-    const double slack = 1e-9 * step + 8 * std::numeric_limits<double>::epsilon() *
-                                           std::max(std::fabs(from), std::fabs(to));
+    const double slack = 1e-12 * step + 8 * std::numeric_limits<double>::epsilon() *
+                                            std::max(std::fabs(from), std::fabs(to));
     const double steps = std::floor((to - from + slack) / step);
     if (!(steps < kMostValues)) {
         throw UsageError("'" + text + "' gives more than " + formatNumber(kMostValues) + " " +
