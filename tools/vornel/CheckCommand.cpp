@@ -181,10 +181,15 @@ bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
         "0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
     const std::string what = "a table whose columns are not those it is read by, in their order";
     for (size_t width = read; width <= kWidest; ++width, row += ", NULL") {
-        const std::string firstOutOfPlace =
-            "0 UNION ALL SELECT " + row + " FROM pragma_table_info('" + literal + "') WHERE cid < " +
-            std::to_string(read) + " AND lower(name) IS NOT lower(" + expected +
-            ") ORDER BY 2 LIMIT 1";
+        std::string firstOutOfPlace = "0 UNION ALL SELECT ";
+        firstOutOfPlace.append(row)
+            .append(" FROM pragma_table_info('")
+            .append(literal)
+            .append("') WHERE cid < ")
+            .append(std::to_string(read))
+            .append(" AND lower(name) IS NOT lower(")
+            .append(expected)
+            .append(") ORDER BY 2 LIMIT 1");
         KrigBlockResult* blocks = nullptr;
         long found = 0;
         try {
@@ -200,7 +205,8 @@ bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
               "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1]);
         return true;
     }
-    f.add(Severity::Error, what, "fewer than the " + std::to_string(read) + " columns it is read by");
+    f.add(Severity::Error, what,
+          "fewer than the " + std::to_string(read) + " columns it is read by");
     return true;
 }
 
