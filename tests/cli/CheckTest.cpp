@@ -268,9 +268,10 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
               "error    two catalog rows of one MineID: 2 (MineID 1: A and B; MineID 3: B and W)");
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET MineID = 2 WHERE Table_Name = 'W'");
     // A second registration of W under a MineID of its own is no clash.
-    sqliteShell(path("m.db"), "INSERT INTO KrigBlock_Param SELECT * FROM KrigBlock_Param WHERE "
-                              "Table_Name = 'W'; UPDATE KrigBlock_Param SET MineID = 9 WHERE "
-                              "rowid = (SELECT max(rowid) FROM KrigBlock_Param);");
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param SELECT * FROM KrigBlock_Param WHERE "
+                "Table_Name = 'W'; UPDATE KrigBlock_Param SET MineID = 9 WHERE "
+                "rowid = (SELECT max(rowid) FROM KrigBlock_Param);");
     EXPECT_EQ(finding(vornel({"check", "m.db"}).out, "two catalog rows of one MineID"),
               "error    two catalog rows of one MineID: 1 (MineID 1: A and B)");
     sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Param WHERE MineID = 9");
@@ -315,8 +316,9 @@ TEST_F(CheckTest, ColumnsOutOfTheirPlace) {
     sqliteShell(path("m.db"), "ALTER TABLE A2 ADD COLUMN Note TEXT;");
     EXPECT_EQ(lineStarting(vornel({"check", "m.db"}).out, "table A2"),
               "  table A2 (3 blocks): no problem");
-    sqliteShell(path("m.db"), "ALTER TABLE A2 DROP COLUMN Note; ALTER TABLE A2 DROP COLUMN "
-                              "Block_OreMass;");
+    sqliteShell(path("m.db"),
+                "ALTER TABLE A2 DROP COLUMN Note; ALTER TABLE A2 DROP COLUMN "
+                "Block_OreMass;");
     EXPECT_EQ(finding(vornel({"check", "m.db"}).out, what),
               "error    " + what + ": 1 (fewer than the 26 columns it is read by)");
 }

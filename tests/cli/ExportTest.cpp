@@ -264,8 +264,9 @@ TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
     // keys, and the blocks have their names again.
     ok({"import", "g.db", "grid.gslib", "-t", "G", "-e", "Cu", "--block-size", "10", "--ignore",
         "SUBBLOCKS"});
-    EXPECT_EQ(sqliteShell(path("g.db"), "SELECT group_concat(Krig_ResType || '/' || Krig_OreType, "
-                                        "' ') FROM (SELECT * FROM G ORDER BY Krig_BlockID)"),
+    EXPECT_EQ(sqliteShell(path("g.db"),
+                          "SELECT group_concat(Krig_ResType || '/' || Krig_OreType, "
+                          "' ') FROM (SELECT * FROM G ORDER BY Krig_BlockID)"),
               "Measured/Oxide Indicated/Sulphide Inferred/Sulphide\n");
     EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--grid", "-o", "grid.csv"}),
                        "--grid writes a run's blocks as a GSLIB file");

@@ -550,7 +550,8 @@ TEST_F(ImportTest, ColumnsLeftUnread) {
                       "k2.csv:1: --ignore 'NA' names no column");
     // Names alike to import, as --ignore takes them: only renaming helps.
     write("zz.csv", "X,Y,Z,CU,zone,ZONE\n5,5,5,1.2,1,A\n");
-    const CliResult alike = vornel({"import", "o.db", "zz.csv", "-t", "T", "-e", "Cu", "--block-size", "10"});
+    const CliResult alike =
+        vornel({"import", "o.db", "zz.csv", "-t", "T", "-e", "Cu", "--block-size", "10"});
     EXPECT_TRUE(contains(alike.err, "both look like the ore type column; rename one of them\n"))
         << alike.err;
     EXPECT_FALSE(fileExists(path("o.db")));

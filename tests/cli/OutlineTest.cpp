@@ -422,8 +422,9 @@ TEST_F(OutlineTest, AnOutlineThatEnclosesNoGroundIsRefused) {
     EXPECT_FAILS_WITH(refused("dot.csv", "X,Y\n0,0\n1e-170,0\n0,1e-170\n"),
                       "dot.csv: the outline encloses no area");
     // A hole that leaves a sliver of 5e-21 m2, less than a double adds to 1.
-    EXPECT_FAILS_WITH(refused("sliver.csv", "PART,X,Y\nA,0,0\nA,1,0\nA,1,1\nA,0,1\nB,0,0\nB,1,0\n"
-                                            "B,1,1\nB,1e-20,1\n"),
+    EXPECT_FAILS_WITH(refused("sliver.csv",
+                              "PART,X,Y\nA,0,0\nA,1,0\nA,1,1\nA,0,1\nB,0,0\nB,1,0\n"
+                              "B,1,1\nB,1e-20,1\n"),
                       "sliver.csv: the outline encloses no area");
     EXPECT_FAILS_WITH(refused("ab.csv", "A,B\n0,0\n10,0\n0,10\n"), "ab.csv:1: no X and Y columns");
     EXPECT_FAILS_WITH(refused("head.csv", "X,Y\n"), "head.csv:1: a header but no corners");

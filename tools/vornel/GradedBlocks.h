@@ -60,7 +60,7 @@ private:
     std::optional<Depleted> depleted_;
     bool voidsTaken_ = false;
     bool voidTableHeld_ = false;  // the run names a void table, and it is there
-    std::string outline_;  // the outline's file, when one was given
+    std::string outline_;         // the outline's file, when one was given
     double outlineArea_ = 0;
 };
 

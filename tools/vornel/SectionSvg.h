@@ -25,10 +25,10 @@ struct SectionPicture {
     const std::vector<SectionTrace>* traces = nullptr;
     ColourScale colours{0, 1};
     bool byVariance = false;  // the ramp is of the kriging variance, not the grade
-    long blocks = 0;     // blocks cut
-    long split = 0;      // of them, cut by their sub-blocks
-    long subBlocks = 0;  // sub-blocks cut
-    long untraced = 0;   // blocks and sub-blocks only touched: nothing drawn
+    long blocks = 0;          // blocks cut
+    long split = 0;           // of them, cut by their sub-blocks
+    long subBlocks = 0;       // sub-blocks cut
+    long untraced = 0;        // blocks and sub-blocks only touched: nothing drawn
     const std::vector<VoidTrace>* voids = nullptr;  // drawn hatched over the blocks
     std::string voidTable;
     // Drawn dashed over the rest, where it meets the section.
