@@ -60,7 +60,16 @@ std::vector<PlanPoint> clipped(const std::vector<PlanPoint>& p, int across, doub
 // Whether the edge from a to b crosses the ray from (x, y) towards +Y, the
 // edge taken over X from its lower end up to, not with, its higher end.
 bool crossesRayUp(const PlanPoint& a, const PlanPoint& b, double x, double y) {
-    return (a.x <= x) != (b.x <= x) && a.y + (x - a.x) / (b.x - a.x) * (b.y - a.y) > y;
+    if ((a.x <= x) == (b.x <= x)) {
+        return false;
+    }
+    // Whether the point lies below the edge, decided exactly: the edge's
+    // height there, worked out in doubles, can lose a corner's last digits
+    // (a point 1e-289 off another part's corner read as on its edge).
+    const PlanPoint& left = a.x < b.x ? a : b;
+    const PlanPoint& right = a.x < b.x ? b : a;
+    return CGAL::orientation(Kernel::Point_2(left.x, left.y), Kernel::Point_2(right.x, right.y),
+                             Kernel::Point_2(x, y)) == CGAL::RIGHT_TURN;
 }
 
 // The corners as given, less a last one that repeats the first and corners
