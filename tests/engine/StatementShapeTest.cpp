@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "engine/Engine.h"
+#include "engine/SqliteConnection.h"
 #include "engine/StatementShape.h"
 #include "platform/ComError.h"
 #include "support/TempDir.h"
@@ -117,6 +118,15 @@ TEST(StatementShape, TheOldestCompiledFormIsLetGo) {
                           std::string(static_cast<size_t>(i % 20), ' '),
                       adCmdText);
     }
+    // Twenty shapes ran, twice each; a bounded cache holds fewer compiled
+    // statements than that.
+    sqlite3* db = dynamic_cast<SqliteConnection&>(*conn).session()->db();
+    int live = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s != nullptr;
+         s = sqlite3_next_stmt(db, s)) {
+        ++live;
+    }
+    EXPECT_LT(live, 20);
     auto rs = createRecordset();
     rs->open("SELECT d FROM T", conn.get(), adOpenStatic, adLockOptimistic, adCmdText);
     Variant v;
