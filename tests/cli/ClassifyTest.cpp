@@ -66,9 +66,12 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
     EXPECT_EQ(categories(), (Texts{"Inferred", "Inferred", "", "", ""}));
     EXPECT_EQ(classCount(), "1\n");
     // A rule every block meets leaves none to keep, and no line for them.
+    // --check tells the changes and leaves the file as it was, to the byte.
+    const std::string before = readFile(path("m.db"));
     EXPECT_EQ(linesOf(ok({"classify", "m.db", "--rule", "Inferred: 1", "--check"})),
               (Texts{"Would classify 5 blocks of A in m.db:", "  class     blocks  changed  rule",
                      "  Inferred       5        3  1", "Nothing written (--check)"}));
+    EXPECT_EQ(readFile(path("m.db")), before);
     // --where limits the work: the blocks beyond it keep their class.
     EXPECT_EQ(linesOf(ok({"classify", "m.db", "--where", "Krig_PntLocX > 30", "--rule",
                           "Indicated: Krig_OutVari < 0.5", "--others", "Inferred"}))
@@ -93,18 +96,6 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
                      "  (none)              0       1    2500       1.0000       25.0"}));
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "categories"),
               "  categories     measured 2, Inferred 2");
-}
-
-TEST_F(ClassifyTest, ACheckTellsTheChangesAndWritesNothing) {
-    const std::string before = readFile(path("m.db"));
-    const std::string said =
-        ok({"classify", "m.db", "--rule", measured_, "--others", "Inferred", "--check"});
-    EXPECT_EQ(linesOf(said).at(0), "Would classify 5 blocks of A in m.db:");
-    EXPECT_EQ(lineStarting(said, "Measured"),
-              "  Measured       1        1  Srch_Degr = 1 AND Krig_PntNum >= 12");
-    EXPECT_EQ(lineStarting(said, "Inferred"), "  Inferred       4        4  --others: no rule met");
-    EXPECT_EQ(linesOf(said).back(), "Nothing written (--check)");
-    EXPECT_EQ(readFile(path("m.db")), before);
 }
 
 TEST_F(ClassifyTest, OneRunOfASharedTableOnlyWhenItsBlockNumbersAreItsOwn) {
