@@ -35,7 +35,7 @@ void DatabaseWriter::beginTable(const AccessTable& table) {
     TableMigration& entry = report_.tables.back();
     const size_t columns = table.columns.size();
     target_.assign(columns, -1);
-    inexact_.assign(columns, 0);
+    altered_.assign(columns, 0);
     progress_.start(table.name, table.rows);
     const BlockLayout layout = blockLayoutOf(table);
     if (layout != BlockLayout::None) {
@@ -124,8 +124,9 @@ void DatabaseWriter::row(const Row& row) {
         if (target_[i] < 0) {
             continue;
         }
-        if (row[i].kind == Cell::Currency && !keepsFourDecimals(row[i].integer)) {
-            ++inexact_[i];
+        if ((row[i].kind == Cell::Currency && !keepsFourDecimals(row[i].integer)) ||
+            (row[i].kind == Cell::Real && std::isnan(row[i].real))) {
+            ++altered_[i];
         }
         written = put(target_[i], row[i]);
     }
@@ -166,11 +167,14 @@ bool DatabaseWriter::put(long index, const Cell& cell) {
 void DatabaseWriter::endTable() {
     rs_.Close();
     TableMigration& entry = report_.tables.back();
-    for (size_t i = 0; i < inexact_.size(); ++i) {
-        if (inexact_[i] > 0) {
+    for (size_t i = 0; i < altered_.size(); ++i) {
+        if (altered_[i] > 0) {
             entry.columnsNotCarried.push_back(
-                {table_.columns[i].name, "currency values too large to keep four decimals: " +
-                                             std::to_string(inexact_[i])});
+                {table_.columns[i].name,
+                 (table_.columns[i].type == jet::kCurrency
+                      ? "currency values too large to keep four decimals: "
+                      : "values that are not a number (NaN), stored empty: ") +
+                     std::to_string(altered_[i])});
         }
     }
     progress_.end();

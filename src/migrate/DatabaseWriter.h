@@ -46,8 +46,9 @@ private:
     // For each column of the Access table, its index in the new one; -1
     // for a column not carried.
     std::vector<long> target_;
-    // For each column, the currency values that lost their last decimals.
-    std::vector<long> inexact_;
+    // For each column, the values not kept as the file holds them: currency
+    // that lost its last decimals, or a NaN, which SQLite stores as empty.
+    std::vector<long> altered_;
     bool made_ = false;
     // The names of the tables made, in lower case (as SQLite compares them),
     // and whether a catalog table was made with the library's definition.

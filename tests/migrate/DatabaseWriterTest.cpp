@@ -4,6 +4,7 @@
 // Access file holds the library's tables, so the writer is fed directly.)
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -264,12 +265,16 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
         nulls,
         nulls,
         nulls};
-    const AccessTable texts{"Texts", {{"Cost", jet::kCurrency, 8}, {"Code", jet::kText, 3}}, 3};
+    const AccessTable texts{
+        "Texts",
+        {{"Cost", jet::kCurrency, 8}, {"Code", jet::kText, 3}, {"Rate", jet::kDouble, 8}},
+        3};
+    const double nan = std::nan("");
     const int64_t huge = (int64_t{1} << 62) + 1;  // ten-thousandths a double cannot keep
     const std::vector<Row> textRows = {
-        {cell(Cell::Currency, huge), cell(Cell::Text, 0, 0, "abc")},
-        {cell(Cell::Currency, 1), cell(Cell::Text, 0, 0, "abcd")},
-        {cell(Cell::Currency, -huge), cell(Cell::Text, 0, 0, "äöü")},
+        {cell(Cell::Currency, huge), cell(Cell::Text, 0, 0, "abc"), cell(Cell::Real, 0, nan)},
+        {cell(Cell::Currency, 1), cell(Cell::Text, 0, 0, "abcd"), cell(Cell::Real, 0, 1.5)},
+        {cell(Cell::Currency, -huge), cell(Cell::Text, 0, 0, "äöü"), cell(Cell::Real, 0, -nan)},
     };
     // Two files: the summary tells first of a table whose rows all came over,
     // then of one whose rows did not.
@@ -296,7 +301,8 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
     summary.erase(check + 23, summary.find('\n', check) - check - 23);
     EXPECT_EQ(summary,
               "Texts: 2 of 3 rows; column Cost not carried: currency values too large to keep "
-              "four decimals: 2; row 2 could not be written: cannot add the row: CHECK constraint "
+              "four decimals: 2; column Rate not carried: values that are not a number (NaN), "
+              "stored empty: 2; row 2 could not be written: cannot add the row: CHECK constraint "
               "failed\nOdd: 0 of 1 row; column Id not carried: replication ID (GUID) columns have "
               "no counterpart here; column X not carried: columns of type 0x12 have no "
               "counterpart here; none of its columns can be carried\n2 tables, 2 rows: not "
