@@ -35,6 +35,22 @@ bool complete(const TableMigration& table) {
     return table.rowsWritten == table.rowsRead && table.columnsNotCarried.empty();
 }
 
+// The new file takes its rows in place, keeping only a rollback journal
+// aside: a commit that a write-ahead log took would leave them in that log,
+// which the rename below does not carry, and whose copy into the file at
+// closing can fail (on a full disk) without a word.
+void writeInPlace(CKrigDatabase& db, const std::string& path) {
+    CDbRecordset mode(db.m_pConnection);
+    std::string set;
+    if (mode.Open("PRAGMA journal_mode=DELETE", engine::adCmdText, engine::adOpenStatic,
+                  engine::adLockOptimistic) == 0 ||
+        mode.GetCollect(0, set) == 0 || set != "delete") {
+        const std::string why = db.Failure();
+        throw MigrationError("cannot write '" + path + "' without its write-ahead log" +
+                             (why.empty() ? "" : ": " + why));
+    }
+}
+
 void run(const std::string& accessPath, const std::string& newPath, MigrationReport& report) {
     migrate::checkAccessFile(accessPath);
     if (const std::string problem = CDbConnection::PathProblem(newPath); !problem.empty()) {
@@ -47,6 +63,7 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
         if (db.Create() == 0) {
             throw MigrationError(db.Failure());
         }
+        writeInPlace(db, pending.path());
         store::Transaction transaction(*db.m_pConnection);
         migrate::DatabaseWriter writer(db, report);
         migrate::readInChild(
