@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,8 +37,13 @@ private:
 
 // The child: libmdb's own messages go nowhere, its text comes out in UTF-8
 // whatever the host's environment asks for, and it never returns into the
-// parent's code.
-[[noreturn]] void runChild(const ReadFunction& read, Fd& readEnd, int writeEnd) {
+// parent's code. It ends with the parent: nothing would read what it sends,
+// and on a damaged file it may loop, taking ever more memory.
+[[noreturn]] void runChild(const ReadFunction& read, Fd& readEnd, int writeEnd, pid_t parent) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(1);
+    }
     readEnd.reset();
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDOUT_FILENO);
@@ -108,12 +114,13 @@ void readInChild(const std::string& source, const ReadFunction& read, AccessSink
     }
     Fd readEnd(ends[0]);
     Fd writeEnd(ends[1]);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         throw MigrationError("cannot start reading '" + source + "': " + std::strerror(errno));
     }
     if (pid == 0) {
-        runChild(read, readEnd, writeEnd.get());
+        runChild(read, readEnd, writeEnd.get(), parent);
     }
     Child child(pid);
     writeEnd.reset();

@@ -4,6 +4,7 @@
 // within one process, where coverage and the sanitizers see the writer.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include "migrate/ReaderProcess.h"
 #include "migrate/Testing.h"
 #include "migrate/Wire.h"
+#include "support/ChildStatus.h"
 
 namespace vornel::migrate {
 namespace {
@@ -286,6 +288,51 @@ TEST(ReaderProcess, NoPipeNoChild) {
               }),
               "cannot start reading 'old.mdb': Too many open files");
     EXPECT_TRUE(sink.events.empty());
+}
+
+// A reader whose parent is killed (by the user, or for its memory) ends with
+// it, rather than read on unseen. The test's child takes in the orphan, to
+// tell how it ended.
+TEST(ReaderProcess, TheReaderEndsWithItsParent) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int status = test::childStatus([&] {
+        ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+        const pid_t parent = ::fork();
+        if (parent == 0) {
+            RecordingSink sink;
+            readInChild(
+                "old.mdb",
+                [&](AccessSink&) {
+                    const pid_t reader = ::getpid();
+                    if (::write(ends[1], &reader, sizeof reader) == sizeof reader) {
+                        hang();
+                    }
+                },
+                sink, 60000);
+            ::_exit(0);
+        }
+        pid_t reader = 0;
+        if (::read(ends[0], &reader, sizeof reader) != sizeof reader) {
+            return 1;
+        }
+        ::kill(parent, SIGKILL);
+        ::waitpid(parent, nullptr, 0);
+        int ended = 0;
+        for (int wait = 0; wait < 1000; ++wait) {
+            if (::waitpid(reader, &ended, WNOHANG) == reader) {
+                return WIFSIGNALED(ended) && WTERMSIG(ended) == SIGKILL ? 0 : 2;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(reader, SIGKILL);
+        ::waitpid(reader, nullptr, 0);
+        return 3;
+    });
+    ::close(ends[0]);
+    ::close(ends[1]);
+    EXPECT_EQ(status, 0) << "1 no reader started, 2 the reader ended otherwise, 3 it read on "
+                            "for 10 s after its parent was killed";
 }
 
 }  // namespace
