@@ -235,7 +235,9 @@ VORNEL_API std::string compactionCopyPath(const std::string& path);
 // Puts the complete database file `replacement` in the place of the file at
 // `path` in one rename. Refuses while another connection has the file at
 // `path` open, as compactDatabase does: the writes that connection keeps
-// beside the file would be read as the new file's. Returns 1, or 0 with the
+// beside the file would be read as the new file's. Refuses as well while a
+// connection (a manager not yet cleared) has `replacement` open: what it
+// keeps beside that file would not come with it. Returns 1, or 0 with the
 // reason in `why`; the file at `path` is then as it was.
 VORNEL_API long replaceDatabaseFile(const std::string& path, const std::string& replacement,
                                     std::string& why);

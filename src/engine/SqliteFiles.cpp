@@ -177,6 +177,16 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
 }
 
 void replaceDatabaseFile(const std::string& path, const std::string& replacement) {
+    // The replacement must hold all it has in itself: the rename carries no
+    // write-ahead log beside it, and a connection still open on it would
+    // write on into that log, lost. Leaving WAL mode alone folds the log in.
+    ErrorList ignored;
+    requireDatabaseFile(ignored, replacement);
+    const bool wal = markedForWal(replacement);
+    openAlone(replacement, "put in place", "putting it in place");
+    if (wal) {
+        openFile(replacement)->run("PRAGMA journal_mode=WAL");
+    }
     // Held until the rename is done, so that no connection opens the old
     // file meanwhile and later reads its leftovers as the new file's.
     std::unique_ptr<Session> old;

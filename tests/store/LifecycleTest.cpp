@@ -440,6 +440,33 @@ TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
     EXPECT_TRUE(fileExists(replacement));
 }
 
+// A replacement still open in the manager that built it is refused: the
+// blocks it keeps beside the file would not come with it. Cleared, it comes
+// over whole.
+TEST_F(Lifecycle, AReplacementStillOpenIsRefused) {
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    const std::string replacement = dir.file("new.db");
+    CVornelMng builder;
+    ASSERT_EQ(builder.createDatabase(replacement), 1);
+    ASSERT_EQ(builder.initDataBase(), 1);
+    ASSERT_EQ(builder.createBlockResultTbl("T1"), 1);
+    std::string why;
+    EXPECT_EQ(vornel::replaceDatabaseFile(path, replacement, why), 0);
+    EXPECT_EQ(why, "'" + replacement +
+                       "' is open in another connection; close it there before putting it in "
+                       "place.");
+    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "0\n");
+    builder.clearDatabase();
+    EXPECT_EQ(vornel::replaceDatabaseFile(path, replacement, why), 1) << why;
+    EXPECT_FALSE(fileExists(replacement + "-wal"));
+    EXPECT_FALSE(fileExists(path + "-wal"));
+    EXPECT_EQ(sqliteShell(path, "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "1\n");
+    EXPECT_EQ(mng.connectDatabase(path), 1);
+    EXPECT_EQ(mng.createBlockResultTbl("T2"), 1);
+}
+
 // A compaction's copy drops the last four characters of the name, whatever
 // they are, and lies beside the file a link names.
 TEST_F(Lifecycle, TemporaryPathDropsFourCharacters) {
