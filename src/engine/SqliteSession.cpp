@@ -99,7 +99,7 @@ void requireDatabaseFile(ErrorList& errors, const std::string& path) {
 }
 
 std::string sqliteFileName(const std::string& path) {
-    return path.rfind("file:", 0) == 0 ? "./" + path : path;
+    return path.rfind("file:", 0) == 0 || path == ":memory:" ? "./" + path : path;
 }
 
 Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)

@@ -83,7 +83,8 @@ private:
 void requireDatabaseFile(ErrorList& errors, const std::string& path);
 
 // The name to hand SQLite for a file: it would read one that begins with
-// "file:" as a URI naming another file, and "./" keeps it the file's name.
+// "file:" as a URI naming another file, and ":memory:" as no file at all;
+// "./" keeps it the file's name.
 std::string sqliteFileName(const std::string& path);
 
 // Marks a file as a block-model database made by this library ("VORN"),

@@ -125,19 +125,22 @@ TEST_F(Lifecycle, CompactionThroughALinkReplacesTheFileItNames) {
 }
 
 // SQLite would read a name that begins with "file:" as a URI, here one
-// naming model.mdb: a host's relative name must stay the file's name.
+// naming model.mdb, and ":memory:" as a database in memory, lost at
+// closing: a host's relative name must stay the file's name.
 TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
     struct InFolder {
         explicit InFolder(const std::string& folder) { std::filesystem::current_path(folder); }
         ~InFolder() { std::filesystem::current_path(home); }
         const std::filesystem::path home = std::filesystem::current_path();
     } inFolder(dir.path());
-    const std::string name = "file:model.mdb";
-    ASSERT_EQ(mng.createDatabase(name), 1) << mng.lastError();
-    ASSERT_EQ(mng.initDataBase(), 1) << mng.lastError();
-    ASSERT_EQ(mng.compactDatabase(name), 1) << mng.lastError();
-    mng.clearDatabase();
-    EXPECT_EQ(sqliteShell(dir.file(name), "SELECT count(*) FROM KrigBlock_Param"), "0\n");
+    for (const std::string name : {"file:model.mdb", ":memory:"}) {
+        ASSERT_EQ(mng.createDatabase(name), 1) << mng.lastError();
+        ASSERT_EQ(mng.initDataBase(), 1) << mng.lastError();
+        ASSERT_EQ(mng.compactDatabase(name), 1) << mng.lastError();
+        mng.clearDatabase();
+        EXPECT_EQ(sqliteShell(dir.file(name), "SELECT count(*) FROM KrigBlock_Param"), "0\n")
+            << name;
+    }
     EXPECT_FALSE(fileExists(path));
     EXPECT_FALSE(fileExists(dir.file("file:modelTemp.mdb")));
 
@@ -168,8 +171,8 @@ TEST_F(Lifecycle, ANameBeginningWithFileNamesThatFile) {
                    std::filesystem::directory_iterator(), std::back_inserter(files),
                    [](const auto& entry) { return entry.path().filename().string(); });
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"a;;b .mdb", "file:model.mdb", "model.mdb ",
-                                               "pit;2024.mdb"}));
+    EXPECT_EQ(files, (std::vector<std::string>{":memory:", "a;;b .mdb", "file:model.mdb",
+                                               "model.mdb ", "pit;2024.mdb"}));
 }
 
 TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
