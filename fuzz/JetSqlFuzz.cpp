@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,8 +27,28 @@ bool rewritable(const std::vector<Token>& tokens) {
            (isWord(*first, "delete") || isWord(*first, "create") || isWord(*first, "drop"));
 }
 
+// A number comes back as the integer it spells, or, written with a point or
+// an exponent or too large for 64 bits, as the double nearest to it.
+void checkNumber(std::string_view text, sqlite3_stmt* stmt, int c) {
+    const char* end = text.data() + text.size();
+    long long whole = 0;
+    const std::from_chars_result asWhole = std::from_chars(text.data(), end, whole);
+    if (asWhole.ec == std::errc() && asWhole.ptr == end) {
+        require(sqlite3_column_type(stmt, c) == SQLITE_INTEGER);
+        require(sqlite3_column_int64(stmt, c) == whole);
+        return;
+    }
+    double nearest = 0;
+    const std::from_chars_result asReal = std::from_chars(text.data(), end, nearest);
+    require(asReal.ptr == end);
+    require(sqlite3_column_type(stmt, c) == SQLITE_FLOAT);
+    require(sqlite3_column_double(stmt, c) == nearest ||
+            asReal.ec == std::errc::result_out_of_range);
+}
+
 // Binds the literals of a shape to a statement of as many parameters and
-// reads them back: each quoted literal comes back as its text, undoubled.
+// reads them back: each quoted literal comes back as its text, undoubled,
+// and each number as its value.
 void checkBinding(const Shape& shape) {
     static sqlite3* db = [] {
         sqlite3* opened = nullptr;
@@ -44,10 +65,11 @@ void checkBinding(const Shape& shape) {
     require(sqlite3_step(stmt) == SQLITE_ROW);
     for (size_t i = 0; i < shape.literals.size(); ++i) {
         const Literal& literal = shape.literals[i];
+        const int c = static_cast<int>(i);
         if (literal.kind != Literal::Text) {
+            checkNumber(literal.text, stmt, c);
             continue;
         }
-        const int c = static_cast<int>(i);
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
         std::string requoted = "'";
         for (char ch : std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, c)))) {
