@@ -105,12 +105,17 @@ public:
 
     // Identifiers. getNextBlockID puts the next free block identifier of
     // the run in id (1 for a run without blocks) and returns it plus one;
-    // without a table name it looks in KrigBlock_Result.
+    // without a table name it looks in KrigBlock_Result. A table that is
+    // missing counts as one without blocks: id 1, status 2, no error.
     long getNextMineID(long& id);
     long getNextBlockID(long mineId, long& id);
     long getNextBlockID(std::string tableName, long mineId, long& id);
 
-    // Transactions and deletion.
+    // Transactions and deletion. deleteBlock(table, MineID) removes that
+    // run's catalog rows and drops the whole table, with the blocks of any
+    // other run kept in it (whose catalog rows stay). A run leaves a shared
+    // table through deleteBlockByID (its blocks), deleteBlockParam and
+    // deleteBlockVrgParam (its catalog rows).
     long beginTransact();
     long endTransact(CompletionType how);
     long deleteBlock(std::string tableName);
@@ -144,14 +149,17 @@ public:
     // refused. A read that fails part-way returns 0, never the rows before
     // the failure. getBlockResultAttr writes the Krig_OutAttr of every row of
     // the table into values, which must hold that many (count is only
-    // written, with the row count).
+    // written, with the row count), in the order the table keeps its rows,
+    // not by Krig_BlockID as getBlockResult reads them.
     long getBlockResultByWhereSQL(std::string tableName, std::string condition,
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);
 
     // Statistics and bulk updates. The statistics of a table without rows
     // are all 0 with status 1. The modify calls write their numbers with six
-    // decimals (an Ore_Propro of 4e-7 is stored as 0).
+    // decimals (an Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID
+    // refuses a text of more than the 20 bytes of the record's field, which
+    // the column, counting characters, would otherwise take.
     long getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
                        double& maxVari, double& minVari);
     long getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos);

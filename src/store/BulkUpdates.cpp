@@ -63,6 +63,13 @@ long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
     if (const char* problem = textProblem(resType)) {
         return fail(problem);
     }
+    // The column counts characters, so it would take more bytes than the
+    // record holds, and a read would cut them.
+    constexpr size_t kField = sizeof(KrigBlockResult::Krig_ResType);
+    if (resType.size() > kField) {
+        return fail("the text takes " + std::to_string(resType.size()) + " bytes, more than the " +
+                    std::to_string(kField) + " of its field");
+    }
     return runStatement(resTypeUpdate(tableName, resType, blockId));
 }
 

@@ -83,6 +83,15 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
               "0.25|0.0|Indicated\n0.0|2.0|MMMMMMMMMMMMMMMMMMMM\n");
     EXPECT_EQ(mng.modifyResultAtts("T1", nullptr, 2), 0);
     EXPECT_EQ(mng.modifyResType("T1", nullptr, 0), 1) << "no blocks, nothing to update";
+    // The column counts 20 characters; the record keeps 20 bytes. 18 Cyrillic
+    // letters and a blank take 35: refused, as a read would cut them, and a
+    // write of the record read would keep the cut text.
+    EXPECT_EQ(mng.modifyResTypeByID("T1", 1, "Ресурсы выявленные"), 0);
+    EXPECT_EQ(mng.lastError(), "the text takes 35 bytes, more than the 20 of its field");
+    EXPECT_EQ(mng.modifyResTypeByID("T1", 1, "Выявленные"), 1);  // 20 bytes
+    KrigBlockResult read{};
+    ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
+    EXPECT_EQ(std::string(read.Krig_ResType), "Выявленны");  // the last byte is the end's
 
     // No number stands for NaN or infinity: refused, every row as it was.
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
