@@ -175,8 +175,9 @@ public:
     // touches a box where it meets the box's faces (an edge or a corner is
     // enough); a section that lies wholly inside one box, meeting none of its
     // faces, does not touch it, so a section window smaller than a block
-    // should reach out of it. A block
-    // tested whole (its box) comes back whole: no sub-blocks, count 0; any
+    // should reach out of it. A corner that is not a finite number is
+    // refused. A block tested whole (its box) comes back whole: no
+    // sub-blocks, count 0; any
     // other comes back with the sub-blocks the section cuts. The database
     // leaves out, before they are read, blocks tested whole (stored
     // without sub-blocks, or with a coefficient of 1.0) whose box lies beyond

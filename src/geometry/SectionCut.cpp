@@ -202,6 +202,14 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (corners == nullptr || blocks == nullptr || count == nullptr) {
         return fail("the section's corners, or somewhere to put the answer, are missing");
     }
+    // No exact test places a corner at infinity, or one that is no number.
+    for (int i = 0; i < 4; ++i) {
+        if (!std::isfinite(corners[i].x) || !std::isfinite(corners[i].y) ||
+            !std::isfinite(corners[i].z)) {
+            return fail("corner " + std::to_string(i + 1) +
+                        " of the section holds a value that is not a finite number");
+        }
+    }
     if (!queryReady(m_pDatabase)) {
         return fail(kNoDatabase);
     }

@@ -159,6 +159,15 @@ TEST_F(BlockTest, CutsShareTheResultCacheAndItsRules) {
     KrigBlockResult* cutRows = nullptr;
     EXPECT_EQ(mng.getCutBlockResult("Nowhere", corners.data(), &cutRows, &count), 0);
     EXPECT_EQ(rows[0].SubBUD_PntLoc[1].x, blocks[0].SubBUD_PntLoc[1].x);  // still readable
+    // A corner at infinity, or not a number, is refused, not cut as nothing.
+    for (const double wild : {HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+        auto stretched = planeX(12.0);
+        stretched[2].y = wild;
+        EXPECT_EQ(mng.getCutBlockResult("T1", stretched.data(), &cutRows, &count), 0);
+        EXPECT_EQ(mng.lastError(),
+                  "corner 3 of the section holds a value that is not a finite number");
+    }
+    EXPECT_EQ(rows[0].SubBUD_PntLoc[1].x, blocks[0].SubBUD_PntLoc[1].x);
 
     ASSERT_EQ(mng.createBlockResultTbl("Empty"), 1);
     EXPECT_EQ(mng.getCutBlockResult("Empty", corners.data(), &cutRows, &count), 0);
