@@ -633,6 +633,19 @@ TEST_F(SectionTest, OnFacesOneSideIsKeptOnlyWhereBothSidesMeetThePlane) {
     // Neighbouring split blocks keep their own sub-block numbers.
     EXPECT_EQ(pieces("0,2.5,0 30,2.5,0 30,2.5,10 0,2.5,10"),
               (std::vector<std::string>{"1.1", "2.2", "3.0"}));
+    // Two runs of one table keep the same half of the face (x 10..20,
+    // y 0..5) twice: together as large as the western block's face, they
+    // still leave its northern half uncovered, so it is kept.
+    write("twice.csv", "X,Y,Z,DX,DY,DZ,CU\n15,2.5,5,10,5,10,1\n5,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "twice.csv", "-t", "H", "-e", "Cu"});
+    sqliteShell(path("m.db"),
+                "INSERT INTO H SELECT * FROM H WHERE Krig_BlockID = 1;"
+                "UPDATE H SET MineID = MineID + 1 WHERE rowid = (SELECT max(rowid) FROM H);"
+                "CREATE TEMP TABLE Run AS SELECT * FROM KrigBlock_Param WHERE Table_Name = 'H';"
+                "UPDATE Run SET MineID = MineID + 1;"
+                "INSERT INTO KrigBlock_Param SELECT * FROM Run");
+    ok({"section", "m.db", "-t", "H", "--x", "10", "--csv", "h.csv"});
+    EXPECT_EQ(pairsOf(readCsv(path("h.csv"))), (std::vector<std::string>{"1.0", "2.0", "1.0"}));
 }
 
 // The run's old workings are drawn hatched over its blocks: each void block

@@ -105,8 +105,10 @@ public:
                   [](const Kept& a, const Kept& b) { return a.u0 < b.u0; });
     }
 
-    // True when the kept traces cover this one. They do not overlap one
-    // another (their boxes do not), so their shares of it add up.
+    // True when the kept traces cover this one. They may overlap one
+    // another (two runs of one table, or blocks that overlap), so what they
+    // leave of it is taken away piece by piece rather than their shares
+    // added up.
     bool cover(const SectionPolygon& trace) const {
         double u0 = HUGE_VAL;
         double u1 = -HUGE_VAL;
@@ -114,13 +116,26 @@ public:
             u0 = std::min(u0, p.u);
             u1 = std::max(u1, p.u);
         }
+        const double negligible = areaOf(trace) * 1e-9;
+        std::vector<SectionPolygon> left = {trace};
         auto it = std::lower_bound(kept_.begin(), kept_.end(), u0 - widest_,
                                    [](const Kept& k, double u) { return k.u0 < u; });
-        double covered = 0;
-        for (; it != kept_.end() && it->u0 < u1; ++it) {
-            covered += areaOf(clipConvex(trace, it->trace));
+        for (; it != kept_.end() && it->u0 < u1 && !left.empty(); ++it) {
+            std::vector<SectionPolygon> rest;
+            for (SectionPolygon& piece : left) {
+                for (SectionPolygon& part : subtractConvex(std::move(piece), it->trace)) {
+                    if (areaOf(part) > negligible) {
+                        rest.push_back(std::move(part));
+                    }
+                }
+            }
+            left = std::move(rest);
         }
-        return covered >= areaOf(trace) * (1 - 1e-9);
+        double uncovered = 0;
+        for (const SectionPolygon& piece : left) {
+            uncovered += areaOf(piece);
+        }
+        return uncovered <= negligible;
     }
 
 private:

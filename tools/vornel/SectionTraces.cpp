@@ -96,27 +96,46 @@ double areaOf(const SectionPolygon& polygon) {
     return std::fabs(twice) / 2;
 }
 
+SectionPolygon clipToLeft(const SectionPolygon& subject, const SectionPoint& a,
+                          const SectionPoint& b) {
+    SectionPolygon kept;
+    for (size_t i = 0; i < subject.size(); ++i) {
+        const SectionPoint& p = subject[i];
+        const SectionPoint& q = subject[(i + 1) % subject.size()];
+        const double lp = turn(a, b, p);
+        const double lq = turn(a, b, q);
+        if (lp >= 0) {
+            kept.push_back(p);
+        }
+        if ((lp < 0 && lq > 0) || (lp > 0 && lq < 0)) {
+            const double t = lp / (lp - lq);
+            kept.push_back({p.u + t * (q.u - p.u), p.v + t * (q.v - p.v)});
+        }
+    }
+    return kept;
+}
+
 SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window) {
+    for (size_t e = 0; e < window.size() && !subject.empty(); ++e) {
+        subject = clipToLeft(subject, window[e], window[(e + 1) % window.size()]);
+    }
+    return subject;
+}
+
+std::vector<SectionPolygon> subtractConvex(SectionPolygon subject, const SectionPolygon& window) {
+    // Beyond each edge of the window in turn lies one piece; what is within
+    // every edge so far goes on to the next.
+    std::vector<SectionPolygon> pieces;
     for (size_t e = 0; e < window.size() && !subject.empty(); ++e) {
         const SectionPoint& a = window[e];
         const SectionPoint& b = window[(e + 1) % window.size()];
-        SectionPolygon kept;
-        for (size_t i = 0; i < subject.size(); ++i) {
-            const SectionPoint& p = subject[i];
-            const SectionPoint& q = subject[(i + 1) % subject.size()];
-            const double lp = turn(a, b, p);
-            const double lq = turn(a, b, q);
-            if (lp >= 0) {
-                kept.push_back(p);
-            }
-            if ((lp < 0 && lq > 0) || (lp > 0 && lq < 0)) {
-                const double t = lp / (lp - lq);
-                kept.push_back({p.u + t * (q.u - p.u), p.v + t * (q.v - p.v)});
-            }
+        SectionPolygon beyond = clipToLeft(subject, b, a);
+        if (areaOf(beyond) > 0) {
+            pieces.push_back(std::move(beyond));
         }
-        subject = std::move(kept);
+        subject = clipToLeft(subject, a, b);
     }
-    return subject;
+    return pieces;
 }
 
 std::vector<SectionTrace> traceCut(const SectionFrame& frame, const D_3DOT* corners,

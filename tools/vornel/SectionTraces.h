@@ -35,8 +35,16 @@ double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b)
 
 double areaOf(const SectionPolygon& polygon);
 
+// The part of a convex polygon on the left of the line from a through b.
+SectionPolygon clipToLeft(const SectionPolygon& subject, const SectionPoint& a,
+                          const SectionPoint& b);
+
 // The part of a convex polygon inside another, counter-clockwise one.
 SectionPolygon clipConvex(SectionPolygon subject, const SectionPolygon& window);
+
+// The part of a convex polygon outside another, counter-clockwise one, as
+// convex pieces that do not overlap.
+std::vector<SectionPolygon> subtractConvex(SectionPolygon subject, const SectionPolygon& window);
 
 // Where a box lies against the plane at `at` along axis `axis` (0 for X, 1
 // for Y, 2 for Z), its extent as the cut places it (centre less and plus half
