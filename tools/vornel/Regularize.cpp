@@ -43,9 +43,30 @@ struct Cell {
 
 // The cells a span [low, high) overlaps along one axis, as indices from
 // first to last; none for a span too far out to number them exactly.
+// Block edges and cell edges written as one decimal come out of different
+// sums (centre less half the size, origin plus cells), rounded apart by a
+// few units in their last place: within this share of a cell they are one.
+constexpr double kSameEdge = 1e-9;
+
+// Where `at` lies along the cells, as a count of cells from the origin; a
+// cell edge when it lies that near one.
+double cellsFromOrigin(double at, double origin, double size) {
+    const double cells = (at - origin) / size;
+    const double edge = std::round(cells);
+    return std::fabs(cells - edge) <= kSameEdge ? edge : cells;
+}
+
+// The cell edge `edge`, or the piece's edge it stands for.
+double edgeOf(double edge, double low, double high, double size) {
+    if (std::fabs(edge - low) <= kSameEdge * size) {
+        return low;
+    }
+    return std::fabs(edge - high) <= kSameEdge * size ? high : edge;
+}
+
 std::optional<std::pair<long, long>> cellSpan(double low, double high, double origin, double size) {
-    const double first = std::floor((low - origin) / size);
-    const double last = std::ceil((high - origin) / size) - 1;
+    const double first = std::floor(cellsFromOrigin(low, origin, size));
+    const double last = std::ceil(cellsFromOrigin(high, origin, size)) - 1;
     if (!(std::fabs(first) < 1e15 && std::fabs(last) < 1e15)) {
         return std::nullopt;
     }
@@ -106,8 +127,10 @@ private:
         for (int a = 0; a < 3; ++a) {
             const double o = axis(grid_.origin, a);
             const double s = axis(grid_.size, a);
-            from[a] = std::max(piece.low(a), o + static_cast<double>(cell[a]) * s);
-            to[a] = std::min(piece.high(a), o + static_cast<double>(cell[a] + 1) * s);
+            const double low = piece.low(a);
+            const double high = piece.high(a);
+            from[a] = std::max(low, edgeOf(o + static_cast<double>(cell[a]) * s, low, high, s));
+            to[a] = std::min(high, edgeOf(o + static_cast<double>(cell[a] + 1) * s, low, high, s));
             shared *= std::max(0.0, to[a] - from[a]);
         }
         if (shared <= 0 || (holes_.empty() && within_ == nullptr)) {
