@@ -236,6 +236,8 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     const std::string before = readFile(path("m.db"));
     EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20", "--into", "1A"}),
                        "--into '1A': use a letter");
+    EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", "20", "--into", "sqlite_x"}),
+                       "--into 'sqlite_x': names starting with sqlite_ belong to the database");
     for (const char* size : {"0,10,10", "20,0,10", "20,10,-10"}) {
         EXPECT_USAGE_ERROR(vornel({"regularize", "m.db", "--size", size, "--into", "B"}),
                            "--size: sizes must be above 0");

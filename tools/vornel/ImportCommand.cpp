@@ -129,21 +129,6 @@ Examples:
       --grid 40,30,10 --block-size 10 --origin 500000,3000000,-200
 )";
 
-// SQLite keeps names starting with sqlite_ for its own tables, and every
-// model has the catalog's two.
-void checkNewTableName(const std::string& name, const std::string& what) {
-    checkNewName(name, what);
-    if (strncasecmp(name.c_str(), "sqlite_", 7) == 0) {
-        throw UsageError(what + " '" + name +
-                         "': names starting with sqlite_ belong to the database itself");
-    }
-    const bool catalog = strcasecmp(name.c_str(), "KrigBlock_Param") == 0 ||
-                         strcasecmp(name.c_str(), "KrigBlock_Vrg_Param") == 0;
-    if (catalog) {
-        throw UsageError(what + " '" + name + "': the catalog's own table has that name");
-    }
-}
-
 // Whole numbers from 1 up: the blocks of a run are numbered in 32 bits.
 GridCells parseCells(const std::string& text) {
     const D_3DOT n = parsePoint(text, "--grid", false);

@@ -357,6 +357,21 @@ void checkNewName(const std::string& name, const std::string& what) {
     }
 }
 
+// SQLite keeps names starting with sqlite_ for its own tables, and every
+// model has the catalog's two.
+void checkNewTableName(const std::string& name, const std::string& what) {
+    checkNewName(name, what);
+    if (strncasecmp(name.c_str(), "sqlite_", 7) == 0) {
+        throw UsageError(what + " '" + name +
+                         "': names starting with sqlite_ belong to the database itself");
+    }
+    const bool catalog = strcasecmp(name.c_str(), "KrigBlock_Param") == 0 ||
+                         strcasecmp(name.c_str(), "KrigBlock_Vrg_Param") == 0;
+    if (catalog) {
+        throw UsageError(what + " '" + name + "': the catalog's own table has that name");
+    }
+}
+
 // The manager's text for a transaction says what failed already ("cannot
 // begin a transaction: ... the database is busy ..."); a prefix would repeat it.
 HostTransaction::HostTransaction(CVornelMng& mng) : mng_(mng) {

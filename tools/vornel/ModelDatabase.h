@@ -116,6 +116,10 @@ void refuseExistingTable(CVornelMng& mng, const std::string& path, const std::st
 // or underscores, 19 characters at most (what the catalog keeps).
 void checkNewName(const std::string& name, const std::string& what);
 
+// A name for a new block table: a new name (above), and none that SQLite
+// or the catalog keeps for its own tables.
+void checkNewTableName(const std::string& name, const std::string& what);
+
 // Returns status, or throws "what: <the manager's last error>" when it is 0.
 long check(const CVornelMng& mng, long status, const std::string& what);
 

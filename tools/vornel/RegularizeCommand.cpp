@@ -95,7 +95,7 @@ std::string pointText(const D_3DOT& p) {
 
 void runRegularize(const RegularizeOptions& o) {
     const Stopwatch took;
-    checkNewName(o.into, "--into");
+    checkNewTableName(o.into, "--into");
     RegularGrid grid;
     grid.size = parsePoint(o.size, "--size", true);
     if (!(grid.size.x > 0 && grid.size.y > 0 && grid.size.z > 0)) {
