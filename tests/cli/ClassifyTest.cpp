@@ -54,7 +54,7 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
     EXPECT_EQ(categories(), (Texts{"Measured", "Indicated", "Indicated", "Measured", "Indicated"}));
     EXPECT_EQ(classCount(), "2\n");
     // --others takes the rest; an empty one clears their class.
-    EXPECT_EQ(lineStarting(ok({"classify", "m.db", "--rule", measured_, "--others", "Inferred"}),
+    EXPECT_EQ(lineStarting(ok({"classify", "m.db", "--rule", measured_, "--others", " Inferred "}),
                            "Inferred"),
               "  Inferred       4        4  --others: no rule met");
     EXPECT_EQ(categories(), (Texts{"Measured", "Inferred", "Inferred", "Inferred", "Inferred"}));
@@ -88,6 +88,12 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
     // named as block 4 names it.
     ok({"classify", "m.db", "--where", "Krig_BlockID = 4", "--rule", "measured: 1"});
     EXPECT_EQ(classCount(), "2\n");
+    // Nor is it a change: block 5 keeps its spelling.
+    EXPECT_EQ(lineStarting(
+                  ok({"classify", "m.db", "--where", "Krig_BlockID = 5", "--rule", "MEASURED: 1"}),
+                  "MEASURED"),
+              "  MEASURED       1        0  1");
+    EXPECT_EQ(categories().back(), "Measured");
     const Texts listed =
         linesOf(ok({"report", "m.db", "--cutoffs", "0", "--by", "category", "--density", "2.5"}));
     EXPECT_EQ(Texts(listed.begin() + 2, listed.end() - 1),

@@ -1,5 +1,7 @@
 // vornel classify: sets the resource category of a run's blocks by rules
 // over their stored columns, the first rule a block meets deciding.
+#include <strings.h>
+
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "OptionChecks.h"
 #include "RecordFields.h"
 #include "Stopwatch.h"
+#include "TextRows.h"
 #include "TextTable.h"
 
 namespace vornel::cli {
@@ -56,6 +59,10 @@ struct Target {
     std::string before;
     std::string after;
     size_t rule = kNoRule;
+
+    // A name alike but for case is the class the block has: it keeps its
+    // spelling, and is no change.
+    bool changes() const { return strcasecmp(before.c_str(), after.c_str()) != 0; }
 };
 
 struct Targets {
@@ -128,7 +135,7 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
         }
         const auto at = t.byId.find(blocks[i].Krig_BlockID);
         if (at != t.byId.end() &&
-            classText(blocks[i], ClassField::Category) != t.blocks[at->second].after) {
+            strcasecmp(category.c_str(), t.blocks[at->second].after.c_str()) != 0) {
             throw Failure(table + ": the database did not take the category of block " +
                           std::to_string(blocks[i].Krig_BlockID) +
                           " (a trigger or constraint of another program?); nothing is changed");
@@ -142,7 +149,7 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
 void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
     std::vector<KrigBlockResult> changed;
     for (const Target& b : t.blocks) {
-        if (b.after != b.before) {
+        if (b.changes()) {
             KrigBlockResult& r = changed.emplace_back();
             r.Krig_BlockID = b.blockId;
             copyText(r.Krig_ResType, b.after);
@@ -171,7 +178,7 @@ void printClasses(const ClassifyOptions& o, const std::vector<ClassRule>& rules,
     for (const Target& b : t.blocks) {
         const size_t row = b.rule == kNoRule ? rules.size() + 1 : b.rule;
         ++taken[row];
-        changed[row] += b.after != b.before ? 1 : 0;
+        changed[row] += b.changes() ? 1 : 0;
     }
     std::cout << (o.check ? "Would classify " : "Classified ") << t.blocks.size()
               << (t.blocks.size() == 1 ? " block of " : " blocks of ") << table << " in " << o.db
@@ -193,8 +200,11 @@ void printClasses(const ClassifyOptions& o, const std::vector<ClassRule>& rules,
     std::cout << (o.check ? "Nothing written (--check)" : "  took " + clock.text()) << '\n';
 }
 
-void runClassify(const ClassifyOptions& o) {
+void runClassify(ClassifyOptions o) {
     Stopwatch clock;
+    if (o.others) {
+        o.others = trimmed(*o.others);  // as a rule's name is
+    }
     std::vector<ClassRule> rules(o.rules.size());
     std::transform(o.rules.begin(), o.rules.end(), rules.begin(), parseClassRule);
     if (o.others) {
