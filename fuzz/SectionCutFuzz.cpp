@@ -2,8 +2,9 @@
 // exactly the blocks, and of a split block exactly the sub-blocks, whose
 // closed box surfaces the section's two triangles meet, in row order, a
 // flat section keeping only the layer of the first block it cuts. An exact
-// brute force over every pair of faces says which. Where a box corner or a
-// section corner lies beyond the doubles, the cut must only answer sanely.
+// brute force over every pair of faces says which. A section corner that is
+// no finite number is refused; where a box corner lies beyond the doubles,
+// the cut must only answer sanely.
 //
 // Coordinates come from the bytes as points of a 2.5 m lattice at mining
 // coordinates, as values drawn again from those already used on the same
@@ -181,7 +182,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     KrigBlockResult* got = nullptr;
     long count = -1;
-    require(mng.getCutBlockResult("T1", corners.data(), &got, &count) == 1);
+    const bool finiteSection =
+        finite(corners[0]) && finite(corners[1]) && finite(corners[2]) && finite(corners[3]);
+    require(mng.getCutBlockResult("T1", corners.data(), &got, &count) == (finiteSection ? 1 : 0));
+    if (!finiteSection) {
+        return 0;
+    }
     require(got != nullptr && count >= 0 && count <= n);
     std::vector<CutBlock> cut;
     size_t row = 0;
@@ -194,8 +200,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(testedWhole(*s) ? got[i].SubBUD_Num == 0 : got[i].SubBUD_Num > 0);
         cut.push_back({got[i].Krig_BlockID, positions(got[i], *s)});
     }
-    const bool finiteSection =
-        finite(corners[0]) && finite(corners[1]) && finite(corners[2]) && finite(corners[3]);
-    require(!(finiteSection && exact.finite()) || cut == exact.through(corners));
+    require(!exact.finite() || cut == exact.through(corners));
     return 0;
 }
