@@ -39,6 +39,11 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     // 8300 t.% in 6500 t.
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0.0000125"}), "1.25e-05"),
               (Words{"1.25e-05", "4", "6500", "1.2769", "83.0"}));
+    // Cut-offs below 1 keep six significant digits, so two that differ in
+    // the sixth are told apart.
+    const std::string close = ok({"report", "m.db", "-t", "R", "--cutoffs", "0.251111,0.251112"});
+    EXPECT_EQ(rowFor(close, "0.251111").at(0), "0.251111") << close;
+    EXPECT_EQ(rowFor(close, "0.251112").at(0), "0.251112") << close;
     EXPECT_NE(stored.find("metal (t)"), std::string::npos) << stored;
     // 5400 t at 3 ppm, as at 3 g/t, hold 16.2 kg.
     write("ppm.csv", "X,Y,Z,DX,DY,DZ,AU_ppm,TONNAGE\n5,5,5,10,10,10,3,5400\n");

@@ -46,7 +46,7 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
     EXPECT_NEAR(t.number(1, "vertical"), 0.9476527312644955, 1e-12);
     EXPECT_NEAR(t.number(10, "major"), 0.9941205635359978, 1e-12);
     const std::string svg = readFile(path("v.svg"));
-    EXPECT_TRUE(contains(svg, "<title>major: 0.72428 at 50 m</title>")) << svg.substr(0, 400);
+    EXPECT_TRUE(contains(svg, "<title>major: 0.724277 at 50 m</title>")) << svg.substr(0, 400);
     EXPECT_EQ(shellOutput("xmllint --noout " + path("v.svg") + " 2>&1; echo $?"), "0\n");
 
     structures("('power', 1, 10, 10, 10)");

@@ -69,9 +69,10 @@ std::string formatNumber(double value, int digits) {
     if (magnitude != 0 && (magnitude >= 1e15 || magnitude < 1e-4)) {
         std::snprintf(text, sizeof text, "%.*g", digits, value);
     } else {
-        // Fixed notation with as many decimals as the significant digits leave.
+        // Fixed notation with as many decimals as the significant digits
+        // leave; below 1 the zeros after the point are no such digits.
         const int whole =
-            magnitude < 1 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+            magnitude == 0 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
         const int decimals = digits > whole ? digits - whole : 0;
         std::snprintf(text, sizeof text, "%.*f", decimals, value);
         std::string s = text;
