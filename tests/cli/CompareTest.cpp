@@ -114,6 +114,14 @@ TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
     // Of equal changes, the first block's.
     EXPECT_EQ(lineStarting(said, "largest change"),
               "  largest change 0 %: block 1 of A of m.db at 1 %, block 1 of A of old.db at 1 %");
+    // In one database, as runs that share a table are, their conditions
+    // tell them apart, or else their order.
+    EXPECT_EQ(
+        linesOf(ok({"compare", "m.db", "-t", "A", "--where", "Krig_BlockID < 3", "--with", "A"}))
+            .at(0),
+        "Comparing A where Krig_BlockID < 3 (2 blocks) with A (all) (4 blocks), Cu (%)");
+    EXPECT_EQ(linesOf(ok({"compare", "m.db", "-t", "A", "--with", "A"})).at(0),
+              "Comparing A (first) (4 blocks) with A (second) (4 blocks), Cu (%)");
     // Grades that do not vary have no correlation; blocks off each other's
     // grid match nowhere.
     write("flat.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,1000\n15,5,5,10,10,10,1,1000\n");

@@ -169,7 +169,7 @@ void runCompare(const CompareOptions& o) {
                               o.with.where, o.deplete, within);
     Side a = sideOf(first, o);
     Side b = sideOf(second, o);
-    nameApart(a.label, b.label, o.db, withDb);
+    nameApart(a.label, b.label, o.db, o.with, o.where);
     requireOneEstimate(a.label, first.run(), b.label, second.run(),
                        "compare runs of one element and unit");
     const std::string element = first.element();

@@ -20,10 +20,23 @@ void requireSecondTable(const SecondRun& second) {
 }
 
 void nameApart(std::string& first, std::string& second, const std::string& firstDb,
-               const std::string& secondDb) {
-    if (first == second) {
+               const SecondRun& other, const std::string& firstWhere) {
+    if (first != second) {
+        return;
+    }
+    const std::string& secondDb = other.dbBeside(firstDb);
+    if (secondDb != firstDb) {
         first += " of " + firstDb;
         second += " of " + secondDb;
+    } else if (other.where != firstWhere) {
+        const auto where = [](const std::string& c) {
+            return c.empty() ? " (all)" : " where " + c;
+        };
+        first += where(firstWhere);
+        second += where(other.where);
+    } else {
+        first += " (first)";
+        second += " (second)";
     }
 }
 

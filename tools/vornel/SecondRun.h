@@ -26,10 +26,12 @@ CLI::Option* addSecondRunOptions(CLI::App* cmd, SecondRun& second, const std::st
 // Throws UsageError for --with-db or --with-where without --with.
 void requireSecondTable(const SecondRun& second);
 
-// The names of the two runs' tables, told apart by their databases when
-// they are the same: "CU of a.db" and "CU of b.db".
+// The names of the two runs' tables, told apart when they are the same: by
+// their databases ("CU of a.db" and "CU of b.db"), or, in one database, by
+// their conditions ("CU where MineID = 1" and "CU (all)"), or else as the
+// first and the second.
 void nameApart(std::string& first, std::string& second, const std::string& firstDb,
-               const std::string& secondDb);
+               const SecondRun& other, const std::string& firstWhere);
 
 // Throws Failure unless the runs estimate one element in one unit; `needs`
 // says what needs it ("compare runs of one element and unit").

@@ -248,7 +248,7 @@ void runStats(const StatsOptions& o) {
         second.emplace(withMng, withDb, resultTable(withMng, withDb, o.with.table), o.with.where,
                        o.deplete, outline ? &*outline : nullptr);
         std::string label = second->table();
-        nameApart(runs[0].label, label, o.db, withDb);
+        nameApart(runs[0].label, label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, model.run(), label, second->run(),
                            "set runs of one element and unit side by side");
         runs.push_back({&*second, label, statsRows(*second, o)});

@@ -181,7 +181,7 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
     if (!o.with.table.empty()) {
         const std::string& withDb = o.with.dbBeside(o.db);
         runs.push_back(readRun(withDb, o.with.table, o.with.where, plan, o.deplete));
-        nameApart(runs[0].label, runs[1].label, o.db, withDb);
+        nameApart(runs[0].label, runs[1].label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, runs[0].run, runs[1].label, runs[1].run,
                            "set runs of one element and unit side by side");
     }
