@@ -59,10 +59,11 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
     EXPECT_EQ(piped.out, readFile(path("x5.csv")));
     EXPECT_TRUE(contains(piped.err, "Swath along X")) << piped.err;
 
-    // A centre is in the slice whose bounds, k x WIDTH in doubles, hold it,
-    // though the quotient rounds the other way: 2.5 / w is
-    // 10.999999999999998 where 11 w is 2.5 (the first slice), and 15 / v is
-    // 17 where 17 v is 15.000000000000002.
+    // A centre is in the slice whose bounds, k x WIDTH to 15 significant
+    // digits, hold it, though the quotient rounds the other way: 2.5 / w is
+    // 10.999999999999998 where 11 w is 2.5 (the first slice). The bounds keep
+    // no digit beyond those: 17 v is 15.000000000000002 and 150 x 0.1 is
+    // 15.000000000000002, yet the centre at 15 begins its slice in both.
     const auto rowEnding = [](const std::string& table, const std::string& to) {
         for (const std::string& line : linesOf(table)) {
             if (wordsOf(line).size() > 1 && wordsOf(line)[1] == to) {
@@ -72,11 +73,12 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
         return Words{};
     };
     const std::string w = ok({"swath", "m.db", "--x", "0.2272727272727273"});
-    EXPECT_EQ(wordsOf(linesOf(w).at(3)),
-              (Words{"2.5", "2.7272727272727275", "1", "1000", "2.0000"}));
+    EXPECT_EQ(wordsOf(linesOf(w).at(3)), (Words{"2.5", "2.72727272727273", "1", "1000", "2.0000"}));
     const std::string v = ok({"swath", "m.db", "--x", "0.8823529411764707"});
-    EXPECT_EQ(rowEnding(v, "15.000000000000002").at(3), "2000") << v;
-    EXPECT_EQ(rowFor(v, "15.000000000000002").at(2), "0") << v;
+    EXPECT_EQ(rowEnding(v, "15").at(2), "0") << v;
+    EXPECT_EQ(rowFor(v, "15"), (Words{"15", "15.8823529411765", "1", "2000", "1.0000"})) << v;
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--x", "0.1"}), "15"),
+              (Words{"15", "15.1", "1", "2000", "1.0000"}));
 
     // Along Y and Z every centre lies in one slice: 8500 t.% in 5500 t.
     EXPECT_EQ(rowFor(ok({"swath", "m.db", "--z", "100"}), "0"),
@@ -99,6 +101,9 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
     const std::string graded = ok({"swath", "m.db", "--x", "20", "--where", "Krig_BlockID > 1"});
     EXPECT_EQ(rowFor(graded, "0"), (Words{"0", "20", "1", "2000", "1.0000"}));
     EXPECT_EQ(rowFor(graded, "40"), Words{});
+    // Blocks 2 and 3 are counted, as report counts them.
+    EXPECT_EQ(linesOf(graded).at(1),
+              "  A (2 blocks where Krig_BlockID > 1; 1 without a grade left out)");
 }
 
 TEST_F(SwathTest, TwoRunsSideBySide) {

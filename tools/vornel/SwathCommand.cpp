@@ -38,9 +38,12 @@ struct SwathOptions {
 
 const char* const kFooter = R"(
 The blocks are cut into slices of one width along X, Y or Z: slice k holds
-the centres from k x WIDTH up to (k + 1) x WIDTH. A block with sub-blocks
+the centres from k x WIDTH up to (k + 1) x WIDTH, each to 15 significant
+digits (so slices of 0.1 meet at 0.3, as written). A block with sub-blocks
 puts each in the slice of its centre, with its share of the block's tonnes
-by volume; a block counts in each slice it has ground in. For each slice
+by volume, and counts in each slice that one of them is in; a whole block
+goes whole into the slice of its centre, so slices narrower than the
+blocks leave some of them empty. For each slice
 the table gives the blocks, their tonnes and their tonnage-weighted mean
 grade, from the first slice with blocks to the last (empty ones too).
 Blocks without a grade are left out, and with --cutoff those below it.
@@ -62,9 +65,21 @@ Examples:
 
 struct SwathRun {
     std::string label;
+    std::string where;
     std::optional<KrigBlockParam> run;
-    long blocks = 0;
+    long blocks = 0;    // with a grade
+    long ungraded = 0;  // read, and left out
     Swath swath;
+
+    // As report describes a run: "CU (4 blocks where ...; 1 without a
+    // grade left out)".
+    std::string described() const {
+        return label + " (" + std::to_string(blocks) + (blocks == 1 ? " block" : " blocks") +
+               (where.empty() ? "" : " where " + where) +
+               (ungraded == 0 ? ""
+                              : "; " + std::to_string(ungraded) + " without a grade left out") +
+               ")";
+    }
 };
 
 SwathRun readRun(const std::string& db, const std::string& table, const std::string& where,
@@ -75,10 +90,14 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     r.label = resultTable(mng, db, table);
     const UngradedBlocks ungraded(mng, r.label);
     KrigBlockResult* blocks = nullptr;
-    r.blocks = readBlocks(mng, r.label, where, &blocks);
-    r.run = runOfBlocks(mng, r.label, blocks, r.blocks);
-    r.swath = swathOf(blocks, r.blocks, ungraded, plan,
+    const long read = readBlocks(mng, r.label, where, &blocks);
+    r.where = where;
+    r.run = runOfBlocks(mng, r.label, blocks, read);
+    r.swath = swathOf(blocks, read, ungraded, plan,
                       deplete ? readVoidGround(mng, db, r.run) : VoidGround());
+    r.ungraded = std::count_if(blocks, blocks + read,
+                               [&ungraded](const KrigBlockResult& b) { return ungraded.has(b); });
+    r.blocks = read - r.ungraded;
     return r;
 }
 
@@ -139,8 +158,8 @@ void printSwath(std::ostream& out, const SwathPlan& plan, const std::vector<Swat
     TextTable table;
     table.add(headingOf(plan, runs, grade, true));
     forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
-        std::vector<std::string> cells = {formatExact(static_cast<double>(k) * plan.width),
-                                          formatExact(static_cast<double>(k + 1) * plan.width)};
+        std::vector<std::string> cells = {formatExact(sliceBound(k, plan.width)),
+                                          formatExact(sliceBound(k + 1, plan.width))};
         for (const SwathSlice& s : slices) {
             cells.insert(cells.end(), {std::to_string(s.blocks), formatFixed(s.tonnes, 0),
                                        s.tonnes > 0 ? formatFixed(s.meanGrade(), 4) : "-"});
@@ -155,8 +174,7 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
     CsvWriter csv(out);
     csv.header(headingOf(plan, runs, grade, false));
     forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
-        csv.number(static_cast<double>(k) * plan.width)
-            .number(static_cast<double>(k + 1) * plan.width);
+        csv.number(sliceBound(k, plan.width)).number(sliceBound(k + 1, plan.width));
         for (const SwathSlice& s : slices) {
             csv.integer(s.blocks).number(s.tonnes);
             if (s.tonnes > 0) {
@@ -202,8 +220,7 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
         << ", tonnes from " << tonnesLeft << ", " << which << ":\n";
     for (size_t r = 0; r < runs.size(); ++r) {
         out << "  " << (runs.size() > 1 ? std::to_string(r + 1) + "  " : std::string())
-            << runs[r].label << " (" << runs[r].blocks
-            << (runs[r].blocks == 1 ? " block" : " blocks") << ")\n";
+            << runs[r].described() << "\n";
     }
     std::vector<Swath> swaths(runs.size());
     std::transform(runs.begin(), runs.end(), swaths.begin(),
