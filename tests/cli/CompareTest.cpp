@@ -221,6 +221,8 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "AU"}),
                       "A estimates Cu (%), AU Au (g/t): compare runs of one element and unit");
     EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A"}), "--with");
+    EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A", "--with", "B", "--density", "2.7"}),
+                       "--density requires --cutoffs");
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "NONE"}),
                       "no block table 'NONE'");
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "A", "--with-db", "no.db"}),

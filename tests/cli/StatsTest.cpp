@@ -247,7 +247,10 @@ TEST_F(StatsTest, ASecondRunBesideTheFirst) {
 }
 
 TEST_F(StatsTest, WrongInputIsRefused) {
-    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "0"}), "--bins");
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "0", "--svg", "h.svg"}), "--bins");
+    // Bins are the drawing's: without one they would be taken and not used.
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--bins", "7"}), "--bins requires --svg");
+    EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--log"}), "--log requires --svg");
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--by", "colour"}), "--by");
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 1 - Krig_BlockID / 2;");
     EXPECT_FAILS_WITH(

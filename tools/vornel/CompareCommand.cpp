@@ -200,8 +200,9 @@ void addCompareCommand(CLI::App& app) {
                     "Block table of the first run (may be left out when the database holds one)");
     addSecondRunOptions(cmd, o->with, "Block table of the second run")->required();
     cmd->add_option("--where", o->where, "SQL condition selecting the first run's blocks");
-    addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
-    addDensityOption(cmd, o->density);
+    CLI::Option* cutoffs =
+        addCutoffsOption(cmd, o->cutoffs, "Cut-off grades for the grade-tonnage rows");
+    addDensityOption(cmd, o->density)->needs(cutoffs);  // only those rows weigh blocks
     addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv,
                     "The matched blocks as CSV, with both grades (\"-\" for standard output)");

@@ -292,12 +292,15 @@ void addStatsCommand(CLI::App& app) {
     addByOption(cmd, o->by);
     addGroundOptions(cmd, o->deplete, o->within);
     cmd->add_option("--csv", o->csv, "The rows also as CSV (\"-\" for standard output)");
-    cmd->add_option("--svg", o->svg,
-                    "The histogram of the tonnes by grade as SVG (\"-\" for standard output)");
+    CLI::Option* svg = cmd->add_option(
+        "--svg", o->svg, "The histogram of the tonnes by grade as SVG (\"-\" for standard output)");
+    // Only the drawing has bins: without it they would be taken and not used.
     cmd->add_option("--bins", o->bins, "Bars of the histogram")
         ->capture_default_str()
-        ->check(CLI::Range(1L, 1000L));
-    cmd->add_flag("--log", o->log, "Bins of equal ratios, on a logarithmic scale of grades");
+        ->check(CLI::Range(1L, 1000L))
+        ->needs(svg);
+    cmd->add_flag("--log", o->log, "Bins of equal ratios, on a logarithmic scale of grades")
+        ->needs(svg);
     addSecondRunOptions(cmd, o->with, "Block table of a second run to set beside the first");
     cmd->footer(kFooter);
     cmd->callback([o] { runStats(*o); });
