@@ -66,6 +66,9 @@ void checkAccessFile(const std::string& path) {
     }
     char head[kHeadSize] = {};
     std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw MigrationError("cannot open " + quote(path) + ": " + std::strerror(errno));
+    }
     const bool whole = static_cast<bool>(in.read(head, sizeof head));
     if (!whole || std::memcmp(head, kMagic, kNameAt) != 0) {
         throw MigrationError(quote(path) + " is not an Access database");

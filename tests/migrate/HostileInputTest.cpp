@@ -3,14 +3,17 @@
 // damaged copy of a sample file is also given to the reader here, in this
 // process, where a crash or a leak would show.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <tuple>
 
 #include "migrate/AccessReader.h"
 #include "migrate/Testing.h"
+#include "support/ChildStatus.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Migrate.h"
@@ -98,6 +101,21 @@ TEST_F(HostileInput, FilesThatAreNotWholeAccessDatabases) {
         writeFile(path, content);
         expectRefused(path, "'" + path + "' " + why);
     }
+    // A sound file this user may not read is not called something else.
+    // Run as nobody, for the mode to bind.
+    writeFile(path, nwind);
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    const int status = childStatus([&] {
+        if (geteuid() == 0 && setuid(65534) != 0) {
+            return 2;
+        }
+        MigrationReport report;
+        migrateAccessDatabase(path, target, report);
+        return report.error == "cannot open '" + path + "': Permission denied" ? 0 : 3;
+    });
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(status, 0) << "2 cannot become nobody, 3 refused for another reason";
 }
 
 TEST_F(HostileInput, CopiesCutShortOrOverwritten) {
@@ -173,6 +191,11 @@ TEST_F(HostileInput, AReaderThatLoopsIsStopped) {
     ::setenv("VORNEL_READER_IDLE_MS", "2000", 1);
     expectRefused(damagedCopy(736 * size_t{2048}),
                   "made no progress for 2 s and was stopped; the file is probably damaged");
+    // A wait of 0 would stop every reader at once: it is taken for the default.
+    ::setenv("VORNEL_READER_IDLE_MS", "0", 1);
+    MigrationReport report;
+    EXPECT_EQ(migrateAccessDatabase(sample("DateTestDatabase.mdb"), target, report), 1)
+        << report.error;
     ::unsetenv("VORNEL_READER_IDLE_MS");
 }
 
