@@ -37,6 +37,11 @@ TEST_F(MigrateTest, ADamagedFileIsRefusedInOneLine) {
     write("cut.mdb", readFile(sharedData("nwind.mdb")).substr(0, 56 * 2048));
     EXPECT_FAILS_WITH(vornel({"migrate", "cut.mdb", "new.db"}),
                       "'cut.mdb' is damaged: its list of tables is incomplete");
+    // So is a name the file system cannot take.
+    const std::string tooLong(250, 'n');
+    EXPECT_FAILS_WITH(
+        vornel({"migrate", "cut.mdb", tooLong}),
+        "vornel migrate: Cannot create database '" + tooLong + ".migrating': File name too long");
 }
 
 // Stopped while it writes, the migration leaves no NEW.migrating to block

@@ -26,7 +26,8 @@ void runMigrate(const MigrateOptions& o) {
     // name that is there already is another's, and the migration refuses it.
     const std::string pending = o.to + ".migrating";
     std::optional<RemovedIfInterrupted> unfinished;
-    if (!o.to.empty() && !std::filesystem::exists(pending)) {
+    std::error_code unknown;  // a name too long, say: the migration tells
+    if (!o.to.empty() && !std::filesystem::exists(pending, unknown) && !unknown) {
         unfinished.emplace(pending, true);
     }
     const long complete = migrateAccessDatabase(o.from, o.to, report);
