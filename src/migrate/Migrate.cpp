@@ -27,6 +27,12 @@ using migrate::MigrationError;
 // set through VORNEL_READER_IDLE_MS.
 constexpr int kIdleTimeoutMs = 20 * 1000;
 
+// A wait of 0 would stop every reader at once: it means the default.
+int idleTimeoutMs() {
+    const int set = millisecondsFromEnvironment("VORNEL_READER_IDLE_MS", kIdleTimeoutMs);
+    return set > 0 ? set : kIdleTimeoutMs;
+}
+
 std::string counted(long n, const std::string& thing) {
     return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
@@ -69,7 +75,7 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
         migrate::readInChild(
             accessPath,
             [&accessPath](migrate::AccessSink& sink) { migrate::readAccessFile(accessPath, sink); },
-            writer, millisecondsFromEnvironment("VORNEL_READER_IDLE_MS", kIdleTimeoutMs));
+            writer, idleTimeoutMs());
         writer.finish();
         if (!transaction.commit()) {
             throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
