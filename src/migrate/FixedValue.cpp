@@ -76,7 +76,9 @@ Cell fixedCell(int type, const unsigned char* p) {
 }
 
 bool isAccessDate(double days) {
-    return std::isfinite(days) && days > kDayBeforeFirst && days < kDayAfterLast;
+    // Dates are kept to the second: the last half second of 9999 rounds
+    // into the year 10000.
+    return std::isfinite(days) && days > kDayBeforeFirst && days < kDayAfterLast - 0.5 / 86400;
 }
 
 }  // namespace vornel::migrate

@@ -206,16 +206,19 @@ TEST_F(HostileInput, ADateBeyondTheYear9999) {
         std::memcpy(bytes.data(), &d, sizeof d);
         return bytes;
     };
-    std::string bytes = readFile(sample("DateTestDatabase.mdb"));
-    // Row 1 holds 9999-01-01 in each date column, DateTimeCol first.
-    const size_t at = bytes.find(day(2958101.0));
-    ASSERT_NE(at, std::string::npos);
-    bytes.replace(at, 8, day(2958466.0));
-    const std::string copy = dir.file("dates.mdb");
-    writeFile(copy, bytes);
-    expectDamaged(copy,
-                  "a date in table 'DateTest', column 'DateTimeCol' lies outside the years 100 "
-                  "to 9999");
+    // Row 1 holds 9999-01-01 in each date column, DateTimeCol first. Kept to
+    // the second, 23:59:59.99 on the last day is in the year 10000 too.
+    for (const double beyond : {2958466.0, 2958466.0 - 0.01 / 86400}) {
+        std::string bytes = readFile(sample("DateTestDatabase.mdb"));
+        const size_t at = bytes.find(day(2958101.0));
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 8, day(beyond));
+        const std::string copy = dir.file("dates.mdb");
+        writeFile(copy, bytes);
+        expectDamaged(copy,
+                      "a date in table 'DateTest', column 'DateTimeCol' lies outside the years "
+                      "100 to 9999");
+    }
 }
 
 }  // namespace
