@@ -1,4 +1,7 @@
 // vornel migrate: an Access block-model database into a new database.
+#include <strings.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -34,7 +37,17 @@ void runMigrate(const MigrateOptions& o) {
     if (!report.error.empty()) {
         throw Failure(report.error);  // nothing was written
     }
-    std::cout << migrationSummary(report) << "took " << clock.text() << '\n';
+    std::cout << migrationSummary(report);
+    const bool catalog = std::any_of(report.tables.begin(), report.tables.end(), [](const auto& t) {
+        return strcasecmp(t.name.c_str(), "KrigBlock_Param") == 0;
+    });
+    if (!catalog) {
+        std::cout << "note: " << o.from
+                  << " held no block-model catalog (KrigBlock_Param): the other commands find "
+                     "no run in "
+                  << o.to << '\n';
+    }
+    std::cout << "took " << clock.text() << '\n';
     if (complete == 0) {
         throw Failure(o.to + " is written, but not everything came over from " + o.from +
                       " (see the summary)");
