@@ -357,6 +357,11 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         // Corner 1 in line with its neighbours but past corner 2: the outline folds back.
         {{"--corners", "30,0,5 10,0,5 20,10,5 0,0,5"}, "the section turns inward"},
         {{"--corners", "0,0,5 20,20,5 20,0,5 0,20,5"}, "edges of the section cross"},
+        // Opposite corners that are one point leave the triangles no area.
+        {{"--corners", "0,0,5 30,0,5 0,0,5 0,30,5"},
+         "corners 1 and 3 of the section are one point"},
+        {{"--corners", "0,0,5 30,0,5 30,30,5 30,0,5"},
+         "corners 2 and 4 of the section are one point"},
         // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone, along X, Y or Z.
         {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "too far apart to measure"},
         {{"--corners", "0,-1e308,0 0,0,0 0,1e308,1 0,-1e308,1"}, "too far apart to measure"},

@@ -116,6 +116,16 @@ SectionPlane axisPlane(int fixed, const std::string& text, const Box& extent) {
 // is the hull of its pieces in them: both are the outline only when it is
 // convex. Checked on the outline as drawn, flattened onto the frame.
 void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
+    for (int c = 0; c < 2; ++c) {
+        const D_3DOT& a = plane.corners[c];
+        const D_3DOT& b = plane.corners[c + 2];
+        if (a.x == b.x && a.y == b.y && a.z == b.z) {
+            throw UsageError("corners " + std::to_string(c + 1) + " and " + std::to_string(c + 3) +
+                             " of the section are one point, so its triangles 1, 2, 3 and 3, "
+                             "4, 1 hold no area: give its corners in order around it (" +
+                             plane.title + ")");
+        }
+    }
     SectionPoint p[4];
     for (int c = 0; c < 4; ++c) {
         p[c] = toSection(frame, plane.corners[c]);
