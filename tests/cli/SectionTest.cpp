@@ -182,6 +182,11 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
         "X < 14 are kept");
     cut({"--x", "500"});
     EXPECT_EQ(linesOf(out)[1], "  the block centres lie at X 5 .. 25, Y 5 .. 15, Z 5 .. 15");
+    // Within block 1 (0 to 10 on each axis) it meets no face: not a miss.
+    cut({"--corners", "2,2,2 8,2,2 8,8,8 2,8,8"});
+    EXPECT_EQ(linesOf(out)[1],
+              "  the section lies inside block 1, meeting none of its faces: it cuts the boxes "
+              "whose faces it meets, so reach it out of the block");
     cut({"--x", "15"});
     // A vertical section keeps no layer, so says none.
     EXPECT_EQ(out,

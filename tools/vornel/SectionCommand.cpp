@@ -114,6 +114,29 @@ bool flat(const SectionPlane& plane) {
     return c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
 }
 
+// The block whose box holds the whole section inside it, meeting none of
+// its faces, which a section cuts nothing of; 0 when there is none.
+int32_t blockAround(CVornelMng& mng, const std::string& table, const SectionPlane& plane) {
+    std::string where;
+    const char* const axes[3][2] = {{"Krig_PntLocX", "Krig_GridSizeX"},
+                                    {"Krig_PntLocY", "Krig_GridSizeY"},
+                                    {"Krig_PntLocZ", "Krig_GridSizeZ"}};
+    for (int a = 0; a < 3; ++a) {
+        double low = HUGE_VAL;
+        double high = -HUGE_VAL;
+        for (const D_3DOT& c : plane.corners) {
+            low = std::min(low, axis(c, a));
+            high = std::max(high, axis(c, a));
+        }
+        const std::string centre = axes[a][0];
+        const std::string half = axes[a][1] + std::string(" / 2");
+        where += std::string(a > 0 ? " AND " : "") + centre + " - " + half + " < " +
+                 formatExact(low) + " AND " + centre + " + " + half + " > " + formatExact(high);
+    }
+    KrigBlockResult* blocks = nullptr;
+    return readMatching(mng, table, where, "", &blocks) > 0 ? blocks[0].Krig_BlockID : 0;
+}
+
 // Cuts one section, writes its files and tells what it cut.
 void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
                 const std::string& svg, const std::string& csv, const SectionDrawing& drawing) {
@@ -150,7 +173,11 @@ void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& p
     } else if (n.blocks == 0) {
         D_3DOT high{};
         D_3DOT low{};
-        if (mng.getStatResultPos(table, high, low) != 0) {
+        if (const int32_t around = blockAround(mng, table, plane); around != 0) {
+            report << "  the section lies inside block " << around
+                   << ", meeting none of its faces: it cuts the boxes whose faces it meets, so "
+                      "reach it out of the block\n";
+        } else if (mng.getStatResultPos(table, high, low) != 0) {
             report << "  the block centres lie at X " << coordinateRange(low.x, high.x) << ", Y "
                    << coordinateRange(low.y, high.y) << ", Z " << coordinateRange(low.z, high.z)
                    << '\n';
