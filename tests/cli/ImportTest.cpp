@@ -120,6 +120,14 @@ TEST_F(ImportTest, SubBlocksGroupedByTheirGridCell) {
     EXPECT_DOUBLE_EQ(t.number(0, "Cu"), 3);
     EXPECT_EQ(t.at(0, "SUBBLOCKS"), "2");
     EXPECT_EQ(t.at(1, "Cu"), "1");
+    // Halves of 2700 t at 0.2 and 2.8 make 1.5, the double nearest their
+    // exact mean, not the one below it, which a cut-off of 1.5 would leave
+    // out.
+    const CsvTable half = imported("halves.csv",
+                                   "X,Y,Z,DX,DY,DZ,CU,TONNES\n2.5,5,5,5,10,10,0.2,2700\n"
+                                   "7.5,5,5,5,10,10,2.8,2700\n",
+                                   {"-t", "H", "-e", "Cu", "--block-size", "10"}, "m.db", "H");
+    EXPECT_EQ(half.at(0, "Cu"), "1.5");
 }
 
 // The estimates of a kriging program on a grid of 3 x 2 x 2 cells of 10 x 10

@@ -46,18 +46,21 @@ Box boundingBox(const Row* const* rows, size_t count) {
 
 // The mean of a value over the rows, each weighed by its weight; a value
 // that all rows share comes back unchanged, not rounded by the weighting.
+// The sums carry extra digits, so that a mean the rows give exactly (1.5
+// from 0.2 and 2.8 by equal weights) is not rounded a unit below it, which
+// a cut-off at that grade would leave out.
 template <typename Row>
 double weightedMean(const Row* const* rows, const std::vector<double>& weights,
                     double Row::*value) {
-    double sum = 0;
-    double total = 0;
+    long double sum = 0;
+    long double total = 0;
     bool same = true;
     for (size_t r = 0; r < weights.size(); ++r) {
-        sum += weights[r] * (rows[r]->*value);
+        sum += static_cast<long double>(weights[r]) * (rows[r]->*value);
         total += weights[r];
         same = same && rows[r]->*value == rows[0]->*value;
     }
-    return same ? rows[0]->*value : sum / total;
+    return same ? rows[0]->*value : static_cast<double>(sum / total);
 }
 
 }  // namespace
