@@ -251,7 +251,7 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
                       "block 2 would spread over more than 4096 cells; give larger cells");
     EXPECT_FAILS_WITH(
         vornel({"regularize", "m.db", "--size", "20", "--into", "B", "--where", "MineID = 9"}),
-        "A: no block with a grade to regularize");
+        "no block of A meets --where \"MineID = 9\"");
     EXPECT_EQ(readFile(path("m.db")), before);
     // Boxes no cell can hold, which another tool may leave.
     sqliteShell(path("m.db"), "UPDATE A SET Krig_GridSizeX = 0 WHERE Krig_BlockID = 3;");

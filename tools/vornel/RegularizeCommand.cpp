@@ -111,6 +111,9 @@ void runRegularize(const RegularizeOptions& o) {
     const UngradedBlocks ungraded(mng, table);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, table, o.where, &blocks);
+    if (count == 0 && !o.where.empty()) {
+        throw Failure("no block of " + table + " meets --where \"" + o.where + "\"");
+    }
     const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
