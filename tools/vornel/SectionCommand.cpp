@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "Commands.h"
 #include "Failure.h"
@@ -117,10 +118,7 @@ bool flat(const SectionPlane& plane) {
 // The block whose box holds the whole section inside it, meeting none of
 // its faces, which a section cuts nothing of; 0 when there is none.
 int32_t blockAround(CVornelMng& mng, const std::string& table, const SectionPlane& plane) {
-    std::string where;
-    const char* const axes[3][2] = {{"Krig_PntLocX", "Krig_GridSizeX"},
-                                    {"Krig_PntLocY", "Krig_GridSizeY"},
-                                    {"Krig_PntLocZ", "Krig_GridSizeZ"}};
+    std::ostringstream where;
     for (int a = 0; a < 3; ++a) {
         double low = HUGE_VAL;
         double high = -HUGE_VAL;
@@ -128,13 +126,13 @@ int32_t blockAround(CVornelMng& mng, const std::string& table, const SectionPlan
             low = std::min(low, axis(c, a));
             high = std::max(high, axis(c, a));
         }
-        const std::string centre = axes[a][0];
-        const std::string half = axes[a][1] + std::string(" / 2");
-        where += std::string(a > 0 ? " AND " : "") + centre + " - " + half + " < " +
-                 formatExact(low) + " AND " + centre + " + " + half + " > " + formatExact(high);
+        const char name = "XYZ"[a];
+        where << (a > 0 ? " AND " : "") << "Krig_PntLoc" << name << " - Krig_GridSize" << name
+              << " / 2 < " << formatExact(low) << " AND Krig_PntLoc" << name << " + Krig_GridSize"
+              << name << " / 2 > " << formatExact(high);
     }
     KrigBlockResult* blocks = nullptr;
-    return readMatching(mng, table, where, "", &blocks) > 0 ? blocks[0].Krig_BlockID : 0;
+    return readMatching(mng, table, where.str(), "", &blocks) > 0 ? blocks[0].Krig_BlockID : 0;
 }
 
 // Cuts one section, writes its files and tells what it cut.
