@@ -191,7 +191,6 @@ void replaceDatabaseFile(const std::string& path, const std::string& replacement
     // file meanwhile and later reads its leftovers as the new file's.
     std::unique_ptr<Session> old;
     if (pathExists(path)) {
-        ErrorList ignored;
         requireDatabaseFile(ignored, path);
         old = openAlone(path, "replaced", "replacing it");
     }

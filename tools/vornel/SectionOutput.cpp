@@ -122,8 +122,8 @@ public:
                                    [](const Kept& k, double u) { return k.u0 < u; });
         for (; it != kept_.end() && it->u0 < u1 && !left.empty(); ++it) {
             std::vector<SectionPolygon> rest;
-            for (SectionPolygon& piece : left) {
-                for (SectionPolygon& part : subtractConvex(std::move(piece), it->trace)) {
+            for (const SectionPolygon& piece : left) {
+                for (SectionPolygon& part : subtractConvex(piece, it->trace)) {
                     if (areaOf(part) > negligible) {
                         rest.push_back(std::move(part));
                     }
