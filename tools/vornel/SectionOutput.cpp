@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <optional>
 #include <set>
 
@@ -131,10 +132,9 @@ public:
             }
             left = std::move(rest);
         }
-        double uncovered = 0;
-        for (const SectionPolygon& piece : left) {
-            uncovered += areaOf(piece);
-        }
+        const double uncovered =
+            std::accumulate(left.begin(), left.end(), 0.0,
+                            [](double sum, const SectionPolygon& p) { return sum + areaOf(p); });
         return uncovered <= negligible;
     }
 
