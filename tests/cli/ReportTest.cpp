@@ -103,6 +103,12 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
             linesOf(ok({"report", "m.db", "-t", "R", "--cutoffs", "0:0.9999999999:0.1"})).back())
             .at(0),
         "0.9");
+    // A series from below 0 reads its values as the decimals they are: 0.1
+    // of -10:1:0.1 is no hair above 0.1.
+    const std::string fromBelow =
+        ok({"report", "m.db", "-t", "R", "--cutoffs", "-10:1:0.1", "--csv", "-"});
+    EXPECT_TRUE(contains(fromBelow, "\n0.1,")) << fromBelow;
+    EXPECT_TRUE(contains(fromBelow, "\n-0.8,")) << fromBelow;
     // Nor does a series up to 0 lose 0, or reach it a hair off.
     for (const char* toZero : {"--cutoffs=-0.3:0:0.1", "--cutoffs=-0.9:0:0.3"}) {
         const auto zero = linesOf(ok({"report", "m.db", "-t", "R", toZero}));

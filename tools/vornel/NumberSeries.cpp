@@ -45,10 +45,20 @@ std::vector<std::string> numberSeries(const std::string& text, const std::string
         throw UsageError("'" + text + "' gives more than " + formatNumber(kMostValues) + " " +
                          what + "; take a larger step");
     }
+    // Each value keeps the digits of the largest bound to its fifteenth: a
+    // value near 0 in a series from -10 is as exact as -10 is, no more.
+    const auto whole = [](double v) {
+        return v == 0 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(v)))) + 1;
+    };
+    const int largest = whole(std::max(std::fabs(from), std::fabs(to)));
     std::vector<std::string> values;
     for (int k = 0; k <= static_cast<int>(steps); ++k) {
         const double value = from + k * step;
-        values.push_back(formatNumber(std::fabs(value) <= slack ? 0.0 : value, 15));
+        if (std::fabs(value) <= slack) {
+            values.push_back("0");
+        } else {
+            values.push_back(formatNumber(value, std::max(1, 15 - (largest - whole(value)))));
+        }
         if (values.size() > 1 && values[values.size() - 2] == values.back()) {
             throw UsageError("'" + text + "': the step is too small for the values to differ");
         }
