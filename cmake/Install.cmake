@@ -16,6 +16,14 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornelConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/vornelConfigVersion.cmake
         DESTINATION ${VORNEL_CMAKE_DIR})
 
+# The pkg-config file finds the prefix from where it lies, LIBDIR/pkgconfig,
+# so an installed tree may move: one step up for each folder of LIBDIR
+# ("lib/x86_64-linux-gnu" is two) and one for pkgconfig.
+set(VORNEL_PC_PREFIX "\${pcfiledir}/..")
+string(REGEX MATCHALL "[^/]+" _vornel_libdir_parts "${CMAKE_INSTALL_LIBDIR}")
+foreach(_part IN LISTS _vornel_libdir_parts)
+  string(APPEND VORNEL_PC_PREFIX "/..")
+endforeach()
 configure_file(cmake/vornel.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
