@@ -119,17 +119,22 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
               (Words{"0", "6", "6000", "1.5000", "90.0"}));
     // Blocks on a 5 m lattice from 90.33, regularized onto it, come back as
     // they were, though 142.83 - 2.5 and 90.33 + 10 x 5 differ in the last
-    // place: two full cells, none holding a sliver.
+    // place, and 127.83 + 2.5 less 127.83 - 2.5 is 4.999999999999986: three
+    // full cells, none holding a sliver.
     write("lattice.csv",
-          "X,Y,Z,DX,DY,DZ,CU,TONNES\n92.83,2.5,2.5,5,5,5,1,300\n142.83,2.5,2.5,5,5,5,2,300\n");
+          "X,Y,Z,DX,DY,DZ,CU,TONNES\n92.83,2.5,2.5,5,5,5,1,300\n127.83,2.5,2.5,5,5,5,1,300\n"
+          "142.83,2.5,2.5,5,5,5,2,300\n");
     ok({"import", "m.db", "lattice.csv", "-t", "L", "-e", "Cu"});
     EXPECT_EQ(lineStarting(ok({"regularize", "m.db", "-t", "L", "--size", "5", "--into", "L5"}),
                            "blocks"),
-              "  blocks         2 (2 pieces) -> 2 cells");
+              "  blocks         3 (3 pieces) -> 3 cells");
     const CsvTable lattice = cells("L5");
-    ASSERT_EQ(lattice.rows.size(), 2u);
-    EXPECT_EQ(lattice.at(1, "COEF"), "1");
-    EXPECT_EQ(lattice.at(1, "BOUND"), "0");
+    ASSERT_EQ(lattice.rows.size(), 3u);
+    for (size_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(lattice.at(r, "COEF"), "1") << r;
+        EXPECT_EQ(lattice.at(r, "BOUND"), "0") << r;
+        EXPECT_EQ(lattice.at(r, "VOLUME"), "125") << r;
+    }
 }
 
 TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {

@@ -202,11 +202,13 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
                            grid.origin.y + (static_cast<double>(index[1]) + 0.5) * grid.size.y,
                            grid.origin.z + (static_cast<double>(index[0]) + 0.5) * grid.size.z},
                           grid.size});
-        c.Block_Coef = std::min(cell.volume / cellVolume, 1.0);
+        // Ground that fills the cell but for its edges' rounding fills it.
+        const bool full = cell.volume >= cellVolume * (1 - 3 * kSameEdge);
+        c.Block_Coef = full ? 1.0 : cell.volume / cellVolume;
         c.Krig_OutAttr = cell.tonnes > 0 ? cell.gradeTonnes / cell.tonnes : best.Krig_OutAttr;
         c.Krig_OutVari = cell.volume > 0 ? cell.varianceVolume / cell.volume : best.Krig_OutVari;
         c.Krig_Bound = cell.bound || c.Block_Coef < 1 ? 1 : 0;
-        c.Block_Vol = cell.volume;
+        c.Block_Vol = full ? cellVolume : cell.volume;
         c.Block_CorMass = cell.tonnes;
         c.Ore_Propro = cell.tonnes > 0 ? cell.oreTonnes / cell.tonnes : 0;
         c.Block_OreMass = cell.oreTonnes;
