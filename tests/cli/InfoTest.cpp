@@ -1,4 +1,5 @@
 // What info tells about a database, and compact keeping what it holds.
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "CliFixture.h"
@@ -193,6 +194,22 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
           {"report", "m.db", "-t", "T", "--cutoffs", "0"}}) {
         EXPECT_FAILS_WITH(vornel(command), "cannot read the blocks of T: ");
     }
+}
+
+// A database this user may not read is not called empty. Run as nobody,
+// for the mode to bind.
+TEST_F(InfoTest, AFileThatCannotBeReadSaysSo) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    ok({"import", "m.db", "a.csv", "-t", "T", "-e", "Cu"});
+    std::filesystem::permissions(path("m.db"), std::filesystem::perms::none);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    int status = 0;
+    const std::string said = shellOutput("cd " + shellQuote(dir.path()) +
+                                             " && setpriv --reuid=65534 --regid=65534 "
+                                             "--clear-groups " VORNEL_CLI " info m.db 2>&1",
+                                         &status);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(said, "vornel info: m.db: cannot be read: Permission denied\n");
 }
 
 // At mining coordinates six significant digits would lose the half metres.

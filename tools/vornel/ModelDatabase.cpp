@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,9 @@ std::string notADatabase(const std::string& path) {
     }
     char head[20] = {};
     std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::string("cannot be read: ") + std::strerror(errno);
+    }
     in.read(head, sizeof head);
     const std::streamsize got = in.gcount();
     if (got == 0) {
