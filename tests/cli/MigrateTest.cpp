@@ -18,8 +18,8 @@ TEST_F(MigrateTest, EverythingComesOver) {
     EXPECT_EQ(out.substr(0, out.find("took ")),
               "DateTest: 6 of 6 rows\n1 table, 6 rows: everything came over.\nnote: " +
                   sharedData("DateTestDatabase.mdb") +
-                  " held no block-model catalog (KrigBlock_Param): the other commands find no "
-                  "run in new.db\n");
+                  " held no block-model catalog (KrigBlock_Param): the other commands will not "
+                  "take new.db for a block-model database\n");
 }
 
 TEST_F(MigrateTest, WhatCannotComeOverIsNamedAndTheRestIsWritten) {

@@ -43,9 +43,9 @@ void runMigrate(const MigrateOptions& o) {
     });
     if (!catalog) {
         std::cout << "note: " << o.from
-                  << " held no block-model catalog (KrigBlock_Param): the other commands find "
-                     "no run in "
-                  << o.to << '\n';
+                  << " held no block-model catalog (KrigBlock_Param): the other commands "
+                     "will not take "
+                  << o.to << " for a block-model database\n";
     }
     std::cout << "took " << clock.text() << '\n';
     if (complete == 0) {
