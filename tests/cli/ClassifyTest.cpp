@@ -88,12 +88,12 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
     // named as block 4 names it.
     ok({"classify", "m.db", "--where", "Krig_BlockID = 4", "--rule", "measured: 1"});
     EXPECT_EQ(classCount(), "2\n");
-    // Nor is it a change: block 5 keeps its spelling.
+    // Nor is it a change of class, though block 5 takes the rule's spelling.
     EXPECT_EQ(lineStarting(
                   ok({"classify", "m.db", "--where", "Krig_BlockID = 5", "--rule", "MEASURED: 1"}),
                   "MEASURED"),
               "  MEASURED       1        0  1");
-    EXPECT_EQ(categories().back(), "Measured");
+    EXPECT_EQ(categories().back(), "MEASURED");
     const Texts listed =
         linesOf(ok({"report", "m.db", "--cutoffs", "0", "--by", "category", "--density", "2.5"}));
     EXPECT_EQ(Texts(listed.begin() + 2, listed.end() - 1),

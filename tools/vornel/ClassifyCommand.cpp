@@ -63,8 +63,8 @@ struct Target {
     std::string after;
     size_t rule = kNoRule;
 
-    // A name alike but for case is the class the block has: it keeps its
-    // spelling, and is no change.
+    // A name alike but for case is the class the block has: no change of
+    // class, though the rule's spelling is written.
     bool changes() const { return strcasecmp(before.c_str(), after.c_str()) != 0; }
 };
 
@@ -137,8 +137,7 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
             categories.insert(category);
         }
         const auto at = t.byId.find(blocks[i].Krig_BlockID);
-        if (at != t.byId.end() &&
-            strcasecmp(category.c_str(), t.blocks[at->second].after.c_str()) != 0) {
+        if (at != t.byId.end() && category != t.blocks[at->second].after) {
             throw Failure(table + ": the database did not take the category of block " +
                           std::to_string(blocks[i].Krig_BlockID) +
                           " (a trigger or constraint of another program?); nothing is changed");
@@ -152,7 +151,7 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
 void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
     std::vector<KrigBlockResult> changed;
     for (const Target& b : t.blocks) {
-        if (b.changes()) {
+        if (b.after != b.before) {
             KrigBlockResult& r = changed.emplace_back();
             r.Krig_BlockID = b.blockId;
             copyText(r.Krig_ResType, b.after);
