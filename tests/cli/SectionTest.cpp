@@ -187,6 +187,10 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     EXPECT_EQ(linesOf(out)[1],
               "  the section lies inside block 1, meeting none of its faces: it cuts the boxes "
               "whose faces it meets, so reach it out of the block");
+    // Block 2 is cut by its sub-blocks, which fill its lower half only.
+    cut({"--corners", "11,2,6 19,2,6 19,8,9 11,8,9"});
+    EXPECT_EQ(linesOf(out)[1],
+              "  the section lies inside block 2 and meets no face of its sub-blocks");
     cut({"--x", "15"});
     // A vertical section keeps no layer, so says none.
     EXPECT_EQ(out,

@@ -115,9 +115,9 @@ bool flat(const SectionPlane& plane) {
     return c[0].z == c[1].z && c[1].z == c[2].z && c[2].z == c[3].z;
 }
 
-// The block whose box holds the whole section inside it, meeting none of
-// its faces, which a section cuts nothing of; 0 when there is none.
-int32_t blockAround(CVornelMng& mng, const std::string& table, const SectionPlane& plane) {
+// What to tell of a section that cut nothing and lies inside a block's box,
+// meeting none of its faces; empty when it lies inside none.
+std::string blockAround(CVornelMng& mng, const std::string& table, const SectionPlane& plane) {
     std::ostringstream where;
     for (int a = 0; a < 3; ++a) {
         double low = HUGE_VAL;
@@ -132,7 +132,19 @@ int32_t blockAround(CVornelMng& mng, const std::string& table, const SectionPlan
               << name << " / 2 > " << formatExact(high);
     }
     KrigBlockResult* blocks = nullptr;
-    return readMatching(mng, table, where.str(), "", &blocks) > 0 ? blocks[0].Krig_BlockID : 0;
+    if (readMatching(mng, table, where.str(), "", &blocks) == 0) {
+        return {};
+    }
+    const KrigBlockResult& b = blocks[0];
+    const std::string inside = "the section lies inside block " + std::to_string(b.Krig_BlockID);
+    // A split block is cut by its sub-blocks: reaching out of the block may
+    // still meet none of them.
+    if (b.SubBUD_Num > 0 && b.Block_Coef != 1.0) {
+        return inside + " and meets no face of its sub-blocks";
+    }
+    return inside +
+           ", meeting none of its faces: it cuts the boxes whose faces it meets, so reach it out "
+           "of the block";
 }
 
 // Cuts one section, writes its files and tells what it cut.
@@ -171,10 +183,8 @@ void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& p
     } else if (n.blocks == 0) {
         D_3DOT high{};
         D_3DOT low{};
-        if (const int32_t around = blockAround(mng, table, plane); around != 0) {
-            report << "  the section lies inside block " << around
-                   << ", meeting none of its faces: it cuts the boxes whose faces it meets, so "
-                      "reach it out of the block\n";
+        if (const std::string around = blockAround(mng, table, plane); !around.empty()) {
+            report << "  " << around << '\n';
         } else if (mng.getStatResultPos(table, high, low) != 0) {
             report << "  the block centres lie at X " << coordinateRange(low.x, high.x) << ", Y "
                    << coordinateRange(low.y, high.y) << ", Z " << coordinateRange(low.z, high.z)

@@ -121,8 +121,9 @@ void requireConvex(const SectionPlane& plane, const SectionFrame& frame) {
         const D_3DOT& b = plane.corners[c + 2];
         if (a.x == b.x && a.y == b.y && a.z == b.z) {
             throw UsageError("corners " + std::to_string(c + 1) + " and " + std::to_string(c + 3) +
-                             " of the section are one point, so its triangles 1, 2, 3 and 3, "
-                             "4, 1 hold no area: give its corners in order around it (" +
+                             " of the section are one point, so its outline folds back on "
+                             "itself: give its corners in order around it; a triangle repeats a "
+                             "corner in the place next to it (" +
                              plane.title + ")");
         }
     }
