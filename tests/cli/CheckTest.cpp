@@ -143,7 +143,9 @@ TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
                 "UPDATE A SET Krig_PntLocX = NULL, Krig_OutAttr = 'high' WHERE Krig_BlockID = 1;"
                 "UPDATE A SET Krig_GridSizeY = 'ten', Block_CorMass = NULL WHERE Krig_BlockID = 2;"
                 "UPDATE A SET SubBUDBlob = substr(SubBUDBlob, 1, 60) WHERE rowid = 4;"
-                "UPDATE A SET SubBUDBlob = 'junk' WHERE rowid = 5;");
+                "UPDATE A SET SubBUDBlob = 'junk' WHERE rowid = 5;"
+                // 8 characters the column takes, of 24 bytes a record cuts to 18.
+                "UPDATE A SET Krig_OreType = '推断的资源量级别' WHERE Krig_BlockID = 3;");
     const CliResult r = vornel({"check", "m.db"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(finding(r.out, "a centre, size or coefficient stored empty or as text, read as 0"),
@@ -155,6 +157,10 @@ TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
     const std::string unreadable =
         "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole";
     EXPECT_EQ(finding(r.out, unreadable), "error: 2 (block 4; block 5)");
+    EXPECT_EQ(finding(r.out,
+                      "a category or ore type of more than the 19 bytes a block read keeps, "
+                      "read cut"),
+              "warning: 1 (block 3: Krig_OreType)");
 }
 
 TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {

@@ -41,7 +41,8 @@ kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
 1 %), a kriging variance below 0, a grade or tonnage stored empty or as
-text (reports leave such a block out, or weigh it 0 t as stored), a count
+text (reports leave such a block out, or weigh it 0 t as stored), a
+category or ore type of more than 19 bytes (read cut), a count
 of variogram structures (Vrg_Num) other than the catalog holds, a run
 whose void table is missing (as remove --table leaves its runs).
 The command exits with status 1 when it finds an error, 0 otherwise.
@@ -254,6 +255,17 @@ void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, 
             f.add(Severity::Error,
                   "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole",
                   blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun));
+        }
+    }
+    // The column counts 20 characters, a record keeps 19 bytes of them: two
+    // names alike in those would read as one class.
+    for (const char* column : {"Krig_ResType", "Krig_OreType"}) {
+        const long longer = readMatching(
+            mng, table, std::string("length(CAST(") + column + " AS BLOB)) > 19", what, &blocks);
+        for (long i = 0; i < longer; ++i) {
+            f.add(Severity::Warning,
+                  "a category or ore type of more than the 19 bytes a block read keeps, read cut",
+                  blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun) + ": " + column);
         }
     }
 }
