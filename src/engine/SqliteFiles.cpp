@@ -133,6 +133,12 @@ void createDatabaseFile(const std::string& path) {
 }
 
 void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
+    if (pathExists(tempPath) && !pathExists(path)) {
+        failWith(hr::kFail, "Could not find file '" + path + "', but '" + tempPath +
+                                "' lies where a compaction of it cut short would leave its "
+                                "compacted copy: if that file is this database, rename it to '" +
+                                path + "' to recover it.");
+    }
     if (pathExists(tempPath)) {
         failWith(hr::kFail, "The file '" + tempPath +
                                 "' is in the way of the compaction (perhaps left by an "

@@ -196,6 +196,16 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
     }
 }
 
+// A database missing beside the copy a compaction cut short left: the copy
+// is named, as it may be the database.
+TEST_F(InfoTest, AMissingDatabaseNamesTheCopyThatMayBeIt) {
+    write("cTemp.mdb", "compacted");
+    EXPECT_FAILS_WITH(vornel({"info", "cb.db"}),
+                      "vornel info: cb.db: no such file, but 'cTemp.mdb' lies where a compaction "
+                      "of it cut short would leave its copy: if that file is this database, "
+                      "rename it to 'cb.db' to recover it");
+}
+
 // A database this user may not read is not called empty. Run as nobody,
 // for the mode to bind.
 TEST_F(InfoTest, AFileThatCannotBeReadSaysSo) {

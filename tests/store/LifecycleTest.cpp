@@ -213,6 +213,16 @@ TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_EQ(mng.compactDatabase(dir.path()), 0);
     EXPECT_TRUE(contains(mng.lastError(), "is not a file that can hold a database"))
         << mng.lastError();
+    // The copy a compaction cut short left, where the database is missing,
+    // is named for connecting and compacting alike: it may be the database.
+    const std::string copy = vornel::compactionCopyPath(path);
+    writeFile(copy, "compacted");
+    const std::string recover = "rename it to '" + path + "' to recover it.";
+    EXPECT_EQ(mng.connectDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), recover)) << mng.lastError();
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(), recover)) << mng.lastError();
+    std::remove(copy.c_str());
     EXPECT_EQ(mng.initDataBase(), 0);
     EXPECT_EQ(mng.lastError(), "no database is open");
 

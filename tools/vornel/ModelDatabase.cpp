@@ -29,7 +29,16 @@ constexpr const char kBeingMade[] = " (if an import is making it, try again once
 std::string notADatabase(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(followLinks(path), ec)) {
-        return ec ? "cannot be read: " + ec.message() : "no such file";
+        if (ec) {
+            return "cannot be read: " + ec.message();
+        }
+        const std::string copy = compactionCopyPath(path);
+        return std::filesystem::exists(copy, ec)
+                   ? "no such file, but '" + copy +
+                         "' lies where a compaction of it cut short would leave its copy: if "
+                         "that file is this database, rename it to '" +
+                         path + "' to recover it"
+                   : "no such file";
     }
     if (std::filesystem::is_directory(path, ec)) {
         return "a directory, not a database file";
