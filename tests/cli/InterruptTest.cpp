@@ -81,6 +81,19 @@ TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
     EXPECT_TRUE(imported.bySignal);
     EXPECT_EQ(imported.err, "\nvornel: stopped, after storing R in m.db\n");
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM R"), "400\n");
+    // So is what the other writing commands stored.
+    EXPECT_EQ(interruptWhileWriting({"classify", "m.db", "--rule", "Measured: 1"}).err,
+              "\nvornel: stopped, after storing the classes of R in m.db\n");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT DISTINCT Krig_ResType FROM R"), "Measured\n");
+    EXPECT_EQ(interruptWhileWriting({"regularize", "m.db", "-t", "R", "--size", "20", "--density",
+                                     "2.5", "--into", "S"})
+                  .err,
+              "\nvornel: stopped, after storing S in m.db\n");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM S"), "200\n");
+    EXPECT_TRUE(contains(interruptWhileWriting({"remove", "m.db", "--table", "S", "--yes"}).err,
+                         "\nvornel: stopped, after removing table S with run 2"));
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM sqlite_schema WHERE name = 'S'"),
+              "0\n");
 
     // Interrupted while it lists the cut blocks on standard output: the
     // drawing it was writing beside the list is gone, half-written or not.

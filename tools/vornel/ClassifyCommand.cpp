@@ -148,7 +148,8 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
 
 // Writes the new classes of the blocks whose class changes, and the run's
 // number of categories when the table is the run's alone.
-void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
+void writeClasses(CVornelMng& mng, const std::string& db, const std::string& table,
+                  const Targets& t) {
     std::vector<KrigBlockResult> changed;
     for (const Target& b : t.blocks) {
         if (b.after != b.before) {
@@ -170,7 +171,7 @@ void writeClasses(CVornelMng& mng, const std::string& table, const Targets& t) {
         check(mng, mng.modifyKrigParamOreClasByID(table, static_cast<long>(categories.size())),
               "cannot record the number of categories of " + table);
     }
-    transaction.commit();
+    transaction.commit("storing the classes of " + table + " in " + db);
 }
 
 void printClasses(const ClassifyOptions& o, const std::vector<ClassRule>& rules,
@@ -227,7 +228,7 @@ void runClassify(ClassifyOptions o) {
         }
     }
     if (!o.check) {
-        writeClasses(mng, table, targets);
+        writeClasses(mng, o.db, table, targets);
     }
     printClasses(o, rules, table, targets, clock);
 }

@@ -208,14 +208,14 @@ void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, Bl
         VoidList voids;
         moveIntoVoids(blocks, voids);
         insertVoids(mng, o.table, registerVoidTable(mng, o.table, descriptionOf(o)), voids);
-        transaction.commit();
+        transaction.commit("storing " + o.table + " in " + o.db);
         return;
     }
     check(mng, mng.createBlockResultTbl(o.table), o.db);
     KrigBlockParam run = describeRun(blocks, runNames(o, unit));
     const long mineId = registerRun(mng, run);
     insertBlocks(mng, o.table, mineId, blocks);
-    transaction.commit();
+    transaction.commit("storing " + o.table + " in " + o.db);
 }
 
 // What to say of blocks with a grade below 0; empty when none has one.
@@ -359,7 +359,6 @@ void runImport(const ImportOptions& o) {
     const std::string negative = negativeGradeNote(blocks);
     if (!o.check) {
         writeNewRun(mng, o, unit, blocks, file, fresh);
-        sayDoneWhenInterrupted("storing " + o.table + " in " + o.db);
         // What follows reads the stored blocks back, into as much memory.
         blocks.clear();
     }

@@ -25,7 +25,7 @@ void say(const char* text) {
 
 extern "C" void removeAndEnd(int signal) {
     bool removed = false;
-    for (int i = 0; i < kSlots; ++i) {
+    for (int i = 0; i < kSlots && g_doneSet == 0; ++i) {
         if (g_inUse[i] != 0) {
             ::unlink(g_paths[i]);
             removed = true;
@@ -44,6 +44,15 @@ extern "C" void removeAndEnd(int signal) {
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+sigset_t interrupts() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        sigaddset(&set, signal);
+    }
+    return set;
 }
 
 int take(const std::string& path) {
@@ -65,10 +74,7 @@ int take(const std::string& path) {
 void removeFilesWhenInterrupted() {
     struct sigaction action {};
     action.sa_handler = removeAndEnd;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
-        sigaddset(&action.sa_mask, signal);
-    }
+    action.sa_mask = interrupts();
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         // One ignored already (a background job's SIGINT, nohup's SIGHUP) stays so.
         struct sigaction before {};
@@ -84,6 +90,15 @@ void sayDoneWhenInterrupted(const std::string& done) {
     std::memcpy(g_done, done.data(), length);
     g_done[length] = '\0';
     g_doneSet = 1;
+}
+
+InterruptsHeld::InterruptsHeld() {
+    const sigset_t held = interrupts();
+    pthread_sigmask(SIG_BLOCK, &held, &before_);
+}
+
+InterruptsHeld::~InterruptsHeld() {
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
 }
 
 RemovedIfInterrupted::RemovedIfInterrupted(const std::string& path, bool database) {

@@ -4,6 +4,7 @@
 #ifndef VORNEL_CLI_INTERRUPT_H
 #define VORNEL_CLI_INTERRUPT_H
 
+#include <csignal>
 #include <string>
 
 namespace vornel::cli {
@@ -14,8 +15,23 @@ namespace vornel::cli {
 void removeFilesWhenInterrupted();
 
 // What is stored for good from here on, said if the command is stopped
-// after all (while it shows what it did): "storing R in m.db".
+// after all (while it shows what it did): "storing R in m.db". No file is
+// removed after that: what the command made is no longer unfinished.
 void sayDoneWhenInterrupted(const std::string& done);
+
+// Holds those signals back while it lives, for a step that must end before
+// the command does (a commit, and saying that it was made); they arrive
+// when it ends.
+class InterruptsHeld {
+public:
+    InterruptsHeld();
+    ~InterruptsHeld();
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t before_{};
+};
 
 // Names a file, and for a database its journal files too, for removal if
 // the command is interrupted while the guard lives.

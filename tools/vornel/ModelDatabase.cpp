@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Failure.h"
+#include "Interrupt.h"
 #include "OutputFile.h"
 #include "WaitIndicator.h"
 
@@ -399,10 +400,14 @@ HostTransaction::~HostTransaction() {
     }
 }
 
-void HostTransaction::commit() {
+void HostTransaction::commit(const std::string& done) {
     open_ = false;
+    const InterruptsHeld held;
     if (mng_.endTransact(Commit) == 0) {
         throw Failure(mng_.lastError());
+    }
+    if (!done.empty()) {
+        sayDoneWhenInterrupted(done);
     }
 }
 

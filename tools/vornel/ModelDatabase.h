@@ -131,7 +131,10 @@ public:
     HostTransaction(const HostTransaction&) = delete;
     HostTransaction& operator=(const HostTransaction&) = delete;
 
-    void commit();
+    // Commits with interrupts held back, so that a Ctrl-C during the
+    // commit stops the command only once it is known whether the work was
+    // stored; `done` ("storing R in m.db") then says that it was.
+    void commit(const std::string& done = {});
 
 private:
     CVornelMng& mng_;

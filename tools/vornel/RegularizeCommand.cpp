@@ -143,7 +143,7 @@ void runRegularize(const RegularizeOptions& o) {
     KrigBlockParam run = describeRun(r.cells, names);
     const long mineId = registerRun(mng, run);
     insertBlocks(mng, o.into, mineId, r.cells);
-    transaction.commit();
+    transaction.commit("storing " + o.into + " in " + o.db);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
               << o.db << ": cells of " << formatExact(grid.size.x) << " x "

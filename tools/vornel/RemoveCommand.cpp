@@ -168,7 +168,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     HostTransaction transaction(mng);
     check(mng, mng.deleteBlock(table), "cannot remove " + table);
     confirmGone(mng, table, runs, true);
-    transaction.commit();
+    transaction.commit("removing " + what + " from " + o.db);
     std::cout << "Removed " << what << " from " << o.db << '\n';
     if (isVoid) {
         tellUsers(mng, table);
@@ -227,7 +227,7 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
         check(mng, mng.deleteBlockVrgParam(run.MineID), why);
     }
     confirmGone(mng, table, {run}, others.empty());
-    transaction.commit();
+    transaction.commit("removing " + what + " from " + o.db);
     std::cout << "Removed " << what << " from " << o.db << '\n';
 }
 
