@@ -241,8 +241,18 @@ void writeNewRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit,
                  const std::string& file, bool fresh) {
     std::optional<RemovedIfInterrupted> unfinished;
     if (fresh) {
-        check(mng, mng.createDatabase(file), o.db);
+        // Named before it is made: stopped while making it, the import
+        // would leave an empty file that every command then refuses.
         unfinished.emplace(file, true);
+        if (mng.createDatabase(file) == 0) {
+            unfinished.reset();  // the file there is another's
+            std::error_code ignored;
+            if (std::filesystem::exists(file, ignored)) {
+                throw Failure(o.db + ": another command created it while this import read " +
+                              o.file + "; import again");
+            }
+            check(mng, 0, o.db);
+        }
     }
     try {
         writeRun(mng, o, unit, blocks, fresh);
