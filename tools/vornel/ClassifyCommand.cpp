@@ -140,7 +140,8 @@ std::set<std::string, ClassNameLess> confirmWritten(CVornelMng& mng, const std::
         if (at != t.byId.end() && category != t.blocks[at->second].after) {
             throw Failure(table + ": the database did not take the category of block " +
                           std::to_string(blocks[i].Krig_BlockID) +
-                          " (a trigger or constraint of another program?); nothing is changed");
+                          " (another command changed it meanwhile, or a trigger or constraint "
+                          "of another program refused it); nothing is changed: classify again");
         }
     }
     return categories;
