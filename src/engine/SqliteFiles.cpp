@@ -141,9 +141,12 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     }
     if (pathExists(tempPath)) {
         failWith(hr::kFail, "The file '" + tempPath +
-                                "' is in the way of the compaction (perhaps left by an "
-                                "interrupted one); '" +
-                                path + "' is intact. Move the file away and compact again.");
+                                "' is in the way of the compaction (being written by one still "
+                                "running, or left by one interrupted, perhaps of another file "
+                                "whose name starts alike); '" +
+                                path +
+                                "' is intact. Once no compaction runs, move the file away and "
+                                "compact again.");
     }
     ErrorList ignored;
     requireDatabaseFile(ignored, path);

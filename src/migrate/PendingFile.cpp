@@ -27,8 +27,9 @@ PendingFile::PendingFile(std::string destination)
     }
     if (pathExists(path_)) {
         throw MigrationError("'" + path_ +
-                             "' is in the way (perhaps left by an interrupted migration); move "
-                             "it away and migrate again");
+                             "' is in the way (being written by a migration still running, or "
+                             "left by one interrupted); once none runs, move it away and migrate "
+                             "again");
     }
 }
 

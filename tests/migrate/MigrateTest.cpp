@@ -27,8 +27,8 @@ TEST(Migrate, NothingIsWrittenWhereSomethingIsInTheWay) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {db, "'" + db + "' already exists; migrating writes a new database and overwrites none"},
         {other, "'" + other +
-                    ".migrating' is in the way (perhaps left by an interrupted migration); move "
-                    "it away and migrate again"},
+                    ".migrating' is in the way (being written by a migration still running, or "
+                    "left by one interrupted); once none runs, move it away and migrate again"},
         {dir.file("no/such/new.db"),
          "cannot write in '" + dir.file("no/such") + "': No such file or directory"},
         {tooLong, "Cannot create database '" + tooLong + ".migrating': File name too long"},

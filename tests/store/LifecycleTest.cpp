@@ -222,6 +222,15 @@ TEST_F(Lifecycle, PathsToNoDatabaseOpenNothing) {
     EXPECT_TRUE(contains(mng.lastError(), recover)) << mng.lastError();
     EXPECT_EQ(mng.compactDatabase(path), 0);
     EXPECT_TRUE(contains(mng.lastError(), recover)) << mng.lastError();
+    // Beside the database it may also be another compaction's, still at work.
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    EXPECT_EQ(mng.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(mng.lastError(),
+                         "is in the way of the compaction (being written by one "
+                         "still running, or left by one interrupted"))
+        << mng.lastError();
+    mng.clearDatabase();
+    std::remove(path.c_str());
     std::remove(copy.c_str());
     EXPECT_EQ(mng.initDataBase(), 0);
     EXPECT_EQ(mng.lastError(), "no database is open");
