@@ -396,7 +396,8 @@ TEST_F(ImportErrorTest, OfTwoImportsIntoOneNewTableTheLaterIsRefused) {
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 2 runs, 0 void tables"), std::string::npos);
 }
 
-// An import that outwaits the busy timeout behind another writer says so.
+// An import that outwaits the busy timeout behind another writer says so,
+// of which file, and what to do.
 TEST_F(ImportErrorTest, AnImportBehindAnotherWriterSaysTheDatabaseIsBusy) {
     write("a.csv", kGood);
     ok({"import", "m.db", "a.csv", "-t", "FIRST", "-e", "Cu"});
@@ -407,8 +408,12 @@ TEST_F(ImportErrorTest, AnImportBehindAnotherWriterSaysTheDatabaseIsBusy) {
     const CliResult r = vornel({"import", "m.db", "a.csv", "-t", "M", "-e", "Cu"});
     ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
     EXPECT_NE(writer.endTransact(Rollback), 0) << writer.lastError();
-    EXPECT_FAILS_WITH(r, "vornel import: cannot begin a transaction: ");
+    EXPECT_FAILS_WITH(r, "vornel import: m.db: cannot begin a transaction: ");
     EXPECT_NE(r.err.find("the database is busy"), std::string::npos) << r.err;
+    EXPECT_TRUE(contains(r.err,
+                         "; nothing was written: run the command again once the other "
+                         "program is done (VORNEL_BUSY_TIMEOUT_MS sets a longer wait)\n"))
+        << r.err;
     EXPECT_EQ(r.err.find("cannot begin"), r.err.rfind("cannot begin")) << r.err;
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 1 run, 0 void tables"), std::string::npos);
 }

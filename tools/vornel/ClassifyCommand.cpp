@@ -162,7 +162,7 @@ void writeClasses(CVornelMng& mng, const std::string& db, const std::string& tab
     if (changed.empty()) {
         return;
     }
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, db);
     check(mng, mng.modifyResType(table, changed.data(), static_cast<long>(changed.size())),
           "cannot write the categories of " + table);
     const std::set<std::string, ClassNameLess> categories = confirmWritten(mng, table, t);

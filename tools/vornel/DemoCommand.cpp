@@ -178,7 +178,7 @@ void writeDatabase(const std::string& path, const DemoOreBody& body, BlockList& 
                    VoidList& voids) {
     CVornelMng mng;
     createModel(mng, path);
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, path);
     check(mng, mng.createBlockResultTbl(kTable), "cannot create the block table");
     check(mng, mng.createBlockVoidTbl(kVoidTable), "cannot create the void table");
     KrigBlockParam run = runRecord(blocks, body);

@@ -192,7 +192,7 @@ RunNames runNames(const ImportOptions& o, const GradeUnit& unit) {
 
 void writeRun(CVornelMng& mng, const ImportOptions& o, const GradeUnit& unit, BlockList& blocks,
               bool fresh) {
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, o.db);
     if (fresh) {
         // A new database gets its catalog with the run, in one transaction:
         // until then no other import takes the file for a model and writes

@@ -386,11 +386,17 @@ void checkNewTableName(const std::string& name, const std::string& what) {
     }
 }
 
-// The manager's text for a transaction says what failed already ("cannot
-// begin a transaction: ... the database is busy ..."); a prefix would repeat it.
-HostTransaction::HostTransaction(CVornelMng& mng) : mng_(mng) {
+// The manager's text for a transaction says what failed ("cannot begin a
+// transaction: ... the database is busy ..."), not of which file, nor what
+// the user may do about a lock another program holds.
+HostTransaction::HostTransaction(CVornelMng& mng, const std::string& path) : mng_(mng) {
     if (mng_.beginTransact() == 0) {
-        throw Failure(mng_.lastError());
+        const std::string why = mng_.lastError();
+        throw Failure(path + ": " + why +
+                      (why.find("the database is busy") == std::string::npos
+                           ? ""
+                           : "; nothing was written: run the command again once the other "
+                             "program is done (VORNEL_BUSY_TIMEOUT_MS sets a longer wait)"));
     }
 }
 

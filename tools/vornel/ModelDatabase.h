@@ -123,10 +123,11 @@ void checkNewTableName(const std::string& name, const std::string& what);
 // Returns status, or throws "what: <the manager's last error>" when it is 0.
 long check(const CVornelMng& mng, long status, const std::string& what);
 
-// A transaction of the host's: rolled back unless committed.
+// A transaction of the host's on the database at `path`: rolled back unless
+// committed.
 class HostTransaction {
 public:
-    explicit HostTransaction(CVornelMng& mng);
+    HostTransaction(CVornelMng& mng, const std::string& path);
     ~HostTransaction();
     HostTransaction(const HostTransaction&) = delete;
     HostTransaction& operator=(const HostTransaction&) = delete;

@@ -137,7 +137,7 @@ void runRegularize(const RegularizeOptions& o) {
     names.table = o.into;
     names.voidTable = o.deplete || !source ? "" : source->VoidTable_Name;
     names.unitCode = unit.code;
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, o.db);
     refuseExistingTable(mng, o.db, o.into, "regularize");
     check(mng, mng.createBlockResultTbl(o.into), o.db);
     KrigBlockParam run = describeRun(r.cells, names);

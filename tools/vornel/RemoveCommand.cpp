@@ -165,7 +165,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
         }
     }
     confirmOrStop(o, what);
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, o.db);
     check(mng, mng.deleteBlock(table), "cannot remove " + table);
     confirmGone(mng, table, runs, true);
     transaction.commit("removing " + what + " from " + o.db);
@@ -217,7 +217,7 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
         (others.empty() ? " with its table " + table
                         : " from table " + table + ", which keeps run " + others);
     confirmOrStop(o, what);
-    HostTransaction transaction(mng);
+    HostTransaction transaction(mng, o.db);
     const std::string why = "cannot remove run " + std::to_string(run.MineID);
     if (others.empty()) {
         check(mng, mng.deleteBlock(table, run.MineID), why);
