@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +144,7 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
 }
 
 std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
     auto opened = openFile(sqliteFileName(path), SQLITE_OPEN_READWRITE, path);
     // Another program's file, opened to be looked at or refused, keeps its
     // journal: switching it would change the file. A file whose mark cannot
@@ -151,7 +153,14 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
     if (mark && *mark != kApplicationId) {
         return opened;
     }
+    // Opening waits for a lock once in all, not once for each statement.
+    const long long wait = millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs);
+    const long long spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
+    sqlite3_busy_timeout(opened->db(), static_cast<int>(std::max(0LL, wait - spent)));
     const int rc = sqlite3_exec(opened->db(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(opened->db(), static_cast<int>(wait));
     if (rc == SQLITE_OK) {
         opened->run("PRAGMA synchronous=NORMAL");
         return opened;

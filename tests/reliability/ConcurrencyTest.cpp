@@ -94,6 +94,19 @@ TEST_F(BusyTest, AFileHeldExclusivelyRefusesConnections) {
     EXPECT_TRUE(contains(mng.lastError(), "open in another connection")) << mng.lastError();
 }
 
+// Opening runs more than one statement, each of which would wait: the
+// connection waits the timeout once in all.
+TEST_F(BusyTest, ConnectingWaitsTheTimeoutOnce) {
+    mng.clearDatabase();
+    ::setenv("VORNEL_BUSY_TIMEOUT_MS", "1000", 1);
+    auto child = holder("lock");
+    const auto start = Clock::now();
+    EXPECT_EQ(mng.connectDatabase(path), 0);
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LT(waited, 1800ms);
+}
+
 // A timeout below 0 is no timeout, so the default holds.
 TEST_F(BusyTest, TheDefaultTimeoutWaitsFiveSecondsThenFails) {
     ::setenv("VORNEL_BUSY_TIMEOUT_MS", "-100", 1);
