@@ -18,11 +18,23 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornelConfig.cmake
 
 # The pkg-config file finds the prefix from where it lies, LIBDIR/pkgconfig,
 # so an installed tree may move: one step up for each folder of LIBDIR
-# ("lib/x86_64-linux-gnu" is two) and one for pkgconfig.
-set(VORNEL_PC_PREFIX "\${pcfiledir}/..")
-string(REGEX MATCHALL "[^/]+" _vornel_libdir_parts "${CMAKE_INSTALL_LIBDIR}")
-foreach(_part IN LISTS _vornel_libdir_parts)
-  string(APPEND VORNEL_PC_PREFIX "/..")
+# ("lib/x86_64-linux-gnu" is two) and one for pkgconfig. Folders given as
+# absolute paths are written as they are.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  set(VORNEL_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
+else()
+  set(VORNEL_PC_PREFIX "\${pcfiledir}/..")
+  string(REGEX MATCHALL "[^/]+" _vornel_libdir_parts "${CMAKE_INSTALL_LIBDIR}")
+  foreach(_part IN LISTS _vornel_libdir_parts)
+    string(APPEND VORNEL_PC_PREFIX "/..")
+  endforeach()
+endif()
+foreach(_dir LIBDIR INCLUDEDIR)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_${_dir}}")
+    set(VORNEL_PC_${_dir} "${CMAKE_INSTALL_${_dir}}")
+  else()
+    set(VORNEL_PC_${_dir} "\${prefix}/${CMAKE_INSTALL_${_dir}}")
+  endif()
 endforeach()
 configure_file(cmake/vornel.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornel.pc
