@@ -411,11 +411,28 @@ TEST_F(ImportErrorTest, AnImportBehindAnotherWriterSaysTheDatabaseIsBusy) {
     EXPECT_FAILS_WITH(r, "vornel import: m.db: cannot begin a transaction: ");
     EXPECT_NE(r.err.find("the database is busy"), std::string::npos) << r.err;
     EXPECT_TRUE(contains(r.err,
-                         "; nothing was written: run the command again once the other "
+                         "; nothing was written; run the command again once the other "
                          "program is done (VORNEL_BUSY_TIMEOUT_MS sets a longer wait)\n"))
         << r.err;
     EXPECT_EQ(r.err.find("cannot begin"), r.err.rfind("cannot begin")) << r.err;
     EXPECT_NE(ok({"info", "m.db"}).find("m.db: 1 run, 0 void tables"), std::string::npos);
+    // Another program holding the file alone stops even a reader, which
+    // says what to do as well.
+    writer.clearDatabase();
+    shellOutput(
+        "cd " + shellQuote(dir.path()) +
+        "; (printf 'PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; CREATE TABLE "
+        "Held(a);\\n.shell touch held\\n'; sleep 5) 2> /dev/null | sqlite3 m.db > /dev/null 2>&1 "
+        "&");
+    for (int wait = 0; wait < 1000 && !fileExists(path("held")); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::setenv("VORNEL_BUSY_TIMEOUT_MS", "100", 1);
+    const CliResult held = vornel({"info", "m.db"});
+    ::unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    EXPECT_FAILS_WITH(held,
+                      "; run the command again once the other program is done "
+                      "(VORNEL_BUSY_TIMEOUT_MS sets a longer wait)");
 }
 
 }  // namespace

@@ -81,12 +81,20 @@ std::string reasonOf(const CVornelMng& mng, const std::string& what) {
     return why;
 }
 
+// What the user may do about another program's lock, when that is why.
+std::string busyAdvice(const std::string& why) {
+    return why.find("the database is busy") == std::string::npos
+               ? ""
+               : "; run the command again once the other program is done "
+                 "(VORNEL_BUSY_TIMEOUT_MS sets a longer wait)";
+}
+
 }  // namespace
 
 long check(const CVornelMng& mng, long status, const std::string& what) {
     if (status == 0) {
         const std::string why = reasonOf(mng, what);
-        throw Failure(what + (why.empty() ? std::string() : ": " + why));
+        throw Failure(what + (why.empty() ? std::string() : ": " + why) + busyAdvice(why));
     }
     return status;
 }
@@ -392,11 +400,8 @@ void checkNewTableName(const std::string& name, const std::string& what) {
 HostTransaction::HostTransaction(CVornelMng& mng, const std::string& path) : mng_(mng) {
     if (mng_.beginTransact() == 0) {
         const std::string why = mng_.lastError();
-        throw Failure(path + ": " + why +
-                      (why.find("the database is busy") == std::string::npos
-                           ? ""
-                           : "; nothing was written: run the command again once the other "
-                             "program is done (VORNEL_BUSY_TIMEOUT_MS sets a longer wait)"));
+        const std::string advice = busyAdvice(why);
+        throw Failure(path + ": " + why + (advice.empty() ? "" : "; nothing was written" + advice));
     }
 }
 
