@@ -431,15 +431,20 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     // A is gone; B keeps 1000 t at 2, C 2250 t at 1 and D its 500 t at 4:
     // 2000 + 2250 + 2000 t.% in 3750 t. Taken off: 1000 + 500 + 250 m3.
     using Words = std::vector<std::string>;
-    const auto lines = linesOf(ok(depleted));
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0],
+    // The report's row at cut-off 0 and what its last line says is deducted.
+    const auto expectDepleted = [this](const std::vector<std::string>& report, const Words& row,
+                                       const std::string& voids, const std::string& deducted) {
+        const auto lines = linesOf(ok(report));
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(wordsOf(lines[2]), row);
+        EXPECT_EQ(lines[3],
+                  "The void blocks of " + voids + " (mined-out ground) are deducted: " + deducted);
+    };
+    EXPECT_EQ(linesOf(ok(depleted)).at(0),
               "Grade-tonnage of D (4 blocks), tonnes from the stored tonnage less the void "
               "blocks:");
-    EXPECT_EQ(wordsOf(lines[2]), (Words{"0", "3", "3750", "1.6667", "62.5"}));
-    EXPECT_EQ(lines[3],
-              "The void blocks of W (mined-out ground) are deducted: 1 block wholly, 2 in part, "
-              "1750 m3.");
+    expectDepleted(depleted, {"0", "3", "3750", "1.6667", "62.5"}, "W",
+                   "1 block wholly, 2 in part, 1750 m3.");
     // By volume at 2 t/m3: 500, 750 and 500 m3 left, 1000 + 1500 + 1000 t
     // holding 2000 + 1500 + 4000 t.%.
     EXPECT_EQ(
@@ -451,12 +456,8 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     sqliteShell(path("e.db"), "DELETE FROM W");
     std::vector<std::string> emptied = depleted;
     emptied[1] = "e.db";
-    const auto none = linesOf(ok(emptied));
-    ASSERT_EQ(none.size(), 4u);
-    EXPECT_EQ(wordsOf(none[2]), (Words{"0", "4", "6500", "1.5385", "100.0"}));
-    EXPECT_EQ(none[3],
-              "The void blocks of W (mined-out ground) are deducted: 0 blocks wholly, 0 in part, "
-              "0 m3.");
+    expectDepleted(emptied, {"0", "4", "6500", "1.5385", "100.0"}, "W",
+                   "0 blocks wholly, 0 in part, 0 m3.");
 
     // At mining coordinates the faces of three sub-blocks that fill a block
     // stand off its own by the last bits of their doubles: 3.5e-11 of the
@@ -472,12 +473,8 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
                         "502551.79,3000005,5,1.1,10,10" + thirdsParent +
                         "509562.54,3000005,5,1.1,10,10,509562.54,3000005,5,1.1,10,10\n");
     ok({"import", "m.db", "wf.csv", "-t", "WF", "--voids"});
-    const auto mined = linesOf(ok({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"}));
-    ASSERT_EQ(mined.size(), 4u);
-    EXPECT_EQ(wordsOf(mined[2]), (Words{"0", "1", "100", "2.0000", "2.0"}));
-    EXPECT_EQ(mined[3],
-              "The void blocks of WF (mined-out ground) are deducted: 1 block wholly, 0 in part, "
-              "330 m3.");
+    expectDepleted({"report", "m.db", "-t", "F", "--cutoffs", "0", "--deplete"},
+                   {"0", "1", "100", "2.0000", "2.0"}, "WF", "1 block wholly, 0 in part, 330 m3.");
 
     // Another program may write void blocks that overlap, as import does not:
     // their shared ground is taken off once. One from X 17.5 to 22.5, Y 2.5
@@ -496,12 +493,8 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
     over.Krig_GridSizeZ = 10;
     ASSERT_NE(mng.insertIntoBlockVoid("W", &over, 1), 0) << mng.lastError();
     mng.clearDatabase();
-    const auto overlapped = linesOf(ok(depleted));
-    ASSERT_EQ(overlapped.size(), 4u);
-    EXPECT_EQ(wordsOf(overlapped[2]), (Words{"0", "3", "3400", "1.6765", "57.0"}));
-    EXPECT_EQ(overlapped[3],
-              "The void blocks of W (mined-out ground) are deducted: 1 block wholly, 2 in part, "
-              "1900 m3.");
+    expectDepleted(depleted, {"0", "3", "3400", "1.6765", "57.0"}, "W",
+                   "1 block wholly, 2 in part, 1900 m3.");
     // 2250 m3 of void ground and the 200 m3 the new void block adds.
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "Void table W:"),
               "Void table W: 4 void blocks (1 with sub-blocks), 2450 m3");
