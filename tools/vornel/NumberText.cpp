@@ -105,4 +105,10 @@ std::string formatExact(double value) {
     return std::string(text, result.ptr);
 }
 
+double stepMultiple(long k, double step) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", static_cast<double>(k) * step);
+    return std::strtod(text, nullptr);
+}
+
 }  // namespace vornel::cli

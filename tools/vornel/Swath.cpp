@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "Box.h"
@@ -52,18 +50,12 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
 
 }  // namespace
 
-double sliceBound(long k, double width) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", static_cast<double>(k) * width);
-    return std::strtod(text, nullptr);
-}
-
 long sliceOf(double coordinate, double width) {
     auto k = static_cast<long>(std::floor(coordinate / width));
     // The quotient is rounded; the bounds decide.
-    if (sliceBound(k, width) > coordinate) {
+    if (stepMultiple(k, width) > coordinate) {
         --k;
-    } else if (sliceBound(k + 1, width) <= coordinate) {
+    } else if (stepMultiple(k + 1, width) <= coordinate) {
         ++k;
     }
     return k;

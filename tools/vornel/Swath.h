@@ -34,12 +34,8 @@ struct SwathPlan {
     const PlanOutline* within = nullptr;
 };
 
-// The lower bound of slice k: k w, to the 15 significant digits a decimal
-// width keeps, so that slice 3 of 0.1 begins at 0.3, as it is meant, not at
-// 0.30000000000000004.
-double sliceBound(long k, double width);
-
-// The slice of a coordinate, as those bounds tell it.
+// The slice of a coordinate: slice k lies from the k-th step of the width,
+// so that slice 3 of 0.1 begins at 0.3.
 long sliceOf(double coordinate, double width);
 
 // The most slices a swath may have, and the farthest a slice may lie from

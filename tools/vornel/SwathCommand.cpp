@@ -158,8 +158,8 @@ void printSwath(std::ostream& out, const SwathPlan& plan, const std::vector<Swat
     TextTable table;
     table.add(headingOf(plan, runs, grade, true));
     forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
-        std::vector<std::string> cells = {formatExact(sliceBound(k, plan.width)),
-                                          formatExact(sliceBound(k + 1, plan.width))};
+        std::vector<std::string> cells = {formatExact(stepMultiple(k, plan.width)),
+                                          formatExact(stepMultiple(k + 1, plan.width))};
         for (const SwathSlice& s : slices) {
             cells.insert(cells.end(), {std::to_string(s.blocks), formatFixed(s.tonnes, 0),
                                        s.tonnes > 0 ? formatFixed(s.meanGrade(), 4) : "-"});
@@ -174,7 +174,7 @@ void writeSwathCsv(std::ostream& out, const SwathPlan& plan, const std::vector<S
     CsvWriter csv(out);
     csv.header(headingOf(plan, runs, grade, false));
     forEachSlice(swaths, [&](long k, const std::vector<SwathSlice>& slices) {
-        csv.number(sliceBound(k, plan.width)).number(sliceBound(k + 1, plan.width));
+        csv.number(stepMultiple(k, plan.width)).number(stepMultiple(k + 1, plan.width));
         for (const SwathSlice& s : slices) {
             csv.integer(s.blocks).number(s.tonnes);
             if (s.tonnes > 0) {

@@ -15,8 +15,8 @@ using namespace chart;
 const char* const kRunColours[] = {"#0072b2", "#d55e00"};
 
 std::string sliceText(const SwathChart& c, long k) {
-    return c.axis + " " + formatExact(sliceBound(k, c.width)) + " to " +
-           formatExact(sliceBound(k + 1, c.width));
+    return c.axis + " " + formatExact(stepMultiple(k, c.width)) + " to " +
+           formatExact(stepMultiple(k + 1, c.width));
 }
 
 void writeBars(std::ostream& out, const SwathChart& c, const Across& across,
@@ -24,7 +24,7 @@ void writeBars(std::ostream& out, const SwathChart& c, const Across& across,
     const double runs = static_cast<double>(c.swaths.size());
     for (size_t r = 0; r < c.swaths.size(); ++r) {
         for (const auto& [k, slice] : c.swaths[r]) {
-            const double low = sliceBound(k, c.width);
+            const double low = stepMultiple(k, c.width);
             const double left = across.xOf(low + c.width * static_cast<double>(r) / runs);
             const double right = across.xOf(low + c.width * static_cast<double>(r + 1) / runs);
             const double top = tonnes.yOf(slice.tonnes);
@@ -75,7 +75,7 @@ void writeSwathSvg(std::ostream& out, const SwathChart& c) {
     const Across across =
         range.second < range.first
             ? acrossOf(0, 0)
-            : acrossOf(sliceBound(range.first, c.width), sliceBound(range.second + 1, c.width));
+            : acrossOf(stepMultiple(range.first, c.width), stepMultiple(range.second + 1, c.width));
     const ValueAxis tonnes = tonnesAxis(mostTonnes);
     const ValueAxis grade = valueAxis(mostGrade, 1);
     double key = 0;
