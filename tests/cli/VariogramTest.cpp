@@ -33,7 +33,7 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
         ok({"variogram", "m.db", "--lag", "25", "--csv", "v.csv", "--svg", "v.svg"});
     EXPECT_EQ(linesOf(said).at(0), "Variogram of A (Cu): nugget 0.1, sill 1");
     EXPECT_EQ(wordsOf(linesOf(said).at(3)),
-              (std::vector<std::string>{"2", "Exponential", "0.25", "200", "200", "20"}));
+              (std::vector<std::string>{"2", "Exponential", "0.25", "0/0/0", "200", "200", "20"}));
     // Lags of 25 m up to a fifth past the longest range, 240 m.
     const CsvTable t = readCsv(path("v.csv"));
     ASSERT_EQ(t.rows.size(), 11u);
@@ -48,6 +48,27 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
     const std::string svg = readFile(path("v.svg"));
     EXPECT_TRUE(contains(svg, "<title>major: 0.724277 at 50 m</title>")) << svg.substr(0, 400);
     EXPECT_EQ(shellOutput("xmllint --noout " + path("v.svg") + " 2>&1; echo $?"), "0\n");
+
+    // Structures turned alike share their axes; one turned apart has no
+    // values along the others' axes.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Vrg_Param SET Vrg_Azm = 60, Vrg_Dip = -55, "
+                "Vrg_Org = 10;");
+    ok({"variogram", "m.db", "--lag", "25", "--csv", "v.csv"});
+    EXPECT_NEAR(readCsv(path("v.csv")).number(2, "major"), 0.724276909574151, 1e-12);
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Vrg_Param SET Vrg_Azm = 150 WHERE Vrg_Type = "
+                "'GAUSSIAN';");
+    const CliResult turned = vornel({"variogram", "m.db", "--csv", "t.csv"});
+    EXPECT_FAILS_WITH(turned,
+                      "A: structures 1 and 3 lie at different angles (60/-55/10 and 150/-55/10), "
+                      "so their axes are not one set of directions");
+    EXPECT_TRUE(contains(turned.out, "150/-55/10")) << turned.out;
+    EXPECT_FALSE(fileExists(path("t.csv")));
+    // Lags are the decimals of the steps.
+    structures("('spherical', 0.9, 0.3, 0.3, 0.3)");
+    ok({"variogram", "m.db", "--lag", "0.1", "--csv", "v.csv"});
+    EXPECT_EQ(readCsv(path("v.csv")).at(3, "lag"), "0.3");
 
     structures("('power', 1, 10, 10, 10)");
     EXPECT_FAILS_WITH(vornel({"variogram", "m.db"}),

@@ -32,8 +32,10 @@ struct VariogramOptions {
 const char* const kFooter = R"(
 The model is the one the catalog records for the run (KrigBlock_Param and
 KrigBlock_Vrg_Param): the nugget, and nested structures of type spherical,
-exponential or gaussian, each with its share of the sill and its ranges
-along the major, minor and vertical axes of its anisotropy. The ranges are
+exponential or gaussian, each with its share of the sill, the angles of its
+anisotropy as recorded (Vrg_Azm/Vrg_Dip/Vrg_Org) and its ranges along the
+major, minor and vertical axes they set. Values along the axes are given
+only for structures that share their angles. The ranges are
 practical ranges: an exponential or gaussian structure reaches 95 % of its
 share there. The table gives the variogram at lags from 0 to a fifth past
 the longest range along each axis; --csv writes the same with every digit,
@@ -60,7 +62,7 @@ std::vector<double> lagsOf(const VariogramModel& model, double lag) {
     }
     std::vector<double> lags;
     for (long k = 0; k <= static_cast<long>(steps); ++k) {
-        lags.push_back(static_cast<double>(k) * step);
+        lags.push_back(stepMultiple(k, step));
     }
     return lags;
 }
@@ -145,14 +147,21 @@ void runVariogram(const VariogramOptions& o) {
         << formatNumber(model.sill) << '\n';
     TextTable structures;
     structures.alignLeft(1);
-    structures.add({"structure", "type", "sill", "major", "minor", "vertical"});
+    structures.add({"structure", "type", "sill", "angles", "major", "minor", "vertical"});
     for (size_t i = 0; i < model.structures.size(); ++i) {
         const VariogramStructure& s = model.structures[i];
         structures.add({std::to_string(i + 1), s.type, formatNumber(s.contribution),
-                        formatNumber(s.ranges[0]), formatNumber(s.ranges[1]),
+                        anglesText(s.angles), formatNumber(s.ranges[0]), formatNumber(s.ranges[1]),
                         formatNumber(s.ranges[2])});
     }
     structures.print(out);
+    if (const size_t off = structureOffAxes(model)) {
+        throw Failure(table + ": structures 1 and " + std::to_string(off + 1) +
+                      " lie at different angles (" + anglesText(model.structures[0].angles) +
+                      " and " + anglesText(model.structures[off].angles) +
+                      "), so their axes are not one set of directions; values along the axes "
+                      "are given only for structures that share their angles");
+    }
     TextTable values;
     values.add({"lag (m)", "major", "minor", "vertical"});
     for (const double h : lags) {

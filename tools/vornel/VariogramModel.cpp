@@ -57,6 +57,7 @@ VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
         VariogramStructure v;
         v.type = s.Vrg_Type;
         v.contribution = s.Vrg_LocSill;
+        v.angles = {s.Vrg_Azm, s.Vrg_Dip, s.Vrg_Org};
         v.ranges = {s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang};
         const std::string which = std::string(run.Table_Name) + ": structure " +
                                   std::to_string(i + 1) + " ('" + v.type + "')";
@@ -78,6 +79,20 @@ VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
         model.structures.push_back(v);
     }
     return model;
+}
+
+std::string anglesText(const std::array<int, 3>& angles) {
+    return std::to_string(angles[0]) + "/" + std::to_string(angles[1]) + "/" +
+           std::to_string(angles[2]);
+}
+
+size_t structureOffAxes(const VariogramModel& model) {
+    for (size_t i = 1; i < model.structures.size(); ++i) {
+        if (model.structures[i].angles != model.structures[0].angles) {
+            return i;
+        }
+    }
+    return 0;
 }
 
 double variogramAt(const VariogramModel& model, int axis, double h) {
