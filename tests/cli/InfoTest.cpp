@@ -131,6 +131,23 @@ TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET Vrg_Nug = 0.2, Vrg_Sill = 1.5");
     EXPECT_EQ(nlohmann::json::parse(ok({"info", "m.db", "--json"}))["runs"][0]["variogram"],
               nlohmann::json::parse(R"({"nugget": 0.2, "sill": 1.5, "structures": []})"));
+    // A structure's angles; a grade at infinity, which JSON cannot hold as
+    // a number, and a variance stored empty, which is none.
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_Type, Vrg_LocSill, Vrg_Azm, Vrg_Dip, "
+                "Vrg_Org, Vrg_MaxRang, Vrg_MinRang, Vrg_VerRang, Vrg_TblName) VALUES (1, "
+                "'spherical', 1.3, 60, -55, 10, 80, 40, 20, 'CU_RUN'); UPDATE CU_RUN SET "
+                "Krig_OutAttr = 9e999 WHERE Krig_BlockID = 3; UPDATE CU_RUN SET Krig_OutVari = "
+                "NULL WHERE Krig_BlockID = 2");
+    const nlohmann::json odd = nlohmann::json::parse(ok({"info", "m.db", "--json"}))["runs"][0];
+    EXPECT_EQ(odd["variogram"]["structures"], nlohmann::json::parse(R"([{"type": "spherical",
+        "sill": 1.3, "angles": [60, -55, 10], "ranges": [80, 40, 20]}])"));
+    EXPECT_EQ(odd["grade"], nlohmann::json({{"min", 0.5}, {"max", "inf"}}));
+    EXPECT_EQ(odd["variance"], nlohmann::json({{"min", 0.1}, {"max", 0.2}}));
+    const std::string text = ok({"info", "m.db"});
+    EXPECT_EQ(lineStarting(text, "variogram"),
+              "  variogram      nugget 0.2, sill 1.5; spherical 1.3 (80 x 40 x 20 at 60/-55/10)");
+    EXPECT_EQ(lineStarting(text, "variance"), "  variance       0.1 .. 0.2");
     EXPECT_EQ(run["void_table"], "VOIDS");
     const nlohmann::json& gone = doc["runs"][1];
     EXPECT_EQ(gone["table_missing"], true);

@@ -61,7 +61,8 @@ ranges ("grade": {"min", "max"}, null where no block has a grade),
 "categories", "ore_types" and "passes" as lists of {"name", "blocks"} in
 the order of a resource statement, "grid" (its "blocks", "size", "start" and "end"
 as [x, y, z]), "search" and "variogram" (null when not recorded); then
-"void_tables", each with its "void_blocks" and "volume" (m3).
+"void_tables", each with its "void_blocks" and "volume" (m3). A figure that
+is not a finite number is the text "inf", "-inf" or "nan".
 
 Example:
   vornel info demo.db --json | jq '.runs[0].grid.start'

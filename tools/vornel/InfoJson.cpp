@@ -1,5 +1,6 @@
 #include "InfoJson.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "GradeUnit.h"
@@ -37,7 +38,7 @@ json tableFacts(const TableFacts& f) {
             {"sub_blocks", f.subBlocks},
             {"ungraded", f.ungraded},
             {"grade", range(graded, f.minGrade, f.maxGrade)},
-            {"variance", range(graded, f.minVariance, f.maxVariance)},
+            {"variance", range(f.minVariance <= f.maxVariance, f.minVariance, f.maxVariance)},
             {"categories", counts(f.categories)},
             {"ore_types", counts(f.oreTypes)},
             {"passes", counts(f.passes)},
@@ -59,6 +60,7 @@ json variogram(CVornelMng& mng, const KrigBlockParam& r) {
         const KrigBlockVrgParam& s = structures[i];
         list.push_back({{"type", s.Vrg_Type},
                         {"sill", s.Vrg_LocSill},
+                        {"angles", {s.Vrg_Azm, s.Vrg_Dip, s.Vrg_Org}},
                         {"ranges", triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang)}});
     }
     return {{"nugget", r.Vrg_Nug}, {"sill", r.Vrg_Sill}, {"structures", list}};
@@ -92,6 +94,19 @@ json runOf(CVornelMng& mng, const KrigBlockParam& r) {
     return run;
 }
 
+// JSON has no infinity or NaN, and null already says "no value": such a
+// figure, stored by another program, is written as the text it prints as.
+void nameNonFinite(json& j) {
+    if (j.is_number_float() && !std::isfinite(j.get<double>())) {
+        const double v = j.get<double>();
+        j = std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf";
+    } else if (j.is_structured()) {
+        for (json& item : j) {
+            nameNonFinite(item);
+        }
+    }
+}
+
 }  // namespace
 
 void writeInfoJson(std::ostream& out, CVornelMng& mng, const std::string& db,
@@ -109,6 +124,7 @@ void writeInfoJson(std::ostream& out, CVornelMng& mng, const std::string& db,
                                       {"with_sub_blocks", f.split},
                                       {"volume", f.volume}});
     }
+    nameNonFinite(doc);
     // Texts that other programs stored in another encoding still give a
     // document a JSON reader takes.
     out << doc.dump(2, ' ', false, json::error_handler_t::replace) << '\n';

@@ -318,14 +318,15 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
     return count;
 }
 
-UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table) {
+UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table,
+                               const std::string& column) {
     KrigBlockResult* blocks = nullptr;
     long count = 0;
     // Over the whole table: a condition of the user's joined to this one
     // could end in a comment or a semicolon.
     check(mng,
           mng.getBlockResultByWhereSQL(
-              table, "Krig_OutAttr IS NULL OR typeof(Krig_OutAttr) = 'text'", &blocks, &count),
+              table, column + " IS NULL OR typeof(" + column + ") = 'text'", &blocks, &count),
           "cannot read the blocks of " + table);
     for (long i = 0; i < count; ++i) {
         blocks_.insert({blocks[i].MineID, blocks[i].Krig_BlockID});

@@ -12,6 +12,7 @@
 #include "ModelDatabase.h"
 #include "NumberText.h"
 #include "RecordFields.h"
+#include "VariogramModel.h"
 
 namespace vornel::cli {
 namespace {
@@ -86,14 +87,16 @@ void widen(const D_3DOT& p, D_3DOT& low, D_3DOT& high) {
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId) {
     // Before the blocks: it reads through the same cache.
     const UngradedBlocks ungraded(mng, table);
+    const UngradedBlocks noVariance(mng, table, "Krig_OutVari");
     const bool listedWithOthers = runsOf(mng, table).size() > 1;
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);
-    return factsOfBlocks(blocks, count, mineId, &ungraded, listedWithOthers);
+    return factsOfBlocks(blocks, count, mineId, &ungraded, listedWithOthers, &noVariance);
 }
 
 TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
-                         const UngradedBlocks* ungraded, bool shared) {
+                         const UngradedBlocks* ungraded, bool shared,
+                         const UngradedBlocks* noVariance) {
     TableFacts facts;
     for (long i = 0; i < count; ++i) {
         ++facts.blocksOfRun[blocks[i].MineID];
@@ -125,7 +128,9 @@ TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
             continue;
         }
         widen(b.Krig_OutAttr, facts.minGrade, facts.maxGrade);
-        widen(b.Krig_OutVari, facts.minVariance, facts.maxVariance);
+        if (noVariance == nullptr || !noVariance->has(b)) {
+            widen(b.Krig_OutVari, facts.minVariance, facts.maxVariance);
+        }
     }
     return facts;
 }
@@ -145,7 +150,7 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
         (graded ? range(f.minGrade, f.maxGrade) + " " + unit.name : std::string("none")) +
             (f.ungraded == 0 ? ""
                              : " (" + plural(f.ungraded, "block", "blocks") + " without a grade)"));
-    if (graded) {
+    if (f.minVariance <= f.maxVariance) {
         printFact(out, "variance", range(f.minVariance, f.maxVariance));
     }
     if (const std::string categories = tally(f.categories); !categories.empty()) {
@@ -189,7 +194,8 @@ static void printRunParameters(std::ostream& out, CVornelMng& mng, const KrigBlo
         for (long i = 0; i < count; ++i) {
             const KrigBlockVrgParam& s = structures[i];
             text += "; " + std::string(s.Vrg_Type) + " " + formatNumber(s.Vrg_LocSill) + " (" +
-                    triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang, " x ") + ")";
+                    triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang, " x ") + " at " +
+                    anglesText({s.Vrg_Azm, s.Vrg_Dip, s.Vrg_Org}) + ")";
         }
         printFact(out, "variogram", text);
     }

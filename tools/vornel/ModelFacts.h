@@ -29,7 +29,7 @@ struct TableFacts {
     ClassCounts oreTypes;
     ClassCounts passes;  // "pass 1"; "" where none is recorded
     double minGrade = 0, maxGrade = 0;
-    double minVariance = 0, maxVariance = 0;
+    double minVariance = 0, maxVariance = 0;  // min above max when none has one
     D_3DOT minCentre{}, maxCentre{};
 };
 
@@ -37,13 +37,15 @@ class UngradedBlocks;
 
 // Counts and ranges of the blocks of run `mineId` in a table that several
 // runs share (by the catalog or by its blocks), else of every block; grade
-// and variance ranges over the blocks that have a grade. Throws Failure.
+// and variance ranges over the blocks that have one. Throws Failure.
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId);
 
 // The same of blocks in memory, those that `ungraded` (when given) lists
-// having no grade; `shared` when the catalog lists other runs there.
+// having no grade, and `noVariance` no variance; `shared` when the catalog
+// lists other runs there.
 TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
-                         const UngradedBlocks* ungraded, bool shared = false);
+                         const UngradedBlocks* ungraded, bool shared = false,
+                         const UngradedBlocks* noVariance = nullptr);
 
 // The counts of each category or ore type that has a name, in the order a
 // resource statement lists them.
