@@ -3,7 +3,11 @@
 //
 // Each setter replaces the previous hook; an empty hook restores the
 // default. Set hooks before the managers that use them start working. A
-// hook may call the library again, set hooks included.
+// hook may call the library again, set hooks included. The manager whose
+// call raised the hook is in the middle of that call: its reads, inserts,
+// table drops and connections fail then, returning 0 with the reason, and
+// its clearDatabase leaves the database open. It must not be destroyed in
+// the hook.
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 

@@ -101,13 +101,15 @@ public:
     BOOL GetChunk(const vornel::engine::Field& field, uint8_t* buffer);
     BOOL GetChunk(long index, uint8_t* buffer);
 
+    // Records the message as the connection's last failure.
+    void NoteFailure(const std::string& message);
+
 private:
     vornel::engine::Recordset& Ado();
     // Reads column `index` into m_value; throws on failure.
     const vornel::Variant& Read(long index);
     template <class Number, class Convert>
     BOOL ReadNumber(long index, Number& value, Convert convert);
-    void NoteFailure(const std::string& message);
 
     CDbConnection* m_pConnection;
     std::unique_ptr<vornel::engine::Recordset> m_pAdoRecordset;

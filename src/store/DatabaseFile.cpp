@@ -4,6 +4,8 @@
 #include "db/Ado.h"
 #include "engine/Engine.h"
 #include "store/KrigDatabase.h"
+#include "store/Query.h"
+#include "store/Ready.h"
 #include "vornel/VornelMng.h"
 
 long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(),
@@ -18,6 +20,9 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     }
     if (const std::string problem = CDbConnection::PathProblem(path); !problem.empty()) {
         return fail(problem);
+    }
+    if (vornel::store::recordsetInUse(m_pDatabase)) {
+        return fail(vornel::store::kRecordsetInUse);
     }
     clearDatabase();
     // The manager takes the database once it is opened: a notice handler

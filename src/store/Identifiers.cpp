@@ -14,16 +14,19 @@ namespace {
 constexpr long kLargestId = std::numeric_limits<int32_t>::max();
 
 // The largest value the query finds: `empty` when it yields no row, 0 for a
-// NULL maximum or a query that could not be opened.
-long largest(CDbRecordset& rs, const std::string& sql, bool& empty) {
+// NULL maximum or a query that could not be opened. Null when the
+// recordset is an outer call's, whose row is no answer.
+const char* largest(CDbRecordset& rs, const std::string& sql, bool& empty, long& value) {
     const OpenQuery query(rs, sql);
-    empty = rs.IsBOF() != 0;
-    if (empty) {
-        return 0;
+    if (query.inUse()) {
+        return kRecordsetInUse;
     }
-    long value = 0;
-    rs.GetCollect(0, value);
-    return value;
+    value = 0;
+    empty = rs.IsBOF() != 0;
+    if (!empty) {
+        rs.GetCollect(0, value);
+    }
+    return nullptr;
 }
 
 // Status of getNextBlockID: 1 for a query without rows, else the new
@@ -31,9 +34,14 @@ long largest(CDbRecordset& rs, const std::string& sql, bool& empty) {
 long nextBlockId(CDbRecordset& rs, const std::string& table, long mineId, long& id,
                  std::string& why) {
     bool empty = false;
-    const long top = largest(
-        rs, format("SELECT MAX(Krig_BlockID) FROM %s WHERE MineID = %ld", table.c_str(), mineId),
-        empty);
+    long top = 0;
+    if (const char* problem = largest(
+            rs,
+            format("SELECT MAX(Krig_BlockID) FROM %s WHERE MineID = %ld", table.c_str(), mineId),
+            empty, top)) {
+        why = problem;
+        return 0;
+    }
     if (empty) {
         id = 1;
         return 1;
@@ -54,8 +62,12 @@ long CVornelMng::getNextMineID(long& id) {
         return fail(kNoDatabase);
     }
     bool empty = false;
-    const long top = largest(*m_pDatabase->m_pRecordset,
-                             std::string("SELECT MAX(MineID) FROM ") + vornel::kParamTable, empty);
+    long top = 0;
+    if (const char* problem =
+            largest(*m_pDatabase->m_pRecordset,
+                    std::string("SELECT MAX(MineID) FROM ") + vornel::kParamTable, empty, top)) {
+        return fail(problem);
+    }
     if (empty) {
         id = 1;
         return 1;

@@ -2,16 +2,18 @@
 
 namespace vornel::store {
 
-OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs) {
-    if (rs_.IsOpen() != 0) {
-        rs_.Close();
+OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.IsOpen() != 0) {
+    if (outer_) {
+        rs_.NoteFailure(kRecordsetInUse);
+        opened_ = false;
+        return;
     }
     opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
                        engine::adLockOptimistic) != 0;
 }
 
 OpenQuery::~OpenQuery() {
-    if (rs_.IsOpen() != 0) {
+    if (!outer_ && rs_.IsOpen() != 0) {
         rs_.Close();
     }
 }

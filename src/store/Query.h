@@ -8,10 +8,18 @@
 
 namespace vornel::store {
 
+// Why a query is refused on a recordset that is open already: only a call
+// that a hook made during another call of the same manager finds it so.
+inline constexpr char kRecordsetInUse[] =
+    "the manager is in the middle of the call whose hook made this one, and a hook may not "
+    "read or write through the manager that raised it";
+
 // The shared recordset opened on `sql` as a static, optimistic text command
-// (closed first if it was open) for as long as this lives. It is closed on
-// every way out: a read stopped part-way holds on to its snapshot of the
-// file, and the connection's next write would fail as busy.
+// for as long as this lives. It is closed on every way out: a read stopped
+// part-way holds on to its snapshot of the file, and the connection's next
+// write would fail as busy. A recordset open already belongs to a query of
+// an outer call, whose rows are not to be pulled from under it: the open
+// fails then, with kRecordsetInUse as the connection's last failure.
 class OpenQuery {
 public:
     OpenQuery(CDbRecordset& rs, const std::string& sql);
@@ -21,9 +29,12 @@ public:
 
     // False when the open failed.
     bool opened() const { return opened_; }
+    // True when it failed for the recordset being another query's.
+    bool inUse() const { return outer_; }
 
 private:
     CDbRecordset& rs_;
+    bool outer_;  // the recordset was another query's
     bool opened_;
 };
 

@@ -24,6 +24,12 @@ inline bool connectionOpen(const CKrigDatabase* db) {
     return db != nullptr && db->m_pConnection != nullptr && db->m_pConnection->IsOpen() != 0;
 }
 
+// Whether a call's query holds the shared recordset: only a hook's call
+// made during that call finds it so.
+inline bool recordsetInUse(CKrigDatabase* db) {
+    return db != nullptr && db->m_pRecordset != nullptr && db->m_pRecordset->IsOpen() != 0;
+}
+
 // Queries also need the shared recordset.
 inline bool queryReady(const CKrigDatabase* db) {
     return connectionOpen(db) && db->m_pRecordset != nullptr;

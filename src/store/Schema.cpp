@@ -29,8 +29,11 @@ long CKrigDatabase::DropTable(const std::string& name) {
     if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0 || name.empty()) {
         return 0;
     }
+    // An open recordset is an outer call's read, which the drop would fail
+    // for as locking the table, or end.
     if (m_pRecordset != nullptr && m_pRecordset->IsOpen() != 0) {
-        m_pRecordset->Close();
+        m_pConnection->NoteFailure(vornel::store::kRecordsetInUse);
+        return 0;
     }
     if (!execute(*m_pConnection, "DROP TABLE [" + name + "]")) {
         return 0;
@@ -162,13 +165,13 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
         return byte >= 0x80 || std::isalnum(byte) != 0 || c == '_';
     });
     if (!plain) {
-        CDbRecordset& rs = *m_pDatabase->m_pRecordset;
-        if (rs.IsOpen() != 0) {
-            rs.Close();
-        }
         exists = 0;
         return 1;
     }
-    exists = OpenQuery(*m_pDatabase->m_pRecordset, "SELECT * FROM " + tableName).opened() ? 1 : 0;
+    const OpenQuery query(*m_pDatabase->m_pRecordset, "SELECT * FROM " + tableName);
+    if (query.inUse()) {
+        return fail(vornel::store::kRecordsetInUse);
+    }
+    exists = query.opened() ? 1 : 0;
     return 1;
 }

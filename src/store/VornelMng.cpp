@@ -53,7 +53,8 @@ CVornelMng& CVornelMng::operator=(CVornelMng&& other) noexcept {
 }
 
 void CVornelMng::clearDatabase() {
-    if (m_pDatabase != nullptr) {
+    // Not from a hook of a call still reading through the database.
+    if (m_pDatabase != nullptr && !vornel::store::recordsetInUse(m_pDatabase)) {
         delete m_pDatabase;
         m_pDatabase = nullptr;
     }

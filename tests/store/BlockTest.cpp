@@ -10,6 +10,7 @@
 
 #include "store/BlockFixture.h"
 #include "support/ChildStatus.h"
+#include "vornel/Hooks.h"
 
 using vornel::test::BlockTest;
 using vornel::test::childStatus;
@@ -527,4 +528,58 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     EXPECT_EQ(mng.getBlockVoid("Empty", &rows, &count), 0);
     EXPECT_EQ(rows, nullptr);
     EXPECT_EQ(count, 0);
+}
+
+// A hook raised in the middle of a read, here the trace of a sub-block
+// buffer too short for its count, that calls the same manager back: that
+// manager is busy, so each such call is refused and the read goes on to
+// hand out every block. Had the inner read taken the recordset, the outer
+// one would have failed, or filled an array the inner one had freed.
+TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
+    if (!vornel::traceEnabled()) {
+        GTEST_SKIP() << "only a build with its trace raises a hook inside a read";
+    }
+    KrigBlockResult blocks[3] = {block(1, 5, 5, 5), block(2, 15, 5, 5, 2), block(3, 25, 5, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 1);
+    shell("UPDATE T1 SET SubBUDBlob = x'010000' WHERE Krig_BlockID = 2");
+    const std::string busy =
+        "the manager is in the middle of the call whose hook made this one, and a hook may not "
+        "read or write through the manager that raised it";
+    std::vector<std::string> refused;
+    const auto expectRefused = [&](const char* what, long status) {
+        refused.push_back(what);
+        EXPECT_EQ(status, 0) << what;
+        EXPECT_TRUE(contains(mng.lastError(), busy)) << what << ": " << mng.lastError();
+    };
+    vornel::setTraceSink([&](const std::string&) {
+        KrigBlockResult* inner = nullptr;
+        long n = 0;
+        int exists = 0;
+        long id = 0;
+        KrigBlockResult one;
+        expectRefused("where", mng.getBlockResultByWhereSQL("T1", "1", &inner, &n));
+        expectRefused("one", mng.getBlockResult("T1", 1, &one));
+        expectRefused("insert", mng.insertIntoBlockResult("T1", blocks, 1));
+        expectRefused("exists", mng.isExistTbl("T1", exists));
+        expectRefused("next", mng.getNextMineID(id));
+        expectRefused("drop", mng.dropTable("T1"));
+        expectRefused("connect", mng.connectDatabase(path));
+        mng.clearDatabase();
+    });
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    const long status = mng.getBlockResult("T1", &rows, &count);
+    vornel::setTraceSink(nullptr);
+    EXPECT_EQ(refused.size(), 7U);
+    ASSERT_EQ(status, 1) << mng.lastError();
+    ASSERT_EQ(count, 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i].Krig_BlockID, i + 1);
+        EXPECT_EQ(rows[i].Krig_OutAttr, (i + 1) * 0.25);
+    }
+    EXPECT_EQ(rows[1].SubBUD_Num, 0);
+    // The manager kept its database and serves the next call.
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "3\n");
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
+    EXPECT_EQ(count, 1);
 }
