@@ -70,6 +70,31 @@ private:
     std::vector<uint8_t> buffer_;
 };
 
+// Rows are read by column position: a table of fewer columns than a kind
+// reads (another kind of table, say) would give the missing ones as 0.
+inline constexpr long kResultColumnCount = 26;
+inline constexpr long kVoidColumnCount = 12;
+inline long columnsRead(const KrigBlockResult*) {
+    return kResultColumnCount;
+}
+inline long columnsRead(const KrigBlockVoid*) {
+    return kVoidColumnCount;
+}
+
+// Empty when the open query's rows have the columns that `Block` rows are
+// read from; otherwise why not.
+template <class Block>
+std::string missingColumns(CDbRecordset& rs) {
+    const long needed = columnsRead(static_cast<const Block*>(nullptr));
+    const long has = rs.GetFieldsCount();
+    if (has >= needed) {
+        return {};
+    }
+    return "the table has " + std::to_string(has) + " columns, fewer than the " +
+           std::to_string(needed) + " of a " +
+           (needed == kResultColumnCount ? "block result" : "void block") + " table";
+}
+
 // The index of the first record that cannot be written as it stands, or -1,
 // with what is wrong with it in `why`: a number that is not finite (the
 // database keeps no NaN: it becomes NULL, read back as 0; and a block at

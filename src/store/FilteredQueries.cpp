@@ -40,6 +40,9 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
     if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
+    if (const std::string missing = missingColumns<KrigBlockResult>(rs); !missing.empty()) {
+        return fail(missing);
+    }
     if (rs.IsBOF() != 0) {
         *count = 0;
         return fail("the table has no rows");

@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/Ado.h"
@@ -181,6 +182,12 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         why = "cannot read the blocks: " + db->Failure();
         return 0;
     }
+    // A query without rows hands out no made-up columns, and a caller may
+    // ask one of a table only to learn that it is there.
+    if (std::string missing = rs.IsBOF() != 0 ? "" : missingColumns<Block>(rs); !missing.empty()) {
+        why = std::move(missing);
+        return 0;
+    }
     releaseBlocks(cache, cacheCount);
     const bool counted = kind == BlockQuery::WholeTable;
     long rows = rs.IsBOF() != 0 ? 0 : -1;
@@ -236,6 +243,10 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
         rs, format("SELECT * FROM [%s] WHERE Krig_BlockID = %ld", table.c_str(), blockId));
     if (!query.opened()) {
         why = "cannot read the block: " + db->Failure();
+        return 0;
+    }
+    if (std::string missing = missingColumns<Block>(rs); !missing.empty()) {
+        why = std::move(missing);
         return 0;
     }
     const long rows = rs.GetRecordCount();

@@ -583,3 +583,44 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
     EXPECT_EQ(count, 1);
 }
+
+// Rows are read by column position: a void table read as results, or a
+// table too narrow for voids, would give the columns it lacks as 0.
+TEST_F(BlockTest, ATableOfTooFewColumnsIsNoBlockTable) {
+    KrigBlockResult first = block(1, 5, 5, 5);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &first, 1), 1);
+    KrigBlockVoid hollow;
+    hollow.MineID = 1;
+    hollow.Krig_PntLocX = hollow.Krig_PntLocY = hollow.Krig_PntLocZ = 5;
+    hollow.Krig_GridSizeX = hollow.Krig_GridSizeY = hollow.Krig_GridSizeZ = 10;
+    ASSERT_EQ(mng.createBlockVoidTbl("V"), 1);
+    ASSERT_GT(mng.insertIntoBlockVoid("V", &hollow, 1), 0) << mng.lastError();
+    shell("CREATE TABLE N AS SELECT MineID, Krig_BlockID, Krig_PntLocX FROM V");
+    KrigBlockResult* held = nullptr;
+    long heldCount = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &held, &heldCount), 1);
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    KrigBlockResult one;
+    double values[4] = {};
+    D_3DOT section[4] = {{0, 0, 5}, {20, 0, 5}, {20, 20, 5}, {0, 20, 5}};
+    const std::function<long()> reads[] = {
+        [&] { return mng.getBlockResult("V", &rows, &count); },
+        [&] { return mng.getBlockResultByWhereSQL("V", "1", &rows, &count); },
+        [&] { return mng.getBlockResult("V", 1, &one); },
+        [&] { return mng.getBlockResultAttr("V", values, &count); },
+        [&] { return mng.getCutBlockResult("V", section, &rows, &count); }};
+    for (const auto& read : reads) {
+        EXPECT_EQ(read(), 0);
+        EXPECT_EQ(mng.lastError(),
+                  "the table has 12 columns, fewer than the 26 of a block result table");
+    }
+    EXPECT_EQ(values[0], 0.0) << "nothing read";
+    // The blocks handed out before are still the caller's.
+    EXPECT_EQ(held[0].Krig_OutAttr, 0.25);
+    KrigBlockVoid* voids = nullptr;
+    EXPECT_EQ(mng.getBlockVoid("N", &voids, &count), 0);
+    EXPECT_EQ(mng.lastError(), "the table has 3 columns, fewer than the 12 of a void block table");
+    ASSERT_EQ(mng.getBlockVoid("V", &voids, &count), 1) << mng.lastError();
+    EXPECT_EQ(voids[0].Krig_GridSizeZ, 10.0);
+}
