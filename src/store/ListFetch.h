@@ -222,10 +222,6 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
 template <class Block>
 long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Block* block,
                    std::string& why, void (BlockReader::*read)(Block&)) {
-    if (blockId < 1) {
-        why = "the block identifier must be 1 or more";
-        return 0;
-    }
     if (const char* problem = tableNameProblem(table)) {
         why = problem;
         return 0;
