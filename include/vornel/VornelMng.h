@@ -146,7 +146,9 @@ public:
     // Filtered reads. The condition is SQLite's SQL as it stands, not
     // translated from Jet's (Like takes % and _, || joins texts, a comparison
     // is 1 when true); one holding a NUL or a parameter (?, :name) is
-    // refused. A read that fails part-way returns 0, never the rows before
+    // refused, and an empty one, or one of blanks, reads every row. The
+    // one-block reads find any identifier stored, 0 and below included. A
+    // read that fails part-way returns 0, never the rows before
     // the failure. getBlockResultAttr writes the Krig_OutAttr of every row of
     // the table into values, which must hold that many (count is only
     // written, with the row count), in the order the table keeps its rows,

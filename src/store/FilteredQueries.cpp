@@ -17,9 +17,10 @@ long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string con
     if (condition.find('\0') != std::string::npos) {
         return fail("the condition holds a NUL character, which would end it early");
     }
-    const std::string sql = condition.empty() ? format("SELECT * FROM [%s]", tableName.c_str())
-                                              : format("SELECT * FROM [%s] WHERE %s",
-                                                       tableName.c_str(), condition.c_str());
+    const bool none = condition.find_first_not_of(" \t\r\n") == std::string::npos;
+    const std::string sql =
+        none ? format("SELECT * FROM [%s]", tableName.c_str())
+             : format("SELECT * FROM [%s] WHERE %s", tableName.c_str(), condition.c_str());
     return fetchBlockRows(m_pDatabase, sql, m_pResults, m_nResultNum, blocks, count,
                           BlockQuery::Condition, m_strLastError, &BlockReader::readResult);
 }

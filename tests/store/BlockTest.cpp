@@ -111,7 +111,16 @@ TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
 
     KrigBlockResult one;
     EXPECT_EQ(mng.getBlockResult("T1", 0, &one), 0);
+    EXPECT_EQ(mng.lastError(), "no block has that identifier");
     EXPECT_EQ(mng.getBlockResult("T1", 4, &one), 0);
+    // A host that numbers its blocks from 0, or below, finds them as stored.
+    KrigBlockResult low[2] = {block(0, 30, 0, 0), block(-5, 40, 0, 0)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", low, 2), 1);
+    ASSERT_EQ(mng.getBlockResult("T1", -5, &one), 1) << mng.lastError();
+    EXPECT_EQ(one.Krig_PntLocX, 40.0);
+    ASSERT_EQ(mng.getBlockResult("T1", 0, &one), 1) << mng.lastError();
+    EXPECT_EQ(one.Krig_PntLocX, 30.0);
+    shell("DELETE FROM T1 WHERE Krig_BlockID < 1");
     shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (2, 1)");
     EXPECT_EQ(mng.getBlockResult("T1", 1, &one), 0);  // two rows share it
     EXPECT_EQ(mng.lastError(), "more than one block has that identifier");
@@ -296,8 +305,12 @@ TEST_F(BlockTest, FilteredReadsShareTheResultCache) {
     ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 4), 1);
     KrigBlockResult* rows = nullptr;
     long count = 0;
-    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "", &rows, &count), 1);
-    EXPECT_EQ(count, 4);
+    // No condition, or one of blanks as a host joining parts may pass,
+    // reads every row.
+    for (const char* none : {"", " \t\r\n "}) {
+        ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", none, &rows, &count), 1) << mng.lastError();
+        EXPECT_EQ(count, 4);
+    }
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
     ASSERT_EQ(count, 1);
     EXPECT_EQ(rows[0].SubBUD_GridSize[2].x, blocks[2].SubBUD_GridSize[2].x);
