@@ -124,7 +124,8 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
                 "UPDATE A SET Krig_GridSizeZ = 0 WHERE Krig_BlockID = 3;"
                 "UPDATE A SET Krig_PntLocX = 9e999 WHERE Krig_BlockID < 3;"
                 "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 1;"
-                "UPDATE A SET Block_CorMass = -1 WHERE Krig_BlockID = 2;");
+                "UPDATE A SET Block_CorMass = -1 WHERE Krig_BlockID = 2;"
+                "UPDATE A SET Block_Vol = 9e999, Krig_OutAttr = -999 WHERE Krig_BlockID = 3;");
     const CliResult bad = vornel({"check", "m.db"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(finding(bad.out, "a centre or size that is no number, or a size of 0 or less"),
@@ -133,6 +134,9 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
     EXPECT_EQ(finding(bad.out, "blocks of one run that overlap"), "");
     EXPECT_EQ(finding(bad.out, "a grade that is no number"), "error: 1 (block 1)");
     EXPECT_EQ(finding(bad.out, "a tonnage below 0 or that is no number"), "error: 1 (block 2: -1)");
+    EXPECT_EQ(finding(bad.out, "a volume below 0 or that is no number"), "error: 1 (block 3: inf)");
+    EXPECT_EQ(finding(bad.out, "a grade below 0, as a code for no value (-99, -999) may be"),
+              "warning: 1 (block 3: -999)");
 }
 
 // Figures stored empty or as text read as 0, and a sub-block list cut short
@@ -140,23 +144,29 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
 TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
     insert({blockAt(4, 30, {{32.5, 5}, {37.5, 5}}, 1), blockAt(5, 40, {{42.5, 5}, {47.5, 5}}, 1)});
     sqliteShell(path("m.db"),
-                "UPDATE A SET Krig_PntLocX = NULL, Krig_OutAttr = 'high' WHERE Krig_BlockID = 1;"
+                "UPDATE A SET Krig_PntLocX = NULL, Krig_OutAttr = 'high', Krig_OutVari = NULL "
+                "WHERE Krig_BlockID = 1;"
                 "UPDATE A SET Krig_GridSizeY = 'ten', Block_CorMass = NULL WHERE Krig_BlockID = 2;"
                 "UPDATE A SET SubBUDBlob = substr(SubBUDBlob, 1, 60) WHERE rowid = 4;"
                 "UPDATE A SET SubBUDBlob = 'junk' WHERE rowid = 5;"
                 // 8 characters the column takes, of 24 bytes a record cuts to 18.
-                "UPDATE A SET Krig_OreType = '推断的资源量级别' WHERE Krig_BlockID = 3;");
+                "UPDATE A SET Krig_OreType = '推断的资源量级别' WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_BlockID = NULL WHERE Krig_BlockID = 5;");
     const CliResult r = vornel({"check", "m.db"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(finding(r.out, "a centre, size or coefficient stored empty or as text, read as 0"),
-              "error: 2 (block 1: Krig_PntLocX; block 2: Krig_GridSizeY)");
+    EXPECT_EQ(finding(r.out,
+                      "a block number, centre, size or coefficient stored empty or as text, read "
+                      "as 0"),
+              "error: 3 (block 0: Krig_BlockID; block 1: Krig_PntLocX; block 2: Krig_GridSizeY)");
+    EXPECT_EQ(finding(r.out, "a kriging variance stored empty or as text, read as 0"),
+              "warning: 1 (block 1: Krig_OutVari)");
     EXPECT_EQ(finding(r.out, "a grade stored empty or as text, which reports leave out"),
               "warning: 1 (block 1: Krig_OutAttr)");
     EXPECT_EQ(finding(r.out, "a tonnage stored empty or as text, read as 0 t"),
               "warning: 1 (block 2: Block_CorMass)");
     const std::string unreadable =
         "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole";
-    EXPECT_EQ(finding(r.out, unreadable), "error: 2 (block 4; block 5)");
+    EXPECT_EQ(finding(r.out, unreadable), "error: 2 (block 4; block 0)");
     EXPECT_EQ(finding(r.out,
                       "a category or ore type of more than the 19 bytes a block read keeps, "
                       "read cut"),
@@ -274,6 +284,25 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
               "error: 1 (run 3: B)");
     EXPECT_EQ(lineStarting(gone, "table B"), "");
     EXPECT_FAILS_WITH(vornel({"check", "m.db", "--table", "C"}), "no block table 'C'");
+    // Rows that neither list takes: no element, or no table name. And no
+    // table of variogram structures at all.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET Mine_Element = NULL WHERE MineID = 1;"
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) VALUES (7, 'Zn', "
+                "' '); DROP TABLE KrigBlock_Vrg_Param;");
+    const std::string unseen = vornel({"check", "m.db"}).out;
+    EXPECT_EQ(finding(unseen,
+                      "a catalog row without an element or a table name, which no "
+                      "command sees"),
+              "error: 2 (MineID 1; MineID 7)");
+    EXPECT_EQ(finding(unseen,
+                      "no table of variogram structures (KrigBlock_Vrg_Param), so no "
+                      "run's variogram can be read"),
+              "warning: 1");
+    EXPECT_EQ(finding(unseen,
+                      "a run whose count of variogram structures (Vrg_Num) is not the "
+                      "number stored"),
+              "");
 }
 
 // Another tool may rebuild a table with its columns in another order, which

@@ -32,19 +32,22 @@ less; a coefficient (the share of a block in the model) not above 0 and at
 most 1; a sub-block outside its block, or overlapping another of its
 block; blocks of one run that overlap (by more than 1 % of the smaller on
 every axis, as import refuses them); a block number twice in a run; a
-grade that is no number; a tonnage or volume below 0; a centre, size or
-coefficient stored empty or as text (read as 0); a sub-block list that
+grade that is no number; a tonnage or volume below 0 or that is no number;
+a block number, centre, size or coefficient stored empty or as text (read
+as 0); a sub-block list that
 cannot be read (the block reads as whole); blocks of a run the catalog
-does not list; two catalog rows (runs or void tables) of one MineID; a run
-whose block table is missing, or whose void table is a table of another
+does not list; two catalog rows (runs or void tables) of one MineID; a
+catalog row without an element or a table name, which no command sees; a
+run whose block table is missing, or whose void table is a table of another
 kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
-1 %), a kriging variance below 0, a grade or tonnage stored empty or as
-text (reports leave such a block out, or weigh it 0 t as stored), a
-category or ore type of more than 19 bytes (read cut), a count
-of variogram structures (Vrg_Num) other than the catalog holds, a run
-whose void table is missing (as remove --table leaves its runs).
+1 %), a grade below 0 (a code for no value, as -999 may be), a kriging
+variance below 0, a grade, variance or tonnage stored empty or as text
+(reports leave such a block out, or weigh it 0 t as stored), a category or
+ore type of more than 19 bytes (read cut), a count of variogram structures
+(Vrg_Num) other than the catalog holds, or no table of them, a run whose
+void table is missing (as remove --table leaves its runs).
 The command exits with status 1 when it finds an error, 0 otherwise.
 --table checks the blocks of one block or void table (and the catalog).
 
@@ -71,8 +74,50 @@ Catalog readCatalog(CVornelMng& mng) {
     return c;
 }
 
+// The MineIDs of catalog rows that neither the runs nor the void tables
+// list: no element, which the lists ask of a row, or no table name. Read
+// as blocks of one row made up for each, as wide as a catalog; a catalog of
+// another width is not searched.
+std::vector<int32_t> unlistedCatalogRows(CVornelMng& mng) {
+    std::string row =
+        "MineID, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
+    constexpr int kCatalogWidth = 38;
+    for (int column = 26; column < kCatalogWidth; ++column) {
+        row += ", NULL";
+    }
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    try {
+        count = readMatching(mng, "KrigBlock_Param",
+                             "0 UNION ALL SELECT " + row +
+                                 " FROM KrigBlock_Param WHERE Mine_Element IS NULL OR "
+                                 "trim(coalesce(Table_Name, '')) = '' ORDER BY 1",
+                             "the catalog", &rows);
+    } catch (const Failure&) {
+        return {};
+    }
+    std::vector<int32_t> ids;
+    for (long i = 0; i < count; ++i) {
+        ids.push_back(rows[i].MineID);
+    }
+    return ids;
+}
+
 Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
     Findings f;
+    for (const int32_t id : unlistedCatalogRows(mng)) {
+        f.add(Severity::Error,
+              "a catalog row without an element or a table name, which no "
+              "command sees",
+              "MineID " + std::to_string(id));
+    }
+    const bool structuresStored = tableExists(mng, "KrigBlock_Vrg_Param");
+    if (!structuresStored) {
+        f.add(Severity::Warning,
+              "no table of variogram structures (KrigBlock_Vrg_Param), so no run's variogram "
+              "can be read",
+              "");
+    }
     for (const KrigBlockParam& run : c.runs) {
         const std::string name = "run " + std::to_string(run.MineID);
         if (!tableExists(mng, run.Table_Name)) {
@@ -98,7 +143,7 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0) {
             count = 0;
         }
-        if (run.Vrg_Num != count) {
+        if (structuresStored && run.Vrg_Num != count) {
             f.add(Severity::Warning,
                   "a run whose count of variogram structures (Vrg_Num) is not the number stored",
                   name + ": " + std::to_string(run.Vrg_Num) + ", " + std::to_string(count) +
@@ -223,12 +268,15 @@ void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, 
     };
     const Kind kinds[] = {
         {Severity::Error,
-         "a centre, size or coefficient stored empty or as text, read as 0",
-         {"Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX", "Krig_GridSizeY",
-          "Krig_GridSizeZ", "Block_Coef"}},
+         "a block number, centre, size or coefficient stored empty or as text, read as 0",
+         {"Krig_BlockID", "Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX",
+          "Krig_GridSizeY", "Krig_GridSizeZ", "Block_Coef"}},
         {Severity::Warning,
          "a grade stored empty or as text, which reports leave out",
          {"Krig_OutAttr"}},
+        {Severity::Warning,
+         "a kriging variance stored empty or as text, read as 0",
+         {"Krig_OutVari"}},
         {Severity::Warning, "a tonnage stored empty or as text, read as 0 t", {"Block_CorMass"}},
     };
     const std::string what = "the blocks of " + table;

@@ -144,17 +144,21 @@ void checkNumbers(const KrigBlockResult* blocks, long count, bool withRun, Findi
 void checkFigures(const KrigBlockResult& b, const std::string& name, Findings& f) {
     if (!std::isfinite(b.Krig_OutAttr)) {
         f.add(Severity::Error, "a grade that is no number", name);
+    } else if (b.Krig_OutAttr < 0) {
+        f.add(Severity::Warning, "a grade below 0, as a code for no value (-99, -999) may be",
+              name + ": " + formatNumber(b.Krig_OutAttr));
     }
     if (!(b.Block_CorMass >= 0) || !std::isfinite(b.Block_CorMass)) {
         f.add(Severity::Error, "a tonnage below 0 or that is no number",
               name + ": " + formatNumber(b.Block_CorMass));
     }
-    if (b.Block_Vol < 0) {
-        f.add(Severity::Error, "a volume below 0", name + ": " + formatNumber(b.Block_Vol));
+    if (!(b.Block_Vol >= 0) || !std::isfinite(b.Block_Vol)) {
+        f.add(Severity::Error, "a volume below 0 or that is no number",
+              name + ": " + formatNumber(b.Block_Vol));
     }
     const double volume = boxOf(b).volume() * b.Block_Coef;
     // A volume of 0 is one not recorded: the box and coefficient tell it.
-    if (b.Block_Vol > 0 && volume > 0 &&
+    if (b.Block_Vol > 0 && std::isfinite(b.Block_Vol) && volume > 0 &&
         std::fabs(b.Block_Vol - volume) > kFillTolerance * volume) {
         f.add(Severity::Warning, "a volume (Block_Vol) other than its box times its coefficient",
               name + ": " + formatNumber(b.Block_Vol) + " m3 for " + formatNumber(volume));
