@@ -417,6 +417,40 @@ TEST_F(SectionTest, AFoldedSectionIsToldOf) {
     EXPECT_FALSE(contains(flat, "folded")) << flat;
 }
 
+// Folded along its diagonal, the section below runs at Y = 3000005 + v
+// where v < u and at Y = 3000005 + u where v > u (u, v from corner 1): the
+// southern block meets it in an L, [0, 10] square less [5, 10] square, and
+// the northern one in that square, drawn side by side without overlap.
+TEST_F(SectionTest, AFoldedSectionTracesEachBlockWithoutSpillingOver) {
+    write("fold.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n500005,3000015,105,10,10,10,1.5\n500005,3000005,105,10,10,10,0.5\n");
+    ok({"import", "f.db", "fold.csv", "-t", "F", "-e", "Cu"});
+    ok({"section", "f.db", "--corners",
+        "500000,3000005,100 500010,3000005,100 500010,3000015,110 500000,3000005,110", "--csv",
+        "f.csv"});
+    const CsvTable t = readCsv(path("f.csv"));
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(0, "TRACE"), "5 5;10 5;10 10;5 10");
+    EXPECT_EQ(t.at(1, "TRACE"), "0 0;10 0;10 5;5 5;5 10;0 10");
+}
+
+// Corners 3e9 m off: a trace's area is reckoned from its own corner, not
+// from corner 1, whose distance would drown the 100 m2 of each face.
+TEST_F(SectionTest, CornersFarOffStillTraceEveryBlock) {
+    write("row.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n500005,3000005,105,10,10,10,1\n500015,3000005,105,10,10,10,2\n");
+    ok({"import", "r.db", "row.csv", "-t", "R", "-e", "Cu"});
+    const std::string said = ok(
+        {"section", "r.db", "--corners",
+         "-3e9,3000005,-3e9 3e9,3000005,-3e9 3e9,3000005,3e9 -3e9,3000005,3e9", "--csv", "r.csv"});
+    EXPECT_FALSE(contains(said, "touched")) << said;
+    const CsvTable t = readCsv(path("r.csv"));
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.at(1, "TRACE"),
+              "3000500010 3000000100;3000500020 3000000100;3000500020 3000000110;3000500010 "
+              "3000000110");
+}
+
 TEST_F(SectionTest, AListOnStandardOutputButNeverOverTheDatabase) {
     const CliResult r = vornel({"section", "m.db", "-t", "G", "--x", "15", "--csv", "-"});
     EXPECT_EQ(r.status, 0);

@@ -10,8 +10,8 @@ namespace vornel::cli {
 namespace {
 
 // The section is cut along its diagonal into two triangles, so a box may
-// meet it in two pieces; where both lie in one convex box they make one
-// convex outline, their hull.
+// meet it in two pieces; on a flat section both lie in one convex box and
+// make one convex outline, their hull.
 SectionPolygon hull(std::vector<SectionPoint> points) {
     std::sort(points.begin(), points.end(), [](const SectionPoint& a, const SectionPoint& b) {
         return a.u < b.u || (a.u == b.u && a.v < b.v);
@@ -36,6 +36,57 @@ SectionPolygon hull(std::vector<SectionPoint> points) {
     }
     h.resize(k - 1);
     return h.size() >= 3 ? h : SectionPolygon{};
+}
+
+double twiceSignedArea(const SectionPolygon& polygon) {
+    double twice = 0;
+    // From the first corner: far from the origin, products of coordinates
+    // would drown the area in their rounding.
+    const SectionPoint& o = polygon.front();
+    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
+        twice += turn(o, polygon[i], polygon[i + 1]);
+    }
+    return twice;
+}
+
+// The edge of a piece that lies on the line from a through b, where the
+// halves of a folded section meet: the one whose ends are nearest it.
+size_t edgeOnLine(const SectionPolygon& piece, const SectionPoint& a, const SectionPoint& b) {
+    size_t nearest = 0;
+    double least = INFINITY;
+    for (size_t i = 0; i < piece.size(); ++i) {
+        const double off = std::max(std::fabs(turn(a, b, piece[i])),
+                                    std::fabs(turn(a, b, piece[(i + 1) % piece.size()])));
+        if (off < least) {
+            least = off;
+            nearest = i;
+        }
+    }
+    return nearest;
+}
+
+// The pieces of the two halves of a folded section, flattened, joined along
+// the fold (the line from a through b) where their hull would spill over
+// ground of other boxes: each piece's boundary but the edge they share.
+SectionPolygon joinAcrossFold(SectionPolygon first, SectionPolygon second, const SectionPoint& a,
+                              const SectionPoint& b) {
+    for (SectionPolygon* piece : {&first, &second}) {
+        if (twiceSignedArea(*piece) < 0) {
+            std::reverse(piece->begin(), piece->end());
+        }
+    }
+    const size_t i = edgeOnLine(first, a, b);
+    const size_t j = edgeOnLine(second, a, b);
+    SectionPolygon joined;
+    for (size_t k = 0; k < first.size(); ++k) {
+        joined.push_back(first[(i + 1 + k) % first.size()]);
+    }
+    // The shared edge runs the other way round the second piece: its ends
+    // are the first piece's last corner and its first.
+    for (size_t k = 2; k < second.size(); ++k) {
+        joined.push_back(second[(j + k) % second.size()]);
+    }
+    return joined;
 }
 
 SectionTrace traceOf(const SectionFrame& frame, const D_3DOT* corners, const KrigBlockResult& b,
@@ -65,11 +116,21 @@ int sideOfPlane(const Box& box, int axis, double at) {
 }
 
 SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box) {
+    const std::vector<SectionPolygon> pieces = traceBox(frame, corners, box.centre, box.size);
     std::vector<SectionPoint> points;
-    for (const SectionPolygon& piece : traceBox(frame, corners, box.centre, box.size)) {
+    double piecesArea = 0;
+    for (const SectionPolygon& piece : pieces) {
         points.insert(points.end(), piece.begin(), piece.end());
+        piecesArea += piece.size() >= 3 ? areaOf(piece) : 0;
     }
     SectionPolygon outline = hull(std::move(points));
+    // On a folded section the halves' pieces may make no convex whole.
+    constexpr double kSameArea = 1e-9;
+    if (pieces.size() == 2 && pieces[0].size() >= 3 && pieces[1].size() >= 3 &&
+        areaOf(outline) > piecesArea * (1 + kSameArea)) {
+        outline = joinAcrossFold(pieces[0], pieces[1], toSection(frame, corners[0]),
+                                 toSection(frame, corners[2]));
+    }
     // A plane through a corner or along an edge is traced in doubles, whose
     // rounding can leave a sliver there: a piece of a billionth of the box's
     // largest face is such a touch, and no piece to draw.
@@ -87,13 +148,7 @@ double turn(const SectionPoint& o, const SectionPoint& a, const SectionPoint& b)
 }
 
 double areaOf(const SectionPolygon& polygon) {
-    double twice = 0;
-    for (size_t i = 0; i < polygon.size(); ++i) {
-        const SectionPoint& a = polygon[i];
-        const SectionPoint& b = polygon[(i + 1) % polygon.size()];
-        twice += a.u * b.v - b.u * a.v;
-    }
-    return std::fabs(twice) / 2;
+    return polygon.empty() ? 0 : std::fabs(twiceSignedArea(polygon)) / 2;
 }
 
 SectionPolygon clipToLeft(const SectionPolygon& subject, const SectionPoint& a,

@@ -24,8 +24,9 @@ struct SectionTrace {
     std::string category;
     std::string oreType;
     std::string pass;  // "pass 2", or empty
-    // Convex, counter-clockwise; empty when the section only touches the
-    // box along an edge or at a corner.
+    // Counter-clockwise, convex but where the halves of a folded section
+    // meet the box in a whole that is not; empty when the section only
+    // touches the box along an edge or at a corner.
     SectionPolygon outline;
 };
 
@@ -52,9 +53,11 @@ std::vector<SectionPolygon> subtractConvex(SectionPolygon subject, const Section
 // it, 2 flat in it, 0 crossed by it or apart from it.
 int sideOfPlane(const Box& box, int axis, double at);
 
-// The outline a section leaves on a box: convex, counter-clockwise; empty
-// where it misses the box or only touches it along an edge or at a corner
-// (a piece of a billionth of the box's largest face or less).
+// The outline a section leaves on a box, counter-clockwise: convex, or the
+// two pieces of a folded section's halves joined along the fold where their
+// hull would be larger than they are; empty where it misses the box or only
+// touches it along an edge or at a corner (a piece of a billionth of the
+// box's largest face or less).
 SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box);
 
 // One trace for every cut block without sub-blocks and for every cut
