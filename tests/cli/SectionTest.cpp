@@ -434,6 +434,14 @@ TEST_F(SectionTest, AFoldedSectionTracesEachBlockWithoutSpillingOver) {
     EXPECT_EQ(t.at(1, "TRACE"), "0 0;10 0;10 5;5 5;5 10;0 10");
 }
 
+// Yttrium's grades under a header of their own: Y is the northing.
+TEST_F(SectionTest, AnElementNamedLikeACoordinateHasAGradeHeader) {
+    write("y.csv", "X,Y,Z,DX,DY,DZ,GRADE\n5,5,5,10,10,10,41.5\n");
+    ok({"import", "y.db", "y.csv", "-t", "REE", "-e", "Y", "--grade", "GRADE"});
+    const std::string list = ok({"section", "y.db", "--y", "5", "--csv", "-"});
+    EXPECT_EQ(linesOf(list).at(0), "BLOCKID,MINEID,SUB,X,Y,Z,DX,DY,DZ,Y_GRADE,CATEGORY,TRACE");
+}
+
 // Corners 3e9 m off: a trace's area is reckoned from its own corner, not
 // from corner 1, whose distance would drown the 100 m2 of each face.
 TEST_F(SectionTest, CornersFarOffStillTraceEveryBlock) {

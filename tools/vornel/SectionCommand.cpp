@@ -67,6 +67,7 @@ two sides match (the command says which side it kept).
 (the polygon where the plane meets its box), coloured by grade, with axes in
 model coordinates, a colour bar, a title and a scale bar. --csv lists them:
   BLOCKID MINEID SUB X Y Z DX DY DZ <element> CATEGORY TRACE
+(<element>_GRADE for an element named like another column, as Y)
 where MINEID is the block's run (runs sharing a table repeat identifiers),
 SUB 0 for a block cut whole, else the number of the sub-block in
 its block (from 1), X .. DZ the box cut, the grade empty where the block

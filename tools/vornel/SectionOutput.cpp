@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "ColumnRoles.h"
 #include "CsvWriter.h"
 #include "Failure.h"
 #include "GradeUnit.h"
@@ -33,8 +34,9 @@ std::string traceText(const SectionPolygon& outline) {
 void writeCsv(std::ostream& out, const std::string& element,
               const std::vector<SectionTrace>& traces) {
     CsvWriter csv(out);
-    csv.header({"BLOCKID", "MINEID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ", element, "CATEGORY",
-                "TRACE"});
+    // Yttrium's grades are no northing.
+    csv.header({"BLOCKID", "MINEID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ",
+                gradeColumnName(element), "CATEGORY", "TRACE"});
     for (const SectionTrace& t : traces) {
         csv.integer(t.blockId).integer(t.mineId).integer(t.subBlock);
         csv.number(t.box.centre.x).number(t.box.centre.y).number(t.box.centre.z);
