@@ -212,6 +212,22 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
             path("m.db"),
             "SELECT Krig_ResType || '/' || ifnull(Krig_OreType, '') FROM C ORDER BY Krig_PntLocY;"),
         "Measured/Oxide\nInferred/\n");
+    // Names holding a key's separators or a quote are quoted in it, and one
+    // holding a line break has a blank there, the title being one line.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'Meas, \"high\"', Krig_OreType = 'Oxide; weathered' "
+                "WHERE Krig_BlockID = 1; UPDATE A SET Krig_OreType = 'Tr' || char(10) || 'ans' "
+                "WHERE Krig_BlockID = 3;");
+    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "odd.gslib"});
+    EXPECT_EQ(linesOf(readFile(path("odd.gslib"))).at(0),
+              "A (Cu); CATEGORY 1 Indicated, 2 Inferred, 3 \"Meas, \"\"high\"\"\"; ORETYPE 1 "
+              "\"Oxide; weathered\", 2 Sulphide, 3 Tr ans");
+    ok({"import", "m.db", "odd.gslib", "-t", "D", "-e", "Cu"});
+    EXPECT_EQ(
+        sqliteShell(path("m.db"),
+                    "SELECT Krig_ResType || '/' || Krig_OreType FROM D ORDER BY Krig_PntLocY, "
+                    "Krig_PntLocX;"),
+        "Meas, \"high\"/Oxide; weathered\nInferred/Tr ans\n");
 
     // Without a key as export writes it, the numbers stay numbers; so they
     // do where a name holding ", 2 " or "; " makes the key read otherwise
@@ -679,11 +695,12 @@ TEST_F(ExportTest, AVtkTitleIsCutToOneLine) {
                 "UPDATE CU_DEMO SET Krig_ResType = 'Domain ' || (Krig_BlockID % 40) || 'é' || "
                 "char(10);");
     const std::string out = ok({"export", "d.db", "-o", "d.vtk"});
-    EXPECT_TRUE(contains(out, ", 40 Domain 39é\n")) << out;
+    // The line break is a blank, which a key quotes at the end of a name.
+    EXPECT_TRUE(contains(out, ", 40 \"Domain 39é \"\n")) << out;
     const VtkFile f = readVtk(path("d.vtk"));
-    EXPECT_EQ(f.title.size(), 254u) << f.title;
-    const std::string start = "CU_DEMO (Cu); CATEGORY 1 Domain 0é , 2 Domain 1é , ";
-    const std::string end = "13é , 15 Domain 14";
+    EXPECT_EQ(f.title.size(), 255u) << f.title;
+    const std::string start = "CU_DEMO (Cu); CATEGORY 1 \"Domain 0é \", 2 \"Domain 1é \", ";
+    const std::string end = "Domain 12é \", 14 \"";
     EXPECT_EQ(f.title.substr(0, start.size()), start);
     EXPECT_EQ(f.title.substr(f.title.size() - end.size()), end);
     EXPECT_EQ(f.columns.at("CATEGORY").size(), f.types.size());

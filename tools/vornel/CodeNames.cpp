@@ -9,21 +9,41 @@
 namespace vornel::cli {
 namespace {
 
+// The parts of the text between separators outside double quotes, which a
+// key puts around a name that holds one.
 std::vector<std::string> splitAt(const std::string& text, const std::string& separator) {
     std::vector<std::string> parts;
     size_t from = 0;
-    for (size_t at = text.find(separator); at != std::string::npos;
-         at = text.find(separator, from)) {
-        parts.push_back(text.substr(from, at - from));
-        from = at + separator.size();
+    bool quoted = false;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && text.compare(at, separator.size(), separator) == 0) {
+            parts.push_back(text.substr(from, at - from));
+            from = at + separator.size();
+            at = from - 1;
+        }
     }
     parts.push_back(text.substr(from));
     return parts;
 }
 
+// A name as the key holds it, out of its quotes.
+std::string unquoted(const std::string& name) {
+    if (name.size() < 2 || name.front() != '"' || name.back() != '"') {
+        return name;
+    }
+    std::string text;
+    for (size_t i = 1; i + 1 < name.size(); ++i) {
+        text += name[i];
+        i += name[i] == '"' ? 1 : 0;
+    }
+    return text;
+}
+
 // {"1": "Measured", "2": "Indicated", "0": ""} of "1 Measured, 2 Indicated,
-// 0 (none)". Nothing when an entry is out of turn or has no name, as when
-// a name itself holds ", ": a wrong name would be worse than a number.
+// 0 (none)". Nothing when an entry is out of turn or has no name: a wrong
+// name would be worse than a number.
 std::map<std::string, std::string> namesOfKey(const std::string& key) {
     std::map<std::string, std::string> names;
     for (const std::string& entry : splitAt(key, ", ")) {
@@ -36,7 +56,7 @@ std::map<std::string, std::string> namesOfKey(const std::string& key) {
         if (code == "0" && name == "(none)") {
             names[code] = "";
         } else if (code == std::to_string(names.size() + 1)) {
-            names[code] = name;
+            names[code] = unquoted(name);
         } else {
             return {};
         }

@@ -1,7 +1,8 @@
 // The names behind the numbers of a text column (category, ore type) in a
 // GSLIB file that export wrote, read from the key in its title: "A (Cu);
-// CATEGORY 1 Measured, 2 Indicated, 0 (none); ORETYPE 1 Oxide". Such a file
-// then reads back with its texts.
+// CATEGORY 1 Measured, 2 Indicated, 0 (none); ORETYPE 1 Oxide", a name
+// that holds ", " or "; " in double quotes. Such a file then reads back with
+// its texts.
 #ifndef VORNEL_CLI_CODENAMES_H
 #define VORNEL_CLI_CODENAMES_H
 
@@ -21,8 +22,7 @@ public:
     CodeNames(const std::string& title, const std::string& column);
 
     // Whether the key names the numbers `used` and no others, as export
-    // writes a key: one entry for each number it wrote. A name holding ", "
-    // reads as more entries than there are numbers.
+    // writes a key: one entry for each number it wrote.
     bool namesExactly(const std::set<std::string>& used) const;
 
     // The name of the number `text`, "" for 0; any other text as it is.

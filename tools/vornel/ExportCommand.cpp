@@ -84,7 +84,8 @@ line holds the same. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
 With --format gslib (the default for an output ending in .gslib) the
 columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics
 programs: a title line (the table, its element and the keys of CATEGORY
-and ORETYPE, which are numbers as in VTK), the number of columns, one line
+and ORETYPE, which are numbers as in VTK; a name holding ", " or "; " is
+in double quotes), the number of columns, one line
 naming each, then the rows separated by blanks; -999 stands for a grade
 there is none of, and import leaves such rows out; import reads the
 numbers back as the names the keys give them. With --grid the file is

@@ -1,6 +1,7 @@
 #include "TextCodes.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <numeric>
 
@@ -8,6 +9,31 @@
 
 namespace vornel::cli {
 namespace {
+
+bool isControl(char c) {
+    return std::iscntrl(static_cast<unsigned char>(c)) != 0;
+}
+
+// A name as a key holds it, on the one line of a title: control
+// characters as blanks, and in double quotes (doubled within) where it holds
+// what separates entries or keys (", ", "; "), a quote, or a blank at
+// either end, or reads as "(none)", which stands for no text.
+std::string keyName(const std::string& text) {
+    std::string name = text;
+    std::replace_if(name.begin(), name.end(), isControl, ' ');
+    const bool plain = name.find(", ") == std::string::npos &&
+                       name.find("; ") == std::string::npos &&
+                       name.find('"') == std::string::npos && name.front() != ' ' &&
+                       name.back() != ' ' && name != "(none)";
+    if (plain) {
+        return name;
+    }
+    std::string quoted = "\"";
+    for (const char c : name) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + '"';
+}
 
 TextCodes textCodes(const std::string& column, const BlockClasses& classes) {
     TextCodes codes;
@@ -23,8 +49,8 @@ TextCodes textCodes(const std::string& column, const BlockClasses& classes) {
     }
     codes.key = column;
     for (size_t c = 0; c < classes.names.size(); ++c) {
-        codes.key +=
-            (c == 0 ? " " : ", ") + std::to_string(c == none ? 0 : c + 1) + ' ' + classes.names[c];
+        codes.key += (c == 0 ? " " : ", ") + std::to_string(c == none ? 0 : c + 1) + ' ' +
+                     (c == none ? classes.names[c] : keyName(classes.names[c]));
     }
     return codes;
 }
@@ -53,9 +79,11 @@ std::vector<std::string> keysOf(std::vector<std::string> keys) {
 }
 
 std::string titleOf(const std::string& what, const std::vector<std::string>& keys) {
-    return std::accumulate(
+    std::string title = std::accumulate(
         keys.begin(), keys.end(), what,
         [](const std::string& title, const std::string& key) { return title + "; " + key; });
+    std::replace_if(title.begin(), title.end(), isControl, ' ');
+    return title;
 }
 
 }  // namespace vornel::cli

@@ -15,7 +15,9 @@ namespace vornel::cli {
 
 struct TextCodes {
     std::vector<int32_t> codeOf;  // of block i
-    // "CATEGORY 1 Measured, 2 Indicated, 0 (none)"; empty for no blocks.
+    // "CATEGORY 1 Measured, 2 "Oxide, weathered", 0 (none)", a name that
+    // holds a separator, a quote or a blank at an end quoted; empty for no
+    // blocks.
     std::string key;
 };
 
@@ -26,7 +28,8 @@ TextCodes oreTypeCodes(const KrigBlockVoid* voids, long count);
 // The keys that are not empty.
 std::vector<std::string> keysOf(std::vector<std::string> keys);
 
-// `what`, then the keys: "CU (Cu); CATEGORY 1 Measured; ORETYPE 1 Oxide".
+// `what`, then the keys: "CU (Cu); CATEGORY 1 Measured; ORETYPE 1 Oxide",
+// on one line: control characters as blanks.
 std::string titleOf(const std::string& what, const std::vector<std::string>& keys);
 
 }  // namespace vornel::cli
