@@ -472,13 +472,14 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     const CsvTable comma = imported("c.csv",
                                     "X;Y;Z;DX;DY;DZ;Cu;Ore type\r\n"
                                     "502,5;7001,5;-102,5;5;5;5;0,75;2,5 m\r\n"
-                                    "507,5;7001,5;-102,5;5;5;5;1,5E-1;Oxide\r\n",
+                                    "507,5;7001,5;-102,5;5;5;5;1,5E-1;3,1\r\n",
                                     {"-t", "C", "-e", "Cu"}, "m.db", "C");
     EXPECT_EQ(comma.at(0, "X") + " " + comma.at(0, "Z") + " " + comma.at(0, "Cu") + " " +
                   comma.at(1, "Cu"),
               "502.5 -102.5 0.75 0.15");
-    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OreType FROM C WHERE Krig_BlockID = 1"),
-              "2,5 m\n");
+    // Nor does a text that reads as a number with a decimal comma.
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OreType FROM C ORDER BY Krig_BlockID"),
+              "2,5 m\n3,1\n");
     write("p.csv", "X;Y;Z;Cu\n1.234,5;5;5;1\n");
     EXPECT_FAILS_WITH(
         vornel({"import", "p.db", "p.csv", "-t", "P", "-e", "Cu", "--block-size", "10"}),

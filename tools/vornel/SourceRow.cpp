@@ -146,16 +146,17 @@ std::string SourceRowReader::text(const Row& row, Role role) const {
         return {};
     }
     const Field& f = field(row, role);
-    if (!isUtf8(f.text)) {
+    const std::string text = asWritten(f);
+    if (!isUtf8(text)) {
         throw Failure(placeOf(path_, row.line, f.column) +
                       ": a text that is not UTF-8 (a file saved as ANSI or Latin-1?); save the "
                       "file as CSV UTF-8");
     }
-    if (f.text.size() > kTextWidth) {
-        throw Failure(placeOf(path_, row.line, f.column) + ": '" + f.text + "' is longer than " +
+    if (text.size() > kTextWidth) {
+        throw Failure(placeOf(path_, row.line, f.column) + ": '" + text + "' is longer than " +
                       std::to_string(kTextWidth) + " bytes, the most the database keeps");
     }
-    return f.text;
+    return text;
 }
 
 Box SourceRowReader::gridCell(double i, double j, double k) const {

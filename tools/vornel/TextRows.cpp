@@ -29,6 +29,18 @@ std::string withDecimalPoint(const std::string& text) {
     return parseNumber(dotted, ignored) ? dotted : text;
 }
 
+}  // namespace
+
+std::string asWritten(const Field& field) {
+    std::string text = field.text;
+    if (field.decimalComma) {
+        text[text.find('.')] = ',';
+    }
+    return text;
+}
+
+namespace {
+
 bool blank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -283,7 +295,9 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
             }
             field.text = line.substr(start, end - start);
             if (separator_ == ';') {
-                field.text = withDecimalPoint(field.text);
+                std::string dotted = withDecimalPoint(field.text);
+                field.decimalComma = dotted != field.text;
+                field.text = std::move(dotted);
             }
         }
         row.fields.push_back(std::move(field));

@@ -15,7 +15,12 @@ namespace vornel::cli {
 struct Field {
     std::string text;
     int column = 0;  // 1-based, in characters
+    // The text is a number whose decimal comma was made a point.
+    bool decimalComma = false;
 };
+
+// The field as the file wrote it, for a text column: "3,1" stays a name.
+std::string asWritten(const Field& field);
 
 struct Row {
     long line = 0;  // 1-based
