@@ -127,6 +127,11 @@ double SourceRowReader::bounded(const Row& row, Role role, bool (*within)(double
     return value;
 }
 
+double SourceRowReader::size(const Row& row, Role role) const {
+    return bounded(
+        row, role, [](double v) { return v > 0; }, "a size above 0");
+}
+
 // A cell of the grid is named by whole numbers: a fraction would place the
 // block across cells.
 double SourceRowReader::index(const Row& row, Role role) const {
@@ -196,19 +201,15 @@ SourceRow SourceRowReader::read(const Row& row, long ordinal) const {
         r.box = gridCell(index(row, px), index(row, py), index(row, pz));
     } else {
         r.box.centre = {number(row, px), number(row, py), number(row, pz)};
-        r.box.size = sizes_ ? D_3DOT{number(row, Role::SizeX), number(row, Role::SizeY),
-                                     number(row, Role::SizeZ)}
-                            : *grid_.blockSize;
-    }
-    if (r.box.size.x <= 0 || r.box.size.y <= 0 || r.box.size.z <= 0) {
-        throw Failure(placeOf(path_, row.line, sizes_ ? field(row, Role::SizeX).column : 0) +
-                      ": block sizes must be above 0");
+        r.box.size =
+            sizes_ ? D_3DOT{size(row, Role::SizeX), size(row, Role::SizeY), size(row, Role::SizeZ)}
+                   : *grid_.blockSize;
     }
     if (roles_.has(Role::ParentX)) {
         r.parentBox = Box{
             {number(row, Role::ParentX), number(row, Role::ParentY), number(row, Role::ParentZ)},
-            {number(row, Role::ParentSizeX), number(row, Role::ParentSizeY),
-             number(row, Role::ParentSizeZ)}};
+            {size(row, Role::ParentSizeX), size(row, Role::ParentSizeY),
+             size(row, Role::ParentSizeZ)}};
     }
     if (roles_.has(Role::Parent) || roles_.has(Role::Ijk)) {
         r.parentKey = field(row, roles_.has(Role::Parent) ? Role::Parent : Role::Ijk).text;

@@ -84,6 +84,7 @@ private:
     // A number for which `within` holds; `expected` says what that is.
     double bounded(const Row& row, Role role, bool (*within)(double), const char* expected) const;
     double index(const Row& row, Role role) const;
+    double size(const Row& row, Role role) const;
     int count(const Row& row, Role role) const;
     std::string text(const Row& row, Role role) const;
     const Field& field(const Row& row, Role role) const;
