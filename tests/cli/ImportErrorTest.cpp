@@ -174,6 +174,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          sized},
         {"plus.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,+-5\n",
          "plus.csv:2:16: expected a number in column 'CU', found '+-5'"},
+        {"huge.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1e400\n",
+         "huge.csv:2:16: expected a number in column 'CU', found '1e400'"},
         // Columns count characters, of two bytes each here.
         {"accent.csv", "CATEGORY,X,Y,Z,CU\nIndiqu\u00e9 \u00e9\u00e9,5,5,5,x\n",
          "accent.csv:2:18: expected a number in column 'CU'", sized},

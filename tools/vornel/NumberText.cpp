@@ -20,6 +20,14 @@ bool parseNumber(std::string_view text, double& value) {
     }
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error == std::errc::result_out_of_range && stop == end) {
+        // Below the least double ("1e-400") is 0, as other readers take
+        // it; a wider type tells that from above the largest.
+        long double wide = 0;
+        const auto [wideStop, wideError] = std::from_chars(text.data(), end, wide);
+        value = static_cast<double>(wide);
+        return wideError == std::errc() && wideStop == end && std::isfinite(value);
+    }
     return error == std::errc() && stop == end && std::isfinite(value);
 }
 
