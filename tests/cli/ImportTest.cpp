@@ -265,6 +265,10 @@ TEST_F(ImportTest, GridIndicesWithAnOriginAndNoHeader) {
     EXPECT_EQ(lineStarting(ok({"import", "n.db", "bare.csv", "-t", "BARE", "-e", "Au"}), "run"),
               "  run            5, table BARE, element Au (%, as no unit was given: --unit if "
               "'AU' holds another)");
+    // A per cent sign needs no blank before it.
+    write("pc.csv", "X,Y,Z,DX,DY,DZ,Cu%\n5,5,5,10,10,10,2\n");
+    EXPECT_EQ(lineStarting(ok({"import", "n.db", "pc.csv", "-t", "PC", "-e", "Cu"}), "run"),
+              "  run            6, table PC, element Cu (%)");
     // A grade below 0 is most often a mark for no estimate: said, not dropped.
     write("missing.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,-99\n15,5,5,10,10,10,1\n");
     EXPECT_EQ(lineStarting(ok({"import", "d.db", "missing.csv", "-t", "M", "-e", "Cu"}), "note"),

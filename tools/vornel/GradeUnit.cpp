@@ -68,7 +68,11 @@ const GradeUnit* gradeUnitInName(const std::string& column) {
     }
     for (const Spelling& s : kSpellings) {
         const size_t length = std::strlen(s.text);
-        if (name.size() > length && name.compare(name.size() - length, length, s.text) == 0 &&
+        if (name.size() <= length || name.compare(name.size() - length, length, s.text) != 0) {
+            continue;
+        }
+        // "Cu%" as "Cu %"; a word needs a break before it: "Cupct" is none.
+        if (s.text[0] == '%' ||
             std::isalnum(static_cast<unsigned char>(name[name.size() - length - 1])) == 0) {
             return &gradeUnitOfCode(s.code);
         }
