@@ -151,7 +151,7 @@ std::string SourceRowReader::text(const Row& row, Role role) const {
         return {};
     }
     const Field& f = field(row, role);
-    const std::string text = asWritten(f);
+    std::string text = asWritten(f);
     if (!isUtf8(text)) {
         throw Failure(placeOf(path_, row.line, f.column) +
                       ": a text that is not UTF-8 (a file saved as ANSI or Latin-1?); save the "
