@@ -13,33 +13,45 @@ namespace {
 
 constexpr long kLargestId = std::numeric_limits<int32_t>::max();
 
-// The largest value the query finds: `empty` when it yields no row, 0 for a
-// NULL maximum or a query that could not be opened. Null when the
-// recordset is an outer call's, whose row is no answer.
-const char* largest(CDbRecordset& rs, const std::string& sql, bool& empty, long& value) {
+// The largest value the query finds, in `value`: 0 for a NULL maximum or
+// a table that is not there, with `empty` when the query yields no row.
+// Otherwise why the question has no answer: the recordset is an outer
+// call's, or the database cannot be read.
+std::string largest(CKrigDatabase& db, const std::string& sql, bool& empty, long& value) {
+    CDbRecordset& rs = *db.m_pRecordset;
     const OpenQuery query(rs, sql);
     if (query.inUse()) {
         return kRecordsetInUse;
     }
     value = 0;
+    empty = false;
+    if (!query.opened()) {
+        return statementFault(*db.m_pConnection) ? ""
+                                                 : "cannot read the identifiers: " + db.Failure();
+    }
     empty = rs.IsBOF() != 0;
     if (!empty) {
         rs.GetCollect(0, value);
     }
-    return nullptr;
+    return {};
+}
+
+// The identifier after the largest stored, and 1 when none of 1 or more is:
+// a status is the identifier, or it plus one, and never 0 or below.
+long nextAfter(long top) {
+    return top < 1 ? 1 : top + 1;
 }
 
 // Status of getNextBlockID: 1 for a query without rows, else the new
 // identifier plus one; 0 with `why` set when no identifier is left.
-long nextBlockId(CDbRecordset& rs, const std::string& table, long mineId, long& id,
+long nextBlockId(CKrigDatabase& db, const std::string& table, long mineId, long& id,
                  std::string& why) {
     bool empty = false;
     long top = 0;
-    if (const char* problem = largest(
-            rs,
-            format("SELECT MAX(Krig_BlockID) FROM %s WHERE MineID = %ld", table.c_str(), mineId),
-            empty, top)) {
-        why = problem;
+    why = largest(
+        db, format("SELECT MAX(Krig_BlockID) FROM %s WHERE MineID = %ld", table.c_str(), mineId),
+        empty, top);
+    if (!why.empty()) {
         return 0;
     }
     if (empty) {
@@ -50,7 +62,7 @@ long nextBlockId(CDbRecordset& rs, const std::string& table, long mineId, long& 
         why = "no block identifier is left for this MineID";
         return 0;
     }
-    id = top + 1;
+    id = nextAfter(top);
     return id + 1;
 }
 
@@ -63,9 +75,10 @@ long CVornelMng::getNextMineID(long& id) {
     }
     bool empty = false;
     long top = 0;
-    if (const char* problem =
-            largest(*m_pDatabase->m_pRecordset,
-                    std::string("SELECT MAX(MineID) FROM ") + vornel::kParamTable, empty, top)) {
+    if (const std::string problem =
+            largest(*m_pDatabase, std::string("SELECT MAX(MineID) FROM ") + vornel::kParamTable,
+                    empty, top);
+        !problem.empty()) {
         return fail(problem);
     }
     if (empty) {
@@ -75,7 +88,7 @@ long CVornelMng::getNextMineID(long& id) {
     if (top >= kLargestId) {
         return fail("no MineID is left");
     }
-    id = top == 0 ? 1 : top + 1;
+    id = nextAfter(top);
     return id;
 }
 
@@ -84,8 +97,7 @@ long CVornelMng::getNextBlockID(long mineId, long& id) {
     if (!queryReady(m_pDatabase) || mineId < 1) {
         return fail(mineId < 1 ? "the MineID must be 1 or more" : kNoDatabase);
     }
-    return nextBlockId(*m_pDatabase->m_pRecordset, vornel::kResultTable, mineId, id,
-                       m_strLastError);
+    return nextBlockId(*m_pDatabase, vornel::kResultTable, mineId, id, m_strLastError);
 }
 
 long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) {
@@ -96,6 +108,5 @@ long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) {
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    return nextBlockId(*m_pDatabase->m_pRecordset, "[" + tableName + "]", mineId, id,
-                       m_strLastError);
+    return nextBlockId(*m_pDatabase, "[" + tableName + "]", mineId, id, m_strLastError);
 }

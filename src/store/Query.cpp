@@ -18,6 +18,10 @@ OpenQuery::~OpenQuery() {
     }
 }
 
+bool statementFault(CDbConnection& connection) {
+    return connection.GetLastSqlState().compare(0, 2, "42") == 0;
+}
+
 bool execute(CDbConnection& connection, const std::string& sql) {
     if (connection.Execute(sql.c_str(), engine::adCmdText)) {
         return true;

@@ -45,6 +45,11 @@ private:
 // as done.
 bool execute(CDbConnection& connection, const std::string& sql);
 
+// Whether the last failure on the connection was the statement's own: no
+// such table or column, or bad syntax. Another (busy, a transaction lost,
+// the disk) leaves the question unanswered.
+bool statementFault(CDbConnection& connection);
+
 }  // namespace vornel::store
 
 #endif

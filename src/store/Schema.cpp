@@ -172,6 +172,11 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
     if (query.inUse()) {
         return fail(vornel::store::kRecordsetInUse);
     }
+    // Only a statement refused on its own merits says the table is not
+    // there; a database that cannot be read says nothing of it.
+    if (!query.opened() && !vornel::store::statementFault(*m_pDatabase->m_pConnection)) {
+        return fail("cannot look for the table: " + m_pDatabase->Failure());
+    }
     exists = query.opened() ? 1 : 0;
     return 1;
 }

@@ -90,6 +90,15 @@ TEST_F(BlockTest, EveryColumnRoundTripsThroughTheFile) {
               std::string(sizeof r.Krig_OreType, '\0'));
     delete[] r.SubBUD_PntLoc;
     delete[] r.SubBUD_GridSize;
+    // A host's copy of a longer text that filled a field without its
+    // terminator, cutting Ä (C3 84) after its first byte, is stored up to
+    // the whole characters; a shorter text keeps its bytes as they are.
+    KrigBlockResult cut = block(8, 0, 0, 0);
+    std::memcpy(cut.Krig_ResType, "Indicated-Zone-Nord\xC3", 20);
+    std::memcpy(cut.Krig_OreType, "Nord\xC3", 6);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &cut, 1), 1) << mng.lastError();
+    EXPECT_EQ(shell("SELECT hex(Krig_ResType), hex(Krig_OreType) FROM T1 WHERE Krig_BlockID = 8"),
+              "496E646963617465642D5A6F6E652D4E6F7264|4E6F7264C3\n");
 }
 
 TEST_F(BlockTest, WholeTableReadsComeInIdentifierOrder) {
@@ -234,6 +243,19 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
             writer.beginTransact() != 0) {
             return 4;
         }
+        // Nor is a question answered from what the database cannot read.
+        long id = 0;
+        int exists = 0;
+        const std::function<long()> questions[] = {
+            [&] { return writer.getNextBlockID("T1", 1, id); },
+            [&] { return writer.getNextMineID(id); },
+            [&] { return writer.isExistTbl("T1", exists); }};
+        for (const auto& ask : questions) {
+            if (ask() != 0 ||
+                !contains(writer.lastError(), "the transaction was rolled back after an error")) {
+                return 7;
+            }
+        }
         if (writer.endTransact(Rollback) != 1) {
             return 5;
         }
@@ -241,7 +263,8 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
     });
     EXPECT_EQ(status, 0)
         << "2 no transaction, 3 the insert did not fail, 4 the write or transaction after "
-        << "it was not refused, 5 the rollback failed, 6 no write after it";
+        << "it was not refused, 5 the rollback failed, 6 no write after it, 7 an identifier or a "
+        << "table's presence told from a lost transaction";
     EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"), "1|\n2|\n3|LATER\n");
 }
 

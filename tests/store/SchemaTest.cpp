@@ -159,6 +159,14 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     EXPECT_EQ(id, 123);
     EXPECT_EQ(mng.getNextBlockID("T1", 1, id), 2);
     EXPECT_EQ(mng.lastError(), "") << "a success clears the failure before it";
+    // Numbers below 1 stored by a host or another program: the next is 1,
+    // a status is never 0 or below for a success.
+    shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (4, -2), (5, -5), (6, 0)");
+    for (const long run : {4, 5, 6}) {
+        id = 123;
+        EXPECT_EQ(mng.getNextBlockID("T1", run, id), 2) << run;
+        EXPECT_EQ(id, 1) << run;
+    }
 
     // At the 32-bit limit no identifier is left: after 2147483645, two.
     shell("INSERT INTO KrigBlock_Param(MineID) VALUES (2147483645)");
@@ -170,4 +178,7 @@ TEST_F(StoreTest, IdentifiersContinueFromTheStoredMaxima) {
     EXPECT_EQ(mng.lastError(), "no MineID is left");
     EXPECT_EQ(mng.insertIntoBlockParam(two, 1, ids), 0);
     EXPECT_TRUE(ids.empty());
+    shell("DELETE FROM KrigBlock_Param; INSERT INTO KrigBlock_Param(MineID) VALUES (-5)");
+    EXPECT_EQ(mng.insertIntoBlockParam(two, 1, ids), 1);
+    EXPECT_EQ(ids, std::vector<long>{1});
 }
