@@ -106,7 +106,8 @@ public:
     // Identifiers. getNextBlockID puts the next free block identifier of
     // the run in id (1 for a run without blocks) and returns it plus one;
     // without a table name it looks in KrigBlock_Result. A table that is
-    // missing counts as one without blocks: id 1, status 2, no error.
+    // missing counts as one without blocks: id 1, status 2, no error. Where
+    // nothing of 1 or more is stored, the next identifier is 1.
     long getNextMineID(long& id);
     long getNextBlockID(long mineId, long& id);
     long getNextBlockID(std::string tableName, long mineId, long& id);
