@@ -467,9 +467,11 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("--grid", o->grid,
                     "Cells NX,NY,NZ of a grid that rows without positions fill in order, X "
                     "first (a GSLIB grid file gives them)");
-    gradeOnly.push_back(cmd->add_option(
-        "--missing", o->missing,
-        "Leave out rows whose grade is this, blocks not estimated (-999 in a GSLIB file)"));
+    gradeOnly.push_back(
+        cmd->add_option(
+               "--missing", o->missing,
+               "Leave out rows whose grade is this, blocks not estimated (-999 in a GSLIB file)")
+            ->check(finiteNumber()));
     cmd->add_option("--density", o->density,
                     "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
         ->check(numberAboveZero());
