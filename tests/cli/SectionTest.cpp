@@ -372,9 +372,10 @@ TEST_F(SectionTest, TheSectionMustBeGivenOnce) {
         {{"--corners", "0,0,5 30,0,5 30,30,5 30,0,5"},
          "corners 2 and 4 of the section are one point"},
         // Corner 1 out of reach, in doubles, of corner 2, 3 or 4 alone, along X, Y or Z.
-        {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "too far apart to measure"},
-        {{"--corners", "0,-1e308,0 0,0,0 0,1e308,1 0,-1e308,1"}, "too far apart to measure"},
-        {{"--corners", "0,0,-1e308 0,0,0 1,0,0 1,0,1e308"}, "too far apart to measure"},
+        {{"--corners", "-1e308,0,0 1e308,0,0 0,0,1 -1e308,0,1"}, "more than 1e15 m from the"},
+        {{"--corners", "0,-1e308,0 0,0,0 0,1e308,1 0,-1e308,1"}, "more than 1e15 m from the"},
+        {{"--corners", "0,0,-1e308 0,0,0 1,0,0 1,0,1e308"}, "more than 1e15 m from the"},
+        {{"--line", "-2e15,5 2e15,5"}, "more than 1e15 m from the origin, too far to measure"},
         // Each section of a series would write over the one before without
         // "{}"; a series must be FROM:TO:STEP, rising.
         {{"--x", "5:25:10", "--csv", "x.csv"},

@@ -244,13 +244,17 @@ SectionPlane sectionPlane(const SectionRequest& r, const Box& extent) {
             "list measure along the section from corner 1 toward corner 2 (" +
             plane.title + ")");
     }
-    const auto beyondDoubles = [](const D_3DOT& a, const D_3DOT& b) {
-        return !std::isfinite(a.x - b.x) || !std::isfinite(a.y - b.y) || !std::isfinite(a.z - b.z);
-    };
-    if (beyondDoubles(c1, c2) || beyondDoubles(c1, plane.corners[2]) ||
-        beyondDoubles(c1, plane.corners[3])) {
-        throw UsageError("the section's corners lie too far apart to measure between them (" +
-                         plane.title + ")");
+    // Traces are drawn in doubles from corner 1, whose digits run out past
+    // this, as an outline's do.
+    constexpr double kFarthest = 1e15;
+    for (const D_3DOT& c : plane.corners) {
+        if (!(std::fabs(c.x) <= kFarthest && std::fabs(c.y) <= kFarthest &&
+              std::fabs(c.z) <= kFarthest)) {
+            throw UsageError(
+                "a corner of the section lies more than 1e15 m from the origin, too "
+                "far to measure from (" +
+                plane.title + ")");
+        }
     }
     if (!frame) {
         throw UsageError("the section's corners do not span a plane (" + plane.title + ")");
