@@ -10,10 +10,10 @@
 
 namespace vornel::store {
 
-// The text a field holds, up to its terminator or its width; a field
-// filled to its width without one, by a copy that cut a longer text, ends
-// before a UTF-8 character that the cut left incomplete.
-std::string_view fieldText(const char* field, size_t width);
+// The text a field holds, up to its terminator or its width.
+inline std::string_view fieldText(const char* field, size_t width) {
+    return {field, strnlen(field, width)};
+}
 
 // Copies text into a field of `width` bytes, cut so that it keeps its
 // terminator and never splits a UTF-8 character.
