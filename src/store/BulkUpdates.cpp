@@ -104,9 +104,11 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
             }
         }
         if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
-            // The blocks before this one keep their new values.
+            // The blocks before this one keep their new values. The reason
+            // is taken before the window ends, which may close the database.
+            fail(kNotWritten + m_pDatabase->Failure());
             qvEndProgress(progress);
-            return fail(kNotWritten + m_pDatabase->Failure());
+            return 0;
         }
     }
     qvEndProgress(progress);

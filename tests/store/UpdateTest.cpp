@@ -12,6 +12,7 @@
 #include "vornel/Hooks.h"
 
 using vornel::test::BlockTest;
+using vornel::test::contains;
 using vornel::test::shellOutput;
 using vornel::test::shellQuote;
 using vornel::test::sqliteShell;
@@ -218,4 +219,19 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
         EXPECT_EQ(sqliteShell(path, "UPDATE T1 SET Krig_ResType = ''"), "");
         ASSERT_EQ(mng.connectDatabase(path), 1);
     }
+    // A write that fails, here for another connection's lock, tells why
+    // before the window ends, which may close the database.
+    CVornelMng holder;
+    ASSERT_EQ(holder.connectDatabase(path), 1);
+    ASSERT_EQ(holder.beginTransact(), 1);
+    ASSERT_EQ(holder.modifyResTypeByID("T1", 4, "held"), 1);
+    setenv("VORNEL_BUSY_TIMEOUT_MS", "1", 1);
+    ASSERT_EQ(mng.connectDatabase(path), 1);
+    unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    vornel::setProgressSink({nullptr, nullptr, [&] { mng.clearDatabase(); }});
+    EXPECT_EQ(mng.modifyResType("T1", blocks.data(), 4), 0);
+    vornel::setProgressSink({});
+    EXPECT_TRUE(contains(mng.lastError(), "the database could not be written: "))
+        << mng.lastError();
+    EXPECT_EQ(holder.endTransact(Rollback), 1);
 }
