@@ -4,10 +4,12 @@
 // Each setter replaces the previous hook; an empty hook restores the
 // default. Set hooks before the managers that use them start working. A
 // hook may call the library again, set hooks included. The manager whose
-// call raised the hook is in the middle of that call: its reads, inserts,
-// table drops and connections fail then, returning 0 with the reason, and
-// its clearDatabase leaves the database open. It must not be destroyed in
-// the hook.
+// call raised the hook is in the middle of that call: while it reads (a
+// trace line or a notice about a row or a query), its reads, inserts,
+// table drops and connections fail, returning 0 with the reason, and its
+// clearDatabase leaves the database open. That manager must not be
+// destroyed in a hook, nor closed or connected anew in one but the
+// progress sink of a bulk update, whose update then ends.
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 

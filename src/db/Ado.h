@@ -103,6 +103,10 @@ public:
 
     // Records the message as the connection's last failure.
     void NoteFailure(const std::string& message);
+    // Whether a query holds this recordset, from before its open to after
+    // its close: a call that a hook makes meanwhile finds it held.
+    bool Held() const { return m_bHeld; }
+    void Hold(bool held) { m_bHeld = held; }
 
 private:
     vornel::engine::Recordset& Ado();
@@ -112,6 +116,7 @@ private:
     BOOL ReadNumber(long index, Number& value, Convert convert);
 
     CDbConnection* m_pConnection;
+    bool m_bHeld = false;
     std::unique_ptr<vornel::engine::Recordset> m_pAdoRecordset;
     std::string m_strSQL;
     vornel::Variant m_value;  // reused, so reading a column allocates nothing

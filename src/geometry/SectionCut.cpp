@@ -236,14 +236,14 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (!query.opened()) {
         return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
-    if (const std::string missing = missingColumns<KrigBlockResult>(blockRows); !missing.empty()) {
-        return fail(missing);
-    }
     releaseBlocks(m_pResults, m_nResultNum);
     if (rs.IsBOF() != 0) {
         *blocks = nullptr;
         *count = 0;
         return fail("the table has no rows");
+    }
+    if (const std::string missing = missingColumns<KrigBlockResult>(blockRows); !missing.empty()) {
+        return fail(missing);
     }
     const long rows = rs.GetRecordCount();
     if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {

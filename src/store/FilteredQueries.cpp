@@ -17,7 +17,7 @@ long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string con
     if (condition.find('\0') != std::string::npos) {
         return fail("the condition holds a NUL character, which would end it early");
     }
-    const bool none = condition.find_first_not_of(" \t\r\n") == std::string::npos;
+    const bool none = condition.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
     const std::string sql =
         none ? format("SELECT * FROM [%s]", tableName.c_str())
              : format("SELECT * FROM [%s] WHERE %s", tableName.c_str(), condition.c_str());

@@ -182,13 +182,13 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         why = "cannot read the blocks: " + db->Failure();
         return 0;
     }
+    releaseBlocks(cache, cacheCount);
     // A query without rows hands out no made-up columns, and a caller may
     // ask one of a table only to learn that it is there.
     if (std::string missing = rs.IsBOF() != 0 ? "" : missingColumns<Block>(rs); !missing.empty()) {
         why = std::move(missing);
         return 0;
     }
-    releaseBlocks(cache, cacheCount);
     const bool counted = kind == BlockQuery::WholeTable;
     long rows = rs.IsBOF() != 0 ? 0 : -1;
     if (rows != 0 && counted) {

@@ -2,20 +2,26 @@
 
 namespace vornel::store {
 
-OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.IsOpen() != 0) {
+OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.Held()) {
     if (outer_) {
         rs_.NoteFailure(kRecordsetInUse);
         opened_ = false;
         return;
     }
+    // Held before the open: a failure it traces raises a hook.
+    rs_.Hold(true);
     opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
                        engine::adLockOptimistic) != 0;
 }
 
 OpenQuery::~OpenQuery() {
-    if (!outer_ && rs_.IsOpen() != 0) {
+    if (outer_) {
+        return;
+    }
+    if (rs_.IsOpen() != 0) {
         rs_.Close();
     }
+    rs_.Hold(false);
 }
 
 bool statementFault(CDbConnection& connection) {

@@ -27,7 +27,7 @@ inline bool connectionOpen(const CKrigDatabase* db) {
 // Whether a call's query holds the shared recordset: only a hook's call
 // made during that call finds it so.
 inline bool recordsetInUse(CKrigDatabase* db) {
-    return db != nullptr && db->m_pRecordset != nullptr && db->m_pRecordset->IsOpen() != 0;
+    return db != nullptr && db->m_pRecordset != nullptr && db->m_pRecordset->Held();
 }
 
 // Queries also need the shared recordset.

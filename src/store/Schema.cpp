@@ -29,9 +29,9 @@ long CKrigDatabase::DropTable(const std::string& name) {
     if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0 || name.empty()) {
         return 0;
     }
-    // An open recordset is an outer call's read, which the drop would fail
+    // A held recordset is an outer call's read, which the drop would fail
     // for as locking the table, or end.
-    if (m_pRecordset != nullptr && m_pRecordset->IsOpen() != 0) {
+    if (m_pRecordset != nullptr && m_pRecordset->Held()) {
         m_pConnection->NoteFailure(vornel::store::kRecordsetInUse);
         return 0;
     }
