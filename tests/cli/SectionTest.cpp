@@ -433,6 +433,19 @@ TEST_F(SectionTest, AFoldedSectionTracesEachBlockWithoutSpillingOver) {
     ASSERT_EQ(t.rows.size(), 2u);
     EXPECT_EQ(t.at(0, "TRACE"), "5 5;10 5;10 10;5 10");
     EXPECT_EQ(t.at(1, "TRACE"), "0 0;10 0;10 5;5 5;5 10;0 10");
+    // Through grid nodes, the fold (t, t, t) touches the box [10, 20] x
+    // [10, 20] x [0, 10] at its corner only: two triangles of 25/3 m2 meet
+    // there, and their hull would reach over the block above.
+    std::string grid = "X,Y,Z,DX,DY,DZ,CU\n";
+    for (const char* z : {"5", "15"}) {
+        grid += std::string("15,15,") + z + ",10,10,10,1\n";
+    }
+    write("grid.csv", grid);
+    ok({"import", "g.db", "grid.csv", "-t", "G", "-e", "Cu"});
+    ok({"section", "g.db", "--corners", "0,0,0 30,5,0 30,30,30 5,30,0", "--csv", "g.csv"});
+    const CsvTable g = readCsv(path("g.csv"));
+    ASSERT_EQ(g.rows.size(), 2u);
+    EXPECT_EQ(g.at(0, "TRACE"), "10 10;20 10;20 11.66666667;10 10;11.66666667 20;10 20");
 }
 
 // Yttrium's grades under a header of their own: Y is the northing.

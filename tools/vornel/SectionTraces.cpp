@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "BlockClasses.h"
 #include "RecordFields.h"
@@ -65,11 +67,64 @@ size_t edgeOnLine(const SectionPolygon& piece, const SectionPoint& a, const Sect
     return nearest;
 }
 
+// Where the ends of edge i of a piece lie along the line from a through b,
+// in its length from a, lower first; none when the edge is off the line by
+// more than the rounding of the trace.
+std::optional<std::pair<double, double>> alongLine(const SectionPolygon& piece, size_t i,
+                                                   const SectionPoint& a, const SectionPoint& b) {
+    const SectionPoint& p = piece[i];
+    const SectionPoint& q = piece[(i + 1) % piece.size()];
+    const double length = std::hypot(b.u - a.u, b.v - a.v);
+    const double scale = std::max({std::fabs(p.u), std::fabs(p.v), std::fabs(q.u), std::fabs(q.v),
+                                   std::hypot(q.u - p.u, q.v - p.v)});
+    constexpr double kOnLine = 1e-9;
+    if (!(length > 0) || std::fabs(turn(a, b, p)) / length > kOnLine * scale ||
+        std::fabs(turn(a, b, q)) / length > kOnLine * scale) {
+        return std::nullopt;
+    }
+    const auto at = [&](const SectionPoint& r) {
+        return ((r.u - a.u) * (b.u - a.u) + (r.v - a.v) * (b.v - a.v)) / length;
+    };
+    return std::make_pair(std::min(at(p), at(q)), std::max(at(p), at(q)));
+}
+
+// Two pieces that meet at one corner, where the fold touches the box at a
+// point, joined there: round the first from that corner back to it, then
+// round the second. None when no corner of one is a corner of the other.
+std::optional<SectionPolygon> joinAtCorner(const SectionPolygon& first,
+                                           const SectionPolygon& second) {
+    double scale = 0;
+    for (const SectionPolygon* piece : {&first, &second}) {
+        for (const SectionPoint& p : *piece) {
+            scale = std::max({scale, std::fabs(p.u), std::fabs(p.v)});
+        }
+    }
+    constexpr double kSamePoint = 1e-9;
+    for (size_t k = 0; k < first.size(); ++k) {
+        for (size_t l = 0; l < second.size(); ++l) {
+            if (std::hypot(first[k].u - second[l].u, first[k].v - second[l].v) >
+                kSamePoint * scale) {
+                continue;
+            }
+            SectionPolygon joined;
+            for (size_t n = 0; n < first.size(); ++n) {
+                joined.push_back(first[(k + n) % first.size()]);
+            }
+            for (size_t n = 0; n < second.size(); ++n) {
+                joined.push_back(second[(l + n) % second.size()]);
+            }
+            return joined;
+        }
+    }
+    return std::nullopt;
+}
+
 // The pieces of the two halves of a folded section, flattened, joined along
-// the fold (the line from a through b) where their hull would spill over
-// ground of other boxes: each piece's boundary but the edge they share.
-SectionPolygon joinAcrossFold(SectionPolygon first, SectionPolygon second, const SectionPoint& a,
-                              const SectionPoint& b) {
+// the fold (the line from a through b) where they share an edge on it: each
+// piece's boundary but that edge; or at the corner they share where the
+// fold meets the box at a point. None where they meet nowhere.
+std::optional<SectionPolygon> joinAcrossFold(SectionPolygon first, SectionPolygon second,
+                                             const SectionPoint& a, const SectionPoint& b) {
     for (SectionPolygon* piece : {&first, &second}) {
         if (twiceSignedArea(*piece) < 0) {
             std::reverse(piece->begin(), piece->end());
@@ -77,6 +132,14 @@ SectionPolygon joinAcrossFold(SectionPolygon first, SectionPolygon second, const
     }
     const size_t i = edgeOnLine(first, a, b);
     const size_t j = edgeOnLine(second, a, b);
+    const auto onFirst = alongLine(first, i, a, b);
+    const auto onSecond = alongLine(second, j, a, b);
+    constexpr double kShared = 1e-9;
+    if (!onFirst || !onSecond ||
+        !(std::min(onFirst->second, onSecond->second) - std::max(onFirst->first, onSecond->first) >
+          kShared * (onFirst->second - onFirst->first))) {
+        return joinAtCorner(first, second);
+    }
     SectionPolygon joined;
     for (size_t k = 0; k < first.size(); ++k) {
         joined.push_back(first[(i + 1 + k) % first.size()]);
@@ -128,8 +191,10 @@ SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const
     constexpr double kSameArea = 1e-9;
     if (pieces.size() == 2 && pieces[0].size() >= 3 && pieces[1].size() >= 3 &&
         areaOf(outline) > piecesArea * (1 + kSameArea)) {
-        outline = joinAcrossFold(pieces[0], pieces[1], toSection(frame, corners[0]),
-                                 toSection(frame, corners[2]));
+        if (std::optional<SectionPolygon> joined = joinAcrossFold(
+                pieces[0], pieces[1], toSection(frame, corners[0]), toSection(frame, corners[2]))) {
+            outline = std::move(*joined);
+        }
     }
     // A plane through a corner or along an edge is traced in doubles, whose
     // rounding can leave a sliver there: a piece of a billionth of the box's

@@ -55,9 +55,11 @@ int sideOfPlane(const Box& box, int axis, double at);
 
 // The outline a section leaves on a box, counter-clockwise: convex, or the
 // two pieces of a folded section's halves joined along the fold where their
-// hull would be larger than they are; empty where it misses the box or only
-// touches it along an edge or at a corner (a piece of a billionth of the
-// box's largest face or less).
+// hull would be larger than they are, at the edge or the corner they share
+// on it (where they share none, their hull, which reaches over ground
+// between them); empty
+// where it misses the box or only touches it along an edge or at a corner
+// (a piece of a billionth of the box's largest face or less).
 SectionPolygon outlineOf(const SectionFrame& frame, const D_3DOT* corners, const Box& box);
 
 // One trace for every cut block without sub-blocks and for every cut
