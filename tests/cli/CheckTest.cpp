@@ -284,17 +284,20 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
               "error: 1 (run 3: B)");
     EXPECT_EQ(lineStarting(gone, "table B"), "");
     EXPECT_FAILS_WITH(vornel({"check", "m.db", "--table", "C"}), "no block table 'C'");
-    // Rows that neither list takes: no element, or no table name. And no
-    // table of variogram structures at all.
+    // A row without an element, which neither list takes; a row without a
+    // table name is a run whose table is missing. And no table of variogram
+    // structures at all.
     sqliteShell(path("m.db"),
                 "UPDATE KrigBlock_Param SET Mine_Element = NULL WHERE MineID = 1;"
                 "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) VALUES (7, 'Zn', "
                 "' '); DROP TABLE KrigBlock_Vrg_Param;");
     const std::string unseen = vornel({"check", "m.db"}).out;
     EXPECT_EQ(finding(unseen,
-                      "a catalog row without an element or a table name, which no "
-                      "command sees"),
-              "error: 2 (MineID 1; MineID 7)");
+                      "a catalog row without an element, which the lists of runs and of "
+                      "void tables pass over"),
+              "error: 1 (MineID 1)");
+    EXPECT_EQ(finding(unseen, "a run whose block table is not in the database"),
+              "error: 2 (run 3: B; run 7:  )");
     EXPECT_EQ(finding(unseen,
                       "no table of variogram structures (KrigBlock_Vrg_Param), so no "
                       "run's variogram can be read"),
@@ -303,6 +306,12 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
                       "a run whose count of variogram structures (Vrg_Num) is not the "
                       "number stored"),
               "");
+    // A catalog another program widened is not searched, and check says so.
+    sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Param ADD COLUMN Extra TEXT");
+    EXPECT_EQ(finding(vornel({"check", "m.db"}).out,
+                      "a catalog of other columns than it is made with, whose rows without an "
+                      "element could not be looked for"),
+              "warning: 1");
 }
 
 // Another tool may rebuild a table with its columns in another order, which

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,7 +38,8 @@ a block number, centre, size or coefficient stored empty or as text (read
 as 0); a sub-block list that
 cannot be read (the block reads as whole); blocks of a run the catalog
 does not list; two catalog rows (runs or void tables) of one MineID; a
-catalog row without an element or a table name, which no command sees; a
+catalog row without an element, which the lists of runs and of void tables
+pass over; a
 run whose block table is missing, or whose void table is a table of another
 kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
@@ -74,11 +76,11 @@ Catalog readCatalog(CVornelMng& mng) {
     return c;
 }
 
-// The MineIDs of catalog rows that neither the runs nor the void tables
-// list: no element, which the lists ask of a row, or no table name. Read
-// as blocks of one row made up for each, as wide as a catalog; a catalog of
-// another width is not searched.
-std::vector<int32_t> unlistedCatalogRows(CVornelMng& mng) {
+// The MineIDs of catalog rows without an element, which the lists of runs
+// and of void tables ask of a row: a table only such rows name is listed
+// by neither. Read as blocks of one row made up for each, as wide as a
+// catalog is made; none when the catalog is of another width.
+std::optional<std::vector<int32_t>> rowsWithoutElement(CVornelMng& mng) {
     std::string row =
         "MineID, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
     constexpr int kCatalogWidth = 38;
@@ -90,11 +92,10 @@ std::vector<int32_t> unlistedCatalogRows(CVornelMng& mng) {
     try {
         count = readMatching(mng, "KrigBlock_Param",
                              "0 UNION ALL SELECT " + row +
-                                 " FROM KrigBlock_Param WHERE Mine_Element IS NULL OR "
-                                 "trim(coalesce(Table_Name, '')) = '' ORDER BY 1",
+                                 " FROM KrigBlock_Param WHERE Mine_Element IS NULL ORDER BY 1",
                              "the catalog", &rows);
     } catch (const Failure&) {
-        return {};
+        return std::nullopt;
     }
     std::vector<int32_t> ids;
     for (long i = 0; i < count; ++i) {
@@ -105,11 +106,18 @@ std::vector<int32_t> unlistedCatalogRows(CVornelMng& mng) {
 
 Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
     Findings f;
-    for (const int32_t id : unlistedCatalogRows(mng)) {
-        f.add(Severity::Error,
-              "a catalog row without an element or a table name, which no "
-              "command sees",
-              "MineID " + std::to_string(id));
+    if (const std::optional<std::vector<int32_t>> ids = rowsWithoutElement(mng)) {
+        for (const int32_t id : *ids) {
+            f.add(Severity::Error,
+                  "a catalog row without an element, which the lists of runs and of void tables "
+                  "pass over",
+                  "MineID " + std::to_string(id));
+        }
+    } else {
+        f.add(Severity::Warning,
+              "a catalog of other columns than it is made with, whose rows without an element "
+              "could not be looked for",
+              "");
     }
     const bool structuresStored = tableExists(mng, "KrigBlock_Vrg_Param");
     if (!structuresStored) {
