@@ -35,7 +35,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     const CsvTable t = imported("in.csv",
                                 "XC,YC,ZC,XINC,YINC,ZINC,Cu,Category\n"
                                 "5,5,5,10,10,10,5e-400,Measured \xE6\x8E\xA2 \xF0\x9F\x92\x8E\n"
-                                "15,5,5,10,10,10,1.5,Indiqu\xC3\xA9\n"
+                                "15,5,5,10,10,10,1e-5000,Indiqu\xC3\xA9\n"
                                 "5,15,25,10,10,10,2.25,Inferred (extended)\n",
                                 {"--table", "T", "--element", "Cu"});
     ASSERT_EQ(t.rows.size(), 3u);
@@ -45,6 +45,7 @@ TEST_F(ImportTest, WholeBlocksFromACsvFileWithAHeader) {
     EXPECT_EQ(t.at(2, "DY"), "10");
     EXPECT_EQ(t.at(2, "Cu"), "2.25");
     EXPECT_EQ(t.at(0, "Cu"), "0");  // below the least double
+    EXPECT_EQ(t.at(1, "Cu"), "0");  // and below the least long double
     EXPECT_EQ(t.at(2, "COEF"), "1");
     EXPECT_EQ(t.at(0, "CATEGORY"), "Measured \xE6\x8E\xA2 \xF0\x9F\x92\x8E");  // 3 and 4 bytes
     EXPECT_EQ(t.at(1, "CATEGORY"), "Indiqu\xC3\xA9");       // UTF-8 to the last byte

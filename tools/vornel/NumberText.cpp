@@ -22,9 +22,15 @@ bool parseNumber(std::string_view text, double& value) {
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (error == std::errc::result_out_of_range && stop == end) {
         // Below the least double ("1e-400") is 0, as other readers take
-        // it; a wider type tells that from above the largest.
+        // it; a wider type tells that from above the largest, and beyond
+        // its range the exponent's sign does.
         long double wide = 0;
         const auto [wideStop, wideError] = std::from_chars(text.data(), end, wide);
+        if (wideError == std::errc::result_out_of_range) {
+            const size_t e = text.find_first_of("eE");
+            value = 0;
+            return e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+        }
         value = static_cast<double>(wide);
         return wideError == std::errc() && wideStop == end && std::isfinite(value);
     }
