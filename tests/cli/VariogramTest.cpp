@@ -56,6 +56,11 @@ TEST_F(VariogramTest, ValuesFromTheStructuresFormulas) {
                 "Vrg_Org = 10;");
     ok({"variogram", "m.db", "--lag", "25", "--csv", "v.csv"});
     EXPECT_NEAR(readCsv(path("v.csv")).number(2, "major"), 0.724276909574151, 1e-12);
+    // A whole turn apart is the same way.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Vrg_Param SET Vrg_Azm = 420 WHERE Vrg_Type = "
+                "'GAUSSIAN';");
+    ok({"variogram", "m.db"});
     sqliteShell(path("m.db"),
                 "UPDATE KrigBlock_Vrg_Param SET Vrg_Azm = 150 WHERE Vrg_Type = "
                 "'GAUSSIAN';");

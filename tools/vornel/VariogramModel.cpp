@@ -86,9 +86,22 @@ std::string anglesText(const std::array<int, 3>& angles) {
            std::to_string(angles[2]);
 }
 
+namespace {
+
+// Angles a whole turn apart are one: 360 is 0, -90 is 270.
+std::array<int, 3> turnOf(const std::array<int, 3>& angles) {
+    std::array<int, 3> turned{};
+    for (size_t i = 0; i < angles.size(); ++i) {
+        turned[i] = (angles[i] % 360 + 360) % 360;
+    }
+    return turned;
+}
+
+}  // namespace
+
 size_t structureOffAxes(const VariogramModel& model) {
     for (size_t i = 1; i < model.structures.size(); ++i) {
-        if (model.structures[i].angles != model.structures[0].angles) {
+        if (turnOf(model.structures[i].angles) != turnOf(model.structures[0].angles)) {
             return i;
         }
     }
