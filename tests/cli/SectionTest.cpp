@@ -454,6 +454,10 @@ TEST_F(SectionTest, AnElementNamedLikeACoordinateHasAGradeHeader) {
     ok({"import", "y.db", "y.csv", "-t", "REE", "-e", "Y", "--grade", "GRADE"});
     const std::string list = ok({"section", "y.db", "--y", "5", "--csv", "-"});
     EXPECT_EQ(linesOf(list).at(0), "BLOCKID,MINEID,SUB,X,Y,Z,DX,DY,DZ,Y_GRADE,CATEGORY,TRACE");
+    // So do an element named like one of the list's own columns.
+    ok({"import", "s.db", "y.csv", "-t", "S", "-e", "Sub", "--grade", "GRADE"});
+    EXPECT_EQ(linesOf(ok({"section", "s.db", "--y", "5", "--csv", "-"})).at(0),
+              "BLOCKID,MINEID,SUB,X,Y,Z,DX,DY,DZ,Sub_GRADE,CATEGORY,TRACE");
 }
 
 // Corners 3e9 m off: a trace's area is reckoned from its own corner, not

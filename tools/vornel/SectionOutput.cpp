@@ -1,5 +1,7 @@
 #include "SectionOutput.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -34,9 +36,17 @@ std::string traceText(const SectionPolygon& outline) {
 void writeCsv(std::ostream& out, const std::string& element,
               const std::vector<SectionTrace>& traces) {
     CsvWriter csv(out);
-    // Yttrium's grades are no northing.
-    csv.header({"BLOCKID", "MINEID", "SUB", "X", "Y", "Z", "DX", "DY", "DZ",
-                gradeColumnName(element), "CATEGORY", "TRACE"});
+    // Yttrium's grades are no northing, nor an element Sub's a sub-block.
+    std::vector<std::string> names = {"BLOCKID", "MINEID", "SUB", "X",        "Y",    "Z",
+                                      "DX",      "DY",     "DZ",  "CATEGORY", "TRACE"};
+    std::string grade = gradeColumnName(element);
+    if (std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+            return strcasecmp(name.c_str(), grade.c_str()) == 0;
+        })) {
+        grade = element + "_GRADE";
+    }
+    names.insert(names.begin() + 9, grade);
+    csv.header(names);
     for (const SectionTrace& t : traces) {
         csv.integer(t.blockId).integer(t.mineId).integer(t.subBlock);
         csv.number(t.box.centre.x).number(t.box.centre.y).number(t.box.centre.z);
