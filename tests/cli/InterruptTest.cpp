@@ -32,8 +32,8 @@ bool waitsToWriteStdout(pid_t pid) {
 class InterruptTest : public CliTest {
 protected:
     // Runs vornel with its standard output a pipe already full and sends
-    // it SIGINT as soon as it waits to write there.
-    Interrupted interruptWhileWriting(const std::vector<std::string>& args) {
+    // it the signal as soon as it waits to write there.
+    Interrupted interruptWhileWriting(const std::vector<std::string>& args, int signal = SIGINT) {
         int ends[2];
         EXPECT_EQ(pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
         const std::string page(4096, 'x');
@@ -48,11 +48,11 @@ protected:
         while (!waitsToWriteStdout(child) && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        kill(child, SIGINT);
+        kill(child, signal);
         int status = 0;
         waitpid(child, &status, 0);
         close(ends[0]);
-        return {WIFSIGNALED(status) && WTERMSIG(status) == SIGINT, readFile(errPath)};
+        return {WIFSIGNALED(status) && WTERMSIG(status) == signal, readFile(errPath)};
     }
 
     // The names in the scratch folder that hold `part`.
@@ -95,10 +95,11 @@ TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM sqlite_schema WHERE name = 'S'"),
               "0\n");
 
-    // Interrupted while it lists the cut blocks on standard output: the
-    // drawing it was writing beside the list is gone, half-written or not.
+    // Interrupted while it lists the cut blocks on standard output, by a
+    // signal of another kind: the drawing it was writing beside the list is
+    // gone, half-written or not.
     const Interrupted cut = interruptWhileWriting(
-        {"section", "m.db", "-t", "R", "--y", "5", "--svg", "cut.svg", "--csv", "-"});
+        {"section", "m.db", "-t", "R", "--y", "5", "--svg", "cut.svg", "--csv", "-"}, SIGUSR1);
     EXPECT_TRUE(cut.bySignal);
     EXPECT_TRUE(contains(cut.err, "\nvornel: stopped; the unfinished file was removed\n"))
         << cut.err;

@@ -46,10 +46,15 @@ extern "C" void removeAndEnd(int signal) {
     std::raise(signal);
 }
 
+// Every signal whose default ends the program, but SIGKILL and SIGSTOP
+// (which no handler sees) and faults (after which nothing is to be trusted).
+constexpr int kInterrupts[] = {SIGINT,  SIGTERM, SIGHUP,    SIGPIPE, SIGQUIT, SIGUSR1,
+                               SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
+
 sigset_t interrupts() {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (const int signal : kInterrupts) {
         sigaddset(&set, signal);
     }
     return set;
@@ -75,7 +80,7 @@ void removeFilesWhenInterrupted() {
     struct sigaction action {};
     action.sa_handler = removeAndEnd;
     action.sa_mask = interrupts();
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (const int signal : kInterrupts) {
         // One ignored already (a background job's SIGINT, nohup's SIGHUP) stays so.
         struct sigaction before {};
         if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
