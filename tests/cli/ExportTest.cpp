@@ -381,6 +381,24 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "taken"}),
                       "taken: a folder is there; name a file to write");
     EXPECT_TRUE(std::filesystem::is_directory(path("taken")));
+    // A file replaced keeps who may read it, and one that cannot be written
+    // is not replaced (as any user but root finds it).
+    std::filesystem::permissions(
+        path("out.csv"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ok({"export", "m.db", "-t", "A", "-o", "out.csv"});
+    EXPECT_EQ(std::filesystem::status(path("out.csv")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    if (geteuid() != 0) {
+        std::filesystem::permissions(path("out.csv"), std::filesystem::perms::owner_read);
+        EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A", "-o", "out.csv"}),
+                          "out.csv: cannot write: Permission denied");
+    }
+    // A descriptor the command was given is added to, not replaced.
+    const std::string added = shellOutput(
+        "cd " + shellQuote(dir.path()) + " && echo earlier > log.txt && " + shellQuote(VORNEL_CLI) +
+        " export m.db -t A -o /dev/fd/3 3>>log.txt && head -2 log.txt");
+    EXPECT_EQ(linesOf(added).at(1), "earlier");
+    EXPECT_EQ(linesOf(added).at(2).substr(0, 8), "BLOCKID,");
     // Nor under a file-size limit that the file, or an import's database,
     // would pass (64 KiB, less than either).
     ok({"demo", "d.db", "--blocks", "1000"});

@@ -121,18 +121,37 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     if (fs::is_directory(status)) {
         throw Failure(path_ + ": a folder is there; name a file to write");
     }
-    const bool special =
-        fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
+    // A descriptor the command was given open (2>>log, 3>out) is added to,
+    // not replaced by another file: what it holds is another writer's.
+    const bool descriptor = path_ == "/dev/stderr" || path_.rfind("/dev/fd/", 0) == 0 ||
+                            path_.rfind("/proc/self/fd/", 0) == 0;
+    const bool special = descriptor || (fs::exists(status) && !fs::is_regular_file(status) &&
+                                        !fs::is_directory(status));
     if (special) {
         target_ = path_;
+        file_.open(target_, std::ios::binary | (descriptor ? std::ios::app : std::ios::trunc));
+        if (!file_) {
+            throw Failure(path_ + ": cannot write: " + std::strerror(errno));
+        }
+        return;
     }
-    if (!special) {
-        partial_ = target_ + ".partial-" + std::to_string(::getpid());
-        unfinished_.emplace(partial_, false);
+    // A file there is replaced only as it could be written, and keeps who
+    // may read it.
+    std::optional<fs::perms> mode;
+    if (fs::is_regular_file(fs::status(target_, ec))) {
+        if (::access(target_.c_str(), W_OK) != 0) {
+            throw Failure(path_ + ": cannot write: " + std::strerror(errno));
+        }
+        mode = fs::status(target_, ec).permissions();
     }
-    file_.open(special ? target_ : partial_, std::ios::binary | std::ios::trunc);
+    partial_ = target_ + ".partial-" + std::to_string(::getpid());
+    unfinished_.emplace(partial_, false);
+    file_.open(partial_, std::ios::binary | std::ios::trunc);
     if (!file_) {
         throw Failure(path_ + ": cannot write: " + std::strerror(errno));
+    }
+    if (mode) {
+        fs::permissions(partial_, *mode, ec);
     }
 }
 

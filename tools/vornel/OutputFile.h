@@ -1,9 +1,11 @@
 // A file that appears at its path only when it is complete: written beside
 // it under another name, then renamed over it by commit(). Without commit()
 // nothing is left behind. A symbolic link at the path is followed, so that
-// the file it names is the one replaced and the link stays; a pipe or a
-// device at the path is written straight to, as there is nothing to rename
-// over; "-" is standard output.
+// the file it names is the one replaced and the link stays, with its
+// permissions, and only when it could be written; a pipe or a device at
+// the path is written straight to, as there is nothing to rename over, and
+// an open descriptor (/dev/stderr, /dev/fd/3) is added to; "-" is standard
+// output.
 #ifndef VORNEL_CLI_OUTPUTFILE_H
 #define VORNEL_CLI_OUTPUTFILE_H
 
