@@ -144,6 +144,8 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
         // The header of a spreadsheet saved as "Unicode text" (UTF-16).
         {"utf16.txt", std::string("\xFF\xFEX\0\t\0Y\0\n\0", 10),
          "utf16.txt:1:4: a NUL byte: this is not a text file in UTF-8"},
+        // An endless source of them, refused at the first.
+        {"/dev/zero", "", "/dev/zero:1:1: a NUL byte"},
         {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
          "rows.txt:2: the first row holds numbers, not column names"},
         // Values outside what a block can hold: the 32-bit counts, a share of

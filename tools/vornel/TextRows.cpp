@@ -66,6 +66,11 @@ bool readLine(std::istream& in, std::string& line) {
             return true;
         }
         line.push_back(static_cast<char>(c));
+        // No text holds one: the line is refused there, and an endless
+        // source of them (/dev/zero) is not read on.
+        if (c == '\0') {
+            return true;
+        }
     }
     return !line.empty();
 }
