@@ -501,6 +501,12 @@ TEST_F(ExportTest, ADashIsStandardOutput) {
 TEST_F(ExportTest, AStandardOutputThatCannotBeWrittenFailsTheExport) {
     EXPECT_FAILS_WITH(runVornel(dir.path(), {"export", "m.db", "-t", "A"}, "/dev/full"),
                       "vornel export: cannot write the output: No space left on device");
+    // A command that stored its work says so, lest it be done again.
+    write("b.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
+    EXPECT_FAILS_WITH(
+        runVornel(dir.path(), {"import", "m.db", "b.csv", "-t", "B", "-e", "Cu"}, "/dev/full"),
+        "vornel import: cannot write the output: No space left on device, after storing B in "
+        "m.db\n");
 }
 
 // A legacy VTK file of hexahedra read by the format's own rules: header

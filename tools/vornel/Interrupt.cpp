@@ -97,6 +97,10 @@ void sayDoneWhenInterrupted(const std::string& done) {
     g_doneSet = 1;
 }
 
+std::string doneSoFar() {
+    return g_doneSet != 0 ? std::string(g_done) : std::string();
+}
+
 InterruptsHeld::InterruptsHeld() {
     const sigset_t held = interrupts();
     pthread_sigmask(SIG_BLOCK, &held, &before_);

@@ -19,6 +19,9 @@ void removeFilesWhenInterrupted();
 // removed after that: what the command made is no longer unfinished.
 void sayDoneWhenInterrupted(const std::string& done);
 
+// What the last sayDoneWhenInterrupted said was done; empty if nothing.
+std::string doneSoFar();
+
 // Holds those signals back while it lives, for a step that must end before
 // the command does (a commit, and saying that it was made); they arrive
 // when it ends.

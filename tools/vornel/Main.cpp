@@ -46,9 +46,11 @@ public:
         if (std::cout && failure_ == 0) {
             return status;
         }
+        // Lest the work stored be done again: a second import would fail.
+        const std::string done = vornel::cli::doneSoFar();
         std::cerr << commandName(app)
                   << ": cannot write the output: " << std::strerror(failure_ != 0 ? failure_ : EIO)
-                  << '\n';
+                  << (done.empty() ? "" : ", after " + done) << '\n';
         return kWorkFailed;
     }
 
