@@ -115,6 +115,10 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
         ASSERT_EQ(zero.size(), 6U) << toZero;
         EXPECT_EQ(wordsOf(zero[5]).at(0), "0") << toZero;
     }
+    // A series of one value, however large, is that value.
+    for (const char* one : {"--cutoffs=1e15:1e15:1", "--cutoffs=1e308:1e308:1"}) {
+        EXPECT_EQ(linesOf(ok({"report", "m.db", "-t", "R", one})).size(), 3U) << one;
+    }
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:2"}),
                        "--cutoffs: '0:2': give a series of cut-offs as FROM:TO:STEP, e.g. 0:2:0.1");
     EXPECT_USAGE_ERROR(vornel({"report", "m.db", "--cutoffs", "0:1000:0.5"}),

@@ -35,6 +35,10 @@ std::vector<std::string> numberSeries(const std::string& text, const std::string
         throw UsageError("'" + text + "': a series of " + what +
                          " runs from FROM up to TO, at or above it, by a STEP above 0");
     }
+    // One value, however large: no step is taken, so none rounds.
+    if (to == from) {
+        return {formatNumber(from, 15)};
+    }
     // TO less FROM, and each step, round by as much as the last digit of
     // the largest bound: a value within that of TO is TO, one within it of
     // 0 is 0.
