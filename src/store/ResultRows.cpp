@@ -20,7 +20,8 @@ long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* b
     }
     const char* why = nullptr;
     if (const long bad = firstUnwritable(blocks, count, why); bad >= 0) {
-        return fail("block " + std::to_string(bad) + " " + why);
+        return fail("the block at index " + std::to_string(bad) + " (Krig_BlockID " +
+                    std::to_string(blocks[bad].Krig_BlockID) + ") " + why);
     }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {

@@ -22,7 +22,7 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
     }
     const char* why = nullptr;
     if (const long bad = firstUnwritable(blocks, count, why); bad >= 0) {
-        return fail("block " + std::to_string(bad) + " " + why);
+        return fail("the void block at index " + std::to_string(bad) + " " + why);
     }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {

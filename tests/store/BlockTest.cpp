@@ -151,14 +151,17 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     // A grade that no number stands for would come back as 0.
     blocks[1].Krig_OutAttr = std::nan("");
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
-    EXPECT_NE(mng.lastError().find("block 1 holds a value that is not a finite number"),
-              std::string::npos)
+    EXPECT_NE(
+        mng.lastError().find("the block at index 1 (Krig_BlockID 2) holds a value that is not a "
+                             "finite number"),
+        std::string::npos)
         << mng.lastError();
     blocks[1].Krig_OutAttr = 1;
     // A mass that single precision stores as infinite.
     blocks[2].Block_CorMass = 3.5e38;
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
-    EXPECT_NE(mng.lastError().find("block 2 holds a volume, proportion or mass beyond single"),
+    EXPECT_NE(mng.lastError().find("the block at index 2 (Krig_BlockID 3) holds a volume, "
+                                   "proportion or mass beyond single"),
               std::string::npos)
         << mng.lastError();
     // The largest float fits, in each of the four.
@@ -169,9 +172,9 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     for (const double far : {2147483648.0, -2147483649.0}) {
         blocks[2].Krig_MeanDis = far;
         EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
-        EXPECT_NE(
-            mng.lastError().find("block 2 holds a mean distance beyond a 32-bit whole number"),
-            std::string::npos)
+        EXPECT_NE(mng.lastError().find("the block at index 2 (Krig_BlockID 3) holds a mean "
+                                       "distance beyond a 32-bit whole number"),
+                  std::string::npos)
             << mng.lastError();
     }
     blocks[2].Krig_MeanDis = 0;
@@ -179,8 +182,10 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     KrigBlockResult split = block(4, 0, 0, 0, 2);
     split.SubBUD_GridSize[1].y = HUGE_VAL;
     EXPECT_EQ(mng.insertIntoBlockResult("T1", &split, 1), 0);
-    EXPECT_NE(mng.lastError().find("block 0 holds a value that is not a finite number"),
-              std::string::npos)
+    EXPECT_NE(
+        mng.lastError().find("the block at index 0 (Krig_BlockID 4) holds a value that is not a "
+                             "finite number"),
+        std::string::npos)
         << mng.lastError();
     split.SubBUD_GridSize[1].y = 5.0;
     split.SubBUD_PntLoc[0].z = std::nan("");
@@ -188,7 +193,8 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
     blocks[2].SubBUD_Num = 4;  // promises arrays it does not have
     EXPECT_EQ(mng.insertIntoBlockResult("T1", blocks, 3), 0);
     EXPECT_EQ(mng.lastError(),
-              "block 2 counts sub-blocks but has no arrays for them; nothing was written");
+              "the block at index 2 (Krig_BlockID 3) counts sub-blocks but has no arrays for them; "
+              "nothing was written");
     EXPECT_EQ(mng.insertIntoBlockResult("T1", nullptr, 2), 0);
     EXPECT_EQ(shell("SELECT count(*) FROM T1"), "0\n");
     // Cut toward zero, the ends of the 32-bit range are kept.
@@ -508,7 +514,8 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     promising.SubBUD_Num = 1;
     EXPECT_EQ(mng.insertIntoBlockVoid("V1", &promising, 1), 0);
     EXPECT_EQ(mng.lastError(),
-              "block 0 counts sub-blocks but has no arrays for them; nothing was written");
+              "the void block at index 0 counts sub-blocks but has no arrays for them; nothing was "
+              "written");
 
     KrigBlockVoid* rows = nullptr;
     long count = 0;
@@ -541,7 +548,8 @@ TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
     voids[0].MineID = 3;
     voids[2].Krig_PntLocZ = HUGE_VAL;
     EXPECT_EQ(mng.insertIntoBlockVoid("V1", voids, 3), 0);
-    EXPECT_NE(mng.lastError().find("block 2 holds a value"), std::string::npos) << mng.lastError();
+    EXPECT_NE(mng.lastError().find("the void block at index 2 holds a value"), std::string::npos)
+        << mng.lastError();
     EXPECT_EQ(shell("SELECT count(*) FROM V1"), "3\n");
     // Identifiers end at the 32-bit limit: after 2147483645 two are left.
     voids[2].Krig_PntLocZ = 0;
