@@ -200,6 +200,12 @@ TEST_F(ReportTest, TheCurveDrawsTheRowsToScale) {
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0:4:1", "--svg", "curve.svg"});
     EXPECT_EQ(rowFor(table, "1"), (Words{"1", "2", "3500", "1.8000", "63.0"}));
     EXPECT_EQ(shellOutput("xmllint --noout " + path("curve.svg") + " 2>&1; echo $?"), "0\n");
+    // A drawing that cannot be written leaves no list either, whichever
+    // fails.
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "1", "--csv", "ok.csv",
+                              "--svg", "/dev/full"}),
+                      "/dev/full: writing failed");
+    EXPECT_FALSE(fileExists(path("ok.csv")));
     const std::string svg = readFile(path("curve.svg"));
     // At 0 all 6500 t, 8300 t.% of metal: a mean of 1.27692; at 1, 3500 t
     // of 1.8; at 2 and 3 the 500 t of grade 3; at 4 nothing, and no mean.

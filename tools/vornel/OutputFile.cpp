@@ -108,6 +108,23 @@ ListAndDrawing::ListAndDrawing(const std::string& csvPath, const std::string& sv
     }
 }
 
+void commitTogether(std::initializer_list<std::optional<OutputFile>*> files) {
+    for (std::optional<OutputFile>* file : files) {
+        if (*file) {
+            (*file)->finish();
+        }
+    }
+    for (std::optional<OutputFile>* file : files) {
+        if (*file) {
+            (*file)->commit();
+        }
+    }
+}
+
+void ListAndDrawing::commit() {
+    commitTogether({&csv, &svg});
+}
+
 OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     if (isStandardOutput(path_)) {
         out_ = &std::cout;

@@ -10,6 +10,7 @@
 #define VORNEL_CLI_OUTPUTFILE_H
 
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,10 @@ private:
     bool finished_ = false;
     bool committed_ = false;
 };
+
+// Puts the files given in place once all are written out: one that fails
+// leaves none. Throws Failure.
+void commitTogether(std::initializer_list<std::optional<OutputFile>*> files);
 
 // The path a chain of symbolic links at `path` ends at, which need not exist
 // yet: new files are made there, and the links stay. Throws Failure for a
@@ -83,6 +88,10 @@ struct ListAndDrawing {
     std::ostream& table;
     std::optional<OutputFile> csv;
     std::optional<OutputFile> svg;
+
+    // Puts both in place once both are written out: one that fails leaves
+    // neither. Throws Failure.
+    void commit();
 };
 
 }  // namespace vornel::cli

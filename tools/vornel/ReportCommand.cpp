@@ -109,15 +109,14 @@ void runReport(const ReportOptions& o) {
     model.printVoids(out);
     if (files.csv) {
         writeGradeTonnageCsv(files.csv->stream(), field, names, rows, element, unit);
-        files.csv->commit();
     }
     if (files.svg) {
         writeGradeTonnageSvg(
             files.svg->stream(),
             {model.table() + ": grade-tonnage",
              std::to_string(model.graded()) + " blocks; " + weighed, element, &unit, names, rows});
-        files.svg->commit();
     }
+    files.commit();
 }
 
 }  // namespace

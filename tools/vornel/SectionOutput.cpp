@@ -446,18 +446,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     if (csvFile) {
         writeCsv(csvFile->stream(), element, traces);
     }
-    // Both written out before either is put in place.
-    const std::array<std::optional<OutputFile>*, 2> files = {&svgFile, &csvFile};
-    for (std::optional<OutputFile>* file : files) {
-        if (*file) {
-            (*file)->finish();
-        }
-    }
-    for (std::optional<OutputFile>* file : files) {
-        if (*file) {
-            (*file)->commit();
-        }
-    }
+    commitTogether({&svgFile, &csvFile});
     return n;
 }
 

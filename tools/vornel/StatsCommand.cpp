@@ -271,12 +271,11 @@ void runStats(const StatsOptions& o) {
     printVoidsOfRuns(out, grounds);
     if (files.csv) {
         writeStatsCsv(files.csv->stream(), field, runs);
-        files.csv->commit();
     }
     if (files.svg) {
         writeHistogramSvg(files.svg->stream(), chartOf(o, runs, weighed));
-        files.svg->commit();
     }
+    files.commit();
 }
 
 }  // namespace

@@ -228,7 +228,6 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
     printSwath(out, plan, runs, swaths, grade);
     if (files.csv) {
         writeSwathCsv(files.csv->stream(), plan, runs, swaths, grade);
-        files.csv->commit();
     }
     if (files.svg) {
         SwathChart chart;
@@ -243,8 +242,8 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
         }
         chart.swaths = swaths;
         writeSwathSvg(files.svg->stream(), chart);
-        files.svg->commit();
     }
+    files.commit();
 }
 
 }  // namespace

@@ -182,12 +182,11 @@ void runVariogram(const VariogramOptions& o) {
             }
             csv.endRow();
         }
-        files.csv->commit();
     }
     if (files.svg) {
         writeVariogramSvg(files.svg->stream(), title, model, lags);
-        files.svg->commit();
     }
+    files.commit();
 }
 
 }  // namespace
