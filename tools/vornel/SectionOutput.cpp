@@ -3,7 +3,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numeric>
 #include <optional>
