@@ -97,6 +97,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--name: 254 bytes; the catalog keeps 253 at most"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--unit", "furlong"},
          "--unit: 'furlong' is not a grade unit"},
+        {{"demo", ""}, "vornel demo: DB: the database path is empty"},
+        {{"info", ""}, "vornel info: DB: the database path is empty"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--missing", "nan"},
          "--missing: 'nan' is not a number"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--block-size", "abc"},

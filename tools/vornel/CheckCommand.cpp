@@ -15,6 +15,7 @@
 #include "Failure.h"
 #include "ModelCheck.h"
 #include "ModelDatabase.h"
+#include "OptionChecks.h"
 
 namespace vornel::cli {
 namespace {
@@ -437,7 +438,7 @@ void addCheckCommand(CLI::App& app) {
         "check",
         "Look for what is wrong in a database: overlapping blocks, stray sub-blocks, "
         "missing tables, impossible figures");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     cmd->add_option("-t,--table", o->table, "Check the blocks of this table only");
     cmd->footer(kFooter);
     cmd->callback([o] { runCheck(*o); });

@@ -240,7 +240,7 @@ void addClassifyCommand(CLI::App& app) {
     auto o = std::make_shared<ClassifyOptions>();
     CLI::App* cmd = app.add_subcommand(
         "classify", "Set the resource category of a run's blocks by rules on their columns");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     cmd->add_option("--rule", o->rules, "\"CLASS: CONDITION\", in order; the first one met decides")
         ->required()

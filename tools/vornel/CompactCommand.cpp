@@ -8,6 +8,7 @@
 #include "Interrupt.h"
 #include "ModelDatabase.h"
 #include "NumberText.h"
+#include "OptionChecks.h"
 #include "Stopwatch.h"
 
 namespace vornel::cli {
@@ -49,7 +50,7 @@ void addCompactCommand(CLI::App& app) {
     auto db = std::make_shared<std::string>();
     CLI::App* cmd =
         app.add_subcommand("compact", "Rewrite a database file without its unused space");
-    cmd->add_option("DB", *db, "Database file")->required();
+    addDatabaseOption(cmd, *db);
     cmd->footer(R"(
 The compacted copy is written under the file's name less its last four
 characters, then Temp.mdb (model.mdb gives modelTemp.mdb), and then takes the

@@ -195,7 +195,7 @@ void addCompareCommand(CLI::App& app) {
     auto o = std::make_shared<CompareOptions>();
     CLI::App* cmd = app.add_subcommand(
         "compare", "Two runs of one model side by side: grade-tonnage, and block by block");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     cmd->add_option("-t,--table", o->table,
                     "Block table of the first run (may be left out when the database holds one)");
     addSecondRunOptions(cmd, o->with, "Block table of the second run")->required();

@@ -24,6 +24,7 @@
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
 #include "NumberText.h"
+#include "OptionChecks.h"
 #include "OutputFile.h"
 #include "PlanOutline.h"
 #include "RecordFields.h"
@@ -426,7 +427,8 @@ void addDemoCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "demo", "Build a synthetic kriged block model in a new database and show it off");
     cmd->add_option("DB", o->db, "Database to write; a previous demo database is replaced")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(databasePath());
     cmd->add_option("--blocks", o->blocks, "About how many blocks the model has")
         ->capture_default_str()
         ->check(CLI::Range(100L, 5000000L));

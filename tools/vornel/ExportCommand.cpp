@@ -18,6 +18,7 @@
 #include "Failure.h"
 #include "GradeUnit.h"
 #include "ModelDatabase.h"
+#include "OptionChecks.h"
 #include "OutputFile.h"
 #include "PlanOutline.h"
 #include "ProgressBar.h"
@@ -435,7 +436,7 @@ void addExportCommand(CLI::App& app) {
         "export",
         "Write a block table as CSV or GSLIB, one row per block or sub-block, or as VTK for 3D "
         "viewers");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     cmd->add_option("-t,--table", o->table,
                     "Block table to write (may be left out when the database holds one)");
     cmd->add_option("--where", o->where,

@@ -439,7 +439,7 @@ void addImportCommand(CLI::App& app) {
         "import",
         "Read a block model file (CSV, tab- or whitespace-separated, GSLIB) into a new block "
         "table");
-    cmd->add_option("DB", o->db, "Database file; created when it does not exist")->required();
+    addDatabaseOption(cmd, o->db, "Database file; created when it does not exist");
     cmd->add_option("FILE", o->file, "Block model file to read")->required();
     cmd->add_option("-t,--table", o->table,
                     "New block table (void table with --voids): a letter, then letters, digits "

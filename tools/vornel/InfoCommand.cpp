@@ -8,6 +8,7 @@
 #include "InfoJson.h"
 #include "ModelDatabase.h"
 #include "ModelFacts.h"
+#include "OptionChecks.h"
 
 namespace vornel::cli {
 namespace {
@@ -48,7 +49,7 @@ void addInfoCommand(CLI::App& app) {
     auto o = std::make_shared<InfoOptions>();
     CLI::App* cmd = app.add_subcommand(
         "info", "List the runs: elements, tables, block counts, grade and position ranges");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     cmd->add_flag("--json", o->json, "The same as one JSON document, for scripts");
     cmd->footer(R"(
 For each run of the catalog (KrigBlock_Param): its block table and element,

@@ -78,6 +78,18 @@ void addGroundOptions(CLI::App* cmd, bool& deplete, std::string& within) {
                     "shapefile (.shp) of polygons");
 }
 
+CLI::Validator databasePath() {
+    return CLI::Validator(
+        [](const std::string& path) {
+            return path.empty() ? std::string("the database path is empty") : std::string();
+        },
+        "", "database path");
+}
+
+void addDatabaseOption(CLI::App* cmd, std::string& db, const std::string& help) {
+    cmd->add_option("DB", db, help)->required()->check(databasePath());
+}
+
 void addTableOption(CLI::App* cmd, std::string& table) {
     cmd->add_option("-t,--table", table,
                     "Block table (may be left out when the database holds one)");

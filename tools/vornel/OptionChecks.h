@@ -25,6 +25,11 @@ CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<std::string>& cutoffs,
 std::vector<double> cutoffsOf(const std::vector<std::string>& texts);
 CLI::Option* addDensityOption(CLI::App* cmd, double& density);
 
+// DB, the database a command works on, required: a path, not an empty
+// text, which databasePath() refuses.
+void addDatabaseOption(CLI::App* cmd, std::string& db, const std::string& help = "Database file");
+CLI::Validator databasePath();
+
 // The options that pick the blocks a command reads: -t,--table, which may
 // be left out when the database holds one table, and --where, an SQL
 // condition.

@@ -176,7 +176,7 @@ void addRegularizeCommand(CLI::App& app) {
     auto o = std::make_shared<RegularizeOptions>();
     CLI::App* cmd = app.add_subcommand(
         "regularize", "Gather a run's ground into cells of one size, as a new run (SMU blocks)");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     cmd->add_option("--size", o->size, "Cell size: one for all three axes, or x,y,z")->required();
     cmd->add_option("--into", o->into, "The new block table")->required();

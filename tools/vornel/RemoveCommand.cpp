@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
+#include "OptionChecks.h"
 
 namespace vornel::cli {
 namespace {
@@ -250,7 +251,7 @@ void addRemoveCommand(CLI::App& app) {
     auto o = std::make_shared<RemoveOptions>();
     CLI::App* cmd =
         app.add_subcommand("remove", "Take a run, a block table or a void table out of a database");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     cmd->add_option("-t,--table", o->table, "Block or void table to remove, with its runs");
     cmd->add_option("--run", o->run, "MineID of the run to remove")
         ->check(CLI::Range(1L, 2147483647L));

@@ -125,7 +125,7 @@ void addReportCommand(CLI::App& app) {
     auto o = std::make_shared<ReportOptions>();
     CLI::App* cmd = app.add_subcommand(
         "report", "Grade-tonnage table: tonnes, mean grade and metal above each cut-off");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     addCutoffsOption(cmd, o->cutoffs, "Cut-off grades, e.g. 0.5,1,2, or a series 0:2:0.1")
         ->required();

@@ -240,7 +240,7 @@ void addSectionCommand(CLI::App& app) {
     auto o = std::make_shared<SectionOptions>();
     CLI::App* cmd = app.add_subcommand(
         "section", "The blocks and sub-blocks a section cuts: count, drawing (SVG), list (CSV)");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     cmd->add_option("--corners", o->request.corners,
                     "Four corners \"x,y,z x,y,z x,y,z x,y,z\" in order around the section");

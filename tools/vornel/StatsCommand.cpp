@@ -284,7 +284,7 @@ void addStatsCommand(CLI::App& app) {
     auto o = std::make_shared<StatsOptions>();
     CLI::App* cmd = app.add_subcommand(
         "stats", "Grade statistics weighed by tonnes: mean, spread, quantiles, histogram");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     addDensityOption(cmd, o->density);
     addWhereOption(cmd, o->where);

@@ -252,7 +252,7 @@ void addSwathCommand(CLI::App& app) {
     auto o = std::make_shared<SwathOptions>();
     CLI::App* cmd = app.add_subcommand(
         "swath", "Tonnes and mean grade in slices along X, Y or Z, of one run or two side by side");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     std::vector<CLI::Option*> axes;
     for (int a = 0; a < 3; ++a) {

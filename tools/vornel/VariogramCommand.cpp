@@ -195,7 +195,7 @@ void addVariogramCommand(CLI::App& app) {
     auto o = std::make_shared<VariogramOptions>();
     CLI::App* cmd = app.add_subcommand(
         "variogram", "A run's variogram model: its structures, its values at lags, its curves");
-    cmd->add_option("DB", o->db, "Database file")->required();
+    addDatabaseOption(cmd, o->db);
     addTableOption(cmd, o->table);
     cmd->add_option("--run", o->run, "MineID of the run, where the table holds several")
         ->check(CLI::Range(1L, 2147483647L));
