@@ -399,6 +399,18 @@ TEST_F(ExportTest, TheOutputFileAppearsOnlyWhenComplete) {
         " export m.db -t A -o /dev/fd/3 3>>log.txt && head -2 log.txt");
     EXPECT_EQ(linesOf(added).at(1), "earlier");
     EXPECT_EQ(linesOf(added).at(2).substr(0, 8), "BLOCKID,");
+    // Standard error, by its name or a link to it, is written through
+    // itself: what the command says there after the list does not land on
+    // it, and a log it goes to keeps what it held.
+    const std::string shared = shellOutput(
+        "cd " + shellQuote(dir.path()) +
+        " && ln -s /dev/stderr err && echo earlier > "
+        "both.txt && " +
+        shellQuote(VORNEL_CLI) + " export m.db -t A -o err >> both.txt 2>&1 && cat both.txt");
+    EXPECT_EQ(linesOf(shared).size(), 6u) << shared;
+    EXPECT_EQ(linesOf(shared).at(0), "earlier");
+    EXPECT_EQ(linesOf(shared).at(1).substr(0, 8), "BLOCKID,");
+    EXPECT_EQ(linesOf(shared).back(), "Wrote 3 blocks of A to err");
     // Nor under a file-size limit that the file, or an import's database,
     // would pass (64 KiB, less than either).
     ok({"demo", "d.db", "--blocks", "1000"});

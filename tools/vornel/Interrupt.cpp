@@ -47,9 +47,10 @@ extern "C" void removeAndEnd(int signal) {
 }
 
 // Every signal whose default ends the program, but SIGKILL and SIGSTOP
-// (which no handler sees) and faults (after which nothing is to be trusted).
+// (which no handler sees), faults (after which nothing is to be trusted)
+// and SIGXFSZ (ignored, so that a write past a size limit fails instead).
 constexpr int kInterrupts[] = {SIGINT,  SIGTERM, SIGHUP,    SIGPIPE, SIGQUIT, SIGUSR1,
-                               SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
+                               SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
 
 sigset_t interrupts() {
     sigset_t set;

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "Interrupt.h"
+#include "OptionChecks.h"
 #include "Stopwatch.h"
 #include "vornel/Migrate.h"
 
@@ -60,8 +61,12 @@ void addMigrateCommand(CLI::App& app) {
     auto o = std::make_shared<MigrateOptions>();
     CLI::App* cmd = app.add_subcommand(
         "migrate", "Convert an Access (.mdb) block-model database into a new database");
-    cmd->add_option("OLD", o->from, "Access database (Jet 3 or Jet 4) to read")->required();
-    cmd->add_option("NEW", o->to, "Database to write; it must not exist")->required();
+    cmd->add_option("OLD", o->from, "Access database (Jet 3 or Jet 4) to read")
+        ->required()
+        ->check(databasePath());
+    cmd->add_option("NEW", o->to, "Database to write; it must not exist")
+        ->required()
+        ->check(databasePath());
     cmd->footer(R"(
 Every user table comes over with all its rows; the library's own tables (runs, variogram
 structures, block results, void blocks) are made again with their own definitions and index,

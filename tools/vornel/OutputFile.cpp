@@ -1,11 +1,13 @@
 #include "OutputFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "Failure.h"
 
@@ -130,6 +132,22 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
         out_ = &std::cout;
         return;
     }
+    // The file behind standard output or error, by whatever name (a link,
+    // /dev/stderr): written through that descriptor, whose place in the
+    // file the command's other writes there share, not over them.
+    struct stat named {};
+    if (::stat(path_.c_str(), &named) == 0) {
+        for (const auto& [descriptor, stream] :
+             {std::pair<int, std::ostream*>{STDOUT_FILENO, &std::cout},
+              {STDERR_FILENO, &std::cerr}}) {
+            struct stat open {};
+            if (::fstat(descriptor, &open) == 0 && open.st_dev == named.st_dev &&
+                open.st_ino == named.st_ino) {
+                out_ = stream;
+                return;
+            }
+        }
+    }
     target_ = followLinks(path_);
     std::error_code ec;
     // The system's own reading of the path: a link into /proc/self/fd names
@@ -138,10 +156,10 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     if (fs::is_directory(status)) {
         throw Failure(path_ + ": a folder is there; name a file to write");
     }
-    // A descriptor the command was given open (2>>log, 3>out) is added to,
+    // Another descriptor the command was given open (3>>out) is added to,
     // not replaced by another file: what it holds is another writer's.
-    const bool descriptor = path_ == "/dev/stderr" || path_.rfind("/dev/fd/", 0) == 0 ||
-                            path_.rfind("/proc/self/fd/", 0) == 0;
+    const bool descriptor =
+        path_.rfind("/dev/fd/", 0) == 0 || path_.rfind("/proc/self/fd/", 0) == 0;
     const bool special = descriptor || (fs::exists(status) && !fs::is_regular_file(status) &&
                                         !fs::is_directory(status));
     if (special) {
@@ -185,8 +203,8 @@ void OutputFile::finish() {
         return;
     }
     finished_ = true;
-    if (out_ == &std::cout) {
-        std::cout.flush();
+    if (out_ != &file_) {
+        out_->flush();
     } else {
         file_.close();
     }

@@ -2,12 +2,14 @@
 
 #include "Failure.h"
 #include "ModelFacts.h"
+#include "OptionChecks.h"
 
 namespace vornel::cli {
 
 CLI::Option* addSecondRunOptions(CLI::App* cmd, SecondRun& second, const std::string& help) {
     CLI::Option* with = cmd->add_option("--with", second.table, help);
-    cmd->add_option("--with-db", second.db, "Database of the second run, when it is another");
+    cmd->add_option("--with-db", second.db, "Database of the second run, when it is another")
+        ->check(databasePath());
     cmd->add_option("--with-where", second.where,
                     "SQL condition selecting the second run's blocks");
     return with;
