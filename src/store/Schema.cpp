@@ -31,7 +31,7 @@ long CKrigDatabase::DropTable(const std::string& name) {
     }
     // A held recordset is an outer call's read, which the drop would fail
     // for as locking the table, or end.
-    if (m_pRecordset != nullptr && m_pRecordset->Held()) {
+    if (vornel::store::recordsetInUse(this)) {
         m_pConnection->NoteFailure(vornel::store::kRecordsetInUse);
         return 0;
     }
