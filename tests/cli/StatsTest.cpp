@@ -175,6 +175,55 @@ TEST_F(StatsTest, Histogram) {
     }
 }
 
+// Bounds and shares as the decimals shown say them: a bound reckoned as
+// 0.30000000000000004 would put the grade 0.3 in the bin below; twenty
+// blocks of 2.7 t add up to 26.999999999999996 t at the tenth, which half of
+// 54 t must count as reached.
+TEST_F(StatsTest, BoundsAndSharesAreTheDecimalsTheySay) {
+    std::string tenths = "X,Y,Z,DX,DY,DZ,CU,TONNES\n";
+    std::string twenty = "X,Y,Z,DX,DY,DZ,CU\n";
+    for (int k = 1; k <= 20; ++k) {
+        if (k <= 10) {
+            tenths += std::to_string(10 * k) + ",5,5,10,10,10," +
+                      (k == 10 ? std::string("1.0") : "0." + std::to_string(k)) + ",100\n";
+        }
+        twenty += std::to_string(k) + ".5,0.5,0.5,1,1,1," + std::to_string(k) + "\n";
+    }
+    write("tenths.csv", tenths);
+    write("twenty.csv", twenty);
+    write("decades.csv",
+          "X,Y,Z,DX,DY,DZ,AU,TONNES\n5,5,5,10,10,10,0.1,100\n15,5,5,10,10,10,1,100\n"
+          "25,5,5,10,10,10,10,100\n35,5,5,10,10,10,100,100\n45,5,5,10,10,10,1000,100\n");
+    ok({"import", "d.db", "tenths.csv", "-t", "T", "-e", "Cu"});
+    ok({"import", "d.db", "twenty.csv", "-t", "W", "-e", "Cu"});
+    ok({"import", "d.db", "decades.csv", "-t", "G", "-e", "Au", "--unit", "g/t"});
+
+    // Grades 0.1 to 1 in nine bins of 0.1: one block in each, two in the last.
+    ok({"stats", "d.db", "-t", "T", "--bins", "9", "--svg", "t.svg"});
+    const std::string svg = readFile(path("t.svg"));
+    for (int k = 1; k <= 8; ++k) {
+        const std::string bin = "<title>Cu 0." + std::to_string(k) + " to 0." +
+                                std::to_string(k + 1) + " %: 100 t</title>";
+        EXPECT_TRUE(contains(svg, bin)) << bin;
+    }
+    EXPECT_TRUE(contains(svg, "<title>Cu 0.9 to 1 %: 200 t</title>")) << svg;
+    EXPECT_EQ(svgPoints(svg, "share").at(1).title, "(all): 20.0 % of the tonnes below 0.3 %");
+    // 0.1 to 1000 in four decades, as the logarithmic scale bins them.
+    ok({"stats", "d.db", "-t", "G", "--log", "--bins", "4", "--svg", "g.svg"});
+    const std::string log = readFile(path("g.svg"));
+    for (const char* bin :
+         {"<title>Au 0.1 to 1 g/t: 100 t</title>", "<title>Au 1 to 10 g/t: 100 t</title>",
+          "<title>Au 100 to 1000 g/t: 200 t</title>"}) {
+        EXPECT_TRUE(contains(log, bin)) << bin;
+    }
+
+    // Blocks 1 to 20 of 2.7 t each: 10 % of the tonnes is two blocks, a
+    // quarter five, half ten.
+    EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "W", "--density", "2.7"})).at(2)),
+              (Words{"20", "54", "10.5000", "5.7663", "0.549", "1.0000", "2.0000", "5.0000",
+                     "10.0000", "15.0000", "18.0000", "20.0000"}));
+}
+
 // A first run of one table name in another database: 3000 t at 5 and
 // 3000 t at 7, a mean of 6 and a standard deviation of 1; half the tonnes
 // lie at or below 5. Three bins over both runs' grades, 1 to 7 (the lowest

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "GradeTonnage.h"
+#include "NumberText.h"
 
 namespace vornel::cli {
 namespace {
@@ -55,12 +56,15 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
         });
     s.stdDev = std::sqrt(square / s.tonnes);
     // The running sum ends at the total, added in the same order, so every
-    // share is reached.
+    // share is reached. A sum that meets a share but for the rounding of its
+    // terms (ten blocks of 2.7 t do not add up to 27 t in doubles) meets it:
+    // within a billionth of the tonnes, less than any block of a model weighs.
+    constexpr double kTie = 1e-9;
     double below = 0;
     size_t q = 0;
     for (const WeighedGrade& g : grades) {
         below += g.tonnes;
-        while (q < kQuantiles.size() && below >= kQuantiles[q] * s.tonnes) {
+        while (q < kQuantiles.size() && below >= kQuantiles[q] * s.tonnes * (1 - kTie)) {
             s.quantiles[q++] = g.grade;
         }
     }
@@ -68,14 +72,19 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
 }
 
 double GradeBins::bound(long k) const {
+    if (k == 0) {
+        return low;
+    }
     if (k == count) {
         return high;
     }
     const double steps = static_cast<double>(k);
     // Powers of each end, not of their ratio, which may be past the doubles.
     const double share = steps / static_cast<double>(count);
-    return logarithmic ? std::pow(high, share) * std::pow(low, 1 - share)
-                       : low + (high - low) * steps / static_cast<double>(count);
+    // As decimals: the bound the label shows as 0.3 is 0.3, so that a grade
+    // of 0.3 falls in the bin that starts there.
+    return decimalRounded(logarithmic ? std::pow(high, share) * std::pow(low, 1 - share)
+                                      : low + (high - low) * steps / static_cast<double>(count));
 }
 
 long GradeBins::of(double grade) const {

@@ -52,9 +52,7 @@ bool isBox(const Box& b) {
 }
 
 std::string boxText(const Box& b) {
-    return "at (" + formatExact(b.centre.x) + ", " + formatExact(b.centre.y) + ", " +
-           formatExact(b.centre.z) + "), " + formatExact(b.size.x) + " x " + formatExact(b.size.y) +
-           " x " + formatExact(b.size.z);
+    return "at " + pointText(b.centre) + ", " + sizeText(b.size);
 }
 
 // The sub-blocks of a block: each a box inside it, none overlapping

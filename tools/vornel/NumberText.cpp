@@ -119,10 +119,23 @@ std::string formatExact(double value) {
     return std::string(text, result.ptr);
 }
 
-double stepMultiple(long k, double step) {
+std::string pointText(const D_3DOT& point) {
+    return "(" + formatExact(point.x) + ", " + formatExact(point.y) + ", " + formatExact(point.z) +
+           ")";
+}
+
+std::string sizeText(const D_3DOT& size) {
+    return formatExact(size.x) + " x " + formatExact(size.y) + " x " + formatExact(size.z);
+}
+
+double decimalRounded(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.15g", static_cast<double>(k) * step);
+    std::snprintf(text, sizeof text, "%.15g", value);
     return std::strtod(text, nullptr);
+}
+
+double stepMultiple(long k, double step) {
+    return decimalRounded(static_cast<double>(k) * step);
 }
 
 }  // namespace vornel::cli

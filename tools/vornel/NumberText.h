@@ -28,6 +28,10 @@ std::string formatNumber(double value, int digits = 6);
 // many: 1e63 t has 64 of them.
 std::string formatFixed(double value, int decimals);
 
+// The value to the 15 significant digits a decimal keeps: a reckoned
+// 0.30000000000000004 back to the 0.3 it was meant to be.
+double decimalRounded(double value);
+
 // k times step, to the 15 significant digits a decimal step keeps: the
 // third step of 0.1 is 0.3, as it is meant, not 0.30000000000000004.
 double stepMultiple(long k, double step);
@@ -35,6 +39,11 @@ double stepMultiple(long k, double step);
 // The shortest text that reads back as the same number, without exponent
 // for everyday magnitudes: a coordinate as the user gave it.
 std::string formatExact(double value);
+
+// A point as "(x, y, z)" and a block's size as "x x y x z", each number
+// as formatExact gives it.
+std::string pointText(const D_3DOT& point);
+std::string sizeText(const D_3DOT& size);
 
 }  // namespace vornel::cli
 

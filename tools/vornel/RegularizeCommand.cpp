@@ -89,10 +89,6 @@ D_3DOT lowestCorner(const KrigBlockResult* blocks, long count) {
     return low;
 }
 
-std::string pointText(const D_3DOT& p) {
-    return "(" + formatExact(p.x) + ", " + formatExact(p.y) + ", " + formatExact(p.z) + ")";
-}
-
 void runRegularize(const RegularizeOptions& o) {
     const Stopwatch took;
     checkNewTableName(o.into, "--into");
@@ -129,8 +125,7 @@ void runRegularize(const RegularizeOptions& o) {
     const Totals after = totalsOf(r.cells.all().data(), r.cells.size(), nullptr, 0, unit);
 
     RunNames names;
-    names.description = "regularized from " + table + " into cells of " + formatExact(grid.size.x) +
-                        " x " + formatExact(grid.size.y) + " x " + formatExact(grid.size.z) +
+    names.description = "regularized from " + table + " into cells of " + sizeText(grid.size) +
                         (outline ? ", within " + outline->name() : "") +
                         (o.deplete ? ", less " + holes.table() : "");
     names.element = source ? source->Mine_Element : "";
@@ -146,9 +141,8 @@ void runRegularize(const RegularizeOptions& o) {
     transaction.commit("storing " + o.into + " in " + o.db);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
-              << o.db << ": cells of " << formatExact(grid.size.x) << " x "
-              << formatExact(grid.size.y) << " x " << formatExact(grid.size.z) << " from "
-              << pointText(grid.origin) << '\n';
+              << o.db << ": cells of " << sizeText(grid.size) << " from " << pointText(grid.origin)
+              << '\n';
     printFact(std::cout, "blocks",
               std::to_string(count) + " (" + std::to_string(r.pieces) + " pieces" +
                   (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
