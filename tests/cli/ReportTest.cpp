@@ -310,14 +310,40 @@ TEST_F(ReportTest, ByBenchFromTheTopDown) {
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     write("bare.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});
-    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "BARE", "--cutoffs", "0.5"}),
-                      "give the rock density with --density");
+    const CliResult bare = vornel({"report", "m.db", "-t", "BARE", "--cutoffs", "0.5"});
+    EXPECT_FAILS_WITH(bare, "give the rock density with --density");
+    EXPECT_EQ(bare.out, "");
     // A block stored without its volume, as another program may leave it,
     // weighs its box: 1000 m3 at 2.7 t/m3.
     sqliteShell(path("m.db"), "UPDATE BARE SET Block_Vol = 0");
     EXPECT_EQ(
         rowFor(ok({"report", "m.db", "-t", "BARE", "--cutoffs", "0", "--density", "2.7"}), "0"),
         (std::vector<std::string>{"0", "1", "2700", "1.0000", "27.0"}));
+}
+
+// Ground that cannot be weighed or measured is refused, not added in: a
+// tonnage below 0 would take tonnes off the others; a block of no size has
+// no share within an outline, and would be kept whole however far off.
+TEST_F(ReportTest, GroundThatCannotBeWeighedIsRefused) {
+    sqliteShell(path("m.db"), "UPDATE R SET Block_CorMass = -2700 WHERE Krig_BlockID = 2;");
+    const CliResult stored = vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"});
+    EXPECT_FAILS_WITH(stored, "block 2 weighs -2700 t as stored, below 0");
+    EXPECT_EQ(stored.out, "");
+    sqliteShell(path("m.db"),
+                "UPDATE R SET Block_CorMass = 2000 WHERE Krig_BlockID = 2; "
+                "UPDATE R SET Block_Vol = 0, Block_Coef = -1 WHERE Krig_BlockID = 1;");
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "2"}),
+                      "block 1 weighs -2000 t by its volume, below 0");
+
+    sqliteShell(path("m.db"),
+                "UPDATE R SET Block_Vol = 1000, Block_Coef = 1; "
+                "UPDATE R SET Krig_GridSizeX = 0 WHERE Krig_BlockID = 4;");
+    write("near.csv", "X,Y\n0,0\n20,0\n20,10\n0,10\n");
+    EXPECT_FAILS_WITH(
+        vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--within", "near.csv"}),
+        "the block 4 has a size of 0: what of it lies within near.csv cannot be measured");
+    // Without an outline nothing of it needs measuring.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "R", "--cutoffs", "0"}), "0").at(2), "6500");
 }
 
 // A resource statement: the rows of each category, in the order of

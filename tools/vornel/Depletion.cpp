@@ -109,6 +109,13 @@ GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
         ground.inside += g.inside;
         ground.taken += g.taken;
     }
+    // Of ground of no volume, no share is within the outline or not: it
+    // would be kept whole wherever it lay.
+    if (within != nullptr && !(ground.volume > 0)) {
+        throw Failure("the block " + std::to_string(b.Krig_BlockID) +
+                      " has a size of 0: what of it lies within " + within->name() +
+                      " cannot be measured");
+    }
     return ground;
 }
 

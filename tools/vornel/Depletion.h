@@ -71,7 +71,8 @@ struct GroundOfBox {
 };
 GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutline* within);
 // The same over a block's ground: its sub-blocks, or its box. Throws
-// Failure for a place or size that is not a number, or a size below 0.
+// Failure for a place or size that is not a number, or a size below 0, and
+// with an outline for ground of no volume.
 GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
                           const PlanOutline* within);
 

@@ -44,6 +44,12 @@ std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, doubl
             throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) +
                           " weighs more than a number holds; is the density right?");
         }
+        if (tonnes[i] < 0) {
+            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " weighs " +
+                          formatNumber(tonnes[i]) + " t" +
+                          (density > 0 ? " by its volume" : " as stored") +
+                          ", below 0, which no total or statistic can take");
+        }
         anyTonnes = anyTonnes || tonnes[i] > 0;
     }
     if (count > 0 && !anyTonnes) {

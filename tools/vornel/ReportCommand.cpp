@@ -38,9 +38,9 @@ For each cut-off, in rising order, the table gives the blocks whose grade
 is at or above it, their tonnes, their tonnage-weighted mean grade and the
 metal they hold (tonnes x grade: % gives tonnes of metal, g/t and ppm
 kilograms; the grade unit is the run's, from the catalog).
-A block's tonnes are its stored tonnage; with --density, its volume (the
-part of the block inside the model, i.e. box times coefficient) times the
-density. Blocks whose grade is NULL (left so by another tool) are left out
+A block's tonnes are its stored tonnage; with --density, its stored volume
+(the part of the block inside the model; box times coefficient where none
+is stored) times the density. Blocks whose grade is NULL (left so by another tool) are left out
 and counted. A table that holds several runs is reported one run at a
 time: --where "MineID = 2".
 The run's void blocks (old workings) are not deducted unless --deplete is
@@ -93,7 +93,6 @@ void runReport(const ReportOptions& o) {
     const std::vector<double> cutoffs = cutoffsOf(o.cutoffs);
     const std::string weighed =
         model.weighed(o.density) + (o.by.empty() ? "" : ", by " + classLabel(o.by));
-    out << "Grade-tonnage of " << model.described(o.where) << ", " << weighed << ":\n";
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     std::vector<std::string> names;
     std::vector<std::vector<GradeTonnageRow>> rows;
@@ -105,6 +104,7 @@ void runReport(const ReportOptions& o) {
             gradeTonnageByClass(model.blocks(), model.count(), classes, cutoffs, o.density, unit);
         names = std::move(classes.names);
     }
+    out << "Grade-tonnage of " << model.described(o.where) << ", " << weighed << ":\n";
     printGradeTonnage(out, field, names, rows, element, unit);
     model.printVoids(out);
     if (files.csv) {
