@@ -98,6 +98,18 @@ TEST_F(CompareTest, SideBySideAndBlockByBlock) {
     EXPECT_FALSE(contains(ok({"compare", "m.db", "-t", "A", "--with", "B"}), "Grade-tonnage"));
 }
 
+// A cell of 30 m centred on a block of 10 m is no estimate of that block.
+TEST_F(CompareTest, BlocksOfOtherSizesAtOneCentreAreSaidToBe) {
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "A", "--with", "B"}), "note"), "");
+    write("c.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n15,5,5,30,30,30,1.0,27000\n");
+    ok({"import", "m.db", "c.csv", "-t", "C", "-e", "Cu"});
+    const std::string said = ok({"compare", "m.db", "-t", "A", "--with", "C"});
+    EXPECT_EQ(lineStarting(said, "matched"), "  matched        1 (3 only in A, 0 only in C)");
+    EXPECT_EQ(lineStarting(said, "note"),
+              "  note           1 of them differ in size (block 2 of A is 10 x 10 x 10, block 1 "
+              "of C 30 x 30 x 30): their grades are of other ground");
+}
+
 TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
     shellOutput("cp " + shellQuote(path("m.db")) + " " + shellQuote(path("old.db")));
     const std::string said =

@@ -33,6 +33,12 @@ BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
             ++c.onlySecond;
         } else if (matched.insert(found->first).second) {
             pairs.emplace_back(*found->second, b);
+            const D_3DOT& s = found->second->size;
+            if (s.x != b.size.x || s.y != b.size.y || s.z != b.size.z) {
+                if (c.unlikeSize++ == 0) {
+                    c.firstUnlike = pairs.back();
+                }
+            }
         }
     }
     c.matched = static_cast<long>(pairs.size());

@@ -12,6 +12,7 @@ namespace vornel::cli {
 
 struct GradedBlock {
     D_3DOT centre{};
+    D_3DOT size{};
     double grade = 0;
     int32_t blockId = 0;
 };
@@ -28,6 +29,9 @@ struct BlockComparison {
     // The matched pair whose grade moved most, the first found of equals.
     GradedBlock largestFrom;
     GradedBlock largestTo;
+    // Matched pairs whose blocks differ in size, and the first of them.
+    long unlikeSize = 0;
+    std::pair<GradedBlock, GradedBlock> firstUnlike;
     // Every matched pair, first and second, in the second's order.
     std::vector<std::pair<GradedBlock, GradedBlock>> pairs;
 };

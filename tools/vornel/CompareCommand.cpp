@@ -73,6 +73,7 @@ Side sideOf(const GradedBlocks& model, const CompareOptions& o) {
     for (long i = 0; i < model.count(); ++i) {
         side.graded.push_back(
             {{blocks[i].Krig_PntLocX, blocks[i].Krig_PntLocY, blocks[i].Krig_PntLocZ},
+             {blocks[i].Krig_GridSizeX, blocks[i].Krig_GridSizeY, blocks[i].Krig_GridSizeZ},
              blocks[i].Krig_OutAttr,
              blocks[i].Krig_BlockID});
     }
@@ -129,6 +130,15 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
                       : "no block of one lies at a block centre of the other: are they on one "
                         "grid?");
         return;
+    }
+    if (c.unlikeSize > 0) {
+        const auto& [first, second] = c.firstUnlike;
+        printFact(out, "note",
+                  std::to_string(c.unlikeSize) + " of them differ in size (block " +
+                      std::to_string(first.blockId) + " of " + a.label + " is " +
+                      sizeText(first.size) + ", block " + std::to_string(second.blockId) + " of " +
+                      b.label + " " + sizeText(second.size) +
+                      "): their grades are of other ground");
     }
     printFact(out, "mean " + element,
               formatNumber(c.meanFirst) + u + " in " + a.label + ", " + formatNumber(c.meanSecond) +
