@@ -215,6 +215,24 @@ TEST_F(SwathTest, WithinAnOutlineEachPieceWeighsItsShareInsideIt) {
     EXPECT_EQ(rowFor(left, "15"), (Words{"15", "20", "1", "125", "1.0000"}));
 }
 
+// Kriging may estimate a mean below 0: the grade axis reaches down to it.
+// From 0 at the plot's top (y 80) to -0.5 at its foot (y 500), -0.2 lies
+// 0.4 of the way down, at 248, and -0.1 at 164.
+TEST_F(SwathTest, MeansBelowNoughtAreOnTheDrawing) {
+    write("neg.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,-0.5,2700\n"
+          "15,5,5,10,10,10,-0.2,2700\n25,5,5,10,10,10,-0.1,2700\n");
+    ok({"import", "n.db", "neg.csv", "-t", "N", "-e", "Cu"});
+    ok({"swath", "n.db", "--x", "10", "--svg", "n.svg"});
+    const std::string svg = readFile(path("n.svg"));
+    const std::vector<SvgPoint> means = svgPoints(svg, "grade");
+    ASSERT_EQ(means.size(), 3u) << svg;
+    EXPECT_NEAR(means[0].y, 500, 0.01);
+    EXPECT_NEAR(means[1].y, 248, 0.01);
+    EXPECT_NEAR(means[2].y, 164, 0.01);
+    EXPECT_TRUE(contains(svg, "text-anchor=\"end\">-0.5</text>")) << svg;
+}
+
 TEST_F(SwathTest, WrongSlicesAreRefused) {
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db"}), "give one of --x, --y or --z");
     EXPECT_USAGE_ERROR(vornel({"swath", "m.db", "--x", "5", "--z", "5"}),

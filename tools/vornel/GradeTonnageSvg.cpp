@@ -30,6 +30,7 @@ Layout layoutOf(const GradeTonnageChart& c) {
     Layout l;
     double mostTonnes = 0;
     double mostGrade = 0;
+    double leastGrade = 0;
     double low = HUGE_VAL;
     double high = -HUGE_VAL;
     for (const std::vector<GradeTonnageRow>& rows : c.byClass) {
@@ -37,12 +38,15 @@ Layout layoutOf(const GradeTonnageChart& c) {
             low = std::min(low, r.cutoff);
             high = std::max(high, r.cutoff);
             mostTonnes = std::max(mostTonnes, r.tonnes);
-            mostGrade = r.tonnes > 0 ? std::max(mostGrade, r.meanGrade) : mostGrade;
+            if (r.tonnes > 0) {
+                mostGrade = std::max(mostGrade, r.meanGrade);
+                leastGrade = std::min(leastGrade, r.meanGrade);
+            }
         }
     }
     l.cutoffs = acrossOf(low, high);
     l.tonnes = tonnesAxis(mostTonnes);
-    l.grade = valueAxis(mostGrade, 1);
+    l.grade = valueAxis(mostGrade, 1, leastGrade);
     double key = 0;
     for (const std::string& name : c.names) {
         key = std::max(key, textWidth(name, 12));

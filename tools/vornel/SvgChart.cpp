@@ -70,12 +70,14 @@ Across logAcrossOf(double low, double high) {
     return {low, high, true};
 }
 
-ValueAxis valueAxis(double largest, double factor) {
+ValueAxis valueAxis(double largest, double factor, double least) {
     ValueAxis a;
     a.factor = factor;
-    const double scaled = largest > 0 ? largest / factor : 1;
-    a.step = niceStep(scaled, 5);
-    a.top = std::ceil(scaled / a.step - 1e-9) * a.step;
+    const double low = least < 0 ? least / factor : 0;
+    const double high = largest > 0 ? largest / factor : low < 0 ? 0 : 1;
+    a.step = niceStep(high - low, 5);
+    a.bottom = std::floor(low / a.step + 1e-9) * a.step;
+    a.top = std::ceil(high / a.step - 1e-9) * a.step;
     return a;
 }
 
@@ -114,7 +116,7 @@ void writePlot(std::ostream& out, const Across& across, const std::string& label
 }
 
 void writeLeftAxis(std::ostream& out, const ValueAxis& axis, const std::string& name) {
-    for (const double value : niceTicks(0, axis.top, axis.step)) {
+    for (const double value : niceTicks(axis.bottom, axis.top, axis.step)) {
         const double y = axis.yOf(value * axis.factor);
         writeLine(out, kLeft, y, kRight, y, "grid");
         writeText(out, kLeft - 8, y + 4, tickText(value, axis.step), " text-anchor=\"end\"");
@@ -123,7 +125,7 @@ void writeLeftAxis(std::ostream& out, const ValueAxis& axis, const std::string& 
 }
 
 void writeRightAxis(std::ostream& out, const ValueAxis& axis, const std::string& name) {
-    for (const double value : niceTicks(0, axis.top, axis.step)) {
+    for (const double value : niceTicks(axis.bottom, axis.top, axis.step)) {
         const double y = axis.yOf(value * axis.factor);
         writeLine(out, kRight, y, kRight + 5, y, "tick");
         writeText(out, kRight + 9, y + 4, tickText(value, axis.step));

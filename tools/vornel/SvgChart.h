@@ -37,17 +37,21 @@ Across acrossOf(double low, double high);
 // drawn mid-plot between its half and its double.
 Across logAcrossOf(double low, double high);
 
-// A value axis from 0 to a round value above the largest, in a unit that
-// keeps its labels short.
+// A value axis from 0, or a round value below the least where that is below
+// 0 (kriging may estimate a grade below 0), to a round value above the
+// largest, in a unit that keeps its labels short.
 struct ValueAxis {
     double factor = 1;  // values are divided by it for their labels
     double step = 1;
-    double top = 1;  // in labelled units
+    double bottom = 0;  // in labelled units
+    double top = 1;
 
-    double yOf(double value) const { return kTop + kPlotHeight * (1 - value / factor / top); }
+    double yOf(double value) const {
+        return kTop + kPlotHeight * (top - value / factor) / (top - bottom);
+    }
 };
 
-ValueAxis valueAxis(double largest, double factor);
+ValueAxis valueAxis(double largest, double factor, double least = 0);
 
 // Tonnes in t, kt or Mt, by the largest.
 ValueAxis tonnesAxis(double largest);

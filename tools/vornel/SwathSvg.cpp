@@ -65,11 +65,15 @@ void writeSwathSvg(std::ostream& out, const SwathChart& c) {
     const std::pair<long, long> range = sliceRange(c.swaths);
     double mostTonnes = 0;
     double mostGrade = 0;
+    double leastGrade = 0;
     for (const Swath& s : c.swaths) {
         for (const auto& entry : s) {
             const SwathSlice& slice = entry.second;
             mostTonnes = std::max(mostTonnes, slice.tonnes);
-            mostGrade = slice.tonnes > 0 ? std::max(mostGrade, slice.meanGrade()) : mostGrade;
+            if (slice.tonnes > 0) {
+                mostGrade = std::max(mostGrade, slice.meanGrade());
+                leastGrade = std::min(leastGrade, slice.meanGrade());
+            }
         }
     }
     const Across across =
@@ -77,7 +81,7 @@ void writeSwathSvg(std::ostream& out, const SwathChart& c) {
             ? acrossOf(0, 0)
             : acrossOf(stepMultiple(range.first, c.width), stepMultiple(range.second + 1, c.width));
     const ValueAxis tonnes = tonnesAxis(mostTonnes);
-    const ValueAxis grade = valueAxis(mostGrade, 1);
+    const ValueAxis grade = valueAxis(mostGrade, 1, leastGrade);
     double key = 0;
     for (const std::string& name : c.names) {
         key = std::max(key, textWidth(name + " mean grade (left)", 12));
