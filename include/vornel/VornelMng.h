@@ -146,7 +146,7 @@ public:
 
     // Filtered reads. The condition is SQLite's SQL as it stands, not
     // translated from Jet's (Like takes % and _, || joins texts, a comparison
-    // is 1 when true); one holding a NUL or a parameter (?, :name) is
+    // is 1 when true, "x" is a column's name and 'x' a text); one holding a NUL or a parameter (?, :name) is
     // refused, and an empty one, or one of blanks, reads every row. The
     // one-block reads find any identifier stored, 0 and below included. A
     // read that fails part-way returns 0, never the rows before

@@ -492,6 +492,12 @@ TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
               "parameter :cat", "named parameter");
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID > length('?')", &rows, &count), 1);
     EXPECT_EQ(count, 3);
+    // A name in double quotes is a column's, never a text: misspelt, it would
+    // otherwise be a text, greater than every number, and hold for each row.
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "\"Krig_BlockID\" > 2", &rows, &count), 1);
+    EXPECT_EQ(count, 2);
+    failsWith(mng.getBlockResultByWhereSQL("T1", "\"Krig_BlokID\" > 2", &rows, &count),
+              "no such column: Krig_BlokID", "misspelt column");
 }
 
 TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
