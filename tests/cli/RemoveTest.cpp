@@ -108,6 +108,50 @@ TEST_F(RemoveTest, ARunOfASharedTableTakesOnlyItsOwnBlocks) {
     EXPECT_EQ(catalog(), "2:B 3:V\n2\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
 }
 
+// Readers find a run's structures by its MineID, whatever table a structure
+// names: those are the ones that go with it, and no other run's.
+TEST_F(RemoveTest, ARunsStructuresGoByItsMineIdAlone) {
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Vrg_Param(MineID, Vrg_Type, Vrg_TblName) VALUES "
+                "(2, 'Exponential', 'A'), (1, 'Gaussian', '')");
+    ok({"remove", "m.db", "--table", "A", "--yes"});
+    EXPECT_EQ(catalog(), "2:B 3:V\n2 2\nB KrigBlock_Param KrigBlock_Vrg_Param V\n");
+    // A run whose catalog row names no table, or a table that is gone, still
+    // goes from the catalog, and takes nothing of the run that shares B.
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) VALUES "
+                "(4, 'Au', ''), (5, 'Au', 'B'); INSERT INTO KrigBlock_Vrg_Param(MineID) "
+                "VALUES (4), (5)");
+    EXPECT_EQ(ok({"remove", "m.db", "--run", "4", "--yes"}),
+              "Removed run 4 (Au), which names no table from m.db\n");
+    sqliteShell(path("m.db"), "DROP TABLE B");
+    EXPECT_EQ(ok({"remove", "m.db", "--run", "5", "--yes"}),
+              "Removed run 5 (Au) from table B, which keeps run 2 from m.db\n");
+    EXPECT_EQ(catalog(), "2:B 3:V\n2 2\nKrigBlock_Param KrigBlock_Vrg_Param V\n");
+}
+
+// A catalog that says two things of one table or MineID cannot say what to
+// remove: a table registered as void and as a run's, a MineID of two tables.
+TEST_F(RemoveTest, ACatalogAtOddsWithItselfIsNotActedOn) {
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) VALUES "
+                "(6, 'VOIDBLOCK', 'B'), (1, 'Au', 'B')");
+    const std::string before = readFile(path("m.db"));
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "B", "--yes"}),
+                      "m.db: the catalog registers B both as a void table and as a run's block "
+                      "table");
+    sqliteShell(path("m.db"), "DELETE FROM KrigBlock_Param WHERE MineID = 6");
+    const std::string shared = readFile(path("m.db"));
+    for (const std::vector<std::string>& asked :
+         {std::vector<std::string>{"--table", "A"}, {"--run", "1"}}) {
+        std::vector<std::string> args = {"remove", "m.db", "--yes"};
+        args.insert(args.end(), asked.begin(), asked.end());
+        EXPECT_FAILS_WITH(vornel(args), "m.db: MineID 1 is registered for A and for B");
+        EXPECT_EQ(readFile(path("m.db")), shared);
+    }
+    EXPECT_NE(before, shared);
+}
+
 TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
     const std::string before = readFile(path("m.db"));
     EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--yes"}), "give either --table or --run");

@@ -2,6 +2,7 @@
 // out of a database, catalog rows and all.
 #include <strings.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -117,9 +118,9 @@ void confirmGone(CVornelMng& mng, const std::string& table, const std::vector<Kr
         gone = gone && (mng.getBlockParam(run.MineID, &rows, &count) == 0 || count == 0);
         gone = gone && (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0 || count == 0);
         KrigBlockResult* blocks = nullptr;
-        gone =
-            gone && (dropped || readMatching(mng, table, "MineID = " + std::to_string(run.MineID),
-                                             "the blocks of " + table, &blocks) == 0);
+        gone = gone && (dropped || !tableExists(mng, table) ||
+                        readMatching(mng, table, "MineID = " + std::to_string(run.MineID),
+                                     "the blocks of " + table, &blocks) == 0);
     }
     if (!gone) {
         throw Failure(table +
@@ -145,6 +146,22 @@ std::set<long> mineIdsIn(CVornelMng& mng, const std::string& table) {
     return ids;
 }
 
+// A run is removed by its MineID, as every reader finds its rows: one the
+// catalog registers for another table too would take that table's run.
+void refuseSharedMineId(CVornelMng& mng, const std::string& path, const KrigBlockParam& run) {
+    KrigBlockParam* rows = nullptr;
+    long count = 0;
+    check(mng, mng.getBlockParam(run.MineID, &rows, &count), path + ": cannot read the catalog");
+    for (long i = 0; i < count; ++i) {
+        if (strcasecmp(rows[i].Table_Name, run.Table_Name) != 0) {
+            throw Failure(path + ": MineID " + std::to_string(run.MineID) + " is registered for " +
+                          run.Table_Name + " and for " + rows[i].Table_Name +
+                          ": removing the one would take the other's rows too ('vornel check' "
+                          "lists such MineIDs); nothing removed");
+        }
+    }
+}
+
 void confirmOrStop(const RemoveOptions& o, const std::string& what) {
     if (!o.yes) {
         std::cout << "Would remove " << what << " from " << o.db << '\n';
@@ -155,7 +172,18 @@ void confirmOrStop(const RemoveOptions& o, const std::string& what) {
 void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     const std::string table = catalogName(mng, o.db, o.table);
     const std::vector<KrigBlockParam> runs = runsOf(mng, table);
-    const bool isVoid = !runs.empty() && std::string(runs[0].Mine_Element) == kVoidElement;
+    const auto voidRows = std::count_if(runs.begin(), runs.end(), [](const KrigBlockParam& r) {
+        return std::string(r.Mine_Element) == kVoidElement;
+    });
+    if (voidRows != 0 && voidRows != static_cast<long>(runs.size())) {
+        throw Failure(o.db + ": the catalog registers " + table +
+                      " both as a void table and as a run's block table ('vornel check' says "
+                      "which rows); nothing removed");
+    }
+    for (const KrigBlockParam& run : runs) {
+        refuseSharedMineId(mng, o.db, run);
+    }
+    const bool isVoid = voidRows != 0;
     std::string what;
     if (isVoid) {
         what = voidTableText(mng, o.db, table);
@@ -167,7 +195,16 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     }
     confirmOrStop(o, what);
     HostTransaction transaction(mng, o.db);
-    check(mng, mng.deleteBlock(table), "cannot remove " + table);
+    const std::string why = "cannot remove " + table;
+    check(mng, mng.deleteBlockParam(table), why);
+    // The structures by their runs' MineIDs, as every reader finds them: the
+    // table a structure names may be another's, or none.
+    for (const KrigBlockParam& run : runs) {
+        if (run.MineID >= 1) {
+            check(mng, mng.deleteBlockVrgParam(run.MineID), why);
+        }
+    }
+    check(mng, mng.dropTable(table), why);
     confirmGone(mng, table, runs, true);
     transaction.commit("removing " + what + " from " + o.db);
     std::cout << "Removed " << what << " from " << o.db << '\n';
@@ -184,6 +221,7 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
                       " ('vornel info' lists the runs)");
     }
     const KrigBlockParam run = rows[0];
+    refuseSharedMineId(mng, o.db, run);
     const std::string table = run.Table_Name;
     if (std::string(run.Mine_Element) == kVoidElement) {
         throw Failure(o.db + ": MineID " + std::to_string(o.run) + " registers the void table " +
@@ -215,15 +253,18 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
     }
     const std::string what =
         runText(mng, table, run, ownsTable) +
-        (others.empty() ? " with its table " + table
-                        : " from table " + table + ", which keeps run " + others);
+        (table.empty()    ? ", which names no table"
+         : others.empty() ? " with its table " + table
+                          : " from table " + table + ", which keeps run " + others);
     confirmOrStop(o, what);
     HostTransaction transaction(mng, o.db);
     const std::string why = "cannot remove run " + std::to_string(run.MineID);
-    if (others.empty()) {
+    if (others.empty() && !table.empty()) {
         check(mng, mng.deleteBlock(table, run.MineID), why);
     } else {
-        check(mng, mng.deleteBlockByID(table, run.MineID), why);
+        if (tableExists(mng, table)) {
+            check(mng, mng.deleteBlockByID(table, run.MineID), why);
+        }
         check(mng, mng.deleteBlockParam(run.MineID), why);
         check(mng, mng.deleteBlockVrgParam(run.MineID), why);
     }
