@@ -85,8 +85,8 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
     if (blocks == nullptr && count > 0) {
         return fail("no blocks to update");
     }
-    // The host's progress window may close the database, or open another.
-    const std::string path = m_pDatabase->m_szPath;
+    // The host's progress window may close the database, or open it anew.
+    const unsigned long long opening = m_pDatabase->m_nOpening;
     const QvProgressHandle progress = qvStartProgress("正在更新数据库中数据...", "处理进度");
     const long step = count / 20 > 1 ? count / 20 : 1;
     for (long i = 0; i < count; ++i) {
@@ -95,12 +95,17 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
             const double position = static_cast<double>(i) * 100.0 / static_cast<double>(count);
             qvSetPos(progress,
                      static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
-            if (!connectionOpen(m_pDatabase) || m_pDatabase->m_szPath != path) {
+            if (!connectionOpen(m_pDatabase) || m_pDatabase->m_nOpening != opening) {
                 qvEndProgress(progress);
+                // A transaction of the host's ended with the connection,
+                // and took back what was written in it.
                 return fail(
-                    "the database was closed or another opened while its blocks were "
-                    "updated; the blocks before block " +
-                    std::to_string(blocks[i].Krig_BlockID) + " keep their new values");
+                    "the database was closed or opened anew while its blocks were "
+                    "updated; " +
+                    (i == 0 ? std::string("no block was updated")
+                            : "the blocks before block " + std::to_string(blocks[i].Krig_BlockID) +
+                                  " keep their new values unless a transaction of the "
+                                  "host's was open, which the closing rolled back"));
             }
         }
         if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {

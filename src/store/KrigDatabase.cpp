@@ -1,5 +1,6 @@
 #include "store/KrigDatabase.h"
 
+#include <atomic>
 #include <filesystem>
 
 #include "platform/ComError.h"
@@ -53,6 +54,8 @@ std::string CKrigDatabase::Failure() const {
 }
 
 long CKrigDatabase::Open() {
+    static std::atomic<unsigned long long> openings{0};
+    m_nOpening = ++openings;
     m_pConnection = new CDbConnection();
     if (m_pConnection->OpenJetDatabase(m_szPath, "", engine::adConnectUnspecified) == 0) {
         return 0;

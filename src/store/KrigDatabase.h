@@ -41,6 +41,9 @@ public:
     CDbConnection* m_pConnection = nullptr;
     CDbRecordset* m_pRecordset = nullptr;
     std::string m_szPath;
+    // Which opening of a connection this is, of all the process's: a call
+    // that a hook may make close and reopen the same file tells so by it.
+    unsigned long long m_nOpening = 0;
 
 private:
     long Open();

@@ -183,9 +183,10 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     alarm(0);
     EXPECT_EQ(inner, 1);
 
-    // A window whose Cancel closes the database, or that opens another,
-    // ends the update there: the blocks before keep their new values, and
-    // nothing is written to the other database.
+    // A window whose Cancel closes the database, or that opens another or the
+    // same anew (which ends a host's transaction), ends the update there: the
+    // blocks before keep their new values, and nothing is written to the
+    // other database.
     ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks.data(), 4), 1);
     const std::string other = dir.file("other.mdb");
     CVornelMng second;
@@ -198,7 +199,8 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
         std::snprintf(b.Krig_ResType, sizeof b.Krig_ResType, "new");
     }
     const std::function<void()> leaves[] = {[&] { mng.clearDatabase(); },
-                                            [&] { ASSERT_EQ(mng.connectDatabase(other), 1); }};
+                                            [&] { ASSERT_EQ(mng.connectDatabase(other), 1); },
+                                            [&] { ASSERT_EQ(mng.connectDatabase(path), 1); }};
     for (const auto& leave : leaves) {
         vornel::setProgressSink({nullptr,
                                  [&](long percent) {
@@ -210,8 +212,9 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
         EXPECT_EQ(mng.modifyResType("T1", blocks.data(), 4), 0);
         vornel::setProgressSink({});
         EXPECT_EQ(mng.lastError(),
-                  "the database was closed or another opened while its blocks were updated; the "
-                  "blocks before block 3 keep their new values");
+                  "the database was closed or opened anew while its blocks were updated; the "
+                  "blocks before block 3 keep their new values unless a transaction of the "
+                  "host's was open, which the closing rolled back");
         EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"),
                   "1|new\n2|new\n3|\n4|\n");
         EXPECT_EQ(sqliteShell(other, "SELECT Krig_BlockID, Krig_ResType FROM T1"),
@@ -219,6 +222,16 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
         EXPECT_EQ(sqliteShell(path, "UPDATE T1 SET Krig_ResType = ''"), "");
         ASSERT_EQ(mng.connectDatabase(path), 1);
     }
+    // Closed as the window opens: nothing was updated.
+    vornel::setProgressSink(
+        {[&](const std::string&, const std::string&) { mng.clearDatabase(); }, nullptr, nullptr});
+    EXPECT_EQ(mng.modifyResType("T1", blocks.data(), 4), 0);
+    vornel::setProgressSink({});
+    EXPECT_EQ(mng.lastError(),
+              "the database was closed or opened anew while its blocks were updated; no block "
+              "was updated");
+    EXPECT_EQ(sqliteShell(path, "SELECT group_concat(Krig_ResType, '') FROM T1"), "\n");
+    ASSERT_EQ(mng.connectDatabase(path), 1);
     // A write that fails, here for another connection's lock, tells why
     // before the window ends, which may close the database.
     CVornelMng holder;
