@@ -197,7 +197,8 @@ public:
     long getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
                            long* count);
 
-    // Why the last call that returned 0 failed; empty after a success.
+    // Why the last call that returned 0 failed; empty after a success, but
+    // for the reason a failed call that a hook made during it left there.
     const std::string& lastError() const;
 
 private:
