@@ -162,6 +162,17 @@ TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {
                           "SELECT Krig_PntLocX, round(Ore_Propro, 6), Block_OreMass FROM ORE "
                           "ORDER BY Krig_BlockID LIMIT 2;"),
               "5.0|0.333333|1000.0\n25.0|1.0|1000.0\n");
+    // An empty variance is none, not one of 0: the first cell's is block
+    // 1's 0.3 alone; block 4's cell has ground with none, and is given 0.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutVari = NULL WHERE Krig_BlockID IN (2, 4)");
+    EXPECT_EQ(
+        lineStarting(ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--into", "VAR"}),
+                     "blocks"),
+        "  blocks         4 (4 pieces, 1 without a grade left out) -> 2 cells, 1 of no "
+        "ground with a variance (given 0)");
+    const CsvTable varied = cells("VAR");
+    EXPECT_DOUBLE_EQ(varied.number(0, "VARIANCE"), 0.3);
+    EXPECT_EQ(varied.at(1, "VARIANCE"), "0");
 }
 
 // The run's old workings, the 10 m cell from X 5 to 15, take block 1's
@@ -221,6 +232,10 @@ TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
     EXPECT_DOUBLE_EQ(in.number(0, "Cu"), 3625.0 / 2125);
     EXPECT_TRUE(contains(ok({"info", "m.db"}),
                          "regularized from A into cells of 20 x 10 x 10, within tri.csv"));
+    write("far.csv", "X,Y\n100,100\n110,100\n110,110\n");
+    EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "-t", "A", "--size", "20", "--within",
+                              "far.csv", "--into", "FAR"}),
+                      "A: no ground is left to regularize within far.csv");
 
     write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
     ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
@@ -267,7 +282,7 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
                 "UPDATE A SET Krig_PntLocY = 1e300 WHERE Krig_BlockID = 4;");
     EXPECT_FAILS_WITH(
         vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
-        "block 4 lies too far from the grid's origin for cells of 10");
+        "block 4 lies more cells of 10 from the grid's origin than can be numbered");
 }
 
 }  // namespace

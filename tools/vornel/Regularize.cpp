@@ -25,6 +25,7 @@ struct Cell {
     double tonnes = 0;
     double gradeTonnes = 0;
     double varianceVolume = 0;
+    double variedVolume = 0;  // of ground with a variance
     double oreTonnes = 0;
     bool bound = false;
     // The block with the most tonnes here so far, and the one adding now.
@@ -80,7 +81,8 @@ public:
         : grid_(grid), holes_(holes), within_(within) {}
 
     // Block i's piece, of which `fill` is ground, weighing `tonnes`.
-    void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes) {
+    void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes,
+             bool varied) {
         const auto block = [&b] { return "block " + std::to_string(b.Krig_BlockID); };
         const double volume = piece.volume();
         if (!(volume > 0 && std::isfinite(volume))) {
@@ -92,8 +94,9 @@ public:
             const auto span =
                 cellSpan(piece.low(a), piece.high(a), axis(grid_.origin, a), axis(grid_.size, a));
             if (!span) {
-                throw Failure(block() + " lies too far from the grid's origin for cells of " +
-                              formatNumber(axis(grid_.size, a)));
+                throw Failure(block() + " lies more cells of " + formatNumber(axis(grid_.size, a)) +
+                              " from the grid's origin than can be numbered; give larger cells, "
+                              "or an origin nearer it");
             }
             spans[a] = *span;
             spread *= spans[a].second - spans[a].first + 1;
@@ -107,7 +110,7 @@ public:
                 for (long x = spans[0].first; x <= spans[0].second; ++x) {
                     const double part = partIn(piece, {x, y, z}, fill) / volume;
                     if (part > 0) {
-                        addTo(cells_[{z, y, x}], i, b, part, volume * fill, tonnes);
+                        addTo(cells_[{z, y, x}], i, b, part, volume * fill, tonnes, varied);
                     }
                 }
             }
@@ -145,11 +148,14 @@ private:
     }
 
     static void addTo(Cell& c, long i, const KrigBlockResult& b, double part, double ground,
-                      double tonnes) {
+                      double tonnes, bool varied) {
         c.volume += part * ground;
         c.tonnes += part * tonnes;
         c.gradeTonnes += part * tonnes * b.Krig_OutAttr;
-        c.varianceVolume += part * ground * b.Krig_OutVari;
+        if (varied) {
+            c.varianceVolume += part * ground * b.Krig_OutVari;
+            c.variedVolume += part * ground;
+        }
         c.bound = c.bound || b.Krig_Bound != 0;
         if (c.adding != i) {
             c.settle();
@@ -169,7 +175,7 @@ private:
 
 }  // namespace
 
-Regularized regularize(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
+Regularized regularize(const KrigBlockResult* blocks, long count, const LeftOut& leftOut,
                        const RegularGrid& grid, double density, const VoidGround& holes,
                        const PlanOutline* within) {
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
@@ -177,7 +183,7 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
     Regularized r;
     for (long i = 0; i < count; ++i) {
         const KrigBlockResult& b = blocks[i];
-        if (ungraded.has(b)) {
+        if (leftOut.ungraded.has(b)) {
             ++r.ungraded;
             continue;
         }
@@ -185,7 +191,7 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
         // are ground throughout.
         const double fill = b.SubBUD_Num > 0 ? 1 : b.Block_Coef;
         forEachPiece(b, [&](const Box& piece, double share) {
-            gatherer.add(i, b, piece, fill, tonnes[i] * share);
+            gatherer.add(i, b, piece, fill, tonnes[i] * share, !leftOut.unvaried.has(b));
             ++r.pieces;
         });
     }
@@ -206,7 +212,9 @@ Regularized regularize(const KrigBlockResult* blocks, long count, const Ungraded
         const bool full = cell.volume >= cellVolume * (1 - 3 * kSameEdge);
         c.Block_Coef = full ? 1.0 : cell.volume / cellVolume;
         c.Krig_OutAttr = cell.tonnes > 0 ? cell.gradeTonnes / cell.tonnes : best.Krig_OutAttr;
-        c.Krig_OutVari = cell.volume > 0 ? cell.varianceVolume / cell.volume : best.Krig_OutVari;
+        // Of the ground with a variance alone: an empty one is no variance of 0.
+        c.Krig_OutVari = cell.variedVolume > 0 ? cell.varianceVolume / cell.variedVolume : 0;
+        r.unvaried += cell.variedVolume > 0 ? 0 : 1;
         c.Krig_Bound = cell.bound || c.Block_Coef < 1 ? 1 : 0;
         c.Block_Vol = full ? cellVolume : cell.volume;
         c.Block_CorMass = cell.tonnes;

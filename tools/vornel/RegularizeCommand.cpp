@@ -44,7 +44,8 @@ block that is only partly in the model (its coefficient below 1) brings
 that part. Each cell with ground becomes a whole block of the new run,
 numbered 1, 2, ... bench by bench from the lowest, row by row along Y:
 its grade weighed by tonnes, so that tonnes and metal are kept; its
-variance by volume; its coefficient the share of it filled; its category,
+variance by volume, of the ground with one (0 where none has); its
+coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
 it. Blocks without a grade are left out. The new run keeps the element,
 unit and void table of the old, and is written in one transaction.
@@ -105,6 +106,7 @@ void runRegularize(const RegularizeOptions& o) {
     const std::string table = resultTable(mng, o.db, o.table);
     refuseExistingTable(mng, o.db, o.into, "regularize");
     const UngradedBlocks ungraded(mng, table);
+    const UngradedBlocks unvaried(mng, table, "Krig_OutVari");
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, table, o.where, &blocks);
     if (count == 0 && !o.where.empty()) {
@@ -115,14 +117,17 @@ void runRegularize(const RegularizeOptions& o) {
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
     const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
-    Regularized r =
-        regularize(blocks, count, ungraded, grid, o.density, holes, outline ? &*outline : nullptr);
+    Regularized r = regularize(blocks, count, {ungraded, unvaried}, grid, o.density, holes,
+                               outline ? &*outline : nullptr);
     if (r.cells.size() == 0) {
-        throw Failure(table + ": no block with a grade to regularize");
+        throw Failure(table + (r.ungraded == count
+                                   ? std::string(": no block with a grade to regularize")
+                                   : ": no ground is left to regularize" +
+                                         (outline ? " within " + outline->name() : "") +
+                                         (o.deplete ? " once the void blocks are taken off" : "")));
     }
     const GradeUnit& unit = gradeUnitOfCode(source ? source->OreAttr_Unit : 0);
     const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
-    const Totals after = totalsOf(r.cells.all().data(), r.cells.size(), nullptr, 0, unit);
 
     RunNames names;
     names.description = "regularized from " + table + " into cells of " + sizeText(grid.size) +
@@ -139,6 +144,10 @@ void runRegularize(const RegularizeOptions& o) {
     const long mineId = registerRun(mng, run);
     insertBlocks(mng, o.into, mineId, r.cells);
     transaction.commit("storing " + o.into + " in " + o.db);
+    // As stored, in single precision: what every later command reads.
+    KrigBlockResult* stored = nullptr;
+    const long storedCount = readBlocks(mng, o.into, "", &stored);
+    const Totals after = totalsOf(stored, storedCount, nullptr, 0, unit);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
               << o.db << ": cells of " << sizeText(grid.size) << " from " << pointText(grid.origin)
@@ -147,7 +156,10 @@ void runRegularize(const RegularizeOptions& o) {
               std::to_string(count) + " (" + std::to_string(r.pieces) + " pieces" +
                   (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
                                   : std::string()) +
-                  ") -> " + std::to_string(r.cells.size()) + " cells");
+                  ") -> " + std::to_string(r.cells.size()) + " cells" +
+                  (r.unvaried > 0 ? ", " + std::to_string(r.unvaried) +
+                                        " of no ground with a variance (given 0)"
+                                  : std::string()));
     if (outline) {
         printFact(std::cout, "within",
                   outline->name() + " (" + formatNumber(outline->area()) +
