@@ -38,11 +38,13 @@ Srch_Degr for the search pass, Krig_PntNum for the number of samples,
 Krig_MeanDis for their mean distance, Krig_OutVari for the kriging variance,
 Krig_OutAttr for the grade. A block takes the class of the first rule it
 meets; --others gives the class of the blocks that meet none (an empty name
-clears theirs), which otherwise keep their own. A column that another
-program left empty (NULL) meets no comparison, though export and info show
-it as 0: such blocks go to --others unless a rule asks for them with
-"COLUMN IS NULL". --where limits the work to some blocks, and picks one run
-of a table that holds several.
+clears theirs, to an empty text that "Krig_ResType = ''" finds), which
+otherwise keep their own. A column that another program left empty (NULL)
+meets no comparison, though export and info show it as 0: such blocks go to
+--others unless a rule asks for them with "COLUMN IS NULL". --where limits
+the work to some blocks, and picks one run of a table that holds several
+whose runs number their blocks apart: a category is written by block
+number.
 
 Everything is written in one transaction: stopped or failed, the command
 changes nothing. --check tells what would change and writes nothing.
@@ -101,7 +103,8 @@ void refuseSharedNumbers(CVornelMng& mng, const std::string& table, const Target
         if (t.byId.count(shared[i].Krig_BlockID) != 0) {
             throw Failure(table + ": block number " + std::to_string(shared[i].Krig_BlockID) +
                           " stands on more than one row, and a category is written by number: "
-                          "classify cannot set one row's alone");
+                          "classify cannot set one row's alone, nor one run's of runs that "
+                          "number their blocks alike");
         }
     }
 }
