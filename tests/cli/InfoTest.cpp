@@ -1,5 +1,6 @@
 // What info tells about a database, and compact keeping what it holds.
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "CliFixture.h"
@@ -211,6 +212,47 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
           {"report", "m.db", "-t", "T", "--cutoffs", "0"}}) {
         EXPECT_FAILS_WITH(vornel(command), "cannot read the blocks of T: ");
     }
+    sqliteShell(path("m.db"), "ALTER TABLE T DROP COLUMN Broken");
+
+    // Nor a void table, a run's variogram structures or the catalog for
+    // none: run 3 in U, with the void table V and a structure.
+    write("v.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
+    ok({"import", "m.db", "v.csv", "-t", "V", "--voids"});
+    ok({"import", "m.db", "a.csv", "-t", "U", "-e", "Cu", "--void-table", "V"});
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Vrg_Param VALUES "
+                "(3, 'Spherical', 1, 0, 0, 0, 50, 50, 50, 'U')");
+    const std::string broken =
+        " ADD COLUMN Broken GENERATED ALWAYS AS "
+        "(abs(-9223372036854775807 - 1)) VIRTUAL";
+    sqliteShell(path("m.db"), "ALTER TABLE V" + broken);
+    const CliResult voids = vornel({"info", "m.db"});
+    EXPECT_FAILS_WITH(voids, "m.db: the void table 'V' cannot be read: ");
+    EXPECT_FALSE(contains(voids.out, "Void table V")) << voids.out;
+    EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "U", "--z", "5"}),
+                      "m.db: the void table 'V' cannot be read: ");
+    sqliteShell(path("m.db"),
+                "ALTER TABLE V DROP COLUMN Broken; ALTER TABLE KrigBlock_Vrg_Param" + broken);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"info", "m.db"}, {"variogram", "m.db", "-t", "U"}}) {
+        EXPECT_FAILS_WITH(vornel(command),
+                          "m.db: the variogram structures of run 3 cannot be read: ");
+    }
+    const CliResult checked = vornel({"check", "m.db"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_TRUE(contains(checked.out, "a run whose variogram structures cannot be read"))
+        << checked.out;
+    // The catalog's page scribbled over, as a failing disk may leave it.
+    sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Vrg_Param DROP COLUMN Broken");
+    const long page = std::stol(sqliteShell(path("m.db"), "PRAGMA page_size"));
+    const long root = std::stol(sqliteShell(
+        path("m.db"), "SELECT rootpage FROM sqlite_master WHERE name = 'KrigBlock_Param'"));
+    std::fstream file(path("m.db"), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp((root - 1) * page);
+    file << std::string(static_cast<size_t>(page), '\xff');
+    file.close();
+    EXPECT_FAILS_WITH(vornel({"info", "m.db"}),
+                      "m.db: cannot read the catalog (KrigBlock_Param): ");
 }
 
 // A database missing beside the copy a compaction cut short left: the copy

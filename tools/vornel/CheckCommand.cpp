@@ -60,13 +60,15 @@ Examples:
 )footer";
 
 struct Catalog {
+    std::string path;
     std::vector<KrigBlockParam> runs;
     std::vector<std::string> tables;  // block tables, each once, as listed
     std::vector<std::string> voidTables;
 };
 
-Catalog readCatalog(CVornelMng& mng) {
+Catalog readCatalog(CVornelMng& mng, const std::string& path) {
     Catalog c;
+    c.path = path;
     c.tables = blockTables(mng);
     c.runs = catalogRuns(mng, c.tables);
     std::vector<_STRU_MINE_NAMEINFO> names;
@@ -147,10 +149,12 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         } else if (named && !isVoidTable(mng, voids)) {
             f.add(Severity::Error, "a run whose void table is not registered as one", example);
         }
-        KrigBlockVrgParam* structures = nullptr;
         long count = 0;
-        if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0) {
-            count = 0;
+        try {
+            count = static_cast<long>(structuresOf(mng, c.path, run.MineID).size());
+        } catch (const Failure& e) {
+            f.add(Severity::Error, "a run whose variogram structures cannot be read", e.what());
+            continue;
         }
         if (structuresStored && run.Vrg_Num != count) {
             f.add(Severity::Warning,
@@ -357,7 +361,7 @@ std::string plural(long n, const std::string& one) {
 void runCheck(const CheckOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
-    const Catalog catalog = readCatalog(mng);
+    const Catalog catalog = readCatalog(mng, o.db);
     std::vector<std::string> tables = catalog.tables;
     std::vector<std::string> voidTables = catalog.voidTables;
     if (!o.table.empty()) {

@@ -221,7 +221,7 @@ void drawSection(CVornelMng& mng, const std::string& db, const std::string& name
                  const SectionRequest& request, const SectionDrawing& drawing = {}) {
     const SectionPlane plane = sectionPlane(request, modelExtent(mng, kTable));
     const std::string svg = besideDb(db, "section-" + name + ".svg");
-    const SectionCount n = cutSection(mng, kTable, plane, svg, "", drawing);
+    const SectionCount n = cutSection(mng, db, kTable, plane, svg, "", drawing);
     printFact(std::cout, name,
               plane.title + ": " + std::to_string(n.blocks) + " blocks cut, " +
                   std::to_string(n.split) + " of them by " + std::to_string(n.subBlocks) +
@@ -391,9 +391,9 @@ void runDemo(const DemoOptions& o) {
     if (!run) {
         throw Failure(o.db + ": the demo run cannot be read back");
     }
-    printRun(std::cout, mng, *run);
+    printRun(std::cout, mng, o.db, *run);
     std::cout << "\nVoid table " << kVoidTable << ": "
-              << voidSummary(readVoidFacts(mng, kVoidTable)) << '\n';
+              << voidSummary(readVoidFacts(mng, o.db, kVoidTable)) << '\n';
     timings.done("read back counts and ranges");
 
     // Read once for both tables: the void blocks are read into another cache.

@@ -381,7 +381,7 @@ void runImport(const ImportOptions& o) {
         }
         printVoidsImported(mng, o, report,
                            voidSummary(o.check ? factsOfVoids(voids.all().data(), voids.size())
-                                               : readVoidFacts(mng, o.table)));
+                                               : readVoidFacts(mng, o.db, o.table)));
         printFact(std::cout, "took", clock.text());
         return;
     }

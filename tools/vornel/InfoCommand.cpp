@@ -35,11 +35,13 @@ void runInfo(const InfoOptions& o) {
     std::cout << db << ": " << runs.size() << (runs.size() == 1 ? " run, " : " runs, ")
               << voids.size() << (voids.size() == 1 ? " void table" : " void tables") << '\n';
     for (const KrigBlockParam& run : runs) {
-        printRun(std::cout, mng, run);
+        printRun(std::cout, mng, o.db, run);
     }
     for (const _STRU_MINE_NAMEINFO& v : voids) {
-        std::cout << "\nVoid table " << v.TableName << ": "
-                  << voidSummary(readVoidFacts(mng, v.TableName)) << '\n';
+        // Read before the line starts: a table that cannot be read fails
+        // the command, with no half line.
+        const std::string summary = voidSummary(readVoidFacts(mng, o.db, v.TableName));
+        std::cout << "\nVoid table " << v.TableName << ": " << summary << '\n';
     }
 }
 

@@ -49,15 +49,13 @@ json tableFacts(const TableFacts& f) {
             {"runs_in_table", f.blocksOfRun.size()}};
 }
 
-json variogram(CVornelMng& mng, const KrigBlockParam& r) {
-    KrigBlockVrgParam* structures = nullptr;
-    long count = 0;
-    if (mng.getBlockVrgParam(r.MineID, &structures, &count) == 0 && !(r.Vrg_Sill > 0)) {
+json variogram(CVornelMng& mng, const std::string& db, const KrigBlockParam& r) {
+    const std::vector<KrigBlockVrgParam> structures = structuresOf(mng, db, r.MineID);
+    if (structures.empty() && !(r.Vrg_Sill > 0)) {
         return json();
     }
     json list = json::array();
-    for (long i = 0; i < count; ++i) {
-        const KrigBlockVrgParam& s = structures[i];
+    for (const KrigBlockVrgParam& s : structures) {
         list.push_back({{"type", s.Vrg_Type},
                         {"sill", s.Vrg_LocSill},
                         {"angles", {s.Vrg_Azm, s.Vrg_Dip, s.Vrg_Org}},
@@ -66,7 +64,7 @@ json variogram(CVornelMng& mng, const KrigBlockParam& r) {
     return {{"nugget", r.Vrg_Nug}, {"sill", r.Vrg_Sill}, {"structures", list}};
 }
 
-json runOf(CVornelMng& mng, const KrigBlockParam& r) {
+json runOf(CVornelMng& mng, const std::string& db, const KrigBlockParam& r) {
     json run = {{"mine_id", r.MineID},
                 {"table", r.Table_Name},
                 {"element", r.Mine_Element},
@@ -89,7 +87,7 @@ json runOf(CVornelMng& mng, const KrigBlockParam& r) {
                                {"min_samples", r.Srch_MinPnt},
                                {"max_samples", r.Srch_MaxPnt}}
                         : json();
-    run["variogram"] = variogram(mng, r);
+    run["variogram"] = variogram(mng, db, r);
     run["void_table"] = r.VoidTable_Name[0] != '\0' ? json(r.VoidTable_Name) : json();
     return run;
 }
@@ -114,10 +112,10 @@ void writeInfoJson(std::ostream& out, CVornelMng& mng, const std::string& db,
                    const std::vector<std::string>& voidTables) {
     json doc = {{"database", db}, {"runs", json::array()}, {"void_tables", json::array()}};
     for (const KrigBlockParam& r : runs) {
-        doc["runs"].push_back(runOf(mng, r));
+        doc["runs"].push_back(runOf(mng, db, r));
     }
     for (const std::string& table : voidTables) {
-        const VoidFacts f = readVoidFacts(mng, table);
+        const VoidFacts f = readVoidFacts(mng, db, table);
         doc["void_tables"].push_back({{"table", table},
                                       {"table_missing", f.missing},
                                       {"void_blocks", f.blocks},

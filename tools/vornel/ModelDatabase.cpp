@@ -106,7 +106,12 @@ void openModel(CVornelMng& mng, const std::string& path) {
     }
     check(mng, mng.connectDatabase(path), path);
     int exists = 0;
-    if (mng.isExistTbl("KrigBlock_Param", exists) == 0 || exists == 0) {
+    if (mng.isExistTbl("KrigBlock_Param", exists) == 0) {
+        const std::string why = mng.lastError();
+        mng.clearDatabase();
+        throw Failure(path + ": cannot read the catalog (KrigBlock_Param): " + why);
+    }
+    if (exists == 0) {
         mng.clearDatabase();
         throw Failure(path +
                       ": an SQLite database, but not a block-model database: it has no "
@@ -144,7 +149,16 @@ void removeModelFiles(const std::string& path) {
 bool tableExists(CVornelMng& mng, const std::string& table) {
     KrigBlockResult* none = nullptr;
     long count = 0;
-    return mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0;
+    if (mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0) {
+        return true;
+    }
+    // A damaged table is there, and no table to pass over as missing.
+    const std::string& why = mng.lastError();
+    if (why.find("no such table") != std::string::npos ||
+        why.find("table name") != std::string::npos) {
+        return false;
+    }
+    throw Failure("the table '" + table + "' cannot be read: " + why);
 }
 
 std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
@@ -176,22 +190,51 @@ bool isVoidTable(CVornelMng& mng, const std::string& table) {
     });
 }
 
-long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
-               KrigBlockVoid** voids) {
+std::optional<long> readVoidsIfThere(CVornelMng& mng, const std::string& path,
+                                     const std::string& table, KrigBlockVoid** voids) {
     long count = 0;
     if (mng.getBlockVoid(table, voids, &count) == 0) {
-        // No rows, or no table: only the second is a failure. Told by what
+        // No rows, no table, or a table that cannot be read. Told by what
         // the library says, not by asking with a block read, which would
         // release the blocks a command read before its void blocks.
         const std::string& why = mng.lastError();
         if (why == "the table has no rows") {
             return 0;
         }
-        throw Failure(path + ": the void table '" + table + "' " +
-                      (why.find("no such table") != std::string::npos ? "is missing"
-                                                                      : "cannot be read: " + why));
+        if (why.find("no such table") != std::string::npos) {
+            return std::nullopt;
+        }
+        throw Failure(path + ": the void table '" + table + "' cannot be read: " + why);
     }
     return count;
+}
+
+long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
+               KrigBlockVoid** voids) {
+    const std::optional<long> count = readVoidsIfThere(mng, path, table, voids);
+    if (!count) {
+        throw Failure(path + ": the void table '" + table + "' is missing");
+    }
+    return *count;
+}
+
+std::vector<KrigBlockVrgParam> structuresOf(CVornelMng& mng, const std::string& path, long mineId) {
+    KrigBlockVrgParam* structures = nullptr;
+    long count = 0;
+    if (mineId < 1) {
+        return {};
+    }
+    if (mng.getBlockVrgParam(mineId, &structures, &count) == 0) {
+        // The catalog's table of structures is optional; a damaged one is
+        // no run without structures.
+        const std::string& why = mng.lastError();
+        if (why == "no row matches" || why.find("no such table") != std::string::npos) {
+            return {};
+        }
+        throw Failure(path + ": the variogram structures of run " + std::to_string(mineId) +
+                      " cannot be read: " + why);
+    }
+    return {structures, structures + count};
 }
 
 std::vector<std::string> blockTables(CVornelMng& mng) {

@@ -26,7 +26,8 @@ void createCatalog(CVornelMng& mng, const std::string& path);
 void removeModelFiles(const std::string& path);
 
 // Whether the open database has a table of that name. It asks by a block
-// read of the manager's, which releases the blocks of its last.
+// read of the manager's, which releases the blocks of its last. Throws
+// Failure for a table that is there but cannot be read.
 bool tableExists(CVornelMng& mng, const std::string& table);
 
 // The catalog rows that name the table, runs or a void table.
@@ -63,6 +64,16 @@ bool isBlockTable(CVornelMng& mng, const std::string& table);
 // be read. It reads no result blocks, so those read before stay valid.
 long readVoids(CVornelMng& mng, const std::string& path, const std::string& table,
                KrigBlockVoid** voids);
+
+// The void blocks of the table into *voids, as readVoids; none (no value)
+// when the table is missing. Throws Failure when it cannot be read.
+std::optional<long> readVoidsIfThere(CVornelMng& mng, const std::string& path,
+                                     const std::string& table, KrigBlockVoid** voids);
+
+// The variogram structures the catalog stores for a run: none where it
+// stores none, or has no table of them. Throws Failure when they cannot be
+// read, naming the file at `path`.
+std::vector<KrigBlockVrgParam> structuresOf(CVornelMng& mng, const std::string& path, long mineId);
 
 // Every block of the table, in identifier order; none for a table without
 // rows. Throws Failure when the table cannot be read.

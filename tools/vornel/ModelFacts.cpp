@@ -169,7 +169,8 @@ void printTableFacts(std::ostream& out, const TableFacts& f, const std::string& 
 }
 
 // The run's grid, search and variogram, as the catalog holds them.
-static void printRunParameters(std::ostream& out, CVornelMng& mng, const KrigBlockParam& r) {
+static void printRunParameters(std::ostream& out, CVornelMng& mng, const std::string& path,
+                               const KrigBlockParam& r) {
     printFact(out, "grid",
               triple(r.Grid_NumX, r.Grid_NumY, r.Grid_NumZ, " x ") + " blocks of " +
                   triple(r.Grid_SizeX, r.Grid_SizeY, r.Grid_SizeZ, " x ") + " from (" +
@@ -186,13 +187,11 @@ static void printRunParameters(std::ostream& out, CVornelMng& mng, const KrigBlo
                       std::to_string(r.Srch_Dip) + ", " + std::to_string(r.Srch_MinPnt) + " to " +
                       std::to_string(r.Srch_MaxPnt) + " samples");
     }
-    KrigBlockVrgParam* structures = nullptr;
-    long count = 0;
-    if (mng.getBlockVrgParam(r.MineID, &structures, &count) != 0 || r.Vrg_Sill > 0) {
+    const std::vector<KrigBlockVrgParam> structures = structuresOf(mng, path, r.MineID);
+    if (!structures.empty() || r.Vrg_Sill > 0) {
         std::string text =
             "nugget " + formatNumber(r.Vrg_Nug) + ", sill " + formatNumber(r.Vrg_Sill);
-        for (long i = 0; i < count; ++i) {
-            const KrigBlockVrgParam& s = structures[i];
+        for (const KrigBlockVrgParam& s : structures) {
             text += "; " + std::string(s.Vrg_Type) + " " + formatNumber(s.Vrg_LocSill) + " (" +
                     triple(s.Vrg_MaxRang, s.Vrg_MinRang, s.Vrg_VerRang, " x ") + " at " +
                     anglesText({s.Vrg_Azm, s.Vrg_Dip, s.Vrg_Org}) + ")";
@@ -204,7 +203,8 @@ static void printRunParameters(std::ostream& out, CVornelMng& mng, const KrigBlo
     }
 }
 
-void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
+void printRun(std::ostream& out, CVornelMng& mng, const std::string& path,
+              const KrigBlockParam& run) {
     const GradeUnit& unit = gradeUnitOfCode(run.OreAttr_Unit);
     out << "\nRun " << run.MineID << ": table " << run.Table_Name << ", element "
         << run.Mine_Element << " (" << unit.name << ")\n";
@@ -214,7 +214,7 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
     if (!tableExists(mng, run.Table_Name)) {
         // What the catalog keeps of the run is still worth telling.
         printFact(out, "blocks", "none: the table is missing");
-        printRunParameters(out, mng, run);
+        printRunParameters(out, mng, path, run);
         return;
     }
     const TableFacts facts = readTableFacts(mng, run.Table_Name, run.MineID);
@@ -228,19 +228,18 @@ void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run) {
                   "shared by " + std::to_string(facts.blocksOfRun.size()) + " runs, " +
                       std::to_string(all) + " blocks in all");
     }
-    printRunParameters(out, mng, run);
+    printRunParameters(out, mng, path, run);
 }
 
-VoidFacts readVoidFacts(CVornelMng& mng, const std::string& table) {
+VoidFacts readVoidFacts(CVornelMng& mng, const std::string& path, const std::string& table) {
     KrigBlockVoid* voids = nullptr;
-    long count = 0;
-    if (mng.getBlockVoid(table, &voids, &count) == 0) {
-        // No rows, or no table: only the second is worth a mention.
+    const std::optional<long> count = readVoidsIfThere(mng, path, table, &voids);
+    if (!count) {
         VoidFacts none;
-        none.missing = !tableExists(mng, table);
+        none.missing = true;
         return none;
     }
-    return factsOfVoids(voids, count);
+    return factsOfVoids(voids, *count);
 }
 
 VoidFacts factsOfVoids(const KrigBlockVoid* voids, long count) {

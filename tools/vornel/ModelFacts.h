@@ -67,8 +67,9 @@ void printTableFacts(std::ostream& out, const TableFacts& facts, const std::stri
                      const GradeUnit& unit);
 
 // A run of the catalog: its table and element, what the table holds and the
-// run's parameters; throws Failure.
-void printRun(std::ostream& out, CVornelMng& mng, const KrigBlockParam& run);
+// run's parameters; throws Failure, naming the database at `path`.
+void printRun(std::ostream& out, CVornelMng& mng, const std::string& path,
+              const KrigBlockParam& run);
 
 struct VoidFacts {
     bool missing = false;  // registered, but the table is gone
@@ -79,8 +80,8 @@ struct VoidFacts {
 };
 
 // The void blocks of a table: their ground is their sub-blocks, or their
-// boxes. Throws Failure.
-VoidFacts readVoidFacts(CVornelMng& mng, const std::string& table);
+// boxes. Throws Failure, naming the database at `path`.
+VoidFacts readVoidFacts(CVornelMng& mng, const std::string& path, const std::string& table);
 
 // The same of void blocks in memory.
 VoidFacts factsOfVoids(const KrigBlockVoid* voids, long count);

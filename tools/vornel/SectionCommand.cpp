@@ -149,12 +149,13 @@ std::string blockAround(CVornelMng& mng, const std::string& table, const Section
 }
 
 // Cuts one section, writes its files and tells what it cut.
-void cutAndTell(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                const std::string& svg, const std::string& csv, const SectionDrawing& drawing) {
+void cutAndTell(CVornelMng& mng, const std::string& db, const std::string& table,
+                const SectionPlane& plane, const std::string& svg, const std::string& csv,
+                const SectionDrawing& drawing) {
     // The count goes where it does not mix with a drawing or list on
     // standard output.
     std::ostream& report = isStandardOutput(svg) || isStandardOutput(csv) ? std::cerr : std::cout;
-    const SectionCount n = cutSection(mng, table, plane, svg, csv, drawing);
+    const SectionCount n = cutSection(mng, db, table, plane, svg, csv, drawing);
     report << table << ", section " << plane.title << ": " << n.blocks
            << (n.blocks == 1 ? " block" : " blocks") << " cut";
     if (n.split > 0) {
@@ -229,7 +230,7 @@ void runSection(const SectionOptions& o) {
     const std::string table = resultTable(mng, o.db, o.table);
     const Box extent = modelExtent(mng, table);
     for (size_t i = 0; i < series.size(); ++i) {
-        cutAndTell(mng, table, sectionPlane(series[i].request, extent), paths[i].first,
+        cutAndTell(mng, o.db, table, sectionPlane(series[i].request, extent), paths[i].first,
                    paths[i].second, drawing);
     }
 }

@@ -305,17 +305,18 @@ std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& 
 
 // The run's void blocks that the section passes through; none when the run
 // names no void table, its table is gone or holds a run's blocks.
-std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::optional<KrigBlockParam>& run,
-                                const SectionPlane& plane, SectionCount& n) {
+std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::string& path,
+                                const std::optional<KrigBlockParam>& run, const SectionPlane& plane,
+                                SectionCount& n) {
     if (!run || run->VoidTable_Name[0] == '\0' || isBlockTable(mng, run->VoidTable_Name)) {
         return {};
     }
     KrigBlockVoid* voids = nullptr;
-    long count = 0;
-    if (mng.getBlockVoid(run->VoidTable_Name, &voids, &count) == 0) {
+    const std::optional<long> count = readVoidsIfThere(mng, path, run->VoidTable_Name, &voids);
+    if (!count || *count == 0) {
         return {};
     }
-    std::vector<VoidTrace> traces = traceVoids(plane, voids, count, n.keptSide);
+    std::vector<VoidTrace> traces = traceVoids(plane, voids, *count, n.keptSide);
     n.voids = static_cast<long>(traces.size());
     n.voidTable = run->VoidTable_Name;
     return traces;
@@ -336,9 +337,9 @@ SectionDrawing drawingColouredBy(const std::string& name) {
     return c;
 }
 
-SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                        const std::string& svgPath, const std::string& csvPath,
-                        const SectionDrawing& drawing) {
+SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::string& table,
+                        const SectionPlane& plane, const std::string& svgPath,
+                        const std::string& csvPath, const SectionDrawing& drawing) {
     // Opened first, so that a path that cannot be written is told of before
     // the cut; neither file appears unless both are complete.
     std::optional<OutputFile> svgFile;
@@ -378,7 +379,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& table, const Section
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
     keepOneSide(plane, traces, n);
     countPieces(traces, n);
-    const std::vector<VoidTrace> voidTraces = voidsCut(mng, run, plane, n);
+    const std::vector<VoidTrace> voidTraces = voidsCut(mng, path, run, plane, n);
     for (SectionTrace& t : traces) {
         t.graded = !ungraded.has(t.mineId, t.blockId);
     }

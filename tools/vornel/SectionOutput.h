@@ -46,10 +46,10 @@ struct SectionDrawing {
 SectionDrawing drawingColouredBy(const std::string& name);
 
 // Cuts the table and writes the files whose paths are not empty, the
-// drawing as asked. Throws Failure.
-SectionCount cutSection(CVornelMng& mng, const std::string& table, const SectionPlane& plane,
-                        const std::string& svgPath, const std::string& csvPath,
-                        const SectionDrawing& drawing);
+// drawing as asked. Throws Failure, naming the database at `path`.
+SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::string& table,
+                        const SectionPlane& plane, const std::string& svgPath,
+                        const std::string& csvPath, const SectionDrawing& drawing);
 
 }  // namespace vornel::cli
 

@@ -140,7 +140,7 @@ void runVariogram(const VariogramOptions& o) {
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
     const KrigBlockParam run = runToDraw(mng, o, table);
-    const VariogramModel model = readVariogram(mng, run);
+    const VariogramModel model = readVariogram(mng, o.db, run);
     const std::vector<double> lags = lagsOf(model, o.lag);
     const std::string title = "Variogram of " + table + " (" + run.Mine_Element + ")";
     out << title << ": nugget " << formatNumber(model.nugget) << ", sill "

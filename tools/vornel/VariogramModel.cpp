@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "Failure.h"
+#include "ModelDatabase.h"
 #include "NumberText.h"
 
 namespace vornel::cli {
@@ -39,7 +40,7 @@ double fraction(StructureShape shape, double r) {
 
 }  // namespace
 
-VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
+VariogramModel readVariogram(CVornelMng& mng, const std::string& path, const KrigBlockParam& run) {
     VariogramModel model;
     model.nugget = run.Vrg_Nug;
     model.sill = run.Vrg_Sill;
@@ -47,12 +48,11 @@ VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run) {
         throw Failure(std::string(run.Table_Name) + ": the run records a nugget of " +
                       formatNumber(model.nugget) + "; a nugget is 0 or more");
     }
-    KrigBlockVrgParam* structures = nullptr;
-    long count = 0;
-    if (mng.getBlockVrgParam(run.MineID, &structures, &count) == 0 || count == 0) {
+    const std::vector<KrigBlockVrgParam> structures = structuresOf(mng, path, run.MineID);
+    if (structures.empty()) {
         throw Failure(std::string(run.Table_Name) + ": the run records no variogram structure");
     }
-    for (long i = 0; i < count; ++i) {
+    for (size_t i = 0; i < structures.size(); ++i) {
         const KrigBlockVrgParam& s = structures[i];
         VariogramStructure v;
         v.type = s.Vrg_Type;

@@ -34,7 +34,7 @@ struct VariogramModel {
 // exponential and gaussian (or their first three letters, in any case),
 // whose ranges are not above 0 or whose sill is below 0, or a nugget below
 // 0.
-VariogramModel readVariogram(CVornelMng& mng, const KrigBlockParam& run);
+VariogramModel readVariogram(CVornelMng& mng, const std::string& path, const KrigBlockParam& run);
 
 // Azimuth, dip and third angle as "60/55/0".
 std::string anglesText(const std::array<int, 3>& angles);
