@@ -132,6 +132,28 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
     }
 }
 
+// An empty value, as a script's unset variable gives, is no option left
+// out: compared with "" the first table would be compared with itself, and
+// reported within "" the whole model would pass for the licence's part.
+TEST_F(HelpTest, AnEmptyValueIsNoOptionLeftOut) {
+    write("a.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n5,5,5,10,10,10,1,2700\n");
+    ok({"import", "m.db", "a.csv", "-t", "A", "-e", "Cu"});
+    const std::string before = readFile(path("m.db"));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"compare", "m.db", "--with", ""},
+          {"report", "m.db", "--cutoffs", "0", "--within", ""},
+          {"section", "m.db", "--z", "5", "--svg", ""},
+          {"import", "m.db", "a.csv", "-t", "B", "--unit", ""},
+          {"check", "m.db", "--table", ""}}) {
+        const CliResult refused = vornel(command);
+        EXPECT_USAGE_ERROR(refused, command[command.size() - 2] + ": the value is empty");
+        EXPECT_EQ(refused.out, "");
+    }
+    EXPECT_EQ(readFile(path("m.db")), before);
+    // A condition may be empty, as the library reads one: every block.
+    EXPECT_EQ(rowFor(ok({"report", "m.db", "--cutoffs", "0", "--where", ""}), "0").at(1), "1");
+}
+
 TEST_F(HelpTest, VersionIsTheLibrarysAndTheExitStatusIsExplained) {
     EXPECT_EQ(ok({"--version"}), std::string("vornel ") + vornel::version() + "\n");
     EXPECT_NE(ok({"--help"})

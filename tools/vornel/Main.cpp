@@ -97,6 +97,24 @@ void quietLibrary(bool verbose) {
     vornel::cli::showLibraryProgress();
 }
 
+// An empty value (a script's variable left unset) would pass for the option
+// left out: --within "" for no outline, --with "" for the first table again.
+// A condition or a name may be empty, and --others "" clears a class.
+void refuseEmptyValues(const CLI::App& app) {
+    const std::vector<std::string> mayBeEmpty = {"--where", "--with-where", "--others", "--name"};
+    for (const CLI::App* command : app.get_subcommands()) {
+        for (const CLI::Option* option : command->get_options()) {
+            const std::vector<std::string>& given = option->results();
+            if (option->nonpositional() && option->get_type_size() > 0 &&
+                std::find(given.begin(), given.end(), "") != given.end() &&
+                std::find(mayBeEmpty.begin(), mayBeEmpty.end(), option->get_name()) ==
+                    mayBeEmpty.end()) {
+                throw vornel::cli::UsageError(option->get_name() + ": the value is empty");
+            }
+        }
+    }
+}
+
 // Every name the options of the command, and those of vornel itself, go by.
 std::vector<std::string> optionNames(const CLI::App& app, const CLI::App* command) {
     std::vector<std::string> names;
@@ -199,7 +217,10 @@ int run(int argc, char** argv) {
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
-    app.parse_complete_callback([&verbose] { quietLibrary(verbose); });
+    app.parse_complete_callback([&app, &verbose] {
+        refuseEmptyValues(app);
+        quietLibrary(verbose);
+    });
     StdoutWatch out;
     try {
         app.parse(argc, argv);
