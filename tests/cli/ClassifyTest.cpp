@@ -101,7 +101,7 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
                      "  Inferred            0       2    5000       1.0000       50.0",
                      "  (none)              0       1    2500       1.0000       25.0"}));
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "categories"),
-              "  categories     measured 2, Inferred 2");
+              "  categories     measured 2, Inferred 2, (none) 1");
 }
 
 TEST_F(ClassifyTest, OneRunOfASharedTableOnlyWhenItsBlockNumbersAreItsOwn) {

@@ -36,6 +36,10 @@ TEST_F(InfoTest, RunsWithTheirCountsAndRanges) {
     sqliteShell(path("m.db"), "UPDATE CU_RUN SET Srch_Degr = 2 + 8 * (Krig_BlockID = 3)");
     EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "search passes"),
               "  search passes  pass 2 2, pass 10 1");
+    // A block without an ore type among blocks with one is counted too.
+    sqliteShell(path("m.db"), "UPDATE CU_RUN SET Krig_OreType = NULL WHERE Krig_BlockID = 1");
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "ore types"),
+              "  ore types      Oxide 1, Sulphide 1, (none) 1");
     EXPECT_EQ(lineStarting(info, "block centres"),
               "  block centres  X 5 .. 25, Y 5 .. 5, Z 5 .. 45");
     EXPECT_EQ(lineStarting(info, "grid"),
@@ -120,8 +124,9 @@ TEST_F(InfoTest, JsonHoldsTheFactsForScripts) {
     EXPECT_EQ(run["ore_types"], nlohmann::json::parse(R"([{"name": "Oxide", "blocks": 1},
                                                          {"name": "Sulphide", "blocks": 1},
                                                          {"name": "Sulph\ufffd", "blocks": 1}])"));
-    // Blocks without a recorded pass are not a pass.
-    EXPECT_EQ(run["passes"], nlohmann::json::parse(R"([{"name": "pass 3", "blocks": 1}])"));
+    // Blocks without a recorded pass are no pass, and counted last.
+    EXPECT_EQ(run["passes"], nlohmann::json::parse(R"j([{"name": "pass 3", "blocks": 1},
+                                                        {"name": "(none)", "blocks": 2}])j"));
     EXPECT_EQ(run["centres"], nlohmann::json::parse(R"({"min": [5, 5, 5], "max": [25, 5, 45]})"));
     EXPECT_EQ(run["grid"], nlohmann::json::parse(R"({"blocks": [3, 1, 5], "size": [10, 10, 10],
                                                     "start": [0, 0, 0], "end": [30, 10, 50]})"));

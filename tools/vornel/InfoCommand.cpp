@@ -53,7 +53,7 @@ void addInfoCommand(CLI::App& app) {
         "info", "List the runs: elements, tables, block counts, grade and position ranges");
     addDatabaseOption(cmd, o->db);
     cmd->add_flag("--json", o->json, "The same as one JSON document, for scripts");
-    cmd->footer(R"(
+    cmd->footer(R"footer(
 For each run of the catalog (KrigBlock_Param): its block table and element,
 the number of blocks (whole, and split into sub-blocks), the range of grades,
 kriging variances and block centres, its categories, ore types and search
@@ -62,14 +62,15 @@ table with its number of blocks.
 --json writes the same as one JSON document: "runs", each with its counts,
 ranges ("grade": {"min", "max"}, null where no block has a grade),
 "categories", "ore_types" and "passes" as lists of {"name", "blocks"} in
-the order of a resource statement, "grid" (its "blocks", "size", "start" and "end"
+the order of a resource statement ("(none)" last, for blocks without one),
+"grid" (its "blocks", "size", "start" and "end"
 as [x, y, z]), "search" and "variogram" (null when not recorded); then
 "void_tables", each with its "void_blocks" and "volume" (m3). A figure that
 is not a finite number is the text "inf", "-inf" or "nan".
 
 Example:
   vornel info demo.db --json | jq '.runs[0].grid.start'
-)");
+)footer");
     cmd->callback([o] { runInfo(*o); });
 }
 

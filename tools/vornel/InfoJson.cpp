@@ -24,7 +24,7 @@ json range(bool any, double low, double high) {
 
 json counts(const ClassCounts& byName) {
     json list = json::array();
-    for (const auto& [name, blocks] : namedInOrder(byName)) {
+    for (const auto& [name, blocks] : classesInOrder(byName)) {
         list.push_back({{"name", name}, {"blocks", blocks}});
     }
     return list;

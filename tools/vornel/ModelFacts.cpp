@@ -33,12 +33,16 @@ std::string plural(long n, const char* one, const char* many) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, long>> namedInOrder(const ClassCounts& counts) {
+std::vector<std::pair<std::string, long>> classesInOrder(const ClassCounts& counts) {
     std::vector<std::pair<std::string, long>> ordered;
     std::copy_if(counts.begin(), counts.end(), std::back_inserter(ordered),
                  [](const auto& count) { return !count.first.empty(); });
     std::sort(ordered.begin(), ordered.end(),
               [](const auto& a, const auto& b) { return listedBefore(a.first, b.first); });
+    const auto unnamed = counts.find("");
+    if (!ordered.empty() && unnamed != counts.end() && unnamed->second > 0) {
+        ordered.emplace_back("(none)", unnamed->second);
+    }
     return ordered;
 }
 
@@ -47,7 +51,7 @@ namespace {
 // "Measured 80, Indicated 120"; empty when every block has an empty value.
 std::string tally(const ClassCounts& counts) {
     std::string text;
-    for (const auto& [value, n] : namedInOrder(counts)) {
+    for (const auto& [value, n] : classesInOrder(counts)) {
         text += (text.empty() ? "" : ", ") + value + " " + std::to_string(n);
     }
     return text;

@@ -48,8 +48,9 @@ TableFacts factsOfBlocks(const KrigBlockResult* blocks, long count, long mineId,
                          const UngradedBlocks* noVariance = nullptr);
 
 // The counts of each category or ore type that has a name, in the order a
-// resource statement lists them.
-std::vector<std::pair<std::string, long>> namedInOrder(const ClassCounts& counts);
+// resource statement lists them; then, when some block has a name, those
+// without one as "(none)". None when no block has one.
+std::vector<std::pair<std::string, long>> classesInOrder(const ClassCounts& counts);
 
 // "  label          value"
 void printFact(std::ostream& out, const std::string& label, const std::string& value);
