@@ -184,7 +184,7 @@ TEST_F(RegularizeTest, DepletedTheOldWorkingsAreTakenOffFirst) {
     ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--deplete",
                               "--into", "LEFT"}),
-                      "--deplete: the run names no void table to take off its blocks");
+                      "--deplete: the run of A names no void table to take off its blocks");
     sqliteShell(path("m.db"),
                 "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;"
                 "UPDATE A SET Block_Coef = 0.5, Block_Vol = 500 WHERE Krig_BlockID = 2;");

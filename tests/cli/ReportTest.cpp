@@ -552,7 +552,7 @@ TEST_F(ReportTest, DepletionTakesTheGroundOfTheVoidBlocksOff) {
               "size no number, or below 0)");
     // A run without a void table has nothing to take off.
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--deplete"}),
-                      "--deplete: the run names no void table to take off its blocks");
+                      "--deplete: the run of R names no void table to take off its blocks");
     // A table of blocks read as void blocks would take off all their ground.
     EXPECT_FAILS_WITH(
         vornel({"import", "m.db", "d.csv", "-t", "E", "-e", "Cu", "--void-table", "f"}),
@@ -627,6 +627,11 @@ TEST_F(ReportTest, OnlyARunsTableIsABlockTable) {
                           "m.db: no block table '" + std::string(table) + "' (tables: R)");
     }
     EXPECT_EQ(rowFor(ok({"report", "m.db", "-t", "r", "--cutoffs", "0"}), "0")[1], "4");
+    write("v.csv", "X,Y,Z,DX,DY,DZ\n5,5,5,10,10,10\n");
+    ok({"import", "m.db", "v.csv", "-t", "V", "--voids"});
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "V", "--cutoffs", "0"}),
+                      "m.db: 'V' is a void table (old workings), not a run's blocks (block "
+                      "tables: R)");
     // A run whose table is gone.
     sqliteShell(path("m.db"), "DROP TABLE R;");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"}),

@@ -307,7 +307,7 @@ TEST_F(StatsTest, WrongInputIsRefused) {
         "--log draws the grades above 0, and no block has one");
     EXPECT_FALSE(fileExists(path("no.svg")));
     EXPECT_FAILS_WITH(vornel({"stats", "m.db", "--deplete"}),
-                      "--deplete: the run names no void table to take off its blocks");
+                      "--deplete: the run of A names no void table to take off its blocks");
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 9e999 WHERE Krig_BlockID = 2;");
     EXPECT_FAILS_WITH(vornel({"stats", "m.db"}),
                       "block 2 has a grade of inf, which no total or statistic can take");

@@ -169,7 +169,7 @@ TEST_F(SwathTest, DepletedEachPieceWeighsWhatIsLeftOfIt) {
     write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
     ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "-t", "A", "--x", "5", "--deplete"}),
-                      "--deplete: the run names no void table to take off its blocks");
+                      "--deplete: the run of A names no void table to take off its blocks");
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;");
     const std::string left = ok({"swath", "m.db", "-t", "A", "--x", "5", "--deplete"});
     EXPECT_TRUE(

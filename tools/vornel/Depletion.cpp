@@ -82,7 +82,9 @@ VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
                           const std::optional<KrigBlockParam>& run) {
     const std::string voidTable = run ? run->VoidTable_Name : "";
     if (voidTable.empty()) {
-        throw Failure("--deplete: the run names no void table to take off its blocks");
+        throw Failure("--deplete: the run" +
+                      (run ? " of " + std::string(run->Table_Name) : std::string()) +
+                      " names no void table to take off its blocks");
     }
     return readVoidGround(mng, path, voidTable);
 }

@@ -290,6 +290,11 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
         throw Failure(path + ": the catalog lists a run in table '" + table +
                       "', but the file has no such table");
     }
+    if (isVoidTable(mng, table)) {
+        throw Failure(path + ": '" + table +
+                      "' is a void table (old workings), not a run's blocks" +
+                      (known.empty() ? std::string() : " (block tables: " + known + ")"));
+    }
     throw Failure(path + ": no block table '" + table + "'" +
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
 }
