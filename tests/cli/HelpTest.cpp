@@ -58,6 +58,11 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"report", "a.db", "--cutofs", "0.5"},
          "vornel report: --cutofs is not an option; did you mean --cutoffs? (see --help)"},
         {{"export", "a.db", "--wehre=MineID=1"}, "--wehre is not an option; did you mean --where?"},
+        // A whole number's option given another, or one beyond its range.
+        {{"variogram", "a.db", "--run", "1.5"},
+         "vornel variogram: --run: 1.5 is not a whole number"},
+        {{"demo", "--blocks", "many", "a.db"}, "vornel demo: --blocks: many is not a whole number"},
+        {{"variogram", "a.db", "--run", "0"}, "--run: Value 0 not in range 1 to 2147483647"},
         {{"report", "a.db", "-T", "R", "--cutoffs", "0"}, "-T is not an option; did you mean -t?"},
         {{"--verbse", "info", "a.db"}, "--verbse is not an option; did you mean --verbose?"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--missing", "-999", "--bogus"},

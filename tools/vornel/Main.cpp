@@ -149,6 +149,25 @@ std::string didYouMean(const std::string& word, const std::vector<std::string>& 
     return nearest ? "did you mean " + *nearest + "?" : "";
 }
 
+// CLI11 tells a value of a whole-number option that is none (1.5, abc) as
+// out of its range: "--run: Value 1.5 not in range 1 to 2147483647".
+std::string wholeNumberFailure(const std::string& said) {
+    const std::string value = "Value ";
+    const size_t at = said.find(": " + value);
+    const size_t end = said.find(" not in range ");
+    if (at == std::string::npos || end == std::string::npos || end < at) {
+        return said;
+    }
+    const std::string given = said.substr(at + 2 + value.size(), end - at - 2 - value.size());
+    // Digits alone, however many, are a whole number out of range.
+    char* rest = nullptr;
+    std::strtoll(given.c_str(), &rest, 10);
+    if (!given.empty() && *rest == '\0') {
+        return said;
+    }
+    return said.substr(0, at) + ": " + given + " is not a whole number";
+}
+
 // CLI11 says only that a command is required when the word given names none,
 // and that an option is when a mistyped one stood for it.
 std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char** argv) {
@@ -180,7 +199,7 @@ std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char
             didYouMean(word, optionNames(app, used.empty() ? nullptr : used.front()));
         return word + " is not an option" + (hint.empty() ? "" : "; " + hint);
     }
-    return e.what();
+    return wholeNumberFailure(e.what());
 }
 
 int run(int argc, char** argv) {
