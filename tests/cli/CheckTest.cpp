@@ -240,6 +240,13 @@ TEST_F(CheckTest, CatalogRowsThatPointNowhere) {
                       "number stored"),
               "warning: 1 (run 1: 2, 0 stored)");
     EXPECT_EQ(linesOf(counted).back(), "0 errors and 1 warning.");
+    // A unit code of no unit is read as %: metal in tonnes, not kilograms.
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET OreAttr_Unit = 5 WHERE MineID = 3;");
+    EXPECT_EQ(finding(ok({"check", "m.db"}),
+                      "a run whose grade unit (OreAttr_Unit) is none of 0 (%), 1 (g/t) and 2 "
+                      "(ppm), so its grades are read as %"),
+              "warning: 1 (run 3: 5)");
+    sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET OreAttr_Unit = 0 WHERE MineID = 3;");
 
     sqliteShell(path("m.db"),
                 "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE Table_Name = 'A';"

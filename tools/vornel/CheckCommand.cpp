@@ -13,6 +13,7 @@
 #include "BlockClasses.h"
 #include "Commands.h"
 #include "Failure.h"
+#include "GradeUnit.h"
 #include "ModelCheck.h"
 #include "ModelDatabase.h"
 #include "OptionChecks.h"
@@ -50,7 +51,9 @@ variance below 0, a grade, variance or tonnage stored empty or as text
 (reports leave such a block out, or weigh it 0 t as stored), a category or
 ore type of more than 19 bytes (read cut), a count of variogram structures
 (Vrg_Num) other than the catalog holds, or no table of them, a run whose
-void table is missing (as remove --table leaves its runs).
+void table is missing (as remove --table leaves its runs), a grade unit
+code other than 0 (%), 1 (g/t) and 2 (ppm), read as %. Variogram
+structures that cannot be read are an error.
 The command exits with status 1 when it finds an error, 0 otherwise.
 --table checks the blocks of one block or void table (and the catalog).
 
@@ -131,6 +134,12 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
     }
     for (const KrigBlockParam& run : c.runs) {
         const std::string name = "run " + std::to_string(run.MineID);
+        if (gradeUnitOfCode(run.OreAttr_Unit).code != run.OreAttr_Unit) {
+            f.add(Severity::Warning,
+                  "a run whose grade unit (OreAttr_Unit) is none of 0 (%), 1 (g/t) and 2 (ppm), "
+                  "so its grades are read as %",
+                  name + ": " + std::to_string(run.OreAttr_Unit));
+        }
         if (!tableExists(mng, run.Table_Name)) {
             f.add(Severity::Error, "a run whose block table is not in the database",
                   name + ": " + run.Table_Name);
