@@ -1,4 +1,6 @@
 // Creating, connecting, compacting and replacing the database file.
+#include <strings.h>
+
 #include <memory>
 
 #include "db/Ado.h"
@@ -34,8 +36,12 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     clearDatabase();
     m_pDatabase = database.release();
     if (opened == 0) {
-        return fail(std::string("cannot ") + verb + " database '" + path +
-                    "': " + m_pDatabase->Failure());
+        const std::string lead = std::string("cannot ") + verb + " database '" + path + "'";
+        const std::string why = m_pDatabase->Failure();
+        // The engine's own reason may say the same words first.
+        const bool said =
+            why.size() >= lead.size() && strncasecmp(why.c_str(), lead.c_str(), lead.size()) == 0;
+        return fail(said ? lead + why.substr(lead.size()) : lead + ": " + why);
     }
     return 1;
 }

@@ -181,8 +181,14 @@ TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     EXPECT_EQ(mng.createDatabase(path), 0);
     ASSERT_EQ(capture.notices.size(), 1u);
     EXPECT_TRUE(contains(capture.notices[0], "提示|Database '" + path + "' already exists."));
-    EXPECT_TRUE(contains(mng.lastError(), "already exists"));
+    EXPECT_EQ(mng.lastError(),
+              "cannot create database '" + path + "': Database '" + path + "' already exists.");
     EXPECT_EQ(mng.initDataBase(), 0);  // a database object, but nothing open
+    // The engine's reason says what failed already: it is not said twice.
+    const std::string nowhere = dir.file("no-folder/a.mdb");
+    EXPECT_EQ(mng.createDatabase(nowhere), 0);
+    EXPECT_EQ(mng.lastError(),
+              "cannot create database '" + nowhere + "': No such file or directory");
 
     const std::string good = dir.file("good.mdb");
     CVornelMng other;
