@@ -125,13 +125,20 @@ const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount,
                     break;
                 }
                 // A condition counted anew (random() < 0.5) may count fewer
-                // rows than it gave: those read already are kept.
+                // rows than it gives: those read already are kept, and
+                // those past the count read as they come.
                 problem = fillCache(rs, std::max(counted, static_cast<long>(rows.size())), cache,
                                     cacheCount, readRow, rows);
-                if (cache != nullptr) {
+                if (cache == nullptr) {
+                    break;
+                }
+                if (problem != nullptr || rs.IsEOF() != 0) {
                     return problem;
                 }
-                break;
+                rows.assign(cache, cache + cacheCount);  // the sub-block arrays go with them
+                delete[] cache;
+                cache = nullptr;
+                cacheCount = 0;
             }
             readRow(rows.emplace_back());
             moved = rs.MoveNext() != 0;
