@@ -179,7 +179,9 @@ public:
     // enough); a section that lies wholly inside one box, meeting none of its
     // faces, does not touch it, so a section window smaller than a block
     // should reach out of it. A corner that is not a finite number is
-    // refused. A block tested whole (its box) comes back whole: no
+    // refused; a box corner that rounds past the doubles (a centre near
+    // 1e308) leaves the box only its finite faces to be met by. A block
+    // tested whole (its box) comes back whole: no
     // sub-blocks, count 0; any
     // other comes back with the sub-blocks the section cuts. The database
     // leaves out, before they are read, blocks tested whole (stored
