@@ -52,10 +52,19 @@ TEST_F(RemoveTest, ATableGoesWithItsRunsOnlyWhenAskedTwice) {
 }
 
 TEST_F(RemoveTest, AVoidTableGoesAndItsRunTakesANewOneOfItsName) {
+    // Each table that names V is told once, its element spelt as it may be.
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'V', Mine_Element = 'CU' WHERE "
+                "MineID = 2");
     EXPECT_EQ(ok({"remove", "m.db", "--table", "V", "--yes"}),
               "Removed void table V (2 void blocks) from m.db\n"
               "  A (Cu) names V as its void table: 'import --voids --table V' gives it one "
+              "again\n"
+              "  B (CU) names V as its void table: 'import --voids --table V' gives it one "
               "again\n");
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = '', Mine_Element = 'Cu' WHERE "
+                "MineID = 2");
     EXPECT_EQ(catalog(), "1:A 2:B\n1 2\nA B KrigBlock_Param KrigBlock_Vrg_Param\n");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "A", "--cutoffs", "0", "--deplete"}),
                       "the void table 'V'");
@@ -160,6 +169,7 @@ TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
     EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--run", "0", "--yes"}), "--run");
     EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "C", "--yes"}),
                       "m.db: the catalog lists no table 'C' (tables: A, B, V)");
+
     EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "9", "--yes"}),
                       "m.db: the catalog lists no run 9");
     EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "3", "--yes"}),
@@ -195,6 +205,12 @@ TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
     EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--run", "2", "--yes"}),
                       "the database kept part of what was to be removed");
     EXPECT_EQ(catalog(), kept);
+    // A table of two runs is one table to choose from.
+    sqliteShell(path("m.db"),
+                "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name) "
+                "VALUES (4, 'Au', 'B')");
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "C", "--yes"}),
+                      "m.db: the catalog lists no table 'C' (tables: A, B, KrigBlock_Param, V)");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockClasses.h"
 #include "Commands.h"
 #include "Failure.h"
 #include "ModelDatabase.h"
@@ -50,6 +51,7 @@ std::string catalogName(CVornelMng& mng, const std::string& path, const std::str
     mng.getAllVoidTblName(voids);
     names.insert(names.end(), voids.begin(), voids.end());
     std::string known;
+    std::set<std::string, ClassNameLess> listed;  // runs that share a table name it once
     // A catalog that lists itself would be dropped with the runs.
     if (strcasecmp(asked.c_str(), "KrigBlock_Param") == 0 ||
         strcasecmp(asked.c_str(), "KrigBlock_Vrg_Param") == 0) {
@@ -59,7 +61,9 @@ std::string catalogName(CVornelMng& mng, const std::string& path, const std::str
         if (strcasecmp(n.TableName, asked.c_str()) == 0) {
             return n.TableName;
         }
-        known += (known.empty() ? "" : ", ") + std::string(n.TableName);
+        if (listed.insert(n.TableName).second) {
+            known += (known.empty() ? "" : ", ") + std::string(n.TableName);
+        }
     }
     throw Failure(path + ": the catalog lists no table '" + asked + "'" +
                   (known.empty() ? std::string() : " (tables: " + known + ")"));
@@ -94,11 +98,23 @@ std::string voidTableText(CVornelMng& mng, const std::string& path, const std::s
 void tellUsers(CVornelMng& mng, const std::string& table) {
     std::vector<_STRU_MINE_NAMEINFO> elements;
     mng.getBlockElementByVoid(table, elements);
+    // Elements alike but for case are listed apart, and each finds both.
+    std::set<std::string, ClassNameLess> told;
     for (const _STRU_MINE_NAMEINFO& e : elements) {
         std::vector<_STRU_MINE_NAMEINFO> users;
         mng.getTblNameByElementAndVoidTbl(e.ElementName, table, users);
         for (const _STRU_MINE_NAMEINFO& u : users) {
-            std::cout << "  " << u.TableName << " (" << e.ElementName << ") names " << table
+            if (!told.insert(u.TableName).second) {
+                continue;
+            }
+            std::string element = e.ElementName;
+            for (const KrigBlockParam& run : runsOf(mng, u.TableName)) {
+                if (strcasecmp(run.VoidTable_Name, table.c_str()) == 0) {
+                    element = run.Mine_Element;
+                    break;
+                }
+            }
+            std::cout << "  " << u.TableName << " (" << element << ") names " << table
                       << " as its void table: 'import --voids --table " << table
                       << "' gives it one again\n";
         }
