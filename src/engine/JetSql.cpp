@@ -40,6 +40,22 @@ std::string nameOf(const Token& t) {
     return name;
 }
 
+bool isDoubleQuoted(const Token& t) {
+    return t.kind == Kind::Identifier && t.text.size() >= 2 && t.text.front() == '"' &&
+           t.text.back() == '"';
+}
+
+std::string backquoted(const std::string& name) {
+    std::string quoted = "`";
+    for (const char c : name) {
+        quoted += c;
+        if (c == '`') {
+            quoted += '`';
+        }
+    }
+    return quoted + "`";
+}
+
 class Rewriter {
 public:
     explicit Rewriter(std::string_view statement) : tokens_(tokenize(statement)) {}
@@ -60,6 +76,8 @@ public:
             auto replaced = replacements_.find(i);
             if (replaced != replacements_.end()) {
                 out += replaced->second;
+            } else if (isDoubleQuoted(tokens_[i])) {
+                out += backquoted(nameOf(tokens_[i]));
             } else if (!dropped_[i]) {
                 out += tokens_[i].text;
             }

@@ -13,7 +13,9 @@ namespace vornel::engine {
 // declarations that keep Jet's behaviour (32-bit integers, text of a
 // bounded length blind to the case of A to Z, yes/no, long binary, counters,
 // dates, currency);
-// index names, per table in Jet, are qualified by their table.
+// index names, per table in Jet, are qualified by their table; a name in
+// double quotes goes in backquotes, where SQLite never takes a misspelt
+// column for a text, as it does a double-quoted one.
 std::string translateJet(std::string_view statement);
 
 // The name under which an index of a table is stored.

@@ -138,10 +138,6 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
-    // A name in double quotes stays a name: SQLite would otherwise take a
-    // misspelt column for a text, and a condition on it would hold for
-    // every row. Other programs' schemas keep their texts.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
     return opened;

@@ -161,6 +161,29 @@ TEST_F(RemoveTest, ACatalogAtOddsWithItselfIsNotActedOn) {
     EXPECT_NE(before, shared);
 }
 
+// A catalog row that cannot be read leaves the whole table; a run of
+// MineID 0, or a void table registered as "VoidBlock", goes as any other.
+TEST_F(RemoveTest, OddCatalogRowsGoOrStayWhole) {
+    const std::string broken =
+        "ALTER TABLE KrigBlock_Param ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN "
+        "Table_Name = 'B' THEN abs(-9223372036854775807 - 1) END) VIRTUAL";
+    sqliteShell(path("m.db"), broken);
+    const std::string before = readFile(path("m.db"));
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "B", "--yes"}),
+                      "cannot read the catalog's rows of B: ");
+    EXPECT_EQ(readFile(path("m.db")), before);
+    sqliteShell(path("m.db"),
+                "ALTER TABLE KrigBlock_Param DROP COLUMN Broken;"
+                "UPDATE KrigBlock_Param SET MineID = 0 WHERE Table_Name = 'B';"
+                "UPDATE KrigBlock_Param SET Mine_Element = 'VoidBlock' "
+                "WHERE Table_Name = 'V'");
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "B", "--yes"}),
+              "Removed table B with run 0 (Cu, 4 blocks) from m.db\n");
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "V", "--yes"}).substr(0, 44),
+              "Removed void table V (2 void blocks) from m.");
+    EXPECT_EQ(catalog(), "1:A\n1 2\nA KrigBlock_Param KrigBlock_Vrg_Param\n");
+}
+
 TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
     const std::string before = readFile(path("m.db"));
     EXPECT_USAGE_ERROR(vornel({"remove", "m.db", "--yes"}), "give either --table or --run");

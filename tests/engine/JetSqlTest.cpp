@@ -57,6 +57,16 @@ TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {
     }
 }
 
+// SQLite takes a double-quoted name that names no column for a text; in
+// backquotes a misspelt name is refused. Texts in single quotes, and the
+// quotes within them, stay as they are.
+TEST(JetSql, ANameInDoubleQuotesGoesInBackquotes) {
+    EXPECT_EQ(translateJet("SELECT * FROM [T] WHERE \"Krig_OutAttr\" > 1 AND c = 'say \"x\"'"),
+              "SELECT * FROM [T] WHERE `Krig_OutAttr` > 1 AND c = 'say \"x\"'");
+    EXPECT_EQ(translateJet("SELECT \"a\"\"b\", \"c`d\" FROM t"), "SELECT `a\"b`, `c``d` FROM t");
+    EXPECT_EQ(translateJet("SELECT \"\" FROM t"), "SELECT `` FROM t");
+}
+
 TEST(JetSql, AnUnendedSizeLeavesTheTypeAsWritten) {
     EXPECT_EQ(translateJet("create table T(A VarChar("), "create table T(A VarChar(");
 }

@@ -498,6 +498,17 @@ TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     EXPECT_EQ(count, 2);
     failsWith(mng.getBlockResultByWhereSQL("T1", "\"Krig_BlokID\" > 2", &rows, &count),
               "no such column: Krig_BlokID", "misspelt column");
+    // Another program's trigger or view may still hold texts in double
+    // quotes, as SQLite takes them: its writes go on, and its rows read.
+    shell(
+        "CREATE TABLE Audit(What TEXT); CREATE TRIGGER Audited AFTER UPDATE ON T1 BEGIN "
+        "INSERT INTO Audit VALUES (\"changed\"); END; CREATE VIEW Chosen AS SELECT * FROM T1 "
+        "WHERE Krig_ResType = \"Chosen\"");
+    ASSERT_EQ(mng.modifyResTypeByID("T1", 2, "Chosen"), 1);
+    EXPECT_EQ(shell("SELECT What FROM Audit"), "changed\n");
+    ASSERT_EQ(mng.getBlockResultByWhereSQL("Chosen", "", &rows, &count), 1) << mng.lastError();
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(rows[0].Krig_BlockID, 2);
 }
 
 TEST_F(BlockTest, VoidBlocksAreNumberedInTheirBatch) {
