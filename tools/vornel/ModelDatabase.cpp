@@ -149,23 +149,21 @@ void removeModelFiles(const std::string& path) {
 bool tableExists(CVornelMng& mng, const std::string& table) {
     KrigBlockResult* none = nullptr;
     long count = 0;
-    if (mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0) {
-        return true;
-    }
-    // A damaged table is there, and no table to pass over as missing.
-    const std::string& why = mng.lastError();
-    if (why.find("no such table") != std::string::npos ||
-        why.find("table name") != std::string::npos) {
-        return false;
-    }
-    throw Failure("the table '" + table + "' cannot be read: " + why);
+    return mng.getBlockResultByWhereSQL(table, "1 = 0", &none, &count) != 0;
 }
 
 std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
     KrigBlockParam* rows = nullptr;
     long count = 0;
     if (mng.getBlockParam(table, &rows, &count) == 0) {
-        return {};
+        // No row, or a name no row can have; a catalog that cannot be read
+        // lists no runs it could be taken to have none of.
+        const std::string& why = mng.lastError();
+        if (why == "no row matches" || why.find("table name") != std::string::npos ||
+            why.find("NUL character") != std::string::npos) {
+            return {};
+        }
+        throw Failure("cannot read the catalog's rows of " + table + ": " + why);
     }
     return {rows, rows + count};
 }
@@ -201,7 +199,9 @@ std::optional<long> readVoidsIfThere(CVornelMng& mng, const std::string& path,
         if (why == "the table has no rows") {
             return 0;
         }
-        if (why.find("no such table") != std::string::npos) {
+        // As tableExists: a name the library cannot ask for is of no table.
+        if (why.find("no such table") != std::string::npos ||
+            why.find("table name") != std::string::npos) {
             return std::nullopt;
         }
         throw Failure(path + ": the void table '" + table + "' cannot be read: " + why);

@@ -26,11 +26,12 @@ void createCatalog(CVornelMng& mng, const std::string& path);
 void removeModelFiles(const std::string& path);
 
 // Whether the open database has a table of that name. It asks by a block
-// read of the manager's, which releases the blocks of its last. Throws
-// Failure for a table that is there but cannot be read.
+// read of the manager's, which releases the blocks of its last; a table
+// that cannot be read is none.
 bool tableExists(CVornelMng& mng, const std::string& table);
 
-// The catalog rows that name the table, runs or a void table.
+// The catalog rows that name the table, runs or a void table. Throws
+// Failure when the catalog cannot be read.
 std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table);
 
 // The element of the catalog row that registers a void table.

@@ -165,6 +165,9 @@ std::set<long> mineIdsIn(CVornelMng& mng, const std::string& table) {
 // A run is removed by its MineID, as every reader finds its rows: one the
 // catalog registers for another table too would take that table's run.
 void refuseSharedMineId(CVornelMng& mng, const std::string& path, const KrigBlockParam& run) {
+    if (run.MineID < 1) {
+        return;  // no call finds a row by it
+    }
     KrigBlockParam* rows = nullptr;
     long count = 0;
     check(mng, mng.getBlockParam(run.MineID, &rows, &count), path + ": cannot read the catalog");
@@ -189,7 +192,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     const std::string table = catalogName(mng, o.db, o.table);
     const std::vector<KrigBlockParam> runs = runsOf(mng, table);
     const auto voidRows = std::count_if(runs.begin(), runs.end(), [](const KrigBlockParam& r) {
-        return std::string(r.Mine_Element) == kVoidElement;
+        return strcasecmp(r.Mine_Element, kVoidElement) == 0;  // as the catalog's lists match it
     });
     if (voidRows != 0 && voidRows != static_cast<long>(runs.size())) {
         throw Failure(o.db + ": the catalog registers " + table +
@@ -220,7 +223,9 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
             check(mng, mng.deleteBlockVrgParam(run.MineID), why);
         }
     }
-    check(mng, mng.dropTable(table), why);
+    if (tableExists(mng, table)) {
+        check(mng, mng.dropTable(table), why);
+    }
     confirmGone(mng, table, runs, true);
     transaction.commit("removing " + what + " from " + o.db);
     std::cout << "Removed " << what << " from " << o.db << '\n';
@@ -239,7 +244,7 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
     const KrigBlockParam run = rows[0];
     refuseSharedMineId(mng, o.db, run);
     const std::string table = run.Table_Name;
-    if (std::string(run.Mine_Element) == kVoidElement) {
+    if (strcasecmp(run.Mine_Element, kVoidElement) == 0) {
         throw Failure(o.db + ": MineID " + std::to_string(o.run) + " registers the void table " +
                       table + ": remove it with --table " + table);
     }
@@ -269,9 +274,10 @@ void removeRun(CVornelMng& mng, const RemoveOptions& o) {
     }
     const std::string what =
         runText(mng, table, run, ownsTable) +
-        (table.empty()    ? ", which names no table"
-         : others.empty() ? " with its table " + table
-                          : " from table " + table + ", which keeps run " + others);
+        (table.empty() ? ", which names no table"
+         : others.empty()
+             ? " with its table " + table + (tableExists(mng, table) ? "" : " (missing)")
+             : " from table " + table + ", which keeps run " + others);
     confirmOrStop(o, what);
     HostTransaction transaction(mng, o.db);
     const std::string why = "cannot remove run " + std::to_string(run.MineID);
