@@ -37,11 +37,18 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     m_pDatabase = database.release();
     if (opened == 0) {
         const std::string lead = std::string("cannot ") + verb + " database '" + path + "'";
-        const std::string why = m_pDatabase->Failure();
-        // The engine's own reason may say the same words first.
-        const bool said =
-            why.size() >= lead.size() && strncasecmp(why.c_str(), lead.c_str(), lead.size()) == 0;
-        return fail(said ? lead + why.substr(lead.size()) : lead + ": " + why);
+        std::string why = m_pDatabase->Failure();
+        // The engine's own reason may name the file, or say the same first.
+        for (const std::string& said :
+             {lead, std::string("cannot ") + verb + " '" + path + "'", "'" + path + "'"}) {
+            if (why.size() > said.size() && why[said.size()] == ':' &&
+                strncasecmp(why.c_str(), said.c_str(), said.size()) == 0) {
+                why = why.substr(said.size() + 1);
+                break;
+            }
+        }
+        const size_t text = why.find_first_not_of(' ');
+        return fail(lead + ": " + (text == std::string::npos ? why : why.substr(text)));
     }
     return 1;
 }

@@ -107,6 +107,44 @@ long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField
 // array: its memory stays one array.
 inline constexpr size_t kCountPastRows = 131072;
 
+// Reads rows into `rows` until there are `most` or none is left. Returns
+// null, or what went wrong; the rows read stay in `rows` either way.
+template <class Block, class ReadRow>
+const char* readRows(CDbRecordset& rs, std::vector<Block>& rows, ReadRow readRow, size_t most) {
+    try {
+        bool moved = true;
+        while (moved && rows.size() < most && rs.IsEOF() == 0) {
+            readRow(rows.emplace_back());
+            moved = rs.MoveNext() != 0;
+        }
+        return moved ? nullptr : "cannot read the rows";
+    } catch (const std::bad_alloc&) {
+        return kRowsOutOfMemory;
+    } catch (const UnreadableSubBlocks&) {
+        return kSubBlocksUnreadable;
+    }
+}
+
+// The array of `count` records at `records` with `more` after them, as one
+// new array in their place. On failure the records stay where they were.
+template <class Block>
+const char* appendRows(Block*& records, int32_t& count, const std::vector<Block>& more) {
+    const size_t total = static_cast<size_t>(count) + more.size();
+    Block* whole = total <= static_cast<size_t>(std::numeric_limits<int32_t>::max())
+                       ? new (std::nothrow) Block[total]
+                       : nullptr;
+    if (whole == nullptr) {
+        return kRowsOutOfMemory;
+    }
+    // The sub-block arrays go with the records.
+    std::copy(records, records + count, whole);
+    std::copy(more.begin(), more.end(), whole + count);
+    delete[] records;
+    records = whole;
+    count = static_cast<int32_t>(total);
+    return nullptr;
+}
+
 // Reads the rows to the end into a new array of exactly their number.
 // Returns null, or what went wrong as fillCache says it; on failure the
 // cache stays empty or holds the rows read for the caller to release, and
@@ -114,44 +152,23 @@ inline constexpr size_t kCountPastRows = 131072;
 template <class Block, class ReadRow>
 const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount, ReadRow readRow) {
     std::vector<Block> rows;
-    const char* problem = nullptr;
-    try {
-        bool moved = true;
-        while (moved && rs.IsEOF() == 0) {
-            if (rows.size() == kCountPastRows) {
-                const long counted = rs.GetRecordCount();
-                if (counted < 0) {
-                    problem = "cannot count the rows";
-                    break;
-                }
+    const char* problem = readRows(rs, rows, readRow, kCountPastRows);
+    if (problem == nullptr && rs.IsEOF() == 0) {
+        const long counted = rs.GetRecordCount();
+        problem = counted < 0 ? "cannot count the rows"
+                              : fillCache(rs, std::max(counted, static_cast<long>(rows.size())),
+                                          cache, cacheCount, readRow, rows);
+        if (cache != nullptr) {
+            rows.clear();  // the cache holds them now
+            if (problem == nullptr && rs.IsEOF() == 0) {
                 // A condition counted anew (random() < 0.5) may count fewer
-                // rows than it gives: those read already are kept, and
-                // those past the count read as they come.
-                problem = fillCache(rs, std::max(counted, static_cast<long>(rows.size())), cache,
-                                    cacheCount, readRow, rows);
-                if (cache == nullptr) {
-                    break;
-                }
-                if (problem != nullptr || rs.IsEOF() != 0) {
-                    return problem;
-                }
-                rows.assign(cache, cache + cacheCount);  // the sub-block arrays go with them
-                delete[] cache;
-                cache = nullptr;
-                cacheCount = 0;
+                // rows than it gives: those past the count come as they are.
+                problem = readRows(rs, rows, readRow, rows.max_size());
+                problem = problem != nullptr ? problem : appendRows(cache, cacheCount, rows);
             }
-            readRow(rows.emplace_back());
-            moved = rs.MoveNext() != 0;
         }
-        if (!moved) {
-            problem = "cannot read the rows";
-        }
-    } catch (const std::bad_alloc&) {
-        problem = kRowsOutOfMemory;
-    } catch (const UnreadableSubBlocks&) {
-        problem = kSubBlocksUnreadable;
     }
-    if (problem == nullptr) {
+    if (problem == nullptr && cache == nullptr) {
         cache = new (std::nothrow) Block[rows.size()];
         if (cache != nullptr) {
             std::copy(rows.begin(), rows.end(), cache);  // the sub-block arrays go with them
@@ -160,8 +177,10 @@ const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount,
         }
         problem = kRowsOutOfMemory;
     }
-    for (Block& b : rows) {
-        releaseSubBlocks(b);
+    if (problem != nullptr) {
+        for (Block& b : rows) {
+            releaseSubBlocks(b);
+        }
     }
     return problem;
 }

@@ -189,6 +189,12 @@ TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     EXPECT_EQ(mng.createDatabase(nowhere), 0);
     EXPECT_EQ(mng.lastError(),
               "cannot create database '" + nowhere + "': No such file or directory");
+    const std::string text = dir.file("text.mdb");
+    writeFile(text, std::string(2048, 'x'));
+    EXPECT_EQ(mng.connectDatabase(text), 0);
+    EXPECT_EQ(mng.lastError(), "cannot open database '" + text + "': file is not a database");
+    EXPECT_EQ(mng.compactDatabase(text), 0);
+    EXPECT_EQ(mng.lastError(), "cannot compact database '" + text + "': file is not a database");
 
     const std::string good = dir.file("good.mdb");
     CVornelMng other;
