@@ -63,6 +63,12 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "vornel variogram: --run: 1.5 is not a whole number"},
         {{"demo", "--blocks", "many", "a.db"}, "vornel demo: --blocks: many is not a whole number"},
         {{"variogram", "a.db", "--run", "0"}, "--run: Value 0 not in range 1 to 2147483647"},
+        {{"variogram", "a.db", "--run", ""}, "vornel variogram: --run: the value is empty"},
+        // 010 would be run 8, and 0x10 run 16.
+        {{"remove", "a.db", "--run", "010", "--yes"},
+         "--run: 010 starts with 0, which would read it as octal or hexadecimal"},
+        {{"stats", "a.db", "--svg", "a.svg", "--bins", "0x10"},
+         "--bins: 0x10 starts with 0, which would read it as octal or hexadecimal"},
         {{"report", "a.db", "-T", "R", "--cutoffs", "0"}, "-T is not an option; did you mean -t?"},
         {{"--verbse", "info", "a.db"}, "--verbse is not an option; did you mean --verbose?"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--missing", "-999", "--bogus"},

@@ -222,6 +222,25 @@ TEST_F(StatsTest, BoundsAndSharesAreTheDecimalsTheySay) {
     EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "W", "--density", "2.7"})).at(2)),
               (Words{"20", "54", "10.5000", "5.7663", "0.549", "1.0000", "2.0000", "5.0000",
                      "10.0000", "15.0000", "18.0000", "20.0000"}));
+
+    // Grades below 0: the bound reckoned as 5.55e-17 is the 0 it shows, and
+    // the grade 0 is in the bin above it; 7 t of 31 lie below it.
+    write("below.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,-0.3,1\n15,5,5,10,10,10,-0.2,2\n"
+          "25,5,5,10,10,10,-0.1,4\n35,5,5,10,10,10,0,8\n45,5,5,10,10,10,0.1,16\n");
+    ok({"import", "d.db", "below.csv", "-t", "B", "-e", "Cu"});
+    ok({"stats", "d.db", "-t", "B", "--bins", "4", "--svg", "b.svg"});
+    const std::string below = readFile(path("b.svg"));
+    EXPECT_TRUE(contains(below, "<title>Cu -0.1 to 0 %: 4 t</title>")) << below;
+    EXPECT_TRUE(contains(below, "<title>Cu 0 to 0.1 %: 24 t</title>")) << below;
+    EXPECT_EQ(svgPoints(below, "share").at(2).title, "(all): 22.6 % of the tonnes below 0 %");
+    // Half of 1,000,000,000.5 t is more than the 500,000,000 t at 1: no
+    // share short of a block's weight counts as met.
+    write("half.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1,500000000\n"
+          "15,5,5,10,10,10,2,500000000\n25,5,5,10,10,10,3,0.5\n");
+    ok({"import", "d.db", "half.csv", "-t", "H", "-e", "Cu"});
+    EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "H"})).at(2)).at(8), "2.0000");
 }
 
 // A first run of one table name in another database: 3000 t at 5 and

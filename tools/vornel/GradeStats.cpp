@@ -58,13 +58,15 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
     // The running sum ends at the total, added in the same order, so every
     // share is reached. A sum that meets a share but for the rounding of its
     // terms (ten blocks of 2.7 t do not add up to 27 t in doubles) meets it:
-    // within a billionth of the tonnes, less than any block of a model weighs.
-    constexpr double kTie = 1e-9;
+    // n terms added are off by at most n rounding units of the total.
     double below = 0;
+    double added = 0;
     size_t q = 0;
     for (const WeighedGrade& g : grades) {
         below += g.tonnes;
-        while (q < kQuantiles.size() && below >= kQuantiles[q] * s.tonnes * (1 - kTie)) {
+        added += 1;
+        const double rounding = added * std::numeric_limits<double>::epsilon() * s.tonnes;
+        while (q < kQuantiles.size() && below >= kQuantiles[q] * s.tonnes - rounding) {
             s.quantiles[q++] = g.grade;
         }
     }
@@ -82,9 +84,11 @@ double GradeBins::bound(long k) const {
     // Powers of each end, not of their ratio, which may be past the doubles.
     const double share = steps / static_cast<double>(count);
     // As decimals: the bound the label shows as 0.3 is 0.3, so that a grade
-    // of 0.3 falls in the bin that starts there.
-    return decimalRounded(logarithmic ? std::pow(high, share) * std::pow(low, 1 - share)
-                                      : low + (high - low) * steps / static_cast<double>(count));
+    // of 0.3 falls in the bin that starts there; on a plain scale to the
+    // digits of the span, so that the bound that shows as 0 is 0.
+    return logarithmic ? decimalRounded(std::pow(high, share) * std::pow(low, 1 - share))
+                       : decimalRounded(low + (high - low) * steps / static_cast<double>(count),
+                                        high - low);
 }
 
 long GradeBins::of(double grade) const {

@@ -97,19 +97,36 @@ void quietLibrary(bool verbose) {
     vornel::cli::showLibraryProgress();
 }
 
+// A whole number written with a leading 0 (010, 0x10), which the parser
+// reads as octal or hexadecimal: --run 010 would remove run 8.
+bool inAnotherBase(const std::string& value) {
+    const size_t digits = value.find_first_not_of("+-");
+    return digits != std::string::npos && value.size() > digits + 1 && value[digits] == '0';
+}
+
 // An empty value (a script's variable left unset) would pass for the option
 // left out: --within "" for no outline, --with "" for the first table again.
 // A condition or a name may be empty, and --others "" clears a class.
-void refuseEmptyValues(const CLI::App& app) {
+void refuseUnclearValues(const CLI::App& app) {
     const std::vector<std::string> mayBeEmpty = {"--where", "--with-where", "--others", "--name"};
     for (const CLI::App* command : app.get_subcommands()) {
         for (const CLI::Option* option : command->get_options()) {
-            const std::vector<std::string>& given = option->results();
-            if (option->nonpositional() && option->get_type_size() > 0 &&
-                std::find(given.begin(), given.end(), "") != given.end() &&
-                std::find(mayBeEmpty.begin(), mayBeEmpty.end(), option->get_name()) ==
-                    mayBeEmpty.end()) {
-                throw vornel::cli::UsageError(option->get_name() + ": the value is empty");
+            if (!option->nonpositional() || option->get_type_size() <= 0) {
+                continue;  // a flag, or the database
+            }
+            const std::string& name = option->get_name();
+            const bool whole = option->get_type_name().rfind("INT", 0) == 0;
+            for (const std::string& value : option->results()) {
+                if (value.empty() &&
+                    std::find(mayBeEmpty.begin(), mayBeEmpty.end(), name) == mayBeEmpty.end()) {
+                    throw vornel::cli::UsageError(name + ": the value is empty");
+                }
+                if (whole && inAnotherBase(value)) {
+                    throw vornel::cli::UsageError(
+                        name + ": " + value +
+                        " starts with 0, which would read it as octal or hexadecimal; write "
+                        "the number without it");
+                }
             }
         }
     }
@@ -165,7 +182,8 @@ std::string wholeNumberFailure(const std::string& said) {
     if (!given.empty() && *rest == '\0') {
         return said;
     }
-    return said.substr(0, at) + ": " + given + " is not a whole number";
+    return said.substr(0, at) + ": " +
+           (given.empty() ? "the value is empty" : given + " is not a whole number");
 }
 
 // CLI11 says only that a command is required when the word given names none,
@@ -237,7 +255,7 @@ int run(int argc, char** argv) {
     vornel::cli::addMigrateCommand(app);
     app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
     app.parse_complete_callback([&app, &verbose] {
-        refuseEmptyValues(app);
+        refuseUnclearValues(app);
         quietLibrary(verbose);
     });
     StdoutWatch out;

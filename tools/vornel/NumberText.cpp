@@ -128,10 +128,18 @@ std::string sizeText(const D_3DOT& size) {
     return formatExact(size.x) + " x " + formatExact(size.y) + " x " + formatExact(size.z);
 }
 
-double decimalRounded(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return std::strtod(text, nullptr);
+double decimalRounded(double value, double scale) {
+    if (!(scale > 0 && std::isfinite(scale) && std::isfinite(value)) || std::fabs(value) >= scale) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.15g", value);
+        return std::strtod(text, nullptr);
+    }
+    // Below the scale, as many decimals as 15 digits of the scale have.
+    const int decimals = std::clamp(14 - static_cast<int>(std::floor(std::log10(scale))), 0, 340);
+    const int size = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(static_cast<size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
+    return std::strtod(text.c_str(), nullptr);
 }
 
 double stepMultiple(long k, double step) {

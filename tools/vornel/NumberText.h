@@ -29,8 +29,9 @@ std::string formatNumber(double value, int digits = 6);
 std::string formatFixed(double value, int decimals);
 
 // The value to the 15 significant digits a decimal keeps: a reckoned
-// 0.30000000000000004 back to the 0.3 it was meant to be.
-double decimalRounded(double value);
+// 0.30000000000000004 back to the 0.3 it was meant to be. With a scale, to
+// 15 digits of the scale's: 5.55e-17 on a scale of 0.4 is 0.
+double decimalRounded(double value, double scale = 0);
 
 // k times step, to the 15 significant digits a decimal step keeps: the
 // third step of 0.1 is 0.3, as it is meant, not 0.30000000000000004.
