@@ -126,7 +126,7 @@ TEST_F(ReportTest, RowsAgainstSumsByHand) {
     EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "--with", "R", "--cutoffs", "1:0:1"}),
                        "'1:0:1': a series of cut-offs runs from FROM up to TO");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e306"}),
-                      "block 1 weighs more than a number holds; is the density right?");
+                      "block 1 of run 1 weighs more than a number holds; is the density right?");
     // Each block's 1e308 t is a number; their sum is not.
     EXPECT_FAILS_WITH(
         vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "1e305"}),
@@ -327,13 +327,13 @@ TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
 TEST_F(ReportTest, GroundThatCannotBeWeighedIsRefused) {
     sqliteShell(path("m.db"), "UPDATE R SET Block_CorMass = -2700 WHERE Krig_BlockID = 2;");
     const CliResult stored = vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"});
-    EXPECT_FAILS_WITH(stored, "block 2 weighs -2700 t as stored, below 0");
+    EXPECT_FAILS_WITH(stored, "block 2 of run 1 weighs -2700 t as stored, below 0");
     EXPECT_EQ(stored.out, "");
     sqliteShell(path("m.db"),
                 "UPDATE R SET Block_CorMass = 2000 WHERE Krig_BlockID = 2; "
                 "UPDATE R SET Block_Vol = 0, Block_Coef = -1 WHERE Krig_BlockID = 1;");
     EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0", "--density", "2"}),
-                      "block 1 weighs -2000 t by its volume, below 0");
+                      "block 1 of run 1 weighs -2000 t by its volume, below 0");
 
     sqliteShell(path("m.db"),
                 "UPDATE R SET Block_Vol = 1000, Block_Coef = 1; "

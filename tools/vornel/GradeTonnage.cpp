@@ -22,6 +22,11 @@ double tonnesOf(const KrigBlockResult& b, double density) {
     return volume * density;
 }
 
+// "block 2 of run 3": runs compared side by side number their blocks alike.
+std::string blockNamed(const KrigBlockResult& b) {
+    return "block " + std::to_string(b.Krig_BlockID) + " of run " + std::to_string(b.MineID);
+}
+
 }  // namespace
 
 void refuseGradesNoNumber(const KrigBlockResult* blocks, long count) {
@@ -41,12 +46,11 @@ std::vector<double> blockTonnes(const KrigBlockResult* blocks, long count, doubl
     for (long i = 0; i < count; ++i) {
         tonnes[i] = tonnesOf(blocks[i], density);
         if (!std::isfinite(tonnes[i])) {
-            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) +
+            throw Failure(blockNamed(blocks[i]) +
                           " weighs more than a number holds; is the density right?");
         }
         if (tonnes[i] < 0) {
-            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) + " weighs " +
-                          formatNumber(tonnes[i]) + " t" +
+            throw Failure(blockNamed(blocks[i]) + " weighs " + formatNumber(tonnes[i]) + " t" +
                           (density > 0 ? " by its volume" : " as stored") +
                           ", below 0, which no total or statistic can take");
         }
