@@ -76,9 +76,11 @@ public:
             auto replaced = replacements_.find(i);
             if (replaced != replacements_.end()) {
                 out += replaced->second;
+            } else if (dropped_[i]) {
+                continue;
             } else if (isDoubleQuoted(tokens_[i])) {
                 out += backquoted(nameOf(tokens_[i]));
-            } else if (!dropped_[i]) {
+            } else {
                 out += tokens_[i].text;
             }
         }

@@ -36,19 +36,21 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     clearDatabase();
     m_pDatabase = database.release();
     if (opened == 0) {
-        const std::string lead = std::string("cannot ") + verb + " database '" + path + "'";
+        const std::string named = "'" + path + "'";
         std::string why = m_pDatabase->Failure();
-        // The engine's own reason may name the file, or say the same first.
-        for (const std::string& said :
-             {lead, std::string("cannot ") + verb + " '" + path + "'", "'" + path + "'"}) {
+        // The engine's own reason may start with the file, or name it: the
+        // file is named once.
+        for (const std::string& said : {std::string("cannot ") + verb + " database " + named,
+                                        std::string("cannot ") + verb + " " + named, named}) {
             if (why.size() > said.size() && why[said.size()] == ':' &&
                 strncasecmp(why.c_str(), said.c_str(), said.size()) == 0) {
-                why = why.substr(said.size() + 1);
+                why = why.substr(why.find_first_not_of(' ', said.size() + 1));
                 break;
             }
         }
-        const size_t text = why.find_first_not_of(' ');
-        return fail(lead + ": " + (text == std::string::npos ? why : why.substr(text)));
+        const bool naming = why.find(named) != std::string::npos;
+        return fail(std::string("cannot ") + verb + " database" + (naming ? "" : " " + named) +
+                    ": " + why);
     }
     return 1;
 }

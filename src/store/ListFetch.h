@@ -63,7 +63,12 @@ const char* fillCache(CDbRecordset& rs, long count, Record*& cache, int32_t& cac
 
 // Why a fill failed, with the engine's word on it where it had one.
 inline std::string fillFailure(CKrigDatabase* db, const char* problem) {
-    return problem == kRowsOutOfMemory ? problem : problem + (": " + db->Failure());
+    if (problem == kRowsOutOfMemory) {
+        return problem;
+    }
+    // The engine's reason may say the same first.
+    const std::string why = db->Failure();
+    return why.rfind(problem, 0) == 0 ? why : problem + (": " + why);
 }
 
 // A list fetch of parameter rows. The cache is replaced only when the query

@@ -241,6 +241,17 @@ TEST_F(StatsTest, BoundsAndSharesAreTheDecimalsTheySay) {
           "15,5,5,10,10,10,2,500000000\n25,5,5,10,10,10,3,0.5\n");
     ok({"import", "d.db", "half.csv", "-t", "H", "-e", "Cu"});
     EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "H"})).at(2)).at(8), "2.0000");
+    // 11,100 t at 0.1, then 3,000 blocks of 33.3 t: the first is a tenth of
+    // the 111,000 t, which added up one by one come to a hair more.
+    std::string tenth = "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,0.1,11100\n";
+    for (int k = 1; k <= 3000; ++k) {
+        tenth += std::to_string(10 * k + 5) + ",5,5,10,10,10,1,33.3\n";
+    }
+    write("tenth.csv", tenth);
+    ok({"import", "d.db", "tenth.csv", "-t", "P", "-e", "Cu"});
+    // Tonnages another program wrote in all their digits.
+    sqliteShell(path("d.db"), "UPDATE P SET Block_CorMass = 33.3 WHERE Krig_OutAttr = 1");
+    EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "P"})).at(2)).at(6), "0.1000");
 }
 
 // A first run of one table name in another database: 3000 t at 5 and

@@ -65,6 +65,8 @@ TEST(JetSql, ANameInDoubleQuotesGoesInBackquotes) {
               "SELECT * FROM [T] WHERE `Krig_OutAttr` > 1 AND c = 'say \"x\"'");
     EXPECT_EQ(translateJet("SELECT \"a\"\"b\", \"c`d\" FROM t"), "SELECT `a\"b`, `c``d` FROM t");
     EXPECT_EQ(translateJet("SELECT \"\" FROM t"), "SELECT `` FROM t");
+    // A name the rewrite takes out stays out.
+    EXPECT_EQ(translateJet("DROP INDEX T1ID ON \"T1\""), "DROP INDEX \"T1.T1ID\"");
 }
 
 TEST(JetSql, AnUnendedSizeLeavesTheTypeAsWritten) {

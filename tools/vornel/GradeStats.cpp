@@ -13,6 +13,22 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// A sum that keeps what each addition rounds off (Neumaier's), so that it
+// is the exact sum rounded once.
+class CompensatedSum {
+public:
+    void add(double x) {
+        const double t = sum_ + x;
+        lost_ += std::fabs(sum_) >= std::fabs(x) ? (sum_ - t) + x : (x - t) + sum_;
+        sum_ = t;
+    }
+    double value() const { return sum_ + lost_; }
+
+private:
+    double sum_ = 0;
+    double lost_ = 0;
+};
+
 }  // namespace
 
 double GradeStats::variation() const {
@@ -33,11 +49,13 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
     s.blocks = static_cast<long>(grades.size());
     std::sort(grades.begin(), grades.end(),
               [](const WeighedGrade& a, const WeighedGrade& b) { return a.grade < b.grade; });
+    CompensatedSum tonnes;
     double metal = 0;
     for (const WeighedGrade& g : grades) {
-        s.tonnes += g.tonnes;
+        tonnes.add(g.tonnes);
         metal += g.tonnes * g.grade;
     }
+    s.tonnes = tonnes.value();
     if (!grades.empty()) {
         s.min = grades.front().grade;
         s.max = grades.back().grade;
@@ -49,24 +67,24 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
     }
     s.mean = metal / s.tonnes;
     // Deviations from the mean, not the mean square less the squared mean,
-    // which loses the spread of grades far from 0 to cancellation.
+    // which loses the spread of grades far from 0 to cancellation; over the
+    // largest of them where grades near 1e300 would square past the doubles.
+    const double widest = std::max(std::fabs(s.min - s.mean), std::fabs(s.max - s.mean));
+    const double unit = widest > 1e100 && std::isfinite(widest) ? widest : 1;
     const double square =
-        std::accumulate(grades.begin(), grades.end(), 0.0, [&s](double sum, const WeighedGrade& g) {
-            return sum + g.tonnes * (g.grade - s.mean) * (g.grade - s.mean);
+        std::accumulate(grades.begin(), grades.end(), 0.0, [&](double sum, const WeighedGrade& g) {
+            const double d = (g.grade - s.mean) / unit;
+            return sum + g.tonnes * d * d;
         });
-    s.stdDev = std::sqrt(square / s.tonnes);
-    // The running sum ends at the total, added in the same order, so every
-    // share is reached. A sum that meets a share but for the rounding of its
-    // terms (ten blocks of 2.7 t do not add up to 27 t in doubles) meets it:
-    // n terms added are off by at most n rounding units of the total.
-    double below = 0;
-    double added = 0;
+    s.stdDev = unit * std::sqrt(square / s.tonnes);
+    // The running sum ends at the total, added alike in the same order, so
+    // every share is reached. Both are sums as near exact as doubles hold
+    // them: ten blocks of 2.7 t make the 27 t that twenty make twice.
+    CompensatedSum below;
     size_t q = 0;
     for (const WeighedGrade& g : grades) {
-        below += g.tonnes;
-        added += 1;
-        const double rounding = added * std::numeric_limits<double>::epsilon() * s.tonnes;
-        while (q < kQuantiles.size() && below >= kQuantiles[q] * s.tonnes - rounding) {
+        below.add(g.tonnes);
+        while (q < kQuantiles.size() && below.value() >= kQuantiles[q] * s.tonnes) {
             s.quantiles[q++] = g.grade;
         }
     }
