@@ -247,6 +247,12 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
     EXPECT_EQ(checked.status, 1);
     EXPECT_TRUE(contains(checked.out, "a run whose variogram structures cannot be read"))
         << checked.out;
+    // A run's catalog row that cannot be read hides no run.
+    sqliteShell(path("m.db"),
+                "ALTER TABLE KrigBlock_Param ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN "
+                "Table_Name = 'U' THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    EXPECT_FAILS_WITH(vornel({"info", "m.db"}), "cannot read the catalog's rows of U: ");
+    sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Param DROP COLUMN Broken");
     // The catalog's page scribbled over, as a failing disk may leave it.
     sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Vrg_Param DROP COLUMN Broken");
     const long page = std::stol(sqliteShell(path("m.db"), "PRAGMA page_size"));

@@ -307,6 +307,18 @@ TEST_F(ReportTest, ByBenchFromTheTopDown) {
                         {"(all)", "0.5", "4", "5000", "1.2300", "61.5"}}));
 }
 
+// A run numbered 0, as another program may register one, is still the run
+// of its table: its unit (g/t) weighs the metal in kilograms.
+TEST_F(ReportTest, ARunOfMineIdNoughtKeepsItsUnit) {
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET MineID = 0, OreAttr_Unit = 1;"
+                "UPDATE R SET MineID = 0");
+    // 3500 t at 1.8 g/t hold 6300 g.
+    const std::string report = ok({"report", "m.db", "--cutoffs", "1"});
+    EXPECT_EQ(rowFor(report, "1"), (std::vector<std::string>{"1", "2", "3500", "1.8000", "6.3"}));
+    EXPECT_TRUE(contains(report, "metal (kg)")) << report;
+}
+
 TEST_F(ReportTest, WithoutTonnageItAsksForADensity) {
     write("bare.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n");
     ok({"import", "m.db", "bare.csv", "-t", "BARE", "-e", "Cu"});

@@ -104,6 +104,12 @@ bool inAnotherBase(const std::string& value) {
     return digits != std::string::npos && value.size() > digits + 1 && value[digits] == '0';
 }
 
+std::string leadingZero(const std::string& value) {
+    return value +
+           " starts with 0, which would read it as octal or hexadecimal; write the number "
+           "without it";
+}
+
 // An empty value (a script's variable left unset) would pass for the option
 // left out: --within "" for no outline, --with "" for the first table again.
 // A condition or a name may be empty, and --others "" clears a class.
@@ -122,10 +128,7 @@ void refuseUnclearValues(const CLI::App& app) {
                     throw vornel::cli::UsageError(name + ": the value is empty");
                 }
                 if (whole && inAnotherBase(value)) {
-                    throw vornel::cli::UsageError(
-                        name + ": " + value +
-                        " starts with 0, which would read it as octal or hexadecimal; write "
-                        "the number without it");
+                    throw vornel::cli::UsageError(name + ": " + leadingZero(value));
                 }
             }
         }
@@ -176,6 +179,9 @@ std::string wholeNumberFailure(const std::string& said) {
         return said;
     }
     const std::string given = said.substr(at + 2 + value.size(), end - at - 2 - value.size());
+    if (inAnotherBase(given)) {
+        return said.substr(0, at) + ": " + leadingZero(given);
+    }
     // Digits alone, however many, are a whole number out of range.
     char* rest = nullptr;
     std::strtoll(given.c_str(), &rest, 10);

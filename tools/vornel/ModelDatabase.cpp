@@ -257,13 +257,10 @@ bool isBlockTable(CVornelMng& mng, const std::string& table) {
 std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::string>& tables) {
     std::vector<KrigBlockParam> runs;
     for (const std::string& table : tables) {
-        KrigBlockParam* rows = nullptr;
-        long count = 0;
-        if (mng.getBlockParam(table, &rows, &count) != 0) {
-            std::copy_if(rows, rows + count, std::back_inserter(runs), [](const KrigBlockParam& r) {
-                return strcasecmp(r.Mine_Element, kVoidElement) != 0;
-            });
-        }
+        const std::vector<KrigBlockParam> rows = runsOf(mng, table);
+        std::copy_if(
+            rows.begin(), rows.end(), std::back_inserter(runs),
+            [](const KrigBlockParam& r) { return strcasecmp(r.Mine_Element, kVoidElement) != 0; });
     }
     return runs;
 }
@@ -385,7 +382,8 @@ std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& ta
                                           const KrigBlockResult* blocks, long count) {
     KrigBlockParam* runs = nullptr;
     long found = 0;
-    if (count < 1) {
+    // No call finds a run by a MineID below 1: such a run is the table's.
+    if (count < 1 || blocks[0].MineID < 1) {
         return runOfTable(mng, table);
     }
     if (mng.getBlockParam(blocks[0].MineID, &runs, &found) == 0 || found < 1) {

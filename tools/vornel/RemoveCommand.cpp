@@ -94,8 +94,10 @@ std::string voidTableText(CVornelMng& mng, const std::string& path, const std::s
            (count == 1 ? " void block)" : " void blocks)");
 }
 
-// What a void table's removal leaves: the runs that name it.
-void tellUsers(CVornelMng& mng, const std::string& table) {
+// What a void table's removal leaves: the runs that name it, a line each.
+// Read before the removal, which may not fail once it is done.
+std::string usersOf(CVornelMng& mng, const std::string& table) {
+    std::string lines;
     std::vector<_STRU_MINE_NAMEINFO> elements;
     mng.getBlockElementByVoid(table, elements);
     // Elements alike but for case are listed apart, and each finds both.
@@ -114,11 +116,12 @@ void tellUsers(CVornelMng& mng, const std::string& table) {
                     break;
                 }
             }
-            std::cout << "  " << u.TableName << " (" << element << ") names " << table
-                      << " as its void table: 'import --voids --table " << table
-                      << "' gives it one again\n";
+            lines += "  " + std::string(u.TableName) + " (" + element + ") names " + table +
+                     " as its void table: 'import --voids --table " + table +
+                     "' gives it one again\n";
         }
     }
+    return lines;
 }
 
 // The library goes on past a statement the database refuses (a trigger or
@@ -212,6 +215,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
             what += (i == 0 ? " " : ", ") + runText(mng, table, runs[i], runs.size() == 1);
         }
     }
+    const std::string users = isVoid ? usersOf(mng, table) : "";
     confirmOrStop(o, what);
     HostTransaction transaction(mng, o.db);
     const std::string why = "cannot remove " + table;
@@ -228,10 +232,7 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
     }
     confirmGone(mng, table, runs, true);
     transaction.commit("removing " + what + " from " + o.db);
-    std::cout << "Removed " << what << " from " << o.db << '\n';
-    if (isVoid) {
-        tellUsers(mng, table);
-    }
+    std::cout << "Removed " << what << " from " << o.db << '\n' << users;
 }
 
 void removeRun(CVornelMng& mng, const RemoveOptions& o) {
