@@ -66,6 +66,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"variogram", "a.db", "--run", ""}, "vornel variogram: --run: the value is empty"},
         // 010 would be run 8, and 0x10 run 16.
         {{"remove", "a.db", "--run", "08"}, "--run: 08 starts with 0"},
+        {{"remove", "a.db", "--run", " 010"}, "--run:  010 starts with 0"},
+        {{"remove", "a.db", "--run", "0.5"}, "--run: 0.5 is not a whole number"},
         {{"remove", "a.db", "--run", "010", "--yes"},
          "--run: 010 starts with 0, which would read it as octal or hexadecimal"},
         {{"stats", "a.db", "--svg", "a.svg", "--bins", "0x10"},

@@ -252,6 +252,20 @@ TEST_F(StatsTest, BoundsAndSharesAreTheDecimalsTheySay) {
     // Tonnages another program wrote in all their digits.
     sqliteShell(path("d.db"), "UPDATE P SET Block_CorMass = 33.3 WHERE Krig_OutAttr = 1");
     EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "P"})).at(2)).at(6), "0.1000");
+    // 100 m3 and 900 m3 at 2.2 t/m3 weigh 220.00000000000003 t and
+    // 1980.0000000000002 t: the first is a tenth of their sum, though a
+    // tenth of 2200.0000000000005 rounds to 220.00000000000006.
+    write("ten.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,0.5,10,10,1,1\n15,5,4.5,10,10,9,2\n");
+    ok({"import", "d.db", "ten.csv", "-t", "Q", "-e", "Cu"});
+    EXPECT_EQ(wordsOf(linesOf(ok({"stats", "d.db", "-t", "Q", "--density", "2.2"})).at(2)).at(6),
+              "1.0000");
+    // Grades whose spread squared would pass the doubles either way.
+    write("far.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNES\n5,5,5,10,10,10,1e-200,100\n"
+          "15,5,5,10,10,10,3e-200,100\n");
+    ok({"import", "d.db", "far.csv", "-t", "F", "-e", "Cu"});
+    ok({"stats", "d.db", "-t", "F", "--csv", "f.csv"});
+    EXPECT_DOUBLE_EQ(readCsv(path("f.csv")).number(0, "std dev"), 1e-200);
 }
 
 // A first run of one table name in another database: 3000 t at 5 and

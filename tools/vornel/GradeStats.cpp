@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "Failure.h"
 #include "GradeTonnage.h"
 #include "NumberText.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A sum that keeps what each addition rounds off (Neumaier's), so that it
-// is the exact sum rounded once.
+// A sum that keeps what each addition rounds off (Neumaier's): the exact
+// sum to twice the digits of a double.
 class CompensatedSum {
 public:
     void add(double x) {
@@ -23,6 +24,18 @@ public:
         sum_ = t;
     }
     double value() const { return sum_ + lost_; }
+
+    // Whether whole times this sum is at least parts times the other, to
+    // the digits the sums keep: the products' roundings are taken back.
+    bool timesAtLeast(int whole, const CompensatedSum& other, int parts) const {
+        const auto product = [](int n, const CompensatedSum& s) {
+            const double high = n * s.sum_;
+            return std::make_pair(high, std::fma(n, s.sum_, -high) + n * s.lost_);
+        };
+        const auto [mine, mineRest] = product(whole, *this);
+        const auto [theirs, theirRest] = product(parts, other);
+        return (mine - theirs) + (mineRest - theirRest) >= 0;
+    }
 
 private:
     double sum_ = 0;
@@ -66,11 +79,16 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
         return s;
     }
     s.mean = metal / s.tonnes;
+    if (!std::isfinite(s.mean)) {
+        throw Failure("the metal adds up beyond what a number holds; are the grades right?");
+    }
     // Deviations from the mean, not the mean square less the squared mean,
     // which loses the spread of grades far from 0 to cancellation; over the
-    // largest of them where grades near 1e300 would square past the doubles.
+    // largest of them where grades near 1e300 would square past the doubles,
+    // or near 1e-200 below them.
     const double widest = std::max(std::fabs(s.min - s.mean), std::fabs(s.max - s.mean));
-    const double unit = widest > 1e100 && std::isfinite(widest) ? widest : 1;
+    const double unit =
+        (widest > 1e100 || (widest > 0 && widest < 1e-100)) && std::isfinite(widest) ? widest : 1;
     const double square =
         std::accumulate(grades.begin(), grades.end(), 0.0, [&](double sum, const WeighedGrade& g) {
             const double d = (g.grade - s.mean) / unit;
@@ -78,13 +96,16 @@ GradeStats gradeStats(std::vector<WeighedGrade>& grades) {
         });
     s.stdDev = unit * std::sqrt(square / s.tonnes);
     // The running sum ends at the total, added alike in the same order, so
-    // every share is reached. Both are sums as near exact as doubles hold
-    // them: ten blocks of 2.7 t make the 27 t that twenty make twice.
+    // every share is reached. Both are sums near exact, compared as the
+    // share's whole and parts: ten blocks of 2.7 t are a half of twenty, and
+    // 0.1 of 2200.0000000000005 t does not round above the first block's
+    // 220.00000000000003.
     CompensatedSum below;
     size_t q = 0;
     for (const WeighedGrade& g : grades) {
         below.add(g.tonnes);
-        while (q < kQuantiles.size() && below.value() >= kQuantiles[q] * s.tonnes) {
+        while (q < kQuantiles.size() &&
+               below.timesAtLeast(kQuantiles[q].whole, tonnes, kQuantiles[q].parts)) {
             s.quantiles[q++] = g.grade;
         }
     }

@@ -16,9 +16,13 @@ struct WeighedGrade {
     double tonnes;
 };
 
-// The quantiles a table of grade statistics gives, as fractions of the
-// tonnes.
-constexpr std::array<double, 5> kQuantiles = {0.1, 0.25, 0.5, 0.75, 0.9};
+// The quantiles a table of grade statistics gives, as shares of the tonnes:
+// a share's tenths, hundredths and so on over a whole.
+struct Share {
+    int parts;
+    int whole;
+};
+constexpr std::array<Share, 5> kQuantiles = {{{1, 10}, {1, 4}, {1, 2}, {3, 4}, {9, 10}}};
 
 struct GradeStats {
     long blocks = 0;

@@ -1,6 +1,7 @@
 // vornel: import, inspect, report on, compare, classify, remove and draw block models kept
 // in a block-model database.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -100,8 +101,15 @@ void quietLibrary(bool verbose) {
 // A whole number written with a leading 0 (010, 0x10), which the parser
 // reads as octal or hexadecimal: --run 010 would remove run 8.
 bool inAnotherBase(const std::string& value) {
-    const size_t digits = value.find_first_not_of("+-");
-    return digits != std::string::npos && value.size() > digits + 1 && value[digits] == '0';
+    const size_t digits = value.find_first_not_of(" \t+-");
+    if (digits == std::string::npos || value.size() <= digits + 1 || value[digits] != '0') {
+        return false;
+    }
+    // 0.5 is a fraction, not a number in another base.
+    const std::string rest = value.substr(digits + 1);
+    return std::all_of(rest.begin(), rest.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == 'x' || c == 'X';
+    });
 }
 
 std::string leadingZero(const std::string& value) {
