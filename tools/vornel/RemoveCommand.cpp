@@ -116,9 +116,9 @@ std::string usersOf(CVornelMng& mng, const std::string& table) {
                     break;
                 }
             }
-            lines += "  " + std::string(u.TableName) + " (" + element + ") names " + table +
-                     " as its void table: 'import --voids --table " + table +
-                     "' gives it one again\n";
+            lines.append("  ").append(u.TableName).append(" (").append(element).append(") names ");
+            lines.append(table).append(" as its void table: 'import --voids --table ");
+            lines.append(table).append("' gives it one again\n");
         }
     }
     return lines;
