@@ -1,0 +1,1 @@
+SELECT * FROM [T] WHERE "Krig_OutAttr" > 1 AND "a""b`c" = 'say "x"'
