@@ -252,6 +252,14 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
                 "ALTER TABLE KrigBlock_Param ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN "
                 "Table_Name = 'U' THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
     EXPECT_FAILS_WITH(vornel({"info", "m.db"}), "cannot read the catalog's rows of U: ");
+    // Nor does its first, which the look for the catalog reads, hide the
+    // catalog.
+    sqliteShell(path("m.db"),
+                "ALTER TABLE KrigBlock_Param DROP COLUMN Broken; ALTER TABLE KrigBlock_Param ADD "
+                "COLUMN Broken GENERATED ALWAYS AS (CASE WHEN MineID = 1 THEN "
+                "abs(-9223372036854775807 - 1) END) VIRTUAL");
+    EXPECT_FAILS_WITH(vornel({"info", "m.db"}),
+                      "m.db: cannot read the catalog (KrigBlock_Param): ");
     sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Param DROP COLUMN Broken");
     // The catalog's page scribbled over, as a failing disk may leave it.
     sqliteShell(path("m.db"), "ALTER TABLE KrigBlock_Vrg_Param DROP COLUMN Broken");

@@ -111,6 +111,15 @@ void openModel(CVornelMng& mng, const std::string& path) {
         mng.clearDatabase();
         throw Failure(path + ": cannot read the catalog (KrigBlock_Param): " + why);
     }
+    // The library looks for the catalog by reading its rows, so one that
+    // cannot be read hides it: a look that reads none tells the two apart.
+    if (exists == 0 && tableExists(mng, "KrigBlock_Param")) {
+        std::vector<_STRU_MINE_NAMEINFO> names;
+        const std::string why =
+            mng.getAllKrigTblName(names) == 0 ? mng.lastError() : "a row cannot be read";
+        mng.clearDatabase();
+        throw Failure(path + ": cannot read the catalog (KrigBlock_Param): " + why);
+    }
     if (exists == 0) {
         mng.clearDatabase();
         throw Failure(path +
