@@ -40,7 +40,9 @@ long CKrigDatabase::DropTable(const std::string& name) {
     }
     // The index went with its table; this statement is kept for databases
     // whose engine keeps indexes apart, and its outcome does not matter.
-    m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
+    if (vornel::store::plainName(name)) {
+        m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
+    }
     return 1;
 }
 
@@ -80,10 +82,13 @@ long CKrigDatabase::CreateBlockTable(const std::string& name, const char* column
     if (!transaction.begun()) {
         return 0;
     }
+    // The index is named by the bare table name, which only a plain name
+    // leaves one statement; another table goes without it.
     const bool written =
         DropTable(name) != 0 &&
         execute(*m_pConnection, "create table [" + name + "](" + columns + ")") &&
-        execute(*m_pConnection, "create index " + name + "ID on[" + name + "](Krig_BlockID)");
+        (!vornel::store::plainName(name) ||
+         execute(*m_pConnection, "create index " + name + "ID on[" + name + "](Krig_BlockID)"));
     return written && transaction.commit() ? 1 : 0;
 }
 

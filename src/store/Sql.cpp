@@ -1,5 +1,7 @@
 #include "store/Sql.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
@@ -17,6 +19,16 @@ std::string format(const char* fmt, ...) {
 
 bool bracketable(const std::string& name) {
     return name.find(']') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+bool plainName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])) != 0 || name[0] == '$') {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x80 || std::isalnum(u) != 0 || c == '_' || c == '$';
+    });
 }
 
 const char* tableNameProblem(const std::string& name) {

@@ -14,6 +14,12 @@ std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // holding ']' or a NUL.
 bool bracketable(const std::string& name);
 
+// True for a table name that stands unbracketed in a statement as one
+// identifier: ASCII letters, digits and '_', '$' but first, and the bytes of
+// other characters. Only such a name may be spliced into a statement bare:
+// any other could make it a different statement.
+bool plainName(const std::string& name);
+
 // Why a caller-named table is refused, or nullptr when it is not.
 const char* tableNameProblem(const std::string& name);
 

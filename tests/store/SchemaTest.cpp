@@ -37,6 +37,15 @@ TEST_F(StoreTest, BlockTablesHaveTheirColumnsInOrderAndAnIndex) {
     EXPECT_TRUE(exists(mng, "T1ID"));
     EXPECT_TRUE(exists(mng, "T1"));
 
+    // Names that would carry the bare index statements to another table get
+    // no index, and leave the others' alone.
+    EXPECT_EQ(mng.createBlockResultTbl("z on KrigBlock_Param(MineID) --"), 1);
+    EXPECT_EQ(mng.createBlockVoidTbl("T1 Au"), 1);
+    EXPECT_EQ(mng.dropTable("T1ID ON T1 --"), 1);
+    EXPECT_EQ(shell("SELECT group_concat(name) FROM (SELECT name FROM sqlite_schema WHERE "
+                    "type = 'index' ORDER BY 1)"),
+              "T1.T1ID,T1ID.T1IDID,V1.V1ID\n");
+
     // Made again, a table is made empty.
     shell("INSERT INTO T1(MineID, Krig_BlockID) VALUES (1, 1), (1, 2)");
     EXPECT_EQ(mng.createBlockResultTbl("T1"), 1);
