@@ -93,6 +93,15 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     KrigBlockResult read{};
     ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
     EXPECT_EQ(std::string(read.Krig_ResType), "Выявленны");  // the last byte is the end's
+    // Latin-1 bytes that fill the field: only the last goes, though they
+    // would read as UTF-8 continuation bytes.
+    const std::string latin1 = "ABCDEFGHIJKLMNOPQ\xA9\xA9\xA9";
+    EXPECT_EQ(mng.modifyResTypeByID("T1", 1, latin1), 1);
+    ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
+    EXPECT_EQ(std::string(read.Krig_ResType), latin1.substr(0, 19));
+    EXPECT_EQ(mng.modifyResTypeByID("T1", 1, std::string(20, '\x80')), 1);
+    ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
+    EXPECT_EQ(std::string(read.Krig_ResType), std::string(19, '\x80'));
 
     // No number stands for NaN or infinity: refused, every row as it was.
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
