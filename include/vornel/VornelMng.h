@@ -69,10 +69,12 @@ public:
     // Schema. initDataBase makes the two parameter tables afresh, discarding
     // every run in them; the create calls replace a table of that name with
     // an empty one. isExistTbl writes the name into its query unbracketed, so
-    // a name that needs brackets (a blank, a quote, a keyword) reads as absent;
-    // the create calls name their block index the same way, so such a table
-    // is made without it, and each call that reads or changes one block by
-    // its identifier searches the whole table.
+    // a name that needs brackets (a blank, a quote, a keyword) reads as absent.
+    // The create calls name their block index by the bare name too, and give
+    // one only to a table whose name is ASCII letters, digits, '_', '$' and
+    // non-ASCII characters, beginning with neither a digit nor '$'; another
+    // table is made without it, and each call that reads or changes one block
+    // by its identifier searches the whole table.
     long initDataBase();
     long createBlockResultTbl(std::string tableName);
     long createBlockVoidTbl(std::string tableName);
