@@ -149,14 +149,12 @@ public:
 
     // Filtered reads. The condition is SQLite's SQL as it stands, not
     // translated from Jet's (Like takes % and _, || joins texts, a comparison
-    // is 1 when true, "x" is a column's name and 'x' a text); one holding a NUL or a parameter (?, :name) is
-    // refused, and an empty one, or one of blanks, reads every row. The
-    // one-block reads find any identifier stored, 0 and below included. A
-    // read that fails part-way returns 0, never the rows before
-    // the failure. getBlockResultAttr writes the Krig_OutAttr of every row of
-    // the table into values, which must hold that many (count is only
-    // written, with the row count), in the order the table keeps its rows,
-    // not by Krig_BlockID as getBlockResult reads them.
+    // is 1 when true, "x" is a column's name and 'x' a text); one holding a NUL or a parameter (?,
+    // :name) is refused, and an empty one, or one of blanks, reads every row. The one-block reads
+    // find any identifier stored, 0 and below included. A read that fails part-way returns 0, never
+    // the rows before the failure. getBlockResultAttr writes the Krig_OutAttr of every row of the
+    // table into values, which must hold that many (count is only written, with the row count), in
+    // the order the table keeps its rows, not by Krig_BlockID as getBlockResult reads them.
     long getBlockResultByWhereSQL(std::string tableName, std::string condition,
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);
@@ -227,6 +225,9 @@ private:
     // Runs one UPDATE statement per block under the progress window.
     long updateEach(const std::string& tableName, KrigBlockResult* blocks, long count,
                     std::string (*statement)(const std::string&, const KrigBlockResult&));
+    // getCutBlockResult past its argument checks; throws std::bad_alloc.
+    long cutBlocks(const std::string& tableName, const D_3DOT* corners, KrigBlockResult** blocks,
+                   long* count);
     // Makes a new database object for the path and opens it with `open`.
     long replaceDatabase(const std::string& path, long (CKrigDatabase::*open)(), const char* verb);
 

@@ -191,6 +191,46 @@ void keepSubBlocks(const SubBlockView& view, const std::vector<int32_t>& chosen,
     kept.SubBUD_GridSize = sizes.release();
 }
 
+// The blocks kept, gathered apart so that the memory follows the section,
+// not the table. They own their sub-block arrays until they move into the
+// cache, and free them on any other way out.
+class KeptBlocks {
+public:
+    KeptBlocks() = default;
+    ~KeptBlocks() {
+        for (KrigBlockResult& b : blocks_) {
+            releaseSubBlocks(b);
+        }
+    }
+    KeptBlocks(const KeptBlocks&) = delete;
+    KeptBlocks& operator=(const KeptBlocks&) = delete;
+
+    // Keeps the block, with the chosen sub-blocks unless none are; throws
+    // std::bad_alloc when they cannot be held.
+    void keep(const KrigBlockResult& block, const SubBlockView& view,
+              const std::vector<int32_t>& chosen) {
+        blocks_.push_back(block);
+        if (!chosen.empty()) {
+            keepSubBlocks(view, chosen, blocks_.back());
+        }
+    }
+
+    // Moves the blocks into a new array, never null, that the caller owns;
+    // null, the blocks still here, when it cannot be had.
+    KrigBlockResult* release(int32_t& count) {
+        auto* out = new (std::nothrow) KrigBlockResult[std::max<size_t>(blocks_.size(), 1)];
+        if (out != nullptr) {
+            std::copy(blocks_.begin(), blocks_.end(), out);
+            count = static_cast<int32_t>(blocks_.size());
+            blocks_.clear();
+        }
+        return out;
+    }
+
+private:
+    std::vector<KrigBlockResult> blocks_;
+};
+
 }  // namespace
 
 long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
@@ -213,6 +253,17 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (!queryReady(m_pDatabase)) {
         return fail(kNoDatabase);
     }
+    // The section's surface, the statements and the kept blocks take memory;
+    // a host that runs out of it is told so by the status.
+    try {
+        return cutBlocks(tableName, corners, blocks, count);
+    } catch (const std::bad_alloc&) {
+        return fail("cannot hold the cut blocks in memory");
+    }
+}
+
+long CVornelMng::cutBlocks(const std::string& tableName, const D_3DOT* corners,
+                           KrigBlockResult** blocks, long* count) {
     Section section(corners);
     // The rows' query leaves out unread those that the section's cheap tests
     // turn away. The count holds one state of the file open for the rows
@@ -249,16 +300,7 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (rows <= 0 || rows > std::numeric_limits<int32_t>::max()) {
         return fail("cannot count the rows: " + m_pDatabase->Failure());
     }
-    // The blocks kept, gathered apart so that the memory follows the
-    // section, not the table; they own their sub-block arrays until they
-    // move into the cache.
-    std::vector<KrigBlockResult> keep;
-    const auto drop = [&keep](std::string why) {
-        for (KrigBlockResult& b : keep) {
-            releaseSubBlocks(b);
-        }
-        return why;
-    };
+    KeptBlocks kept;
     BlockReader reader(blockRows);
     LayerRule layer(section.flat());
     std::vector<int32_t> chosen;
@@ -289,26 +331,18 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
                     continue;
                 }
             }
-            keep.push_back(block);
-            if (!chosen.empty()) {
-                keepSubBlocks(view, chosen, keep.back());
-            }
+            kept.keep(block, view, chosen);
         }
-    } catch (const std::bad_alloc&) {
-        return fail(drop("cannot hold the cut blocks in memory"));
     } catch (const UnreadableSubBlocks&) {
-        return fail(drop(std::string(kSubBlocksUnreadable) + ": " + m_pDatabase->Failure()));
+        return fail(std::string(kSubBlocksUnreadable) + ": " + m_pDatabase->Failure());
     }
     if (!moved) {
-        return fail(drop("cannot read the blocks: " + m_pDatabase->Failure()));
+        return fail("cannot read the blocks: " + m_pDatabase->Failure());
     }
-    // Never a null array, even when no block is cut.
-    m_pResults = new (std::nothrow) KrigBlockResult[std::max<size_t>(keep.size(), 1)];
+    m_pResults = kept.release(m_nResultNum);
     if (m_pResults == nullptr) {
-        return fail(drop("cannot hold the blocks in memory"));
+        return fail("cannot hold the blocks in memory");
     }
-    std::copy(keep.begin(), keep.end(), m_pResults);
-    m_nResultNum = static_cast<int32_t>(keep.size());
     *blocks = m_pResults;
     *count = m_nResultNum;
     return 1;

@@ -20,9 +20,9 @@ constexpr int kArity = 7;
 }  // namespace
 
 ReachTest::ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway)
-    : connection_(connection) {
+    : connection_(connection), name_(kTestName) {
     defined_ = connection.DefineRowTest(
-        kTestName, kArity, [turnedAway = std::move(turnedAway)](const double* v) {
+        name_, kArity, [turnedAway = std::move(turnedAway)](const double* v) {
             // A NULL, a text or an integer reads as a number the test would
             // have to guess; such a row is left to the cut.
             if (v[0] != 1.0) {
@@ -39,7 +39,7 @@ ReachTest::ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway)
 
 ReachTest::~ReachTest() {
     if (defined_) {
-        connection_.DefineRowTest(kTestName, kArity, {});
+        connection_.DefineRowTest(name_, kArity, {});
     }
 }
 

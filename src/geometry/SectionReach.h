@@ -32,6 +32,8 @@ public:
 
 private:
     CDbConnection& connection_;
+    // Made once, so that undoing the test allocates nothing.
+    const std::string name_;
     bool defined_;
 };
 

@@ -41,6 +41,52 @@ TEST_F(OutOfMemoryTest, AReadThatCannotHoldItsBlocksFailsAndTheNextOneGoesThroug
     EXPECT_TRUE(readsAll(mng.getCutBlockResult("T1", plan, &blocks, &count))) << mng.lastError();
 }
 
+// Memory that runs out at any one allocation of a cut, in its set-up as well
+// as over its rows: the call gives a status, never an exception, keeps
+// nothing it made, and the next cut goes through.
+TEST_F(OutOfMemoryTest, ACutGivesAStatusWhereverMemoryRunsOut) {
+    KrigBlockResult model[] = {block(1, 10, 0, 0), block(2, 20, 0, 0, 2), block(3, 500, 0, 0),
+                               block(4, 30, 0, 0, 4)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", model, 4), 1) << mng.lastError();
+    // The plan Z = 0 over X 0 to 40 cuts blocks 1, 2 and 4 and every
+    // sub-block of them; block 3 lies beyond it.
+    D_3DOT plan[4] = {{0, -10, 0}, {40, -10, 0}, {40, 10, 0}, {0, 10, 0}};
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    const auto cutsRight = [&] {
+        return count == 3 && blocks[0].Krig_BlockID == 1 && blocks[0].SubBUD_Num == 0 &&
+               blocks[1].Krig_BlockID == 2 && blocks[1].SubBUD_Num == 2 &&
+               blocks[2].Krig_BlockID == 4 && blocks[2].SubBUD_Num == 4;
+    };
+    long failures = 0;
+    for (long nth = 1;; ++nth) {
+        ASSERT_LT(nth, 10000) << "the cut never got through";
+        long status = -1;
+        bool failed = false;
+        {
+            const FailingAllocation failing(nth);
+            status = mng.getCutBlockResult("T1", plan, &blocks, &count);
+            failed = failing.failed();
+        }
+        if (!failed) {
+            ASSERT_EQ(status, 1) << mng.lastError();
+            EXPECT_TRUE(cutsRight());
+            break;
+        }
+        // A trace line that could not be made is lost, and the cut goes on.
+        if (status == 1) {
+            EXPECT_TRUE(cutsRight()) << "allocation " << nth;
+        } else {
+            EXPECT_EQ(status, 0) << "allocation " << nth;
+            EXPECT_FALSE(mng.lastError().empty()) << "allocation " << nth;
+            ++failures;
+        }
+        ASSERT_EQ(mng.getCutBlockResult("T1", plan, &blocks, &count), 1) << mng.lastError();
+        EXPECT_TRUE(cutsRight()) << "after allocation " << nth;
+    }
+    EXPECT_GT(failures, 0);
+}
+
 // A condition that picks many rows has them counted once it has read 131,072,
 // and the rest go straight into an array of the count: every row comes back
 // in order with its sub-blocks, those read before the count as well as those

@@ -11,6 +11,8 @@ std::atomic<long> allocations{0};
 namespace {
 
 std::atomic<std::size_t> failFrom{SIZE_MAX};
+// Allocations left before the one that fails; 0 when none is to.
+std::atomic<long> failIn{0};
 
 void* allocateOrNull(std::size_t bytes) noexcept {
     try {
@@ -27,6 +29,12 @@ void* allocate(std::size_t bytes) {
     if (bytes >= failFrom.load()) {
         throw std::bad_alloc();
     }
+    long left = failIn.load();
+    while (left > 0 && !failIn.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 1) {
+        throw std::bad_alloc();
+    }
     if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) {
         return p;
     }
@@ -39,6 +47,18 @@ ShortOfMemory::ShortOfMemory(std::size_t bytes) {
 
 ShortOfMemory::~ShortOfMemory() {
     failFrom = SIZE_MAX;
+}
+
+FailingAllocation::FailingAllocation(long nth) {
+    failIn = nth;
+}
+
+FailingAllocation::~FailingAllocation() {
+    failIn = 0;
+}
+
+bool FailingAllocation::failed() const {
+    return failIn.load() == 0;
 }
 
 }  // namespace vornel::test

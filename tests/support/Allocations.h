@@ -26,6 +26,18 @@ public:
     ShortOfMemory& operator=(const ShortOfMemory&) = delete;
 };
 
+// The nth allocation from now (1 for the next) fails, once, while it lives.
+class FailingAllocation {
+public:
+    explicit FailingAllocation(long nth);
+    ~FailingAllocation();
+    FailingAllocation(const FailingAllocation&) = delete;
+    FailingAllocation& operator=(const FailingAllocation&) = delete;
+
+    // Whether the allocation has been made, and failed.
+    bool failed() const;
+};
+
 }  // namespace vornel::test
 
 #endif
