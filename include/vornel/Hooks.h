@@ -9,7 +9,9 @@
 // table drops and connections fail, returning 0 with the reason, and its
 // clearDatabase leaves the database open. That manager must not be
 // destroyed in a hook, nor closed or connected anew in one but the
-// progress sink of a bulk update, whose update then ends.
+// progress sink of a bulk update, whose update then ends. An exception that
+// leaves a hook is caught and dropped: the call that raised it goes on as
+// if the hook had returned (a progress sink cannot stop the work so).
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 

@@ -39,21 +39,33 @@ bool traceEnabled() {
 namespace trace {
 
 void write(const char* format, ...) {
+    // Trace lines are written on failure paths, from catch blocks among
+    // them: nothing thrown may leave here. A line that cannot be made, for
+    // want of memory, is lost.
     va_list args;
     va_start(args, format);
-    const std::string line = formatv(format, args);
-    va_end(args);
-
-    // Called on a copy, outside the lock, as notices are.
-    TraceSink current;
-    {
-        std::lock_guard<std::mutex> lock(sinkMutex());
-        current = sink();
+    std::string line;
+    try {
+        line = formatv(format, args);
+    } catch (...) {
     }
-    if (current) {
-        current(line);
-    } else {
-        std::fputs(line.c_str(), stderr);
+    va_end(args);
+    if (line.empty()) {
+        return;
+    }
+    // Called on a copy, outside the lock, as notices are.
+    try {
+        TraceSink current;
+        {
+            std::lock_guard<std::mutex> lock(sinkMutex());
+            current = sink();
+        }
+        if (current) {
+            current(line);
+        } else {
+            std::fputs(line.c_str(), stderr);
+        }
+    } catch (...) {
     }
 }
 

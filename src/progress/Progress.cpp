@@ -67,23 +67,28 @@ bool hostSink(const vornel::ProgressSink& sink) {
 
 // Calls the host's callback, picked by `part`, on a copy taken under the
 // lock and run outside it: a callback may call the library again or set
-// another sink. Without a host sink, moves the bar under the lock.
+// another sink. Without a host sink, moves the bar under the lock. The work
+// goes on past a callback that throws, as past one that returns: the
+// operation promises its caller a status, and has no way to stop half done.
 template <class Callback, class Draw, class... Args>
-void report(Callback vornel::ProgressSink::*part, Draw drawn, const Args&... args) {
-    Callback callback;
-    {
-        std::lock_guard<std::mutex> lock(sinkMutex());
-        State& s = state();
-        if (!hostSink(s.sink)) {
-            if (drawBar()) {
-                (s.bar.*drawn)(args...);
+void report(Callback vornel::ProgressSink::*part, Draw drawn, const Args&... args) noexcept {
+    try {
+        Callback callback;
+        {
+            std::lock_guard<std::mutex> lock(sinkMutex());
+            State& s = state();
+            if (!hostSink(s.sink)) {
+                if (drawBar()) {
+                    (s.bar.*drawn)(args...);
+                }
+                return;
             }
-            return;
+            callback = s.sink.*part;
         }
-        callback = s.sink.*part;
-    }
-    if (callback) {
-        callback(args...);
+        if (callback) {
+            callback(args...);
+        }
+    } catch (...) {
     }
 }
 
@@ -100,8 +105,7 @@ void setProgressSink(ProgressSink sink) {
 
 QvProgressHandle qvStartProgress(const char* message, const char* caption) {
     static std::atomic<QvProgressHandle> next{1};
-    report(&vornel::ProgressSink::start, &TerminalBar::start, std::string(message),
-           std::string(caption));
+    report(&vornel::ProgressSink::start, &TerminalBar::start, message, caption);
     return next++;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <stdexcept>
 #include <tuple>
 
 #include "store/BlockFixture.h"
@@ -256,4 +257,35 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     EXPECT_TRUE(contains(mng.lastError(), "the database could not be written: "))
         << mng.lastError();
     EXPECT_EQ(holder.endTransact(Rollback), 1);
+}
+
+// A hook that throws stops nothing, and what it throws does not reach the
+// host through the call that raised it.
+TEST_F(BlockTest, HooksThatThrowStopNothing) {
+    std::vector<KrigBlockResult> blocks;
+    for (int i = 1; i <= 20; ++i) {
+        blocks.push_back(block(i, 0, 0, 0));
+        blocks.back().Ore_Propro = 0.5;
+    }
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks.data(), 20), 1);
+    int ends = 0;
+    vornel::setProgressSink({[](const std::string&, const std::string&) { throw 1; },
+                             [](long) { throw std::runtime_error("cancel"); }, [&] { ++ends; }});
+    EXPECT_EQ(mng.modifyResultAtts("T1", blocks.data(), 20), 1);
+    vornel::setProgressSink({});
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1 WHERE Ore_Propro = 0.5"), "20\n");
+
+    vornel::setNoticeHandler(
+        [](const std::string&, const std::string&) { throw std::runtime_error("no"); });
+    EXPECT_EQ(mng.createDatabase(path), 0);
+    vornel::setNoticeHandler({});
+    EXPECT_TRUE(contains(mng.lastError(), "already exists")) << mng.lastError();
+    ASSERT_EQ(mng.connectDatabase(path), 1);
+
+    // A failing statement writes a trace line in a debug build.
+    vornel::setTraceSink([](const std::string&) { throw std::runtime_error("no"); });
+    EXPECT_EQ(mng.deleteBlockNotTbl("Nowhere"), 1) << mng.lastError();
+    vornel::setTraceSink(nullptr);
+    EXPECT_EQ(mng.getBlockResult("T1", 20, &blocks[0]), 1);
 }
