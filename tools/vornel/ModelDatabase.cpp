@@ -78,6 +78,13 @@ std::string reasonOf(const CVornelMng& mng, const std::string& what) {
         why.find(':') == at + naming.size() - 2) {
         why.erase(0, at + naming.size());
     }
+    // "cannot read the blocks: no such column" under "cannot read the
+    // blocks of T" says what failed twice.
+    const size_t colon = why.find(": ");
+    if (colon != std::string::npos && what.compare(0, colon, why, 0, colon) == 0 &&
+        (what.size() == colon || what[colon] == ' ')) {
+        why.erase(0, colon + 2);
+    }
     return why;
 }
 
