@@ -53,13 +53,10 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-}  // namespace
-
+// To the nearest second; for a date within a few days of OLE's years 100
+// to 9999, whose days fit in any integer.
 Civil toCivil(double date) {
     Civil c;
-    if (!std::isfinite(date)) {
-        return c;
-    }
     const double whole = std::trunc(date);
     int64_t days = static_cast<int64_t>(whole);
     int64_t seconds = std::llround(std::fabs(date - whole) * 86400.0);
@@ -74,6 +71,8 @@ Civil toCivil(double date) {
     return c;
 }
 
+}  // namespace
+
 double fromCivil(const Civil& c) {
     const auto days = static_cast<double>(
         daysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) -
@@ -83,7 +82,15 @@ double fromCivil(const Civil& c) {
 }
 
 std::string format(double date) {
+    // Days -657435 and 2958466 hold the first hours of the years 99 and
+    // 10000 (the fraction counts forward from midnight either side of 0).
+    if (!(date > -657435.0 && date < 2958466.0)) {
+        return "";
+    }
     const Civil c = toCivil(date);
+    if (c.year < 100 || c.year > 9999) {
+        return "";  // a time that rounds into the year 10000
+    }
     char buf[48];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
                   c.minute, c.second);

@@ -18,11 +18,10 @@ struct Civil {
     int second = 0;
 };
 
-// To the nearest second.
-Civil toCivil(double date);
 double fromCivil(const Civil& civil);
 
-// "YYYY-MM-DD HH:MM:SS", the form dates take in text.
+// "YYYY-MM-DD HH:MM:SS", the form dates take in text, to the nearest second;
+// empty for a date outside OLE's years 100 to 9999, or no number.
 std::string format(double date);
 // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DDTHH:MM:SS";
 // false when the text is none of these or names no real date.

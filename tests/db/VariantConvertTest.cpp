@@ -168,6 +168,13 @@ TEST(OleDate, DaysCountFromTheEpochBothWays) {
     EXPECT_EQ(oledate::format(2958465.0), "9999-12-31 00:00:00");
     EXPECT_EQ(oledate::format(-657434.0), "0100-01-01 00:00:00");
     EXPECT_EQ(oledate::format(1.0 - 1e-9), "1899-12-31 00:00:00");  // rounds to the next day
+    EXPECT_EQ(oledate::format(-657434.5), "0100-01-01 12:00:00");
+    EXPECT_EQ(oledate::format(2958465.0 + 86399.4 / 86400), "9999-12-31 23:59:59");
+    // Beyond OLE's years no text: none of these is a date.
+    for (const double beyond : {-657435.0, 2958466.0, 2958465.0 + 86399.6 / 86400, 1e300, -1e300,
+                                HUGE_VAL, std::nan("")}) {
+        EXPECT_EQ(oledate::format(beyond), "") << beyond;
+    }
     double d = 0.0;
     ASSERT_TRUE(oledate::parse("1850-03-04 05:06:07", d));
     EXPECT_EQ(oledate::format(d), "1850-03-04 05:06:07");
