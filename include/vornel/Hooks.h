@@ -4,12 +4,13 @@
 // Each setter replaces the previous hook; an empty hook restores the
 // default. Set hooks before the managers that use them start working. A
 // hook may call the library again, set hooks included. The manager whose
-// call raised the hook is in the middle of that call: while it reads (a
-// trace line or a notice about a row or a query), its reads, inserts,
+// call raised the hook is in the middle of that call: while it reads, runs
+// a statement or takes a step of a transaction (a trace line or a notice
+// about a row, a query or a statement), its reads, writes, transactions,
 // table drops and connections fail, returning 0 with the reason, and its
 // clearDatabase leaves the database open. That manager must not be
-// destroyed in a hook, nor closed or connected anew in one but the
-// progress sink of a bulk update, whose update then ends. An exception that
+// destroyed or moved from in a hook, nor closed or connected anew in one
+// but the progress sink of a bulk update, whose update then ends. An exception that
 // leaves a hook is caught and dropped: the call that raised it goes on as
 // if the hook had returned (a progress sink cannot stop the work so).
 #ifndef VORNEL_HOOKS_H

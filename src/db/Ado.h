@@ -47,6 +47,11 @@ public:
     // The message of the last failure any wrapper on this connection caught.
     const std::string& LastFailure() const { return m_strLastFailure; }
     void NoteFailure(const std::string& message);
+    // Whether a call of the store's is in the middle of a statement, a
+    // transaction's step or a query on this connection: a call that a hook
+    // makes meanwhile finds it held.
+    bool Held() const { return m_bHeld; }
+    void Hold(bool held) { m_bHeld = held; }
 
 private:
     vornel::engine::Connection& Ado();
@@ -54,6 +59,7 @@ private:
     std::string m_strConnect;
     std::unique_ptr<vornel::engine::Connection> m_pAdoConnection;
     std::string m_strLastFailure;
+    bool m_bHeld = false;
 };
 
 class CDbRecordset {
@@ -107,6 +113,7 @@ public:
     // its close: a call that a hook makes meanwhile finds it held.
     bool Held() const { return m_bHeld; }
     void Hold(bool held) { m_bHeld = held; }
+    CDbConnection* Connection() const { return m_pConnection; }
 
 private:
     vornel::engine::Recordset& Ado();

@@ -24,6 +24,7 @@
 #include "geometry/SectionReach.h"
 #include "store/BlockRows.h"
 #include "store/Cache.h"
+#include "store/ConnectionHold.h"
 #include "store/Query.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
@@ -253,6 +254,9 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     if (!queryReady(m_pDatabase)) {
         return fail(kNoDatabase);
     }
+    // A hook raised while the row test is made or undone finds the
+    // connection held, as it does during the queries.
+    const ConnectionHold hold(*m_pDatabase->m_pConnection);
     // The section's surface, the statements and the kept blocks take memory;
     // a host that runs out of it is told so by the status.
     try {

@@ -23,7 +23,7 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     if (const std::string problem = CDbConnection::PathProblem(path); !problem.empty()) {
         return fail(problem);
     }
-    if (vornel::store::recordsetInUse(m_pDatabase)) {
+    if (vornel::store::callInProgress(m_pDatabase)) {
         return fail(vornel::store::kRecordsetInUse);
     }
     clearDatabase();

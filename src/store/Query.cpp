@@ -1,5 +1,7 @@
 #include "store/Query.h"
 
+#include "store/ConnectionHold.h"
+
 namespace vornel::store {
 
 OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.Held()) {
@@ -10,6 +12,10 @@ OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_
     }
     // Held before the open: a failure it traces raises a hook.
     rs_.Hold(true);
+    if (CDbConnection* connection = rs_.Connection()) {
+        heldConnection_ = connection->Held();
+        connection->Hold(true);
+    }
     opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
                        engine::adLockOptimistic) != 0;
 }
@@ -22,6 +28,9 @@ OpenQuery::~OpenQuery() {
         rs_.Close();
     }
     rs_.Hold(false);
+    if (CDbConnection* connection = rs_.Connection()) {
+        connection->Hold(heldConnection_);
+    }
 }
 
 bool statementFault(CDbConnection& connection) {
@@ -29,6 +38,11 @@ bool statementFault(CDbConnection& connection) {
 }
 
 bool execute(CDbConnection& connection, const std::string& sql) {
+    if (connection.Held()) {
+        connection.NoteFailure(kRecordsetInUse);
+        return false;
+    }
+    const ConnectionHold hold(connection);
     if (connection.Execute(sql.c_str(), engine::adCmdText)) {
         return true;
     }

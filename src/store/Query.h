@@ -8,8 +8,9 @@
 
 namespace vornel::store {
 
-// Why a query is refused on a recordset that is open already: only a call
-// that a hook made during another call of the same manager finds it so.
+// Why a query is refused on a recordset that is open already, or a
+// statement or transaction on a connection held: only a call that a hook
+// made during another call of the same manager finds them so.
 inline constexpr char kRecordsetInUse[] =
     "the manager is in the middle of the call whose hook made this one, and a hook may not "
     "read or write through the manager that raised it";
@@ -34,15 +35,16 @@ public:
 
 private:
     CDbRecordset& rs_;
-    bool outer_;  // the recordset was another query's
+    bool outer_;                   // the recordset was another query's
+    bool heldConnection_ = false;  // as the connection was before
     bool opened_;
 };
 
 // Runs one statement on the connection. A statement that the database
 // refuses on its own merits (no such table, a bad value) only warns, as it
 // always has. False when the database could not be written at all (busy
-// past the timeout, read-only, full, failing): no caller may report that
-// as done.
+// past the timeout, read-only, full, failing), or the connection is held:
+// no caller may report that as done.
 bool execute(CDbConnection& connection, const std::string& sql);
 
 // Whether the last failure on the connection was the statement's own: no

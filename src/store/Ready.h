@@ -24,10 +24,11 @@ inline bool connectionOpen(const CKrigDatabase* db) {
     return db != nullptr && db->m_pConnection != nullptr && db->m_pConnection->IsOpen() != 0;
 }
 
-// Whether a call's query holds the shared recordset: only a hook's call
-// made during that call finds it so.
-inline bool recordsetInUse(CKrigDatabase* db) {
-    return db != nullptr && db->m_pRecordset != nullptr && db->m_pRecordset->Held();
+// Whether a call holds the shared recordset or the connection: only a
+// hook's call made during that call finds it so.
+inline bool callInProgress(CKrigDatabase* db) {
+    return db != nullptr && ((db->m_pRecordset != nullptr && db->m_pRecordset->Held()) ||
+                             (db->m_pConnection != nullptr && db->m_pConnection->Held()));
 }
 
 // Queries also need the shared recordset.

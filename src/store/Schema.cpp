@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "shell/TableNames.h"
+#include "store/ConnectionHold.h"
 #include "store/KrigDatabase.h"
 #include "store/Query.h"
 #include "store/Ready.h"
@@ -31,7 +32,7 @@ long CKrigDatabase::DropTable(const std::string& name) {
     }
     // A held recordset is an outer call's read, which the drop would fail
     // for as locking the table, or end.
-    if (vornel::store::recordsetInUse(this)) {
+    if (vornel::store::callInProgress(this)) {
         m_pConnection->NoteFailure(vornel::store::kRecordsetInUse);
         return 0;
     }
@@ -41,6 +42,7 @@ long CKrigDatabase::DropTable(const std::string& name) {
     // The index went with its table; this statement is kept for databases
     // whose engine keeps indexes apart, and its outcome does not matter.
     if (vornel::store::plainName(name)) {
+        const vornel::store::ConnectionHold hold(*m_pConnection);
         m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
     }
     return 1;

@@ -4,15 +4,26 @@
 #define VORNEL_STORE_TRANSACTION_H
 
 #include "db/Ado.h"
+#include "store/ConnectionHold.h"
+#include "store/Query.h"
 
 namespace vornel::store {
 
 class Transaction {
 public:
-    explicit Transaction(CDbConnection& connection)
-        : connection_(connection), level_(connection.BeginTrans()) {}
+    // Refused in a hook's call made while the connection is held: the
+    // transaction would nest in, or end, the one of the call that raised it.
+    explicit Transaction(CDbConnection& connection) : connection_(connection), level_(0) {
+        if (connection.Held()) {
+            connection.NoteFailure(kRecordsetInUse);
+            return;
+        }
+        const ConnectionHold hold(connection);
+        level_ = connection.BeginTrans();
+    }
     ~Transaction() {
         if (begun() && !ended_) {
+            const ConnectionHold hold(connection_);
             connection_.RollbackTrans();
         }
     }
@@ -25,6 +36,7 @@ public:
     // False when the commit failed; the work is then rolled back.
     bool commit() {
         ended_ = true;
+        const ConnectionHold hold(connection_);
         if (connection_.CommitTrans() != 0) {
             return true;
         }
@@ -34,6 +46,7 @@ public:
 
     void rollback() {
         ended_ = true;
+        const ConnectionHold hold(connection_);
         connection_.RollbackTrans();
     }
 

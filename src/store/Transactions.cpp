@@ -1,4 +1,6 @@
 // Host transactions, and removing runs and blocks.
+#include "store/ConnectionHold.h"
+#include "store/Query.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
 #include "store/Transaction.h"
@@ -11,6 +13,11 @@ long CVornelMng::beginTransact() {
     if (!connectionOpen(m_pDatabase)) {
         return fail(kNoDatabase);
     }
+    // From a hook, a transaction would nest in, or end, the raising call's.
+    if (callInProgress(m_pDatabase)) {
+        return fail(kRecordsetInUse);
+    }
+    const ConnectionHold hold(*m_pDatabase->m_pConnection);
     if (m_pDatabase->m_pConnection->BeginTrans() < 1) {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());
     }
@@ -22,7 +29,11 @@ long CVornelMng::endTransact(CompletionType how) {
     if (!connectionOpen(m_pDatabase)) {
         return fail(kNoDatabase);
     }
+    if (callInProgress(m_pDatabase)) {
+        return fail(kRecordsetInUse);
+    }
     CDbConnection& connection = *m_pDatabase->m_pConnection;
+    const ConnectionHold hold(connection);
     if (how != Rollback) {
         if (connection.CommitTrans() == 0) {
             return fail("cannot commit the transaction: " + m_pDatabase->Failure());

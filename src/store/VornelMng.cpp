@@ -54,7 +54,7 @@ CVornelMng& CVornelMng::operator=(CVornelMng&& other) noexcept {
 
 void CVornelMng::clearDatabase() {
     // Not from a hook of a call still reading through the database.
-    if (m_pDatabase != nullptr && !vornel::store::recordsetInUse(m_pDatabase)) {
+    if (m_pDatabase != nullptr && !vornel::store::callInProgress(m_pDatabase)) {
         delete m_pDatabase;
         m_pDatabase = nullptr;
     }

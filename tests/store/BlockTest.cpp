@@ -609,6 +609,8 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
         int exists = 0;
         long id = 0;
         KrigBlockResult one;
+        KrigBlockVrgParam structure;
+        structure.MineID = 1;
         expectRefused("where", mng.getBlockResultByWhereSQL("T1", "1", &inner, &n));
         expectRefused("one", mng.getBlockResult("T1", 1, &one));
         expectRefused("insert", mng.insertIntoBlockResult("T1", blocks, 1));
@@ -616,13 +618,16 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
         expectRefused("next", mng.getNextMineID(id));
         expectRefused("drop", mng.dropTable("T1"));
         expectRefused("connect", mng.connectDatabase(path));
+        expectRefused("delete", mng.deleteBlockNotTbl("T1"));
+        expectRefused("structure", mng.insertIntoBlockVrgParam(&structure, 1));
+        expectRefused("begin", mng.beginTransact());
         mng.clearDatabase();
     });
     KrigBlockResult* rows = nullptr;
     long count = 0;
     const long status = mng.getBlockResult("T1", &rows, &count);
     vornel::setTraceSink(nullptr);
-    EXPECT_EQ(refused.size(), 7U);
+    EXPECT_EQ(refused.size(), 10U);
     ASSERT_EQ(status, 1) << mng.lastError();
     ASSERT_EQ(count, 3);
     for (int i = 0; i < 3; ++i) {
@@ -646,6 +651,39 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
     EXPECT_EQ(shell("SELECT count(*) FROM T1"), "3\n");
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
     EXPECT_EQ(count, 1);
+    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Vrg_Param"), "0\n");
+}
+
+// So is one made while a statement, or a step of a transaction, of the same
+// manager is under way: a database closed then would have the statement's
+// call go on without it, and a transaction ended would leave the rest of a
+// deletion outside any.
+TEST_F(BlockTest, AHookCallingItsManagerBackDuringAStatementIsRefused) {
+    if (!vornel::traceEnabled()) {
+        GTEST_SKIP() << "only a build with its trace raises a hook inside a statement";
+    }
+    KrigBlockResult blocks[2] = {block(1, 5, 5, 5), block(2, 15, 5, 5)};
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", blocks, 2), 1);
+    ASSERT_EQ(insert(run("Cu", "T1", "")), 1);
+    // The run's structures are deleted from a table that is missing: the
+    // statement warns, raising the hook.
+    shell("DROP TABLE KrigBlock_Vrg_Param");
+    std::vector<long> inner;
+    vornel::setTraceSink([&](const std::string&) {
+        inner.push_back(mng.endTransact(Commit));
+        inner.push_back(mng.beginTransact());
+        inner.push_back(mng.modifyResTypeByID("T1", 1, "hooked"));
+        mng.clearDatabase();
+    });
+    EXPECT_EQ(mng.deleteBlockNotTbl("Nowhere"), 1) << mng.lastError();
+    const long status = mng.deleteBlock("T1", 1);
+    vornel::setTraceSink(nullptr);
+    EXPECT_EQ(status, 1) << mng.lastError();
+    ASSERT_FALSE(inner.empty());
+    EXPECT_EQ(std::count(inner.begin(), inner.end(), 0L), static_cast<long>(inner.size()));
+    // The deletion is whole: the run's row and its table are gone.
+    EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param"), "0\n");
+    EXPECT_EQ(shell("SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "0\n");
 }
 
 // Rows are read by column position: a void table read as results, or a
