@@ -11,8 +11,9 @@
 // status alone: the run and variogram inserts, plain statements, still
 // return 1 and hand out their MineIDs for a catalog table that does not
 // exist. The block and void inserts open their table first and return 0
-// for one that does not exist, and a database that cannot be written at all
-// (busy, read-only, full) makes a write return 0.
+// for one that does not exist, or for a row they cannot add (to a table of
+// other columns, say), undoing the whole batch; and a database that cannot
+// be written at all (busy, read-only, full) makes a write return 0.
 //
 // A text that fills its whole field of a record (all 20 bytes of a name,
 // say) is stored whole but reads back without its last byte, the field's
@@ -119,7 +120,9 @@ public:
     // run's catalog rows and drops the whole table, with the blocks of any
     // other run kept in it (whose catalog rows stay). A run leaves a shared
     // table through deleteBlockByID (its blocks), deleteBlockParam and
-    // deleteBlockVrgParam (its catalog rows).
+    // deleteBlockVrgParam (its catalog rows). endTransact returns 0 when no
+    // transaction is open to end: none was begun, or connecting, compacting
+    // or clearing the database has ended it (rolled back).
     long beginTransact();
     long endTransact(CompletionType how);
     long deleteBlock(std::string tableName);
@@ -135,6 +138,8 @@ public:
     // without a sub-block buffer (NULL, as other writers leave it) keeps the
     // record's earlier sub-block fields; one that returns 0 leaves the record
     // as it was, also when the row's sub-blocks cannot be held in memory.
+    // A table of fewer columns than a block table's (a void table, say) is
+    // refused by every block read: the columns it lacks would read as 0.
     long insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count);
     long getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count);
     long getBlockResult(std::string tableName, long blockId, KrigBlockResult* block);
