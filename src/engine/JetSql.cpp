@@ -207,6 +207,10 @@ private:
         return end;
     }
 
+    static std::string wholeCheck(const std::string& column, const char* range) {
+        return " CHECK(" + column + " BETWEEN " + range + " AND typeof(" + column + ") <> 'real')";
+    }
+
     static std::string textType(const std::string& size, const std::string& column) {
         std::string digits;
         for (char c : size) {
@@ -238,7 +242,8 @@ private:
     static std::string mapType(const Token& type, const std::string& size,
                                const std::string& column) {
         // Jet refuses a number its integer column cannot hold; SQLite would
-        // keep it in 64 bits, and it would read back as no 32-bit value.
+        // keep it in 64 bits, or a fraction, and it would read back as no
+        // 32-bit value. A counter is a 32-bit integer too.
         static const std::pair<const char*, const char*> kIntegers[] = {
             {"int", "-2147483648 AND 2147483647"},
             {"integer", "-2147483648 AND 2147483647"},
@@ -249,7 +254,10 @@ private:
             {"tinyint", "0 AND 255"},
         };
         if (const char* range = lookup(kIntegers, type)) {
-            return "INTEGER CHECK(" + column + " BETWEEN " + range + ")";
+            return "INTEGER" + wholeCheck(column, range);
+        }
+        if (is(type, "autoincrement") || is(type, "counter")) {
+            return "COUNTER" + wholeCheck(column, "-2147483648 AND 2147483647");
         }
         static const std::pair<const char*, const char*> kFixed[] = {
             {"double", "DOUBLE"},
@@ -264,8 +272,6 @@ private:
             {"longbinary", "BLOB"},
             {"oleobject", "BLOB"},
             {"general", "BLOB"},
-            {"autoincrement", "COUNTER"},
-            {"counter", "COUNTER"},
             {"datetime", "DATETIME"},
             {"date", "DATETIME"},
             {"time", "DATETIME"},

@@ -26,7 +26,7 @@ long countWhere(CDbConnection& connection, const std::string& condition) {
 }  // namespace
 
 TEST(RowTests, SeeRealsAsDoublesAndAllElseAsNaN) {
-    Database db("CREATE TABLE T (a DOUBLE, b TEXT, n INTEGER, x BLOB)");
+    Database db("CREATE TABLE T (a DOUBLE, b TEXT, n NUMERIC, x BLOB)");
     ASSERT_TRUE(
         db.connection.Execute("INSERT INTO T VALUES (1.5, 'x', 3, x'00'), (NULL, '2.5', NULL, "
                               "NULL), (-0.25, NULL, 4, 2.0), "
@@ -40,7 +40,7 @@ TEST(RowTests, SeeRealsAsDoublesAndAllElseAsNaN) {
     EXPECT_EQ(countWhere(db.connection, "SEEN(a, b, n, x)"), 2);
     ASSERT_EQ(seen.size(), 4u);
     // Rows in table order. A DOUBLE column makes 7 a REAL; TEXT keeps 8 as
-    // text, INTEGER keeps 9.5 a REAL, and a blob column keeps what it is given.
+    // text, NUMERIC keeps 9.5 a REAL, and a blob column keeps what it is given.
     const double nan = std::nan("");
     const std::array<double, 4> expected[4] = {
         {1.5, nan, nan, nan}, {nan, nan, nan, nan}, {-0.25, nan, nan, 2.0}, {7.0, nan, 9.5, 1e308}};

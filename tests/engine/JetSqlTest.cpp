@@ -19,25 +19,31 @@ TEST(JetSql, DeleteLosesItsStarOnlyWhereJetWroteOne) {
 }
 
 TEST(JetSql, CreateTableTypesKeepWhatJetDid) {
-    EXPECT_EQ(translateJet("create table T(A int, B Long, C Double, D VarChar(20), E yesno, "
-                           "F IMAGE, G AUTOINCREMENT(1,1))"),
-              "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647), "
-              "B INTEGER CHECK(B BETWEEN -2147483648 AND 2147483647), C DOUBLE, "
-              "D VARCHAR(20) COLLATE NOCASE CHECK(length(D) <= 20), E BOOLEAN, F BLOB, "
-              "G COUNTER)");
+    EXPECT_EQ(
+        translateJet("create table T(A int, B Long, C Double, D VarChar(20), E yesno, "
+                     "F IMAGE, G AUTOINCREMENT(1,1))"),
+        "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647 AND typeof(A) <> "
+        "'real'), B INTEGER CHECK(B BETWEEN -2147483648 AND 2147483647 AND typeof(B) <> "
+        "'real'), C DOUBLE, D VARCHAR(20) COLLATE NOCASE CHECK(length(D) <= 20), E BOOLEAN, "
+        "F BLOB, G COUNTER CHECK(G BETWEEN -2147483648 AND 2147483647 AND typeof(G) <> "
+        "'real'))");
     EXPECT_EQ(translateJet("create table [My T]([a b] text, M memo, W DATETIME, Y currency)"),
               "create table [My T]([a b] VARCHAR(255) COLLATE NOCASE CHECK(length([a b]) <= 255), "
               "M TEXT COLLATE NOCASE, W DATETIME, Y CURRENCY)");
     // Constraints and unknown types pass through; what follows a type, to
     // the next comma, is no column.
-    EXPECT_EQ(translateJet("create table T(A byte NOT NULL DEFAULT 5, B geometry, PRIMARY KEY (A), "
-                           "C yesno)"),
-              "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255) NOT NULL DEFAULT 5, B geometry, "
-              "PRIMARY KEY (A), C BOOLEAN)");
+    EXPECT_EQ(
+        translateJet("create table T(A byte NOT NULL DEFAULT 5, B geometry, PRIMARY KEY (A), "
+                     "C yesno)"),
+        "create table T(A INTEGER CHECK(A BETWEEN 0 AND 255 AND typeof(A) <> 'real') NOT NULL "
+        "DEFAULT 5, B geometry, "
+        "PRIMARY KEY (A), C BOOLEAN)");
     // No blank is needed after a comma.
-    EXPECT_EQ(translateJet("create table T(A long NOT NULL,B text)"),
-              "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647) NOT NULL,"
-              "B VARCHAR(255) COLLATE NOCASE CHECK(length(B) <= 255))");
+    EXPECT_EQ(
+        translateJet("create table T(A long NOT NULL,B text)"),
+        "create table T(A INTEGER CHECK(A BETWEEN -2147483648 AND 2147483647 AND typeof(A) <> "
+        "'real') NOT NULL,"
+        "B VARCHAR(255) COLLATE NOCASE CHECK(length(B) <= 255))");
 }
 
 TEST(JetSql, IndexNamesAreQualifiedByTheirTable) {

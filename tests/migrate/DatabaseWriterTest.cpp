@@ -310,10 +310,10 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
     EXPECT_EQ(sqliteShell(dir.file("odd.db"), "SELECT name FROM sqlite_schema"), "Texts\n");
     EXPECT_EQ(sqliteShell(path, "SELECT sql FROM sqlite_schema"),
               "CREATE TABLE [Order Details] ([Id] INTEGER CHECK([Id] BETWEEN -2147483648 AND "
-              "2147483647), [Price] CURRENCY, [Shipped] DATETIME, [Name] VARCHAR(5) COLLATE "
-              "NOCASE CHECK(length([Name]) <= 5), [Done] BOOLEAN, [Picture] BLOB, [Notes] TEXT "
-              "COLLATE NOCASE)\nCREATE TABLE [None] ([Id] INTEGER CHECK([Id] BETWEEN -2147483648 "
-              "AND 2147483647))\n");
+              "2147483647 AND typeof([Id]) <> 'real'), [Price] CURRENCY, [Shipped] DATETIME, "
+              "[Name] VARCHAR(5) COLLATE NOCASE CHECK(length([Name]) <= 5), [Done] BOOLEAN, "
+              "[Picture] BLOB, [Notes] TEXT COLLATE NOCASE)\nCREATE TABLE [None] ([Id] INTEGER "
+              "CHECK([Id] BETWEEN -2147483648 AND 2147483647 AND typeof([Id]) <> 'real'))\n");
     // An empty text stays an empty text, and NULL stays NULL.
     EXPECT_EQ(sqliteShell(path,
                           "SELECT Id, Price, Shipped, typeof(Name), Done, hex(Picture), "
