@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "engine/StatementShape.h"
@@ -80,17 +79,6 @@ std::string savepoint(long level) {
 
 }  // namespace
 
-bool isAccessFile(const std::string& path) {
-    static const char kJet[] = "\x00\x01\x00\x00Standard Jet DB";
-    static const char kAce[] = "\x00\x01\x00\x00Standard ACE DB";
-    char head[sizeof kJet - 1] = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(head, sizeof head)) {
-        return false;
-    }
-    return std::memcmp(head, kJet, sizeof head) == 0 || std::memcmp(head, kAce, sizeof head) == 0;
-}
-
 HRESULT SqliteConnection::open(const std::string& connectionString, long) {
     close();
     const std::string path = connectionStringValue(connectionString, "Data Source");
@@ -101,14 +89,6 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
         raise(*errors_, hr::kInvalidArg, "database passwords are not supported");
     }
     requireDatabaseFile(*errors_, path);
-    if (isAccessFile(path)) {
-        raise(*errors_, hr::kEngine,
-              "'" + path +
-                  "' is an Access database, which this library does not read directly; "
-                  "convert it with: vornel migrate '" +
-                  path + "' NEW.db",
-              SQLITE_NOTADB);
-    }
     // A compaction elsewhere replaces the file by a rename while this open
     // may be waiting for its lock; the handle would then hold the file that
     // was replaced, and all it wrote would go with that file (and its WAL

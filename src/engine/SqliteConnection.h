@@ -41,9 +41,6 @@ private:
     std::shared_ptr<Session> session_;
 };
 
-// True when the file starts like an Access (Jet or ACE) database.
-bool isAccessFile(const std::string& path);
-
 }  // namespace vornel::engine
 
 #endif

@@ -6,6 +6,8 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 
 #include "engine/JetSql.h"
 
@@ -78,6 +80,18 @@ void callRowTest(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
 }
 
+// True when the file starts like an Access (Jet or ACE) database.
+bool isAccessFile(const std::string& path) {
+    static const char kJet[] = "\x00\x01\x00\x00Standard Jet DB";
+    static const char kAce[] = "\x00\x01\x00\x00Standard ACE DB";
+    char head[sizeof kJet - 1] = {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(head, sizeof head)) {
+        return false;
+    }
+    return std::memcmp(head, kJet, sizeof head) == 0 || std::memcmp(head, kAce, sizeof head) == 0;
+}
+
 }  // namespace
 
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
@@ -95,6 +109,14 @@ void requireDatabaseFile(ErrorList& errors, const std::string& path) {
     if (!S_ISREG(st.st_mode)) {
         raise(errors, hr::kEngine, "'" + path + "' is not a file that can hold a database.",
               SQLITE_CANTOPEN);
+    }
+    if (isAccessFile(path)) {
+        raise(errors, hr::kEngine,
+              "'" + path +
+                  "' is an Access database, which this library does not read directly; "
+                  "convert it with: vornel migrate '" +
+                  path + "' NEW.db",
+              SQLITE_NOTADB);
     }
 }
 

@@ -80,6 +80,7 @@ private:
 // Refuses a path that names no file, or something other than a regular
 // file: the first read of a named pipe would wait for a writer for good, and
 // SQLite would make a device's journal beside it, outside any model's folder.
+// Refuses an Access database too, naming the command that converts it.
 void requireDatabaseFile(ErrorList& errors, const std::string& path);
 
 // The name to hand SQLite for a file: it would read one that begins with
