@@ -251,8 +251,8 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
                         " of the section holds a value that is not a finite number");
         }
     }
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     // A hook raised while the row test is made or undone finds the
     // connection held, as it does during the queries.

@@ -79,8 +79,8 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     if (blocks == nullptr && count > 0) {
         return fail("no blocks to update");

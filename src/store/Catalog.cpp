@@ -33,8 +33,8 @@ bool hasElement(const std::vector<_STRU_MINE_NAMEINFO>& names, const _STRU_MINE_
 
 long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
                   std::vector<_STRU_MINE_NAMEINFO>& names, std::string& why) {
-    if (!queryReady(db)) {
-        why = kNoDatabase;
+    if (const char* problem = queryUnready(db)) {
+        why = problem;
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;

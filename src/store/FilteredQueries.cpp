@@ -33,8 +33,8 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
     if (values == nullptr || count == nullptr) {
         return fail("there is nowhere to put the answer");
     }
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
     const OpenQuery query(rs, format("SELECT * FROM [%s]", tableName.c_str()));

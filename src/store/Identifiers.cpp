@@ -70,8 +70,8 @@ long nextBlockId(CKrigDatabase& db, const std::string& table, long mineId, long&
 
 long CVornelMng::getNextMineID(long& id) {
     m_strLastError.clear();
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     bool empty = false;
     long top = 0;
@@ -94,16 +94,22 @@ long CVornelMng::getNextMineID(long& id) {
 
 long CVornelMng::getNextBlockID(long mineId, long& id) {
     m_strLastError.clear();
-    if (!queryReady(m_pDatabase) || mineId < 1) {
-        return fail(mineId < 1 ? "the MineID must be 1 or more" : kNoDatabase);
+    if (mineId < 1) {
+        return fail("the MineID must be 1 or more");
+    }
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     return nextBlockId(*m_pDatabase, vornel::kResultTable, mineId, id, m_strLastError);
 }
 
 long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) {
     m_strLastError.clear();
-    if (!queryReady(m_pDatabase) || mineId < 1) {
-        return fail(mineId < 1 ? "the MineID must be 1 or more" : kNoDatabase);
+    if (mineId < 1) {
+        return fail("the MineID must be 1 or more");
+    }
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);

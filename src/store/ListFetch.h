@@ -78,8 +78,8 @@ template <class Record>
 long fetchParamRows(CKrigDatabase* db, const std::string& sql, const ColumnField* layout,
                     size_t columns, Record*& cache, int32_t& cacheCount, Record** records,
                     long* count, std::string& why) {
-    if (!queryReady(db)) {
-        why = kNoDatabase;
+    if (const char* problem = queryUnready(db)) {
+        why = problem;
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
@@ -203,8 +203,8 @@ template <class Block>
 long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, int32_t& cacheCount,
                     Block** blocks, long* count, BlockQuery kind, std::string& why,
                     void (BlockReader::*read)(Block&)) {
-    if (!queryReady(db)) {
-        why = kNoDatabase;
+    if (const char* problem = queryUnready(db)) {
+        why = problem;
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;
@@ -261,8 +261,8 @@ long fetchOneBlock(CKrigDatabase* db, const std::string& table, long blockId, Bl
         why = "there is no record to fill";
         return 0;
     }
-    if (!queryReady(db)) {
-        why = kNoDatabase;
+    if (const char* problem = queryUnready(db)) {
+        why = problem;
         return 0;
     }
     CDbRecordset& rs = *db->m_pRecordset;

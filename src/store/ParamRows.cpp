@@ -65,8 +65,8 @@ long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
                                       std::vector<long>& mineIds) {
     m_strLastError.clear();
     mineIds.clear();
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     if (records == nullptr || count < 1) {
         return fail("no records to insert");

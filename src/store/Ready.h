@@ -3,6 +3,7 @@
 #define VORNEL_STORE_READY_H
 
 #include "store/KrigDatabase.h"
+#include "store/Query.h"
 
 namespace vornel::store {
 
@@ -34,6 +35,25 @@ inline bool callInProgress(CKrigDatabase* db) {
 // Queries also need the shared recordset.
 inline bool queryReady(const CKrigDatabase* db) {
     return connectionOpen(db) && db->m_pRecordset != nullptr;
+}
+
+// Why a call cannot start on the database, or nullptr: none is open, or
+// the manager is in the middle of another call, whose hook made this one.
+// Refused before it touches anything, such a call leaves the other's
+// failure and the engine's state as they were.
+inline const char* unready(CKrigDatabase* db) {
+    if (!connectionOpen(db)) {
+        return kNoDatabase;
+    }
+    return callInProgress(db) ? kRecordsetInUse : nullptr;
+}
+
+// The same for a call that also reads through the shared recordset.
+inline const char* queryUnready(CKrigDatabase* db) {
+    if (!queryReady(db)) {
+        return kNoDatabase;
+    }
+    return callInProgress(db) ? kRecordsetInUse : nullptr;
 }
 
 }  // namespace vornel::store

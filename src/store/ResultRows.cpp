@@ -9,8 +9,8 @@ using namespace vornel::store;
 
 long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count) {
     m_strLastError.clear();
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);

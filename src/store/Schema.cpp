@@ -14,17 +14,16 @@
 #include "store/Transaction.h"
 #include "vornel/VornelMng.h"
 
-using vornel::store::connectionOpen;
 using vornel::store::execute;
 using vornel::store::format;
-using vornel::store::kNoDatabase;
 using vornel::store::kParamColumns;
 using vornel::store::kResultColumns;
 using vornel::store::kVoidColumns;
 using vornel::store::kVrgParamColumns;
 using vornel::store::OpenQuery;
-using vornel::store::queryReady;
+using vornel::store::queryUnready;
 using vornel::store::tableNameProblem;
+using vornel::store::unready;
 
 long CKrigDatabase::DropTable(const std::string& name) {
     if (m_pConnection == nullptr || m_pConnection->IsOpen() == 0 || name.empty()) {
@@ -104,8 +103,8 @@ long CKrigDatabase::CreateVoidTable(const std::string& name) {
 
 long CVornelMng::initDataBase() {
     m_strLastError.clear();
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     if (m_pDatabase->InitParamTables() == 0) {
         return fail("cannot create the parameter tables: " + m_pDatabase->Failure());
@@ -121,8 +120,8 @@ std::string createTable(CKrigDatabase* db, const std::string& name,
     if (const char* problem = tableNameProblem(name)) {
         return problem;
     }
-    if (!connectionOpen(db)) {
-        return kNoDatabase;
+    if (const char* why = unready(db)) {
+        return why;
     }
     if ((db->*create)(name) == 0) {
         return "cannot create table '" + name + "': " + db->Failure();
@@ -147,8 +146,8 @@ long CVornelMng::dropTable(std::string tableName) {
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     if (m_pDatabase->DropTable(tableName) == 0) {
         return fail("cannot drop table '" + tableName + "': " + m_pDatabase->Failure());
@@ -161,8 +160,8 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     // Unbracketed, a name that needs brackets may read as another: "Cu Au"
     // as table Cu under a second name, "main.Cu" as Cu. Only a plain name is

@@ -12,8 +12,8 @@ long CVornelMng::readAggregates(const std::string& tableName, const char* sqlFor
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     CDbRecordset& rs = *m_pDatabase->m_pRecordset;
     const OpenQuery query(rs, format(sqlFormat, tableName.c_str()));

@@ -1,6 +1,5 @@
 // Host transactions, and removing runs and blocks.
 #include "store/ConnectionHold.h"
-#include "store/Query.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
 #include "store/Transaction.h"
@@ -10,12 +9,8 @@ using namespace vornel::store;
 
 long CVornelMng::beginTransact() {
     m_strLastError.clear();
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
-    }
-    // From a hook, a transaction would nest in, or end, the raising call's.
-    if (callInProgress(m_pDatabase)) {
-        return fail(kRecordsetInUse);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     const ConnectionHold hold(*m_pDatabase->m_pConnection);
     if (m_pDatabase->m_pConnection->BeginTrans() < 1) {
@@ -26,11 +21,8 @@ long CVornelMng::beginTransact() {
 
 long CVornelMng::endTransact(CompletionType how) {
     m_strLastError.clear();
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
-    }
-    if (callInProgress(m_pDatabase)) {
-        return fail(kRecordsetInUse);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     CDbConnection& connection = *m_pDatabase->m_pConnection;
     const ConnectionHold hold(connection);
@@ -49,8 +41,8 @@ long CVornelMng::deleteRunsAndTable(const std::string& tableName, long mineId, b
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     Transaction transaction(*m_pDatabase->m_pConnection);
     if (!transaction.begun()) {

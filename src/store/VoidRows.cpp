@@ -14,8 +14,8 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
     if (blocks == nullptr || count <= 0) {
         return fail("no blocks to insert");
     }
-    if (!queryReady(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = queryUnready(m_pDatabase)) {
+        return fail(why);
     }
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);

@@ -70,8 +70,8 @@ long CVornelMng::fail(const std::string& why) {
 }
 
 long CVornelMng::runStatement(const std::string& sql) {
-    if (!vornel::store::connectionOpen(m_pDatabase)) {
-        return fail(vornel::store::kNoDatabase);
+    if (const char* why = vornel::store::unready(m_pDatabase)) {
+        return fail(why);
     }
     if (!vornel::store::execute(*m_pDatabase->m_pConnection, sql)) {
         return fail(vornel::store::kNotWritten + m_pDatabase->Failure());

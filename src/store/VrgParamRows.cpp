@@ -29,8 +29,8 @@ static_assert(kColumns == 10, "KrigBlock_Vrg_Param has 10 columns");
 
 long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count) {
     m_strLastError.clear();
-    if (!connectionOpen(m_pDatabase)) {
-        return fail(kNoDatabase);
+    if (const char* why = unready(m_pDatabase)) {
+        return fail(why);
     }
     if (records == nullptr || count < 1) {
         return fail("no records to insert");

@@ -652,6 +652,27 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAReadIsRefused) {
     ASSERT_EQ(mng.getBlockResultByWhereSQL("T1", "Krig_BlockID = 3", &rows, &count), 1);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Vrg_Param"), "0\n");
+
+    // A cut made from a hook during a cut is refused before it touches the
+    // test that the outer cut's query calls on every row: block 4 lies far
+    // from the section, and its row cannot be read.
+    KrigBlockResult far = block(4, 1000, 5, 5);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", &far, 1), 1);
+    shell(
+        "ALTER TABLE T1 ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN Krig_BlockID = 4 "
+        "THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    D_3DOT plan[4] = {{0, 0, 5}, {30, 0, 5}, {30, 10, 5}, {0, 10, 5}};
+    long innerCut = -1;
+    vornel::setTraceSink([&](const std::string&) {
+        KrigBlockResult* cut = nullptr;
+        long n = 0;
+        innerCut = mng.getCutBlockResult("T1", plan, &cut, &n);
+    });
+    const long outerCut = mng.getCutBlockResult("T1", plan, &rows, &count);
+    vornel::setTraceSink(nullptr);
+    EXPECT_EQ(innerCut, 0);
+    ASSERT_EQ(outerCut, 1) << mng.lastError();
+    EXPECT_EQ(count, 3);
 }
 
 // So is one made while a statement, or a step of a transaction, of the same
@@ -684,6 +705,60 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAStatementIsRefused) {
     // The deletion is whole: the run's row and its table are gone.
     EXPECT_EQ(shell("SELECT count(*) FROM KrigBlock_Param"), "0\n");
     EXPECT_EQ(shell("SELECT count(*) FROM sqlite_schema WHERE name = 'T1'"), "0\n");
+
+    // A read is refused too: it would refill the array a bulk update is
+    // writing from. Another program's trigger keeps block 1 as it is; its
+    // refusal only warns, raising the hook.
+    std::vector<KrigBlockResult> many;
+    for (int i = 1; i <= 10; ++i) {
+        many.push_back(block(i, 10.0 * i, 5, 5));
+    }
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", many.data(), 10), 1);
+    shell(
+        "CREATE TRIGGER Kept BEFORE UPDATE ON T1 WHEN NEW.Krig_BlockID = 1 BEGIN SELECT "
+        "RAISE(ABORT, 'block 1 is kept'); END");
+    KrigBlockResult* rows = nullptr;
+    long count = 0;
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    for (long i = 0; i < count; ++i) {
+        rows[i].Ore_Propro = 0.5;
+    }
+    inner.clear();
+    vornel::setTraceSink([&](const std::string&) {
+        KrigBlockResult* again = nullptr;
+        long n = 0;
+        inner.push_back(mng.getBlockResult("T1", &again, &n));
+    });
+    EXPECT_EQ(mng.modifyResultAtts("T1", rows, count), 1) << mng.lastError();
+    vornel::setTraceSink(nullptr);
+    EXPECT_EQ(inner, std::vector<long>(inner.size(), 0));
+    EXPECT_EQ(shell("SELECT group_concat(Ore_Propro) FROM T1"),
+              "0.0,0.5,0.5,0.5,0.5,0.5,0.5,0.5,0.5,0.5\n");
+
+    // Nor does a refused call change why the call that raised it failed:
+    // here, another connection's lock.
+    CVornelMng holder;
+    ASSERT_EQ(holder.connectDatabase(path), 1);
+    ASSERT_EQ(holder.beginTransact(), 1);
+    ASSERT_EQ(holder.modifyResTypeByID("T1", 2, "held"), 1);
+    setenv("VORNEL_BUSY_TIMEOUT_MS", "1", 1);
+    ASSERT_EQ(mng.connectDatabase(path), 1);
+    unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    inner.clear();
+    vornel::setTraceSink([&](const std::string&) {
+        KrigBlockResult* again = nullptr;
+        long n = 0;
+        inner.push_back(mng.getBlockResult("Nowhere", &again, &n));
+        inner.push_back(mng.deleteBlockNotTbl("T1"));
+    });
+    EXPECT_EQ(mng.deleteBlockNotTbl("T1"), 0);
+    vornel::setTraceSink(nullptr);
+    EXPECT_TRUE(contains(mng.lastError(), "the database is busy")) << mng.lastError();
+    ASSERT_FALSE(inner.empty());
+    EXPECT_EQ(inner, std::vector<long>(inner.size(), 0));
+    EXPECT_EQ(holder.endTransact(Rollback), 1);
+    EXPECT_EQ(shell("SELECT count(*) FROM T1"), "10\n");
 }
 
 // Rows are read by column position: a void table read as results, or a
