@@ -58,17 +58,6 @@ int bindText(sqlite3_stmt* stmt, int index, const std::string& text) {
                              SQLITE_STATIC);
 }
 
-// A number written to a whole-number column is rounded half to even, as
-// OLE turns a double into an integer; the column's check refuses one
-// beyond its range.
-int bindReal(sqlite3_stmt* stmt, int index, ColumnKind kind, double value) {
-    if ((kind == ColumnKind::Int32 || kind == ColumnKind::Counter) && std::isfinite(value)) {
-        const double away = std::round(value);
-        value = std::fabs(away - value) == 0.5 ? 2.0 * std::round(value / 2.0) : away;
-    }
-    return sqlite3_bind_double(stmt, index, value);
-}
-
 }  // namespace
 
 ColumnKind classifyColumn(const char* declaredType) {
@@ -206,9 +195,9 @@ int bindColumn(sqlite3_stmt* stmt, int index, ColumnKind kind, const Variant& va
             return sqlite3_bind_int64(stmt, index, value.integer);
         case VT_R4:
         case VT_R8:
-            return bindReal(stmt, index, kind, value.real);
+            return sqlite3_bind_double(stmt, index, value.real);
         case VT_CY:
-            return bindReal(stmt, index, kind, static_cast<double>(value.integer) / 10000.0);
+            return sqlite3_bind_double(stmt, index, static_cast<double>(value.integer) / 10000.0);
         case VT_DATE:
             if (kind == ColumnKind::Date) {
                 const std::string text = oledate::format(value.real);

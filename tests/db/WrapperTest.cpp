@@ -101,18 +101,19 @@ TEST(Wrappers, ReleasedAndClosedObjectsRefuse) {
     EXPECT_EQ(rs.Open("SELECT 1", kText, kStatic, kOptimistic), 0);
 }
 
-// A whole-number column keeps what Jet's would: a double written to it is
-// rounded half to even, and a fraction or a counter past 32 bits, given or
-// counted on, is refused.
+// A whole-number column keeps what Jet's would: a fraction, or a counter
+// past 32 bits, given or counted on, is refused.
 TEST(Wrappers, WholeNumberColumnsKeepWholeNumbersOnly) {
     Database db("create table T(A long, N AUTOINCREMENT(1,1))");
     CDbRecordset rs(&db.connection);
     ASSERT_EQ(rs.Open("SELECT * FROM T", kText, kStatic, kOptimistic), 1);
-    for (const double a : {2.5, 3.5, -2.5, 2.6, -0.4}) {
-        ASSERT_EQ(rs.AddNew(), 1);
-        EXPECT_EQ(rs.PutCollect(0, a), 1);
-        ASSERT_EQ(rs.Update(), 1) << a;
-    }
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.PutCollect(0, 2.0), 1);
+    ASSERT_EQ(rs.Update(), 1);
+    ASSERT_EQ(rs.AddNew(), 1);
+    EXPECT_EQ(rs.PutCollect(0, 2.5), 1);
+    EXPECT_EQ(rs.Update(), 0);
+    EXPECT_EQ(rs.CancelUpdate(), 1);
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.PutCollect(1, 2147483647), 1);
     ASSERT_EQ(rs.Update(), 1);
@@ -125,9 +126,9 @@ TEST(Wrappers, WholeNumberColumnsKeepWholeNumbersOnly) {
         rs.Open("SELECT group_concat(A), group_concat(N) FROM T", kText, kStatic, kOptimistic), 1);
     std::string text;
     EXPECT_EQ(rs.GetCollect(0, text), 1);
-    EXPECT_EQ(text, "2,4,-2,3,0");
+    EXPECT_EQ(text, "2");
     EXPECT_EQ(rs.GetCollect(1, text), 1);
-    EXPECT_EQ(text, "1,2,3,4,5,2147483647");
+    EXPECT_EQ(text, "1,2147483647");
 }
 
 TEST(Wrappers, RecordsetsWalkCountPositionAndAddRows) {
