@@ -110,10 +110,11 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
         }
         if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
             // The blocks before this one keep their new values. The reason
-            // is taken before the window ends, which may close the database.
-            fail(kNotWritten + m_pDatabase->Failure());
+            // is taken before the window ends, which may close the database,
+            // and kept after it, whose calls may fail for reasons of their own.
+            const std::string why = kNotWritten + m_pDatabase->Failure();
             qvEndProgress(progress);
-            return 0;
+            return fail(why);
         }
     }
     qvEndProgress(progress);
