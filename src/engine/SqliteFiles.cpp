@@ -139,6 +139,8 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
                                 "compacted copy: if that file is this database, rename it to '" +
                                 path + "' to recover it.");
     }
+    ErrorList ignored;
+    requireDatabaseFile(ignored, path);
     if (pathExists(tempPath)) {
         failWith(hr::kFail, "The file '" + tempPath +
                                 "' is in the way of the compaction (being written by one still "
@@ -148,8 +150,6 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
                                 "' is intact. Once no compaction runs, move the file away and "
                                 "compact again.");
     }
-    ErrorList ignored;
-    requireDatabaseFile(ignored, path);
     // Being alone is found by leaving WAL mode, and the copy is written
     // without it: a file in WAL mode (another program's too) gets it back.
     const bool wal = markedForWal(path);

@@ -181,6 +181,11 @@ TEST_F(HostileFilesTest, FilesThatAreNoSoundDatabaseGiveStatusesNotCrashes) {
         }
         other.compactDatabase(foreign);
     }
+    // An Access file is named so before a copy in the way of its compaction.
+    writeFile(dir.file("access.mdb"), access("Jet"));
+    writeFile(dir.file("accessTemp.mdb"), "left over");
+    EXPECT_EQ(mng.compactDatabase(dir.file("access.mdb")), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "is an Access database")) << mng.lastError();
 }
 
 TEST_F(HostileFilesTest, TablesWithTheRightNamesAndWrongColumnsGiveStatusesNotCrashes) {
