@@ -9,10 +9,11 @@
 // about a row, a query or a statement), its reads, writes, transactions,
 // table drops and connections fail, returning 0 with the reason, and its
 // clearDatabase leaves the database open. That manager must not be
-// destroyed or moved from in a hook, nor closed or connected anew in one
-// but the progress sink of a bulk update, whose update then ends. An exception that
-// leaves a hook is caught and dropped: the call that raised it goes on as
-// if the hook had returned (a progress sink cannot stop the work so).
+// destroyed, moved from or assigned to in a hook, nor closed or connected
+// anew in one but the progress sink of a bulk update, whose update then
+// ends. An exception that leaves a hook is caught and dropped: the call
+// that raised it goes on as if the hook had returned (a progress sink
+// cannot stop the work so).
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 
