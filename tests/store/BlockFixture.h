@@ -2,6 +2,7 @@
 #ifndef VORNEL_TESTS_BLOCKFIXTURE_H
 #define VORNEL_TESTS_BLOCKFIXTURE_H
 
+#include <cstdlib>
 #include <deque>
 #include <vector>
 
@@ -46,6 +47,20 @@ protected:
         }
         b.SubBUD_PntLoc = centres.data();
         b.SubBUD_GridSize = sizes.data();
+    }
+
+    // Another manager holding the file's write lock in an open transaction,
+    // in which block `blockId` of T1 changed; this one is connected anew to
+    // wait 1 ms for a lock, so that its writes fail as busy at once.
+    CVornelMng lockedByAnother(long blockId) {
+        CVornelMng holder;
+        EXPECT_EQ(holder.connectDatabase(path), 1);
+        EXPECT_EQ(holder.beginTransact(), 1);
+        EXPECT_EQ(holder.modifyResTypeByID("T1", blockId, "held"), 1);
+        setenv("VORNEL_BUSY_TIMEOUT_MS", "1", 1);
+        EXPECT_EQ(mng.connectDatabase(path), 1);
+        unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+        return holder;
     }
 
     std::deque<std::vector<D_3DOT>> arrays;

@@ -738,13 +738,7 @@ TEST_F(BlockTest, AHookCallingItsManagerBackDuringAStatementIsRefused) {
 
     // Nor does a refused call change why the call that raised it failed:
     // here, another connection's lock.
-    CVornelMng holder;
-    ASSERT_EQ(holder.connectDatabase(path), 1);
-    ASSERT_EQ(holder.beginTransact(), 1);
-    ASSERT_EQ(holder.modifyResTypeByID("T1", 2, "held"), 1);
-    setenv("VORNEL_BUSY_TIMEOUT_MS", "1", 1);
-    ASSERT_EQ(mng.connectDatabase(path), 1);
-    unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    CVornelMng holder = lockedByAnother(2);
     inner.clear();
     vornel::setTraceSink([&](const std::string&) {
         KrigBlockResult* again = nullptr;

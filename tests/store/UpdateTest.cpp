@@ -244,13 +244,7 @@ TEST_F(BlockTest, ArrayUpdatesReportTheirProgress) {
     ASSERT_EQ(mng.connectDatabase(path), 1);
     // A write that fails, here for another connection's lock, tells why
     // before the window ends, which may close the database.
-    CVornelMng holder;
-    ASSERT_EQ(holder.connectDatabase(path), 1);
-    ASSERT_EQ(holder.beginTransact(), 1);
-    ASSERT_EQ(holder.modifyResTypeByID("T1", 4, "held"), 1);
-    setenv("VORNEL_BUSY_TIMEOUT_MS", "1", 1);
-    ASSERT_EQ(mng.connectDatabase(path), 1);
-    unsetenv("VORNEL_BUSY_TIMEOUT_MS");
+    CVornelMng holder = lockedByAnother(4);
     // A call the window's end makes, which succeeds, keeps it.
     vornel::setProgressSink({nullptr, nullptr, [&] {
                                  int exists = 0;
