@@ -32,14 +32,14 @@ void CDbRecordset::NoteFailure(const std::string& message) {
 }
 
 BOOL CDbRecordset::Open(const char* sql, long options, long cursorType, long lockType) {
-    if (sql != nullptr && *sql != '\0') {
-        m_strSQL = sql;
-    }
-    if (m_pConnection == nullptr || !m_pAdoRecordset || m_pConnection->GetConnection() == nullptr ||
-        m_strSQL.empty()) {
-        return 0;
-    }
     try {
+        if (sql != nullptr && *sql != '\0') {
+            m_strSQL = sql;  // may run out of memory, as the open may
+        }
+        if (m_pConnection == nullptr || !m_pAdoRecordset ||
+            m_pConnection->GetConnection() == nullptr || m_strSQL.empty()) {
+            return 0;
+        }
         if (IsOpen()) {
             Close();
         }
