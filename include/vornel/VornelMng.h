@@ -17,8 +17,8 @@
 //
 // A text that fills its whole field of a record (all 20 bytes of a name,
 // say) is stored whole but reads back without its last byte, the field's
-// room for the terminating zero, or without the whole UTF-8 character
-// that byte belongs to.
+// room for the terminating zero, or, in a text that is UTF-8 throughout,
+// without the whole character that byte belongs to.
 //
 // List fetches hand out a pointer into one of four caches owned by the
 // manager; it stays valid until the next call that refills the same cache

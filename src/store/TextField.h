@@ -16,8 +16,8 @@ inline std::string_view fieldText(const char* field, size_t width) {
 }
 
 // Copies text into a field of `width` bytes, cut so that it keeps its
-// terminator and never splits a UTF-8 character; a text of other bytes
-// loses only what the field cannot hold.
+// terminator and, in a text that is UTF-8 throughout, never splits a
+// character; a text of other bytes loses only what the field cannot hold.
 void copyToField(char* field, size_t width, std::string_view text);
 
 template <size_t N>

@@ -103,6 +103,15 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     EXPECT_EQ(mng.modifyResTypeByID("T1", 1, std::string(20, '\x80')), 1);
     ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
     EXPECT_EQ(std::string(read.Krig_ResType), std::string(19, '\x80'));
+    // Nor do GBK bytes lose more, whose last ones look like the start of a
+    // UTF-8 character ("硫化" five times: C1F2 BBAF).
+    std::string gbk;
+    for (int i = 0; i < 5; ++i) {
+        gbk += "\xC1\xF2\xBB\xAF";
+    }
+    EXPECT_EQ(mng.modifyResTypeByID("T1", 1, gbk), 1);
+    ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
+    EXPECT_EQ(std::string(read.Krig_ResType), gbk.substr(0, 19));
 
     // No number stands for NaN or infinity: refused, every row as it was.
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
