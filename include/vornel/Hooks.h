@@ -11,9 +11,12 @@
 // clearDatabase leaves the database open. That manager must not be
 // destroyed, moved from or assigned to in a hook, nor closed or connected
 // anew in one but the progress sink of a bulk update, whose update then
-// ends. An exception that leaves a hook is caught and dropped: the call
-// that raised it goes on as if the hook had returned (a progress sink
-// cannot stop the work so).
+// ends. That sink runs between the update's statements, where the
+// manager's calls are done as any other: a read into the cache whose array
+// the update was given releases the blocks it is writing from. An
+// exception that leaves a hook is caught and dropped: the call that raised
+// it goes on as if the hook had returned (a progress sink cannot stop the
+// work so).
 #ifndef VORNEL_HOOKS_H
 #define VORNEL_HOOKS_H
 
