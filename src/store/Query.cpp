@@ -1,7 +1,5 @@
 #include "store/Query.h"
 
-#include "store/ConnectionHold.h"
-
 namespace vornel::store {
 
 OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.Held()) {
@@ -13,8 +11,7 @@ OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_
     // Held before the open: a failure it traces raises a hook.
     rs_.Hold(true);
     if (CDbConnection* connection = rs_.Connection()) {
-        heldConnection_ = connection->Held();
-        connection->Hold(true);
+        connectionHold_.emplace(*connection);
     }
     opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
                        engine::adLockOptimistic) != 0;
@@ -28,9 +25,6 @@ OpenQuery::~OpenQuery() {
         rs_.Close();
     }
     rs_.Hold(false);
-    if (CDbConnection* connection = rs_.Connection()) {
-        connection->Hold(heldConnection_);
-    }
 }
 
 bool statementFault(CDbConnection& connection) {

@@ -2,9 +2,11 @@
 #ifndef VORNEL_STORE_QUERY_H
 #define VORNEL_STORE_QUERY_H
 
+#include <optional>
 #include <string>
 
 #include "db/Ado.h"
+#include "store/ConnectionHold.h"
 
 namespace vornel::store {
 
@@ -35,8 +37,8 @@ public:
 
 private:
     CDbRecordset& rs_;
-    bool outer_;                   // the recordset was another query's
-    bool heldConnection_ = false;  // as the connection was before
+    bool outer_;  // the recordset was another query's
+    std::optional<ConnectionHold> connectionHold_;
     bool opened_;
 };
 
