@@ -1,5 +1,7 @@
 #include "store/Query.h"
 
+#include <new>
+
 namespace vornel::store {
 
 OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_(rs.Held()) {
@@ -13,8 +15,15 @@ OpenQuery::OpenQuery(CDbRecordset& rs, const std::string& sql) : rs_(rs), outer_
     if (CDbConnection* connection = rs_.Connection()) {
         connectionHold_.emplace(*connection);
     }
-    opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
-                       engine::adLockOptimistic) != 0;
+    try {
+        opened_ = rs_.Open(sql.c_str(), engine::adCmdText, engine::adOpenStatic,
+                           engine::adLockOptimistic) != 0;
+    } catch (const std::bad_alloc&) {
+        // What the open makes of its failure ran out of memory in turn. The
+        // text fits a string's own room: noting it allocates nothing.
+        rs_.NoteFailure("out of memory");
+        opened_ = false;
+    }
 }
 
 OpenQuery::~OpenQuery() {

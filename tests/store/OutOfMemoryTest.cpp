@@ -89,6 +89,19 @@ TEST_F(OutOfMemoryTest, ACutGivesAStatusWhereverMemoryRunsOut) {
         EXPECT_TRUE(cutsRight()) << "after allocation " << nth;
     }
     EXPECT_GT(failures, 0);
+
+    // Nor does a cut of a missing table whose failure cannot be told for
+    // want of memory leave the manager at work for good.
+    for (long nth = 1; nth < 60; ++nth) {
+        CVornelMng fresh;
+        ASSERT_EQ(fresh.connectDatabase(path), 1);
+        {
+            const FailingAllocation failing(nth);
+            EXPECT_EQ(fresh.getCutBlockResult("Missing", plan, &blocks, &count), 0) << nth;
+        }
+        ASSERT_EQ(fresh.getBlockResult("T1", &blocks, &count), 1)
+            << "after allocation " << nth << ": " << fresh.lastError();
+    }
 }
 
 // A condition that picks many rows has them counted once it has read 131,072,
