@@ -110,9 +110,9 @@ HRESULT SqliteConnection::open(const std::string& connectionString, long) {
 
 std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int flags,
                                                     const std::string& path) {
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    auto opened = std::make_shared<Session>(db, errors_);
+    auto opened = std::make_shared<Session>(errors_);
+    const int rc = opened->open(name, flags | SQLITE_OPEN_NOMUTEX);
+    sqlite3* db = opened->db();
     if (rc != SQLITE_OK) {
         opened->fail(rc, "cannot open '" + path + "'");
     }
@@ -214,12 +214,12 @@ void SqliteConnection::execute(const std::string& sql, long) {
             return;
         }
     }
-    sqlite3_stmt* stmt = s.prepare(sql);
+    Statement stmt = s.prepare(sql);
     int rc = SQLITE_ROW;
     while (rc == SQLITE_ROW) {
-        rc = sqlite3_step(stmt);
+        rc = sqlite3_step(stmt.get());
     }
-    sqlite3_finalize(stmt);
+    stmt.reset();
     if (rc != SQLITE_DONE) {
         s.fail(rc, "");
     }

@@ -55,10 +55,8 @@ bool markedForWal(const std::string& path) {
 }
 
 std::unique_ptr<Session> openFile(const std::string& path) {
-    sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(sqliteFileName(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    auto session = std::make_unique<Session>(db, std::make_shared<ErrorList>());
+    auto session = std::make_unique<Session>(std::make_shared<ErrorList>());
+    const int rc = session->open(sqliteFileName(path), SQLITE_OPEN_READWRITE);
     if (rc != SQLITE_OK) {
         session->fail(rc, "cannot open '" + path + "'");
     }
@@ -78,24 +76,25 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     // file that takes its place.
     sqlite3_busy_timeout(session->db(), 0);
     session->run("PRAGMA locking_mode=EXCLUSIVE");
-    char* mode = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &stmt, nullptr);
+    sqlite3_stmt* compiled = nullptr;
+    int rc =
+        sqlite3_prepare_v2(session->db(), "PRAGMA journal_mode=DELETE", -1, &compiled, nullptr);
+    Statement stmt(compiled);
     if (rc == SQLITE_OK) {
-        rc = sqlite3_step(stmt);
+        rc = sqlite3_step(stmt.get());
     }
+    bool alone = false;
     if (rc == SQLITE_ROW) {
-        mode = sqlite3_mprintf("%s", sqlite3_column_text(stmt, 0));
+        const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+        alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
     }
     // Only a lock held elsewhere means another connection: a file that is
     // not a database, say, is told as such.
     const std::string why = sqlite3_errmsg(session->db());
-    sqlite3_finalize(stmt);
+    stmt.reset();
     if (rc != SQLITE_ROW && (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) {
         failWith(hr::kFail, "'" + path + "': " + why);
     }
-    const bool alone = mode != nullptr && std::strcmp(mode, "delete") == 0;
-    sqlite3_free(mode);
     if (!alone) {
         failWith(hr::kFail, "'" + path + "' is open in another connection; close it there before " +
                                 doing + ".");
@@ -155,32 +154,34 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     const bool wal = markedForWal(path);
     auto session = openAlone(path, "compacted", "compacting");
     makeCopyFile(path, tempPath);
-    sqlite3_stmt* vacuum = nullptr;
-    int rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &vacuum, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_text(vacuum, 1, sqliteFileName(tempPath).c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(vacuum);
-    }
-    sqlite3_finalize(vacuum);
-    if (rc != SQLITE_DONE) {
-        ::unlink(tempPath.c_str());
-        session->fail(rc, "cannot write the compacted copy '" + tempPath + "'");
-    }
-    if (wal) {
-        try {
-            openFile(tempPath)->run("PRAGMA journal_mode=WAL");
-        } catch (...) {
-            removeNewDatabaseFile(tempPath);
-            throw;
+    // A copy this compaction made and could not put in place goes, whatever
+    // stopped it: left there, it would be in the way of the next one.
+    try {
+        sqlite3_stmt* compiled = nullptr;
+        int rc = sqlite3_prepare_v2(session->db(), "VACUUM INTO ?1", -1, &compiled, nullptr);
+        Statement vacuum(compiled);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(vacuum.get(), 1, sqliteFileName(tempPath).c_str(), -1,
+                              SQLITE_TRANSIENT);
+            rc = sqlite3_step(vacuum.get());
         }
-    }
-    syncPath(tempPath);
-    // The copy replaces the file in one step: at every moment the path holds
-    // either the old file or the complete new one.
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(tempPath.c_str());
-        failWith(hr::kFail, "cannot replace '" + path + "' by its compacted copy: " + reason);
+        vacuum.reset();
+        if (rc != SQLITE_DONE) {
+            session->fail(rc, "cannot write the compacted copy '" + tempPath + "'");
+        }
+        if (wal) {
+            openFile(tempPath)->run("PRAGMA journal_mode=WAL");
+        }
+        syncPath(tempPath);
+        // The copy replaces the file in one step: at every moment the path
+        // holds either the old file or the complete new one.
+        if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+            const std::string reason = std::strerror(errno);
+            failWith(hr::kFail, "cannot replace '" + path + "' by its compacted copy: " + reason);
+        }
+    } catch (...) {
+        removeNewDatabaseFile(tempPath);
+        throw;
     }
     syncPath(directoryOf(path));
 }

@@ -137,28 +137,31 @@ HRESULT SqliteRecordset::open(const std::string& source, Connection* connection,
         throw ComError(hr::kInvalidArg, "the recordset needs a connection of its own engine");
     }
     const std::shared_ptr<Session>& s = sqlite->session();
-    sqlite3_stmt* stmt = s->prepare(source);
-    const int columns = sqlite3_column_count(stmt);
+    Statement stmt = s->prepare(source);
+    const int columns = sqlite3_column_count(stmt.get());
     if (columns == 0) {
         // A statement that returns no rows runs, and leaves the recordset closed.
         int rc = SQLITE_ROW;
         while (rc == SQLITE_ROW) {
-            rc = sqlite3_step(stmt);
+            rc = sqlite3_step(stmt.get());
         }
-        sqlite3_finalize(stmt);
+        stmt.reset();
         if (rc != SQLITE_DONE) {
             s->fail(rc, "");
         }
         return hr::kOk;
     }
-    session_ = s;
-    stmt_ = stmt;
-    kinds_.resize(static_cast<size_t>(columns));
+    // What may run out of memory comes before the recordset takes the
+    // statement, which stays closed if it does.
+    std::vector<ColumnKind> kinds(static_cast<size_t>(columns));
     for (int i = 0; i < columns; ++i) {
-        kinds_[static_cast<size_t>(i)] = classifyColumn(sqlite3_column_decltype(stmt, i));
+        kinds[static_cast<size_t>(i)] = classifyColumn(sqlite3_column_decltype(stmt.get(), i));
     }
-    pending_.resize(kinds_.size());
-    chunkOffsets_.assign(kinds_.size(), 0);
+    pending_.resize(kinds.size());
+    chunkOffsets_.assign(kinds.size(), 0);
+    kinds_ = std::move(kinds);
+    session_ = s;
+    stmt_ = stmt.release();
     position_ = 0;
     atEnd_ = false;
     count_ = -1;

@@ -124,8 +124,11 @@ std::string sqliteFileName(const std::string& path) {
     return path.rfind("file:", 0) == 0 || path == ":memory:" ? "./" + path : path;
 }
 
-Session::Session(sqlite3* db, std::shared_ptr<ErrorList> errors)
-    : db_(db), errors_(std::move(errors)) {}
+Session::Session(std::shared_ptr<ErrorList> errors) : errors_(std::move(errors)) {}
+
+int Session::open(const std::string& name, int flags) {
+    return sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
+}
 
 void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
     if (arity < 0 || arity > kMaxRowTestArguments) {
@@ -152,9 +155,7 @@ void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
 }
 
 Session::~Session() {
-    for (auto& [shape, stmt] : shapes_) {
-        sqlite3_finalize(stmt);
-    }
+    shapes_.clear();
     sqlite3_close_v2(db_);
 }
 
@@ -164,15 +165,13 @@ sqlite3_stmt* Session::shared(const std::string& shape) {
                                  [&](const auto& cached) { return cached.first == shape; });
     if (it != shapes_.end()) {
         shapes_.splice(shapes_.begin(), shapes_, it);
-        return it->second;
+        return it->second.get();
     }
-    sqlite3_stmt* stmt = compile(shape);
-    shapes_.emplace_front(shape, stmt);
+    shapes_.emplace_front(shape, compile(shape));
     if (shapes_.size() > kSharedShapes) {
-        sqlite3_finalize(shapes_.back().second);
         shapes_.pop_back();
     }
-    return stmt;
+    return shapes_.front().second.get();
 }
 
 void Session::requireTransactionKept() {
@@ -194,13 +193,14 @@ void Session::fail(int rc, const std::string& what) {
     raise(*errors_, hr::kEngine, description, rc);
 }
 
-sqlite3_stmt* Session::compile(std::string_view statement) {
+Statement Session::compile(std::string_view statement) {
     requireTransactionKept();
     const std::string sql = translateJet(statement);
-    sqlite3_stmt* stmt = nullptr;
+    sqlite3_stmt* compiled = nullptr;
     const char* tail = nullptr;
     const int rc =
-        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &stmt, &tail);
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size() + 1), &compiled, &tail);
+    Statement stmt(compiled);
     if (rc != SQLITE_OK) {
         fail(rc, "");
     }
@@ -208,7 +208,6 @@ sqlite3_stmt* Session::compile(std::string_view statement) {
         raise(*errors_, hr::kEngine, "the statement is empty", SQLITE_ERROR);
     }
     if (!onlyTrivia(tail)) {
-        sqlite3_finalize(stmt);
         raise(*errors_, hr::kEngine,
               "only one statement is allowed per call; text follows it: " + std::string(tail),
               SQLITE_ERROR);
@@ -216,15 +215,13 @@ sqlite3_stmt* Session::compile(std::string_view statement) {
     return stmt;
 }
 
-sqlite3_stmt* Session::prepare(std::string_view statement) {
-    sqlite3_stmt* stmt = compile(statement);
+Statement Session::prepare(std::string_view statement) {
+    Statement stmt = compile(statement);
     // Left unbound, a parameter would read as NULL and the statement would
     // quietly match nothing.
-    if (sqlite3_bind_parameter_count(stmt) > 0) {
-        const std::string name = sqlite3_bind_parameter_name(stmt, 1) != nullptr
-                                     ? sqlite3_bind_parameter_name(stmt, 1)
-                                     : "?";
-        sqlite3_finalize(stmt);
+    if (sqlite3_bind_parameter_count(stmt.get()) > 0) {
+        const char* named = sqlite3_bind_parameter_name(stmt.get(), 1);
+        const std::string name = named != nullptr ? named : "?";
         raise(*errors_, hr::kEngine, "no value is given for the parameter " + name, SQLITE_ERROR);
     }
     return stmt;

@@ -23,20 +23,32 @@ struct ErrorList {
     std::vector<ErrorInfo> items;
 };
 
+// A compiled statement that ends with its owner: a handle closed while one
+// of its statements lives stays open, with its locks, until that one ends.
+struct Finalize {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+
 class Session {
 public:
-    Session(sqlite3* db, std::shared_ptr<ErrorList> errors);
+    // A session without a handle yet: made before the file is opened, so
+    // that a handle never lies open with nothing to close it.
+    explicit Session(std::shared_ptr<ErrorList> errors);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // sqlite3_open_v2 into this session, which closes the handle it gets
+    // even when the open fails.
+    int open(const std::string& name, int flags);
     sqlite3* db() const { return db_; }
     ErrorList& errors() { return *errors_; }
 
     // Compiles one statement of the library's dialect. Text after the first
     // statement (other than blanks and comments) is refused, and so is a
     // parameter: nothing would give it a value.
-    sqlite3_stmt* prepare(std::string_view statement);
+    Statement prepare(std::string_view statement);
     // Runs a statement written for SQLite itself, to completion.
     void run(const char* sql);
     // A compiled statement for a shape of the library's dialect, kept for
@@ -61,12 +73,12 @@ public:
 
 private:
     // prepare() without the parameter check, for the shapes that bind their values.
-    sqlite3_stmt* compile(std::string_view statement);
+    Statement compile(std::string_view statement);
 
-    sqlite3* db_;
+    sqlite3* db_ = nullptr;
     std::shared_ptr<ErrorList> errors_;
     // Most recently used first; a few shapes repeat in any bulk operation.
-    std::list<std::pair<std::string, sqlite3_stmt*>> shapes_;
+    std::list<std::pair<std::string, Statement>> shapes_;
     // The handle calls each row test through its slot here, so that
     // defining it again never meets SQLite's refusal to replace a function
     // while a statement runs.
