@@ -5,6 +5,7 @@
 #define VORNEL_DB_ADO_H
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -33,7 +34,8 @@ public:
     // True when the statement ran.
     bool Execute(const char* sql, long options);
     std::string GetLastError();
-    // The SQLSTATE of the last failure on this connection; empty if none.
+    // The SQLSTATE of the last failure on this connection; empty if none, or
+    // if it was not the engine's.
     std::string GetLastSqlState();
     BOOL IsOpen();
     long BeginTrans();
@@ -46,6 +48,10 @@ public:
 
     // The message of the last failure any wrapper on this connection caught.
     const std::string& LastFailure() const { return m_strLastFailure; }
+    // A failure the engine raised, with its SQLSTATE, or another (memory
+    // that ran out), which has none.
+    void NoteFailure(const std::exception& e);
+    // A failure of the caller's own, which has no SQLSTATE.
     void NoteFailure(const std::string& message);
     // Whether a call of the store's is in the middle of a statement, a
     // transaction's step or a query on this connection: a call that a hook
@@ -59,6 +65,9 @@ private:
     std::string m_strConnect;
     std::unique_ptr<vornel::engine::Connection> m_pAdoConnection;
     std::string m_strLastFailure;
+    // Whether the last failure is the engine's, whose error list then
+    // holds its state; otherwise that list holds an earlier one's.
+    bool m_bEngineFailure = false;
     bool m_bHeld = false;
 };
 
@@ -107,7 +116,8 @@ public:
     BOOL GetChunk(const vornel::engine::Field& field, uint8_t* buffer);
     BOOL GetChunk(long index, uint8_t* buffer);
 
-    // Records the message as the connection's last failure.
+    // Records the failure as the connection's last.
+    void NoteFailure(const std::exception& e);
     void NoteFailure(const std::string& message);
     // Whether a query holds this recordset, from before its open to after
     // its close: a call that a hook makes meanwhile finds it held.

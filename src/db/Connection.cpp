@@ -26,8 +26,14 @@ engine::Connection& CDbConnection::Ado() {
     return *m_pAdoConnection;
 }
 
+void CDbConnection::NoteFailure(const std::exception& e) {
+    m_strLastFailure = messageOf(e);
+    m_bEngineFailure = dynamic_cast<const vornel::ComError*>(&e) != nullptr;
+}
+
 void CDbConnection::NoteFailure(const std::string& message) {
     m_strLastFailure = message;
+    m_bEngineFailure = false;
 }
 
 BOOL CDbConnection::Open(const char* connect, long options) {
@@ -43,12 +49,12 @@ BOOL CDbConnection::Open(const char* connect, long options) {
         }
         return Ado().open(m_strConnect, options) == vornel::hr::kOk ? 1 : 0;
     } catch (const vornel::ComError& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: 连接数据库发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);
         VORNEL_TRACE("%s\r\n", GetLastError().c_str());
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         VORNEL_TRACE("Warning: 连接数据库时发生未知错误:");
     }
     return 0;
@@ -84,7 +90,7 @@ void CDbConnection::Close() {
             m_pAdoConnection->close();
         }
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: 关闭数据库发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);
     }
@@ -102,7 +108,7 @@ bool CDbConnection::Execute(const char* sql, long options) {
         Ado().execute(sql, options);
         return true;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: Execute 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return false;
@@ -129,7 +135,7 @@ std::string CDbConnection::GetLastError() {
 }
 
 std::string CDbConnection::GetLastSqlState() {
-    if (!m_pAdoConnection) {
+    if (!m_pAdoConnection || !m_bEngineFailure) {
         return {};
     }
     try {
@@ -159,7 +165,7 @@ long CDbConnection::BeginTrans() {
     try {
         return Ado().beginTrans();
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: BeginTrans 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return -1;
@@ -172,7 +178,7 @@ bool CDbConnection::DefineRowTest(const std::string& name, int arity,
         Ado().defineRowTest(name, arity, std::move(test));
         return true;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: DefineRowTest 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return false;
@@ -183,7 +189,7 @@ BOOL CDbConnection::CommitTrans() {
     try {
         return Ado().commitTrans() >= 0 ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: CommitTrans 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;
@@ -194,7 +200,7 @@ BOOL CDbConnection::RollbackTrans() {
     try {
         return Ado().rollbackTrans() >= 0 ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: RollbackTrans 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;

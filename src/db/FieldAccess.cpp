@@ -83,7 +83,7 @@ BOOL CDbRecordset::PutCollect(long index, const Variant& value) {
         m_pAdoRecordset->setFieldValue(index, value);
         return 1;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: PutCollect 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;
@@ -128,7 +128,7 @@ BOOL CDbRecordset::AppendChunk(const engine::Field& field, const uint8_t* data, 
     try {
         return field.appendChunk(data, count) == vornel::hr::kOk ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: AppendChunk 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;
@@ -168,7 +168,7 @@ BOOL CDbRecordset::GetChunk(const engine::Field& field, uint8_t* buffer) {
         }
         return 1;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: GetChunk 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;

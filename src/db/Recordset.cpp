@@ -25,6 +25,12 @@ engine::Recordset& CDbRecordset::Ado() {
     return *m_pAdoRecordset;
 }
 
+void CDbRecordset::NoteFailure(const std::exception& e) {
+    if (m_pConnection != nullptr) {
+        m_pConnection->NoteFailure(e);
+    }
+}
+
 void CDbRecordset::NoteFailure(const std::string& message) {
     if (m_pConnection != nullptr) {
         m_pConnection->NoteFailure(message);
@@ -48,7 +54,7 @@ BOOL CDbRecordset::Open(const char* sql, long options, long cursorType, long loc
                    ? 1
                    : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: 打开记录集发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);
         VORNEL_TRACE("%s\r\n", m_pConnection->GetLastError().c_str());
@@ -101,7 +107,7 @@ BOOL CDbRecordset::AddNew() {
     try {
         return m_pAdoRecordset->addNew() == vornel::hr::kOk ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: AddNew 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);
         return 0;
@@ -115,7 +121,7 @@ BOOL CDbRecordset::Update() {
     try {
         return m_pAdoRecordset->update() == vornel::hr::kOk ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: Update 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);
         return 0;
@@ -169,7 +175,7 @@ BOOL CDbRecordset::MoveNext() {
     try {
         return m_pAdoRecordset->moveNext() >= 0 ? 1 : 0;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: MoveNext 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return 0;
@@ -215,7 +221,7 @@ long CDbRecordset::GetRecordCount() {
         SetAbsolutePosition(position);
         return walked;
     } catch (const std::exception& e) {
-        NoteFailure(messageOf(e));
+        NoteFailure(e);
         traceFailure("Warning: GetRecordCount 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return -1;
