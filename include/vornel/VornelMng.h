@@ -3,7 +3,9 @@
 // Every operation returns a long status: 0 when it did not do its work,
 // otherwise 1 or, where the operation hands back an identifier, that value
 // (getNextBlockID and insertIntoBlockVoid: the identifier plus one).
-// Nothing is thrown. lastError() tells why the last failed call returned 0.
+// Nothing is thrown: a call that runs out of memory returns 0 and leaves the
+// file as any other failure of it would. lastError() tells why the last
+// failed call returned 0.
 // A statement that the database rejects on its own merits (a modify, delete
 // or drop on a table that does not exist, a text longer than its column, a
 // create of a name the database keeps for itself, sqlite_...)
@@ -165,7 +167,8 @@ public:
     long getBlockResultAttr(std::string tableName, double* values, long* count);
 
     // Statistics and bulk updates. The statistics of a table without rows
-    // are all 0 with status 1. The modify calls write their numbers with six
+    // are all 0 with status 1. modifyResultAtts and modifyResType write
+    // block by block: one that fails part-way keeps the blocks before. The modify calls write their numbers with six
     // decimals (an Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID
     // refuses a text of more than the 20 bytes of the record's field, which
     // the column, counting characters, would otherwise take.
@@ -215,6 +218,9 @@ private:
 
     // Records why an operation failed and returns its status, 0.
     long fail(const std::string& why);
+    // The failure of a call that ran out of memory, recorded without asking
+    // for more.
+    long outOfMemory() noexcept;
     // Runs one statement whose outcome only warns; 0 without a database.
     long runStatement(const std::string& sql);
     // DELETE * FROM table WHERE MINEID = mineId, refusing a MineID below 1.

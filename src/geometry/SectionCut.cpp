@@ -235,7 +235,7 @@ private:
 }  // namespace
 
 long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigBlockResult** blocks,
-                                   long* count) {
+                                   long* count) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -264,6 +264,8 @@ long CVornelMng::getCutBlockResult(std::string tableName, D_3DOT* corners, KrigB
     } catch (const std::bad_alloc&) {
         return fail("cannot hold the cut blocks in memory");
     }
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::cutBlocks(const std::string& tableName, const D_3DOT* corners,

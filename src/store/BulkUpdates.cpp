@@ -2,6 +2,7 @@
 // under a progress window. Each statement stands alone: a caller who wants
 // all or none brackets the call in beginTransact/endTransact.
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "progress/Progress.h"
@@ -40,7 +41,7 @@ std::string resTypeUpdateOf(const std::string& table, const KrigBlockResult& b) 
 }  // namespace
 
 long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId, double orePropro,
-                                     double corMass, double oreMass) {
+                                     double corMass, double oreMass) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -52,10 +53,12 @@ long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId,
         format("UPDATE [%s]         SET Ore_Propro = %f, Block_CorMass = %f, Block_OreMass = %f"
                "         WHERE Krig_BlockID = %ld",
                tableName.c_str(), orePropro, corMass, oreMass, blockId));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
-                                   const std::string& resType) {
+                                   const std::string& resType) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -71,6 +74,8 @@ long CVornelMng::modifyResTypeByID(const std::string& tableName, long blockId,
                     std::to_string(kField) + " of its field");
     }
     return runStatement(resTypeUpdate(tableName, resType, blockId));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* blocks, long count,
@@ -108,7 +113,14 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
                                   "host's was open, which the closing rolled back"));
             }
         }
-        if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
+        std::string sql;
+        try {
+            sql = statement(tableName, blocks[i]);
+        } catch (const std::bad_alloc&) {
+            qvEndProgress(progress);
+            return outOfMemory();
+        }
+        if (!execute(*m_pDatabase->m_pConnection, sql)) {
             // The blocks before this one keep their new values. The reason
             // is taken before the window ends, which may close the database,
             // and kept after it, whose calls may fail for reasons of their own.
@@ -122,15 +134,20 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
 }
 
 long CVornelMng::modifyResultAtts(const std::string& tableName, KrigBlockResult* blocks,
-                                  long count) {
+                                  long count) try {
     for (long i = 0; blocks != nullptr && i < count; ++i) {
         if (!finiteAttributes(blocks[i])) {
             return fail("block " + std::to_string(blocks[i].Krig_BlockID) + " " + kNotFinite);
         }
     }
     return updateEach(tableName, blocks, count, attributesUpdate);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::modifyResType(const std::string& tableName, KrigBlockResult* blocks, long count) {
+long CVornelMng::modifyResType(const std::string& tableName, KrigBlockResult* blocks,
+                               long count) try {
     return updateEach(tableName, blocks, count, resTypeUpdateOf);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

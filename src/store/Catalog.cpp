@@ -1,6 +1,7 @@
 // The catalog: which result tables, void tables and elements go together,
 // as KrigBlock_Param records them. Names compare case-blind.
 #include <cstring>
+#include <new>
 
 #include "shell/TableNames.h"
 #include "store/Query.h"
@@ -73,26 +74,30 @@ long catalogQuery(CKrigDatabase* db, const std::string& sql, Fill fill,
 
 }  // namespace
 
-long CVornelMng::getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names) {
+long CVornelMng::getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names) try {
     m_strLastError.clear();
     return catalogQuery(m_pDatabase,
                         format("SELECT Table_Name FROM [%s] \t\tWHERE UCASE(Mine_Element) = "
                                "UCASE(%s)",
                                kParamTable, quoted(kVoidElement).c_str()),
                         {0, -1, false}, names, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names) {
+long CVornelMng::getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names) try {
     m_strLastError.clear();
     return catalogQuery(m_pDatabase,
                         format("SELECT Table_Name, Mine_Element FROM [%s] \t\tWHERE "
                                "UCASE(Mine_Element) <> UCASE(%s)",
                                kParamTable, quoted(kVoidElement).c_str()),
                         {0, 1, false}, names, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::getBlockElementByVoid(std::string voidTableName,
-                                       std::vector<_STRU_MINE_NAMEINFO>& names) {
+                                       std::vector<_STRU_MINE_NAMEINFO>& names) try {
     m_strLastError.clear();
     if (const char* problem = textProblem(voidTableName)) {
         return fail(problem);
@@ -102,10 +107,12 @@ long CVornelMng::getBlockElementByVoid(std::string voidTableName,
                                "UCASE(%s)",
                                kParamTable, quoted(voidTableName).c_str()),
                         {-1, 0, true}, names, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::getTblNameByElementAndVoidTbl(std::string element, std::string voidTableName,
-                                               std::vector<_STRU_MINE_NAMEINFO>& names) {
+                                               std::vector<_STRU_MINE_NAMEINFO>& names) try {
     m_strLastError.clear();
     if (const char* problem = textProblem(element + voidTableName)) {
         return fail(problem);
@@ -115,10 +122,12 @@ long CVornelMng::getTblNameByElementAndVoidTbl(std::string element, std::string 
                                "UCASE(%s) AND UCASE(VoidTable_Name) = UCASE(%s)",
                                kParamTable, quoted(element).c_str(), quoted(voidTableName).c_str()),
                         {0, -1, false}, names, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::getBlockElementAndVoidTblByTblName(std::string tableName,
-                                                    std::vector<_STRU_MINE_NAMEINFO>& names) {
+                                                    std::vector<_STRU_MINE_NAMEINFO>& names) try {
     m_strLastError.clear();
     if (const char* problem = textProblem(tableName)) {
         return fail(problem);
@@ -128,4 +137,6 @@ long CVornelMng::getBlockElementAndVoidTblByTblName(std::string tableName,
                                "UCASE(Table_Name) = UCASE(%s)",
                                kParamTable, quoted(tableName).c_str()),
                         {0, 1, false}, names, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

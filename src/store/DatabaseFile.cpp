@@ -2,6 +2,7 @@
 #include <strings.h>
 
 #include <memory>
+#include <new>
 
 #include "db/Ado.h"
 #include "engine/Engine.h"
@@ -55,8 +56,10 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     return 1;
 }
 
-long CVornelMng::createDatabase(std::string path) {
+long CVornelMng::createDatabase(std::string path) try {
     return replaceDatabase(path, &CKrigDatabase::Create, "create");
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 std::string vornel::compactionCopyPath(const std::string& path) {
@@ -78,10 +81,14 @@ long vornel::replaceDatabaseFile(const std::string& path, const std::string& rep
     return 1;
 }
 
-long CVornelMng::connectDatabase(std::string path) {
+long CVornelMng::connectDatabase(std::string path) try {
     return replaceDatabase(path, &CKrigDatabase::Connect, "open");
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::compactDatabase(std::string path) {
+long CVornelMng::compactDatabase(std::string path) try {
     return replaceDatabase(path, &CKrigDatabase::Compact, "compact");
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

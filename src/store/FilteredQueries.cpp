@@ -1,4 +1,6 @@
 // Blocks chosen by the caller's own SQL condition, and one column of them.
+#include <new>
+
 #include "store/ListFetch.h"
 #include "store/Sql.h"
 #include "vornel/VornelMng.h"
@@ -6,7 +8,7 @@
 using namespace vornel::store;
 
 long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string condition,
-                                          KrigBlockResult** blocks, long* count) {
+                                          KrigBlockResult** blocks, long* count) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -23,9 +25,11 @@ long CVornelMng::getBlockResultByWhereSQL(std::string tableName, std::string con
              : format("SELECT * FROM [%s] WHERE %s", tableName.c_str(), condition.c_str());
     return fetchBlockRows(m_pDatabase, sql, m_pResults, m_nResultNum, blocks, count,
                           BlockQuery::Condition, m_strLastError, &BlockReader::readResult);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long* count) {
+long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long* count) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -59,4 +63,6 @@ long CVornelMng::getBlockResultAttr(std::string tableName, double* values, long*
         }
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

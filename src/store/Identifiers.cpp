@@ -1,5 +1,6 @@
 // New run and block identifiers: one more than the largest stored.
 #include <limits>
+#include <new>
 
 #include "shell/TableNames.h"
 #include "store/Query.h"
@@ -68,7 +69,7 @@ long nextBlockId(CKrigDatabase& db, const std::string& table, long mineId, long&
 
 }  // namespace
 
-long CVornelMng::getNextMineID(long& id) {
+long CVornelMng::getNextMineID(long& id) try {
     m_strLastError.clear();
     if (const char* why = queryUnready(m_pDatabase)) {
         return fail(why);
@@ -90,9 +91,11 @@ long CVornelMng::getNextMineID(long& id) {
     }
     id = nextAfter(top);
     return id;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getNextBlockID(long mineId, long& id) {
+long CVornelMng::getNextBlockID(long mineId, long& id) try {
     m_strLastError.clear();
     if (mineId < 1) {
         return fail("the MineID must be 1 or more");
@@ -101,9 +104,11 @@ long CVornelMng::getNextBlockID(long mineId, long& id) {
         return fail(why);
     }
     return nextBlockId(*m_pDatabase, vornel::kResultTable, mineId, id, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) {
+long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) try {
     m_strLastError.clear();
     if (mineId < 1) {
         return fail("the MineID must be 1 or more");
@@ -115,4 +120,6 @@ long CVornelMng::getNextBlockID(std::string tableName, long mineId, long& id) {
         return fail(problem);
     }
     return nextBlockId(*m_pDatabase, "[" + tableName + "]", mineId, id, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

@@ -1,5 +1,6 @@
 // Kriging runs (and registered void tables): rows of KrigBlock_Param.
 #include <limits>
+#include <new>
 
 #include "shell/TableNames.h"
 #include "store/Cache.h"
@@ -62,7 +63,7 @@ static_assert(kColumns == 38, "KrigBlock_Param has 38 columns");
 }  // namespace
 
 long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
-                                      std::vector<long>& mineIds) {
+                                      std::vector<long>& mineIds) try {
     m_strLastError.clear();
     mineIds.clear();
     if (const char* why = unready(m_pDatabase)) {
@@ -103,9 +104,11 @@ long CVornelMng::insertIntoBlockParam(KrigBlockParam* records, long count,
         return fail("cannot commit the new runs: " + m_pDatabase->Failure());
     }
     return first;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockParam(long mineId, KrigBlockParam** records, long* count) {
+long CVornelMng::getBlockParam(long mineId, KrigBlockParam** records, long* count) try {
     m_strLastError.clear();
     if (mineId < 1 || records == nullptr || count == nullptr) {
         return fail("the MineID must be 1 or more, with somewhere to put the answer");
@@ -113,9 +116,11 @@ long CVornelMng::getBlockParam(long mineId, KrigBlockParam** records, long* coun
     return fetchParamRows(
         m_pDatabase, format("SELECT * FROM %s WHERE MINEID = %ld", kParamTable, mineId), kLayout,
         kColumns, m_pParams, m_nParamNum, records, count, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, long* count) {
+long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, long* count) try {
     m_strLastError.clear();
     if (tableName.empty() || records == nullptr || count == nullptr) {
         return fail("the table name is empty, or there is nowhere to put the answer");
@@ -127,17 +132,23 @@ long CVornelMng::getBlockParam(std::string tableName, KrigBlockParam** records, 
         m_pDatabase,
         format("SELECT * FROM %s WHERE Table_Name = %s", kParamTable, quoted(tableName).c_str()),
         kLayout, kColumns, m_pParams, m_nParamNum, records, count, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockParam(long mineId) {
+long CVornelMng::deleteBlockParam(long mineId) try {
     return deleteByMineId(kParamTable, mineId);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockParam(std::string tableName) {
+long CVornelMng::deleteBlockParam(std::string tableName) try {
     return deleteByName(kParamTable, "Table_Name", tableName);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasNum) {
+long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasNum) try {
     m_strLastError.clear();
     if (tableName.empty()) {
         return fail("the table name is empty");
@@ -147,9 +158,11 @@ long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasN
     }
     return runStatement(format("UPDATE %s SET OreClas_Num = %ld WHERE Table_Name = %s", kParamTable,
                                oreClasNum, quoted(tableName).c_str()));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit) {
+long CVornelMng::modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit) try {
     m_strLastError.clear();
     if (tableName.empty()) {
         return fail("the table name is empty");
@@ -159,4 +172,6 @@ long CVornelMng::modifyKrigParamAttrUnitByID(std::string tableName, int attrUnit
     }
     return runStatement(format("UPDATE %s SET OreAttr_Unit = %d WHERE Table_Name = %s", kParamTable,
                                attrUnit, quoted(tableName).c_str()));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

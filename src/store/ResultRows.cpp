@@ -1,4 +1,6 @@
 // Estimated blocks: rows of a block result table.
+#include <new>
+
 #include "store/AddRows.h"
 #include "store/ListFetch.h"
 #include "store/Sql.h"
@@ -7,7 +9,8 @@
 
 using namespace vornel::store;
 
-long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks, long count) {
+long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* blocks,
+                                       long count) try {
     m_strLastError.clear();
     if (const char* why = queryUnready(m_pDatabase)) {
         return fail(why);
@@ -36,9 +39,11 @@ long CVornelMng::insertIntoBlockResult(std::string tableName, KrigBlockResult* b
         return fail("cannot commit the blocks: " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count) {
+long CVornelMng::getBlockResult(std::string tableName, KrigBlockResult** blocks, long* count) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -50,10 +55,14 @@ long CVornelMng::getBlockResult(std::string tableName, KrigBlockResult** blocks,
                           format("SELECT * FROM [%s] ORDER BY Krig_BlockID ASC", tableName.c_str()),
                           m_pResults, m_nResultNum, blocks, count, BlockQuery::WholeTable,
                           m_strLastError, &BlockReader::readResult);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockResult(std::string tableName, long blockId, KrigBlockResult* block) {
+long CVornelMng::getBlockResult(std::string tableName, long blockId, KrigBlockResult* block) try {
     m_strLastError.clear();
     return fetchOneBlock(m_pDatabase, tableName, blockId, block, m_strLastError,
                          &BlockReader::readResult);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

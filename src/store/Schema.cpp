@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
 
 #include "shell/TableNames.h"
 #include "store/ConnectionHold.h"
@@ -39,10 +40,16 @@ long CKrigDatabase::DropTable(const std::string& name) {
         return 0;
     }
     // The index went with its table; this statement is kept for databases
-    // whose engine keeps indexes apart, and its outcome does not matter.
+    // whose engine keeps indexes apart, and its outcome does not matter, not
+    // even memory running out: the drop has been done.
     if (vornel::store::plainName(name)) {
         const vornel::store::ConnectionHold hold(*m_pConnection);
-        m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(), vornel::engine::adCmdText);
+        try {
+            m_pConnection->Execute(("DROP INDEX " + name + "ID").c_str(),
+                                   vornel::engine::adCmdText);
+        } catch (const std::bad_alloc&) {
+            return 1;
+        }
     }
     return 1;
 }
@@ -101,7 +108,7 @@ long CKrigDatabase::CreateVoidTable(const std::string& name) {
     return CreateBlockTable(name, kVoidColumns);
 }
 
-long CVornelMng::initDataBase() {
+long CVornelMng::initDataBase() try {
     m_strLastError.clear();
     if (const char* why = unready(m_pDatabase)) {
         return fail(why);
@@ -110,6 +117,8 @@ long CVornelMng::initDataBase() {
         return fail("cannot create the parameter tables: " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 namespace {
@@ -131,17 +140,21 @@ std::string createTable(CKrigDatabase* db, const std::string& name,
 
 }  // namespace
 
-long CVornelMng::createBlockResultTbl(std::string tableName) {
+long CVornelMng::createBlockResultTbl(std::string tableName) try {
     m_strLastError = createTable(m_pDatabase, tableName, &CKrigDatabase::CreateResultTable);
     return m_strLastError.empty() ? 1 : 0;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::createBlockVoidTbl(std::string tableName) {
+long CVornelMng::createBlockVoidTbl(std::string tableName) try {
     m_strLastError = createTable(m_pDatabase, tableName, &CKrigDatabase::CreateVoidTable);
     return m_strLastError.empty() ? 1 : 0;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::dropTable(std::string tableName) {
+long CVornelMng::dropTable(std::string tableName) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -153,9 +166,11 @@ long CVornelMng::dropTable(std::string tableName) {
         return fail("cannot drop table '" + tableName + "': " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::isExistTbl(std::string tableName, int& exists) {
+long CVornelMng::isExistTbl(std::string tableName, int& exists) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -185,4 +200,6 @@ long CVornelMng::isExistTbl(std::string tableName, int& exists) {
     }
     exists = query.opened() ? 1 : 0;
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

@@ -1,4 +1,6 @@
 // Ranges of a result table's estimates and block centres.
+#include <new>
+
 #include "store/Query.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
@@ -37,7 +39,7 @@ long CVornelMng::readAggregates(const std::string& tableName, const char* sqlFor
 }
 
 long CVornelMng::getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
-                               double& maxVari, double& minVari) {
+                               double& maxVari, double& minVari) try {
     double v[4] = {maxAttr, minAttr, maxVari, minVari};
     const long status = readAggregates(
         tableName,
@@ -51,9 +53,12 @@ long CVornelMng::getStatResult(const std::string& tableName, double& maxAttr, do
         minVari = v[3];
     }
     return status;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos) {
+long CVornelMng::getStatResultPos(const std::string& tableName, D_3DOT& maxPos,
+                                  D_3DOT& minPos) try {
     double v[6] = {};
     const long status = readAggregates(
         tableName,
@@ -66,4 +71,6 @@ long CVornelMng::getStatResultPos(const std::string& tableName, D_3DOT& maxPos, 
         minPos = {v[1], v[3], v[5]};
     }
     return status;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

@@ -1,4 +1,6 @@
 // Host transactions, and removing runs and blocks.
+#include <new>
+
 #include "store/ConnectionHold.h"
 #include "store/Ready.h"
 #include "store/Sql.h"
@@ -7,7 +9,7 @@
 
 using namespace vornel::store;
 
-long CVornelMng::beginTransact() {
+long CVornelMng::beginTransact() try {
     m_strLastError.clear();
     if (const char* why = unready(m_pDatabase)) {
         return fail(why);
@@ -17,9 +19,11 @@ long CVornelMng::beginTransact() {
         return fail("cannot begin a transaction: " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::endTransact(CompletionType how) {
+long CVornelMng::endTransact(CompletionType how) try {
     m_strLastError.clear();
     if (const char* why = unready(m_pDatabase)) {
         return fail(why);
@@ -34,6 +38,8 @@ long CVornelMng::endTransact(CompletionType how) {
         return fail("cannot roll the transaction back: " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
 long CVornelMng::deleteRunsAndTable(const std::string& tableName, long mineId, bool byMineId) {
@@ -63,15 +69,19 @@ long CVornelMng::deleteRunsAndTable(const std::string& tableName, long mineId, b
     return 1;
 }
 
-long CVornelMng::deleteBlock(std::string tableName, long mineId) {
+long CVornelMng::deleteBlock(std::string tableName, long mineId) try {
     return deleteRunsAndTable(tableName, mineId, true);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlock(std::string tableName) {
+long CVornelMng::deleteBlock(std::string tableName) try {
     return deleteRunsAndTable(tableName, 0, false);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockByID(std::string tableName, long mineId) {
+long CVornelMng::deleteBlockByID(std::string tableName, long mineId) try {
     m_strLastError.clear();
     if (mineId < 1) {
         return fail("the MineID must be 1 or more");
@@ -80,12 +90,16 @@ long CVornelMng::deleteBlockByID(std::string tableName, long mineId) {
         return fail(tableNameProblem(tableName));
     }
     return runStatement(format("DELETE * FROM [%s] WHERE MINEID = %ld", tableName.c_str(), mineId));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockNotTbl(std::string tableName) {
+long CVornelMng::deleteBlockNotTbl(std::string tableName) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
     return runStatement(format("DELETE * FROM [%s]", tableName.c_str()));
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

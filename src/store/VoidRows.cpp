@@ -1,5 +1,6 @@
 // Void blocks: rows of a void table, numbered as they are added.
 #include <limits>
+#include <new>
 
 #include "store/AddRows.h"
 #include "store/ListFetch.h"
@@ -9,7 +10,7 @@
 
 using namespace vornel::store;
 
-long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* blocks, long count) {
+long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* blocks, long count) try {
     m_strLastError.clear();
     if (blocks == nullptr || count <= 0) {
         return fail("no blocks to insert");
@@ -47,9 +48,11 @@ long CVornelMng::insertIntoBlockVoid(std::string tableName, KrigBlockVoid* block
         return fail("cannot commit the void blocks: " + m_pDatabase->Failure());
     }
     return status;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count) {
+long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, long* count) try {
     m_strLastError.clear();
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
@@ -60,10 +63,14 @@ long CVornelMng::getBlockVoid(std::string tableName, KrigBlockVoid** blocks, lon
     return fetchBlockRows(m_pDatabase, format("SELECT * FROM [%s]", tableName.c_str()), m_pVoids,
                           m_nVoidNum, blocks, count, BlockQuery::WholeTable, m_strLastError,
                           &BlockReader::readVoid);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block) {
+long CVornelMng::getBlockVoid(std::string tableName, long blockId, KrigBlockVoid* block) try {
     m_strLastError.clear();
     return fetchOneBlock(m_pDatabase, tableName, blockId, block, m_strLastError,
                          &BlockReader::readVoid);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }

@@ -69,6 +69,12 @@ long CVornelMng::fail(const std::string& why) {
     return 0;
 }
 
+long CVornelMng::outOfMemory() noexcept {
+    // Short enough for the string's own room: assigning it allocates nothing.
+    m_strLastError.assign("out of memory");
+    return 0;
+}
+
 long CVornelMng::runStatement(const std::string& sql) {
     if (const char* why = vornel::store::unready(m_pDatabase)) {
         return fail(why);

@@ -1,4 +1,6 @@
 // Variogram structures of a run: rows of KrigBlock_Vrg_Param.
+#include <new>
+
 #include "shell/TableNames.h"
 #include "store/ListFetch.h"
 #include "store/Sql.h"
@@ -27,7 +29,7 @@ static_assert(kColumns == 10, "KrigBlock_Vrg_Param has 10 columns");
 
 }  // namespace
 
-long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count) {
+long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count) try {
     m_strLastError.clear();
     if (const char* why = unready(m_pDatabase)) {
         return fail(why);
@@ -55,9 +57,11 @@ long CVornelMng::insertIntoBlockVrgParam(KrigBlockVrgParam* records, long count)
         return fail("cannot commit the variogram structures: " + m_pDatabase->Failure());
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::getBlockVrgParam(long mineId, KrigBlockVrgParam** records, long* count) {
+long CVornelMng::getBlockVrgParam(long mineId, KrigBlockVrgParam** records, long* count) try {
     m_strLastError.clear();
     if (mineId < 1 || records == nullptr || count == nullptr) {
         return fail("the MineID must be 1 or more, with somewhere to put the answer");
@@ -65,12 +69,18 @@ long CVornelMng::getBlockVrgParam(long mineId, KrigBlockVrgParam** records, long
     return fetchParamRows(
         m_pDatabase, format("SELECT * FROM %s WHERE MineID = %ld", kVrgParamTable, mineId), kLayout,
         kColumns, m_pVrgParams, m_nVrgParamNum, records, count, m_strLastError);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockVrgParam(long mineId) {
+long CVornelMng::deleteBlockVrgParam(long mineId) try {
     return deleteByMineId(kVrgParamTable, mineId);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
 
-long CVornelMng::deleteBlockVrgParam(std::string tableName) {
+long CVornelMng::deleteBlockVrgParam(std::string tableName) try {
     return deleteByName(kVrgParamTable, "Vrg_TblName", tableName);
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
 }
