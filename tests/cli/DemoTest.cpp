@@ -169,6 +169,12 @@ TEST_F(DemoTest, BuildsReadsBackAndRunsAgain) {
     EXPECT_EQ(shellOutput("xmllint --noout " + path("histogram.svg") + " 2>&1; echo $?"), "0\n");
     const std::string mean = wordsOf(lineStarting(out, "0 ")).at(3);
     EXPECT_TRUE(contains(lineStarting(out, "histogram"), "mean " + mean + " %")) << out;
+    // Its bars hold the tonnes, and its curve climbs to all of them.
+    const std::string bars =
+        shellOutput("xmllint --xpath \"count(//*[local-name()='rect'][@class='tonnes'])\" " +
+                    path("histogram.svg"));
+    EXPECT_GT(std::atoi(bars.c_str()), 10);
+    EXPECT_TRUE(contains(readFile(path("histogram.svg")), "(all): 100.0 % of the tonnes"));
 
     ok({"demo", "demo.db", "--blocks", "2000"});
     EXPECT_EQ(ok({"info", "demo.db"}), info);

@@ -285,6 +285,8 @@ void drawHistogram(const std::string& db, const DemoHistogram& h) {
     chart.subtitle = std::to_string(h.stats.blocks) + " blocks; tonnes from the stored tonnage";
     chart.element = "Cu";
     chart.unit = &gradeUnitOfCode(0);
+    chart.runs = {kTable};
+    chart.runGrades = {&h.grades};
     chart.names = {"(all)"};
     chart.grades = {&h.grades};
     OutputFile file(svg);
