@@ -72,7 +72,10 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
     // Cells off the blocks' grid split them by volume: from 5 to 15, block
     // 1's second half and half of block 2, 1000 + 1250 t holding 2000 +
     // 1250 t.%; from 15 to 25, 1250 t at 1 and 500 at 0.5.
-    ok({"regularize", "m.db", "-t", "A", "--size", "10", "--origin", "5,0,0", "--into", "OFF"});
+    // The grid of the origin reaches below it, to the cell from -5 to 5.
+    EXPECT_TRUE(contains(
+        ok({"regularize", "m.db", "-t", "A", "--size", "10", "--origin", "5,0,0", "--into", "OFF"}),
+        "cells of 10 x 10 x 10 from (-5, "));
     const CsvTable off = cells("OFF");
     ASSERT_EQ(off.rows.size(), 6u);
     EXPECT_EQ(off.at(0, "X") + " " + off.at(0, "COEF") + " " + off.at(0, "TONNAGE"), "0 0.5 1000");

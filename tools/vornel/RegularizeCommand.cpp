@@ -150,10 +150,11 @@ void runRegularize(const RegularizeOptions& o) {
     const Totals after = totalsOf(stored, storedCount, nullptr, 0, unit);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
-              << o.db << ": cells of " << sizeText(grid.size) << " from " << pointText(grid.origin)
-              << '\n';
+              << o.db << ": cells of " << sizeText(grid.size) << " from "
+              << pointText({run.Grid_StartX, run.Grid_StartY, run.Grid_StartZ}) << '\n';
     printFact(std::cout, "blocks",
-              std::to_string(count) + " (" + std::to_string(r.pieces) + " pieces" +
+              std::to_string(count) + " (" + std::to_string(r.pieces) +
+                  (r.pieces == 1 ? " piece" : " pieces") +
                   (r.ungraded > 0 ? ", " + std::to_string(r.ungraded) + " without a grade left out"
                                   : std::string()) +
                   ") -> " + std::to_string(r.cells.size()) + " cells" +
