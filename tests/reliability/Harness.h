@@ -136,8 +136,19 @@ std::vector<Call> callsNaming(const std::string& name, Batch& batch);
 // Each operation that takes a MineID or block identifier, given `id`.
 std::vector<Call> callsNumbering(long id);
 
-// Fresh places for every kind of answer, one set per call.
+// Fresh places for every kind of answer, one set per call, which frees the
+// sub-blocks a one-row read hands its caller.
 struct Outputs {
+    Outputs() = default;
+    ~Outputs() {
+        delete[] block.SubBUD_PntLoc;
+        delete[] block.SubBUD_GridSize;
+        delete[] voidBlock.SubBUD_PntLoc;
+        delete[] voidBlock.SubBUD_GridSize;
+    }
+    Outputs(const Outputs&) = delete;
+    Outputs& operator=(const Outputs&) = delete;
+
     KrigBlockParam* params = nullptr;
     KrigBlockVrgParam* structures = nullptr;
     KrigBlockResult* blocks = nullptr;
