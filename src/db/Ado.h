@@ -50,7 +50,7 @@ public:
     const std::string& LastFailure() const { return m_strLastFailure; }
     // A failure the engine raised, with its SQLSTATE, or another (memory
     // that ran out), which has none.
-    void NoteFailure(const std::exception& e);
+    void NoteFailure(const std::exception& e) noexcept;
     // A failure of the caller's own, which has no SQLSTATE.
     void NoteFailure(const std::string& message);
     // Whether a call of the store's is in the middle of a statement, a
@@ -98,7 +98,9 @@ public:
     vornel::engine::Field GetField(long index);
     long GetFieldAttributes(long index);
 
-    // Typed column access on the current row.
+    // Typed column access on the current row: 0 for a value that cannot be
+    // read (a number then reads as 0, a text stays as it was). Memory that
+    // runs out throws std::bad_alloc instead, failing the whole read.
     BOOL GetCollect(long index, int& value);
     BOOL GetCollect(long index, long& value);
     BOOL GetCollect(long index, double& value);
@@ -117,7 +119,7 @@ public:
     BOOL GetChunk(long index, uint8_t* buffer);
 
     // Records the failure as the connection's last.
-    void NoteFailure(const std::exception& e);
+    void NoteFailure(const std::exception& e) noexcept;
     void NoteFailure(const std::string& message);
     // Whether a query holds this recordset, from before its open to after
     // its close: a call that a hook makes meanwhile finds it held.

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <new>
 
 #include "db/Ado.h"
 #include "db/Failure.h"
@@ -26,9 +27,14 @@ engine::Connection& CDbConnection::Ado() {
     return *m_pAdoConnection;
 }
 
-void CDbConnection::NoteFailure(const std::exception& e) {
-    m_strLastFailure = messageOf(e);
+void CDbConnection::NoteFailure(const std::exception& e) noexcept {
     m_bEngineFailure = dynamic_cast<const vornel::ComError*>(&e) != nullptr;
+    try {
+        m_strLastFailure = messageOf(e);
+    } catch (const std::bad_alloc&) {
+        // Short enough for the string's own room.
+        m_strLastFailure.assign("out of memory");
+    }
 }
 
 void CDbConnection::NoteFailure(const std::string& message) {

@@ -4,16 +4,17 @@
 #define VORNEL_DB_FAILURE_H
 
 #include <exception>
-#include <string>
 
 namespace vornel::db {
 
 // The text of a caught failure: the engine's description, or the standard
-// text of its code.
-std::string messageOf(const std::exception& e);
+// text of its code, as a ComError's what() holds them. Taken without
+// allocating: the handlers that ask for it run in destructors too, and when
+// memory has run out.
+const char* messageOf(const std::exception& e) noexcept;
 
 // Writes `format` (placeholders: message, source file, line) to the trace.
-void traceFailure(const char* format, const std::string& message, const char* file, int line);
+void traceFailure(const char* format, const char* message, const char* file, int line) noexcept;
 
 }  // namespace vornel::db
 

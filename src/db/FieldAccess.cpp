@@ -2,6 +2,7 @@
 // values moved in chunks.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "db/Ado.h"
@@ -35,6 +36,8 @@ BOOL CDbRecordset::ReadNumber(long index, Number& value, Convert convert) {
     try {
         value = convert(Read(index));
         return 1;
+    } catch (const std::bad_alloc&) {
+        throw;  // not a value of the column: the whole read fails
     } catch (const std::exception&) {
         value = 0;  // silently, as callers that ignore the result expect
         return 0;
@@ -68,6 +71,8 @@ BOOL CDbRecordset::GetCollect(long index, std::string& value) {
         }
         value = VariantToText(Read(index));
         return 1;
+    } catch (const std::bad_alloc&) {
+        throw;  // the value as it was would pass for the column's
     } catch (const std::exception& e) {
         traceFailure("Warning: 字段访问失败. 错误信息: %s; 文件: %s; 行: %d\n", messageOf(e),
                      __FILE__, __LINE__);

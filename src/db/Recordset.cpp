@@ -25,7 +25,7 @@ engine::Recordset& CDbRecordset::Ado() {
     return *m_pAdoRecordset;
 }
 
-void CDbRecordset::NoteFailure(const std::exception& e) {
+void CDbRecordset::NoteFailure(const std::exception& e) noexcept {
     if (m_pConnection != nullptr) {
         m_pConnection->NoteFailure(e);
     }

@@ -1,6 +1,8 @@
 // Reads that run out of memory: the call says so, keeps nothing it read
 // (the leak checker of the sanitizer build sees the sub-block arrays), and
 // the same read goes through once memory is there again.
+#include <cstring>
+
 #include "store/BlockFixture.h"
 #include "support/Allocations.h"
 
@@ -101,6 +103,46 @@ TEST_F(OutOfMemoryTest, ACutGivesAStatusWhereverMemoryRunsOut) {
         }
         ASSERT_EQ(fresh.getBlockResult("T1", &blocks, &count), 1)
             << "after allocation " << nth << ": " << fresh.lastError();
+    }
+}
+
+// A text that cannot be read for want of memory fails its read: it is never
+// given as the last text read, which would pass for its own.
+TEST_F(OutOfMemoryTest, ATextThatCannotBeReadFailsTheRead) {
+    KrigBlockResult model[] = {block(1, 10, 0, 0), block(2, 20, 0, 0)};
+    std::strcpy(model[0].Krig_ResType, "ResTypeOfBlock_001");
+    std::strcpy(model[0].Krig_OreType, "OreTypeOfBlock_001");
+    std::strcpy(model[1].Krig_ResType, "ResTypeOfBlock_002");
+    std::strcpy(model[1].Krig_OreType, "OreTypeOfBlock_002");
+    ASSERT_EQ(mng.insertIntoBlockResult("T1", model, 2), 1) << mng.lastError();
+    ASSERT_EQ(insert(run("Cu", "TheFirstTableName1", "")), 1) << mng.lastError();
+    ASSERT_EQ(insert(run("Au", "TheOtherTableName2", "")), 2) << mng.lastError();
+    KrigBlockResult* blocks = nullptr;
+    long count = 0;
+    std::vector<_STRU_MINE_NAMEINFO> names;
+    for (long nth = 1; nth < 200; ++nth) {
+        long read = -1;
+        long listed = -1;
+        {
+            const FailingAllocation failing(nth);
+            read = mng.getBlockResult("T1", &blocks, &count);
+        }
+        if (read == 1) {
+            ASSERT_EQ(count, 2) << nth;
+            EXPECT_STREQ(blocks[0].Krig_OreType, "OreTypeOfBlock_001") << nth;
+            EXPECT_STREQ(blocks[1].Krig_ResType, "ResTypeOfBlock_002") << nth;
+        }
+        names.clear();
+        {
+            const FailingAllocation failing(nth);
+            listed = mng.getAllKrigTblName(names);
+        }
+        if (listed == 1) {
+            ASSERT_EQ(names.size(), 2u) << nth;
+            EXPECT_EQ(std::string(names[0].TableName) + " " + names[1].TableName,
+                      "TheFirstTableName1 TheOtherTableName2")
+                << nth;
+        }
     }
 }
 
