@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -73,9 +74,15 @@ bool replaced(sqlite3* db) {
     return moved != 0;
 }
 
-std::string savepoint(long level) {
-    return "vornel_level" + std::to_string(level);
-}
+// A statement on the savepoint of a nesting level, made without allocating:
+// ending a level must not fail for want of memory, or it would stay open
+// and the host's commit would only end it.
+struct SavepointStatement {
+    SavepointStatement(const char* verb, long level) {
+        std::snprintf(text, sizeof text, "%s vornel_level%ld", verb, level);
+    }
+    char text[48];
+};
 
 }  // namespace
 
@@ -240,7 +247,7 @@ long SqliteConnection::beginTrans() {
     Session& s = *session();
     s.requireTransactionKept();
     const long level = s.transactionLevel + 1;
-    s.run(level == 1 ? "BEGIN IMMEDIATE" : ("SAVEPOINT " + savepoint(level)).c_str());
+    s.run(level == 1 ? "BEGIN IMMEDIATE" : SavepointStatement("SAVEPOINT", level).text);
     s.transactionLevel = level;
     return level;
 }
@@ -253,7 +260,7 @@ HRESULT SqliteConnection::commitTrans() {
               SQLITE_ABORT);
     }
     const long level = s.transactionLevel;
-    s.run(level == 1 ? "COMMIT" : ("RELEASE " + savepoint(level)).c_str());
+    s.run(level == 1 ? "COMMIT" : SavepointStatement("RELEASE", level).text);
     s.transactionLevel = level - 1;
     return hr::kOk;
 }
@@ -267,9 +274,8 @@ HRESULT SqliteConnection::rollbackTrans() {
     if (level == 1) {
         s.run("ROLLBACK");
     } else {
-        const std::string name = savepoint(level);
-        s.run(("ROLLBACK TO " + name).c_str());
-        s.run(("RELEASE " + name).c_str());
+        s.run(SavepointStatement("ROLLBACK TO", level).text);
+        s.run(SavepointStatement("RELEASE", level).text);
     }
     s.transactionLevel = level - 1;
     return hr::kOk;
