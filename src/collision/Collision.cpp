@@ -1,6 +1,7 @@
 #include "collision/Collision.h"
 
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -88,6 +89,12 @@ long DeleteObbtObj(ObbtHandle handle) {
         last.second = nullptr;
         last.pairs.clear();
     }
-    spareSurfaces.emplace_back(handle);
+    std::unique_ptr<Surface> surface(handle);
+    try {
+        spareSurfaces.push_back(std::move(surface));
+    } catch (const std::bad_alloc&) {
+        // No room to keep it for the next build (a failed push_back leaves
+        // the pointer where it was): it goes now. Nothing leaves a delete.
+    }
     return 1;
 }

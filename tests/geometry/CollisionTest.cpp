@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <new>
+#include <vector>
 
 #include "ExactParts.h"
 #include "RandomShapes.h"
@@ -195,6 +197,35 @@ TEST(geometry_Collision, UnusableTrianglesAreLeftOut) {
     ASSERT_FALSE(kept.empty());
     ASSERT_NE(kept.size(), whole.size());
     EXPECT_EQ(cutPairs(s), kept);
+}
+
+// A freed surface is kept for the next build where there is room to keep
+// it; with memory run out it goes at once, and the delete throws nothing
+// (the cut deletes its section's surface in a destructor).
+TEST(geometry_Collision, SurfacesFreedWithoutMemoryLeftGoAtOnce) {
+    const Surfaces s({kX + 5, kY + 5, 1005}, {10, 10, 10});
+    // More than any test keeps, so that keeping them all needs more room.
+    std::vector<ObbtHandle> built(1000);
+    for (ObbtHandle& h : built) {
+        h = BuildObbtOfPolyh(&s.box[1], 8, &s.boxTris[1], 12);
+    }
+    long deleted = 0;
+    bool threw = false;
+    bool ranOut = false;
+    {
+        const FailingAllocation failing(1, true);
+        try {
+            for (ObbtHandle h : built) {
+                deleted += DeleteObbtObj(h);
+            }
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        ranOut = failing.failed();
+    }
+    EXPECT_TRUE(ranOut);
+    EXPECT_FALSE(threw);
+    EXPECT_EQ(deleted, 1000);
 }
 
 // The block cut runs one build, collision and delete per block: a warm
