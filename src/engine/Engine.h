@@ -138,8 +138,9 @@ std::string connectionStringValue(const std::string& connectionString, const std
 void createDatabaseFile(const std::string& path);
 
 // Removes a database file that createDatabaseFile made and its log and
-// index, when what was to follow its making failed.
-void removeNewDatabaseFile(const std::string& path);
+// index, when what was to follow its making failed: when memory has run
+// out too, so it asks for none.
+void removeNewDatabaseFile(const std::string& path) noexcept;
 
 // Rewrites the database at path compactly, through a copy at tempPath that
 // then replaces it. Refuses while another connection has the file open, and

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -106,9 +108,16 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
 
 }  // namespace
 
-void removeNewDatabaseFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        ::unlink((path + suffix).c_str());
+void removeNewDatabaseFile(const std::string& path) noexcept {
+    ::unlink(path.c_str());
+    // No file's name is longer than PATH_MAX: one that does not fit was
+    // never opened.
+    char side[PATH_MAX + 8];
+    for (const char* suffix : {"-wal", "-shm"}) {
+        if (static_cast<size_t>(std::snprintf(side, sizeof side, "%s%s", path.c_str(), suffix)) <
+            sizeof side) {
+            ::unlink(side);
+        }
     }
 }
 

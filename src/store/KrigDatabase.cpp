@@ -77,15 +77,23 @@ long CKrigDatabase::Create() {
         vornel::showNotice(e.errorMessage());
         return 0;
     }
-    // A database that cannot be opened once made (no room for its log, say)
-    // is not left behind.
+    // A database that cannot be opened once made (no room for its log, or
+    // for the objects that open it) is not left behind.
+    struct Made {
+        CKrigDatabase& db;
+        bool opened = false;
+        ~Made() {
+            if (!opened) {
+                db.Close();
+                engine::removeNewDatabaseFile(db.m_szPath);
+            }
+        }
+    } made{*this};
     if (Open() == 0) {
-        const std::string why = Failure();  // held by the connection Close ends
-        Close();
-        engine::removeNewDatabaseFile(m_szPath);
-        m_strFailure = why;
+        m_strFailure = Failure();  // held by the connection Close ends
         return 0;
     }
+    made.opened = true;
     return 1;
 }
 
