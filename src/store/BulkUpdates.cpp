@@ -38,6 +38,28 @@ std::string resTypeUpdateOf(const std::string& table, const KrigBlockResult& b) 
     return resTypeUpdate(table, fieldText(b.Krig_ResType), b.Krig_BlockID);
 }
 
+// The progress window of an update of many blocks, ended on every way out,
+// memory running out included.
+class UpdateWindow {
+public:
+    UpdateWindow() : handle_(qvStartProgress("正在更新数据库中数据...", "处理进度")) {}
+    ~UpdateWindow() { end(); }
+    UpdateWindow(const UpdateWindow&) = delete;
+    UpdateWindow& operator=(const UpdateWindow&) = delete;
+
+    void setPos(long percent) { qvSetPos(handle_, percent); }
+    void end() {
+        if (open_) {
+            open_ = false;
+            qvEndProgress(handle_);
+        }
+    }
+
+private:
+    QvProgressHandle handle_;
+    bool open_ = true;
+};
+
 }  // namespace
 
 long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId, double orePropro,
@@ -92,16 +114,16 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
     }
     // The host's progress window may close the database, or open it anew.
     const unsigned long long opening = m_pDatabase->m_nOpening;
-    const QvProgressHandle progress = qvStartProgress("正在更新数据库中数据...", "处理进度");
+    UpdateWindow window;
     const long step = count / 20 > 1 ? count / 20 : 1;
     for (long i = 0; i < count; ++i) {
         if (i % step == 0) {
             // Half up, then cut: the positions hosts have always been shown.
             const double position = static_cast<double>(i) * 100.0 / static_cast<double>(count);
-            qvSetPos(progress,
-                     static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
+            window.setPos(
+                static_cast<long>(position + 0.5));  // NOLINT(bugprone-incorrect-roundings)
             if (!connectionOpen(m_pDatabase) || m_pDatabase->m_nOpening != opening) {
-                qvEndProgress(progress);
+                window.end();
                 // A transaction of the host's ended with the connection,
                 // and took back what was written in it.
                 return fail(
@@ -113,23 +135,16 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
                                   "host's was open, which the closing rolled back"));
             }
         }
-        std::string sql;
-        try {
-            sql = statement(tableName, blocks[i]);
-        } catch (const std::bad_alloc&) {
-            qvEndProgress(progress);
-            return outOfMemory();
-        }
-        if (!execute(*m_pDatabase->m_pConnection, sql)) {
+        if (!execute(*m_pDatabase->m_pConnection, statement(tableName, blocks[i]))) {
             // The blocks before this one keep their new values. The reason
             // is taken before the window ends, which may close the database,
             // and kept after it, whose calls may fail for reasons of their own.
             const std::string why = kNotWritten + m_pDatabase->Failure();
-            qvEndProgress(progress);
+            window.end();
             return fail(why);
         }
     }
-    qvEndProgress(progress);
+    window.end();
     return 1;
 }
 
