@@ -1,9 +1,9 @@
 // Every public operation with memory running out at one of its allocations,
-// each of the first 128 in turn and every thirteenth after: the call returns a
-// status, never an exception; a call that fails has changed nothing in the
-// file (but the bulk updates, which write block by block); and the same call
-// on the same manager then does what it would have done. Nor is a progress
-// window left open.
+// each of the first 128 in turn and every thirteenth after, once or from
+// then on: the call returns a status, never an exception; a call that fails
+// has changed nothing in the file (but the bulk updates, which write block
+// by block); and the same call on the same manager then does what it would
+// have done. Nor is a progress window or a transaction left open.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,6 +51,8 @@ protected:
         madeArgument = made;
     }
 
+    void failEachAllocation(const Call& call, bool onward);
+
     std::vector<Call> calls() {
         static KrigBlockParam run = runOf("more", "Ag", "T3", kVoidTable);
         static KrigBlockVrgParam structure;
@@ -85,59 +87,80 @@ protected:
     Batch batch{kSmallBatch, 7};
 };
 
+// Runs the call with its allocations failing in turn, once or `onward`;
+// onward, inside a transaction of the host's, which the call must leave
+// as it found it.
+void MemoryFailureTest::failEachAllocation(const Call& call, bool onward) {
+    static const std::set<std::string> blockByBlock = {"modifyResultAtts", "modifyResType"};
+    // These close the database, and the host's transaction with it.
+    static const std::set<std::string> ownTransaction = {"connectDatabase", "createDatabase",
+                                                         "compactDatabase", "a transaction"};
+    const bool hostTransaction = onward && ownTransaction.count(call.what) == 0;
+    SCOPED_TRACE(call.what + (onward ? ", memory short from then on" : ", memory short once"));
+    long expected = 0;
+    Snapshot done;
+    {
+        CVornelMng m;
+        connectFresh(m);
+        expected = call.run(m);
+        m.clearDatabase();
+        done = snapshotOf(work);
+    }
+    long failures = 0;
+    // Past the set-up, the allocations repeat block by block.
+    for (long nth = 1;; nth += nth < 128 ? 1 : 13) {
+        ASSERT_LT(nth, 100000) << "the call never got through";
+        CVornelMng m;
+        connectFresh(m);
+        ASSERT_TRUE(!hostTransaction || m.beginTransact() == 1) << m.lastError();
+        long status = -1;
+        bool failed = false;
+        try {
+            const FailingAllocation failing(nth, onward);
+            status = call.run(m);
+            failed = failing.failed();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "allocation " << nth << " threw " << e.what();
+            continue;
+        }
+        SCOPED_TRACE("allocation " + std::to_string(nth));
+        const std::string why = m.lastError();
+        EXPECT_LE(windows, 0) << "a progress window left open";
+        windows = 0;
+        if (hostTransaction) {
+            EXPECT_EQ(m.endTransact(Commit), 1) << m.lastError();
+            EXPECT_EQ(m.endTransact(Commit), 0) << "the call left a transaction open";
+        }
+        if (!failed) {
+            EXPECT_EQ(status, expected) << why;
+            break;
+        }
+        // A trace line that could not be made is lost, and the call goes on.
+        if (status != expected) {
+            ++failures;
+            EXPECT_EQ(status, 0);
+            EXPECT_FALSE(why.empty());
+            if (blockByBlock.count(call.what) == 0) {
+                EXPECT_EQ(changedTables(original, snapshotOf(work)), "") << why;
+            }
+            // Nor is a file it made left behind.
+            EXPECT_FALSE(fileExists(made));
+            EXPECT_FALSE(fileExists(compactionCopyPath(work)));
+            freshArguments();
+            EXPECT_EQ(call.run(m), expected) << m.lastError();
+        }
+        m.clearDatabase();
+        EXPECT_EQ(changedTables(done, snapshotOf(work)), "");
+    }
+    // A call that fails anyway (of a block that is not there, say) fails
+    // the same for want of memory.
+    EXPECT_TRUE(failures > 0 || expected == 0);
+}
+
 TEST_F(MemoryFailureTest, EveryCallGivesAStatusAndLeavesNothingHalfDone) {
-    const std::set<std::string> blockByBlock = {"modifyResultAtts", "modifyResType"};
     for (const Call& call : calls()) {
-        SCOPED_TRACE(call.what);
-        long expected = 0;
-        Snapshot done;
-        {
-            CVornelMng m;
-            connectFresh(m);
-            expected = call.run(m);
-            m.clearDatabase();
-            done = snapshotOf(work);
-        }
-        long failures = 0;
-        // Past the set-up, the allocations repeat block by block.
-        for (long nth = 1;; nth += nth < 128 ? 1 : 13) {
-            ASSERT_LT(nth, 100000) << "the call never got through";
-            CVornelMng m;
-            connectFresh(m);
-            long status = -1;
-            bool failed = false;
-            try {
-                const FailingAllocation failing(nth);
-                status = call.run(m);
-                failed = failing.failed();
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "allocation " << nth << " threw " << e.what();
-                continue;
-            }
-            EXPECT_LE(windows, 0) << "a progress window left open at allocation " << nth;
-            windows = 0;
-            if (!failed) {
-                EXPECT_EQ(status, expected) << m.lastError();
-                break;
-            }
-            SCOPED_TRACE("allocation " + std::to_string(nth));
-            // A trace line that could not be made is lost, and the call goes on.
-            if (status != expected) {
-                ++failures;
-                EXPECT_EQ(status, 0);
-                EXPECT_FALSE(m.lastError().empty());
-                if (blockByBlock.count(call.what) == 0) {
-                    EXPECT_EQ(changedTables(original, snapshotOf(work)), "") << m.lastError();
-                }
-                freshArguments();
-                EXPECT_EQ(call.run(m), expected) << m.lastError();
-            }
-            m.clearDatabase();
-            EXPECT_EQ(changedTables(done, snapshotOf(work)), "");
-        }
-        // A call that fails anyway (of a block that is not there, say)
-        // fails the same for want of memory.
-        EXPECT_TRUE(failures > 0 || expected == 0);
+        failEachAllocation(call, false);
+        failEachAllocation(call, true);
     }
 }
 

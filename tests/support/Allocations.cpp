@@ -13,6 +13,9 @@ namespace {
 std::atomic<std::size_t> failFrom{SIZE_MAX};
 // Allocations left before the one that fails; 0 when none is to.
 std::atomic<long> failIn{0};
+// Whether every allocation after that one fails too, and whether it came.
+std::atomic<bool> failOnward{false};
+std::atomic<bool> failing{false};
 
 void* allocateOrNull(std::size_t bytes) noexcept {
     try {
@@ -33,6 +36,10 @@ void* allocate(std::size_t bytes) {
     while (left > 0 && !failIn.compare_exchange_weak(left, left - 1)) {
     }
     if (left == 1) {
+        failing = failOnward.load();
+        throw std::bad_alloc();
+    }
+    if (failing.load()) {
         throw std::bad_alloc();
     }
     if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) {
@@ -49,12 +56,15 @@ ShortOfMemory::~ShortOfMemory() {
     failFrom = SIZE_MAX;
 }
 
-FailingAllocation::FailingAllocation(long nth) {
+FailingAllocation::FailingAllocation(long nth, bool onward) {
+    failOnward = onward;
+    failing = false;
     failIn = nth;
 }
 
 FailingAllocation::~FailingAllocation() {
     failIn = 0;
+    failing = false;
 }
 
 bool FailingAllocation::failed() const {

@@ -26,10 +26,11 @@ public:
     ShortOfMemory& operator=(const ShortOfMemory&) = delete;
 };
 
-// The nth allocation from now (1 for the next) fails, once, while it lives.
+// The nth allocation from now (1 for the next) fails while it lives: once,
+// or `onward`, with every one after it, as when memory stays short.
 class FailingAllocation {
 public:
-    explicit FailingAllocation(long nth);
+    explicit FailingAllocation(long nth, bool onward = false);
     ~FailingAllocation();
     FailingAllocation(const FailingAllocation&) = delete;
     FailingAllocation& operator=(const FailingAllocation&) = delete;
