@@ -93,6 +93,11 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
     // 3.6363636363636367 is 40, though 40 divided by it is 10.99...) holds
     // none of it, and is no block.
     ok({"regularize", "m.db", "-t", "A", "--size", "3.6363636363636367,10,10", "--into", "THIN"});
+    // The corner is told as the catalog keeps it: 0.1 - 7.3 in doubles is
+    // -7.199999999999999.
+    EXPECT_TRUE(contains(ok({"regularize", "m.db", "-t", "A", "--size", "7.3,10,10", "--origin",
+                             "0.1,0,0", "--into", "ODD"}),
+                         "from (-7.2, "));
     const CsvTable thin = cells("THIN");
     for (size_t r = 0; r < thin.rows.size(); ++r) {
         EXPECT_GT(thin.number(r, "COEF"), 0) << thin.at(r, "X");

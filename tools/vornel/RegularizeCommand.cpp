@@ -148,10 +148,12 @@ void runRegularize(const RegularizeOptions& o) {
     KrigBlockResult* stored = nullptr;
     const long storedCount = readBlocks(mng, o.into, "", &stored);
     const Totals after = totalsOf(stored, storedCount, nullptr, 0, unit);
+    // The grid's corner as the catalog keeps it, and info shows it.
+    const KrigBlockParam kept = runOfBlocks(mng, o.into, stored, storedCount).value_or(run);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
               << o.db << ": cells of " << sizeText(grid.size) << " from "
-              << pointText({run.Grid_StartX, run.Grid_StartY, run.Grid_StartZ}) << '\n';
+              << pointText({kept.Grid_StartX, kept.Grid_StartY, kept.Grid_StartZ}) << '\n';
     printFact(std::cout, "blocks",
               std::to_string(count) + " (" + std::to_string(r.pieces) +
                   (r.pieces == 1 ? " piece" : " pieces") +
