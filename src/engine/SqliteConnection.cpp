@@ -270,14 +270,16 @@ HRESULT SqliteConnection::rollbackTrans() {
     if (endLostLevel(s)) {
         return hr::kOk;  // the engine has rolled it back already
     }
+    // Should the savepoint's statements fail (memory short), the outer
+    // levels go with it: a level left open would be ended by the host's
+    // commit in its stead, and the work that failed committed.
     const long level = s.transactionLevel;
-    if (level == 1) {
-        s.run("ROLLBACK");
-    } else {
-        s.run(SavepointStatement("ROLLBACK TO", level).text);
-        s.run(SavepointStatement("RELEASE", level).text);
-    }
     s.transactionLevel = level - 1;
+    if (level == 1 || !s.tries(SavepointStatement("ROLLBACK TO", level).text) ||
+        !s.tries(SavepointStatement("RELEASE", level).text)) {
+        s.abandonTransaction();
+        s.transactionLost = level > 1;
+    }
     return hr::kOk;
 }
 

@@ -127,7 +127,22 @@ std::string sqliteFileName(const std::string& path) {
 Session::Session(std::shared_ptr<ErrorList> errors) : errors_(std::move(errors)) {}
 
 int Session::open(const std::string& name, int flags) {
-    return sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        return rc;
+    }
+    sqlite3_stmt* compiled = nullptr;
+    const int compiledRc = sqlite3_prepare_v2(db_, "ROLLBACK", -1, &compiled, nullptr);
+    rollback_.reset(compiled);
+    return compiledRc;
+}
+
+void Session::abandonTransaction() noexcept {
+    if (sqlite3_get_autocommit(db_) == 0) {
+        sqlite3_step(rollback_.get());
+        sqlite3_reset(rollback_.get());
+    }
+    rollbackOwed_ = sqlite3_get_autocommit(db_) == 0;
 }
 
 void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
@@ -156,6 +171,7 @@ void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
 
 Session::~Session() {
     shapes_.clear();
+    rollback_.reset();
     sqlite3_close_v2(db_);
 }
 
@@ -175,6 +191,15 @@ sqlite3_stmt* Session::shared(const std::string& shape) {
 }
 
 void Session::requireTransactionKept() {
+    if (rollbackOwed_) {
+        abandonTransaction();
+    }
+    if (rollbackOwed_) {
+        raise(*errors_, hr::kEngine,
+              "memory ran short, and the transaction that failed is not rolled back yet",
+              SQLITE_NOMEM);
+    }
+    transactionLost = transactionLost || (transactionLevel > 0 && sqlite3_get_autocommit(db_) != 0);
     if (transactionLost) {
         raise(*errors_, hr::kEngine,
               "the transaction was rolled back after an error; end it before running more "
@@ -228,12 +253,14 @@ Statement Session::prepare(std::string_view statement) {
 }
 
 void Session::run(const char* sql) {
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
-    sqlite3_free(message);
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         fail(rc, sql);
     }
+}
+
+bool Session::tries(const char* sql) noexcept {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 std::string statementText(sqlite3_stmt* stmt) {

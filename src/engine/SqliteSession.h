@@ -51,6 +51,8 @@ public:
     Statement prepare(std::string_view statement);
     // Runs a statement written for SQLite itself, to completion.
     void run(const char* sql);
+    // run(), saying whether it succeeded instead of throwing.
+    bool tries(const char* sql) noexcept;
     // A compiled statement for a shape of the library's dialect, kept for
     // the next statement of the same shape. The session owns it.
     sqlite3_stmt* shared(const std::string& shape);
@@ -61,14 +63,22 @@ public:
     // Records the engine's failure `rc` under `what` and throws it.
     [[noreturn]] void fail(int rc, const std::string& what);
 
-    // Throws while the transaction is lost (below).
+    // Throws while the transaction is lost (below), or its rollback owed.
     void requireTransactionKept();
+
+    // Rolls back the engine's whole transaction, by a statement compiled
+    // when the handle opened, so that it seldom needs memory. Where it
+    // cannot, the rollback is owed: tried again before the next statement,
+    // which is refused until it succeeds, and done at the latest when the
+    // handle closes. The transaction is never committed.
+    void abandonTransaction() noexcept;
 
     // Nesting depth of the transactions begun through the connection.
     long transactionLevel = 0;
     // Set when the engine has rolled the transaction back by itself after
-    // an error (disk full, I/O): until every level has been ended, each
-    // statement is refused, or it would commit on its own.
+    // an error (disk full, I/O, memory), or the library has: until every
+    // level has been ended, each statement is refused, or it would commit
+    // on its own.
     bool transactionLost = false;
 
 private:
@@ -77,6 +87,8 @@ private:
 
     sqlite3* db_ = nullptr;
     std::shared_ptr<ErrorList> errors_;
+    Statement rollback_;
+    bool rollbackOwed_ = false;
     // Most recently used first; a few shapes repeat in any bulk operation.
     std::list<std::pair<std::string, Statement>> shapes_;
     // The handle calls each row test through its slot here, so that

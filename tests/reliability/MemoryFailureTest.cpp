@@ -51,7 +51,7 @@ protected:
         madeArgument = made;
     }
 
-    void failEachAllocation(const Call& call, bool onward);
+    void failEachAllocation(const Call& call, bool onward, bool engineToo);
 
     std::vector<Call> calls() {
         static KrigBlockParam run = runOf("more", "Ag", "T3", kVoidTable);
@@ -87,16 +87,17 @@ protected:
     Batch batch{kSmallBatch, 7};
 };
 
-// Runs the call with its allocations failing in turn, once or `onward`;
-// onward, inside a transaction of the host's, which the call must leave
-// as it found it.
-void MemoryFailureTest::failEachAllocation(const Call& call, bool onward) {
+// Runs the call with its allocations failing in turn, once or `onward`,
+// the engine's own among them or not; onward, inside a transaction of the
+// host's, which the call must leave as it found it.
+void MemoryFailureTest::failEachAllocation(const Call& call, bool onward, bool engineToo) {
     static const std::set<std::string> blockByBlock = {"modifyResultAtts", "modifyResType"};
     // These close the database, and the host's transaction with it.
     static const std::set<std::string> ownTransaction = {"connectDatabase", "createDatabase",
                                                          "compactDatabase", "a transaction"};
     const bool hostTransaction = onward && ownTransaction.count(call.what) == 0;
-    SCOPED_TRACE(call.what + (onward ? ", memory short from then on" : ", memory short once"));
+    SCOPED_TRACE(call.what + (onward ? ", memory short from then on" : ", memory short once") +
+                 (engineToo ? ", the engine's too" : ""));
     long expected = 0;
     Snapshot done;
     {
@@ -116,7 +117,7 @@ void MemoryFailureTest::failEachAllocation(const Call& call, bool onward) {
         long status = -1;
         bool failed = false;
         try {
-            const FailingAllocation failing(nth, onward);
+            const FailingAllocation failing(nth, onward, engineToo);
             status = call.run(m);
             failed = failing.failed();
         } catch (const std::exception& e) {
@@ -125,10 +126,23 @@ void MemoryFailureTest::failEachAllocation(const Call& call, bool onward) {
         }
         SCOPED_TRACE("allocation " + std::to_string(nth));
         const std::string why = m.lastError();
+        // As a host would, when its transaction's change has failed.
+        if (call.what == "a transaction" && status == 0) {
+            m.endTransact(Rollback);
+        }
         EXPECT_LE(windows, 0) << "a progress window left open";
         windows = 0;
         if (hostTransaction) {
-            EXPECT_EQ(m.endTransact(Commit), 1) << m.lastError();
+            // The engine rolls back the whole transaction where one of its
+            // statements runs out of the engine's memory; the host's commit
+            // then says so, and nothing of the transaction is written.
+            const long committed = m.endTransact(Commit);
+            if (committed == 0 && engineToo) {
+                EXPECT_NE(m.lastError().find("rolled back"), std::string::npos) << m.lastError();
+                EXPECT_EQ(changedTables(original, snapshotOf(work)), "");
+            } else {
+                EXPECT_EQ(committed, 1) << m.lastError();
+            }
             EXPECT_EQ(m.endTransact(Commit), 0) << "the call left a transaction open";
         }
         if (!failed) {
@@ -159,8 +173,9 @@ void MemoryFailureTest::failEachAllocation(const Call& call, bool onward) {
 
 TEST_F(MemoryFailureTest, EveryCallGivesAStatusAndLeavesNothingHalfDone) {
     for (const Call& call : calls()) {
-        failEachAllocation(call, false);
-        failEachAllocation(call, true);
+        failEachAllocation(call, false, false);
+        failEachAllocation(call, true, false);
+        failEachAllocation(call, true, true);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "support/Allocations.h"
 
+#include <sqlite3.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -16,6 +18,7 @@ std::atomic<long> failIn{0};
 // Whether every allocation after that one fails too, and whether it came.
 std::atomic<bool> failOnward{false};
 std::atomic<bool> failing{false};
+std::atomic<bool> engineCounted{false};
 
 void* allocateOrNull(std::size_t bytes) noexcept {
     try {
@@ -25,21 +28,54 @@ void* allocateOrNull(std::size_t bytes) noexcept {
     }
 }
 
-}  // namespace
-
-void* allocate(std::size_t bytes) {
+// Counts the allocation, and says whether it is to fail.
+bool allocationFails(std::size_t bytes) {
     ++allocations;
     if (bytes >= failFrom.load()) {
-        throw std::bad_alloc();
+        return true;
     }
     long left = failIn.load();
     while (left > 0 && !failIn.compare_exchange_weak(left, left - 1)) {
     }
     if (left == 1) {
         failing = failOnward.load();
-        throw std::bad_alloc();
+        return true;
     }
-    if (failing.load()) {
+    return failing.load();
+}
+
+// The engine's allocator, as it was before the one below took its place.
+sqlite3_mem_methods engineMemory;
+
+// True where the engine's allocation is to fail; counted only while asked.
+bool engineAllocationFails(int bytes) {
+    return engineCounted.load() && allocationFails(static_cast<std::size_t>(bytes));
+}
+
+void* engineMalloc(int bytes) {
+    return engineAllocationFails(bytes) ? nullptr : engineMemory.xMalloc(bytes);
+}
+
+void* engineRealloc(void* p, int bytes) {
+    return engineAllocationFails(bytes) ? nullptr : engineMemory.xRealloc(p, bytes);
+}
+
+// Put in place before the engine starts, which is before main.
+const bool engineAllocatorHooked = [] {
+    sqlite3_config(SQLITE_CONFIG_GETMALLOC, &engineMemory);
+    static sqlite3_mem_methods hooked = engineMemory;
+    hooked.xMalloc = engineMalloc;
+    hooked.xRealloc = engineRealloc;
+    if (sqlite3_config(SQLITE_CONFIG_MALLOC, &hooked) != SQLITE_OK) {
+        std::abort();
+    }
+    return true;
+}();
+
+}  // namespace
+
+void* allocate(std::size_t bytes) {
+    if (allocationFails(bytes)) {
         throw std::bad_alloc();
     }
     if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) {
@@ -56,13 +92,15 @@ ShortOfMemory::~ShortOfMemory() {
     failFrom = SIZE_MAX;
 }
 
-FailingAllocation::FailingAllocation(long nth, bool onward) {
+FailingAllocation::FailingAllocation(long nth, bool onward, bool engineToo) {
     failOnward = onward;
     failing = false;
     failIn = nth;
+    engineCounted = engineToo;
 }
 
 FailingAllocation::~FailingAllocation() {
+    engineCounted = false;
     failIn = 0;
     failing = false;
 }

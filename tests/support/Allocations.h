@@ -27,10 +27,11 @@ public:
 };
 
 // The nth allocation from now (1 for the next) fails while it lives: once,
-// or `onward`, with every one after it, as when memory stays short.
+// or `onward`, with every one after it, as when memory stays short. With
+// `engineToo`, the engine's own allocations count and fail as well.
 class FailingAllocation {
 public:
-    explicit FailingAllocation(long nth, bool onward = false);
+    explicit FailingAllocation(long nth, bool onward = false, bool engineToo = false);
     ~FailingAllocation();
     FailingAllocation(const FailingAllocation&) = delete;
     FailingAllocation& operator=(const FailingAllocation&) = delete;
