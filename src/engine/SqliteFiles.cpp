@@ -181,7 +181,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
         if (wal) {
             openFile(tempPath)->run("PRAGMA journal_mode=WAL");
         }
-        syncPath(tempPath);
+        syncPath(tempPath.c_str());
         // The copy replaces the file in one step: at every moment the path
         // holds either the old file or the complete new one.
         if (::rename(tempPath.c_str(), path.c_str()) != 0) {
@@ -192,7 +192,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
         removeNewDatabaseFile(tempPath);
         throw;
     }
-    syncPath(directoryOf(path));
+    syncDirectoryOf(path);
 }
 
 void replaceDatabaseFile(const std::string& path, const std::string& replacement) {
@@ -217,7 +217,7 @@ void replaceDatabaseFile(const std::string& path, const std::string& replacement
         failWith(hr::kFail, "cannot put '" + replacement + "' in the place of '" + path +
                                 "': " + std::strerror(errno));
     }
-    syncPath(directoryOf(path));
+    syncDirectoryOf(path);
 }
 
 }  // namespace vornel::engine

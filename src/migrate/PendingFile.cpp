@@ -12,7 +12,9 @@
 namespace vornel::migrate {
 
 PendingFile::PendingFile(std::string destination)
-    : destination_(std::move(destination)), path_(destination_ + ".migrating") {
+    : destination_(std::move(destination)),
+      path_(destination_ + ".migrating"),
+      sideFiles_{path_ + "-wal", path_ + "-shm", path_ + "-journal"} {
     if (destination_.empty()) {
         throw MigrationError("the new database's path is empty");
     }
@@ -37,8 +39,9 @@ PendingFile::~PendingFile() {
     if (committed_) {
         return;
     }
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        std::remove((path_ + suffix).c_str());
+    std::remove(path_.c_str());
+    for (const std::string& side : sideFiles_) {
+        std::remove(side.c_str());
     }
 }
 
@@ -54,7 +57,7 @@ void PendingFile::commit() {
     }
     committed_ = true;
     // The rename itself survives a crash of the machine.
-    syncPath(directoryOf(destination_));
+    syncDirectoryOf(destination_);
 }
 
 }  // namespace vornel::migrate

@@ -4,6 +4,7 @@
 #ifndef VORNEL_MIGRATE_PENDINGFILE_H
 #define VORNEL_MIGRATE_PENDINGFILE_H
 
+#include <array>
 #include <string>
 
 namespace vornel::migrate {
@@ -30,6 +31,8 @@ public:
 private:
     std::string destination_;
     std::string path_;
+    // Named at the start: the destructor must not ask for memory.
+    std::array<std::string, 3> sideFiles_;
     bool committed_ = false;
 };
 

@@ -67,7 +67,7 @@ std::string vornel::compactionCopyPath(const std::string& path) {
 }
 
 long vornel::replaceDatabaseFile(const std::string& path, const std::string& replacement,
-                                 std::string& why) {
+                                 std::string& why) try {
     if (path.find('\0') != std::string::npos || replacement.find('\0') != std::string::npos) {
         why = "a database path holds a NUL character";
         return 0;
@@ -79,6 +79,9 @@ long vornel::replaceDatabaseFile(const std::string& path, const std::string& rep
         return 0;
     }
     return 1;
+} catch (const std::bad_alloc&) {
+    why = "out of memory";  // short enough to need no memory of its own
+    return 0;
 }
 
 long CVornelMng::connectDatabase(std::string path) try {

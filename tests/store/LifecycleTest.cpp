@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Allocations.h"
 #include "support/ChildStatus.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -470,6 +471,37 @@ TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(status, 0) << "2 cannot become nobody, 3 replaced, 4 refused for another reason";
     EXPECT_TRUE(fileExists(replacement));
+}
+
+// Memory that runs out from any one allocation on, the engine's as well:
+// the replacement says so, and both files are as they were; with memory
+// enough, it comes over.
+TEST_F(Lifecycle, AReplacementShortOfMemoryLeavesBothFilesAsTheyWere) {
+    ASSERT_EQ(mng.createDatabase(path), 1);
+    mng.clearDatabase();
+    const std::string replacement = dir.file("new.db");
+    ASSERT_EQ(mng.createDatabase(replacement), 1);
+    ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+    mng.clearDatabase();
+    const std::string tables = "SELECT count(*) FROM sqlite_schema WHERE name = 'T1'";
+    for (long nth = 1;; ++nth) {
+        ASSERT_LT(nth, 100000) << "the replacement never got through";
+        std::string why;
+        long status = -1;
+        {
+            const FailingAllocation failing(nth, true, true);
+            status = vornel::replaceDatabaseFile(path, replacement, why);
+        }
+        if (status == 1) {
+            break;
+        }
+        EXPECT_EQ(status, 0);
+        EXPECT_FALSE(why.empty()) << nth;
+        EXPECT_EQ(sqliteShell(path, tables), "0\n") << nth;
+        EXPECT_TRUE(fileExists(replacement)) << nth;
+    }
+    EXPECT_EQ(sqliteShell(path, tables), "1\n");
+    EXPECT_FALSE(fileExists(replacement));
 }
 
 // A replacement still open in the manager that built it is refused: the
