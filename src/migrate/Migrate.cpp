@@ -4,6 +4,7 @@
 #include "vornel/Migrate.h"
 
 #include <algorithm>
+#include <new>
 
 #include "db/Ado.h"
 #include "migrate/AccessFile.h"
@@ -84,6 +85,16 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
     pending.commit();
 }
 
+// Tells why the migration failed: 0.
+long failed(MigrationReport& report, const char* why) noexcept {
+    try {
+        report.error = why;
+    } catch (const std::bad_alloc&) {
+        report.error = "out of memory";  // short enough to need no memory of its own
+    }
+    return 0;
+}
+
 }  // namespace
 
 long migrateAccessDatabase(const std::string& accessPath, const std::string& newPath,
@@ -91,9 +102,10 @@ long migrateAccessDatabase(const std::string& accessPath, const std::string& new
     report = MigrationReport();
     try {
         run(accessPath, newPath, report);
+    } catch (const std::bad_alloc&) {
+        return failed(report, "out of memory");
     } catch (const std::exception& e) {
-        report.error = e.what();
-        return 0;
+        return failed(report, e.what());
     }
     return std::all_of(report.tables.begin(), report.tables.end(), complete) ? 1 : 0;
 }

@@ -9,12 +9,18 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "migrate/MigrationError.h"
 #include "migrate/Wire.h"
 
 namespace vornel::migrate {
 namespace {
+
+// The child's exit status when memory ran out in the library's own code:
+// one that no exit of libmdb's would give.
+constexpr int kOutOfMemory = 97;
 
 class Fd {
 public:
@@ -57,13 +63,28 @@ private:
             out.finish();
         } catch (const MigrationError& e) {
             out.failure(e.what());
+        } catch (const std::bad_alloc&) {
+            throw;  // its message could not be made either
         } catch (const std::exception& e) {
             out.failure(std::string("reading failed: ") + e.what());
         }
+    } catch (const std::bad_alloc&) {
+        status = kOutOfMemory;
     } catch (...) {
         status = 1;
     }
     ::_exit(status);
+}
+
+// How a child ended, for a message: empty when that cannot be told.
+std::string ending(int status) {
+    if (status < 0) {
+        return {};
+    }
+    if (WIFSIGNALED(status)) {
+        return " (" + std::string(strsignal(WTERMSIG(status))) + ")";
+    }
+    return " (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
 // Reaps the child when it goes out of scope, ending it first if it is
@@ -80,22 +101,16 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // How the child ended, for a message; empty when that cannot be told (a
-    // host that ignores SIGCHLD has its children reaped for it).
-    std::string wait() {
+    // Waits for the child to end: its wait status, or -1 when that cannot
+    // be told (a host that ignores SIGCHLD has its children reaped for it).
+    int wait() noexcept {
         int status = 0;
         pid_t got = -1;
         do {
             got = ::waitpid(pid_, &status, 0);
         } while (got < 0 && errno == EINTR);
         pid_ = -1;
-        if (got < 0) {
-            return {};
-        }
-        if (WIFSIGNALED(status)) {
-            return " (" + std::string(strsignal(WTERMSIG(status))) + ")";
-        }
-        return " (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+        return got < 0 ? -1 : status;
     }
 
     void stop() { ::kill(pid_, SIGKILL); }
@@ -128,9 +143,14 @@ void readInChild(const std::string& source, const ReadFunction& read, AccessSink
         case WireEnd::Finished:
             child.wait();
             return;
-        case WireEnd::Closed:
-            throw MigrationError("reading '" + source + "' stopped unexpectedly" + child.wait() +
+        case WireEnd::Closed: {
+            const int status = child.wait();
+            if (WIFEXITED(status) && WEXITSTATUS(status) == kOutOfMemory) {
+                throw MigrationError("reading '" + source + "' ran out of memory");
+            }
+            throw MigrationError("reading '" + source + "' stopped unexpectedly" + ending(status) +
                                  "; the file is probably damaged");
+        }
         case WireEnd::Garbled:
             child.stop();
             child.wait();

@@ -8,6 +8,7 @@
 
 #include "migrate/PendingFile.h"
 #include "migrate/Testing.h"
+#include "support/Allocations.h"
 #include "support/ChildStatus.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
@@ -114,6 +115,39 @@ TEST(Migrate, ADiskThatFillsLeavesNothing) {
     // to a write-ahead log, whose copy into the file at closing could fail
     // unseen on a full disk.
     EXPECT_EQ(readFile(target).substr(18, 2), std::string("\1\1", 2));
+}
+
+// Memory that runs out from any one allocation on, the engine's as well,
+// in the migration or in the reader process it starts: the migration says
+// so, never throws nor stops the program, and leaves no file behind.
+TEST(Migrate, MemoryRunningOutLeavesNothing) {
+    TempDir dir;
+    const std::string target = dir.file("n.db");
+    const std::string source = sample("DateTestDatabase.mdb");
+    long failures = 0;
+    // The reader counts on from where the migration started it.
+    for (long nth = 1;; nth += nth < 1000 ? 1 : 37) {
+        ASSERT_LT(nth, 10000000) << "the migration never got through";
+        const std::string at = "allocation " + std::to_string(nth);
+        MigrationReport report;
+        long status = -1;
+        {
+            const FailingAllocation failing(nth, true, true);
+            status = migrateAccessDatabase(source, target, report);
+        }
+        if (status == 1) {
+            EXPECT_TRUE(fileExists(target));
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(status, 0) << at;
+        EXPECT_NE(report.error.find("out of memory"), std::string::npos) << at << report.error;
+        for (const char* suffix :
+             {"", ".migrating", ".migrating-wal", ".migrating-shm", ".migrating-journal"}) {
+            EXPECT_FALSE(fileExists(target + suffix)) << at << suffix;
+        }
+    }
+    EXPECT_GT(failures, 500);
 }
 
 }  // namespace

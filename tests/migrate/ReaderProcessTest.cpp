@@ -17,6 +17,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -223,6 +224,7 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
     const std::vector<std::pair<ReadFunction, std::string>> failures = {
         {readThen([] { throw MigrationError("'old.mdb' is damaged"); }), "'old.mdb' is damaged"},
         {readThen([] { throw std::runtime_error("out of luck"); }), "reading failed: out of luck"},
+        {readThen([] { throw std::bad_alloc(); }), "reading 'old.mdb' ran out of memory"},
         {readThen(std::abort), "reading 'old.mdb' stopped unexpectedly (Aborted)" + damaged},
         {readThen([] { ::_exit(3); }),
          "reading 'old.mdb' stopped unexpectedly (exit status 3)" + damaged},
