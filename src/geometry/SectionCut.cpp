@@ -73,6 +73,10 @@ Bounds boxBounds(const D_3DOT& centre, const D_3DOT& size) {
     return b;
 }
 
+struct FreeSurface {
+    void operator()(ObbtHandle surface) const { DeleteObbtObj(surface); }
+};
+
 // The section surface: triangles (1, 2, 3) and (3, 4, 1), split along the
 // diagonal from corner 3 to corner 1. Its surface is freed on every return.
 class Section {
@@ -126,12 +130,14 @@ public:
         }
         vornel::geometry::buildVolTin(centre, size, vornel::geometry::kOriginAtCentre, boxPnts_,
                                       boxTris_);
-        ObbtHandle box = BuildObbtOfPolyh(&boxPnts_[1], 8, &boxTris_[1], 12);
-        ObbtCollide(tree_, box, 0.0, 0.0, 1.0, 1.0);
+        // Freed however the test ends: a thread's first test may run out of
+        // memory.
+        const std::unique_ptr<vornel::collision::Surface, FreeSurface> box(
+            BuildObbtOfPolyh(&boxPnts_[1], 8, &boxTris_[1], 12));
+        ObbtCollide(tree_, box.get(), 0.0, 0.0, 1.0, 1.0);
         const ObbtTriPair* pairs = nullptr;
         long count = 0;
-        GetCollideTriPair(box, tree_, &pairs, &count);
-        DeleteObbtObj(box);
+        GetCollideTriPair(box.get(), tree_, &pairs, &count);
         return count > 0;
     }
 
