@@ -1,6 +1,7 @@
 #include "geometry/SectionReach.h"
 
 #include <cmath>
+#include <memory>
 
 #include "store/BlockRows.h"
 #include "store/Query.h"
@@ -20,12 +21,12 @@ constexpr int kArity = 7;
 }  // namespace
 
 ReachTest::ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway)
-    : connection_(connection), name_(kTestName) {
+    : connection_(connection), name_(kTestName), live_(std::make_shared<bool>(true)) {
     defined_ = connection.DefineRowTest(
-        name_, kArity, [turnedAway = std::move(turnedAway)](const double* v) {
+        name_, kArity, [live = live_, turnedAway = std::move(turnedAway)](const double* v) {
             // A NULL, a text or an integer reads as a number the test would
             // have to guess; such a row is left to the cut.
-            if (v[0] != 1.0) {
+            if (!*live || v[0] != 1.0) {
                 return false;
             }
             for (int i = 1; i < kArity; ++i) {
@@ -38,6 +39,7 @@ ReachTest::ReachTest(CDbConnection& connection, BoxTurnedAway turnedAway)
 }
 
 ReachTest::~ReachTest() {
+    *live_ = false;
     if (defined_) {
         connection_.DefineRowTest(name_, kArity, {});
     }

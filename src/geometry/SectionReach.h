@@ -6,6 +6,7 @@
 #define VORNEL_GEOMETRY_SECTIONREACH_H
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "db/Ado.h"
@@ -34,6 +35,10 @@ private:
     CDbConnection& connection_;
     // Made once, so that undoing the test allocates nothing.
     const std::string name_;
+    // False once this test has ended. Undoing the test in the connection
+    // may yet fail for want of memory; the test left there then turns
+    // nothing away, and never reaches the section it was made for.
+    std::shared_ptr<bool> live_;
     bool defined_;
 };
 
