@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "vornel/Hooks.h"
@@ -70,26 +71,30 @@ bool hostSink(const vornel::ProgressSink& sink) {
 // another sink. Without a host sink, moves the bar under the lock. The work
 // goes on past a callback that throws, as past one that returns: the
 // operation promises its caller a status, and has no way to stop half done.
+// False when the report could not be made (memory short).
 template <class Callback, class Draw, class... Args>
-void report(Callback vornel::ProgressSink::*part, Draw drawn, const Args&... args) noexcept {
+bool report(Callback vornel::ProgressSink::*part, Draw drawn, const Args&... args) noexcept {
+    Callback callback;
     try {
-        Callback callback;
-        {
-            std::lock_guard<std::mutex> lock(sinkMutex());
-            State& s = state();
-            if (!hostSink(s.sink)) {
-                if (drawBar()) {
-                    (s.bar.*drawn)(args...);
-                }
-                return;
+        std::lock_guard<std::mutex> lock(sinkMutex());
+        State& s = state();
+        if (!hostSink(s.sink)) {
+            if (drawBar()) {
+                (s.bar.*drawn)(args...);
             }
-            callback = s.sink.*part;
+            return true;
         }
+        callback = s.sink.*part;
+    } catch (...) {
+        return false;
+    }
+    try {
         if (callback) {
             callback(args...);
         }
     } catch (...) {
     }
+    return true;
 }
 
 }  // namespace
@@ -103,18 +108,32 @@ void setProgressSink(ProgressSink sink) {
 
 }  // namespace vornel
 
+// A window whose start cannot be reported is not shown: its handle, 0,
+// moves and ends nothing, so that the host never sees an end without its start.
 QvProgressHandle qvStartProgress(const char* message, const char* caption) {
     static std::atomic<QvProgressHandle> next{1};
-    report(&vornel::ProgressSink::start, &TerminalBar::start, message, caption);
+    try {
+        const std::string text = message;
+        const std::string title = caption;
+        if (!report(&vornel::ProgressSink::start, &TerminalBar::start, text, title)) {
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     return next++;
 }
 
-long qvSetPos(QvProgressHandle, long position) {
-    report(&vornel::ProgressSink::setPos, &TerminalBar::setPos, position);
+long qvSetPos(QvProgressHandle handle, long position) {
+    if (handle != 0) {
+        report(&vornel::ProgressSink::setPos, &TerminalBar::setPos, position);
+    }
     return 1;
 }
 
-long qvEndProgress(QvProgressHandle) {
-    report(&vornel::ProgressSink::end, &TerminalBar::end);
+long qvEndProgress(QvProgressHandle handle) {
+    if (handle != 0) {
+        report(&vornel::ProgressSink::end, &TerminalBar::end);
+    }
     return 1;
 }
