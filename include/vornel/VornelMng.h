@@ -124,7 +124,11 @@ public:
     // table through deleteBlockByID (its blocks), deleteBlockParam and
     // deleteBlockVrgParam (its catalog rows). endTransact returns 0 when no
     // transaction is open to end: none was begun, or connecting, compacting
-    // or clearing the database has ended it (rolled back).
+    // or clearing the database has ended it (rolled back). A failure that
+    // made the database roll back the whole of a host transaction (a disk
+    // that fills, memory that runs out) makes each call that uses the
+    // database fail until the host ends it, and endTransact(Commit) then
+    // returns 0: nothing of the transaction was written.
     long beginTransact();
     long endTransact(CompletionType how);
     long deleteBlock(std::string tableName);

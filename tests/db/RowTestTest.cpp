@@ -10,21 +10,6 @@
 using namespace vornel;
 using namespace vornel::test;
 
-namespace {
-
-long countWhere(CDbConnection& connection, const std::string& condition) {
-    CDbRecordset rs(&connection);
-    long n = -1;
-    if (rs.Open(("SELECT count(*) FROM T WHERE " + condition).c_str(), kText, kStatic,
-                kOptimistic) == 0 ||
-        rs.GetCollect(0, n) == 0) {
-        return -1;
-    }
-    return n;
-}
-
-}  // namespace
-
 TEST(RowTests, SeeRealsAsDoublesAndAllElseAsNaN) {
     Database db("CREATE TABLE T (a DOUBLE, b TEXT, n NUMERIC, x BLOB)");
     ASSERT_TRUE(

@@ -1,8 +1,11 @@
-// A new database file, connected, and the options its queries are opened with.
+// A new database file, connected, the options its queries are opened with,
+// and a count of the rows a condition keeps.
 #ifndef VORNEL_TESTS_TESTDATABASE_H
 #define VORNEL_TESTS_TESTDATABASE_H
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "db/Ado.h"
 #include "support/TempDir.h"
@@ -26,6 +29,18 @@ struct Database {
     const std::string path = dir.file("test.db");
     CDbConnection connection;
 };
+
+// How many rows of table T the condition keeps; -1 when it cannot be run.
+inline long countWhere(CDbConnection& connection, const std::string& condition) {
+    CDbRecordset rs(&connection);
+    long n = -1;
+    if (rs.Open(("SELECT count(*) FROM T WHERE " + condition).c_str(), kText, kStatic,
+                kOptimistic) == 0 ||
+        rs.GetCollect(0, n) == 0) {
+        return -1;
+    }
+    return n;
+}
 
 }  // namespace vornel::test
 

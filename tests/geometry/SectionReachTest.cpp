@@ -11,18 +11,6 @@
 namespace vornel::test {
 namespace {
 
-// How many rows of T the condition keeps; -1 when it cannot be run.
-long countWhere(CDbConnection& connection, const std::string& condition) {
-    CDbRecordset rs(&connection);
-    long n = -1;
-    if (rs.Open(("SELECT count(*) FROM T WHERE " + condition).c_str(), kText, kStatic,
-                kOptimistic) == 0 ||
-        rs.GetCollect(0, n) == 0) {
-        return -1;
-    }
-    return n;
-}
-
 // The test turns away a box tested whole; once it has ended, memory short
 // or not, it calls nothing of the cut's, which has gone with the cut.
 TEST(SectionReach, AnEndedTestCallsNothingOfTheCut) {
