@@ -8,7 +8,8 @@
 namespace vornel::db {
 
 // The text of a caught failure: the engine's description, or the standard
-// text of its code, as a ComError's what() holds them. Taken without
+// text of its code, as a ComError's what() holds them; "out of memory"
+// for std::bad_alloc, whose own text means nothing to a user. Taken without
 // allocating: the handlers that ask for it run in destructors too, and when
 // memory has run out.
 const char* messageOf(const std::exception& e) noexcept;
