@@ -37,6 +37,10 @@ long CVornelMng::replaceDatabase(const std::string& path, long (CKrigDatabase::*
     clearDatabase();
     m_pDatabase = database.release();
     if (opened == 0) {
+        // Past the rename, a compaction can only fail to open its result.
+        if (m_pDatabase->Compacted()) {
+            verb = "open the compacted";
+        }
         const std::string named = "'" + path + "'";
         std::string why = m_pDatabase->Failure();
         // The engine's own reason may start with the file, or name it: the

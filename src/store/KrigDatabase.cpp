@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <new>
 
 #include "platform/ComError.h"
 #include "platform/Notice.h"
@@ -138,13 +139,20 @@ long CKrigDatabase::Compact() {
         return 0;
     }
     Close();
+    m_bCompacted = false;
     try {
         engine::compactDatabaseFile(fileAt(m_szPath), CopyPath(m_szPath));
     } catch (const vornel::ComError& e) {
         m_strFailure = e.errorMessage();
         return 0;
     }
-    return Open();
+    m_bCompacted = true;
+    try {
+        return Open();
+    } catch (const std::bad_alloc&) {
+        m_strFailure = "out of memory";  // the string's own room holds it
+        return 0;
+    }
 }
 
 void CKrigDatabase::Close() {

@@ -21,6 +21,9 @@ public:
     long Connect();
     long Compact();
     void Close();
+    // Whether the last Compact() put its compacted copy in place, even
+    // should it then have failed to open it.
+    bool Compacted() const { return m_bCompacted; }
 
     // Schema.
     long DropTable(const std::string& name);
@@ -51,6 +54,7 @@ private:
     bool RemakeParamTable(const char* name);
 
     std::string m_strFailure;
+    bool m_bCompacted = false;
 };
 
 #endif

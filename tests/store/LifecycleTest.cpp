@@ -504,6 +504,46 @@ TEST_F(Lifecycle, AReplacementShortOfMemoryLeavesBothFilesAsTheyWere) {
     EXPECT_FALSE(fileExists(replacement));
 }
 
+// A compaction that runs out of memory at any one allocation, the engine's
+// as well, tells whether it put its copy in place: short of memory before,
+// it has not; after, only the opening of the compacted file failed.
+TEST_F(Lifecycle, ACompactionShortOfMemoryTellsWhetherItCompacted) {
+    const auto grown = [&] {
+        ASSERT_EQ(mng.createDatabase(path), 1);
+        ASSERT_EQ(mng.createBlockResultTbl("T1"), 1);
+        ASSERT_EQ(mng.dropTable("T1"), 1);
+        mng.clearDatabase();
+    };
+    bool compactedUnopened = false;
+    for (long nth = 1;; ++nth) {
+        ASSERT_LT(nth, 100000) << "the compaction never got through";
+        std::filesystem::remove(path);
+        grown();
+        const auto before = std::filesystem::file_size(path);
+        long status = -1;
+        bool failed = false;
+        std::string argument = path;  // copied before memory runs short
+        {
+            const FailingAllocation failing(nth, false, true);
+            status = mng.compactDatabase(std::move(argument));
+            failed = failing.failed();
+        }
+        if (!failed) {
+            EXPECT_EQ(status, 1) << mng.lastError();
+            break;
+        }
+        if (status == 1) {
+            continue;
+        }
+        const std::string why = mng.lastError();
+        const bool compacted = std::filesystem::file_size(path) < before;
+        compactedUnopened = compactedUnopened || compacted;
+        EXPECT_EQ(contains(why, "cannot open the compacted database"), compacted) << why;
+        EXPECT_FALSE(contains(why, "bad_alloc")) << why;
+    }
+    EXPECT_TRUE(compactedUnopened);
+}
+
 // A replacement still open in the manager that built it is refused: the
 // blocks it keeps beside the file would not come with it. Cleared, it comes
 // over whole.
