@@ -7,6 +7,7 @@
 #include <new>
 
 #include "db/Ado.h"
+#include "db/Failure.h"
 #include "migrate/AccessFile.h"
 #include "migrate/AccessReader.h"
 #include "migrate/DatabaseWriter.h"
@@ -102,10 +103,8 @@ long migrateAccessDatabase(const std::string& accessPath, const std::string& new
     report = MigrationReport();
     try {
         run(accessPath, newPath, report);
-    } catch (const std::bad_alloc&) {
-        return failed(report, "out of memory");
     } catch (const std::exception& e) {
-        return failed(report, e.what());
+        return failed(report, db::messageOf(e));
     }
     return std::all_of(report.tables.begin(), report.tables.end(), complete) ? 1 : 0;
 }
