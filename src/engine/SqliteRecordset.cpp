@@ -368,8 +368,13 @@ HRESULT SqliteRecordset::update() {
         const int c = static_cast<int>(i);
         if (kinds_[i] == ColumnKind::Counter && pending_[i].vt == VT_EMPTY) {
             bindCounter(c);
-        } else if (bindColumn(insert_, c + 1, kinds_[i], pending_[i]) != SQLITE_OK) {
+        } else if (const int rc = bindColumn(insert_, c + 1, kinds_[i], pending_[i]);
+                   rc == SQLITE_MISMATCH) {
             fail(hr::kTypeMismatch, "column " + std::to_string(i) + " cannot hold this value");
+        } else if (rc != SQLITE_OK) {
+            // The engine's own refusal, of a value too big or for want of
+            // memory: its text tells which.
+            session().fail(rc, "column " + std::to_string(i) + " cannot take this value");
         }
     }
     const int rc = sqlite3_step(insert_);
