@@ -72,7 +72,13 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
             throw MigrationError(db.Failure());
         }
         writeInPlace(db, pending.path());
+        const auto cannotWrite = [&] {
+            return MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
+        };
         store::Transaction transaction(*db.m_pConnection);
+        if (!transaction.begun()) {
+            throw cannotWrite();
+        }
         migrate::DatabaseWriter writer(db, report);
         migrate::readInChild(
             accessPath,
@@ -80,7 +86,7 @@ void run(const std::string& accessPath, const std::string& newPath, MigrationRep
             writer, idleTimeoutMs());
         writer.finish();
         if (!transaction.commit()) {
-            throw MigrationError("cannot write '" + pending.path() + "': " + db.Failure());
+            throw cannotWrite();
         }
     }
     pending.commit();
