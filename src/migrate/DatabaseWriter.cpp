@@ -7,6 +7,7 @@
 #include "migrate/ColumnPlan.h"
 #include "migrate/MigrationError.h"
 #include "shell/TableNames.h"
+#include "store/Query.h"
 
 namespace vornel::migrate {
 namespace {
@@ -134,10 +135,18 @@ void DatabaseWriter::row(const Row& row) {
         ++entry.rowsWritten;
         return;
     }
+    const std::string why = db_.Failure();
+    const bool refused = store::valueFault(*db_.m_pConnection);
     rs_.CancelUpdate();
+    // Memory or the disk failing would leave out a row that the next run
+    // keeps: only a row whose values the database refuses is left out.
+    if (!refused) {
+        throw MigrationError("cannot write row " + std::to_string(entry.rowsRead) + " of table '" +
+                             table_.name + "': " + why);
+    }
     if (entry.rowsNotWritten.empty()) {
         entry.rowsNotWritten =
-            "row " + std::to_string(entry.rowsRead) + " could not be written: " + db_.Failure();
+            "row " + std::to_string(entry.rowsRead) + " could not be written: " + why;
     }
 }
 

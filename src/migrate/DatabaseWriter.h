@@ -19,8 +19,9 @@
 namespace vornel::migrate {
 
 // Works inside whatever transaction the caller holds on the database. A
-// table that cannot be made throws MigrationError; a row that cannot be
-// written is left out and recorded, and the next one is tried.
+// table that cannot be made throws MigrationError, as does a row that
+// fails for memory, the disk or a lock; a row whose values the database
+// refuses is left out and recorded, and the next one is tried.
 class DatabaseWriter : public AccessSink {
 public:
     DatabaseWriter(CKrigDatabase& db, MigrationReport& report);

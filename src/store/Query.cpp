@@ -40,6 +40,12 @@ bool statementFault(CDbConnection& connection) {
     return connection.GetLastSqlState().compare(0, 2, "42") == 0;
 }
 
+// SQLSTATE classes data (22) and integrity (23).
+bool valueFault(CDbConnection& connection) {
+    const std::string state = connection.GetLastSqlState();
+    return state.compare(0, 2, "22") == 0 || state.compare(0, 2, "23") == 0;
+}
+
 bool execute(CDbConnection& connection, const std::string& sql) {
     if (connection.Held()) {
         connection.NoteFailure(kRecordsetInUse);
@@ -49,11 +55,7 @@ bool execute(CDbConnection& connection, const std::string& sql) {
     if (connection.Execute(sql.c_str(), engine::adCmdText)) {
         return true;
     }
-    // SQLSTATE classes of the statement's own faults: data (22), integrity
-    // (23), syntax or access rule (42).
-    const std::string state = connection.GetLastSqlState();
-    const std::string cls = state.substr(0, 2);
-    return cls == "22" || cls == "23" || cls == "42";
+    return valueFault(connection) || statementFault(connection);
 }
 
 }  // namespace vornel::store

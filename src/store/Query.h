@@ -54,6 +54,11 @@ bool execute(CDbConnection& connection, const std::string& sql);
 // the disk) leaves the question unanswered.
 bool statementFault(CDbConnection& connection);
 
+// Whether the last failure on the connection was a value the database
+// refuses: a constraint, a type, a size. Memory, the disk or a lock fail
+// whatever the values.
+bool valueFault(CDbConnection& connection);
+
 }  // namespace vornel::store
 
 #endif
