@@ -35,7 +35,8 @@ public:
     bool Execute(const char* sql, long options);
     std::string GetLastError();
     // The SQLSTATE of the last failure on this connection; empty if none, or
-    // if it was not the engine's.
+    // if it was not the engine's. Where the state cannot be read, empty, and
+    // that failure is the last.
     std::string GetLastSqlState();
     BOOL IsOpen();
     long BeginTrans();

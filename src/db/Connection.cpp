@@ -148,6 +148,9 @@ std::string CDbConnection::GetLastSqlState() {
         const std::vector<engine::ErrorInfo> errors = m_pAdoConnection->errors();
         return errors.empty() ? std::string() : errors.back().sqlState;
     } catch (const std::exception& e) {
+        // The failure asked about stays unexplained: this one is what a
+        // caller that cannot class it must report.
+        NoteFailure(e);
         traceFailure("Warning: GetLastSqlState 方法发生异常. 错误信息: %s; 文件: %s; 行: %d\n",
                      messageOf(e), __FILE__, __LINE__);
         return {};
