@@ -1,8 +1,9 @@
 // Every public operation with memory running out at one of its allocations,
 // each of the first 128 in turn and every thirteenth after, once or from
 // then on, and the engine's own from then on as well (more thinly): the
-// call returns a status, never an exception; a call that fails has changed
-// nothing in the file (but the bulk updates, which write block by block);
+// call returns a status, never an exception; a call that fails says memory
+// ran short, and has changed nothing in the file (but the bulk updates,
+// which write block by block);
 // and the same call on the same manager then does what it would have done.
 // Nor is a progress window or a transaction left open.
 #include <gtest/gtest.h>
