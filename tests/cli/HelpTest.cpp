@@ -58,6 +58,9 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"report", "a.db", "--cutofs", "0.5"},
          "vornel report: --cutofs is not an option; did you mean --cutoffs? (see --help)"},
         {{"export", "a.db", "--wehre=MineID=1"}, "--wehre is not an option; did you mean --where?"},
+        // Or the start of one, its end left off.
+        {{"report", "a.db", "--cutof", "0.5"}, "--cutof is not an option; did you mean --cutoffs?"},
+        {{"report", "a.db", "--dep"}, "--dep is not an option; did you mean --deplete?"},
         // A whole number's option given another, or one beyond its range.
         {{"variogram", "a.db", "--run", "1.5"},
          "vornel variogram: --run: 1.5 is not a whole number"},

@@ -45,10 +45,14 @@ std::optional<std::string> nearestName(const std::string& word,
     const std::string given = bare(word);
     const size_t allowed = std::max<size_t>(1, given.size() / 3);
     std::optional<std::string> nearest;
-    size_t fewest = allowed + 1;
+    size_t fewest = 0;
     for (const std::string& name : names) {
-        const size_t edits = editsBetween(given, bare(name));
-        if (edits < fewest) {
+        const std::string candidate = bare(name);
+        const size_t edits = editsBetween(given, candidate);
+        // A word of three letters or more that a name begins with is that
+        // name with its end left off, however much of it.
+        const bool begins = given.size() >= 3 && candidate.compare(0, given.size(), given) == 0;
+        if ((edits <= allowed || begins) && (!nearest || edits < fewest)) {
             fewest = edits;
             nearest = name;
         }
