@@ -94,6 +94,10 @@ TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
                          "\nvornel: stopped, after removing table S with run 2"));
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT COUNT(*) FROM sqlite_schema WHERE name = 'S'"),
               "0\n");
+    // The demo's database, in place before it says what it holds.
+    EXPECT_EQ(interruptWhileWriting({"demo", "d.db", "--blocks", "200"}).err,
+              "\nvornel: stopped, after writing d.db\n");
+    EXPECT_EQ(sqliteShell(path("d.db"), "SELECT COUNT(*) > 0 FROM CU_DEMO"), "1\n");
 
     // Interrupted while it lists the cut blocks on standard output, by a
     // signal of another kind: the drawing it was writing beside the list is
@@ -104,6 +108,40 @@ TEST_F(InterruptTest, TheUnfinishedFileGoesAndTheFinishedOneStays) {
     EXPECT_TRUE(contains(cut.err, "\nvornel: stopped; the unfinished file was removed\n"))
         << cut.err;
     EXPECT_EQ(filesNamed("cut"), std::vector<std::string>{});
+}
+
+// Stopped while it draws, once its database is in place: the database
+// stays, and the drawing it had begun goes.
+TEST_F(InterruptTest, AFileBegunAfterTheWorkWasStoredIsStillUnfinished) {
+    const std::string errPath = path(".stderr");
+    const int out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child = startVornel(dir.path(), {"demo", "d.db", "--blocks", "2000"}, out, errPath);
+    close(out);
+    bool caught = false;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!caught && std::chrono::steady_clock::now() < deadline &&
+           waitpid(child, &status, WNOHANG) == 0) {
+        if (filesNamed(".svg.partial-").empty()) {
+            continue;
+        }
+        // Held still while it is seen that the drawing is not finished yet.
+        kill(child, SIGSTOP);
+        waitpid(child, &status, WUNTRACED);
+        caught = !filesNamed(".svg.partial-").empty();
+        if (!caught) {
+            kill(child, SIGCONT);
+        }
+    }
+    kill(child, SIGINT);
+    kill(child, SIGCONT);
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(caught) << "no drawing was seen being written";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_EQ(readFile(errPath),
+              "\nvornel: stopped; the unfinished file was removed, after writing d.db\n");
+    EXPECT_EQ(filesNamed(".partial-"), std::vector<std::string>{});
+    EXPECT_EQ(sqliteShell(path("d.db"), "SELECT COUNT(*) > 0 FROM CU_DEMO"), "1\n");
 }
 
 }  // namespace

@@ -376,10 +376,13 @@ void runDemo(const DemoOptions& o) {
         try {
             writeDatabase(partial, body, blocks, voids);
             refuseToReplace(o.db);  // again: another command may have written to it meanwhile
+            // Stopped from here on, the demo says that its database is whole.
+            const InterruptsHeld held;
             std::string why;
             if (vornel::replaceDatabaseFile(target, partial, why) == 0) {
                 throw Failure(why);
             }
+            sayDoneWhenInterrupted("writing " + o.db);
         } catch (...) {
             removeModelFiles(partial);
             throw;

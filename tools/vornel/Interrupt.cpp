@@ -15,6 +15,8 @@ constexpr int kSlots = 16;
 constexpr size_t kLongestPath = 4096;
 char g_paths[kSlots][kLongestPath];
 volatile std::sig_atomic_t g_inUse[kSlots];
+// Named before the command said what it stored for good: no longer unfinished.
+volatile std::sig_atomic_t g_finished[kSlots];
 char g_done[2 * kLongestPath];
 volatile std::sig_atomic_t g_doneSet = 0;
 
@@ -25,8 +27,8 @@ void say(const char* text) {
 
 extern "C" void removeAndEnd(int signal) {
     bool removed = false;
-    for (int i = 0; i < kSlots && g_doneSet == 0; ++i) {
-        if (g_inUse[i] != 0) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_inUse[i] != 0 && g_finished[i] == 0) {
             ::unlink(g_paths[i]);
             removed = true;
         }
@@ -68,6 +70,7 @@ int take(const std::string& path) {
     for (int i = 0; i < kSlots; ++i) {
         if (g_inUse[i] == 0) {
             std::memcpy(g_paths[i], path.c_str(), path.size() + 1);
+            g_finished[i] = 0;
             g_inUse[i] = 1;
             return i;
         }
@@ -91,6 +94,9 @@ void removeFilesWhenInterrupted() {
 }
 
 void sayDoneWhenInterrupted(const std::string& done) {
+    for (int i = 0; i < kSlots; ++i) {
+        g_finished[i] = g_inUse[i];
+    }
     g_doneSet = 0;
     const size_t length = std::min(done.size(), sizeof g_done - 1);
     std::memcpy(g_done, done.data(), length);

@@ -15,8 +15,9 @@ namespace vornel::cli {
 void removeFilesWhenInterrupted();
 
 // What is stored for good from here on, said if the command is stopped
-// after all (while it shows what it did): "storing R in m.db". No file is
-// removed after that: what the command made is no longer unfinished.
+// after all (while it shows what it did): "storing R in m.db". No file
+// named so far is removed after that: what the command made is no longer
+// unfinished. One named later (a drawing made next) still is.
 void sayDoneWhenInterrupted(const std::string& done);
 
 // What the last sayDoneWhenInterrupted said was done; empty if nothing.
