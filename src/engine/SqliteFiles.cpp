@@ -106,6 +106,25 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     return session;
 }
 
+// The engine keeps a journal beside the file under its name and
+// "-journal": a database whose name leaves no room for that is made, and
+// then no write can go to it.
+void requireRoomForJournal(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    constexpr size_t kJournal = sizeof "-journal" - 1;
+    // A name past the longest fails as any such name does.
+    if (longest > 0 && nameLength <= static_cast<size_t>(longest) &&
+        nameLength + kJournal > static_cast<size_t>(longest)) {
+        failWith(hr::kFail, "Cannot create database '" + path +
+                                "': File name too long to keep the journal beside it (at most " +
+                                std::to_string(static_cast<size_t>(longest) - kJournal) +
+                                " bytes)");
+    }
+}
+
 }  // namespace
 
 void removeNewDatabaseFile(const std::string& path) noexcept {
@@ -122,6 +141,7 @@ void removeNewDatabaseFile(const std::string& path) noexcept {
 }
 
 void createDatabaseFile(const std::string& path) {
+    requireRoomForJournal(path);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) {
