@@ -32,8 +32,10 @@ void CDbConnection::NoteFailure(const std::exception& e) noexcept {
     try {
         m_strLastFailure = messageOf(e);
     } catch (const std::bad_alloc&) {
-        // Short enough for the string's own room.
+        // Short enough for the string's own room. The failure told is
+        // memory's now, not the engine's, whatever its state says.
         m_strLastFailure.assign("out of memory");
+        m_bEngineFailure = false;
     }
 }
 

@@ -135,8 +135,10 @@ void DatabaseWriter::row(const Row& row) {
         ++entry.rowsWritten;
         return;
     }
-    const std::string why = db_.Failure();
+    // Classed first: where memory keeps the failure from being classed,
+    // that is the failure to tell.
     const bool refused = store::valueFault(*db_.m_pConnection);
+    const std::string why = db_.Failure();
     rs_.CancelUpdate();
     // Memory or the disk failing would leave out a row that the next run
     // keeps: only a row whose values the database refuses is left out.

@@ -11,8 +11,10 @@
 #include "engine/Engine.h"
 #include "migrate/BlockLayout.h"
 #include "migrate/DatabaseWriter.h"
+#include "migrate/MigrationError.h"
 #include "migrate/Testing.h"
 #include "store/Transaction.h"
+#include "support/Allocations.h"
 #include "support/Shell.h"
 #include "support/TempDir.h"
 #include "vornel/Hooks.h"
@@ -325,6 +327,56 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
         writeAll(dir.file("stat.db"), {{{"sqlite_stat9", {{"Id", jet::kLong, 4}}, 0}, {}}});
     });
     EXPECT_EQ(error.rfind("cannot create table 'sqlite_stat9': ", 0), 0u) << error;
+}
+
+// A row the database refuses while memory runs short once: left out for
+// its values as it would be, or the migration ends for want of memory;
+// neither told as the other.
+TEST(DatabaseWriter, ARefusedRowWithMemoryShortIsToldForWhatItIs) {
+    TempDir dir;
+    const AccessTable table{"T", {{"Code", jet::kText, 3}}, 2};
+    const Row kept = {cell(Cell::Text, 0, 0, "abc")};
+    const Row refused = {cell(Cell::Text, 0, 0, "abcd")};
+    long ended = 0;
+    for (long nth = 1;; ++nth) {
+        ASSERT_LT(nth, 10000) << "the row never got through";
+        SCOPED_TRACE("allocation " + std::to_string(nth));
+        CKrigDatabase db;
+        db.SetPath(dir.file(std::to_string(nth) + ".db"));
+        ASSERT_EQ(db.Create(), 1);
+        store::Transaction transaction(*db.m_pConnection);
+        MigrationReport report;
+        DatabaseWriter writer(db, report);
+        writer.beginTable(table);
+        writer.row(kept);
+        std::string error;
+        bool failed = false;
+        {
+            const FailingAllocation failing(nth, false, true);
+            try {
+                writer.row(refused);
+            } catch (const MigrationError& e) {
+                error = e.what();
+            } catch (const std::bad_alloc&) {
+                error = "out of memory";
+            }
+            failed = failing.failed();
+        }
+        const std::string& left = report.tables.back().rowsNotWritten;
+        if (!error.empty()) {
+            ++ended;
+            EXPECT_NE(error.find("out of memory"), std::string::npos) << error;
+            EXPECT_EQ(error.find("CHECK"), std::string::npos) << error;
+        } else {
+            EXPECT_EQ(left.rfind("row 2 could not be written: cannot add the row: CHECK", 0), 0u)
+                << left;
+        }
+        if (!failed) {
+            EXPECT_TRUE(error.empty());
+            break;
+        }
+    }
+    EXPECT_GT(ended, 0);
 }
 
 }  // namespace
