@@ -118,7 +118,8 @@ void makeModel(const std::string& path) {
         blocks[i].Krig_BlockID = i + 1;
         blocks[i].Krig_OutAttr = 0.42 * (i + 1);
         blocks[i].Krig_Bound = i % 2;
-        std::strcpy(blocks[i].Krig_OreType, i == 0 ? "" : "oxide");
+        std::snprintf(blocks[i].Krig_OreType, sizeof blocks[i].Krig_OreType, "%s",
+                      i == 0 ? "" : "oxide");
     }
     D_3DOT subBlocks[4] = {{1, 2, 3}, {4, 5, 6}, {0.5, 0.5, 0.5}, {0.25, 0.25, 0.25}};
     blocks[1].SubBUD_Num = 2;
