@@ -61,6 +61,11 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         // Or the start of one, its end left off.
         {{"report", "a.db", "--cutof", "0.5"}, "--cutof is not an option; did you mean --cutoffs?"},
         {{"report", "a.db", "--dep"}, "--dep is not an option; did you mean --deplete?"},
+        {{"stats", "a.db", "--with-w", "x"},
+         "--with-w is not an option; did you mean --with-where?"},
+        // One that begins several stands for none of them: --verbose or --version.
+        {{"report", "a.db", "--ver"}, "vornel report: --ver is not an option (see --help)"},
+        {{"comp", "a.db"}, "vornel: unknown command 'comp'; the commands are"},
         // A whole number's option given another, or one beyond its range.
         {{"variogram", "a.db", "--run", "1.5"},
          "vornel variogram: --run: 1.5 is not a whole number"},

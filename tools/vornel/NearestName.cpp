@@ -43,16 +43,28 @@ size_t editsBetween(const std::string& a, const std::string& b) {
 std::optional<std::string> nearestName(const std::string& word,
                                        const std::vector<std::string>& names) {
     const std::string given = bare(word);
+    // A word of three letters or more that one name begins with is that
+    // name with its end left off; one that several begin with stands for
+    // none of them in particular.
+    if (given.size() >= 3) {
+        std::optional<std::string> begun;
+        bool several = false;
+        for (const std::string& name : names) {
+            if (bare(name).compare(0, given.size(), given) == 0) {
+                several = several || (begun && bare(*begun) != bare(name));
+                begun = name;
+            }
+        }
+        if (begun) {
+            return several ? std::nullopt : begun;
+        }
+    }
     const size_t allowed = std::max<size_t>(1, given.size() / 3);
     std::optional<std::string> nearest;
-    size_t fewest = 0;
+    size_t fewest = allowed + 1;
     for (const std::string& name : names) {
-        const std::string candidate = bare(name);
-        const size_t edits = editsBetween(given, candidate);
-        // A word of three letters or more that a name begins with is that
-        // name with its end left off, however much of it.
-        const bool begins = given.size() >= 3 && candidate.compare(0, given.size(), given) == 0;
-        if ((edits <= allowed || begins) && (!nearest || edits < fewest)) {
+        const size_t edits = editsBetween(given, bare(name));
+        if (edits < fewest) {
             fewest = edits;
             nearest = name;
         }
