@@ -28,8 +28,8 @@ void say(const char* text) {
 extern "C" void removeAndEnd(int signal) {
     bool removed = false;
     for (int i = 0; i < kSlots; ++i) {
-        if (g_inUse[i] != 0 && g_finished[i] == 0) {
-            ::unlink(g_paths[i]);
+        // One put in place already is gone from its name: it is not told of.
+        if (g_inUse[i] != 0 && g_finished[i] == 0 && ::unlink(g_paths[i]) == 0) {
             removed = true;
         }
     }
