@@ -63,7 +63,9 @@ public:
     // manager on `path`: connected after a success, with no database open
     // after a failure. A path that is empty or holds a NUL is refused before
     // that, and the database in use stays open. compactDatabase works on the
-    // file it is given.
+    // file it is given. createDatabase refuses a file name that leaves no
+    // room beside it for the journals of the file and of its compacted copy
+    // (more than 243 bytes where names may have 255).
     long createDatabase(std::string path);
     long connectDatabase(std::string path);
     long compactDatabase(std::string path);

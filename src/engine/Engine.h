@@ -134,8 +134,10 @@ std::unique_ptr<Recordset> createRecordset();
 // value that runs to the end of the string keeps its last blanks.
 std::string connectionStringValue(const std::string& connectionString, const std::string& key);
 
-// Makes a new, empty database file; refuses a path where any file exists.
-void createDatabaseFile(const std::string& path);
+// Makes a new, empty database file; refuses a path where any file exists,
+// or whose name leaves no room for the journals of the file and of the
+// copy that compacting it writes at `compactionCopy` (none if empty).
+void createDatabaseFile(const std::string& path, const std::string& compactionCopy = {});
 
 // Removes a database file that createDatabaseFile made and its log and
 // index, when what was to follow its making failed: when memory has run

@@ -106,22 +106,30 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     return session;
 }
 
-// The engine keeps a journal beside the file under its name and
-// "-journal": a database whose name leaves no room for that is made, and
-// then no write can go to it.
-void requireRoomForJournal(const std::string& path) {
+size_t nameLengthOf(const std::string& path) {
     const size_t slash = path.rfind('/');
-    const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+    return slash == std::string::npos ? path.size() : path.size() - slash - 1;
+}
+
+// The engine keeps a journal beside the file under its name and
+// "-journal", and so does the compacted copy beside it under its own: a
+// database whose name leaves no room for them is made, and then no write
+// or no compaction can go to it.
+void requireRoomBeside(const std::string& path, const std::string& compactionCopy) {
+    const size_t nameLength = nameLengthOf(path);
+    const size_t copyLength = nameLengthOf(compactionCopy);
+    const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     constexpr size_t kJournal = sizeof "-journal" - 1;
+    const size_t room = kJournal + (copyLength > nameLength ? copyLength - nameLength : 0);
     // A name past the longest fails as any such name does.
     if (longest > 0 && nameLength <= static_cast<size_t>(longest) &&
-        nameLength + kJournal > static_cast<size_t>(longest)) {
+        nameLength + room > static_cast<size_t>(longest)) {
         failWith(hr::kFail, "Cannot create database '" + path +
-                                "': File name too long to keep the journal beside it (at most " +
-                                std::to_string(static_cast<size_t>(longest) - kJournal) +
-                                " bytes)");
+                                "': File name too long to keep its journal and its compacted "
+                                "copy beside it (at most " +
+                                std::to_string(static_cast<size_t>(longest) - room) + " bytes)");
     }
 }
 
@@ -140,8 +148,8 @@ void removeNewDatabaseFile(const std::string& path) noexcept {
     }
 }
 
-void createDatabaseFile(const std::string& path) {
-    requireRoomForJournal(path);
+void createDatabaseFile(const std::string& path, const std::string& compactionCopy) {
+    requireRoomBeside(path, compactionCopy);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) {
