@@ -29,8 +29,9 @@ struct TableMigration {
     long rowsRead = 0;
     long rowsWritten = 0;
     std::vector<ColumnNotCarried> columnsNotCarried;
-    // Why rows were left out (the first that could not be written); empty
-    // when every row was written.
+    // Why rows were left out (the first whose values the database
+    // refused); empty when every row was written. A row that fails for
+    // memory, the disk or a lock stops the migration instead.
     std::string rowsNotWritten;
 };
 
