@@ -63,9 +63,9 @@ public:
     // manager on `path`: connected after a success, with no database open
     // after a failure. A path that is empty or holds a NUL is refused before
     // that, and the database in use stays open. compactDatabase works on the
-    // file it is given. createDatabase refuses a file name that leaves no
-    // room beside it for the journals of the file and of its compacted copy
-    // (more than 243 bytes where names may have 255).
+    // file it is given. A file name must leave room beside it for its
+    // journal (247 bytes at most where names may have 255), and to be
+    // compacted, for its compacted copy's, whose name is 4 bytes longer (243).
     long createDatabase(std::string path);
     long connectDatabase(std::string path);
     long compactDatabase(std::string path);
@@ -174,10 +174,10 @@ public:
 
     // Statistics and bulk updates. The statistics of a table without rows
     // are all 0 with status 1. modifyResultAtts and modifyResType write
-    // block by block: one that fails part-way keeps the blocks before. The modify calls write their numbers with six
-    // decimals (an Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID
-    // refuses a text of more than the 20 bytes of the record's field, which
-    // the column, counting characters, would otherwise take.
+    // block by block: one that fails part-way keeps the blocks before. The modify calls write their
+    // numbers with six decimals (an Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID refuses a
+    // text of more than the 20 bytes of the record's field, which the column, counting characters,
+    // would otherwise take.
     long getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
                        double& maxVari, double& minVari);
     long getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos);

@@ -135,9 +135,8 @@ std::unique_ptr<Recordset> createRecordset();
 std::string connectionStringValue(const std::string& connectionString, const std::string& key);
 
 // Makes a new, empty database file; refuses a path where any file exists,
-// or whose name leaves no room for the journals of the file and of the
-// copy that compacting it writes at `compactionCopy` (none if empty).
-void createDatabaseFile(const std::string& path, const std::string& compactionCopy = {});
+// or whose name leaves no room for the journal beside it.
+void createDatabaseFile(const std::string& path);
 
 // Removes a database file that createDatabaseFile made and its log and
 // index, when what was to follow its making failed: when memory has run

@@ -106,30 +106,21 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     return session;
 }
 
-size_t nameLengthOf(const std::string& path) {
+// The engine keeps a journal beside a database under its name and
+// "-journal": a file whose name leaves no room for that is made, and then
+// no write can go to it. `refusal` says what is refused.
+void requireRoomForJournal(const std::string& path, const std::string& refusal) {
     const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path.size() : path.size() - slash - 1;
-}
-
-// The engine keeps a journal beside the file under its name and
-// "-journal", and so does the compacted copy beside it under its own: a
-// database whose name leaves no room for them is made, and then no write
-// or no compaction can go to it.
-void requireRoomBeside(const std::string& path, const std::string& compactionCopy) {
-    const size_t nameLength = nameLengthOf(path);
-    const size_t copyLength = nameLengthOf(compactionCopy);
-    const size_t slash = path.rfind('/');
+    const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     constexpr size_t kJournal = sizeof "-journal" - 1;
-    const size_t room = kJournal + (copyLength > nameLength ? copyLength - nameLength : 0);
     // A name past the longest fails as any such name does.
-    if (longest > 0 && nameLength <= static_cast<size_t>(longest) &&
-        nameLength + room > static_cast<size_t>(longest)) {
-        failWith(hr::kFail, "Cannot create database '" + path +
-                                "': File name too long to keep its journal and its compacted "
-                                "copy beside it (at most " +
-                                std::to_string(static_cast<size_t>(longest) - room) + " bytes)");
+    if (longest > static_cast<long>(kJournal) && nameLength <= static_cast<size_t>(longest) &&
+        nameLength + kJournal > static_cast<size_t>(longest)) {
+        failWith(hr::kFail,
+                 refusal + ": File name too long to keep the journal beside it (at most " +
+                     std::to_string(static_cast<size_t>(longest) - kJournal) + " bytes)");
     }
 }
 
@@ -148,8 +139,8 @@ void removeNewDatabaseFile(const std::string& path) noexcept {
     }
 }
 
-void createDatabaseFile(const std::string& path, const std::string& compactionCopy) {
-    requireRoomBeside(path, compactionCopy);
+void createDatabaseFile(const std::string& path) {
+    requireRoomForJournal(path, "Cannot create database '" + path + "'");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) {
@@ -190,6 +181,7 @@ void compactDatabaseFile(const std::string& path, const std::string& tempPath) {
     // without it: a file in WAL mode (another program's too) gets it back.
     const bool wal = markedForWal(path);
     auto session = openAlone(path, "compacted", "compacting");
+    requireRoomForJournal(tempPath, "cannot write the compacted copy '" + tempPath + "'");
     makeCopyFile(path, tempPath);
     // A copy this compaction made and could not put in place goes, whatever
     // stopped it: left there, it would be in the way of the next one.

@@ -72,7 +72,7 @@ long CKrigDatabase::Create() {
     }
     Close();
     try {
-        engine::createDatabaseFile(m_szPath, CopyPath(m_szPath));
+        engine::createDatabaseFile(m_szPath);
     } catch (const vornel::ComError& e) {
         m_strFailure = e.errorMessage();
         vornel::showNotice(e.errorMessage());

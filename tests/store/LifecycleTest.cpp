@@ -189,19 +189,30 @@ TEST_F(Lifecycle, CreateRefusesAnExistingFile) {
     EXPECT_EQ(mng.createDatabase(nowhere), 0);
     EXPECT_EQ(mng.lastError(),
               "cannot create database '" + nowhere + "': No such file or directory");
-    // Nor one whose name leaves no room for the journals beside it: its own,
-    // and its compacted copy's, whose name is four bytes longer (255 bytes
-    // at most, as on every Linux file system).
-    const std::string longName = dir.file(std::string(240, 'n') + ".mdb");
+    // Nor one whose name leaves no room for the journal beside it; and one
+    // whose compacted copy's name (four bytes longer) leaves none for the
+    // copy's is not compacted (255 bytes at most, as on every Linux file
+    // system).
+    const std::string longName = dir.file(std::string(244, 'n') + ".mdb");
     EXPECT_EQ(mng.createDatabase(longName), 0);
     EXPECT_EQ(mng.lastError(), "cannot create database '" + longName +
-                                   "': File name too long to keep its journal and its compacted "
-                                   "copy beside it (at most 243 bytes)");
+                                   "': File name too long to keep the journal beside it (at "
+                                   "most 247 bytes)");
     EXPECT_FALSE(fileExists(longName));
-    const std::string longest = dir.file(std::string(239, 'n') + ".mdb");
+    const std::string longest = dir.file(std::string(243, 'n') + ".mdb");
     EXPECT_EQ(mng.createDatabase(longest), 1) << mng.lastError();
     EXPECT_EQ(mng.createBlockVoidTbl("V"), 1) << mng.lastError();  // written, journal and all
-    EXPECT_EQ(mng.compactDatabase(longest), 1) << mng.lastError();
+    EXPECT_EQ(mng.compactDatabase(longest), 0);
+    const std::string copy = vornel::compactionCopyPath(longest);
+    EXPECT_EQ(mng.lastError(), "cannot compact database '" + longest +
+                                   "': cannot write the compacted copy '" + copy +
+                                   "': File name too long to keep the journal beside it (at "
+                                   "most 247 bytes)");
+    EXPECT_FALSE(fileExists(copy));
+    const std::string compacted = dir.file(std::string(239, 'n') + ".mdb");
+    EXPECT_EQ(mng.createDatabase(compacted), 1) << mng.lastError();
+    EXPECT_EQ(mng.createBlockVoidTbl("V"), 1) << mng.lastError();
+    EXPECT_EQ(mng.compactDatabase(compacted), 1) << mng.lastError();
     const std::string text = dir.file("text.mdb");
     writeFile(text, std::string(2048, 'x'));
     EXPECT_EQ(mng.connectDatabase(text), 0);
