@@ -66,6 +66,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         // One that begins several stands for none of them: --verbose or --version.
         {{"report", "a.db", "--ver"}, "vornel report: --ver is not an option (see --help)"},
         {{"comp", "a.db"}, "vornel: unknown command 'comp'; the commands are"},
+        // But one in other letters is that one, though it begins others too.
+        {{"stats", "a.db", "--With", "x"}, "--With is not an option; did you mean --with?"},
         // A whole number's option given another, or one beyond its range.
         {{"variogram", "a.db", "--run", "1.5"},
          "vornel variogram: --run: 1.5 is not a whole number"},

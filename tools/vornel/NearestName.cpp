@@ -43,6 +43,12 @@ size_t editsBetween(const std::string& a, const std::string& b) {
 std::optional<std::string> nearestName(const std::string& word,
                                        const std::vector<std::string>& names) {
     const std::string given = bare(word);
+    // The name itself, in other letters or with other dashes.
+    for (const std::string& name : names) {
+        if (bare(name) == given) {
+            return name;
+        }
+    }
     // A word of three letters or more that one name begins with is that
     // name with its end left off; one that several begin with stands for
     // none of them in particular.

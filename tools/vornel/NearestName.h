@@ -11,7 +11,8 @@ namespace vornel::cli {
 // The name, of those given, that the word is closest to in letters dropped,
 // added, changed or swapped, ignoring case and leading dashes: none when
 // even the closest takes more such edits than a third of the word's length
-// (one for a short word). Of names equally close, the first. A word of
+// (one for a short word). Of names equally close, the first; the name
+// itself, in other case or with other dashes, first of all. A word of
 // three letters or more that begins one name stands for it; one that begins
 // several, for none.
 std::optional<std::string> nearestName(const std::string& word,
