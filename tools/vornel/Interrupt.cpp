@@ -17,6 +17,8 @@ char g_paths[kSlots][kLongestPath];
 volatile std::sig_atomic_t g_inUse[kSlots];
 // Named before the command said what it stored for good: no longer unfinished.
 volatile std::sig_atomic_t g_finished[kSlots];
+// A file the command writes, not a journal the engine may keep beside it.
+volatile std::sig_atomic_t g_own[kSlots];
 char g_done[2 * kLongestPath];
 volatile std::sig_atomic_t g_doneSet = 0;
 
@@ -30,7 +32,7 @@ extern "C" void removeAndEnd(int signal) {
     for (int i = 0; i < kSlots; ++i) {
         // One put in place already is gone from its name: it is not told of.
         if (g_inUse[i] != 0 && g_finished[i] == 0 && ::unlink(g_paths[i]) == 0) {
-            removed = true;
+            removed = removed || g_own[i] != 0;
         }
     }
     // A reader gone (head, a pager quit) ends the command as quietly as any
@@ -63,7 +65,7 @@ sigset_t interrupts() {
     return set;
 }
 
-int take(const std::string& path) {
+int take(const std::string& path, bool own) {
     if (path.size() >= kLongestPath) {
         return -1;
     }
@@ -71,6 +73,7 @@ int take(const std::string& path) {
         if (g_inUse[i] == 0) {
             std::memcpy(g_paths[i], path.c_str(), path.size() + 1);
             g_finished[i] = 0;
+            g_own[i] = own ? 1 : 0;
             g_inUse[i] = 1;
             return i;
         }
@@ -118,11 +121,11 @@ InterruptsHeld::~InterruptsHeld() {
 }
 
 RemovedIfInterrupted::RemovedIfInterrupted(const std::string& path, bool database) {
-    slots_[0] = take(path);
+    slots_[0] = take(path, true);
     if (database) {
-        slots_[1] = take(path + "-wal");
-        slots_[2] = take(path + "-shm");
-        slots_[3] = take(path + "-journal");
+        slots_[1] = take(path + "-wal", false);
+        slots_[2] = take(path + "-shm", false);
+        slots_[3] = take(path + "-journal", false);
     }
 }
 
