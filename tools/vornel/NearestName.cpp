@@ -44,10 +44,11 @@ std::optional<std::string> nearestName(const std::string& word,
                                        const std::vector<std::string>& names) {
     const std::string given = bare(word);
     // The name itself, in other letters or with other dashes.
-    for (const std::string& name : names) {
-        if (bare(name) == given) {
-            return name;
-        }
+    const auto same = std::find_if(names.begin(), names.end(), [&given](const std::string& name) {
+        return bare(name) == given;
+    });
+    if (same != names.end()) {
+        return *same;
     }
     // A word of three letters or more that one name begins with is that
     // name with its end left off; one that several begin with stands for
