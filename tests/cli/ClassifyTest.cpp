@@ -104,6 +104,22 @@ TEST_F(ClassifyTest, TheFirstRuleABlockMeetsDecides) {
               "  categories     measured 2, Inferred 2, (none) 1");
 }
 
+TEST_F(ClassifyTest, AClassLongerThanABlockReadKeepsIsNotTheClassItBegins) {
+    // 20 bytes each: a block read keeps "Measured Resource A" of both.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'Measured Resource A' || Krig_BlockID "
+                "WHERE Krig_BlockID IN (1, 2)");
+    const std::string said = ok({"classify", "m.db", "--where", "Krig_BlockID <= 3", "--rule",
+                                 "Measured Resource A: Krig_BlockID = 1"});
+    EXPECT_EQ(lineStarting(said, "Measured"),
+              "  Measured Resource A       1        1  Krig_BlockID = 1");
+    EXPECT_EQ(lineStarting(said, "(kept)"), "  (kept)                    2        0  no rule met");
+    // Block 2, which no rule met, keeps its whole class.
+    EXPECT_EQ(
+        sqliteShell(path("m.db"), "SELECT Krig_ResType FROM A WHERE Krig_BlockID <= 3 ORDER BY 1"),
+        "Indicated\nMeasured Resource A\nMeasured Resource A2\n");
+}
+
 TEST_F(ClassifyTest, OneRunOfASharedTableOnlyWhenItsBlockNumbersAreItsOwn) {
     // Run 7: A's blocks again, under A's block numbers.
     sqliteShell(path("m.db"),

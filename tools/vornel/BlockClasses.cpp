@@ -39,6 +39,12 @@ std::string classText(const KrigBlockResult& block, ClassField field) {
     return "";
 }
 
+std::string longerThanReadCondition(const char* column) {
+    static_assert(sizeof(KrigBlockResult::Krig_ResType) == sizeof(KrigBlockResult::Krig_OreType));
+    return std::string("length(CAST(") + column + " AS BLOB)) > " +
+           std::to_string(sizeof(KrigBlockResult::Krig_ResType) - 1);
+}
+
 bool ClassNameLess::operator()(const std::string& a, const std::string& b) const {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
 }

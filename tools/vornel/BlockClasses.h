@@ -33,6 +33,11 @@ struct BlockClasses {
 // The block's text in the field.
 std::string classText(const KrigBlockResult& block, ClassField field);
 
+// An SQL condition met by the rows whose text in `column` (Krig_ResType or
+// Krig_OreType) is longer than a block read keeps: classText gives only its
+// first 19 bytes.
+std::string longerThanReadCondition(const char* column);
+
 // The classes in the order a resource statement lists them: Measured,
 // Indicated and Inferred (in any case) first, then the other names as a
 // reader counts them ("pass 2" before "pass 10"), then "(none)" for blocks

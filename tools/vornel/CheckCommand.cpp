@@ -330,8 +330,8 @@ void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, 
     // The column counts 20 characters, a record keeps 19 bytes of them: two
     // names alike in those would read as one class.
     for (const char* column : {"Krig_ResType", "Krig_OreType"}) {
-        const long longer = readMatching(
-            mng, table, std::string("length(CAST(") + column + " AS BLOB)) > 19", what, &blocks);
+        const long longer =
+            readMatching(mng, table, longerThanReadCondition(column), what, &blocks);
         for (long i = 0; i < longer; ++i) {
             f.add(Severity::Warning,
                   "a category or ore type of more than the 19 bytes a block read keeps, read cut",

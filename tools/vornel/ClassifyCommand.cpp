@@ -64,10 +64,15 @@ struct Target {
     std::string before;
     std::string after;
     size_t rule = kNoRule;
+    // The stored class is longer than `before`, its first bytes, and so
+    // unlike any class a rule gives.
+    bool cut = false;
 
+    bool reclassed() const { return cut && rule != kNoRule; }
     // A name alike but for case is the class the block has: no change of
     // class, though the rule's spelling is written.
-    bool changes() const { return strcasecmp(before.c_str(), after.c_str()) != 0; }
+    bool changes() const { return reclassed() || strcasecmp(before.c_str(), after.c_str()) != 0; }
+    bool written() const { return reclassed() || after != before; }
 };
 
 struct Targets {
@@ -87,6 +92,16 @@ Targets readTargets(CVornelMng& mng, const std::string& table, const std::string
         const std::string before = classText(blocks[i], ClassField::Category);
         t.byId.emplace(blocks[i].Krig_BlockID, t.blocks.size());
         t.blocks.push_back({blocks[i].Krig_BlockID, before, before});
+    }
+    // A block of another run that shares a target's number is refused
+    // later (refuseSharedNumbers).
+    const long cut = readMatching(mng, table, longerThanReadCondition("Krig_ResType"),
+                                  "the blocks of " + table, &blocks);
+    for (long i = 0; i < cut; ++i) {
+        const auto at = t.byId.find(blocks[i].Krig_BlockID);
+        if (at != t.byId.end()) {
+            t.blocks[at->second].cut = true;
+        }
     }
     return t;
 }
@@ -156,7 +171,7 @@ void writeClasses(CVornelMng& mng, const std::string& db, const std::string& tab
                   const Targets& t) {
     std::vector<KrigBlockResult> changed;
     for (const Target& b : t.blocks) {
-        if (b.after != b.before) {
+        if (b.written()) {
             KrigBlockResult& r = changed.emplace_back();
             r.Krig_BlockID = b.blockId;
             copyText(r.Krig_ResType, b.after);
