@@ -63,6 +63,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"report", "a.db", "--dep"}, "--dep is not an option; did you mean --deplete?"},
         {{"stats", "a.db", "--with-w", "x"},
          "--with-w is not an option; did you mean --with-where?"},
+        // Two names of one option are one: --colour or --color.
+        {{"section", "a.db", "--col", "x"}, "--col is not an option; did you mean --colour?"},
         // One that begins several stands for none of them: --verbose or --version.
         {{"report", "a.db", "--ver"}, "vornel report: --ver is not an option (see --help)"},
         {{"comp", "a.db"}, "vornel: unknown command 'comp'; the commands are"},

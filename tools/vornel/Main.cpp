@@ -143,14 +143,15 @@ void refuseUnclearValues(const CLI::App& app) {
     }
 }
 
-// Every name the options of the command, and those of vornel itself, go by.
-std::vector<std::string> optionNames(const CLI::App& app, const CLI::App* command) {
-    std::vector<std::string> names;
+// The names each option of the command, and of vornel itself, goes by.
+std::vector<vornel::cli::Spellings> optionNames(const CLI::App& app, const CLI::App* command) {
+    std::vector<vornel::cli::Spellings> options;
     for (const CLI::App* level : {command, &app}) {
         if (level == nullptr) {
             continue;
         }
         for (const CLI::Option* option : level->get_options()) {
+            vornel::cli::Spellings& names = options.emplace_back();
             const auto dashed = [&names](const std::vector<std::string>& bare, const char* dash) {
                 std::transform(bare.begin(), bare.end(), std::back_inserter(names),
                                [dash](const std::string& name) { return dash + name; });
@@ -159,7 +160,7 @@ std::vector<std::string> optionNames(const CLI::App& app, const CLI::App* comman
             dashed(option->get_snames(), "-");
         }
     }
-    return names;
+    return options;
 }
 
 // A word that starts with a dash and is no number ("-999" is a value).
@@ -172,8 +173,8 @@ bool looksLikeOption(const std::string& word) {
     return *end != '\0';
 }
 
-std::string didYouMean(const std::string& word, const std::vector<std::string>& names) {
-    const std::optional<std::string> nearest = vornel::cli::nearestName(word, names);
+std::string didYouMean(const std::string& word, const std::vector<vornel::cli::Spellings>& things) {
+    const std::optional<std::string> nearest = vornel::cli::nearestName(word, things);
     return nearest ? "did you mean " + *nearest + "?" : "";
 }
 
@@ -208,9 +209,11 @@ std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char
         for (int i = 1; i < argc; ++i) {
             if (argv[i][0] != '-') {
                 const std::vector<CLI::App*> commands = app.get_subcommands({});
-                std::vector<std::string> known(commands.size());
+                std::vector<vornel::cli::Spellings> known(commands.size());
                 std::transform(commands.begin(), commands.end(), known.begin(),
-                               [](const CLI::App* command) { return command->get_name(); });
+                               [](const CLI::App* command) {
+                                   return vornel::cli::Spellings{command->get_name()};
+                               });
                 std::string said = "unknown command '" + std::string(argv[i]) + "'";
                 const std::string hint = didYouMean(argv[i], known);
                 if (!hint.empty()) {
@@ -218,7 +221,7 @@ std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char
                 }
                 said += "; the commands are ";
                 for (size_t c = 0; c < known.size(); ++c) {
-                    said.append(c == 0 ? "" : ", ").append(known[c]);
+                    said.append(c == 0 ? "" : ", ").append(known[c].front());
                 }
                 return said;
             }

@@ -41,27 +41,41 @@ size_t editsBetween(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::optional<std::string> nearestName(const std::string& word,
-                                       const std::vector<std::string>& names) {
+                                       const std::vector<Spellings>& things) {
     const std::string given = bare(word);
-    // The name itself, in other letters or with other dashes.
-    const auto same = std::find_if(names.begin(), names.end(), [&given](const std::string& name) {
-        return bare(name) == given;
-    });
-    if (same != names.end()) {
-        return *same;
-    }
-    // A word of three letters or more that one name begins with is that
-    // name with its end left off; one that several begin with stands for
-    // none of them in particular.
-    if (given.size() >= 3) {
-        std::optional<std::string> begun;
-        bool several = false;
-        for (const std::string& name : names) {
-            if (bare(name).compare(0, given.size(), given) == 0) {
-                several = several || (begun && bare(*begun) != bare(name));
-                begun = name;
+    const auto each = [&things](const auto& visit) {
+        for (size_t thing = 0; thing < things.size(); ++thing) {
+            for (const std::string& name : things[thing]) {
+                visit(name, thing);
             }
         }
+    };
+    // The name itself, in other letters or with other dashes.
+    std::optional<std::string> same;
+    each([&](const std::string& name, size_t) {
+        if (!same && bare(name) == given) {
+            same = name;
+        }
+    });
+    if (same) {
+        return same;
+    }
+    // A word of three letters or more that one thing's names begin with is
+    // that name with its end left off; one that several things' begin with
+    // stands for none of them in particular.
+    if (given.size() >= 3) {
+        std::optional<std::string> begun;
+        size_t begunThing = 0;
+        bool several = false;
+        each([&](const std::string& name, size_t thing) {
+            if (bare(name).compare(0, given.size(), given) == 0) {
+                several = several || (begun && begunThing != thing && bare(*begun) != bare(name));
+                if (!begun) {
+                    begun = name;
+                    begunThing = thing;
+                }
+            }
+        });
         if (begun) {
             return several ? std::nullopt : begun;
         }
@@ -69,13 +83,13 @@ std::optional<std::string> nearestName(const std::string& word,
     const size_t allowed = std::max<size_t>(1, given.size() / 3);
     std::optional<std::string> nearest;
     size_t fewest = allowed + 1;
-    for (const std::string& name : names) {
+    each([&](const std::string& name, size_t) {
         const size_t edits = editsBetween(given, bare(name));
         if (edits < fewest) {
             fewest = edits;
             nearest = name;
         }
-    }
+    });
     return nearest;
 }
 
