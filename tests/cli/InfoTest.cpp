@@ -238,15 +238,18 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
     sqliteShell(path("m.db"), "ALTER TABLE V" + broken);
     const CliResult voids = vornel({"info", "m.db"});
     EXPECT_FAILS_WITH(voids, "m.db: the void table 'V' cannot be read: ");
-    EXPECT_FALSE(contains(voids.out, "Void table V")) << voids.out;
+    // Nothing of the runs read before it passes for the listing.
+    EXPECT_EQ(voids.out, "");
     EXPECT_FAILS_WITH(vornel({"section", "m.db", "-t", "U", "--z", "5"}),
                       "m.db: the void table 'V' cannot be read: ");
     sqliteShell(path("m.db"),
                 "ALTER TABLE V DROP COLUMN Broken; ALTER TABLE KrigBlock_Vrg_Param" + broken);
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"info", "m.db"}, {"variogram", "m.db", "-t", "U"}}) {
-        EXPECT_FAILS_WITH(vornel(command),
-                          "m.db: the variogram structures of run 3 cannot be read: ");
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"info", "m.db"},
+                                                    {"info", "m.db", "--json"},
+                                                    {"variogram", "m.db", "-t", "U"}}) {
+        const CliResult failed = vornel(command);
+        EXPECT_FAILS_WITH(failed, "m.db: the variogram structures of run 3 cannot be read: ");
+        EXPECT_EQ(failed.out, "");
     }
     const CliResult checked = vornel({"check", "m.db"});
     EXPECT_EQ(checked.status, 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "Commands.h"
 #include "InfoJson.h"
@@ -25,24 +26,27 @@ void runInfo(const InfoOptions& o) {
     const std::vector<KrigBlockParam> runs = catalogRuns(mng, blockTables(mng));
     std::vector<_STRU_MINE_NAMEINFO> voids;
     check(mng, mng.getAllVoidTblName(voids), "cannot read the catalog");
+    // Written whole once every table is read: a table that cannot be read
+    // fails the command with nothing printed, not half a listing (or half a
+    // JSON document) that would pass for the database's.
+    std::ostringstream out;
     if (o.json) {
         std::vector<std::string> voidTables(voids.size());
         std::transform(voids.begin(), voids.end(), voidTables.begin(),
                        [](const _STRU_MINE_NAMEINFO& v) { return std::string(v.TableName); });
-        writeInfoJson(std::cout, mng, db, runs, voidTables);
-        return;
+        writeInfoJson(out, mng, db, runs, voidTables);
+    } else {
+        out << db << ": " << runs.size() << (runs.size() == 1 ? " run, " : " runs, ")
+            << voids.size() << (voids.size() == 1 ? " void table" : " void tables") << '\n';
+        for (const KrigBlockParam& run : runs) {
+            printRun(out, mng, o.db, run);
+        }
+        for (const _STRU_MINE_NAMEINFO& v : voids) {
+            out << "\nVoid table " << v.TableName << ": "
+                << voidSummary(readVoidFacts(mng, o.db, v.TableName)) << '\n';
+        }
     }
-    std::cout << db << ": " << runs.size() << (runs.size() == 1 ? " run, " : " runs, ")
-              << voids.size() << (voids.size() == 1 ? " void table" : " void tables") << '\n';
-    for (const KrigBlockParam& run : runs) {
-        printRun(std::cout, mng, o.db, run);
-    }
-    for (const _STRU_MINE_NAMEINFO& v : voids) {
-        // Read before the line starts: a table that cannot be read fails
-        // the command, with no half line.
-        const std::string summary = voidSummary(readVoidFacts(mng, o.db, v.TableName));
-        std::cout << "\nVoid table " << v.TableName << ": " << summary << '\n';
-    }
+    std::cout << out.str();
 }
 
 }  // namespace
