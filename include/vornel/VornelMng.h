@@ -16,6 +16,11 @@
 // for one that does not exist, or for a row they cannot add (to a table of
 // other columns, say), undoing the whole batch; and a database that cannot
 // be written at all (busy, read-only, full) makes a write return 0.
+// A record or update holding a number its column cannot keep (NaN, an
+// infinity, a single-precision value beyond 3.4e38, a mean distance beyond
+// a 32-bit whole number) is refused with status 0 before anything of the
+// call is written, the batch's other records with it: the database would
+// keep a NaN as nothing, read back as 0.
 //
 // A text that fills its whole field of a record (all 20 bytes of a name,
 // say) is stored whole but reads back without its last byte, the field's
@@ -102,7 +107,9 @@ public:
     long deleteBlockVrgParam(std::string tableName);
 
     // Catalog. A query that finds nothing returns 1 and leaves the vector as
-    // the caller passed it: clear it first to be told of none.
+    // the caller passed it: clear it first to be told of none. Names match
+    // without regard to the case of the letters A to Z alone, as the
+    // database matches its tables' names ("VÉ" is not "vé").
     long getAllVoidTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
     long getAllKrigTblName(std::vector<_STRU_MINE_NAMEINFO>& names);
     long getBlockElementByVoid(std::string voidTableName, std::vector<_STRU_MINE_NAMEINFO>& names);
