@@ -13,6 +13,13 @@ public:
     explicit Failure(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A failure of the work on the command's database, told by what was being
+// done to which of its tables: the command adds the file's name.
+class DatabaseFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // A command line that is wrong in a way the parser cannot see (a value that
 // must name something, or options that exclude each other): exit status 2,
 // as for the parser's own usage errors.

@@ -29,6 +29,19 @@ std::string commandName(const CLI::App& app) {
     return used.empty() ? "vornel" : "vornel " + used.front()->get_name();
 }
 
+// The name of the command's database before a failure of the work on it
+// that does not name it already; nothing before others.
+std::string placeOfFailure(const CLI::App& app, const vornel::cli::Failure& e) {
+    const std::vector<CLI::App*> used = app.get_subcommands();
+    const CLI::Option* db = used.empty() ? nullptr : used.front()->get_option_no_throw("DB");
+    if (dynamic_cast<const vornel::cli::DatabaseFailure*>(&e) == nullptr || db == nullptr ||
+        db->empty()) {
+        return "";
+    }
+    const std::string path = db->as<std::string>() + ": ";
+    return std::string(e.what()).rfind(path, 0) == 0 ? "" : path;
+}
+
 // A full disk or a file-size limit fails the writes to stdout quietly; a
 // command that went on to exit 0 would pass a cut output off as whole. While
 // it lives, std::cout writes through this, which keeps the errno of the first
@@ -288,7 +301,7 @@ int run(int argc, char** argv) {
         std::cerr << commandName(app) << ": " << e.what() << " (see --help)\n";
         return kUsageError;
     } catch (const vornel::cli::Failure& e) {
-        std::cerr << commandName(app) << ": " << e.what() << '\n';
+        std::cerr << commandName(app) << ": " << placeOfFailure(app, e) << e.what() << '\n';
         return kWorkFailed;
     } catch (const std::bad_alloc&) {
         std::cerr << commandName(app) << ": out of memory\n";

@@ -101,7 +101,7 @@ std::string busyAdvice(const std::string& why) {
 long check(const CVornelMng& mng, long status, const std::string& what) {
     if (status == 0) {
         const std::string why = reasonOf(mng, what);
-        throw Failure(what + (why.empty() ? std::string() : ": " + why) + busyAdvice(why));
+        throw DatabaseFailure(what + (why.empty() ? std::string() : ": " + why) + busyAdvice(why));
     }
     return status;
 }
@@ -179,7 +179,7 @@ std::vector<KrigBlockParam> runsOf(CVornelMng& mng, const std::string& table) {
             why.find("NUL character") != std::string::npos) {
             return {};
         }
-        throw Failure("cannot read the catalog's rows of " + table + ": " + why);
+        throw DatabaseFailure("cannot read the catalog's rows of " + table + ": " + why);
     }
     return {rows, rows + count};
 }
@@ -478,7 +478,7 @@ void HostTransaction::commit(const std::string& done) {
     open_ = false;
     const InterruptsHeld held;
     if (mng_.endTransact(Commit) == 0) {
-        throw Failure(mng_.lastError());
+        throw DatabaseFailure(mng_.lastError());
     }
     if (!done.empty()) {
         sayDoneWhenInterrupted(done);
