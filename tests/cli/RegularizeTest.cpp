@@ -240,6 +240,23 @@ TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
     EXPECT_DOUBLE_EQ(in.number(0, "Cu"), 3625.0 / 2125);
     EXPECT_TRUE(contains(ok({"info", "m.db"}),
                          "regularized from A into cells of 20 x 10 x 10, within tri.csv"));
+    // The cell holds the ground within the triangle alone: taken as spread
+    // over the whole cell, half of it would be cut off again.
+    EXPECT_EQ(linesOf(ok({"report", "m.db", "-t", "IN", "--cutoffs", "0"})).at(2),
+              "  0                 1    2125       1.7059       36.2");
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"report", "m.db", "-t", "IN", "--cutoffs", "0"},
+          {"stats", "m.db", "-t", "IN"},
+          {"swath", "m.db", "-t", "IN", "--x", "10"},
+          {"compare", "m.db", "-t", "A", "--with", "IN"},
+          {"regularize", "m.db", "-t", "IN", "--size", "40", "--into", "AGAIN"}}) {
+        std::vector<std::string> within = command;
+        within.insert(within.end(), {"--within", "tri.csv"});
+        EXPECT_FAILS_WITH(vornel(within),
+                          "--within: the cells of IN hold only the ground within an outline "
+                          "already (regularized from A into cells of 20 x 10 x 10, within "
+                          "tri.csv)");
+    }
     write("far.csv", "X,Y\n100,100\n110,100\n110,110\n");
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "-t", "A", "--size", "20", "--within",
                               "far.csv", "--into", "FAR"}),

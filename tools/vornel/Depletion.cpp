@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -87,6 +88,35 @@ VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
                       " names no void table to take off its blocks");
     }
     return readVoidGround(mng, path, voidTable);
+}
+
+namespace {
+
+const char* const kRegularized = "regularized from ";
+const char* const kWithin = ", within ";
+
+}  // namespace
+
+std::string regularizedDescription(const std::string& table, const std::string& size,
+                                   const PlanOutline* within, const std::string& lessVoids) {
+    return kRegularized + table + " into cells of " + size +
+           (within != nullptr ? kWithin + within->name() : "") +
+           (lessVoids.empty() ? "" : ", less " + lessVoids);
+}
+
+void refuseSecondOutline(const std::optional<KrigBlockParam>& run, const PlanOutline* within) {
+    if (within == nullptr || !run) {
+        return;
+    }
+    const std::string description(run->Krig_Result_Name,
+                                  strnlen(run->Krig_Result_Name, sizeof run->Krig_Result_Name));
+    if (description.rfind(kRegularized, 0) == 0 && description.find(kWithin) != std::string::npos) {
+        throw Failure(std::string("--within: the cells of ") + run->Table_Name +
+                      " hold only the ground within an outline already (" + description +
+                      "), which --within would take as spread over each whole cell and cut "
+                      "again; leave --within out, or regularize the source run within " +
+                      within->name());
+    }
 }
 
 double shareLeft(double covered, double volume) {

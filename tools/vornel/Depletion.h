@@ -76,6 +76,16 @@ GroundOfBox groundOfBox(const Box& box, const VoidGround& holes, const PlanOutli
 GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
                           const PlanOutline* within);
 
+// The description of a run regularized from `table` into cells of `size`,
+// within an outline and less a void table's ground when given.
+std::string regularizedDescription(const std::string& table, const std::string& size,
+                                   const PlanOutline* within, const std::string& lessVoids);
+
+// Throws Failure when an outline is asked of a run whose cells hold the
+// ground within one alone (regularized so): the outline would take each
+// cell's ground as spread over its whole box and cut it again.
+void refuseSecondOutline(const std::optional<KrigBlockParam>& run, const PlanOutline* within);
+
 struct Depleted {
     long left = 0;  // blocks with ground left, now the first of those given
 

@@ -25,6 +25,7 @@ GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::
     }
     read_ = readBlocks(mng, table, where, &blocks_);
     run_ = runOfBlocks(mng, table, blocks_, read_);
+    refuseSecondOutline(run_, within);
     voidTableHeld_ = run_ && heldVoidTables.count(run_->VoidTable_Name) != 0;
     count_ = read_;
     // A block without a grade is left out, not counted as grade 0. The

@@ -113,10 +113,11 @@ void runRegularize(const RegularizeOptions& o) {
         throw Failure("no block of " + table + " meets --where \"" + o.where + "\"");
     }
     const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
+    const std::optional<PlanOutline> outline = optionalOutline(o.within);
+    refuseSecondOutline(source, outline ? &*outline : nullptr);
     grid.origin =
         o.origin.empty() ? lowestCorner(blocks, count) : parsePoint(o.origin, "--origin", false);
     const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
-    const std::optional<PlanOutline> outline = optionalOutline(o.within);
     Regularized r = regularize(blocks, count, {ungraded, unvaried}, grid, o.density, holes,
                                outline ? &*outline : nullptr);
     if (r.cells.size() == 0) {
@@ -130,9 +131,8 @@ void runRegularize(const RegularizeOptions& o) {
     const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
 
     RunNames names;
-    names.description = "regularized from " + table + " into cells of " + sizeText(grid.size) +
-                        (outline ? ", within " + outline->name() : "") +
-                        (o.deplete ? ", less " + holes.table() : "");
+    names.description = regularizedDescription(
+        table, sizeText(grid.size), outline ? &*outline : nullptr, o.deplete ? holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
     names.voidTable = o.deplete || !source ? "" : source->VoidTable_Name;

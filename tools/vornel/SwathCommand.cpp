@@ -93,6 +93,7 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     const long read = readBlocks(mng, r.label, where, &blocks);
     r.where = where;
     r.run = runOfBlocks(mng, r.label, blocks, read);
+    refuseSecondOutline(r.run, plan.within);
     r.swath = swathOf(blocks, read, ungraded, plan,
                       deplete ? readVoidGround(mng, db, r.run) : VoidGround());
     r.ungraded = std::count_if(blocks, blocks + read,
