@@ -224,6 +224,11 @@ TEST_F(InfoTest, ATableThatCannotBeReadIsNotEmpty) {
     EXPECT_FAILS_WITH(
         vornel({"info", "c.db"}),
         "vornel info: c.db: cannot read the blocks of T: no such column: Krig_OutAttr");
+    // Beside another database, it is not taken for the first's.
+    const CliResult beside =
+        vornel({"compare", "m.db", "-t", "T", "--with", "T", "--with-db", "c.db"});
+    EXPECT_FAILS_WITH(beside, "cannot read the blocks of T: no such column: Krig_OutAttr");
+    EXPECT_FALSE(contains(beside.err, "m.db")) << beside.err;
 
     // Nor a void table, a run's variogram structures or the catalog for
     // none: run 3 in U, with the void table V and a structure.

@@ -30,16 +30,20 @@ std::string commandName(const CLI::App& app) {
 }
 
 // The name of the command's database before a failure of the work on it
-// that does not name it already; nothing before others.
+// that does not name it already; nothing before others, nor where a second
+// database (--with-db) may be the one that failed.
 std::string placeOfFailure(const CLI::App& app, const vornel::cli::Failure& e) {
     const std::vector<CLI::App*> used = app.get_subcommands();
     const CLI::Option* db = used.empty() ? nullptr : used.front()->get_option_no_throw("DB");
+    const CLI::Option* second =
+        used.empty() ? nullptr : used.front()->get_option_no_throw("--with-db");
     if (dynamic_cast<const vornel::cli::DatabaseFailure*>(&e) == nullptr || db == nullptr ||
-        db->empty()) {
+        (second != nullptr && second->count() > 0)) {
         return "";
     }
-    const std::string path = db->as<std::string>() + ": ";
-    return std::string(e.what()).rfind(path, 0) == 0 ? "" : path;
+    const std::string given = db->empty() ? db->get_default_str() : db->as<std::string>();
+    const std::string path = given + ": ";
+    return given.empty() || std::string(e.what()).rfind(path, 0) == 0 ? "" : path;
 }
 
 // A full disk or a file-size limit fails the writes to stdout quietly; a

@@ -368,13 +368,14 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
     if (mng.getBlockResultByWhereSQL(table, where, blocks, &count) == 0) {
         // The export's own column names (Cu, X, CATEGORY) are not the table's.
         const bool unknownColumn = mng.lastError().find("no such column") != std::string::npos;
-        throw Failure(given + ": " + mng.lastError() +
-                      (unknownColumn ? "; a condition names the table's columns: Krig_OutAttr for "
-                                       "the grade, Krig_OutVari its variance, Krig_PntLocX, Y, Z "
-                                       "for the centre, Krig_ResType for the category, Srch_Degr "
-                                       "for the search pass, Krig_PntNum for the samples, "
-                                       "Krig_MeanDis for their mean distance, MineID for the run"
-                                     : ""));
+        throw DatabaseFailure(given + ": " + mng.lastError() +
+                              (unknownColumn
+                                   ? "; a condition names the table's columns: Krig_OutAttr for "
+                                     "the grade, Krig_OutVari its variance, Krig_PntLocX, Y, Z "
+                                     "for the centre, Krig_ResType for the category, Srch_Degr "
+                                     "for the search pass, Krig_PntNum for the samples, "
+                                     "Krig_MeanDis for their mean distance, MineID for the run"
+                                   : ""));
     }
     return count;
 }
