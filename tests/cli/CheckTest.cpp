@@ -151,6 +151,7 @@ TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
                 "UPDATE A SET SubBUDBlob = 'junk' WHERE rowid = 5;"
                 // 8 characters the column takes, of 24 bytes a record cuts to 18.
                 "UPDATE A SET Krig_OreType = '推断的资源量级别' WHERE Krig_BlockID = 3;"
+                "UPDATE A SET Krig_ResType = 'Measured' || char(0) || 'X' WHERE Krig_BlockID = 3;"
                 "UPDATE A SET Krig_BlockID = NULL WHERE Krig_BlockID = 5;");
     const CliResult r = vornel({"check", "m.db"});
     EXPECT_EQ(r.status, 1);
@@ -168,9 +169,9 @@ TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
         "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole";
     EXPECT_EQ(finding(r.out, unreadable), "error: 2 (block 4; block 0)");
     EXPECT_EQ(finding(r.out,
-                      "a category or ore type of more than the 19 bytes a block read keeps, "
-                      "read cut"),
-              "warning: 1 (block 3: Krig_OreType)");
+                      "a category or ore type of more than the 19 bytes a block read keeps, or "
+                      "holding a NUL byte, read cut"),
+              "warning: 2 (block 3: Krig_ResType; block 3: Krig_OreType)");
 }
 
 TEST_F(CheckTest, SubBlocksAndRunsAsAnotherProgramMayWriteThem) {

@@ -118,6 +118,20 @@ TEST_F(ClassifyTest, AClassLongerThanABlockReadKeepsIsNotTheClassItBegins) {
     EXPECT_EQ(
         sqliteShell(path("m.db"), "SELECT Krig_ResType FROM A WHERE Krig_BlockID <= 3 ORDER BY 1"),
         "Indicated\nMeasured Resource A\nMeasured Resource A2\n");
+    // Nor is a class read up to a NUL byte in it the class before it.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'Measured' || char(0) || 'X' WHERE Krig_BlockID = 4");
+    EXPECT_EQ(lineStarting(
+                  ok({"classify", "m.db", "--where", "Krig_BlockID = 4", "--rule", "Measured: 1"}),
+                  "Measured"),
+              "  Measured       1        1  1");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT hex(Krig_ResType) FROM A WHERE Krig_BlockID = 4"),
+              "4D65617375726564\n");
+    // A block --where leaves out is not read, by the rules either.
+    sqliteShell(path("m.db"),
+                "ALTER TABLE A ADD COLUMN Broken GENERATED ALWAYS AS (CASE WHEN Krig_BlockID = 2 "
+                "THEN abs(-9223372036854775807 - 1) END) VIRTUAL");
+    ok({"classify", "m.db", "--where", "Krig_BlockID <> 2", "--rule", "Inferred: 1", "--check"});
 }
 
 TEST_F(ClassifyTest, OneRunOfASharedTableOnlyWhenItsBlockNumbersAreItsOwn) {

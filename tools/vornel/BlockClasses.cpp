@@ -39,10 +39,11 @@ std::string classText(const KrigBlockResult& block, ClassField field) {
     return "";
 }
 
-std::string longerThanReadCondition(const char* column) {
+std::string cutByReadCondition(const char* column) {
     static_assert(sizeof(KrigBlockResult::Krig_ResType) == sizeof(KrigBlockResult::Krig_OreType));
-    return std::string("length(CAST(") + column + " AS BLOB)) > " +
-           std::to_string(sizeof(KrigBlockResult::Krig_ResType) - 1);
+    const std::string bytes = std::string("CAST(") + column + " AS BLOB)";
+    return "(length(" + bytes + ") > " + std::to_string(sizeof(KrigBlockResult::Krig_ResType) - 1) +
+           " OR instr(" + bytes + ", x'00') > 0)";
 }
 
 bool ClassNameLess::operator()(const std::string& a, const std::string& b) const {

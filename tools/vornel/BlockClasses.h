@@ -34,9 +34,9 @@ struct BlockClasses {
 std::string classText(const KrigBlockResult& block, ClassField field);
 
 // An SQL condition met by the rows whose text in `column` (Krig_ResType or
-// Krig_OreType) is longer than a block read keeps: classText gives only its
-// first 19 bytes.
-std::string longerThanReadCondition(const char* column);
+// Krig_OreType) a block read cuts: one longer than the 19 bytes it keeps,
+// or holding a NUL byte, of which classText gives the bytes before.
+std::string cutByReadCondition(const char* column);
 
 // The classes in the order a resource statement lists them: Measured,
 // Indicated and Inferred (in any case) first, then the other names as a

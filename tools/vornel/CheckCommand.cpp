@@ -327,14 +327,14 @@ void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, 
                   blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun));
         }
     }
-    // The column counts 20 characters, a record keeps 19 bytes of them: two
-    // names alike in those would read as one class.
+    // The column counts 20 characters, a record keeps 19 bytes of them, up
+    // to a NUL: two names alike in those would read as one class.
     for (const char* column : {"Krig_ResType", "Krig_OreType"}) {
-        const long longer =
-            readMatching(mng, table, longerThanReadCondition(column), what, &blocks);
-        for (long i = 0; i < longer; ++i) {
+        const long cut = readMatching(mng, table, cutByReadCondition(column), what, &blocks);
+        for (long i = 0; i < cut; ++i) {
             f.add(Severity::Warning,
-                  "a category or ore type of more than the 19 bytes a block read keeps, read cut",
+                  "a category or ore type of more than the 19 bytes a block read keeps, or "
+                  "holding a NUL byte, read cut",
                   blockName(blocks[i].MineID, blocks[i].Krig_BlockID, withRun) + ": " + column);
         }
     }
