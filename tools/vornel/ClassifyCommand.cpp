@@ -80,12 +80,6 @@ struct Targets {
     std::unordered_map<int32_t, size_t> byId;
 };
 
-// Rows meeting both conditions, --where's left out when empty. The line
-// breaks end a comment that either may close with.
-std::string bothConditions(const std::string& condition, const std::string& where) {
-    return where.empty() ? condition : "(" + condition + "\n) AND (" + where + "\n)";
-}
-
 Targets readTargets(CVornelMng& mng, const std::string& table, const std::string& where) {
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, table, where, &blocks);
@@ -99,11 +93,12 @@ Targets readTargets(CVornelMng& mng, const std::string& table, const std::string
         t.byId.emplace(blocks[i].Krig_BlockID, t.blocks.size());
         t.blocks.push_back({blocks[i].Krig_BlockID, before, before});
     }
+    // Each condition is read alone, as the user wrote it: joined, one's
+    // trailing ';' or unclosed bracket would change the other's meaning.
     // A block of another run that shares a target's number is refused
     // later (refuseSharedNumbers).
-    const long cut =
-        readMatching(mng, table, bothConditions(cutByReadCondition("Krig_ResType"), where),
-                     "the categories of " + table, &blocks);
+    const long cut = readMatching(mng, table, cutByReadCondition("Krig_ResType"),
+                                  "the categories of " + table, &blocks);
     for (long i = 0; i < cut; ++i) {
         const auto at = t.byId.find(blocks[i].Krig_BlockID);
         if (at != t.byId.end()) {
@@ -131,11 +126,11 @@ void refuseSharedNumbers(CVornelMng& mng, const std::string& table, const Target
     }
 }
 
-void applyRule(CVornelMng& mng, const std::string& table, const std::string& where,
-               const ClassRule& rule, size_t index, const std::string& given, Targets& t) {
+void applyRule(CVornelMng& mng, const std::string& table, const ClassRule& rule, size_t index,
+               const std::string& given, Targets& t) {
     KrigBlockResult* matched = nullptr;
-    const long count = readMatching(mng, table, bothConditions(rule.condition, where),
-                                    "--rule \"" + given + "\"", &matched);
+    const long count =
+        readMatching(mng, table, rule.condition, "--rule \"" + given + "\"", &matched);
     for (long i = 0; i < count; ++i) {
         const auto at = t.byId.find(matched[i].Krig_BlockID);
         // Another run's rows carry other numbers (refuseSharedNumbers).
@@ -245,7 +240,7 @@ void runClassify(ClassifyOptions o) {
     Targets targets = readTargets(mng, table, o.where);
     refuseSharedNumbers(mng, table, targets);
     for (size_t r = 0; r < rules.size(); ++r) {
-        applyRule(mng, table, o.where, rules[r], r, o.rules[r], targets);
+        applyRule(mng, table, rules[r], r, o.rules[r], targets);
     }
     for (Target& b : targets.blocks) {
         if (b.rule == kNoRule && o.others) {
