@@ -253,10 +253,15 @@ TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
         std::vector<std::string> within = command;
         within.insert(within.end(), {"--within", "tri.csv"});
         EXPECT_FAILS_WITH(vornel(within),
-                          "--within: the cells of IN hold only the ground within an outline "
-                          "already (regularized from A into cells of 20 x 10 x 10, within "
-                          "tri.csv)");
+                          "--within: the cells of IN hold only the ground within tri.csv already");
     }
+    // Nor do the cells gathered from those cells hold more.
+    ok({"regularize", "m.db", "-t", "IN", "--size", "40", "--into", "IN2"});
+    EXPECT_TRUE(contains(ok({"info", "m.db"}),
+                         "regularized from IN into cells of 40 x 40 x 40, within tri.csv"));
+    EXPECT_FAILS_WITH(
+        vornel({"report", "m.db", "-t", "IN2", "--cutoffs", "0", "--within", "tri.csv"}),
+        "--within: the cells of IN2 hold only the ground within tri.csv already");
     write("far.csv", "X,Y\n100,100\n110,100\n110,110\n");
     EXPECT_FAILS_WITH(vornel({"regularize", "m.db", "-t", "A", "--size", "20", "--within",
                               "far.csv", "--into", "FAR"}),

@@ -94,28 +94,39 @@ namespace {
 
 const char* const kRegularized = "regularized from ";
 const char* const kWithin = ", within ";
+const char* const kLess = ", less ";
 
 }  // namespace
 
 std::string regularizedDescription(const std::string& table, const std::string& size,
-                                   const PlanOutline* within, const std::string& lessVoids) {
+                                   const std::string& within, const std::string& lessVoids) {
     return kRegularized + table + " into cells of " + size +
-           (within != nullptr ? kWithin + within->name() : "") +
-           (lessVoids.empty() ? "" : ", less " + lessVoids);
+           (within.empty() ? "" : kWithin + within) + (lessVoids.empty() ? "" : kLess + lessVoids);
 }
 
-void refuseSecondOutline(const std::optional<KrigBlockParam>& run, const PlanOutline* within) {
-    if (within == nullptr || !run) {
-        return;
+std::optional<std::string> outlineHeld(const std::optional<KrigBlockParam>& run) {
+    if (!run) {
+        return std::nullopt;
     }
     const std::string description(run->Krig_Result_Name,
                                   strnlen(run->Krig_Result_Name, sizeof run->Krig_Result_Name));
-    if (description.rfind(kRegularized, 0) == 0 && description.find(kWithin) != std::string::npos) {
+    const size_t within = description.find(kWithin);
+    if (description.rfind(kRegularized, 0) != 0 || within == std::string::npos) {
+        return std::nullopt;
+    }
+    const size_t name = within + std::strlen(kWithin);
+    const size_t less = description.rfind(kLess);
+    return description.substr(
+        name, less != std::string::npos && less > name ? less - name : std::string::npos);
+}
+
+void refuseSecondOutline(const std::optional<KrigBlockParam>& run, const PlanOutline* within) {
+    const std::optional<std::string> held = outlineHeld(run);
+    if (within != nullptr && held) {
         throw Failure(std::string("--within: the cells of ") + run->Table_Name +
-                      " hold only the ground within an outline already (" + description +
-                      "), which --within would take as spread over each whole cell and cut "
-                      "again; leave --within out, or regularize the source run within " +
-                      within->name());
+                      " hold only the ground within " + *held +
+                      " already, which --within would take as spread over each whole cell and "
+                      "cut again: leave --within out");
     }
 }
 

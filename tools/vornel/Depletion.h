@@ -77,9 +77,13 @@ GroundOfBox groundOfBlock(const KrigBlockResult& b, const VoidGround& holes,
                           const PlanOutline* within);
 
 // The description of a run regularized from `table` into cells of `size`,
-// within an outline and less a void table's ground when given.
+// within the outline named and less a void table's ground when given.
 std::string regularizedDescription(const std::string& table, const std::string& size,
-                                   const PlanOutline* within, const std::string& lessVoids);
+                                   const std::string& within, const std::string& lessVoids);
+
+// The name of the outline whose ground alone the cells of a regularized run
+// hold, as its description gives it: none for other runs.
+std::optional<std::string> outlineHeld(const std::optional<KrigBlockParam>& run);
 
 // Throws Failure when an outline is asked of a run whose cells hold the
 // ground within one alone (regularized so): the outline would take each

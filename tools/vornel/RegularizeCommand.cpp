@@ -131,8 +131,10 @@ void runRegularize(const RegularizeOptions& o) {
     const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
 
     RunNames names;
+    // Cells gathered from ground an outline limited hold that ground alone.
     names.description = regularizedDescription(
-        table, sizeText(grid.size), outline ? &*outline : nullptr, o.deplete ? holes.table() : "");
+        table, sizeText(grid.size), outline ? outline->name() : outlineHeld(source).value_or(""),
+        o.deplete ? holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
     names.voidTable = o.deplete || !source ? "" : source->VoidTable_Name;
