@@ -270,14 +270,28 @@ TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
     write("w.csv", "X,Y,Z,DX,DY,DZ\n10,5,5,10,10,10\n");
     ok({"import", "m.db", "w.csv", "-t", "W", "--voids"});
     sqliteShell(path("m.db"), "UPDATE KrigBlock_Param SET VoidTable_Name = 'W' WHERE MineID = 1;");
+    // An outline's name may hold what the run's description joins its
+    // parts with.
+    write("tri, less W.csv", "X,Y\n0,0\n20,0\n0,10\n");
     const std::string left = ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--within",
-                                 "tri.csv", "--deplete", "--into", "LEFT"});
+                                 "tri, less W.csv", "--deplete", "--into", "LEFT"});
     EXPECT_EQ(lineStarting(left, "void blocks"), "  void blocks    W taken off: 500 m3 of ground");
     EXPECT_EQ(lineStarting(left, "tonnes"), "  tonnes         6000 -> 1031");
     const CsvTable c = cells("LEFT");
     ASSERT_EQ(c.rows.size(), 1u);
     EXPECT_EQ(c.at(0, "COEF") + " " + c.at(0, "VOLUME") + " " + c.at(0, "TONNAGE"),
               "0.25 500 1031.25");
+    ok({"regularize", "m.db", "-t", "LEFT", "--size", "40", "--into", "LEFT2"});
+    EXPECT_FAILS_WITH(
+        vornel({"stats", "m.db", "-t", "LEFT2", "--within", "tri.csv"}),
+        "--within: the cells of LEFT2 hold only the ground within tri, less W.csv already");
+    // A source table's name is no outline, whatever it holds.
+    sqliteShell(path("m.db"),
+                "ALTER TABLE A RENAME TO [A, within B];"
+                "UPDATE KrigBlock_Param SET Table_Name = 'A, within B' "
+                "WHERE Table_Name = 'A'");
+    ok({"regularize", "m.db", "-t", "A, within B", "--size", "40", "--into", "WHOLE"});
+    ok({"stats", "m.db", "-t", "WHOLE", "--within", "tri.csv"});
 }
 
 TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {

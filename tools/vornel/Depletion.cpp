@@ -93,15 +93,16 @@ VoidGround readVoidGround(CVornelMng& mng, const std::string& path,
 namespace {
 
 const char* const kRegularized = "regularized from ";
+const char* const kInto = " into cells of ";
 const char* const kWithin = ", within ";
-const char* const kLess = ", less ";
 
 }  // namespace
 
 std::string regularizedDescription(const std::string& table, const std::string& size,
                                    const std::string& within, const std::string& lessVoids) {
-    return kRegularized + table + " into cells of " + size +
-           (within.empty() ? "" : kWithin + within) + (lessVoids.empty() ? "" : kLess + lessVoids);
+    // The outline's name comes last, where any text it holds ends it.
+    return kRegularized + table + kInto + size + (lessVoids.empty() ? "" : ", less " + lessVoids) +
+           (within.empty() ? "" : kWithin + within);
 }
 
 std::optional<std::string> outlineHeld(const std::optional<KrigBlockParam>& run) {
@@ -110,14 +111,16 @@ std::optional<std::string> outlineHeld(const std::optional<KrigBlockParam>& run)
     }
     const std::string description(run->Krig_Result_Name,
                                   strnlen(run->Krig_Result_Name, sizeof run->Krig_Result_Name));
-    const size_t within = description.find(kWithin);
-    if (description.rfind(kRegularized, 0) != 0 || within == std::string::npos) {
+    if (description.rfind(kRegularized, 0) != 0) {
         return std::nullopt;
     }
-    const size_t name = within + std::strlen(kWithin);
-    const size_t less = description.rfind(kLess);
-    return description.substr(
-        name, less != std::string::npos && less > name ? less - name : std::string::npos);
+    // Past the source table's name, which may hold anything.
+    const size_t size = description.find(kInto, std::strlen(kRegularized));
+    const size_t within = size == std::string::npos ? size : description.find(kWithin, size);
+    if (within == std::string::npos) {
+        return std::nullopt;
+    }
+    return description.substr(within + std::strlen(kWithin));
 }
 
 void refuseSecondOutline(const std::optional<KrigBlockParam>& run, const PlanOutline* within) {
