@@ -214,9 +214,8 @@ TEST_F(RegularizeTest, DepletedTheOldWorkingsAreTakenOffFirst) {
     EXPECT_EQ(
         sqliteShell(path("m.db"), "SELECT VoidTable_Name FROM KrigBlock_Param WHERE MineID = 3;"),
         "\n");
-    EXPECT_TRUE(contains(ok({"info", "m.db"}),
-                         "regularized from A into cells of 20 x 10 x 10, "
-                         "less W"));
+    EXPECT_TRUE(
+        contains(ok({"info", "m.db"}), "regularized from A less W into cells of 20 x 10 x 10"));
 }
 
 // Within the triangle (0,0), (20,0), (0,10), under the line y = 10 - x/2,
@@ -285,12 +284,23 @@ TEST_F(RegularizeTest, WithinAnOutlineOnlyTheGroundInsideItIsGathered) {
     EXPECT_FAILS_WITH(
         vornel({"stats", "m.db", "-t", "LEFT2", "--within", "tri.csv"}),
         "--within: the cells of LEFT2 hold only the ground within tri, less W.csv already");
-    // A source table's name is no outline, whatever it holds.
+    // Nor does such a run keep the void table, whose blocks would be taken
+    // off its cells' whole boxes: half of it lies outside the triangle.
+    ok({"regularize", "m.db", "-t", "A", "--size", "20,10,10", "--within", "tri.csv", "--into",
+        "HELD"});
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "HELD", "--cutoffs", "0", "--deplete"}),
+                      "--deplete: the run of HELD names no void table");
+    // The names of the source and void tables are no outline, whatever
+    // they hold.
     sqliteShell(path("m.db"),
-                "ALTER TABLE A RENAME TO [A, within B];"
-                "UPDATE KrigBlock_Param SET Table_Name = 'A, within B' "
-                "WHERE Table_Name = 'A'");
-    ok({"regularize", "m.db", "-t", "A, within B", "--size", "40", "--into", "WHOLE"});
+                "ALTER TABLE A RENAME TO [A, within B]; ALTER TABLE W RENAME TO [W, within Z];"
+                "UPDATE KrigBlock_Param SET Table_Name = 'A, within B' WHERE Table_Name = 'A';"
+                "UPDATE KrigBlock_Param SET Table_Name = 'W, within Z' WHERE Table_Name = 'W';"
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'W, within Z' WHERE MineID = 1");
+    ok({"regularize", "m.db", "-t", "A, within B", "--size", "40", "--deplete", "--into", "WHOLE"});
+    EXPECT_TRUE(
+        contains(ok({"info", "m.db"}),
+                 "regularized from A, within B less W, within Z into cells of 40 x 40 x 40"));
     ok({"stats", "m.db", "-t", "WHOLE", "--within", "tri.csv"});
 }
 

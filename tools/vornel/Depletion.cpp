@@ -100,8 +100,9 @@ const char* const kWithin = ", within ";
 
 std::string regularizedDescription(const std::string& table, const std::string& size,
                                    const std::string& within, const std::string& lessVoids) {
-    // The outline's name comes last, where any text it holds ends it.
-    return kRegularized + table + kInto + size + (lessVoids.empty() ? "" : ", less " + lessVoids) +
+    // The tables' names come before the size, the outline's last, where
+    // no text any of them holds can be read for the outline's mark.
+    return kRegularized + table + (lessVoids.empty() ? "" : " less " + lessVoids) + kInto + size +
            (within.empty() ? "" : kWithin + within);
 }
 
@@ -114,7 +115,8 @@ std::optional<std::string> outlineHeld(const std::optional<KrigBlockParam>& run)
     if (description.rfind(kRegularized, 0) != 0) {
         return std::nullopt;
     }
-    // Past the source table's name, which may hold anything.
+    // Past the tables' names, which may hold anything but both marks
+    // (they are 19 bytes at most).
     const size_t size = description.find(kInto, std::strlen(kRegularized));
     const size_t within = size == std::string::npos ? size : description.find(kWithin, size);
     if (within == std::string::npos) {

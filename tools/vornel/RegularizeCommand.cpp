@@ -130,14 +130,17 @@ void runRegularize(const RegularizeOptions& o) {
     const GradeUnit& unit = gradeUnitOfCode(source ? source->OreAttr_Unit : 0);
     const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
 
-    RunNames names;
     // Cells gathered from ground an outline limited hold that ground alone.
-    names.description = regularizedDescription(
-        table, sizeText(grid.size), outline ? outline->name() : outlineHeld(source).value_or(""),
-        o.deplete ? holes.table() : "");
+    const std::optional<std::string> within =
+        outline ? std::optional<std::string>(outline->name()) : outlineHeld(source);
+    RunNames names;
+    names.description = regularizedDescription(table, sizeText(grid.size), within.value_or(""),
+                                               o.deplete ? holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
-    names.voidTable = o.deplete || !source ? "" : source->VoidTable_Name;
+    // Void blocks taken off later would be taken off the cells' whole
+    // boxes, where the outline left their ground in part of them alone.
+    names.voidTable = o.deplete || within || !source ? "" : source->VoidTable_Name;
     names.unitCode = unit.code;
     HostTransaction transaction(mng, o.db);
     refuseExistingTable(mng, o.db, o.into, "regularize");
