@@ -138,9 +138,10 @@ void runRegularize(const RegularizeOptions& o) {
                                                o.deplete ? holes.table() : "");
     names.element = source ? source->Mine_Element : "";
     names.table = o.into;
-    // Void blocks taken off later would be taken off the cells' whole
-    // boxes, where the outline left their ground in part of them alone.
-    names.voidTable = o.deplete || within || !source ? "" : source->VoidTable_Name;
+    // No void table: its blocks taken off later would come off each cell's
+    // whole box, where the blocks or the outline may have left ground in
+    // part of it alone. --deplete takes them off the blocks themselves.
+    names.voidTable = "";
     names.unitCode = unit.code;
     HostTransaction transaction(mng, o.db);
     refuseExistingTable(mng, o.db, o.into, "regularize");
