@@ -47,14 +47,16 @@ its grade weighed by tonnes, so that tonnes and metal are kept; its
 variance by volume, of the ground with one (0 where none has); its
 coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
-it. Blocks without a grade are left out. The new run keeps the element,
-unit and void table of the old, and is written in one transaction.
+it. Blocks without a grade are left out. The new run keeps the element
+and unit of the old, and is written in one transaction.
 With --deplete the ground of the run's void blocks (old workings) is taken
 off first, as report --deplete takes it: each block and sub-block gives
 each cell only the part of it that no void block covers, with that share
-of its tonnes. The new run then names no void table, its ground being
-what is left. With --within only the ground within an outline in plan is
-gathered, as report --within keeps it: cells outside it are not made.
+of its tonnes. The new run names no void table: taken off later, its
+blocks would come off each cell's whole box, where the blocks may have
+left ground in part of it alone. With --within only the ground within an
+outline in plan is gathered, as report --within keeps it: cells outside
+it are not made, and the new run takes no other outline.
 
 Examples:
   vornel regularize demo.db --size 20,20,10 --into CU_SMU
