@@ -247,7 +247,11 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
                 "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
                 "VALUES (7, 'Cu', 'B', 0)");
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B"}),
-                      "B holds the blocks of 2 runs");
+                      "B holds the blocks of 2 runs (MineID 2, 7); choose one with --with-where "
+                      "\"MineID = 2\"");
+    EXPECT_FAILS_WITH(
+        vornel({"compare", "m.db", "-t", "A", "--with", "B", "--with-where", "X > 1"}),
+        "--with-where \"X > 1\": cannot read the blocks: no such column: X");
     const std::string richer =
         ok({"compare", "m.db", "-t", "A", "--with", "B", "--with-where", "MineID = 7"});
     EXPECT_EQ(lineStarting(richer, "mean Cu"), "  mean Cu        1.25 % in A, 12.5 % in B");

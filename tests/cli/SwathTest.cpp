@@ -155,6 +155,10 @@ TEST_F(SwathTest, TwoRunsSideBySide) {
     EXPECT_NEAR((first[0].y - first[1].y) / (1.5 - 0.5), (first[1].y - first[2].y) / (0.5 - 4),
                 0.05);
 
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db",
+                              "--with-where", "("}),
+                      "--with-where \"(\": cannot read the blocks: incomplete input");
+
     // Runs of two elements are not set side by side.
     sqliteShell(path("b.db"), "UPDATE KrigBlock_Param SET Mine_Element = 'Au';");
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db"}),

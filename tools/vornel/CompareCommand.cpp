@@ -176,7 +176,7 @@ void runCompare(const CompareOptions& o) {
     CVornelMng secondMng;
     openModel(secondMng, withDb);
     const GradedBlocks second(secondMng, withDb, resultTable(secondMng, withDb, o.with.table),
-                              o.with.where, o.deplete, within);
+                              o.with.where, o.deplete, within, "--with-where");
     Side a = sideOf(first, o);
     Side b = sideOf(second, o);
     nameApart(a.label, b.label, o.db, o.with, o.where);

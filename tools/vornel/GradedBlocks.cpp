@@ -12,7 +12,8 @@
 namespace vornel::cli {
 
 GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::string& table,
-                           const std::string& where, bool deplete, const PlanOutline* within)
+                           const std::string& where, bool deplete, const PlanOutline* within,
+                           const std::string& whereOption)
     : table_(table), voidsTaken_(deplete) {
     const UngradedBlocks ungraded(mng, table);
     // A void table taken out leaves nothing that could have been deducted.
@@ -23,7 +24,7 @@ GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::
             heldVoidTables.insert(r.VoidTable_Name);
         }
     }
-    read_ = readBlocks(mng, table, where, &blocks_);
+    read_ = readBlocks(mng, table, where, &blocks_, whereOption);
     run_ = runOfBlocks(mng, table, blocks_, read_);
     refuseSecondOutline(run_, within);
     voidTableHeld_ = run_ && heldVoidTables.count(run_->VoidTable_Name) != 0;

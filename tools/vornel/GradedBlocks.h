@@ -21,10 +21,11 @@ public:
     // Reads the blocks of `table` in the open database at `path` that meet
     // `where` (all when empty); with `deplete`, takes the ground of the
     // run's void table off them, and with an outline the ground outside it.
-    // Throws Failure. The blocks are the manager's, valid until its next
-    // block read.
+    // Throws Failure, naming `whereOption` for a condition it cannot read.
+    // The blocks are the manager's, valid until its next block read.
     GradedBlocks(CVornelMng& mng, const std::string& path, const std::string& table,
-                 const std::string& where, bool deplete, const PlanOutline* within = nullptr);
+                 const std::string& where, bool deplete, const PlanOutline* within = nullptr,
+                 const std::string& whereOption = "--where");
     // It may point into its own copy of the blocks.
     GradedBlocks(const GradedBlocks&) = delete;
     GradedBlocks& operator=(const GradedBlocks&) = delete;

@@ -317,7 +317,8 @@ namespace {
 // Runs that share a table share block identifiers and differ in element:
 // written out together they would not import as they were, and a report
 // would add their grades up.
-void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, long count) {
+void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, long count,
+                       const std::string& option) {
     std::set<int32_t> runs;
     for (long i = 0; i < count; ++i) {
         if (blocks[i].MineID != blocks[0].MineID) {
@@ -333,8 +334,8 @@ void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, 
         list += (list.empty() ? "" : ", ") + std::to_string(id);
     }
     throw Failure(table + " holds the blocks of " + std::to_string(runs.size()) + " runs (MineID " +
-                  list + "); choose one with --where \"MineID = " + std::to_string(*runs.begin()) +
-                  "\"");
+                  list + "); choose one with " + option +
+                  " \"MineID = " + std::to_string(*runs.begin()) + "\"");
 }
 
 }  // namespace
@@ -350,14 +351,11 @@ long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult**
 }
 
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
-                KrigBlockResult** blocks) {
-    if (where.empty()) {
-        const long count = readWholeTable(mng, table, blocks);
-        refuseSeveralRuns(table, *blocks, count);
-        return count;
-    }
-    const long count = readMatching(mng, table, where, "--where \"" + where + "\"", blocks);
-    refuseSeveralRuns(table, *blocks, count);
+                KrigBlockResult** blocks, const std::string& option) {
+    const long count = where.empty()
+                           ? readWholeTable(mng, table, blocks)
+                           : readMatching(mng, table, where, option + " \"" + where + "\"", blocks);
+    refuseSeveralRuns(table, *blocks, count, option);
     return count;
 }
 

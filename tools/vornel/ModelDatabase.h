@@ -83,9 +83,10 @@ long readWholeTable(CVornelMng& mng, const std::string& table, KrigBlockResult**
 // The blocks of an existing table, all of them or those meeting an SQL
 // condition, into *blocks (owned by the manager until its next block read);
 // returns their number. Throws Failure for a condition the database rejects
-// and for blocks of more than one run.
+// and for blocks of more than one run, naming `option`, the option that gave
+// the condition.
 long readBlocks(CVornelMng& mng, const std::string& table, const std::string& where,
-                KrigBlockResult** blocks);
+                KrigBlockResult** blocks, const std::string& option = "--where");
 
 // The blocks of a table, of any run, that meet an SQL condition, into
 // *blocks as readBlocks gives them. A condition the database rejects throws

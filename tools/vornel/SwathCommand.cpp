@@ -83,14 +83,14 @@ struct SwathRun {
 };
 
 SwathRun readRun(const std::string& db, const std::string& table, const std::string& where,
-                 const SwathPlan& plan, bool deplete) {
+                 const std::string& whereOption, const SwathPlan& plan, bool deplete) {
     CVornelMng mng;
     openModel(mng, db);
     SwathRun r;
     r.label = resultTable(mng, db, table);
     const UngradedBlocks ungraded(mng, r.label);
     KrigBlockResult* blocks = nullptr;
-    const long read = readBlocks(mng, r.label, where, &blocks);
+    const long read = readBlocks(mng, r.label, where, &blocks, whereOption);
     r.where = where;
     r.run = runOfBlocks(mng, r.label, blocks, read);
     refuseSecondOutline(r.run, plan.within);
@@ -196,10 +196,11 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
     ListAndDrawing files(o.csv, o.svg, o.db, o.within);
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
     plan.within = outline ? &*outline : nullptr;
-    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, plan, o.deplete)};
+    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, "--where", plan, o.deplete)};
     if (!o.with.table.empty()) {
         const std::string& withDb = o.with.dbBeside(o.db);
-        runs.push_back(readRun(withDb, o.with.table, o.with.where, plan, o.deplete));
+        runs.push_back(
+            readRun(withDb, o.with.table, o.with.where, "--with-where", plan, o.deplete));
         nameApart(runs[0].label, runs[1].label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, runs[0].run, runs[1].label, runs[1].run,
                            "set runs of one element and unit side by side");
