@@ -1,6 +1,7 @@
 // The demo on a small model: it finishes, its database reads back, and it
 // can run again over its own database but over nothing else.
 #include <cmath>
+#include <filesystem>
 
 #include "CliFixture.h"
 #include "support/Shell.h"
@@ -201,10 +202,24 @@ TEST_F(DemoTest, ReplacesNothingButAnEarlierDemo) {
                       "./histogram.svg: the demo writes its histogram.svg there");
     EXPECT_FALSE(fileExists(path("histogram.svg")));
 
+    // Nor a licence outline of one's own, under the name of the demo's.
+    write("licence.csv", "EAST,NORTH\n0,0\n10,0\n0,10\n");
+    EXPECT_FAILS_WITH(vornel({"demo", "d.db", "--blocks", "200"}),
+                      "vornel demo: licence.csv: there already, beside no earlier demo's "
+                      "database; the demo would write over it");
+    EXPECT_EQ(readFile(path("licence.csv")), "EAST,NORTH\n0,0\n10,0\n0,10\n");
+    EXPECT_FALSE(fileExists(path("d.db")));
+    std::filesystem::remove(path("licence.csv"));
+
     // Nor one that another connection has open, with a change it has not yet
     // moved into the file: that change stays, and is not read as the new
     // file's.
     ok({"demo", "d.db", "--blocks", "200"});
+    // Nor the drawings of the demo beside it, under another name.
+    const std::string drawing = readFile(path("section-vertical.svg"));
+    EXPECT_FAILS_WITH(vornel({"demo", "e.db", "--blocks", "300"}),
+                      "section-vertical.svg: there already, beside no earlier demo's database");
+    EXPECT_EQ(readFile(path("section-vertical.svg")), drawing);
     const std::string held =
         "cd " + shellQuote(dir.path()) +
         " && mkfifo sql && { sqlite3 d.db <sql >/dev/null & } && exec 3>sql; " +

@@ -117,6 +117,21 @@ void refuseToReplace(const std::string& path) {
     if (!why.empty()) {
         throw Failure(path + ": " + why + "; give the demo another path");
     }
+    // Files of these names beside an earlier demo's database are that demo's;
+    // beside a new one they are the user's own, a licence outline perhaps.
+    std::error_code ec;
+    if (std::filesystem::exists(followLinks(path), ec)) {
+        return;
+    }
+    for (const char* name : kSideFiles) {
+        const std::string side = besideDb(path, name);
+        if (std::filesystem::symlink_status(side, ec).type() !=
+            std::filesystem::file_type::not_found) {
+            throw Failure(side +
+                          ": there already, beside no earlier demo's database; the demo would "
+                          "write over it: move it or give the demo another folder");
+        }
+    }
 }
 
 // The database is built in the folder of the file that DB names, under a
@@ -455,7 +470,9 @@ along X (swath-x.svg) and the histogram of its grades (histogram.svg), writes a
 licence boundary over the lens (licence.csv, which report --within reads),
 drawn dashed on the plan, and says how long each step took. The database is built beside DB and takes its place only when complete;
 an existing DB is replaced only when an earlier demo made it, it holds no
-other run and nothing else has it open.
+other run and nothing else has it open. Files of the drawings' and the licence's
+names are replaced only beside such a database: beside a new one, the demo stops
+before it begins.
 
 Example:
   vornel demo out/demo.db --blocks 50000
