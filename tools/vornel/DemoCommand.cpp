@@ -124,10 +124,10 @@ void refuseToReplace(const std::string& path) {
         return;
     }
     for (const char* name : kSideFiles) {
-        const std::string side = besideDb(path, name);
-        if (std::filesystem::symlink_status(side, ec).type() !=
+        const std::string file = besideDb(path, name);
+        if (std::filesystem::symlink_status(file, ec).type() !=
             std::filesystem::file_type::not_found) {
-            throw Failure(side +
+            throw Failure(file +
                           ": there already, beside no earlier demo's database; the demo would "
                           "write over it: move it or give the demo another folder");
         }
