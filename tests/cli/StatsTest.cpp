@@ -332,6 +332,8 @@ TEST_F(StatsTest, ASecondRunBesideTheFirst) {
 
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--with-where", "MineID = 1"}),
                        "--with-db and --with-where go with --with");
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db", "--with", "A", "--with-where", "Cu > 1"}),
+                      "--with-where \"Cu > 1\": cannot read the blocks: no such column: Cu");
     write("au.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,5\n");
     ok({"import", "m.db", "au.csv", "-t", "G", "-e", "Au", "--unit", "g/t"});
     EXPECT_FAILS_WITH(vornel({"stats", "m.db", "-t", "A", "--with", "G"}),

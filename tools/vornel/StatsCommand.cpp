@@ -246,7 +246,7 @@ void runStats(const StatsOptions& o) {
     if (!o.with.table.empty()) {
         openModel(withMng, withDb);
         second.emplace(withMng, withDb, resultTable(withMng, withDb, o.with.table), o.with.where,
-                       o.deplete, outline ? &*outline : nullptr);
+                       o.deplete, outline ? &*outline : nullptr, "--with-where");
         std::string label = second->table();
         nameApart(runs[0].label, label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, model.run(), label, second->run(),
