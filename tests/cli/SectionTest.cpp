@@ -18,6 +18,7 @@
 
 #include "CliFixture.h"
 #include "support/Shell.h"
+#include "vornel/VornelMng.h"
 
 namespace vornel::test {
 namespace {
@@ -297,6 +298,44 @@ TEST_F(SectionTest, EachSectionCutsTheBlocksCountedByHand) {
     sqliteShell(path("m.db"), "DELETE FROM G");
     EXPECT_EQ(cut({"--z", "12.5"}), std::make_pair(0, std::vector<std::string>{}));
     EXPECT_EQ(linesOf(out)[1], "  the table holds no blocks");
+}
+
+// Sub-blocks of one block may share a centre, as another program may store
+// them: block 2 holds a 2 m cube and an 8 m cube about its centre (15, 5,
+// 5), so that X = 18 cuts only the second, and X = 15.5 both, in order.
+TEST_F(SectionTest, SubBlocksSharingACentreAreNumberedAsStored) {
+    write("n.csv", "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n");
+    ok({"import", "m.db", "n.csv", "-t", "N", "-e", "Cu"});
+    sqliteShell(path("m.db"), "DELETE FROM N WHERE Krig_BlockID = 2;");
+    D_3DOT centres[] = {{15, 5, 5}, {15, 5, 5}};
+    D_3DOT sizes[] = {{2, 2, 2}, {8, 8, 8}};
+    KrigBlockResult nested;
+    nested.MineID = 1;
+    nested.Krig_BlockID = 2;
+    nested.Krig_PntLocX = 15;
+    nested.Krig_PntLocY = nested.Krig_PntLocZ = 5;
+    nested.Krig_GridSizeX = nested.Krig_GridSizeY = nested.Krig_GridSizeZ = 10;
+    nested.Block_Coef = 0.52;
+    nested.Krig_OutAttr = 2;
+    nested.SubBUD_Num = 2;
+    nested.SubBUD_PntLoc = centres;
+    nested.SubBUD_GridSize = sizes;
+    {
+        CVornelMng mng;
+        ASSERT_EQ(mng.connectDatabase(path("m.db")), 1) << mng.lastError();
+        ASSERT_NE(mng.insertIntoBlockResult("N", &nested, 1), 0) << mng.lastError();
+    }
+    const auto cutAt = [this](const char* x) {
+        ok({"section", "m.db", "-t", "N", "--x", x, "--csv", "cut-n.csv"});
+        const CsvTable t = readCsv(path("cut-n.csv"));
+        std::vector<std::string> pieces = pairsOf(t);
+        for (size_t r = 0; r < t.rows.size(); ++r) {
+            pieces[r] += " " + t.at(r, "DX");
+        }
+        return pieces;
+    };
+    EXPECT_EQ(cutAt("18"), std::vector<std::string>{"2.2 8"});
+    EXPECT_EQ(cutAt("15.5"), (std::vector<std::string>{"2.1 2", "2.2 8"}));
 }
 
 // A series cuts each plane of FROM:TO:STEP into files of its own, counted

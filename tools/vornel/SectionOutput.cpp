@@ -64,6 +64,12 @@ bool samePoint(const D_3DOT& a, const D_3DOT& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
+// Sub-blocks may share a centre: nested, or of no size.
+bool storedAs(const KrigBlockResult& stored, int i, const Box& box) {
+    return samePoint(stored.SubBUD_PntLoc[i], box.centre) &&
+           samePoint(stored.SubBUD_GridSize[i], box.size);
+}
+
 // The cut gives back only the sub-blocks it cuts; their numbers in the
 // block as stored come from reading the block again, by run and identifier
 // (runs sharing a table may repeat identifiers). The traces of one block
@@ -88,8 +94,7 @@ void numberStoredSubBlocks(CVornelMng& mng, const std::string& table,
             count == 1) {
             int from = 0;
             for (size_t i = first; i < end; ++i) {
-                while (from < stored->SubBUD_Num &&
-                       !samePoint(stored->SubBUD_PntLoc[from], traces[i].box.centre)) {
+                while (from < stored->SubBUD_Num && !storedAs(*stored, from, traces[i].box)) {
                     ++from;
                 }
                 traces[i].subBlock = ++from;
