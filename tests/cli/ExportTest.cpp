@@ -202,6 +202,20 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     EXPECT_EQ(withoutColumns(back, numbered), withoutColumns(readCsv(path("kept.csv")), numbered));
     EXPECT_EQ(back.at(1, "CATEGORY") + " " + back.at(1, "ORETYPE"), "Inferred Sulphide");
 
+    // A grade of -999 itself reads back as none: the export says so, on
+    // standard error when the rows go to standard output.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = -999 WHERE Krig_BlockID = 3;");
+    const std::string lost =
+        "  1 block has the grade -999 itself, which the file holds as no grade: import leaves it "
+        "out (a CSV file keeps it)\n";
+    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "-o", "lost.gslib"}), lost));
+    const CliResult toOutput = vornel({"export", "m.db", "-t", "A", "--format", "gslib"});
+    EXPECT_EQ(toOutput.status, 0);
+    EXPECT_EQ(toOutput.err, lost);
+    EXPECT_EQ(toOutput.out, readFile(path("lost.gslib")));
+    EXPECT_FALSE(contains(ok({"export", "m.db", "-t", "A", "-o", "all.csv"}), "-999"));
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 0.5 WHERE Krig_BlockID = 3;");
+
     // A block without an ore type is 0, "(none)", and reads back without one.
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OreType = '' WHERE Krig_BlockID = 3;");
     EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "none.gslib"}),

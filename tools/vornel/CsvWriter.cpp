@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "GslibHeader.h"
+
 namespace vornel::cli {
 
 void CsvWriter::separate() {
@@ -68,7 +70,7 @@ CsvWriter& CsvWriter::text(const std::string& value) {
 
 CsvWriter& CsvWriter::missing() {
     if (layout_ == TableLayout::Gslib) {
-        return integer(-999);
+        return number(kGslibNoGrade);
     }
     return text("");
 }

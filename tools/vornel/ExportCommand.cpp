@@ -17,6 +17,7 @@
 #include "ExportVtk.h"
 #include "Failure.h"
 #include "GradeUnit.h"
+#include "GslibHeader.h"
 #include "ModelDatabase.h"
 #include "OptionChecks.h"
 #include "OutputFile.h"
@@ -88,7 +89,8 @@ programs: a title line (the table, its element and the keys of CATEGORY
 and ORETYPE, which are numbers as in VTK; a name holding ", " or "; " is
 in double quotes), the number of columns, one line
 naming each, then the rows separated by blanks; -999 stands for a grade
-there is none of, and import leaves such rows out; import reads the
+there is none of, and import leaves such rows out (the command counts
+blocks whose grade is -999 itself, which are lost so); import reads the
 numbers back as the names the keys give them. With --grid the file is
 a GSLIB grid: the blocks, all of one size (a block with sub-blocks as its
 parent's box) on one lattice, in every cell of the grid around them, X
@@ -286,6 +288,14 @@ BlocksWithin keepWithin(KrigBlockResult* blocks, long count, const PlanOutline& 
     return r;
 }
 
+// Blocks whose grade is GSLIB's code for none: the file cannot tell them
+// from blocks without a grade, and import leaves both out.
+long gradedAsNone(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded) {
+    return std::count_if(blocks, blocks + count, [&](const KrigBlockResult& b) {
+        return b.Krig_OutAttr == kGslibNoGrade && !ungraded.has(b);
+    });
+}
+
 // --format, or the one the output's name ends in: csv, vtk or gslib.
 std::string formatOf(const ExportOptions& o) {
     if (!o.format.empty()) {
@@ -400,6 +410,16 @@ void runExport(const ExportOptions& o) {
     bar.reset();
     if (file) {
         file->commit();
+    }
+    const long asNone =
+        format == "gslib" && !voidTable ? gradedAsNone(blocks, count, *ungraded) : 0;
+    if (asNone > 0) {
+        // Said even where the rows go to standard output, since it is a loss.
+        (file && !isStandardOutput(o.output) ? std::cout : std::cerr)
+            << "  " << asNone << (asNone == 1 ? " block has" : " blocks have")
+            << " the grade -999 itself, which the file holds as no grade: import leaves "
+            << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
+            << (asNone == 1 ? "it" : "them") << ")\n";
     }
     if (file && !isStandardOutput(o.output)) {
         if (grid) {

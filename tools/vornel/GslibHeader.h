@@ -14,6 +14,9 @@
 
 namespace vornel::cli {
 
+// GSLIB's kriging programs write this for a block they could not estimate.
+constexpr double kGslibNoGrade = -999;
+
 struct GslibHeader {
     std::string title;
     std::vector<std::string> names;

@@ -89,9 +89,6 @@ bool gradeIs(const Row& row, const ColumnRoles& roles, double value) {
            grade == value;
 }
 
-// GSLIB's kriging programs write -999 for a block they could not estimate.
-constexpr double kGslibMissing = -999;
-
 }  // namespace
 
 ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& options,
@@ -115,7 +112,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
         grid.cells = columns.gslib->cells;
     }
     const std::optional<double> missing =
-        options.missing || !columns.gslib ? options.missing : kGslibMissing;
+        options.missing || !columns.gslib ? options.missing : kGslibNoGrade;
     const SourceRowReader reader(roles, grid, path, columns.where);
 
     // Grid indices read as centres put blocks of --block-size into each other.
