@@ -152,6 +152,8 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
     EXPECT_EQ(ok({"export", "m.db", "-t", "W2", "--subblocks"}), pieces);
     EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "W", "--where", "Krig_BlockID = 1"}),
                        "--where: the void table W is written whole");
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "W", "--grid", "-o", "w.gslib"}),
+                       "--grid: the void table W is written whole");
     sqliteShell(path("m.db"), "DROP TABLE W2;");
     EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "W2"}),
                       "m.db: the void table 'W2' is missing");

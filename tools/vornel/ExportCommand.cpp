@@ -317,8 +317,10 @@ void runExport(const ExportOptions& o) {
     CVornelMng mng;
     openModel(mng, o.db);
     const bool voidTable = !o.table.empty() && isVoidTable(mng, o.table);
-    for (const auto& [option, given] : {std::pair{"--where", &o.where}, {"--within", &o.within}}) {
-        if (voidTable && !given->empty()) {
+    for (const auto& [option, given] : {std::pair{"--where", !o.where.empty()},
+                                        {"--within", !o.within.empty()},
+                                        {"--grid", o.grid}}) {
+        if (voidTable && given) {
             throw UsageError(std::string(option) + ": the void table " + o.table +
                              " is written whole");
         }
@@ -326,7 +328,7 @@ void runExport(const ExportOptions& o) {
     const std::string table = voidTable ? o.table : resultTable(mng, o.db, o.table);
     const std::string format = formatOf(o);
     const bool vtk = format == "vtk";
-    if (o.grid && (format != "gslib" || o.subBlocks || voidTable)) {
+    if (o.grid && (format != "gslib" || o.subBlocks)) {
         throw UsageError(
             "--grid writes a run's blocks as a GSLIB file, one row a cell: give "
             "--format gslib (or an output ending in .gslib), without --subblocks");
