@@ -244,6 +244,20 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
                     "SELECT Krig_ResType || '/' || Krig_OreType FROM D ORDER BY Krig_PntLocY, "
                     "Krig_PntLocX;"),
         "Meas, \"high\"/Oxide; weathered\nInferred/Tr ans\n");
+    // A tab stays a tab, quoted at an end, which import would trim: names
+    // that differ only by it stay apart (block 2, which has no grade, read
+    // back with --missing).
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'x' || char(9) || 'y' WHERE Krig_BlockID = 1;"
+                "UPDATE A SET Krig_ResType = 'x y' WHERE Krig_BlockID = 2;"
+                "UPDATE A SET Krig_ResType = 'x' || char(9) WHERE Krig_BlockID = 3;");
+    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "tab.gslib"});
+    EXPECT_EQ(linesOf(readFile(path("tab.gslib"))).at(0).substr(0, 37),
+              "A (Cu); CATEGORY 1 \"x\t\", 2 x\ty, 3 x y");
+    ok({"import", "m.db", "tab.gslib", "-t", "T", "-e", "Cu", "--missing", "-1"});
+    EXPECT_EQ(sqliteShell(path("m.db"),
+                          "SELECT hex(Krig_ResType) FROM T ORDER BY Krig_PntLocX, Krig_PntLocY;"),
+              "780979\n7809\n782079\n");
 
     // Without a key as export writes it, the numbers stay numbers; so they
     // do where a name holding ", 2 " or "; " makes the key read otherwise

@@ -1,7 +1,6 @@
 #include "TextCodes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <numeric>
 
@@ -10,21 +9,27 @@
 namespace vornel::cli {
 namespace {
 
-bool isControl(char c) {
-    return std::iscntrl(static_cast<unsigned char>(c)) != 0;
+// What ends a line of a text file, as import reads one.
+bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
 }
 
-// A name as a key holds it, on the one line of a title: control
-// characters as blanks, and in double quotes (doubled within) where it holds
-// what separates entries or keys (", ", "; "), a quote, or a blank at
-// either end, or reads as "(none)", which stands for no text.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A name as a key holds it, on the one line of a title: line breaks as
+// blanks, and in double quotes (doubled within) where it holds what
+// separates entries or keys (", ", "; "), a quote, or a blank or tab at
+// either end, which import would trim, or reads as "(none)", which stands
+// for no text.
 std::string keyName(const std::string& text) {
     std::string name = text;
-    std::replace_if(name.begin(), name.end(), isControl, ' ');
+    std::replace_if(name.begin(), name.end(), isLineBreak, ' ');
     const bool plain = name.find(", ") == std::string::npos &&
                        name.find("; ") == std::string::npos &&
-                       name.find('"') == std::string::npos && name.front() != ' ' &&
-                       name.back() != ' ' && name != "(none)";
+                       name.find('"') == std::string::npos && !isBlank(name.front()) &&
+                       !isBlank(name.back()) && name != "(none)";
     if (plain) {
         return name;
     }
@@ -82,7 +87,7 @@ std::string titleOf(const std::string& what, const std::vector<std::string>& key
     std::string title = std::accumulate(
         keys.begin(), keys.end(), what,
         [](const std::string& title, const std::string& key) { return title + "; " + key; });
-    std::replace_if(title.begin(), title.end(), isControl, ' ');
+    std::replace_if(title.begin(), title.end(), isLineBreak, ' ');
     return title;
 }
 

@@ -29,7 +29,7 @@ TextCodes oreTypeCodes(const KrigBlockVoid* voids, long count);
 std::vector<std::string> keysOf(std::vector<std::string> keys);
 
 // `what`, then the keys: "CU (Cu); CATEGORY 1 Measured; ORETYPE 1 Oxide",
-// on one line: control characters as blanks.
+// on one line: line breaks as blanks.
 std::string titleOf(const std::string& what, const std::vector<std::string>& keys);
 
 }  // namespace vornel::cli
