@@ -473,12 +473,13 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     EXPECT_NE(said.find("(semicolon-separated)"), std::string::npos) << said;
     EXPECT_EQ(t.at(0, "Cu") + " " + t.at(0, "DZ"), "1.25 10");  // blanks around a value dropped
     EXPECT_EQ(t.at(0, "ORETYPE"), "Oxide; soft");
-    // As a spreadsheet set to a decimal comma saves it; a text keeps its
-    // comma, and a number that has a point as well is no number.
+    // As a spreadsheet set to a decimal comma saves it, or a program that
+    // quotes every field; a text keeps its comma, and a number that has a
+    // point as well is no number.
     const CsvTable comma = imported("c.csv",
                                     "X;Y;Z;DX;DY;DZ;Cu;Ore type\r\n"
                                     "502,5;7001,5;-102,5;5;5;5;0,75;2,5 m\r\n"
-                                    "507,5;7001,5;-102,5;5;5;5;1,5E-1;3,1\r\n",
+                                    "\"507,5\";7001,5;-102,5;5;5;5;\"1,5E-1\";\"3,1\"\r\n",
                                     {"-t", "C", "-e", "Cu"}, "m.db", "C");
     EXPECT_EQ(comma.at(0, "X") + " " + comma.at(0, "Z") + " " + comma.at(0, "Cu") + " " +
                   comma.at(1, "Cu"),

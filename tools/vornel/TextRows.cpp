@@ -299,11 +299,12 @@ void TextRows::splitCsv(const std::string& line, Row& row) const {
                 --end;
             }
             field.text = line.substr(start, end - start);
-            if (separator_ == ';') {
-                std::string dotted = withDecimalPoint(field.text);
-                field.decimalComma = dotted != field.text;
-                field.text = std::move(dotted);
-            }
+        }
+        // Quoted or not: programs that quote every field quote numbers too.
+        if (separator_ == ';') {
+            std::string dotted = withDecimalPoint(field.text);
+            field.decimalComma = dotted != field.text;
+            field.text = std::move(dotted);
         }
         row.fields.push_back(std::move(field));
         if (i >= line.size()) {

@@ -56,7 +56,7 @@ public:
 
     const std::string& path() const { return path_; }
     // The separator the first row showed: ',' or ';' (spreadsheets set to a
-    // decimal comma write those, and an unquoted number's decimal comma then
+    // decimal comma write those, and a number's decimal comma then
     // reads as a point), '\t', or 0 for runs of blanks and tabs.
     char separator() const { return separator_; }
     // How much of the file has been read, from 0 to 1.
