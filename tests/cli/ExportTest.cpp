@@ -753,7 +753,8 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
 }
 
 // The title is one line of at most 255 bytes, however many classes, cut
-// before a whole character; the command still lists them all. Here the
+// before a whole character; the command still lists them all, and says
+// that the title holds them in part. Here the
 // 255th byte is the first of an "é", which a cut at 256 would keep whole.
 TEST_F(ExportTest, AVtkTitleIsCutToOneLine) {
     ok({"demo", "d.db", "--blocks", "1000"});
@@ -763,6 +764,8 @@ TEST_F(ExportTest, AVtkTitleIsCutToOneLine) {
     const std::string out = ok({"export", "d.db", "-o", "d.vtk"});
     // The line break is a blank, which a key quotes at the end of a name.
     EXPECT_TRUE(contains(out, ", 40 \"Domain 39é \"\n")) << out;
+    EXPECT_EQ(linesOf(out).back(),
+              "  (the file's title holds these in part: a VTK title has at most 255 bytes)");
     const VtkFile f = readVtk(path("d.vtk"));
     EXPECT_EQ(f.title.size(), 255u) << f.title;
     const std::string start = "CU_DEMO (Cu); CATEGORY 1 \"Domain 0é \", 2 \"Domain 1é \", ";

@@ -81,7 +81,7 @@ block's BLOCKID, MINEID, <element> (NaN where there is none), VARIANCE,
 COEF, CATEGORY, ORETYPE, BOUND, TONNAGE, NSAMP, AVGDIST and PASS. CATEGORY
 and ORETYPE are numbers, 1, 2, ... in the order reports list the names and
 0 for none; the command prints what each stands for, and the file's title
-line holds the same. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
+line holds the same as far as its 255 bytes go. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
 
 With --format gslib (the default for an output ending in .gslib) the
 columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics
@@ -374,6 +374,7 @@ void runExport(const ExportOptions& o) {
     std::ostream& out = file ? file->stream() : std::cout;
     long rows = 0;
     std::vector<std::string> keys;
+    bool keysCut = false;
     std::optional<BlockGrid> grid;
     if (vtk) {
         const VtkExport written =
@@ -382,6 +383,7 @@ void runExport(const ExportOptions& o) {
                 : writeBlocksVtk(out, table, element, blocks, count, *ungraded, o.subBlocks, shown);
         rows = written.cells;
         keys = written.keys;
+        keysCut = written.titleCut;
     } else {
         // GSLIB files hold numbers only.
         const bool gslib = format == "gslib";
@@ -446,6 +448,10 @@ void runExport(const ExportOptions& o) {
         }
         for (const std::string& key : keys) {
             std::cout << "  " << key << '\n';
+        }
+        if (keysCut) {
+            std::cout << "  (the file's title holds these in part: a VTK title has at most 255 "
+                         "bytes)\n";
         }
     }
 }

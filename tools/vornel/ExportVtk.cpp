@@ -35,6 +35,7 @@ VtkExport writeCells(std::ostream& out, const std::string& title, const Block* b
     VtkExport written;
     written.cells = cellCount(blocks, count, subBlocks);
     VtkBoxes vtk(out, title, written.cells);
+    written.titleCut = vtk.titleCut();
     const double passes = static_cast<double>(columns.size() + 1);
     // Each section of the file is a pass over every cell.
     const auto pass = [&](size_t done, const std::function<void(long, const Box&, double)>& visit) {

@@ -17,13 +17,14 @@ struct VtkExport {
     // What the numbers of the text columns stand for, a line each:
     // "CATEGORY 1 Measured, 2 Indicated, 3 Inferred, 0 (none)".
     std::vector<std::string> keys;
+    bool titleCut = false;  // the title line holds the keys in part only
 };
 
 // The cells carry BLOCKID, MINEID, the grade (named `element`; NaN where
 // `ungraded` has the block), VARIANCE, COEF, CATEGORY and ORETYPE (numbered
 // in the order reports list them, 0 for none), BOUND, TONNAGE (a
 // sub-block's share by volume), NSAMP, AVGDIST and PASS. The keys are also
-// the file's title line, as far as it holds them.
+// the file's title line, as far as its 255 bytes hold them.
 VtkExport writeBlocksVtk(std::ostream& out, const std::string& table, const std::string& element,
                          const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
                          bool subBlocks, ProgressBar* bar);

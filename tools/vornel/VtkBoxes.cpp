@@ -56,9 +56,10 @@ VtkBoxes::VtkBoxes(std::ostream& out, const std::string& title, long cells)
                       " boxes are too many; write fewer (--where)");
     }
     buffer_.reserve(kBufferSize);
+    const std::string line = titleLine(title);
+    titleCut_ = line.size() < title.size();
     out_ << "# vtk DataFile Version 3.0\n"
-         << titleLine(title) << "\nBINARY\nDATASET UNSTRUCTURED_GRID\nPOINTS " << cells * 8
-         << " double\n";
+         << line << "\nBINARY\nDATASET UNSTRUCTURED_GRID\nPOINTS " << cells * 8 << " double\n";
 }
 
 template <typename T>

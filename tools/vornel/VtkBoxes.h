@@ -22,6 +22,9 @@ public:
     // the format's 32-bit indices can number.
     VtkBoxes(std::ostream& out, const std::string& title, long cells);
 
+    // Whether the title was cut to fit.
+    bool titleCut() const { return titleCut_; }
+
     void box(const Box& b);
     // After the last box: the cells' corners and types.
     void endBoxes();
@@ -44,6 +47,7 @@ private:
 
     std::ostream& out_;
     long cells_;
+    bool titleCut_ = false;
     std::vector<char> buffer_;
     bool columnStarted_ = false;
 };
