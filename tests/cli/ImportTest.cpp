@@ -487,6 +487,13 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     // Nor does a text that reads as a number with a decimal comma.
     EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OreType FROM C ORDER BY Krig_BlockID"),
               "2,5 m\n3,1\n");
+    // Block ids are texts: 1,5 and 1.5 are two blocks, quoted or not.
+    write("ids.csv",
+          "BLOCKID;X;Y;Z;DX;DY;DZ;CU\n1,5;5;5;5;10;10;10;1\n\"1.5\";15;5;5;10;10;10;3\n"
+          "\"2,5\";25;5;5;10;10;10;5\n2.5;35;5;5;10;10;10;7\n");
+    ok({"import", "m.db", "ids.csv", "-t", "I", "-e", "Cu"});
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_OutAttr FROM I ORDER BY Krig_PntLocX"),
+              "1.0\n3.0\n5.0\n7.0\n");
     write("p.csv", "X;Y;Z;Cu\n1.234,5;5;5;1\n");
     EXPECT_FAILS_WITH(
         vornel({"import", "p.db", "p.csv", "-t", "P", "-e", "Cu", "--block-size", "10"}),

@@ -212,7 +212,7 @@ SourceRow SourceRowReader::read(const Row& row, long ordinal) const {
              size(row, Role::ParentSizeZ)}};
     }
     if (roles_.has(Role::Parent) || roles_.has(Role::Ijk)) {
-        r.parentKey = field(row, roles_.has(Role::Parent) ? Role::Parent : Role::Ijk).text;
+        r.parentKey = asWritten(field(row, roles_.has(Role::Parent) ? Role::Parent : Role::Ijk));
         if (!r.parentBox && grid_.blockSize) {
             r.parentBox = cellAround(r.box.centre);
         }
