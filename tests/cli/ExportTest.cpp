@@ -730,6 +730,13 @@ TEST_F(ExportTest, VtkCellsAreTheBoxesWithTheBlocksNumbers) {
                        "--format vtk: a VTK file is binary; name it with -o");
     EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "A", "--format", "xls", "-o", "a.xls"}),
                        "--format");
+    // A tab in a name stays in the title, which it does not end.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'x' || char(9) || 'y' WHERE "
+                "Krig_BlockID = 1; UPDATE A SET Krig_ResType = 'x y' WHERE Krig_BlockID > 1;");
+    ok({"export", "m.db", "-t", "A", "-o", "tab.vtk"});
+    EXPECT_EQ(readVtk(path("tab.vtk")).title,
+              "A (Cu); CATEGORY 1 x\ty, 2 x y; ORETYPE 1 Oxide, 2 Sulphide");
 
     // Void blocks: a cell for each sub-block of the ground they fill.
     importVoids();

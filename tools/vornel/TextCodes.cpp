@@ -5,14 +5,10 @@
 #include <numeric>
 
 #include "BlockClasses.h"
+#include "TextRows.h"
 
 namespace vornel::cli {
 namespace {
-
-// What ends a line of a text file, as import reads one.
-bool isLineBreak(char c) {
-    return c == '\n' || c == '\r';
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';

@@ -33,6 +33,12 @@ std::string placeOf(const std::string& path, long line, int column);
 // The text without the blanks and tabs at either end.
 std::string trimmed(const std::string& text);
 
+// Whether `c` ends a line, as the rows are read: "\n", or "\r" alone or
+// before "\n".
+inline bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
 class TextRows {
 public:
     // Throws Failure when the file cannot be opened.

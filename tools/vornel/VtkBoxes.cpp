@@ -1,11 +1,12 @@
 #include "VtkBoxes.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "Failure.h"
+#include "TextRows.h"
 
 namespace vornel::cli {
 namespace {
@@ -13,14 +14,11 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 constexpr int32_t kHexahedron = 12;
 
-// The first of the title's lines to fit the format's 256 bytes with its
-// newline, cut before a whole UTF-8 character and without control
-// characters, which would end the line.
+// The title as one line, its line breaks blanks, cut to fit the format's
+// 256 bytes with its newline, before a whole UTF-8 character.
 std::string titleLine(const std::string& title) {
-    std::string line;
-    for (const char c : title) {
-        line += std::iscntrl(static_cast<unsigned char>(c)) != 0 ? ' ' : c;
-    }
+    std::string line = title;
+    std::replace_if(line.begin(), line.end(), isLineBreak, ' ');
     size_t length = std::min<size_t>(line.size(), 255);
     while (length < line.size() && length > 0 &&
            (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80) {
