@@ -415,16 +415,6 @@ void runExport(const ExportOptions& o) {
     if (file) {
         file->commit();
     }
-    const long asNone =
-        format == "gslib" && !voidTable ? gradedAsNone(blocks, count, *ungraded) : 0;
-    if (asNone > 0) {
-        // Said even where the rows go to standard output, since it is a loss.
-        (file && !isStandardOutput(o.output) ? std::cout : std::cerr)
-            << "  " << asNone << (asNone == 1 ? " block has" : " blocks have")
-            << " the grade -999 itself, which the file holds as no grade: import leaves "
-            << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
-            << (asNone == 1 ? "it" : "them") << ")\n";
-    }
     if (file && !isStandardOutput(o.output)) {
         if (grid) {
             std::cout << "Wrote the " << cellsText(grid->cells) << " cells of the grid of " << table
@@ -453,6 +443,16 @@ void runExport(const ExportOptions& o) {
             std::cout << "  (the file's title holds these in part: a VTK title has at most 255 "
                          "bytes)\n";
         }
+    }
+    const long asNone =
+        format == "gslib" && !voidTable ? gradedAsNone(blocks, count, *ungraded) : 0;
+    if (asNone > 0) {
+        // Said even where the rows go to standard output, since it is a loss.
+        (file && !isStandardOutput(o.output) ? std::cout : std::cerr)
+            << "  " << asNone << (asNone == 1 ? " block has" : " blocks have")
+            << " the grade -999 itself, which the file holds as no grade: import leaves "
+            << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
+            << (asNone == 1 ? "it" : "them") << ")\n";
     }
 }
 
