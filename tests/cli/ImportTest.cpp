@@ -415,6 +415,12 @@ TEST_F(ImportTest, AWholeBlockKeepsItsSizesAndItsCoefficientCountsInItsTonnes) {
     EXPECT_EQ(t.at(0, "DX") + " " + t.at(0, "DY") + " " + t.at(0, "DZ"), "12.3 12.3 7.1");
     EXPECT_EQ(t.at(1, "VOLUME") + " " + t.at(1, "TONNAGE"), "500 1000");
     EXPECT_EQ(t.at(2, "VOLUME") + " " + t.at(2, "TONNAGE"), "1000 0");
+    // Nor does a --block-size cell move it: the cell from 0.3 to 0.6 is
+    // centred at 1.5 x 0.3, a double below the 0.45 written.
+    imported("c.csv", "X,Y,Z,DX,DY,DZ,CU\n0.15,0.15,0.45,0.3,0.3,0.3,1\n",
+             {"-t", "C", "-e", "Cu", "--block-size", "0.3"}, "m.db", "C");
+    EXPECT_EQ(sqliteShell(path("m.db"), "SELECT Krig_PntLocZ = 0.45, Krig_PntLocX = 0.15 FROM C"),
+              "1|1\n");
 }
 
 // The catalog keeps 253 bytes of a description; one made from a long file

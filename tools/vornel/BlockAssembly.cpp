@@ -219,6 +219,9 @@ void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t 
                        : count == 1   ? first.box
                                       : boundingBox(rows, count);
     const bool whole = count == 1 && sameBox(first.box, parent);
+    // A whole block is its row as written, not the --block-size cell
+    // computed around it: 0 + 1.5 x 0.3 is not the 0.45 the file says.
+    const Box& box = whole ? first.box : parent;
     if (whole && head.subBlockCount > 0) {
         throw Failure(placeOf(path_, first.line, 0) + ": this block has " +
                       std::to_string(head.subBlockCount) +
@@ -228,7 +231,7 @@ void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t 
     const double wholeCoefficient = head.coefficient.value_or(1.0);
     KrigBlockResult& b = out.add(whole ? 0 : static_cast<int>(count));
     b.Krig_BlockID = static_cast<int32_t>(head.group + 1);
-    placeBlock(b, parent);
+    placeBlock(b, box);
 
     double volume = 0;
     double tonnes = 0;
@@ -285,7 +288,7 @@ void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t 
         weightedMean(rows, tonnesKnown && tonnes > 0 ? tonnages : volumes, &Piece::grade);
     b.Krig_OutVari = weightedMean(rows, volumes, &Piece::variance);
     b.Krig_Bound = !whole || head.bound ? 1 : 0;
-    b.Block_Vol = whole ? parent.volume() * b.Block_Coef : volume;
+    b.Block_Vol = whole ? box.volume() * b.Block_Coef : volume;
     b.Block_CorMass = tonnesKnown ? tonnes : 0;
     b.Srch_Degr = largest->searchPass;
     b.Krig_PntNum = largest->samples;
