@@ -104,6 +104,12 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
     // Blocks 2 and 3 are counted, as report counts them.
     EXPECT_EQ(linesOf(graded).at(1),
               "  A (2 blocks where Krig_BlockID > 1; 1 without a grade left out)");
+    // A centre a double below 25, as another program may reckon 25, is at
+    // 25 to the 15 digits the bounds are taken to.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_PntLocX = 24.999999999999996 WHERE Krig_BlockID = 3;");
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--x", "5"}), "25"),
+              (Words{"25", "30", "1", "1000", "0.5000"}));
 }
 
 TEST_F(SwathTest, TwoRunsSideBySide) {

@@ -51,11 +51,13 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
 }  // namespace
 
 long sliceOf(double coordinate, double width) {
-    auto k = static_cast<long>(std::floor(coordinate / width));
+    // A centre reckoned a double off 0.45 is at 0.45, as a bound is.
+    const double c = decimalRounded(coordinate);
+    auto k = static_cast<long>(std::floor(c / width));
     // The quotient is rounded; the bounds decide.
-    if (stepMultiple(k, width) > coordinate) {
+    if (stepMultiple(k, width) > c) {
         --k;
-    } else if (stepMultiple(k + 1, width) <= coordinate) {
+    } else if (stepMultiple(k + 1, width) <= c) {
         ++k;
     }
     return k;

@@ -35,7 +35,8 @@ struct SwathPlan {
 };
 
 // The slice of a coordinate: slice k lies from the k-th step of the width,
-// so that slice 3 of 0.1 begins at 0.3.
+// so that slice 3 of 0.1 begins at 0.3; the coordinate, as the bounds, to
+// 15 significant digits.
 long sliceOf(double coordinate, double width);
 
 // The most slices a swath may have, and the farthest a slice may lie from
