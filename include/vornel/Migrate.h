@@ -17,10 +17,12 @@
 
 namespace vornel {
 
-// A column of an Access table whose values did not all come over, and why.
+// A column of an Access table whose values did not all come over, and why:
+// left behind, or carried with some values changed.
 struct ColumnNotCarried {
     std::string column;
     std::string reason;
+    bool carried = false;  // the column came over; `reason` says which values changed
 };
 
 // What became of one table of the Access file.

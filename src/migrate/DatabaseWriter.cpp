@@ -180,12 +180,14 @@ void DatabaseWriter::endTable() {
     TableMigration& entry = report_.tables.back();
     for (size_t i = 0; i < altered_.size(); ++i) {
         if (altered_[i] > 0) {
+            const bool currency = table_.columns[i].type == jet::kCurrency;
             entry.columnsNotCarried.push_back(
                 {table_.columns[i].name,
-                 (table_.columns[i].type == jet::kCurrency
-                      ? "currency values too large to keep four decimals: "
-                      : "values that are not a number (NaN), stored empty: ") +
-                     std::to_string(altered_[i])});
+                 std::to_string(altered_[i]) +
+                     (currency ? " currency values too large to keep four decimals, kept to "
+                                 "the nearest number a double holds"
+                               : " values that are not a number (NaN), stored empty"),
+                 true});
         }
     }
     progress_.end();

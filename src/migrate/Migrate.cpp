@@ -123,7 +123,8 @@ std::string migrationSummary(const MigrationReport& report) {
         out += table.name + ": " + std::to_string(table.rowsWritten) + " of " +
                counted(table.rowsRead, "row");
         for (const ColumnNotCarried& column : table.columnsNotCarried) {
-            out += "; column " + column.column + " not carried: " + column.reason;
+            out += "; column " + column.column + (column.carried ? ": " : " not carried: ") +
+                   column.reason;
         }
         if (!table.rowsNotWritten.empty()) {
             out += "; " + table.rowsNotWritten;

@@ -303,9 +303,10 @@ TEST(DatabaseWriter, OtherTablesGetTheirPlannedColumnsAndWhatCannotBeWrittenIsRe
     ASSERT_NE(check, std::string::npos) << summary;
     summary.erase(check + 23, summary.find('\n', check) - check - 23);
     EXPECT_EQ(summary,
-              "Texts: 2 of 3 rows; column Cost not carried: currency values too large to keep "
-              "four decimals: 2; column Rate not carried: values that are not a number (NaN), "
-              "stored empty: 2; row 2 could not be written: cannot add the row: CHECK constraint "
+              "Texts: 2 of 3 rows; column Cost: 2 currency values too large to keep four "
+              "decimals, kept to the nearest number a double holds; column Rate: 2 values that "
+              "are not a number (NaN), stored empty; row 2 could not be written: cannot add the "
+              "row: CHECK constraint "
               "failed\nOdd: 0 of 1 row; column Id not carried: replication ID (GUID) columns have "
               "no counterpart here; column X not carried: columns of type 0x12 have no "
               "counterpart here; none of its columns can be carried\n2 tables, 2 rows: not "
