@@ -95,7 +95,9 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     const std::string why = sqlite3_errmsg(session->db());
     stmt.reset();
     if (rc != SQLITE_ROW && (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) {
-        failWith(hr::kFail, "'" + path + "': " + why);
+        failWith(hr::kFail,
+                 "'" + path + "': " + why +
+                     ((rc & 0xff) == SQLITE_READONLY ? logFilesLockingOut(session->db()) : ""));
     }
     if (!alone) {
         failWith(hr::kFail, "'" + path + "' is open in another connection; close it there before " +

@@ -1,6 +1,7 @@
 #include "engine/SqliteSession.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -208,12 +209,33 @@ void Session::requireTransactionKept() {
     }
 }
 
+std::string logFilesLockingOut(sqlite3* db) {
+    const char* file = sqlite3_db_filename(db, "main");
+    if (file == nullptr || *file == '\0' || ::access(file, W_OK) != 0) {
+        return "";
+    }
+    std::string locked;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::string log = std::string(file) + suffix;
+        if (::access(log.c_str(), F_OK) == 0 && ::access(log.c_str(), W_OK) != 0) {
+            locked += (locked.empty() ? "'" : " and '") + log + "'";
+        }
+    }
+    return locked.empty() ? ""
+                          : " (this user cannot write " + locked +
+                                ", left by another user who read the database: once no one has "
+                                "it open, that user or an administrator can delete them)";
+}
+
 void Session::fail(int rc, const std::string& what) {
     transactionLost = transactionLost || (transactionLevel > 0 && sqlite3_get_autocommit(db_) != 0);
     std::string description = what.empty() ? "" : what + ": ";
     description += sqlite3_errmsg(db_);
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         description += " (the database is busy: another connection holds its lock)";
+    }
+    if ((rc & 0xff) == SQLITE_READONLY) {
+        description += logFilesLockingOut(db_);
     }
     raise(*errors_, hr::kEngine, description, rc);
 }

@@ -32,11 +32,14 @@ protected:
     }
 
     // The exit status of `work` run in a child process, -1 when it did not
-    // exit; as nobody, for the modes to bind, 2 when root cannot become it.
-    static int inChild(const std::function<int()>& work, bool asNobody = false) {
+    // exit; as the user `as` (nobody, say), for the modes to bind, 2 when
+    // root cannot become it.
+    static int inChild(const std::function<int()>& work, uid_t as = 0) {
         return childStatus(
-            [&] { return asNobody && geteuid() == 0 && setuid(65534) != 0 ? 2 : work(); });
+            [&] { return as != 0 && geteuid() == 0 && setuid(as) != 0 ? 2 : work(); });
     }
+
+    static constexpr uid_t kNobody = 65534;
 
     // Lets everyone read and search the folder, and no one write it.
     void lockFolder() {
@@ -402,7 +405,7 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
                            ? 0
                            : 6;
             },
-            true);
+            kNobody);
         fs::permissions(dir.path(), fs::perms::owner_all);
         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
         fs::remove(path + "-wal");
@@ -410,6 +413,60 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
                              << ": 2 cannot become nobody, 3 not connected, 4 not read, "
                              << "5 the write not refused, 6 nor the compaction";
     }
+}
+
+// Another user who reads a model in a shared folder, and may not write it,
+// leaves its log and the log's index behind, theirs: the owner's writes
+// then fail, saying why, and succeed once they are gone.
+TEST_F(Lifecycle, LogFilesAnotherUserLeftAreNamedWhenTheyStopAWrite) {
+    namespace fs = std::filesystem;
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "two users are needed, which only root can become";
+    }
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    fs::permissions(dir.path(), fs::perms::all);
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    constexpr uid_t kReader = 4321;
+    ASSERT_EQ(inChild(
+                  [this] {
+                      CVornelMng reader;
+                      int exists = 0;
+                      return reader.connectDatabase(path) == 1 &&
+                                     reader.isExistTbl("KrigBlock_Param", exists) == 1 &&
+                                     exists == 1
+                                 ? 0
+                                 : 3;
+                  },
+                  kReader),
+              0);
+    ASSERT_TRUE(fileExists(path + "-shm"));
+    const int status = inChild(
+        [this] {
+            CVornelMng owner;
+            if (owner.connectDatabase(path) != 1) {
+                return 3;
+            }
+            const std::string named = "cannot write '" + fs::absolute(path).string() +
+                                      "-wal' and '" + fs::absolute(path).string() +
+                                      "-shm', left by another user who read the database";
+            if (owner.createBlockResultTbl("T1") != 0 || !contains(owner.lastError(), named)) {
+                return 4;
+            }
+            owner.clearDatabase();
+            if (owner.compactDatabase(path) != 0 || !contains(owner.lastError(), named)) {
+                return 5;
+            }
+            fs::remove(path + "-wal");
+            fs::remove(path + "-shm");
+            return owner.connectDatabase(path) == 1 && owner.createBlockResultTbl("T1") == 1 ? 0
+                                                                                             : 6;
+        },
+        kNobody);
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(status, 0) << "2 cannot become the user, 3 not connected, 4 the write not refused "
+                            "naming the files, 5 nor the compaction, 6 not written without them";
 }
 
 // A program that ended without closing the model left committed changes in
@@ -442,7 +499,7 @@ TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
                        ? 0
                        : 3;
         },
-        true);
+        kNobody);
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(refused, 0) << "2 cannot become nobody, 3 opened or refused for another reason";
     ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
@@ -491,7 +548,7 @@ TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
                    : contains(reason, "cannot be written here")                ? 0
                                                                                : 4;
         },
-        true);
+        kNobody);
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(status, 0) << "2 cannot become nobody, 3 replaced, 4 refused for another reason";
     EXPECT_TRUE(fileExists(replacement));
