@@ -262,6 +262,16 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     EXPECT_EQ(sqliteShell(path("m.db"),
                           "SELECT hex(Krig_ResType) FROM T ORDER BY Krig_PntLocX, Krig_PntLocY;"),
               "780979\n7809\n782079\n");
+    // Names alike but for case, one class in a report, keep their spelling.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_ResType = 'measured' WHERE Krig_BlockID = 1;"
+                "UPDATE A SET Krig_ResType = 'Measured' WHERE Krig_BlockID > 1;");
+    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "case.gslib"}),
+                         "  CATEGORY 1 Measured, 2 measured\n"));
+    ok({"import", "m.db", "case.gslib", "-t", "K", "-e", "Cu", "--missing", "-1"});
+    EXPECT_EQ(sqliteShell(path("m.db"),
+                          "SELECT Krig_ResType FROM K ORDER BY Krig_PntLocX, Krig_PntLocY;"),
+              "measured\nMeasured\nMeasured\n");
 
     // Without a key as export writes it, the numbers stay numbers; so they
     // do where a name holding ", 2 " or "; " makes the key read otherwise

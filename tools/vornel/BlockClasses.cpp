@@ -60,9 +60,11 @@ size_t confidenceRank(const std::string& text) {
     return static_cast<size_t>(known - std::begin(kConfidence));
 }
 
-BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field) {
-    return classifyEach(static_cast<size_t>(count),
-                        [&](size_t i) { return classText(blocks[i], field); });
+BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field,
+                      Spelling spelling) {
+    return classifyEach(
+        static_cast<size_t>(count), [&](size_t i) { return classText(blocks[i], field); },
+        spelling);
 }
 
 namespace {
@@ -114,9 +116,14 @@ bool listedBefore(const std::string& a, const std::string& b) {
     return rankA != rankB ? rankA < rankB : naturalLess(a, b);
 }
 
-BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf) {
+BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf,
+                          Spelling spelling) {
     // Only the few distinct texts are kept and ordered, not one a block.
-    std::map<std::string, size_t, ClassNameLess> seen;
+    const auto less = [exact = spelling == Spelling::Exact](const std::string& a,
+                                                            const std::string& b) {
+        return exact ? a < b : ClassNameLess()(a, b);
+    };
+    std::map<std::string, size_t, decltype(less)> seen(less);
     std::vector<std::string> distinct;
     BlockClasses classes;
     classes.classOf.reserve(count);

@@ -38,19 +38,25 @@ std::string classText(const KrigBlockResult& block, ClassField field);
 // or holding a NUL byte, of which classText gives the bytes before.
 std::string cutByReadCondition(const char* column);
 
+// Whether names alike but for case are one class, as reports take them, or
+// each spelling one, as a file that numbers them must keep them.
+enum class Spelling { AnyCase, Exact };
+
 // The classes in the order a resource statement lists them: Measured,
 // Indicated and Inferred (in any case) first, then the other names as a
 // reader counts them ("pass 2" before "pass 10"), then "(none)" for blocks
-// whose field is empty. Names alike but for case are one class, named as
-// the first block names it.
-BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field);
+// whose field is empty. With Spelling::AnyCase, names alike but for case
+// are one class, named as the first block names it.
+BlockClasses classify(const KrigBlockResult* blocks, long count, ClassField field,
+                      Spelling spelling = Spelling::AnyCase);
 
 // The same for texts taken from the blocks already: text i is of class
 // names[classOf[i]].
 BlockClasses classifyTexts(const std::vector<std::string>& texts);
 
 // The same for `count` texts, text i given by textOf(i) when asked.
-BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf);
+BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>& textOf,
+                          Spelling spelling = Spelling::AnyCase);
 
 // The blocks by bench: the height of their centre (a split block's is that
 // of its box, whatever its sub-blocks), from the top down, as a mine works

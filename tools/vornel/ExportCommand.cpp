@@ -79,9 +79,11 @@ written for 3D viewers such as ParaView: a legacy VTK file (binary) of
 boxes, one per block or with --subblocks one per sub-block, each with the
 block's BLOCKID, MINEID, <element> (NaN where there is none), VARIANCE,
 COEF, CATEGORY, ORETYPE, BOUND, TONNAGE, NSAMP, AVGDIST and PASS. CATEGORY
-and ORETYPE are numbers, 1, 2, ... in the order reports list the names and
-0 for none; the command prints what each stands for, and the file's title
-line holds the same as far as its 255 bytes go. Void blocks carry BLOCKID, COEF, ORETYPE and BOUND.
+and ORETYPE are numbers, 1, 2, ... in the order reports list the names
+(each spelling apart: "measured" is not Measured here) and 0 for none; the
+command prints what each stands for, and the file's title line holds the
+same as far as its 255 bytes go. Void blocks carry BLOCKID, COEF, ORETYPE
+and BOUND.
 
 With --format gslib (the default for an output ending in .gslib) the
 columns are those of the CSV, in a GSLIB (Geo-EAS) file for geostatistics

@@ -59,19 +59,23 @@ TextCodes textCodes(const std::string& column, const BlockClasses& classes) {
 }  // namespace
 
 TextCodes categoryCodes(const KrigBlockResult* blocks, long count) {
-    return textCodes("CATEGORY", classify(blocks, count, ClassField::Category));
+    return textCodes("CATEGORY", classify(blocks, count, ClassField::Category, Spelling::Exact));
 }
 
 TextCodes oreTypeCodes(const KrigBlockResult* blocks, long count) {
-    return textCodes("ORETYPE", classify(blocks, count, ClassField::OreType));
+    return textCodes("ORETYPE", classify(blocks, count, ClassField::OreType, Spelling::Exact));
 }
 
 TextCodes oreTypeCodes(const KrigBlockVoid* voids, long count) {
-    return textCodes("ORETYPE", classifyEach(static_cast<size_t>(count), [&](size_t i) {
-                         const KrigBlockVoid& v = voids[i];
-                         return std::string(v.Krig_OreType,
+    return textCodes("ORETYPE", classifyEach(
+                                    static_cast<size_t>(count),
+                                    [&](size_t i) {
+                                        const KrigBlockVoid& v = voids[i];
+                                        return std::string(
+                                            v.Krig_OreType,
                                             strnlen(v.Krig_OreType, sizeof v.Krig_OreType));
-                     }));
+                                    },
+                                    Spelling::Exact));
 }
 
 std::vector<std::string> keysOf(std::vector<std::string> keys) {

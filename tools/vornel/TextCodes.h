@@ -1,6 +1,8 @@
 // Numbers for the text fields of blocks, for the formats that hold numbers
-// only (VTK, GSLIB): 1, 2, ... in the order reports list the texts, 0 for a
-// block without one, and a key that says what each number stands for.
+// only (VTK, GSLIB): 1, 2, ... in the order reports list the texts, each
+// spelling apart (a report takes "measured" for Measured, a file must give
+// back what it was given), 0 for a block without one, and a key that says
+// what each number stands for.
 #ifndef VORNEL_CLI_TEXTCODES_H
 #define VORNEL_CLI_TEXTCODES_H
 
