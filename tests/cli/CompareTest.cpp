@@ -173,8 +173,8 @@ TEST_F(CompareTest, OnlyTheGroundWithinAnOutlineAndLeftByTheVoidBlocks) {
                                               "2400 2.1667"}));
     EXPECT_TRUE(contains(within, "Grade-tonnage, tonnes from the stored tonnage within o.csv:\n"));
     EXPECT_TRUE(contains(within,
-                         "A: Within the outline of o.csv (350 m2): 0 blocks partly outside it "
-                         "counted in part, 1 wholly outside left out.\nB: Within the outline of "
+                         "A: within the outline of o.csv (350 m2): 0 blocks partly outside it "
+                         "counted in part, 1 wholly outside left out.\nB: within the outline of "
                          "o.csv (350 m2): 1 block partly outside it counted in part, 1 wholly "
                          "outside left out.\n"))
         << within;
@@ -206,7 +206,7 @@ TEST_F(CompareTest, OnlyTheGroundWithinAnOutlineAndLeftByTheVoidBlocks) {
     EXPECT_EQ(rows, (std::vector<std::string>{"2000 1.0000", "1000 1.5000", "1400 2.2857",
                                               "1400 2.2857"}));
     EXPECT_TRUE(contains(both,
-                         "AW: The void blocks of W (mined-out ground) are deducted: 1 block "
+                         "AW: the void blocks of W (mined-out ground) are deducted: 1 block "
                          "wholly, 1 in part, 1500 m3.\n"))
         << both;
     EXPECT_TRUE(contains(both,

@@ -328,7 +328,7 @@ TEST_F(StatsTest, ASecondRunBesideTheFirst) {
     EXPECT_EQ(linesOf(voids).size(), 7u) << voids;
     // Runs whose lines differ say them under their names.
     EXPECT_EQ(linesOf(ok({"stats", "n.db", "-t", "C", "--with", "A"})).back(),
-              "C: The void blocks of W (mined-out ground) are not deducted.");
+              "C: the void blocks of W (mined-out ground) are not deducted.");
 
     EXPECT_USAGE_ERROR(vornel({"stats", "m.db", "--with-where", "MineID = 1"}),
                        "--with-db and --with-where go with --with");

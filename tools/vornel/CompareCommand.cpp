@@ -51,7 +51,7 @@ report takes them: block by block, only the blocks with ground left count.
 and grade, and the change (second less first).
 
 Examples:
-  vornel compare demo.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
+  vornel compare pit.db --table CU_OK --with CU_ID2 --cutoffs 0.5,1
   vornel compare 2026.db --table CU --with CU --with-db 2025.db --csv moved.csv
   vornel compare pit.db --table CU_OK --with CU_ID2 --cutoffs 0.5 --within licence.csv
 )";

@@ -476,8 +476,8 @@ void addExportCommand(CLI::App& app) {
                   "With --format gslib: a row for every cell of the blocks' grid, X first, -999 "
                   "where no block lies");
     cmd->add_option("-o,--output", o->output,
-                    "File to write (standard output when not given or \"-\"); it "
-                    "appears only when complete");
+                    "File to write (standard output when not given or \"-\", but for a VTK "
+                    "file, which takes \"-o -\"); it appears only when complete");
     cmd->add_option("--format", o->format,
                     "csv; vtk for 3D viewers, gslib for geostatistics programs (the default for "
                     "an output ending in .vtk or .gslib)")

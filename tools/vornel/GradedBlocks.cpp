@@ -1,6 +1,7 @@
 #include "GradedBlocks.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -103,6 +104,11 @@ void printVoidsOfRuns(std::ostream& out,
     for (size_t r = 0; r < runs.size(); ++r) {
         std::istringstream lines(said[r]);
         for (std::string line; std::getline(lines, line);) {
+            // After the run's name the sentence goes on: "CU_DEMO: the void ...".
+            if (line.size() > 1 && std::isupper(static_cast<unsigned char>(line[0])) != 0 &&
+                std::islower(static_cast<unsigned char>(line[1])) != 0) {
+                line[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+            }
             out << runs[r].first << ": " << line << '\n';
         }
     }

@@ -60,7 +60,7 @@ it are not made, and the new run takes no other outline.
 
 Examples:
   vornel regularize demo.db --size 20,20,10 --into CU_SMU
-  vornel regularize demo.db --size 20,20,10 --deplete --into CU_SMU_LEFT
+  vornel regularize demo.db --table CU_DEMO --size 20,20,10 --deplete --into CU_SMU_LEFT
   vornel report demo.db --table CU_SMU --cutoffs 0.5,1
 )";
 

@@ -56,7 +56,8 @@ holes) are told apart by a PART column, and a part inside another is a
 hole in it. A shapefile (.shp) of polygons serves too, each ring a part.
 Each block keeps the share of its ground inside the outline,
 and its tonnes shrink with it; a block wholly outside is left out. The
-outline may be concave; its edges must not cross or touch.
+outline may be concave; the edges of a part must not cross or touch each
+other, and parts may share edges and corners but not overlap.
 --by category gives the rows of each resource category (Krig_ResType;
 names alike but for letter case are one): Measured, Indicated and Inferred
 first, then the others by name, then "(none)" for blocks without one, and

@@ -97,7 +97,7 @@ Examples:
   vornel section demo.db --table CU_DEMO --z 605 --svg plan-605.svg
   vornel section demo.db --line "4800,7900 5200,8100" --csv cut.csv
   vornel section demo.db --y 8000 --colour category --svg classes-8000.svg
-  vornel section demo.db --x 4600:5400:100 --svg sections/x-{}.svg
+  vornel section demo.db --x 4600:5400:100 --svg x-{}.svg
 )footer";
 
 // Corners written in decimals are rarely flat to the last bit; a fold of a

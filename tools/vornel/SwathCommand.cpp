@@ -60,7 +60,7 @@ within an outline in plan counts, as report --within keeps it.
 
 Examples:
   vornel swath demo.db --x 50 --svg swath-x.svg
-  vornel swath demo.db --table CU_OK --with CU_ID2 --z 20 --cutoff 0.3 --csv z.csv
+  vornel swath pit.db --table CU_OK --with CU_ID2 --z 20 --cutoff 0.3 --csv z.csv
 )";
 
 struct SwathRun {
