@@ -87,6 +87,16 @@ std::string ending(int status) {
     return " (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
+// Whether the child was ended by a signal that a damaged file does not
+// raise: one sent from outside, by a user or by the system short of memory.
+bool endedFromOutside(int status) {
+    if (status < 0 || !WIFSIGNALED(status)) {
+        return false;
+    }
+    const int signal = WTERMSIG(status);
+    return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP;
+}
+
 // Reaps the child when it goes out of scope, ending it first if it is
 // still at work.
 class Child {
@@ -149,7 +159,10 @@ void readInChild(const std::string& source, const ReadFunction& read, AccessSink
                 throw MigrationError("reading '" + source + "' ran out of memory");
             }
             throw MigrationError("reading '" + source + "' stopped unexpectedly" + ending(status) +
-                                 "; the file is probably damaged");
+                                 (endedFromOutside(status)
+                                      ? "; something outside ended the reader (the system "
+                                        "does, short of memory): run the migration again"
+                                      : "; the file is probably damaged"));
         }
         case WireEnd::Garbled:
             child.stop();

@@ -226,6 +226,9 @@ TEST(ReaderProcess, WhatTheChildReadsArrivesAndEachFailureIsOneError) {
         {readThen([] { throw std::runtime_error("out of luck"); }), "reading failed: out of luck"},
         {readThen([] { throw std::bad_alloc(); }), "reading 'old.mdb' ran out of memory"},
         {readThen(std::abort), "reading 'old.mdb' stopped unexpectedly (Aborted)" + damaged},
+        {readThen([] { ::raise(SIGKILL); }),
+         "reading 'old.mdb' stopped unexpectedly (Killed); something outside ended the reader "
+         "(the system does, short of memory): run the migration again"},
         {readThen([] { ::_exit(3); }),
          "reading 'old.mdb' stopped unexpectedly (exit status 3)" + damaged},
         {readThen(hang), "reading 'old.mdb' made no progress for 1 s and was stopped" + damaged},
