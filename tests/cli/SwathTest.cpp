@@ -110,6 +110,12 @@ TEST_F(SwathTest, SlicesHoldTheGroundOfTheirCentres) {
                 "UPDATE A SET Krig_PntLocX = 24.999999999999996 WHERE Krig_BlockID = 3;");
     EXPECT_EQ(rowFor(ok({"swath", "m.db", "--x", "5"}), "25"),
               (Words{"25", "30", "1", "1000", "0.5000"}));
+    // Below 0 the table ends at the last slice with blocks, as above it:
+    // blocks 2 and 3 (4 has no grade), 2000 t at 1 and 1000 t at 0.5.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocZ = -195 WHERE Krig_BlockID > 1;");
+    const std::string below = ok({"swath", "m.db", "--z", "10", "--where", "Krig_BlockID > 1"});
+    EXPECT_EQ(wordsOf(linesOf(below).back()), (Words{"-200", "-190", "2", "3000", "0.8333"}))
+        << below;
 }
 
 TEST_F(SwathTest, TwoRunsSideBySide) {
@@ -256,6 +262,19 @@ TEST_F(SwathTest, WrongSlicesAreRefused) {
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "0.00425"}),
                       "slices 0.00425 wide along X from 2.5 to 45 would be more than 10000; give "
                       "a wider slice");
+    // Slices too thin for bounds to 15 significant digits: centred at Y
+    // 123456789012350, where the last digit is 1, a slice must be 1e-13 of
+    // that, 12.3, wide or more. Slice 9496676077873 of 13 holds blocks 2, 3
+    // and 4 (block 1's sub-blocks stay at Y 5).
+    sqliteShell(
+        path("m.db"),
+        "UPDATE A SET Krig_PntLocY = 123456789012345 + Krig_PntLocY WHERE Krig_BlockID > 1;");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--y", "12", "--where", "Krig_BlockID > 1"}),
+                      "slices 12 wide along Y cannot be told apart at 123456789012350, to the 15 "
+                      "significant digits their bounds are taken to");
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--y", "13", "--where", "Krig_BlockID > 1"}),
+                     "123456789012349"),
+              (Words{"123456789012349", "123456789012362", "3", "3500", "1.2857"}));
     sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocZ = 1e999 WHERE Krig_BlockID = 3;");
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--z", "10"}),
                       "block 3 has no Z to put it in a slice by");

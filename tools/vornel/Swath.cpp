@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "Box.h"
@@ -39,6 +40,15 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
     }
     const double first = std::floor(low / plan.width);
     const double last = std::floor(high / plan.width);
+    // Bounds are taken to 15 significant digits: a slice thinner than that
+    // far out would begin where it ends.
+    const double farthest = std::max(std::fabs(low), std::fabs(high));
+    if (plan.width < farthest * kThinnestSliceShare) {
+        throw Failure(std::string("slices ") + formatExact(plan.width) + " wide along " +
+                      axisName(plan.axis) + " cannot be told apart at " + formatExact(farthest) +
+                      ", to the 15 significant digits their bounds are taken to; give a wider "
+                      "slice");
+    }
     if (!(std::fabs(first) < kFarthestSlice && std::fabs(last) < kFarthestSlice &&
           last - first < kMostSlices)) {
         throw Failure(std::string("slices ") + formatExact(plan.width) + " wide along " +
@@ -55,24 +65,25 @@ long sliceOf(double coordinate, double width) {
     const double c = decimalRounded(coordinate);
     auto k = static_cast<long>(std::floor(c / width));
     // The quotient is rounded; the bounds decide.
-    if (stepMultiple(k, width) > c) {
+    while (stepMultiple(k, width) > c) {
         --k;
-    } else if (stepMultiple(k + 1, width) <= c) {
+    }
+    while (stepMultiple(k + 1, width) <= c) {
         ++k;
     }
     return k;
 }
 
 std::pair<long, long> sliceRange(const std::vector<Swath>& swaths) {
-    long first = 0;
-    long last = -1;
+    std::optional<std::pair<long, long>> range;
     for (const Swath& s : swaths) {
         if (!s.empty()) {
-            first = last < first ? s.begin()->first : std::min(first, s.begin()->first);
-            last = std::max(last, s.rbegin()->first);
+            range = range ? std::pair{std::min(range->first, s.begin()->first),
+                                      std::max(range->second, s.rbegin()->first)}
+                          : std::pair{s.begin()->first, s.rbegin()->first};
         }
     }
-    return {first, last};
+    return range.value_or(std::pair{0L, -1L});
 }
 
 Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,

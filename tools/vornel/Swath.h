@@ -43,13 +43,16 @@ long sliceOf(double coordinate, double width);
 // the origin, for its number and bounds to be exact.
 constexpr double kMostSlices = 10000;
 constexpr double kFarthestSlice = 1e15;
+// The thinnest slice, as a share of the farthest centre from 0: bounds to
+// 15 significant digits stay ten steps of the last digit apart or more.
+constexpr double kThinnestSliceShare = 1e-13;
 
 // Each block's ground (its sub-blocks, or its box) is put in the slice of
 // its centre along the axis, a sub-block weighing its share of the block's
 // tonnes by volume, less the share that `holes` (mined-out void blocks)
 // cover and the share outside the plan's outline. Blocks that `ungraded`
 // lists are left out. Throws Failure when the blocks would need more than
-// kMostSlices slices, or weigh nothing.
+// kMostSlices slices, or slices too thin to tell apart, or weigh nothing.
 Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
               const SwathPlan& plan, const VoidGround& holes);
 
