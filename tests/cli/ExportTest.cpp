@@ -262,12 +262,15 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     EXPECT_EQ(sqliteShell(path("m.db"),
                           "SELECT hex(Krig_ResType) FROM T ORDER BY Krig_PntLocX, Krig_PntLocY;"),
               "780979\n7809\n782079\n");
-    // Names alike but for case, one class in a report, keep their spelling.
-    sqliteShell(path("m.db"),
-                "UPDATE A SET Krig_ResType = 'measured' WHERE Krig_BlockID = 1;"
-                "UPDATE A SET Krig_ResType = 'Measured' WHERE Krig_BlockID > 1;");
+    // Names alike but for case, one class in a report, keep their spelling,
+    // numbered where the report lists their class: "a" before "OX" and "ox".
+    sqliteShell(
+        path("m.db"),
+        "UPDATE A SET Krig_ResType = 'measured', Krig_OreType = 'ox' WHERE Krig_BlockID = 1;"
+        "UPDATE A SET Krig_ResType = 'Measured', Krig_OreType = 'a' WHERE Krig_BlockID = 2;"
+        "UPDATE A SET Krig_ResType = 'Measured', Krig_OreType = 'OX' WHERE Krig_BlockID = 3;");
     EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "case.gslib"}),
-                         "  CATEGORY 1 Measured, 2 measured\n"));
+                         "  CATEGORY 1 Measured, 2 measured\n  ORETYPE 1 a, 2 OX, 3 ox\n"));
     ok({"import", "m.db", "case.gslib", "-t", "K", "-e", "Cu", "--missing", "-1"});
     EXPECT_EQ(sqliteShell(path("m.db"),
                           "SELECT Krig_ResType FROM K ORDER BY Krig_PntLocX, Krig_PntLocY;"),

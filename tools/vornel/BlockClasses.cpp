@@ -134,13 +134,21 @@ BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>
         }
         classes.classOf.push_back(at->second);
     }
+    // Each text stands where its first spelling would in a report, which
+    // takes names alike but for case as one.
+    std::map<std::string, std::string, ClassNameLess> firstSpelling;
+    std::vector<std::string> listedAs;
+    listedAs.reserve(distinct.size());
+    for (const std::string& text : distinct) {
+        listedAs.push_back(firstSpelling.emplace(text, text).first->second);
+    }
     // By their bytes first, so that texts listed alike keep one order.
     std::vector<size_t> order(distinct.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(),
               [&](size_t a, size_t b) { return distinct[a] < distinct[b]; });
     std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return listedBefore(distinct[a], distinct[b]); });
+                     [&](size_t a, size_t b) { return listedBefore(listedAs[a], listedAs[b]); });
     std::vector<size_t> rank(distinct.size());
     for (size_t k = 0; k < order.size(); ++k) {
         rank[order[k]] = k;
