@@ -121,18 +121,23 @@ void DatabaseWriter::row(const Row& row) {
         return;
     }
     bool written = rs_.AddNew() != 0;
+    // Counted once the row is in: a row refused is told of as such.
+    std::vector<size_t> altered;
     for (size_t i = 0; written && i < row.size(); ++i) {
         if (target_[i] < 0) {
             continue;
         }
         if ((row[i].kind == Cell::Currency && !keepsFourDecimals(row[i].integer)) ||
             (row[i].kind == Cell::Real && std::isnan(row[i].real))) {
-            ++altered_[i];
+            altered.push_back(i);
         }
         written = put(target_[i], row[i]);
     }
     if (written && rs_.Update() != 0) {
         ++entry.rowsWritten;
+        for (const size_t i : altered) {
+            ++altered_[i];
+        }
         return;
     }
     // Classed first: where memory keeps the failure from being classed,
@@ -181,12 +186,15 @@ void DatabaseWriter::endTable() {
     for (size_t i = 0; i < altered_.size(); ++i) {
         if (altered_[i] > 0) {
             const bool currency = table_.columns[i].type == jet::kCurrency;
+            const bool one = altered_[i] == 1;
             entry.columnsNotCarried.push_back(
                 {table_.columns[i].name,
                  std::to_string(altered_[i]) +
-                     (currency ? " currency values too large to keep four decimals, kept to "
-                                 "the nearest number a double holds"
-                               : " values that are not a number (NaN), stored empty"),
+                     (currency ? std::string(one ? " currency value" : " currency values") +
+                                     " too large to keep four decimals, kept to the nearest "
+                                     "number a double holds"
+                               : std::string(one ? " value that is" : " values that are") +
+                                     " not a number (NaN), stored empty"),
                  true});
         }
     }
