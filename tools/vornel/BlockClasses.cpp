@@ -137,11 +137,10 @@ BlockClasses classifyEach(size_t count, const std::function<std::string(size_t)>
     // Each text stands where its first spelling would in a report, which
     // takes names alike but for case as one.
     std::map<std::string, std::string, ClassNameLess> firstSpelling;
-    std::vector<std::string> listedAs;
-    listedAs.reserve(distinct.size());
-    for (const std::string& text : distinct) {
-        listedAs.push_back(firstSpelling.emplace(text, text).first->second);
-    }
+    std::vector<std::string> listedAs(distinct.size());
+    std::transform(
+        distinct.begin(), distinct.end(), listedAs.begin(),
+        [&](const std::string& text) { return firstSpelling.emplace(text, text).first->second; });
     // By their bytes first, so that texts listed alike keep one order.
     std::vector<size_t> order(distinct.size());
     std::iota(order.begin(), order.end(), 0);
