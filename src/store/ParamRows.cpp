@@ -1,4 +1,5 @@
 // Kriging runs (and registered void tables): rows of KrigBlock_Param.
+#include <cstdint>
 #include <limits>
 #include <new>
 
@@ -155,6 +156,14 @@ long CVornelMng::modifyKrigParamOreClasByID(std::string tableName, long oreClasN
     }
     if (const char* problem = textProblem(tableName)) {
         return fail(problem);
+    }
+    // A long is wider here than the column: the database would refuse the
+    // update with no more than a warning, and the call would seem done.
+    if (oreClasNum < std::numeric_limits<int32_t>::min() ||
+        oreClasNum > std::numeric_limits<int32_t>::max()) {
+        return fail("the class count " + std::to_string(oreClasNum) +
+                    " is beyond a 32-bit whole number, which the column keeps; nothing was "
+                    "written");
     }
     return runStatement(format("UPDATE %s SET OreClas_Num = %ld WHERE Table_Name = %s", kParamTable,
                                oreClasNum, quoted(tableName).c_str()));

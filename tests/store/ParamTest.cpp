@@ -124,9 +124,12 @@ TEST_F(StoreTest, ParameterCacheKeepsThePreviousAnswerWhenNothingMatches) {
     EXPECT_EQ(mng.modifyKrigParamAttrUnitByID("t1", 9), 1);
     EXPECT_EQ(mng.modifyKrigParamOreClasByID("nothing", 5), 1);  // no row: still done
     EXPECT_EQ(mng.modifyKrigParamOreClasByID("", 5), 0);
-    // A number the 32-bit column cannot hold is rejected as Jet rejected it:
-    // a warning, and the rows as they were.
-    EXPECT_EQ(mng.modifyKrigParamOreClasByID("T1", 5000000000), 1);
+    // A number the 32-bit column cannot hold is refused, the rows as they were.
+    EXPECT_EQ(mng.modifyKrigParamOreClasByID("T1", 5000000000), 0);
+    EXPECT_NE(mng.lastError().find("5000000000 is beyond a 32-bit"), std::string::npos);
+    EXPECT_EQ(mng.modifyKrigParamOreClasByID("T1", -2147483649), 0);
+    EXPECT_EQ(mng.modifyKrigParamOreClasByID("T1", -2147483648), 1);
+    EXPECT_EQ(mng.modifyKrigParamOreClasByID("T1", 5), 1);
     EXPECT_EQ(shell("SELECT Table_Name, OreClas_Num, OreAttr_Unit FROM KrigBlock_Param"),
               "T1|5|9\nT1|5|9\nT2|0|0\n");
     EXPECT_EQ(mng.deleteBlockParam(std::string("")), 0);
