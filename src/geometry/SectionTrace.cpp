@@ -94,7 +94,8 @@ SectionPoint toSection(const SectionFrame& frame, const D_3DOT& p) {
 std::string axisLabel(const D_3DOT& direction) {
     const double c[3] = {direction.x, direction.y, direction.z};
     for (int axis = 0; axis < 3; ++axis) {
-        if (c[axis] != 0 && c[(axis + 1) % 3] == 0 && c[(axis + 2) % 3] == 0) {
+        // Compared both ways, since a NaN is no direction at all.
+        if ((c[axis] < 0 || c[axis] > 0) && c[(axis + 1) % 3] == 0 && c[(axis + 2) % 3] == 0) {
             return std::string(c[axis] < 0 ? "-" : "") + "XYZ"[axis];
         }
     }

@@ -55,6 +55,8 @@ TEST(geometry_SectionTrace, FramesAndLabelsOfVerticalAndPlanSections) {
     EXPECT_EQ(axisLabel({-0.0, 0.857492925712544, 0.514495755427527}), "(0, 0.857, 0.514)");
     EXPECT_EQ(axisLabel({3e-17, -0.6, 0.8}), "(0, -0.6, 0.8)");
     EXPECT_EQ(axisLabel({0.001, 1, 0}), "(0.001, 1, 0)");
+    EXPECT_EQ(axisLabel({std::nan(""), 0, 0}), "(nan, 0, 0)");
+    EXPECT_EQ(axisLabel({0, -INFINITY, 0}), "-Y");
     // Whose squares no double holds, large or small.
     EXPECT_EQ(axisLabel({3e160, -4e160, 0}), "(3e+160, -4e+160, 0)");
     EXPECT_EQ(axisLabel({0, 3e-170, 4e-170}), "(0, 3e-170, 4e-170)");
