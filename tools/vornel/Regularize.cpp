@@ -75,6 +75,15 @@ std::optional<std::pair<long, long>> cellSpan(double low, double high, double or
                      std::max(static_cast<long>(first), static_cast<long>(last))};
 }
 
+bool finiteFaces(const Box& piece) {
+    for (int a = 0; a < 3; ++a) {
+        if (!std::isfinite(piece.low(a)) || !std::isfinite(piece.high(a))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 class Gatherer {
 public:
     Gatherer(const RegularGrid& grid, const VoidGround& holes, const PlanOutline* within)
@@ -84,6 +93,11 @@ public:
     void add(long i, const KrigBlockResult& b, const Box& piece, double fill, double tonnes,
              bool varied) {
         const auto block = [&b] { return "block " + std::to_string(b.Krig_BlockID); };
+        if (!finiteFaces(piece)) {
+            throw Failure(block() +
+                          " has a centre or size that is no number, or a sub-block with one: "
+                          "'vornel check' lists such blocks");
+        }
         const double volume = piece.volume();
         if (!(volume > 0 && std::isfinite(volume))) {
             throw Failure(block() + " has no volume to share out among cells");
