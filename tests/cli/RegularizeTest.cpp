@@ -145,6 +145,28 @@ TEST_F(RegularizeTest, CellsHoldTheTonnesAndMetalOfTheGroundInThem) {
     }
 }
 
+TEST_F(RegularizeTest, KeptMetalReadsTheSameBeforeAndAfter) {
+    // 391.55 t of metal, which the blocks' sum holds as 391.54999999999995
+    // and the cells' as 391.55.
+    write("m1.csv",
+          "X,Y,Z,DX,DY,DZ,CU,TONNAGE,CATEGORY\n"
+          "500005,3000005,105,10,10,10,1.0,2700,Measured\n"
+          "500015,3000005,105,10,10,10,2.0,2600,Indicated\n"
+          "500025,3000005,105,10,10,10,3.0,2500,Inferred\n"
+          "500005,3000015,105,10,10,10,0.5,2700,Measured\n"
+          "500015,3000015,105,10,10,10,0.25,2700,Indicated\n"
+          "500025,3000015,105,10,10,10,4.0,2700,Inferred\n"
+          "500002.5,3000022.5,105,5,5,10,1.5,700,Measured\n"
+          "500007.5,3000027.5,105,5,5,10,2.5,600,Measured\n"
+          "500015,3000025,102.5,10,10,5,0.7,1300,Indicated\n"
+          "500015,3000025,107.5,10,10,5,0.9,1400,Indicated\n"
+          "500005,3000005,115,10,10,10,1.1,2700,Measured\n"
+          "500015,3000005,115,10,10,10,1.2,2700,Measured\n");
+    ok({"import", "m1.db", "m1.csv", "-t", "M1", "-e", "Cu", "--block-size", "10"});
+    const std::string said = ok({"regularize", "m1.db", "--size", "15", "--into", "R15"});
+    EXPECT_EQ(lineStarting(said, "metal"), "  metal (t)      391.5 -> 391.5");
+}
+
 TEST_F(RegularizeTest, PartBlocksAndBlocksWithoutAGrade) {
     // Block 4 half in the model brings half its box; block 3 without a
     // grade is left out, cell and all. Block 2, all ore, now weighs 2000 t
@@ -341,6 +363,12 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     EXPECT_FAILS_WITH(
         vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
         "block 4 lies more cells of 10 from the grid's origin than can be numbered");
+    // Further cells or another origin cannot help a place that is no number.
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocY = 9e999 WHERE Krig_BlockID = 4;");
+    EXPECT_FAILS_WITH(
+        vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
+        "block 4 has a centre or size that is no number, or a sub-block with one: 'vornel check' "
+        "lists such blocks");
 }
 
 }  // namespace
