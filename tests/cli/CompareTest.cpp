@@ -150,6 +150,11 @@ TEST_F(CompareTest, ATableAgainstItsCopyInAnotherDatabase) {
     sqliteShell(path("m.db"), "DELETE FROM OFF");
     EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "OFF", "--with", "A"}), "note"),
               "  note           OFF holds no block with a grade");
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "A", "--with", "A", "--with-where",
+                               "Krig_OutAttr > 50"}),
+                           "note"),
+              "  note           no block of A with a grade meets --with-where "
+              "\"Krig_OutAttr > 50\"");
 }
 
 // An outline from X 0 to 35 over the blocks' row: A's block at X 45 and

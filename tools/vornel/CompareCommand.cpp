@@ -111,6 +111,16 @@ void writePairs(std::ostream& out, const Side& a, const Side& b, const BlockComp
     }
 }
 
+// Why a side has nothing to compare: a condition that took every block is
+// told, not the table blamed.
+std::string ungraded(const Side& side, const char* option, const std::string& where,
+                     const std::string& left) {
+    const std::string ground = left.empty() ? "" : " and ground left" + left;
+    return where.empty() ? side.label + " holds no block with a grade" + ground
+                         : "no block of " + side.model->table() + " with a grade" + ground +
+                               " meets " + option + " \"" + where + "\"";
+}
+
 void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const BlockComparison& c,
                        const CompareOptions& o) {
     const std::string element = a.model->element();
@@ -122,13 +132,11 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
               std::to_string(c.matched) + " (" + std::to_string(c.onlyFirst) + " only in " +
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
     if (c.matched == 0) {
-        const Side* bare = a.graded.empty() ? &a : b.graded.empty() ? &b : nullptr;
         printFact(out, "note",
-                  bare != nullptr
-                      ? bare->label + " holds no block with a grade" +
-                            (left.empty() ? "" : " and ground left" + left)
-                      : "no block of one lies at a block centre of the other: are they on one "
-                        "grid?");
+                  a.graded.empty()   ? ungraded(a, "--where", o.where, left)
+                  : b.graded.empty() ? ungraded(b, "--with-where", o.with.where, left)
+                                     : "no block of one lies at a block centre of the other: "
+                                       "are they on one grid?");
         return;
     }
     if (c.unlikeSize > 0) {
