@@ -117,6 +117,10 @@ public:
                                        std::vector<_STRU_MINE_NAMEINFO>& names);
     long getBlockElementAndVoidTblByTblName(std::string tableName,
                                             std::vector<_STRU_MINE_NAMEINFO>& names);
+    // Every table of the database, listed or not in the catalog, the
+    // catalog's own among them, in the order of their names; the engine's
+    // (sqlite_...) left out. Replaces what names held.
+    long getAllTblName(std::vector<std::string>& names);
 
     // Identifiers. getNextBlockID puts the next free block identifier of
     // the run in id (1 for a run without blocks) and returns it plus one;

@@ -140,3 +140,32 @@ long CVornelMng::getBlockElementAndVoidTblByTblName(std::string tableName,
 } catch (const std::bad_alloc&) {
     return outOfMemory();
 }
+
+long CVornelMng::getAllTblName(std::vector<std::string>& names) try {
+    m_strLastError.clear();
+    if (const char* problem = queryUnready(m_pDatabase)) {
+        return fail(problem);
+    }
+    CDbRecordset& rs = *m_pDatabase->m_pRecordset;
+    const OpenQuery query(rs,
+                          "SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                          "substr(name, 1, 7) <> 'sqlite_' ORDER BY name");
+    if (!query.opened()) {
+        return fail("cannot list the tables: " + m_pDatabase->Failure());
+    }
+    std::vector<std::string> found;
+    std::string name;
+    while (rs.IsEOF() == 0) {
+        if (rs.GetCollect(0, name) == 0) {
+            return fail("cannot list the tables: " + m_pDatabase->Failure());
+        }
+        found.push_back(name);
+        if (rs.MoveNext() == 0) {
+            return fail("cannot list the tables: " + m_pDatabase->Failure());
+        }
+    }
+    names.swap(found);
+    return 1;
+} catch (const std::bad_alloc&) {
+    return outOfMemory();
+}

@@ -157,6 +157,7 @@ struct Outputs {
     int exists = 7;
     std::vector<long> ids;
     std::vector<_STRU_MINE_NAMEINFO> names;
+    std::vector<std::string> tables;
     KrigBlockResult block;
     KrigBlockVoid voidBlock;
     double stats[4] = {};

@@ -73,6 +73,7 @@ protected:
                     CALL_ROW("insertIntoBlockVrgParam", m.insertIntoBlockVrgParam(&structure, 1)),
                     CALL_ROW("getAllVoidTblName", m.getAllVoidTblName(o.names)),
                     CALL_ROW("getAllKrigTblName", m.getAllKrigTblName(o.names)),
+                    CALL_ROW("getAllTblName", m.getAllTblName(o.tables)),
                     CALL_ROW("getNextMineID", m.getNextMineID(o.id)),
                     CALL_ROW("a transaction", m.beginTransact() &&
                                                   m.modifyResTypeByID(kBlockTable, 1, "x") &&

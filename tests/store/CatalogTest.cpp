@@ -66,6 +66,24 @@ TEST_F(Catalog, AnswersInRowOrder) {
     EXPECT_EQ(listed(names), "T1/ T4/ T5/");
 }
 
+// Every table, whatever the catalog says of it, and none of the engine's.
+TEST_F(Catalog, AllTablesByName) {
+    ASSERT_EQ(mng.createBlockResultTbl("t2"), 1);
+    ASSERT_EQ(mng.createBlockVoidTbl("Zeta"), 1);
+    shell(
+        "CREATE TABLE \"a b\" (x); CREATE TABLE Seq (n INTEGER PRIMARY KEY AUTOINCREMENT); "
+        "CREATE VIEW V AS SELECT 1; ANALYZE;");
+    std::vector<std::string> names = {"left over"};
+    ASSERT_EQ(mng.getAllTblName(names), 1);
+    EXPECT_EQ(names, (std::vector<std::string>{"KrigBlock_Param", "KrigBlock_Vrg_Param", "Seq",
+                                               "Zeta", "a b", "t2"}));
+    EXPECT_EQ(mng.lastError(), "");
+    CVornelMng closed;
+    EXPECT_EQ(closed.getAllTblName(names), 0);
+    EXPECT_EQ(closed.lastError(), "no database is open");
+    EXPECT_EQ(names.size(), 6U);
+}
+
 // The third run's table name overflows when read, after two were listed.
 TEST_F(Catalog, ARowThatCannotBeReadFailsTheAnswer) {
     shell(

@@ -300,6 +300,7 @@ TEST_F(Lifecycle, EveryOperationWithoutADatabaseSaysSo) {
     int exists = -7;
     std::vector<long> mineIds;
     std::vector<_STRU_MINE_NAMEINFO> names;
+    std::vector<std::string> tables;
     double value = -7;
     D_3DOT point{-7, -7, -7};
     D_3DOT corners[4] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
@@ -324,6 +325,7 @@ TEST_F(Lifecycle, EveryOperationWithoutADatabaseSaysSo) {
         [&] { return mng.getBlockElementByVoid("V", names); },
         [&] { return mng.getTblNameByElementAndVoidTbl("Cu", "V", names); },
         [&] { return mng.getBlockElementAndVoidTblByTblName("T", names); },
+        [&] { return mng.getAllTblName(tables); },
         [&] { return mng.getNextMineID(id); },
         [&] { return mng.getNextBlockID(1, id); },
         [&] { return mng.getNextBlockID("T", 1, id); },
