@@ -51,6 +51,28 @@ TEST_F(RemoveTest, ATableGoesWithItsRunsOnlyWhenAskedTwice) {
     EXPECT_EQ(catalog(), "3:V\n\nKrigBlock_Param KrigBlock_Vrg_Param V\n");
 }
 
+// A host that took a run out of the catalog and left its table: check
+// finds the blocks no command reads, and remove takes them out.
+TEST_F(RemoveTest, ATableOfBlocksTheCatalogLostIsFoundAndRemoved) {
+    sqliteShell(path("m.db"),
+                "DELETE FROM KrigBlock_Param WHERE MineID = 2; CREATE TABLE Notes (x); INSERT "
+                "INTO Notes VALUES (1);");
+    const CliResult checked = vornel({"check", "m.db"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_TRUE(contains(checked.out,
+                         "    error    a table of blocks the catalog lists no run in, which no "
+                         "command reads ('vornel remove --table' takes it out): 1 (B (4 "
+                         "blocks))\n"))
+        << checked.out;
+    EXPECT_EQ(ok({"remove", "m.db", "--table", "b", "--yes"}),
+              "Removed table B with the blocks of no run the catalog lists from m.db\n");
+    EXPECT_EQ(catalog(), "1:A 3:V\n1 2\nA KrigBlock_Param KrigBlock_Vrg_Param Notes V\n");
+    EXPECT_FALSE(contains(ok({"check", "m.db"}), "a table of blocks the catalog"));
+    // A table of the user's own is neither.
+    EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "Notes", "--yes"}),
+                      "m.db: the catalog lists no table 'Notes' (tables: A, V)");
+}
+
 TEST_F(RemoveTest, AVoidTableGoesAndItsRunTakesANewOneOfItsName) {
     // Each table that names V is told once, its element spelt as it may be.
     sqliteShell(path("m.db"),

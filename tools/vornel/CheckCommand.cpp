@@ -39,7 +39,7 @@ grade that is no number; a tonnage or volume below 0 or that is no number;
 a block number, centre, size or coefficient stored empty or as text (read
 as 0); a sub-block list that
 cannot be read (the block reads as whole); blocks of a run the catalog
-does not list; two catalog rows (runs or void tables) of one MineID; a
+does not list, and tables of blocks it lists no run in; two catalog rows (runs or void tables) of one MineID; a
 catalog row without an element, which the lists of runs and of void tables
 pass over; a
 run whose block table is missing, or whose void table is a table of another
@@ -108,6 +108,10 @@ std::optional<std::vector<int32_t>> rowsWithoutElement(CVornelMng& mng) {
         ids.push_back(rows[i].MineID);
     }
     return ids;
+}
+
+std::string plural(long n, const std::string& one) {
+    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
 }
 
 Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
@@ -195,6 +199,12 @@ Findings checkCatalog(CVornelMng& mng, const Catalog& c) {
         if (!tableExists(mng, voids)) {
             f.add(Severity::Error, "a registered void table that is not in the database", voids);
         }
+    }
+    for (const auto& [table, count] : unlistedBlockTables(mng)) {
+        f.add(Severity::Error,
+              "a table of blocks the catalog lists no run in, which no command reads ('vornel "
+              "remove --table' takes it out)",
+              table + " (" + plural(count, "block") + ")");
     }
     return f;
 }
@@ -361,10 +371,6 @@ void printFindings(std::ostream& out, const std::string& subject, const Findings
                                                                              : ")")
             << '\n';
     }
-}
-
-std::string plural(long n, const std::string& one) {
-    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
 }
 
 void runCheck(const CheckOptions& o) {

@@ -196,6 +196,29 @@ bool listedIn(const std::vector<std::string>& tables, const char* name) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, long>> unlistedBlockTables(CVornelMng& mng) {
+    std::vector<std::string> tables;
+    check(mng, mng.getAllTblName(tables), "cannot list the tables");
+    std::vector<std::string> listed = blockTables(mng);
+    std::vector<_STRU_MINE_NAMEINFO> voids;
+    check(mng, mng.getAllVoidTblName(voids), "cannot read the catalog");
+    for (const _STRU_MINE_NAMEINFO& v : voids) {
+        listed.emplace_back(v.TableName);
+    }
+    listed.emplace_back("KrigBlock_Param");
+    listed.emplace_back("KrigBlock_Vrg_Param");
+    std::vector<std::pair<std::string, long>> unlisted;
+    for (const std::string& table : tables) {
+        KrigBlockResult* blocks = nullptr;
+        long count = 0;
+        if (!listedIn(listed, table.c_str()) &&
+            mng.getBlockResultByWhereSQL(table, "1", &blocks, &count) != 0) {
+            unlisted.emplace_back(table, count);
+        }
+    }
+    return unlisted;
+}
+
 bool isVoidTable(CVornelMng& mng, const std::string& table) {
     std::vector<_STRU_MINE_NAMEINFO> voids;
     mng.getAllVoidTblName(voids);

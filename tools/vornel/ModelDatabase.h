@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vornel/VornelMng.h"
@@ -51,6 +52,11 @@ std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::
 // has no such table, or has none or several to choose from; the message
 // lists the tables the catalog knows.
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked);
+
+// The tables of block rows that the catalog lists no run in, with their
+// blocks' count: no command finds their blocks. Tables of other columns (a
+// user's own, which migrate brings over) and empty ones are not among them.
+std::vector<std::pair<std::string, long>> unlistedBlockTables(CVornelMng& mng);
 
 // Whether the catalog registers a void table of this name (in any case).
 bool isVoidTable(CVornelMng& mng, const std::string& table);

@@ -27,8 +27,8 @@ struct RemoveOptions {
 
 const char* const kFooter = R"(
 --table removes a block table with every run registered in it (their
-catalog rows and variogram structures), or a void table with its
-registration; --run removes one run: its table too when no other run keeps
+catalog rows and variogram structures), a table of blocks the catalog
+lists no run in, or a void table with its registration; --run removes one run: its table too when no other run keeps
 blocks there, otherwise only its blocks (and nothing while the table holds
 blocks of a MineID no run of the catalog has). Runs that name a removed
 void table keep the name, and take a new table of that name (import
@@ -63,6 +63,11 @@ std::string catalogName(CVornelMng& mng, const std::string& path, const std::str
         }
         if (listed.insert(n.TableName).second) {
             known += (known.empty() ? "" : ", ") + std::string(n.TableName);
+        }
+    }
+    for (const auto& [table, count] : unlistedBlockTables(mng)) {
+        if (strcasecmp(table.c_str(), asked.c_str()) == 0) {
+            return table;
         }
     }
     throw Failure(path + ": the catalog lists no table '" + asked + "'" +
@@ -213,6 +218,9 @@ void removeTable(CVornelMng& mng, const RemoveOptions& o) {
         what = "table " + table + (tableExists(mng, table) ? "" : " (missing)") + " with";
         for (size_t i = 0; i < runs.size(); ++i) {
             what += (i == 0 ? " " : ", ") + runText(mng, table, runs[i], runs.size() == 1);
+        }
+        if (runs.empty()) {
+            what += " the blocks of no run the catalog lists";
         }
     }
     const std::string users = isVoid ? usersOf(mng, table) : "";
