@@ -48,6 +48,12 @@ TEST_F(TerminalTest, TheBarIsDrawnThenClearedBeforeTheResults) {
     const std::string cut = onTerminal("section m.db -t T --x 15 --svg s.svg", status);
     EXPECT_EQ(status, 0) << cut;
     EXPECT_EQ(cut, "T, section X = 15: 1 block cut\r\n  drawing: s.svg\r\n");
+
+    // The library's bulk update is drawn in the command's words.
+    const std::string classified = onTerminal("classify m.db --rule 'M: 1 = 1'", status);
+    EXPECT_EQ(status, 0) << classified;
+    EXPECT_TRUE(contains(classified, "\rwriting the categories of T [")) << classified;
+    EXPECT_FALSE(contains(classified, "\xe6\xad\xa3")) << classified;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "Failure.h"
 #include "ModelDatabase.h"
 #include "OptionChecks.h"
+#include "ProgressBar.h"
 #include "RecordFields.h"
 #include "Stopwatch.h"
 #include "TextRows.h"
@@ -183,8 +184,11 @@ void writeClasses(CVornelMng& mng, const std::string& db, const std::string& tab
         return;
     }
     HostTransaction transaction(mng, db);
-    check(mng, mng.modifyResType(table, changed.data(), static_cast<long>(changed.size())),
-          "cannot write the categories of " + table);
+    {
+        const LibraryProgressLabel label("writing the categories of " + table);
+        check(mng, mng.modifyResType(table, changed.data(), static_cast<long>(changed.size())),
+              "cannot write the categories of " + table);
+    }
     const std::set<std::string, ClassNameLess> categories = confirmWritten(mng, table, t);
     KrigBlockParam* runs = nullptr;
     long count = 0;

@@ -45,11 +45,29 @@ void ProgressBar::setPercent(long percent) {
     std::fflush(stderr);
 }
 
+namespace {
+
+std::string& labelForLibrary() {
+    static std::string label;
+    return label;
+}
+
+}  // namespace
+
+LibraryProgressLabel::LibraryProgressLabel(std::string label) {
+    labelForLibrary() = std::move(label);
+}
+
+LibraryProgressLabel::~LibraryProgressLabel() {
+    labelForLibrary().clear();
+}
+
 void showLibraryProgress() {
     auto bar = std::make_shared<std::unique_ptr<ProgressBar>>();
     ProgressSink sink;
     sink.start = [bar](const std::string& message, const std::string&) {
-        *bar = std::make_unique<ProgressBar>(message);
+        const std::string& label = labelForLibrary();
+        *bar = std::make_unique<ProgressBar>(label.empty() ? message : label);
     };
     sink.setPos = [bar](long percent) {
         if (*bar) {

@@ -30,6 +30,16 @@ bool stderrIsTerminal();
 // tables) to a bar like this one, labelled with the library's message.
 void showLibraryProgress();
 
+// While one lives, the library's bars take this label: its bulk updates
+// label their work as the Windows library did, not in the command's words.
+class LibraryProgressLabel {
+public:
+    explicit LibraryProgressLabel(std::string label);
+    ~LibraryProgressLabel();
+    LibraryProgressLabel(const LibraryProgressLabel&) = delete;
+    LibraryProgressLabel& operator=(const LibraryProgressLabel&) = delete;
+};
+
 }  // namespace vornel::cli
 
 #endif
