@@ -130,33 +130,18 @@ double GradeBins::bound(long k) const {
                                         high - low);
 }
 
-long GradeBins::of(double grade) const {
-    if (!(grade >= low && grade <= high)) {
-        return -1;
-    }
-    const double share = logarithmic
-                             ? (std::log(grade) - std::log(low)) / (std::log(high) - std::log(low))
-                             : (grade - low) / (high - low);
-    long k = std::isfinite(share) ? static_cast<long>(std::floor(std::clamp(share, 0.0, 1.0) *
-                                                                 static_cast<double>(count)))
-                                  : 0;
-    k = std::clamp(k, 0L, count - 1);
-    // The quotient may round across a bound; the bounds as computed decide.
-    while (k > 0 && grade < bound(k)) {
-        --k;
-    }
-    while (k + 1 < count && grade >= bound(k + 1)) {
-        ++k;
-    }
-    return k;
-}
-
 std::vector<double> histogram(const std::vector<WeighedGrade>& grades, const GradeBins& bins) {
+    // Each bound is worked out as decimals once, not for every grade.
+    std::vector<double> bounds(static_cast<size_t>(bins.count) + 1);
+    for (long k = 0; k <= bins.count; ++k) {
+        bounds[static_cast<size_t>(k)] = bins.bound(k);
+    }
+    const auto inner = bounds.begin() + 1;
+    const auto last = bounds.end() - 1;
     std::vector<double> tonnes(static_cast<size_t>(bins.count));
     for (const WeighedGrade& g : grades) {
-        const long k = bins.of(g.grade);
-        if (k >= 0) {
-            tonnes[static_cast<size_t>(k)] += g.tonnes;
+        if (g.grade >= bins.low && g.grade <= bins.high) {
+            tonnes[static_cast<size_t>(std::upper_bound(inner, last, g.grade) - inner)] += g.tonnes;
         }
     }
     return tonnes;

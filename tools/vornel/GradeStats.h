@@ -60,12 +60,10 @@ struct GradeBins {
     // Bound k, from `low` (k = 0) to `high` (k = count) itself, which low
     // plus the span need not give back exactly.
     double bound(long k) const;
-    // The bin k that holds the grade, bound(k) <= grade < bound(k + 1), the
-    // last bin also `high`; -1 outside the range.
-    long of(double grade) const;
 };
 
-// The tonnes of the grades in each bin.
+// The tonnes of the grades in each bin: bin k holds bound(k) <= grade <
+// bound(k + 1), the last bin also `high`.
 std::vector<double> histogram(const std::vector<WeighedGrade>& grades, const GradeBins& bins);
 
 }  // namespace vornel::cli
