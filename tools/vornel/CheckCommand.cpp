@@ -17,6 +17,7 @@
 #include "ModelCheck.h"
 #include "ModelDatabase.h"
 #include "OptionChecks.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -416,7 +417,11 @@ void runCheck(const CheckOptions& o) {
             }
             KrigBlockResult* blocks = nullptr;
             const long count = readWholeTable(mng, table, &blocks);
-            Findings f = checkBlocks(blocks, count);
+            Findings f = [&] {
+                // The search for overlaps takes seconds on millions of blocks.
+                const WaitIndicator wait("checking " + table);
+                return checkBlocks(blocks, count);
+            }();
             checkRuns(catalog, table, blocks, count, f);
             const bool withRun = std::any_of(blocks, blocks + count, [&](const KrigBlockResult& b) {
                 return b.MineID != blocks[0].MineID;
