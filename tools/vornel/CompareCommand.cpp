@@ -18,6 +18,7 @@
 #include "OutputFile.h"
 #include "PlanOutline.h"
 #include "SecondRun.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -199,7 +200,10 @@ void runCompare(const CompareOptions& o) {
         printGradeTonnage(out, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
     }
     printVoidsOfRuns(out, {{a.label, &first}, {b.label, &second}});
-    const BlockComparison c = compareBlocks(a.graded, b.graded);
+    const BlockComparison c = [&] {
+        const WaitIndicator wait("matching the blocks");
+        return compareBlocks(a.graded, b.graded);
+    }();
     printBlockByBlock(out, a, b, c, o);
     if (csvFile) {
         writePairs(csvFile->stream(), a, b, c, element, unit);
