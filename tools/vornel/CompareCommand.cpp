@@ -114,8 +114,8 @@ void writePairs(std::ostream& out, const Side& a, const Side& b, const BlockComp
 
 // Why a side has nothing to compare: a condition that took every block is
 // told, not the table blamed.
-std::string ungraded(const Side& side, const char* option, const std::string& where,
-                     const std::string& left) {
+std::string withoutGrades(const Side& side, const char* option, const std::string& where,
+                          const std::string& left) {
     const std::string ground = left.empty() ? "" : " and ground left" + left;
     return where.empty() ? side.label + " holds no block with a grade" + ground
                          : "no block of " + side.model->table() + " with a grade" + ground +
@@ -134,8 +134,8 @@ void printBlockByBlock(std::ostream& out, const Side& a, const Side& b, const Bl
                   a.label + ", " + std::to_string(c.onlySecond) + " only in " + b.label + ")");
     if (c.matched == 0) {
         printFact(out, "note",
-                  a.graded.empty()   ? ungraded(a, "--where", o.where, left)
-                  : b.graded.empty() ? ungraded(b, "--with-where", o.with.where, left)
+                  a.graded.empty()   ? withoutGrades(a, "--where", o.where, left)
+                  : b.graded.empty() ? withoutGrades(b, "--with-where", o.with.where, left)
                                      : "no block of one lies at a block centre of the other: "
                                        "are they on one grid?");
         return;

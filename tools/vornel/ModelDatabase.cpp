@@ -202,9 +202,8 @@ std::vector<std::pair<std::string, long>> unlistedBlockTables(CVornelMng& mng) {
     std::vector<std::string> listed = blockTables(mng);
     std::vector<_STRU_MINE_NAMEINFO> voids;
     check(mng, mng.getAllVoidTblName(voids), "cannot read the catalog");
-    for (const _STRU_MINE_NAMEINFO& v : voids) {
-        listed.emplace_back(v.TableName);
-    }
+    std::transform(voids.begin(), voids.end(), std::back_inserter(listed),
+                   [](const _STRU_MINE_NAMEINFO& v) { return std::string(v.TableName); });
     listed.emplace_back("KrigBlock_Param");
     listed.emplace_back("KrigBlock_Vrg_Param");
     std::vector<std::pair<std::string, long>> unlisted;
