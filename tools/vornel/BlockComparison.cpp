@@ -1,43 +1,73 @@
 #include "BlockComparison.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
-#include <map>
-#include <set>
-#include <tuple>
+#include <numeric>
 #include <utility>
 
 namespace vornel::cli {
 namespace {
 
-using Centre = std::tuple<double, double, double>;
+// A centre as keys in which every double has its place, a NaN too (which
+// no order of doubles has, and a sort needs), and -0 is 0: the same doubles
+// give the same key.
+using Centre = std::array<uint64_t, 3>;
+
+uint64_t keyOf(double v) {
+    constexpr uint64_t kSign = uint64_t{1} << 63;
+    const double value = v == 0 ? 0.0 : v;
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits & kSign) != 0 ? ~bits : bits | kSign;
+}
 
 Centre centreOf(const GradedBlock& b) {
-    return {b.centre.x, b.centre.y, b.centre.z};
+    return {keyOf(b.centre.x), keyOf(b.centre.y), keyOf(b.centre.z)};
 }
 
 }  // namespace
 
 BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
                               const std::vector<GradedBlock>& second) {
-    std::map<Centre, const GradedBlock*> byCentre;
-    for (const GradedBlock& b : first) {
-        byCentre.emplace(centreOf(b), &b);
-    }
+    // The first's blocks by centre, the first listed of a centre alone: an
+    // index each, not a tree, on models of millions of blocks.
+    std::vector<size_t> byCentre(first.size());
+    std::iota(byCentre.begin(), byCentre.end(), size_t{0});
+    const auto before = [&first](size_t i, size_t j) {
+        return centreOf(first[i]) < centreOf(first[j]);
+    };
+    std::stable_sort(byCentre.begin(), byCentre.end(), before);
+    byCentre.erase(std::unique(byCentre.begin(), byCentre.end(),
+                               [&first](size_t i, size_t j) {
+                                   return centreOf(first[i]) == centreOf(first[j]);
+                               }),
+                   byCentre.end());
     BlockComparison c;
     std::vector<std::pair<GradedBlock, GradedBlock>>& pairs = c.pairs;
-    std::set<Centre> matched;
+    std::vector<bool> matched(byCentre.size());
     for (const GradedBlock& b : second) {
-        const auto found = byCentre.find(centreOf(b));
-        if (found == byCentre.end()) {
+        const Centre centre = centreOf(b);
+        const auto found = std::lower_bound(
+            byCentre.begin(), byCentre.end(), centre,
+            [&first](size_t i, const Centre& at) { return centreOf(first[i]) < at; });
+        if (found == byCentre.end() || centreOf(first[*found]) != centre) {
             ++c.onlySecond;
-        } else if (matched.insert(found->first).second) {
-            pairs.emplace_back(*found->second, b);
-            const D_3DOT& s = found->second->size;
-            if (s.x != b.size.x || s.y != b.size.y || s.z != b.size.z) {
-                if (c.unlikeSize++ == 0) {
-                    c.firstUnlike = pairs.back();
-                }
+            continue;
+        }
+        const auto at = static_cast<size_t>(found - byCentre.begin());
+        if (matched[at]) {
+            continue;
+        }
+        matched[at] = true;
+        const GradedBlock& a = first[*found];
+        pairs.emplace_back(a, b);
+        if (a.size.x != b.size.x || a.size.y != b.size.y || a.size.z != b.size.z) {
+            if (c.unlikeSize++ == 0) {
+                c.firstUnlike = pairs.back();
             }
         }
     }
