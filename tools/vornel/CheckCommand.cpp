@@ -30,21 +30,20 @@ struct CheckOptions {
 const char* const kFooter = R"footer(
 Errors are what the tables of grades, the sections and the depletion go
 wrong on: a block table whose columns are not those it is read by, in
-their order (rebuilt by another tool; nothing else of it is checked); a block whose
-centre or size is no number or whose size is 0 or
-less; a coefficient (the share of a block in the model) not above 0 and at
-most 1; a sub-block outside its block, or overlapping another of its
-block; blocks of one run that overlap (by more than 1 % of the smaller on
-every axis, as import refuses them); a block number twice in a run; a
-grade that is no number; a tonnage or volume below 0 or that is no number;
-a block number, centre, size or coefficient stored empty or as text (read
-as 0); a sub-block list that
-cannot be read (the block reads as whole); blocks of a run the catalog
-does not list, and tables of blocks it lists no run in; two catalog rows (runs or void tables) of one MineID; a
-catalog row without an element, which the lists of runs and of void tables
-pass over; a
-run whose block table is missing, or whose void table is a table of another
-kind.
+their order (rebuilt by another tool; nothing else of it is checked); a
+block whose centre or size is no number or whose size is 0 or less; a
+coefficient (the share of a block in the model) not above 0 and at most 1;
+a sub-block outside its block, or overlapping another of its block; blocks
+of one run that overlap (by more than 1 % of the smaller on every axis, as
+import refuses them); a block number twice in a run; a grade that is no
+number; a tonnage or volume below 0 or that is no number; a block number,
+centre, size or coefficient stored empty or as text (read as 0); a
+sub-block list that cannot be read (the block reads as whole); blocks of a
+run the catalog does not list, and tables of blocks it lists no run in;
+two catalog rows (runs or void tables) of one MineID; a catalog row
+without an element, which the lists of runs and of void tables pass over;
+a run whose block table is missing, or whose void table is a table of
+another kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
 1 %), a grade below 0 (a code for no value, as -999 may be), a kriging
