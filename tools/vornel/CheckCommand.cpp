@@ -409,24 +409,25 @@ void runCheck(const CheckOptions& o) {
             continue;
         }
         try {
-            Findings misread;
-            if (columnsOutOfPlace(mng, table, misread)) {
-                tally("table " + table, misread);
-                continue;
-            }
-            KrigBlockResult* blocks = nullptr;
-            const long count = readWholeTable(mng, table, &blocks);
-            Findings f = [&] {
-                // The search for overlaps takes seconds on millions of blocks.
+            std::string subject = "table " + table;
+            Findings f;
+            {
+                // The search for overlaps and the scans of stored values
+                // take seconds each on millions of blocks.
                 const WaitIndicator wait("checking " + table);
-                return checkBlocks(blocks, count);
-            }();
-            checkRuns(catalog, table, blocks, count, f);
-            const bool withRun = std::any_of(blocks, blocks + count, [&](const KrigBlockResult& b) {
-                return b.MineID != blocks[0].MineID;
-            });
-            checkStoredValues(mng, table, withRun, f);
-            tally("table " + table + " (" + plural(count, "block") + ")", f);
+                if (!columnsOutOfPlace(mng, table, f)) {
+                    KrigBlockResult* blocks = nullptr;
+                    const long count = readWholeTable(mng, table, &blocks);
+                    f = checkBlocks(blocks, count);
+                    checkRuns(catalog, table, blocks, count, f);
+                    const bool withRun = std::any_of(
+                        blocks, blocks + count,
+                        [&](const KrigBlockResult& b) { return b.MineID != blocks[0].MineID; });
+                    checkStoredValues(mng, table, withRun, f);
+                    subject += " (" + plural(count, "block") + ")";
+                }
+            }
+            tally(subject, f);
         } catch (const Failure& e) {
             unreadable("table " + table, e);
         }

@@ -20,6 +20,7 @@
 #include "Stopwatch.h"
 #include "TextRows.h"
 #include "TextTable.h"
+#include "WaitIndicator.h"
 
 namespace vornel::cli {
 namespace {
@@ -241,10 +242,14 @@ void runClassify(ClassifyOptions o) {
     CVornelMng mng;
     openModel(mng, o.db);
     const std::string table = resultTable(mng, o.db, o.table);
-    Targets targets = readTargets(mng, table, o.where);
-    refuseSharedNumbers(mng, table, targets);
-    for (size_t r = 0; r < rules.size(); ++r) {
-        applyRule(mng, table, rules[r], r, o.rules[r], targets);
+    Targets targets;
+    {
+        const WaitIndicator wait("reading " + table + " by the rules");
+        targets = readTargets(mng, table, o.where);
+        refuseSharedNumbers(mng, table, targets);
+        for (size_t r = 0; r < rules.size(); ++r) {
+            applyRule(mng, table, rules[r], r, o.rules[r], targets);
+        }
     }
     for (Target& b : targets.blocks) {
         if (b.rule == kNoRule && o.others) {

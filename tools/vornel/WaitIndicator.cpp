@@ -6,14 +6,22 @@
 #include "ProgressBar.h"
 
 namespace vornel::cli {
+namespace {
+
+// Indicators alive now. Only the outermost draws: a step made of several
+// reads is shown as one wait, not as a row of reads each too short to show.
+int alive = 0;
+
+}  // namespace
 
 WaitIndicator::WaitIndicator(std::string label) : label_(std::move(label)) {
-    if (stderrIsTerminal()) {
+    if (alive++ == 0 && stderrIsTerminal()) {
         drawer_ = std::thread(&WaitIndicator::draw, this);
     }
 }
 
 WaitIndicator::~WaitIndicator() {
+    --alive;
     if (drawer_.joinable()) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
