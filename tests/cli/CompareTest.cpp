@@ -237,6 +237,14 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
     ok({"import", "m.db", "au.csv", "-t", "AU", "-e", "Au", "--unit", "g/t"});
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "AU"}),
                       "A estimates Cu (%), AU Au (g/t): compare runs of one element and unit");
+    // Of two elements though one weighs nothing; of one, the one that
+    // weighs nothing is named.
+    write("light.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,1\n");
+    ok({"import", "m.db", "light.csv", "-t", "L", "-e", "Au", "--unit", "g/t"});
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "L", "--with", "A", "--cutoffs", "0"}),
+                      "L estimates Au (g/t), A Cu (%)");
+    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "AU", "--with", "L", "--cutoffs", "0"}),
+                      "vornel compare: L: the blocks weigh nothing as stored");
     EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A"}), "--with");
     EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A", "--with", "B", "--density", "2.7"}),
                        "--density requires --cutoffs");

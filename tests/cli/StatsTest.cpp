@@ -339,6 +339,14 @@ TEST_F(StatsTest, ASecondRunBesideTheFirst) {
     EXPECT_FAILS_WITH(vornel({"stats", "m.db", "-t", "A", "--with", "G"}),
                       "A estimates Cu (%), G Au (g/t): set runs of one element and unit side by "
                       "side");
+    // Runs of two elements are refused as such, though one weighs nothing;
+    // of one element, the one that weighs nothing is named.
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db", "-t", "G", "--with", "A"}),
+                      "G estimates Au (g/t), A Cu (%): set runs");
+    write("aut.csv", "X,Y,Z,DX,DY,DZ,AU,TONNES\n5,5,5,10,10,10,5,2700\n");
+    ok({"import", "m.db", "aut.csv", "-t", "H", "-e", "Au", "--unit", "g/t"});
+    EXPECT_FAILS_WITH(vornel({"stats", "m.db", "-t", "H", "--with", "G"}),
+                      "vornel stats: G: the blocks weigh nothing as stored");
 }
 
 TEST_F(StatsTest, WrongInputIsRefused) {

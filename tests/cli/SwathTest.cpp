@@ -176,6 +176,11 @@ TEST_F(SwathTest, TwoRunsSideBySide) {
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db"}),
                       "A of m.db estimates Cu (%), A of b.db Au (%): set runs of one element and "
                       "unit side by side");
+    // A run that weighs nothing is named, not the other.
+    sqliteShell(path("b.db"),
+                "UPDATE KrigBlock_Param SET Mine_Element = 'Cu'; UPDATE A SET Block_CorMass = 0;");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "20", "--with", "A", "--with-db", "b.db"}),
+                      "vornel swath: A of b.db: the blocks weigh nothing as stored");
 }
 
 // The run's old workings, the 10 m cell from X 5 to 15, take block 1's

@@ -65,10 +65,10 @@ struct Side {
     std::vector<GradedBlock> graded;  // those with ground left
 };
 
-Side sideOf(const GradedBlocks& model, const CompareOptions& o) {
+Side sideOf(const GradedBlocks& model, const std::string& label, const CompareOptions& o) {
     Side side;
     side.model = &model;
-    side.label = model.table();
+    side.label = label;
     const KrigBlockResult* blocks = model.blocks();
     refuseGradesNoNumber(blocks, model.count());
     for (long i = 0; i < model.count(); ++i) {
@@ -186,11 +186,13 @@ void runCompare(const CompareOptions& o) {
     openModel(secondMng, withDb);
     const GradedBlocks second(secondMng, withDb, resultTable(secondMng, withDb, o.with.table),
                               o.with.where, o.deplete, within, "--with-where");
-    Side a = sideOf(first, o);
-    Side b = sideOf(second, o);
-    nameApart(a.label, b.label, o.db, o.with, o.where);
-    requireOneEstimate(a.label, first.run(), b.label, second.run(),
+    std::string firstLabel = first.table();
+    std::string secondLabel = second.table();
+    nameApart(firstLabel, secondLabel, o.db, o.with, o.where);
+    requireOneEstimate(firstLabel, first.run(), secondLabel, second.run(),
                        "compare runs of one element and unit");
+    Side a = ofRun(firstLabel, 2, [&] { return sideOf(first, firstLabel, o); });
+    Side b = ofRun(secondLabel, 2, [&] { return sideOf(second, secondLabel, o); });
     const std::string element = first.element();
     const GradeUnit& unit = first.unit();
     out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(first.run())

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "Failure.h"
 #include "vornel/KrigBlockParam.h"
 
 namespace vornel::cli {
@@ -38,6 +39,22 @@ void nameApart(std::string& first, std::string& second, const std::string& first
 void requireOneEstimate(const std::string& first, const std::optional<KrigBlockParam>& firstRun,
                         const std::string& second, const std::optional<KrigBlockParam>& secondRun,
                         const std::string& needs);
+
+// What `work` returns, done for the run called `label`, one of `runs` set
+// side by side: when there are two, a failure of it is told as that run's.
+template <class Work>
+auto ofRun(const std::string& label, size_t runs, Work work) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const UsageError&) {
+        throw;
+    } catch (const Failure& e) {
+        if (runs < 2) {
+            throw;
+        }
+        throw Failure(label + ": " + e.what());
+    }
+}
 
 }  // namespace vornel::cli
 

@@ -238,7 +238,7 @@ void runStats(const StatsOptions& o) {
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
     const GradedBlocks model(mng, o.db, resultTable(mng, o.db, o.table), o.where, o.deplete,
                              outline ? &*outline : nullptr);
-    std::vector<StatsRun> runs = {{&model, model.table(), statsRows(model, o)}};
+    std::vector<StatsRun> runs = {{&model, model.table(), {}}};
     // The blocks are the manager's until its next read.
     CVornelMng withMng;
     std::optional<GradedBlocks> second;
@@ -251,7 +251,10 @@ void runStats(const StatsOptions& o) {
         nameApart(runs[0].label, label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, model.run(), label, second->run(),
                            "set runs of one element and unit side by side");
-        runs.push_back({&*second, label, statsRows(*second, o)});
+        runs.push_back({&*second, label, {}});
+    }
+    for (StatsRun& run : runs) {
+        run.rows = ofRun(run.label, runs.size(), [&] { return statsRows(*run.model, o); });
     }
     const std::string field = o.by.empty() ? "" : classLabel(o.by);
     const std::string grade = estimateOf(model.run());

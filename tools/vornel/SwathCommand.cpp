@@ -83,7 +83,7 @@ struct SwathRun {
 };
 
 SwathRun readRun(const std::string& db, const std::string& table, const std::string& where,
-                 const std::string& whereOption, const SwathPlan& plan, bool deplete) {
+                 const std::string& whereOption, const SwathPlan& plan, bool deplete, size_t runs) {
     CVornelMng mng;
     openModel(mng, db);
     SwathRun r;
@@ -94,8 +94,10 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     r.where = where;
     r.run = runOfBlocks(mng, r.label, blocks, read);
     refuseSecondOutline(r.run, plan.within);
-    r.swath = swathOf(blocks, read, ungraded, plan,
-                      deplete ? readVoidGround(mng, db, r.run) : VoidGround());
+    const VoidGround voids = deplete ? readVoidGround(mng, db, r.run) : VoidGround();
+    // The runs are named apart only once both are read.
+    r.swath = ofRun(r.label + " of " + db, runs,
+                    [&] { return swathOf(blocks, read, ungraded, plan, voids); });
     r.ungraded = std::count_if(blocks, blocks + read,
                                [&ungraded](const KrigBlockResult& b) { return ungraded.has(b); });
     r.blocks = read - r.ungraded;
@@ -196,11 +198,13 @@ void runSwath(const SwathOptions& o, SwathPlan plan) {
     ListAndDrawing files(o.csv, o.svg, o.db, o.within);
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
     plan.within = outline ? &*outline : nullptr;
-    std::vector<SwathRun> runs = {readRun(o.db, o.table, o.where, "--where", plan, o.deplete)};
-    if (!o.with.table.empty()) {
+    const size_t count = o.with.table.empty() ? 1 : 2;
+    std::vector<SwathRun> runs = {
+        readRun(o.db, o.table, o.where, "--where", plan, o.deplete, count)};
+    if (count == 2) {
         const std::string& withDb = o.with.dbBeside(o.db);
         runs.push_back(
-            readRun(withDb, o.with.table, o.with.where, "--with-where", plan, o.deplete));
+            readRun(withDb, o.with.table, o.with.where, "--with-where", plan, o.deplete, count));
         nameApart(runs[0].label, runs[1].label, o.db, o.with, o.where);
         requireOneEstimate(runs[0].label, runs[0].run, runs[1].label, runs[1].run,
                            "set runs of one element and unit side by side");
