@@ -48,12 +48,7 @@ void makeCopyFile(const std::string& path, const std::string& copy) {
 // numbers, bytes 18 and 19, are 2.
 bool markedForWal(const std::string& path) {
     unsigned char header[20] = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool read = fd >= 0 && ::read(fd, header, sizeof header) == sizeof header;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return read && header[18] == 2 && header[19] == 2;
+    return readFileHead(path, header, sizeof header) && header[18] == 2 && header[19] == 2;
 }
 
 std::unique_ptr<Session> openFile(const std::string& path) {

@@ -7,8 +7,9 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
-#include <fstream>
+#include <vector>
 
 #include "engine/JetSql.h"
 
@@ -85,15 +86,38 @@ void callRowTest(sqlite3_context* context, int argc, sqlite3_value** argv) {
 bool isAccessFile(const std::string& path) {
     static const char kJet[] = "\x00\x01\x00\x00Standard Jet DB";
     static const char kAce[] = "\x00\x01\x00\x00Standard ACE DB";
-    char head[sizeof kJet - 1] = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(head, sizeof head)) {
+    unsigned char head[sizeof kJet - 1] = {};
+    if (!readFileHead(path, head, sizeof head)) {
         return false;
     }
     return std::memcmp(head, kJet, sizeof head) == 0 || std::memcmp(head, kAce, sizeof head) == 0;
 }
 
 }  // namespace
+
+bool readFileHead(const std::string& path, unsigned char* head, int size) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    // A main database's name is followed by its (here no) URI parameters.
+    sqlite3_filename name = sqlite3_create_filename(path.c_str(), "", "", 0, nullptr);
+    std::vector<std::max_align_t> space(
+        (static_cast<size_t>(vfs->szOsFile) + sizeof(std::max_align_t) - 1) /
+        sizeof(std::max_align_t));
+    auto* file = reinterpret_cast<sqlite3_file*>(space.data());
+    int flags = 0;
+    const int opened =
+        name == nullptr
+            ? SQLITE_NOMEM
+            : vfs->xOpen(vfs, name, file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &flags);
+    // The file layer may need closing after a failed open, and keeps its
+    // descriptor while the process holds locks on the file.
+    const bool read =
+        opened == SQLITE_OK && file->pMethods->xRead(file, head, size, 0) == SQLITE_OK;
+    if (file->pMethods != nullptr) {
+        file->pMethods->xClose(file);
+    }
+    sqlite3_free_filename(name);
+    return read;
+}
 
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
     errors.items.clear();

@@ -113,6 +113,14 @@ private:
 // Refuses an Access database too, naming the command that converts it.
 void requireDatabaseFile(ErrorList& errors, const std::string& path);
 
+// Reads the first `size` bytes of the file at `path` into `head`; false when
+// it cannot be opened or is shorter. The file is read through SQLite's own
+// file layer: a descriptor of it opened and closed elsewhere in the process
+// would drop every lock the process's connections hold on it, and another
+// program could then take the file, or reset its write-ahead log, from under
+// them.
+bool readFileHead(const std::string& path, unsigned char* head, int size);
+
 // The name to hand SQLite for a file: it would read one that begins with
 // "file:" as a URI naming another file, and ":memory:" as no file at all;
 // "./" keeps it the file's name.

@@ -94,6 +94,20 @@ TEST_F(BusyTest, AFileHeldExclusivelyRefusesConnections) {
     EXPECT_TRUE(contains(mng.lastError(), "open in another connection")) << mng.lastError();
 }
 
+// A manager keeps its hold on the file while another of the process opens
+// it, or fails to compact it: a lock dropped would let another program take
+// the file, or reset its write-ahead log, from under the first.
+TEST_F(BusyTest, AnotherManagerOpeningTheFileLeavesTheFirstItsLock) {
+    CVornelMng other;
+    EXPECT_EQ(other.compactDatabase(path), 0);
+    EXPECT_EQ(ChildProcess({"lock", path}).nextLine(), "fail lock: database is locked");
+    ASSERT_EQ(other.connectDatabase(path), 1) << other.lastError();
+    EXPECT_EQ(ChildProcess({"lock", path}).nextLine(), "fail lock: database is locked");
+    other.clearDatabase();
+    mng.clearDatabase();
+    EXPECT_EQ(ChildProcess({"lock", path}).nextLine(), "held");
+}
+
 // Opening runs more than one statement, each of which would wait: the
 // connection waits the timeout once in all.
 TEST_F(BusyTest, ConnectingWaitsTheTimeoutOnce) {
