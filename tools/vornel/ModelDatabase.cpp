@@ -25,9 +25,9 @@ constexpr size_t kLongestName = 19;
 // A database that an import is making holds nothing until it is done.
 constexpr const char kBeingMade[] = " (if an import is making it, try again once that is done)";
 
-// What the first bytes of a file say it is. The library would refuse the
-// others too, but in its own terms; the user wants to hear what the file is.
-std::string notADatabase(const std::string& path) {
+// Why the path names no file a database could be in, or empty: found from
+// the folder alone.
+std::string notAFile(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(followLinks(path), ec)) {
         if (ec) {
@@ -48,6 +48,14 @@ std::string notADatabase(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) {
         return "not a regular file, so not a database file";
     }
+    return {};
+}
+
+// What the first bytes of a file say it is, when not a database. The library
+// refuses such files too, but in its own terms; the user wants to hear what
+// the file is. Read only when no manager has the file open: closing a file
+// drops every lock the process holds on it, the library's connections' too.
+std::string notADatabase(const std::string& path) {
     char head[20] = {};
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -107,11 +115,16 @@ long check(const CVornelMng& mng, long status, const std::string& what) {
 }
 
 void openModel(CVornelMng& mng, const std::string& path) {
-    const std::string notOurs = notADatabase(path);
+    std::string notOurs = notAFile(path);
+    if (notOurs.empty() && mng.connectDatabase(path) == 0) {
+        notOurs = notADatabase(path);
+        if (notOurs.empty()) {
+            check(mng, 0, path);
+        }
+    }
     if (!notOurs.empty()) {
         throw Failure(path + ": " + notOurs);
     }
-    check(mng, mng.connectDatabase(path), path);
     int exists = 0;
     if (mng.isExistTbl("KrigBlock_Param", exists) == 0) {
         const std::string why = mng.lastError();
@@ -129,10 +142,12 @@ void openModel(CVornelMng& mng, const std::string& path) {
     }
     if (exists == 0) {
         mng.clearDatabase();
-        throw Failure(path +
-                      ": an SQLite database, but not a block-model database: it has no "
-                      "KrigBlock_Param catalog" +
-                      kBeingMade);
+        notOurs = notADatabase(path);
+        throw Failure(path + ": " +
+                      (notOurs.empty() ? "an SQLite database, but not a block-model database: "
+                                         "it has no KrigBlock_Param catalog" +
+                                             std::string(kBeingMade)
+                                       : notOurs));
     }
 }
 
