@@ -153,13 +153,7 @@ HRESULT SqliteRecordset::open(const std::string& source, Connection* connection,
     }
     // What may run out of memory comes before the recordset takes the
     // statement, which stays closed if it does.
-    std::vector<ColumnKind> kinds(static_cast<size_t>(columns));
-    for (int i = 0; i < columns; ++i) {
-        kinds[static_cast<size_t>(i)] = classifyColumn(sqlite3_column_decltype(stmt.get(), i));
-    }
-    pending_.resize(kinds.size());
-    chunkOffsets_.assign(kinds.size(), 0);
-    kinds_ = std::move(kinds);
+    takeColumns(stmt.get());
     session_ = s;
     stmt_ = stmt.release();
     position_ = 0;
@@ -169,11 +163,25 @@ HRESULT SqliteRecordset::open(const std::string& source, Connection* connection,
     showingAdded_ = false;
     try {
         step();
+        // A statement kept from before another connection changed the
+        // table is prepared again by its first step, with the columns the
+        // table has now.
+        takeColumns(stmt_);
     } catch (...) {
         close();
         throw;
     }
     return hr::kOk;
+}
+
+void SqliteRecordset::takeColumns(sqlite3_stmt* stmt) {
+    std::vector<ColumnKind> kinds(static_cast<size_t>(sqlite3_column_count(stmt)));
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        kinds[i] = classifyColumn(sqlite3_column_decltype(stmt, static_cast<int>(i)));
+    }
+    pending_.resize(kinds.size());
+    chunkOffsets_.assign(kinds.size(), 0);
+    kinds_ = std::move(kinds);
 }
 
 void SqliteRecordset::finalizeAll() {

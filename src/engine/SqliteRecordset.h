@@ -59,6 +59,8 @@ private:
     // Fails unless there is a current row (a stored row, or the row just added).
     void requireCurrentRow();
     void step();
+    // The statement's columns, as the fields of its rows.
+    void takeColumns(sqlite3_stmt* stmt);
     void rewind();
     void prepareInsert();
     void bindCounter(int index);

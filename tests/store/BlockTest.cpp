@@ -789,4 +789,17 @@ TEST_F(BlockTest, ATableOfTooFewColumnsIsNoBlockTable) {
     EXPECT_EQ(mng.lastError(), "the table has 3 columns, fewer than the 12 of a void block table");
     ASSERT_EQ(mng.getBlockVoid("V", &voids, &count), 1) << mng.lastError();
     EXPECT_EQ(voids[0].Krig_GridSizeZ, 10.0);
+
+    // A manager that read the table before another one made it a void
+    // table sees it as it is now.
+    CVornelMng other;
+    ASSERT_EQ(other.connectDatabase(path), 1);
+    ASSERT_EQ(other.getBlockResult("T1", &rows, &count), 1);
+    ASSERT_EQ(count, 1);
+    ASSERT_EQ(mng.dropTable("T1"), 1);
+    ASSERT_EQ(mng.createBlockVoidTbl("T1"), 1);
+    ASSERT_GT(mng.insertIntoBlockVoid("T1", &hollow, 1), 0) << mng.lastError();
+    EXPECT_EQ(other.getBlockResult("T1", &rows, &count), 0);
+    EXPECT_EQ(other.lastError(),
+              "the table has 12 columns, fewer than the 26 of a block result table");
 }
