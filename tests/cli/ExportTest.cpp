@@ -100,7 +100,8 @@ TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
     EXPECT_EQ(first.at(0, "SUBBLOCKS"), "2");
     EXPECT_FAILS_WITH(vornel({"import", "m.db", "all.csv", "-t", "C", "-e", "Cu"}),
                       "all.csv:2: this block has 2 sub-blocks that the file does not list; "
-                      "export them with --subblocks");
+                      "export them with --subblocks (a grid cannot hold them), or read the "
+                      "block whole, in its parent's box, with --ignore SUBBLOCKS");
     // Whole blocks come back as they were, numbered anew, a part of one on
     // the boundary too.
     sqliteShell(path("m.db"),
@@ -165,11 +166,23 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
 // gives the numbers back their names by those keys.
 TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
-    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"});
+    const std::string advice =
+        "; --where \"typeof(Krig_OutAttr) IN ('integer', 'real')\" writes the others alone\n";
+    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"}),
+                         "\n  1 block has no grade (stored empty or as text): an empty cell, "
+                         "which import refuses" +
+                             advice));
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.gslib"}),
               "Wrote 4 sub-block rows of A to a.gslib (GSLIB)\n"
               "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
-              "  ORETYPE 1 Oxide, 2 Sulphide\n");
+              "  ORETYPE 1 Oxide, 2 Sulphide\n"
+              "  1 block has no grade (stored empty or as text): -999 in the file, which import "
+              "leaves out" +
+                  advice);
+    // As the advice says, the others alone are read back.
+    ok({"export", "m.db", "-t", "A", "--subblocks", "--where",
+        "typeof(Krig_OutAttr) IN ('integer', 'real')", "-o", "graded.csv"});
+    ok({"import", "g.db", "graded.csv", "-t", "G", "-e", "Cu"});
     const std::map<std::string, std::string> codes = {{"Measured", "1"}, {"Indicated", "2"},
                                                       {"Inferred", "3"}, {"Oxide", "1"},
                                                       {"Sulphide", "2"}, {"", "-999"}};
@@ -209,7 +222,10 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = -999 WHERE Krig_BlockID = 3;");
     const std::string lost =
         "  1 block has the grade -999 itself, which the file holds as no grade: import leaves it "
-        "out (a CSV file keeps it)\n";
+        "out (a CSV file keeps it)\n"
+        "  1 block has no grade (stored empty or as text): -999 in the file, which import leaves "
+        "out" +
+        advice;
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "lost.gslib"}),
               "Wrote 3 blocks of A to lost.gslib (GSLIB)\n"
               "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
@@ -325,6 +341,11 @@ TEST_F(ExportTest, AGslibGridHasARowForEveryCell) {
     // Read back (block 1's count of sub-blocks, which a cell of the grid
     // does not list, unread), the empty cell's -999 is no number of the
     // keys, and the blocks have their names again.
+    write("one.csv", "X,Y,Z,DX,DY,DZ,CU,SUBBLOCKS\n5,5,5,10,10,10,1,1\n");
+    EXPECT_FAILS_WITH(vornel({"import", "g.db", "one.csv", "-t", "G", "-e", "Cu"}),
+                      "one.csv:2: this block has 1 sub-block that the file does not list; "
+                      "export them with --subblocks (a grid cannot hold them), or read the "
+                      "block whole, in its parent's box, with --ignore SUBBLOCKS");
     ok({"import", "g.db", "grid.gslib", "-t", "G", "-e", "Cu", "--block-size", "10", "--ignore",
         "SUBBLOCKS"});
     EXPECT_EQ(sqliteShell(path("g.db"),

@@ -223,9 +223,13 @@ void BlockAssembly::buildOne(const Head& head, const Piece* const* rows, size_t 
     // computed around it: 0 + 1.5 x 0.3 is not the 0.45 the file says.
     const Box& box = whole ? first.box : parent;
     if (whole && head.subBlockCount > 0) {
+        // Export writes such rows, one per block or one per grid cell.
         throw Failure(placeOf(path_, first.line, 0) + ": this block has " +
                       std::to_string(head.subBlockCount) +
-                      " sub-blocks that the file does not list; export them with --subblocks");
+                      (head.subBlockCount == 1 ? " sub-block" : " sub-blocks") +
+                      " that the file does not list; export them with --subblocks (a grid "
+                      "cannot hold them), or read the block whole, in its parent's box, with "
+                      "--ignore SUBBLOCKS");
     }
     // The part of a whole block's box that its coefficient says is inside.
     const double wholeCoefficient = head.coefficient.value_or(1.0);

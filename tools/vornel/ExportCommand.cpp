@@ -97,7 +97,8 @@ numbers back as the names the keys give them. With --grid the file is
 a GSLIB grid: the blocks, all of one size (a block with sub-blocks as its
 parent's box) on one lattice, in every cell of the grid around them, X
 first, then Y, then Z, the cells NX NY NZ after the number of columns, and
-a row of -999 for each cell without a block.
+a row of -999 for each cell without a block; import reads a block with
+sub-blocks back only whole, with --ignore SUBBLOCKS.
 
 Examples:
   vornel export demo.db --table CU_DEMO --where "Krig_OutAttr >= 1" -o rich.csv
@@ -446,15 +447,28 @@ void runExport(const ExportOptions& o) {
                          "bytes)\n";
         }
     }
+    // What import cannot read back is said even where the rows go to
+    // standard output.
+    std::ostream& losses = file && !isStandardOutput(o.output) ? std::cout : std::cerr;
     const long asNone =
         format == "gslib" && !voidTable ? gradedAsNone(blocks, count, *ungraded) : 0;
     if (asNone > 0) {
-        // Said even where the rows go to standard output, since it is a loss.
-        (file && !isStandardOutput(o.output) ? std::cout : std::cerr)
-            << "  " << asNone << (asNone == 1 ? " block has" : " blocks have")
-            << " the grade -999 itself, which the file holds as no grade: import leaves "
-            << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
-            << (asNone == 1 ? "it" : "them") << ")\n";
+        losses << "  " << asNone << (asNone == 1 ? " block has" : " blocks have")
+               << " the grade -999 itself, which the file holds as no grade: import leaves "
+               << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
+               << (asNone == 1 ? "it" : "them") << ")\n";
+    }
+    const long noGrade =
+        voidTable || vtk ? 0 : std::count_if(blocks, blocks + count, [&](const KrigBlockResult& b) {
+            return ungraded->has(b);
+        });
+    if (noGrade > 0) {
+        losses << "  " << noGrade << (noGrade == 1 ? " block has" : " blocks have")
+               << " no grade (stored empty or as text): "
+               << (format == "gslib" ? "-999 in the file, which import leaves out"
+                                     : "an empty cell, which import refuses")
+               << "; --where \"typeof(Krig_OutAttr) IN ('integer', 'real')\" writes the "
+                  "others alone\n";
     }
 }
 
