@@ -140,8 +140,8 @@ TEST_F(ClassifyTest, OneRunOfASharedTableOnlyWhenItsBlockNumbersAreItsOwn) {
                 "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit, "
                 "OreClas_Num) VALUES (7, 'Cu', 'A', 0, 9)");
     const std::string before = readFile(path("m.db"));
-    EXPECT_FAILS_WITH(vornel({"classify", "m.db", "--rule", measured_}),
-                      "A holds the blocks of 2 runs");
+    EXPECT_USAGE_ERROR(vornel({"classify", "m.db", "--rule", measured_}),
+                       "A holds the blocks of 2 runs");
     EXPECT_FAILS_WITH(vornel({"classify", "m.db", "--where", "MineID = 7", "--rule", measured_}),
                       "A: block number 1 stands on more than one row");
     EXPECT_EQ(readFile(path("m.db")), before);

@@ -259,9 +259,9 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
                 "Krig_OutAttr = 10 * Krig_OutAttr; INSERT INTO B SELECT * FROM Richer;"
                 "INSERT INTO KrigBlock_Param(MineID, Mine_Element, Table_Name, OreAttr_Unit) "
                 "VALUES (7, 'Cu', 'B', 0)");
-    EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "B"}),
-                      "B holds the blocks of 2 runs (MineID 2, 7); choose one with --with-where "
-                      "\"MineID = 2\"");
+    EXPECT_USAGE_ERROR(vornel({"compare", "m.db", "-t", "A", "--with", "B"}),
+                       "B holds the blocks of 2 runs (MineID 2, 7); choose one with --with-where "
+                       "\"MineID = 2\"");
     EXPECT_FAILS_WITH(
         vornel({"compare", "m.db", "-t", "A", "--with", "B", "--with-where", "X > 1"}),
         "--with-where \"X > 1\": cannot read the blocks: no such column: X");

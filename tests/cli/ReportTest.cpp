@@ -589,9 +589,9 @@ TEST_F(ReportTest, RunsSharingATableAreTakenOneAtATime) {
     const std::string both =
         "R holds the blocks of 2 runs (MineID 1, 2); choose one with "
         "--where \"MineID = 1\"";
-    EXPECT_FAILS_WITH(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"}), both);
-    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "R"}), both);
-    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "R", "--where", "Krig_BlockID > 0"}), both);
+    EXPECT_USAGE_ERROR(vornel({"report", "m.db", "-t", "R", "--cutoffs", "0"}), both);
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "R"}), both);
+    EXPECT_USAGE_ERROR(vornel({"export", "m.db", "-t", "R", "--where", "Krig_BlockID > 0"}), both);
     // 10 x (400 + 1600 + 4800 + 1500) t.% over 6500 t.
     const std::string au =
         ok({"report", "m.db", "-t", "R", "--cutoffs", "0", "--where", "MineID = 2"});

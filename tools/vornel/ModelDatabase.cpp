@@ -370,9 +370,10 @@ void refuseSeveralRuns(const std::string& table, const KrigBlockResult* blocks, 
     for (const int32_t id : runs) {
         list += (list.empty() ? "" : ", ") + std::to_string(id);
     }
-    throw Failure(table + " holds the blocks of " + std::to_string(runs.size()) + " runs (MineID " +
-                  list + "); choose one with " + option +
-                  " \"MineID = " + std::to_string(*runs.begin()) + "\"");
+    // Which run is the command line's to say, as which table is.
+    throw UsageError(table + " holds the blocks of " + std::to_string(runs.size()) +
+                     " runs (MineID " + list + "); choose one with " + option +
+                     " \"MineID = " + std::to_string(*runs.begin()) + "\"");
 }
 
 }  // namespace
