@@ -184,7 +184,8 @@ TEST_F(HelpTest, VersionIsTheLibrarysAndTheExitStatusIsExplained) {
     EXPECT_EQ(ok({"--version"}), std::string("vornel ") + vornel::version() + "\n");
     EXPECT_NE(ok({"--help"})
                   .find("Exit status: 0 on success, 1 when the work failed, 2 for a "
-                        "wrong command line."),
+                        "wrong command line; a command whose output's reader stops early (| "
+                        "head) ends quietly, by SIGPIPE, as other programs do."),
               std::string::npos);
 }
 

@@ -287,7 +287,10 @@ int run(int argc, char** argv) {
     vornel::cli::addRemoveCommand(app);
     vornel::cli::addCompactCommand(app);
     vornel::cli::addMigrateCommand(app);
-    app.footer("Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.");
+    app.footer(
+        "Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line; a "
+        "command whose output's reader stops early (| head) ends quietly, by SIGPIPE, as other "
+        "programs do.");
     app.parse_complete_callback([&app, &verbose] {
         refuseUnclearValues(app);
         quietLibrary(verbose);
