@@ -463,16 +463,16 @@ two drives of old workings are void blocks. The run, its two variogram structure
 the void table are registered in the catalog.
 
 The demo then reads back what it stored, prints the grade-tonnage table and a resource
-statement by category less the old workings, cuts a vertical
-section across strike and a horizontal one through the lens's core, draws them as
-section-vertical.svg and section-horizontal.svg beside DB with a swath of the model
-along X (swath-x.svg) and the histogram of its grades (histogram.svg), writes a
-licence boundary over the lens (licence.csv, which report --within reads),
-drawn dashed on the plan, and says how long each step took. The database is built beside DB and takes its place only when complete;
-an existing DB is replaced only when an earlier demo made it, it holds no
-other run and nothing else has it open. Files of the drawings' and the licence's
-names are replaced only beside such a database: beside a new one, the demo stops
-before it begins.
+statement by category less the old workings, cuts a vertical section across strike and
+a horizontal one through the lens's core, draws them as section-vertical.svg and
+section-horizontal.svg beside DB with a swath of the model along X (swath-x.svg) and
+the histogram of its grades (histogram.svg), writes a licence boundary over the lens
+(licence.csv, which report --within reads), drawn dashed on the plan, and says how
+long each step took. The database is built beside DB and takes its place only when
+complete; an existing DB is replaced only when an earlier demo made it, it holds no
+other run and nothing else has it open. Files of the drawings' and the licence's names
+are replaced only beside such a database: beside a new one, the demo stops before it
+begins.
 
 Example:
   vornel demo out/demo.db --blocks 50000
