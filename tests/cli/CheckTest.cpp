@@ -1,5 +1,7 @@
 // What check finds in tables and catalogs spoilt on purpose, by SQL and by
 // the library as another program would write them.
+#include <nlohmann/json.hpp>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 #include "vornel/VornelMng.h"
@@ -337,6 +339,20 @@ TEST_F(CheckTest, ColumnsOutOfTheirPlace) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(lineStarting(r.out, "table A"), "  table A: 1 error, 0 warnings") << r.out;
     EXPECT_EQ(finding(r.out, what), "error: 1 (column 10 is not Krig_OutAttr)");
+    EXPECT_EQ(finding(vornel({"check", "m.db", "-t", "A"}).out, what),
+              "error: 1 (column 10 is not Krig_OutAttr)");
+    // What reads blocks refuses it, rather than take the variance for the
+    // grade; info says why it shows no blocks.
+    const std::string refusal =
+        "m.db: A is not read as blocks: column 10 is not Krig_OutAttr, and a block's figures "
+        "are read by the places of its columns ('vornel check' lists what else is wrong)";
+    EXPECT_FAILS_WITH(vornel({"report", "m.db", "--cutoffs", "0"}), refusal);
+    EXPECT_FAILS_WITH(vornel({"export", "m.db", "-t", "A"}), refusal);
+    EXPECT_EQ(lineStarting(ok({"info", "m.db"}), "blocks"),
+              "  blocks         not read: column 10 is not Krig_OutAttr ('vornel check' tells "
+              "more)");
+    const nlohmann::json doc = nlohmann::json::parse(ok({"info", "m.db", "--json"}));
+    EXPECT_EQ(doc["runs"][0]["columns_misread"], "column 10 is not Krig_OutAttr");
     // Moved, the sub-block column would fail the reading of any row; an
     // empty table is asked all the same; a column more is found too.
     sqliteShell(path("m.db"),

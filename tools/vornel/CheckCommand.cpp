@@ -227,67 +227,6 @@ void checkRuns(const Catalog& c, const std::string& table, const KrigBlockResult
     }
 }
 
-// The columns of a block table, in the order the library reads them.
-constexpr const char* kBlockColumns[] = {
-    "MineID",         "Krig_BlockID",   "Krig_PntLocX",   "Krig_PntLocY", "Krig_PntLocZ",
-    "Krig_GridSizeX", "Krig_GridSizeY", "Krig_GridSizeZ", "Block_Coef",   "Krig_OutAttr",
-    "Krig_OutVari",   "Srch_Degr",      "Krig_PntNum",    "Krig_MeanDis", "Krig_EngZKNum",
-    "Krig_EngTCNum",  "Krig_EngKDNum",  "Krig_EngQJNum",  "Krig_ResType", "Krig_OreType",
-    "Krig_Bound",     "SubBUDBlob",     "Block_Vol",      "Ore_Propro",   "Block_CorMass",
-    "Block_OreMass"};
-
-// Columns are read by their place: a table rebuilt by another tool with
-// its columns in another order reads the variance as the grade, say;
-// columns after the last read are no matter. The database's list of the
-// table's columns is asked for the first out of place, as a row made up to
-// read well whatever the table's own rows hold (its block number is the
-// column's), and as wide as the table, which is found by trying: a row of
-// another width does not fit. False when the columns are in their places.
-bool columnsOutOfPlace(CVornelMng& mng, const std::string& table, Findings& f) {
-    constexpr size_t kWidest = 256;
-    const size_t read = std::size(kBlockColumns);
-    std::string literal;
-    for (const char c : table) {
-        literal += c == '\'' ? "''" : std::string(1, c);
-    }
-    std::string expected = "CASE cid";
-    for (size_t i = 0; i < read; ++i) {
-        expected += " WHEN " + std::to_string(i) + " THEN '" + kBlockColumns[i] + "'";
-    }
-    expected += " END";
-    std::string row =
-        "0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
-    const std::string what = "a table whose columns are not those it is read by, in their order";
-    for (size_t width = read; width <= kWidest; ++width, row += ", NULL") {
-        std::string firstOutOfPlace = "0 UNION ALL SELECT ";
-        firstOutOfPlace.append(row)
-            .append(" FROM pragma_table_info('")
-            .append(literal)
-            .append("') WHERE cid < ")
-            .append(std::to_string(read))
-            .append(" AND lower(name) IS NOT lower(")
-            .append(expected)
-            .append(") ORDER BY 2 LIMIT 1");
-        KrigBlockResult* blocks = nullptr;
-        long found = 0;
-        try {
-            found = readMatching(mng, table, firstOutOfPlace, "the columns of " + table, &blocks);
-        } catch (const Failure&) {
-            continue;  // not as wide as the table
-        }
-        if (found == 0) {
-            return false;
-        }
-        const auto column = static_cast<size_t>(blocks[0].Krig_BlockID);
-        f.add(Severity::Error, what,
-              "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1]);
-        return true;
-    }
-    f.add(Severity::Error, what,
-          "fewer than the " + std::to_string(read) + " columns it is read by");
-    return true;
-}
-
 // What a block read cannot tell from a 0 or an empty list stored: figures
 // stored empty or as text (by another program), which read as 0, and
 // sub-block lists that cannot be read, which read as none. Each is found by
@@ -381,7 +320,7 @@ void runCheck(const CheckOptions& o) {
     std::vector<std::string> voidTables = catalog.voidTables;
     if (!o.table.empty()) {
         const bool isVoid = isVoidTable(mng, o.table);
-        const std::string table = isVoid ? o.table : resultTable(mng, o.db, o.table);
+        const std::string table = isVoid ? o.table : chosenTable(mng, o.db, o.table);
         tables.clear();
         voidTables.clear();
         (isVoid ? voidTables : tables).push_back(table);
@@ -415,7 +354,12 @@ void runCheck(const CheckOptions& o) {
                 // The search for overlaps and the scans of stored values
                 // take seconds each on millions of blocks.
                 const WaitIndicator wait("checking " + table);
-                if (!columnsOutOfPlace(mng, table, f)) {
+                const std::string misread = misreadColumns(mng, table);
+                if (!misread.empty()) {
+                    f.add(Severity::Error,
+                          "a table whose columns are not those it is read by, in their order",
+                          misread);
+                } else {
                     KrigBlockResult* blocks = nullptr;
                     const long count = readWholeTable(mng, table, &blocks);
                     f = checkBlocks(blocks, count);

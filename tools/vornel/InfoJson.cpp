@@ -72,7 +72,11 @@ json runOf(CVornelMng& mng, const std::string& db, const KrigBlockParam& r) {
                 {"description", r.Krig_Result_Name},
                 {"table_missing", !tableExists(mng, r.Table_Name)}};
     if (!run["table_missing"].get<bool>()) {
-        run.update(tableFacts(readTableFacts(mng, r.Table_Name, r.MineID)));
+        const std::string misread = misreadColumns(mng, r.Table_Name);
+        run["columns_misread"] = misread.empty() ? json() : json(misread);
+        if (misread.empty()) {
+            run.update(tableFacts(readTableFacts(mng, r.Table_Name, r.MineID)));
+        }
     }
     run["grid"] = {{"blocks", json::array({r.Grid_NumX, r.Grid_NumY, r.Grid_NumZ})},
                    {"size", triple(r.Grid_SizeX, r.Grid_SizeY, r.Grid_SizeZ)},

@@ -318,7 +318,7 @@ std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::
     return runs;
 }
 
-std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
+std::string chosenTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
     const std::vector<std::string> tables = blockTables(mng);
     std::string known;
     for (const std::string& t : tables) {
@@ -347,6 +347,77 @@ std::string resultTable(CVornelMng& mng, const std::string& path, const std::str
     }
     throw Failure(path + ": no block table '" + table + "'" +
                   (known.empty() ? " (the catalog lists no runs)" : " (tables: " + known + ")"));
+}
+
+std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked) {
+    std::string table = chosenTable(mng, path, asked);
+    const std::string misread = misreadColumns(mng, table);
+    if (!misread.empty()) {
+        throw Failure(path + ": " + table + " is not read as blocks: " + misread +
+                      ", and a block's figures are read by the places of its columns ('vornel "
+                      "check' lists what else is wrong)");
+    }
+    return table;
+}
+
+namespace {
+
+// The columns of a block table, in the order the library reads them.
+constexpr const char* kBlockColumns[] = {
+    "MineID",         "Krig_BlockID",   "Krig_PntLocX",   "Krig_PntLocY", "Krig_PntLocZ",
+    "Krig_GridSizeX", "Krig_GridSizeY", "Krig_GridSizeZ", "Block_Coef",   "Krig_OutAttr",
+    "Krig_OutVari",   "Srch_Degr",      "Krig_PntNum",    "Krig_MeanDis", "Krig_EngZKNum",
+    "Krig_EngTCNum",  "Krig_EngKDNum",  "Krig_EngQJNum",  "Krig_ResType", "Krig_OreType",
+    "Krig_Bound",     "SubBUDBlob",     "Block_Vol",      "Ore_Propro",   "Block_CorMass",
+    "Block_OreMass"};
+
+}  // namespace
+
+// Columns are read by their place: a table rebuilt by another tool with
+// its columns in another order reads the variance as the grade, say;
+// columns after the last read are no matter. The database's list of the
+// table's columns is asked for the first out of place, as a row made up to
+// read well whatever the table's own rows hold (its block number is the
+// column's), and as wide as the table, which is found by trying: a row of
+// another width does not fit.
+std::string misreadColumns(CVornelMng& mng, const std::string& table) {
+    constexpr size_t kWidest = 256;
+    const size_t read = std::size(kBlockColumns);
+    std::string literal;
+    for (const char c : table) {
+        literal += c == '\'' ? "''" : std::string(1, c);
+    }
+    std::string expected = "CASE cid";
+    for (size_t i = 0; i < read; ++i) {
+        expected += " WHEN " + std::to_string(i) + " THEN '" + kBlockColumns[i] + "'";
+    }
+    expected += " END";
+    std::string row =
+        "0, cid + 1, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, '', '', 0, NULL, 0, 0, 0, 0";
+    for (size_t width = read; width <= kWidest; ++width, row += ", NULL") {
+        std::string firstOutOfPlace = "0 UNION ALL SELECT ";
+        firstOutOfPlace.append(row)
+            .append(" FROM pragma_table_info('")
+            .append(literal)
+            .append("') WHERE cid < ")
+            .append(std::to_string(read))
+            .append(" AND lower(name) IS NOT lower(")
+            .append(expected)
+            .append(") ORDER BY 2 LIMIT 1");
+        KrigBlockResult* blocks = nullptr;
+        long found = 0;
+        try {
+            found = readMatching(mng, table, firstOutOfPlace, "the columns of " + table, &blocks);
+        } catch (const Failure&) {
+            continue;  // not as wide as the table
+        }
+        if (found == 0) {
+            return {};
+        }
+        const auto column = static_cast<size_t>(blocks[0].Krig_BlockID);
+        return "column " + std::to_string(column) + " is not " + kBlockColumns[column - 1];
+    }
+    return "fewer than the " + std::to_string(read) + " columns it is read by";
 }
 
 namespace {

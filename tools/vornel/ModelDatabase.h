@@ -47,11 +47,21 @@ std::vector<std::string> blockTables(CVornelMng& mng);
 // run's table to it.
 std::vector<KrigBlockParam> catalogRuns(CVornelMng& mng, const std::vector<std::string>& tables);
 
-// The block result table a command reads: `asked`, or when that is empty
-// the one table the catalog lists runs in. Throws when the open database
-// has no such table, or has none or several to choose from; the message
-// lists the tables the catalog knows.
+// The block result table a command is given: `asked`, or when that is
+// empty the one table the catalog lists runs in. Throws when the open
+// database has no such table, or has none or several to choose from; the
+// message lists the tables the catalog knows.
+std::string chosenTable(CVornelMng& mng, const std::string& path, const std::string& asked);
+
+// The chosen table, to read blocks from: throws too when its columns would
+// be misread.
 std::string resultTable(CVornelMng& mng, const std::string& path, const std::string& asked);
+
+// Why the library would read a table's blocks wrong ("column 10 is not
+// Krig_OutAttr"), or empty: its rows are read by the places of their
+// columns, and another tool may have rebuilt it with its columns in another
+// order, or fewer of them.
+std::string misreadColumns(CVornelMng& mng, const std::string& table);
 
 // The tables of block rows that the catalog lists no run in, with their
 // blocks' count: no command finds their blocks. Tables of other columns (a

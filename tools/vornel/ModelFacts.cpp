@@ -221,6 +221,12 @@ void printRun(std::ostream& out, CVornelMng& mng, const std::string& path,
         printRunParameters(out, mng, path, run);
         return;
     }
+    const std::string misread = misreadColumns(mng, run.Table_Name);
+    if (!misread.empty()) {
+        printFact(out, "blocks", "not read: " + misread + " ('vornel check' tells more)");
+        printRunParameters(out, mng, path, run);
+        return;
+    }
     const TableFacts facts = readTableFacts(mng, run.Table_Name, run.MineID);
     printTableFacts(out, facts, run.Mine_Element, unit);
     if (facts.blocksOfRun.size() > 1) {

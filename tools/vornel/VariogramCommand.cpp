@@ -138,7 +138,7 @@ void runVariogram(const VariogramOptions& o) {
     std::ostream& out = files.table;
     CVornelMng mng;
     openModel(mng, o.db);
-    const std::string table = resultTable(mng, o.db, o.table);
+    const std::string table = chosenTable(mng, o.db, o.table);
     const KrigBlockParam run = runToDraw(mng, o, table);
     const VariogramModel model = readVariogram(mng, o.db, run);
     const std::vector<double> lags = lagsOf(model, o.lag);
