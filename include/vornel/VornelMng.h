@@ -137,9 +137,11 @@ public:
     // table through deleteBlockByID (its blocks), deleteBlockParam and
     // deleteBlockVrgParam (its catalog rows). endTransact returns 0 when no
     // transaction is open to end: none was begun, or connecting, compacting
-    // or clearing the database has ended it (rolled back). A failure that
-    // made the database roll back the whole of a host transaction (a disk
-    // that fills, memory that runs out) makes each call that uses the
+    // or clearing the database has ended it (rolled back). A commit that
+    // another connection's lock stops past the busy timeout rolls the
+    // transaction back and returns 0: nothing of it is written. A failure
+    // that made the database roll back the whole of a host transaction (a
+    // disk that fills, memory that runs out) makes each call that uses the
     // database fail until the host ends it, and endTransact(Commit) then
     // returns 0: nothing of the transaction was written.
     long beginTransact();

@@ -260,7 +260,20 @@ HRESULT SqliteConnection::commitTrans() {
               SQLITE_ABORT);
     }
     const long level = s.transactionLevel;
-    s.run(level == 1 ? "COMMIT" : SavepointStatement("RELEASE", level).text);
+    if (level == 1 && !s.tries("COMMIT")) {
+        // The engine keeps a transaction open whose commit another
+        // connection's lock stopped. Kept, it would take in whatever the host
+        // did next, begun as a level within it, and lose it all with the
+        // connection: it is rolled back, as the caller is told.
+        const int rc = sqlite3_extended_errcode(s.db());
+        const std::string why = sqlite3_errmsg(s.db());
+        s.abandonTransaction();
+        s.transactionLevel = 0;
+        s.fail(rc, "COMMIT, so the transaction was rolled back and nothing in it written", why);
+    }
+    if (level > 1) {
+        s.run(SavepointStatement("RELEASE", level).text);
+    }
     s.transactionLevel = level - 1;
     return hr::kOk;
 }

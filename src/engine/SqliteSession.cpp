@@ -252,9 +252,13 @@ std::string logFilesLockingOut(sqlite3* db) {
 }
 
 void Session::fail(int rc, const std::string& what) {
+    fail(rc, what, sqlite3_errmsg(db_));
+}
+
+void Session::fail(int rc, const std::string& what, const std::string& message) {
     transactionLost = transactionLost || (transactionLevel > 0 && sqlite3_get_autocommit(db_) != 0);
     std::string description = what.empty() ? "" : what + ": ";
-    description += sqlite3_errmsg(db_);
+    description += message;
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         description += " (the database is busy: another connection holds its lock)";
     }

@@ -66,8 +66,11 @@ public:
     // Connection::defineRowTest, on this handle.
     void defineRowTest(const std::string& name, int arity, RowTest test);
 
-    // Records the engine's failure `rc` under `what` and throws it.
+    // Records the engine's failure `rc` under `what` and throws it; the
+    // engine's words for it, unless they are given, taken before a later
+    // statement replaced them.
     [[noreturn]] void fail(int rc, const std::string& what);
+    [[noreturn]] void fail(int rc, const std::string& what, const std::string& message);
 
     // Throws while the transaction is lost (below), or its rollback owed.
     void requireTransactionKept();

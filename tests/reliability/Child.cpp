@@ -6,6 +6,7 @@
 //   child write PATH SEED MIX FIRSTBATCH FIRSTGEN PRESENT STEPS  random writes
 //   child hold PATH                 hold a write transaction
 //   child lock PATH [COPY]          hold the file exclusively, put COPY in its place
+//   child read PATH                 hold a read transaction
 //
 // MIX weighs the kinds of write: insert, modify, host commit, host rollback,
 // compaction ("4,2,2,1,1"; "1" only inserts). PRESENT lists the batches in
@@ -150,6 +151,20 @@ int lock(const std::string& path, const std::string& replacement) {
     return renamed ? 0 : 3;
 }
 
+// A reader's lock, which a commit in rollback-journal mode waits for.
+int read(const std::string& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+        say(std::string("fail read: ") + sqlite3_errmsg(db));
+        return 3;
+    }
+    holdUntilReleased();
+    sqlite3_close(db);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +177,9 @@ int main(int argc, char** argv) {
     }
     if (args.size() == 2 && args[0] == "hold") {
         return hold(args[1]);
+    }
+    if (args.size() == 2 && args[0] == "read") {
+        return read(args[1]);
     }
     if ((args.size() == 2 || args.size() == 3) && args[0] == "lock") {
         return lock(args[1], args.size() == 3 ? args[2] : "");

@@ -108,6 +108,32 @@ TEST_F(BusyTest, AnotherManagerOpeningTheFileLeavesTheFirstItsLock) {
     EXPECT_EQ(ChildProcess({"lock", path}).nextLine(), "held");
 }
 
+// A file of another program keeps its rollback journal, whose commit waits
+// for readers: a commit that a reader stops past the timeout writes nothing
+// and ends the transaction, so that the host's work done again is committed
+// by its next commit, not taken into the first transaction and lost with it.
+TEST_F(BusyTest, ACommitThatAReaderStopsWritesNothingAndEndsTheTransaction) {
+    mng.clearDatabase();
+    sqliteShell(path, "PRAGMA application_id = 0; PRAGMA journal_mode = DELETE;");
+    ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.beginTransact(), 1);
+    ASSERT_EQ(insertBatch(mng, 5), 1) << mng.lastError();
+    {
+        auto reader = holder("read");
+        EXPECT_EQ(mng.endTransact(Commit), 0);
+        EXPECT_TRUE(contains(mng.lastError(), "rolled back and nothing in it written"))
+            << mng.lastError();
+        reader->closeInput();
+        EXPECT_EQ(reader->wait(10s), 0);
+    }
+    ASSERT_EQ(mng.beginTransact(), 1);
+    ASSERT_EQ(insertBatch(mng, 6), 1) << mng.lastError();
+    ASSERT_EQ(mng.endTransact(Commit), 1) << mng.lastError();
+    EXPECT_EQ(
+        sqliteShell(path, "SELECT MineID, count(*) FROM T1 WHERE MineID IN (5, 6) GROUP BY 1"),
+        "6|" + std::to_string(batchSize(6)) + "\n");
+}
+
 // Opening runs more than one statement, each of which would wait: the
 // connection waits the timeout once in all.
 TEST_F(BusyTest, ConnectingWaitsTheTimeoutOnce) {
