@@ -124,7 +124,7 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
         opened->fail(rc, "cannot open '" + path + "'");
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
+    opened->waitForLocks(millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
     sqlite3_create_function(db, "UCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ucase,
                             nullptr, nullptr);
     return opened;
@@ -145,9 +145,9 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
     const long long spent = std::chrono::duration_cast<std::chrono::milliseconds>(
                                 std::chrono::steady_clock::now() - start)
                                 .count();
-    sqlite3_busy_timeout(opened->db(), static_cast<int>(std::max(0LL, wait - spent)));
+    opened->waitForLocks(std::max(0LL, wait - spent));
     const int rc = sqlite3_exec(opened->db(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(opened->db(), static_cast<int>(wait));
+    opened->waitForLocks(wait);
     if (rc == SQLITE_OK) {
         opened->run("PRAGMA synchronous=NORMAL");
         return opened;
@@ -247,6 +247,7 @@ long SqliteConnection::beginTrans() {
     Session& s = *session();
     s.requireTransactionKept();
     const long level = s.transactionLevel + 1;
+    s.restartLockWait();
     s.run(level == 1 ? "BEGIN IMMEDIATE" : SavepointStatement("SAVEPOINT", level).text);
     s.transactionLevel = level;
     return level;
@@ -260,20 +261,8 @@ HRESULT SqliteConnection::commitTrans() {
               SQLITE_ABORT);
     }
     const long level = s.transactionLevel;
-    if (level == 1 && !s.tries("COMMIT")) {
-        // The engine keeps a transaction open whose commit another
-        // connection's lock stopped. Kept, it would take in whatever the host
-        // did next, begun as a level within it, and lose it all with the
-        // connection: it is rolled back, as the caller is told.
-        const int rc = sqlite3_extended_errcode(s.db());
-        const std::string why = sqlite3_errmsg(s.db());
-        s.abandonTransaction();
-        s.transactionLevel = 0;
-        s.fail(rc, "COMMIT, so the transaction was rolled back and nothing in it written", why);
-    }
-    if (level > 1) {
-        s.run(SavepointStatement("RELEASE", level).text);
-    }
+    s.restartLockWait();
+    s.run(level == 1 ? "COMMIT" : SavepointStatement("RELEASE", level).text);
     s.transactionLevel = level - 1;
     return hr::kOk;
 }

@@ -71,7 +71,7 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     // Leaving WAL mode needs the only connection to the file: that is how a
     // connection elsewhere is noticed, whose later writes would go to the
     // file that takes its place.
-    sqlite3_busy_timeout(session->db(), 0);
+    session->waitForLocks(0);
     session->run("PRAGMA locking_mode=EXCLUSIVE");
     sqlite3_stmt* compiled = nullptr;
     int rc =

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "engine/JetSql.h"
@@ -194,6 +195,29 @@ void Session::defineRowTest(const std::string& name, int arity, RowTest test) {
     *slot = std::move(test);
 }
 
+void Session::waitForLocks(long long milliseconds) {
+    lockTimeout_ = milliseconds;
+    lockWaited_ = 0;
+    sqlite3_busy_handler(db_, milliseconds > 0 ? onBusy : nullptr, this);
+}
+
+int Session::onBusy(void* session, int attempt) {
+    static constexpr int kPauses[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    Session& s = *static_cast<Session*>(session);
+    if (attempt == 0 && s.transactionLevel == 0) {
+        s.lockWaited_ = 0;
+    }
+    const long long left = s.lockTimeout_ - s.lockWaited_;
+    if (left <= 0) {
+        return 0;
+    }
+    const size_t step = std::min(static_cast<size_t>(attempt), std::size(kPauses) - 1);
+    const long long pause = std::min<long long>(kPauses[step], left);
+    sqlite3_sleep(static_cast<int>(pause));
+    s.lockWaited_ += pause;
+    return 1;
+}
+
 Session::~Session() {
     shapes_.clear();
     rollback_.reset();
@@ -252,13 +276,9 @@ std::string logFilesLockingOut(sqlite3* db) {
 }
 
 void Session::fail(int rc, const std::string& what) {
-    fail(rc, what, sqlite3_errmsg(db_));
-}
-
-void Session::fail(int rc, const std::string& what, const std::string& message) {
     transactionLost = transactionLost || (transactionLevel > 0 && sqlite3_get_autocommit(db_) != 0);
     std::string description = what.empty() ? "" : what + ": ";
-    description += message;
+    description += sqlite3_errmsg(db_);
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         description += " (the database is busy: another connection holds its lock)";
     }

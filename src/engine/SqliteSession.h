@@ -66,11 +66,8 @@ public:
     // Connection::defineRowTest, on this handle.
     void defineRowTest(const std::string& name, int arity, RowTest test);
 
-    // Records the engine's failure `rc` under `what` and throws it; the
-    // engine's words for it, unless they are given, taken before a later
-    // statement replaced them.
+    // Records the engine's failure `rc` under `what` and throws it.
     [[noreturn]] void fail(int rc, const std::string& what);
-    [[noreturn]] void fail(int rc, const std::string& what, const std::string& message);
 
     // Throws while the transaction is lost (below), or its rollback owed.
     void requireTransactionKept();
@@ -82,6 +79,14 @@ public:
     // handle closes. The transaction is never committed.
     void abandonTransaction() noexcept;
 
+    // Waits for another connection's lock up to `milliseconds`: once for
+    // each statement outside a transaction, and once in all within a level
+    // of one, where a write may meet the lock again and again (with a
+    // rollback journal, at each page it writes past the cache).
+    void waitForLocks(long long milliseconds);
+    // A level of transaction begins: its wait starts anew.
+    void restartLockWait() { lockWaited_ = 0; }
+
     // Nesting depth of the transactions begun through the connection.
     long transactionLevel = 0;
     // Set when the engine has rolled the transaction back by itself after
@@ -91,6 +96,8 @@ public:
     bool transactionLost = false;
 
 private:
+    static int onBusy(void* session, int attempt);
+
     // prepare() without the parameter check, for the shapes that bind their values.
     Statement compile(std::string_view statement);
 
@@ -98,6 +105,8 @@ private:
     std::shared_ptr<ErrorList> errors_;
     Statement rollback_;
     bool rollbackOwed_ = false;
+    long long lockTimeout_ = 0;  // milliseconds
+    long long lockWaited_ = 0;
     // Most recently used first; a few shapes repeat in any bulk operation.
     std::list<std::pair<std::string, Statement>> shapes_;
     // The handle calls each row test through its slot here, so that

@@ -32,7 +32,14 @@ long CVornelMng::endTransact(CompletionType how) try {
     const ConnectionHold hold(connection);
     if (how != Rollback) {
         if (connection.CommitTrans() == 0) {
-            return fail("cannot commit the transaction: " + m_pDatabase->Failure());
+            // The engine keeps a transaction open whose commit another
+            // connection's lock stopped. Kept, it would take in what the
+            // host did next, begun as a level within it, and lose it all
+            // with the connection; rolled back, it is as the host is told.
+            const std::string why = m_pDatabase->Failure();
+            connection.RollbackTrans();
+            return fail("cannot commit the transaction: " + why +
+                        "; it was rolled back: nothing of it was written");
         }
     } else if (connection.RollbackTrans() == 0) {
         return fail("cannot roll the transaction back: " + m_pDatabase->Failure());

@@ -6,7 +6,7 @@
 //   child write PATH SEED MIX FIRSTBATCH FIRSTGEN PRESENT STEPS  random writes
 //   child hold PATH                 hold a write transaction
 //   child lock PATH [COPY]          hold the file exclusively, put COPY in its place
-//   child read PATH                 hold a read transaction
+//   child read PATH [MS]            hold a read transaction (for MS milliseconds)
 //
 // MIX weighs the kinds of write: insert, modify, host commit, host rollback,
 // compaction ("4,2,2,1,1"; "1" only inserts). PRESENT lists the batches in
@@ -152,7 +152,7 @@ int lock(const std::string& path, const std::string& replacement) {
 }
 
 // A reader's lock, which a commit in rollback-journal mode waits for.
-int read(const std::string& path) {
+int holdRead(const std::string& path, const std::string& milliseconds) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
         sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
@@ -160,7 +160,12 @@ int read(const std::string& path) {
         say(std::string("fail read: ") + sqlite3_errmsg(db));
         return 3;
     }
-    holdUntilReleased();
+    if (milliseconds.empty()) {
+        holdUntilReleased();
+    } else {
+        say("held");
+        sqlite3_sleep(std::stoi(milliseconds));
+    }
     sqlite3_close(db);
     return 0;
 }
@@ -178,8 +183,8 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "hold") {
         return hold(args[1]);
     }
-    if (args.size() == 2 && args[0] == "read") {
-        return read(args[1]);
+    if ((args.size() == 2 || args.size() == 3) && args[0] == "read") {
+        return holdRead(args[1], args.size() == 3 ? args[2] : "");
     }
     if ((args.size() == 2 || args.size() == 3) && args[0] == "lock") {
         return lock(args[1], args.size() == 3 ? args[2] : "");
