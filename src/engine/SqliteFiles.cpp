@@ -94,7 +94,9 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
                  "'" + path + "': " + why +
                      ((rc & 0xff) == SQLITE_READONLY ? logFilesLockingOut(session->db()) : ""));
     }
-    if (!alone) {
+    // With a rollback journal, an idle connection of the process's own
+    // holds no lock that shows.
+    if (!alone || session->sharesFile()) {
         failWith(hr::kFail, "'" + path + "' is open in another connection; close it there before " +
                                 doing + ".");
     }

@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
+#include <map>
+#include <mutex>
+#include <new>
 #include <vector>
 
 #include "engine/JetSql.h"
@@ -150,12 +153,34 @@ std::string sqliteFileName(const std::string& path) {
     return path.rfind("file:", 0) == 0 || path == ":memory:" ? "./" + path : path;
 }
 
+namespace {
+
+// The files the process's sessions have open, each with their number.
+std::mutex openFilesMutex;
+std::map<std::pair<dev_t, ino_t>, int> openFiles;
+
+}  // namespace
+
 Session::Session(std::shared_ptr<ErrorList> errors) : errors_(std::move(errors)) {}
 
 int Session::open(const std::string& name, int flags) {
     const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         return rc;
+    }
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0) {
+        const std::lock_guard<std::mutex> lock(openFilesMutex);
+        try {
+            ++openFiles[{st.st_dev, st.st_ino}];
+        } catch (const std::bad_alloc&) {
+            // Without a handle, the engine's words for the failure are
+            // "out of memory".
+            sqlite3_close_v2(db_);
+            db_ = nullptr;
+            return SQLITE_NOMEM;
+        }
+        file_ = {st.st_dev, st.st_ino};
     }
     sqlite3_stmt* compiled = nullptr;
     const int compiledRc = sqlite3_prepare_v2(db_, "ROLLBACK", -1, &compiled, nullptr);
@@ -218,7 +243,19 @@ int Session::onBusy(void* session, int attempt) {
     return 1;
 }
 
+bool Session::sharesFile() const {
+    const std::lock_guard<std::mutex> lock(openFilesMutex);
+    return file_ && openFiles.at(*file_) > 1;
+}
+
 Session::~Session() {
+    if (file_) {
+        const std::lock_guard<std::mutex> lock(openFilesMutex);
+        const auto open = openFiles.find(*file_);
+        if (--open->second == 0) {
+            openFiles.erase(open);
+        }
+    }
     shapes_.clear();
     rollback_.reset();
     sqlite3_close_v2(db_);

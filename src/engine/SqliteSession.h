@@ -5,12 +5,15 @@
 #define VORNEL_ENGINE_SQLITESESSION_H
 
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -48,6 +51,10 @@ public:
     // sqlite3_open_v2 into this session, which closes the handle it gets
     // even when the open fails.
     int open(const std::string& name, int flags);
+    // Whether another session of the process has the file open. Another
+    // program's idle connection to a file with a rollback journal holds no
+    // lock that shows; one of this process is known all the same.
+    bool sharesFile() const;
     sqlite3* db() const { return db_; }
     ErrorList& errors() { return *errors_; }
 
@@ -107,6 +114,7 @@ private:
     bool rollbackOwed_ = false;
     long long lockTimeout_ = 0;  // milliseconds
     long long lockWaited_ = 0;
+    std::optional<std::pair<dev_t, ino_t>> file_;  // as opened
     // Most recently used first; a few shapes repeat in any bulk operation.
     std::list<std::pair<std::string, Statement>> shapes_;
     // The handle calls each row test through its slot here, so that

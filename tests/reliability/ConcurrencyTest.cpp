@@ -135,6 +135,20 @@ TEST_F(BusyTest, ACommitThatAReaderStopsWritesNothingAndEndsTheTransaction) {
         "6|" + std::to_string(batchSize(6)) + "\n");
 }
 
+// An idle connection to a file with a rollback journal holds no lock; one
+// of the process's own is known all the same, and compaction refuses, as it
+// does for one in WAL mode, rather than leave it reading the replaced file.
+TEST_F(BusyTest, CompactionRefusesWhileAnotherManagerHasTheFileOpen) {
+    mng.clearDatabase();
+    sqliteShell(path, "PRAGMA application_id = 0; PRAGMA journal_mode = DELETE;");
+    ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    CVornelMng other;
+    EXPECT_EQ(other.compactDatabase(path), 0);
+    EXPECT_TRUE(contains(other.lastError(), "open in another connection")) << other.lastError();
+    mng.clearDatabase();
+    EXPECT_EQ(other.compactDatabase(path), 1) << other.lastError();
+}
+
 // With a rollback journal, a write of more pages than the cache holds meets
 // a reader's lock at each page past it: the write waits the timeout once in
 // all, not once for each page, and fails as busy.
