@@ -319,7 +319,11 @@ void Session::fail(int rc, const std::string& what) {
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         description += " (the database is busy: another connection holds its lock)";
     }
-    if ((rc & 0xff) == SQLITE_READONLY) {
+    if (rc == SQLITE_READONLY_DBMOVED) {
+        description +=
+            " (the file was replaced since this connection opened it, by another program's "
+            "compaction say: connect again)";
+    } else if ((rc & 0xff) == SQLITE_READONLY) {
         description += logFilesLockingOut(db_);
     }
     raise(*errors_, hr::kEngine, description, rc);

@@ -149,6 +149,27 @@ TEST_F(BusyTest, CompactionRefusesWhileAnotherManagerHasTheFileOpen) {
     EXPECT_EQ(other.compactDatabase(path), 1) << other.lastError();
 }
 
+// Another program may replace a file with a rollback journal under an idle
+// connection: a write says so, not that the file cannot be written.
+TEST_F(BusyTest, AWriteToAFileReplacedUnderItSaysSo) {
+    mng.clearDatabase();
+    sqliteShell(path, "PRAGMA application_id = 0; PRAGMA journal_mode = DELETE;");
+    const std::string copy = dir.file("copy.mdb");
+    sqliteShell(path, "VACUUM INTO '" + copy + "'");
+    ASSERT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+    {
+        ChildProcess replacer({"lock", path, copy});
+        ASSERT_EQ(replacer.nextLine(), "held");
+        replacer.sendLine("");
+        ASSERT_EQ(replacer.nextLine(), "replaced");
+        replacer.closeInput();
+        EXPECT_EQ(replacer.wait(10s), 0);
+    }
+    EXPECT_EQ(insertBatch(mng, 5), 0);
+    EXPECT_TRUE(contains(mng.lastError(), "the file was replaced since this connection opened it"))
+        << mng.lastError();
+}
+
 // With a rollback journal, a write of more pages than the cache holds meets
 // a reader's lock at each page past it: the write waits the timeout once in
 // all, not once for each page, and fails as busy.
