@@ -251,9 +251,9 @@ bool Session::sharesFile() const {
 Session::~Session() {
     if (file_) {
         const std::lock_guard<std::mutex> lock(openFilesMutex);
-        const auto open = openFiles.find(*file_);
-        if (--open->second == 0) {
-            openFiles.erase(open);
+        const auto held = openFiles.find(*file_);
+        if (--held->second == 0) {
+            openFiles.erase(held);
         }
     }
     shapes_.clear();
