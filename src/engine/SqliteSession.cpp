@@ -1,5 +1,6 @@
 #include "engine/SqliteSession.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -318,6 +319,14 @@ void Session::fail(int rc, const std::string& what) {
     description += sqlite3_errmsg(db_);
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         description += " (the database is busy: another connection holds its lock)";
+    }
+    // A host that ignores SIGXFSZ sees a write past its size limit fail,
+    // as a write cut short, which the engine tells as an I/O error.
+    rlimit fileSize{};
+    if ((rc & 0xff) == SQLITE_IOERR && ::getrlimit(RLIMIT_FSIZE, &fileSize) == 0 &&
+        fileSize.rlim_cur != RLIM_INFINITY) {
+        description += " (this process may write files of at most " +
+                       std::to_string(fileSize.rlim_cur) + " bytes: ulimit -f)";
     }
     if (rc == SQLITE_READONLY_DBMOVED) {
         description +=

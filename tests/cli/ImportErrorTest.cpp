@@ -367,6 +367,26 @@ TEST_F(ImportErrorTest, AFailedImportLeavesAnExistingDatabaseAsItWas) {
                       "m.db: the catalog already lists a run (MineID 3) with table 'GONE'");
 }
 
+// A write past the size a process may write fails (the command ignores
+// SIGXFSZ), and the message names the limit, not a disk that fails.
+TEST_F(ImportErrorTest, AnImportPastTheFileSizeLimitSaysSo) {
+    std::string csv = "X,Y,Z,DX,DY,DZ,CU\n";
+    for (int i = 0; i < 20000; ++i) {
+        csv += std::to_string(i * 10 + 5) + ",5,5,10,10,10,1\n";
+    }
+    write("big.csv", csv);
+    int status = 0;
+    const std::string said =
+        shellOutput("cd " + shellQuote(dir.path()) +
+                        " && ulimit -f 256 && " VORNEL_CLI " import m.db big.csv -t BIG -e Cu 2>&1",
+                    &status);
+    EXPECT_NE(status, 0);
+    // The shell counts the limit in blocks of 512 bytes (dash) or 1024 (bash).
+    EXPECT_TRUE(contains(said, "disk I/O error (this process may write files of at most ") &&
+                contains(said, " bytes: ulimit -f)"))
+        << said;
+}
+
 // The fifo opened for writing once a reader has opened it, or -1 when none
 // has within ten seconds.
 int openOnceRead(const std::string& fifo) {
