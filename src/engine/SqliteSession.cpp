@@ -102,11 +102,11 @@ bool isAccessFile(const std::string& path) {
 
 bool readFileHead(const std::string& path, unsigned char* head, int size) {
     sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
-    // A main database's name is followed by its (here no) URI parameters.
-    sqlite3_filename name = sqlite3_create_filename(path.c_str(), "", "", 0, nullptr);
     std::vector<std::max_align_t> space(
         (static_cast<size_t>(vfs->szOsFile) + sizeof(std::max_align_t) - 1) /
         sizeof(std::max_align_t));
+    // A main database's name is followed by its (here no) URI parameters.
+    sqlite3_filename name = sqlite3_create_filename(path.c_str(), "", "", 0, nullptr);
     auto* file = reinterpret_cast<sqlite3_file*>(space.data());
     int flags = 0;
     const int opened =
@@ -157,8 +157,12 @@ std::string sqliteFileName(const std::string& path) {
 namespace {
 
 // The files the process's sessions have open, each with their number.
+// Never destroyed: a host's manager may outlive the library's statics.
 std::mutex openFilesMutex;
-std::map<std::pair<dev_t, ino_t>, int> openFiles;
+std::map<std::pair<dev_t, ino_t>, int>& openFiles() {
+    static auto* files = new std::map<std::pair<dev_t, ino_t>, int>();
+    return *files;
+}
 
 }  // namespace
 
@@ -173,7 +177,7 @@ int Session::open(const std::string& name, int flags) {
     if (::stat(name.c_str(), &st) == 0) {
         const std::lock_guard<std::mutex> lock(openFilesMutex);
         try {
-            ++openFiles[{st.st_dev, st.st_ino}];
+            ++openFiles()[{st.st_dev, st.st_ino}];
         } catch (const std::bad_alloc&) {
             // Without a handle, the engine's words for the failure are
             // "out of memory".
@@ -246,15 +250,15 @@ int Session::onBusy(void* session, int attempt) {
 
 bool Session::sharesFile() const {
     const std::lock_guard<std::mutex> lock(openFilesMutex);
-    return file_ && openFiles.at(*file_) > 1;
+    return file_ && openFiles().at(*file_) > 1;
 }
 
 Session::~Session() {
     if (file_) {
         const std::lock_guard<std::mutex> lock(openFilesMutex);
-        const auto held = openFiles.find(*file_);
+        const auto held = openFiles().find(*file_);
         if (--held->second == 0) {
-            openFiles.erase(held);
+            openFiles().erase(held);
         }
     }
     shapes_.clear();
