@@ -92,7 +92,7 @@ std::unique_ptr<Session> openAlone(const std::string& path, const char* done, co
     if (rc != SQLITE_ROW && (rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) {
         failWith(hr::kFail,
                  "'" + path + "': " + why +
-                     ((rc & 0xff) == SQLITE_READONLY ? logFilesLockingOut(session->db()) : ""));
+                     ((rc & 0xff) == SQLITE_READONLY ? readOnlyCause(session->db()) : ""));
     }
     // With a rollback journal, an idle connection of the process's own
     // holds no lock that shows.

@@ -299,10 +299,18 @@ void Session::requireTransactionKept() {
     }
 }
 
-std::string logFilesLockingOut(sqlite3* db) {
+std::string readOnlyCause(sqlite3* db) {
     const char* file = sqlite3_db_filename(db, "main");
     if (file == nullptr || *file == '\0' || ::access(file, W_OK) != 0) {
         return "";
+    }
+    // Every write goes through a log or journal made beside the file.
+    const std::string path(file);
+    const std::string folder = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return " (this user cannot make files in the folder '" + folder +
+               "', and a database is written through a log made beside it: copy the file to a "
+               "folder this user may write)";
     }
     std::string locked;
     for (const char* suffix : {"-wal", "-shm"}) {
@@ -337,7 +345,7 @@ void Session::fail(int rc, const std::string& what) {
             " (the file was replaced since this connection opened it, by another program's "
             "compaction say: connect again)";
     } else if ((rc & 0xff) == SQLITE_READONLY) {
-        description += logFilesLockingOut(db_);
+        description += readOnlyCause(db_);
     }
     raise(*errors_, hr::kEngine, description, rc);
 }

@@ -36,8 +36,9 @@ using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
 // Why a connection to a file this user may write is read-only, to follow a
 // failure: " (this user cannot write '...-shm', left by another user who
 // read the database: ...)", a log or its index that SQLite opened
-// read-only. Empty when that is not the cause.
-std::string logFilesLockingOut(sqlite3* db);
+// read-only, or a folder where no log can be made. Empty when neither is
+// the cause.
+std::string readOnlyCause(sqlite3* db);
 
 class Session {
 public:

@@ -417,6 +417,44 @@ TEST_F(Lifecycle, AFileInAFolderNoOneCanWriteIsRead) {
     }
 }
 
+// A file its user may write, in a folder they may not (a colleague's, say):
+// no write can make its log, and the refusal names the folder, not the file.
+// Compaction without a log to make fails first at its copy.
+TEST_F(Lifecycle, AWritableFileInAFolderNoOneCanWriteNamesTheFolder) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    ASSERT_EQ(mng.initDataBase(), 1);
+    mng.clearDatabase();
+    const std::string named =
+        "cannot make files in the folder '" + fs::canonical(dir.path()).string() + "'";
+    for (const auto& [journal, compactionSays] :
+         {std::pair<std::string, std::string>{"wal", named},
+          std::pair<std::string, std::string>{"delete", "cannot write the compacted copy"}}) {
+        ASSERT_EQ(sqliteShell(path, "PRAGMA journal_mode=" + journal), journal + "\n");
+        fs::permissions(path, fs::perms::all);
+        lockFolder();
+        const int status = inChild(
+            [&] {
+                CVornelMng owner;
+                if (owner.connectDatabase(path) != 1) {
+                    return 3;
+                }
+                if (owner.createBlockResultTbl("T1") != 0 || !contains(owner.lastError(), named)) {
+                    return 4;
+                }
+                owner.clearDatabase();
+                return owner.compactDatabase(path) == 0 &&
+                               contains(owner.lastError(), compactionSays)
+                           ? 0
+                           : 5;
+            },
+            kNobody);
+        fs::permissions(dir.path(), fs::perms::owner_all);
+        EXPECT_EQ(status, 0) << journal << ": 2 cannot become nobody, 3 not connected, "
+                             << "4 the write not refused naming the folder, 5 nor the compaction";
+    }
+}
+
 // Another user who reads a model in a shared folder, and may not write it,
 // leaves its log and the log's index behind, theirs: the owner's writes
 // then fail, saying why, and succeed once they are gone.
