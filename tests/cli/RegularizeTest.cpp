@@ -238,6 +238,20 @@ TEST_F(RegularizeTest, DepletedTheOldWorkingsAreTakenOffFirst) {
         "\n");
     EXPECT_TRUE(
         contains(ok({"info", "m.db"}), "regularized from A less W into cells of 20 x 10 x 10"));
+
+    // Old workings over blocks 1 to 3 leave block 4 alone, weighing
+    // nothing as another tool stored it: no cell has a tonne to total.
+    write("w2.csv", "X,Y,Z,DX,DY,DZ\n15,5,5,30,10,10\n");
+    ok({"import", "m.db", "w2.csv", "-t", "W2", "--voids"});
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET VoidTable_Name = 'W2' WHERE MineID = 1;"
+                "UPDATE A SET Block_CorMass = 0 WHERE Krig_BlockID = 4;");
+    const std::string before = readFile(path("m.db"));
+    EXPECT_FAILS_WITH(
+        vornel({"regularize", "m.db", "-t", "A", "--size", "10", "--deplete", "--into", "GONE"}),
+        "A: the ground left to regularize once the void blocks are taken off "
+        "weighs nothing");
+    EXPECT_TRUE(readFile(path("m.db")) == before) << "the refused run was written";
 }
 
 // Within the triangle (0,0), (20,0), (0,10), under the line y = 10 - x/2,

@@ -69,15 +69,26 @@ struct Totals {
     double metal = 0;
 };
 
-Totals totalsOf(const KrigBlockResult* blocks, long count, const UngradedBlocks* ungraded,
+Totals totalsOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& ungraded,
                 double density, const GradeUnit& unit) {
     const std::vector<double> tonnes = blockTonnes(blocks, count, density);
     Totals t;
     for (long i = 0; i < count; ++i) {
-        if (ungraded == nullptr || !ungraded->has(blocks[i])) {
+        if (!ungraded.has(blocks[i])) {
             t.tonnes += tonnes[i];
             t.metal += tonnes[i] * blocks[i].Krig_OutAttr * unit.metalPerGradeTonne;
         }
+    }
+    return t;
+}
+
+// Cells as stored were weighed and checked before they were written: a
+// total of them cannot fail once the run is in the file.
+Totals storedTotals(const KrigBlockResult* cells, long count, const GradeUnit& unit) {
+    Totals t;
+    for (long i = 0; i < count; ++i) {
+        t.tonnes += cells[i].Block_CorMass;
+        t.metal += cells[i].Block_CorMass * cells[i].Krig_OutAttr * unit.metalPerGradeTonne;
     }
     return t;
 }
@@ -130,15 +141,18 @@ void runRegularize(const RegularizeOptions& o) {
     const VoidGround holes = o.deplete ? readVoidGround(mng, o.db, source) : VoidGround();
     Regularized r = regularize(blocks, count, {ungraded, unvaried}, grid, o.density, holes,
                                outline ? &*outline : nullptr);
+    const std::string left = (outline ? " within " + outline->name() : std::string()) +
+                             (o.deplete ? " once the void blocks are taken off" : "");
     if (r.cells.size() == 0) {
-        throw Failure(table + (r.ungraded == count
-                                   ? std::string(": no block with a grade to regularize")
-                                   : ": no ground is left to regularize" +
-                                         (outline ? " within " + outline->name() : "") +
-                                         (o.deplete ? " once the void blocks are taken off" : "")));
+        throw Failure(table + (r.ungraded == count ? ": no block with a grade to regularize"
+                                                   : ": no ground is left to regularize" + left));
     }
     const GradeUnit& unit = gradeUnitOfCode(source ? source->OreAttr_Unit : 0);
-    const Totals before = totalsOf(blocks, count, &ungraded, o.density, unit);
+    const Totals before = totalsOf(blocks, count, ungraded, o.density, unit);
+    if (std::none_of(r.cells.all().begin(), r.cells.all().end(),
+                     [](const KrigBlockResult& cell) { return cell.Block_CorMass > 0; })) {
+        throw Failure(table + ": the ground left to regularize" + left + " weighs nothing");
+    }
 
     // Cells gathered from ground an outline limited hold that ground alone.
     const std::optional<std::string> within =
@@ -163,7 +177,7 @@ void runRegularize(const RegularizeOptions& o) {
     // As stored, in single precision: what every later command reads.
     KrigBlockResult* stored = nullptr;
     const long storedCount = readBlocks(mng, o.into, "", &stored);
-    const Totals after = totalsOf(stored, storedCount, nullptr, 0, unit);
+    const Totals after = storedTotals(stored, storedCount, unit);
     // The grid's corner as the catalog keeps it, and info shows it.
     const KrigBlockParam kept = runOfBlocks(mng, o.into, stored, storedCount).value_or(run);
 
