@@ -141,7 +141,7 @@ TEST_F(CheckTest, BlocksAndFiguresThatCannotBe) {
               "warning: 1 (block 3: -999)");
 }
 
-// Figures stored empty or as text read as 0, and a sub-block list cut short
+// Figures stored as no number read as 0, and a sub-block list cut short
 // or overwritten reads as none: only the stored values tell them apart.
 TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
     insert({blockAt(4, 30, {{32.5, 5}, {37.5, 5}}, 1), blockAt(5, 40, {{42.5, 5}, {47.5, 5}}, 1)});
@@ -154,18 +154,26 @@ TEST_F(CheckTest, WhatABlockReadTakesForZeroOrWhole) {
                 // 8 characters the column takes, of 24 bytes a record cuts to 18.
                 "UPDATE A SET Krig_OreType = '推断的资源量级别' WHERE Krig_BlockID = 3;"
                 "UPDATE A SET Krig_ResType = 'Measured' || char(0) || 'X' WHERE Krig_BlockID = 3;"
-                "UPDATE A SET Krig_BlockID = NULL WHERE Krig_BlockID = 5;");
+                "UPDATE A SET Krig_BlockID = NULL WHERE Krig_BlockID = 5;"
+                "UPDATE A SET Krig_OutAttr = zeroblob(8) WHERE Krig_BlockID = 4;");
     const CliResult r = vornel({"check", "m.db"});
     EXPECT_EQ(r.status, 1);
+    const std::string readAs = ", read as 0 or as the number a text begins with";
     EXPECT_EQ(finding(r.out,
-                      "a block number, centre, size or coefficient stored empty or as text, read "
-                      "as 0"),
+                      "a block number, centre, size or coefficient stored as no number "
+                      "(empty, text or bytes)" +
+                          readAs),
               "error: 3 (block 0: Krig_BlockID; block 1: Krig_PntLocX; block 2: Krig_GridSizeY)");
-    EXPECT_EQ(finding(r.out, "a kriging variance stored empty or as text, read as 0"),
-              "warning: 1 (block 1: Krig_OutVari)");
-    EXPECT_EQ(finding(r.out, "a grade stored empty or as text, which reports leave out"),
-              "warning: 1 (block 1: Krig_OutAttr)");
-    EXPECT_EQ(finding(r.out, "a tonnage stored empty or as text, read as 0 t"),
+    EXPECT_EQ(
+        finding(r.out, "a kriging variance stored as no number (empty, text or bytes)" + readAs),
+        "warning: 1 (block 1: Krig_OutVari)");
+    EXPECT_EQ(
+        finding(r.out,
+                "a grade stored as no number (empty, text or bytes), which reports leave out"),
+        "warning: 2 (block 1: Krig_OutAttr; block 4: Krig_OutAttr)");
+    EXPECT_EQ(finding(r.out,
+                      "a tonnage stored as no number (empty, text or bytes), read as 0 t or as the "
+                      "number a text begins with"),
               "warning: 1 (block 2: Block_CorMass)");
     const std::string unreadable =
         "a sub-block list (SubBUDBlob) that cannot be read, so the block reads as whole";

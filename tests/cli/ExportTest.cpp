@@ -169,14 +169,14 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     const std::string advice =
         "; --where \"typeof(Krig_OutAttr) IN ('integer', 'real')\" writes the others alone\n";
     EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"}),
-                         "\n  1 block has no grade (stored empty or as text): an empty cell, "
+                         "\n  1 block has no grade (stored as no number: empty, text or bytes): an empty cell, "
                          "which import refuses" +
                              advice));
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.gslib"}),
               "Wrote 4 sub-block rows of A to a.gslib (GSLIB)\n"
               "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
               "  ORETYPE 1 Oxide, 2 Sulphide\n"
-              "  1 block has no grade (stored empty or as text): -999 in the file, which import "
+              "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the file, which import "
               "leaves out" +
                   advice);
     // As the advice says, the others alone are read back.
@@ -223,7 +223,7 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     const std::string lost =
         "  1 block has the grade -999 itself, which the file holds as no grade: import leaves it "
         "out (a CSV file keeps it)\n"
-        "  1 block has no grade (stored empty or as text): -999 in the file, which import leaves "
+        "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the file, which import leaves "
         "out" +
         advice;
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "lost.gslib"}),

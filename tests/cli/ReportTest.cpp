@@ -628,6 +628,12 @@ TEST_F(ReportTest, ABlockWithoutAGradeIsNotAGradeOfNought) {
     sqliteShell(path("m.db"), "UPDATE R SET Krig_OutAttr = 'n/a' WHERE Krig_BlockID = 3;");
     const std::string text = ok({"report", "m.db", "-t", "R", "--cutoffs", "0"});
     EXPECT_TRUE(contains(text, "(2 blocks; 2 without a grade left out)")) << text;
+    // Nor the eight bytes of a double (1.5) that a program stored as such.
+    sqliteShell(path("m.db"),
+                "UPDATE R SET Krig_OutAttr = x'000000000000F83F' WHERE Krig_BlockID = 2;");
+    const std::string bytes = ok({"report", "m.db", "-t", "R", "--cutoffs", "0"});
+    EXPECT_EQ(rowFor(bytes, "0"), (std::vector<std::string>{"0", "1", "1000", "0.4000", "4.0"}));
+    EXPECT_TRUE(contains(bytes, "3 without a grade left out")) << bytes;
 }
 
 // The catalog's own table, and a copy of R that no run names, hold no blocks

@@ -37,7 +37,8 @@ a sub-block outside its block, or overlapping another of its block; blocks
 of one run that overlap (by more than 1 % of the smaller on every axis, as
 import refuses them); a block number twice in a run; a grade that is no
 number; a tonnage or volume below 0 or that is no number; a block number,
-centre, size or coefficient stored empty or as text (read as 0); a
+centre, size or coefficient stored as no number (empty, text or bytes,
+read as 0 or as the number a text begins with); a
 sub-block list that cannot be read (the block reads as whole); blocks of a
 run the catalog does not list, and tables of blocks it lists no run in;
 two catalog rows (runs or void tables) of one MineID; a catalog row
@@ -47,8 +48,8 @@ another kind.
 Warnings may be meant: a coefficient other than the share its sub-blocks
 fill, a volume other than the box times the coefficient (by more than
 1 %), a grade below 0 (a code for no value, as -999 may be), a kriging
-variance below 0, a grade, variance or tonnage stored empty or as text
-(reports leave such a block out, or weigh it 0 t as stored), a category or
+variance below 0, a grade, variance or tonnage stored as no number
+(reports leave such a block out, or weigh it as read), a category or
 ore type of more than 19 bytes (read cut), a count of variogram structures
 (Vrg_Num) other than the catalog holds, or no table of them, a run whose
 void table is missing (as remove --table leaves its runs), a grade unit
@@ -228,7 +229,8 @@ void checkRuns(const Catalog& c, const std::string& table, const KrigBlockResult
 }
 
 // What a block read cannot tell from a 0 or an empty list stored: figures
-// stored empty or as text (by another program), which read as 0, and
+// stored as no number (by another program), which read as 0 or as the
+// number a text begins with, and
 // sub-block lists that cannot be read, which read as none. Each is found by
 // a condition on the stored values; the blocks read before are released.
 void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, Findings& f) {
@@ -239,16 +241,21 @@ void checkStoredValues(CVornelMng& mng, const std::string& table, bool withRun, 
     };
     const Kind kinds[] = {
         {Severity::Error,
-         "a block number, centre, size or coefficient stored empty or as text, read as 0",
+         "a block number, centre, size or coefficient stored as no number (empty, text or "
+         "bytes), read as 0 or as the number a text begins with",
          {"Krig_BlockID", "Krig_PntLocX", "Krig_PntLocY", "Krig_PntLocZ", "Krig_GridSizeX",
           "Krig_GridSizeY", "Krig_GridSizeZ", "Block_Coef"}},
         {Severity::Warning,
-         "a grade stored empty or as text, which reports leave out",
+         "a grade stored as no number (empty, text or bytes), which reports leave out",
          {"Krig_OutAttr"}},
         {Severity::Warning,
-         "a kriging variance stored empty or as text, read as 0",
+         "a kriging variance stored as no number (empty, text or bytes), read as 0 or as the "
+         "number a text begins with",
          {"Krig_OutVari"}},
-        {Severity::Warning, "a tonnage stored empty or as text, read as 0 t", {"Block_CorMass"}},
+        {Severity::Warning,
+         "a tonnage stored as no number (empty, text or bytes), read as 0 t or as the number a "
+         "text begins with",
+         {"Block_CorMass"}},
     };
     const std::string what = "the blocks of " + table;
     KrigBlockResult* blocks = nullptr;

@@ -464,7 +464,7 @@ void runExport(const ExportOptions& o) {
         });
     if (noGrade > 0) {
         losses << "  " << noGrade << (noGrade == 1 ? " block has" : " blocks have")
-               << " no grade (stored empty or as text): "
+               << " no grade (stored as no number: empty, text or bytes): "
                << (format == "gslib" ? "-999 in the file, which import leaves out"
                                      : "an empty cell, which import refuses")
                << "; --where \"typeof(Krig_OutAttr) IN ('integer', 'real')\" writes the "

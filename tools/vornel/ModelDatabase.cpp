@@ -494,8 +494,8 @@ UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table,
     // Over the whole table: a condition of the user's joined to this one
     // could end in a comment or a semicolon.
     check(mng,
-          mng.getBlockResultByWhereSQL(
-              table, column + " IS NULL OR typeof(" + column + ") = 'text'", &blocks, &count),
+          mng.getBlockResultByWhereSQL(table, "typeof(" + column + ") NOT IN ('integer', 'real')",
+                                       &blocks, &count),
           "cannot read the blocks of " + table);
     for (long i = 0; i < count; ++i) {
         blocks_.insert({blocks[i].MineID, blocks[i].Krig_BlockID});

@@ -110,11 +110,11 @@ long readBlocks(CVornelMng& mng, const std::string& table, const std::string& wh
 long readMatching(CVornelMng& mng, const std::string& table, const std::string& where,
                   const std::string& given, KrigBlockResult** blocks);
 
-// The blocks of a table whose grade (or another number column) is NULL or
-// text ('', 'n/a'), as other tools may leave an unestimated block (the
-// library reads it as 0, which is a grade). Throws Failure. Finding them is
-// a block read of the manager's, which releases the blocks of its last:
-// make this before reading them.
+// The blocks of a table whose grade (or another number column) is stored
+// as no number: NULL, text ('', 'n/a') or bytes, as other tools may leave
+// an unestimated block (the library reads it as 0, which is a grade). Throws Failure. Finding them
+// is a block read of the manager's, which releases the blocks of its last: make this before reading
+// them.
 class UngradedBlocks {
 public:
     UngradedBlocks(CVornelMng& mng, const std::string& table,
