@@ -129,6 +129,13 @@ std::string sharedData(const std::string& name) {
     return std::string(dir != nullptr ? dir : VORNEL_SHARED_DATA_DIR) + "/" + name;
 }
 
+std::string flattenTwoSubBlocks(const std::string& table, int blockId) {
+    return "UPDATE " + table +
+           " SET SubBUDBlob = CAST(substr(SubBUDBlob, 1, 68) || zeroblob(8) || "
+           "substr(SubBUDBlob, 77, 16) || zeroblob(8) AS BLOB) WHERE Krig_BlockID = " +
+           std::to_string(blockId) + ";";
+}
+
 std::vector<SvgPoint> svgPoints(const std::string& svg, const std::string& kind) {
     std::vector<SvgPoint> points;
     const std::regex re("<circle class=\"" + kind +

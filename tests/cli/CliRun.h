@@ -63,6 +63,11 @@ struct SvgPoint {
 };
 std::vector<SvgPoint> svgPoints(const std::string& svg, const std::string& kind);
 
+// SQL that makes the two sub-blocks of a block flat, 0 high, as a damaged
+// or hand-edited file may hold them. Their list is a 4-byte count, two
+// centres and two sizes of three doubles: the heights are at bytes 68 and 92.
+std::string flattenTwoSubBlocks(const std::string& table, int blockId);
+
 // A file of the shared data folder (marvin.blocks, the Access files), which
 // VORNEL_SHARED_DATA names when it is set.
 std::string sharedData(const std::string& name);

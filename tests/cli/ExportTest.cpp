@@ -89,6 +89,13 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
     EXPECT_EQ(first.at(3, "BOUND"), "1");  // a whole block on the boundary
     EXPECT_EQ(first.at(3, "NSAMP") + " " + first.at(3, "AVGDIST") + " " + first.at(3, "PASS"),
               "4 80 3");
+    // Flat sub-blocks have no share of the tonnage to write: not a row,
+    // not the header, is written.
+    sqliteShell(path("m.db"), flattenTwoSubBlocks("A", 1));
+    const CliResult flat = vornel({"export", "m.db", "-t", "A", "--subblocks"});
+    EXPECT_EQ(flat.status, 1);
+    EXPECT_EQ(flat.out, "");
+    EXPECT_TRUE(contains(flat.err, "block 1 has sub-blocks of no volume")) << flat.err;
 }
 
 TEST_F(ExportTest, BlockRowsRoundTripButForSplitBlocks) {
@@ -168,15 +175,17 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
     const std::string advice =
         "; --where \"typeof(Krig_OutAttr) IN ('integer', 'real')\" writes the others alone\n";
-    EXPECT_TRUE(contains(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"}),
-                         "\n  1 block has no grade (stored as no number: empty, text or bytes): an empty cell, "
-                         "which import refuses" +
-                             advice));
+    EXPECT_TRUE(contains(
+        ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.csv"}),
+        "\n  1 block has no grade (stored as no number: empty, text or bytes): an empty cell, "
+        "which import refuses" +
+            advice));
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.gslib"}),
               "Wrote 4 sub-block rows of A to a.gslib (GSLIB)\n"
               "  CATEGORY 1 Measured, 2 Indicated, 3 Inferred\n"
               "  ORETYPE 1 Oxide, 2 Sulphide\n"
-              "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the file, which import "
+              "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the "
+              "file, which import "
               "leaves out" +
                   advice);
     // As the advice says, the others alone are read back.
@@ -223,7 +232,8 @@ TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     const std::string lost =
         "  1 block has the grade -999 itself, which the file holds as no grade: import leaves it "
         "out (a CSV file keeps it)\n"
-        "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the file, which import leaves "
+        "  1 block has no grade (stored as no number: empty, text or bytes): -999 in the file, "
+        "which import leaves "
         "out" +
         advice;
     EXPECT_EQ(ok({"export", "m.db", "-t", "A", "-o", "lost.gslib"}),

@@ -377,6 +377,10 @@ TEST_F(RegularizeTest, WhatCannotBeWrittenIsRefusedWithNothingWritten) {
     EXPECT_FAILS_WITH(
         vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
         "block 4 lies more cells of 10 from the grid's origin than can be numbered");
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocY = 'far' WHERE Krig_BlockID = 4;");
+    EXPECT_FAILS_WITH(
+        vornel({"regularize", "m.db", "--size", "20,10,10", "--origin", "0,0,0", "--into", "B"}),
+        "block 4 has a centre or size stored as no number (empty, text or bytes)");
     // Further cells or another origin cannot help a place that is no number.
     sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocY = 9e999 WHERE Krig_BlockID = 4;");
     EXPECT_FAILS_WITH(

@@ -297,6 +297,18 @@ TEST_F(SwathTest, WrongSlicesAreRefused) {
     }
     EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "5", "--csv", "m.db"}),
                       "database being read");
+    // A centre stored empty reads as 0, which is no place to put ground.
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_OutAttr = 1, Krig_PntLocY = NULL WHERE Krig_BlockID = 2;");
+    EXPECT_FAILS_WITH(vornel({"swath", "m.db", "--x", "10"}),
+                      "block 2 has a centre or size stored as no number (empty, text or bytes)");
+    EXPECT_EQ(rowFor(ok({"swath", "m.db", "--x", "10", "--where", "Krig_BlockID <> 2"}), "0"),
+              (Words{"0", "10", "1", "2000", "2.0000"}));
+    // Sub-blocks of no volume have no shares to weigh their ground by.
+    sqliteShell(path("m.db"), flattenTwoSubBlocks("A", 1));
+    EXPECT_FAILS_WITH(
+        vornel({"swath", "m.db", "--x", "10", "--where", "Krig_BlockID <> 2"}),
+        "block 1 has sub-blocks of no volume, among which its ground cannot be shared out");
 }
 
 }  // namespace

@@ -208,6 +208,14 @@ long writeBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResu
 long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockResult* blocks,
                     long count, const UngradedBlocks& ungraded, const TextColumns& texts,
                     const std::string& title, ProgressBar* bar) {
+    const KrigBlockResult* flat = std::find_if(
+        blocks, blocks + count, [](const KrigBlockResult& b) { return !sharedByVolume(b); });
+    if (flat != blocks + count) {
+        throw Failure("block " + std::to_string(flat->Krig_BlockID) +
+                      " has sub-blocks of no volume, among which its tonnage cannot be shared "
+                      "out ('vornel check' lists such blocks); export the blocks whole, without "
+                      "--subblocks");
+    }
     csv.header({"BLOCKID",   "MINEID",    "PARENT_X", "PARENT_Y", "PARENT_Z", "PARENT_DX",
                 "PARENT_DY", "PARENT_DZ", "X",        "Y",        "Z",        "DX",
                 "DY",        "DZ",        "COEF",     element,    "VARIANCE", "CATEGORY",

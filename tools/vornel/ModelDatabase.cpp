@@ -488,17 +488,34 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
 }
 
 UngradedBlocks::UngradedBlocks(CVornelMng& mng, const std::string& table,
-                               const std::string& column) {
+                               const std::vector<std::string>& columns) {
+    std::string condition;
+    for (const std::string& column : columns) {
+        condition += (condition.empty() ? "typeof(" : " OR typeof(") + column +
+                     ") NOT IN ('integer', 'real')";
+    }
     KrigBlockResult* blocks = nullptr;
     long count = 0;
     // Over the whole table: a condition of the user's joined to this one
     // could end in a comment or a semicolon.
-    check(mng,
-          mng.getBlockResultByWhereSQL(table, "typeof(" + column + ") NOT IN ('integer', 'real')",
-                                       &blocks, &count),
+    check(mng, mng.getBlockResultByWhereSQL(table, condition, &blocks, &count),
           "cannot read the blocks of " + table);
     for (long i = 0; i < count; ++i) {
         blocks_.insert({blocks[i].MineID, blocks[i].Krig_BlockID});
+    }
+}
+
+const std::vector<std::string> kPlaceColumns = {"Krig_PntLocX",   "Krig_PntLocY",
+                                                "Krig_PntLocZ",   "Krig_GridSizeX",
+                                                "Krig_GridSizeY", "Krig_GridSizeZ"};
+
+void refuseUnplaced(const UngradedBlocks& unplaced, const KrigBlockResult* blocks, long count) {
+    const KrigBlockResult* found = std::find_if(
+        blocks, blocks + count, [&](const KrigBlockResult& b) { return unplaced.has(b); });
+    if (found != blocks + count) {
+        throw Failure("block " + std::to_string(found->Krig_BlockID) +
+                      " has a centre or size stored as no number (empty, text or bytes), which "
+                      "cannot place its ground: 'vornel check' lists such blocks");
     }
 }
 

@@ -117,8 +117,9 @@ long readMatching(CVornelMng& mng, const std::string& table, const std::string& 
 // them.
 class UngradedBlocks {
 public:
+    // Blocks with any of `columns` stored as no number.
     UngradedBlocks(CVornelMng& mng, const std::string& table,
-                   const std::string& column = "Krig_OutAttr");
+                   const std::vector<std::string>& columns = {"Krig_OutAttr"});
     bool has(int32_t mineId, int32_t blockId) const {
         return blocks_.count({mineId, blockId}) != 0;
     }
@@ -128,6 +129,14 @@ public:
 private:
     std::set<std::pair<int32_t, int32_t>> blocks_;  // MineID, Krig_BlockID
 };
+
+// The columns that place a block's box.
+extern const std::vector<std::string> kPlaceColumns;
+
+// Throws a Failure naming the first of blocks[0..count) that `unplaced`
+// holds: a command that puts ground in places cannot take a centre or size
+// read as 0 or as the number a text begins with.
+void refuseUnplaced(const UngradedBlocks& unplaced, const KrigBlockResult* blocks, long count);
 
 // The catalog's row for the run that blocks read by readBlocks belong to;
 // with no blocks, the table's (first) run.

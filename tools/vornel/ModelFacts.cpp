@@ -91,7 +91,7 @@ void widen(const D_3DOT& p, D_3DOT& low, D_3DOT& high) {
 TableFacts readTableFacts(CVornelMng& mng, const std::string& table, long mineId) {
     // Before the blocks: it reads through the same cache.
     const UngradedBlocks ungraded(mng, table);
-    const UngradedBlocks noVariance(mng, table, "Krig_OutVari");
+    const UngradedBlocks noVariance(mng, table, {"Krig_OutVari"});
     const bool listedWithOthers = runsOf(mng, table).size() > 1;
     KrigBlockResult* blocks = nullptr;
     const long count = readWholeTable(mng, table, &blocks);

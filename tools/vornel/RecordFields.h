@@ -4,6 +4,7 @@
 #define VORNEL_CLI_RECORDFIELDS_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -30,6 +31,23 @@ Box boxOf(const Block& b) {
             {b.Krig_GridSizeX, b.Krig_GridSizeY, b.Krig_GridSizeZ}};
 }
 
+template <typename Block>
+double subBlockVolume(const Block& b) {
+    double volume = 0;
+    for (int s = 0; s < b.SubBUD_Num; ++s) {
+        volume += Box{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]}.volume();
+    }
+    return volume;
+}
+
+// Whether forEachPiece gives a block's pieces shares: sub-blocks that fill
+// no volume (flat, or of a size that is no number) have none, only NaN.
+template <typename Block>
+bool sharedByVolume(const Block& b) {
+    const double volume = subBlockVolume(b);
+    return b.SubBUD_Num <= 0 || (volume > 0 && std::isfinite(volume));
+}
+
 // Calls visit(piece, share) for each box of the ground a block or void
 // block fills: its sub-blocks, each with its share of their volume, or its
 // box whole, with a share of 1.
@@ -39,10 +57,7 @@ void forEachPiece(const Block& b, Visit visit) {
         visit(boxOf(b), 1.0);
         return;
     }
-    double volume = 0;
-    for (int s = 0; s < b.SubBUD_Num; ++s) {
-        volume += Box{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]}.volume();
-    }
+    const double volume = subBlockVolume(b);
     for (int s = 0; s < b.SubBUD_Num; ++s) {
         const Box piece{b.SubBUD_PntLoc[s], b.SubBUD_GridSize[s]};
         visit(piece, piece.volume() / volume);

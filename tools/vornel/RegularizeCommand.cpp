@@ -127,9 +127,11 @@ void runRegularize(const RegularizeOptions& o) {
     const std::string table = resultTable(mng, o.db, o.table);
     refuseExistingTable(mng, o.db, o.into, "regularize");
     const UngradedBlocks ungraded(mng, table);
-    const UngradedBlocks unvaried(mng, table, "Krig_OutVari");
+    const UngradedBlocks unvaried(mng, table, {"Krig_OutVari"});
+    const UngradedBlocks unplaced(mng, table, kPlaceColumns);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, table, o.where, &blocks);
+    refuseUnplaced(unplaced, blocks, count);
     if (count == 0 && !o.where.empty()) {
         throw Failure("no block of " + table + " meets --where \"" + o.where + "\"");
     }

@@ -20,6 +20,11 @@ void checkSpan(const KrigBlockResult* blocks, long count, const SwathPlan& plan)
     double low = HUGE_VAL;
     double high = -HUGE_VAL;
     for (long i = 0; i < count; ++i) {
+        if (!sharedByVolume(blocks[i])) {
+            throw Failure("block " + std::to_string(blocks[i].Krig_BlockID) +
+                          " has sub-blocks of no volume, among which its ground cannot be shared "
+                          "out: 'vornel check' lists such blocks");
+        }
         forEachPiece(blocks[i], [&](const Box& piece, double) {
             const double c = axis(piece.centre, plan.axis);
             if (!std::isfinite(c)) {

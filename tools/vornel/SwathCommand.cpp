@@ -89,8 +89,10 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     SwathRun r;
     r.label = resultTable(mng, db, table);
     const UngradedBlocks ungraded(mng, r.label);
+    const UngradedBlocks unplaced(mng, r.label, kPlaceColumns);
     KrigBlockResult* blocks = nullptr;
     const long read = readBlocks(mng, r.label, where, &blocks, whereOption);
+    refuseUnplaced(unplaced, blocks, read);
     r.where = where;
     r.run = runOfBlocks(mng, r.label, blocks, read);
     refuseSecondOutline(r.run, plan.within);
