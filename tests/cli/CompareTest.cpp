@@ -99,6 +99,22 @@ TEST_F(CompareTest, SideBySideAndBlockByBlock) {
 }
 
 // A cell of 30 m centred on a block of 10 m is no estimate of that block.
+// Grades near the largest doubles: the correlation is the one above, of
+// grades 1e300 times as large, whose squares no double holds; grades whose
+// sum no double holds are refused, before a line is written.
+TEST_F(CompareTest, GradesNearTheLargestNumbers) {
+    sqliteShell(path("m.db"),
+                "UPDATE A SET Krig_OutAttr = Krig_OutAttr * 1e300;"
+                "UPDATE B SET Krig_OutAttr = Krig_OutAttr * 1e300;");
+    const std::string said = ok({"compare", "m.db", "-t", "A", "--with", "B"});
+    EXPECT_NEAR(leadingNumber(lineStarting(said, "correlation")), -0.18898, 1e-3);
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = 1.7e308 WHERE Krig_OutAttr > 1e300;");
+    const CliResult refused = vornel({"compare", "m.db", "-t", "A", "--with", "B"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(contains(refused.err, "add up beyond what a number holds")) << refused.err;
+}
+
 TEST_F(CompareTest, BlocksOfOtherSizesAtOneCentreAreSaidToBe) {
     EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "A", "--with", "B"}), "note"), "");
     write("c.csv", "X,Y,Z,DX,DY,DZ,CU,TONNAGE\n15,5,5,30,30,30,1.0,27000\n");

@@ -252,6 +252,11 @@ TEST_F(SwathTest, MeansBelowNoughtAreOnTheDrawing) {
     EXPECT_NEAR(means[1].y, 248, 0.01);
     EXPECT_NEAR(means[2].y, 164, 0.01);
     EXPECT_TRUE(contains(svg, "text-anchor=\"end\">-0.5</text>")) << svg;
+    // Nor can metal past the largest double be drawn: 2700 t at 1e306.
+    sqliteShell(path("n.db"), "UPDATE N SET Krig_OutAttr = 1e306 WHERE Krig_PntLocX = 15;");
+    EXPECT_FAILS_WITH(vornel({"swath", "n.db", "--x", "10"}),
+                      "in the slice from 10 along X the tonnes or the metal add up beyond what a "
+                      "number holds");
 }
 
 TEST_F(SwathTest, WrongSlicesAreRefused) {

@@ -9,6 +9,8 @@
 #include <numeric>
 #include <utility>
 
+#include "Failure.h"
+
 namespace vornel::cli {
 namespace {
 
@@ -95,12 +97,29 @@ BlockComparison compareBlocks(const std::vector<GradedBlock>& first,
     c.meanFirst /= n;
     c.meanSecond /= n;
     c.meanAbsoluteChange /= n;
+    if (!std::isfinite(c.meanFirst) || !std::isfinite(c.meanSecond) ||
+        !std::isfinite(c.meanAbsoluteChange)) {
+        throw Failure(
+            "the grades or their changes add up beyond what a number holds; are the "
+            "grades right?");
+    }
+    // Deviations over the widest of each run's: the correlation does not
+    // change, and grades near 1e300 do not square past the doubles.
+    double widestA = 0;
+    double widestB = 0;
+    for (const auto& [a, b] : pairs) {
+        widestA = std::max(widestA, std::fabs(a.grade - c.meanFirst));
+        widestB = std::max(widestB, std::fabs(b.grade - c.meanSecond));
+    }
+    if (!std::isfinite(widestA) || !std::isfinite(widestB)) {
+        throw Failure("the grades spread beyond what a number holds; are the grades right?");
+    }
     double covariance = 0;
     double spreadA = 0;
     double spreadB = 0;
     for (const auto& [a, b] : pairs) {
-        const double da = a.grade - c.meanFirst;
-        const double db = b.grade - c.meanSecond;
+        const double da = widestA > 0 ? (a.grade - c.meanFirst) / widestA : 0;
+        const double db = widestB > 0 ? (b.grade - c.meanSecond) / widestB : 0;
         covariance += da * db;
         spreadA += da * da;
         spreadB += db * db;

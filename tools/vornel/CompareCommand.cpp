@@ -195,6 +195,10 @@ void runCompare(const CompareOptions& o) {
     Side b = ofRun(secondLabel, 2, [&] { return sideOf(second, secondLabel, o); });
     const std::string element = first.element();
     const GradeUnit& unit = first.unit();
+    const BlockComparison c = [&] {
+        const WaitIndicator wait("matching the blocks");
+        return compareBlocks(a.graded, b.graded);
+    }();
     out << "Comparing " << blocksOf(a) << " with " << blocksOf(b) << ", " << estimateOf(first.run())
         << '\n';
     if (!o.cutoffs.empty()) {
@@ -202,10 +206,6 @@ void runCompare(const CompareOptions& o) {
         printGradeTonnage(out, "table", {a.label, b.label}, {a.rows, b.rows}, element, unit);
     }
     printVoidsOfRuns(out, {{a.label, &first}, {b.label, &second}});
-    const BlockComparison c = [&] {
-        const WaitIndicator wait("matching the blocks");
-        return compareBlocks(a.graded, b.graded);
-    }();
     printBlockByBlock(out, a, b, c, o);
     if (csvFile) {
         writePairs(csvFile->stream(), a, b, c, element, unit);

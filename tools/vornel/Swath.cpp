@@ -118,6 +118,14 @@ Swath swathOf(const KrigBlockResult* blocks, long count, const UngradedBlocks& u
             }
         });
     }
+    for (const auto& [k, slice] : swath) {
+        if (!std::isfinite(slice.tonnes) || !std::isfinite(slice.gradeTonnes)) {
+            throw Failure("in the slice from " + formatExact(static_cast<double>(k) * plan.width) +
+                          " along " + axisName(plan.axis) +
+                          " the tonnes or the metal add up beyond what a number holds; are the "
+                          "grades and the density right?");
+        }
+    }
     return swath;
 }
 
