@@ -171,6 +171,20 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
 // ore types numbered as reports list them, with their keys in the title,
 // and -999 for a grade there is none of, which import leaves out. Import
 // gives the numbers back their names by those keys.
+// A GSLIB file names a column a line: an element named over two lines
+// (as another program may store it) is named on one.
+TEST_F(ExportTest, GslibColumnNamesTakeALineEach) {
+    sqliteShell(path("m.db"),
+                "UPDATE KrigBlock_Param SET Mine_Element = 'Cu' || char(10) || 'total';");
+    ok({"export", "m.db", "-t", "A", "--subblocks", "-o", "a.gslib"});
+    const std::vector<std::string> lines = linesOf(readFile(path("a.gslib")));
+    const size_t names = std::stoul(lines.at(1));
+    ASSERT_EQ(names, 24u);
+    EXPECT_EQ(std::count(lines.begin() + 2, lines.begin() + 2 + 24, "Cu total"), 1);
+    EXPECT_EQ(wordsOf(lines.at(2 + names)).size(), names);
+    ok({"import", "m.db", "a.gslib", "-t", "B", "-e", "Cu", "--grade", "Cu total"});
+}
+
 TEST_F(ExportTest, GslibFilesHoldTheColumnsAsNumbers) {
     sqliteShell(path("m.db"), "UPDATE A SET Krig_OutAttr = NULL WHERE Krig_BlockID = 2;");
     const std::string advice =

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "GslibHeader.h"
+#include "TextRows.h"
 
 namespace vornel::cli {
 
@@ -80,7 +81,7 @@ void CsvWriter::header(const std::vector<std::string>& names, const std::string&
     if (layout_ == TableLayout::Gslib) {
         out_ << title << '\n' << names.size() << (cells.empty() ? "" : " " + cells) << '\n';
         for (const std::string& name : names) {
-            out_ << name << '\n';
+            out_ << oneLine(name) << '\n';
         }
         return;
     }

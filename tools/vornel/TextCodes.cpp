@@ -20,8 +20,7 @@ bool isBlank(char c) {
 // either end, which import would trim, or reads as "(none)", which stands
 // for no text.
 std::string keyName(const std::string& text) {
-    std::string name = text;
-    std::replace_if(name.begin(), name.end(), isLineBreak, ' ');
+    const std::string name = oneLine(text);
     const bool plain = name.find(", ") == std::string::npos &&
                        name.find("; ") == std::string::npos &&
                        name.find('"') == std::string::npos && !isBlank(name.front()) &&
@@ -84,11 +83,9 @@ std::vector<std::string> keysOf(std::vector<std::string> keys) {
 }
 
 std::string titleOf(const std::string& what, const std::vector<std::string>& keys) {
-    std::string title = std::accumulate(
+    return oneLine(std::accumulate(
         keys.begin(), keys.end(), what,
-        [](const std::string& title, const std::string& key) { return title + "; " + key; });
-    std::replace_if(title.begin(), title.end(), isLineBreak, ' ');
-    return title;
+        [](const std::string& title, const std::string& key) { return title + "; " + key; }));
 }
 
 }  // namespace vornel::cli

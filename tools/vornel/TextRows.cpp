@@ -130,6 +130,11 @@ std::string placeOf(const std::string& path, long line, int column) {
     return place;
 }
 
+std::string oneLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), isLineBreak, ' ');
+    return text;
+}
+
 std::string trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) {

@@ -39,6 +39,10 @@ inline bool isLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
+// The text on one line: its line breaks blanks, for a file whose lines
+// are its entries.
+std::string oneLine(std::string text);
+
 class TextRows {
 public:
     // Throws Failure when the file cannot be opened.

@@ -17,8 +17,7 @@ constexpr int32_t kHexahedron = 12;
 // The title as one line, its line breaks blanks, cut to fit the format's
 // 256 bytes with its newline, before a whole UTF-8 character.
 std::string titleLine(const std::string& title) {
-    std::string line = title;
-    std::replace_if(line.begin(), line.end(), isLineBreak, ' ');
+    std::string line = oneLine(title);
     size_t length = std::min<size_t>(line.size(), 255);
     while (length < line.size() && length > 0 &&
            (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80) {
