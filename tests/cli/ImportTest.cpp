@@ -504,6 +504,15 @@ TEST_F(ImportTest, SemicolonsBetweenFields) {
     EXPECT_FAILS_WITH(
         vornel({"import", "p.db", "p.csv", "-t", "P", "-e", "Cu", "--block-size", "10"}),
         "p.csv:2:1: expected a number in column 'X', found '1.234,5'");
+    // A thousands separator alone, 2.700 t, reads as a decimal point: in a
+    // file whose other numbers have decimal commas, it is refused.
+    write("k.csv",
+          "X;Y;Z;DX;DY;DZ;CU;TONNAGE\n5;5;5;10;10;10;0,85;2700\n"
+          "15;5;5;10;10;10;1,20;2.650\n");
+    EXPECT_FAILS_WITH(vornel({"import", "k.db", "k.csv", "-t", "K", "-e", "Cu"}),
+                      "k.csv:3:22: the file writes numbers with a decimal comma ('0,85' at "
+                      "k.csv:2:16) and with a point ('2.650' at k.csv:3:22)");
+    EXPECT_FALSE(fileExists(path("k.db")));
 }
 
 // A spreadsheet saved as text puts one tab between fields, which may be

@@ -113,7 +113,7 @@ ModelFileReport readModelFile(const std::string& path, const ModelFileOptions& o
     }
     const std::optional<double> missing =
         options.missing || !columns.gslib ? options.missing : kGslibNoGrade;
-    const SourceRowReader reader(roles, grid, path, columns.where);
+    SourceRowReader reader(roles, grid, path, columns.where);
 
     // Grid indices read as centres put blocks of --block-size into each other.
     BlockAssembly assembly(path, !roles.has(Role::SizeX) && !reader.positionsAreIndices()

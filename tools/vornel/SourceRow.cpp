@@ -110,16 +110,32 @@ void SourceRowReader::refuse(const Row& row, Role role, const std::string& expec
                   name + "', found '" + f.text + "'");
 }
 
-double SourceRowReader::number(const Row& row, Role role) const {
+double SourceRowReader::number(const Row& row, Role role) {
+    const Field& f = field(row, role);
     double value = 0;
-    if (!parseNumber(field(row, role).text, value)) {
+    if (!parseNumber(f.text, value)) {
         refuse(row, role, "a number");
+    }
+    // A file that writes numbers both ways misreads one of them: a
+    // spreadsheet's thousands separator, 2.700, reads as 2.7.
+    if (f.decimalComma || f.text.find('.') != std::string::npos) {
+        std::string& first = f.decimalComma ? firstComma_ : firstPoint_;
+        if (first.empty()) {
+            first = "'" + asWritten(f) + "' at " + placeOf(path_, row.line, f.column);
+        }
+        if (!firstComma_.empty() && !firstPoint_.empty()) {
+            throw Failure(placeOf(path_, row.line, f.column) +
+                          ": the file writes numbers with a decimal comma (" + firstComma_ +
+                          ") and with a point (" + firstPoint_ +
+                          "), so one kind is misread (a thousands separator, 2.700, would read "
+                          "as 2.7): write every number one way, without thousands separators");
+        }
     }
     return value;
 }
 
 double SourceRowReader::bounded(const Row& row, Role role, bool (*within)(double),
-                                const char* expected) const {
+                                const char* expected) {
     const double value = number(row, role);
     if (!within(value)) {
         refuse(row, role, expected);
@@ -127,20 +143,20 @@ double SourceRowReader::bounded(const Row& row, Role role, bool (*within)(double
     return value;
 }
 
-double SourceRowReader::size(const Row& row, Role role) const {
+double SourceRowReader::size(const Row& row, Role role) {
     return bounded(
         row, role, [](double v) { return v > 0; }, "a size above 0");
 }
 
 // A cell of the grid is named by whole numbers: a fraction would place the
 // block across cells.
-double SourceRowReader::index(const Row& row, Role role) const {
+double SourceRowReader::index(const Row& row, Role role) {
     return bounded(
         row, role, [](double v) { return v == std::floor(v); }, "a whole number");
 }
 
 // The database keeps counts in 32 bits.
-int SourceRowReader::count(const Row& row, Role role) const {
+int SourceRowReader::count(const Row& row, Role role) {
     return static_cast<int>(bounded(
         row, role, [](double v) { return v >= 0 && v <= INT32_MAX && v == std::floor(v); },
         "a whole number from 0 to 2147483647"));
@@ -184,7 +200,7 @@ Box SourceRowReader::cellAround(const D_3DOT& c) const {
                     std::floor((c.z - origin_.z) / s.z));
 }
 
-SourceRow SourceRowReader::read(const Row& row, long ordinal) const {
+SourceRow SourceRowReader::read(const Row& row, long ordinal) {
     if (row.fields.size() != roles_.names().size()) {
         throw Failure(placeOf(path_, row.line, 0) + ": " + std::to_string(row.fields.size()) +
                       " fields where the header names " + std::to_string(roles_.names().size()));

@@ -65,7 +65,7 @@ public:
 
     // Throws Failure at the field's line and column. `ordinal` counts the
     // data rows before this one: when they fill a grid, fewer than its cells.
-    SourceRow read(const Row& row, long ordinal) const;
+    SourceRow read(const Row& row, long ordinal);
 
     // True when the position columns hold grid indices, not coordinates.
     bool positionsAreIndices() const { return indices_; }
@@ -80,12 +80,12 @@ public:
 
 private:
     [[noreturn]] void refuse(const Row& row, Role role, const std::string& expected) const;
-    double number(const Row& row, Role role) const;
+    double number(const Row& row, Role role);
     // A number for which `within` holds; `expected` says what that is.
-    double bounded(const Row& row, Role role, bool (*within)(double), const char* expected) const;
-    double index(const Row& row, Role role) const;
-    double size(const Row& row, Role role) const;
-    int count(const Row& row, Role role) const;
+    double bounded(const Row& row, Role role, bool (*within)(double), const char* expected);
+    double index(const Row& row, Role role);
+    double size(const Row& row, Role role);
+    int count(const Row& row, Role role);
     std::string text(const Row& row, Role role) const;
     const Field& field(const Row& row, Role role) const;
     Box gridCell(double i, double j, double k) const;
@@ -101,6 +101,10 @@ private:
     bool ijkParent_ = false;   // I/J/K name the parent of coordinate rows
     bool cellParent_ = false;  // the parent is the grid cell around the centre
     bool ordered_ = false;     // rows fill the grid's cells in order
+    // The first number read with a decimal comma, and with a point, where
+    // and as written.
+    std::string firstComma_;
+    std::string firstPoint_;
 };
 
 }  // namespace vornel::cli
