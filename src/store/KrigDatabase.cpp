@@ -121,7 +121,8 @@ long CKrigDatabase::Connect() {
     if (Open() == 0) {
         return 0;
     }
-    if (copyBeside) {
+    // A compaction this one waited for put its copy in place meanwhile.
+    if (copyBeside && exists(temp)) {
         const std::string note = "'" + temp +
                                  "' lies beside the database, left by a compaction that was cut "
                                  "short (of this database, or of another whose name starts "

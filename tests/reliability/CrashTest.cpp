@@ -338,6 +338,19 @@ bool heldForWriting(const std::string& path) {
     return false;
 }
 
+// Whether the connection began in another thread has opened `path` within
+// 20 s.
+bool openedInTime(const std::string& path) {
+    for (const auto until = std::chrono::steady_clock::now() + 20s;
+         std::chrono::steady_clock::now() < until;) {
+        if (heldForWriting(path)) {
+            return true;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return false;
+}
+
 // A connection that waits for the lock while a compaction replaces the file
 // must open the file that is there when it gets in, not the one it found
 // at first: writes to that one would be lost with it. So must one whose
@@ -362,11 +375,7 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
         long connected = 0;
         std::thread waiting([&] { connected = mng.connectDatabase(path); });
         // Let go only once the connection holds the file that is to be replaced.
-        for (const auto until = std::chrono::steady_clock::now() + 20s;
-             !heldForWriting(path) && std::chrono::steady_clock::now() < until;) {
-            std::this_thread::sleep_for(1ms);
-        }
-        EXPECT_TRUE(heldForWriting(path)) << "the connection never opened the file";
+        EXPECT_TRUE(openedInTime(path)) << "the connection never opened the file";
         if (failsOnTheOld) {
             // The old file stays locked until the connection has given up on it.
             child.sendLine("replace");
@@ -388,6 +397,31 @@ TEST_F(CompactionCopyTest, AConnectionThatWaitedOutAReplacementOpensTheNewFile) 
                                         table + "'; PRAGMA integrity_check"),
                   "1\nok\n");
     }
+}
+
+// A compaction that a connection waits out takes its copy away as it puts
+// it in place: no copy is left to tell of.
+TEST_F(CompactionCopyTest, ACompactionWaitedOutLeavesNoCopyToTellOf) {
+    {
+        CVornelMng other;
+        ASSERT_TRUE(other.createDatabase(copy) && other.createBlockResultTbl("Compacted"))
+            << other.lastError();
+    }
+    ChildProcess child({"lock", path, copy});
+    ASSERT_EQ(child.nextLine(), "held");
+    TraceCapture capture;
+    long connected = 0;
+    std::thread waiting([&] { connected = mng.connectDatabase(path); });
+    EXPECT_TRUE(openedInTime(path)) << "the connection never opened the file";
+    child.closeInput();
+    waiting.join();
+    EXPECT_EQ(child.wait(20s), 0);
+    ASSERT_EQ(connected, 1) << mng.lastError();
+    int exists = 0;
+    ASSERT_EQ(mng.isExistTbl("Compacted", exists), 1);
+    EXPECT_EQ(exists, 1) << "connected to the file that was replaced";
+    EXPECT_FALSE(fileExists(copy));
+    EXPECT_EQ(capture.notices, std::vector<std::string>{});
 }
 
 }  // namespace
