@@ -132,6 +132,7 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
 
 std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) {
     const auto start = std::chrono::steady_clock::now();
+    refuseDatabasesBeside(*errors_, path, false);
     auto opened = openFile(sqliteFileName(path), SQLITE_OPEN_READWRITE, path);
     // Another program's file, opened to be looked at or refused, keeps its
     // journal: switching it would change the file. A file whose mark cannot

@@ -140,6 +140,8 @@ void removeNewDatabaseFile(const std::string& path) noexcept {
 
 void createDatabaseFile(const std::string& path) {
     requireRoomForJournal(path, "Cannot create database '" + path + "'");
+    ErrorList ignored;
+    refuseDatabasesBeside(ignored, path, true);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) {

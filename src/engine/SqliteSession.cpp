@@ -124,6 +124,23 @@ bool readFileHead(const std::string& path, unsigned char* head, int size) {
     return read;
 }
 
+void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool withIndex) {
+    static const char kDatabase[] = "SQLite format 3";  // with its NUL, 16 bytes
+    for (const char* suffix : {"-wal", "-journal", "-shm"}) {
+        unsigned char head[sizeof kDatabase] = {};
+        if ((withIndex || std::strcmp(suffix, "-shm") != 0) &&
+            readFileHead(path + suffix, head, sizeof head) &&
+            std::memcmp(head, kDatabase, sizeof head) == 0) {
+            const std::string what =
+                std::strcmp(suffix, "-shm") == 0 ? "its log's index" : "its log";
+            raise(errors, hr::kFail,
+                  "'" + path + suffix + "' is a database of its own, where '" + path + "' keeps " +
+                      what + ": opening '" + path + "' would take it for " + what +
+                      " and delete it; rename it first");
+        }
+    }
+}
+
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {
     errors.items.clear();
     errors.items.push_back(

@@ -142,6 +142,13 @@ void requireDatabaseFile(ErrorList& errors, const std::string& path);
 // them.
 bool readFileHead(const std::string& path, unsigned char* head, int size);
 
+// Raises when a database lies where SQLite keeps the log of the one at
+// `path` ("-wal", "-journal") or, `withIndex`, the log's index ("-shm"):
+// SQLite would take it for its own and delete it. The index is looked at
+// only where no connection can hold it, before the database is made: a
+// look would drop the locks held on it.
+void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool withIndex);
+
 // The name to hand SQLite for a file: it would read one that begins with
 // "file:" as a URI naming another file, and ":memory:" as no file at all;
 // "./" keeps it the file's name.

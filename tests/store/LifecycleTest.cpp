@@ -548,6 +548,42 @@ TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
     EXPECT_EQ(exists, 1);
 }
 
+// A database named as another's log, journal or log index would be taken
+// for it, and deleted, by the database whose name it starts with.
+TEST_F(Lifecycle, ADatabaseNamedAsAnothersLogIsLeftAlone) {
+    const std::string other = dir.file("other.mdb");
+    ASSERT_EQ(mng.createDatabase(other), 1) << mng.lastError();
+    ASSERT_EQ(mng.createBlockResultTbl("Kept"), 1);
+    mng.clearDatabase();
+    const std::string kept = readFile(other);
+    for (const char* suffix : {"-wal", "-journal", "-shm"}) {
+        SCOPED_TRACE(suffix);
+        const std::string beside = path + suffix;
+        std::filesystem::copy_file(other, beside);
+        EXPECT_EQ(mng.createDatabase(path), 0);
+        EXPECT_TRUE(contains(mng.lastError(), "'" + beside + "' is a database of its own"))
+            << mng.lastError();
+        EXPECT_FALSE(fileExists(path));
+        EXPECT_TRUE(readFile(beside) == kept);
+        std::filesystem::remove(beside);
+    }
+    // An index is looked at only before the database is made; a log or a
+    // journal each time it is opened.
+    ASSERT_EQ(mng.createDatabase(path), 1) << mng.lastError();
+    mng.clearDatabase();
+    for (const char* suffix : {"-wal", "-journal"}) {
+        SCOPED_TRACE(suffix);
+        const std::string beside = path + suffix;
+        std::filesystem::copy_file(other, beside);
+        EXPECT_EQ(mng.connectDatabase(path), 0);
+        EXPECT_TRUE(contains(mng.lastError(), "opening '" + path + "' would take it for its log"))
+            << mng.lastError();
+        EXPECT_TRUE(readFile(beside) == kept);
+        std::filesystem::remove(beside);
+    }
+    EXPECT_EQ(mng.connectDatabase(path), 1) << mng.lastError();
+}
+
 TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
     CVornelMng other;
     ASSERT_EQ(other.createDatabase(path), 1);
