@@ -67,6 +67,10 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"section", "a.db", "--col", "x"}, "--col is not an option; did you mean --colour?"},
         // One that begins several stands for none of them: --verbose or --version.
         {{"report", "a.db", "--ver"}, "vornel report: --ver is not an option (see --help)"},
+        // Past "--" an option is a word like any other, misplaced, not mistyped.
+        {{"import", "--", "-x.db", "m.csv", "--table", "CU"},
+         "vornel import: '--table' comes after --, past which every word is a file or a value; "
+         "put the options before --"},
         {{"comp", "a.db"}, "vornel: unknown command 'comp'; the commands are"},
         // But one in other letters is that one, though it begins others too.
         {{"stats", "a.db", "--With", "x"}, "--With is not an option; did you mean --with?"},

@@ -245,6 +245,13 @@ std::string parseFailure(CLI::App& app, const CLI::ParseError& e, int argc, char
         }
     }
     const std::vector<std::string> left = app.remaining(true);
+    char** const end = argv + argc;
+    if (!left.empty() && looksLikeOption(left.front()) &&
+        std::find(std::find(argv, end, std::string("--")), end, left.front()) != end) {
+        return "'" + left.front() +
+               "' comes after --, past which every word is a file or a value; put the options "
+               "before --";
+    }
     if (!left.empty() && looksLikeOption(left.front())) {
         const std::string word = left.front().substr(0, left.front().find('='));
         const std::string hint =
