@@ -121,7 +121,7 @@ std::shared_ptr<Session> SqliteConnection::openFile(const std::string& name, int
     const int rc = opened->open(name, flags | SQLITE_OPEN_NOMUTEX);
     sqlite3* db = opened->db();
     if (rc != SQLITE_OK) {
-        opened->fail(rc, "cannot open '" + path + "'");
+        opened->fail(rc, "cannot open '" + path + "'" + fullPathTooLong(path));
     }
     sqlite3_extended_result_codes(db, 1);
     opened->waitForLocks(millisecondsFromEnvironment("VORNEL_BUSY_TIMEOUT_MS", kBusyTimeoutMs));
@@ -160,7 +160,7 @@ std::shared_ptr<Session> SqliteConnection::openSession(const std::string& path) 
         return opened;
     }
     if (!cannotWrite(rc)) {
-        opened->fail(rc, "cannot open '" + path + "'");
+        opened->fail(rc, "cannot open '" + path + "'" + fullPathTooLong(path));
     }
     // A file this user cannot write (on read-only media, say) is read with
     // the journal it has. A file with a write-ahead log cannot be read that

@@ -55,7 +55,7 @@ std::unique_ptr<Session> openFile(const std::string& path) {
     auto session = std::make_unique<Session>(std::make_shared<ErrorList>());
     const int rc = session->open(sqliteFileName(path), SQLITE_OPEN_READWRITE);
     if (rc != SQLITE_OK) {
-        session->fail(rc, "cannot open '" + path + "'");
+        session->fail(rc, "cannot open '" + path + "'" + fullPathTooLong(path));
     }
     return session;
 }

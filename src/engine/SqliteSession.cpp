@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -139,6 +140,19 @@ void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool with
                       " and delete it; rename it first");
         }
     }
+}
+
+std::string fullPathTooLong(const std::string& path) {
+    std::error_code ec;
+    const std::string full = std::filesystem::weakly_canonical(path, ec).string();
+    const auto longest =
+        static_cast<size_t>(sqlite3_vfs_find(nullptr)->mxPathname) - (sizeof "-journal" - 1);
+    if (ec || full.size() <= longest) {
+        return "";
+    }
+    return " (its full path is " + std::to_string(full.size()) +
+           " bytes long, and the engine takes " + std::to_string(longest) +
+           " at most: move the file, or shorten its folders' names)";
 }
 
 void raise(ErrorList& errors, HRESULT code, const std::string& description, long native) {

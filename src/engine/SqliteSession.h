@@ -149,6 +149,11 @@ bool readFileHead(const std::string& path, unsigned char* head, int size);
 // look would drop the locks held on it.
 void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool withIndex);
 
+// " (its full path is N bytes long, ...)" when the engine cannot open the
+// file at `path` for the length of its full path, with room for the
+// journal's name beside it; empty otherwise.
+std::string fullPathTooLong(const std::string& path);
+
 // The name to hand SQLite for a file: it would read one that begins with
 // "file:" as a URI naming another file, and ":memory:" as no file at all;
 // "./" keeps it the file's name.

@@ -548,6 +548,30 @@ TEST_F(Lifecycle, AFolderNoOneCanWriteDoesNotHideTheLog) {
     EXPECT_EQ(exists, 1);
 }
 
+// The engine opens no file whose full path is longer than 504 bytes (512
+// with "-journal"): the refusal says so, and a path of 504 is made.
+TEST_F(Lifecycle, AFullPathTooLongForTheEngineIsToldOf) {
+    namespace fs = std::filesystem;
+    std::string folder = fs::canonical(dir.path()).string();
+    while (folder.size() < 300) {
+        folder += "/" + std::string(100, 'd');
+        fs::create_directory(folder);
+    }
+    const std::string longest = folder + "/" + std::string(504 - folder.size() - 5, 'm') + ".mdb";
+    ASSERT_EQ(longest.size(), 504u);
+    ASSERT_EQ(mng.createDatabase(longest), 1) << mng.lastError();
+    mng.clearDatabase();
+    const std::string over = folder + "/x" + longest.substr(folder.size() + 1);
+    fs::copy_file(longest, over);
+    EXPECT_EQ(mng.connectDatabase(over), 0);
+    const std::string told = "its full path is 505 bytes long, and the engine takes 504 at most";
+    EXPECT_TRUE(contains(mng.lastError(), told)) << mng.lastError();
+    fs::remove(over);
+    EXPECT_EQ(mng.createDatabase(over), 0);
+    EXPECT_TRUE(contains(mng.lastError(), told)) << mng.lastError();
+    EXPECT_FALSE(fileExists(over));
+}
+
 // A database named as another's log, journal or log index would be taken
 // for it, and deleted, by the database whose name it starts with.
 TEST_F(Lifecycle, ADatabaseNamedAsAnothersLogIsLeftAlone) {
