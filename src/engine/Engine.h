@@ -55,6 +55,8 @@ public:
     virtual void execute(const std::string& sql, long options) = 0;
     // The nesting level of the transaction begun: 1 for the outermost.
     virtual long beginTrans() = 0;
+    // Ends the innermost level; one that cannot be committed is rolled
+    // back, and the failure raised.
     virtual HRESULT commitTrans() = 0;
     virtual HRESULT rollbackTrans() = 0;
     // The errors of the last operation that failed, oldest first.

@@ -263,7 +263,17 @@ HRESULT SqliteConnection::commitTrans() {
     }
     const long level = s.transactionLevel;
     s.restartLockWait();
-    s.run(level == 1 ? "COMMIT" : SavepointStatement("RELEASE", level).text);
+    try {
+        s.run(level == 1 ? "COMMIT" : SavepointStatement("RELEASE", level).text);
+    } catch (const ComError& e) {
+        // A commit another connection's lock stopped leaves the level open:
+        // kept, it would take in what its caller did next, begun as a level
+        // within it. Every failed commit ends its level, as the caller is told.
+        const long native = errors_->items.empty() ? 0 : errors_->items.front().nativeError;
+        rollbackTrans();
+        raise(*errors_, e.code(),
+              e.description() + "; it was rolled back: nothing of it was written", native);
+    }
     s.transactionLevel = level - 1;
     return hr::kOk;
 }

@@ -37,11 +37,7 @@ public:
     bool commit() {
         ended_ = true;
         const ConnectionHold hold(connection_);
-        if (connection_.CommitTrans() != 0) {
-            return true;
-        }
-        connection_.RollbackTrans();
-        return false;
+        return connection_.CommitTrans() != 0;
     }
 
     void rollback() {

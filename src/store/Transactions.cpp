@@ -32,14 +32,8 @@ long CVornelMng::endTransact(CompletionType how) try {
     const ConnectionHold hold(connection);
     if (how != Rollback) {
         if (connection.CommitTrans() == 0) {
-            // The engine keeps a transaction open whose commit another
-            // connection's lock stopped. Kept, it would take in what the
-            // host did next, begun as a level within it, and lose it all
-            // with the connection; rolled back, it is as the host is told.
-            const std::string why = m_pDatabase->Failure();
-            connection.RollbackTrans();
-            return fail("cannot commit the transaction: " + why +
-                        "; it was rolled back: nothing of it was written");
+            // A commit that fails ends its level all the same.
+            return fail("cannot commit the transaction: " + m_pDatabase->Failure());
         }
     } else if (connection.RollbackTrans() == 0) {
         return fail("cannot roll the transaction back: " + m_pDatabase->Failure());

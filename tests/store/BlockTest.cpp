@@ -210,8 +210,9 @@ TEST_F(BlockTest, InsertingIsAllOrNothing) {
 
 // A disk that fills up inside a host transaction: the database rolls the
 // whole transaction back, and each write after that is refused until the
-// host ends it, for it would otherwise be kept on its own. A child process
-// writes under a file size limit; the parent reads what the file holds.
+// host ends it, for it would otherwise be kept on its own; ending an inner
+// level ends that level alone. A child process writes under a file size
+// limit; the parent reads what the file holds.
 TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
     KrigBlockResult three[3] = {block(1, 0, 0, 0), block(2, 0, 0, 0), block(3, 0, 0, 0)};
     ASSERT_EQ(mng.insertIntoBlockResult("T1", three, 3), 1);
@@ -223,7 +224,7 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
     const int status = childStatus([&] {
         CVornelMng writer;
         if (writer.connectDatabase(path) != 1 || writer.beginTransact() != 1 ||
-            writer.modifyResTypeByID("T1", 1, "IN_TX") != 1) {
+            writer.modifyResTypeByID("T1", 1, "IN_TX") != 1 || writer.beginTransact() != 1) {
             return 2;
         }
         std::signal(SIGXFSZ, SIG_IGN);
@@ -235,6 +236,10 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
             return 3;
         }
         setrlimit(RLIMIT_FSIZE, &limit);
+        if (writer.endTransact(Commit) != 0 ||
+            !contains(writer.lastError(), "the transaction was rolled back after an error")) {
+            return 8;
+        }
         if (writer.modifyResTypeByID("T1", 2, "AFTER") != 0 ||
             !contains(writer.lastError(), "the transaction was rolled back after an error") ||
             writer.beginTransact() != 0) {
@@ -261,7 +266,8 @@ TEST_F(BlockTest, AWriteThatFailsForSpaceLosesTheWholeHostTransaction) {
     EXPECT_EQ(status, 0)
         << "2 no transaction, 3 the insert did not fail, 4 the write or transaction after "
         << "it was not refused, 5 the rollback failed, 6 no write after it, 7 an identifier or a "
-        << "table's presence told from a lost transaction";
+        << "table's presence told from a lost transaction, 8 the inner level's commit not "
+        << "refused";
     EXPECT_EQ(sqliteShell(path, "SELECT Krig_BlockID, Krig_ResType FROM T1"), "1|\n2|\n3|LATER\n");
 }
 

@@ -87,6 +87,7 @@ TEST_F(StoreTest, TheHostTransactionDecidesForEverything) {
     // The run rolled back left nothing, not even its MineID taken.
     EXPECT_EQ(shell("SELECT MineID, Table_Name FROM KrigBlock_Param"), "1|T1\n");
     EXPECT_EQ(mng.endTransact(Commit), 0);  // none is open
+    EXPECT_EQ(mng.lastError(), "cannot commit the transaction: No transaction is active.");
     ASSERT_EQ(mng.beginTransact(), 1);
     EXPECT_EQ(mng.insertIntoBlockVrgParam(nullptr, 1), 0);
     EXPECT_EQ(mng.endTransact(Commit), 1);
