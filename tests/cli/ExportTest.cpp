@@ -171,6 +171,21 @@ TEST_F(ExportTest, VoidTablesRoundTripThroughImportVoids) {
 // ore types numbered as reports list them, with their keys in the title,
 // and -999 for a grade there is none of, which import leaves out. Import
 // gives the numbers back their names by those keys.
+// A place stored as no number is written as the library reads it, and said
+// to be: the file alone cannot tell it from a block at 0.
+TEST_F(ExportTest, BlocksPlacedByNoNumberAreToldOf) {
+    sqliteShell(path("m.db"), "UPDATE A SET Krig_PntLocX = 'n/a' WHERE Krig_BlockID = 2;");
+    const std::string said = ok({"export", "m.db", "-t", "A", "-o", "a.csv"});
+    EXPECT_TRUE(contains(said,
+                         "\n  1 block has a centre or size stored as no number (empty, text "
+                         "or bytes), written as 0 or as the number a text begins with"))
+        << said;
+    EXPECT_EQ(readCsv(path("a.csv")).at(1, "X"), "0");
+    EXPECT_FALSE(
+        contains(ok({"export", "m.db", "-t", "A", "--where", "Krig_BlockID <> 2", "-o", "b.csv"}),
+                 "no number"));
+}
+
 // A GSLIB file names a column a line: an element named over two lines
 // (as another program may store it) is named on one.
 TEST_F(ExportTest, GslibColumnNamesTakeALineEach) {

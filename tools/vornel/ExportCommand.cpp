@@ -358,11 +358,13 @@ void runExport(const ExportOptions& o) {
     KrigBlockResult* blocks = nullptr;
     long count = 0;
     std::optional<UngradedBlocks> ungraded;
+    std::optional<UngradedBlocks> unplaced;
     std::string element;
     if (voidTable) {
         count = readVoids(mng, o.db, table, &voids);
     } else {
         ungraded.emplace(mng, table);
+        unplaced.emplace(mng, table, kPlaceColumns);
         count = readBlocks(mng, table, o.where, &blocks);
         const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, blocks, count);
         element = withGradeUnit(
@@ -465,6 +467,15 @@ void runExport(const ExportOptions& o) {
                << " the grade -999 itself, which the file holds as no grade: import leaves "
                << (asNone == 1 ? "it" : "them") << " out (a CSV file keeps "
                << (asNone == 1 ? "it" : "them") << ")\n";
+    }
+    const long noPlace =
+        voidTable ? 0 : std::count_if(blocks, blocks + count, [&](const KrigBlockResult& b) {
+            return unplaced->has(b);
+        });
+    if (noPlace > 0) {
+        losses << "  " << noPlace << (noPlace == 1 ? " block has" : " blocks have")
+               << " a centre or size stored as no number (empty, text or bytes), written as 0 "
+                  "or as the number a text begins with: 'vornel check' lists them\n";
     }
     const long noGrade =
         voidTable || vtk ? 0 : std::count_if(blocks, blocks + count, [&](const KrigBlockResult& b) {
