@@ -982,6 +982,31 @@ TEST_F(SectionTest, APlanOutlineIsDrawnWhereItMeetsTheSection) {
     EXPECT_NEAR(std::stod(across[1]), std::stod(frame[1]) + std::stod(frame[2]), 0.011);
 }
 
+// On a plane lying on faces, a block of the far side is drawn where the
+// kept side has none, and so are the old workings in it; where the kept
+// side's blocks are drawn, the far side's old workings are not.
+TEST_F(SectionTest, VoidBlocksOfTheFarSideAreHatchedWhereItsBlocksAreDrawn) {
+    write("b.csv",
+          "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n"
+          "15,15,5,10,10,10,3\n");
+    write("v.csv", "X,Y,Z,DX,DY,DZ\n15,15,2.5,10,10,5\n15,5,2.5,10,10,5\n");
+    ok({"import", "m.db", "v.csv", "-t", "VD", "--voids"});
+    ok({"import", "m.db", "b.csv", "-t", "B", "-e", "Cu", "--void-table", "VD"});
+    const std::string said = ok({"section", "m.db", "-t", "B", "--x", "10", "--svg", "x.svg"});
+    EXPECT_TRUE(contains(said, "those at X < 10 are kept")) << said;
+    EXPECT_TRUE(contains(said, "void blocks of VD: 1 piece in the section")) << said;
+    const std::string first =
+        linesOf(sqliteShell(path("m.db"), "SELECT Krig_BlockID FROM VD ORDER BY rowid;")).at(0);
+    const std::string svg = readFile(path("x.svg"));
+    const std::regex hatched("<path class=\"void\"[^>]*><title>([^<]*)</title>");
+    std::vector<std::string> titles;
+    for (auto m = std::sregex_iterator(svg.begin(), svg.end(), hatched);
+         m != std::sregex_iterator(); ++m) {
+        titles.push_back((*m)[1]);
+    }
+    EXPECT_EQ(titles, std::vector<std::string>{"void block " + first + " of VD"});
+}
+
 TEST_F(SectionTest, TheRunsVoidBlocksAreDrawnHatchedWhereTheSectionPassesThem) {
     write("s.csv",
           "X,Y,Z,DX,DY,DZ,CU\n5,5,5,10,10,10,1\n15,5,5,10,10,10,2\n5,5,15,10,10,10,3\n"

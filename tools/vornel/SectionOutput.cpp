@@ -170,40 +170,44 @@ private:
 // of the other side (or one flat in the plane) goes where the traces kept
 // cover its own. Sets the side kept (-1 below, 1 above the plane, 0 when no
 // box has a face on it) and, when something was left out, its text
-// ("X < 5000").
-void keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces, SectionCount& n) {
+// ("X < 5000"). Gives the test that leaves out a void piece as such a box.
+LeftOut keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces, SectionCount& n) {
     const std::optional<int> fixed = fixedAxis(plane);
     if (!fixed) {
-        return;
+        return [](const Box&, const SectionPolygon&) { return false; };
     }
-    const auto sideOf = [&](const SectionTrace& t) {
-        return t.outline.empty() ? 0 : sideOfPlane(t.box, *fixed, axis(plane.corners[0], *fixed));
+    const auto sideOf = [fixed, at = axis(plane.corners[0], *fixed)](const Box& box) {
+        return sideOfPlane(box, *fixed, at);
     };
     const auto first = std::find_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
-        return sideOf(t) == 1 || sideOf(t) == -1;
+        return !t.outline.empty() && (sideOf(t.box) == 1 || sideOf(t.box) == -1);
     });
-    if (first == traces.end()) {
-        return;
-    }
-    const int kept = sideOf(*first);
-    n.keptSide = kept;
-    KeptTraces keptTraces;
+    const int kept = first == traces.end() ? 0 : sideOf(first->box);
+    auto keptTraces = std::make_shared<KeptTraces>();
     for (const SectionTrace& t : traces) {
-        if (sideOf(t) == kept) {
-            keptTraces.add(t.outline);
+        if (!t.outline.empty() && sideOf(t.box) == kept) {
+            keptTraces->add(t.outline);
         }
     }
-    keptTraces.sort();
+    keptTraces->sort();
+    const LeftOut leftOut = [sideOf, kept, keptTraces](const Box& box,
+                                                       const SectionPolygon& outline) {
+        if (kept == 0) {
+            return false;
+        }
+        const int side = sideOf(box);
+        return (side == -kept || side == 2) && keptTraces->cover(outline);
+    };
     const auto other = std::remove_if(traces.begin(), traces.end(), [&](const SectionTrace& t) {
-        const int side = sideOf(t);
-        return (side == -kept || side == 2) && keptTraces.cover(t.outline);
+        return !t.outline.empty() && leftOut(t.box, t.outline);
     });
     if (other == traces.end()) {
-        return;
+        return leftOut;
     }
     traces.erase(other, traces.end());
     n.sideKept = std::string(1, "XYZ"[*fixed]) + (kept < 0 ? " < " : " > ") +
                  formatExact(axis(plane.corners[0], *fixed));
+    return leftOut;
 }
 
 // The blocks, split blocks and sub-blocks of the traces, whose pieces of one
@@ -312,7 +316,7 @@ std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& 
 // names no void table, its table is gone or holds a run's blocks.
 std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::string& path,
                                 const std::optional<KrigBlockParam>& run, const SectionPlane& plane,
-                                SectionCount& n) {
+                                const LeftOut& leftOut, SectionCount& n) {
     if (!run || run->VoidTable_Name[0] == '\0' || isBlockTable(mng, run->VoidTable_Name)) {
         return {};
     }
@@ -321,7 +325,7 @@ std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::string& path,
     if (!count || *count == 0) {
         return {};
     }
-    std::vector<VoidTrace> traces = traceVoids(plane, voids, *count, n.keptSide);
+    std::vector<VoidTrace> traces = traceVoids(plane, voids, *count, leftOut);
     n.voids = static_cast<long>(traces.size());
     n.voidTable = run->VoidTable_Name;
     return traces;
@@ -382,9 +386,9 @@ SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::str
     SectionCount n;
     n.emptyTable = failed;
     n.layer = count > 0 ? blocks[0].Krig_PntLocZ : 0;
-    keepOneSide(plane, traces, n);
+    const LeftOut farSide = keepOneSide(plane, traces, n);
     countPieces(traces, n);
-    const std::vector<VoidTrace> voidTraces = voidsCut(mng, path, run, plane, n);
+    const std::vector<VoidTrace> voidTraces = voidsCut(mng, path, run, plane, farSide, n);
     for (SectionTrace& t : traces) {
         t.graded = !ungraded.has(t.mineId, t.blockId);
     }

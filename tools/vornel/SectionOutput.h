@@ -24,8 +24,7 @@ struct SectionCount {
     // "X < 5000" when the plane lay on faces of boxes on both sides of it
     // and kept this side; empty otherwise.
     std::string sideKept;
-    int keptSide = 0;  // -1 or 1: the side of the plane whose boxes were kept
-    long voids = 0;    // void blocks and their sub-blocks the section passes through
+    long voids = 0;  // void blocks and their sub-blocks the section passes through
     std::string voidTable;
 };
 

@@ -34,9 +34,8 @@ bool apart(const Box& a, const Box& b) {
 }  // namespace
 
 std::vector<VoidTrace> traceVoids(const SectionPlane& plane, const KrigBlockVoid* voids, long count,
-                                  int keptSide) {
+                                  const LeftOut& leftOut) {
     const Box bounds = boundsOf(plane);
-    const std::optional<int> fixed = fixedAxis(plane);
     std::vector<VoidTrace> traces;
     for (long i = 0; i < count; ++i) {
         const std::vector<Box> pieces = groundOf(voids[i]);
@@ -44,15 +43,11 @@ std::vector<VoidTrace> traceVoids(const SectionPlane& plane, const KrigBlockVoid
             if (apart(pieces[s], bounds)) {
                 continue;
             }
-            if (fixed && keptSide != 0 &&
-                sideOfPlane(pieces[s], *fixed, axis(plane.corners[0], *fixed)) == -keptSide) {
-                continue;
-            }
             VoidTrace t;
             t.blockId = voids[i].Krig_BlockID;
             t.subBlock = voids[i].SubBUD_Num > 0 ? static_cast<int>(s) + 1 : 0;
             t.outline = outlineOf(plane.frame, plane.corners, pieces[s]);
-            if (!t.outline.empty()) {
+            if (!t.outline.empty() && !leftOut(pieces[s], t.outline)) {
                 traces.push_back(std::move(t));
             }
         }

@@ -4,8 +4,10 @@
 #define VORNEL_CLI_SECTIONVOIDS_H
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+#include "Box.h"
 #include "SectionPlane.h"
 #include "vornel/KrigBlockVoid.h"
 #include "vornel/SectionTrace.h"
@@ -18,13 +20,15 @@ struct VoidTrace {
     SectionPolygon outline;
 };
 
+// Whether a void piece (its box, its outline) is left out of a drawing,
+// as the blocks on the far side of a plane lying on faces may be.
+using LeftOut = std::function<bool(const Box&, const SectionPolygon&)>;
+
 // The outlines the section leaves on void blocks, on each sub-block of one
-// that has them; those it misses or only touches along an edge are left out.
-// On a plane at one X, Y or Z, so is one with a face on the plane on the
-// side other than `keptSide` (-1 or 1, the side whose blocks are drawn; 0
-// for either).
+// that has them; those it misses, only touches along an edge, or that
+// `leftOut` takes are left out.
 std::vector<VoidTrace> traceVoids(const SectionPlane& plane, const KrigBlockVoid* voids, long count,
-                                  int keptSide);
+                                  const LeftOut& leftOut);
 
 }  // namespace vornel::cli
 
