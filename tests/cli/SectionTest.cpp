@@ -982,6 +982,32 @@ TEST_F(SectionTest, APlanOutlineIsDrawnWhereItMeetsTheSection) {
     EXPECT_NEAR(std::stod(across[1]), std::stod(frame[1]) + std::stod(frame[2]), 0.011);
 }
 
+// An infinite grade or variance, which another program may store, is no
+// colour of the scale: its block is grey, and the others span the scale
+// between their own least and greatest.
+TEST_F(SectionTest, AnInfiniteGradeOrVarianceIsDrawnAsNone) {
+    write("i.csv",
+          "X,Y,Z,DX,DY,DZ,CU,KVAR\n5,5,5,10,10,10,1,0.1\n15,5,5,10,10,10,2,0.2\n"
+          "25,5,5,10,10,10,3,0.3\n");
+    ok({"import", "m.db", "i.csv", "-t", "I", "-e", "Cu"});
+    sqliteShell(path("m.db"),
+                "UPDATE I SET Krig_OutAttr = 9e999 WHERE Krig_PntLocX = 25;"
+                "UPDATE I SET Krig_OutVari = -9e999 WHERE Krig_PntLocX = 5;");
+    const auto fills = [&](const std::string& colour) {
+        ok({"section", "m.db", "-t", "I", "--y", "5", "--colour", colour, "--svg", "i.svg"});
+        const std::string svg = readFile(path("i.svg"));
+        std::vector<std::string> found;
+        for (size_t at = svg.find("class=\"cut\" fill=\""); at != std::string::npos;
+             at = svg.find("class=\"cut\" fill=\"", at + 1)) {
+            found.push_back(svg.substr(at + 18, 7));
+        }
+        return found;
+    };
+    using Fills = std::vector<std::string>;
+    EXPECT_EQ(fills("grade"), (Fills{"#440154", "#fde725", "#bdbdbd"}));
+    EXPECT_EQ(fills("variance"), (Fills{"#bdbdbd", "#440154", "#fde725"}));
+}
+
 // On a plane lying on faces, a block of the far side is drawn where the
 // kept side has none, and so are the old workings in it; where the kept
 // side's blocks are drawn, the far side's old workings are not.

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "ColumnRoles.h"
 #include "CsvWriter.h"
@@ -312,6 +314,21 @@ std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& 
     return first;
 }
 
+// The least and greatest finite value(t) of the traces; 0 and 0 for none.
+template <typename Value>
+std::pair<double, double> drawnRange(const std::vector<SectionTrace>& traces, Value value) {
+    double low = HUGE_VAL;
+    double high = -HUGE_VAL;
+    for (const SectionTrace& t : traces) {
+        const double v = value(t);
+        if (std::isfinite(v)) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    return low > high ? std::pair{0.0, 0.0} : std::pair{low, high};
+}
+
 // The run's void blocks that the section passes through; none when the run
 // names no void table, its table is gone or holds a run's blocks.
 std::vector<VoidTrace> voidsCut(CVornelMng& mng, const std::string& path,
@@ -390,22 +407,19 @@ SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::str
     countPieces(traces, n);
     const std::vector<VoidTrace> voidTraces = voidsCut(mng, path, run, plane, farSide, n);
     for (SectionTrace& t : traces) {
-        t.graded = !ungraded.has(t.mineId, t.blockId);
+        t.graded = !ungraded.has(t.mineId, t.blockId) && std::isfinite(t.grade);
     }
-    // A grade stored as text sorts above every number and reads as 0, so
-    // the table's range cannot be trusted: the drawing's own is taken.
-    if (ungraded.size() > 0) {
-        low = HUGE_VAL;
-        high = -HUGE_VAL;
-        for (const SectionTrace& t : traces) {
-            if (t.graded) {
-                low = std::min(low, t.grade);
-                high = std::max(high, t.grade);
-            }
-        }
-        if (low > high) {
-            low = high = 0;
-        }
+    // A grade stored as text sorts above every number and reads as 0, and
+    // an infinite one leaves no room for the others on the scale: the
+    // drawing's own range of numbers is taken.
+    if (ungraded.size() > 0 || !std::isfinite(low) || !std::isfinite(high)) {
+        std::tie(low, high) = drawnRange(traces, [](const SectionTrace& t) {
+            return t.graded ? t.grade : std::numeric_limits<double>::quiet_NaN();
+        });
+    }
+    if (!std::isfinite(lowVariance) || !std::isfinite(highVariance)) {
+        std::tie(lowVariance, highVariance) =
+            drawnRange(traces, [](const SectionTrace& t) { return t.variance; });
     }
     numberStoredSubBlocks(mng, table, traces);
     wait.reset();

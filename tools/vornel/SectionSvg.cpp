@@ -239,10 +239,11 @@ void writeTraces(std::ostream& out, const Layout& l, const SectionPicture& p) {
             continue;
         }
         out << "<path class=\"cut\" fill=\""
-            << (!p.classField.empty() ? byClass[p.classes.classOf[i]]
-                : p.byVariance        ? p.colours.colourOf(t.variance)
-                : t.graded            ? p.colours.colourOf(t.grade)
-                                      : std::string(kNoGradeColour))
+            << (!p.classField.empty()                       ? byClass[p.classes.classOf[i]]
+                : p.byVariance && std::isfinite(t.variance) ? p.colours.colourOf(t.variance)
+                : p.byVariance                              ? std::string(kNoGradeColour)
+                : t.graded                                  ? p.colours.colourOf(t.grade)
+                                                            : std::string(kNoGradeColour))
             << '"';
         writeOutline(out, l, t.outline);
         out << '>';

@@ -19,7 +19,7 @@ struct SectionTrace {
     int subBlock = 0;  // 1-based; 0 for a block cut whole
     Box box;
     double grade = 0;
-    bool graded = true;  // false where the grade is NULL or a text
+    bool graded = true;  // false where the grade is NULL, a text or infinite
     double variance = 0;
     std::string category;
     std::string oreType;
