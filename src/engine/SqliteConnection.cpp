@@ -270,12 +270,23 @@ HRESULT SqliteConnection::commitTrans() {
         // kept, it would take in what its caller did next, begun as a level
         // within it. Every failed commit ends its level, as the caller is told.
         const long native = errors_->items.empty() ? 0 : errors_->items.front().nativeError;
-        rollbackTrans();
+        endFailedLevel(s);
         raise(*errors_, e.code(),
               e.description() + "; it was rolled back: nothing of it was written", native);
+    } catch (...) {
+        endFailedLevel(s);  // memory ran short in the telling of the failure
+        throw;
     }
     s.transactionLevel = level - 1;
     return hr::kOk;
+}
+
+void SqliteConnection::endFailedLevel(Session& s) noexcept {
+    try {
+        rollbackTrans();
+    } catch (...) {
+        s.abandonTransaction();
+    }
 }
 
 HRESULT SqliteConnection::rollbackTrans() {

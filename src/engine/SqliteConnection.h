@@ -36,6 +36,9 @@ private:
     // the transaction back on its own (after an I/O error, for instance):
     // the innermost level is then ended without a statement.
     bool endLostLevel(Session& s);
+    // Rolls back the innermost level, whose commit failed; failing that,
+    // the whole transaction.
+    void endFailedLevel(Session& s) noexcept;
 
     std::shared_ptr<ErrorList> errors_ = std::make_shared<ErrorList>();
     std::shared_ptr<Session> session_;
