@@ -286,8 +286,10 @@ VORNEL_API std::string compactionCopyPath(const std::string& path);
 // `path` open, as compactDatabase does: the writes that connection keeps
 // beside the file would be read as the new file's. Refuses as well while a
 // connection (a manager not yet cleared) has `replacement` open: what it
-// keeps beside that file would not come with it. Returns 1, or 0 with the
-// reason in `why`; the file at `path` is then as it was.
+// keeps beside that file would not come with it, and a `path` that no
+// connection could open: one that reads as another in a connection string
+// (a blank at its start, a ';' at its end or before an '='). Returns 1, or
+// 0 with the reason in `why`; the file at `path` is then as it was.
 VORNEL_API long replaceDatabaseFile(const std::string& path, const std::string& replacement,
                                     std::string& why);
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "db/Ado.h"
 #include "engine/Engine.h"
@@ -74,6 +75,11 @@ long vornel::replaceDatabaseFile(const std::string& path, const std::string& rep
                                  std::string& why) try {
     if (path.find('\0') != std::string::npos || replacement.find('\0') != std::string::npos) {
         why = "a database path holds a NUL character";
+        return 0;
+    }
+    // Put where no connection can open it, the database would be lost.
+    if (std::string problem = CDbConnection::PathProblem(path); !problem.empty()) {
+        why = std::move(problem);
         return 0;
     }
     try {

@@ -621,7 +621,8 @@ TEST_F(Lifecycle, CompactionRefusesWhileAnotherConnectionHasTheFile) {
 }
 
 // A replacement takes the place of a database no connection holds: not of
-// another kind of file, nor through a path a NUL cuts short, nor of a file
+// another kind of file, nor through a path a NUL cuts short or that no
+// connection could open, nor of a file
 // this user cannot write (so cannot hold alone). Run as nobody, for the
 // modes to bind.
 TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
@@ -634,6 +635,11 @@ TEST_F(Lifecycle, AReplacementTakesOnlyTheFileNamed) {
     EXPECT_TRUE(contains(why, "not a database")) << why;
     EXPECT_EQ(vornel::replaceDatabaseFile(std::string("model.mdb\0x", 11), replacement, why), 0);
     EXPECT_TRUE(contains(why, "NUL")) << why;
+    // Nor where no connection could open it: a ';' ends a connection string's value.
+    EXPECT_EQ(vornel::replaceDatabaseFile(path + ";", replacement, why), 0);
+    EXPECT_TRUE(contains(why, "reads as another in a connection string")) << why;
+    EXPECT_TRUE(fileExists(replacement));
+    EXPECT_FALSE(fileExists(path + ";"));
 
     namespace fs = std::filesystem;
     fs::remove(path);
