@@ -125,6 +125,9 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--element 'VoidBlock': the catalog reserves this name for void tables"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--name", std::string(254, 'n')},
          "--name: 254 bytes; the catalog keeps 253 at most"},
+        // One that would break the line, or steer the terminal, is not repeated.
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--name", "pit\n\x1b[2J"},
+         "--name: a description is one line of UTF-8 text, without control characters"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--unit", "furlong"},
          "--unit: 'furlong' is not a grade unit"},
         {{"demo", ""}, "vornel demo: DB: the database path is empty"},

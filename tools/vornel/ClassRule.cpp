@@ -1,7 +1,5 @@
 #include "ClassRule.h"
 
-#include <algorithm>
-
 #include "Failure.h"
 #include "TextRows.h"
 #include "Utf8.h"
@@ -29,10 +27,7 @@ ClassRule parseClassRule(const std::string& text) {
 }
 
 void checkClassName(const std::string& name, const std::string& option, bool mayBeEmpty) {
-    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-    const bool printable = !control && isUtf8(name);
+    const bool printable = isPrintableText(name);
     if ((name.empty() && !mayBeEmpty) || name.size() > kLongestClass || !printable) {
         // A name that would break the line, or the terminal, is not repeated.
         throw UsageError(option + (printable ? " '" + name + "'" : std::string()) +

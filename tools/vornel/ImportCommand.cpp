@@ -22,6 +22,7 @@
 #include "OutputFile.h"
 #include "RunRecord.h"
 #include "Stopwatch.h"
+#include "Utf8.h"
 
 namespace vornel::cli {
 namespace {
@@ -327,6 +328,11 @@ void runImport(const ImportOptions& o) {
             throw UsageError("--element '" + o.element +
                              "': the catalog reserves this name for void tables");
         }
+    }
+    if (!isPrintableText(o.description)) {
+        // Not repeated: it would break the line, or the terminal.
+        throw UsageError(
+            "--name: a description is one line of UTF-8 text, without control characters");
     }
     if (o.description.size() > kLongestDescription) {
         throw UsageError("--name: " + std::to_string(o.description.size()) +

@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include <algorithm>
+
 namespace vornel::cli {
 
 size_t utf8Character(const std::string& text, size_t at, char32_t& code) {
@@ -49,6 +51,13 @@ bool isUtf8(const std::string& text) {
         at += length;
     }
     return true;
+}
+
+bool isPrintableText(const std::string& text) {
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    return !control && isUtf8(text);
 }
 
 }  // namespace vornel::cli

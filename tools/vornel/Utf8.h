@@ -15,6 +15,10 @@ size_t utf8Character(const std::string& text, size_t at, char32_t& code);
 
 bool isUtf8(const std::string& text);
 
+// UTF-8 without control characters: text that can be shown on a line of a
+// terminal as it is, breaking neither.
+bool isPrintableText(const std::string& text);
+
 }  // namespace vornel::cli
 
 #endif
