@@ -132,6 +132,7 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--unit: 'furlong' is not a grade unit"},
         {{"demo", ""}, "vornel demo: DB: the database path is empty"},
         {{"info", ""}, "vornel info: DB: the database path is empty"},
+        {{"import", "a.db", "", "-t", "T", "-e", "Cu"}, "vornel import: FILE: the value is empty"},
         {{"compare", "a.db", "--with", "R", "--with-db", ""},
          "--with-db: the database path is empty"},
         {{"migrate", "a.mdb", ""}, "NEW: the database path is empty"},

@@ -142,8 +142,8 @@ void refuseUnclearValues(const CLI::App& app) {
     const std::vector<std::string> mayBeEmpty = {"--where", "--with-where", "--others", "--name"};
     for (const CLI::App* command : app.get_subcommands()) {
         for (const CLI::Option* option : command->get_options()) {
-            if (!option->nonpositional() || option->get_type_size() <= 0) {
-                continue;  // a flag, or the database
+            if (option->get_type_size() <= 0) {
+                continue;  // a flag
             }
             const std::string& name = option->get_name();
             const bool whole = option->get_type_name().rfind("INT", 0) == 0;
