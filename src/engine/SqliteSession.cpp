@@ -125,6 +125,19 @@ bool readFileHead(const std::string& path, unsigned char* head, int size) {
     return read;
 }
 
+namespace {
+
+[[noreturn]] void refuseDatabaseBeside(ErrorList& errors, const std::string& path,
+                                       const char* suffix) {
+    const std::string what = std::strcmp(suffix, "-shm") == 0 ? "its log's index" : "its log";
+    raise(errors, hr::kFail,
+          "'" + path + suffix + "' is a database of its own, where '" + path + "' keeps " + what +
+              ": opening '" + path + "' would take it for " + what +
+              " and delete it; rename it first");
+}
+
+}  // namespace
+
 void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool withIndex) {
     static const char kDatabase[] = "SQLite format 3";  // with its NUL, 16 bytes
     for (const char* suffix : {"-wal", "-journal", "-shm"}) {
@@ -132,12 +145,7 @@ void refuseDatabasesBeside(ErrorList& errors, const std::string& path, bool with
         if ((withIndex || std::strcmp(suffix, "-shm") != 0) &&
             readFileHead(path + suffix, head, sizeof head) &&
             std::memcmp(head, kDatabase, sizeof head) == 0) {
-            const std::string what =
-                std::strcmp(suffix, "-shm") == 0 ? "its log's index" : "its log";
-            raise(errors, hr::kFail,
-                  "'" + path + suffix + "' is a database of its own, where '" + path + "' keeps " +
-                      what + ": opening '" + path + "' would take it for " + what +
-                      " and delete it; rename it first");
+            refuseDatabaseBeside(errors, path, suffix);
         }
     }
 }

@@ -192,8 +192,7 @@ LeftOut keepOneSide(const SectionPlane& plane, std::vector<SectionTrace>& traces
         }
     }
     keptTraces->sort();
-    const LeftOut leftOut = [sideOf, kept, keptTraces](const Box& box,
-                                                       const SectionPolygon& outline) {
+    LeftOut leftOut = [sideOf, kept, keptTraces](const Box& box, const SectionPolygon& outline) {
         if (kept == 0) {
             return false;
         }

@@ -20,7 +20,7 @@ bool isBlank(char c) {
 // either end, which import would trim, or reads as "(none)", which stands
 // for no text.
 std::string keyName(const std::string& text) {
-    const std::string name = oneLine(text);
+    std::string name = oneLine(text);
     const bool plain = name.find(", ") == std::string::npos &&
                        name.find("; ") == std::string::npos &&
                        name.find('"') == std::string::npos && !isBlank(name.front()) &&
