@@ -101,12 +101,18 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--element excludes --voids"},
         {{"import", "a.db", "b.csv", "-t", "T", "--voids", "--void-table", "W"},
          "--void-table excludes --voids"},
+        // Void blocks keep no tonnes for a density to give.
+        {{"import", "a.db", "b.csv", "-t", "T", "--voids", "--density", "2.7"},
+         "--density excludes --voids"},
         {{"info", "a.db", "--bogus"}, "--bogus"},
         // One command at a time: the second is no command of its own.
         {{"info", "a.db", "report", "a.db", "-t", "R", "--cutoffs", "0"},
          "vornel info: The following arguments were not expected"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,high"}, "high"},
         {{"report", "a.db", "-t", "R", "--cutoffs", ""}, "--cutoffs: '' is not a number"},
+        {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,,1"},
+         "--cutoffs: '' is not a number (in '0.5,,1')"},
+        {{"compare", "a.db", "--cutoffs", "0.5,", "1"}, "--cutoffs: '' is not a number (in '0.5,')"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "inf"}, "'inf' is not a number"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0", "--density", "-1"},
          "--density: '-1' is not a number above 0"},

@@ -451,12 +451,12 @@ void addImportCommand(CLI::App& app) {
                     "New block table (void table with --voids): a letter, then letters, digits "
                     "or _, 19 at most")
         ->required();
-    // Void blocks have no grade, and are no run to name a void table.
-    std::vector<CLI::Option*> gradeOnly;
-    gradeOnly.push_back(
+    // Void blocks have no grade and no tonnes, and are no run to name a void table.
+    std::vector<CLI::Option*> runOnly;
+    runOnly.push_back(
         cmd->add_option("-e,--element", o->element,
                         "Element estimated (Cu, Au, ...); its grade column goes by this name"));
-    gradeOnly.push_back(
+    runOnly.push_back(
         cmd->add_option("--grade", o->grade, "Grade column, when its name is not the element's"));
     cmd->add_option("--ignore", o->unread,
                     "Columns to leave unread, e.g. K,ZONE: another element's K, or one of two "
@@ -473,26 +473,27 @@ void addImportCommand(CLI::App& app) {
     cmd->add_option("--grid", o->grid,
                     "Cells NX,NY,NZ of a grid that rows without positions fill in order, X "
                     "first (a GSLIB grid file gives them)");
-    gradeOnly.push_back(
+    runOnly.push_back(
         cmd->add_option(
                "--missing", o->missing,
                "Leave out rows whose grade is this, blocks not estimated (-999 in a GSLIB file)")
             ->check(finiteNumber()));
-    cmd->add_option("--density", o->density,
-                    "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
-        ->check(numberAboveZero());
-    gradeOnly.push_back(cmd->add_option("--unit", o->unit,
-                                        std::string("Grade unit: ") + gradeUnitNames() +
-                                            "; by default the one the grade column's name ends "
-                                            "in (Au_gpt, Cu %), else %"));
+    runOnly.push_back(
+        cmd->add_option("--density", o->density,
+                        "Density (t/m3) for tonnage when the file has no TONNAGE or DENSITY column")
+            ->check(numberAboveZero()));
+    runOnly.push_back(cmd->add_option("--unit", o->unit,
+                                      std::string("Grade unit: ") + gradeUnitNames() +
+                                          "; by default the one the grade column's name ends "
+                                          "in (Au_gpt, Cu %), else %"));
     cmd->add_option("--name", o->description,
                     "Description of the run for the catalog, 253 bytes at most");
-    gradeOnly.push_back(
+    runOnly.push_back(
         cmd->add_option("--void-table", o->voidTable, "Void table the run is used with"));
     CLI::Option* voids = cmd->add_flag(
         "--voids", o->voids,
         "The file holds void blocks (old workings): into a new void table, without a grade");
-    for (CLI::Option* option : gradeOnly) {
+    for (CLI::Option* option : runOnly) {
         voids->excludes(option);
     }
     cmd->add_flag("--check", o->check,

@@ -42,20 +42,27 @@ CLI::Option* addCutoffsOption(CLI::App* cmd, std::vector<std::string>& cutoffs,
             }
         },
         "NUMBER|FROM:TO:STEP");
-    return cmd->add_option("--cutoffs", cutoffs, help)->delimiter(',')->check(cutoff);
+    // Split here, not by the parser, which would drop the empty item of "0.5,,1" unseen.
+    return cmd->add_option("--cutoffs", cutoffs, help)->check(cutoff);
 }
 
 std::vector<double> cutoffsOf(const std::vector<std::string>& texts) {
     std::vector<double> cutoffs;
     for (const std::string& text : texts) {
-        const std::vector<std::string> values =
-            isSeries(text) ? numberSeries(text, "cut-offs", "0:2:0.1") : std::vector{text};
-        for (const std::string& value : values) {
-            double cutoff = 0;
-            if (!parseNumber(value, cutoff)) {
-                throw UsageError("'" + text + "' is not a number");
+        for (size_t start = 0; start <= text.size();) {
+            const size_t comma = std::min(text.find(',', start), text.size());
+            const std::string item = text.substr(start, comma - start);
+            start = comma + 1;
+            const std::vector<std::string> values =
+                isSeries(item) ? numberSeries(item, "cut-offs", "0:2:0.1") : std::vector{item};
+            for (const std::string& value : values) {
+                double cutoff = 0;
+                if (!parseNumber(value, cutoff)) {
+                    throw UsageError("'" + item + "' is not a number" +
+                                     (item == text ? "" : " (in '" + text + "')"));
+                }
+                cutoffs.push_back(cutoff);
             }
-            cutoffs.push_back(cutoff);
         }
     }
     std::sort(cutoffs.begin(), cutoffs.end());
