@@ -176,11 +176,14 @@ public:
     // Filtered reads. The condition is SQLite's SQL as it stands, not
     // translated from Jet's (Like takes % and _, || joins texts, a comparison
     // is 1 when true, "x" is a column's name and 'x' a text); one holding a NUL or a parameter (?,
-    // :name) is refused, and an empty one, or one of blanks, reads every row. The one-block reads
-    // find any identifier stored, 0 and below included. A read that fails part-way returns 0, never
-    // the rows before the failure. getBlockResultAttr writes the Krig_OutAttr of every row of the
-    // table into values, which must hold that many (count is only written, with the row count), in
-    // the order the table keeps its rows, not by Krig_BlockID as getBlockResult reads them.
+    // :name) is refused, and an empty one, or one of blanks, reads every row. Krig_Bound, read as
+    // -1 for yes, is stored as 1, SQL's true: a condition finds the yes with Krig_Bound <> 0, not
+    // = -1. The one-block reads find any identifier stored, 0 and below included. A read that fails
+    // part-way returns 0, never the rows before the failure, and a getBlockResultByWhereSQL that
+    // returns 0 leaves the array of an earlier read valid. getBlockResultAttr writes the
+    // Krig_OutAttr of every row of the table into values, which must hold that many (count is only
+    // written, with the row count), in the order the table keeps its rows, not by Krig_BlockID as
+    // getBlockResult reads them.
     long getBlockResultByWhereSQL(std::string tableName, std::string condition,
                                   KrigBlockResult** blocks, long* count);
     long getBlockResultAttr(std::string tableName, double* values, long* count);

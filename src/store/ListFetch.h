@@ -196,9 +196,13 @@ const char* fillCacheToEnd(CDbRecordset& rs, Block*& cache, int32_t& cacheCount,
 // would run the condition over every row once more; there may be none.
 enum class BlockQuery { WholeTable, Condition };
 
-// A list fetch of block rows. The cache is emptied as soon as the query is
-// open; a query without rows hands out a null array and a count of 0.
-// Returns 1, or 0 with the reason in `why`.
+// A list fetch of block rows. A whole table's read empties the cache once
+// the query is open and its columns are the block's. A condition's rows
+// replace the cache only once every one is read: SQLite meets some errors of
+// a condition (abs() overflowing, malformed JSON) only at the row they are
+// in, and an array handed out earlier stays valid after any failure, as
+// after a condition that fails at once. A query without rows hands out a
+// null array and a count of 0. Returns 1, or 0 with the reason in `why`.
 template <class Block>
 long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, int32_t& cacheCount,
                     Block** blocks, long* count, BlockQuery kind, std::string& why,
@@ -213,7 +217,6 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         why = "cannot read the blocks: " + db->Failure();
         return 0;
     }
-    releaseBlocks(cache, cacheCount);
     // A query without rows hands out no made-up columns, and a caller may
     // ask one of a table only to learn that it is there.
     if (std::string missing = rs.IsBOF() != 0 ? "" : missingColumns<Block>(rs); !missing.empty()) {
@@ -226,6 +229,7 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
         rows = rs.GetRecordCount();
     }
     if (rows == 0) {
+        releaseBlocks(cache, cacheCount);
         *blocks = nullptr;
         *count = 0;
         if (kind == BlockQuery::Condition) {
@@ -236,12 +240,20 @@ long fetchBlockRows(CKrigDatabase* db, const std::string& sql, Block*& cache, in
     }
     BlockReader reader(rs);
     const auto readRow = [&](Block& b) { (reader.*read)(b); };
-    if (const char* problem = counted ? fillCache(rs, rows, cache, cacheCount, readRow)
-                                      : fillCacheToEnd(rs, cache, cacheCount, readRow)) {
+    Block* fresh = nullptr;
+    int32_t freshCount = 0;
+    if (counted) {
         releaseBlocks(cache, cacheCount);
+    }
+    if (const char* problem = counted ? fillCache(rs, rows, fresh, freshCount, readRow)
+                                      : fillCacheToEnd(rs, fresh, freshCount, readRow)) {
+        releaseBlocks(fresh, freshCount);
         why = fillFailure(db, problem);
         return 0;
     }
+    releaseBlocks(cache, cacheCount);
+    cache = fresh;
+    cacheCount = freshCount;
     *blocks = cache;
     *count = cacheCount;
     return 1;

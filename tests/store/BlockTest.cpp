@@ -483,11 +483,24 @@ TEST_F(BlockTest, AReadThatFailsPartWayFailsWhole) {
     failsWith(mng.getBlockResultAttr("T1", values, &count), "integer overflow", "attribute");
     shell("ALTER TABLE T1 DROP COLUMN Broken");
     // A condition that fails on a row after those it delivered, block 3's
-    // sub-blocks among them: the read fails whole, and gives back nothing.
+    // sub-blocks among them: the read fails whole, gives back nothing, and
+    // leaves the array handed out before as it was, as a read of a table
+    // of too few columns does.
+    ASSERT_EQ(mng.getBlockResult("T1", &rows, &count), 1);
+    const KrigBlockResult* const earlier = rows;
     failsWith(mng.getBlockResultByWhereSQL(
                   "T1", "CASE WHEN Krig_BlockID > 3 THEN abs(-9223372036854775807 - 1) ELSE 1 END",
                   &rows, &count),
               "integer overflow", "late condition");
+    shell("CREATE TABLE Few AS SELECT MineID, Krig_BlockID FROM T1");
+    failsWith(mng.getBlockResult("Few", &rows, &count), "fewer than the 26", "few columns");
+    failsWith(mng.getBlockResultByWhereSQL("Few", "", &rows, &count), "fewer than the 26",
+              "few columns, any condition");
+    ASSERT_EQ(rows, earlier);
+    EXPECT_EQ(earlier[0].MineID, 1);
+    EXPECT_EQ(earlier[0].Krig_BlockID, 1);
+    ASSERT_EQ(earlier[2].SubBUD_Num, 2);
+    EXPECT_EQ(earlier[2].SubBUD_PntLoc[1].x, blocks[2].SubBUD_PntLoc[1].x);
     // Neither a NUL nor a parameter may cut a condition short or read as NULL.
     failsWith(mng.getBlockResultByWhereSQL("T1", std::string("Krig_BlockID = 1\0 OR 1 = 1", 26),
                                            &rows, &count),
