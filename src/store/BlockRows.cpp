@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <limits>
 
 #include "platform/Trace.h"
 #include "store/Ready.h"
@@ -143,12 +142,9 @@ bool finiteBox(const KrigBlockResult& b) {
                    b.Krig_MeanDis, b.Block_Vol, b.Ore_Propro, b.Block_CorMass, b.Block_OreMass});
 }
 
-// The columns kept in single precision: a larger double would be stored as
-// infinite, and narrowing it has no defined result.
 bool fitsSingle(const KrigBlockResult& b) {
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    return std::fabs(b.Block_Vol) <= kLargest && std::fabs(b.Ore_Propro) <= kLargest &&
-           std::fabs(b.Block_CorMass) <= kLargest && std::fabs(b.Block_OreMass) <= kLargest;
+    return keptInSingle(b.Block_Vol) && keptInSingle(b.Ore_Propro) &&
+           keptInSingle(b.Block_CorMass) && keptInSingle(b.Block_OreMass);
 }
 
 // The mean distance is kept as a 32-bit whole number, cut toward zero.

@@ -24,9 +24,14 @@ std::string attributesUpdate(const std::string& table, const KrigBlockResult& b)
         static_cast<long>(b.Krig_BlockID));
 }
 
-bool finiteAttributes(const KrigBlockResult& b) {
-    return std::isfinite(b.Ore_Propro) && std::isfinite(b.Block_CorMass) &&
-           std::isfinite(b.Block_OreMass);
+// Why the proportion and masses cannot be written, or null.
+const char* attributesProblem(double orePropro, double corMass, double oreMass) {
+    if (!std::isfinite(orePropro) || !std::isfinite(corMass) || !std::isfinite(oreMass)) {
+        return kNotFinite;
+    }
+    return keptInSingle(orePropro) && keptInSingle(corMass) && keptInSingle(oreMass)
+               ? nullptr
+               : kBeyondSingle;
 }
 
 std::string resTypeUpdate(const std::string& table, std::string_view resType, long blockId) {
@@ -68,8 +73,8 @@ long CVornelMng::modifyResultAttByID(const std::string& tableName, long blockId,
     if (const char* problem = tableNameProblem(tableName)) {
         return fail(problem);
     }
-    if (!std::isfinite(orePropro) || !std::isfinite(corMass) || !std::isfinite(oreMass)) {
-        return fail(std::string("the update ") + kNotFinite);
+    if (const char* problem = attributesProblem(orePropro, corMass, oreMass)) {
+        return fail(std::string("the update ") + problem);
     }
     return runStatement(
         format("UPDATE [%s]         SET Ore_Propro = %f, Block_CorMass = %f, Block_OreMass = %f"
@@ -151,8 +156,10 @@ long CVornelMng::updateEach(const std::string& tableName, KrigBlockResult* block
 long CVornelMng::modifyResultAtts(const std::string& tableName, KrigBlockResult* blocks,
                                   long count) try {
     for (long i = 0; blocks != nullptr && i < count; ++i) {
-        if (!finiteAttributes(blocks[i])) {
-            return fail("block " + std::to_string(blocks[i].Krig_BlockID) + " " + kNotFinite);
+        const KrigBlockResult& b = blocks[i];
+        if (const char* problem =
+                attributesProblem(b.Ore_Propro, b.Block_CorMass, b.Block_OreMass)) {
+            return fail("block " + std::to_string(b.Krig_BlockID) + " " + problem);
         }
     }
     return updateEach(tableName, blocks, count, attributesUpdate);

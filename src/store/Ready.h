@@ -2,6 +2,9 @@
 #ifndef VORNEL_STORE_READY_H
 #define VORNEL_STORE_READY_H
 
+#include <cmath>
+#include <limits>
+
 #include "store/KrigDatabase.h"
 #include "store/Query.h"
 
@@ -19,6 +22,12 @@ inline constexpr const char kBeyondWhole[] =
     "cannot keep; nothing was written";
 inline constexpr const char kNoSubBlockArrays[] =
     "counts sub-blocks but has no arrays for them; nothing was written";
+
+// Whether a column kept in single precision keeps the value: a larger
+// double would be stored as infinite, and narrowing it has no defined result.
+inline bool keptInSingle(double value) {
+    return std::fabs(value) <= std::numeric_limits<float>::max();
+}
 
 // A database object whose connection is open: enough for statements.
 inline bool connectionOpen(const CKrigDatabase* db) {

@@ -113,8 +113,20 @@ TEST_F(BlockTest, UpdatesWriteSixDecimalsAndQuotedTypes) {
     ASSERT_EQ(mng.getBlockResult("T1", 1, &read), 1);
     EXPECT_EQ(std::string(read.Krig_ResType), gbk.substr(0, 19));
 
-    // No number stands for NaN or infinity: refused, every row as it was.
+    // No number stands for NaN or infinity, and single precision keeps none
+    // past 3.4e38 (FLT_MAX): refused, every row as it was.
     EXPECT_EQ(mng.modifyResultAttByID("T1", 1, std::nan(""), 1, 1), 0);
+    EXPECT_EQ(mng.modifyResultAttByID("T1", 1, 1, 3.5e38, 1), 0);
+    EXPECT_NE(mng.lastError().find("the update holds a volume, proportion or mass beyond single"),
+              std::string::npos)
+        << mng.lastError();
+    EXPECT_EQ(mng.modifyResultAttByID("T1", 1, 1, 1, -1e300), 0);
+    blocks[0].Ore_Propro = 3.4e38;  // below FLT_MAX, kept
+    blocks[1].Block_OreMass = 3.5e38;
+    EXPECT_EQ(mng.modifyResultAtts("T1", blocks, 2), 0);
+    EXPECT_NE(mng.lastError().find("block 2 holds a volume, proportion or mass beyond single"),
+              std::string::npos)
+        << mng.lastError();
     blocks[1].Block_CorMass = -HUGE_VAL;
     EXPECT_EQ(mng.modifyResultAtts("T1", blocks, 2), 0);
     EXPECT_NE(mng.lastError().find("block 2 holds a value that is not a finite number"),
