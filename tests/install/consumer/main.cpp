@@ -1,4 +1,7 @@
 // Makes a database with one run and one block and reads the block back.
+#include <vornel/Hooks.h>
+#include <vornel/Migrate.h>
+#include <vornel/SectionTrace.h>
 #include <vornel/Version.h>
 #include <vornel/VornelMng.h>
 
