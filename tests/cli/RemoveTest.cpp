@@ -1,5 +1,12 @@
 // Runs, block tables and void tables taken out of a database: what goes,
 // what stays, and what is refused without a change.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
 #include "CliFixture.h"
 #include "support/Shell.h"
 
@@ -256,6 +263,43 @@ TEST_F(RemoveTest, WhatIsRefusedChangesNothing) {
                 "VALUES (4, 'Au', 'B')");
     EXPECT_FAILS_WITH(vornel({"remove", "m.db", "--table", "C", "--yes"}),
                       "m.db: the catalog lists no table 'C' (tables: A, B, KrigBlock_Param, V)");
+}
+
+// A command reading a run that another removes meanwhile tells the run as
+// it was when its blocks were read, not as blocks of no run, in percent.
+TEST_F(RemoveTest, ARunRemovedWhileItIsReadIsReadWhole) {
+    std::string au = "X,Y,Z,DX,DY,DZ,AU_GPT\n";
+    for (int i = 0; i < 100; ++i) {
+        au += std::to_string(i * 10 + 5) + ",5,5,10,10,10,1\n";
+    }
+    write("au.csv", au);
+    ok({"import", "r.db", "au.csv", "-t", "AU", "-e", "Au"});
+    // Counting to 100,000 for each block holds the read for seconds of
+    // the engine's own time, whatever the build of the command.
+    const std::string slow =
+        "(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000 + "
+        "Krig_BlockID * 0) SELECT count(*) FROM c) > 0";
+    const int out =
+        open(path("report.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t reader = startVornel(
+        dir.path(),
+        {"report", "r.db", "-t", "AU", "--cutoffs", "0", "--density", "2", "--where", slow}, out,
+        path("report.err"));
+    close(out);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ok({"remove", "r.db", "--run", "1", "--yes"});
+    int status = 0;
+    waitpid(reader, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string report = readFile(path("report.txt"));
+    if (WEXITSTATUS(status) == 0) {
+        EXPECT_TRUE(contains(report, "cut-off (g/t)") && contains(report, "metal (kg)")) << report;
+        EXPECT_EQ(rowFor(report, "0"),
+                  (std::vector<std::string>{"0", "100", "200000", "1.0000", "200.0"}));
+    } else {
+        // Removed before its blocks were read: no table to read.
+        EXPECT_TRUE(contains(readFile(path("report.err")), "AU")) << readFile(path("report.err"));
+    }
 }
 
 }  // namespace

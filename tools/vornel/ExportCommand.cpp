@@ -365,8 +365,9 @@ void runExport(const ExportOptions& o) {
     } else {
         ungraded.emplace(mng, table);
         unplaced.emplace(mng, table, kPlaceColumns);
+        const std::vector<KrigBlockParam> runs = runsOf(mng, table);
         count = readBlocks(mng, table, o.where, &blocks);
-        const std::optional<KrigBlockParam> run = runOfBlocks(mng, table, blocks, count);
+        const std::optional<KrigBlockParam> run = runOfBlocks(mng, runs, blocks, count);
         element = withGradeUnit(
             gradeColumnName(run && run->Mine_Element[0] != '\0' ? std::string(run->Mine_Element)
                                                                 : "GRADE"),

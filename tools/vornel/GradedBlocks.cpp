@@ -20,13 +20,14 @@ GradedBlocks::GradedBlocks(CVornelMng& mng, const std::string& path, const std::
     // A void table taken out leaves nothing that could have been deducted.
     // Looking for one is a block read, so it comes before the blocks'.
     std::set<std::string> heldVoidTables;
-    for (const KrigBlockParam& r : runsOf(mng, table)) {
+    const std::vector<KrigBlockParam> runs = runsOf(mng, table);
+    for (const KrigBlockParam& r : runs) {
         if (r.VoidTable_Name[0] != '\0' && tableExists(mng, r.VoidTable_Name)) {
             heldVoidTables.insert(r.VoidTable_Name);
         }
     }
     read_ = readBlocks(mng, table, where, &blocks_, whereOption);
-    run_ = runOfBlocks(mng, table, blocks_, read_);
+    run_ = runOfBlocks(mng, runs, blocks_, read_);
     refuseSecondOutline(run_, within);
     voidTableHeld_ = run_ && heldVoidTables.count(run_->VoidTable_Name) != 0;
     count_ = read_;

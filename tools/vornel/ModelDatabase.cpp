@@ -522,18 +522,28 @@ void refuseUnplaced(const UngradedBlocks& unplaced, const KrigBlockResult* block
     }
 }
 
-std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,
-                                          const KrigBlockResult* blocks, long count) {
-    KrigBlockParam* runs = nullptr;
-    long found = 0;
-    // No call finds a run by a MineID below 1: such a run is the table's.
-    if (count < 1 || blocks[0].MineID < 1) {
-        return runOfTable(mng, table);
+std::optional<KrigBlockParam> runNamed(CVornelMng& mng, const std::vector<KrigBlockParam>& runs,
+                                       long mineId) {
+    const auto listed = std::find_if(runs.begin(), runs.end(),
+                                     [&](const KrigBlockParam& r) { return r.MineID == mineId; });
+    if (listed != runs.end()) {
+        return *listed;
     }
-    if (mng.getBlockParam(blocks[0].MineID, &runs, &found) == 0 || found < 1) {
+    KrigBlockParam* found = nullptr;
+    long count = 0;
+    if (mng.getBlockParam(mineId, &found, &count) == 0 || count < 1) {
         return std::nullopt;
     }
-    return runs[0];
+    return found[0];
+}
+
+std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::vector<KrigBlockParam>& runs,
+                                          const KrigBlockResult* blocks, long count) {
+    // No call finds a run by a MineID below 1: such a run is the table's.
+    if (count < 1 || blocks[0].MineID < 1) {
+        return runs.empty() ? std::nullopt : std::optional(runs.front());
+    }
+    return runNamed(mng, runs, blocks[0].MineID);
 }
 
 std::optional<KrigBlockParam> runOfTable(CVornelMng& mng, const std::string& table) {

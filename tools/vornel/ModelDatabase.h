@@ -138,9 +138,16 @@ extern const std::vector<std::string> kPlaceColumns;
 // read as 0 or as the number a text begins with.
 void refuseUnplaced(const UngradedBlocks& unplaced, const KrigBlockResult* blocks, long count);
 
-// The catalog's row for the run that blocks read by readBlocks belong to;
-// with no blocks, the table's (first) run.
-std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::string& table,
+// The catalog's row of run `mineId`: from `runs`, the table's runs as
+// runsOf read them before its blocks, else from the whole catalog. Read
+// before, a run that another command removed while its blocks were read is
+// named as it was when they were, not taken for a table of no run.
+std::optional<KrigBlockParam> runNamed(CVornelMng& mng, const std::vector<KrigBlockParam>& runs,
+                                       long mineId);
+
+// The run of blocks read by readBlocks, as runNamed finds it; with no
+// blocks, or blocks of no run (a MineID below 1), the table's first.
+std::optional<KrigBlockParam> runOfBlocks(CVornelMng& mng, const std::vector<KrigBlockParam>& runs,
                                           const KrigBlockResult* blocks, long count);
 
 // The catalog's row for the (first) run stored in a table, if any.

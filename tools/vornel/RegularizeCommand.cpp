@@ -129,13 +129,14 @@ void runRegularize(const RegularizeOptions& o) {
     const UngradedBlocks ungraded(mng, table);
     const UngradedBlocks unvaried(mng, table, {"Krig_OutVari"});
     const UngradedBlocks unplaced(mng, table, kPlaceColumns);
+    const std::vector<KrigBlockParam> runs = runsOf(mng, table);
     KrigBlockResult* blocks = nullptr;
     const long count = readBlocks(mng, table, o.where, &blocks);
     refuseUnplaced(unplaced, blocks, count);
     if (count == 0 && !o.where.empty()) {
         throw Failure("no block of " + table + " meets --where \"" + o.where + "\"");
     }
-    const std::optional<KrigBlockParam> source = runOfBlocks(mng, table, blocks, count);
+    const std::optional<KrigBlockParam> source = runOfBlocks(mng, runs, blocks, count);
     const std::optional<PlanOutline> outline = optionalOutline(o.within);
     refuseSecondOutline(source, outline ? &*outline : nullptr);
     grid.origin =
@@ -177,11 +178,12 @@ void runRegularize(const RegularizeOptions& o) {
     insertBlocks(mng, o.into, mineId, r.cells);
     transaction.commit("storing " + o.into + " in " + o.db);
     // As stored, in single precision: what every later command reads.
+    const std::vector<KrigBlockParam> storedRuns = runsOf(mng, o.into);
     KrigBlockResult* stored = nullptr;
     const long storedCount = readBlocks(mng, o.into, "", &stored);
     const Totals after = storedTotals(stored, storedCount, unit);
     // The grid's corner as the catalog keeps it, and info shows it.
-    const KrigBlockParam kept = runOfBlocks(mng, o.into, stored, storedCount).value_or(run);
+    const KrigBlockParam kept = runOfBlocks(mng, storedRuns, stored, storedCount).value_or(run);
 
     std::cout << "Regularized " << table << " into " << o.into << " (run " << mineId << ") in "
               << o.db << ": cells of " << sizeText(grid.size) << " from "

@@ -289,18 +289,17 @@ namespace {
 // elements, or the same in another unit: one drawing would colour them on
 // one scale, so a cut that meets two such runs is refused.
 std::optional<KrigBlockParam> oneElementCut(CVornelMng& mng, const std::string& table,
+                                            const std::vector<KrigBlockParam>& runs,
                                             const KrigBlockResult* blocks, long count) {
-    const std::optional<KrigBlockParam> first = runOfBlocks(mng, table, blocks, count);
+    const std::optional<KrigBlockParam> first = runOfBlocks(mng, runs, blocks, count);
     std::set<int32_t> seen;
     for (long i = 0; i < count; ++i) {
         if (!seen.insert(blocks[i].MineID).second || blocks[i].MineID == blocks[0].MineID) {
             continue;
         }
-        KrigBlockParam* runs = nullptr;
-        long found = 0;
-        const bool known = mng.getBlockParam(blocks[i].MineID, &runs, &found) != 0 && found > 0;
-        if (!first || !known || std::string(runs[0].Mine_Element) != first->Mine_Element ||
-            runs[0].OreAttr_Unit != first->OreAttr_Unit) {
+        const std::optional<KrigBlockParam> other = runNamed(mng, runs, blocks[i].MineID);
+        if (!first || !other || std::string(other->Mine_Element) != first->Mine_Element ||
+            other->OreAttr_Unit != first->OreAttr_Unit) {
             throw Failure(table + ": the section meets the blocks of runs " +
                           std::to_string(blocks[0].MineID) + " and " +
                           std::to_string(blocks[i].MineID) +
@@ -388,6 +387,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::str
     D_3DOT corners[4] = {plane.corners[0], plane.corners[1], plane.corners[2], plane.corners[3]};
     // A table without rows fails the cut with an empty answer written out;
     // any other failure leaves the out-arguments as they were.
+    const std::vector<KrigBlockParam> runs = runsOf(mng, table);
     KrigBlockResult unset;
     KrigBlockResult* blocks = &unset;
     long count = -1;
@@ -395,7 +395,7 @@ SectionCount cutSection(CVornelMng& mng, const std::string& path, const std::str
     if (failed && (blocks != nullptr || count != 0)) {
         throw Failure("cannot cut " + table + ": " + mng.lastError());
     }
-    const std::optional<KrigBlockParam> run = oneElementCut(mng, table, blocks, count);
+    const std::optional<KrigBlockParam> run = oneElementCut(mng, table, runs, blocks, count);
     const std::string element = run ? std::string(run->Mine_Element) : "grade";
     const GradeUnit& unit = gradeUnitOfCode(run ? run->OreAttr_Unit : 0);
     std::vector<SectionTrace> traces = traceCut(plane.frame, corners, blocks, count);

@@ -90,11 +90,12 @@ SwathRun readRun(const std::string& db, const std::string& table, const std::str
     r.label = resultTable(mng, db, table);
     const UngradedBlocks ungraded(mng, r.label);
     const UngradedBlocks unplaced(mng, r.label, kPlaceColumns);
+    const std::vector<KrigBlockParam> listed = runsOf(mng, r.label);
     KrigBlockResult* blocks = nullptr;
     const long read = readBlocks(mng, r.label, where, &blocks, whereOption);
     refuseUnplaced(unplaced, blocks, read);
     r.where = where;
-    r.run = runOfBlocks(mng, r.label, blocks, read);
+    r.run = runOfBlocks(mng, listed, blocks, read);
     refuseSecondOutline(r.run, plan.within);
     const VoidGround voids = deplete ? readVoidGround(mng, db, r.run) : VoidGround();
     // The runs are named apart only once both are read.
