@@ -87,6 +87,7 @@ TEST_F(ExportTest, SubBlockRowsRoundTrip) {
     EXPECT_EQ(first.at(3, "Cu"), "0.123456789012345");
     EXPECT_EQ(first.at(3, "CATEGORY"), "Inferred");
     EXPECT_EQ(first.at(3, "BOUND"), "1");  // a whole block on the boundary
+    EXPECT_EQ(first.at(3, "TONNAGE"), "2700.3") << "as in a row of the block";
     EXPECT_EQ(first.at(3, "NSAMP") + " " + first.at(3, "AVGDIST") + " " + first.at(3, "PASS"),
               "4 80 3");
     // Flat sub-blocks have no share of the tonnage to write: not a row,

@@ -54,11 +54,13 @@ sub-block's in X .. DZ, and the block's tonnage shared out by volume:
 Y_GRADE, K_GRADE and the like for an element named like another column),
 with _gpt or _ppm after it for grades in g/t or ppm, which import reads.
 A block whose grade is NULL (left so by another tool) has an empty cell
-there. Numbers are written so that they read back exactly; VOLUME and
-TONNAGE, which the database keeps in single precision, in the fewest
-digits that give the same single-precision value (61200.01 for a
-61200.012 given, not 61200.01171875). A table that holds several runs
-is written one run at a time: --where "MineID = 2".
+there. Numbers are written so that they read back exactly; a block's
+VOLUME and TONNAGE, which the database keeps in single precision, in the
+fewest digits that give the same single-precision value (61200.01 for a
+61200.012 given, not 61200.01171875). A sub-block's TONNAGE, its share of
+its block's, is no stored value: it is written in every digit that reads
+back. A table that holds several runs is written one run at a time:
+--where "MineID = 2".
 
 --within selects the blocks with ground within an outline in plan (the
 file report --within reads): a block partly outside it is written whole,
@@ -229,7 +231,13 @@ long writeSubBlocks(CsvWriter& csv, const std::string& element, const KrigBlockR
             writeBox(csv, boxOf(b));
             writeBox(csv, piece);
             writeEstimate(csv, blocks, i, ungraded, texts);
-            csv.integer(b.Krig_Bound != 0 ? 1 : 0).number(b.Block_CorMass * share);
+            csv.integer(b.Krig_Bound != 0 ? 1 : 0);
+            // A piece that is its whole block has the tonnage as stored.
+            if (share == 1.0) {
+                csv.single(b.Block_CorMass);
+            } else {
+                csv.number(b.Block_CorMass * share);
+            }
             writeSearch(csv, b);
             csv.endRow();
             ++rows;
