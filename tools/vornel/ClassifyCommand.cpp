@@ -42,11 +42,11 @@ Krig_OutAttr for the grade. A block takes the class of the first rule it
 meets; --others gives the class of the blocks that meet none (an empty name
 clears theirs, to an empty text that "Krig_ResType = ''" finds), which
 otherwise keep their own. A column that another program left empty (NULL)
-meets no comparison, though export and info show it as 0: such blocks go to
---others unless a rule asks for them with "COLUMN IS NULL". --where limits
-the work to some blocks, and picks one run of a table that holds several
-whose runs number their blocks apart: a category is written by block
-number.
+meets no comparison, though export writes it as 0 (the grade as an empty
+cell): such blocks go to --others unless a rule asks for them with
+"COLUMN IS NULL". --where limits the work to some blocks, and picks one run
+of a table that holds several whose runs number their blocks apart: a
+category is written by block number.
 
 Everything is written in one transaction: stopped or failed, the command
 changes nothing. --check tells what would change and writes nothing.
