@@ -253,6 +253,10 @@ TEST_F(CompareTest, OnlyRunsOfOneElementAndUnitCompare) {
     ok({"import", "m.db", "au.csv", "-t", "AU", "-e", "Au", "--unit", "g/t"});
     EXPECT_FAILS_WITH(vornel({"compare", "m.db", "-t", "A", "--with", "AU"}),
                       "A estimates Cu (%), AU Au (g/t): compare runs of one element and unit");
+    // The catalog finds an element in any letter case, and so is it compared.
+    ok({"import", "m.db", "au.csv", "-t", "AU2", "-e", "au", "--unit", "g/t"});
+    EXPECT_EQ(lineStarting(ok({"compare", "m.db", "-t", "AU", "--with", "AU2"}), "matched"),
+              "  matched        1 (0 only in AU, 0 only in AU2)");
     // Of two elements though one weighs nothing; of one, the one that
     // weighs nothing is named.
     write("light.csv", "X,Y,Z,DX,DY,DZ,AU\n5,5,5,10,10,10,1\n");

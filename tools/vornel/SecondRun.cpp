@@ -1,5 +1,7 @@
 #include "SecondRun.h"
 
+#include <strings.h>
+
 #include "Failure.h"
 #include "ModelFacts.h"
 #include "OptionChecks.h"
@@ -45,7 +47,8 @@ void nameApart(std::string& first, std::string& second, const std::string& first
 void requireOneEstimate(const std::string& first, const std::optional<KrigBlockParam>& firstRun,
                         const std::string& second, const std::optional<KrigBlockParam>& secondRun,
                         const std::string& needs) {
-    if (estimateOf(firstRun) != estimateOf(secondRun)) {
+    // Elements match in any letter case, as the catalog finds them.
+    if (strcasecmp(estimateOf(firstRun).c_str(), estimateOf(secondRun).c_str()) != 0) {
         throw Failure(first + " estimates " + estimateOf(firstRun) + ", " + second + " " +
                       estimateOf(secondRun) + ": " + needs);
     }
