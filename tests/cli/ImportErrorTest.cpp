@@ -146,6 +146,13 @@ TEST_F(ImportErrorTest, EachBadInputIsNamedWithItsPlaceAndNoDatabaseIsMade) {
          "utf16.txt:1:4: a NUL byte: this is not a text file in UTF-8"},
         // An endless source of them, refused at the first.
         {"/dev/zero", "", "/dev/zero:1:1: a NUL byte"},
+        // Files of other kinds, told as what they are.
+        {"model.db", std::string("SQLite format 3\0\x10\0\x02\x02", 20),
+         "model.db: a database, not a block model file: the other commands read it as it is"},
+        {"old.mdb", std::string("\0\x01\0\0Standard Jet DB\0\x01\0\0", 23),
+         "old.mdb: an Access database, not a block model file; convert it with vornel migrate"},
+        {"m.vtk", "# vtk DataFile Version 3.0\nMARVIN (Cu)\nASCII\nDATASET UNSTRUCTURED_GRID\n",
+         "m.vtk: a VTK file, which import does not read: export the blocks as CSV or GSLIB"},
         {"rows.txt", "# model\n5 5 5 10 10 10 1\n",
          "rows.txt:2: the first row holds numbers, not column names"},
         // Values outside what a block can hold: the 32-bit counts, a share of

@@ -177,6 +177,28 @@ void TextRows::readAgainFromStart() {
     line_ = 0;
 }
 
+namespace {
+
+// Files taken for block models that import cannot read, told as what they
+// are rather than by their first odd byte.
+const char* otherKindOfFile(const std::string& firstLine) {
+    if (firstLine.rfind("SQLite format 3", 0) == 0) {
+        return "a database, not a block model file: the other commands read it as it is, and "
+               "vornel export writes its blocks to a file";
+    }
+    if (firstLine.size() >= 19 && (firstLine.compare(4, 15, "Standard Jet DB") == 0 ||
+                                   firstLine.compare(4, 15, "Standard ACE DB") == 0)) {
+        return "an Access database, not a block model file; convert it with vornel migrate";
+    }
+    if (firstLine.rfind("# vtk DataFile", 0) == 0) {
+        return "a VTK file, which import does not read: export the blocks as CSV or GSLIB "
+               "(vornel export --format csv)";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 bool TextRows::readNext(std::string& line) {
     if (!again_.empty()) {
         line = std::move(again_.front());
@@ -188,6 +210,19 @@ bool TextRows::readNext(std::string& line) {
         return false;
     }
     ++line_;
+    if (line_ == 1) {
+        // A line ends at a NUL byte, as in an Access file's fourth: the
+        // bytes that tell its kind come after.
+        std::string head = line;
+        if (!head.empty() && head.back() == '\0') {
+            char more[20] = {};
+            in_.read(more, sizeof more);
+            head.append(more, static_cast<size_t>(in_.gcount()));
+        }
+        if (const char* kind = otherKindOfFile(head)) {
+            throw Failure(path_ + ": " + kind);
+        }
+    }
     if (line_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         line.erase(0, 3);  // a byte-order mark, which editors show in no column
     }
