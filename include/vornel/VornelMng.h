@@ -91,7 +91,9 @@ public:
     long dropTable(std::string tableName);
     long isExistTbl(std::string tableName, int& exists);
 
-    // Kriging parameters.
+    // Kriging parameters. insertIntoBlockParam numbers the runs itself, each
+    // the next MineID, whatever the records' MineID holds, and hands the
+    // numbers back in mineIds.
     long insertIntoBlockParam(KrigBlockParam* records, long count, std::vector<long>& mineIds);
     long getBlockParam(long mineId, KrigBlockParam** records, long* count);
     long getBlockParam(std::string tableName, KrigBlockParam** records, long* count);
@@ -189,11 +191,11 @@ public:
     long getBlockResultAttr(std::string tableName, double* values, long* count);
 
     // Statistics and bulk updates. The statistics of a table without rows
-    // are all 0 with status 1. modifyResultAtts and modifyResType write
-    // block by block: one that fails part-way keeps the blocks before. The modify calls write their
-    // numbers with six decimals (an Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID refuses a
-    // text of more than the 20 bytes of the record's field, which the column, counting characters,
-    // would otherwise take.
+    // are all 0 with status 1. modifyResultAtts writes each block's Ore_Propro, Block_CorMass and
+    // Block_OreMass, modifyResType its Krig_ResType, both block by block: one that fails part-way
+    // keeps the blocks before. The modify calls write their numbers with six decimals (an
+    // Ore_Propro of 4e-7 is stored as 0). modifyResTypeByID refuses a text of more than the 20
+    // bytes of the record's field, which the column, counting characters, would otherwise take.
     long getStatResult(const std::string& tableName, double& maxAttr, double& minAttr,
                        double& maxVari, double& minVari);
     long getStatResultPos(const std::string& tableName, D_3DOT& maxPos, D_3DOT& minPos);

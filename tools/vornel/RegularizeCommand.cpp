@@ -43,8 +43,10 @@ overlaps in proportion to its volume in each, with its tonnes; a whole
 block that is only partly in the model (its coefficient below 1) brings
 that part. Each cell with ground becomes a whole block of the new run,
 numbered 1, 2, ... bench by bench from the lowest, row by row along Y:
-its grade weighed by tonnes, so that tonnes and metal are kept; its
-variance by volume, of the ground with one (0 where none has); its
+its grade weighed by tonnes, so that tonnes and metal are kept (to the
+single precision that each cell's tonnes are stored in: totals of many
+cells, shown as stored, may change in their eighth digit); its variance by
+volume, of the ground with one (0 where none has); its
 coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
 it. Blocks without a grade are left out. The new run keeps the element
