@@ -49,7 +49,7 @@ cells, shown as stored, may change in their eighth digit); its variance by
 volume, of the ground with one (0 where none has); its
 coefficient the share of it filled; its category,
 ore type and search figures those of the block with the most tonnes in
-it. Blocks without a grade are left out. The new run keeps the element
+it (of blocks with as many, the first read). Blocks without a grade are left out. The new run keeps the element
 and unit of the old, and is written in one transaction.
 With --deplete the ground of the run's void blocks (old workings) is taken
 off first, as report --deplete takes it: each block and sub-block gives
