@@ -112,7 +112,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
         {{"report", "a.db", "-t", "R", "--cutoffs", ""}, "--cutoffs: '' is not a number"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0.5,,1"},
          "--cutoffs: '' is not a number (in '0.5,,1')"},
-        {{"compare", "a.db", "--cutoffs", "0.5,", "1"}, "--cutoffs: '' is not a number (in '0.5,')"},
+        {{"compare", "a.db", "--cutoffs", "0.5,", "1"},
+         "--cutoffs: '' is not a number (in '0.5,')"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "inf"}, "'inf' is not a number"},
         {{"report", "a.db", "-t", "R", "--cutoffs", "0", "--density", "-1"},
          "--density: '-1' is not a number above 0"},
@@ -160,6 +161,8 @@ TEST_F(HelpTest, AWrongCommandLineIsAUsageErrorInOneLine) {
          "--grid: the cells along X, Y and Z are whole numbers from 1, got '2.5,2,2'"},
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--grid", "2000,2000,1000"},
          "--grid: 2000 x 2000 x 1000 cells are more blocks than a run numbers (2147483647)"},
+        {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--grid", "1,4294967296,1"},
+         "--grid: 4294967296 cells along Y are more blocks than a run numbers (2147483647)"},
         // A block size of one number is a cube; an origin is a point.
         {{"import", "a.db", "b.csv", "-t", "T", "-e", "Cu", "--origin", "5"},
          "--origin: expected x,y,z, got '5'"},

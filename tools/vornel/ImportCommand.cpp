@@ -136,9 +136,13 @@ GridCells parseCells(const std::string& text) {
     GridCells cells{};
     const double counts[] = {n.x, n.y, n.z};
     for (size_t a = 0; a < 3; ++a) {
-        if (!(counts[a] >= 1 && counts[a] <= INT32_MAX) || counts[a] != std::floor(counts[a])) {
+        if (!(counts[a] >= 1) || counts[a] != std::floor(counts[a])) {
             throw UsageError("--grid: the cells along X, Y and Z are whole numbers from 1, got '" +
                              text + "'");
+        }
+        if (counts[a] > INT32_MAX) {
+            throw UsageError("--grid: " + formatExact(counts[a]) + " cells along " + "XYZ"[a] +
+                             " are more blocks than a run numbers (2147483647)");
         }
         cells[a] = static_cast<long>(counts[a]);
     }
